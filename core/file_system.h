@@ -1,0 +1,27 @@
+#pragma once
+// The file-system seam used for configuration files. Failures raise AppError with the file
+// error numbers the readers distinguish (file not found, path not found, permission denied,
+// device I/O error, ...).
+#include <string>
+#include <string_view>
+
+namespace qm {
+
+class FileSystem {
+public:
+    virtual ~FileSystem() = default;
+    virtual bool Exists(const std::string& path) = 0;
+    // The whole file as bytes.
+    virtual std::string ReadAll(const std::string& path) = 0;
+    // Writes a temporary file beside the target that "*.qmf" cannot match, flushes it, then
+    // replaces the target in one step; on failure the target is left as it was.
+    virtual void WriteAtomically(const std::string& path, std::string_view bytes) = 0;
+};
+
+// The temporary file a write of `path` goes through.
+std::string TemporaryPathFor(const std::string& path);
+
+// The platform's file system (std::filesystem and POSIX elsewhere, Win32 on Windows).
+FileSystem& SystemFileSystem();
+
+} // namespace qm

@@ -1,0 +1,46 @@
+#pragma once
+// Key names and key texts: the vocabulary of key cells both ways, the modifier prefixes, the
+// decision part of KB_Decode and Decode_Scancodes.
+#include "core/compiled_keys.h"
+#include "core/scan_codes.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace qm {
+
+// The runner also understands "CAPS LOCK" and "NUM LOCK"; the editor does not.
+enum class Vocabulary { Editor, Runner };
+
+// Modifier mask bits of a key event.
+inline constexpr std::uint16_t kShiftMask = 1;
+inline constexpr std::uint16_t kCtrlMask = 2;
+inline constexpr std::uint16_t kAltMask = 4;
+
+inline constexpr std::uint16_t kVkShift = 16;
+inline constexpr std::uint16_t kVkControl = 17;
+inline constexpr std::uint16_t kVkMenu = 18;
+
+// Name -> virtual-key code; names are matched exactly (upper case).
+std::optional<std::uint16_t> KeyCodeOfName(std::string_view name, Vocabulary vocabulary);
+
+// "SHIFT + CTRL + " and so on for a modifier mask; empty without modifiers.
+std::string_view ModifierPrefix(std::uint16_t mask);
+
+struct DecodedKeyEvent {
+    std::string Name;          // empty when the key has no name
+    std::string Text;          // prefix + name
+    std::uint16_t KeyCode = 0; // the event's key code, rewritten for punctuation keys
+};
+
+// The decision of KB_Decode: an editor key event (code + modifier mask) -> name and text.
+DecodedKeyEvent DecodeKeyEvent(std::uint16_t keyCode, std::uint16_t mask);
+
+// Fills one step (1 to 16) from a key cell's text and name. Modifiers are taken from the text
+// (exact-case "SHIFT", "CTRL", "ALT" anywhere in it), the main key from the name.
+void Decode_Scancodes(CompiledKeys& keys, std::string_view keyText, std::string_view keyName,
+                      int step, Vocabulary vocabulary, const ScanCodeSource& scanCodes);
+
+} // namespace qm

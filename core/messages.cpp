@@ -1,0 +1,73 @@
+#include "core/messages.h"
+
+#include <string>
+
+namespace qm::msg {
+
+namespace {
+std::string Cat(std::initializer_list<std::string_view> parts) {
+    std::string s;
+    for (auto p : parts)
+        s += p;
+    return s;
+}
+constexpr std::string_view kFileIoError = "File IO Error";
+constexpr std::string_view kFileFormatError = "File Format Error";
+constexpr std::string_view kNoInputDevicesFound = "No Input Devices Found";
+} // namespace
+
+Message ErrorBox(int number, std::string_view description, std::string_view procedure,
+                 ProcedureKind kind) {
+    return {ErrorBoxText(number, description, procedure, kind), "ERROR", MessageButtons::Ok,
+            MessageIcon::Critical};
+}
+
+Message ErrorBox(const AppError& error, std::string_view procedure, ProcedureKind kind) {
+    return ErrorBox(error.number(), error.description(), procedure, kind);
+}
+
+Message FileIoError(const AppError& error) {
+    return {error.description(), std::string(kFileIoError), MessageButtons::Ok,
+            MessageIcon::Critical};
+}
+
+Message FileAlreadyOpen(const AppError& error) {
+    return {Cat({error.description(), kCrLf, kCrLf, "The application will now close."}),
+            std::string(kFileIoError), MessageButtons::Ok, MessageIcon::Critical};
+}
+
+Message EditorObsoleteData() {
+    return {"Obsolete data found. Please resave this file.", std::string(kFileFormatError),
+            MessageButtons::Ok, MessageIcon::Exclamation};
+}
+
+Message EditorCorruptDeleteQuestion(std::string_view programTitle) {
+    return {Cat({"This file is either corrupt or not in ", programTitle, " format", kCrLf,
+                 "and will be removed from the list.", kCrLf, kCrLf, "Delete the file?"}),
+            std::string(kFileIoError), MessageButtons::YesNo, MessageIcon::Critical};
+}
+
+Message RunnerNoDevices() {
+    return {Cat({"No valid input devices were found!", kCrLf, kCrLf,
+                 "Your input devices must be properly connected", kCrLf,
+                 "and working before proceeding."}),
+            std::string(kNoInputDevicesFound), MessageButtons::Ok, MessageIcon::Exclamation};
+}
+
+Message RunnerNoButtons() {
+    return {Cat({"No buttons found on input device(s)!", kCrLf, kCrLf,
+                 "Your devices must have at least one button", kCrLf, "before proceeding."}),
+            std::string(kNoInputDevicesFound), MessageButtons::Ok, MessageIcon::Exclamation};
+}
+
+Message RunnerObsoleteData() {
+    return {"Obsolete data found. Please resave this file in Vantrel.",
+            std::string(kFileFormatError), MessageButtons::Ok, MessageIcon::Exclamation};
+}
+
+Message RunnerCorrupt(std::string_view programTitle) {
+    return {Cat({"This file is either corrupt or not in ", programTitle, " format."}),
+            std::string(kFileIoError), MessageButtons::Ok, MessageIcon::Critical};
+}
+
+} // namespace qm::msg

@@ -1,0 +1,38 @@
+#pragma once
+// The system's own message texts, titles, icons and buttons, in one place.
+#include "core/app_error.h"
+#include "core/dialogs.h"
+
+#include <string_view>
+
+namespace qm {
+
+inline constexpr std::string_view kEditorTitle = "Vantrel";
+inline constexpr std::string_view kRunnerTitle = "Corvex";
+inline constexpr std::string_view kCrLf = "\r\n";
+
+namespace msg {
+
+// The standard error box of every trapped procedure.
+Message ErrorBox(int number, std::string_view description, std::string_view procedure,
+                 ProcedureKind kind = ProcedureKind::Sub);
+Message ErrorBox(const AppError& error, std::string_view procedure,
+                 ProcedureKind kind = ProcedureKind::Sub);
+
+// A file error shown with the system's description ("File IO Error").
+Message FileIoError(const AppError& error);
+// The editor's "file already open" box: the editor ends after it.
+Message FileAlreadyOpen(const AppError& error);
+
+// Editor reader.
+Message EditorObsoleteData();
+Message EditorCorruptDeleteQuestion(std::string_view programTitle);
+
+// Runner reader.
+Message RunnerNoDevices();
+Message RunnerNoButtons();
+Message RunnerObsoleteData();
+Message RunnerCorrupt(std::string_view programTitle);
+
+} // namespace msg
+} // namespace qm

@@ -1,0 +1,45 @@
+#pragma once
+// The value codec of .qmf files: one value a line, a string between double quotes (no escape),
+// a Boolean as #TRUE# or #FALSE#, a number in decimal. Lines are written with CR LF; CR LF, LF
+// and CR are accepted. Text is the system's ANSI code page in the file and UTF-8 in memory.
+#include "core/variant.h"
+
+#include <string>
+#include <string_view>
+
+namespace qm {
+
+class QmfValueReader {
+public:
+    explicit QmfValueReader(std::string_view fileBytes) : data_(fileBytes) {}
+
+    // True when nothing but blank lines remains.
+    bool AtEnd() const;
+    // The next value; AppError(Input past end of file) when no line remains.
+    Variant Next();
+
+private:
+    std::string_view data_;
+    std::size_t pos_ = 0;
+};
+
+// Parses one line (without its line break).
+Variant ParseQmfValue(std::string_view line);
+
+class QmfValueWriter {
+public:
+    // Text is written as it is: callers pass sanitized text (no '"', no line breaks).
+    void WriteString(std::string_view utf8);
+    void WriteBool(bool value);
+    void WriteNumber(double value);
+    // In the form the value holds; an empty value is written as the empty string.
+    void WriteValue(const Variant& value);
+
+    const std::string& bytes() const { return out_; }
+    std::string Take() { return std::move(out_); }
+
+private:
+    std::string out_;
+};
+
+} // namespace qm

@@ -1,0 +1,86 @@
+#pragma once
+// The shared device tables: the usable devices in scan order (game controllers first, then the
+// maker's boards), the flat list of all their buttons, and the button -> mapping table.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace qm {
+
+struct DeviceEntry {
+    bool IsDirectInput = false;
+    std::int32_t HidIndex = 0; // index into the board table; boards only
+    std::string Identity;      // DeviceIdentity: instance GUID string or board path less 5
+    std::string Name;          // display name
+    int ButtonCount = 0;       // as the scan found it
+};
+
+struct ButtonListEntry {
+    int ButtonNumber = 0; // within its device, from 1
+    std::string ButtonDeviceName;
+    std::string ButtonDeviceIdentity;
+    bool operator==(const ButtonListEntry&) const = default;
+};
+
+// Index of the mapping bound to each device button, 0 for none. Subscripted by device index
+// (1 to DeviceCount) and button number (1 to MaxButtons); reads outside the table give 0.
+class ButtonMapTable {
+public:
+    void Dimension(int deviceCount, int maxButtons);
+    int DeviceBound() const { return devices_; }
+    int ButtonBound() const { return buttons_; }
+    std::int32_t At(int device, int button) const {
+        return InRange(device, button) ? cells_[Index(device, button)] : 0;
+    }
+    void Set(int device, int button, std::int32_t mapping) {
+        if (InRange(device, button))
+            cells_[Index(device, button)] = mapping;
+    }
+    void Clear();
+    // Number of non-zero cells.
+    int BoundCount() const;
+
+private:
+    bool InRange(int d, int b) const { return d >= 0 && d <= devices_ && b >= 0 && b <= buttons_; }
+    std::size_t Index(int d, int b) const {
+        return static_cast<std::size_t>(d) * static_cast<std::size_t>(buttons_ + 1) +
+               static_cast<std::size_t>(b);
+    }
+    int devices_ = 0;
+    int buttons_ = 0;
+    std::vector<std::int32_t> cells_ = std::vector<std::int32_t>(1, 0);
+};
+
+class DeviceTables {
+public:
+    // At most this many game controllers are handled.
+    static constexpr int kMaxDirectInputDevices = 255;
+
+    // Empties every table, as a scan does before it starts.
+    void Clear();
+    // Appends a device with its buttons 1..ButtonCount to the tables and re-dimensions
+    // ButtonMap (all cells 0). Skipping boards without buttons is the board scan's decision.
+    void AddDevice(DeviceEntry device);
+
+    int DeviceCount() const { return static_cast<int>(devices_.size()); }
+    // Device d, 1-based.
+    const DeviceEntry& Device(int d) const { return devices_[static_cast<std::size_t>(d - 1)]; }
+    const std::vector<DeviceEntry>& Devices() const { return devices_; }
+
+    int ButtonTotal() const { return static_cast<int>(buttons_.size()); }
+    int MaxButtons() const { return maxButtons_; }
+    // Entry p, 1-based.
+    const ButtonListEntry& Button(int p) const { return buttons_[static_cast<std::size_t>(p - 1)]; }
+    const std::vector<ButtonListEntry>& ButtonList() const { return buttons_; }
+
+    ButtonMapTable& ButtonMap() { return buttonMap_; }
+    const ButtonMapTable& ButtonMap() const { return buttonMap_; }
+
+private:
+    std::vector<DeviceEntry> devices_;
+    std::vector<ButtonListEntry> buttons_;
+    int maxButtons_ = 0;
+    ButtonMapTable buttonMap_;
+};
+
+} // namespace qm

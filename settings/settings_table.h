@@ -1,0 +1,59 @@
+#pragma once
+// Every setting the programs keep, with its key path, value name and default, in one place,
+// and the start-up defaulting pattern: read; when empty, write the default back and use it.
+#include "settings/settings_store.h"
+
+#include <string>
+#include <string_view>
+
+namespace qm {
+
+inline constexpr std::string_view kConfigKey = "Software\\Vantrel\\config";
+inline constexpr std::string_view kRunnerPrefKey = "Software\\Vantrel\\Runvex\\pref";
+inline constexpr std::string_view kUserKey = "Software\\Vantrel\\user";
+inline constexpr std::string_view kWindowsRunKey =
+    "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+// Values of a known-files entry ("Software\Vantrel\user\" + entry name).
+inline constexpr std::string_view kEntryPathValue = "path";
+inline constexpr std::string_view kEntryIconPathValue = "icon path";
+
+enum class Setting {
+    EditorAssociate,   // config\associate, "True"
+    ConfigPath,        // config\ConfigPath, program folder + "\config\"
+    IconPath,          // config\IconPath, program folder + "\default.ico"
+    RepeatRate,        // config\RepeatRate, "500"
+    RotaryRate,        // config\RotaryRate, "35"
+    KeyHold,           // config\KeyHold, "0"
+    ThreadPriority,    // config\ThreadPriority, "1"
+    PollFrequency,     // config\PollFrequency, "1"
+    RunnerAssociate,   // Runvex\pref\associate, "True"
+    Taskbar,           // Runvex\pref\taskbar, "False"
+    Launch,            // Runvex\pref\launch, "False"
+    Startup,           // Runvex\pref\startup, "False"
+    DefaultConfigFile, // Runvex\pref\DefaultConfigFile, no default
+};
+
+struct SettingDefinition {
+    RegistryRoot Root;
+    std::string_view Key;
+    std::string_view Value;
+    // The default text; for ConfigPath and IconPath the part after the program folder.
+    std::string_view Default;
+    bool DefaultIsInProgramFolder;
+};
+
+const SettingDefinition& DefinitionOf(Setting setting);
+
+// The default text of a setting for a program installed in programFolder (no trailing "\").
+std::string DefaultOf(Setting setting, std::string_view programFolder);
+
+// Reads a setting; when it is empty and has a default, writes the default back and returns it.
+std::string ReadSetting(SettingsStore& store, Setting setting, std::string_view programFolder);
+void WriteSetting(SettingsStore& store, Setting setting, std::string_view text);
+
+// Booleans are stored as "True"/"False" and compared without regard to case; anything else
+// (numbers included) reads as False unless it is a non-zero number.
+bool SettingToBool(std::string_view text);
+inline std::string_view BoolSettingText(bool value) { return value ? "True" : "False"; }
+
+} // namespace qm
