@@ -30,8 +30,10 @@ std::optional<std::uint16_t> KeyCodeOfName(std::string_view name, Vocabulary voc
 std::string_view ModifierPrefix(std::uint16_t mask);
 
 struct DecodedKeyEvent {
-    std::string Name;          // empty when the key has no name
-    std::string Text;          // prefix + name
+    std::string Name; // empty when the key has no name
+    // Prefix + name. A key without a name gives the prefix alone ("CTRL + " for CTRL pressed
+    // by itself); callers act on an event only when Name is not empty.
+    std::string Text;
     std::uint16_t KeyCode = 0; // the event's key code, rewritten for punctuation keys
 };
 
@@ -39,7 +41,8 @@ struct DecodedKeyEvent {
 DecodedKeyEvent DecodeKeyEvent(std::uint16_t keyCode, std::uint16_t mask);
 
 // Fills one step (1 to 16) from a key cell's text and name. Modifiers are taken from the text
-// (exact-case "SHIFT", "CTRL", "ALT" anywhere in it), the main key from the name.
+// (exact-case "SHIFT", "CTRL", "ALT" anywhere in it), the main key from the name. A step
+// outside 1 to 16 throws AppError(Subscript out of range) and changes nothing.
 void Decode_Scancodes(CompiledKeys& keys, std::string_view keyText, std::string_view keyName,
                       int step, Vocabulary vocabulary, const ScanCodeSource& scanCodes);
 

@@ -13,7 +13,9 @@ bool IsAscii(std::string_view s) {
             return false;
     return true;
 }
-std::string FromAnsi(std::string_view s) { return IsAscii(s) ? std::string(s) : AnsiToUtf8(s); }
+std::string FromAnsi(std::string_view s) {
+    return IsAscii(s) ? std::string(s) : AnsiToUtf8(s);
+}
 } // namespace
 
 bool QmfValueReader::AtEnd() const {
@@ -69,7 +71,9 @@ void QmfValueWriter::WriteString(std::string_view utf8) {
     out_ += "\"\r\n";
 }
 
-void QmfValueWriter::WriteBool(bool value) { out_ += value ? "#TRUE#\r\n" : "#FALSE#\r\n"; }
+void QmfValueWriter::WriteBool(bool value) {
+    out_ += value ? "#TRUE#\r\n" : "#FALSE#\r\n";
+}
 
 void QmfValueWriter::WriteNumber(double value) {
     out_ += NumberText(value);
@@ -78,10 +82,16 @@ void QmfValueWriter::WriteNumber(double value) {
 
 void QmfValueWriter::WriteValue(const Variant& value) {
     switch (value.kind()) {
-    case Variant::Kind::Boolean: WriteBool(value.ToBool()); break;
-    case Variant::Kind::Number: WriteNumber(value.ToNumber()); break;
+    case Variant::Kind::Boolean:
+        WriteBool(value.ToBool());
+        break;
+    case Variant::Kind::Number:
+        WriteNumber(value.ToNumber());
+        break;
     case Variant::Kind::Empty:
-    case Variant::Kind::String: WriteString(value.ToText()); break;
+    case Variant::Kind::String:
+        WriteString(value.ToText());
+        break;
     }
 }
 

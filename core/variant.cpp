@@ -36,9 +36,12 @@ std::string NumberText(double value) {
 
 bool Variant::ToBool() const {
     switch (kind()) {
-    case Kind::Empty: return false;
-    case Kind::Boolean: return std::get<bool>(value_);
-    case Kind::Number: return std::get<double>(value_) != 0;
+    case Kind::Empty:
+        return false;
+    case Kind::Boolean:
+        return std::get<bool>(value_);
+    case Kind::Number:
+        return std::get<double>(value_) != 0;
     case Kind::String: {
         const auto& s = std::get<std::string>(value_);
         const auto t = TrimSpaces(s);
@@ -57,9 +60,12 @@ bool Variant::ToBool() const {
 
 double Variant::ToNumber() const {
     switch (kind()) {
-    case Kind::Empty: return 0;
-    case Kind::Boolean: return std::get<bool>(value_) ? -1 : 0;
-    case Kind::Number: return std::get<double>(value_);
+    case Kind::Empty:
+        return 0;
+    case Kind::Boolean:
+        return std::get<bool>(value_) ? -1 : 0;
+    case Kind::Number:
+        return std::get<double>(value_);
     case Kind::String: {
         double d = 0;
         if (ParseNumber(std::get<std::string>(value_), d))
@@ -80,10 +86,14 @@ int Variant::ToInteger() const {
 
 std::string Variant::ToText() const {
     switch (kind()) {
-    case Kind::Empty: return {};
-    case Kind::Boolean: return std::get<bool>(value_) ? "True" : "False";
-    case Kind::Number: return NumberText(std::get<double>(value_));
-    case Kind::String: return std::get<std::string>(value_);
+    case Kind::Empty:
+        return {};
+    case Kind::Boolean:
+        return std::get<bool>(value_) ? "True" : "False";
+    case Kind::Number:
+        return NumberText(std::get<double>(value_));
+    case Kind::String:
+        return std::get<std::string>(value_);
     }
     return {};
 }

@@ -27,6 +27,8 @@ public:
     int ToInteger() const;
     // Booleans give "True"/"False", numbers their shortest decimal text.
     std::string ToText() const;
+    // The text of a String value without a copy; null for other kinds.
+    const std::string* AsString() const { return std::get_if<std::string>(&value_); }
 
     bool operator==(const Variant&) const = default;
 

@@ -11,7 +11,9 @@ void ButtonMapTable::Dimension(int deviceCount, int maxButtons) {
                   0);
 }
 
-void ButtonMapTable::Clear() { std::fill(cells_.begin(), cells_.end(), 0); }
+void ButtonMapTable::Clear() {
+    std::fill(cells_.begin(), cells_.end(), 0);
+}
 
 int ButtonMapTable::BoundCount() const {
     return static_cast<int>(std::count_if(cells_.begin(), cells_.end(), [](auto c) { return c; }));

@@ -1,0 +1,57 @@
+#pragma once
+// One row of the editor's mapping list: 41 cells, each a text (what the user sees) and a tag
+// (what the program uses and the file stores).
+#include "core/variant.h"
+
+#include <array>
+#include <string>
+
+namespace qm {
+
+inline constexpr int kColumnCount = 41;
+inline constexpr int kKeyCellsPerSide = 16;
+
+namespace col {
+inline constexpr int Button = 0;      // text: button number; tag: row state
+inline constexpr int Device = 1;      // text: device name; tag: DeviceIdentity
+inline constexpr int Repeat = 2;      // "On"/"Off"; Boolean tag
+inline constexpr int Rotary = 3;      // "On"/"Off"; Boolean tag
+inline constexpr int Multiplier = 4;  // "1X"; tag 1, 2, 4 or 8
+inline constexpr int Description = 5; // text; tag: active flag
+inline constexpr int NumLock = 6;
+inline constexpr int CapsLock = 7;
+inline constexpr int ScrollLock = 8;
+inline constexpr int FirstPress = 9;    // "On Press 1" .. "On Press 16": 9..24
+inline constexpr int FirstRelease = 25; // "On Release 1" .. "On Release 16": 25..40
+} // namespace col
+
+struct Cell {
+    std::string Text;
+    Variant Tag;
+    bool operator==(const Cell&) const = default;
+};
+
+struct MappingRow {
+    std::array<Cell, kColumnCount> Cells{};
+
+    Cell& operator[](int column) { return Cells[static_cast<std::size_t>(column)]; }
+    const Cell& operator[](int column) const { return Cells[static_cast<std::size_t>(column)]; }
+    // Key cell s (1 to 16) of the press or release side.
+    Cell& PressCell(int s) { return (*this)[col::FirstPress + s - 1]; }
+    Cell& ReleaseCell(int s) { return (*this)[col::FirstRelease + s - 1]; }
+    const Cell& PressCell(int s) const { return (*this)[col::FirstPress + s - 1]; }
+    const Cell& ReleaseCell(int s) const { return (*this)[col::FirstRelease + s - 1]; }
+
+    bool operator==(const MappingRow&) const = default;
+};
+
+// A row as the editor creates it: behaviour and locks off, multiplier 1, description " ",
+// every key cell " " / " ". The button and device columns are the caller's.
+MappingRow NewMappingRow();
+
+// "On"/"Off" of a Boolean column.
+inline const char* OnOffText(bool on) {
+    return on ? "On" : "Off";
+}
+
+} // namespace qm

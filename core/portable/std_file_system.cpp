@@ -1,0 +1,135 @@
+#include "core/app_error.h"
+#include "core/file_system.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <utility>
+
+namespace qm {
+
+namespace {
+
+int ErrorNumberOf(int error) {
+    switch (error) {
+    case ENOENT:
+        return err::FileNotFound;
+    case ENOTDIR:
+        return err::PathNotFound;
+    case ENAMETOOLONG:
+    case EINVAL:
+        return err::BadFileName;
+    case EACCES:
+    case EPERM:
+    case EROFS:
+    case EISDIR:
+    case EBUSY:
+        return err::PermissionDenied;
+    default:
+        return err::DeviceIoError;
+    }
+}
+
+// A missing folder on the way to the file is "path not found", a missing file "file not
+// found".
+[[noreturn]] void Raise(const std::string& path, int error) {
+    if (error == ENOENT) {
+        const auto slash = path.find_last_of('/');
+        struct stat st {};
+        if (slash != std::string::npos && slash > 0 &&
+            stat(path.substr(0, slash).c_str(), &st) != 0)
+            throw AppError(err::PathNotFound);
+    }
+    throw AppError(ErrorNumberOf(error));
+}
+
+class Fd {
+public:
+    explicit Fd(int fd) : fd_(fd) {}
+    Fd(const Fd&) = delete;
+    Fd& operator=(const Fd&) = delete;
+    ~Fd() {
+        if (fd_ >= 0)
+            ::close(fd_);
+    }
+    int get() const { return fd_; }
+    int release() { return std::exchange(fd_, -1); }
+
+private:
+    int fd_;
+};
+
+class PosixFileSystem final : public FileSystem {
+public:
+    bool Exists(const std::string& path) override {
+        struct stat st {};
+        return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+    }
+
+    std::string ReadAll(const std::string& path) override {
+        Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+        if (fd.get() < 0)
+            Raise(path, errno);
+        struct stat st {};
+        if (::fstat(fd.get(), &st) != 0)
+            Raise(path, errno);
+        if (S_ISDIR(st.st_mode))
+            throw AppError(err::PermissionDenied);
+        std::string bytes;
+        char buffer[65536];
+        for (;;) {
+            const auto n = ::read(fd.get(), buffer, sizeof buffer);
+            if (n < 0) {
+                if (errno == EINTR)
+                    continue;
+                Raise(path, errno);
+            }
+            if (n == 0)
+                break;
+            bytes.append(buffer, static_cast<std::size_t>(n));
+        }
+        return bytes;
+    }
+
+    void WriteAtomically(const std::string& path, std::string_view bytes) override {
+        struct stat st {};
+        if (::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode))
+            throw AppError(err::PermissionDenied);
+        const std::string temp = TemporaryPathFor(path);
+        Fd fd(::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666));
+        if (fd.get() < 0)
+            Raise(path, errno);
+        const char* p = bytes.data();
+        std::size_t left = bytes.size();
+        while (left > 0) {
+            const auto n = ::write(fd.get(), p, left);
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n <= 0)
+                Fail(temp, path, errno);
+            p += n;
+            left -= static_cast<std::size_t>(n);
+        }
+        if (::fsync(fd.get()) != 0 || ::close(fd.release()) != 0)
+            Fail(temp, path, errno);
+        if (::rename(temp.c_str(), path.c_str()) != 0)
+            Fail(temp, path, errno);
+    }
+
+private:
+    [[noreturn]] static void Fail(const std::string& temp, const std::string& path, int error) {
+        ::unlink(temp.c_str());
+        Raise(path, error);
+    }
+};
+
+} // namespace
+
+FileSystem& SystemFileSystem() {
+    static PosixFileSystem files;
+    return files;
+}
+
+} // namespace qm

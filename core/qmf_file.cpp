@@ -1,0 +1,23 @@
+#include "core/qmf_file.h"
+
+#include "core/app_error.h"
+
+namespace qm {
+
+bool ReadRecord(QmfValueReader& reader, int count, std::vector<Variant>& record) {
+    record.resize(static_cast<std::size_t>(count));
+    try {
+        for (auto& value : record)
+            value = reader.Next();
+    } catch (const AppError&) {
+        return false;
+    }
+    return true;
+}
+
+bool IsLoadableButton(const Variant& first) {
+    const double n = first.ToNumber();
+    return n > 0 && n <= kMaxButtonNumber;
+}
+
+} // namespace qm

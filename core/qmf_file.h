@@ -1,0 +1,30 @@
+#pragma once
+// What both readers and the writer share about the .qmf layout.
+#include "core/qmf_values.h"
+
+#include <string_view>
+#include <vector>
+
+namespace qm {
+
+// The version this program writes and the runner accepts.
+inline constexpr std::string_view kFileVersion = "1.4";
+
+// Values per record of each version.
+inline constexpr int kRecordValues14 = 74;
+inline constexpr int kRecordValues13 = 71;
+inline constexpr int kRecordValues12 = 9;
+inline constexpr int kRecordValues11 = 6;
+
+// Button numbers a record may carry; others are skipped.
+inline constexpr int kMaxButtonNumber = 512;
+
+// Reads `count` values into `record` (reusing its storage). False when the file ends inside
+// the record.
+bool ReadRecord(QmfValueReader& reader, int count, std::vector<Variant>& record);
+
+// Whether a record's first value names a loadable button (greater than 0, at most 512).
+// Throws AppError(Type mismatch) when it is not a number.
+bool IsLoadableButton(const Variant& first);
+
+} // namespace qm

@@ -1,0 +1,62 @@
+#pragma once
+// The runner's loader: reads a version 1.4 configuration into Mappings and compiles every
+// entry bound to a connected device's button into PressKeys/ReleaseKeys and ButtonMap.
+#include "core/app_error.h"
+#include "core/compiled_keys.h"
+#include "core/dialogs.h"
+#include "core/file_system.h"
+#include "core/mapping_entry.h"
+#include "core/scan_codes.h"
+#include "devices/device_tables.h"
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace qm {
+
+struct RunnerTables {
+    int MappingCount = 0;
+    // Entry i (1-based) is at index i - 1 of each table.
+    std::vector<MappingEntry> Mappings;
+    std::vector<CompiledKeys> PressKeys;
+    std::vector<CompiledKeys> ReleaseKeys;
+
+    const MappingEntry& Mapping(int i) const { return Mappings[static_cast<std::size_t>(i - 1)]; }
+    CompiledKeys& Press(int i) { return PressKeys[static_cast<std::size_t>(i - 1)]; }
+    CompiledKeys& Release(int i) { return ReleaseKeys[static_cast<std::size_t>(i - 1)]; }
+    const CompiledKeys& Press(int i) const { return PressKeys[static_cast<std::size_t>(i - 1)]; }
+    const CompiledKeys& Release(int i) const {
+        return ReleaseKeys[static_cast<std::size_t>(i - 1)];
+    }
+    int ValidCount() const;
+};
+
+enum class RunnerLoadStatus { Loaded, NoDevices, NoButtons, Obsolete, Corrupt };
+
+struct RunnerLoadResult {
+    RunnerLoadStatus Status = RunnerLoadStatus::Loaded;
+    // The first value that did not convert; its field got the default of a new row.
+    std::optional<AppError> ValueError;
+};
+
+// Reads and compiles the bytes of a file. On success replaces `tables` and fills the device
+// tables' ButtonMap; otherwise leaves both as they were. Never throws.
+RunnerLoadResult CompileRunnerConfiguration(std::string_view fileBytes, DeviceTables& devices,
+                                            const ScanCodeSource& scanCodes, RunnerTables& tables);
+
+// NoDevices or NoButtons when the runner refuses to load for want of devices; else Loaded.
+RunnerLoadStatus DeviceRefusal(const DeviceTables& devices);
+
+// The message the runner shows when it refuses a configuration; none for Loaded.
+std::optional<Message> RefusalMessage(RunnerLoadStatus status);
+
+// The runner's load of a configuration file: shows the message of every refusal and failure
+// and returns whether the tables now hold the configuration. Starting the engine and the
+// process priority are the caller's.
+bool LoadRunnerConfiguration(FileSystem& files, Dialogs& dialogs, const std::string& path,
+                             DeviceTables& devices, const ScanCodeSource& scanCodes,
+                             RunnerTables& tables);
+
+} // namespace qm

@@ -1,0 +1,59 @@
+#include "support/generated_configuration.h"
+
+#include <cstdio>
+
+namespace qm::testing {
+
+namespace {
+
+std::string JoystickGuid(int i) {
+    char buf[64];
+    std::snprintf(buf, sizeof buf, "{%08X-D5A0-11CF-BFC7-444553540000}", 0x6F1D2B60 + i);
+    return buf;
+}
+
+std::string BoardIdentity(int i) {
+    char buf[128];
+    std::snprintf(buf, sizeof buf, "\\\\?\\hid#vid_1234&pid_%04x#7&1a2b3c4d&0&0000#{4d1e55b2-f16f",
+                  i + 1);
+    return buf;
+}
+
+void AddRows(std::vector<MappingRow>& rows, const std::string& name, const std::string& identity,
+             int buttons) {
+    static const char* const kKeys[] = {"A", "F5", "NUMPAD 7", "PAGE DOWN", "SPACEBAR", "ENTER"};
+    for (int b = 1; b <= buttons; ++b) {
+        MappingRow row = NewMappingRow();
+        row[col::Button] = {std::to_string(b), Variant()};
+        row[col::Device] = {name, Variant::Text(identity)};
+        row[col::Description].Text = "Button " + std::to_string(b);
+        const std::string key = kKeys[b % 6];
+        row.PressCell(1) = {"SHIFT + CTRL + " + key, Variant::Text(key)};
+        row.PressCell(2) = {key, Variant::Text(key)};
+        row.ReleaseCell(1) = {"ALT + " + key, Variant::Text(key)};
+        if (b % 3 == 0)
+            row[col::Repeat] = {"On", Variant::Bool(true)};
+        rows.push_back(std::move(row));
+    }
+}
+
+} // namespace
+
+GeneratedSetup GenerateSetup(int joysticks, int joystickButtons, int boards, int boardButtons) {
+    GeneratedSetup setup;
+    for (int j = 0; j < joysticks; ++j) {
+        DeviceEntry d{true, 0, JoystickGuid(j), "Joystick " + std::to_string(j + 1),
+                      joystickButtons};
+        AddRows(setup.Rows, d.Name, d.Identity, joystickButtons);
+        setup.Devices.AddDevice(std::move(d));
+    }
+    for (int h = 0; h < boards; ++h) {
+        DeviceEntry d{false, h, BoardIdentity(h), "Panel " + std::to_string(h + 1), boardButtons};
+        AddRows(setup.Rows, d.Name, d.Identity, boardButtons);
+        setup.Devices.AddDevice(std::move(d));
+    }
+    setup.FileBytes = WriteEditorConfiguration(setup.Rows);
+    return setup;
+}
+
+} // namespace qm::testing

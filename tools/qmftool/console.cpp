@@ -1,0 +1,54 @@
+#include "qmftool.h"
+
+#include <algorithm>
+#include <cstdio>
+
+namespace qm::tool {
+
+void PrintLine(const std::string& line) {
+    std::fwrite(line.data(), 1, line.size(), stdout);
+    std::fputc('\n', stdout);
+}
+
+void PrintError(const std::string& text) {
+    std::string out;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')
+            continue;
+        out += text[i];
+    }
+    out += '\n';
+    std::fwrite(out.data(), 1, out.size(), stderr);
+}
+
+void PrintMessage(const Message& message) {
+    PrintError(message.text);
+}
+
+int UsageError(const std::string& text) {
+    PrintError("qmftool: " + text);
+    return kExitUsage;
+}
+
+ParsedArguments ParseArguments(const Arguments& args, const std::vector<std::string>& options) {
+    ParsedArguments parsed;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const auto& a = args[i];
+        const bool known = std::find(options.begin(), options.end(), a) != options.end();
+        if (known) {
+            if (i + 1 >= args.size()) {
+                parsed.Error = "option " + a + " needs a value";
+                return parsed;
+            }
+            parsed.Options[a] = args[++i];
+        } else if (a.size() > 1 && a[0] == '-') {
+            parsed.Error = "unknown option " + a;
+            return parsed;
+        } else {
+            parsed.Positional.push_back(a);
+        }
+    }
+    return parsed;
+}
+
+} // namespace qm::tool
