@@ -1,0 +1,221 @@
+#include "settings/memory_store.h"
+
+#include "core/text.h"
+
+#include <algorithm>
+#include <utility>
+
+namespace qm {
+
+namespace {
+
+// Splits a key path into its components; false when the path is invalid. The empty path is
+// the root itself.
+bool SplitPath(std::string_view path, std::vector<std::string_view>& parts) {
+    parts.clear();
+    if (path.size() > 1 && path.back() == '\\')
+        path.remove_suffix(1);
+    if (path.empty())
+        return true;
+    for (;;) {
+        const auto cut = path.find('\\');
+        const auto part = path.substr(0, cut);
+        if (part.empty())
+            return false;
+        parts.push_back(part);
+        if (cut == std::string_view::npos)
+            return true;
+        path.remove_prefix(cut + 1);
+    }
+}
+
+// The item (key or value) of that name, compared without regard to case.
+template <typename Items> auto FindNamed(Items& items, std::string_view name) {
+    return std::find_if(items.begin(), items.end(),
+                        [name](const auto& item) { return EqualsIgnoreCase(item.Name, name); });
+}
+
+} // namespace
+
+MemoryStore::Root* MemoryStore::RootOf(RegistryRoot root) {
+    const auto index = static_cast<std::uint32_t>(root) - 0x80000000u;
+    return index < roots_.size() ? &roots_[index] : nullptr;
+}
+
+const MemoryStore::Root* MemoryStore::RootOf(RegistryRoot root) const {
+    const auto index = static_cast<std::uint32_t>(root) - 0x80000000u;
+    return index < roots_.size() ? &roots_[index] : nullptr;
+}
+
+const MemoryStore::Key* MemoryStore::Find(RegistryRoot root, std::string_view keyPath) const {
+    const Root* r = RootOf(root);
+    std::vector<std::string_view> parts;
+    if (r == nullptr || !SplitPath(keyPath, parts))
+        return nullptr;
+    const Key* key = &r->Tree;
+    for (auto part : parts) {
+        const auto it = FindNamed(key->Subkeys, part);
+        if (it == key->Subkeys.end())
+            return nullptr;
+        key = &*it;
+    }
+    return key;
+}
+
+MemoryStore::Key* MemoryStore::Find(RegistryRoot root, std::string_view keyPath) {
+    return const_cast<Key*>(std::as_const(*this).Find(root, keyPath));
+}
+
+MemoryStore::Key* MemoryStore::Create(RegistryRoot root, std::string_view keyPath) {
+    Root* r = RootOf(root);
+    std::vector<std::string_view> parts;
+    if (r == nullptr || !r->Writable || !SplitPath(keyPath, parts))
+        return nullptr;
+    Key* key = &r->Tree;
+    for (auto part : parts) {
+        auto it = FindNamed(key->Subkeys, part);
+        if (it == key->Subkeys.end()) {
+            key->Subkeys.push_back(Key{std::string(part), {}, {}});
+            key = &key->Subkeys.back();
+        } else {
+            key = &*it;
+        }
+    }
+    return key;
+}
+
+MemoryStore::Value* MemoryStore::WritableValue(RegistryRoot root, std::string_view keyPath,
+                                               std::string_view valueName) {
+    Key* key = Create(root, keyPath);
+    if (key == nullptr)
+        return nullptr;
+    auto it = FindNamed(key->Values, valueName);
+    if (it != key->Values.end())
+        return &*it;
+    key->Values.push_back(Value{std::string(valueName), ValueType::Text, {}, 0});
+    return &key->Values.back();
+}
+
+std::string MemoryStore::GetString(RegistryRoot root, std::string_view keyPath,
+                                   std::string_view valueName) {
+    const Key* key = Find(root, keyPath);
+    if (key == nullptr)
+        return {};
+    const auto it = FindNamed(key->Values, valueName);
+    if (it == key->Values.end())
+        return {};
+    switch (it->Type) {
+    case ValueType::Text:
+        return it->Text;
+    case ValueType::Dword:
+        return std::to_string(it->Number);
+    case ValueType::Binary:
+        return {};
+    }
+    return {};
+}
+
+void MemoryStore::SaveString(RegistryRoot root, std::string_view keyPath,
+                             std::string_view valueName, std::string_view text) {
+    Value* value = WritableValue(root, keyPath, valueName);
+    if (value == nullptr)
+        return;
+    value->Type = ValueType::Text;
+    value->Text.assign(text);
+    ++saveCount_;
+}
+
+void MemoryStore::SaveDword(RegistryRoot root, std::string_view keyPath, std::string_view valueName,
+                            std::uint32_t number) {
+    Value* value = WritableValue(root, keyPath, valueName);
+    if (value == nullptr)
+        return;
+    value->Type = ValueType::Dword;
+    value->Text.clear();
+    value->Number = number;
+}
+
+void MemoryStore::SaveBinary(RegistryRoot root, std::string_view keyPath,
+                             std::string_view valueName) {
+    Value* value = WritableValue(root, keyPath, valueName);
+    if (value == nullptr)
+        return;
+    value->Type = ValueType::Binary;
+    value->Text.clear();
+}
+
+void MemoryStore::DelSetting(RegistryRoot root, std::string_view keyPath,
+                             std::string_view valueName) {
+    const Root* r = RootOf(root);
+    Key* key = Find(root, keyPath);
+    if (key == nullptr || !r->Writable)
+        return;
+    const auto it = FindNamed(key->Values, valueName);
+    if (it != key->Values.end())
+        key->Values.erase(it);
+}
+
+void MemoryStore::DelKey(RegistryRoot root, std::string_view keyPath) {
+    const Root* r = RootOf(root);
+    std::vector<std::string_view> parts;
+    if (r == nullptr || !r->Writable || !SplitPath(keyPath, parts) || parts.empty())
+        return;
+    const auto leaf = parts.back();
+    parts.pop_back();
+    Key* parent = &RootOf(root)->Tree;
+    for (auto part : parts) {
+        auto it = FindNamed(parent->Subkeys, part);
+        if (it == parent->Subkeys.end())
+            return;
+        parent = &*it;
+    }
+    const auto it = FindNamed(parent->Subkeys, leaf);
+    if (it != parent->Subkeys.end() && it->Subkeys.empty())
+        parent->Subkeys.erase(it);
+}
+
+long MemoryStore::EnumKey(RegistryRoot root, std::string_view keyPath, std::uint32_t index,
+                          std::string& name) {
+    const Key* key = Find(root, keyPath);
+    if (key == nullptr || index >= key->Subkeys.size()) {
+        name.clear();
+        return kNoMoreItems;
+    }
+    name = key->Subkeys[index].Name;
+    return kEnumSuccess;
+}
+
+void MemoryStore::SetWritable(RegistryRoot root, bool writable) {
+    if (Root* r = RootOf(root))
+        r->Writable = writable;
+}
+
+bool MemoryStore::KeyExists(RegistryRoot root, std::string_view keyPath) const {
+    return Find(root, keyPath) != nullptr;
+}
+
+bool MemoryStore::ValueExists(RegistryRoot root, std::string_view keyPath,
+                              std::string_view valueName) const {
+    const Key* key = Find(root, keyPath);
+    return key != nullptr && FindNamed(key->Values, valueName) != key->Values.end();
+}
+
+std::vector<std::string> MemoryStore::ValueNames(RegistryRoot root,
+                                                 std::string_view keyPath) const {
+    std::vector<std::string> names;
+    if (const Key* key = Find(root, keyPath))
+        for (const auto& value : key->Values)
+            names.push_back(value.Name);
+    return names;
+}
+
+std::vector<std::string> MemoryStore::SubkeyNames(RegistryRoot root,
+                                                  std::string_view keyPath) const {
+    std::vector<std::string> names;
+    if (const Key* key = Find(root, keyPath))
+        for (const auto& subkey : key->Subkeys)
+            names.push_back(subkey.Name);
+    return names;
+}
+
+} // namespace qm

@@ -1,0 +1,75 @@
+#include "settings/settings_table.h"
+
+#include "core/text.h"
+#include "core/variant.h"
+
+#include <array>
+#include <cstddef>
+
+namespace qm {
+
+namespace {
+
+constexpr auto kUser = RegistryRoot::CurrentUser;
+
+// In the order of the Setting enumeration.
+constexpr std::array<SettingDefinition, 13> kDefinitions = {{
+    {kUser, kConfigKey, "associate", "True", false},
+    {kUser, kConfigKey, "ConfigPath", "\\config\\", true},
+    {kUser, kConfigKey, "IconPath", "\\default.ico", true},
+    {kUser, kConfigKey, "RepeatRate", "500", false},
+    {kUser, kConfigKey, "RotaryRate", "35", false},
+    {kUser, kConfigKey, "KeyHold", "0", false},
+    {kUser, kConfigKey, "ThreadPriority", "1", false},
+    {kUser, kConfigKey, "PollFrequency", "1", false},
+    {kUser, kRunnerPrefKey, "associate", "True", false},
+    {kUser, kRunnerPrefKey, "taskbar", "False", false},
+    {kUser, kRunnerPrefKey, "launch", "False", false},
+    {kUser, kRunnerPrefKey, "startup", "False", false},
+    {kUser, kRunnerPrefKey, "DefaultConfigFile", "", false},
+}};
+
+static_assert(kDefinitions.size() == static_cast<std::size_t>(Setting::DefaultConfigFile) + 1);
+
+} // namespace
+
+const SettingDefinition& DefinitionOf(Setting setting) {
+    return kDefinitions[static_cast<std::size_t>(setting)];
+}
+
+std::string DefaultOf(Setting setting, std::string_view programFolder) {
+    const auto& definition = DefinitionOf(setting);
+    if (!definition.DefaultIsInProgramFolder)
+        return std::string(definition.Default);
+    // A program at the root of a drive has the folder "C:\": do not double the backslash.
+    if (!programFolder.empty() && programFolder.back() == '\\')
+        programFolder.remove_suffix(1);
+    std::string text(programFolder);
+    text += definition.Default;
+    return text;
+}
+
+std::string ReadSetting(SettingsStore& store, Setting setting, std::string_view programFolder) {
+    const auto& definition = DefinitionOf(setting);
+    std::string text = store.GetString(definition.Root, definition.Key, definition.Value);
+    if (!text.empty() || definition.Default.empty())
+        return text;
+    text = DefaultOf(setting, programFolder);
+    store.SaveString(definition.Root, definition.Key, definition.Value, text);
+    return text;
+}
+
+void WriteSetting(SettingsStore& store, Setting setting, std::string_view text) {
+    const auto& definition = DefinitionOf(setting);
+    store.SaveString(definition.Root, definition.Key, definition.Value, text);
+}
+
+bool SettingToBool(std::string_view text) {
+    const auto trimmed = TrimSpaces(text);
+    if (EqualsIgnoreCase(trimmed, "True"))
+        return true;
+    double number = 0;
+    return ParseNumber(trimmed, number) && number != 0;
+}
+
+} // namespace qm

@@ -1,0 +1,206 @@
+// The runner's loader: refusal rules, Valid, first entry wins, step packing and compiled flags.
+#include "core/messages.h"
+#include "runner/configuration_loader.h"
+#include "support/fakes.h"
+#include "support/qmf_builder.h"
+
+#include <gtest/gtest.h>
+
+namespace qm {
+namespace {
+
+using testing::File14;
+using testing::MemoryFileSystem;
+using testing::QmfLines;
+using testing::Quoted;
+using testing::Record14;
+using testing::RecordingDialogs;
+
+constexpr const char* kPad = "{6F1D2B60-D5A0-11CF-BFC7-444553540000}";
+constexpr const char* kPanel = "\\\\?\\hid#vid_1234&pid_0001#7&1a2b3c4d&0&0000#{abc";
+
+class RunnerLoad : public ::testing::Test {
+protected:
+    void SetUp() override {
+        devices.AddDevice({true, 0, kPad, "Gamepad", 12});
+        devices.AddDevice({false, 0, kPanel, "Panel", 32});
+    }
+
+    bool Load(const std::string& bytes) {
+        files.files["c.qmf"] = bytes;
+        return LoadRunnerConfiguration(files, dialogs, "c.qmf", devices, scanCodes, tables);
+    }
+
+    static Record14 Entry(const char* identity, const char* button,
+                          std::vector<testing::KeySpec> press = {{"A", "A"}}) {
+        Record14 r;
+        r.Identity = identity;
+        r.Button = button;
+        r.Press = std::move(press);
+        return r;
+    }
+
+    DeviceTables devices;
+    UsLayoutScanCodes scanCodes;
+    RunnerTables tables;
+    MemoryFileSystem files;
+    RecordingDialogs dialogs;
+};
+
+TEST_F(RunnerLoad, CompilesEntriesOfConnectedDevicesIntoButtonMap) {
+    auto lower = Entry(kPanel, "32");
+    lower.Identity = std::string("  ") + "\\\\?\\HID#VID_1234&PID_0001#7&1A2B3C4D&0&0000#{ABC ";
+    ASSERT_TRUE(Load(File14({
+        Entry(kPad, "1", {{"SHIFT + A", "A"}}),
+        lower,                                                // identity trimmed, other case
+        Entry("{00000000-0000-0000-0000-00000000DEAD}", "1"), // not connected
+        Entry(kPad, "13"),                                    // beyond the pad's 12 buttons
+        Entry(kPad, "0"),                                     // skipped, still counted
+        Entry(kPad, "513"),
+    })));
+    EXPECT_TRUE(dialogs.shown.empty());
+    EXPECT_EQ(tables.MappingCount, 6);
+    EXPECT_EQ(tables.ValidCount(), 2);
+    EXPECT_TRUE(tables.Mapping(1).Valid);
+    EXPECT_TRUE(tables.Mapping(2).Valid);
+    EXPECT_FALSE(tables.Mapping(3).Valid);
+    EXPECT_FALSE(tables.Mapping(4).Valid);
+    EXPECT_EQ(tables.Mapping(5).ButtonNo, 0);
+    EXPECT_EQ(tables.Mapping(6).ButtonNo, 0);
+
+    const auto& map = devices.ButtonMap();
+    EXPECT_EQ(map.ButtonBound(), 32);
+    EXPECT_EQ(map.At(1, 1), 1);
+    EXPECT_EQ(map.At(2, 32), 2);
+    EXPECT_EQ(map.BoundCount(), 2);
+
+    const KeyStep shiftA{{KeySlot{16, 0x2A}, KeySlot{65, 0x1E}, KeySlot{}, KeySlot{}}};
+    EXPECT_EQ(tables.Press(1).Step(1), shiftA);
+    EXPECT_FALSE(tables.Press(1).Step(2).IsUsed());
+    // Entries never reached through ButtonMap stay zero-filled.
+    EXPECT_FALSE(tables.Press(3).Step(1).IsUsed());
+    EXPECT_FALSE(tables.Press(4).Step(1).IsUsed());
+}
+
+TEST_F(RunnerLoad, FirstEntryForADeviceButtonWins) {
+    ASSERT_TRUE(Load(File14({Entry(kPad, "5", {{"A", "A"}}), Entry(kPad, "5", {{"B", "B"}})})));
+    EXPECT_EQ(devices.ButtonMap().At(1, 5), 1);
+    EXPECT_EQ(tables.Press(1).Step(1).Slots[0].VirtualKey, 65);
+    EXPECT_FALSE(tables.Press(2).Step(1).IsUsed());
+    EXPECT_TRUE(tables.Mapping(2).Valid); // valid, but never used
+}
+
+TEST_F(RunnerLoad, PacksFilledCellsIntoConsecutiveSteps) {
+    auto r =
+        Entry(kPad, "1", {{" ", " "}, {"F5", "F5"}, {"", ""}, {"CTRL + ALT + DELETE", "DELETE"}});
+    r.Release = {{"", ""}, {"", ""}, {"ESC", "ESC"}};
+    ASSERT_TRUE(Load(File14({r})));
+    const auto& press = tables.Press(1);
+    EXPECT_EQ(press.Step(1).Slots[0], (KeySlot{116, 0x3F}));
+    EXPECT_EQ(press.Step(2).Slots[0], (KeySlot{17, 0x1D}));
+    EXPECT_EQ(press.Step(2).Slots[1], (KeySlot{18, 0x38}));
+    EXPECT_EQ(press.Step(2).Slots[2], (KeySlot{46, 0x53}));
+    EXPECT_FALSE(press.Step(3).IsUsed());
+    EXPECT_EQ(tables.Release(1).Step(1).Slots[0], (KeySlot{27, 0x01}));
+
+    // No press key at all: nothing compiled on either side's first step.
+    ASSERT_TRUE(Load(File14({Entry(kPad, "1", {})})));
+    EXPECT_FALSE(tables.Press(1).Step(1).IsUsed());
+}
+
+TEST_F(RunnerLoad, CompilesBehaviourAndLockValues) {
+    std::vector<Record14> records;
+    for (const char* m : {"1", "2", "3", "4", "8", "16"}) {
+        auto r = Entry(kPad, std::to_string(records.size() + 1).c_str());
+        r.Multiplier = Quoted(m);
+        records.push_back(r);
+    }
+    records[0].Repeat = "#TRUE#";
+    records[0].Rotary = Quoted("true");
+    records[0].NumLock = "#TRUE#";
+    records[0].ScrollLock = "-1";
+    ASSERT_TRUE(Load(File14(records)));
+    const auto& p = tables.Press(1);
+    EXPECT_EQ(p.Repeat, -1);
+    EXPECT_EQ(p.Rotary, -1);
+    EXPECT_EQ(p.NumLock, 1);
+    EXPECT_EQ(p.CapsLock, 0);
+    EXPECT_EQ(p.ScrollLock, 1);
+    const std::int16_t compiled[] = {1, 2, 1, 4, 8, 1};
+    for (int i = 1; i <= 6; ++i)
+        EXPECT_EQ(tables.Press(i).Multiplier, compiled[i - 1]) << i;
+    EXPECT_EQ(tables.Mapping(3).Multiplier, 3); // kept as read
+    EXPECT_EQ(tables.Release(1).Multiplier, 0);
+    EXPECT_EQ(tables.Press(2).Repeat, 0);
+}
+
+TEST_F(RunnerLoad, EmptyConfigurationLoadsWithNothingBound) {
+    ASSERT_TRUE(Load(File14({Entry(kPad, "1")})));
+    ASSERT_TRUE(Load(File14({})));
+    EXPECT_EQ(tables.MappingCount, 0);
+    EXPECT_EQ(devices.ButtonMap().BoundCount(), 0);
+}
+
+TEST_F(RunnerLoad, RefusalsShowTheirMessagesAndKeepThePreviousTables) {
+    ASSERT_TRUE(Load(File14({Entry(kPad, "1")})));
+    auto truncated = File14({Entry(kPad, "2"), Entry(kPad, "3")});
+    truncated.resize(truncated.size() - 10);
+    const std::string v13 = QmfLines({Quoted("1.3")});
+
+    struct Case {
+        std::string bytes;
+        Message message;
+    };
+    for (const auto& c :
+         {Case{truncated, msg::RunnerCorrupt("Corvex")}, Case{"", msg::RunnerCorrupt("Corvex")},
+          Case{v13, msg::RunnerObsoleteData()}}) {
+        dialogs.shown.clear();
+        EXPECT_FALSE(Load(c.bytes));
+        ASSERT_EQ(dialogs.shown.size(), 1u);
+        EXPECT_EQ(dialogs.shown[0], c.message);
+        EXPECT_EQ(tables.MappingCount, 1);
+        EXPECT_EQ(devices.ButtonMap().At(1, 1), 1);
+    }
+    EXPECT_EQ(msg::RunnerCorrupt("Corvex").text,
+              "This file is either corrupt or not in Corvex format.");
+    EXPECT_EQ(msg::RunnerObsoleteData().text,
+              "Obsolete data found. Please resave this file in Vantrel.");
+
+    dialogs.shown.clear();
+    files.files.erase("c.qmf");
+    EXPECT_FALSE(LoadRunnerConfiguration(files, dialogs, "c.qmf", devices, scanCodes, tables));
+    EXPECT_EQ(dialogs.shown.at(0), (Message{"File not found", "File IO Error", MessageButtons::Ok,
+                                            MessageIcon::Critical}));
+}
+
+TEST_F(RunnerLoad, NoDevicesOrNoButtonsRefuseBeforeReadingTheFile) {
+    DeviceTables none;
+    EXPECT_FALSE(LoadRunnerConfiguration(files, dialogs, "missing.qmf", none, scanCodes, tables));
+    DeviceTables buttonless;
+    buttonless.AddDevice({true, 0, kPad, "Gamepad", 0});
+    EXPECT_FALSE(
+        LoadRunnerConfiguration(files, dialogs, "missing.qmf", buttonless, scanCodes, tables));
+    ASSERT_EQ(dialogs.shown.size(), 2u);
+    EXPECT_EQ(dialogs.shown[0].text,
+              "No valid input devices were found!\r\n\r\nYour input devices "
+              "must be properly connected\r\nand working before proceeding.");
+    EXPECT_EQ(dialogs.shown[1].text, "No buttons found on input device(s)!\r\n\r\nYour devices "
+                                     "must have at least one button\r\nbefore proceeding.");
+    EXPECT_EQ(dialogs.shown[1].title, "No Input Devices Found");
+}
+
+TEST_F(RunnerLoad, ValueThatDoesNotConvertIsDefaultedWithOneErrorBox) {
+    auto r = Entry(kPad, "1");
+    r.Repeat = Quoted("often");
+    r.Multiplier = Quoted("lots");
+    ASSERT_TRUE(Load(File14({r, Entry(kPad, "x2")})));
+    ASSERT_EQ(dialogs.shown.size(), 1u);
+    EXPECT_EQ(dialogs.shown[0].text, " 13  Type mismatch in sub open_click.");
+    EXPECT_FALSE(tables.Mapping(1).Repeat);
+    EXPECT_EQ(tables.Press(1).Multiplier, 1);
+    EXPECT_EQ(tables.MappingCount, 2);
+    EXPECT_EQ(tables.Mapping(2).ButtonNo, 0);
+}
+
+} // namespace
+} // namespace qm

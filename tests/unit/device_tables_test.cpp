@@ -1,0 +1,49 @@
+// Building the device tables and board identities.
+#include "devices/device_identity.h"
+#include "devices/device_tables.h"
+
+#include <gtest/gtest.h>
+
+namespace qm {
+namespace {
+
+TEST(DeviceTables, ControllerThenBoardShareOneButtonListAndMap) {
+    for (auto [first, second] : {std::pair{12, 32}, std::pair{32, 12}}) {
+        DeviceTables t;
+        t.AddDevice({true, 0, "{G}", "Pad", first});
+        t.AddDevice({false, 0, "path", "Panel", second});
+        EXPECT_EQ(t.DeviceCount(), 2);
+        EXPECT_EQ(t.ButtonTotal(), 44);
+        EXPECT_EQ(t.MaxButtons(), 32);
+        EXPECT_EQ(t.ButtonMap().ButtonBound(), 32);
+        EXPECT_EQ(t.ButtonMap().DeviceBound(), 2);
+        EXPECT_EQ(t.Button(first + 1), (ButtonListEntry{1, "Panel", "path"}));
+        EXPECT_EQ(t.Button(44).ButtonNumber, second);
+        EXPECT_EQ(t.Button(1), (ButtonListEntry{1, "Pad", "{G}"}));
+    }
+}
+
+TEST(DeviceTables, ClearStartsFromEmptyAndMapReadsOutsideGiveZero) {
+    DeviceTables t;
+    t.AddDevice({true, 0, "{G}", "Pad", 4});
+    t.ButtonMap().Set(1, 4, 9);
+    t.ButtonMap().Set(1, 5, 9); // outside: ignored
+    EXPECT_EQ(t.ButtonMap().At(1, 4), 9);
+    EXPECT_EQ(t.ButtonMap().At(1, 5), 0);
+    EXPECT_EQ(t.ButtonMap().At(2, 1), 0);
+    EXPECT_EQ(t.ButtonMap().At(-1, 1), 0);
+    t.Clear();
+    t.AddDevice({true, 0, "{G}", "Pad", 4});
+    EXPECT_EQ(t.ButtonTotal(), 4);
+    EXPECT_EQ(t.ButtonMap().At(1, 4), 0);
+}
+
+TEST(DeviceIdentity, BoardPathLessItsLastFiveCharacters) {
+    const std::string path60(60, 'p');
+    EXPECT_EQ(BoardIdentity(path60).size(), 55u);
+    EXPECT_EQ(BoardIdentity("abcd"), "");
+    EXPECT_EQ(BoardIdentity("hid#1{\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9"), "hid#1{");
+}
+
+} // namespace
+} // namespace qm

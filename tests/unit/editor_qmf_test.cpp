@@ -1,0 +1,258 @@
+// The editor's reader (every version, upgrade, skip and corrupt rules), its writer and the load
+// and save commands with their messages.
+#include "core/editor_qmf.h"
+#include "core/messages.h"
+#include "support/fakes.h"
+#include "support/qmf_builder.h"
+
+#include <gtest/gtest.h>
+
+namespace qm {
+namespace {
+
+using testing::File14;
+using testing::Flag;
+using testing::MemoryFileSystem;
+using testing::QmfLines;
+using testing::Quoted;
+using testing::Record14;
+using testing::RecordingDialogs;
+
+int CountLines(const std::string& bytes) {
+    int n = 0;
+    for (std::size_t i = 0; i + 1 < bytes.size(); ++i)
+        n += bytes[i] == '\r' && bytes[i + 1] == '\n';
+    return n;
+}
+
+Record14 FullRecord() {
+    Record14 r;
+    r.Button = "12";
+    r.DeviceName = "Throttle \xE9";
+    r.Repeat = "#TRUE#";
+    r.Multiplier = "\"4\"";
+    r.Description = "Gear down";
+    r.CapsLock = "#TRUE#";
+    r.Press = {{"SHIFT + CTRL + A", "A"}, {"", ""}, {"F5", "F5"}};
+    r.Release = {{"ALT + NUMPAD 7", "NUMPAD 7"}};
+    return r;
+}
+
+TEST(EditorReader, CanonicalFilesRoundTripByteForByte) {
+    Record14 second;
+    second.Button = "512";
+    second.Rotary = "#TRUE#";
+    second.Multiplier = "\"8\"";
+    for (const auto& bytes : {File14({}), File14({FullRecord(), second})}) {
+        const auto read = ReadEditorConfiguration(bytes);
+        EXPECT_FALSE(read.Obsolete);
+        EXPECT_FALSE(read.Corrupt);
+        EXPECT_FALSE(read.ValueError);
+        EXPECT_EQ(WriteEditorConfiguration(read.Rows), bytes);
+    }
+    EXPECT_EQ(File14({}), "\"1.4\"\r\n");
+}
+
+TEST(EditorReader, FillsTextsAndTagsOfAVersion14Row) {
+    const auto read = ReadEditorConfiguration(File14({FullRecord()}));
+    ASSERT_EQ(read.Rows.size(), 1u);
+    const auto& row = read.Rows[0];
+    EXPECT_EQ(row[col::Button].Text, "12");
+    EXPECT_EQ(row[col::Device].Text, "Throttle \xC3\xA9");
+    EXPECT_EQ(row[col::Device].Tag.ToText(), "{00000000-0000-0000-0000-000000000001}");
+    EXPECT_EQ(row[col::Repeat], (Cell{"On", Variant::Bool(true)}));
+    EXPECT_EQ(row[col::Rotary], (Cell{"Off", Variant::Bool(false)}));
+    EXPECT_EQ(row[col::Multiplier], (Cell{"4X", Variant::Text("4")}));
+    EXPECT_EQ(row[col::Description].Text, "Gear down");
+    EXPECT_EQ(row[col::CapsLock].Text, "On");
+    EXPECT_EQ(row.PressCell(1), (Cell{"SHIFT + CTRL + A", Variant::Text("A")}));
+    EXPECT_EQ(row.PressCell(2), (Cell{"", Variant::Text("")}));
+    EXPECT_EQ(row.PressCell(4), (Cell{" ", Variant::Text(" ")}));
+    EXPECT_EQ(row.ReleaseCell(1).Text, "ALT + NUMPAD 7");
+}
+
+TEST(EditorReader, UpgradesVersion13WithLocksOff) {
+    // Lines 1 to 7 of a record, then the 64 key values.
+    std::vector<std::string> lines = {Quoted("1.3"), Quoted("3"), Quoted("Pad"), Quoted("{G}"),
+                                      Flag(false),   Flag(true),  Quoted("2"),   Quoted("Flaps")};
+    for (int i = 0; i < 64; ++i)
+        lines.push_back(i == 0 ? Quoted("CTRL + F") : i == 1 ? Quoted("F") : Quoted(" "));
+    const auto read = ReadEditorConfiguration(QmfLines(lines));
+    EXPECT_EQ(read.Version, "1.3");
+    EXPECT_TRUE(read.Obsolete);
+    ASSERT_EQ(read.Rows.size(), 1u);
+    const auto& row = read.Rows[0];
+    EXPECT_EQ(row[col::Rotary].Text, "On");
+    EXPECT_EQ(row[col::Multiplier].Text, "2X");
+    EXPECT_EQ(row[col::Description].Text, "Flaps");
+    for (int c : {col::NumLock, col::CapsLock, col::ScrollLock})
+        EXPECT_EQ(row[c], (Cell{"Off", Variant::Bool(false)}));
+    EXPECT_EQ(row.PressCell(1).Text, "CTRL + F");
+
+    // Saved, it is a version 1.4 file with the locks written off.
+    const auto saved = WriteEditorConfiguration(read.Rows);
+    const auto again = ReadEditorConfiguration(saved);
+    EXPECT_FALSE(again.Obsolete);
+    EXPECT_EQ(CountLines(saved), 1 + 74);
+    EXPECT_EQ(again.Rows, read.Rows);
+}
+
+TEST(EditorReader, UpgradesVersions12And11) {
+    const auto v12 = ReadEditorConfiguration(QmfLines(
+        {Quoted("1.2"), Quoted("2"), Quoted("Pad"), Quoted("{G}"), Quoted("SHIFT + X"), Quoted("X"),
+         Quoted("Y"), Flag(true), Flag(true), Quoted("Old one"), // release name stored as True
+         Quoted("3"), Quoted("Pad"), Quoted("{G}"), Quoted("A"), Quoted("A"), Quoted("B"),
+         Quoted("B"), Flag(false), Quoted("")}));
+    EXPECT_EQ(v12.Version, "1.2");
+    ASSERT_EQ(v12.Rows.size(), 2u);
+    const auto& a = v12.Rows[0];
+    EXPECT_EQ(a.PressCell(1), (Cell{"SHIFT + X", Variant::Text("X")}));
+    EXPECT_EQ(a.ReleaseCell(1), (Cell{"Y", Variant::Text("")}));
+    EXPECT_EQ(a[col::Repeat].Text, "On");
+    EXPECT_EQ(a[col::Rotary].Text, "Off");
+    EXPECT_EQ(a[col::Multiplier], (Cell{"1X", Variant::Number(1)}));
+    EXPECT_EQ(a[col::Description].Text, "Old one");
+    EXPECT_EQ(a.PressCell(2), (Cell{"", Variant::Text("")}));
+    EXPECT_EQ(a.ReleaseCell(16), (Cell{"", Variant::Text("")}));
+    EXPECT_EQ(v12.Rows[1].ReleaseCell(1), (Cell{"B", Variant::Text("B")}));
+
+    // Any other version line is read as 1.1: six values a record.
+    for (const char* version : {"1.1", "0.9", "garbage"}) {
+        const auto v11 = ReadEditorConfiguration(
+            QmfLines({Quoted(version), Quoted("7"), Quoted("Pad"), Quoted("{G}"), Quoted("F1"),
+                      Quoted("F1"), Quoted("Help")}));
+        EXPECT_EQ(v11.Version, "1.1");
+        EXPECT_TRUE(v11.Obsolete);
+        ASSERT_EQ(v11.Rows.size(), 1u) << version;
+        EXPECT_EQ(v11.Rows[0].PressCell(1).Text, "F1");
+        EXPECT_EQ(v11.Rows[0][col::Repeat].Text, "Off");
+        EXPECT_EQ(v11.Rows[0][col::Description].Text, "Help");
+    }
+}
+
+TEST(EditorReader, SkipsRecordsOutsideButtons1To512) {
+    std::vector<Record14> records(6);
+    const char* buttons[] = {"0", "513", "-1", "512", "1", "0.5"};
+    for (int i = 0; i < 6; ++i)
+        records[static_cast<std::size_t>(i)].Button = buttons[i];
+    const auto read = ReadEditorConfiguration(File14(records));
+    ASSERT_EQ(read.Rows.size(), 3u);
+    EXPECT_EQ(read.Rows[0][col::Button].Text, "512");
+    EXPECT_EQ(read.Rows[1][col::Button].Text, "1");
+    EXPECT_EQ(read.Rows[2][col::Button].Text, "0.5");
+    EXPECT_FALSE(read.ValueError);
+}
+
+TEST(EditorReader, EndOfFileInsideARecordIsCorrupt) {
+    auto bytes = File14({Record14{}, Record14{}});
+    bytes.resize(bytes.size() - 20); // cut into the last record
+    const auto read = ReadEditorConfiguration(bytes);
+    EXPECT_TRUE(read.Corrupt);
+    EXPECT_EQ(read.Rows.size(), 1u);
+    EXPECT_TRUE(ReadEditorConfiguration("").Corrupt);
+}
+
+TEST(EditorReader, ValueThatDoesNotConvertGetsItsDefaultWithOneErrorBox) {
+    Record14 bad;
+    bad.Repeat = Quoted("maybe");
+    bad.NumLock = Quoted("sometimes");
+    Record14 badButton;
+    badButton.Button = "five";
+    MemoryFileSystem files;
+    files.files["c.qmf"] = File14({Record14{}, bad, badButton});
+    RecordingDialogs dialogs;
+    const auto outcome = LoadEditorConfiguration(files, dialogs, "c.qmf");
+    EXPECT_EQ(outcome.Action, EditorLoadAction::Keep);
+    ASSERT_EQ(outcome.Read.Rows.size(), 2u);
+    EXPECT_EQ(outcome.Read.Rows[1][col::Repeat], (Cell{"Off", Variant::Bool(false)}));
+    EXPECT_EQ(outcome.Read.Rows[1][col::NumLock], (Cell{"Off", Variant::Bool(false)}));
+    EXPECT_EQ(outcome.Read.ValueErrorCount, 3);
+    EXPECT_EQ(outcome.Read.RowsBeforeValueError, 1);
+    ASSERT_EQ(dialogs.shown.size(), 1u);
+    EXPECT_EQ(dialogs.shown[0], msg::ErrorBox(13, "Type mismatch", "open_click"));
+    EXPECT_EQ(dialogs.shown[0].text, " 13  Type mismatch in sub open_click.");
+}
+
+TEST(EditorWriter, TrimsDescriptionsAndKeepsEveryValueOnItsLine) {
+    MappingRow row = NewMappingRow();
+    row[col::Button].Text = "1";
+    row[col::Device] = {"Pad \"Pro\"", Variant::Text("{G}")};
+    row[col::Description].Text = "  Say \"hi\"\r\nnow\t ";
+    row.PressCell(1) = {"A", Variant::Text("A")};
+    MappingRow spaces = row;
+    spaces[col::Description].Text = "   ";
+    spaces[col::Multiplier].Tag = Variant::Text(" 2 ");
+    spaces[col::Repeat].Tag = Variant::Text("True"); // written as stored: a string
+    const auto bytes = WriteEditorConfiguration({row, spaces});
+    EXPECT_EQ(CountLines(bytes), 1 + 2 * 74);
+    const auto read = ReadEditorConfiguration(bytes);
+    ASSERT_EQ(read.Rows.size(), 2u);
+    EXPECT_EQ(read.Rows[0][col::Device].Text, "Pad 'Pro'");
+    EXPECT_EQ(read.Rows[0][col::Description].Text, "Say 'hi'  now");
+    EXPECT_EQ(read.Rows[1][col::Description].Text, "");
+    EXPECT_EQ(read.Rows[1][col::Multiplier].Text, "2X");
+    EXPECT_EQ(read.Rows[1][col::Repeat], (Cell{"On", Variant::Text("True")}));
+    EXPECT_NE(bytes.find("\r\n\"True\"\r\n"), std::string::npos);
+}
+
+TEST(EditorLoad, ReportsEachFailureWithItsMessageAndAction) {
+    struct Case {
+        int error;
+        EditorLoadAction action;
+    };
+    for (const auto& c : {Case{err::FileNotFound, EditorLoadAction::RemoveFromList},
+                          Case{err::PathNotFound, EditorLoadAction::RemoveFromList},
+                          Case{err::BadFileName, EditorLoadAction::RemoveFromList},
+                          Case{err::PermissionDenied, EditorLoadAction::CloseConfiguration},
+                          Case{err::DeviceIoError, EditorLoadAction::CloseConfiguration},
+                          // The editor keeps running: reported like an unreadable file.
+                          Case{err::FileAlreadyOpen, EditorLoadAction::CloseConfiguration}}) {
+        MemoryFileSystem files;
+        files.readErrors["x.qmf"] = c.error;
+        RecordingDialogs dialogs;
+        const auto outcome = LoadEditorConfiguration(files, dialogs, "x.qmf");
+        EXPECT_EQ(outcome.Action, c.action) << c.error;
+        ASSERT_EQ(dialogs.shown.size(), 1u);
+        EXPECT_EQ(dialogs.shown[0], (Message{ErrorDescription(c.error), "File IO Error",
+                                             MessageButtons::Ok, MessageIcon::Critical}));
+    }
+}
+
+TEST(EditorLoad, ObsoleteWarningThenCorruptQuestion) {
+    MemoryFileSystem files;
+    files.files["old.qmf"] = QmfLines({Quoted("1.3"), Quoted("1"), Quoted("Pad")});
+    for (auto answer : {MessageAnswer::Yes, MessageAnswer::No}) {
+        RecordingDialogs dialogs;
+        dialogs.answers = {MessageAnswer::Ok, answer};
+        const auto outcome = LoadEditorConfiguration(files, dialogs, "old.qmf");
+        ASSERT_EQ(dialogs.shown.size(), 2u);
+        EXPECT_EQ(dialogs.shown[0],
+                  (Message{"Obsolete data found. Please resave this file.", "File Format Error",
+                           MessageButtons::Ok, MessageIcon::Exclamation}));
+        EXPECT_EQ(dialogs.shown[1],
+                  (Message{"This file is either corrupt or not in Vantrel format\r\nand will be "
+                           "removed from the list.\r\n\r\nDelete the file?",
+                           "File IO Error", MessageButtons::YesNo, MessageIcon::Critical}));
+        EXPECT_EQ(outcome.Action, answer == MessageAnswer::Yes ? EditorLoadAction::DeleteAndRemove
+                                                               : EditorLoadAction::RemoveFromList);
+    }
+}
+
+TEST(EditorSave, FailedWriteKeepsTheOldFileAndSaysWhy) {
+    MemoryFileSystem files;
+    files.files["a.qmf"] = "old";
+    files.writeErrors["a.qmf"] = err::PermissionDenied;
+    RecordingDialogs dialogs;
+    EXPECT_FALSE(SaveEditorConfiguration(files, dialogs, "a.qmf", {NewMappingRow()}));
+    EXPECT_EQ(files.files["a.qmf"], "old");
+    ASSERT_EQ(dialogs.shown.size(), 1u);
+    EXPECT_EQ(dialogs.shown[0].text, "Permission denied");
+    EXPECT_EQ(dialogs.shown[0].title, "File IO Error");
+
+    files.writeErrors.clear();
+    EXPECT_TRUE(SaveEditorConfiguration(files, dialogs, "a.qmf", {}));
+    EXPECT_EQ(files.files["a.qmf"], "\"1.4\"\r\n");
+}
+
+} // namespace
+} // namespace qm

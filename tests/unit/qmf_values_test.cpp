@@ -1,0 +1,117 @@
+// The .qmf value codec and the value conversions both readers rely on.
+#include "core/ansi_text.h"
+#include "core/app_error.h"
+#include "core/qmf_values.h"
+
+#include <gtest/gtest.h>
+
+namespace qm {
+namespace {
+
+std::vector<Variant> ReadAll(std::string_view bytes) {
+    QmfValueReader reader(bytes);
+    std::vector<Variant> values;
+    while (!reader.AtEnd())
+        values.push_back(reader.Next());
+    return values;
+}
+
+TEST(QmfValues, ParsesEachFormAndKeepsIt) {
+    EXPECT_EQ(ParseQmfValue("\"SHIFT + A\""), Variant::Text("SHIFT + A"));
+    EXPECT_EQ(ParseQmfValue("\" \""), Variant::Text(" "));
+    EXPECT_EQ(ParseQmfValue("\"\""), Variant::Text(""));
+    EXPECT_EQ(ParseQmfValue("  \"x\"  trailing"), Variant::Text("x"));
+    EXPECT_EQ(ParseQmfValue("\"no closing quote"), Variant::Text("no closing quote"));
+    EXPECT_EQ(ParseQmfValue("#TRUE#"), Variant::Bool(true));
+    EXPECT_EQ(ParseQmfValue("#false#"), Variant::Bool(false));
+    EXPECT_EQ(ParseQmfValue("12"), Variant::Number(12));
+    EXPECT_EQ(ParseQmfValue("-1.5"), Variant::Number(-1.5));
+    EXPECT_EQ(ParseQmfValue("1.4"), Variant::Number(1.4));
+    EXPECT_EQ(ParseQmfValue(""), Variant());
+    EXPECT_EQ(ParseQmfValue("bare words"), Variant::Text("bare words"));
+    EXPECT_EQ(ParseQmfValue("0x10"), Variant::Text("0x10"));
+}
+
+TEST(QmfValues, AcceptsEveryLineBreakAndIgnoresTrailingBlankLines) {
+    const auto values = ReadAll("\"a\"\r\n\"b\"\n\"c\"\r#TRUE#\r\n\r\n\n");
+    ASSERT_EQ(values.size(), 4u);
+    EXPECT_EQ(values[2], Variant::Text("c"));
+    EXPECT_EQ(values[3], Variant::Bool(true));
+    // A blank line inside the data is an empty value, not the end.
+    EXPECT_EQ(ReadAll("\"a\"\r\n\r\n\"b\"\r\n").size(), 3u);
+}
+
+TEST(QmfValues, ReadingPastTheEndIsInputPastEndOfFile) {
+    QmfValueReader reader("\"only\"");
+    EXPECT_EQ(reader.Next(), Variant::Text("only"));
+    EXPECT_TRUE(reader.AtEnd());
+    try {
+        reader.Next();
+        FAIL() << "expected an error";
+    } catch (const AppError& e) {
+        EXPECT_EQ(e.number(), err::InputPastEndOfFile);
+    }
+}
+
+TEST(QmfValues, WritesCrLfInEachFormAndAnsiBytes) {
+    QmfValueWriter w;
+    w.WriteString("Fire \xC3\xA9");
+    w.WriteValue(Variant::Bool(true));
+    w.WriteValue(Variant::Number(2));
+    w.WriteValue(Variant::Text(""));
+    w.WriteValue(Variant());
+    EXPECT_EQ(w.bytes(), "\"Fire \xE9\"\r\n#TRUE#\r\n2\r\n\"\"\r\n\"\"\r\n");
+    // And the reader gives back the same UTF-8 text.
+    EXPECT_EQ(ParseQmfValue("\"Fire \xE9\""), Variant::Text("Fire \xC3\xA9"));
+}
+
+TEST(AnsiText, EveryByteRoundTripsAndUnmappableTextBecomesQuestionMark) {
+    std::string all;
+    for (int b = 1; b < 256; ++b)
+        all += static_cast<char>(b);
+    EXPECT_EQ(Utf8ToAnsi(AnsiToUtf8(all)), all);
+    EXPECT_EQ(AnsiToUtf8("\x80"), "\xE2\x82\xAC"); // the euro sign
+    EXPECT_EQ(Utf8ToAnsi("\xE2\x82\xAC"), "\x80");
+    EXPECT_EQ(Utf8ToAnsi("\xE4\xB8\xAD"), "?"); // not in the code page
+    EXPECT_EQ(Utf8ToAnsi("a\xFF"
+                         "b"),
+              "a?b"); // malformed UTF-8
+}
+
+TEST(Variant, ConvertsLikeTheClassicRuntime) {
+    EXPECT_TRUE(Variant::Text(" true ").ToBool());
+    EXPECT_FALSE(Variant::Text("FALSE").ToBool());
+    EXPECT_TRUE(Variant::Text("-1").ToBool());
+    EXPECT_FALSE(Variant::Number(0).ToBool());
+    EXPECT_FALSE(Variant().ToBool());
+    EXPECT_EQ(Variant::Bool(true).ToNumber(), -1);
+    EXPECT_EQ(Variant::Text(" 7 ").ToNumber(), 7);
+    EXPECT_EQ(Variant::Number(2.5).ToInteger(), 2); // half to even
+    EXPECT_EQ(Variant::Number(3.5).ToInteger(), 4);
+    EXPECT_EQ(Variant::Bool(false).ToText(), "False");
+    EXPECT_EQ(Variant::Number(4).ToText(), "4");
+    EXPECT_EQ(Variant::Number(0.25).ToText(), "0.25");
+
+    auto errorOf = [](auto f) {
+        try {
+            f();
+        } catch (const AppError& e) {
+            return e.number();
+        }
+        return 0;
+    };
+    EXPECT_EQ(errorOf([] { (void)Variant::Text("maybe").ToBool(); }), err::TypeMismatch);
+    EXPECT_EQ(errorOf([] { (void)Variant::Text("1X").ToNumber(); }), err::TypeMismatch);
+    EXPECT_EQ(errorOf([] { (void)Variant::Text("inf").ToNumber(); }), err::TypeMismatch);
+    EXPECT_EQ(errorOf([] { (void)Variant::Number(40000).ToInteger(); }), err::Overflow);
+}
+
+TEST(ErrorBox, NumberDescriptionAndPlace) {
+    EXPECT_EQ(ErrorBoxText(13, "Type mismatch", "open_click"),
+              " 13  Type mismatch in sub open_click.");
+    EXPECT_EQ(ErrorBoxText(-5, "Odd", "GetString", ProcedureKind::Function),
+              "-5  Odd in function GetString.");
+}
+
+} // namespace
+} // namespace qm
