@@ -102,10 +102,10 @@ void WriteText(QmfValueWriter& w, std::string_view text) {
 }
 
 void WriteTag(QmfValueWriter& w, const Variant& tag) {
-    if (tag.kind() == Variant::Kind::Boolean || tag.kind() == Variant::Kind::Number)
-        w.WriteValue(tag);
+    if (const auto* text = tag.AsString())
+        WriteText(w, *text);
     else
-        WriteText(w, tag.ToText());
+        w.WriteValue(tag);
 }
 
 } // namespace

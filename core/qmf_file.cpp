@@ -15,6 +15,17 @@ bool ReadRecord(QmfValueReader& reader, int count, std::vector<Variant>& record)
     return true;
 }
 
+bool ReadRecordLines(QmfValueReader& reader, int count, std::vector<std::string_view>& lines) {
+    lines.resize(static_cast<std::size_t>(count));
+    try {
+        for (auto& line : lines)
+            line = reader.NextLine();
+    } catch (const AppError&) {
+        return false;
+    }
+    return true;
+}
+
 bool IsLoadableButton(const Variant& first) {
     const double n = first.ToNumber();
     return n > 0 && n <= kMaxButtonNumber;

@@ -23,6 +23,9 @@ inline constexpr int kMaxButtonNumber = 512;
 // the record.
 bool ReadRecord(QmfValueReader& reader, int count, std::vector<Variant>& record);
 
+// Reads the raw lines of a record, as ReadRecord does.
+bool ReadRecordLines(QmfValueReader& reader, int count, std::vector<std::string_view>& lines);
+
 // Whether a record's first value names a loadable button (greater than 0, at most 512).
 // Throws AppError(Type mismatch) when it is not a number.
 bool IsLoadableButton(const Variant& first);

@@ -27,24 +27,27 @@ bool QmfValueReader::AtEnd() const {
     return true;
 }
 
-Variant QmfValueReader::Next() {
+std::string_view QmfValueReader::NextLine() {
     if (pos_ >= data_.size())
         throw AppError(err::InputPastEndOfFile);
-    std::size_t end = data_.find_first_of("\r\n", pos_);
-    if (end == std::string_view::npos)
-        end = data_.size();
+    std::size_t end = pos_;
+    while (end < data_.size() && data_[end] != '\r' && data_[end] != '\n')
+        ++end;
     const auto line = data_.substr(pos_, end - pos_);
     pos_ = end;
     if (pos_ < data_.size() && data_[pos_] == '\r')
         ++pos_;
     if (pos_ < data_.size() && data_[pos_] == '\n')
         ++pos_;
-    return ParseQmfValue(line);
+    return line;
 }
 
 Variant ParseQmfValue(std::string_view line) {
-    const auto first = line.find_first_not_of(" \t");
-    if (first == std::string_view::npos)
+    const auto isBlank = [](char c) { return c == ' ' || c == '\t'; };
+    std::size_t first = 0;
+    while (first < line.size() && isBlank(line[first]))
+        ++first;
+    if (first == line.size())
         return Variant();
     line.remove_prefix(first);
     if (line.front() == '"') {
@@ -53,8 +56,8 @@ Variant ParseQmfValue(std::string_view line) {
         const auto close = line.find('"');
         return Variant::Text(FromAnsi(line.substr(0, close)));
     }
-    const auto last = line.find_last_not_of(" \t");
-    line = line.substr(0, last + 1);
+    while (isBlank(line.back()))
+        line.remove_suffix(1);
     if (EqualsIgnoreCase(line, "#TRUE#"))
         return Variant::Bool(true);
     if (EqualsIgnoreCase(line, "#FALSE#"))
@@ -63,6 +66,23 @@ Variant ParseQmfValue(std::string_view line) {
     if (ParseNumber(line, d))
         return Variant::Number(d);
     return Variant::Text(FromAnsi(line));
+}
+
+void AssignTrimmedText(std::string& out, std::string_view line) {
+    const auto open = line.find_first_not_of(' ');
+    if (open != std::string_view::npos && line[open] == '"') {
+        auto text = line.substr(open + 1);
+        text = text.substr(0, text.find('"'));
+        if (IsAscii(text)) {
+            out.assign(TrimSpaces(text));
+            return;
+        }
+    }
+    const auto value = ParseQmfValue(line);
+    if (const auto* text = value.AsString())
+        out.assign(TrimSpaces(*text));
+    else
+        out.assign(TrimSpaces(value.ToText()));
 }
 
 void QmfValueWriter::WriteString(std::string_view utf8) {
@@ -89,8 +109,10 @@ void QmfValueWriter::WriteValue(const Variant& value) {
         WriteNumber(value.ToNumber());
         break;
     case Variant::Kind::Empty:
+        out_ += "\r\n";
+        break;
     case Variant::Kind::String:
-        WriteString(value.ToText());
+        WriteString(*value.AsString());
         break;
     }
 }

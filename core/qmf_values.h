@@ -9,6 +9,9 @@
 
 namespace qm {
 
+// Parses one line (without its line break).
+Variant ParseQmfValue(std::string_view line);
+
 class QmfValueReader {
 public:
     explicit QmfValueReader(std::string_view fileBytes) : data_(fileBytes) {}
@@ -16,15 +19,17 @@ public:
     // True when nothing but blank lines remains.
     bool AtEnd() const;
     // The next value; AppError(Input past end of file) when no line remains.
-    Variant Next();
+    Variant Next() { return ParseQmfValue(NextLine()); }
+    // The next line as it stands in the file (ANSI, without its line break).
+    std::string_view NextLine();
 
 private:
     std::string_view data_;
     std::size_t pos_ = 0;
 };
 
-// Parses one line (without its line break).
-Variant ParseQmfValue(std::string_view line);
+// The text of a line's value trimmed of spaces, into `out` (reusing its storage).
+void AssignTrimmedText(std::string& out, std::string_view line);
 
 class QmfValueWriter {
 public:
@@ -32,7 +37,7 @@ public:
     void WriteString(std::string_view utf8);
     void WriteBool(bool value);
     void WriteNumber(double value);
-    // In the form the value holds; an empty value is written as the empty string.
+    // In the form the value holds; an empty value as an empty line, which reads back empty.
     void WriteValue(const Variant& value);
 
     const std::string& bytes() const { return out_; }

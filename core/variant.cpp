@@ -13,13 +13,14 @@ bool ParseNumber(std::string_view text, double& out) {
     text = TrimSpaces(text);
     if (text.empty())
         return false;
-    if (text.front() == '+')
+    const bool plus = text.front() == '+';
+    if (plus)
         text.remove_prefix(1);
-    if (text.empty() || text.front() == '+')
+    if (text.empty() || text.front() == '+' || (plus && text.front() == '-'))
         return false;
     // Plain decimal only: no hex, inf or nan spellings.
     for (char c : text)
-        if (!((c >= '0' && c <= '9') || c == '-' || c == '.' || c == 'e' || c == 'E'))
+        if (!((c >= '0' && c <= '9') || c == '-' || c == '+' || c == '.' || c == 'e' || c == 'E'))
             return false;
     const auto* end = text.data() + text.size();
     auto [ptr, ec] = std::from_chars(text.data(), end, out, std::chars_format::general);

@@ -43,27 +43,23 @@ private:
     std::optional<AppError>& error_;
 };
 
-void Trimmed(std::string& out, const Variant& v) {
-    if (const auto* text = v.AsString())
-        out.assign(TrimSpaces(*text));
-    else
-        out.assign(TrimSpaces(v.ToText()));
-}
-
-void FillEntry(MappingEntry& e, const std::vector<Variant>& v, ValueConverter& convert) {
-    e.ButtonNo = convert.Integer(v[0], 0);
-    e.DeviceIdentity = v[2].ToText();
-    e.Repeat = convert.Flag(v[3]);
-    e.Rotary = convert.Flag(v[4]);
-    e.Multiplier = convert.Integer(v[5], 1);
-    e.NumLock = convert.Flag(v[7]);
-    e.CapsLock = convert.Flag(v[8]);
-    e.ScrollLock = convert.Flag(v[9]);
+// Fills an entry from the raw lines of its record; the key cells are taken as trimmed text
+// straight from the lines.
+void FillEntry(MappingEntry& e, const Variant& button, const std::vector<std::string_view>& v,
+               ValueConverter& convert) {
+    e.ButtonNo = convert.Integer(button, 0);
+    e.DeviceIdentity = ParseQmfValue(v[2]).ToText();
+    e.Repeat = convert.Flag(ParseQmfValue(v[3]));
+    e.Rotary = convert.Flag(ParseQmfValue(v[4]));
+    e.Multiplier = convert.Integer(ParseQmfValue(v[5]), 1);
+    e.NumLock = convert.Flag(ParseQmfValue(v[7]));
+    e.CapsLock = convert.Flag(ParseQmfValue(v[8]));
+    e.ScrollLock = convert.Flag(ParseQmfValue(v[9]));
     for (std::size_t s = 0; s < std::size_t{kStepCount}; ++s) {
-        Trimmed(e.PressText[s], v[10 + 2 * s]);
-        Trimmed(e.PressName[s], v[11 + 2 * s]);
-        Trimmed(e.ReleaseText[s], v[42 + 2 * s]);
-        Trimmed(e.ReleaseName[s], v[43 + 2 * s]);
+        AssignTrimmedText(e.PressText[s], v[10 + 2 * s]);
+        AssignTrimmedText(e.PressName[s], v[11 + 2 * s]);
+        AssignTrimmedText(e.ReleaseText[s], v[42 + 2 * s]);
+        AssignTrimmedText(e.ReleaseName[s], v[43 + 2 * s]);
     }
 }
 
@@ -134,24 +130,29 @@ RunnerLoadResult CompileRunnerConfiguration(std::string_view fileBytes, DeviceTa
         deviceButtons[IdentityKey(d.Identity)] = d.ButtonCount;
 
     RunnerTables loaded;
+    // Entries are large: size the table once from the number of lines.
+    const auto lineCount = std::count(fileBytes.begin(), fileBytes.end(), '\n');
+    loaded.Mappings.reserve(static_cast<std::size_t>(lineCount / kRecordValues14 + 1));
     ValueConverter convert(result.ValueError);
     // Per identity, the first entry of each button number.
     std::unordered_map<std::string, std::vector<std::int32_t>> firstEntry;
+    std::vector<std::string_view> lines;
     while (!reader.AtEnd()) {
-        if (!ReadRecord(reader, kRecordValues14, record)) {
+        if (!ReadRecordLines(reader, kRecordValues14, lines)) {
             result.Status = RunnerLoadStatus::Corrupt;
             return result;
         }
         auto& entry = loaded.Mappings.emplace_back();
         const auto index = static_cast<std::int32_t>(loaded.Mappings.size());
+        const auto button = ParseQmfValue(lines[0]);
         try {
-            if (!IsLoadableButton(record[0]))
+            if (!IsLoadableButton(button))
                 continue;
         } catch (const AppError& e) {
             convert.Note(e);
             continue;
         }
-        FillEntry(entry, record, convert);
+        FillEntry(entry, button, lines, convert);
         auto key = IdentityKey(entry.DeviceIdentity);
         if (auto it = deviceButtons.find(key); it != deviceButtons.end())
             entry.Valid = entry.ButtonNo <= it->second;

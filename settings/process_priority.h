@@ -14,8 +14,8 @@ inline constexpr std::uint32_t kIdlePriorityClass = 0x40;
 
 // The runner's priority menu, index 0 to 5 ("ThreadPriority").
 inline constexpr std::array<std::uint32_t, 6> kPriorityMenuClasses = {
-    kRealtimePriorityClass,  kHighPriorityClass,        kAboveNormalPriorityClass,
-    kNormalPriorityClass,    kBelowNormalPriorityClass, kIdlePriorityClass};
+    kRealtimePriorityClass, kHighPriorityClass,        kAboveNormalPriorityClass,
+    kNormalPriorityClass,   kBelowNormalPriorityClass, kIdlePriorityClass};
 inline constexpr int kDefaultPriorityIndex = 1;
 
 // The class of a menu index; an unknown index falls back to the default index.

@@ -27,6 +27,9 @@ TEST(QmfValues, ParsesEachFormAndKeepsIt) {
     EXPECT_EQ(ParseQmfValue("12"), Variant::Number(12));
     EXPECT_EQ(ParseQmfValue("-1.5"), Variant::Number(-1.5));
     EXPECT_EQ(ParseQmfValue("1.4"), Variant::Number(1.4));
+    EXPECT_EQ(ParseQmfValue("6.5e+47"), Variant::Number(6.5e47)); // as numbers are written
+    EXPECT_EQ(ParseQmfValue("+3"), Variant::Number(3));
+    EXPECT_EQ(ParseQmfValue("+-3"), Variant::Text("+-3"));
     EXPECT_EQ(ParseQmfValue(""), Variant());
     EXPECT_EQ(ParseQmfValue("bare words"), Variant::Text("bare words"));
     EXPECT_EQ(ParseQmfValue("0x10"), Variant::Text("0x10"));
@@ -60,7 +63,7 @@ TEST(QmfValues, WritesCrLfInEachFormAndAnsiBytes) {
     w.WriteValue(Variant::Number(2));
     w.WriteValue(Variant::Text(""));
     w.WriteValue(Variant());
-    EXPECT_EQ(w.bytes(), "\"Fire \xE9\"\r\n#TRUE#\r\n2\r\n\"\"\r\n\"\"\r\n");
+    EXPECT_EQ(w.bytes(), "\"Fire \xE9\"\r\n#TRUE#\r\n2\r\n\"\"\r\n\r\n");
     // And the reader gives back the same UTF-8 text.
     EXPECT_EQ(ParseQmfValue("\"Fire \xE9\""), Variant::Text("Fire \xC3\xA9"));
 }
