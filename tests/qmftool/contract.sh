@@ -1,0 +1,104 @@
+#!/usr/bin/env bash
+# qmftool from outside, as a user runs it: exit codes, stdout and stderr of each command.
+# Usage: contract.sh DATA_DIR WORK_DIR QMFTOOL [prefix command, e.g. the Wine runner...]
+set -u
+data=$1 work=$2
+shift 2
+tool=("$@")
+# The Windows build runs through a launcher: the program is the last word given.
+if [ "${#tool[@]}" -gt 1 ]; then tool=("${tool[@]:1}" "${tool[0]}"); fi
+
+rm -rf "$work" && mkdir -p "$work" && cd "$work" || exit 2
+cp "$data"/*.qmf "$data"/../../samples/cockpit.qmf "$data"/../../samples/devices.json . || exit 2
+failures=0
+
+run() { # run EXPECTED_EXIT ARGS...: sets $out and $err
+    local expected=$1
+    shift
+    "${tool[@]}" "$@" >stdout.txt 2>stderr.txt
+    local code=$?
+    out=$(tr -d '\r' <stdout.txt)
+    err=$(tr -d '\r' <stderr.txt)
+    if [ "$code" != "$expected" ]; then
+        echo "FAIL: qmftool $* exited $code, expected $expected"
+        echo "  stdout: $out"
+        echo "  stderr: $err"
+        failures=$((failures + 1))
+    fi
+}
+expect() { # expect DESCRIPTION TEXT PATTERN
+    if ! grep -qF -- "$3" <<<"$2"; then
+        echo "FAIL: $1: expected to find [$3] in [$2]"
+        failures=$((failures + 1))
+    fi
+}
+
+run 0 dump v13.qmf
+expect "dump of a 1.3 file" "$out" '{"version":"1.3","obsolete":true,"rows":[{"button":"1","device_name":"Gamepad"'
+expect "locks of an upgraded row" "$out" '"num_lock":false,"caps_lock":false,"scroll_lock":false'
+expect "rotary multiplier" "$out" '"rotary":true,"multiplier":2,"description":"Zoom"'
+[ "$(wc -l <stdout.txt)" -eq 1 ] || { echo "FAIL: dump is one line"; failures=$((failures + 1)); }
+
+run 0 dump v12.qmf
+expect "1.2 release key without a name" "$out" '"release":[{"text":"ESC","name":""},{"text":"","name":""}'
+
+run 1 dump corrupt.qmf
+expect "corrupt file on stdout" "$out" '{"error":"corrupt","rows":1}'
+expect "corrupt file message" "$err" "This file is either corrupt or not in Vantrel format"
+
+run 1 dump bad_value.qmf
+expect "value that does not convert" "$out" '{"error":"corrupt","rows":0}'
+expect "its error box" "$err" " 13  Type mismatch in sub open_click."
+
+run 2 dump missing.qmf
+expect "missing file" "$err" "File not found"
+
+run 0 upgrade v11.qmf -o upgraded.qmf
+run 0 dump upgraded.qmf
+expect "upgraded file" "$out" '{"version":"1.4","obsolete":false,"rows":[{"button":"1"'
+expect "second 1.1 record" "$out" '"description":"Load"'
+cp v13.qmf inplace.qmf
+run 0 upgrade inplace.qmf -o inplace.qmf
+run 0 dump inplace.qmf
+expect "upgrade in place" "$out" '"version":"1.4","obsolete":false'
+run 0 upgrade cockpit.qmf -o same.qmf
+cmp -s cockpit.qmf same.qmf || { echo "FAIL: a 1.4 file upgrades to the same bytes"; failures=$((failures + 1)); }
+run 2 upgrade cockpit.qmf -o no/such/folder/out.qmf
+run 1 upgrade corrupt.qmf -o never.qmf
+[ ! -e never.qmf ] || { echo "FAIL: a refused upgrade wrote its output"; failures=$((failures + 1)); }
+ls ./*.saving >/dev/null 2>&1 && { echo "FAIL: a temporary file was left behind"; failures=$((failures + 1)); }
+
+run 0 check cockpit.qmf --devices devices.json
+expect "check" "$out" '{"mapping_count":8,"valid":8,"bound":8}'
+echo '[{"kind":"joystick","name":"Gamepad","identity":"{6f1d2b60-d5a0-11cf-bfc7-444553540000}","buttons":2}]' >small.json
+run 0 check cockpit.qmf --devices small.json
+expect "check against fewer devices" "$out" '{"mapping_count":8,"valid":2,"bound":2}'
+echo '[]' >none.json
+run 1 check cockpit.qmf --devices none.json
+expect "no devices" "$err" "No valid input devices were found!"
+echo '[{"kind":"board","name":"P","path":"\\\\?\\hid#x#{y}","buttons":0}]' >buttonless.json
+run 1 check cockpit.qmf --devices buttonless.json
+expect "a board without buttons is not a device" "$err" "No valid input devices were found!"
+run 1 check v13.qmf --devices devices.json
+expect "obsolete for the runner" "$err" "Obsolete data found. Please resave this file in Vantrel."
+run 1 check corrupt.qmf --devices devices.json
+expect "corrupt for the runner" "$err" "This file is either corrupt or not in Corvex format."
+run 0 check empty14.qmf --devices devices.json
+expect "empty configuration" "$out" '{"mapping_count":0,"valid":0,"bound":0}'
+echo '[{"kind":"mouse"}]' >badkind.json
+run 2 check cockpit.qmf --devices badkind.json
+run 2 check cockpit.qmf --devices missing.json
+
+run 2
+run 2 frobnicate
+run 2 dump
+run 2 dump a.qmf b.qmf
+run 2 upgrade cockpit.qmf
+run 2 check cockpit.qmf --devices
+run 2 dump --verbose cockpit.qmf
+
+if [ "$failures" -ne 0 ]; then
+    echo "$failures qmftool contract check(s) failed"
+    exit 1
+fi
+echo "qmftool contract: all checks passed"
