@@ -61,7 +61,8 @@ std::string TextOfStringData(const std::wstring& data) {
     return Utf8FromWide(std::wstring_view(data).substr(0, end));
 }
 
-std::string ReadValue(HKEY key, const std::wstring& valueName) {
+// The data of one value of an open key: text, a REG_DWORD as decimal text, else empty.
+std::string RegQueryStringValue(HKEY key, const std::wstring& valueName) {
     DWORD type = 0;
     DWORD size = 0;
     if (RegQueryValueExW(key, valueName.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS)
@@ -103,7 +104,7 @@ std::string RegistryStore::GetString(RegistryRoot root, std::string_view keyPath
         const UniqueKey key = OpenKey(root, keyPath, KEY_QUERY_VALUE);
         if (!key)
             return {};
-        return ReadValue(key.Get(), WideFromUtf8(valueName));
+        return RegQueryStringValue(key.Get(), WideFromUtf8(valueName));
     } catch (...) {
         return {};
     }
