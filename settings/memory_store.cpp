@@ -37,22 +37,20 @@ template <typename Items> auto FindNamed(Items& items, std::string_view name) {
 
 } // namespace
 
-MemoryStore::Root* MemoryStore::RootOf(RegistryRoot root) {
-    const auto index = static_cast<std::uint32_t>(root) - 0x80000000u;
-    return index < roots_.size() ? &roots_[index] : nullptr;
+MemoryStore::Key* MemoryStore::RootOf(RegistryRoot root) {
+    return const_cast<Key*>(std::as_const(*this).RootOf(root));
 }
 
-const MemoryStore::Root* MemoryStore::RootOf(RegistryRoot root) const {
+const MemoryStore::Key* MemoryStore::RootOf(RegistryRoot root) const {
     const auto index = static_cast<std::uint32_t>(root) - 0x80000000u;
     return index < roots_.size() ? &roots_[index] : nullptr;
 }
 
 const MemoryStore::Key* MemoryStore::Find(RegistryRoot root, std::string_view keyPath) const {
-    const Root* r = RootOf(root);
+    const Key* key = RootOf(root);
     std::vector<std::string_view> parts;
-    if (r == nullptr || !SplitPath(keyPath, parts))
+    if (key == nullptr || !SplitPath(keyPath, parts))
         return nullptr;
-    const Key* key = &r->Tree;
     for (auto part : parts) {
         const auto it = FindNamed(key->Subkeys, part);
         if (it == key->Subkeys.end())
@@ -67,11 +65,10 @@ MemoryStore::Key* MemoryStore::Find(RegistryRoot root, std::string_view keyPath)
 }
 
 MemoryStore::Key* MemoryStore::Create(RegistryRoot root, std::string_view keyPath) {
-    Root* r = RootOf(root);
+    Key* key = RootOf(root);
     std::vector<std::string_view> parts;
-    if (r == nullptr || !r->Writable || !SplitPath(keyPath, parts))
+    if (key == nullptr || !SplitPath(keyPath, parts))
         return nullptr;
-    Key* key = &r->Tree;
     for (auto part : parts) {
         auto it = FindNamed(key->Subkeys, part);
         if (it == key->Subkeys.end()) {
@@ -84,18 +81,6 @@ MemoryStore::Key* MemoryStore::Create(RegistryRoot root, std::string_view keyPat
     return key;
 }
 
-MemoryStore::Value* MemoryStore::WritableValue(RegistryRoot root, std::string_view keyPath,
-                                               std::string_view valueName) {
-    Key* key = Create(root, keyPath);
-    if (key == nullptr)
-        return nullptr;
-    auto it = FindNamed(key->Values, valueName);
-    if (it != key->Values.end())
-        return &*it;
-    key->Values.push_back(Value{std::string(valueName), ValueType::Text, {}, 0});
-    return &key->Values.back();
-}
-
 std::string MemoryStore::GetString(RegistryRoot root, std::string_view keyPath,
                                    std::string_view valueName) {
     const Key* key = Find(root, keyPath);
@@ -104,51 +89,25 @@ std::string MemoryStore::GetString(RegistryRoot root, std::string_view keyPath,
     const auto it = FindNamed(key->Values, valueName);
     if (it == key->Values.end())
         return {};
-    switch (it->Type) {
-    case ValueType::Text:
-        return it->Text;
-    case ValueType::Dword:
-        return std::to_string(it->Number);
-    case ValueType::Binary:
-        return {};
-    }
-    return {};
+    return it->Text;
 }
 
 void MemoryStore::SaveString(RegistryRoot root, std::string_view keyPath,
                              std::string_view valueName, std::string_view text) {
-    Value* value = WritableValue(root, keyPath, valueName);
-    if (value == nullptr)
+    Key* key = Create(root, keyPath);
+    if (key == nullptr)
         return;
-    value->Type = ValueType::Text;
-    value->Text.assign(text);
+    auto it = FindNamed(key->Values, valueName);
+    if (it == key->Values.end())
+        it = key->Values.insert(key->Values.end(), Value{std::string(valueName), {}});
+    it->Text.assign(text);
     ++saveCount_;
-}
-
-void MemoryStore::SaveDword(RegistryRoot root, std::string_view keyPath, std::string_view valueName,
-                            std::uint32_t number) {
-    Value* value = WritableValue(root, keyPath, valueName);
-    if (value == nullptr)
-        return;
-    value->Type = ValueType::Dword;
-    value->Text.clear();
-    value->Number = number;
-}
-
-void MemoryStore::SaveBinary(RegistryRoot root, std::string_view keyPath,
-                             std::string_view valueName) {
-    Value* value = WritableValue(root, keyPath, valueName);
-    if (value == nullptr)
-        return;
-    value->Type = ValueType::Binary;
-    value->Text.clear();
 }
 
 void MemoryStore::DelSetting(RegistryRoot root, std::string_view keyPath,
                              std::string_view valueName) {
-    const Root* r = RootOf(root);
     Key* key = Find(root, keyPath);
-    if (key == nullptr || !r->Writable)
+    if (key == nullptr)
         return;
     const auto it = FindNamed(key->Values, valueName);
     if (it != key->Values.end())
@@ -156,13 +115,12 @@ void MemoryStore::DelSetting(RegistryRoot root, std::string_view keyPath,
 }
 
 void MemoryStore::DelKey(RegistryRoot root, std::string_view keyPath) {
-    const Root* r = RootOf(root);
+    Key* parent = RootOf(root);
     std::vector<std::string_view> parts;
-    if (r == nullptr || !r->Writable || !SplitPath(keyPath, parts) || parts.empty())
+    if (parent == nullptr || !SplitPath(keyPath, parts) || parts.empty())
         return;
     const auto leaf = parts.back();
     parts.pop_back();
-    Key* parent = &RootOf(root)->Tree;
     for (auto part : parts) {
         auto it = FindNamed(parent->Subkeys, part);
         if (it == parent->Subkeys.end())
@@ -183,11 +141,6 @@ long MemoryStore::EnumKey(RegistryRoot root, std::string_view keyPath, std::uint
     }
     name = key->Subkeys[index].Name;
     return kEnumSuccess;
-}
-
-void MemoryStore::SetWritable(RegistryRoot root, bool writable) {
-    if (Root* r = RootOf(root))
-        r->Writable = writable;
 }
 
 bool MemoryStore::KeyExists(RegistryRoot root, std::string_view keyPath) const {

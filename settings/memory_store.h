@@ -28,17 +28,6 @@ public:
     long EnumKey(RegistryRoot root, std::string_view keyPath, std::uint32_t index,
                  std::string& name) override;
 
-    // What another tool may have left behind: a REG_DWORD value (read back as the decimal text
-    // of the unsigned 32-bit number) and a value of a type the programs do not read (read back
-    // as empty). Both create missing keys like SaveString.
-    void SaveDword(RegistryRoot root, std::string_view keyPath, std::string_view valueName,
-                   std::uint32_t number);
-    void SaveBinary(RegistryRoot root, std::string_view keyPath, std::string_view valueName);
-
-    // A root that refuses every write and delete (as HKEY_LOCAL_MACHINE does for a standard
-    // user); reads still work.
-    void SetWritable(RegistryRoot root, bool writable);
-
     // Inspection.
     bool KeyExists(RegistryRoot root, std::string_view keyPath) const;
     bool ValueExists(RegistryRoot root, std::string_view keyPath, std::string_view valueName) const;
@@ -48,32 +37,23 @@ public:
     std::size_t SaveCount() const { return saveCount_; }
 
 private:
-    enum class ValueType { Text, Dword, Binary };
     struct Value {
         std::string Name;
-        ValueType Type = ValueType::Text;
         std::string Text;
-        std::uint32_t Number = 0;
     };
     struct Key {
         std::string Name;
         std::vector<Value> Values;
         std::vector<Key> Subkeys;
     };
-    struct Root {
-        Key Tree;
-        bool Writable = true;
-    };
-
-    Root* RootOf(RegistryRoot root);
-    const Root* RootOf(RegistryRoot root) const;
+    Key* RootOf(RegistryRoot root);
+    const Key* RootOf(RegistryRoot root) const;
     const Key* Find(RegistryRoot root, std::string_view keyPath) const;
     Key* Find(RegistryRoot root, std::string_view keyPath);
-    // The key, created along the path when missing; null for an invalid path or a read-only root.
+    // The key, created along the path when missing; null for an invalid path.
     Key* Create(RegistryRoot root, std::string_view keyPath);
-    Value* WritableValue(RegistryRoot root, std::string_view keyPath, std::string_view valueName);
 
-    std::array<Root, 3> roots_{};
+    std::array<Key, 3> roots_{};
     std::size_t saveCount_ = 0;
 };
 
