@@ -1,14 +1,14 @@
 // Load and compile of a large configuration (8 controllers x 128 + 4 boards x 512 buttons).
 #include "core/scan_codes.h"
 #include "runner/configuration_loader.h"
-#include "support/generated_configuration.h"
+#include "generated_configuration.h"
 
 #include <benchmark/benchmark.h>
 
 namespace {
 
 void BM_RunnerLoadAndCompile(benchmark::State& state) {
-    auto setup = qm::testing::GenerateSetup(8, 128, 4, 512);
+    auto setup = qm::bench::GenerateSetup(8, 128, 4, 512);
     const qm::UsLayoutScanCodes scanCodes;
     qm::RunnerTables tables;
     for (auto _ : state) {
@@ -23,7 +23,7 @@ void BM_RunnerLoadAndCompile(benchmark::State& state) {
 BENCHMARK(BM_RunnerLoadAndCompile)->Unit(benchmark::kMillisecond);
 
 void BM_EditorRead(benchmark::State& state) {
-    auto setup = qm::testing::GenerateSetup(8, 128, 4, 512);
+    auto setup = qm::bench::GenerateSetup(8, 128, 4, 512);
     for (auto _ : state) {
         auto result = qm::ReadEditorConfiguration(setup.FileBytes);
         benchmark::DoNotOptimize(result.Rows.data());

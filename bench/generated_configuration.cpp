@@ -1,8 +1,8 @@
-#include "support/generated_configuration.h"
+#include "generated_configuration.h"
 
 #include <cstdio>
 
-namespace qm::testing {
+namespace qm::bench {
 
 namespace {
 
@@ -56,4 +56,4 @@ GeneratedSetup GenerateSetup(int joysticks, int joystickButtons, int boards, int
     return setup;
 }
 
-} // namespace qm::testing
+} // namespace qm::bench

@@ -1,12 +1,12 @@
 #pragma once
-// Builds large configurations and matching device tables for benchmarks and fuzz seeds.
+// Builds large configurations and matching device tables for the benchmarks.
 #include "core/editor_qmf.h"
 #include "devices/device_tables.h"
 
 #include <string>
 #include <vector>
 
-namespace qm::testing {
+namespace qm::bench {
 
 struct GeneratedSetup {
     DeviceTables Devices;
@@ -18,4 +18,4 @@ struct GeneratedSetup {
 // buttons, one mapping per button with a few key steps each.
 GeneratedSetup GenerateSetup(int joysticks, int joystickButtons, int boards, int boardButtons);
 
-} // namespace qm::testing
+} // namespace qm::bench
