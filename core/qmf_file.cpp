@@ -4,17 +4,6 @@
 
 namespace qm {
 
-bool ReadRecord(QmfValueReader& reader, int count, std::vector<Variant>& record) {
-    record.resize(static_cast<std::size_t>(count));
-    try {
-        for (auto& value : record)
-            value = reader.Next();
-    } catch (const AppError&) {
-        return false;
-    }
-    return true;
-}
-
 bool ReadRecordLines(QmfValueReader& reader, int count, std::vector<std::string_view>& lines) {
     lines.resize(static_cast<std::size_t>(count));
     try {
@@ -23,6 +12,16 @@ bool ReadRecordLines(QmfValueReader& reader, int count, std::vector<std::string_
     } catch (const AppError&) {
         return false;
     }
+    return true;
+}
+
+bool ReadRecord(QmfValueReader& reader, int count, std::vector<Variant>& record) {
+    std::vector<std::string_view> lines;
+    if (!ReadRecordLines(reader, count, lines))
+        return false;
+    record.resize(lines.size());
+    for (std::size_t i = 0; i < lines.size(); ++i)
+        record[i] = ParseQmfValue(lines[i]);
     return true;
 }
 

@@ -6,20 +6,6 @@
 
 namespace qm::tool {
 
-namespace {
-
-bool ReadText(const std::string& path, std::string& text) {
-    try {
-        text = SystemFileSystem().ReadAll(path);
-        return true;
-    } catch (const AppError& e) {
-        PrintError(path + ": " + e.description());
-        return false;
-    }
-}
-
-} // namespace
-
 int Check(const Arguments& args) {
     const auto parsed = ParseArguments(args, {"--devices"});
     if (!parsed.Error.empty())
@@ -29,7 +15,7 @@ int Check(const Arguments& args) {
         return UsageError("check takes FILE --devices DEVICES.json");
 
     std::string devicesText;
-    if (!ReadText(devicesPath->second, devicesText))
+    if (!ReadInputFile(devicesPath->second, devicesText))
         return kExitUsage;
     DescribedDevices devices;
     std::string error;
@@ -39,12 +25,8 @@ int Check(const Arguments& args) {
     // The runner checks the devices before it opens the file.
     std::string bytes;
     if (DeviceRefusal(devices.Tables) == RunnerLoadStatus::Loaded) {
-        try {
-            bytes = SystemFileSystem().ReadAll(parsed.Positional[0]);
-        } catch (const AppError& e) {
-            PrintMessage(msg::FileIoError(e));
+        if (!ReadInputFile(parsed.Positional[0], bytes))
             return kExitUsage;
-        }
     }
     const UsLayoutScanCodes scanCodes;
     RunnerTables tables;

@@ -1,5 +1,8 @@
 #include "qmftool.h"
 
+#include "core/app_error.h"
+#include "core/file_system.h"
+
 #include <algorithm>
 #include <cstdio>
 
@@ -28,6 +31,16 @@ void PrintMessage(const Message& message) {
 int UsageError(const std::string& text) {
     PrintError("qmftool: " + text);
     return kExitUsage;
+}
+
+bool ReadInputFile(const std::string& path, std::string& bytes) {
+    try {
+        bytes = SystemFileSystem().ReadAll(path);
+        return true;
+    } catch (const AppError& e) {
+        PrintError(path + ": " + e.description());
+        return false;
+    }
 }
 
 ParsedArguments ParseArguments(const Arguments& args, const std::vector<std::string>& options) {

@@ -17,10 +17,7 @@ struct ReadFile {
 ReadFile ReadForEditor(const std::string& path) {
     ReadFile file;
     std::string bytes;
-    try {
-        bytes = SystemFileSystem().ReadAll(path);
-    } catch (const AppError& e) {
-        PrintMessage(msg::FileIoError(e));
+    if (!ReadInputFile(path, bytes)) {
         file.Exit = kExitUsage;
         return file;
     }

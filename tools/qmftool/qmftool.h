@@ -23,6 +23,8 @@ void PrintLine(const std::string& line);
 void PrintMessage(const Message& message);
 void PrintError(const std::string& text);
 int UsageError(const std::string& text);
+// Reads an input file; on failure prints the system's description and returns false.
+bool ReadInputFile(const std::string& path, std::string& bytes);
 
 // Arguments split into positionals and options that take a value ("-o OUT").
 struct ParsedArguments {
