@@ -26,8 +26,8 @@ public:
     virtual std::string GetString(RegistryRoot root, std::string_view keyPath,
                                   std::string_view valueName) = 0;
     // Creates missing keys along the path and writes the value as text.
-    virtual void SaveString(RegistryRoot root, std::string_view keyPath,
-                            std::string_view valueName, std::string_view text) = 0;
+    virtual void SaveString(RegistryRoot root, std::string_view keyPath, std::string_view valueName,
+                            std::string_view text) = 0;
     virtual void DelSetting(RegistryRoot root, std::string_view keyPath,
                             std::string_view valueName) = 0;
     // Deletes the key unless it still has subkeys; a missing key is left missing.

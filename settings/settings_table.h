@@ -54,6 +54,8 @@ void WriteSetting(SettingsStore& store, Setting setting, std::string_view text);
 // Booleans are stored as "True"/"False" and compared without regard to case; anything else
 // (numbers included) reads as False unless it is a non-zero number.
 bool SettingToBool(std::string_view text);
-inline std::string_view BoolSettingText(bool value) { return value ? "True" : "False"; }
+inline std::string_view BoolSettingText(bool value) {
+    return value ? "True" : "False";
+}
 
 } // namespace qm
