@@ -1,0 +1,19 @@
+#pragma once
+// One pass's view of the devices, as the mapping engine and the editor's test mode use it:
+// read each device once, then look at its buttons.
+namespace qm {
+
+class DeviceReader {
+public:
+    virtual ~DeviceReader() = default;
+    virtual int DeviceCount() const = 0;
+    // Reads device d (1-based) for this pass. False when the pass must end here (a controller
+    // was just acquired, or has no object); otherwise `buttons` is how many of its buttons
+    // can be evaluated this pass (never beyond the button table or the device's readable
+    // buttons). Never throws.
+    virtual bool ReadDevice(int d, int& buttons) = 0;
+    // Button b (1-based, within the count ReadDevice gave) of device d is down.
+    virtual bool ButtonDown(int d, int b) const = 0;
+};
+
+} // namespace qm

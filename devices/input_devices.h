@@ -1,0 +1,77 @@
+#pragma once
+// The device layer both programs compile in: the DirectX check, the scan of game controllers
+// and boards into the device tables, and the per-pass read of each device.
+#include "core/dialogs.h"
+#include "core/status.h"
+#include "devices/board_library.h"
+#include "devices/device_reader.h"
+#include "devices/device_tables.h"
+#include "devices/joystick_api.h"
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+namespace qm {
+
+// What the DirectX check asks of the platform.
+class DirectXSetup {
+public:
+    virtual ~DirectXSetup() = default;
+    // Whether the setup library (with DirectXSetupGetVersion) exists.
+    virtual bool HasSetupLibrary() = 0;
+    // DirectXSetupGetVersion: 0 on failure.
+    virtual int GetVersion(std::uint32_t& version, std::uint32_t& revision) = 0;
+    // Whether a DirectInput 8 object can be created.
+    virtual bool CanCreateDirectInput() = 0;
+};
+
+// CheckDXVersion: true when DirectX 8 or later is there; shows its own messages otherwise.
+bool CheckDXVersion(DirectXSetup& setup, Dialogs& dialogs);
+
+class InputDevices final : public DeviceReader {
+public:
+    // `status` receives the runner's status texts; the editor passes null.
+    InputDevices(JoystickApi& joysticks, BoardLibrary& boards, Dialogs& dialogs,
+                 StatusSink* status);
+    // Unacquires and releases the controllers and closes the boards.
+    ~InputDevices() override;
+    InputDevices(const InputDevices&) = delete;
+    InputDevices& operator=(const InputDevices&) = delete;
+
+    // Set before each scan; while false the scan builds nothing.
+    bool DevicesReady = true;
+
+    // InitDirectInput: rebuilds the tables from the attached game controllers (the previous
+    // controllers are unacquired and released first). DetectDevices then appends the boards.
+    void InitDirectInput(WindowHandle mainWindow);
+    void DetectDevices();
+    // Both, as start-up and a rescan do.
+    void Scan(WindowHandle mainWindow);
+    // Releases the boards (program end).
+    void CloseBoards();
+
+    const DeviceTables& Tables() const { return tables_; }
+    DeviceTables& Tables() { return tables_; }
+
+    // DeviceReader: one read of device d per pass.
+    int DeviceCount() const override { return tables_.DeviceCount(); }
+    bool ReadDevice(int d, int& buttons) override;
+    bool ButtonDown(int d, int b) const override;
+
+private:
+    // Implementation details are the device layer's; see input_devices.cpp.
+    struct Controller;
+    JoystickApi& joysticks_;
+    BoardLibrary& boards_;
+    Dialogs& dialogs_;
+    StatusSink* status_;
+    DeviceTables tables_;
+    std::vector<Controller> controllers_;
+    std::vector<HidDeviceRecord> hidDevices_;
+    std::int16_t hidDeviceCount_ = 0;
+    std::vector<std::array<std::uint8_t, kMaxBoardButtons + 1>> hidButtons_;
+};
+
+} // namespace qm

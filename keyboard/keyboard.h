@@ -1,0 +1,31 @@
+#pragma once
+// The keyboard seam: batches of key records injected by scan code, the toggle and hold state
+// of keys, and the layout's scan codes.
+#include "core/scan_codes.h"
+
+#include <cstdint>
+#include <span>
+
+namespace qm {
+
+struct KeyInput {
+    std::uint16_t VirtualKey = 0;
+    std::uint16_t ScanCode = 0;
+    bool KeyUp = false;
+    bool operator==(const KeyInput&) const = default;
+};
+
+class Keyboard : public ScanCodeSource {
+public:
+    // Injects the records in one call, in order.
+    virtual void Send(std::span<const KeyInput> records) = 0;
+    // The key's state word: low bit = toggled on, high bit (0x8000 as a signed 16-bit
+    // value, i.e. negative) = held down.
+    virtual std::int16_t GetKeyState(std::uint16_t virtualKey) = 0;
+};
+
+inline constexpr std::uint16_t kVkNumLock = 0x90;
+inline constexpr std::uint16_t kVkCapsLock = 0x14;
+inline constexpr std::uint16_t kVkScrollLock = 0x91;
+
+} // namespace qm

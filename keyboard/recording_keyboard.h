@@ -1,0 +1,43 @@
+#pragma once
+// A keyboard that behaves like the system's for the programs' purposes and records what it is
+// sent: it keeps the toggle state of Num Lock, Caps Lock and Scroll Lock, and an injected
+// press of a lock key toggles it. Used by tests and by dry runs.
+#include "keyboard/keyboard.h"
+
+#include <functional>
+#include <span>
+#include <vector>
+
+namespace qm {
+
+class RecordingKeyboard final : public Keyboard {
+public:
+    // Scan codes come from `layout` (for example UsLayoutScanCodes).
+    explicit RecordingKeyboard(const ScanCodeSource& layout) : layout_(layout) {}
+
+    void Send(std::span<const KeyInput> records) override;
+    std::int16_t GetKeyState(std::uint16_t virtualKey) override;
+    std::uint16_t ScanCodeOf(std::uint16_t virtualKey) const override {
+        return layout_.ScanCodeOf(virtualKey);
+    }
+
+    void SetToggled(std::uint16_t virtualKey, bool on);
+    bool Toggled(std::uint16_t virtualKey) const;
+    // A key the user holds down (high bit of its state).
+    void SetHeld(std::uint16_t virtualKey, bool held);
+
+    // Every batch sent, in order, unless recording is switched off.
+    std::vector<std::vector<KeyInput>> Batches;
+    bool Record = true;
+    // Called with every batch (after the lock toggles it causes), when set.
+    std::function<void(std::span<const KeyInput>)> OnSend;
+
+private:
+    const ScanCodeSource& layout_;
+    bool numLock_ = false;
+    bool capsLock_ = false;
+    bool scrollLock_ = false;
+    std::vector<std::uint16_t> held_;
+};
+
+} // namespace qm
