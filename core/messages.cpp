@@ -70,4 +70,18 @@ Message RunnerCorrupt(std::string_view programTitle) {
             std::string(kFileIoError), MessageButtons::Ok, MessageIcon::Critical};
 }
 
+Message DirectXDetectionError() {
+    return {"Error detecting DirectX.", "DirectX Error", MessageButtons::Ok, MessageIcon::Critical};
+}
+
+Message DirectXTooOld(std::int32_t major, int minor) {
+    return {Cat({"DirectX ", std::to_string(major), ".", std::to_string(minor), " detected.", kCrLf,
+                 kCrLf, "DirectX 8 or higher required."}),
+            "Incorrect DirectX Detected", MessageButtons::Ok, MessageIcon::Exclamation};
+}
+
+Message DirectInputError(std::int32_t result, std::string_view procedure) {
+    return ErrorBox(result, "Automation error", procedure);
+}
+
 } // namespace qm::msg

@@ -3,6 +3,7 @@
 #include "core/app_error.h"
 #include "core/dialogs.h"
 
+#include <cstdint>
 #include <string_view>
 
 namespace qm {
@@ -33,6 +34,13 @@ Message RunnerNoDevices();
 Message RunnerNoButtons();
 Message RunnerObsoleteData();
 Message RunnerCorrupt(std::string_view programTitle);
+
+// DirectX check.
+Message DirectXDetectionError();
+Message DirectXTooOld(std::int32_t major, int minor);
+
+// A failed DirectInput call (its result code as the number) in the given procedure.
+Message DirectInputError(std::int32_t result, std::string_view procedure);
 
 } // namespace msg
 } // namespace qm

@@ -1,6 +1,9 @@
 #pragma once
 // One pass's view of the devices, as the mapping engine and the editor's test mode use it:
 // read each device once, then look at its buttons.
+#include <cstdint>
+#include <span>
+
 namespace qm {
 
 class DeviceReader {
@@ -14,6 +17,9 @@ public:
     virtual bool ReadDevice(int d, int& buttons) = 0;
     // Button b (1-based, within the count ReadDevice gave) of device d is down.
     virtual bool ButtonDown(int d, int b) const = 0;
+    // The state bytes of device d for this pass, byte b-1 for button b (0 = up), when the
+    // reader keeps them in one block; empty otherwise. Lets a pass skip a quiet device at once.
+    virtual std::span<const std::uint8_t> ButtonStates(int /*d*/) const { return {}; }
 };
 
 } // namespace qm

@@ -11,6 +11,7 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <vector>
 
 namespace qm {
@@ -59,18 +60,32 @@ public:
     int DeviceCount() const override { return tables_.DeviceCount(); }
     bool ReadDevice(int d, int& buttons) override;
     bool ButtonDown(int d, int b) const override;
+    // The last states read: 128 bytes for a controller, 512 for a board.
+    std::span<const std::uint8_t> ButtonStates(int d) const override;
 
 private:
-    // Implementation details are the device layer's; see input_devices.cpp.
     struct Controller;
+    // Creates and configures one device object per controller and adds them to the tables.
+    void Poll_Devices(WindowHandle mainWindow, const std::vector<JoystickInstance>& attached);
+    // Unacquires and releases the controllers' device objects.
+    void ReleaseControllers();
+    // Drops the boards from the tables, keeping the controllers before them.
+    void RemoveBoardsFromTables();
+    bool ReadController(int d, int& buttons);
+    // One read of board h into its states.
+    void ReadFromDevice(int h);
+
     JoystickApi& joysticks_;
     BoardLibrary& boards_;
     Dialogs& dialogs_;
     StatusSink* status_;
     DeviceTables tables_;
+    // Controller i belongs to device index i + 1: controllers come first in the tables.
     std::vector<Controller> controllers_;
     std::vector<HidDeviceRecord> hidDevices_;
+    // Boards open since the last detection (0 to 129).
     std::int16_t hidDeviceCount_ = 0;
+    // HidButtons: state byte of button k + 1 of board h at [h][k].
     std::vector<std::array<std::uint8_t, kMaxBoardButtons + 1>> hidButtons_;
 };
 

@@ -1,0 +1,198 @@
+#include "devices/scripted_devices.h"
+
+#include "core/ansi_text.h"
+#include "core/text.h"
+#include "devices/hid_record.h"
+
+#include <algorithm>
+
+namespace qm {
+
+struct ScriptedJoystickApi::Shared {
+    struct Controller {
+        JoystickInstance Instance;
+        int Buttons = 0;
+        JoystickButtons States{};
+        bool Unplugged = false;
+        bool CreateFails = false;
+        int Unplugs = 0; // an object acquired before an unplug has lost its input
+    };
+    Controller* Find(int c) {
+        return c >= 0 && c < static_cast<int>(Controllers.size())
+                   ? &Controllers[static_cast<std::size_t>(c)]
+                   : nullptr;
+    }
+    std::vector<Controller> Controllers;
+    Counters Calls;
+};
+
+class ScriptedJoystickApi::Device final : public JoystickDevice {
+public:
+    Device(std::shared_ptr<Shared> shared, std::size_t controller)
+        : shared_(std::move(shared)), controller_(controller) {
+        ++shared_->Calls.DevicesCreated;
+    }
+    ~Device() override { ++shared_->Calls.DevicesReleased; }
+    Device(const Device&) = delete;
+    Device& operator=(const Device&) = delete;
+
+    DiResult SetDataFormat() override { return kDiOk; }
+    DiResult SetCooperativeLevel(WindowHandle) override { return kDiOk; }
+    int ButtonCount() override { return Controller().Buttons; }
+    DiResult Acquire() override {
+        ++shared_->Calls.Acquires;
+        if (Controller().Unplugged)
+            return kDiErrGeneric;
+        acquired_ = true;
+        acquiredAfter_ = Controller().Unplugs;
+        return kDiOk;
+    }
+    void Unacquire() override {
+        ++shared_->Calls.Unacquires;
+        acquired_ = false;
+    }
+    DiResult Poll() override {
+        ++shared_->Calls.Polls;
+        return acquired_ ? kDiOk : kDiErrNotAcquired;
+    }
+    DiResult GetState(JoystickButtons& buttons) override {
+        ++shared_->Calls.StateReads;
+        const auto& c = Controller();
+        if (c.Unplugged || (acquired_ && acquiredAfter_ != c.Unplugs)) {
+            acquired_ = false;
+            return kDiErrInputLost;
+        }
+        if (!acquired_)
+            return kDiErrNotAcquired;
+        buttons = c.States;
+        return kDiOk;
+    }
+
+private:
+    Shared::Controller& Controller() { return shared_->Controllers[controller_]; }
+
+    std::shared_ptr<Shared> shared_;
+    std::size_t controller_;
+    bool acquired_ = false;
+    int acquiredAfter_ = 0;
+};
+
+ScriptedJoystickApi::ScriptedJoystickApi() : shared_(std::make_shared<Shared>()) {}
+
+int ScriptedJoystickApi::AddController(std::string guid, std::string name, int buttons) {
+    shared_->Controllers.push_back({{std::move(guid), std::move(name)}, std::max(buttons, 0)});
+    return static_cast<int>(shared_->Controllers.size()) - 1;
+}
+
+void ScriptedJoystickApi::SetButton(int controller, int button1Based, bool down) {
+    if (auto* c = shared_->Find(controller);
+        c && button1Based >= 1 && button1Based <= kMaxJoystickButtons)
+        c->States[static_cast<std::size_t>(button1Based - 1)] = down ? 0x80 : 0;
+}
+
+void ScriptedJoystickApi::Unplug(int controller) {
+    if (auto* c = shared_->Find(controller); c && !c->Unplugged) {
+        c->Unplugged = true;
+        ++c->Unplugs;
+    }
+}
+
+void ScriptedJoystickApi::Replug(int controller) {
+    if (auto* c = shared_->Find(controller))
+        c->Unplugged = false;
+}
+
+void ScriptedJoystickApi::SetCreateDeviceFails(int controller, bool fails) {
+    if (auto* c = shared_->Find(controller))
+        c->CreateFails = fails;
+}
+
+const ScriptedJoystickApi::Counters& ScriptedJoystickApi::Calls() const {
+    return shared_->Calls;
+}
+
+bool ScriptedJoystickApi::Create() {
+    ++shared_->Calls.Creates;
+    return !CreateFails;
+}
+
+std::vector<JoystickInstance> ScriptedJoystickApi::EnumerateGameControllers() {
+    std::vector<JoystickInstance> attached;
+    for (const auto& c : shared_->Controllers)
+        if (!c.Unplugged)
+            attached.push_back(c.Instance);
+    return attached;
+}
+
+std::unique_ptr<JoystickDevice> ScriptedJoystickApi::CreateDevice(const std::string& instanceGuid) {
+    for (std::size_t i = 0; i < shared_->Controllers.size(); ++i) {
+        const auto& c = shared_->Controllers[i];
+        if (!c.Unplugged && EqualsIgnoreCase(c.Instance.InstanceGuid, instanceGuid))
+            return c.CreateFails ? nullptr : std::make_unique<Device>(shared_, i);
+    }
+    return nullptr;
+}
+
+int ScriptedBoardLibrary::AddBoard(std::string path, std::string product, int buttons) {
+    Board b;
+    WriteHidRecord(b.Record, Utf8ToAnsi(path), Utf8ToAnsi(product), buttons);
+    boards_.push_back(b);
+    return static_cast<int>(boards_.size()) - 1;
+}
+
+ScriptedBoardLibrary::Board& ScriptedBoardLibrary::At(int board) {
+    return boards_.at(static_cast<std::size_t>(board));
+}
+
+void ScriptedBoardLibrary::SetButton(int board, int button1Based, bool down) {
+    if (button1Based >= 1 && button1Based <= kMaxBoardButtons)
+        At(board).States[static_cast<std::size_t>(button1Based - 1)] = down ? 1 : 0;
+}
+
+void ScriptedBoardLibrary::SetResult(int board, std::int32_t result) {
+    At(board).Result = result;
+}
+
+HidDeviceRecord& ScriptedBoardLibrary::Record(int board) {
+    return At(board).Record;
+}
+
+std::int16_t ScriptedBoardLibrary::DetectHID(std::int16_t& count, HidDeviceRecord* table,
+                                             std::int32_t) {
+    ++calls_.Detects;
+    if (!Present)
+        return 0;
+    const int found = std::min(static_cast<int>(boards_.size()), kHidRecordCount);
+    for (int i = 0; i < found; ++i)
+        table[i] = boards_[static_cast<std::size_t>(i)].Record;
+    count = CountOverride.value_or(static_cast<std::int16_t>(found));
+    table_ = table;
+    open_ = found;
+    return count != 0 ? 1 : 0;
+}
+
+std::int32_t ScriptedBoardLibrary::ReadInputData(HidDeviceRecord& record, HidReadBuffer& buffer,
+                                                 std::int32_t) {
+    ++calls_.Reads;
+    // Which board: the record's position in the table of the open detection.
+    const auto at = reinterpret_cast<std::uintptr_t>(&record);
+    const auto base = reinterpret_cast<std::uintptr_t>(table_);
+    if (!table_ || at < base || (at - base) % sizeof(HidDeviceRecord) != 0)
+        return 0;
+    const auto h = (at - base) / sizeof(HidDeviceRecord);
+    if (h >= static_cast<std::size_t>(open_))
+        return 0;
+    const auto& b = boards_[h];
+    if (b.Result == kHidNewData)
+        std::copy(b.States.begin(), b.States.end(), buffer.begin());
+    return b.Result;
+}
+
+void ScriptedBoardLibrary::CloseDevices(std::int16_t count, HidDeviceRecord*) {
+    ++calls_.Closes;
+    calls_.LastCloseCount = count;
+    table_ = nullptr;
+    open_ = 0;
+}
+
+} // namespace qm

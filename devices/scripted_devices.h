@@ -1,0 +1,105 @@
+#pragma once
+// Scripted stand-ins for the joystick and board-library seams: devices that exist only in
+// memory, with button states set by the caller. Used by the native tests and by dry runs.
+#include "devices/board_library.h"
+#include "devices/joystick_api.h"
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace qm {
+
+// Game controllers. Every device object starts unacquired (reads give DIERR_NOTACQUIRED until
+// Acquire succeeds); objects created for the same controller share its button states.
+class ScriptedJoystickApi final : public JoystickApi {
+public:
+    struct Counters {
+        int Creates = 0;         // DirectInput objects created
+        int DevicesCreated = 0;  // device objects
+        int DevicesReleased = 0; // device objects destroyed
+        int Acquires = 0;        // Acquire calls, successful or not
+        int Unacquires = 0;
+        int StateReads = 0;
+        int Polls = 0;
+    };
+
+    ScriptedJoystickApi();
+
+    // Attaches a controller; returns its index, from 0. `buttons` is the count its capabilities
+    // report, and may exceed the 128 buttons that have a state byte.
+    int AddController(std::string guid, std::string name, int buttons);
+    // Buttons beyond 128 have no state byte: setting them does nothing.
+    void SetButton(int controller, int button1Based, bool down);
+    // An unplugged controller is no longer enumerated; its objects lose their input (reads give
+    // DIERR_INPUTLOST) and cannot be acquired until it is plugged in again.
+    void Unplug(int controller);
+    void Replug(int controller);
+    // CreateDevice gives no object for this controller.
+    void SetCreateDeviceFails(int controller, bool fails);
+
+    // Create() fails while set.
+    bool CreateFails = false;
+
+    const Counters& Calls() const;
+
+    bool Create() override;
+    std::vector<JoystickInstance> EnumerateGameControllers() override;
+    std::unique_ptr<JoystickDevice> CreateDevice(const std::string& instanceGuid) override;
+
+private:
+    struct Shared;
+    class Device;
+    std::shared_ptr<Shared> shared_;
+};
+
+// The maker's board library. Detection copies each board's record into the caller's table;
+// reads report the board's result (2 by default, with the current states).
+class ScriptedBoardLibrary final : public BoardLibrary {
+public:
+    struct Counters {
+        int Detects = 0;
+        int Closes = 0;
+        int Reads = 0;
+        std::int16_t LastCloseCount = 0;
+    };
+
+    // Adds a board (texts in UTF-8, stored in the record as ANSI); returns its record index.
+    // Boards beyond the 129 records of a table are never reported.
+    int AddBoard(std::string path, std::string product, int buttons);
+    void SetButton(int board, int button1Based, bool down);
+    // What ReadInputData returns for the board.
+    void SetResult(int board, std::int32_t result);
+    // The record detection reports for the board; write hostile bytes into it at will.
+    HidDeviceRecord& Record(int board);
+
+    // The count detection writes, instead of the number of boards.
+    std::optional<std::int16_t> CountOverride;
+    // False: behaves as a missing library (detection returns 0 and finds nothing).
+    bool Present = true;
+
+    const Counters& Calls() const { return calls_; }
+
+    std::int16_t DetectHID(std::int16_t& count, HidDeviceRecord* table, std::int32_t mode) override;
+    std::int32_t ReadInputData(HidDeviceRecord& record, HidReadBuffer& buffer,
+                               std::int32_t mode) override;
+    void CloseDevices(std::int16_t count, HidDeviceRecord* table) override;
+
+private:
+    struct Board {
+        HidDeviceRecord Record;
+        std::array<std::uint8_t, kMaxBoardButtons> States{};
+        std::int32_t Result = kHidNewData;
+    };
+    Board& At(int board);
+
+    std::vector<Board> boards_;
+    const HidDeviceRecord* table_ = nullptr; // the table of the open detection
+    int open_ = 0;                           // boards open since the last detection
+    Counters calls_;
+};
+
+} // namespace qm

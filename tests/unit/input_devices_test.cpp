@@ -1,0 +1,334 @@
+// The device layer over scripted controllers and boards: scan order and tables, lazy
+// acquisition, board results, clamping of hostile records, failures, the DirectX check.
+#include "core/messages.h"
+#include "devices/hid_record.h"
+#include "devices/input_devices.h"
+#include "devices/scripted_devices.h"
+#include "support/fakes.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+
+namespace qm {
+namespace {
+
+using testing::RecordingDialogs;
+
+constexpr const char* kGuidA = "{6F1D2B60-D5A0-11CF-BFC7-444553540000}";
+constexpr const char* kGuidB = "{6F1D2B61-D5A0-11CF-BFC7-444553540000}";
+constexpr const char* kGuidC = "{6F1D2B62-D5A0-11CF-BFC7-444553540000}";
+// 60 characters: the identity is the first 55.
+const std::string kPath = "\\\\?\\hid#vid_1234&pid_0001#7&1a2b3c4d&0&0000#{4d1e55b2-f16f1}";
+WindowHandle const kWindow = nullptr;
+
+struct RecordingStatus final : StatusSink {
+    void SetStatusText(std::string_view text) override { texts.emplace_back(text); }
+    std::vector<std::string> texts;
+};
+
+class InputDevicesTest : public ::testing::Test {
+protected:
+    // Reads every device once, as a pass does; returns the device that ended the pass, or 0.
+    int Pass() {
+        buttons.clear();
+        for (int d = 1; d <= devices.DeviceCount(); ++d)
+            if (!devices.ReadDevice(d, buttons[d]))
+                return d;
+        return 0;
+    }
+
+    ScriptedJoystickApi joysticks;
+    ScriptedBoardLibrary boards;
+    RecordingDialogs dialogs;
+    RecordingStatus status;
+    InputDevices devices{joysticks, boards, dialogs, &status};
+    std::map<int, int> buttons; // of the last pass, by device
+};
+
+TEST_F(InputDevicesTest, BoardsFollowControllersInOneButtonListAndMap) {
+    ASSERT_EQ(kPath.size(), 60u);
+    for (auto [pad, panel] : {std::pair{12, 32}, std::pair{32, 12}}) {
+        ScriptedJoystickApi pads;
+        ScriptedBoardLibrary library;
+        InputDevices layer(pads, library, dialogs, &status);
+        pads.AddController(kGuidA, "Gamepad", pad);
+        library.AddBoard(kPath, "Panel", panel);
+        layer.Scan(kWindow);
+
+        const auto& t = layer.Tables();
+        ASSERT_EQ(t.DeviceCount(), 2);
+        EXPECT_TRUE(t.Device(1).IsDirectInput);
+        EXPECT_FALSE(t.Device(2).IsDirectInput);
+        EXPECT_EQ(t.Device(2).HidIndex, 0);
+        EXPECT_EQ(t.ButtonTotal(), 44);
+        EXPECT_EQ(t.ButtonMap().ButtonBound(), 32);
+        EXPECT_EQ(t.Button(1), (ButtonListEntry{1, "Gamepad", kGuidA}));
+        EXPECT_EQ(t.Button(pad + 1), (ButtonListEntry{1, "Panel", kPath.substr(0, 55)}));
+        EXPECT_EQ(t.Button(44).ButtonNumber, panel);
+    }
+    EXPECT_EQ(status.texts, (std::vector<std::string>(2, std::string(status::kAvailable))));
+}
+
+TEST_F(InputDevicesTest, IdenticalControllersDifferByGuidAndBoardsWithoutButtonsAreSkipped) {
+    joysticks.AddController(kGuidA, "Gamepad", 4);
+    joysticks.AddController(kGuidB, "Gamepad", 4);
+    boards.AddBoard(kPath + "0", "Empty", 0);
+    boards.AddBoard(kPath + "1", "Panel", 2);
+    devices.Scan(kWindow);
+
+    const auto& t = devices.Tables();
+    ASSERT_EQ(t.DeviceCount(), 3);
+    EXPECT_EQ(t.Button(1).ButtonDeviceName, t.Button(5).ButtonDeviceName);
+    EXPECT_EQ(t.Button(1).ButtonDeviceIdentity, kGuidA);
+    EXPECT_EQ(t.Button(5).ButtonDeviceIdentity, kGuidB);
+    EXPECT_EQ(t.Device(3).HidIndex, 1); // the board's record, not its position among boards
+    EXPECT_EQ(t.Button(9).ButtonDeviceName, "Panel");
+}
+
+TEST_F(InputDevicesTest, RescanRebuildsAndReleasesThePreviousObjects) {
+    joysticks.AddController(kGuidA, "Gamepad", 12);
+    joysticks.AddController(kGuidB, "Wheel", 8);
+    boards.AddBoard(kPath, "Panel", 32);
+    devices.Scan(kWindow);
+    const auto list = devices.Tables().ButtonList();
+    EXPECT_EQ(Pass(), 1); // the first controller is now acquired
+
+    devices.Scan(kWindow);
+    EXPECT_EQ(devices.Tables().ButtonList(), list);
+    EXPECT_EQ(devices.DeviceCount(), 3);
+    const auto& calls = joysticks.Calls();
+    EXPECT_EQ(calls.Unacquires, 2);
+    EXPECT_EQ(calls.DevicesReleased, 2);
+    EXPECT_EQ(calls.DevicesCreated, 4);
+    EXPECT_EQ(boards.Calls().Closes, 1);
+    EXPECT_EQ(boards.Calls().LastCloseCount, 1);
+    EXPECT_EQ(Pass(), 1); // new objects start unacquired
+
+    // At program end the boards close and are not read any more; the objects go with the layer.
+    devices.CloseBoards();
+    const int reads = boards.Calls().Reads;
+    int n = -1;
+    EXPECT_TRUE(devices.ReadDevice(3, n));
+    EXPECT_EQ(n, 0);
+    EXPECT_EQ(boards.Calls().Reads, reads);
+    {
+        InputDevices other(joysticks, boards, dialogs, nullptr);
+        other.Scan(kWindow);
+    }
+    EXPECT_EQ(calls.DevicesReleased, calls.DevicesCreated - 2);
+    EXPECT_EQ(boards.Calls().Closes, 3); // at CloseBoards, and by the other layer's end
+}
+
+TEST_F(InputDevicesTest, ControllersAreAcquiredOnePerPassAndReadFromTheNext) {
+    joysticks.AddController(kGuidA, "A", 4);
+    joysticks.AddController(kGuidB, "B", 4);
+    joysticks.AddController(kGuidC, "C", 4);
+    joysticks.SetButton(2, 3, true);
+    devices.Scan(kWindow);
+
+    EXPECT_EQ(Pass(), 1);
+    EXPECT_EQ(Pass(), 2);
+    EXPECT_EQ(Pass(), 3);
+    EXPECT_EQ(Pass(), 0);
+    EXPECT_EQ(buttons, (std::map<int, int>{{1, 4}, {2, 4}, {3, 4}}));
+    EXPECT_TRUE(devices.ButtonDown(3, 3));
+    EXPECT_FALSE(devices.ButtonDown(3, 2));
+    EXPECT_FALSE(devices.ButtonDown(1, 3));
+    EXPECT_EQ(joysticks.Calls().Polls, 6);
+}
+
+TEST_F(InputDevicesTest, UnpluggedControllerDoesNotHoldUpTheOthers) {
+    joysticks.AddController(kGuidA, "A", 4);
+    joysticks.AddController(kGuidB, "B", 4);
+    devices.Scan(kWindow);
+    EXPECT_EQ(Pass(), 1);
+    EXPECT_EQ(Pass(), 2);
+
+    joysticks.Unplug(0);
+    joysticks.SetButton(1, 2, true);
+    EXPECT_EQ(Pass(), 0); // Acquire fails: no buttons of the first, the second is read
+    EXPECT_EQ(buttons, (std::map<int, int>{{1, 0}, {2, 4}}));
+    EXPECT_TRUE(devices.ButtonDown(2, 2));
+
+    joysticks.Replug(0);
+    EXPECT_EQ(Pass(), 1); // acquired again
+    EXPECT_EQ(Pass(), 0);
+}
+
+TEST_F(InputDevicesTest, ControllerLimits) {
+    joysticks.AddController(kGuidA, "Big", 200);
+    devices.Scan(kWindow);
+    EXPECT_EQ(devices.Tables().ButtonTotal(), 200);
+    joysticks.SetButton(0, 128, true);
+    Pass();
+    EXPECT_EQ(Pass(), 0);
+    EXPECT_EQ(buttons[1], 128);
+    EXPECT_TRUE(devices.ButtonDown(1, 128));
+    EXPECT_FALSE(devices.ButtonDown(1, 129));
+
+    devices.Tables().ButtonMap().Dimension(1, 10);
+    Pass();
+    EXPECT_EQ(buttons[1], 10);
+
+    ScriptedJoystickApi many;
+    for (int i = 0; i < 256; ++i)
+        many.AddController("{" + std::to_string(i) + "}", "Pad", 1);
+    InputDevices layer(many, boards, dialogs, nullptr);
+    layer.InitDirectInput(kWindow);
+    EXPECT_EQ(layer.DeviceCount(), 255);
+}
+
+TEST_F(InputDevicesTest, BoardReadResults) {
+    boards.AddBoard(kPath, "Panel", 32);
+    devices.Scan(kWindow);
+    boards.SetButton(0, 5, true);
+    struct Step {
+        std::int32_t result;
+        bool pressedNow; // the board's state before this read
+        bool down;       // what the layer sees after it
+        bool failureText;
+    };
+    const Step steps[] = {
+        {kHidNewData, true, true, false},
+        {kHidNoNewData, false, true, false}, // the last states stand
+        {7, false, true, false},             // other results are ignored
+        {kHidReadFailure, true, false, true},
+        {kHidNewData, true, true, false},
+    };
+    for (const auto& s : steps) {
+        SCOPED_TRACE(s.result);
+        boards.SetResult(0, s.result);
+        boards.SetButton(0, 5, s.pressedNow);
+        status.texts.clear();
+        const int reads = boards.Calls().Reads;
+        EXPECT_EQ(Pass(), 0);
+        EXPECT_EQ(boards.Calls().Reads, reads + 1);
+        EXPECT_EQ(buttons[1], 32);
+        EXPECT_EQ(devices.ButtonDown(1, 5), s.down);
+        EXPECT_EQ(status.texts, s.failureText
+                                    ? std::vector<std::string>{std::string(status::kReadFailure)}
+                                    : std::vector<std::string>{});
+    }
+}
+
+TEST_F(InputDevicesTest, HostileRecordsAreClamped) {
+    const int wide = boards.AddBoard(kPath, "Panel", 32);
+    SetHidInt16(boards.Record(wide), hid_record::ButtonCount, 9999);
+    SetHidInt32(boards.Record(wide), hid_record::PathLength, -5);
+    SetHidInt32(boards.Record(wide), hid_record::ProductLength, 1000);
+    const int swapped = boards.AddBoard(kPath, "Swapped", 4);
+    SetHidInt32(boards.Record(swapped), hid_record::PathLength, 1000);
+    SetHidInt32(boards.Record(swapped), hid_record::ProductLength, -5);
+    const int negative = boards.AddBoard(kPath, "Negative", 4);
+    SetHidInt16(boards.Record(negative), hid_record::ButtonCount, -1);
+    for (int i = 0; i < 130; ++i)
+        boards.AddBoard(kPath, "Many", 1);
+    boards.CountOverride = 300;
+    devices.DetectDevices();
+
+    const auto& t = devices.Tables();
+    ASSERT_EQ(t.DeviceCount(), 128); // 129 records, one of them without buttons
+    EXPECT_EQ(t.Device(1).ButtonCount, 512);
+    EXPECT_EQ(t.Device(1).Identity, "");
+    EXPECT_EQ(t.Device(1).Name.size(), 256u);
+    EXPECT_EQ(t.Device(1).Name.substr(0, 6), "Panel ");
+    EXPECT_EQ(t.Device(2).Identity.size(), 251u);
+    EXPECT_EQ(t.Device(2).Name, "");
+    EXPECT_EQ(t.Device(128).HidIndex, 128);
+    boards.SetButton(wide, 512, true);
+    EXPECT_EQ(Pass(), 0);
+    EXPECT_EQ(buttons[1], 512);
+    EXPECT_TRUE(devices.ButtonDown(1, 512));
+    EXPECT_FALSE(devices.ButtonDown(1, 513));
+
+    boards.CountOverride = -3;
+    devices.DetectDevices();
+    EXPECT_EQ(boards.Calls().LastCloseCount, 129);
+    EXPECT_EQ(devices.DeviceCount(), 0);
+    boards.Present = false; // a missing library: no boards, nothing left to close
+    devices.DetectDevices();
+    EXPECT_EQ(boards.Calls().Closes, 1);
+    EXPECT_EQ(devices.DeviceCount(), 0);
+    EXPECT_TRUE(dialogs.shown.empty());
+}
+
+TEST_F(InputDevicesTest, FailuresShowTheErrorBoxAndKeepTablesConsistent) {
+    joysticks.AddController(kGuidA, "A", 4);
+    joysticks.AddController(kGuidB, "B", 6);
+    joysticks.SetCreateDeviceFails(1, true);
+    boards.AddBoard(kPath, "Panel", 8);
+    devices.Scan(kWindow);
+    ASSERT_EQ(dialogs.shown.size(), 1u);
+    EXPECT_EQ(dialogs.shown[0], msg::ErrorBox(kDiErrGeneric, "Automation error", "Poll_Devices"));
+    EXPECT_EQ(dialogs.shown[0].text, "-2147467259  Automation error in sub Poll_Devices.");
+    ASSERT_EQ(devices.DeviceCount(), 2);
+    EXPECT_EQ(devices.Tables().ButtonTotal(), 12);
+    EXPECT_FALSE(devices.Tables().Device(2).IsDirectInput);
+    EXPECT_EQ(Pass(), 1);
+    EXPECT_EQ(Pass(), 0);
+
+    joysticks.CreateFails = true;
+    devices.Scan(kWindow);
+    EXPECT_EQ(dialogs.shown.back().text, "-2147467259  Automation error in sub InitDirectInput.");
+    ASSERT_EQ(devices.DeviceCount(), 1);
+    EXPECT_FALSE(devices.Tables().Device(1).IsDirectInput);
+    EXPECT_EQ(joysticks.Calls().DevicesReleased, joysticks.Calls().DevicesCreated);
+}
+
+struct DirectXState {
+    bool library;
+    int result;
+    std::uint32_t version;
+    std::uint32_t revision;
+    bool directInput;
+};
+
+class FakeDirectXSetup final : public DirectXSetup {
+public:
+    explicit FakeDirectXSetup(DirectXState s) : s_(s) {}
+    bool HasSetupLibrary() override { return s_.library; }
+    int GetVersion(std::uint32_t& version, std::uint32_t& revision) override {
+        version = s_.version;
+        revision = s_.revision;
+        return s_.result;
+    }
+    bool CanCreateDirectInput() override { return s_.directInput; }
+
+private:
+    DirectXState s_;
+};
+
+TEST(CheckDXVersion, PassesForDirectX8AndExplainsOtherwise) {
+    const Message detectionError{"Error detecting DirectX.", "DirectX Error", MessageButtons::Ok,
+                                 MessageIcon::Critical};
+    auto tooOld = [](const char* version) {
+        return Message{std::string("DirectX ") + version + " detected.\r\n\r\n" +
+                           "DirectX 8 or higher required.",
+                       "Incorrect DirectX Detected", MessageButtons::Ok, MessageIcon::Exclamation};
+    };
+    struct Case {
+        DirectXState setup;
+        bool passes;
+        std::vector<Message> shown;
+    };
+    const Case cases[] = {
+        {{true, 1, 0x00040007, 0x00000000, true}, false, {tooOld("7.0")}},
+        {{true, 1, 0x00040006, 0x00050000, true}, false, {tooOld("6.5")}},
+        {{true, 1, 0x00040008, 0x00010000, false}, true, {}},
+        {{true, 1, 0x00040009, 0x00000000, true}, true, {}},
+        {{true, 0, 0x00040009, 0x00000000, true}, false, {detectionError}},
+        {{false, 0, 0, 0, true}, true, {}},
+        {{false, 0, 0, 0, false}, false, {detectionError}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.setup.version);
+        FakeDirectXSetup setup(c.setup);
+        RecordingDialogs dialogs;
+        EXPECT_EQ(CheckDXVersion(setup, dialogs), c.passes);
+        EXPECT_EQ(dialogs.shown, c.shown);
+    }
+}
+
+} // namespace
+} // namespace qm
