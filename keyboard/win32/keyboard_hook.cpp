@@ -1,0 +1,57 @@
+#include "keyboard/win32/keyboard_hook.h"
+
+namespace qm {
+
+KeyboardHook* KeyboardHook::installed_ = nullptr;
+
+bool KeyboardHook::Install() {
+    if (installed_ != nullptr)
+        installed_->Remove();
+    handle_ = SetWindowsHookExW(WH_KEYBOARD_LL, &Procedure, GetModuleHandleW(nullptr), 0);
+    if (handle_ == nullptr) {
+        dialogs_.ShowMessage(HookFailedMessage(GetLastError()));
+        return false;
+    }
+    installed_ = this;
+    dialogs_.ShowMessage(HookInstalledMessage());
+    return true;
+}
+
+void KeyboardHook::Remove() {
+    if (handle_ == nullptr)
+        return;
+    UnhookWindowsHookEx(handle_);
+    handle_ = nullptr;
+    if (installed_ == this)
+        installed_ = nullptr;
+}
+
+LRESULT CALLBACK KeyboardHook::Procedure(int code, WPARAM message, LPARAM event) noexcept {
+    KeyboardHook* const self = installed_;
+    if (code != HC_ACTION || self == nullptr)
+        return CallNextHookEx(nullptr, code, message, event);
+
+    const auto& record = *reinterpret_cast<const KBDLLHOOKSTRUCT*>(event);
+    HookKeyEvent key;
+    key.VirtualKey = static_cast<std::uint16_t>(record.vkCode);
+    key.AltFlag = (record.flags & LLKHF_ALTDOWN) != 0;
+    key.ShiftHeld = GetAsyncKeyState(VK_SHIFT) < 0;
+    key.CtrlHeld = GetAsyncKeyState(VK_CONTROL) < 0;
+    key.AltHeld = GetAsyncKeyState(VK_MENU) < 0;
+
+    const HookDecision decision = DecideHookEvent(key);
+    if (decision.Action == HookAction::Pass)
+        return CallNextHookEx(nullptr, code, message, event);
+    // The key is swallowed whatever the editor makes of it; its own faults are its own to
+    // report and must not reach the system's keyboard processing.
+    try {
+        if (decision.Action == HookAction::Block)
+            self->target_.ShowNote(decision.Note);
+        else
+            self->target_.DecodeKey(key.VirtualKey, decision.ModifierMask);
+    } catch (...) {
+    }
+    return 1;
+}
+
+} // namespace qm

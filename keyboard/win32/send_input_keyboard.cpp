@@ -1,0 +1,37 @@
+#include "keyboard/win32/send_input_keyboard.h"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <array>
+
+namespace qm {
+
+// Every record names its key by scan code, without the extended flag. The virtual key goes
+// along as well: Windows ignores it when the scan-code flag is set, but Wine takes the key from
+// it (without it every key arrives as virtual key 0).
+void SendInputKeyboard::Send(std::span<const KeyInput> records) {
+    std::array<INPUT, kMaxRecordsPerCall> inputs{};
+    while (!records.empty()) {
+        const std::size_t count = std::min(records.size(), inputs.size());
+        for (std::size_t i = 0; i < count; ++i) {
+            INPUT& input = inputs[i];
+            input = INPUT{};
+            input.type = INPUT_KEYBOARD;
+            input.ki.wVk = records[i].VirtualKey;
+            input.ki.wScan = records[i].ScanCode;
+            input.ki.dwFlags = KEYEVENTF_SCANCODE | (records[i].KeyUp ? KEYEVENTF_KEYUP : 0);
+            input.ki.time = 0;
+            input.ki.dwExtraInfo = 0;
+        }
+        // Keys the system refuses are lost; nothing more can be done about them here.
+        SendInput(static_cast<UINT>(count), inputs.data(), sizeof(INPUT));
+        records = records.subspan(count);
+    }
+}
+
+std::int16_t SendInputKeyboard::GetKeyState(std::uint16_t virtualKey) {
+    return static_cast<std::int16_t>(::GetKeyState(virtualKey));
+}
+
+} // namespace qm

@@ -1,0 +1,198 @@
+#include "core/app_error.h"
+#include "core/key_names.h"
+#include "keyboard/hook_policy.h"
+#include "keyboard/recording_keyboard.h"
+#include "keyboard/send_keys.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <initializer_list>
+#include <limits>
+#include <vector>
+
+namespace qm {
+namespace {
+
+constexpr std::uint16_t kVkDelete = 46;
+
+KeyStep StepOf(std::initializer_list<KeySlot> slots) {
+    KeyStep step;
+    std::size_t n = 0;
+    for (const auto& slot : slots)
+        step.Slots[n++] = slot;
+    return step;
+}
+
+KeyInput Down(std::uint16_t vk, std::uint16_t scan) {
+    return {vk, scan, false};
+}
+KeyInput Up(std::uint16_t vk, std::uint16_t scan) {
+    return {vk, scan, true};
+}
+
+using Batches = std::vector<std::vector<KeyInput>>;
+
+class SendKeyTest : public ::testing::Test {
+protected:
+    UsLayoutScanCodes layout;
+    RecordingKeyboard keyboard{layout};
+    ManualClock clock;
+    CompiledKeys keys;
+};
+
+TEST_F(SendKeyTest, PressesInSlotOrderInOneCallAndReleasesInReverseInAnother) {
+    keys.Step(1) = StepOf({{'A', 0x1E}});
+    keys.Step(16) =
+        StepOf({{kVkShift, 0x2A}, {kVkControl, 0x1D}, {kVkMenu, 0x38}, {kVkDelete, 0x53}});
+
+    SendKey(keyboard, clock, keys, 1, 0);
+    EXPECT_EQ(keyboard.Batches, (Batches{{Down('A', 0x1E)}, {Up('A', 0x1E)}}));
+
+    keyboard.Batches.clear();
+    SendKey(keyboard, clock, keys, 16, 0);
+    EXPECT_EQ(keyboard.Batches,
+              (Batches{{Down(16, 0x2A), Down(17, 0x1D), Down(18, 0x38), Down(46, 0x53)},
+                       {Up(46, 0x53), Up(18, 0x38), Up(17, 0x1D), Up(16, 0x2A)}}));
+}
+
+TEST_F(SendKeyTest, HoldsTheChordForTheClampedKeyHoldOnTheClock) {
+    keys.Step(2) = StepOf({{'A', 0x1E}});
+    std::vector<double> sentAt;
+    keyboard.OnSend = [&](std::span<const KeyInput>) { sentAt.push_back(clock.Now()); };
+
+    for (const auto& [hold, waited] : {std::pair{50, 0.050}, {0, 0.0}, {-20, 0.0}, {90000, 60.0}}) {
+        sentAt.clear();
+        clock.Set(100);
+        SendKey(keyboard, clock, keys, 2, hold);
+        ASSERT_EQ(sentAt.size(), 2u) << hold;
+        EXPECT_DOUBLE_EQ(sentAt[0], 100) << hold;
+        EXPECT_DOUBLE_EQ(sentAt[1], 100 + waited) << hold;
+    }
+}
+
+// An empty step waits but sends no empty batch; a slot after a gap is neither pressed nor
+// released.
+TEST_F(SendKeyTest, SendsOnlyTheSlotsBeforeTheFirstEmptyOne) {
+    keys.Step(3) = StepOf({{}, {'B', 0x30}});
+    SendKey(keyboard, clock, keys, 3, 40);
+    EXPECT_TRUE(keyboard.Batches.empty());
+    EXPECT_DOUBLE_EQ(clock.Now(), 0.040);
+
+    keys.Step(4) = StepOf({{kVkShift, 0x2A}, {}, {'B', 0x30}});
+    SendKey(keyboard, clock, keys, 4, 0);
+    EXPECT_EQ(keyboard.Batches, (Batches{{Down(16, 0x2A)}, {Up(16, 0x2A)}}));
+}
+
+TEST_F(SendKeyTest, StepOutsideOneToSixteenIsASubscriptError) {
+    for (const int step : {0, 17}) {
+        try {
+            SendKey(keyboard, clock, keys, step, 0);
+            ADD_FAILURE() << step;
+        } catch (const AppError& e) {
+            EXPECT_EQ(e.number(), err::SubscriptOutOfRange);
+        }
+    }
+}
+
+TEST(ClampKeyHoldTest, WholeMillisecondsWithinZeroToSixtySeconds) {
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    const double inf = std::numeric_limits<double>::infinity();
+    const std::pair<double, int> cases[] = {
+        {nan, 0},   {-inf, 0},      {-1, 0},          {0.5, 0},       {1.5, 2},     {2.5, 2},
+        {49.4, 49}, {60000, 60000}, {59999.6, 60000}, {1e300, 60000}, {inf, 60000},
+    };
+    for (const auto& [in, out] : cases)
+        EXPECT_EQ(ClampKeyHold(in), out) << in;
+}
+
+struct LockCase {
+    bool on;
+    bool held;
+    std::int16_t wanted;
+    bool tapped;
+};
+
+TEST(SetKeyStateTest, TapsTheLockOnlyWhenItsToggleBitDiffers) {
+    const LockCase cases[] = {
+        {false, false, 1, true},  {true, false, 1, false}, {true, false, 0, true},
+        {false, false, 0, false}, {true, true, 1, false},  {false, true, 1, true},
+        {true, true, 0, true},
+    };
+    const UsLayoutScanCodes layout;
+    for (const std::uint16_t vk : {kVkNumLock, kVkCapsLock, kVkScrollLock}) {
+        for (const auto& c : cases) {
+            RecordingKeyboard keyboard(layout);
+            keyboard.SetToggled(vk, c.on);
+            keyboard.SetHeld(vk, c.held);
+            if (c.held) {
+                ASSERT_LT(keyboard.GetKeyState(vk), 0);
+            }
+
+            SetKeyState(keyboard, vk, c.wanted);
+
+            const auto scan = layout.ScanCodeOf(vk);
+            const Batches tap{{Down(vk, scan), Up(vk, scan)}};
+            EXPECT_EQ(keyboard.Batches, c.tapped ? tap : Batches{})
+                << vk << " on " << c.on << " held " << c.held << " wanted " << c.wanted;
+            EXPECT_EQ(keyboard.Toggled(vk), c.wanted != 0) << vk;
+        }
+    }
+}
+
+struct HookCase {
+    HookKeyEvent event;
+    HookDecision decision;
+};
+
+TEST(HookPolicyTest, BlocksTaskSwitchingCapturesNavigationAndPassesTheRest) {
+    constexpr std::uint16_t kTab = 9, kEsc = 27, kPageDown = 34, kHome = 36;
+    constexpr auto Pass = HookDecision{};
+    const auto Block = [](std::string_view note) { return HookDecision{HookAction::Block, note}; };
+    const auto Capture = [](std::uint16_t mask) {
+        return HookDecision{HookAction::Capture, {}, mask};
+    };
+    // event: key, ALT flag of the event, SHIFT, CTRL, ALT held
+    const HookCase cases[] = {
+        {{kEsc, false, false, true, false}, Block("CTRL + ESC blocked")},
+        {{kEsc, true, false, true, true}, Block("CTRL + ESC blocked")},
+        {{kTab, true, false, false, true}, Block("ALT + TAB blocked")},
+        {{kTab, true, true, true, true}, Block("ALT + TAB blocked")},
+        {{kEsc, true, false, false, true}, Block("ALT + ESC blocked")},
+        {{kEsc, false, false, false, true}, Block("ALT + ESC blocked")}, // not flagged
+        {{kTab, false, false, false, true}, Block("ALT + TAB blocked")}, // not flagged
+        {{kTab, true, false, false, false}, Block("ALT + TAB blocked")}, // flagged, not held
+        {{kEsc, false, true, false, false}, Pass},
+        {{kTab, false, false, false, false}, Capture(0)},
+        {{kTab, false, true, false, false}, Capture(kShiftMask)},
+        {{kTab, false, true, true, false}, Capture(kShiftMask | kCtrlMask)},
+        {{kPageDown, false, false, false, false}, Capture(0)},
+        {{kHome, false, true, true, false}, Capture(kShiftMask | kCtrlMask)},
+        {{kPageDown, true, true, true, true}, Capture(kShiftMask | kCtrlMask | kAltMask)},
+        {{kPageDown, true, false, false, false}, Capture(0)}, // the mask is the held keys
+        {{'A', false, false, true, false}, Pass},
+        {{kVkShift, false, true, false, false}, Pass},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(DecideHookEvent(c.event), c.decision)
+            << "key " << c.event.VirtualKey << " flag " << c.event.AltFlag << " held "
+            << c.event.ShiftHeld << c.event.CtrlHeld << c.event.AltHeld;
+
+    // Exactly TAB, PAGE UP, PAGE DOWN, END, HOME and the four arrows are captured.
+    std::vector<std::uint16_t> captured;
+    for (std::uint16_t vk = 0; vk < 256; ++vk)
+        if (DecideHookEvent({vk}).Action == HookAction::Capture)
+            captured.push_back(vk);
+    EXPECT_EQ(captured, (std::vector<std::uint16_t>{9, 33, 34, 35, 36, 37, 38, 39, 40}));
+}
+
+TEST(HookPolicyTest, InstallMessages) {
+    EXPECT_EQ(HookInstalledMessage(),
+              (Message{"CTRL + ESC, ALT + ESC and ALT + TAB are blocked.", "Keyboard Hook Active",
+                       MessageButtons::Ok, MessageIcon::Information}));
+    EXPECT_EQ(HookFailedMessage(1428), (Message{"Failed to install low-level keyboard hook - 1428",
+                                                "Vantrel", MessageButtons::Ok, MessageIcon::None}));
+}
+
+} // namespace
+} // namespace qm

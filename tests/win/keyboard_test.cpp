@@ -1,0 +1,277 @@
+// Injected keys, lock toggles and the low-level hook against the real system, observed by a
+// focused window of the test process.
+#include "core/clock.h"
+#include "core/key_names.h"
+#include "keyboard/send_keys.h"
+#include "keyboard/win32/keyboard_hook.h"
+#include "keyboard/win32/send_input_keyboard.h"
+#include "support/fakes.h"
+
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace qm {
+namespace {
+
+struct SeenKey {
+    bool up;
+    unsigned vk;
+    unsigned scan;
+    bool extended = false;
+    bool operator==(const SeenKey&) const = default;
+};
+
+std::ostream& operator<<(std::ostream& out, const SeenKey& k) {
+    return out << (k.up ? "up " : "down ") << k.vk << " scan 0x" << std::hex << k.scan << std::dec
+               << (k.extended ? " extended" : "");
+}
+
+SeenKey Down(unsigned vk, unsigned scan) {
+    return {false, vk, scan};
+}
+SeenKey Up(unsigned vk, unsigned scan) {
+    return {true, vk, scan};
+}
+
+// Dispatches this thread's messages (and so its hook calls) until `done` or the timeout.
+template <class Done> bool PumpUntil(Done done, DWORD timeoutMs = 3000) {
+    const ULONGLONG end = GetTickCount64() + timeoutMs;
+    for (;;) {
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
+            DispatchMessageW(&msg);
+        if (done())
+            return true;
+        const ULONGLONG now = GetTickCount64();
+        if (now >= end)
+            return false;
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(end - now), QS_ALLINPUT);
+    }
+}
+
+// A top-level window of the test that holds the keyboard focus and keeps every key message it
+// receives (without acting on them, so ALT does not open a menu).
+class FocusedWindow {
+public:
+    FocusedWindow() {
+        WNDCLASSEXW wc{};
+        wc.cbSize = sizeof(wc);
+        wc.lpfnWndProc = &Procedure;
+        wc.hInstance = GetModuleHandleW(nullptr);
+        wc.lpszClassName = kClass;
+        atom_ = RegisterClassExW(&wc);
+        window_ = CreateWindowExW(0, kClass, L"keyboard test", WS_POPUP, 0, 0, 200, 100, nullptr,
+                                  nullptr, wc.hInstance, this);
+        if (window_ == nullptr)
+            return;
+        ShowWindow(window_, SW_SHOW);
+        SetForegroundWindow(window_);
+        SetFocus(window_);
+        PumpUntil([&] { return GetForegroundWindow() == window_ && GetFocus() == window_; });
+    }
+    ~FocusedWindow() {
+        if (window_ != nullptr)
+            DestroyWindow(window_);
+        if (atom_ != 0)
+            UnregisterClassW(kClass, GetModuleHandleW(nullptr));
+    }
+    FocusedWindow(const FocusedWindow&) = delete;
+    FocusedWindow& operator=(const FocusedWindow&) = delete;
+
+    bool HasFocus() const { return window_ != nullptr && GetFocus() == window_; }
+
+    // Waits until `key` arrives; keys before it stay in `keys`.
+    bool WaitFor(const SeenKey& key) {
+        return PumpUntil([&] {
+            for (const auto& k : keys)
+                if (k.up == key.up && k.vk == key.vk)
+                    return true;
+            return false;
+        });
+    }
+
+    std::vector<SeenKey> keys;
+
+private:
+    static constexpr const wchar_t* kClass = L"QmKeyboardTestWindow";
+
+    static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+        if (message == WM_NCCREATE) {
+            const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
+            SetWindowLongPtrW(window, GWLP_USERDATA,
+                              reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+        }
+        auto* self = reinterpret_cast<FocusedWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+        switch (message) {
+        case WM_KEYDOWN:
+        case WM_SYSKEYDOWN:
+        case WM_KEYUP:
+        case WM_SYSKEYUP:
+            if (self != nullptr)
+                self->keys.push_back(
+                    {message == WM_KEYUP || message == WM_SYSKEYUP, static_cast<unsigned>(wParam),
+                     static_cast<unsigned>((lParam >> 16) & 0xFF), ((lParam >> 24) & 1) != 0});
+            return 0;
+        default:
+            return DefWindowProcW(window, message, wParam, lParam);
+        }
+    }
+
+    ATOM atom_ = 0;
+    HWND window_ = nullptr;
+};
+
+// One window for all the tests: under Wine without a window manager, hiding or destroying the
+// active window takes two seconds.
+class KeyboardTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { focused = std::make_unique<FocusedWindow>(); }
+    static void TearDownTestSuite() { focused.reset(); }
+    void SetUp() override {
+        ASSERT_TRUE(window.HasFocus()) << "the test window has no focus";
+        window.keys.clear();
+    }
+
+    // One key going down or up, in a batch of its own.
+    void Send(std::uint16_t vk, bool up) {
+        const KeyInput record{vk, keyboard.ScanCodeOf(vk), up};
+        keyboard.Send({&record, 1});
+    }
+    void Tap(std::uint16_t vk) {
+        Send(vk, false);
+        Send(vk, true);
+    }
+    // Sends a key the hook lets through and waits for its release: everything sent before has
+    // then been through the hook and the window's queue.
+    void Settle() {
+        Tap('Z');
+        ASSERT_TRUE(window.WaitFor(Up('Z', 0)));
+        ASSERT_GE(window.keys.size(), 2u);
+        EXPECT_EQ(window.keys.back(), Up('Z', 0x2C));
+        EXPECT_EQ(window.keys[window.keys.size() - 2], Down('Z', 0x2C));
+        window.keys.resize(window.keys.size() - 2);
+    }
+
+    static std::unique_ptr<FocusedWindow> focused;
+    FocusedWindow& window = *focused;
+    SendInputKeyboard keyboard;
+    ManualClock clock;
+};
+
+std::unique_ptr<FocusedWindow> KeyboardTest::focused;
+
+TEST_F(KeyboardTest, ChordsArriveWithTheirKeysScanCodesAndOrder) {
+    CompiledKeys keys;
+    Decode_Scancodes(keys, "SHIFT + CTRL + ALT + DELETE", "DELETE", 1, Vocabulary::Runner,
+                     keyboard);
+    SendKey(keyboard, clock, keys, 1, 0);
+    ASSERT_TRUE(window.WaitFor(Up(VK_SHIFT, 0)));
+    EXPECT_EQ(window.keys,
+              (std::vector<SeenKey>{Down(16, 0x2A), Down(17, 0x1D), Down(18, 0x38), Down(46, 0x53),
+                                    Up(46, 0x53), Up(18, 0x38), Up(17, 0x1D), Up(16, 0x2A)}));
+
+    // The navigation keys go out by their plain scan codes, never flagged as extended.
+    const std::pair<const char*, unsigned> plain[] = {
+        {"A", 0x1E},          {"INSERT", 0x52},      {"HOME", 0x47},     {"PAGE UP", 0x49},
+        {"END", 0x4F},        {"PAGE DOWN", 0x51},   {"UP ARROW", 0x48}, {"LEFT ARROW", 0x4B},
+        {"DOWN ARROW", 0x50}, {"RIGHT ARROW", 0x4D}, {"NUMPAD 5", 0x4C},
+    };
+    for (const auto& [name, scan] : plain) {
+        window.keys.clear();
+        Decode_Scancodes(keys, "", name, 2, Vocabulary::Runner, keyboard);
+        const unsigned vk = keys.Step(2).Slots[0].VirtualKey;
+        SendKey(keyboard, clock, keys, 2, 0);
+        ASSERT_TRUE(window.WaitFor(Up(vk, 0))) << name;
+        EXPECT_EQ(window.keys, (std::vector<SeenKey>{Down(vk, scan), Up(vk, scan)})) << name;
+    }
+}
+
+TEST_F(KeyboardTest, SetKeyStateTogglesLocksOnlyWhenNeeded) {
+    for (const std::uint16_t vk : {kVkNumLock, kVkCapsLock, kVkScrollLock}) {
+        const auto scan = keyboard.ScanCodeOf(vk);
+        bool on = (keyboard.GetKeyState(vk) & 1) != 0;
+        // Off to on (or on to off), again (nothing to do), and back as it was.
+        for (const bool wanted : {!on, !on, on}) {
+            window.keys.clear();
+            SetKeyState(keyboard, vk, wanted ? 1 : 0);
+            Settle();
+            EXPECT_EQ((keyboard.GetKeyState(vk) & 1) != 0, wanted) << vk;
+            const std::vector<SeenKey> tap{Down(vk, scan), Up(vk, scan)};
+            EXPECT_EQ(window.keys, wanted == on ? std::vector<SeenKey>{} : tap)
+                << vk << " wanted " << wanted;
+            on = wanted;
+        }
+    }
+}
+
+class RecordingTarget final : public HookTarget {
+public:
+    void DecodeKey(std::uint16_t vk, std::uint16_t mask) override { decoded.push_back({vk, mask}); }
+    void ShowNote(std::string_view note) override { notes.emplace_back(note); }
+    std::vector<std::pair<unsigned, unsigned>> decoded;
+    std::vector<std::string> notes;
+};
+using Decoded = std::vector<std::pair<unsigned, unsigned>>;
+
+TEST_F(KeyboardTest, HookSwallowsTaskSwitchingAndCapturesNavigationUntilRemoved) {
+    RecordingTarget target;
+    testing::RecordingDialogs dialogs;
+    KeyboardHook hook(target, dialogs);
+    ASSERT_TRUE(hook.Install());
+    EXPECT_EQ(dialogs.shown, std::vector<Message>{HookInstalledMessage()});
+
+    Send(VK_MENU, false);
+    Tap(VK_TAB);
+    Tap(VK_ESCAPE);
+    Send(VK_MENU, true);
+    Send(VK_CONTROL, false);
+    Tap(VK_ESCAPE);
+    Send(VK_CONTROL, true);
+    Settle();
+    EXPECT_EQ(window.keys, (std::vector<SeenKey>{Down(VK_MENU, 0x38), Up(VK_MENU, 0x38),
+                                                 Down(VK_CONTROL, 0x1D), Up(VK_CONTROL, 0x1D)}));
+    EXPECT_EQ(target.notes, (std::vector<std::string>{"ALT + TAB blocked", "ALT + TAB blocked",
+                                                      "ALT + ESC blocked", "ALT + ESC blocked",
+                                                      "CTRL + ESC blocked", "CTRL + ESC blocked"}));
+    EXPECT_TRUE(target.decoded.empty());
+
+    window.keys.clear();
+    Tap(VK_NEXT);
+    Send(VK_SHIFT, false);
+    Tap(VK_TAB);
+    Send(VK_SHIFT, true);
+    Settle();
+    EXPECT_EQ(window.keys, (std::vector<SeenKey>{Down(VK_SHIFT, 0x2A), Up(VK_SHIFT, 0x2A)}));
+    EXPECT_EQ(target.decoded,
+              (Decoded{{VK_NEXT, 0}, {VK_NEXT, 0}, {VK_TAB, kShiftMask}, {VK_TAB, kShiftMask}}));
+
+    // Installing again, through this object or another, leaves one hook: removing that one
+    // lets every key through.
+    ASSERT_TRUE(hook.Install());
+    {
+        KeyboardHook other(target, dialogs);
+        ASSERT_TRUE(other.Install());
+        EXPECT_FALSE(hook.Installed());
+    }
+    target = {};
+    window.keys.clear();
+    Send(VK_MENU, false);
+    Tap(VK_TAB);
+    Send(VK_MENU, true);
+    Tap(VK_NEXT);
+    Settle();
+    EXPECT_EQ(window.keys,
+              (std::vector<SeenKey>{Down(VK_MENU, 0x38), Down(VK_TAB, 0x0F), Up(VK_TAB, 0x0F),
+                                    Up(VK_MENU, 0x38), Down(VK_NEXT, 0x51), Up(VK_NEXT, 0x51)}));
+    EXPECT_TRUE(target.notes.empty());
+    EXPECT_TRUE(target.decoded.empty());
+}
+
+} // namespace
+} // namespace qm
