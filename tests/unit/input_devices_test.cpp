@@ -172,8 +172,12 @@ TEST_F(InputDevicesTest, ControllerLimits) {
     EXPECT_EQ(buttons[1], 10);
 
     ScriptedJoystickApi many;
-    for (int i = 0; i < 256; ++i)
-        many.AddController("{" + std::to_string(i) + "}", "Pad", 1);
+    for (int i = 0; i < 256; ++i) {
+        std::string guid(1, '{');
+        guid += std::to_string(i);
+        guid += '}';
+        many.AddController(guid, "Pad", 1);
+    }
     InputDevices layer(many, boards, dialogs, nullptr);
     layer.InitDirectInput(kWindow);
     EXPECT_EQ(layer.DeviceCount(), 255);

@@ -1,0 +1,228 @@
+#include "sim/sim_config.h"
+
+#include "core/win32/win32_handle.h"
+#include "sim/sim_shared.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cstdio>
+#include <string_view>
+
+namespace qm::sim {
+namespace {
+
+std::string_view Trim(std::string_view text) {
+    const auto first = text.find_first_not_of(" \t\r");
+    if (first == std::string_view::npos)
+        return {};
+    const auto last = text.find_last_not_of(" \t\r");
+    return text.substr(first, last - first + 1);
+}
+
+std::vector<std::string_view> SplitFields(std::string_view line) {
+    std::vector<std::string_view> fields;
+    for (;;) {
+        const auto bar = line.find('|');
+        fields.push_back(Trim(line.substr(0, bar)));
+        if (bar == std::string_view::npos)
+            return fields;
+        line.remove_prefix(bar + 1);
+    }
+}
+
+template <class Int> bool ParseInt(std::string_view text, Int low, Int high, Int& value) {
+    long long parsed = 0;
+    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), parsed);
+    if (ec != std::errc() || end != text.data() + text.size() || text.empty())
+        return false;
+    if (parsed < static_cast<long long>(low) || parsed > static_cast<long long>(high))
+        return false;
+    value = static_cast<Int>(parsed);
+    return true;
+}
+
+std::wstring Wide(UINT codePage, std::string_view text) {
+    if (text.empty())
+        return {};
+    const int length =
+        MultiByteToWideChar(codePage, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+    std::wstring wide(static_cast<std::size_t>(std::max(length, 0)), L'\0');
+    MultiByteToWideChar(codePage, 0, text.data(), static_cast<int>(text.size()), wide.data(),
+                        length);
+    return wide;
+}
+
+std::string Ansi(std::string_view utf8) {
+    const std::wstring wide = Wide(CP_UTF8, utf8);
+    if (wide.empty())
+        return {};
+    const int length = WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()),
+                                           nullptr, 0, nullptr, nullptr);
+    std::string ansi(static_cast<std::size_t>(std::max(length, 0)), '\0');
+    WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), ansi.data(), length,
+                        nullptr, nullptr);
+    return ansi;
+}
+
+int HexDigit(char c) {
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
+}
+
+// "{XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX}", either case.
+bool ParseGuid(std::string_view text, GUID& guid) {
+    if (text.size() != 38 || text.front() != '{' || text.back() != '}')
+        return false;
+    std::uint8_t bytes[16];
+    int count = 0;
+    for (std::size_t i = 1; i + 1 < text.size();) {
+        if (i == 9 || i == 14 || i == 19 || i == 24) {
+            if (text[i] != '-')
+                return false;
+            ++i;
+            continue;
+        }
+        const int high = HexDigit(text[i]);
+        const int low = HexDigit(text[i + 1]);
+        if (high < 0 || low < 0 || count == 16)
+            return false;
+        bytes[count++] = static_cast<std::uint8_t>(high * 16 + low);
+        i += 2;
+    }
+    if (count != 16)
+        return false;
+    guid.Data1 = static_cast<unsigned long>(bytes[0]) << 24 |
+                 static_cast<unsigned long>(bytes[1]) << 16 |
+                 static_cast<unsigned long>(bytes[2]) << 8 | bytes[3];
+    guid.Data2 = static_cast<unsigned short>(bytes[4] << 8 | bytes[5]);
+    guid.Data3 = static_cast<unsigned short>(bytes[6] << 8 | bytes[7]);
+    std::copy(bytes + 8, bytes + 16, guid.Data4);
+    return true;
+}
+
+bool Fail(std::string& error, std::string message) {
+    error = std::move(message);
+    return false;
+}
+
+bool ParseOption(std::string_view field, SimBoard& board) {
+    const auto equals = field.find('=');
+    if (equals == std::string_view::npos)
+        return false;
+    const std::string_view key = Trim(field.substr(0, equals));
+    const std::string_view value = Trim(field.substr(equals + 1));
+    std::int32_t number = 0;
+    if (!ParseInt<std::int32_t>(value, INT32_MIN, INT32_MAX, number))
+        return false;
+    if (key == "path_length")
+        board.PathLength = number;
+    else if (key == "product_length")
+        board.ProductLength = number;
+    else
+        return false;
+    return true;
+}
+
+bool ParseLine(std::string_view line, SimConfig& config, std::string& error) {
+    const auto fields = SplitFields(line);
+    const std::string_view kind = fields[0];
+    if (kind == "controller") {
+        SimController controller;
+        if (fields.size() != 4)
+            return Fail(error, "a controller has a name, a GUID and a button count");
+        if (!ParseGuid(fields[2], controller.Instance))
+            return Fail(error, "the GUID is not {XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX}");
+        if (!ParseInt<std::uint32_t>(fields[3], 0, 100000, controller.Buttons))
+            return Fail(error, "the button count is not a number from 0 to 100000");
+        if (config.Controllers.size() == kMaxControllers)
+            return Fail(error, "more than " + std::to_string(kMaxControllers) + " controllers");
+        controller.Name = Wide(CP_UTF8, fields[1]);
+        config.Controllers.push_back(std::move(controller));
+        return true;
+    }
+    if (kind == "board") {
+        SimBoard board;
+        if (fields.size() < 4)
+            return Fail(error, "a board has a product, a path and a button count");
+        if (!ParseInt<std::int16_t>(fields[3], INT16_MIN, INT16_MAX, board.Buttons))
+            return Fail(error, "the button count is not a number from -32768 to 32767");
+        for (std::size_t i = 4; i < fields.size(); ++i) {
+            if (!ParseOption(fields[i], board))
+                return Fail(error, "unknown option \"" + std::string(fields[i]) + "\"");
+        }
+        if (config.Boards.size() == kMaxBoards)
+            return Fail(error, "more than " + std::to_string(kMaxBoards) + " boards");
+        board.Product = Ansi(fields[1]);
+        board.Path = Ansi(fields[2]);
+        config.Boards.push_back(std::move(board));
+        return true;
+    }
+    if (kind == "boards_reported") {
+        std::int32_t reported = 0;
+        if (fields.size() != 2 ||
+            !ParseInt<std::int32_t>(fields[1], INT16_MIN, INT16_MAX, reported))
+            return Fail(error, "boards_reported takes one number from -32768 to 32767");
+        config.BoardsReported = reported;
+        return true;
+    }
+    return Fail(error, "unknown entry \"" + std::string(kind) + "\"");
+}
+
+} // namespace
+
+bool ParseConfig(const std::string& text, SimConfig& config, std::string& error) {
+    config = {};
+    std::string_view rest = text;
+    if (rest.starts_with("\xEF\xBB\xBF"))
+        rest.remove_prefix(3);
+    for (int number = 1; !rest.empty(); ++number) {
+        const auto newline = rest.find('\n');
+        const std::string_view line = Trim(rest.substr(0, newline));
+        rest.remove_prefix(newline == std::string_view::npos ? rest.size() : newline + 1);
+        if (line.empty() || line.front() == '#')
+            continue;
+        if (!ParseLine(line, config, error)) {
+            error = "line " + std::to_string(number) + ": " + error;
+            return false;
+        }
+    }
+    return true;
+}
+
+bool LoadConfig(const std::wstring& file, SimConfig& config, std::string& error) {
+    win32::UniqueHandle handle(CreateFileW(file.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!handle) {
+        error = "cannot open the device file (error " + std::to_string(GetLastError()) + ")";
+        return false;
+    }
+    std::string text;
+    char chunk[4096];
+    DWORD read = 0;
+    while (ReadFile(handle.Get(), chunk, sizeof chunk, &read, nullptr) && read > 0)
+        text.append(chunk, read);
+    return ParseConfig(text, config, error);
+}
+
+void PublishCounts(const SimConfig& config, SharedState& state) {
+    state.ControllerCount = static_cast<std::uint32_t>(config.Controllers.size());
+    for (std::size_t i = 0; i < config.Controllers.size(); ++i)
+        state.Controllers[i].ButtonCount = config.Controllers[i].Buttons;
+    state.BoardCount = static_cast<std::uint32_t>(config.Boards.size());
+    for (std::size_t i = 0; i < config.Boards.size(); ++i)
+        state.Boards[i].ButtonCount = config.Boards[i].Buttons;
+}
+
+void ReportProblem(const char* who, const std::string& message) {
+    const std::string line = std::string(who) + ": " + message + "\n";
+    std::fputs(line.c_str(), stderr);
+    std::fflush(stderr);
+    OutputDebugStringA(line.c_str());
+}
+
+} // namespace qm::sim

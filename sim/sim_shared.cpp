@@ -1,0 +1,97 @@
+#include "sim/sim_shared.h"
+
+#include <cwchar>
+#include <vector>
+
+namespace qm::sim {
+
+std::wstring SharedStateName(const std::wstring& devicesFile) {
+    std::wstring full(MAX_PATH, L'\0');
+    DWORD length = GetFullPathNameW(devicesFile.c_str(), static_cast<DWORD>(full.size()),
+                                    full.data(), nullptr);
+    if (length >= full.size()) {
+        full.resize(length);
+        length = GetFullPathNameW(devicesFile.c_str(), static_cast<DWORD>(full.size()), full.data(),
+                                  nullptr);
+    }
+    if (length == 0 || length > full.size())
+        full = devicesFile;
+    else
+        full.resize(length);
+    if (!full.empty())
+        CharUpperBuffW(full.data(), static_cast<DWORD>(full.size()));
+
+    std::uint64_t hash = 0xCBF29CE484222325ull;
+    for (wchar_t unit : full) {
+        hash ^= static_cast<std::uint16_t>(unit);
+        hash *= 0x100000001B3ull;
+    }
+    wchar_t name[64];
+    std::swprintf(name, 64, L"Local\\QmSimDevices-%016llX", static_cast<unsigned long long>(hash));
+    return name;
+}
+
+std::wstring DevicesFileFromEnvironment() {
+    const DWORD needed = GetEnvironmentVariableW(kDevicesVariable, nullptr, 0);
+    if (needed == 0)
+        return {};
+    std::wstring value(needed, L'\0');
+    const DWORD length = GetEnvironmentVariableW(kDevicesVariable, value.data(), needed);
+    if (length == 0 || length >= needed)
+        return {};
+    value.resize(length);
+    return value;
+}
+
+std::unique_ptr<SharedView> SharedView::Open(const std::wstring& devicesFile, bool create,
+                                             DWORD& error) {
+    const std::wstring name = SharedStateName(devicesFile);
+    win32::UniqueHandle mapping;
+    bool created = false;
+    if (create) {
+        HANDLE handle = CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0,
+                                           sizeof(SharedState), name.c_str());
+        created = handle != nullptr && GetLastError() != ERROR_ALREADY_EXISTS;
+        mapping.Reset(handle);
+    } else {
+        mapping.Reset(OpenFileMappingW(FILE_MAP_READ | FILE_MAP_WRITE, FALSE, name.c_str()));
+    }
+    if (!mapping) {
+        error = GetLastError();
+        return nullptr;
+    }
+    auto view = std::make_unique<SharedView>(std::move(mapping));
+    view->state_ = static_cast<SharedState*>(MapViewOfFile(
+        view->mapping_.Get(), FILE_MAP_READ | FILE_MAP_WRITE, 0, 0, sizeof(SharedState)));
+    if (view->state_ == nullptr) {
+        error = GetLastError();
+        return nullptr;
+    }
+    SharedState* state = view->state_;
+    auto* magic = reinterpret_cast<volatile LONG*>(&state->Magic);
+    if (created) {
+        // A new mapping is all zeros: only what differs from zero is written.
+        state->Version = kSharedVersion;
+        for (BoardSlot& board : state->Boards)
+            board.Result = kDefaultBoardResult;
+        InterlockedExchange(magic, static_cast<LONG>(kSharedMagic));
+    } else {
+        // The creator may still be initialising it.
+        for (int i = 0; i < 2000 && static_cast<std::uint32_t>(*magic) != kSharedMagic; ++i)
+            Sleep(1);
+        if (static_cast<std::uint32_t>(*magic) != kSharedMagic ||
+            state->Version != kSharedVersion) {
+            error = ERROR_INVALID_DATA;
+            return nullptr;
+        }
+    }
+    error = ERROR_SUCCESS;
+    return view;
+}
+
+SharedView::~SharedView() {
+    if (state_ != nullptr)
+        UnmapViewOfFile(state_);
+}
+
+} // namespace qm::sim

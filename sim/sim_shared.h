@@ -1,0 +1,102 @@
+#pragma once
+// The state block the simulated devices share with simctl and test drivers: one named,
+// pagefile-backed file mapping per device file.
+//
+// Name: "Local\QmSimDevices-" + 16 upper-case hex digits of the 64-bit FNV-1a hash of the device
+// file's full path, upper-cased, as UTF-16 code units. The device file is the one named by the
+// QM_SIM_DEVICES environment variable, so every process that sees the same variable (a program,
+// its tests, simctl) finds the same block, and tests with their own device files do not meet.
+//
+// Life: the simulated DirectInput object (DirectInput8Create) and the simulated board detection
+// (DetectHID) create the block when it does not exist yet and hold it open while they live;
+// simctl only opens an existing one. The creator writes the defaults (every board's result 2)
+// before it publishes Magic; an opener waits for Magic. Each DirectInput8Create and DetectHID
+// writes the counts of the device file it has just read.
+//
+// Layout (little-endian, no padding; sizes fixed for 32- and 64-bit processes alike):
+//   SharedState   header, then kMaxControllers ControllerSlot, then kMaxBoards BoardSlot.
+//   ControllerSlot   128 state bytes (buttons 1..128, as GetDeviceState reports them: 0x80 down),
+//                    the unplugged flag, the count of unplug events, the configured button count,
+//                    the flags of the last SetCooperativeLevel on any of its device objects.
+//   BoardSlot        512 state bytes (buttons 1..512, non-zero down), ReadInputData's result,
+//                    the configured button count (as written in the record, possibly hostile).
+// Controller c (1-based) is slot c-1 and board h (1-based) slot h-1, in the device file's order.
+#include "core/win32/win32_handle.h"
+
+#include <windows.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <utility>
+
+namespace qm::sim {
+
+inline constexpr wchar_t kDevicesVariable[] = L"QM_SIM_DEVICES";
+
+inline constexpr std::uint32_t kSharedMagic = 0x4D53'4D51; // "QMSM"
+inline constexpr std::uint32_t kSharedVersion = 2;
+inline constexpr int kMaxControllers = 300;
+inline constexpr int kMaxBoards = 129;
+inline constexpr int kControllerStateBytes = 128;
+inline constexpr int kBoardStateBytes = 512;
+inline constexpr std::uint8_t kControllerDown = 0x80;
+inline constexpr std::uint8_t kBoardDown = 0x01;
+inline constexpr std::int32_t kDefaultBoardResult = 2;
+
+struct ControllerSlot {
+    std::uint8_t Buttons[kControllerStateBytes];
+    std::uint8_t Unplugged;
+    std::uint8_t Reserved[3];
+    // Incremented by every unplug: an acquisition made before it is lost, even after a replug.
+    std::uint32_t UnplugCount;
+    std::uint32_t ButtonCount;
+    std::uint32_t CooperativeLevel;
+};
+static_assert(sizeof(ControllerSlot) == 144);
+
+struct BoardSlot {
+    std::uint8_t Buttons[kBoardStateBytes];
+    std::int32_t Result;
+    std::int32_t ButtonCount;
+};
+static_assert(sizeof(BoardSlot) == 520);
+
+struct SharedState {
+    std::uint32_t Magic;
+    std::uint32_t Version;
+    std::uint32_t ControllerCount;
+    std::uint32_t BoardCount;
+    ControllerSlot Controllers[kMaxControllers];
+    BoardSlot Boards[kMaxBoards];
+};
+static_assert(offsetof(SharedState, Controllers) == 16);
+
+// The mapping name of a device file (see above).
+std::wstring SharedStateName(const std::wstring& devicesFile);
+
+// The device file named by QM_SIM_DEVICES; empty when the variable is not set.
+std::wstring DevicesFileFromEnvironment();
+
+// An open view of the state block.
+class SharedView {
+public:
+    // Opens the block of `devicesFile`; with `create`, creates and initialises it when absent.
+    // Null on failure, with the system error in `error`.
+    static std::unique_ptr<SharedView> Open(const std::wstring& devicesFile, bool create,
+                                            DWORD& error);
+    // Takes ownership of an open mapping, not mapped yet.
+    explicit SharedView(win32::UniqueHandle mapping) : mapping_(std::move(mapping)) {}
+    ~SharedView();
+    SharedView(const SharedView&) = delete;
+    SharedView& operator=(const SharedView&) = delete;
+
+    SharedState& State() const { return *state_; }
+
+private:
+    win32::UniqueHandle mapping_;
+    SharedState* state_ = nullptr;
+};
+
+} // namespace qm::sim

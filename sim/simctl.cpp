@@ -1,0 +1,172 @@
+// simctl: sets the buttons, plugs and read results of the simulated devices from scripts.
+// It finds the simulation through QM_SIM_DEVICES, as the programs do; see README.md.
+#include "sim/sim_shared.h"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <charconv>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <string_view>
+
+namespace {
+
+using namespace qm::sim;
+
+constexpr int kUsage = 2;
+constexpr int kNoSimulation = 3;
+
+const char kUsageText[] =
+    "usage: simctl COMMAND [ARGS]\n"
+    "  press C B          press button B of simulated controller C (both from 1)\n"
+    "  release C B        release it\n"
+    "  unplug C           unplug controller C\n"
+    "  replug C           plug it in again\n"
+    "  board-press H B    press button B of simulated board H (both from 1)\n"
+    "  board-release H B  release it\n"
+    "  board-result H R   make board H's reads return R (2 new data, 3 none, 4 failure)\n"
+    "  status             list the simulated devices and their pressed buttons\n"
+    "The simulation is the one of the device file named by QM_SIM_DEVICES; a program using\n"
+    "the simulated devices must be running.\n";
+
+int Usage(const char* problem) {
+    if (problem != nullptr)
+        std::fprintf(stderr, "simctl: %s\n", problem);
+    std::fputs(kUsageText, stderr);
+    return kUsage;
+}
+
+bool Number(const char* text, long long low, long long high, long long& value) {
+    const std::string_view view(text);
+    const auto [end, ec] = std::from_chars(view.data(), view.data() + view.size(), value);
+    return ec == std::errc() && end == view.data() + view.size() && value >= low && value <= high;
+}
+
+void PrintDown(const std::uint8_t* buttons, int count) {
+    std::printf(", down:");
+    bool any = false;
+    for (int b = 0; b < count; ++b) {
+        if (buttons[b] != 0) {
+            std::printf(" %d", b + 1);
+            any = true;
+        }
+    }
+    std::printf(any ? "\n" : " none\n");
+}
+
+int Status(const SharedState& state) {
+    const auto controllers = std::min<std::uint32_t>(state.ControllerCount, kMaxControllers);
+    const auto boards = std::min<std::uint32_t>(state.BoardCount, kMaxBoards);
+    std::printf("%u controllers, %u boards\n", controllers, boards);
+    for (std::uint32_t c = 0; c < controllers; ++c) {
+        const ControllerSlot& slot = state.Controllers[c];
+        std::printf("controller %u: %u buttons, %s", c + 1, slot.ButtonCount,
+                    slot.Unplugged != 0 ? "unplugged" : "plugged in");
+        PrintDown(slot.Buttons, static_cast<int>(std::min<std::uint32_t>(slot.ButtonCount,
+                                                                         kControllerStateBytes)));
+    }
+    for (std::uint32_t h = 0; h < boards; ++h) {
+        const BoardSlot& slot = state.Boards[h];
+        std::printf("board %u: %d buttons, result %d", h + 1, slot.ButtonCount, slot.Result);
+        PrintDown(slot.Buttons, std::clamp(slot.ButtonCount, 0, kBoardStateBytes));
+    }
+    return 0;
+}
+
+int Run(int argc, char** argv, SharedState& state) {
+    const std::string command = argv[1];
+    const int arguments = argc - 2;
+    const bool controllerCommand =
+        command == "press" || command == "release" || command == "unplug" || command == "replug";
+    const bool boardCommand =
+        command == "board-press" || command == "board-release" || command == "board-result";
+    if (!controllerCommand && !boardCommand)
+        return Usage(("unknown command \"" + command + "\"").c_str());
+    const int wanted = command == "unplug" || command == "replug" ? 1 : 2;
+    if (arguments != wanted)
+        return Usage((command + " takes " + std::to_string(wanted) + " argument(s)").c_str());
+
+    const long long devices = controllerCommand
+                                  ? std::min<long long>(state.ControllerCount, kMaxControllers)
+                                  : std::min<long long>(state.BoardCount, kMaxBoards);
+    long long device = 0;
+    if (!Number(argv[2], 1, devices, device)) {
+        std::fprintf(stderr, "simctl: %s \"%s\" is not a number from 1 to %lld\n",
+                     controllerCommand ? "controller" : "board", argv[2], devices);
+        return kUsage;
+    }
+
+    if (controllerCommand) {
+        ControllerSlot& slot = state.Controllers[device - 1];
+        if (command == "unplug") {
+            slot.Unplugged = 1;
+            InterlockedIncrement(reinterpret_cast<volatile LONG*>(&slot.UnplugCount));
+            return 0;
+        }
+        if (command == "replug") {
+            slot.Unplugged = 0;
+            return 0;
+        }
+        const long long buttons = std::min<long long>(slot.ButtonCount, kControllerStateBytes);
+        long long button = 0;
+        if (!Number(argv[3], 1, buttons, button)) {
+            std::fprintf(stderr,
+                         "simctl: button \"%s\" is not a number from 1 to %lld (controller %lld "
+                         "has %u buttons, the first 128 can be read)\n",
+                         argv[3], buttons, device, slot.ButtonCount);
+            return kUsage;
+        }
+        slot.Buttons[button - 1] = command == "press" ? kControllerDown : 0;
+        return 0;
+    }
+
+    BoardSlot& slot = state.Boards[device - 1];
+    if (command == "board-result") {
+        long long result = 0;
+        if (!Number(argv[3], INT32_MIN, INT32_MAX, result)) {
+            std::fprintf(stderr, "simctl: result \"%s\" is not a 32-bit number\n", argv[3]);
+            return kUsage;
+        }
+        slot.Result = static_cast<std::int32_t>(result);
+        return 0;
+    }
+    const long long buttons = std::clamp(slot.ButtonCount, 0, kBoardStateBytes);
+    long long button = 0;
+    if (!Number(argv[3], 1, buttons, button)) {
+        std::fprintf(stderr, "simctl: button \"%s\" is not a number from 1 to %lld (board %lld)\n",
+                     argv[3], buttons, device);
+        return kUsage;
+    }
+    slot.Buttons[button - 1] = command == "board-press" ? kBoardDown : 0;
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 2)
+        return Usage(nullptr);
+    if (std::strcmp(argv[1], "-h") == 0 || std::strcmp(argv[1], "--help") == 0) {
+        std::fputs(kUsageText, stdout);
+        return 0;
+    }
+    const std::wstring file = DevicesFileFromEnvironment();
+    if (file.empty()) {
+        std::fputs("simctl: QM_SIM_DEVICES is not set: no simulation to control\n", stderr);
+        return kNoSimulation;
+    }
+    DWORD error = 0;
+    const auto view = SharedView::Open(file, false, error);
+    if (!view) {
+        std::fprintf(stderr,
+                     "simctl: no simulation is running for this device file (error %lu); start "
+                     "a program that uses the simulated devices first\n",
+                     static_cast<unsigned long>(error));
+        return kNoSimulation;
+    }
+    if (std::strcmp(argv[1], "status") == 0)
+        return argc == 2 ? Status(view->State()) : Usage("status takes no arguments");
+    return Run(argc, argv, view->State());
+}
