@@ -1,5 +1,6 @@
 #pragma once
 // The user-dialogs seam: every message the programs show goes through it.
+#include <optional>
 #include <string>
 
 namespace qm {
@@ -16,10 +17,24 @@ struct Message {
     bool operator==(const Message&) const = default;
 };
 
+// An open-file dialog: its title and its filter ("All Files (*.*)|*.*|Vantrel Files (*.qmf)|*.qmf").
+struct FileDialogRequest {
+    std::string title;
+    std::string filter;
+};
+
 class Dialogs {
 public:
     virtual ~Dialogs() = default;
     virtual MessageAnswer ShowMessage(const Message& message) = 0;
+    // The chosen file's full path; nothing when cancelled.
+    virtual std::optional<std::string> OpenFile(const FileDialogRequest& /*request*/) {
+        return std::nullopt;
+    }
+    // The chosen folder; nothing when cancelled.
+    virtual std::optional<std::string> BrowseFolder(const std::string& /*title*/) {
+        return std::nullopt;
+    }
 };
 
 } // namespace qm

@@ -70,6 +70,46 @@ Message RunnerCorrupt(std::string_view programTitle) {
             std::string(kFileIoError), MessageButtons::Ok, MessageIcon::Critical};
 }
 
+Message NoInputDevicesFound(std::string_view title) {
+    return {Cat({"No input devices found!", kCrLf, kCrLf, "Some features will not be available."}),
+            std::string(title), MessageButtons::Ok, MessageIcon::Exclamation};
+}
+
+Message ListedFileNotFound() {
+    return {"File not found.", "File Input Error", MessageButtons::Ok, MessageIcon::None};
+}
+
+Message CannotOpenMissingFile() {
+    return {"Cannot open file. File does not exist.", "File Error", MessageButtons::Ok,
+            MessageIcon::Exclamation};
+}
+
+Message DefaultConfigurationMissing() {
+    return {"Cannot open file. Default configuration file does not exist.", "File Error",
+            MessageButtons::Ok, MessageIcon::Exclamation};
+}
+
+Message PriorityClassWarning() {
+    return {Cat({"WARNING: Changing the priority class of this process may", kCrLf,
+                 "cause undesired results including system instability. Are you", kCrLf,
+                 "sure you want to change the priority class?"}),
+            "Priority Class Warning", MessageButtons::YesNo, MessageIcon::Exclamation};
+}
+
+Message PollFrequencyWarning() {
+    return {Cat({"WARNING: Changing the polling frequency of this process", kCrLf,
+                 "may cause undesired results. Are you sure you want to change ", kCrLf,
+                 "the polling frequency?"}),
+            "Poll Frequency Warning", MessageButtons::YesNo, MessageIcon::Exclamation};
+}
+
+Message StartWithWindowsRefused(std::string_view programTitle) {
+    return {Cat({programTitle, " could not be set to start with Windows: neither the", kCrLf,
+                 "machine's nor your own startup entry could be written.", kCrLf, kCrLf,
+                 "Launch on Windows startup has been turned off."}),
+            "Startup Options", MessageButtons::Ok, MessageIcon::Exclamation};
+}
+
 Message DirectXDetectionError() {
     return {"Error detecting DirectX.", "DirectX Error", MessageButtons::Ok, MessageIcon::Critical};
 }

@@ -12,6 +12,13 @@ inline constexpr std::string_view kEditorTitle = "Vantrel";
 inline constexpr std::string_view kRunnerTitle = "Corvex";
 inline constexpr std::string_view kCrLf = "\r\n";
 
+// The file dialogs that pick a configuration file.
+inline constexpr std::string_view kConfigurationFileFilter =
+    "All Files (*.*)|*.*|Vantrel Files (*.qmf)|*.qmf";
+inline constexpr std::string_view kLoadConfigurationTitle = "Load Configuration File";
+inline constexpr std::string_view kDefaultConfigurationTitle = "Default Configuration File";
+inline constexpr std::string_view kConfigurationFolderTitle = "Configuration Folder";
+
 namespace msg {
 
 // The standard error box of every trapped procedure.
@@ -34,6 +41,17 @@ Message RunnerNoDevices();
 Message RunnerNoButtons();
 Message RunnerObsoleteData();
 Message RunnerCorrupt(std::string_view programTitle);
+
+// Runner commands: no device after a scan (titled with the window caption at start-up, "No
+// Input Devices" after a rescan), missing files, the two tuning warnings (Yes/No).
+Message NoInputDevicesFound(std::string_view title);
+Message ListedFileNotFound();
+Message CannotOpenMissingFile();
+Message DefaultConfigurationMissing();
+Message PriorityClassWarning();
+Message PollFrequencyWarning();
+// Neither the machine's nor the user's Run entry could be written.
+Message StartWithWindowsRefused(std::string_view programTitle);
 
 // DirectX check.
 Message DirectXDetectionError();

@@ -1,7 +1,12 @@
 #include "core/app_error.h"
 #include "core/file_system.h"
 
+#include "core/text.h"
+
 #include <cerrno>
+#include <dirent.h>
+#include <filesystem>
+#include <memory>
 #include <cstdio>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -116,6 +121,32 @@ public:
             Fail(temp, path, errno);
         if (::rename(temp.c_str(), path.c_str()) != 0)
             Fail(temp, path, errno);
+    }
+
+    std::vector<std::string> FileNames(const std::string& folder,
+                                       std::string_view extension) override {
+        std::vector<std::string> names;
+        std::unique_ptr<DIR, int (*)(DIR*)> dir(::opendir(folder.empty() ? "." : folder.c_str()),
+                                                &::closedir);
+        if (!dir)
+            return names;
+        while (const dirent* entry = ::readdir(dir.get())) {
+            const std::string_view name = entry->d_name;
+            if (name.size() > extension.size() &&
+                EqualsIgnoreCase(name.substr(name.size() - extension.size()), extension) &&
+                Exists(folder + (folder.empty() || folder.back() == '/' ? "" : "/") +
+                       std::string(name)))
+                names.emplace_back(name);
+        }
+        return names;
+    }
+
+    std::optional<std::string> FullPath(const std::string& path) override {
+        std::error_code error;
+        auto full = std::filesystem::absolute(path, error);
+        if (error || path.empty())
+            return std::nullopt;
+        return full.lexically_normal().string();
     }
 
 private:

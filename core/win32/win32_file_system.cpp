@@ -1,12 +1,16 @@
 #include "core/file_system.h"
 
 #include "core/app_error.h"
+#include "core/text.h"
 #include "core/win32/win32_handle.h"
 #include "core/win32/win32_text.h"
 
 #include <windows.h>
 
 #include <algorithm>
+#include <optional>
+#include <string>
+#include <vector>
 
 namespace qm {
 
@@ -53,6 +57,23 @@ void WriteAll(HANDLE file, std::string_view bytes) {
         bytes.remove_prefix(written);
     }
 }
+
+// Owner of a FindFirstFileW search.
+class FindHandle {
+public:
+    explicit FindHandle(HANDLE handle) : handle_(handle) {}
+    FindHandle(const FindHandle&) = delete;
+    FindHandle& operator=(const FindHandle&) = delete;
+    ~FindHandle() {
+        if (handle_ != INVALID_HANDLE_VALUE)
+            FindClose(handle_);
+    }
+    HANDLE Get() const { return handle_; }
+    explicit operator bool() const { return handle_ != INVALID_HANDLE_VALUE; }
+
+private:
+    HANDLE handle_;
+};
 
 class Win32FileSystem final : public FileSystem {
 public:
@@ -107,6 +128,51 @@ public:
             file.Reset();
             DeleteFileW(temporary.c_str());
             throw;
+        }
+    }
+
+    std::vector<std::string> FileNames(const std::string& folder,
+                                       std::string_view extension) override {
+        std::vector<std::string> names;
+        std::wstring pattern = WideFromUtf8(folder);
+        if (!pattern.empty() && pattern.back() != L'\\' && pattern.back() != L'/')
+            pattern += L'\\';
+        pattern += L'*';
+        pattern += WideFromUtf8(extension);
+        WIN32_FIND_DATAW found;
+        const FindHandle find(FindFirstFileW(pattern.c_str(), &found));
+        if (!find)
+            return names;
+        do {
+            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+                continue;
+            std::string name = win32::Utf8FromWide(found.cFileName);
+            // The pattern also matches through 8.3 short names ("notes.qmfx" is "NOTES~1.QMF"):
+            // only names that really end with the extension count.
+            if (name.size() > extension.size() &&
+                EqualsIgnoreCase(std::string_view(name).substr(name.size() - extension.size()),
+                                 extension))
+                names.push_back(std::move(name));
+        } while (FindNextFileW(find.Get(), &found));
+        return names;
+    }
+
+    std::optional<std::string> FullPath(const std::string& path) override {
+        if (path.empty())
+            return std::nullopt;
+        const std::wstring wide = WideFromUtf8(path);
+        std::wstring buffer(MAX_PATH, L'\0');
+        for (;;) {
+            const DWORD length = GetFullPathNameW(wide.c_str(), static_cast<DWORD>(buffer.size()),
+                                                  buffer.data(), nullptr);
+            if (length == 0)
+                return std::nullopt;
+            if (length < buffer.size()) {
+                buffer.resize(length);
+                return win32::Utf8FromWide(buffer);
+            }
+            // Too small: `length` is the size needed, terminating NUL included.
+            buffer.assign(length, L'\0');
         }
     }
 };

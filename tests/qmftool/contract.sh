@@ -89,6 +89,29 @@ echo '[{"kind":"mouse"}]' >badkind.json
 run 2 check cockpit.qmf --devices badkind.json
 run 2 check cockpit.qmf --devices missing.json
 
+# simulate: the first pass acquires the controller, so its presses are seen from 10 ms on.
+printf '# fire, then the heading knob turned fast\n0 1 1 down\n50 1 1 up\n100 1 4 down\n110 1 4 up\n120 1 4 down\n130 1 4 up\n' >events.txt
+run 0 simulate cockpit.qmf --devices devices.json --events events.txt --until 200
+expect "press of a plain mapping" "$out" '{"t":10,"event":"key","vk":32,"scan":57,"up":false}
+{"t":10,"event":"key","vk":32,"scan":57,"up":true}
+{"t":10,"event":"status","text":"Input Devices: Button  1 pressed"}
+{"t":50,"event":"status","text":"Input Devices: Available"}'
+[ "$(grep -c '"vk":107,"scan":78,"up":false' stdout.txt)" -eq 5 ] ||
+    { echo "FAIL: a fast second turn of a 4x rotary sends four times: $out"; failures=$((failures + 1)); }
+printf '0 2 1 down\n0 1 5 down\n' >events2.txt
+run 0 simulate cockpit.qmf --devices devices.json --events events2.txt --until 20 --key-hold 5 --locks C
+expect "key hold and locks" "$out" '{"t":10,"event":"key","vk":20,"scan":58,"up":false}'
+expect "key hold moves the clock" "$out" '{"t":25,"event":"key","vk":76,"scan":38,"up":true}'
+printf '0 1 3 down\n' >repeat.txt
+run 0 simulate cockpit.qmf --devices devices.json --events repeat.txt --until 1100 --repeat-rate 500
+[ "$(grep -c '"vk":38,"scan":72,"up":false' stdout.txt)" -eq 2 ] ||
+    { echo "FAIL: a held repeat mapping sends after 0.5 s and 1 s: $out"; failures=$((failures + 1)); }
+printf '0 3 1 down\n' >badevent.txt
+run 2 simulate cockpit.qmf --devices devices.json --events badevent.txt
+expect "bad event" "$err" "line 1"
+run 2 simulate cockpit.qmf --devices devices.json --events events.txt --poll 0
+run 1 simulate v13.qmf --devices devices.json --events events.txt
+
 run 2
 run 2 frobnicate
 run 2 dump

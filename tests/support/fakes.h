@@ -3,19 +3,28 @@
 #include "core/app_error.h"
 #include "core/dialogs.h"
 #include "core/file_system.h"
+#include "core/text.h"
 
+#include <algorithm>
+#include <cctype>
 #include <deque>
+#include <functional>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
 namespace qm::testing {
+
+template <typename T> std::optional<std::string> Next(T& queue);
 
 // Records every message shown; answers from a script, then Ok/No.
 class RecordingDialogs final : public Dialogs {
 public:
     MessageAnswer ShowMessage(const Message& message) override {
         shown.push_back(message);
+        if (onShow)
+            onShow();
         if (!answers.empty()) {
             const auto a = answers.front();
             answers.pop_front();
@@ -23,8 +32,39 @@ public:
         }
         return message.buttons == MessageButtons::Ok ? MessageAnswer::Ok : MessageAnswer::No;
     }
+    std::optional<std::string> OpenFile(const FileDialogRequest& request) override {
+        fileRequests.push_back(request);
+        return Next(fileAnswers);
+    }
+    std::optional<std::string> BrowseFolder(const std::string& title) override {
+        folderTitles.push_back(title);
+        return Next(folderAnswers);
+    }
     std::vector<Message> shown;
     std::deque<MessageAnswer> answers;
+    // Files and folders the dialogs "choose", in order; cancelled when none is left.
+    std::deque<std::optional<std::string>> fileAnswers, folderAnswers;
+    std::vector<FileDialogRequest> fileRequests;
+    std::vector<std::string> folderTitles;
+    // Runs while the box is "open" (what a modal loop would let happen).
+    std::function<void()> onShow;
+};
+
+template <typename T> std::optional<std::string> Next(T& queue) {
+    if (queue.empty())
+        return std::nullopt;
+    auto value = queue.front();
+    queue.pop_front();
+    return value;
+}
+
+// File names compare as on Windows: without regard to case.
+struct IgnoreCaseLess {
+    bool operator()(const std::string& a, const std::string& b) const {
+        return std::lexicographical_compare(
+            a.begin(), a.end(), b.begin(), b.end(),
+            [](unsigned char x, unsigned char y) { return std::tolower(x) < std::tolower(y); });
+    }
 };
 
 class MemoryFileSystem final : public FileSystem {
@@ -43,9 +83,33 @@ public:
             throw AppError(e->second);
         files[path] = std::string(bytes);
     }
-    std::map<std::string, std::string> files;
-    std::map<std::string, int> readErrors;
-    std::map<std::string, int> writeErrors;
+    std::vector<std::string> FileNames(const std::string& folder,
+                                       std::string_view extension) override {
+        std::vector<std::string> names;
+        for (const auto& [path, bytes] : files) {
+            if (path.size() <= folder.size() ||
+                !EqualsIgnoreCase(std::string_view(path).substr(0, folder.size()), folder))
+                continue;
+            const auto name = path.substr(folder.size());
+            if (name.find('\\') == std::string::npos && name.size() > extension.size() &&
+                EqualsIgnoreCase(std::string_view(name).substr(name.size() - extension.size()),
+                                 extension))
+                names.push_back(name);
+        }
+        return names;
+    }
+    // Relative paths are taken from `currentFolder`.
+    std::optional<std::string> FullPath(const std::string& path) override {
+        if (path.empty())
+            return std::nullopt;
+        if (path.size() > 1 && (path[1] == ':' || path[0] == '\\'))
+            return path;
+        return currentFolder + path;
+    }
+    std::map<std::string, std::string, IgnoreCaseLess> files;
+    std::string currentFolder = "C:\\Users\\me\\";
+    std::map<std::string, int, IgnoreCaseLess> readErrors;
+    std::map<std::string, int, IgnoreCaseLess> writeErrors;
 };
 
 } // namespace qm::testing

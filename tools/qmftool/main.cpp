@@ -13,7 +13,9 @@ namespace {
 
 constexpr const char* kUsage = "usage: qmftool dump FILE\n"
                                "       qmftool upgrade FILE -o OUT\n"
-                               "       qmftool check FILE --devices DEVICES.json\n";
+                               "       qmftool check FILE --devices DEVICES.json\n"
+    "       qmftool simulate FILE --devices DEVICES.json --events EVENTS [--poll P]\n"
+    "               [--repeat-rate R] [--rotary-rate T] [--key-hold H] [--until U] [--locks NCS]\n";
 
 } // namespace
 
@@ -39,6 +41,8 @@ int main(int argc, char** argv) {
             return qm::tool::Upgrade(args);
         if (command == "check")
             return qm::tool::Check(args);
+        if (command == "simulate")
+            return qm::tool::Simulate(args);
         if (command == "--help" || command == "-h") {
             std::fputs(kUsage, stdout);
             return qm::tool::kExitSuccess;

@@ -17,6 +17,7 @@ using Arguments = std::vector<std::string>;
 int Dump(const Arguments& args);
 int Upgrade(const Arguments& args);
 int Check(const Arguments& args);
+int Simulate(const Arguments& args);
 
 // Output helpers: stdout carries the result, stderr the messages a program would show.
 void PrintLine(const std::string& line);

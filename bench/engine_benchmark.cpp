@@ -1,0 +1,103 @@
+// One pass of the mapping engine over 3,072 mapped buttons (8 controllers x 128 + 4 boards
+// x 512) with no output, and the heap allocations it makes.
+#include "generated_configuration.h"
+#include "keyboard/recording_keyboard.h"
+#include "runner/runner_engine_policy.h"
+
+#include <benchmark/benchmark.h>
+
+#include <atomic>
+#include <cstdlib>
+#include <new>
+
+namespace {
+
+std::atomic<long long> allocations{0};
+
+class QuietDevices final : public qm::DeviceReader {
+public:
+    explicit QuietDevices(const qm::DeviceTables& tables) {
+        for (const auto& d : tables.Devices())
+            states_.emplace_back(static_cast<std::size_t>(d.ButtonCount), 0);
+    }
+    int DeviceCount() const override { return static_cast<int>(states_.size()); }
+    bool ReadDevice(int d, int& buttons) override {
+        buttons = static_cast<int>(states_[static_cast<std::size_t>(d - 1)].size());
+        return true;
+    }
+    bool ButtonDown(int d, int b) const override {
+        return states_[static_cast<std::size_t>(d - 1)][static_cast<std::size_t>(b - 1)] != 0;
+    }
+    std::span<const std::uint8_t> ButtonStates(int d) const override {
+        return states_[static_cast<std::size_t>(d - 1)];
+    }
+
+private:
+    std::vector<std::vector<std::uint8_t>> states_;
+};
+
+class QuietStatus final : public qm::StatusSink {
+public:
+    void SetStatusText(std::string_view text) override { benchmark::DoNotOptimize(text.data()); }
+};
+
+class NoDialogs final : public qm::Dialogs {
+public:
+    qm::MessageAnswer ShowMessage(const qm::Message&) override { return qm::MessageAnswer::Ok; }
+};
+
+// `pending`: one mapping is pressed, so no device can be skipped as quiet.
+void RunPasses(benchmark::State& state, bool pending) {
+    auto setup = qm::bench::GenerateSetup(8, 128, 4, 512);
+    const qm::UsLayoutScanCodes scanCodes;
+    qm::RunnerTables tables;
+    qm::CompileRunnerConfiguration(setup.FileBytes, setup.Devices, scanCodes, tables);
+    if (pending) {
+        // Its release is due on every pass; with no release keys it sends nothing.
+        tables.PressKeys.back().Pressed = -1;
+        tables.ReleaseKeys.back() = qm::CompiledKeys{};
+    }
+    QuietDevices devices(setup.Devices);
+    qm::RecordingKeyboard keyboard(scanCodes);
+    qm::ManualClock clock;
+    NoDialogs dialogs;
+    QuietStatus status;
+    qm::RunnerEnginePolicy policy(tables, status);
+    qm::MappingEngine engine(devices, keyboard, clock, dialogs);
+    const long long before = allocations.load();
+    for (auto _ : state) {
+        engine.Pass(setup.Devices.ButtonMap(), tables.PressKeys, tables.ReleaseKeys, policy);
+        if (pending)
+            policy.SetPressed(tables.MappingCount, true);
+    }
+    state.counters["allocations_per_pass"] = benchmark::Counter(
+        static_cast<double>(allocations.load() - before), benchmark::Counter::kAvgIterations);
+    state.counters["mapped_buttons"] = setup.Devices.ButtonMap().BoundCount();
+    state.counters["keys_sent"] = static_cast<double>(keyboard.Batches.size());
+}
+
+void BM_EnginePassIdle(benchmark::State& state) {
+    RunPasses(state, false);
+}
+void BM_EnginePassFullScan(benchmark::State& state) {
+    RunPasses(state, true);
+}
+BENCHMARK(BM_EnginePassIdle)->Unit(benchmark::kNanosecond);
+BENCHMARK(BM_EnginePassFullScan)->Unit(benchmark::kNanosecond);
+
+} // namespace
+
+// Counts every heap allocation of the process.
+#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
+void* operator new(std::size_t size) {
+    ++allocations;
+    if (void* p = std::malloc(size ? size : 1))
+        return p;
+    throw std::bad_alloc();
+}
+void operator delete(void* p) noexcept {
+    std::free(p);
+}
+void operator delete(void* p, std::size_t) noexcept {
+    std::free(p);
+}

@@ -1,0 +1,138 @@
+#include "runner/mapping_engine.h"
+
+#include "core/app_error.h"
+#include "core/messages.h"
+#include "keyboard/send_keys.h"
+
+#include <cstring>
+
+namespace qm {
+
+namespace {
+
+// Clears a flag when it goes out of scope, whatever happens.
+class BusyScope {
+public:
+    explicit BusyScope(bool& flag) : flag_(flag) { flag_ = true; }
+    ~BusyScope() { flag_ = false; }
+    BusyScope(const BusyScope&) = delete;
+    BusyScope& operator=(const BusyScope&) = delete;
+
+private:
+    bool& flag_;
+};
+
+bool AllUp(std::span<const std::uint8_t> states) {
+    // Eight bytes at a time: a quiet board of 512 buttons costs 64 loads.
+    std::size_t i = 0;
+    std::uint64_t any = 0;
+    for (; i + 8 <= states.size(); i += 8) {
+        std::uint64_t word;
+        std::memcpy(&word, states.data() + i, sizeof word);
+        any |= word;
+    }
+    for (; i < states.size(); ++i)
+        any |= states[i];
+    return any == 0;
+}
+
+} // namespace
+
+void MappingEngine::Pass(const ButtonMapTable& buttonMap, std::span<CompiledKeys> press,
+                         std::span<const CompiledKeys> release, EnginePolicy& policy) {
+    if (busy_)
+        return;
+    BusyScope busy(busy_);
+    try {
+        RunPass(buttonMap, press, release, policy);
+    } catch (const AppError& e) {
+        dialogs_.ShowMessage(msg::ErrorBox(e, "MyDXCallback"));
+    } catch (const std::exception& e) {
+        dialogs_.ShowMessage(msg::ErrorBox(err::DeviceIoError, e.what(), "MyDXCallback"));
+    }
+}
+
+void MappingEngine::RunPass(const ButtonMapTable& buttonMap, std::span<CompiledKeys> press,
+                            std::span<const CompiledKeys> release, EnginePolicy& policy) {
+    bool anyDown = false;
+    const int mappings = static_cast<int>(std::min(press.size(), release.size()));
+    for (int d = 1; d <= devices_.DeviceCount(); ++d) {
+        int buttons = 0;
+        if (!devices_.ReadDevice(d, buttons))
+            return; // a controller was just acquired: its state comes next pass
+        buttons = std::min(buttons, buttonMap.ButtonBound());
+        const auto states = devices_.ButtonStates(d);
+        const bool bulk = states.size() >= static_cast<std::size_t>(std::max(buttons, 0));
+        if (bulk && !policy.AnyReleaseDue() &&
+            AllUp(states.first(static_cast<std::size_t>(std::max(buttons, 0)))))
+            continue;
+        for (int b = 1; b <= buttons; ++b) {
+            const int m = buttonMap.At(d, b);
+            if (m == 0)
+                continue;
+            if (m < 0 || m > mappings)
+                throw AppError(err::SubscriptOutOfRange);
+            auto& keys = press[static_cast<std::size_t>(m - 1)];
+            const bool down = bulk ? states[static_cast<std::size_t>(b - 1)] != 0
+                                   : devices_.ButtonDown(d, b);
+            if (!down) {
+                Release(m, keys, release[static_cast<std::size_t>(m - 1)], policy);
+                continue;
+            }
+            Press(d, b, m, keys, policy);
+            anyDown = true;
+        }
+    }
+    policy.PassEnd(anyDown);
+}
+
+void MappingEngine::Press(int d, int b, int m, CompiledKeys& keys, EnginePolicy& policy) {
+    if (!policy.Handles(m))
+        return;
+    // Repeat runs on every pass the button is down, before the edge test; a new press does
+    // not restart its interval.
+    if (keys.Repeat != 0 && keys.Rotary == 0 &&
+        clock_.Now() - keys.LastRepeatTime > Settings.RepeatRate) {
+        Burst(keys, keys, 1);
+        keys.LastRepeatTime = clock_.Now();
+    }
+    if (policy.Pressed(m))
+        return;
+    policy.SetPressed(m, true);
+    if (keys.Rotary != 0) {
+        // A press edge soon after the previous one is a fast turn: send Multiplier times.
+        keys.CurrentMultiplier = 1;
+        const double now = clock_.Now();
+        const double elapsed = now - keys.LastRotaryTime;
+        keys.LastRotaryTime = now;
+        if (elapsed < Settings.RotaryRate)
+            keys.CurrentMultiplier = keys.Multiplier;
+        Burst(keys, keys, keys.CurrentMultiplier);
+    } else if (keys.Repeat == 0) {
+        Burst(keys, keys, 1);
+    }
+    policy.PressEdge(d, b, m);
+}
+
+void MappingEngine::Release(int m, const CompiledKeys& pressKeys, const CompiledKeys& releaseKeys,
+                            EnginePolicy& policy) {
+    if (!policy.ReleaseDue(m))
+        return;
+    policy.SetPressed(m, false);
+    Burst(releaseKeys, pressKeys, pressKeys.Rotary != 0 ? pressKeys.CurrentMultiplier : 1);
+}
+
+void MappingEngine::Burst(const CompiledKeys& side, const CompiledKeys& locks, int repetitions) {
+    SetKeyState(keyboard_, kVkNumLock, locks.NumLock);
+    SetKeyState(keyboard_, kVkCapsLock, locks.CapsLock);
+    SetKeyState(keyboard_, kVkScrollLock, locks.ScrollLock);
+    for (int r = 0; r < repetitions; ++r)
+        for (int k = 1; k <= kStepCount; ++k)
+            if (side.Step(k).IsUsed())
+                SendKey(keyboard_, clock_, side, k, Settings.KeyHoldMs);
+    SetKeyState(keyboard_, kVkNumLock, 0);
+    SetKeyState(keyboard_, kVkCapsLock, 0);
+    SetKeyState(keyboard_, kVkScrollLock, 0);
+}
+
+} // namespace qm

@@ -1,0 +1,73 @@
+#pragma once
+// The mapping engine: one pass reads every device once, finds each mapped button's press and
+// release edges and sends the bound keys (plain, Repeat, Rotary), with the lock keys forced
+// for each burst. The runner and the editor's test mode differ only in an EnginePolicy.
+#include "core/clock.h"
+#include "core/compiled_keys.h"
+#include "core/dialogs.h"
+#include "devices/device_reader.h"
+#include "devices/device_tables.h"
+#include "keyboard/keyboard.h"
+
+#include <span>
+
+namespace qm {
+
+// Where a mapping's pressed state lives and what a pass reports: the runner keeps the state in
+// the compiled keys and shows the button in its status bar; the editor colours rows.
+class EnginePolicy {
+public:
+    virtual ~EnginePolicy() = default;
+    // Whether a held button of mapping m is handled at all.
+    virtual bool Handles(int m) const = 0;
+    // Whether m's press edge was handled (no new press edge while this holds).
+    virtual bool Pressed(int m) const = 0;
+    // Whether m's release is due when its button is up.
+    virtual bool ReleaseDue(int m) const = 0;
+    virtual void SetPressed(int m, bool pressed) = 0;
+    // False only when no mapping can have a release due: then a pass may skip a device whose
+    // buttons are all up.
+    virtual bool AnyReleaseDue() const = 0;
+    // After the press edge of button b of device d (mapping m) was handled.
+    virtual void PressEdge(int d, int b, int m) = 0;
+    // At the end of a pass that read every device.
+    virtual void PassEnd(bool anyDown) = 0;
+};
+
+struct EngineSettings {
+    double RepeatRate = 0.5;   // seconds
+    double RotaryRate = 0.035; // seconds
+    int KeyHoldMs = 0;
+};
+
+class MappingEngine {
+public:
+    MappingEngine(DeviceReader& devices, Keyboard& keyboard, Clock& clock, Dialogs& dialogs)
+        : devices_(devices), keyboard_(keyboard), clock_(clock), dialogs_(dialogs) {}
+
+    EngineSettings Settings;
+
+    // One pass (MyDXCallback). Element m of `press`/`release` is mapping m + 1. Allocates
+    // nothing; no error escapes (it is reported with the standard error box). A pass never
+    // runs inside another, nor while its error box is open.
+    void Pass(const ButtonMapTable& buttonMap, std::span<CompiledKeys> press,
+              std::span<const CompiledKeys> release, EnginePolicy& policy);
+
+private:
+    void RunPass(const ButtonMapTable& buttonMap, std::span<CompiledKeys> press,
+                 std::span<const CompiledKeys> release, EnginePolicy& policy);
+    void Press(int d, int b, int m, CompiledKeys& keys, EnginePolicy& policy);
+    void Release(int m, const CompiledKeys& pressKeys, const CompiledKeys& releaseKeys,
+                 EnginePolicy& policy);
+    // The locks forced from `locks`, every used step of `side` `repetitions` times, then
+    // every lock forced off.
+    void Burst(const CompiledKeys& side, const CompiledKeys& locks, int repetitions);
+
+    DeviceReader& devices_;
+    Keyboard& keyboard_;
+    Clock& clock_;
+    Dialogs& dialogs_;
+    bool busy_ = false;
+};
+
+} // namespace qm

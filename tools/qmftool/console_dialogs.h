@@ -1,0 +1,13 @@
+#pragma once
+// Messages of the programs' code, printed on stderr; questions are answered No, so a dry run
+// never deletes anything.
+#include "core/dialogs.h"
+
+namespace qm::tool {
+
+class ConsoleDialogs final : public Dialogs {
+public:
+    MessageAnswer ShowMessage(const Message& message) override;
+};
+
+} // namespace qm::tool
