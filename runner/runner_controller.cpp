@@ -1,0 +1,526 @@
+#include "runner/runner_controller.h"
+
+#include "core/messages.h"
+#include "core/text.h"
+#include "core/variant.h"
+#include "runner/command_trap.h"
+#include "settings/file_association.h"
+#include "settings/settings_table.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace qm {
+
+namespace {
+
+constexpr auto kUser = RegistryRoot::CurrentUser;
+constexpr int kPollMenuItems = 3;
+constexpr int kDefaultPollIndex = 1;
+constexpr std::string_view kRescanTitle = "No Input Devices";
+
+AssociatingProgram Associating(const ProgramInfo& program) {
+    return {std::string(kRunnerTitle), program.Folder, program.Executable, "Run"};
+}
+
+std::string EntryKey(std::string_view entry) {
+    std::string key(kUserKey);
+    key += '\\';
+    key += entry;
+    return key;
+}
+
+std::string FileNameOf(std::string_view path) {
+    const auto cut = path.find_last_of("\\/");
+    return std::string(cut == std::string_view::npos ? path : path.substr(cut + 1));
+}
+
+// An index of a menu of `items` items; an unknown one gives the default index.
+int MenuIndex(int index, int items, int fallback) {
+    return index >= 0 && index < items ? index : fallback;
+}
+
+// A menu index as stored ("2", " 2").
+int MenuIndex(std::string_view text, int items, int fallback) {
+    double n = 0;
+    if (!ParseNumber(text, n) || n != std::floor(n) || n < 0 || n >= items)
+        return fallback;
+    return static_cast<int>(n);
+}
+
+struct KnownFile {
+    std::string Entry;
+    std::string Path;
+};
+
+// The known-files list as stored now.
+std::vector<KnownFile> KnownFiles(SettingsStore& store) {
+    std::vector<KnownFile> known;
+    std::string name;
+    for (std::uint32_t i = 0; store.EnumKey(kUser, kUserKey, i, name) != kNoMoreItems; ++i)
+        known.push_back({name, {}});
+    for (auto& file : known)
+        file.Path = store.GetString(kUser, EntryKey(file.Entry), kEntryPathValue);
+    return known;
+}
+
+// Configuration paths name one file whatever their case.
+bool SamePath(std::string_view a, std::string_view b) {
+    return EqualsIgnoreCase(a, b);
+}
+
+bool ContainsPath(const std::vector<std::string>& paths, std::string_view path) {
+    return std::any_of(paths.begin(), paths.end(),
+                       [&](const auto& p) { return SamePath(p, path); });
+}
+
+void HideToTray(RunnerView& view) {
+    view.ShowWindowAs(RunnerView::WindowState::Minimized);
+    view.ShowWindowAs(RunnerView::WindowState::Hidden);
+}
+
+// The hourglass pointer for the duration of a command.
+class BusyPointer {
+public:
+    explicit BusyPointer(RunnerView& view) : view_(view) { view_.SetBusy(true); }
+    ~BusyPointer() { view_.SetBusy(false); }
+    BusyPointer(const BusyPointer&) = delete;
+    BusyPointer& operator=(const BusyPointer&) = delete;
+
+private:
+    RunnerView& view_;
+};
+
+} // namespace
+
+std::string RunnerCaption(const ProgramInfo& program) {
+    return std::string(kRunnerTitle) + " Ver. " + std::to_string(program.Major) + "." +
+           std::to_string(program.Minor) + "." + std::to_string(program.Revision) + " (Beta)";
+}
+
+int PollPeriodForIndex(int index) {
+    switch (index) {
+    case 0:
+        return 5;
+    case 1:
+        return 10;
+    case 2:
+        return 15;
+    default:
+        return 0;
+    }
+}
+
+RunnerMenuState MenuStateFor(bool devicesReady, bool running, int configurationCount) {
+    RunnerMenuState s;
+    if (!devicesReady) {
+        s.MenuPreferences = true;
+        s.MenuRefreshDevices = true;
+    } else if (running) {
+        s.MenuStop = true;
+        s.RunButton = true;
+    } else {
+        s.MenuRun = true;
+        s.MenuPreferences = true;
+        s.MenuRefreshDevices = true;
+        s.Selector = s.RunButton = configurationCount > 0;
+    }
+    return s;
+}
+
+RunnerController::RunnerController(ProgramInfo program, RunnerSeams seams, RunnerView& view)
+    : program_(std::move(program)), seams_(seams), view_(view), caption_(RunnerCaption(program_)),
+      devices_(std::make_unique<InputDevices>(seams.Joysticks, seams.Boards, seams.Dialogs, &view)),
+      policy_(std::make_unique<RunnerEnginePolicy>(tables_, view)),
+      engine_(
+          std::make_unique<MappingEngine>(*devices_, seams.Keyboard, seams.Clock, seams.Dialogs)),
+      preferences_(seams.Store, seams.Files, seams.Dialogs, Associating(program_)) {}
+
+RunnerController::~RunnerController() = default;
+
+void RunnerController::Start(std::string_view commandLine, WindowHandle mainWindow) {
+    window_ = mainWindow;
+    RunTrapped(seams_.Dialogs, "Form_Load", [&] {
+        auto& store = seams_.Store;
+        view_.SetCaption(caption_);
+        devices_->DevicesReady = true;
+        devices_->Scan(window_);
+        if (devices_->DeviceCount() == 0) {
+            seams_.Dialogs.ShowMessage(msg::NoInputDevicesFound(caption_));
+            view_.SetStatusText(status::kNotAvailable);
+            devices_->DevicesReady = false;
+            SetMenus();
+        } else {
+            view_.SetStatusText(status::kAvailable);
+        }
+        view_.ShowTrayIcon(false);
+
+        SetPriority(MenuIndex(ReadSetting(store, Setting::ThreadPriority, program_.Folder),
+                              static_cast<int>(kPriorityMenuClasses.size()), kDefaultPriorityIndex),
+                    false);
+        SetPoll(MenuIndex(ReadSetting(store, Setting::PollFrequency, program_.Folder),
+                          kPollMenuItems, kDefaultPollIndex),
+                false);
+        startmeup();
+        SetMenus();
+        if (SettingToBool(ReadSetting(store, Setting::Taskbar, program_.Folder)))
+            HideToTray(view_);
+        else
+            view_.ShowWindowAs(RunnerView::WindowState::Normal);
+
+        // The shell quotes a path with spaces; a lone opening quote keeps the last character.
+        std::string_view text = commandLine;
+        if (text.size() > 1 && text.front() == '"') {
+            text.remove_prefix(1);
+            if (!text.empty() && text.back() == '"')
+                text.remove_suffix(1);
+        }
+        text = TrimSpaces(text);
+        if (text.size() <= 1 || EqualsIgnoreCase(text, "/t")) {
+            RunDefaultConfig();
+            return;
+        }
+        HideToTray(view_);
+        if (const auto path = seams_.Files.FullPath(std::string(text)))
+            load_click(*path);
+    });
+}
+
+void RunnerController::startmeup() {
+    RunTrapped(seams_.Dialogs, "startmeup", [&] {
+        auto& store = seams_.Store;
+        reg_qmf(store, Associating(program_),
+                SettingToBool(ReadSetting(store, Setting::RunnerAssociate, program_.Folder)));
+
+        const auto& folderSetting = DefinitionOf(Setting::ConfigPath);
+        auto folder = store.GetString(folderSetting.Root, folderSetting.Key, folderSetting.Value);
+        if (folder.empty())
+            folder = DefaultOf(Setting::ConfigPath, program_.Folder);
+        else if (folder.back() != '\\')
+            folder += '\\';
+        WriteSetting(store, Setting::ConfigPath, folder);
+
+        // Every file of the folder is known.
+        auto known = KnownFiles(store);
+        for (const auto& name : seams_.Files.FileNames(folder, ".qmf")) {
+            const auto path = folder + name;
+            if (std::any_of(known.begin(), known.end(),
+                            [&](const auto& k) { return SamePath(k.Path, path); }))
+                continue;
+            const auto entry = NewFileKey(store, kUser, kUserKey, reserved_);
+            store.SaveString(kUser, EntryKey(entry), kEntryPathValue, path);
+            store.SaveString(kUser, EntryKey(entry), kEntryIconPathValue, path);
+            known.push_back({entry, path});
+        }
+
+        // One entry per file: later duplicates go. Entries are deleted by name, so a delete the
+        // store ignores leaves a duplicate behind instead of stalling here.
+        std::vector<std::string> seen;
+        for (const auto& k : known) {
+            if (ContainsPath(seen, k.Path))
+                store.DelKey(kUser, EntryKey(k.Entry));
+            else
+                seen.push_back(k.Path);
+        }
+
+        // Entries of files that are gone go; the others are listed, each file once.
+        std::vector<std::string> listedPaths;
+        for (const auto& k : KnownFiles(store)) {
+            if (!seams_.Files.Exists(k.Path)) {
+                store.DelKey(kUser, EntryKey(k.Entry));
+                continue;
+            }
+            if (ContainsPath(listedPaths, k.Path))
+                continue;
+            listedPaths.push_back(k.Path);
+            AddToList(k.Entry, k.Path,
+                      store.GetString(kUser, EntryKey(k.Entry), kEntryIconPathValue));
+        }
+        if (!listed_.empty()) {
+            view_.SelectConfiguration(listed_.front());
+            ImageCombo1_Click();
+        }
+    });
+}
+
+void RunnerController::AddToList(const std::string& entry, const std::string& path,
+                                 const std::string& icon) {
+    listed_.push_back(entry);
+    view_.AddConfiguration(entry, FileNameOf(path), icon);
+}
+
+void RunnerController::SetMenus() {
+    view_.ApplyMenuState(MenuStateFor(DevicesReady(), running_, view_.ConfigurationCount()));
+}
+
+void RunnerController::ReadRates() {
+    auto& store = seams_.Store;
+    engine_->Settings.RepeatRate =
+        RunnerPreferences::TimingValue(ReadSetting(store, Setting::RepeatRate, program_.Folder)) /
+        1000.0;
+    engine_->Settings.RotaryRate =
+        RunnerPreferences::TimingValue(ReadSetting(store, Setting::RotaryRate, program_.Folder)) /
+        1000.0;
+}
+
+void RunnerController::MarkRunning() {
+    running_ = true;
+    view_.SetRunning(true);
+}
+
+bool RunnerController::open_click(const std::string& entry) {
+    bool loaded = false;
+    RunTrapped(seams_.Dialogs, "open_click", [&] {
+        if (entry.empty())
+            return;
+        const auto path = seams_.Store.GetString(kUser, EntryKey(entry), kEntryPathValue);
+        // Every way of loading takes the rates over, not only the Run button.
+        ReadRates();
+        if (!LoadRunnerConfiguration(seams_.Files, seams_.Dialogs, path, devices_->Tables(),
+                                     seams_.Keyboard, tables_))
+            return;
+        policy_->Recount();
+        ApplyProcessPriority(seams_.Priority, window_, priorityClass_);
+        view_.SetPollTimer(true, pollPeriodMs_);
+        view_.SetBusy(false);
+        MarkRunning();
+        SetMenus();
+        view_.ShowTrayIcon(true);
+        loaded = true;
+    });
+    return loaded;
+}
+
+void RunnerController::ComRun_Click() {
+    RunTrapped(seams_.Dialogs, "ComRun_Click", [&] {
+        BusyPointer busy(view_);
+        if (running_) {
+            Stop_Click();
+            return;
+        }
+        MNjoy_Click();
+        if (!DevicesReady())
+            return;
+        if (!open_click(view_.SelectedConfiguration()))
+            return;
+        HideToTray(view_);
+    });
+}
+
+void RunnerController::Stop_Click() {
+    RunTrapped(seams_.Dialogs, "Stop_Click", [&] {
+        running_ = false;
+        view_.SetRunning(false);
+        view_.ShowTrayIcon(false);
+        if (!DevicesReady())
+            return;
+        view_.SetPollTimer(false, pollPeriodMs_);
+        ApplyProcessPriority(seams_.Priority, window_, kNormalPriorityClass);
+        view_.SetBusy(false);
+        SetMenus();
+    });
+}
+
+void RunnerController::MNjoy_Click() {
+    RunTrapped(seams_.Dialogs, "MNjoy_Click", [&] {
+        devices_->DevicesReady = true;
+        view_.SetStatusText(status::kDirectInputQuerying);
+        devices_->InitDirectInput(window_);
+        view_.SetStatusText(status::kCustomQuerying);
+        devices_->DetectDevices();
+        if (devices_->DeviceCount() == 0) {
+            seams_.Dialogs.ShowMessage(msg::NoInputDevicesFound(kRescanTitle));
+            view_.SetStatusText(status::kNotAvailable);
+            devices_->DevicesReady = false;
+        } else {
+            view_.SetStatusText(status::kAvailable);
+        }
+        SetMenus();
+    });
+}
+
+void RunnerController::MNcfg_Click(const std::string& entry) {
+    RunTrapped(seams_.Dialogs, "MNcfg_Click", [&] {
+        if (entry.empty())
+            return;
+        const auto path = seams_.Store.GetString(kUser, EntryKey(entry), kEntryPathValue);
+        if (path.empty())
+            return;
+        if (!seams_.Files.Exists(path)) {
+            seams_.Dialogs.ShowMessage(msg::ListedFileNotFound());
+            return;
+        }
+        view_.SelectConfiguration(entry);
+        ImageCombo1_Click();
+        ComRun_Click();
+    });
+}
+
+void RunnerController::ImageCombo1_Click() {
+    // The view gives the Run button the focus and the selected item's picture; the selection
+    // itself lives in the view, so there is nothing to decide here.
+}
+
+void RunnerController::load_click(const std::string& path) {
+    RunTrapped(seams_.Dialogs, "load_click", [&] {
+        auto& store = seams_.Store;
+        std::string file = path;
+        if (file.empty()) {
+            auto chosen = seams_.Dialogs.OpenFile(
+                {std::string(kLoadConfigurationTitle), std::string(kConfigurationFileFilter)});
+            if (!chosen)
+                return;
+            file = std::move(*chosen);
+        }
+        if (!seams_.Files.Exists(file)) {
+            seams_.Dialogs.ShowMessage(msg::CannotOpenMissingFile());
+            return;
+        }
+
+        for (const auto& k : KnownFiles(store)) {
+            if (!SamePath(k.Path, file))
+                continue;
+            // Known since start-up (the editor may have added it): list it now.
+            if (std::find(listed_.begin(), listed_.end(), k.Entry) == listed_.end())
+                AddToList(k.Entry, k.Path,
+                          store.GetString(kUser, EntryKey(k.Entry), kEntryIconPathValue));
+            view_.SelectConfiguration(k.Entry);
+            ImageCombo1_Click();
+            open_click(k.Entry);
+            return;
+        }
+
+        const auto entry = NewFileKey(store, kUser, kUserKey, reserved_);
+        store.SaveString(kUser, EntryKey(entry), kEntryPathValue, file);
+        store.SaveString(kUser, EntryKey(entry), kEntryIconPathValue, file);
+        if (!open_click(entry)) {
+            store.DelKey(kUser, EntryKey(entry));
+            return;
+        }
+        AddToList(entry, file, file);
+        view_.SelectConfiguration(entry);
+        ImageCombo1_Click();
+        SetMenus();
+    });
+}
+
+void RunnerController::SetPriority(int index, bool ask) {
+    RunTrapped(seams_.Dialogs, "SetPriority", [&] {
+        if (ask && seams_.Dialogs.ShowMessage(msg::PriorityClassWarning()) != MessageAnswer::Yes)
+            return;
+        index =
+            MenuIndex(index, static_cast<int>(kPriorityMenuClasses.size()), kDefaultPriorityIndex);
+        priorityClass_ = PriorityClassForIndex(index);
+        view_.CheckPriorityItem(index);
+        WriteSetting(seams_.Store, Setting::ThreadPriority, std::to_string(index));
+        if (running_ && DevicesReady())
+            ApplyProcessPriority(seams_.Priority, window_, priorityClass_);
+    });
+}
+
+void RunnerController::SetPoll(int index, bool ask) {
+    RunTrapped(seams_.Dialogs, "SetPoll", [&] {
+        if (ask && seams_.Dialogs.ShowMessage(msg::PollFrequencyWarning()) != MessageAnswer::Yes)
+            return;
+        index = MenuIndex(index, kPollMenuItems, kDefaultPollIndex);
+        pollPeriodMs_ = PollPeriodForIndex(index);
+        if (running_)
+            view_.SetPollTimer(true, pollPeriodMs_);
+        view_.CheckPollItem(index);
+        // Stored as the number-to-text conversion writes it: a space before the digit.
+        WriteSetting(seams_.Store, Setting::PollFrequency, " " + std::to_string(index));
+    });
+}
+
+void RunnerController::MNpreferences_Click() {
+    RunTrapped(seams_.Dialogs, "MNpreferences_Click", [&] {
+        preferences_.Load();
+        view_.ShowPreferences();
+    });
+}
+
+void RunnerController::TakeOverTimings(const EngineTimings& timings) {
+    engine_->Settings.RepeatRate = timings.RepeatRateMs / 1000.0;
+    engine_->Settings.RotaryRate = timings.RotaryRateMs / 1000.0;
+    engine_->Settings.KeyHoldMs = timings.KeyHoldMs;
+}
+
+void RunnerController::RunDefaultConfig() {
+    RunTrapped(seams_.Dialogs, "RunDefaultConfig", [&] {
+        auto& store = seams_.Store;
+        // Only a runner that starts with Windows runs its default configuration.
+        if (!SettingToBool(ReadSetting(store, Setting::Startup, program_.Folder)) ||
+            !SettingToBool(ReadSetting(store, Setting::Launch, program_.Folder)))
+            return;
+        const auto file = ReadSetting(store, Setting::DefaultConfigFile, program_.Folder);
+        if (file.empty())
+            return;
+        if (!seams_.Files.Exists(file)) {
+            seams_.Dialogs.ShowMessage(msg::DefaultConfigurationMissing());
+            return;
+        }
+        load_click(file);
+    });
+}
+
+void RunnerController::DropFiles(const std::vector<std::string>& paths) {
+    RunTrapped(seams_.Dialogs, "Form_OLEDragDrop", [&] {
+        if (!DevicesReady() || paths.empty())
+            return;
+        if (running_)
+            Stop_Click();
+        load_click(paths.front());
+    });
+}
+
+void RunnerController::TrayCallback(TrayEvent event) {
+    RunTrapped(seams_.Dialogs, "Form_MouseMove", [&] {
+        using State = RunnerView::WindowState;
+        switch (event) {
+        case TrayEvent::LeftDoubleClick:
+            if (view_.IsMinimized())
+                view_.ShowWindowAs(State::Normal);
+            else if (view_.IsVisible())
+                view_.ShowWindowAs(State::Hidden);
+            else
+                view_.ShowWindowAs(State::Normal);
+            break;
+        case TrayEvent::RightButtonUp:
+            view_.PopUpTrayMenu();
+            break;
+        case TrayEvent::Other:
+            break;
+        }
+    });
+}
+
+bool RunnerController::QueryClose(bool fromCloseBox) {
+    if (!fromCloseBox)
+        return true;
+    RunTrapped(seams_.Dialogs, "Form_QueryUnload",
+               [&] { view_.ShowWindowAs(RunnerView::WindowState::Hidden); });
+    return false;
+}
+
+void RunnerController::Exit() {
+    RunTrapped(seams_.Dialogs, "Form_Unload", [&] {
+        // Stopped before the icon goes: Stop shows the icon, which would add it again.
+        if (DevicesReady())
+            Stop_Click();
+        view_.RemoveTrayIcon();
+        devices_->CloseBoards();
+    });
+    // The program ends whatever happened above.
+    RunTrapped(seams_.Dialogs, "Form_Unload", [&] { view_.Quit(); });
+}
+
+void RunnerController::TimerTick() {
+    if (!running_)
+        return;
+    RunTrapped(seams_.Dialogs, "Timer1_Timer", [&] {
+        engine_->Pass(devices_->Tables().ButtonMap(), tables_.PressKeys, tables_.ReleaseKeys,
+                      *policy_);
+    });
+}
+
+} // namespace qm

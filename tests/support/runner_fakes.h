@@ -1,0 +1,127 @@
+#pragma once
+// Test doubles for the runner's controller: a window that records what it is told to show, and
+// a process whose priority class is a number.
+#include "core/text.h"
+#include "runner/runner_view.h"
+#include "settings/process_priority.h"
+#include "settings/settings_store.h"
+
+#include <algorithm>
+#include <functional>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace qm::testing {
+
+class RecordingView final : public RunnerView {
+public:
+    struct Item {
+        std::string Entry, FileName, IconPath;
+    };
+
+    // Only changes are recorded: the engine sets the same text on every pass.
+    void SetStatusText(std::string_view text) override {
+        if (statusTexts.empty() || statusTexts.back() != text)
+            statusTexts.emplace_back(text);
+    }
+    void SetCaption(std::string_view text) override { caption = text; }
+    void ShowTrayIcon(bool running) override { trayIcon = running ? "run_up" : "run_off"; }
+    void RemoveTrayIcon() override { trayIcon.clear(); }
+    void ApplyMenuState(const RunnerMenuState& state) override { menus = state; }
+    void SetRunning(bool running) override { runCaption = running ? "Stop" : "Run"; }
+    void CheckPriorityItem(int index) override { priorityItem = index; }
+    void CheckPollItem(int index) override { pollItem = index; }
+    void SetPollTimer(bool enabled, int periodMs) override {
+        timerOn = enabled;
+        timerPeriodMs = periodMs;
+    }
+    void AddConfiguration(std::string_view entry, std::string_view fileName,
+                          std::string_view iconPath) override {
+        items.push_back({std::string(entry), std::string(fileName), std::string(iconPath)});
+    }
+    void SelectConfiguration(std::string_view entry) override {
+        if (std::any_of(items.begin(), items.end(),
+                        [&](const auto& i) { return i.Entry == entry; }))
+            selected = entry;
+    }
+    std::string SelectedConfiguration() const override { return selected; }
+    int ConfigurationCount() const override { return static_cast<int>(items.size()); }
+    void ShowWindowAs(WindowState state) override {
+        if (state == WindowState::Normal)
+            visible = true, minimized = false;
+        else if (state == WindowState::Minimized)
+            minimized = true;
+        else
+            visible = false;
+    }
+    bool IsMinimized() const override { return minimized; }
+    bool IsVisible() const override { return visible; }
+    void PopUpTrayMenu() override { ++trayMenus; }
+    void SetBusy(bool on) override { busy = on; }
+    void ShowPreferences() override {
+        ++preferencesShown;
+        if (onPreferences)
+            onPreferences();
+    }
+    void Quit() override { quit = true; }
+
+    std::vector<std::string> statusTexts;
+    std::string caption, trayIcon, runCaption = "Run", selected;
+    RunnerMenuState menus;
+    int priorityItem = -1, pollItem = -1, timerPeriodMs = 0, trayMenus = 0, preferencesShown = 0;
+    bool timerOn = false, visible = false, minimized = false, busy = false, quit = false;
+    std::vector<Item> items;
+    // Runs while the preferences dialog is "open".
+    std::function<void()> onPreferences;
+};
+
+class RecordingPriority final : public ProcessPriority {
+public:
+    std::uint32_t GetProcessPriority(std::uint32_t, WindowHandle) override { return current; }
+    std::uint32_t SetProcessPriority(std::uint32_t, WindowHandle, std::uint32_t wanted) override {
+        sets.push_back(wanted);
+        return current = wanted;
+    }
+    std::uint32_t current = kNormalPriorityClass;
+    std::vector<std::uint32_t> sets;
+};
+
+// A store that silently ignores some writes, as the registry does for a user without the
+// rights: SaveString to a refused key, and every DelKey while deletesIgnored.
+class RefusingStore final : public SettingsStore {
+public:
+    explicit RefusingStore(SettingsStore& inner) : inner_(inner) {}
+
+    std::string GetString(RegistryRoot root, std::string_view keyPath,
+                          std::string_view valueName) override {
+        return inner_.GetString(root, keyPath, valueName);
+    }
+    void SaveString(RegistryRoot root, std::string_view keyPath, std::string_view valueName,
+                    std::string_view text) override {
+        for (const auto& [r, k] : refusedKeys)
+            if (r == root && EqualsIgnoreCase(k, keyPath))
+                return;
+        inner_.SaveString(root, keyPath, valueName, text);
+    }
+    void DelSetting(RegistryRoot root, std::string_view keyPath,
+                    std::string_view valueName) override {
+        inner_.DelSetting(root, keyPath, valueName);
+    }
+    void DelKey(RegistryRoot root, std::string_view keyPath) override {
+        if (!deletesIgnored)
+            inner_.DelKey(root, keyPath);
+    }
+    long EnumKey(RegistryRoot root, std::string_view keyPath, std::uint32_t index,
+                 std::string& name) override {
+        return inner_.EnumKey(root, keyPath, index, name);
+    }
+
+    std::vector<std::pair<RegistryRoot, std::string>> refusedKeys;
+    bool deletesIgnored = false;
+
+private:
+    SettingsStore& inner_;
+};
+
+} // namespace qm::testing

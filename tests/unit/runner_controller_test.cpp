@@ -1,0 +1,497 @@
+// The runner's controller over scripted devices, an in-memory store and file system: start-up
+// and the folder synchronisation, the command line, loading, Run/Stop, the tuning menus, the
+// notification icon, and one press turned into keys.
+#include "core/messages.h"
+#include "devices/scripted_devices.h"
+#include "keyboard/recording_keyboard.h"
+#include "runner/runner_controller.h"
+#include "settings/memory_store.h"
+#include "settings/settings_table.h"
+#include "support/fakes.h"
+#include "support/qmf_builder.h"
+#include "support/runner_fakes.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace qm {
+namespace {
+
+using ::testing::ElementsAre;
+using testing::File14;
+using testing::MemoryFileSystem;
+using ::testing::Pair;
+using testing::Record14;
+using testing::RecordingDialogs;
+using testing::RecordingPriority;
+using testing::RecordingView;
+using testing::RefusingStore;
+
+constexpr auto kUser = RegistryRoot::CurrentUser;
+const std::string kFolder = "C:\\Program Files\\Corvex";
+const std::string kConfig = kFolder + "\\config\\";
+const std::string kUserKeyText(kUserKey);
+constexpr const char* kPad = "{00000000-0000-0000-0000-000000000001}";
+
+// A configuration whose button 1 of the pad sends `key`.
+std::string Qmf(const std::string& key = "A") {
+    Record14 r;
+    r.Identity = kPad;
+    r.Press = {{key, key}};
+    return File14({r});
+}
+
+// Every seam of the runner, with one attached pad of 8 buttons.
+struct Rig {
+    Rig() { joysticks.AddController(kPad, "Pad", 8); }
+
+    RunnerController& Start(std::string_view commandLine = "") {
+        runner = std::make_unique<RunnerController>(
+            ProgramInfo{kFolder, "corvex", 1, 4, 9},
+            RunnerSeams{store, files, dialogs, priority, joysticks, boards, keyboard, clock}, view);
+        runner->Start(commandLine, nullptr);
+        return *runner;
+    }
+    void Known(const std::string& entry, const std::string& path) {
+        memory.SaveString(kUser, kUserKeyText + "\\" + entry, "path", path);
+        memory.SaveString(kUser, kUserKeyText + "\\" + entry, "icon path", path);
+    }
+    // The known-files list: entry and path.
+    std::vector<std::pair<std::string, std::string>> KnownFiles() {
+        std::vector<std::pair<std::string, std::string>> known;
+        for (const auto& entry : memory.SubkeyNames(kUser, kUserKey))
+            known.emplace_back(entry, memory.GetString(kUser, kUserKeyText + "\\" + entry, "path"));
+        return known;
+    }
+    std::string ConfigValue(std::string_view value) {
+        return memory.GetString(kUser, kConfigKey, value);
+    }
+    std::string RunningPath() {
+        return memory.GetString(kUser, kUserKeyText + "\\" + view.selected, "path");
+    }
+
+    MemoryStore memory;
+    RefusingStore store{memory};
+    MemoryFileSystem files;
+    RecordingDialogs dialogs;
+    RecordingPriority priority;
+    ScriptedJoystickApi joysticks;
+    ScriptedBoardLibrary boards;
+    UsLayoutScanCodes layout;
+    RecordingKeyboard keyboard{layout};
+    ManualClock clock;
+    RecordingView view;
+    std::unique_ptr<RunnerController> runner;
+};
+
+class Runner : public ::testing::Test, public Rig {};
+
+TEST(RunnerMessages, TextsTitlesIconsAndButtons) {
+    struct Case {
+        Message actual;
+        const char *text, *title;
+        MessageButtons buttons;
+        MessageIcon icon;
+    };
+    const auto ok = MessageButtons::Ok;
+    const auto warn = MessageIcon::Exclamation;
+    const Case cases[] = {
+        {msg::NoInputDevicesFound("Corvex Ver. 1.4.9 (Beta)"),
+         "No input devices found!\r\n\r\nSome features will not be available.",
+         "Corvex Ver. 1.4.9 (Beta)", ok, warn},
+        {msg::ListedFileNotFound(), "File not found.", "File Input Error", ok, MessageIcon::None},
+        {msg::CannotOpenMissingFile(), "Cannot open file. File does not exist.", "File Error", ok,
+         warn},
+        {msg::DefaultConfigurationMissing(),
+         "Cannot open file. Default configuration file does not exist.", "File Error", ok, warn},
+        {msg::PriorityClassWarning(),
+         "WARNING: Changing the priority class of this process may\r\ncause undesired results "
+         "including system instability. Are you\r\nsure you want to change the priority class?",
+         "Priority Class Warning", MessageButtons::YesNo, warn},
+        {msg::PollFrequencyWarning(),
+         "WARNING: Changing the polling frequency of this process\r\nmay cause undesired results. "
+         "Are you sure you want to change \r\nthe polling frequency?",
+         "Poll Frequency Warning", MessageButtons::YesNo, warn},
+        {msg::StartWithWindowsRefused("Corvex"),
+         "Corvex could not be set to start with Windows: neither the\r\nmachine's nor your own "
+         "startup entry could be written.\r\n\r\nLaunch on Windows startup has been turned off.",
+         "Startup Options", ok, warn},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(c.actual, (Message{c.text, c.title, c.buttons, c.icon})) << c.title;
+}
+
+TEST(RunnerMenus, StateTableRowByRow) {
+    struct Row {
+        bool ready, running;
+        int count;
+        RunnerMenuState expected; // RunButton, Selector, MenuRun, MenuStop, Preferences, Refresh
+    };
+    const Row rows[] = {
+        {false, false, 2, {false, false, false, false, true, true}},
+        {false, true, 2, {false, false, false, false, true, true}},
+        {true, true, 2, {true, false, false, true, false, false}},
+        {true, false, 0, {false, false, true, false, true, true}},
+        {true, false, 1, {true, true, true, false, true, true}},
+    };
+    for (const auto& r : rows)
+        EXPECT_EQ(MenuStateFor(r.ready, r.running, r.count), r.expected)
+            << r.ready << r.running << r.count;
+    EXPECT_EQ(RunnerCaption({"", "corvex", 1, 4, 9}), "Corvex Ver. 1.4.9 (Beta)");
+    EXPECT_EQ(PollPeriodForIndex(0), 5);
+    EXPECT_EQ(PollPeriodForIndex(2), 15);
+    EXPECT_EQ(PollPeriodForIndex(3), 0);
+}
+
+TEST_F(Runner, FirstStartWritesItsDefaultsAndShowsTheWindowStopped) {
+    Start();
+    EXPECT_EQ(view.caption, "Corvex Ver. 1.4.9 (Beta)");
+    EXPECT_TRUE(dialogs.shown.empty());
+    EXPECT_EQ(view.statusTexts.back(), "Input Devices: Available");
+    EXPECT_EQ(view.trayIcon, "run_off");
+    EXPECT_EQ(ConfigValue("ThreadPriority"), "1");
+    EXPECT_EQ(ConfigValue("PollFrequency"), " 1");
+    EXPECT_EQ(ConfigValue("ConfigPath"), kConfig);
+    EXPECT_EQ(memory.GetString(kUser, kRunnerPrefKey, "taskbar"), "False");
+    EXPECT_TRUE(memory.KeyExists(RegistryRoot::ClassesRoot, "qmf_file\\Shell\\Run"));
+    EXPECT_TRUE(view.visible);
+    EXPECT_EQ(view.menus, MenuStateFor(true, false, 0));
+    EXPECT_TRUE(priority.sets.empty()); // applied at Run only
+}
+
+TEST_F(Runner, StoredMenuIndexesAreUsedAndUnknownOnesFallBack) {
+    memory.SaveString(kUser, kConfigKey, "ThreadPriority", "2");
+    memory.SaveString(kUser, kConfigKey, "PollFrequency", "7");
+    memory.SaveString(kUser, kRunnerPrefKey, "taskbar", "True");
+    Start();
+    EXPECT_EQ(runner->PriorityClass(), kAboveNormalPriorityClass);
+    EXPECT_EQ(runner->PollPeriodMs(), 10);
+    EXPECT_EQ(ConfigValue("PollFrequency"), " 1");
+    EXPECT_FALSE(view.visible);
+    EXPECT_TRUE(dialogs.shown.empty());
+}
+
+TEST_F(Runner, StartUpSynchronisesTheFolderWithTheKnownFiles) {
+    memory.SaveString(kUser, kConfigKey, "ConfigPath", kFolder + "\\config");
+    files.files[kConfig + "a.qmf"] = Qmf();
+    files.files[kConfig + "new.qmf"] = Qmf();
+    files.files["D:\\Other\\b.qmf"] = Qmf();
+    Known("file1", "C:\\PROGRAM FILES\\CORVEX\\CONFIG\\A.QMF"); // the folder's a.qmf
+    Known("file2", kConfig + "gone.qmf");
+    Known("file3", "D:\\Other\\b.qmf");
+    Known("file4", "d:\\other\\B.QMF"); // the same file again
+    Start();
+    EXPECT_EQ(ConfigValue("ConfigPath"), kConfig);
+    EXPECT_THAT(KnownFiles(),
+                ElementsAre(Pair("file1", "C:\\PROGRAM FILES\\CORVEX\\CONFIG\\A.QMF"),
+                            Pair("file3", "D:\\Other\\b.qmf"), Pair("file5", kConfig + "new.qmf")));
+    ASSERT_EQ(view.items.size(), 3u);
+    EXPECT_EQ(view.items[0].FileName, "A.QMF");
+    EXPECT_EQ(view.items[2].FileName, "new.qmf");
+    EXPECT_EQ(view.items[2].IconPath, kConfig + "new.qmf");
+    EXPECT_EQ(view.selected, "file1");
+    EXPECT_EQ(view.menus, MenuStateFor(true, false, 3));
+}
+
+TEST_F(Runner, DuplicatesTheStoreWillNotDeleteAreListedOnceAndStartUpEnds) {
+    store.deletesIgnored = true;
+    files.files["D:\\b.qmf"] = Qmf();
+    Known("file1", "D:\\b.qmf");
+    Known("file2", "D:\\B.qmf");
+    Known("file3", "D:\\gone.qmf");
+    Start();
+    EXPECT_EQ(KnownFiles().size(), 3u);
+    ASSERT_EQ(view.items.size(), 1u);
+    EXPECT_EQ(view.items[0].Entry, "file1");
+}
+
+TEST(RunnerCommandLine, DefaultCheckOrAFileToRunHidden) {
+    const std::string d = "D:\\d.qmf";
+    struct Case {
+        const char *commandLine, *startup, *launch, *defaultFile;
+        std::string runs; // the path of the configuration running, if any
+        bool visible = true;
+        std::vector<Message> shown = {};
+    };
+    const Case cases[] = {
+        {"", "True", "True", "D:\\d.qmf", d},
+        {"/t", "True", "True", "D:\\d.qmf", d},
+        {" /t ", "True", "True", "D:\\d.qmf", d},
+        {"/t", "False", "True", "D:\\d.qmf", ""},
+        {"/t", "True", "False", "D:\\d.qmf", ""},
+        {"/t", "True", "True", "", ""},
+        {"/t", "True", "True", "D:\\gone.qmf", "", true, {msg::DefaultConfigurationMissing()}},
+        {"\"D:\\My Files\\x.qmf\"", "False", "False", "", "D:\\My Files\\x.qmf", false},
+        {"\"D:\\My Files\\x.qmf", "False", "False", "", "D:\\My Files\\x.qmf", false},
+        {"rel.qmf", "False", "False", "", "C:\\Users\\me\\rel.qmf", false},
+    };
+    for (const auto& c : cases) {
+        Rig rig;
+        rig.memory.SaveString(kUser, kRunnerPrefKey, "startup", c.startup);
+        rig.memory.SaveString(kUser, kRunnerPrefKey, "launch", c.launch);
+        rig.memory.SaveString(kUser, kRunnerPrefKey, "DefaultConfigFile", c.defaultFile);
+        for (const auto& path :
+             {d, std::string("D:\\My Files\\x.qmf"), std::string("C:\\Users\\me\\rel.qmf")})
+            rig.files.files[path] = Qmf();
+        rig.Start(c.commandLine);
+        const auto label = std::string(c.commandLine) + c.startup + c.launch + c.defaultFile;
+        EXPECT_EQ(rig.dialogs.shown, c.shown) << label;
+        EXPECT_EQ(rig.runner->Running() ? rig.RunningPath() : "", c.runs) << label;
+        EXPECT_EQ(rig.view.visible, c.visible) << label;
+    }
+}
+
+TEST_F(Runner, WithoutDevicesTheRunControlsStayDisabledUntilARescanFindsOne) {
+    joysticks.Unplug(0);
+    files.files[kConfig + "a.qmf"] = Qmf();
+    Start();
+    EXPECT_EQ(dialogs.shown, std::vector{msg::NoInputDevicesFound(runner->Caption())});
+    EXPECT_EQ(view.statusTexts.back(), "Input Devices: Not Available");
+    EXPECT_EQ(view.menus, MenuStateFor(false, false, 1));
+
+    runner->ComRun_Click();
+    EXPECT_EQ(dialogs.shown.back(), msg::NoInputDevicesFound("No Input Devices"));
+    EXPECT_THAT(std::vector(view.statusTexts.end() - 3, view.statusTexts.end()),
+                ElementsAre("DirectInput Device: Querying Properties",
+                            "Custom Input Device: Querying Properties",
+                            "Input Devices: Not Available"));
+    EXPECT_FALSE(runner->Running());
+    EXPECT_EQ(view.menus, MenuStateFor(false, false, 1));
+
+    joysticks.Replug(0);
+    runner->MNjoy_Click();
+    EXPECT_EQ(view.statusTexts.back(), "Input Devices: Available");
+    EXPECT_EQ(view.menus, MenuStateFor(true, false, 1));
+    EXPECT_EQ(dialogs.shown.size(), 2u);
+}
+
+TEST_F(Runner, RunSendsKeysForPressesStopEndsItAndTheNextRunRereadsFileAndRates) {
+    files.files[kConfig + "a.qmf"] = Qmf("A");
+    memory.SaveString(kUser, kConfigKey, "RepeatRate", "200");
+    Start();
+    runner->ComRun_Click();
+    ASSERT_TRUE(runner->Running());
+    EXPECT_DOUBLE_EQ(runner->Engine().RepeatRate, 0.2);
+    EXPECT_EQ(ConfigValue("RotaryRate"), "35");
+    EXPECT_EQ(view.runCaption, "Stop");
+    EXPECT_EQ(view.trayIcon, "run_up");
+    EXPECT_TRUE(view.timerOn);
+    EXPECT_TRUE(view.minimized);
+    EXPECT_FALSE(view.visible);
+    EXPECT_EQ(view.menus, MenuStateFor(true, true, 1));
+    EXPECT_THAT(priority.sets, ElementsAre(kHighPriorityClass));
+
+    joysticks.SetButton(0, 1, true);
+    for (int tick = 0; tick < 3; ++tick) // acquired, pressed, held
+        runner->TimerTick();
+    const std::vector<std::vector<KeyInput>> a = {{{'A', 0x1E, false}}, {{'A', 0x1E, true}}};
+    EXPECT_EQ(keyboard.Batches, a);
+    EXPECT_EQ(view.statusTexts.back(), "Input Devices: Button  1 pressed");
+    joysticks.SetButton(0, 1, false);
+    runner->TimerTick();
+    EXPECT_EQ(view.statusTexts.back(), "Input Devices: Available");
+
+    runner->ComRun_Click();
+    EXPECT_FALSE(runner->Running());
+    EXPECT_EQ(view.runCaption, "Run");
+    EXPECT_EQ(view.trayIcon, "run_off");
+    EXPECT_FALSE(view.timerOn);
+    EXPECT_THAT(priority.sets, ElementsAre(kHighPriorityClass, kNormalPriorityClass));
+    EXPECT_EQ(view.menus, MenuStateFor(true, false, 1));
+    joysticks.SetButton(0, 1, true);
+    runner->TimerTick();
+    EXPECT_EQ(keyboard.Batches, a);
+
+    // Edited in the meantime: the next Run takes the new file and rate.
+    files.files[kConfig + "a.qmf"] = Qmf("B");
+    memory.SaveString(kUser, kConfigKey, "RepeatRate", "300");
+    joysticks.SetButton(0, 1, false);
+    runner->ComRun_Click();
+    EXPECT_DOUBLE_EQ(runner->Engine().RepeatRate, 0.3);
+    joysticks.SetButton(0, 1, true);
+    runner->TimerTick();
+    runner->TimerTick();
+    EXPECT_EQ(keyboard.Batches.back().front().VirtualKey, 'B');
+    EXPECT_TRUE(dialogs.shown.empty());
+}
+
+TEST_F(Runner, LoadCommandFromTheDialog) {
+    files.files[kConfig + "a.qmf"] = Qmf();
+    files.files[kConfig + "b.qmf"] = Qmf();
+    files.files["D:\\x.qmf"] = Qmf();
+    Start();
+    runner->MNbrowse_Click(); // cancelled
+    EXPECT_TRUE(dialogs.shown.empty());
+    EXPECT_EQ(dialogs.fileRequests.front().title, "Load Configuration File");
+    EXPECT_EQ(dialogs.fileRequests.front().filter,
+              "All Files (*.*)|*.*|Vantrel Files (*.qmf)|*.qmf");
+
+    dialogs.fileAnswers = {"D:\\nope.qmf"};
+    runner->MNbrowse_Click();
+    EXPECT_EQ(dialogs.shown, std::vector{msg::CannotOpenMissingFile()});
+    EXPECT_FALSE(runner->Running());
+
+    // A listed file, named in another case: its entry runs, with the rates read anew.
+    memory.SaveString(kUser, kConfigKey, "RepeatRate", "100");
+    dialogs.fileAnswers = {kConfig + "B.QMF"};
+    runner->MNbrowse_Click();
+    EXPECT_TRUE(runner->Running());
+    EXPECT_EQ(view.selected, "file2");
+    EXPECT_EQ(KnownFiles().size(), 2u);
+    EXPECT_EQ(view.items.size(), 2u);
+    EXPECT_DOUBLE_EQ(runner->Engine().RepeatRate, 0.1);
+
+    // A file from elsewhere gets an entry of its own.
+    runner->Stop_Click();
+    dialogs.fileAnswers = {"D:\\x.qmf"};
+    runner->MNbrowse_Click();
+    EXPECT_TRUE(runner->Running());
+    EXPECT_THAT(KnownFiles().back(), Pair("file3", "D:\\x.qmf"));
+    EXPECT_EQ(view.items.back().FileName, "x.qmf");
+    EXPECT_EQ(view.selected, "file3");
+    EXPECT_EQ(dialogs.shown.size(), 1u);
+}
+
+TEST_F(Runner, AFailedLoadRemovesItsNewEntry) {
+    files.files["D:\\old.qmf"] = "\"1.3\"\r\n";
+    Start();
+    runner->load_click("D:\\old.qmf");
+    EXPECT_EQ(dialogs.shown, std::vector{msg::RunnerObsoleteData()});
+    EXPECT_FALSE(runner->Running());
+    EXPECT_TRUE(KnownFiles().empty());
+    EXPECT_TRUE(view.items.empty());
+}
+
+TEST_F(Runner, ConfigurationMenuItemRunsOrStopsOrReportsAMissingFile) {
+    files.files[kConfig + "a.qmf"] = Qmf();
+    Known("file9", "D:\\vanished.qmf");
+    files.files["D:\\vanished.qmf"] = Qmf();
+    Start();
+    files.files.erase("D:\\vanished.qmf");
+    runner->MNcfg_Click("file9");
+    EXPECT_EQ(dialogs.shown, std::vector{msg::ListedFileNotFound()});
+    runner->MNcfg_Click("");
+    runner->MNcfg_Click("file1");
+    EXPECT_TRUE(runner->Running());
+    EXPECT_EQ(view.selected, "file1");
+    runner->MNcfg_Click("file1");
+    EXPECT_FALSE(runner->Running());
+    EXPECT_EQ(dialogs.shown.size(), 1u);
+}
+
+TEST_F(Runner, TuningMenusWarnFirstAndNoChangesNothing) {
+    Start();
+    dialogs.answers = {MessageAnswer::No, MessageAnswer::No};
+    runner->SetPoll(2, true);
+    runner->SetPriority(5, true);
+    EXPECT_EQ(dialogs.shown,
+              (std::vector{msg::PollFrequencyWarning(), msg::PriorityClassWarning()}));
+    EXPECT_EQ(view.pollItem, 1);
+    EXPECT_EQ(runner->PollPeriodMs(), 10);
+    EXPECT_EQ(ConfigValue("PollFrequency"), " 1");
+    EXPECT_EQ(view.priorityItem, 1);
+    EXPECT_EQ(runner->PriorityClass(), kHighPriorityClass);
+
+    dialogs.answers = {MessageAnswer::Yes, MessageAnswer::Yes};
+    runner->SetPoll(0, true);
+    runner->SetPriority(5, true);
+    EXPECT_EQ(view.pollItem, 0);
+    EXPECT_EQ(runner->PollPeriodMs(), 5);
+    EXPECT_EQ(ConfigValue("PollFrequency"), " 0");
+    EXPECT_EQ(view.priorityItem, 5);
+    EXPECT_EQ(runner->PriorityClass(), kIdlePriorityClass);
+    EXPECT_EQ(ConfigValue("ThreadPriority"), "5");
+    EXPECT_TRUE(priority.sets.empty()); // stopped: taken at the next Run
+}
+
+TEST_F(Runner, AboveNormalWhileRunningAppliesAtOnceAndStopReturnsToNormal) {
+    files.files[kConfig + "a.qmf"] = Qmf();
+    Start();
+    runner->ComRun_Click();
+    dialogs.answers = {MessageAnswer::Yes, MessageAnswer::Yes};
+    runner->SetPriority(2, true);
+    EXPECT_EQ(priority.current, kAboveNormalPriorityClass);
+    runner->SetPoll(2, true);
+    EXPECT_TRUE(view.timerOn);
+    EXPECT_EQ(view.timerPeriodMs, 15);
+    runner->ComRun_Click();
+    EXPECT_THAT(priority.sets,
+                ElementsAre(kHighPriorityClass, kAboveNormalPriorityClass, kNormalPriorityClass));
+}
+
+TEST_F(Runner, DroppedFileStopsTheRunningOneAndRunsInstead) {
+    files.files[kConfig + "a.qmf"] = Qmf();
+    files.files["D:\\drop.qmf"] = Qmf();
+    Start();
+    runner->ComRun_Click();
+    runner->DropFiles({"D:\\drop.qmf", "D:\\ignored.qmf"});
+    EXPECT_TRUE(runner->Running());
+    EXPECT_EQ(RunningPath(), "D:\\drop.qmf");
+    // Stopped in between: back to Normal before the new run's class.
+    EXPECT_THAT(priority.sets,
+                ElementsAre(kHighPriorityClass, kNormalPriorityClass, kHighPriorityClass));
+    EXPECT_TRUE(dialogs.shown.empty());
+
+    Rig none; // without devices a drop does nothing
+    none.joysticks.Unplug(0);
+    none.files.files["D:\\drop.qmf"] = Qmf();
+    none.Start();
+    none.runner->DropFiles({"D:\\drop.qmf"});
+    EXPECT_TRUE(none.KnownFiles().empty());
+}
+
+TEST_F(Runner, NotificationIconCloseBoxAndExit) {
+    files.files[kConfig + "a.qmf"] = Qmf();
+    Start();
+    EXPECT_FALSE(runner->QueryClose(true));
+    EXPECT_FALSE(view.visible);
+    runner->TrayCallback(TrayEvent::LeftDoubleClick);
+    EXPECT_TRUE(view.visible);
+    runner->TrayCallback(TrayEvent::LeftDoubleClick);
+    EXPECT_FALSE(view.visible);
+    view.minimized = true;
+    runner->TrayCallback(TrayEvent::LeftDoubleClick);
+    EXPECT_TRUE(view.visible);
+    EXPECT_FALSE(view.minimized);
+    runner->TrayCallback(TrayEvent::Other);
+    runner->TrayCallback(TrayEvent::RightButtonUp);
+    EXPECT_EQ(view.trayMenus, 1);
+    EXPECT_TRUE(view.visible);
+
+    runner->ComRun_Click();
+    EXPECT_TRUE(runner->QueryClose(false));
+    runner->Exit();
+    EXPECT_FALSE(runner->Running());
+    EXPECT_EQ(priority.current, kNormalPriorityClass);
+    EXPECT_EQ(view.trayIcon, "");
+    EXPECT_TRUE(view.quit);
+    EXPECT_TRUE(dialogs.shown.empty());
+}
+
+TEST_F(Runner, PreferencesAppliedWhileStoppedTakeEffectAtOnce) {
+    files.files[kConfig + "a.qmf"] = Qmf();
+    Start();
+    view.onPreferences = [&] {
+        auto& prefs = runner->Preferences();
+        EXPECT_EQ(prefs.State().RepeatRate, "500");
+        prefs.SetKeyHold("50");
+        prefs.SetRepeatRate("200");
+        runner->TakeOverTimings(prefs.Apply());
+    };
+    runner->MNpreferences_Click();
+    EXPECT_EQ(view.preferencesShown, 1);
+    EXPECT_EQ(runner->Engine().KeyHoldMs, 50);
+    EXPECT_DOUBLE_EQ(runner->Engine().RepeatRate, 0.2);
+
+    runner->ComRun_Click();
+    joysticks.SetButton(0, 1, true);
+    const double before = clock.Now();
+    runner->TimerTick();
+    runner->TimerTick();
+    EXPECT_NEAR(clock.Now() - before, 0.05, 1e-9); // one chord held 50 ms
+}
+
+} // namespace
+} // namespace qm
