@@ -1,0 +1,230 @@
+#include "runner/win32/about_box.h"
+
+#include "core/messages.h"
+#include "core/win32/win32_text.h"
+#include "runner/command_trap.h"
+#include "runner/win32/corvex_ids.h"
+#include "runner/win32/corvex_version.h"
+#include "runner/win32/dpi.h"
+#include "runner/win32/shell_handles.h"
+#include "runner/win32/shell_icons.h"
+
+#include <string>
+
+namespace qm::win32 {
+
+std::wstring ShortVersionText() {
+    return std::to_wstring(CORVEX_VERSION_MAJOR) + L"." + std::to_wstring(CORVEX_VERSION_MINOR) +
+           L"." + std::to_wstring(CORVEX_VERSION_REVISION);
+}
+
+namespace {
+
+std::wstring VersionLine() {
+    return L"Version " + ShortVersionText() + L" (Beta)";
+}
+
+// A font like `base`, `scale` times its height, in the weight given.
+UniqueFont DerivedFont(HFONT base, int numerator, int denominator, LONG weight) {
+    LOGFONTW description{};
+    if (base == nullptr || !GetObjectW(base, sizeof(description), &description))
+        return {};
+    description.lfHeight = MulDiv(description.lfHeight, numerator, denominator);
+    description.lfWeight = weight;
+    return UniqueFont(CreateFontIndirectW(&description));
+}
+
+// ---- About box ----
+
+struct AboutState {
+    Dialogs& Messages;
+    UniqueFont TitleFont;
+};
+
+INT_PTR CALLBACK AboutProcedure(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_INITDIALOG)
+        SetWindowLongPtrW(dialog, DWLP_USER, lParam);
+    auto* state = reinterpret_cast<AboutState*>(GetWindowLongPtrW(dialog, DWLP_USER));
+    if (state == nullptr)
+        return FALSE;
+    switch (message) {
+    case WM_INITDIALOG:
+        RunTrapped(state->Messages, "Form_Load", [&] {
+            SetWindowTextW(dialog, (L"About " + WideFromUtf8(kRunnerTitle)).c_str());
+            SetDlgItemTextW(dialog, IDC_ABOUT_TITLE, WideFromUtf8(kRunnerTitle).c_str());
+            SetDlgItemTextW(dialog, IDC_ABOUT_VERSION, VersionLine().c_str());
+            const auto font = reinterpret_cast<HFONT>(SendMessageW(dialog, WM_GETFONT, 0, 0));
+            state->TitleFont = DerivedFont(font, 3, 2, FW_BOLD);
+            if (state->TitleFont)
+                SendDlgItemMessageW(dialog, IDC_ABOUT_TITLE, WM_SETFONT,
+                                    reinterpret_cast<WPARAM>(state->TitleFont.Get()), FALSE);
+        });
+        return TRUE;
+    case WM_COMMAND:
+        if (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL)
+            EndDialog(dialog, IDOK);
+        return TRUE;
+    case WM_CLOSE:
+        EndDialog(dialog, IDOK);
+        return TRUE;
+    default:
+        return FALSE;
+    }
+}
+
+// ---- Splash window ----
+
+constexpr UINT_PTR kSplashTimerId = 1;
+
+struct SplashState {
+    Dialogs& Messages;
+    UINT Dpi = kDefaultDpi;
+    UniqueIcon Icon;
+    UniqueFont TitleFont;
+    UniqueFont TextFont;
+};
+
+void PaintSplash(HWND window, SplashState& state) {
+    PAINTSTRUCT paint;
+    const HDC dc = BeginPaint(window, &paint);
+    if (dc == nullptr)
+        return;
+    const auto s = [&](int length) { return Scale(length, state.Dpi); };
+    RECT client{};
+    GetClientRect(window, &client);
+
+    FillRect(dc, &client, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+    // A green band on the left, a hairline frame around.
+    const UniqueBrush band(CreateSolidBrush(RGB(40, 150, 80)));
+    const RECT bandRect{0, 0, s(6), client.bottom};
+    FillRect(dc, &bandRect, band.Get());
+    const UniqueBrush frame(CreateSolidBrush(RGB(170, 170, 170)));
+    FrameRect(dc, &client, frame.Get());
+
+    const int iconSize = s(48);
+    if (state.Icon)
+        DrawIconEx(dc, s(26), (client.bottom - iconSize) / 2, state.Icon.Get(), iconSize, iconSize,
+                   0, nullptr, DI_NORMAL);
+
+    SetBkMode(dc, TRANSPARENT);
+    const int left = s(26) + iconSize + s(18);
+    RECT title{left, s(22), client.right - s(12), s(58)};
+    {
+        const Selection font(dc, state.TitleFont.Get());
+        SetTextColor(dc, RGB(30, 30, 30));
+        const std::wstring name = WideFromUtf8(kRunnerTitle);
+        DrawTextW(dc, name.c_str(), -1, &title, DT_LEFT | DT_SINGLELINE | DT_BOTTOM);
+    }
+    const Selection font(dc, state.TextFont.Get());
+    SetTextColor(dc, RGB(90, 90, 90));
+    RECT version{left, s(62), client.right - s(12), s(80)};
+    const std::wstring line = VersionLine();
+    DrawTextW(dc, line.c_str(), -1, &version, DT_LEFT | DT_SINGLELINE | DT_TOP);
+    RECT loading{left, s(84), client.right - s(12), s(102)};
+    DrawTextW(dc, L"Starting\x2026", -1, &loading, DT_LEFT | DT_SINGLELINE | DT_TOP);
+    EndPaint(window, &paint);
+}
+
+LRESULT CALLBACK SplashProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_NCCREATE) {
+        const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
+        SetWindowLongPtrW(window, GWLP_USERDATA,
+                          reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+    }
+    auto* state = reinterpret_cast<SplashState*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    switch (message) {
+    case WM_PAINT:
+        if (state != nullptr) {
+            RunTrapped(state->Messages, "formSplash_Paint", [&] { PaintSplash(window, *state); });
+            return 0;
+        }
+        break;
+    case WM_TIMER:
+        if (wParam == kSplashTimerId) {
+            ShowWindow(window, SW_HIDE);
+            return 0;
+        }
+        break;
+    case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN:
+    case WM_KEYDOWN:
+        ShowWindow(window, SW_HIDE);
+        return 0;
+    case WM_NCDESTROY:
+        SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+        break;
+    default:
+        break;
+    }
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+} // namespace
+
+void ShowAboutBox(HINSTANCE instance, HWND owner, Dialogs& dialogs) {
+    AboutState state{dialogs, {}};
+    DialogBoxParamW(instance, MAKEINTRESOURCEW(IDD_ABOUT), owner, &AboutProcedure,
+                    reinterpret_cast<LPARAM>(&state));
+}
+
+void ShowSplash(HINSTANCE instance, Dialogs& dialogs, int milliseconds) {
+    WNDCLASSEXW windowClass{};
+    windowClass.cbSize = sizeof(windowClass);
+    windowClass.lpfnWndProc = &SplashProcedure;
+    windowClass.hInstance = instance;
+    windowClass.hCursor = LoadCursorW(nullptr, IDC_APPSTARTING);
+    windowClass.lpszClassName = CORVEX_SPLASH_WINDOW_CLASS;
+    if (!RegisterClassExW(&windowClass) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS)
+        return;
+
+    SplashState state{dialogs, kDefaultDpi, {}, {}, {}};
+    // Its title is the product's name alone, never the main window's caption (the
+    // single-instance key).
+    UniqueWindow splash(CreateWindowExW(WS_EX_TOOLWINDOW | WS_EX_TOPMOST,
+                                        CORVEX_SPLASH_WINDOW_CLASS,
+                                        WideFromUtf8(kRunnerTitle).c_str(), WS_POPUP, 0, 0, 10, 10,
+                                        nullptr, nullptr, instance, &state));
+    if (!splash)
+        return;
+    state.Dpi = WindowDpi(splash.Get());
+    const auto s = [&](int length) { return Scale(length, state.Dpi); };
+    state.Icon = LoadIconResource(instance, L"run_up", s(48), s(48));
+    const LOGFONTW message = MessageFont(state.Dpi);
+    state.TextFont.Reset(CreateFontIndirectW(&message));
+    LOGFONTW title = message;
+    title.lfHeight = -MulDiv(22, static_cast<int>(state.Dpi), 72);
+    title.lfWeight = FW_SEMIBOLD;
+    state.TitleFont.Reset(CreateFontIndirectW(&title));
+
+    const int width = s(340);
+    const int height = s(124);
+    RECT work{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    SetWindowPos(splash.Get(), HWND_TOPMOST, work.left + (work.right - work.left - width) / 2,
+                 work.top + (work.bottom - work.top - height) / 3, width, height, SWP_NOACTIVATE);
+    ShowWindow(splash.Get(), SW_SHOWNOACTIVATE);
+    UpdateWindow(splash.Get());
+    WindowTimer hideTimer;
+    hideTimer.Start(splash.Get(), kSplashTimerId, static_cast<UINT>(milliseconds));
+    if (!hideTimer.Running())
+        ShowWindow(splash.Get(), SW_HIDE);
+
+    // Messages are pumped until the splash hides itself.
+    MSG message_{};
+    while (IsWindowVisible(splash.Get())) {
+        const BOOL got = GetMessageW(&message_, nullptr, 0, 0);
+        if (got == 0) {
+            // Quitting already: the main loop must see it too.
+            PostQuitMessage(static_cast<int>(message_.wParam));
+            break;
+        }
+        if (got == -1)
+            break;
+        TranslateMessage(&message_);
+        DispatchMessageW(&message_);
+    }
+    hideTimer.Stop();
+    splash.Reset();
+}
+
+} // namespace qm::win32

@@ -1,0 +1,130 @@
+#include "runner/win32/corvex_app.h"
+
+#include "core/file_system.h"
+#include "core/steady_clock.h"
+#include "core/win32/win32_dialogs.h"
+#include "core/win32/win32_module.h"
+#include "core/win32/win32_text.h"
+#include "devices/input_devices.h"
+#include "devices/win32/direct_input.h"
+#include "devices/win32/directx_setup.h"
+#include "devices/win32/orvhid_library.h"
+#include "keyboard/win32/send_input_keyboard.h"
+#include "runner/command_trap.h"
+#include "runner/runner_controller.h"
+#include "runner/win32/about_box.h"
+#include "runner/win32/corvex_version.h"
+#include "runner/win32/main_window.h"
+#include "runner/win32/shell_handles.h"
+#include "settings/win32/process_priority_win32.h"
+#include "settings/win32/registry_store.h"
+
+#include <commctrl.h>
+
+#include <string>
+
+namespace qm::win32 {
+namespace {
+
+// How long the splash window stays at start-up.
+constexpr int kSplashMilliseconds = 900;
+
+// The program's folder (no trailing separator) and its executable's name without ".exe".
+ProgramInfo ThisProgram() {
+    ProgramInfo program;
+    std::wstring folder = ProgramFolder();
+    if (!folder.empty() && (folder.back() == L'\\' || folder.back() == L'/'))
+        folder.pop_back();
+    program.Folder = Utf8FromWide(folder);
+
+    std::wstring path(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD length =
+            GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+        if (length == 0) {
+            path.clear();
+            break;
+        }
+        if (length < path.size()) {
+            path.resize(length);
+            break;
+        }
+        path.resize(path.size() * 2);
+    }
+    std::wstring name = path.substr(path.find_last_of(L"\\/") + 1);
+    const auto dot = name.find_last_of(L'.');
+    if (dot != std::wstring::npos)
+        name.resize(dot);
+    program.Executable = name.empty() ? "corvex" : Utf8FromWide(name);
+
+    program.Major = CORVEX_VERSION_MAJOR;
+    program.Minor = CORVEX_VERSION_MINOR;
+    program.Revision = CORVEX_VERSION_REVISION;
+    return program;
+}
+
+void OnPollDue(void* context) {
+    static_cast<MainWindow*>(context)->RunDuePass();
+}
+
+} // namespace
+
+int RunCorvex(HINSTANCE instance, const wchar_t* commandLine) {
+    const OleSession ole;
+    INITCOMMONCONTROLSEX controls{};
+    controls.dwSize = sizeof(controls);
+    controls.dwICC = ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES | ICC_BAR_CLASSES |
+                     ICC_USEREX_CLASSES | ICC_TAB_CLASSES;
+    InitCommonControlsEx(&controls);
+
+    Win32Dialogs dialogs;
+    int exitCode = 0;
+    RunTrapped(dialogs, "Main", [&] {
+        {
+            Win32DirectXSetup setup;
+            if (!CheckDXVersion(setup, dialogs))
+                return;
+        }
+
+        const ProgramInfo program = ThisProgram();
+        const std::wstring caption = WideFromUtf8(RunnerCaption(program));
+        // MultiInst: the same version already runs (its caption is this caption).
+        if (const HWND other = FindWindowW(nullptr, caption.c_str()); other != nullptr) {
+            ShowWindow(other, SW_RESTORE);
+            SetForegroundWindow(other);
+            return;
+        }
+
+        ShowSplash(instance, dialogs, kSplashMilliseconds);
+
+        MainWindow window(instance, dialogs);
+        if (!window.Create(caption)) {
+            exitCode = 1;
+            return;
+        }
+        dialogs.SetOwner(window.Handle());
+
+        RegistryStore store;
+        RunnerProcessPriority priority;
+        DirectInputJoysticks joysticks;
+        OrvhidLibrary boards;
+        SendInputKeyboard keyboard;
+        SteadyClock clock;
+        RunnerController controller(program,
+                                    RunnerSeams{store, SystemFileSystem(), dialogs, priority,
+                                                joysticks, boards, keyboard, clock},
+                                    window);
+        window.Attach(&controller);
+        // A failed start-up was reported; the window goes on as far as it got.
+        RunTrapped(dialogs, "Form_Load", [&] {
+            controller.Start(Utf8FromWide(commandLine != nullptr ? commandLine : L""),
+                             window.Handle());
+        });
+        exitCode = RunMessageLoop(window.Timer(), window.Handle(), &OnPollDue, &window);
+        window.Attach(nullptr);
+        dialogs.SetOwner(nullptr);
+    });
+    return exitCode;
+}
+
+} // namespace qm::win32

@@ -1,0 +1,86 @@
+/* Everything of corvex.exe a program outside it can name: window classes, private messages,
+   menu command ids, control ids, dialog and resource names. Shared with the resource script,
+   so only preprocessor definitions here. The ids are stable: end-to-end tests drive the
+   program with them.
+
+   Driving it from another process:
+   - a menu command or the Run/Stop button: PostMessage(main, WM_COMMAND, id, 0); a command
+     whose item or button is disabled does nothing, and no command runs while one of the
+     program's dialogs or boxes is open (the main window is disabled then);
+   - choosing a configuration: CB_SETCURSEL on IDC_IMAGECOMBO1, then
+     WM_COMMAND(MAKEWPARAM(IDC_IMAGECOMBO1, CBN_SELCHANGE));
+   - the notification icon: PostMessage(main, CORVEX_TRAY_MESSAGE, CORVEX_TRAY_ICON_ID,
+     WM_LBUTTONDBLCLK or WM_RBUTTONUP);
+   - preferences: BM_CLICK on a check box or button, WM_SETTEXT on a text box, WM_VSCROLL
+     (SB_LINEUP raises the value, SB_LINEDOWN lowers it; lParam = the scroll bar) to the dialog.
+   Use PostMessage for anything that opens a dialog or a box: SendMessage would wait in it. */
+#pragma once
+
+/* Resources. Icons are named: "corvex" (the program's own), "run_up", "run_off" and
+   "default" (the configuration file icon, also default.ico beside the program). */
+#define IDD_PREFERENCES 100 /* formOptions, caption "Preferences" */
+#define IDD_ABOUT 101       /* formAbout, caption "About Corvex" */
+
+/* Main window (Form1) controls. */
+#define IDC_FRAME1 1001      /* group box around the selector and the button */
+#define IDC_IMAGECOMBO1 1002 /* configuration selector (ComboBoxEx); CBN_SELCHANGE selects */
+#define IDC_COMRUN 1003      /* Run/Stop button; BN_CLICKED (or WM_COMMAND with the id) */
+#define IDC_STATUSBAR1 1004  /* status bar; its window text (WM_GETTEXT) is the status */
+
+/* Menu commands (the File menu is also the notification icon's menu). */
+#define IDM_RUN 40001             /* File: " &Run" (no action of its own) */
+#define IDM_BROWSE 40002          /* File: "Open..." */
+#define IDM_STOP 40003            /* File: " &Stop" */
+#define IDM_EXIT 40004            /* File: " &Exit" */
+#define IDM_REFRESH_DEVICES 40010 /* Tools: " Refresh Device List" */
+#define IDM_PRIORITY_FIRST 40020  /* Tools > Thread Priority: index 0 (" Realtime") */
+#define IDM_PRIORITY_LAST 40025   /* ... index 5 (" Low") */
+#define IDM_POLL_FIRST 40030      /* Tools > Poll Frequency: index 0 (" High") */
+#define IDM_POLL_LAST 40032       /* ... index 2 (" Low") */
+#define IDM_PREFERENCES 40040     /* Tools: " Preferences" */
+#define IDM_CONTENTS 40050        /* Help: " Contents..." (no action of its own) */
+#define IDM_ABOUT 40051           /* Help: " &About" */
+/* File menu configuration items: the configuration at list position i (0-based, the order
+   of the selector) has IDM_CONFIG_FIRST + i. */
+#define IDM_CONFIG_FIRST 41000
+#define IDM_CONFIG_LAST 41999
+
+/* Preferences dialog (formOptions) controls; OK and Cancel are IDOK and IDCANCEL. */
+#define IDC_FRAME_STARTUP 1101 /* "Startup Options" */
+#define IDC_FRAME_FOLDER 1102  /* "Default Configuration Folder" */
+#define IDC_FRAME_OPTIONS 1103 /* "Options" */
+#define IDC_CHECK1 1111        /* launch on Windows startup */
+#define IDC_CHECK2 1112        /* start as an icon in the taskbar */
+#define IDC_CHECK3 1113        /* associate *.qmf files */
+#define IDC_CHECK4 1114        /* run the default configuration file on startup */
+#define IDC_TEXT1 1121         /* configuration folder */
+#define IDC_TEXT2 1122         /* default configuration file */
+#define IDC_COMBROWSE 1131     /* "&Browse" for the folder */
+#define IDC_CMDBROWSE1 1132    /* "&Browse" for the default file */
+#define IDC_TEXTHOLD 1141
+#define IDC_VSCROLLHOLD 1142
+#define IDC_LABELHOLD 1143
+#define IDC_TEXTREPEAT 1151
+#define IDC_VSCROLLREPEAT 1152
+#define IDC_LABELREPEAT 1153
+#define IDC_TEXTROTARY 1161
+#define IDC_VSCROLLROTARY 1162
+#define IDC_LABELROTARY 1163
+#define IDC_CMDAPPLY 1171 /* "&Apply" */
+
+/* About box controls; its button is IDOK. */
+#define IDC_ABOUT_ICON 1201
+#define IDC_ABOUT_TITLE 1202
+#define IDC_ABOUT_VERSION 1203
+#define IDC_ABOUT_TEXT 1204
+
+#ifndef RC_INVOKED
+/* Window classes: the main window and the splash window. The preferences dialog and the
+   about box are dialogs (class "#32770") with the captions "Preferences" and "About Corvex". */
+#define CORVEX_MAIN_WINDOW_CLASS L"CorvexForm1"
+#define CORVEX_SPLASH_WINDOW_CLASS L"CorvexSplash"
+/* The notification icon's callback message (WM_APP + 1), sent to the main window with the
+   mouse message in lParam; the icon's id is 1. */
+#define CORVEX_TRAY_MESSAGE (0x8000 + 1)
+#define CORVEX_TRAY_ICON_ID 1
+#endif

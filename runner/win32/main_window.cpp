@@ -1,0 +1,823 @@
+#include "runner/win32/main_window.h"
+
+#include "core/text.h"
+#include "core/win32/win32_text.h"
+#include "runner/command_trap.h"
+#include "runner/runner_controller.h"
+#include "runner/win32/about_box.h"
+#include "runner/win32/corvex_ids.h"
+#include "runner/win32/dpi.h"
+#include "runner/win32/preferences_dialog.h"
+
+#include <commctrl.h>
+#include <shellapi.h>
+
+#include <algorithm>
+#include <stdexcept>
+
+namespace qm::win32 {
+namespace {
+
+// No WS_CLIPCHILDREN: the frame does not paint its inside, the window does.
+constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
+constexpr DWORD kExStyle = WS_EX_CONTROLPARENT | WS_EX_ACCEPTFILES;
+constexpr UINT_PTR kModalLoopTimerId = 1;
+constexpr int kPriorityItems = IDM_PRIORITY_LAST - IDM_PRIORITY_FIRST + 1;
+constexpr int kPollItems = IDM_POLL_LAST - IDM_POLL_FIRST + 1;
+constexpr int kMaxMenuConfigurations = IDM_CONFIG_LAST - IDM_CONFIG_FIRST + 1;
+// Positions of the two submenus in the Tools menu.
+constexpr UINT kPrioritySubmenuPosition = 1;
+constexpr UINT kPollSubmenuPosition = 2;
+
+// A menu text shows "&" as a mnemonic marker; a file name's own "&" is doubled.
+std::wstring MenuText(std::string_view text) {
+    std::wstring wide = WideFromUtf8(text);
+    std::wstring escaped;
+    escaped.reserve(wide.size() + 1);
+    for (const wchar_t c : wide) {
+        escaped += c;
+        if (c == L'&')
+            escaped += L'&';
+    }
+    return escaped;
+}
+
+// Releases the dropped-files handle when the handler ends.
+class DropHandle {
+public:
+    explicit DropHandle(HDROP drop) : drop_(drop) {}
+    ~DropHandle() { DragFinish(drop_); }
+    DropHandle(const DropHandle&) = delete;
+    DropHandle& operator=(const DropHandle&) = delete;
+    HDROP Get() const { return drop_; }
+
+private:
+    HDROP drop_;
+};
+
+} // namespace
+
+MainWindow::MainWindow(HINSTANCE instance, Win32Dialogs& dialogs)
+    : instance_(instance), dialogs_(dialogs) {}
+
+MainWindow::~MainWindow() {
+    controller_ = nullptr;
+    modalLoopTimer_.Stop();
+    poll_.Stop();
+    RemoveTrayIcon();
+    // The window and its menus go first, then the pictures they showed (members).
+    window_.Reset();
+}
+
+bool MainWindow::Create(std::wstring_view caption) {
+    caption_ = std::wstring(caption);
+    WNDCLASSEXW windowClass{};
+    windowClass.cbSize = sizeof(windowClass);
+    windowClass.lpfnWndProc = &MainWindow::WindowProc;
+    windowClass.hInstance = instance_;
+    windowClass.hIcon = static_cast<HICON>(
+        LoadImageW(instance_, L"corvex", IMAGE_ICON, 0, 0, LR_DEFAULTSIZE | LR_SHARED));
+    windowClass.hIconSm = static_cast<HICON>(LoadImageW(instance_, L"corvex", IMAGE_ICON,
+                                                        GetSystemMetrics(SM_CXSMICON),
+                                                        GetSystemMetrics(SM_CYSMICON), LR_SHARED));
+    windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    windowClass.lpszClassName = CORVEX_MAIN_WINDOW_CLASS;
+    if (!RegisterClassExW(&windowClass) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS)
+        return false;
+
+    taskbarCreated_ = RegisterWindowMessageW(L"TaskbarCreated");
+    // The window is created hidden; start-up shows it or not ("taskbar" preference).
+    const HWND window =
+        CreateWindowExW(kExStyle, CORVEX_MAIN_WINDOW_CLASS, caption_.c_str(), kStyle, CW_USEDEFAULT,
+                        CW_USEDEFAULT, 400, 200, nullptr, nullptr, instance_, this);
+    if (window == nullptr)
+        return false;
+    // An elevated runner still hears of a restarted taskbar.
+    if (taskbarCreated_ != 0)
+        ChangeWindowMessageFilterEx(window, taskbarCreated_, MSGFLT_ALLOW, nullptr);
+    DragAcceptFiles(window, TRUE);
+
+    // Centred in the work area of the monitor it was placed on.
+    RECT bounds{};
+    GetWindowRect(window, &bounds);
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof(monitor);
+    if (GetMonitorInfoW(MonitorFromWindow(window, MONITOR_DEFAULTTOPRIMARY), &monitor)) {
+        const RECT& work = monitor.rcWork;
+        const int width = bounds.right - bounds.left;
+        const int height = bounds.bottom - bounds.top;
+        SetWindowPos(window, nullptr, work.left + (work.right - work.left - width) / 2,
+                     work.top + (work.bottom - work.top - height) / 3, 0, 0,
+                     SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    return true;
+}
+
+LRESULT CALLBACK MainWindow::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_NCCREATE) {
+        const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
+        auto* self = static_cast<MainWindow*>(create->lpCreateParams);
+        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+        self->window_.Reset(window);
+    }
+    auto* self = reinterpret_cast<MainWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    if (self == nullptr)
+        return DefWindowProcW(window, message, wParam, lParam);
+    if (message == WM_NCDESTROY) {
+        SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+        self->window_.Release();
+        return DefWindowProcW(window, message, wParam, lParam);
+    }
+    try {
+        return self->HandleMessage(message, wParam, lParam);
+    } catch (...) {
+        // Each handler traps its own errors; this only guards the system's code above.
+        RunTrapped(self->dialogs_, "Form1", [] { throw; });
+        return 0;
+    }
+}
+
+LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    const HWND window = window_.Get();
+    switch (message) {
+    case WM_CREATE: {
+        bool created = false;
+        RunTrapped(dialogs_, "Form_Initialize", [&] {
+            dpi_ = WindowDpi(window);
+            LoadPictures();
+            CreateMenus();
+            CreateControls();
+            ApplyFont();
+            ApplyMenuBitmaps();
+            Layout();
+            created = true;
+        });
+        return created ? 0 : -1;
+    }
+    case WM_COMMAND:
+        OnCommand(LOWORD(wParam), HIWORD(wParam));
+        return 0;
+    case CORVEX_TRAY_MESSAGE:
+        OnTrayMessage(static_cast<UINT>(LOWORD(lParam)));
+        return 0;
+    case WM_TIMER:
+        if (wParam == kModalLoopTimerId) {
+            if (poll_.ConsumeDue())
+                RunDuePass();
+            return 0;
+        }
+        break;
+    case WM_DROPFILES:
+        OnDropFiles(reinterpret_cast<HDROP>(wParam));
+        return 0;
+    case WM_CLOSE:
+        OnClose();
+        return 0;
+    case WM_QUERYENDSESSION:
+        return TRUE;
+    case WM_ENDSESSION:
+        if (wParam != FALSE)
+            OnEndSession();
+        return 0;
+    case WM_SETCURSOR:
+        if (busy_ && LOWORD(lParam) == HTCLIENT) {
+            SetCursor(LoadCursorW(nullptr, IDC_WAIT));
+            return TRUE;
+        }
+        break;
+    case WM_DPICHANGED:
+        OnDpiChanged(HIWORD(wParam), reinterpret_cast<const RECT*>(lParam));
+        return 0;
+    case WM_SETTINGCHANGE:
+        if (wParam == SPI_SETNONCLIENTMETRICS)
+            RunTrapped(dialogs_, "Form_Resize", [&] {
+                ApplyFont();
+                Layout();
+            });
+        break;
+    case WM_DESTROY:
+        modalLoopTimer_.Stop();
+        RemoveTrayIcon();
+        // A window destroyed from outside ends the program rather than leaving it headless.
+        PostQuitMessage(0);
+        return 0;
+    default:
+        if (message == taskbarCreated_ && taskbarCreated_ != 0) {
+            // A new taskbar knows no icons: the icon comes back if it was there.
+            if (trayAdded_) {
+                trayAdded_ = false;
+                RunTrapped(dialogs_, "Form_MouseMove", [&] { ShowTrayIcon(trayRunning_); });
+            }
+            return 0;
+        }
+        break;
+    }
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+void MainWindow::OnCommand(int id, int code) {
+    // While a dialog or a box of the program is open the window is disabled, and so are its
+    // commands (a command posted from outside, or picked from the notification icon's menu).
+    if (controller_ == nullptr || !IsWindowEnabled(window_.Get()))
+        return;
+    RunnerController& controller = *controller_;
+    const HMENU menu = GetMenu(window_.Get());
+    // A command of a disabled item does nothing, whoever sends it.
+    const auto menuEnabled = [&](int item) {
+        const UINT state = GetMenuState(menu, static_cast<UINT>(item), MF_BYCOMMAND);
+        return state != static_cast<UINT>(-1) && !(state & (MF_GRAYED | MF_DISABLED));
+    };
+
+    if (id == IDC_COMRUN) {
+        if (code == BN_CLICKED && IsWindowEnabled(runButton_))
+            RunTrapped(dialogs_, "ComRun_Click", [&] { controller.ComRun_Click(); });
+        return;
+    }
+    if (id == IDC_IMAGECOMBO1) {
+        // ImageCombo1_Click: the button shows the chosen configuration's picture and takes
+        // the focus, once the drop-down list is closed.
+        const bool dropped = SendMessageW(selector_, CB_GETDROPPEDSTATE, 0, 0) != FALSE;
+        if (code == CBN_SELCHANGE || code == CBN_SELENDOK)
+            RunTrapped(dialogs_, "ImageCombo1_Click", [&] {
+                if (code == CBN_SELCHANGE) {
+                    UpdateRunButtonPicture();
+                    controller.ImageCombo1_Click();
+                }
+                if ((code == CBN_SELENDOK || !dropped) && IsWindowEnabled(runButton_) &&
+                    IsWindowVisible(runButton_))
+                    SetFocus(runButton_);
+            });
+        return;
+    }
+    if (code != 0 || !menuEnabled(id))
+        return;
+    if (id >= IDM_PRIORITY_FIRST && id <= IDM_PRIORITY_LAST) {
+        RunTrapped(dialogs_, "MNpriority_Click",
+                   [&] { controller.SetPriority(id - IDM_PRIORITY_FIRST, true); });
+        return;
+    }
+    if (id >= IDM_POLL_FIRST && id <= IDM_POLL_LAST) {
+        RunTrapped(dialogs_, "MNpoll_Click",
+                   [&] { controller.SetPoll(id - IDM_POLL_FIRST, true); });
+        return;
+    }
+    if (id >= IDM_CONFIG_FIRST && id <= IDM_CONFIG_LAST) {
+        const auto index = static_cast<std::size_t>(id - IDM_CONFIG_FIRST);
+        if (index < configurations_.size())
+            RunTrapped(dialogs_, "MNcfg_Click", [&] {
+                // A copy: the command may add configurations to the list.
+                const std::string entry = configurations_[index].Entry;
+                controller.MNcfg_Click(entry);
+            });
+        return;
+    }
+    switch (id) {
+    case IDM_BROWSE:
+        RunTrapped(dialogs_, "MNbrowse_Click", [&] { controller.MNbrowse_Click(); });
+        break;
+    case IDM_STOP:
+        // The Stop item is the Run/Stop button's command (enabled only while running).
+        RunTrapped(dialogs_, "MNstop_Click", [&] { controller.ComRun_Click(); });
+        break;
+    case IDM_EXIT:
+        RunTrapped(dialogs_, "MNexit_Click", [&] {
+            if (controller.QueryClose(false))
+                controller.Exit();
+        });
+        break;
+    case IDM_REFRESH_DEVICES:
+        RunTrapped(dialogs_, "MNjoy_Click", [&] { controller.MNjoy_Click(); });
+        break;
+    case IDM_PREFERENCES:
+        RunTrapped(dialogs_, "MNpreferences_Click", [&] { controller.MNpreferences_Click(); });
+        break;
+    case IDM_ABOUT:
+        RunTrapped(dialogs_, "MNabout_Click", [&] { ShowAbout(); });
+        break;
+    case IDM_RUN:      // reached through the button, a configuration item or Open...
+    case IDM_CONTENTS: // no help file is shipped
+    default:
+        break;
+    }
+}
+
+void MainWindow::OnTrayMessage(UINT mouseMessage) {
+    if (controller_ == nullptr)
+        return;
+    TrayEvent event = TrayEvent::Other;
+    if (mouseMessage == WM_LBUTTONDBLCLK)
+        event = TrayEvent::LeftDoubleClick;
+    else if (mouseMessage == WM_RBUTTONUP)
+        event = TrayEvent::RightButtonUp;
+    else if (mouseMessage == WM_MOUSEMOVE)
+        return; // nothing to forward, and it arrives often
+    RunTrapped(dialogs_, "Form_MouseMove", [&] { controller_->TrayCallback(event); });
+}
+
+void MainWindow::OnDropFiles(HDROP drop) {
+    const DropHandle handle(drop);
+    if (controller_ == nullptr)
+        return;
+    RunTrapped(dialogs_, "Form_OLEDragDrop", [&] {
+        std::vector<std::string> paths;
+        const UINT count = DragQueryFileW(handle.Get(), 0xFFFFFFFF, nullptr, 0);
+        for (UINT i = 0; i < count; ++i) {
+            const UINT length = DragQueryFileW(handle.Get(), i, nullptr, 0);
+            std::wstring path(length + 1, L'\0');
+            const UINT copied = DragQueryFileW(handle.Get(), i, path.data(), length + 1);
+            path.resize(copied);
+            paths.push_back(Utf8FromWide(path));
+        }
+        controller_->DropFiles(paths);
+    });
+}
+
+void MainWindow::OnClose() {
+    if (controller_ == nullptr) {
+        ShowWindow(window_.Get(), SW_HIDE);
+        return;
+    }
+    // The close box (and Alt+F4, and the system menu) only hides the window.
+    RunTrapped(dialogs_, "Form_QueryUnload", [&] {
+        if (controller_->QueryClose(true))
+            controller_->Exit();
+    });
+}
+
+void MainWindow::OnEndSession() {
+    if (controller_ == nullptr)
+        return;
+    // Windows is ending: the close proceeds (icon removed, stopped, boards closed).
+    RunTrapped(dialogs_, "Form_Unload", [&] {
+        if (controller_->QueryClose(false))
+            controller_->Exit();
+    });
+}
+
+void MainWindow::OnDpiChanged(UINT dpi, const RECT* suggested) {
+    RunTrapped(dialogs_, "Form_Resize", [&] {
+        dpi_ = dpi;
+        if (suggested != nullptr)
+            SetWindowPos(window_.Get(), nullptr, suggested->left, suggested->top,
+                         suggested->right - suggested->left, suggested->bottom - suggested->top,
+                         SWP_NOZORDER | SWP_NOACTIVATE);
+        ApplyFont();
+        ApplyMenuBitmaps();
+        Layout();
+    });
+}
+
+void MainWindow::LoadPictures() {
+    const int small = GetSystemMetrics(SM_CXSMICON);
+    const int large = GetSystemMetrics(SM_CXICON);
+    runUpSmall_ = LoadIconResource(instance_, L"run_up", small, small);
+    runOffSmall_ = LoadIconResource(instance_, L"run_off", small, small);
+    runUpLarge_ = LoadIconResource(instance_, L"run_up", large, large);
+    runOffLarge_ = LoadIconResource(instance_, L"run_off", large, large);
+
+    // The selector's pictures are the shell's large icons; the first is the default icon.
+    selectorImages_.Reset(
+        ImageList_Create(large, GetSystemMetrics(SM_CYICON), ILC_COLOR32 | ILC_MASK, 4, 4));
+    const UniqueIcon defaultIcon = LoadIconResource(instance_, L"default", large, large);
+    if (selectorImages_ && defaultIcon)
+        ImageList_AddIcon(selectorImages_.Get(), defaultIcon.Get());
+}
+
+void MainWindow::CreateMenus() {
+    UniqueMenu bar(CreateMenu());
+    UniqueMenu file(CreatePopupMenu());
+    UniqueMenu tools(CreatePopupMenu());
+    UniqueMenu priority(CreatePopupMenu());
+    UniqueMenu poll(CreatePopupMenu());
+    UniqueMenu help(CreatePopupMenu());
+    if (!bar || !file || !tools || !priority || !poll || !help)
+        throw std::runtime_error("the menus could not be created");
+
+    // File: separator1 and the configuration items go before " &Stop" as they are added.
+    AppendMenuW(file.Get(), MF_STRING, IDM_RUN, L" &Run");
+    AppendMenuW(file.Get(), MF_STRING, IDM_BROWSE, L"Open...");
+    AppendMenuW(file.Get(), MF_STRING, IDM_STOP, L" &Stop");
+    AppendMenuW(file.Get(), MF_SEPARATOR, 0, nullptr);
+    AppendMenuW(file.Get(), MF_STRING, IDM_EXIT, L" &Exit");
+
+    static constexpr const wchar_t* kPriorityCaptions[kPriorityItems] = {
+        L" Realtime", L" High (Recommended)", L" AboveNormal",
+        L" Normal",   L" BelowNormal",        L" Low"};
+    for (int i = 0; i < kPriorityItems; ++i)
+        AppendMenuW(priority.Get(), MF_STRING, IDM_PRIORITY_FIRST + i, kPriorityCaptions[i]);
+    static constexpr const wchar_t* kPollCaptions[kPollItems] = {L" High", L" Med (Recommended)",
+                                                                 L" Low"};
+    for (int i = 0; i < kPollItems; ++i)
+        AppendMenuW(poll.Get(), MF_STRING, IDM_POLL_FIRST + i, kPollCaptions[i]);
+
+    AppendMenuW(tools.Get(), MF_STRING, IDM_REFRESH_DEVICES, L" Refresh Device List");
+    if (AppendMenuW(tools.Get(), MF_POPUP, reinterpret_cast<UINT_PTR>(priority.Get()),
+                    L" Thread Priority"))
+        priority.Release();
+    if (AppendMenuW(tools.Get(), MF_POPUP, reinterpret_cast<UINT_PTR>(poll.Get()),
+                    L" Poll Frequency"))
+        poll.Release();
+    AppendMenuW(tools.Get(), MF_SEPARATOR, 0, nullptr);
+    AppendMenuW(tools.Get(), MF_STRING, IDM_PREFERENCES, L" Preferences");
+
+    AppendMenuW(help.Get(), MF_STRING, IDM_CONTENTS, L" Contents...");
+    AppendMenuW(help.Get(), MF_SEPARATOR, 0, nullptr);
+    AppendMenuW(help.Get(), MF_STRING, IDM_ABOUT, L" &About");
+
+    fileMenu_ = file.Get();
+    if (AppendMenuW(bar.Get(), MF_POPUP, reinterpret_cast<UINT_PTR>(file.Get()), L"&File"))
+        file.Release();
+    if (AppendMenuW(bar.Get(), MF_POPUP, reinterpret_cast<UINT_PTR>(tools.Get()), L"&Tools"))
+        tools.Release();
+    if (AppendMenuW(bar.Get(), MF_POPUP, reinterpret_cast<UINT_PTR>(help.Get()), L"&Help"))
+        help.Release();
+    if (!SetMenu(window_.Get(), bar.Get()))
+        throw std::runtime_error("the menu bar could not be set");
+    bar.Release(); // the window destroys its menu bar with itself
+}
+
+void MainWindow::CreateControls() {
+    const HWND window = window_.Get();
+    const auto child = [&](DWORD exStyle, const wchar_t* windowClass, const wchar_t* text,
+                           DWORD style, int id) {
+        const HWND control = CreateWindowExW(
+            exStyle, windowClass, text, WS_CHILD | WS_VISIBLE | style, 0, 0, 10, 10, window,
+            reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance_, nullptr);
+        if (control == nullptr)
+            throw std::runtime_error("a control of the main window could not be created");
+        return control;
+    };
+    frame_ = child(0, WC_BUTTONW, L"Configuration", BS_GROUPBOX, IDC_FRAME1);
+    // The drop-down's height is given here; the field takes the pictures' height.
+    selector_ =
+        child(0, WC_COMBOBOXEXW, L"", WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST, IDC_IMAGECOMBO1);
+    SendMessageW(selector_, CBEM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(selectorImages_.Get()));
+    runButton_ = child(0, WC_BUTTONW, L"Run", WS_TABSTOP | BS_PUSHBUTTON, IDC_COMRUN);
+    statusBar_ = child(0, STATUSCLASSNAMEW, L"", 0, IDC_STATUSBAR1);
+    // One borderless part across the bar: it looks like a simple bar, and its text is the
+    // bar's window text (WM_GETTEXT), which a simple bar's is not.
+    const int parts[] = {-1};
+    SendMessageW(statusBar_, SB_SETPARTS, 1, reinterpret_cast<LPARAM>(parts));
+    // The frame lies under the controls it frames.
+    SetWindowPos(frame_, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    UpdateRunButtonPicture();
+}
+
+void MainWindow::ApplyFont() {
+    const LOGFONTW description = MessageFont(dpi_);
+    UniqueFont font(CreateFontIndirectW(&description));
+    if (!font)
+        return;
+    for (const HWND control : {frame_, selector_, runButton_, statusBar_}) {
+        if (control != nullptr)
+            SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font.Get()), TRUE);
+    }
+    // The controls use the new font before the old one is deleted.
+    font_ = std::move(font);
+}
+
+void MainWindow::ApplyMenuBitmaps() {
+    const int width = SystemMetric(SM_CXMENUCHECK, dpi_);
+    const int height = SystemMetric(SM_CYMENUCHECK, dpi_);
+    const HMENU bar = GetMenu(window_.Get());
+    if (bar == nullptr)
+        return;
+    const HMENU tools = GetSubMenu(bar, 1);
+    struct Placement {
+        MenuGlyph Glyph;
+        HMENU Menu;
+        UINT Item;
+        UINT Flags;
+    };
+    const Placement placements[kMenuGlyphCount] = {
+        {MenuGlyph::Run, bar, IDM_RUN, MF_BYCOMMAND},
+        {MenuGlyph::Browse, bar, IDM_BROWSE, MF_BYCOMMAND},
+        {MenuGlyph::Stop, bar, IDM_STOP, MF_BYCOMMAND},
+        {MenuGlyph::Exit, bar, IDM_EXIT, MF_BYCOMMAND},
+        {MenuGlyph::Devices, bar, IDM_REFRESH_DEVICES, MF_BYCOMMAND},
+        {MenuGlyph::Priority, tools, kPrioritySubmenuPosition, MF_BYPOSITION},
+        {MenuGlyph::Poll, tools, kPollSubmenuPosition, MF_BYPOSITION},
+        {MenuGlyph::Preferences, bar, IDM_PREFERENCES, MF_BYCOMMAND},
+    };
+    for (const Placement& placement : placements) {
+        auto& bitmap = menuBitmaps_[static_cast<std::size_t>(placement.Glyph)];
+        BITMAP size{};
+        if (!bitmap || !GetObjectW(bitmap.Get(), sizeof(size), &size) || size.bmWidth != width ||
+            size.bmHeight != height) {
+            UniqueBitmap drawn = DrawMenuGlyph(placement.Glyph, width, height);
+            if (!drawn)
+                continue;
+            // The menu lets go of the old bitmap before it is deleted.
+            SetMenuItemBitmaps(placement.Menu, placement.Item, placement.Flags, drawn.Get(),
+                               drawn.Get());
+            bitmap = std::move(drawn);
+        } else if (placement.Menu != nullptr) {
+            SetMenuItemBitmaps(placement.Menu, placement.Item, placement.Flags, bitmap.Get(),
+                               bitmap.Get());
+        }
+    }
+}
+
+void MainWindow::Layout() {
+    const HWND window = window_.Get();
+    if (window == nullptr || selector_ == nullptr)
+        return;
+    const auto s = [&](int length) { return Scale(length, dpi_); };
+
+    // The selection field's height follows the pictures and the font.
+    RECT field{};
+    const auto combo = reinterpret_cast<HWND>(SendMessageW(selector_, CBEM_GETCOMBOCONTROL, 0, 0));
+    GetWindowRect(combo != nullptr ? combo : selector_, &field);
+    const int fieldHeight = std::max<int>(field.bottom - field.top, s(22));
+    const int buttonHeight = std::max(fieldHeight, s(34));
+    const int rowHeight = std::max(fieldHeight, buttonHeight);
+
+    const int margin = s(8);
+    const int inset = s(10);
+    const int selectorWidth = s(210);
+    const int buttonWidth = s(86);
+    const int frameTop = s(4);
+    const int rowTop = frameTop + s(18);
+    const int frameWidth = inset + selectorWidth + s(8) + buttonWidth + inset;
+    const int frameHeight = (rowTop - frameTop) + rowHeight + s(10);
+
+    MoveWindow(frame_, margin, frameTop, frameWidth, frameHeight, TRUE);
+    // The combo box's height is its drop-down's; the field is placed by its own height.
+    MoveWindow(selector_, margin + inset, rowTop + (rowHeight - fieldHeight) / 2, selectorWidth,
+               fieldHeight + s(220), TRUE);
+    MoveWindow(runButton_, margin + inset + selectorWidth + s(8),
+               rowTop + (rowHeight - buttonHeight) / 2, buttonWidth, buttonHeight, TRUE);
+
+    SendMessageW(statusBar_, WM_SIZE, 0, 0);
+    RECT status{};
+    GetWindowRect(statusBar_, &status);
+    const int statusHeight = status.bottom - status.top;
+
+    RECT bounds{0, 0, margin + frameWidth + margin, frameTop + frameHeight + margin + statusHeight};
+    AdjustWindowRectForDpi(bounds, kStyle, true, kExStyle, dpi_);
+    SetWindowPos(window, nullptr, 0, 0, bounds.right - bounds.left, bounds.bottom - bounds.top,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    // The menu bar may need more room than one line at this width.
+    RECT client{};
+    GetClientRect(window, &client);
+    const int wanted = frameTop + frameHeight + margin + statusHeight;
+    if (client.bottom != wanted)
+        SetWindowPos(window, nullptr, 0, 0, bounds.right - bounds.left,
+                     bounds.bottom - bounds.top + (wanted - client.bottom),
+                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    SendMessageW(statusBar_, WM_SIZE, 0, 0);
+}
+
+void MainWindow::UpdateRunButtonPicture() {
+    if (runButton_ == nullptr || !selectorImages_)
+        return;
+    const auto selected = SendMessageW(selector_, CB_GETCURSEL, 0, 0);
+    int image = 0;
+    if (selected != CB_ERR && static_cast<std::size_t>(selected) < configurations_.size())
+        image = configurations_[static_cast<std::size_t>(selected)].Image;
+    UniqueIcon picture(ImageList_GetIcon(selectorImages_.Get(), image, ILD_NORMAL));
+    SendMessageW(runButton_, BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(picture.Get()));
+    // The button shows the new picture before the old one goes.
+    runButtonPicture_ = std::move(picture);
+}
+
+void MainWindow::RunDuePass() {
+    if (inPass_ || controller_ == nullptr)
+        return;
+    inPass_ = true;
+    RunTrapped(dialogs_, "Timer1_Timer", [&] { controller_->TimerTick(); });
+    inPass_ = false;
+}
+
+void MainWindow::SetStatusText(std::string_view text) {
+    if (text == statusText_)
+        return;
+    statusText_.assign(text);
+    if (statusBar_ != nullptr) {
+        const std::wstring wide = WideFromUtf8(text);
+        SendMessageW(statusBar_, SB_SETTEXTW, 0 | SBT_NOBORDERS,
+                     reinterpret_cast<LPARAM>(wide.c_str()));
+    }
+}
+
+void MainWindow::SetCaption(std::string_view caption) {
+    caption_ = WideFromUtf8(caption);
+    SetWindowTextW(window_.Get(), caption_.c_str());
+    if (trayAdded_)
+        TrayCall(NIM_MODIFY);
+}
+
+bool MainWindow::TrayCall(DWORD action) {
+    NOTIFYICONDATAW data{};
+    data.cbSize = sizeof(data);
+    data.hWnd = window_.Get();
+    data.uID = CORVEX_TRAY_ICON_ID;
+    if (action != NIM_DELETE) {
+        data.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+        data.uCallbackMessage = CORVEX_TRAY_MESSAGE;
+        data.hIcon = trayRunning_ ? runUpSmall_.Get() : runOffSmall_.Get();
+        lstrcpynW(data.szTip, caption_.c_str(), static_cast<int>(std::size(data.szTip)));
+    }
+    return Shell_NotifyIconW(action, &data) != FALSE;
+}
+
+void MainWindow::ShowTrayIcon(bool running) {
+    trayRunning_ = running;
+    const HWND window = window_.Get();
+    SendMessageW(window, WM_SETICON, ICON_SMALL,
+                 reinterpret_cast<LPARAM>(running ? runUpSmall_.Get() : runOffSmall_.Get()));
+    SendMessageW(window, WM_SETICON, ICON_BIG,
+                 reinterpret_cast<LPARAM>(running ? runUpLarge_.Get() : runOffLarge_.Get()));
+    if (trayAdded_ && TrayCall(NIM_MODIFY))
+        return;
+    // Not there yet, or gone with a taskbar that has not announced its return.
+    trayAdded_ = TrayCall(NIM_ADD);
+}
+
+void MainWindow::RemoveTrayIcon() {
+    if (!trayAdded_)
+        return;
+    TrayCall(NIM_DELETE);
+    trayAdded_ = false;
+}
+
+void MainWindow::ApplyMenuState(const RunnerMenuState& state) {
+    const HMENU bar = GetMenu(window_.Get());
+    const auto enable = [&](UINT item, bool enabled) {
+        EnableMenuItem(bar, item, MF_BYCOMMAND | (enabled ? MF_ENABLED : MF_GRAYED));
+    };
+    enable(IDM_RUN, state.MenuRun);
+    enable(IDM_STOP, state.MenuStop);
+    enable(IDM_PREFERENCES, state.MenuPreferences);
+    enable(IDM_REFRESH_DEVICES, state.MenuRefreshDevices);
+    EnableWindow(runButton_, state.RunButton);
+    EnableWindow(selector_, state.Selector);
+    if (!state.Selector && configurations_.empty()) {
+        // An empty selector shows no text and the button the default picture.
+        SendMessageW(selector_, CB_SETCURSEL, static_cast<WPARAM>(-1), 0);
+        UpdateRunButtonPicture();
+    }
+    ApplyMenuBitmaps();
+}
+
+void MainWindow::SetRunning(bool running) {
+    SetWindowTextW(runButton_, running ? L"Stop" : L"Run");
+}
+
+void MainWindow::CheckPriorityItem(int index) {
+    const HMENU bar = GetMenu(window_.Get());
+    for (int i = 0; i < kPriorityItems; ++i)
+        CheckMenuItem(bar, static_cast<UINT>(IDM_PRIORITY_FIRST + i),
+                      MF_BYCOMMAND | (i == index ? MF_CHECKED : MF_UNCHECKED));
+}
+
+void MainWindow::CheckPollItem(int index) {
+    const HMENU bar = GetMenu(window_.Get());
+    for (int i = 0; i < kPollItems; ++i)
+        CheckMenuItem(bar, static_cast<UINT>(IDM_POLL_FIRST + i),
+                      MF_BYCOMMAND | (i == index ? MF_CHECKED : MF_UNCHECKED));
+}
+
+void MainWindow::SetPollTimer(bool enabled, int periodMs) {
+    if (!enabled || periodMs <= 0) {
+        poll_.Stop();
+        modalLoopTimer_.Stop();
+        return;
+    }
+    poll_.Start(periodMs);
+    modalLoopTimer_.Start(window_.Get(), kModalLoopTimerId, static_cast<UINT>(periodMs));
+}
+
+void MainWindow::AddConfiguration(std::string_view entry, std::string_view fileName,
+                                  std::string_view iconPath) {
+    int image = 0;
+    if (selectorImages_) {
+        const UniqueIcon icon = LargeShellIcon(WideFromUtf8(iconPath));
+        if (icon) {
+            const int added = ImageList_AddIcon(selectorImages_.Get(), icon.Get());
+            if (added >= 0)
+                image = added;
+        }
+    }
+    const std::size_t index = configurations_.size();
+    configurations_.push_back({std::string(entry), image});
+
+    std::wstring text = WideFromUtf8(fileName);
+    COMBOBOXEXITEMW item{};
+    item.mask = CBEIF_TEXT | CBEIF_IMAGE | CBEIF_SELECTEDIMAGE | CBEIF_LPARAM;
+    item.iItem = -1;
+    item.pszText = text.data();
+    item.iImage = image;
+    item.iSelectedImage = image;
+    item.lParam = static_cast<LPARAM>(index);
+    SendMessageW(selector_, CBEM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item));
+
+    // The File menu: separator1 appears with the first configuration, the items follow it.
+    if (index == 0)
+        InsertMenuW(fileMenu_, IDM_STOP, MF_BYCOMMAND | MF_SEPARATOR, 0, nullptr);
+    if (index < static_cast<std::size_t>(kMaxMenuConfigurations)) {
+        const std::wstring caption = MenuText(fileName) + L" ";
+        InsertMenuW(fileMenu_, IDM_STOP, MF_BYCOMMAND | MF_STRING, IDM_CONFIG_FIRST + index,
+                    caption.c_str());
+    }
+}
+
+void MainWindow::SelectConfiguration(std::string_view entry) {
+    for (std::size_t i = 0; i < configurations_.size(); ++i) {
+        if (EqualsIgnoreCase(configurations_[i].Entry, entry)) {
+            SendMessageW(selector_, CB_SETCURSEL, i, 0);
+            UpdateRunButtonPicture();
+            return;
+        }
+    }
+}
+
+std::string MainWindow::SelectedConfiguration() const {
+    const auto selected = SendMessageW(selector_, CB_GETCURSEL, 0, 0);
+    if (selected == CB_ERR || static_cast<std::size_t>(selected) >= configurations_.size())
+        return {};
+    return configurations_[static_cast<std::size_t>(selected)].Entry;
+}
+
+int MainWindow::ConfigurationCount() const {
+    return static_cast<int>(configurations_.size());
+}
+
+void MainWindow::ShowWindowAs(WindowState state) {
+    const HWND window = window_.Get();
+    switch (state) {
+    case WindowState::Normal:
+        ShowWindow(window, SW_SHOWNORMAL);
+        SetForegroundWindow(window);
+        break;
+    case WindowState::Minimized:
+        ShowWindow(window, SW_MINIMIZE);
+        break;
+    case WindowState::Hidden:
+        ShowWindow(window, SW_HIDE);
+        break;
+    }
+}
+
+bool MainWindow::IsMinimized() const {
+    return IsIconic(window_.Get()) != FALSE;
+}
+
+bool MainWindow::IsVisible() const {
+    return IsWindowVisible(window_.Get()) != FALSE;
+}
+
+void MainWindow::PopUpTrayMenu() {
+    const HWND window = window_.Get();
+    if (!IsWindowEnabled(window)) {
+        // A dialog or a box is open: it comes forward instead of a menu whose commands
+        // could not run now.
+        const HWND popup = GetLastActivePopup(window);
+        if (popup != nullptr && popup != window)
+            SetForegroundWindow(popup);
+        return;
+    }
+    POINT cursor{};
+    GetCursorPos(&cursor);
+    // Without being the foreground window the menu would not close when clicked away.
+    SetForegroundWindow(window);
+    const UINT flags = TPM_RETURNCMD | TPM_RIGHTBUTTON |
+                       (GetSystemMetrics(SM_MENUDROPALIGNMENT) ? TPM_RIGHTALIGN : TPM_LEFTALIGN);
+    const auto command =
+        static_cast<UINT>(TrackPopupMenuEx(fileMenu_, flags, cursor.x, cursor.y, window, nullptr));
+    PostMessageW(window, WM_NULL, 0, 0);
+    // The command runs after the menu's own loop has ended, as a menu command.
+    if (command != 0)
+        PostMessageW(window, WM_COMMAND, MAKEWPARAM(command, 0), 0);
+}
+
+void MainWindow::SetBusy(bool busy) {
+    busy_ = busy;
+    POINT cursor{};
+    GetCursorPos(&cursor);
+    const HWND under = WindowFromPoint(cursor);
+    if (under == window_.Get() || IsChild(window_.Get(), under))
+        SetCursor(LoadCursorW(nullptr, busy ? IDC_WAIT : IDC_ARROW));
+}
+
+void MainWindow::ShowPreferences() {
+    if (controller_ == nullptr)
+        return;
+    RunnerController& controller = *controller_;
+    ShowPreferencesDialog(instance_, window_.Get(), controller.Preferences(), dialogs_,
+                          [this](const EngineTimings& timings) {
+                              if (controller_ != nullptr)
+                                  controller_->TakeOverTimings(timings);
+                          });
+}
+
+void MainWindow::ShowAbout() {
+    ShowAboutBox(instance_, window_.Get(), dialogs_);
+}
+
+void MainWindow::Quit() {
+    PostQuitMessage(0);
+}
+
+} // namespace qm::win32

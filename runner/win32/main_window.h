@@ -1,0 +1,128 @@
+#pragma once
+// Form1, the runner's main window: the configuration selector and the Run/Stop button in their
+// frame, the menu bar, the status bar, the notification icon and the poll timer. It shows what
+// the controller tells it (RunnerView) and forwards every event to the controller; it decides
+// nothing itself.
+#include "core/win32/win32_dialogs.h"
+#include "runner/runner_view.h"
+#include "runner/win32/poll_timer.h"
+#include "runner/win32/shell_handles.h"
+#include "runner/win32/shell_icons.h"
+
+#include <windows.h>
+// After windows.h:
+#include <shellapi.h>
+
+#include <array>
+#include <string>
+#include <vector>
+
+namespace qm {
+class RunnerController;
+}
+
+namespace qm::win32 {
+
+class MainWindow final : public RunnerView {
+public:
+    MainWindow(HINSTANCE instance, Win32Dialogs& dialogs);
+    ~MainWindow() override;
+    MainWindow(const MainWindow&) = delete;
+    MainWindow& operator=(const MainWindow&) = delete;
+
+    // Creates the window, hidden, with its controls and menus and the caption given; false
+    // when the system refused.
+    bool Create(std::wstring_view caption);
+    HWND Handle() const { return window_.Get(); }
+    // Events go to the controller from now on (null: nowhere, while the program ends).
+    void Attach(RunnerController* controller) { controller_ = controller; }
+    PollTimer& Timer() { return poll_; }
+    // The poll tick: one engine pass, unless one is running already.
+    void RunDuePass();
+
+    // StatusSink.
+    void SetStatusText(std::string_view text) override;
+
+    // RunnerView.
+    void SetCaption(std::string_view caption) override;
+    void ShowTrayIcon(bool running) override;
+    void RemoveTrayIcon() override;
+    void ApplyMenuState(const RunnerMenuState& state) override;
+    void SetRunning(bool running) override;
+    void CheckPriorityItem(int index) override;
+    void CheckPollItem(int index) override;
+    void SetPollTimer(bool enabled, int periodMs) override;
+    void AddConfiguration(std::string_view entry, std::string_view fileName,
+                          std::string_view iconPath) override;
+    void SelectConfiguration(std::string_view entry) override;
+    std::string SelectedConfiguration() const override;
+    int ConfigurationCount() const override;
+    void ShowWindowAs(WindowState state) override;
+    bool IsMinimized() const override;
+    bool IsVisible() const override;
+    void PopUpTrayMenu() override;
+    void SetBusy(bool busy) override;
+    void ShowPreferences() override;
+    void Quit() override;
+
+private:
+    struct Configuration {
+        std::string Entry;
+        int Image = 0; // in the selector's image list
+    };
+
+    static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    void OnCommand(int id, int code);
+    void OnTrayMessage(UINT mouseMessage);
+    void OnDropFiles(HDROP drop);
+    void OnDpiChanged(UINT dpi, const RECT* suggested);
+    void OnClose();
+    void OnEndSession();
+
+    void CreateControls();
+    void CreateMenus();
+    void LoadPictures();
+    void ApplyMenuBitmaps();
+    void ApplyFont();
+    void Layout();
+    // ComRun's picture: the selected configuration's icon, the default picture without one.
+    void UpdateRunButtonPicture();
+    bool TrayCall(DWORD action);
+    void ShowAbout();
+
+    HINSTANCE instance_;
+    Win32Dialogs& dialogs_;
+    RunnerController* controller_ = nullptr;
+    UniqueWindow window_;
+    HWND frame_ = nullptr;
+    HWND selector_ = nullptr;
+    HWND runButton_ = nullptr;
+    HWND statusBar_ = nullptr;
+    HMENU fileMenu_ = nullptr; // owned by the menu bar, which the window owns
+    UINT dpi_ = 96;
+    UniqueFont font_;
+
+    // Pictures: "run_up" and "run_off" at the small (notification area, caption) and large
+    // (task switcher) sizes; the selector's image list, its first picture the default icon.
+    UniqueIcon runUpSmall_, runOffSmall_, runUpLarge_, runOffLarge_;
+    UniqueImageList selectorImages_;
+    UniqueIcon runButtonPicture_;
+    std::array<UniqueBitmap, kMenuGlyphCount> menuBitmaps_;
+
+    std::vector<Configuration> configurations_;
+    std::string statusText_;
+    std::wstring caption_;
+    bool trayAdded_ = false;
+    bool trayRunning_ = false;
+    UINT taskbarCreated_ = 0;
+    bool busy_ = false;
+
+    PollTimer poll_;
+    // While a menu, a message box or a dialog runs its own message loop, this window timer
+    // lets the pass run when the poll timer is due (at the window timer's coarser rate).
+    WindowTimer modalLoopTimer_;
+    bool inPass_ = false;
+};
+
+} // namespace qm::win32

@@ -1,0 +1,96 @@
+#include "runner/win32/poll_timer.h"
+
+#include <mmsystem.h>
+
+#ifndef CREATE_WAITABLE_TIMER_HIGH_RESOLUTION
+#define CREATE_WAITABLE_TIMER_HIGH_RESOLUTION 0x00000002
+#endif
+
+namespace qm::win32 {
+
+PollTimer::PollTimer() {
+    // Auto-reset: a wait that sees the tick takes it.
+    timer_.Reset(CreateWaitableTimerExW(nullptr, nullptr, CREATE_WAITABLE_TIMER_HIGH_RESOLUTION,
+                                        TIMER_ALL_ACCESS));
+    highResolution_ = static_cast<bool>(timer_);
+    if (!timer_)
+        timer_.Reset(CreateWaitableTimerExW(nullptr, nullptr, 0, TIMER_ALL_ACCESS));
+}
+
+PollTimer::~PollTimer() {
+    Stop();
+}
+
+void PollTimer::Start(int periodMs) {
+    if (!timer_ || periodMs <= 0)
+        return;
+    if (!highResolution_ && !periodRaised_)
+        periodRaised_ = timeBeginPeriod(1) == TIMERR_NOERROR;
+    LARGE_INTEGER due{};
+    due.QuadPart = -static_cast<LONGLONG>(periodMs) * 10000; // relative, in 100 ns
+    if (!SetWaitableTimer(timer_.Get(), &due, periodMs, nullptr, nullptr, FALSE)) {
+        Stop();
+        return;
+    }
+    enabled_ = true;
+    periodMs_ = periodMs;
+}
+
+void PollTimer::Stop() {
+    if (timer_)
+        CancelWaitableTimer(timer_.Get());
+    enabled_ = false;
+    EndPeriod();
+}
+
+void PollTimer::EndPeriod() {
+    if (periodRaised_) {
+        timeEndPeriod(1);
+        periodRaised_ = false;
+    }
+}
+
+bool PollTimer::ConsumeDue() {
+    return enabled_ && WaitForSingleObject(timer_.Get(), 0) == WAIT_OBJECT_0;
+}
+
+namespace {
+
+void Dispatch(MSG& message, HWND dialogHost) {
+    if (dialogHost != nullptr && IsWindow(dialogHost) &&
+        (message.hwnd == dialogHost || IsChild(dialogHost, message.hwnd)) &&
+        IsDialogMessageW(dialogHost, &message))
+        return;
+    TranslateMessage(&message);
+    DispatchMessageW(&message);
+}
+
+} // namespace
+
+int RunMessageLoop(PollTimer& timer, HWND dialogHost, void (*onDue)(void* context), void* context) {
+    for (;;) {
+        HANDLE handle = timer.WaitHandle();
+        const DWORD count = handle != nullptr ? 1 : 0;
+        const DWORD result = MsgWaitForMultipleObjectsEx(
+            count, count != 0 ? &handle : nullptr, INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+        if (count != 0 && result == WAIT_OBJECT_0) {
+            onDue(context);
+            continue;
+        }
+        if (result == WAIT_FAILED) {
+            // Should not happen; wait for a message the ordinary way rather than spin.
+            WaitMessage();
+        }
+        MSG message;
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+            if (message.message == WM_QUIT)
+                return static_cast<int>(message.wParam);
+            Dispatch(message, dialogHost);
+            // A burst of messages does not hold the pass back.
+            if (timer.ConsumeDue())
+                onDue(context);
+        }
+    }
+}
+
+} // namespace qm::win32
