@@ -65,23 +65,23 @@ protected:
         reader.states.assign(1, std::vector<std::uint8_t>(8, 0));
         tables = RunnerTables{};
         for (std::size_t i = 0; i < mappings.size(); ++i) {
-            const auto& spec = mappings[i];
+            const auto& wanted = mappings[i];
             MappingEntry entry;
             entry.ButtonNo = static_cast<int>(i + 1);
-            entry.Valid = spec.valid;
+            entry.Valid = wanted.valid;
             tables.Mappings.push_back(entry);
             CompiledKeys press, release;
-            press.Repeat = spec.repeat ? -1 : 0;
-            press.Rotary = spec.rotary ? -1 : 0;
-            press.Multiplier = static_cast<std::int16_t>(spec.multiplier);
-            press.NumLock = static_cast<std::int16_t>(spec.num);
-            press.CapsLock = static_cast<std::int16_t>(spec.caps);
-            press.ScrollLock = static_cast<std::int16_t>(spec.scroll);
-            for (std::size_t s = 0; s < spec.press.size(); ++s)
-                Decode_Scancodes(press, spec.press[s], spec.press[s], static_cast<int>(s + 1),
+            press.Repeat = wanted.repeat ? -1 : 0;
+            press.Rotary = wanted.rotary ? -1 : 0;
+            press.Multiplier = static_cast<std::int16_t>(wanted.multiplier);
+            press.NumLock = static_cast<std::int16_t>(wanted.num);
+            press.CapsLock = static_cast<std::int16_t>(wanted.caps);
+            press.ScrollLock = static_cast<std::int16_t>(wanted.scroll);
+            for (std::size_t s = 0; s < wanted.press.size(); ++s)
+                Decode_Scancodes(press, wanted.press[s], wanted.press[s], static_cast<int>(s + 1),
                                  Vocabulary::Runner, layout);
-            for (std::size_t s = 0; s < spec.release.size(); ++s)
-                Decode_Scancodes(release, spec.release[s], spec.release[s], static_cast<int>(s + 1),
+            for (std::size_t s = 0; s < wanted.release.size(); ++s)
+                Decode_Scancodes(release, wanted.release[s], wanted.release[s], static_cast<int>(s + 1),
                                  Vocabulary::Runner, layout);
             tables.PressKeys.push_back(press);
             tables.ReleaseKeys.push_back(release);
