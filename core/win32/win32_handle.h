@@ -1,37 +1,66 @@
 #pragma once
-// Owner of a kernel object handle (file, process, ...): closed when the owner goes away.
+// Owners of system handles: each releases its handle when it goes away. One template serves
+// every kind; a kind is its Traits (how to close it, and which values mean "none").
 #include <windows.h>
 
 #include <utility>
 
 namespace qm::win32 {
 
-class UniqueHandle {
+template <class Handle, class Traits> class UniqueOf {
 public:
-    UniqueHandle() = default;
-    // Takes a handle as the opening call returned it; null and INVALID_HANDLE_VALUE mean none.
-    explicit UniqueHandle(HANDLE handle) : handle_(handle) {}
-    UniqueHandle(UniqueHandle&& other) noexcept : handle_(std::exchange(other.handle_, nullptr)) {}
-    UniqueHandle& operator=(UniqueHandle&& other) noexcept {
+    UniqueOf() = default;
+    // Takes a handle as the opening call returned it.
+    explicit UniqueOf(Handle handle) : handle_(handle) {}
+    UniqueOf(UniqueOf&& other) noexcept : handle_(std::exchange(other.handle_, Handle{})) {}
+    UniqueOf& operator=(UniqueOf&& other) noexcept {
         if (this != &other)
-            Reset(std::exchange(other.handle_, nullptr));
+            Reset(std::exchange(other.handle_, Handle{}));
         return *this;
     }
-    UniqueHandle(const UniqueHandle&) = delete;
-    UniqueHandle& operator=(const UniqueHandle&) = delete;
-    ~UniqueHandle() { Reset(); }
+    UniqueOf(const UniqueOf&) = delete;
+    UniqueOf& operator=(const UniqueOf&) = delete;
+    ~UniqueOf() { Reset(); }
 
-    HANDLE Get() const { return handle_; }
-    explicit operator bool() const { return handle_ != nullptr && handle_ != INVALID_HANDLE_VALUE; }
-
-    void Reset(HANDLE handle = nullptr) {
-        if (*this)
-            CloseHandle(handle_);
+    Handle Get() const { return handle_; }
+    explicit operator bool() const { return Valid(handle_); }
+    void Reset(Handle handle = Handle{}) {
+        if (Valid(handle_))
+            Traits::Close(handle_);
         handle_ = handle;
     }
+    // Hands the handle over to something that closes it itself.
+    Handle Release() { return std::exchange(handle_, Handle{}); }
 
 private:
-    HANDLE handle_ = nullptr;
+    static bool Valid(Handle handle) {
+        if constexpr (requires { Traits::Valid(handle); })
+            return Traits::Valid(handle);
+        else
+            return handle != Handle{};
+    }
+    Handle handle_{};
 };
+
+// Kernel objects (files, processes, events, ...): opening calls give null or
+// INVALID_HANDLE_VALUE for none.
+struct KernelHandleTraits {
+    static bool Valid(HANDLE handle) { return handle != nullptr && handle != INVALID_HANDLE_VALUE; }
+    static void Close(HANDLE handle) { CloseHandle(handle); }
+};
+using UniqueHandle = UniqueOf<HANDLE, KernelHandleTraits>;
+
+// Modules loaded with LoadLibrary*.
+struct ModuleTraits {
+    static void Close(HMODULE module) { FreeLibrary(module); }
+};
+using UniqueModule = UniqueOf<HMODULE, ModuleTraits>;
+
+// The function `name` exported by a module, as the type `Function`; null when not exported.
+template <class Function> Function ExportOf(HMODULE module, const char* name) {
+    if (module == nullptr)
+        return nullptr;
+    return reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(module, name)));
+}
 
 } // namespace qm::win32

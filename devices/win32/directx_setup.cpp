@@ -23,7 +23,7 @@ Win32DirectXSetup::Win32DirectXSetup() {
             continue;
         DWORD error = 0;
         UniqueModule module = LoadLibraryByPath(folder + L"dsetup.dll", error);
-        const auto getVersion = module.Export<GetVersionFn>("DirectXSetupGetVersion");
+        const auto getVersion = ExportOf<GetVersionFn>(module.Get(), "DirectXSetupGetVersion");
         if (getVersion != nullptr) {
             module_ = std::move(module);
             getVersion_ = getVersion;

@@ -16,9 +16,9 @@ OrvhidLibrary::OrvhidLibrary(std::wstring folder) {
     if (folder.back() != L'\\' && folder.back() != L'/')
         folder += L'\\';
     UniqueModule module = LoadLibraryByPath(folder + WideFromUtf8(kOrvhidDllName), loadError_);
-    detect_ = module.Export<DetectHIDFn>("DetectHID");
-    read_ = module.Export<ReadInputDataFn>("ReadInputData");
-    close_ = module.Export<CloseDevicesFn>("CloseDevices");
+    detect_ = ExportOf<DetectHIDFn>(module.Get(), "DetectHID");
+    read_ = ExportOf<ReadInputDataFn>(module.Get(), "ReadInputData");
+    close_ = ExportOf<CloseDevicesFn>(module.Get(), "CloseDevices");
     if (module && (detect_ == nullptr || read_ == nullptr || close_ == nullptr)) {
         loadError_ = ERROR_PROC_NOT_FOUND;
         detect_ = nullptr;

@@ -7,38 +7,11 @@
 #include <commctrl.h>
 #include <ole2.h>
 
+#include "core/win32/win32_handle.h"
+
 #include <utility>
 
 namespace qm::win32 {
-
-// One handle of type Handle, released by Traits::Close unless null.
-template <class Handle, class Traits> class UniqueOf {
-public:
-    UniqueOf() = default;
-    explicit UniqueOf(Handle handle) : handle_(handle) {}
-    UniqueOf(UniqueOf&& other) noexcept : handle_(std::exchange(other.handle_, nullptr)) {}
-    UniqueOf& operator=(UniqueOf&& other) noexcept {
-        if (this != &other)
-            Reset(std::exchange(other.handle_, nullptr));
-        return *this;
-    }
-    UniqueOf(const UniqueOf&) = delete;
-    UniqueOf& operator=(const UniqueOf&) = delete;
-    ~UniqueOf() { Reset(); }
-
-    Handle Get() const { return handle_; }
-    explicit operator bool() const { return handle_ != nullptr; }
-    void Reset(Handle handle = nullptr) {
-        if (handle_ != nullptr)
-            Traits::Close(handle_);
-        handle_ = handle;
-    }
-    // Hands the handle over to something that closes it itself.
-    Handle Release() { return std::exchange(handle_, nullptr); }
-
-private:
-    Handle handle_ = nullptr;
-};
 
 struct GdiObjectTraits {
     static void Close(HGDIOBJ object) { DeleteObject(object); }
