@@ -68,21 +68,17 @@ Variant ParseQmfValue(std::string_view line) {
     return Variant::Text(FromAnsi(line));
 }
 
-void AssignTrimmedText(std::string& out, std::string_view line) {
+std::string_view TrimmedTextOf(std::string_view line, std::string& scratch) {
     const auto open = line.find_first_not_of(' ');
     if (open != std::string_view::npos && line[open] == '"') {
         auto text = line.substr(open + 1);
         text = text.substr(0, text.find('"'));
-        if (IsAscii(text)) {
-            out.assign(TrimSpaces(text));
-            return;
-        }
+        if (IsAscii(text))
+            return TrimSpaces(text);
     }
     const auto value = ParseQmfValue(line);
-    if (const auto* text = value.AsString())
-        out.assign(TrimSpaces(*text));
-    else
-        out.assign(TrimSpaces(value.ToText()));
+    scratch = value.AsString() ? *value.AsString() : value.ToText();
+    return TrimSpaces(scratch);
 }
 
 void QmfValueWriter::WriteString(std::string_view utf8) {

@@ -28,8 +28,9 @@ private:
     std::size_t pos_ = 0;
 };
 
-// The text of a line's value trimmed of spaces, into `out` (reusing its storage).
-void AssignTrimmedText(std::string& out, std::string_view line);
+// The text of a line's value trimmed of spaces: a view into the line, or into `scratch` when
+// the text had to be converted.
+std::string_view TrimmedTextOf(std::string_view line, std::string& scratch);
 
 class QmfValueWriter {
 public:

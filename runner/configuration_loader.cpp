@@ -45,8 +45,18 @@ private:
 
 // Fills an entry from the raw lines of its record; the key cells are taken as trimmed text
 // straight from the lines.
+TextRef AddText(std::string& pool, std::string_view line, std::string& scratch) {
+    const auto text = TrimmedTextOf(line, scratch);
+    if (text.empty())
+        return {};
+    const TextRef ref{static_cast<std::uint32_t>(pool.size()),
+                      static_cast<std::uint32_t>(text.size())};
+    pool.append(text);
+    return ref;
+}
+
 void FillEntry(MappingEntry& e, const Variant& button, const std::vector<std::string_view>& v,
-               ValueConverter& convert) {
+               ValueConverter& convert, std::string& pool) {
     e.ButtonNo = convert.Integer(button, 0);
     e.DeviceIdentity = ParseQmfValue(v[2]).ToText();
     e.Repeat = convert.Flag(ParseQmfValue(v[3]));
@@ -55,11 +65,12 @@ void FillEntry(MappingEntry& e, const Variant& button, const std::vector<std::st
     e.NumLock = convert.Flag(ParseQmfValue(v[7]));
     e.CapsLock = convert.Flag(ParseQmfValue(v[8]));
     e.ScrollLock = convert.Flag(ParseQmfValue(v[9]));
+    std::string scratch;
     for (std::size_t s = 0; s < std::size_t{kStepCount}; ++s) {
-        AssignTrimmedText(e.PressText[s], v[10 + 2 * s]);
-        AssignTrimmedText(e.PressName[s], v[11 + 2 * s]);
-        AssignTrimmedText(e.ReleaseText[s], v[42 + 2 * s]);
-        AssignTrimmedText(e.ReleaseName[s], v[43 + 2 * s]);
+        e.PressText[s] = AddText(pool, v[10 + 2 * s], scratch);
+        e.PressName[s] = AddText(pool, v[11 + 2 * s], scratch);
+        e.ReleaseText[s] = AddText(pool, v[42 + 2 * s], scratch);
+        e.ReleaseName[s] = AddText(pool, v[43 + 2 * s], scratch);
     }
 }
 
@@ -67,8 +78,8 @@ std::int16_t CompiledMultiplier(int m) {
     return (m == 2 || m == 4 || m == 8) ? static_cast<std::int16_t>(m) : 1;
 }
 
-void Compile(const MappingEntry& e, CompiledKeys& press, CompiledKeys& release,
-             const ScanCodeSource& scanCodes) {
+void Compile(const RunnerTables& tables, const MappingEntry& e, CompiledKeys& press,
+             CompiledKeys& release, const ScanCodeSource& scanCodes) {
     press.Repeat = e.Repeat ? -1 : 0;
     press.Rotary = e.Rotary ? -1 : 0;
     press.NumLock = e.NumLock ? 1 : 0;
@@ -83,12 +94,12 @@ void Compile(const MappingEntry& e, CompiledKeys& press, CompiledKeys& release,
     int p = 0;
     int r = 0;
     for (std::size_t s = 0; s < std::size_t{kStepCount}; ++s) {
-        if (!e.PressText[s].empty())
-            Decode_Scancodes(press, e.PressText[s], e.PressName[s], ++p, Vocabulary::Runner,
-                             scanCodes);
-        if (!e.ReleaseText[s].empty())
-            Decode_Scancodes(release, e.ReleaseText[s], e.ReleaseName[s], ++r, Vocabulary::Runner,
-                             scanCodes);
+        if (e.PressText[s].Length != 0)
+            Decode_Scancodes(press, tables.Text(e.PressText[s]), tables.Text(e.PressName[s]), ++p,
+                             Vocabulary::Runner, scanCodes);
+        if (e.ReleaseText[s].Length != 0)
+            Decode_Scancodes(release, tables.Text(e.ReleaseText[s]), tables.Text(e.ReleaseName[s]),
+                             ++r, Vocabulary::Runner, scanCodes);
     }
 }
 
@@ -152,7 +163,7 @@ RunnerLoadResult CompileRunnerConfiguration(std::string_view fileBytes, DeviceTa
             convert.Note(e);
             continue;
         }
-        FillEntry(entry, button, lines, convert);
+        FillEntry(entry, button, lines, convert, loaded.KeyText);
         auto key = IdentityKey(entry.DeviceIdentity);
         if (auto it = deviceButtons.find(key); it != deviceButtons.end())
             entry.Valid = entry.ButtonNo <= it->second;
@@ -181,7 +192,7 @@ RunnerLoadResult CompileRunnerConfiguration(std::string_view fileBytes, DeviceTa
             if (i == 0)
                 continue;
             map.Set(d, b, i);
-            Compile(loaded.Mapping(i), loaded.Press(i), loaded.Release(i), scanCodes);
+            Compile(loaded, loaded.Mapping(i), loaded.Press(i), loaded.Release(i), scanCodes);
         }
     }
     tables = std::move(loaded);

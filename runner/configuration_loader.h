@@ -22,7 +22,12 @@ struct RunnerTables {
     std::vector<MappingEntry> Mappings;
     std::vector<CompiledKeys> PressKeys;
     std::vector<CompiledKeys> ReleaseKeys;
+    // The key cells' texts of every entry.
+    std::string KeyText;
 
+    std::string_view Text(TextRef ref) const {
+        return std::string_view(KeyText).substr(ref.Offset, ref.Length);
+    }
     const MappingEntry& Mapping(int i) const { return Mappings[static_cast<std::size_t>(i - 1)]; }
     CompiledKeys& Press(int i) { return PressKeys[static_cast<std::size_t>(i - 1)]; }
     CompiledKeys& Release(int i) { return ReleaseKeys[static_cast<std::size_t>(i - 1)]; }
