@@ -166,6 +166,7 @@ public:
             return state;
         if (size != formatSize_)
             return DIERR_INVALIDPARAM;
+        LogRead(simulation_->Shared->State(), static_cast<std::uint32_t>(index_ + 1));
         const ControllerSlot& slot = Slot();
         const std::size_t readable =
             std::min<std::size_t>(Controller().Buttons, kControllerStateBytes);

@@ -116,6 +116,7 @@ std::int32_t Read(void* record, void* buffer, std::int32_t mode) {
     const std::size_t index = handle & 0xFF;
     if (index >= detection->Config.Boards.size() || index >= kMaxBoards)
         return kNotOpen;
+    LogRead(detection->Shared->State(), kBoardReadSource + static_cast<std::uint32_t>(index + 1));
     const BoardSlot& slot = detection->Shared->State().Boards[index];
     const std::int32_t result = slot.Result;
     if (result == 2) {

@@ -89,6 +89,32 @@ std::unique_ptr<SharedView> SharedView::Open(const std::wstring& devicesFile, bo
     return view;
 }
 
+void LogRead(SharedState& state, std::uint32_t source) {
+    LARGE_INTEGER now{};
+    QueryPerformanceCounter(&now);
+    auto* count = reinterpret_cast<volatile LONG*>(&state.Reads.Count);
+    const auto number = static_cast<std::uint32_t>(InterlockedIncrement(count)) - 1;
+    ReadStamp& entry = state.Reads.Entries[number % kReadLogEntries];
+    auto* sequence = reinterpret_cast<volatile LONG*>(&entry.Sequence);
+    InterlockedExchange(sequence, 0);
+    entry.Counter = now.QuadPart;
+    entry.Source = source;
+    InterlockedExchange(sequence, static_cast<LONG>(number + 1));
+}
+
+bool LoggedRead(const SharedState& state, std::uint32_t number, ReadStamp& out) {
+    const ReadStamp& entry = state.Reads.Entries[number % kReadLogEntries];
+    const auto* sequence = reinterpret_cast<const volatile LONG*>(&entry.Sequence);
+    if (static_cast<std::uint32_t>(*sequence) != number + 1)
+        return false;
+    MemoryBarrier();
+    out.Counter = entry.Counter;
+    out.Source = entry.Source;
+    MemoryBarrier();
+    out.Sequence = static_cast<std::uint32_t>(*sequence);
+    return out.Sequence == number + 1;
+}
+
 SharedView::~SharedView() {
     if (state_ != nullptr)
         UnmapViewOfFile(state_);

@@ -14,12 +14,17 @@
 // writes the counts of the device file it has just read.
 //
 // Layout (little-endian, no padding; sizes fixed for 32- and 64-bit processes alike):
-//   SharedState   header, then kMaxControllers ControllerSlot, then kMaxBoards BoardSlot.
+//   SharedState   header, then kMaxControllers ControllerSlot, then kMaxBoards BoardSlot, then
+//                 the read log.
 //   ControllerSlot   128 state bytes (buttons 1..128, as GetDeviceState reports them: 0x80 down),
 //                    the unplugged flag, the count of unplug events, the configured button count,
 //                    the flags of the last SetCooperativeLevel on any of its device objects.
 //   BoardSlot        512 state bytes (buttons 1..512, non-zero down), ReadInputData's result,
 //                    the configured button count (as written in the record, possibly hostile).
+//   ReadLog          the count of device reads so far and a ring of the last kReadLogEntries: the
+//                    QueryPerformanceCounter value of each successful GetDeviceState and of each
+//                    ReadInputData call, and who was read. Test drivers use it to know that a
+//                    program has seen a new button state, and to measure its poll period.
 // Controller c (1-based) is slot c-1 and board h (1-based) slot h-1, in the device file's order.
 #include "core/win32/win32_handle.h"
 
@@ -36,7 +41,7 @@ namespace qm::sim {
 inline constexpr wchar_t kDevicesVariable[] = L"QM_SIM_DEVICES";
 
 inline constexpr std::uint32_t kSharedMagic = 0x4D53'4D51; // "QMSM"
-inline constexpr std::uint32_t kSharedVersion = 2;
+inline constexpr std::uint32_t kSharedVersion = 3;
 inline constexpr int kMaxControllers = 300;
 inline constexpr int kMaxBoards = 129;
 inline constexpr int kControllerStateBytes = 128;
@@ -44,6 +49,9 @@ inline constexpr int kBoardStateBytes = 512;
 inline constexpr std::uint8_t kControllerDown = 0x80;
 inline constexpr std::uint8_t kBoardDown = 0x01;
 inline constexpr std::int32_t kDefaultBoardResult = 2;
+inline constexpr int kReadLogEntries = 8192;
+// The source of a logged read: controller c is c, board h is kBoardReadSource + h.
+inline constexpr std::uint32_t kBoardReadSource = 1000;
 
 struct ControllerSlot {
     std::uint8_t Buttons[kControllerStateBytes];
@@ -63,6 +71,20 @@ struct BoardSlot {
 };
 static_assert(sizeof(BoardSlot) == 520);
 
+struct ReadStamp {
+    std::int64_t Counter;   // QueryPerformanceCounter at the read
+    std::uint32_t Source;   // see kBoardReadSource
+    std::uint32_t Sequence; // the read's number + 1, written last: 0 or another number while
+                            // the entry is not (yet) this read's
+};
+static_assert(sizeof(ReadStamp) == 16);
+
+struct ReadLog {
+    std::uint32_t Count; // reads so far; read i is Entries[i % kReadLogEntries]
+    std::uint32_t Reserved;
+    ReadStamp Entries[kReadLogEntries];
+};
+
 struct SharedState {
     std::uint32_t Magic;
     std::uint32_t Version;
@@ -70,8 +92,16 @@ struct SharedState {
     std::uint32_t BoardCount;
     ControllerSlot Controllers[kMaxControllers];
     BoardSlot Boards[kMaxBoards];
+    ReadLog Reads;
 };
 static_assert(offsetof(SharedState, Controllers) == 16);
+static_assert(offsetof(SharedState, Reads) % 8 == 0);
+
+// Appends one read of `source` to the read log, stamped now.
+void LogRead(SharedState& state, std::uint32_t source);
+
+// Copies read `number` of the log; false when it is not (or no longer) in the ring.
+bool LoggedRead(const SharedState& state, std::uint32_t number, ReadStamp& out);
 
 // The mapping name of a device file (see above).
 std::wstring SharedStateName(const std::wstring& devicesFile);

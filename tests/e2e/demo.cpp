@@ -1,0 +1,228 @@
+// The demo: corvex.exe runs a configuration (the bundled sample unless one is given) against
+// simulated devices made to match it; every mapped button is pressed in turn and the keys that
+// arrive in the driver's window are printed.
+#include "core/editor_qmf.h"
+#include "core/key_names.h"
+#include "core/win32/win32_text.h"
+#include "harness.h"
+#include "runner/win32/corvex_ids.h"
+#include "scenarios.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <map>
+#include <sstream>
+
+namespace qm::e2e {
+
+namespace {
+
+struct DemoDevice {
+    bool Controller = true;
+    std::string Name;
+    std::string Identity;
+    int Buttons = 0;
+    int Index = 0; // 1-based among its kind, in the device file's order
+};
+
+struct DemoButton {
+    const DemoDevice* Device = nullptr;
+    int Button = 0;
+    std::string Description;
+    std::string Press, Release; // the key cells, joined
+    bool Repeat = false, Rotary = false;
+};
+
+std::string KeyCells(const MappingRow& row, bool press) {
+    std::string text;
+    for (int s = 1; s <= kKeyCellsPerSide; ++s) {
+        const std::string& cell = (press ? row.PressCell(s) : row.ReleaseCell(s)).Text;
+        if (cell.find_first_not_of(' ') == std::string::npos)
+            continue;
+        text += (text.empty() ? "" : ", ") + cell;
+    }
+    return text;
+}
+
+std::string KeyName(unsigned vk) {
+    switch (vk) {
+    case VK_SHIFT:
+        return "SHIFT";
+    case VK_CONTROL:
+        return "CTRL";
+    case VK_MENU:
+        return "ALT";
+    case VK_NUMLOCK:
+        return "NUM LOCK";
+    case VK_CAPITAL:
+        return "CAPS LOCK";
+    case VK_SCROLL:
+        return "SCROLL LOCK";
+    default:
+        break;
+    }
+    const std::string name = DecodeKeyEvent(static_cast<std::uint16_t>(vk), 0).Name;
+    return name.empty() ? "key " + std::to_string(vk) : name;
+}
+
+std::string Received(const std::vector<KeyEvent>& keys) {
+    if (keys.empty())
+        return "(nothing)";
+    std::string text;
+    for (const KeyEvent& key : keys)
+        text += (text.empty() ? "" : "  ") + KeyName(key.Vk) + (key.Up ? " up" : " down");
+    return text;
+}
+
+std::string ReadBytes(const std::wstring& path) {
+    std::ifstream file(std::filesystem::path(path), std::ios::binary);
+    if (!file)
+        throw Fatal("cannot read " + Narrow(path));
+    return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+}
+
+} // namespace
+
+int Demo(const std::wstring& configuration) {
+    const std::wstring source =
+        configuration.empty() ? DriverFolder() + L"payload\\cockpit.qmf" : configuration;
+    const EditorReadResult read = ReadEditorConfiguration(ReadBytes(source));
+    if (read.Corrupt || read.Rows.empty())
+        throw Fatal(Narrow(source) + " holds no mappings");
+
+    // Devices that match the configuration: a controller per GUID identity, a board per path.
+    std::vector<std::unique_ptr<DemoDevice>> devices;
+    std::vector<DemoButton> buttons;
+    int controllers = 0, boards = 0;
+    for (const MappingRow& row : read.Rows) {
+        const std::string identity = row[col::Device].Tag.ToText();
+        const int button = std::atoi(row[col::Button].Text.c_str());
+        if (button < 1 || identity.empty())
+            continue;
+        auto found = std::find_if(devices.begin(), devices.end(),
+                                  [&](const auto& d) { return d->Identity == identity; });
+        if (found == devices.end()) {
+            auto device = std::make_unique<DemoDevice>();
+            device->Controller = identity.front() == '{';
+            device->Name = row[col::Device].Text;
+            device->Identity = identity;
+            device->Index = device->Controller ? ++controllers : ++boards;
+            devices.push_back(std::move(device));
+            found = std::prev(devices.end());
+        }
+        DemoDevice& device = **found;
+        const int limit = device.Controller ? sim::kControllerStateBytes : sim::kBoardStateBytes;
+        if (button > limit)
+            continue;
+        device.Buttons = std::max(device.Buttons, button);
+        buttons.push_back({&device, button, row[col::Description].Text, KeyCells(row, true),
+                           KeyCells(row, false), row[col::Repeat].Tag.ToBool(),
+                           row[col::Rotary].Tag.ToBool()});
+    }
+    // At least the buttons of a common pad (12) and of a small board (32).
+    std::string deviceLines;
+    for (const auto& d : devices) {
+        if (d->Controller) {
+            d->Buttons = std::max(d->Buttons, 12);
+            deviceLines += "controller | " + d->Name + " | " + d->Identity + " | " +
+                           std::to_string(d->Buttons) + "\n";
+        }
+    }
+    for (const auto& d : devices) {
+        // The device path carries five characters more than the identity.
+        if (!d->Controller) {
+            d->Buttons = std::max(d->Buttons, 32);
+            deviceLines += "board | " + d->Name + " | " + d->Identity + "#{00} | " +
+                           std::to_string(d->Buttons) + "\n";
+        }
+    }
+
+    ForgetSettings();
+    const Installation install = Install(L"demo");
+    const std::wstring fileName = source.substr(source.find_last_of(L"\\/") + 1);
+    if (!CopyFileW(source.c_str(), (install.Folder + L"config\\" + fileName).c_str(), FALSE))
+        throw Fatal("cannot copy " + Narrow(source));
+    Simulation simulation(install.DeviceFile, deviceLines);
+    const std::wstring shots = DriverFolder() + L"demo\\";
+    MakeFolder(shots);
+
+    std::printf("Simulated devices for %s:\n", Narrow(fileName).c_str());
+    for (const auto& d : devices)
+        std::printf("  %s \"%s\" %s, %d buttons\n", d->Controller ? "game controller" : "USB board",
+                    d->Name.c_str(), d->Identity.c_str(), d->Buttons);
+
+    KeyWindow keys(L"Keys received by this window (the game)", 40, 430, 620, 400);
+    RunnerProcess runner;
+    if (!runner.Start(install.Program, L""))
+        throw Fatal("corvex.exe did not start");
+    const HWND main = runner.MainWindow();
+    if (main == nullptr || !PumpUntil([&] { return IsWindowVisible(main); }, 15000))
+        throw Fatal("corvex.exe shows no window");
+    Pump(500);
+    SaveScreenshot(shots + L"main-window.png", {main});
+    std::printf("\ncorvex.exe is up with %s in its list; pressing its Run button.\n",
+                Narrow(fileName).c_str());
+    PostClick(main, IDC_COMRUN);
+    if (!simulation.Polling(3, 10000))
+        throw Fatal("the configuration does not run (is a message box open?)");
+    if (!keys.Focus())
+        throw Fatal("the key window cannot take the keyboard focus");
+    Pump(300);
+
+    int silent = 0;
+    std::printf("\n");
+    for (const DemoButton& b : buttons) {
+        const DemoDevice& d = *b.Device;
+        std::string what = d.Name + " button " + std::to_string(b.Button);
+        if (!b.Description.empty() && b.Description != " ")
+            what += " \"" + b.Description + "\"";
+        std::string action = b.Repeat   ? "held 1.2 s (Repeat)"
+                             : b.Rotary ? "turned twice quickly (Rotary)"
+                                        : "pressed";
+        keys.SetHeading(win32::WideFromUtf8(what + ": " + action));
+        LocksOff();
+        keys.Clear();
+        if (b.Rotary) {
+            // Two detents of a quick turn: each state is read once, the second press comes
+            // within the rotary window and sends Multiplier times.
+            for (const bool down : {true, false, true, false}) {
+                const std::uint32_t mark = simulation.ReadCount();
+                if (d.Controller)
+                    simulation.SetButton(d.Index, b.Button, down);
+                else
+                    simulation.SetBoardButton(d.Index, b.Button, down);
+                simulation.WaitReads(mark,
+                                     d.Controller ? static_cast<std::uint32_t>(d.Index)
+                                                  : sim::kBoardReadSource + d.Index,
+                                     1, 2000);
+            }
+        } else {
+            const auto set = [&](bool down) {
+                return d.Controller ? simulation.SetAndWait(d.Index, b.Button, down)
+                                    : simulation.SetBoardAndWait(d.Index, b.Button, down);
+            };
+            set(true);
+            Pump(b.Repeat ? 1200 : 150);
+            set(false);
+        }
+        const auto got = keys.Collect(0, 0, 200);
+        if (got.empty())
+            ++silent;
+        const std::string release = b.Release.empty() ? "" : ", release [" + b.Release + "]";
+        std::printf("%s, %s\n  mapping: press [%s]%s\n  received: %s\n\n", what.c_str(),
+                    action.c_str(), b.Press.c_str(), release.c_str(), Received(got).c_str());
+        Pump(200);
+    }
+    keys.SetHeading(L"Done: every button was pressed");
+    Pump(200);
+    SaveScreenshot(shots + L"keys.png", {keys.Handle()});
+    const auto code = runner.Exit();
+    std::printf("%zu buttons pressed, %d sent nothing; corvex.exe exit code %s\n", buttons.size(),
+                silent, code ? std::to_string(*code).c_str() : "(killed)");
+    return silent == 0 && code == 0u ? 0 : 1;
+}
+
+} // namespace qm::e2e

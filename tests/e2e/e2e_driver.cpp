@@ -1,0 +1,64 @@
+// e2e_driver: drives the real corvex.exe under Wine (or Windows) from outside.
+//
+//   e2e_driver keys | dialogs | default   one end-to-end scenario; exit code 0 when it passed
+//   e2e_driver demo [FILE.qmf]             the runner at work on a configuration (the sample)
+//   e2e_driver measure [PASSES PRESSES]    poll period and key latency, printed
+//
+// corvex.exe, its icon and the simulated devices are taken from payload\ beside the driver;
+// each run installs them into work\<name>\ and keeps screenshots in artifacts\ (demo\ for the
+// demo).
+#include "harness.h"
+#include "scenarios.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <exception>
+#include <string>
+
+namespace {
+
+int Usage() {
+    std::fputs("usage: e2e_driver keys|dialogs|default\n"
+               "       e2e_driver demo [FILE.qmf]\n"
+               "       e2e_driver measure [PASSES PRESSES]\n",
+               stderr);
+    return 2;
+}
+
+int Run(int argc, wchar_t** argv) {
+    using namespace qm::e2e;
+    if (argc < 2)
+        return Usage();
+    const std::wstring mode = argv[1];
+    const ComScope com;
+    if (mode == L"keys" || mode == L"dialogs" || mode == L"default") {
+        const int failures = mode == L"keys"      ? KeysScenario()
+                             : mode == L"dialogs" ? DialogsScenario()
+                                                  : DefaultConfigurationScenario();
+        std::printf("%s: %d check(s) failed\n", Narrow(mode).c_str(), failures);
+        return failures == 0 ? 0 : 1;
+    }
+    if (mode == L"demo")
+        return Demo(argc > 2 ? argv[2] : L"");
+    if (mode == L"measure") {
+        const int passes = argc > 2 ? std::clamp(_wtoi(argv[2]), 10, 8000) : 1000;
+        const int presses = argc > 3 ? std::max(10, _wtoi(argv[3])) : 500;
+        return Measure(passes, presses);
+    }
+    return Usage();
+}
+
+} // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    // Progress shows as it happens, also through a pipe.
+    std::setvbuf(stdout, nullptr, _IONBF, 0);
+    try {
+        return Run(argc, argv);
+    } catch (const std::exception& e) {
+        std::printf("e2e_driver: %s\n", e.what());
+        return 1;
+    }
+}

@@ -1,0 +1,786 @@
+#include "harness.h"
+
+#include "core/win32/com_ptr.h"
+#include "core/win32/win32_module.h"
+#include "core/win32/win32_text.h"
+#include "runner/win32/corvex_ids.h"
+#include "runner/win32/corvex_version.h"
+
+#include <wincodec.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cwctype>
+#include <filesystem>
+#include <system_error>
+
+namespace qm::e2e {
+
+namespace {
+
+constexpr wchar_t kKeyWindowClass[] = L"QmEndToEndKeys";
+constexpr std::size_t kShownLines = 22;
+constexpr wchar_t kSettingsKey[] = L"Software\\Vantrel";
+constexpr wchar_t kWindowsRunKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+constexpr wchar_t kKnownFilesKey[] = L"Software\\Vantrel\\user";
+constexpr wchar_t kRunValue[] = L"Corvex";
+
+std::wstring ClassName(HWND window) {
+    wchar_t name[128] = {};
+    GetClassNameW(window, name, static_cast<int>(std::size(name)));
+    return name;
+}
+
+std::string Hex(unsigned value) {
+    char text[16];
+    std::snprintf(text, sizeof text, "0x%02X", value);
+    return text;
+}
+
+// Owners of GDI objects for the screenshots.
+struct ScreenDc {
+    HDC dc = GetDC(nullptr);
+    ~ScreenDc() {
+        if (dc != nullptr)
+            ReleaseDC(nullptr, dc);
+    }
+};
+struct MemoryDc {
+    HDC dc;
+    explicit MemoryDc(HDC compatible) : dc(CreateCompatibleDC(compatible)) {}
+    ~MemoryDc() {
+        if (dc != nullptr)
+            DeleteDC(dc);
+    }
+};
+struct Bitmap {
+    HBITMAP bitmap;
+    explicit Bitmap(HBITMAP b) : bitmap(b) {}
+    ~Bitmap() {
+        if (bitmap != nullptr)
+            DeleteObject(bitmap);
+    }
+};
+
+bool EncodePng(HBITMAP bitmap, int width, int height, const std::wstring& path) {
+    using win32::ComPtr;
+    ComPtr<IWICImagingFactory> factory;
+    if (FAILED(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
+                                IID_IWICImagingFactory, reinterpret_cast<void**>(factory.Put()))))
+        return false;
+    ComPtr<IWICBitmap> source;
+    ComPtr<IWICStream> stream;
+    ComPtr<IWICBitmapEncoder> encoder;
+    ComPtr<IWICBitmapFrameEncode> frame;
+    WICPixelFormatGUID format = GUID_WICPixelFormat24bppBGR;
+    return SUCCEEDED(factory->CreateBitmapFromHBITMAP(bitmap, nullptr, WICBitmapIgnoreAlpha,
+                                                      source.Put())) &&
+           SUCCEEDED(factory->CreateStream(stream.Put())) &&
+           SUCCEEDED(stream->InitializeFromFilename(path.c_str(), GENERIC_WRITE)) &&
+           SUCCEEDED(factory->CreateEncoder(GUID_ContainerFormatPng, nullptr, encoder.Put())) &&
+           SUCCEEDED(encoder->Initialize(stream.Get(), WICBitmapEncoderNoCache)) &&
+           SUCCEEDED(encoder->CreateNewFrame(frame.Put(), nullptr)) &&
+           SUCCEEDED(frame->Initialize(nullptr)) &&
+           SUCCEEDED(frame->SetSize(static_cast<UINT>(width), static_cast<UINT>(height))) &&
+           SUCCEEDED(frame->SetPixelFormat(&format)) &&
+           SUCCEEDED(frame->WriteSource(source.Get(), nullptr)) && SUCCEEDED(frame->Commit()) &&
+           SUCCEEDED(encoder->Commit());
+}
+
+} // namespace
+
+// ---- checks ------------------------------------------------------------------------------
+
+Checks::Checks(std::string scenario) : scenario_(std::move(scenario)), start_(Now()) {}
+
+std::string Checks::Prefix() const {
+    char seconds[32];
+    std::snprintf(seconds, sizeof seconds, " %.1fs", Milliseconds(Now() - start_) / 1000);
+    return "[" + scenario_ + seconds + "]";
+}
+
+bool Checks::Expect(bool ok, std::string_view what, std::string_view detail) {
+    if (ok) {
+        std::printf("%s ok: %.*s\n", Prefix().c_str(), static_cast<int>(what.size()), what.data());
+        return true;
+    }
+    ++failures_;
+    std::printf("%s FAILED: %.*s%s%.*s\n", Prefix().c_str(), static_cast<int>(what.size()),
+                what.data(), detail.empty() ? "" : "\n    ", static_cast<int>(detail.size()),
+                detail.data());
+    return false;
+}
+
+void Checks::Require(bool ok, std::string_view what, std::string_view detail) {
+    if (!Expect(ok, what, detail))
+        throw Fatal(std::string(what));
+}
+
+void Checks::Note(std::string_view text) const {
+    std::printf("%s %.*s\n", Prefix().c_str(), static_cast<int>(text.size()), text.data());
+}
+
+// ---- timing and messages ---------------------------------------------------------------
+
+std::int64_t Now() {
+    LARGE_INTEGER now{};
+    QueryPerformanceCounter(&now);
+    return now.QuadPart;
+}
+
+double Milliseconds(std::int64_t counterTicks) {
+    static const double frequency = [] {
+        LARGE_INTEGER f{};
+        QueryPerformanceFrequency(&f);
+        return static_cast<double>(f.QuadPart);
+    }();
+    return static_cast<double>(counterTicks) * 1000.0 / frequency;
+}
+
+namespace {
+void DispatchPending() {
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+}
+} // namespace
+
+void Pump(DWORD ms) {
+    PumpUntil([] { return false; }, ms);
+}
+
+bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs) {
+    const ULONGLONG end = GetTickCount64() + timeoutMs;
+    for (;;) {
+        DispatchPending();
+        if (done())
+            return true;
+        const ULONGLONG now = GetTickCount64();
+        if (now >= end)
+            return false;
+        // Short waits: what `done` watches (other processes, shared memory) sends no message.
+        MsgWaitForMultipleObjectsEx(0, nullptr,
+                                    static_cast<DWORD>(std::min<ULONGLONG>(end - now, 2)),
+                                    QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+    }
+}
+
+// ---- keys --------------------------------------------------------------------------------
+
+std::vector<KeyEvent> Taps(unsigned vk, unsigned scan, int times) {
+    std::vector<KeyEvent> keys;
+    for (int i = 0; i < times; ++i) {
+        keys.push_back(Down(vk, scan));
+        keys.push_back(Up(vk, scan));
+    }
+    return keys;
+}
+
+std::vector<KeyEvent> Join(std::initializer_list<std::vector<KeyEvent>> parts) {
+    std::vector<KeyEvent> keys;
+    for (const auto& part : parts)
+        keys.insert(keys.end(), part.begin(), part.end());
+    return keys;
+}
+
+std::string Describe(std::span<const KeyEvent> keys) {
+    if (keys.empty())
+        return "(none)";
+    std::string text;
+    for (const KeyEvent& key : keys) {
+        if (!text.empty())
+            text += ", ";
+        text += (key.Up ? "up " : "down ") + std::to_string(key.Vk) + "/" + Hex(key.Scan);
+    }
+    return text;
+}
+
+KeyWindow::KeyWindow(const wchar_t* title, int x, int y, int width, int height) {
+    WNDCLASSEXW windowClass{};
+    windowClass.cbSize = sizeof(windowClass);
+    windowClass.lpfnWndProc = &KeyWindow::Procedure;
+    windowClass.hInstance = GetModuleHandleW(nullptr);
+    windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+    windowClass.lpszClassName = kKeyWindowClass;
+    RegisterClassExW(&windowClass);
+    window_ = CreateWindowExW(0, kKeyWindowClass, title, WS_POPUP | WS_BORDER | WS_CAPTION, x, y,
+                              width, height, nullptr, nullptr, windowClass.hInstance, this);
+    if (window_ == nullptr)
+        throw Fatal("the driver's key window could not be created");
+    heading_ = title;
+    ShowWindow(window_, SW_SHOW);
+    UpdateWindow(window_);
+}
+
+KeyWindow::~KeyWindow() {
+    if (window_ != nullptr)
+        DestroyWindow(window_);
+}
+
+bool KeyWindow::Focus(DWORD timeoutMs) {
+    const auto focused = [&] { return GetForegroundWindow() == window_ && GetFocus() == window_; };
+    if (focused())
+        return true;
+    ShowWindow(window_, SW_SHOW);
+    BringWindowToTop(window_);
+    SetForegroundWindow(window_);
+    SetFocus(window_);
+    return PumpUntil(focused, timeoutMs);
+}
+
+std::vector<KeyEvent> KeyWindow::Collect(std::size_t count, DWORD timeoutMs, DWORD settleMs) {
+    PumpUntil([&] { return keys_.size() >= count; }, timeoutMs);
+    Pump(settleMs);
+    std::vector<KeyEvent> keys = std::move(keys_);
+    keys_.clear();
+    return keys;
+}
+
+void KeyWindow::SetHeading(std::wstring text) {
+    heading_ = std::move(text);
+    InvalidateRect(window_, nullptr, TRUE);
+}
+
+LRESULT CALLBACK KeyWindow::Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_NCCREATE) {
+        const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
+        SetWindowLongPtrW(window, GWLP_USERDATA,
+                          reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+    }
+    auto* self = reinterpret_cast<KeyWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    if (self == nullptr)
+        return DefWindowProcW(window, message, wParam, lParam);
+    switch (message) {
+    case WM_KEYDOWN:
+    case WM_SYSKEYDOWN:
+    case WM_KEYUP:
+    case WM_SYSKEYUP: {
+        const KeyEvent key{message == WM_KEYUP || message == WM_SYSKEYUP,
+                           static_cast<unsigned>(wParam),
+                           static_cast<unsigned>((lParam >> 16) & 0xFF), Now()};
+        self->keys_.push_back(key);
+        if (self->OnKey)
+            self->OnKey(key);
+        wchar_t name[64] = {};
+        GetKeyNameTextW(static_cast<LONG>(lParam & 0x01FF0000), name,
+                        static_cast<int>(std::size(name)));
+        wchar_t line[160];
+        swprintf(line, std::size(line), L"%ls  %-12ls  virtual key %3u  scan code 0x%02X",
+                 key.Up ? L"up  " : L"down", name, key.Vk, key.Scan);
+        self->lines_.emplace_back(line);
+        while (self->lines_.size() > kShownLines)
+            self->lines_.pop_front();
+        InvalidateRect(window, nullptr, TRUE);
+        // Handled here: ALT and F10 open no menu, nothing reaches the system.
+        return 0;
+    }
+    case WM_CHAR:
+    case WM_SYSCHAR:
+        return 0;
+    case WM_PAINT:
+        self->Paint();
+        return 0;
+    case WM_MOUSEACTIVATE:
+        return MA_ACTIVATE;
+    default:
+        return DefWindowProcW(window, message, wParam, lParam);
+    }
+}
+
+void KeyWindow::Paint() {
+    PAINTSTRUCT paint;
+    const HDC dc = BeginPaint(window_, &paint);
+    SelectObject(dc, GetStockObject(ANSI_FIXED_FONT));
+    SetBkMode(dc, TRANSPARENT);
+    TEXTMETRICW metrics{};
+    GetTextMetricsW(dc, &metrics);
+    const int line = metrics.tmHeight + 2;
+    int y = 6;
+    TextOutW(dc, 8, y, heading_.c_str(), static_cast<int>(heading_.size()));
+    y += line + 4;
+    for (const auto& text : lines_) {
+        TextOutW(dc, 8, y, text.c_str(), static_cast<int>(text.size()));
+        y += line;
+    }
+    EndPaint(window_, &paint);
+}
+
+void TypeKey(unsigned vk) {
+    INPUT inputs[2] = {};
+    for (int i = 0; i < 2; ++i) {
+        inputs[i].type = INPUT_KEYBOARD;
+        inputs[i].ki.wVk = static_cast<WORD>(vk);
+        inputs[i].ki.wScan = static_cast<WORD>(MapVirtualKeyW(vk, MAPVK_VK_TO_VSC));
+        inputs[i].ki.dwFlags = i == 1 ? KEYEVENTF_KEYUP : 0;
+    }
+    SendInput(2, inputs, sizeof(INPUT));
+}
+
+namespace {
+constexpr unsigned kLocks[] = {VK_NUMLOCK, VK_CAPITAL, VK_SCROLL};
+}
+
+std::string LocksOn() {
+    Pump(0);
+    std::string on;
+    const char* names[] = {"Num Lock", "Caps Lock", "Scroll Lock"};
+    for (int i = 0; i < 3; ++i) {
+        if ((GetKeyState(static_cast<int>(kLocks[i])) & 1) != 0)
+            on += (on.empty() ? "" : ", ") + std::string(names[i]);
+    }
+    return on;
+}
+
+void LocksOff() {
+    for (const unsigned vk : kLocks) {
+        if ((GetKeyState(static_cast<int>(vk)) & 1) != 0)
+            TypeKey(vk);
+    }
+    PumpUntil([] { return LocksOn().empty(); }, 1000);
+}
+
+// ---- files and the scratch installation -------------------------------------------------
+
+std::wstring DriverFolder() {
+    return win32::ProgramFolder();
+}
+
+void WriteFile(const std::wstring& path, std::string_view bytes) {
+    win32::UniqueHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                         FILE_ATTRIBUTE_NORMAL, nullptr));
+    DWORD written = 0;
+    if (!file ||
+        !::WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written,
+                     nullptr) ||
+        written != bytes.size())
+        throw Fatal("cannot write " + Narrow(path));
+}
+
+void MakeFolder(const std::wstring& path) {
+    std::error_code error;
+    std::filesystem::create_directories(path, error);
+    if (error)
+        throw Fatal("cannot create " + Narrow(path) + ": " + error.message());
+}
+
+Installation Install(const std::wstring& name) {
+    Installation install;
+    install.Folder = DriverFolder() + L"work\\" + name + L"\\";
+    install.Program = install.Folder + L"corvex.exe";
+    install.DeviceFile = install.Folder + L"devices.txt";
+    std::error_code error;
+    std::filesystem::remove_all(install.Folder, error);
+    MakeFolder(install.Folder + L"config");
+    const std::wstring payload = DriverFolder() + L"payload\\";
+    for (const wchar_t* file : {L"corvex.exe", L"default.ico", L"dinput8.dll", L"orvhid.dll"}) {
+        if (!CopyFileW((payload + file).c_str(), (install.Folder + file).c_str(), FALSE))
+            throw Fatal("cannot copy " + Narrow(payload + file) + " (build the e2e_driver target)");
+    }
+    return install;
+}
+
+std::wstring ArtifactsFolder() {
+    const std::wstring folder = DriverFolder() + L"artifacts\\";
+    MakeFolder(folder);
+    return folder;
+}
+
+// ---- the simulated devices ---------------------------------------------------------------
+
+Simulation::Simulation(const std::wstring& deviceFile, std::string_view lines) {
+    WriteFile(deviceFile, lines);
+    SetEnvironmentVariableW(sim::kDevicesVariable, deviceFile.c_str());
+    DWORD error = 0;
+    view_ = sim::SharedView::Open(deviceFile, true, error);
+    if (!view_)
+        throw Fatal("cannot open the simulation's shared state, error " + std::to_string(error));
+}
+
+Simulation::~Simulation() {
+    SetEnvironmentVariableW(sim::kDevicesVariable, nullptr);
+}
+
+void Simulation::SetButton(int controller, int button, bool down) {
+    auto* state = reinterpret_cast<volatile std::uint8_t*>(
+        &State().Controllers[controller - 1].Buttons[button - 1]);
+    *state = down ? sim::kControllerDown : 0;
+    MemoryBarrier();
+}
+
+void Simulation::SetBoardButton(int board, int button, bool down) {
+    auto* state =
+        reinterpret_cast<volatile std::uint8_t*>(&State().Boards[board - 1].Buttons[button - 1]);
+    *state = down ? sim::kBoardDown : 0;
+    MemoryBarrier();
+}
+
+void Simulation::ReleaseAll() {
+    for (auto& controller : State().Controllers)
+        std::fill(std::begin(controller.Buttons), std::end(controller.Buttons), 0);
+    for (auto& board : State().Boards)
+        std::fill(std::begin(board.Buttons), std::end(board.Buttons), 0);
+    MemoryBarrier();
+}
+
+std::uint32_t Simulation::ReadCount() const {
+    return *static_cast<const volatile std::uint32_t*>(&State().Reads.Count);
+}
+
+bool Simulation::WaitReads(std::uint32_t after, std::uint32_t source, int reads, DWORD timeoutMs) {
+    std::uint32_t next = after;
+    int seen = 0;
+    return PumpUntil(
+        [&] {
+            const std::uint32_t count = ReadCount();
+            for (; next != count && seen < reads; ++next) {
+                sim::ReadStamp stamp{};
+                if (sim::LoggedRead(State(), next, stamp) && stamp.Source == source)
+                    ++seen;
+            }
+            return seen >= reads;
+        },
+        timeoutMs);
+}
+
+bool Simulation::SetAndWait(int controller, int button, bool down, DWORD timeoutMs) {
+    SetButton(controller, button, down);
+    return WaitReads(ReadCount(), static_cast<std::uint32_t>(controller), 2, timeoutMs);
+}
+
+bool Simulation::SetBoardAndWait(int board, int button, bool down, DWORD timeoutMs) {
+    SetBoardButton(board, button, down);
+    return WaitReads(ReadCount(), sim::kBoardReadSource + static_cast<std::uint32_t>(board), 2,
+                     timeoutMs);
+}
+
+bool Simulation::Polling(int reads, DWORD timeoutMs) {
+    return WaitReads(ReadCount(), 1, reads, timeoutMs);
+}
+
+bool Simulation::Quiet(DWORD quietMs, DWORD timeoutMs) {
+    const ULONGLONG end = GetTickCount64() + timeoutMs;
+    do {
+        const std::uint32_t before = ReadCount();
+        Pump(quietMs);
+        if (ReadCount() == before)
+            return true;
+    } while (GetTickCount64() < end);
+    return false;
+}
+
+std::vector<std::int64_t> Simulation::Stamps(std::uint32_t from, std::uint32_t to,
+                                             std::uint32_t source) const {
+    std::vector<std::int64_t> stamps;
+    for (std::uint32_t n = from; n != to; ++n) {
+        sim::ReadStamp stamp{};
+        if (sim::LoggedRead(State(), n, stamp) && stamp.Source == source)
+            stamps.push_back(stamp.Counter);
+    }
+    return stamps;
+}
+
+double Simulation::MedianPeriodMs(int reads, DWORD timeoutMs) {
+    const std::uint32_t from = ReadCount();
+    if (!WaitReads(from, 1, reads + 1, timeoutMs))
+        return 0;
+    const auto stamps = Stamps(from, ReadCount(), 1);
+    std::vector<double> periods;
+    for (std::size_t i = 1; i < stamps.size(); ++i)
+        periods.push_back(Milliseconds(stamps[i] - stamps[i - 1]));
+    if (periods.empty())
+        return 0;
+    std::nth_element(periods.begin(), periods.begin() + periods.size() / 2, periods.end());
+    return periods[periods.size() / 2];
+}
+
+// ---- the runner --------------------------------------------------------------------------
+
+std::wstring RunnerCaption() {
+    return L"Corvex Ver. " + std::to_wstring(CORVEX_VERSION_MAJOR) + L"." +
+           std::to_wstring(CORVEX_VERSION_MINOR) + L"." + std::to_wstring(CORVEX_VERSION_REVISION) +
+           L" (Beta)";
+}
+
+RunnerProcess::~RunnerProcess() {
+    if (Running()) {
+        TerminateProcess(process_.Get(), 99);
+        WaitForSingleObject(process_.Get(), 5000);
+    }
+}
+
+bool RunnerProcess::Start(const std::wstring& program, const std::wstring& arguments) {
+    // Under Wine the simulated DirectInput beside the program replaces the built-in one only
+    // when the loader is told so, and a child reads that from the environment its session
+    // started with: setting the variable here would not reach the program.
+    const HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
+    if (ntdll != nullptr && GetProcAddress(ntdll, "wine_get_version") != nullptr) {
+        std::wstring overrides(2048, L'\0');
+        overrides.resize(GetEnvironmentVariableW(L"WINEDLLOVERRIDES", overrides.data(),
+                                                 static_cast<DWORD>(overrides.size())));
+        if (overrides.find(L"dinput8=n") == std::wstring::npos)
+            throw Fatal("WINEDLLOVERRIDES lacks dinput8=n,b: set it before the Wine session "
+                        "starts, or corvex.exe gets Wine's own DirectInput");
+    }
+
+    std::wstring command = L"\"" + program + L"\"";
+    if (!arguments.empty())
+        command += L" " + arguments;
+    const std::wstring folder = program.substr(0, program.find_last_of(L'\\') + 1);
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION process{};
+    if (!CreateProcessW(program.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                        folder.c_str(), &startup, &process))
+        return false;
+    process_.Reset(process.hProcess);
+    CloseHandle(process.hThread);
+    id_ = process.dwProcessId;
+    main_ = nullptr;
+    return true;
+}
+
+bool RunnerProcess::Running() const {
+    return process_ && WaitForSingleObject(process_.Get(), 0) == WAIT_TIMEOUT;
+}
+
+HWND RunnerProcess::MainWindow(DWORD timeoutMs) {
+    if (main_ != nullptr && IsWindow(main_))
+        return main_;
+    PumpUntil(
+        [&] {
+            for (const HWND window : RunnerMainWindows()) {
+                DWORD owner = 0;
+                GetWindowThreadProcessId(window, &owner);
+                if (owner == id_ && WindowText(window) == RunnerCaption())
+                    main_ = window;
+            }
+            return main_ != nullptr || !Running();
+        },
+        timeoutMs);
+    return main_;
+}
+
+std::optional<DWORD> RunnerProcess::WaitExit(DWORD timeoutMs) {
+    if (!process_)
+        return std::nullopt;
+    if (!PumpUntil([&] { return !Running(); }, timeoutMs))
+        return std::nullopt;
+    DWORD code = 0;
+    GetExitCodeProcess(process_.Get(), &code);
+    return code;
+}
+
+std::optional<DWORD> RunnerProcess::Exit(DWORD timeoutMs) {
+    if (!Running())
+        return WaitExit(0);
+    if (const HWND window = MainWindow(1000); window != nullptr)
+        PostCommand(window, IDM_EXIT);
+    auto code = WaitExit(timeoutMs);
+    if (!code) {
+        TerminateProcess(process_.Get(), 99);
+        WaitForSingleObject(process_.Get(), 5000);
+    }
+    return code;
+}
+
+namespace {
+
+BOOL CALLBACK CollectMainWindow(HWND window, LPARAM context) {
+    if (ClassName(window) == CORVEX_MAIN_WINDOW_CLASS)
+        reinterpret_cast<std::vector<HWND>*>(context)->push_back(window);
+    return TRUE;
+}
+
+struct WindowSearch {
+    DWORD Process;
+    const wchar_t* Class;
+    const wchar_t* Title;
+    HWND Found;
+};
+
+BOOL CALLBACK MatchWindow(HWND window, LPARAM context) {
+    auto& s = *reinterpret_cast<WindowSearch*>(context);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    if (owner != s.Process || !IsWindowVisible(window) || ClassName(window) != s.Class ||
+        (s.Title != nullptr && WindowText(window) != s.Title))
+        return TRUE;
+    s.Found = window;
+    return FALSE;
+}
+
+} // namespace
+
+std::vector<HWND> RunnerMainWindows() {
+    std::vector<HWND> windows;
+    EnumWindows(&CollectMainWindow, reinterpret_cast<LPARAM>(&windows));
+    return windows;
+}
+
+void PostCommand(HWND window, int id) {
+    PostMessageW(window, WM_COMMAND, MAKEWPARAM(id, 0), 0);
+}
+
+void PostClick(HWND dialog, int id) {
+    PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
+}
+
+HWND FindProcessWindow(DWORD process, const wchar_t* windowClass, const wchar_t* title) {
+    WindowSearch search{process, windowClass, title, nullptr};
+    EnumWindows(&MatchWindow, reinterpret_cast<LPARAM>(&search));
+    return search.Found;
+}
+
+HWND WaitProcessWindow(DWORD process, const wchar_t* windowClass, const wchar_t* title,
+                       DWORD timeoutMs) {
+    HWND found = nullptr;
+    PumpUntil([&] { return (found = FindProcessWindow(process, windowClass, title)) != nullptr; },
+              timeoutMs);
+    return found;
+}
+
+bool WaitWindowGone(HWND window, DWORD timeoutMs) {
+    return PumpUntil([&] { return !IsWindow(window) || !IsWindowVisible(window); }, timeoutMs);
+}
+
+std::wstring WindowText(HWND window) {
+    wchar_t text[512] = {};
+    DWORD_PTR length = 0;
+    if (!SendMessageTimeoutW(window, WM_GETTEXT, std::size(text), reinterpret_cast<LPARAM>(text),
+                             SMTO_ABORTIFHUNG, 2000, &length))
+        return {};
+    return std::wstring(text, std::min<std::size_t>(length, std::size(text) - 1));
+}
+
+std::wstring MessageBoxText(HWND box) {
+    return WindowText(GetDlgItem(box, 0xFFFF));
+}
+
+void ClickButton(HWND dialog, int id) {
+    PostMessageW(GetDlgItem(dialog, id), BM_CLICK, 0, 0);
+}
+
+void SetCheck(HWND dialog, int id, bool checked) {
+    const HWND item = GetDlgItem(dialog, id);
+    SendMessageW(item, BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
+    SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(item));
+}
+
+void SetEditText(HWND dialog, int id, const std::wstring& text) {
+    const HWND item = GetDlgItem(dialog, id);
+    SendMessageW(item, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+    SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, EN_CHANGE), reinterpret_cast<LPARAM>(item));
+}
+
+// ---- registry ----------------------------------------------------------------------------
+
+std::optional<std::wstring> RegText(HKEY root, const std::wstring& key, const std::wstring& value) {
+    DWORD bytes = 0;
+    if (RegGetValueW(root, key.c_str(), value.c_str(), RRF_RT_REG_SZ, nullptr, nullptr, &bytes) !=
+        ERROR_SUCCESS)
+        return std::nullopt;
+    std::wstring text(bytes / sizeof(wchar_t) + 1, L'\0');
+    bytes = static_cast<DWORD>(text.size() * sizeof(wchar_t));
+    if (RegGetValueW(root, key.c_str(), value.c_str(), RRF_RT_REG_SZ, nullptr, text.data(),
+                     &bytes) != ERROR_SUCCESS)
+        return std::nullopt;
+    text.resize(wcsnlen(text.c_str(), text.size()));
+    return text;
+}
+
+void RegSetText(HKEY root, const std::wstring& key, const std::wstring& value,
+                const std::wstring& text) {
+    const auto bytes = static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t));
+    if (RegSetKeyValueW(root, key.c_str(), value.c_str(), REG_SZ, text.c_str(), bytes) !=
+        ERROR_SUCCESS)
+        throw Fatal("cannot write the registry value " + Narrow(key) + "\\" + Narrow(value));
+}
+
+namespace {
+void DeleteKey(HKEY root, const wchar_t* key) {
+    RegDeleteTreeW(root, key);
+    RegDeleteKeyW(root, key);
+}
+} // namespace
+
+void ForgetSettings() {
+    DeleteKey(HKEY_CURRENT_USER, kSettingsKey);
+    DeleteKey(HKEY_CLASSES_ROOT, L".qmf");
+    DeleteKey(HKEY_CLASSES_ROOT, L"qmf_file");
+    RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, kWindowsRunKey, kRunValue);
+    RegDeleteKeyValueW(HKEY_CURRENT_USER, kWindowsRunKey, kRunValue);
+}
+
+std::vector<std::wstring> KnownConfigurationPaths() {
+    std::vector<std::wstring> paths;
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, kKnownFilesKey, 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return paths;
+    std::vector<std::wstring> entries;
+    for (DWORD i = 0;; ++i) {
+        wchar_t name[256];
+        DWORD length = static_cast<DWORD>(std::size(name));
+        if (RegEnumKeyExW(key, i, name, &length, nullptr, nullptr, nullptr, nullptr) !=
+            ERROR_SUCCESS)
+            break;
+        entries.emplace_back(name, length);
+    }
+    RegCloseKey(key);
+    for (const auto& entry : entries) {
+        if (auto path =
+                RegText(HKEY_CURRENT_USER, std::wstring(kKnownFilesKey) + L"\\" + entry, L"path"))
+            paths.push_back(*path);
+    }
+    return paths;
+}
+
+bool SameText(std::wstring_view a, std::wstring_view b) {
+    return a.size() == b.size() &&
+           CompareStringOrdinal(a.data(), static_cast<int>(a.size()), b.data(),
+                                static_cast<int>(b.size()), TRUE) == CSTR_EQUAL;
+}
+
+std::string Narrow(std::wstring_view text) {
+    return win32::Utf8FromWide(text);
+}
+
+std::string Shown(const std::optional<std::wstring>& text) {
+    return text ? "\"" + Narrow(*text) + "\"" : "(missing)";
+}
+
+// ---- screenshots -------------------------------------------------------------------------
+
+bool SaveScreenshot(const std::wstring& path, std::initializer_list<HWND> windows) {
+    RECT area{};
+    for (const HWND window : windows) {
+        RECT bounds{};
+        if (window == nullptr || !IsWindowVisible(window) || !GetWindowRect(window, &bounds))
+            continue;
+        UnionRect(&area, &area, &bounds);
+    }
+    InflateRect(&area, 12, 12);
+    const RECT screen{GetSystemMetrics(SM_XVIRTUALSCREEN), GetSystemMetrics(SM_YVIRTUALSCREEN),
+                      GetSystemMetrics(SM_XVIRTUALSCREEN) + GetSystemMetrics(SM_CXVIRTUALSCREEN),
+                      GetSystemMetrics(SM_YVIRTUALSCREEN) + GetSystemMetrics(SM_CYVIRTUALSCREEN)};
+    if (!IntersectRect(&area, &area, &screen))
+        return false;
+    const int width = area.right - area.left;
+    const int height = area.bottom - area.top;
+
+    const ScreenDc screenDc;
+    const MemoryDc memory(screenDc.dc);
+    const Bitmap bitmap(CreateCompatibleBitmap(screenDc.dc, width, height));
+    if (screenDc.dc == nullptr || memory.dc == nullptr || bitmap.bitmap == nullptr)
+        return false;
+    const HGDIOBJ old = SelectObject(memory.dc, bitmap.bitmap);
+    const bool copied = BitBlt(memory.dc, 0, 0, width, height, screenDc.dc, area.left, area.top,
+                               SRCCOPY | CAPTUREBLT) != FALSE;
+    SelectObject(memory.dc, old);
+    return copied && EncodePng(bitmap.bitmap, width, height, path);
+}
+
+} // namespace qm::e2e

@@ -1,0 +1,193 @@
+// Timing of the real corvex.exe: the period of its device reads at each poll setting, from the
+// simulated DirectInput's read log, and the time from a button change in the simulation to the
+// WM_KEYDOWN in the driver's focused window. Printed for the record; nothing is judged here.
+#include "harness.h"
+#include "runner/win32/corvex_ids.h"
+#include "scenarios.h"
+#include "support/qmf_builder.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <numeric>
+#include <random>
+
+#ifndef CREATE_WAITABLE_TIMER_HIGH_RESOLUTION
+#define CREATE_WAITABLE_TIMER_HIGH_RESOLUTION 0x00000002
+#endif
+
+namespace qm::e2e {
+
+namespace {
+
+constexpr char kPad[] = "{6A1F0C10-2B3C-4D5E-8F90-A1B2C3D4E5F6}";
+constexpr int kPeriods[] = {5, 10, 15};
+constexpr const char* kPollNames[] = {"High", "Med", "Low"};
+
+struct Summary {
+    double Mean = 0, Sd = 0, P50 = 0, P99 = 0, Min = 0, Max = 0;
+};
+
+// The value below which `share` of the sorted values lie (nearest rank).
+double Percentile(const std::vector<double>& sorted, double share) {
+    const auto rank =
+        static_cast<std::size_t>(std::ceil(share * static_cast<double>(sorted.size())));
+    return sorted[std::clamp<std::size_t>(rank, 1, sorted.size()) - 1];
+}
+
+Summary Summarise(std::vector<double> values) {
+    Summary s;
+    if (values.empty())
+        return s;
+    std::sort(values.begin(), values.end());
+    const double n = static_cast<double>(values.size());
+    s.Mean = std::accumulate(values.begin(), values.end(), 0.0) / n;
+    double squares = 0;
+    for (const double v : values)
+        squares += (v - s.Mean) * (v - s.Mean);
+    s.Sd = values.size() > 1 ? std::sqrt(squares / (n - 1)) : 0;
+    s.P50 = Percentile(values, 0.50);
+    s.P99 = Percentile(values, 0.99);
+    s.Min = values.front();
+    s.Max = values.back();
+    return s;
+}
+
+// Waits `microseconds` on a high-resolution timer while dispatching messages: a precise delay
+// that does not spin (the driver shares the cores with the runner and the Wine server).
+void WaitPrecisely(win32::UniqueHandle& timer, int microseconds) {
+    LARGE_INTEGER due{};
+    due.QuadPart = -static_cast<LONGLONG>(microseconds) * 10;
+    if (!timer || !SetWaitableTimer(timer.Get(), &due, 0, nullptr, nullptr, FALSE)) {
+        Pump(static_cast<DWORD>((microseconds + 999) / 1000));
+        return;
+    }
+    HANDLE handle = timer.Get();
+    while (MsgWaitForMultipleObjectsEx(1, &handle, INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE) !=
+           WAIT_OBJECT_0)
+        Pump(0);
+}
+
+// Chooses a poll-menu item and answers its warning with Yes. Under Wine the runner's thread
+// stalls for about 2 s after the box closes, then activates the box's owner: this returns
+// when it polls again.
+bool ChoosePoll(RunnerProcess& runner, HWND main, Simulation& devices, int index) {
+    PostCommand(main, IDM_POLL_FIRST + index);
+    const HWND box = WaitProcessWindow(runner.Id(), L"#32770", L"Poll Frequency Warning", 5000);
+    if (box == nullptr)
+        return false;
+    ClickButton(box, IDYES);
+    return WaitWindowGone(box, 5000) && devices.Polling(3, 10000);
+}
+
+} // namespace
+
+int Measure(int passes, int presses) {
+    Checks checks("measure");
+    ForgetSettings();
+    const Installation install = Install(L"measure");
+    Simulation devices(install.DeviceFile,
+                       std::string("controller | Sim Pad | ") + kPad + " | 12\n");
+    RegSetText(HKEY_CURRENT_USER, L"Software\\Vantrel\\Runvex\\pref", L"taskbar", L"True");
+    const std::wstring configuration = install.Folder + L"measure.qmf";
+    testing::Record14 mapping;
+    mapping.Identity = kPad;
+    mapping.Button = "1";
+    mapping.Press = {{"A", "A"}};
+    WriteFile(configuration, testing::File14({mapping}));
+
+    KeyWindow keys(L"Keys received (timing)", 40, 560, 560, 300);
+    RunnerProcess runner;
+    checks.Require(runner.Start(install.Program, L"\"" + configuration + L"\""),
+                   "corvex.exe starts");
+    checks.Require(devices.Polling(3, 20000), "the configuration runs");
+    const HWND main = runner.MainWindow();
+    checks.Require(main != nullptr, "the main window exists");
+
+    std::printf("\nPoll period: %d consecutive passes per setting (time between two reads of the "
+                "simulated controller)\n",
+                passes);
+    std::printf("| setting | mean | sd | p99 | min | max | mean vs setting |\n");
+    std::printf("|---|---|---|---|---|---|---|\n");
+    for (int index = 0; index < 3; ++index) {
+        checks.Require(ChoosePoll(runner, main, devices, index), "the poll menu answers");
+        Pump(300);
+        const std::uint32_t from = devices.ReadCount();
+        checks.Require(devices.WaitReads(from, 1, passes + 1,
+                                         static_cast<DWORD>(passes * kPeriods[index] * 3 + 5000)),
+                       "the passes were read");
+        auto stamps = devices.Stamps(from, devices.ReadCount(), 1);
+        stamps.resize(std::min<std::size_t>(stamps.size(), static_cast<std::size_t>(passes) + 1));
+        std::vector<double> periods;
+        for (std::size_t i = 1; i < stamps.size(); ++i)
+            periods.push_back(Milliseconds(stamps[i] - stamps[i - 1]));
+        const Summary s = Summarise(periods);
+        std::printf("| %d ms (%s) | %.3f ms | %.3f ms | %.2f ms | %.2f ms | %.2f ms | %+.2f %% |\n",
+                    kPeriods[index], kPollNames[index], s.Mean, s.Sd, s.P99, s.Min, s.Max,
+                    (s.Mean / kPeriods[index] - 1) * 100);
+    }
+
+    // Latency at 5 ms: presses at random phases of the poll period.
+    checks.Require(ChoosePoll(runner, main, devices, 0), "the poll menu answers");
+    checks.Require(keys.Focus(), "the driver's window has the keyboard focus");
+    keys.Clear();
+    Pump(300);
+    std::mt19937 random(20240601);
+    std::uniform_int_distribution<int> phase(0, 4999); // microseconds
+    win32::UniqueHandle timer(CreateWaitableTimerExW(
+        nullptr, nullptr, CREATE_WAITABLE_TIMER_HIGH_RESOLUTION, TIMER_ALL_ACCESS));
+    // Each latency is split at the read that saw the press: the wait for the next pass, then
+    // the pass, the injection and the delivery to the window.
+    std::vector<double> latencies, waits, deliveries;
+    int lost = 0;
+    for (int i = 0; i < presses; ++i) {
+        // A random phase against the poll timer, as a button pressed at any moment.
+        WaitPrecisely(timer, phase(random));
+        const std::size_t before = keys.Keys().size();
+        const std::uint32_t readsBefore = devices.ReadCount();
+        const std::int64_t pressed = Now();
+        devices.SetButton(1, 1, true);
+        const auto keyDown = [&]() -> const KeyEvent* {
+            const auto& k = keys.Keys();
+            const auto found =
+                std::find_if(k.begin() + static_cast<std::ptrdiff_t>(before), k.end(),
+                             [](const KeyEvent& e) { return !e.Up && e.Vk == 'A'; });
+            return found == k.end() ? nullptr : &*found;
+        };
+        if (PumpUntil([&] { return keyDown() != nullptr; }, 1000)) {
+            const std::int64_t arrived = keyDown()->At;
+            latencies.push_back(Milliseconds(arrived - pressed));
+            for (const std::int64_t read : devices.Stamps(readsBefore, devices.ReadCount(), 1)) {
+                if (read >= pressed && read <= arrived) {
+                    waits.push_back(Milliseconds(read - pressed));
+                    deliveries.push_back(Milliseconds(arrived - read));
+                    break;
+                }
+            }
+        } else {
+            ++lost;
+        }
+        devices.SetAndWait(1, 1, false);
+        if (keys.Keys().size() > 4096)
+            keys.Clear();
+    }
+    std::printf("\nLatency at 5 ms: %zu presses from the button change in the simulation to "
+                "WM_KEYDOWN in the driver's window (%d lost)\n",
+                latencies.size(), lost);
+    std::printf("| part | p50 | p99 | mean | min | max |\n|---|---|---|---|---|---|\n");
+    const auto row = [](const char* part, const std::vector<double>& values) {
+        const Summary s = Summarise(values);
+        std::printf("| %s | %.2f ms | %.2f ms | %.2f ms | %.2f ms | %.2f ms |\n", part, s.P50,
+                    s.P99, s.Mean, s.Min, s.Max);
+    };
+    row("button change to WM_KEYDOWN", latencies);
+    row("button change to the read that saw it", waits);
+    row("that read to WM_KEYDOWN", deliveries);
+    std::printf("\nTargets: mean period within 2 %% of the setting; latency p50 <= 3.5 ms, "
+                "p99 <= 7 ms.\n");
+
+    runner.Exit();
+    return checks.Failures() == 0 ? 0 : 1;
+}
+
+} // namespace qm::e2e

@@ -1,0 +1,487 @@
+// The end-to-end scenarios: the real corvex.exe under the real registry of the session, its
+// devices simulated, driven from outside as a user and the system would drive it.
+#include "scenarios.h"
+
+#include "harness.h"
+#include "runner/win32/corvex_ids.h"
+#include "support/qmf_builder.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+
+namespace qm::e2e {
+
+namespace {
+
+using testing::File14;
+using testing::Record14;
+
+constexpr char kPadIdentity[] = "{6A1F0C10-2B3C-4D5E-8F90-A1B2C3D4E5F6}";
+// A board's identity is its device path without the last five characters.
+constexpr char kBoardPath[] =
+    "\\\\?\\hid#vid_1209&pid_0001#7&1a2b3c4d&0&0000#{4d1e55b2-f16f-11cf-88cb-001111000030}";
+
+std::string DeviceLines() {
+    return std::string("controller | Sim Pad | ") + kPadIdentity + " | 12\n" +
+           "board | Sim Board | " + kBoardPath + " | 32\n";
+}
+
+std::string BoardIdentity() {
+    const std::string path = kBoardPath;
+    return path.substr(0, path.size() - 5);
+}
+
+const std::wstring kConfigKey = L"Software\\Vantrel\\config";
+const std::wstring kPrefKey = L"Software\\Vantrel\\Runvex\\pref";
+const std::wstring kWindowsRunKey = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+
+// Set-1 scan codes of the keys the scenarios use.
+constexpr unsigned kScanA = 0x1E, kScanB = 0x30, kScanC = 0x2E, kScanD = 0x20, kScanE = 0x12,
+                   kScanG = 0x22, kScanH = 0x23, kScanR = 0x13, kScanT = 0x14, kScanShift = 0x2A,
+                   kScanNumLock = 0x45, kScanCapsLock = 0x3A;
+
+Record14 Mapping(const std::string& identity, int button, std::vector<testing::KeySpec> press,
+                 std::vector<testing::KeySpec> release = {}) {
+    Record14 r;
+    r.Identity = identity;
+    r.DeviceName = identity == kPadIdentity ? "Sim Pad" : "Sim Board";
+    r.Button = std::to_string(button);
+    r.Press = std::move(press);
+    r.Release = std::move(release);
+    return r;
+}
+
+std::wstring Quoted(const std::wstring& path) {
+    return L"\"" + path + L"\"";
+}
+
+// What the runner shows instead of running, for the failure's detail.
+std::string OpenBoxes(RunnerProcess& runner) {
+    if (!runner.Running())
+        return "corvex.exe has ended";
+    if (const HWND box = FindProcessWindow(runner.Id(), L"#32770", nullptr); box != nullptr)
+        return "a box is open: \"" + Narrow(WindowText(box)) + "\": \"" +
+               Narrow(MessageBoxText(box)) + "\"";
+    return "no box is open";
+}
+
+void Screenshot(Checks& checks, const wchar_t* name, std::initializer_list<HWND> windows) {
+    const std::wstring path = ArtifactsFolder() + name;
+    Pump(400); // the windows paint first
+    if (SaveScreenshot(path, windows))
+        checks.Note("screenshot " + Narrow(path));
+    else
+        checks.Note("screenshot " + Narrow(path) + " could not be taken");
+}
+
+// The warning of a Tools menu item: its text, then the answer, and the box is gone.
+void AnswerWarning(Checks& checks, RunnerProcess& runner, const wchar_t* title,
+                   const std::wstring& expectedText, int answer) {
+    const HWND box = WaitProcessWindow(runner.Id(), L"#32770", title, 5000);
+    checks.Require(box != nullptr, "the menu item asks first: \"" + Narrow(title) + "\"");
+    const std::wstring text = MessageBoxText(box);
+    checks.Expect(text == expectedText, "the warning says what it should",
+                  "shown: \"" + Narrow(text) + "\"");
+    ClickButton(box, answer);
+    checks.Require(WaitWindowGone(box, 5000), "the warning closes when answered");
+}
+
+// The value once it reads `expected`, or as it reads when the time is up.
+std::optional<std::wstring> SettledText(HKEY root, const std::wstring& key,
+                                        const std::wstring& value, const std::wstring& expected,
+                                        DWORD timeoutMs = 3000) {
+    std::optional<std::wstring> text;
+    PumpUntil([&] { return (text = RegText(root, key, value)) == expected; }, timeoutMs);
+    return text;
+}
+
+bool DownsApart(const std::vector<KeyEvent>& downs, double minimumMs, double maximumMs,
+                std::string& detail) {
+    bool ok = true;
+    for (std::size_t i = 1; i < downs.size(); ++i) {
+        const double gap = Milliseconds(downs[i].At - downs[i - 1].At);
+        detail += (i > 1 ? ", " : "gaps (ms): ") + std::to_string(std::lround(gap));
+        ok = ok && gap >= minimumMs && gap <= maximumMs;
+    }
+    return ok;
+}
+
+} // namespace
+
+int KeysScenario() {
+    Checks checks("keys");
+    try {
+        ForgetSettings();
+        const Installation install = Install(L"keys");
+        Simulation devices(install.DeviceFile, DeviceLines());
+        // Short rates, the fastest poll, and no window at start-up: the driver keeps the focus.
+        RegSetText(HKEY_CURRENT_USER, kConfigKey, L"RepeatRate", L"100");
+        RegSetText(HKEY_CURRENT_USER, kConfigKey, L"RotaryRate", L"150");
+        RegSetText(HKEY_CURRENT_USER, kConfigKey, L"PollFrequency", L" 0");
+        RegSetText(HKEY_CURRENT_USER, kPrefKey, L"taskbar", L"True");
+
+        // Outside the configuration folder, as a file opened from anywhere.
+        MakeFolder(install.Folder + L"elsewhere");
+        const std::wstring configuration = install.Folder + L"elsewhere\\keys.qmf";
+        Record14 repeat = Mapping(kPadIdentity, 2, {{"C", "C"}});
+        repeat.Repeat = "#TRUE#";
+        Record14 rotary = Mapping(kPadIdentity, 3, {{"R", "R"}}, {{"T", "T"}});
+        rotary.Rotary = "#TRUE#";
+        rotary.Multiplier = "\"4\"";
+        Record14 locks = Mapping(kPadIdentity, 4, {{"D", "D"}});
+        locks.NumLock = "#TRUE#";
+        locks.CapsLock = "#TRUE#";
+        WriteFile(configuration,
+                  File14({Mapping(kPadIdentity, 1, {{"SHIFT + A", "A"}}, {{"B", "B"}}), repeat,
+                          rotary, locks, Mapping(BoardIdentity(), 3, {{"E", "E"}})}));
+
+        KeyWindow keys(L"Keys received (end-to-end test)", 40, 560, 560, 360);
+        RunnerProcess runner;
+        checks.Require(runner.Start(install.Program, Quoted(configuration)), "corvex.exe starts");
+        checks.Require(devices.Polling(3, 20000),
+                       "given a configuration on its command line, the runner runs it",
+                       OpenBoxes(runner));
+        const HWND main = runner.MainWindow();
+        checks.Require(main != nullptr, "the main window exists");
+        checks.Expect(!IsWindowVisible(main),
+                      "running from the command line, the window is hidden");
+        const auto known = KnownConfigurationPaths();
+        checks.Expect(std::any_of(known.begin(), known.end(),
+                                  [&](const auto& p) { return SameText(p, configuration); }),
+                      "the file joins the list of configurations");
+
+        const auto type = RegText(HKEY_CLASSES_ROOT, L".qmf", L"");
+        checks.Expect(type == L"qmf_file", "HKEY_CLASSES_ROOT\\.qmf names the file type qmf_file",
+                      "found " + Shown(type));
+        const auto command = RegText(HKEY_CLASSES_ROOT, L"qmf_file\\Shell\\Run\\Command", L"");
+        checks.Expect(command && SameText(*command, Quoted(install.Program) + L" %1"),
+                      "the file type's Run command starts this corvex.exe with the file",
+                      "found " + Shown(command));
+
+        checks.Require(keys.Focus(), "the driver's window has the keyboard focus");
+        LocksOff();
+        keys.Clear();
+
+        // A plain mapping: the press side's chord, then the release side.
+        devices.SetAndWait(1, 1, true);
+        auto got = keys.Collect(4);
+        checks.Expect(got == std::vector{Down(VK_SHIFT, kScanShift), Down('A', kScanA),
+                                         Up('A', kScanA), Up(VK_SHIFT, kScanShift)},
+                      "a press sends its chord: SHIFT down, A down, A up, SHIFT up",
+                      "got " + Describe(got));
+        devices.SetAndWait(1, 1, false);
+        got = keys.Collect(2);
+        checks.Expect(got == Taps('B', kScanB), "the release sends the release side (B)",
+                      "got " + Describe(got));
+
+        // Repeat: at once, then every RepeatRate (100 ms) while held; nothing after the release.
+        devices.SetButton(1, 2, true);
+        Pump(450);
+        devices.SetAndWait(1, 2, false);
+        Pump(0);
+        const std::size_t atRelease = keys.Keys().size();
+        Pump(300);
+        got = keys.Collect(0, 0, 0);
+        std::vector<KeyEvent> downs;
+        std::copy_if(got.begin(), got.end(), std::back_inserter(downs),
+                     [](const KeyEvent& k) { return !k.Up; });
+        const bool onlyC = std::all_of(got.begin(), got.end(), [](const KeyEvent& k) {
+            return k.Vk == 'C' && k.Scan == kScanC;
+        });
+        std::string gaps;
+        checks.Expect(onlyC && got.size() == 2 * downs.size() && downs.size() >= 3 &&
+                          DownsApart(downs, 90, 250, gaps),
+                      "a held Repeat button sends C at once and then every 100 ms",
+                      "got " + Describe(got) + "; " + gaps);
+        checks.Expect(got.size() == atRelease, "a released Repeat button sends nothing more",
+                      std::to_string(got.size() - std::min(got.size(), atRelease)) +
+                          " keys after the release");
+
+        // Rotary: a turn long after the last one sends once; a quick second turn sends
+        // Multiplier (4) times, on press and on release; a slow turn once again.
+        for (const bool down : {true, false, true, false})
+            devices.SetAndWait(1, 3, down);
+        got = keys.Collect(20);
+        checks.Expect(got == Join({Taps('R', kScanR), Taps('T', kScanT), Taps('R', kScanR, 4),
+                                   Taps('T', kScanT, 4)}),
+                      "a rotary turn sends once; a fast second turn sends Multiplier (4) times",
+                      "got " + Describe(got));
+        Pump(300);
+        devices.SetAndWait(1, 3, true);
+        devices.SetAndWait(1, 3, false);
+        got = keys.Collect(4);
+        checks.Expect(got == Join({Taps('R', kScanR), Taps('T', kScanT)}),
+                      "a turn after the rotary window sends once again", "got " + Describe(got));
+
+        // Locks forced on for the burst and off after it, on press and on release.
+        LocksOff();
+        keys.Clear();
+        devices.SetAndWait(1, 4, true);
+        got = keys.Collect(10);
+        const auto numLock = Taps(VK_NUMLOCK, kScanNumLock);
+        const auto capsLock = Taps(VK_CAPITAL, kScanCapsLock);
+        checks.Expect(got == Join({numLock, capsLock, Taps('D', kScanD), numLock, capsLock}),
+                      "a lock mapping turns Num Lock and Caps Lock on, sends D, turns them off",
+                      "got " + Describe(got));
+        std::string on = LocksOn();
+        checks.Expect(on.empty(), "after the burst every lock is off", "on: " + on);
+        devices.SetAndWait(1, 4, false);
+        got = keys.Collect(8);
+        checks.Expect(got == Join({numLock, capsLock, numLock, capsLock}),
+                      "its release forces the locks on and off again", "got " + Describe(got));
+        on = LocksOn();
+        checks.Expect(on.empty(), "after the release every lock is off", "on: " + on);
+
+        // A board button.
+        devices.SetBoardAndWait(1, 3, true);
+        got = keys.Collect(2);
+        checks.Expect(got == Taps('E', kScanE), "a board button sends its key (E)",
+                      "got " + Describe(got));
+        devices.SetBoardAndWait(1, 3, false);
+        got = keys.Collect(0, 0, 100);
+        checks.Expect(got.empty(), "its release sends nothing", "got " + Describe(got));
+
+        // A second copy of the same version shows the first and ends.
+        RunnerProcess second;
+        checks.Require(second.Start(install.Program, L""), "a second corvex.exe starts");
+        const auto secondExit = second.WaitExit(15000);
+        checks.Expect(secondExit == 0u, "the second copy ends by itself with exit code 0",
+                      secondExit ? "exit code " + std::to_string(*secondExit) : "still running");
+        checks.Expect(runner.Running() && RunnerMainWindows().size() == 1,
+                      "the first copy still runs, alone");
+        checks.Expect(PumpUntil([&] { return IsWindowVisible(main) && !IsIconic(main); }, 3000),
+                      "the first copy's hidden window is shown again");
+        checks.Expect(PumpUntil([&] { return GetForegroundWindow() == main; }, 3000),
+                      "and brought to the foreground");
+        Screenshot(checks, L"main-window-running.png", {main});
+
+        // The notification icon's menu: Stop, chosen with its access key.
+        PostMessageW(main, CORVEX_TRAY_MESSAGE, CORVEX_TRAY_ICON_ID, WM_RBUTTONUP);
+        const HWND menu = WaitProcessWindow(runner.Id(), L"#32768", nullptr, 5000);
+        checks.Require(menu != nullptr, "a right click on the notification icon opens its menu");
+        Screenshot(checks, L"tray-menu.png", {main, menu});
+        TypeKey('S');
+        checks.Expect(WaitWindowGone(menu, 3000), "the menu closes on its Stop item's access key");
+        checks.Expect(devices.Quiet(100, 3000), "Stop ends the polling");
+        checks.Expect(WindowText(GetDlgItem(main, IDC_COMRUN)) == L"Run",
+                      "the Run/Stop button says Run again");
+        checks.Require(keys.Focus(), "the driver's window has the focus back");
+        keys.Clear();
+        devices.SetButton(1, 1, true);
+        Pump(300);
+        devices.SetButton(1, 1, false);
+        got = keys.Collect(0, 0, 100);
+        checks.Expect(got.empty(), "after Stop a press sends nothing", "got " + Describe(got));
+
+        const auto exitCode = runner.Exit();
+        checks.Expect(exitCode == 0u, "Exit ends the program with exit code 0");
+    } catch (const Fatal&) {
+        // Reported where it happened.
+    }
+    return checks.Failures();
+}
+
+int DialogsScenario() {
+    Checks checks("dialogs");
+    try {
+        ForgetSettings();
+        const Installation install = Install(L"dialogs");
+        Simulation devices(install.DeviceFile, DeviceLines());
+        WriteFile(install.Folder + L"config\\listed.qmf",
+                  File14({Mapping(kPadIdentity, 1, {{"F", "F"}})}));
+        MakeFolder(install.Folder + L"elsewhere");
+        const std::wstring opened = install.Folder + L"elsewhere\\opened.qmf";
+        WriteFile(opened, File14({Mapping(kPadIdentity, 1, {{"G", "G"}})}));
+        const std::wstring defaultFile = install.Folder + L"elsewhere\\default.qmf";
+        WriteFile(defaultFile, File14({Mapping(kPadIdentity, 1, {{"H", "H"}})}));
+
+        KeyWindow keys(L"Keys received (end-to-end test)", 40, 560, 560, 360);
+        RunnerProcess runner;
+        checks.Require(runner.Start(install.Program, L""), "corvex.exe starts");
+        const HWND main = runner.MainWindow();
+        checks.Require(main != nullptr && PumpUntil([&] { return IsWindowVisible(main); }, 10000),
+                       "started without arguments, its main window shows", OpenBoxes(runner));
+        Screenshot(checks, L"main-window.png", {main});
+
+        // "Open..." and the file dialog, answered by typing the file's path.
+        PostCommand(main, IDM_BROWSE);
+        const HWND dialog =
+            WaitProcessWindow(runner.Id(), L"#32770", L"Load Configuration File", 5000);
+        checks.Require(dialog != nullptr, "Open... shows the \"Load Configuration File\" dialog");
+        HWND name = GetDlgItem(dialog, 0x47C); // the file name box (cmb13)
+        if (name == nullptr)
+            name = GetDlgItem(dialog, 0x480); // its older form (edt1)
+        checks.Require(name != nullptr, "the dialog has a file name box");
+        SendMessageW(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(opened.c_str()));
+        ClickButton(dialog, IDOK);
+        checks.Require(WaitWindowGone(dialog, 5000), "the dialog closes on OK");
+        checks.Require(devices.Polling(3, 5000), "the chosen file runs", OpenBoxes(runner));
+        const auto known = KnownConfigurationPaths();
+        checks.Expect(std::any_of(known.begin(), known.end(),
+                                  [&](const auto& p) { return SameText(p, opened); }),
+                      "the chosen file joins the list of configurations");
+        checks.Require(keys.Focus(), "the driver's window has the keyboard focus");
+        keys.Clear();
+        devices.SetAndWait(1, 1, true);
+        devices.SetAndWait(1, 1, false);
+        auto got = keys.Collect(2);
+        checks.Expect(got == Taps('G', kScanG), "its mapping sends G", "got " + Describe(got));
+
+        // Priority: No keeps everything; Yes stores the index and applies the class at once.
+        const std::wstring priorityText =
+            L"WARNING: Changing the priority class of this process may\r\n"
+            L"cause undesired results including system instability. Are you\r\n"
+            L"sure you want to change the priority class?";
+        PostCommand(main, IDM_PRIORITY_FIRST + 2); // " AboveNormal"
+        AnswerWarning(checks, runner, L"Priority Class Warning", priorityText, IDNO);
+        Pump(300);
+        auto stored = RegText(HKEY_CURRENT_USER, kConfigKey, L"ThreadPriority");
+        checks.Expect(stored == L"1", "No: ThreadPriority stays 1", "found " + Shown(stored));
+        PostCommand(main, IDM_PRIORITY_FIRST + 2);
+        AnswerWarning(checks, runner, L"Priority Class Warning", priorityText, IDYES);
+        stored = SettledText(HKEY_CURRENT_USER, kConfigKey, L"ThreadPriority", L"2");
+        checks.Expect(stored == L"2", "Yes: ThreadPriority becomes 2", "found " + Shown(stored));
+        checks.Expect(
+            PumpUntil(
+                [&] { return GetPriorityClass(runner.Handle()) == ABOVE_NORMAL_PRIORITY_CLASS; },
+                2000),
+            "the running program's priority class is AboveNormal at once");
+
+        // Poll frequency: No keeps the 10 ms period; Yes on Low stores " 2" and polls at 15 ms.
+        const std::wstring pollText =
+            L"WARNING: Changing the polling frequency of this process\r\n"
+            L"may cause undesired results. Are you sure you want to change \r\n"
+            L"the polling frequency?";
+        PostCommand(main, IDM_POLL_FIRST + 2); // " Low"
+        AnswerWarning(checks, runner, L"Poll Frequency Warning", pollText, IDNO);
+        double period = devices.MedianPeriodMs(30);
+        stored = RegText(HKEY_CURRENT_USER, kConfigKey, L"PollFrequency");
+        checks.Expect(stored == L" 1" && period > 7.5 && period < 12.5,
+                      "No: PollFrequency stays \" 1\" and the devices are read every 10 ms",
+                      "found " + Shown(stored) + ", median period " + std::to_string(period));
+        PostCommand(main, IDM_POLL_FIRST + 2);
+        AnswerWarning(checks, runner, L"Poll Frequency Warning", pollText, IDYES);
+        stored = SettledText(HKEY_CURRENT_USER, kConfigKey, L"PollFrequency", L" 2");
+        period = devices.MedianPeriodMs(30);
+        checks.Expect(stored == L" 2" && period > 12.5 && period < 17.5,
+                      "Yes: PollFrequency becomes \" 2\" and the devices are read every 15 ms",
+                      "found " + Shown(stored) + ", median period " + std::to_string(period));
+
+        // The Run/Stop button stops, and the priority class goes back to Normal.
+        PostClick(main, IDC_COMRUN);
+        checks.Expect(devices.Quiet(100, 3000), "the Stop button ends the polling");
+        checks.Expect(
+            PumpUntil([&] { return GetPriorityClass(runner.Handle()) == NORMAL_PRIORITY_CLASS; },
+                      2000),
+            "stopped, the priority class is Normal again");
+
+        // Preferences: Apply writes every value, the start-with-Windows entry and the file type.
+        PostCommand(main, IDM_PREFERENCES);
+        const HWND preferences = WaitProcessWindow(runner.Id(), L"#32770", L"Preferences", 5000);
+        checks.Require(preferences != nullptr, "Tools > Preferences opens the dialog");
+        SetCheck(preferences, IDC_CHECK1, false);
+        checks.Expect(!IsWindowEnabled(GetDlgItem(preferences, IDC_CHECK4)),
+                      "without \"launch\" the default-configuration box is disabled");
+        SetCheck(preferences, IDC_CHECK1, true);
+        SetCheck(preferences, IDC_CHECK2, true);
+        SetCheck(preferences, IDC_CHECK3, false);
+        SetCheck(preferences, IDC_CHECK4, true);
+        checks.Expect(IsWindowEnabled(GetDlgItem(preferences, IDC_TEXT2)) != FALSE,
+                      "with both boxes checked the default file can be given");
+        SetEditText(preferences, IDC_TEXT1, install.Folder + L"configs2");
+        SetEditText(preferences, IDC_TEXT2, defaultFile);
+        SetEditText(preferences, IDC_TEXTREPEAT, L"250");
+        SetEditText(preferences, IDC_TEXTROTARY, L"40");
+        SetEditText(preferences, IDC_TEXTHOLD, L"20");
+        Screenshot(checks, L"preferences.png", {preferences});
+        const HWND apply = GetDlgItem(preferences, IDC_CMDAPPLY);
+        PostClick(preferences, IDC_CMDAPPLY);
+        checks.Require(PumpUntil([&] { return !IsWindowEnabled(apply); }, 5000),
+                       "Apply is done (the button is disabled again)", OpenBoxes(runner));
+        struct Expected {
+            const std::wstring& Key;
+            const wchar_t* Value;
+            std::wstring Text;
+        };
+        for (const Expected& e : {
+                 Expected{kPrefKey, L"launch", L"True"},
+                 Expected{kPrefKey, L"taskbar", L"True"},
+                 Expected{kPrefKey, L"associate", L"False"},
+                 Expected{kPrefKey, L"startup", L"True"},
+                 Expected{kPrefKey, L"DefaultConfigFile", defaultFile},
+                 Expected{kConfigKey, L"ConfigPath", install.Folder + L"configs2\\"},
+                 Expected{kConfigKey, L"RepeatRate", L"250"},
+                 Expected{kConfigKey, L"RotaryRate", L"40"},
+                 Expected{kConfigKey, L"KeyHold", L"20"},
+             }) {
+            const auto value = RegText(HKEY_CURRENT_USER, e.Key, e.Value);
+            checks.Expect(value == e.Text,
+                          "Apply stores " + Narrow(e.Value) + " = \"" + Narrow(e.Text) + "\"",
+                          "found " + Shown(value));
+        }
+        const std::wstring runCommand = Quoted(install.Program) + L" /t";
+        const auto machineRun = RegText(HKEY_LOCAL_MACHINE, kWindowsRunKey, L"Corvex");
+        const auto userRun = RegText(HKEY_CURRENT_USER, kWindowsRunKey, L"Corvex");
+        checks.Expect((machineRun && SameText(*machineRun, runCommand) && !userRun) ||
+                          (!machineRun && userRun && SameText(*userRun, runCommand)),
+                      "one Run entry starts this corvex.exe with /t",
+                      "machine's " + Shown(machineRun) + ", user's " + Shown(userRun));
+        const auto runVerb = RegText(HKEY_CLASSES_ROOT, L"qmf_file\\Shell\\Run\\Command", L"");
+        checks.Expect(!runVerb, "without \"associate\" the file type's Run command is removed",
+                      "found " + Shown(runVerb));
+
+        SetCheck(preferences, IDC_CHECK1, false);
+        PostClick(preferences, IDC_CMDAPPLY);
+        checks.Require(PumpUntil([&] { return !IsWindowEnabled(apply); }, 5000),
+                       "Apply is done again", OpenBoxes(runner));
+        checks.Expect(!RegText(HKEY_LOCAL_MACHINE, kWindowsRunKey, L"Corvex") &&
+                          !RegText(HKEY_CURRENT_USER, kWindowsRunKey, L"Corvex"),
+                      "unchecking \"launch\" removes the Run entry");
+        stored = RegText(HKEY_CURRENT_USER, kPrefKey, L"launch");
+        checks.Expect(stored == L"False", "and stores launch = \"False\"",
+                      "found " + Shown(stored));
+        PostClick(preferences, IDCANCEL);
+        checks.Expect(WaitWindowGone(preferences, 5000), "Cancel closes the dialog");
+
+        const auto exitCode = runner.Exit();
+        checks.Expect(exitCode == 0u, "Exit ends the program with exit code 0");
+    } catch (const Fatal&) {
+    }
+    return checks.Failures();
+}
+
+int DefaultConfigurationScenario() {
+    Checks checks("default");
+    try {
+        ForgetSettings();
+        const Installation install = Install(L"default");
+        Simulation devices(install.DeviceFile, DeviceLines());
+        MakeFolder(install.Folder + L"elsewhere");
+        const std::wstring file = install.Folder + L"elsewhere\\default.qmf";
+        WriteFile(file, File14({Mapping(kPadIdentity, 1, {{"H", "H"}})}));
+        RegSetText(HKEY_CURRENT_USER, kPrefKey, L"launch", L"True");
+        RegSetText(HKEY_CURRENT_USER, kPrefKey, L"startup", L"True");
+        RegSetText(HKEY_CURRENT_USER, kPrefKey, L"DefaultConfigFile", file);
+        RegSetText(HKEY_CURRENT_USER, kPrefKey, L"taskbar", L"True");
+
+        KeyWindow keys(L"Keys received (end-to-end test)", 40, 560, 560, 360);
+        RunnerProcess runner;
+        checks.Require(runner.Start(install.Program, L"/t"), "corvex.exe /t starts");
+        checks.Require(devices.Polling(3, 20000),
+                       "with launch and startup set, /t runs the default configuration",
+                       OpenBoxes(runner));
+        checks.Require(keys.Focus(), "the driver's window has the keyboard focus");
+        keys.Clear();
+        devices.SetAndWait(1, 1, true);
+        devices.SetAndWait(1, 1, false);
+        const auto got = keys.Collect(2);
+        checks.Expect(got == Taps('H', kScanH), "its mapping sends H", "got " + Describe(got));
+        const auto exitCode = runner.Exit();
+        checks.Expect(exitCode == 0u, "Exit ends the program with exit code 0");
+    } catch (const Fatal&) {
+    }
+    return checks.Failures();
+}
+
+} // namespace qm::e2e
