@@ -1,6 +1,5 @@
 #pragma once
-// The driver's runs: the end-to-end scenarios (each returns its number of failed checks), the
-// demo and the timing measurement.
+// The end-to-end scenarios of the runner driver; each returns its number of failed checks.
 #include <string>
 
 namespace qm::e2e {
@@ -13,13 +12,5 @@ int KeysScenario();
 int DialogsScenario();
 // Started with "/t" and preferences that ask for the default configuration.
 int DefaultConfigurationScenario();
-
-// Runs `configuration` (the bundled sample when empty) with simulated devices made to match
-// it, presses each mapped button and prints the keys that arrive.
-int Demo(const std::wstring& configuration);
-
-// The achieved poll period at each setting and the latency from a button change to the key
-// in a window; printed, never judged.
-int Measure(int passes, int presses);
 
 } // namespace qm::e2e

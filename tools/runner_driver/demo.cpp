@@ -4,9 +4,9 @@
 #include "core/editor_qmf.h"
 #include "core/key_names.h"
 #include "core/win32/win32_text.h"
+#include "driver_runs.h"
 #include "harness.h"
 #include "runner/win32/corvex_ids.h"
-#include "scenarios.h"
 
 #include <algorithm>
 #include <cstdio>

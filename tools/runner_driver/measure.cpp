@@ -1,9 +1,9 @@
 // Timing of the real corvex.exe: the period of its device reads at each poll setting, from the
 // simulated DirectInput's read log, and the time from a button change in the simulation to the
 // WM_KEYDOWN in the driver's focused window. Printed for the record; nothing is judged here.
+#include "driver_runs.h"
 #include "harness.h"
 #include "runner/win32/corvex_ids.h"
-#include "scenarios.h"
 #include "support/qmf_builder.h"
 
 #include <algorithm>

@@ -7,6 +7,7 @@
 // corvex.exe, its icon and the simulated devices are taken from payload\ beside the driver;
 // each run installs them into work\<name>\ and keeps screenshots in artifacts\ (demo\ for the
 // demo).
+#include "driver_runs.h"
 #include "harness.h"
 #include "scenarios.h"
 
