@@ -1,5 +1,6 @@
 #include "sim/sim_config.h"
 
+#include "core/win32/guid_text.h"
 #include "core/win32/win32_handle.h"
 #include "sim/sim_shared.h"
 
@@ -64,47 +65,6 @@ std::string Ansi(std::string_view utf8) {
     return ansi;
 }
 
-int HexDigit(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
-// "{XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX}", either case.
-bool ParseGuid(std::string_view text, GUID& guid) {
-    if (text.size() != 38 || text.front() != '{' || text.back() != '}')
-        return false;
-    std::uint8_t bytes[16];
-    int count = 0;
-    for (std::size_t i = 1; i + 1 < text.size();) {
-        if (i == 9 || i == 14 || i == 19 || i == 24) {
-            if (text[i] != '-')
-                return false;
-            ++i;
-            continue;
-        }
-        const int high = HexDigit(text[i]);
-        const int low = HexDigit(text[i + 1]);
-        if (high < 0 || low < 0 || count == 16)
-            return false;
-        bytes[count++] = static_cast<std::uint8_t>(high * 16 + low);
-        i += 2;
-    }
-    if (count != 16)
-        return false;
-    guid.Data1 = static_cast<unsigned long>(bytes[0]) << 24 |
-                 static_cast<unsigned long>(bytes[1]) << 16 |
-                 static_cast<unsigned long>(bytes[2]) << 8 | bytes[3];
-    guid.Data2 = static_cast<unsigned short>(bytes[4] << 8 | bytes[5]);
-    guid.Data3 = static_cast<unsigned short>(bytes[6] << 8 | bytes[7]);
-    std::copy(bytes + 8, bytes + 16, guid.Data4);
-    return true;
-}
-
 bool Fail(std::string& error, std::string message) {
     error = std::move(message);
     return false;
@@ -135,7 +95,9 @@ bool ParseLine(std::string_view line, SimConfig& config, std::string& error) {
         SimController controller;
         if (fields.size() != 4)
             return Fail(error, "a controller has a name, a GUID and a button count");
-        if (!ParseGuid(fields[2], controller.Instance))
+        if (const auto guid = win32::ParseInstanceGuid(fields[2]))
+            controller.Instance = *guid;
+        else
             return Fail(error, "the GUID is not {XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX}");
         if (!ParseInt<std::uint32_t>(fields[3], 0, 100000, controller.Buttons))
             return Fail(error, "the button count is not a number from 0 to 100000");

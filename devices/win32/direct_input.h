@@ -1,6 +1,7 @@
 #pragma once
 // The joystick seam over the native DirectInput 8 interfaces (dinput8.dll).
 #include "core/win32/com_ptr.h"
+#include "core/win32/guid_text.h"
 #include "devices/joystick_api.h"
 
 #include <windows.h>
@@ -14,11 +15,6 @@
 struct IDirectInput8W;
 
 namespace qm::win32 {
-
-// "{XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX}", upper-case hex, as device identities are written.
-std::string FormatInstanceGuid(const GUID& guid);
-// The inverse, hex digits of either case; nullopt for anything else.
-std::optional<GUID> ParseInstanceGuid(std::string_view text);
 
 class DirectInputJoysticks final : public JoystickApi {
 public:
