@@ -20,6 +20,8 @@ public:
     // The state bytes of device d for this pass, byte b-1 for button b (0 = up), when the
     // reader keeps them in one block; empty otherwise. Lets a pass skip a quiet device at once.
     virtual std::span<const std::uint8_t> ButtonStates(int /*d*/) const { return {}; }
+    // Whether the last read of some device failed (its buttons then count as up).
+    virtual bool ReadFailing() const { return false; }
 };
 
 } // namespace qm

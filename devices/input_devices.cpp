@@ -162,6 +162,8 @@ void InputDevices::DetectDevices() {
         CloseBoards();
         for (auto& states : hidButtons_)
             states.fill(0);
+        hidFailing_.fill(false);
+        failingBoards_ = 0;
         const auto found = boards_.DetectHID(hidDeviceCount_, hidDevices_.data(), kDetectMode);
         // The table holds 129 records: a larger count would reach past it.
         hidDeviceCount_ = std::clamp<std::int16_t>(hidDeviceCount_, 0, kHidRecordCount);
@@ -242,13 +244,20 @@ void InputDevices::ReadFromDevice(int h) {
     const std::int32_t result =
         boards_.ReadInputData(hidDevices_[static_cast<std::size_t>(h)], buffer, kReadMode);
     auto& states = hidButtons_[static_cast<std::size_t>(h)];
+    const bool failed = result != kHidNewData && result != kHidNoNewData;
     if (result == kHidNewData) {
         std::copy_n(buffer.begin(), kMaxBoardButtons, states.begin());
-    } else if (result == kHidReadFailure) {
+    } else if (failed) {
+        // A failure, or a result the library does not document: the board's buttons count as
+        // up, so a held button cannot repeat until the next good read.
         if (status_)
             status_->SetStatusText(status::kReadFailure);
-        // A failed board's buttons count as up: a held button must not repeat forever.
         states.fill(0);
+    }
+    auto& failing = hidFailing_[static_cast<std::size_t>(h)];
+    if (failing != failed) {
+        failing = failed;
+        failingBoards_ += failed ? 1 : -1;
     }
 }
 

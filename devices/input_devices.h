@@ -62,6 +62,7 @@ public:
     bool ButtonDown(int d, int b) const override;
     // The last states read: 128 bytes for a controller, 512 for a board.
     std::span<const std::uint8_t> ButtonStates(int d) const override;
+    bool ReadFailing() const override { return failingBoards_ > 0; }
 
 private:
     struct Controller;
@@ -87,6 +88,9 @@ private:
     std::int16_t hidDeviceCount_ = 0;
     // HidButtons: state byte of button k + 1 of board h at [h][k].
     std::vector<std::array<std::uint8_t, kMaxBoardButtons + 1>> hidButtons_;
+    // Whether board h's last read failed, and how many boards' last read did.
+    std::array<bool, kHidRecordCount> hidFailing_{};
+    int failingBoards_ = 0;
 };
 
 } // namespace qm

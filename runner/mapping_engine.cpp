@@ -73,8 +73,8 @@ void MappingEngine::RunPass(const ButtonMapTable& buttonMap, std::span<CompiledK
             if (m < 0 || m > mappings)
                 throw AppError(err::SubscriptOutOfRange);
             auto& keys = press[static_cast<std::size_t>(m - 1)];
-            const bool down = bulk ? states[static_cast<std::size_t>(b - 1)] != 0
-                                   : devices_.ButtonDown(d, b);
+            const bool down =
+                bulk ? states[static_cast<std::size_t>(b - 1)] != 0 : devices_.ButtonDown(d, b);
             if (!down) {
                 Release(m, keys, release[static_cast<std::size_t>(m - 1)], policy);
                 continue;
@@ -83,7 +83,7 @@ void MappingEngine::RunPass(const ButtonMapTable& buttonMap, std::span<CompiledK
             anyDown = true;
         }
     }
-    policy.PassEnd(anyDown);
+    policy.PassEnd(anyDown, devices_.ReadFailing());
 }
 
 void MappingEngine::Press(int d, int b, int m, CompiledKeys& keys, EnginePolicy& policy) {

@@ -30,8 +30,8 @@ public:
     virtual bool AnyReleaseDue() const = 0;
     // After the press edge of button b of device d (mapping m) was handled.
     virtual void PressEdge(int d, int b, int m) = 0;
-    // At the end of a pass that read every device.
-    virtual void PassEnd(bool anyDown) = 0;
+    // At the end of a pass that read every device; readFailing when a device's read failed.
+    virtual void PassEnd(bool anyDown, bool readFailing) = 0;
 };
 
 struct EngineSettings {

@@ -256,11 +256,9 @@ void RunnerController::SetMenus() {
 void RunnerController::ReadRates() {
     auto& store = seams_.Store;
     engine_->Settings.RepeatRate =
-        RunnerPreferences::TimingValue(ReadSetting(store, Setting::RepeatRate, program_.Folder)) /
-        1000.0;
+        ReadTimingSetting(store, Setting::RepeatRate, program_.Folder) / 1000.0;
     engine_->Settings.RotaryRate =
-        RunnerPreferences::TimingValue(ReadSetting(store, Setting::RotaryRate, program_.Folder)) /
-        1000.0;
+        ReadTimingSetting(store, Setting::RotaryRate, program_.Folder) / 1000.0;
 }
 
 void RunnerController::MarkRunning() {

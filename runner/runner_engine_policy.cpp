@@ -13,9 +13,9 @@ RunnerEnginePolicy::RunnerEnginePolicy(RunnerTables& tables, StatusSink& status)
 }
 
 void RunnerEnginePolicy::Recount() {
-    pressedCount_ = static_cast<int>(std::count_if(tables_.PressKeys.begin(),
-                                                   tables_.PressKeys.end(),
-                                                   [](const auto& k) { return k.Pressed != 0; }));
+    pressedCount_ =
+        static_cast<int>(std::count_if(tables_.PressKeys.begin(), tables_.PressKeys.end(),
+                                       [](const auto& k) { return k.Pressed != 0; }));
 }
 
 bool RunnerEnginePolicy::Handles(int m) const {
@@ -42,8 +42,9 @@ void RunnerEnginePolicy::PressEdge(int /*d*/, int b, int /*m*/) {
     status_.SetStatusText(std::string_view(text.data(), static_cast<std::size_t>(p - text.data())));
 }
 
-void RunnerEnginePolicy::PassEnd(bool anyDown) {
-    if (!anyDown)
+void RunnerEnginePolicy::PassEnd(bool anyDown, bool readFailing) {
+    // A board that keeps failing keeps its message readable.
+    if (!anyDown && !readFailing)
         status_.SetStatusText(status::kAvailable);
 }
 

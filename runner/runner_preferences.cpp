@@ -13,8 +13,6 @@ namespace {
 
 constexpr auto kUser = RegistryRoot::CurrentUser;
 constexpr auto kMachine = RegistryRoot::LocalMachine;
-// Timings above a minute are typing errors, not settings (a key held for hours).
-constexpr double kMaxTimingMs = 60000;
 
 // The dialog's own defaulting: a value found missing gets the dialog's default, written back.
 std::string ReadOr(SettingsStore& store, Setting setting, std::string_view fallback) {
@@ -48,9 +46,12 @@ void RunnerPreferences::Load() {
         s.ConfigPath = store_.GetString(folder.Root, folder.Key, folder.Value);
         const auto& file = DefinitionOf(Setting::DefaultConfigFile);
         s.DefaultConfigFile = store_.GetString(file.Root, file.Key, file.Value);
-        s.KeyHold = ReadSetting(store_, Setting::KeyHold, program_.Folder);
-        s.RepeatRate = ReadSetting(store_, Setting::RepeatRate, program_.Folder);
-        s.RotaryRate = ReadSetting(store_, Setting::RotaryRate, program_.Folder);
+        const auto timing = [&](Setting setting) {
+            return std::to_string(ReadTimingSetting(store_, setting, program_.Folder));
+        };
+        s.KeyHold = timing(Setting::KeyHold);
+        s.RepeatRate = timing(Setting::RepeatRate);
+        s.RotaryRate = timing(Setting::RotaryRate);
         s.StartupEnabled = s.Launch;
         s.DefaultFileEnabled = s.Launch && s.Startup;
         state_ = std::move(s);
@@ -153,7 +154,7 @@ int RunnerPreferences::TimingValue(const std::string& text) {
     }
     if (!any || negative)
         return 0;
-    return static_cast<int>(std::lround(std::min(value, kMaxTimingMs)));
+    return static_cast<int>(std::lround(std::min(value, static_cast<double>(kMaxTimingMs))));
 }
 
 EngineTimings RunnerPreferences::Apply() {

@@ -3,7 +3,9 @@
 #include "core/text.h"
 #include "core/variant.h"
 
+#include <algorithm>
 #include <array>
+#include <cmath>
 #include <cstddef>
 
 namespace qm {
@@ -62,6 +64,16 @@ std::string ReadSetting(SettingsStore& store, Setting setting, std::string_view 
 void WriteSetting(SettingsStore& store, Setting setting, std::string_view text) {
     const auto& definition = DefinitionOf(setting);
     store.SaveString(definition.Root, definition.Key, definition.Value, text);
+}
+
+int ReadTimingSetting(SettingsStore& store, Setting setting, std::string_view programFolder) {
+    double ms = 0;
+    if (!ParseNumber(ReadSetting(store, setting, programFolder), ms) || ms < 0) {
+        const auto fallback = DefaultOf(setting, programFolder);
+        WriteSetting(store, setting, fallback);
+        ParseNumber(fallback, ms);
+    }
+    return static_cast<int>(std::lround(std::min(ms, static_cast<double>(kMaxTimingMs))));
 }
 
 bool SettingToBool(std::string_view text) {

@@ -51,6 +51,14 @@ std::string DefaultOf(Setting setting, std::string_view programFolder);
 std::string ReadSetting(SettingsStore& store, Setting setting, std::string_view programFolder);
 void WriteSetting(SettingsStore& store, Setting setting, std::string_view text);
 
+// Timings above a minute are typing errors, not settings (a key held for hours).
+inline constexpr int kMaxTimingMs = 60000;
+
+// Reads a timing setting (RepeatRate, RotaryRate, KeyHold) in whole milliseconds, clamped to
+// 0..kMaxTimingMs. A stored value that is not a number or is negative counts as missing: the
+// default is written back and used (a rate read as 0 would send on every pass).
+int ReadTimingSetting(SettingsStore& store, Setting setting, std::string_view programFolder);
+
 // Booleans are stored as "True"/"False" and compared without regard to case; anything else
 // (numbers included) reads as False unless it is a non-zero number.
 bool SettingToBool(std::string_view text);

@@ -111,6 +111,18 @@ run 2 simulate cockpit.qmf --devices devices.json --events badevent.txt
 expect "bad event" "$err" "line 1"
 run 2 simulate cockpit.qmf --devices devices.json --events events.txt --poll 0
 run 1 simulate v13.qmf --devices devices.json --events events.txt
+# Times and periods are bounded so that the virtual clock stays exact and every run ends.
+printf '1000000000000 1 1 down\n' >late.txt
+run 0 simulate cockpit.qmf --devices devices.json --events late.txt --poll 10000000 --until 1000000000000
+expect "an event at the last time allowed" "$out" '{"t":1000000000000,"event":"key","vk":32,"scan":57,"up":false}'
+printf '1000000000001 1 1 down\n' >later.txt
+run 2 simulate cockpit.qmf --devices devices.json --events later.txt
+expect "an event past the last time allowed" "$err" "line 1"
+printf '9223372036854775807 1 1 down\n' >latest.txt
+run 2 simulate cockpit.qmf --devices devices.json --events latest.txt
+run 2 simulate cockpit.qmf --devices devices.json --events events.txt --poll 4611686018427387904 --until 9223372036854775807
+run 2 simulate cockpit.qmf --devices devices.json --events events.txt --poll 1 --until 100000000
+expect "too many passes" "$err" "more than 100000000 passes"
 
 run 2
 run 2 frobnicate

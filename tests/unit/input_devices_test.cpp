@@ -196,8 +196,9 @@ TEST_F(InputDevicesTest, BoardReadResults) {
     const Step steps[] = {
         {kHidNewData, true, true, false},
         {kHidNoNewData, false, true, false}, // the last states stand
-        {7, false, true, false},             // other results are ignored
         {kHidReadFailure, true, false, true},
+        {kHidNewData, true, true, false},
+        {7, true, false, true}, // an undocumented result is a failure too
         {kHidNewData, true, true, false},
     };
     for (const auto& s : steps) {

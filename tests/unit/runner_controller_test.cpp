@@ -317,6 +317,69 @@ TEST_F(Runner, RunSendsKeysForPressesStopEndsItAndTheNextRunRereadsFileAndRates)
     EXPECT_TRUE(dialogs.shown.empty());
 }
 
+TEST_F(Runner, StoredRatesThatAreNotNumbersFallBackToTheirDefaults) {
+    files.files[kConfig + "a.qmf"] = Qmf("A");
+    Start();
+    const struct {
+        const char *repeat, *rotary;
+        double repeatSeconds, rotarySeconds;
+        const char *repeatAfter, *rotaryAfter;
+    } cases[] = {
+        {"abc", "-100", 0.5, 0.035, "500", "35"},
+        {"1e400", "", 0.5, 0.035, "500", "35"},
+        {"0", "0", 0, 0, "0", "0"}, // the user's own choice
+        {" 250 ", "70000", 0.25, 60, " 250 ", "70000"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.repeat);
+        memory.SaveString(kUser, kConfigKey, "RepeatRate", c.repeat);
+        memory.SaveString(kUser, kConfigKey, "RotaryRate", c.rotary);
+        runner->ComRun_Click();
+        ASSERT_TRUE(runner->Running());
+        EXPECT_DOUBLE_EQ(runner->Engine().RepeatRate, c.repeatSeconds);
+        EXPECT_DOUBLE_EQ(runner->Engine().RotaryRate, c.rotarySeconds);
+        EXPECT_EQ(ConfigValue("RepeatRate"), c.repeatAfter);
+        EXPECT_EQ(ConfigValue("RotaryRate"), c.rotaryAfter);
+        runner->ComRun_Click();
+    }
+}
+
+TEST_F(Runner, AFailingBoardKeepsItsMessageAndHoldsNoRepeatButton) {
+    const std::string path = "\\\\?\\hid#vid_1234&pid_0001#7&1a2b3c4d&0&0000#{4d1e55b2-f16f1}";
+    boards.AddBoard(path, "Panel", 4);
+    Record14 r;
+    r.Identity = path.substr(0, path.size() - 5);
+    r.Repeat = "#TRUE#";
+    r.Press = {{"A", "A"}};
+    files.files[kConfig + "a.qmf"] = File14({r});
+    memory.SaveString(kUser, kConfigKey, "RepeatRate", "0");
+    Start();
+    runner->ComRun_Click();
+    ASSERT_TRUE(runner->Running());
+    const auto tick = [&] {
+        clock.Advance(0.01);
+        runner->TimerTick();
+    };
+    tick(); // the pad is acquired
+    for (const int result : {4, 7}) {
+        SCOPED_TRACE(result);
+        boards.SetButton(0, 1, true);
+        tick();
+        const auto sent = keyboard.Batches.size();
+        ASSERT_GT(sent, 0u);
+        EXPECT_EQ(view.statusTexts.back(), "Input Devices: Button  1 pressed");
+        boards.SetResult(0, result);
+        tick();
+        tick();
+        EXPECT_EQ(keyboard.Batches.size(), sent); // the held button counts as up
+        EXPECT_EQ(view.statusTexts.back(), "Input Devices: Device Read Failure!");
+        boards.SetResult(0, 2);
+        boards.SetButton(0, 1, false);
+        tick();
+        EXPECT_EQ(view.statusTexts.back(), "Input Devices: Available");
+    }
+}
+
 TEST_F(Runner, LoadCommandFromTheDialog) {
     files.files[kConfig + "a.qmf"] = Qmf();
     files.files[kConfig + "b.qmf"] = Qmf();

@@ -25,11 +25,16 @@ struct Event {
     bool Down = false;
 };
 
+// Bounds that keep the virtual clock's arithmetic exact and a run finite: times and periods up
+// to about 31 years, at most 100 million passes.
+constexpr long long kMaxMs = 1'000'000'000'000;
+constexpr long long kMaxPasses = 100'000'000;
+
 std::optional<long long> WholeMs(const std::string& text) {
     long long value = 0;
     const auto* end = text.data() + text.size();
     const auto [ptr, ec] = std::from_chars(text.data(), end, value);
-    if (ec != std::errc() || ptr != end || value < 0)
+    if (ec != std::errc() || ptr != end || value < 0 || value > kMaxMs)
         return std::nullopt;
     return value;
 }
@@ -52,7 +57,9 @@ bool ReadEvents(const std::string& text, std::size_t elements, std::vector<Event
         const auto b = WholeMs(button);
         if (!t || !e || !b || *e < 1 || static_cast<std::size_t>(*e) > elements || *b < 1 ||
             *b > 32767 || (action != "down" && action != "up") || (words >> extra)) {
-            error = "line " + std::to_string(number) + ": expected TIME DEVICE BUTTON down|up";
+            error = "line " + std::to_string(number) +
+                    ": expected TIME DEVICE BUTTON down|up (TIME at most " +
+                    std::to_string(kMaxMs) + ")";
             return false;
         }
         events.push_back({*t, static_cast<int>(*e), static_cast<int>(*b), action == "down"});
@@ -63,7 +70,9 @@ bool ReadEvents(const std::string& text, std::size_t elements, std::vector<Event
     return true;
 }
 
-long long Milliseconds(Clock& clock) { return std::llround(clock.Now() * 1000); }
+long long Milliseconds(Clock& clock) {
+    return std::llround(clock.Now() * 1000);
+}
 
 // Prints a status line when a pass sets a different text.
 class PrintingStatus final : public StatusSink {
@@ -87,9 +96,9 @@ private:
 } // namespace
 
 int Simulate(const Arguments& args) {
-    const std::vector<std::string> options = {"--devices",     "--events", "--poll",
-                                              "--repeat-rate", "--rotary-rate",
-                                              "--key-hold",    "--until",  "--locks"};
+    const std::vector<std::string> options = {"--devices",     "--events",      "--poll",
+                                              "--repeat-rate", "--rotary-rate", "--key-hold",
+                                              "--until",       "--locks"};
     const auto parsed = ParseArguments(args, options);
     if (!parsed.Error.empty())
         return UsageError(parsed.Error);
@@ -109,7 +118,8 @@ int Simulate(const Arguments& args) {
     const auto keyHold = number("--key-hold", 0);
     if (!poll || *poll == 0 || !repeatRate || !rotaryRate || !keyHold)
         return UsageError("--poll, --repeat-rate, --rotary-rate and --key-hold take whole "
-                          "milliseconds (--poll at least 1)");
+                          "milliseconds up to " +
+                          std::to_string(kMaxMs) + " (--poll at least 1)");
     const std::string locks = option("--locks") ? *option("--locks") : "";
     if (locks.find_first_not_of("NCS") != std::string::npos)
         return UsageError("--locks takes the letters N, C and S");
@@ -129,7 +139,10 @@ int Simulate(const Arguments& args) {
         return UsageError(*option("--events") + ": " + error);
     const auto until = number("--until", events.empty() ? 1000 : events.back().Time + 1000);
     if (!until)
-        return UsageError("--until takes whole milliseconds");
+        return UsageError("--until takes whole milliseconds up to " + std::to_string(kMaxMs));
+    if (*until / *poll >= kMaxPasses)
+        return UsageError("--until and --poll ask for more than " + std::to_string(kMaxPasses) +
+                          " passes");
 
     const UsLayoutScanCodes layout;
     RecordingKeyboard keyboard(layout);
@@ -140,9 +153,8 @@ int Simulate(const Arguments& args) {
     keyboard.OnSend = [&](std::span<const KeyInput> records) {
         for (const auto& r : records)
             PrintLine("{\"t\":" + std::to_string(Milliseconds(clock)) +
-                      ",\"event\":\"key\",\"vk\":" + std::to_string(r.VirtualKey) +
-                      ",\"scan\":" + std::to_string(r.ScanCode) +
-                      ",\"up\":" + (r.KeyUp ? "true" : "false") + "}");
+                      ",\"event\":\"key\",\"vk\":" + std::to_string(r.VirtualKey) + ",\"scan\":" +
+                      std::to_string(r.ScanCode) + ",\"up\":" + (r.KeyUp ? "true" : "false") + "}");
     };
 
     MappingEngine engine(*run.Devices, keyboard, clock, run.Dialogs);
@@ -157,8 +169,8 @@ int Simulate(const Arguments& args) {
         clock.Set(static_cast<double>(start) / 1000);
         for (; next < events.size() && events[next].Time <= start; ++next)
             run.Described.SetButton(events[next].Element, events[next].Button, events[next].Down);
-        engine.Pass(run.Devices->Tables().ButtonMap(), run.Tables.PressKeys,
-                    run.Tables.ReleaseKeys, policy);
+        engine.Pass(run.Devices->Tables().ButtonMap(), run.Tables.PressKeys, run.Tables.ReleaseKeys,
+                    policy);
         // A pass that overran its period is followed at once by the next one.
         const long long end = Milliseconds(clock);
         const long long boundary = (start / *poll + 1) * *poll;
