@@ -56,6 +56,11 @@ void MappingEngine::RunPass(const ButtonMapTable& buttonMap, std::span<CompiledK
                             std::span<const CompiledKeys> release, EnginePolicy& policy) {
     bool anyDown = false;
     const int mappings = static_cast<int>(std::min(press.size(), release.size()));
+    if (anyPressedOn_ && !policy.AnyReleaseDue()) {
+        // Nothing is pressed any more (released, or the tables were loaded again).
+        pressedOn_.fill(0);
+        anyPressedOn_ = false;
+    }
     for (int d = 1; d <= devices_.DeviceCount(); ++d) {
         int buttons = 0;
         if (!devices_.ReadDevice(d, buttons))
@@ -63,7 +68,7 @@ void MappingEngine::RunPass(const ButtonMapTable& buttonMap, std::span<CompiledK
         buttons = std::min(buttons, buttonMap.ButtonBound());
         const auto states = devices_.ButtonStates(d);
         const bool bulk = states.size() >= static_cast<std::size_t>(std::max(buttons, 0));
-        if (bulk && !policy.AnyReleaseDue() &&
+        if (bulk && !MayHoldPress(d) &&
             AllUp(states.first(static_cast<std::size_t>(std::max(buttons, 0)))))
             continue;
         for (int b = 1; b <= buttons; ++b) {
@@ -76,7 +81,7 @@ void MappingEngine::RunPass(const ButtonMapTable& buttonMap, std::span<CompiledK
             const bool down =
                 bulk ? states[static_cast<std::size_t>(b - 1)] != 0 : devices_.ButtonDown(d, b);
             if (!down) {
-                Release(m, keys, release[static_cast<std::size_t>(m - 1)], policy);
+                Release(d, m, keys, release[static_cast<std::size_t>(m - 1)], policy);
                 continue;
             }
             Press(d, b, m, keys, policy);
@@ -99,6 +104,10 @@ void MappingEngine::Press(int d, int b, int m, CompiledKeys& keys, EnginePolicy&
     if (policy.Pressed(m))
         return;
     policy.SetPressed(m, true);
+    if (d <= kCountedDevices) {
+        ++pressedOn_[static_cast<std::size_t>(d)];
+        anyPressedOn_ = true;
+    }
     if (keys.Rotary != 0) {
         // A press edge soon after the previous one is a fast turn: send Multiplier times.
         keys.CurrentMultiplier = 1;
@@ -114,12 +123,18 @@ void MappingEngine::Press(int d, int b, int m, CompiledKeys& keys, EnginePolicy&
     policy.PressEdge(d, b, m);
 }
 
-void MappingEngine::Release(int m, const CompiledKeys& pressKeys, const CompiledKeys& releaseKeys,
-                            EnginePolicy& policy) {
+void MappingEngine::Release(int d, int m, const CompiledKeys& pressKeys,
+                            const CompiledKeys& releaseKeys, EnginePolicy& policy) {
     if (!policy.ReleaseDue(m))
         return;
     policy.SetPressed(m, false);
+    if (d <= kCountedDevices && pressedOn_[static_cast<std::size_t>(d)] > 0)
+        --pressedOn_[static_cast<std::size_t>(d)];
     Burst(releaseKeys, pressKeys, pressKeys.Rotary != 0 ? pressKeys.CurrentMultiplier : 1);
+}
+
+bool MappingEngine::MayHoldPress(int d) const {
+    return anyPressedOn_ && (d > kCountedDevices || pressedOn_[static_cast<std::size_t>(d)] > 0);
 }
 
 void MappingEngine::Burst(const CompiledKeys& side, const CompiledKeys& locks, int repetitions) {

@@ -9,6 +9,7 @@
 #include "devices/device_tables.h"
 #include "keyboard/keyboard.h"
 
+#include <array>
 #include <span>
 
 namespace qm {
@@ -57,8 +58,10 @@ private:
     void RunPass(const ButtonMapTable& buttonMap, std::span<CompiledKeys> press,
                  std::span<const CompiledKeys> release, EnginePolicy& policy);
     void Press(int d, int b, int m, CompiledKeys& keys, EnginePolicy& policy);
-    void Release(int m, const CompiledKeys& pressKeys, const CompiledKeys& releaseKeys,
+    void Release(int d, int m, const CompiledKeys& pressKeys, const CompiledKeys& releaseKeys,
                  EnginePolicy& policy);
+    // Whether a mapping pressed through device d may still be due for release.
+    bool MayHoldPress(int d) const;
     // The locks forced from `locks`, every used step of `side` `repetitions` times, then
     // every lock forced off.
     void Burst(const CompiledKeys& side, const CompiledKeys& locks, int repetitions);
@@ -68,6 +71,11 @@ private:
     Clock& clock_;
     Dialogs& dialogs_;
     bool busy_ = false;
+    // Mappings pressed through each device, so that while one button is held the quiet
+    // devices are still skipped. An upper bound: a device past the table is always examined.
+    static constexpr int kCountedDevices = 512;
+    std::array<int, kCountedDevices + 1> pressedOn_{};
+    bool anyPressedOn_ = false;
 };
 
 } // namespace qm

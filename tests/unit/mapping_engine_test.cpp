@@ -81,8 +81,8 @@ protected:
                 Decode_Scancodes(press, wanted.press[s], wanted.press[s], static_cast<int>(s + 1),
                                  Vocabulary::Runner, layout);
             for (std::size_t s = 0; s < wanted.release.size(); ++s)
-                Decode_Scancodes(release, wanted.release[s], wanted.release[s], static_cast<int>(s + 1),
-                                 Vocabulary::Runner, layout);
+                Decode_Scancodes(release, wanted.release[s], wanted.release[s],
+                                 static_cast<int>(s + 1), Vocabulary::Runner, layout);
             tables.PressKeys.push_back(press);
             tables.ReleaseKeys.push_back(release);
             devices.ButtonMap().Set(1, static_cast<int>(i + 1), static_cast<int>(i + 1));
@@ -183,6 +183,25 @@ TEST_F(EngineTest, RotaryMultipliesFastTurnsOnly) {
     Pass(); // 50 ms apart: once each
     EXPECT_EQ(Count("R"), 2u);
     EXPECT_EQ(Count("L"), 1u);
+
+    // The window is open below the rate: an edge exactly the rate after the last is slow.
+    engine.Settings.RotaryRate = 0.25;
+    double base = 1000;
+    for (const auto& [after, sends] : {std::pair{0.25, 1u}, std::pair{0.125, 4u}}) {
+        base += 1000;
+        Hold(1, false);
+        clock.Set(base);
+        Pass();
+        Hold(1, true);
+        Pass(); // an edge at `base`
+        Hold(1, false);
+        Pass();
+        keyboard.Batches.clear();
+        clock.Set(base + after);
+        Hold(1, true);
+        Pass();
+        EXPECT_EQ(Count("R"), sends) << after;
+    }
 }
 
 TEST_F(EngineTest, RepeatSendsAfterStrictlyMoreThanTheRateWhileHeld) {
@@ -204,6 +223,19 @@ TEST_F(EngineTest, RepeatSendsAfterStrictlyMoreThanTheRateWhileHeld) {
         EXPECT_EQ(Count("P"), c.sends) << c.rate;
         EXPECT_EQ(Count("Q"), 1u) << c.rate;
     }
+}
+
+TEST_F(EngineTest, RepeatSendsOnlyOnceTheRateHasPassed) {
+    Load({{.press = {"P"}, .repeat = true}});
+    engine.Settings.RepeatRate = 0.5;
+    Hold(1, true);
+    Pass(); // sends at 1000
+    clock.Set(1000.5);
+    Pass(); // exactly the rate later: not yet
+    EXPECT_EQ(Count("P"), 1u);
+    clock.Set(1000.5 + 1.0 / 1024);
+    Pass();
+    EXPECT_EQ(Count("P"), 2u);
 }
 
 TEST_F(EngineTest, RepressWithinTheRepeatIntervalWaitsForIt) {
@@ -270,6 +302,31 @@ TEST_F(EngineTest, EveryBurstForcesItsLocksThenLeavesThemAllOff) {
               (std::vector<std::string>{"NUM", "CAPS", std::string(1, char(0x91)), "A", "NUM"}));
     for (auto lock : {kVkNumLock, kVkCapsLock, kVkScrollLock})
         EXPECT_FALSE(keyboard.Toggled(lock));
+
+    // Caps Lock and Scroll Lock forced on for a burst go off after it too.
+    Load({{.press = {"C"}, .caps = 1, .scroll = 1}});
+    Hold(1, true);
+    Pass();
+    for (auto lock : {kVkNumLock, kVkCapsLock, kVkScrollLock})
+        EXPECT_FALSE(keyboard.Toggled(lock)) << lock;
+}
+
+TEST_F(EngineTest, AQuietDeviceIsExaminedWhileAPressThroughItAwaitsRelease) {
+    Load({{.press = {"A"}, .release = {"B"}}});
+    devices.AddDevice({true, 0, "{H}", "Stick", 8});
+    reader.states.push_back(std::vector<std::uint8_t>(8, 0));
+    tables.Mappings.push_back(tables.Mappings[0]);
+    tables.PressKeys.push_back(tables.PressKeys[0]);
+    tables.ReleaseKeys.push_back(tables.ReleaseKeys[0]);
+    tables.MappingCount = 2;
+    devices.ButtonMap().Set(1, 1, 1);
+    devices.ButtonMap().Set(2, 1, 2);
+    Hold(1, true);
+    reader.states[1][0] = 1; // both held
+    Pass();
+    Hold(1, false); // the pad is quiet again while the stick's button stays down
+    Pass();
+    EXPECT_EQ(Pressed(), (std::vector<std::string>{"A", "A", "B"}));
 }
 
 TEST_F(EngineTest, APassEndsWhenADeviceWasJustAcquired) {
