@@ -3,7 +3,7 @@
 #include "core/app_error.h"
 
 #include <atomic>
-#include <cstdio>
+#include <charconv>
 #include <random>
 
 namespace qm {
@@ -17,11 +17,10 @@ std::string TemporaryPathFor(const std::string& path) {
         return (std::uint64_t{device()} << 32) ^ device();
     }();
     static std::atomic<std::uint64_t> counter{0};
-    char unique[48];
-    std::snprintf(unique, sizeof unique, ".%016llx-%llu.saving",
-                  static_cast<unsigned long long>(processPart),
-                  static_cast<unsigned long long>(counter.fetch_add(1)));
-    return path + unique;
+    char random[16];
+    const auto end = std::to_chars(random, random + sizeof random, processPart, 16).ptr;
+    return path + "." + std::string(random, end) + "-" + std::to_string(counter.fetch_add(1)) +
+           ".saving";
 }
 
 AppError NotRegularFileError() {
