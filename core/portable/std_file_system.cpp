@@ -4,11 +4,11 @@
 #include "core/text.h"
 
 #include <cerrno>
+#include <cstdio>
 #include <dirent.h>
+#include <fcntl.h>
 #include <filesystem>
 #include <memory>
-#include <cstdio>
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <utility>
@@ -55,6 +55,10 @@ public:
     explicit Fd(int fd) : fd_(fd) {}
     Fd(const Fd&) = delete;
     Fd& operator=(const Fd&) = delete;
+    Fd& operator=(Fd&& other) noexcept {
+        std::swap(fd_, other.fd_);
+        return *this;
+    }
     ~Fd() {
         if (fd_ >= 0)
             ::close(fd_);
@@ -74,38 +78,47 @@ public:
     }
 
     std::string ReadAll(const std::string& path) override {
-        Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+        // Without O_NONBLOCK opening a pipe would wait for a writer.
+        Fd fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
         if (fd.get() < 0)
             Raise(path, errno);
         struct stat st {};
         if (::fstat(fd.get(), &st) != 0)
             Raise(path, errno);
-        if (S_ISDIR(st.st_mode))
-            throw AppError(err::PermissionDenied);
-        std::string bytes;
-        char buffer[65536];
-        for (;;) {
-            const auto n = ::read(fd.get(), buffer, sizeof buffer);
-            if (n < 0) {
-                if (errno == EINTR)
-                    continue;
-                Raise(path, errno);
-            }
-            if (n == 0)
-                break;
-            bytes.append(buffer, static_cast<std::size_t>(n));
-        }
-        return bytes;
+        if (!S_ISREG(st.st_mode))
+            throw NotRegularFileError();
+        return ReadBounded(static_cast<std::uint64_t>(st.st_size), kMaxReadBytes,
+                           [&](char* buffer, std::size_t n) -> std::size_t {
+                               for (;;) {
+                                   const auto got = ::read(fd.get(), buffer, n);
+                                   if (got >= 0)
+                                       return static_cast<std::size_t>(got);
+                                   if (errno != EINTR)
+                                       Raise(path, errno);
+                               }
+                           });
     }
 
     void WriteAtomically(const std::string& path, std::string_view bytes) override {
-        struct stat st {};
-        if (::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode))
+        struct stat target {};
+        const bool exists = ::stat(path.c_str(), &target) == 0;
+        if (exists && S_ISDIR(target.st_mode))
             throw AppError(err::PermissionDenied);
-        const std::string temp = TemporaryPathFor(path);
-        Fd fd(::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666));
-        if (fd.get() < 0)
-            Raise(path, errno);
+        // Decided on the mode bits, not access(): root may write anything.
+        if (exists && (target.st_mode & 0222) == 0)
+            throw AppError(err::PermissionDenied);
+        std::string temp;
+        Fd fd(-1);
+        for (int attempt = 0; fd.get() < 0; ++attempt) {
+            temp = TemporaryPathFor(path);
+            // A new file only: an existing name (a leftover, a planted link) is never reused.
+            fd = Fd(
+                ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666));
+            if (fd.get() < 0 && (errno != EEXIST || attempt + 1 == kTemporaryNameAttempts))
+                Raise(path, errno); // nothing was created; the target is untouched
+        }
+        if (exists && ::fchmod(fd.get(), target.st_mode & 0777) != 0)
+            Fail(temp, path, errno);
         const char* p = bytes.data();
         std::size_t left = bytes.size();
         while (left > 0) {
@@ -113,7 +126,7 @@ public:
             if (n < 0 && errno == EINTR)
                 continue;
             if (n <= 0)
-                Fail(temp, path, errno);
+                Fail(temp, path, n < 0 ? errno : EIO);
             p += n;
             left -= static_cast<std::size_t>(n);
         }

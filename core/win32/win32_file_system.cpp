@@ -58,22 +58,31 @@ void WriteAll(HANDLE file, std::string_view bytes) {
     }
 }
 
-// Owner of a FindFirstFileW search.
-class FindHandle {
-public:
-    explicit FindHandle(HANDLE handle) : handle_(handle) {}
-    FindHandle(const FindHandle&) = delete;
-    FindHandle& operator=(const FindHandle&) = delete;
-    ~FindHandle() {
-        if (handle_ != INVALID_HANDLE_VALUE)
-            FindClose(handle_);
-    }
-    HANDLE Get() const { return handle_; }
-    explicit operator bool() const { return handle_ != INVALID_HANDLE_VALUE; }
+// How often, and how many milliseconds apart, a replace held up by an open handle is tried.
+constexpr int kReplaceAttempts = 20;
+constexpr DWORD kReplaceRetryMs = 10;
 
-private:
-    HANDLE handle_;
+// Moves `temporary` over `target`. Another writer replacing the same target holds it open for
+// a moment (as does a reader), and Windows then denies the replace: it is tried again briefly.
+void ReplaceWith(const std::wstring& temporary, const std::wstring& target) {
+    for (int attempt = 1;; ++attempt) {
+        if (MoveFileExW(temporary.c_str(), target.c_str(),
+                        MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+            return;
+        const DWORD error = GetLastError();
+        if ((error != ERROR_ACCESS_DENIED && error != ERROR_SHARING_VIOLATION) ||
+            attempt == kReplaceAttempts)
+            throw AppError(FileErrorNumber(error));
+        Sleep(kReplaceRetryMs);
+    }
+}
+
+// Owner of a FindFirstFileW search.
+struct FindTraits {
+    static bool Valid(HANDLE handle) { return handle != nullptr && handle != INVALID_HANDLE_VALUE; }
+    static void Close(HANDLE handle) { FindClose(handle); }
 };
+using FindHandle = win32::UniqueOf<HANDLE, FindTraits>;
 
 class Win32FileSystem final : public FileSystem {
 public:
@@ -83,46 +92,57 @@ public:
     }
 
     std::string ReadAll(const std::string& path) override {
-        const UniqueHandle file(CreateFileW(WideFromUtf8(path).c_str(), GENERIC_READ,
-                                            FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                            FILE_ATTRIBUTE_NORMAL, nullptr));
-        if (!file)
-            ThrowLastError();
-        std::string bytes;
-        LARGE_INTEGER size{};
-        if (GetFileSizeEx(file.Get(), &size) && size.QuadPart > 0)
-            bytes.reserve(static_cast<std::size_t>(size.QuadPart));
-        std::string buffer(kChunk, '\0');
-        for (;;) {
-            DWORD read = 0;
-            if (!ReadFile(file.Get(), buffer.data(), static_cast<DWORD>(buffer.size()), &read,
-                          nullptr))
-                ThrowLastError();
-            if (read == 0)
-                return bytes;
-            bytes.append(buffer, 0, read);
+        const std::wstring wide = WideFromUtf8(path);
+        const UniqueHandle file(CreateFileW(wide.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!file) {
+            const DWORD error = GetLastError();
+            const DWORD attributes = GetFileAttributesW(wide.c_str());
+            if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
+                throw NotRegularFileError();
+            throw AppError(FileErrorNumber(error));
         }
+        // Devices ("NUL", "CON") and pipes are no configuration files.
+        if (GetFileType(file.Get()) != FILE_TYPE_DISK)
+            throw NotRegularFileError();
+        LARGE_INTEGER size{};
+        if (!GetFileSizeEx(file.Get(), &size))
+            ThrowLastError();
+        return ReadBounded(static_cast<std::uint64_t>(size.QuadPart), kMaxReadBytes,
+                           [&](char* buffer, std::size_t n) -> std::size_t {
+                               DWORD read = 0;
+                               if (!ReadFile(file.Get(), buffer,
+                                             static_cast<DWORD>(std::min(n, kChunk)), &read,
+                                             nullptr))
+                                   ThrowLastError();
+                               return read;
+                           });
     }
 
     void WriteAtomically(const std::string& path, std::string_view bytes) override {
         const std::wstring target = WideFromUtf8(path);
-        const std::wstring temporary = WideFromUtf8(TemporaryPathFor(path));
         // Windows refuses to replace a read-only file; some emulations of it do not.
         const DWORD attributes = GetFileAttributesW(target.c_str());
         if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
             throw AppError(err::PermissionDenied);
-        UniqueHandle file(CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                      FILE_ATTRIBUTE_NORMAL, nullptr));
-        if (!file)
-            ThrowLastError(); // nothing was created; the target is untouched
+        std::wstring temporary;
+        UniqueHandle file;
+        for (int attempt = 0; !file; ++attempt) {
+            temporary = WideFromUtf8(TemporaryPathFor(path));
+            // A new file only: an existing name (a leftover, a planted link) is never reused.
+            file = UniqueHandle(CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr,
+                                            CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+            const DWORD error = GetLastError();
+            if (!file && ((error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) ||
+                          attempt + 1 == kTemporaryNameAttempts))
+                throw AppError(FileErrorNumber(error)); // nothing was created
+        }
         try {
             WriteAll(file.Get(), bytes);
             if (!FlushFileBuffers(file.Get()))
                 ThrowLastError();
             file.Reset();
-            if (!MoveFileExW(temporary.c_str(), target.c_str(),
-                             MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-                ThrowLastError();
+            ReplaceWith(temporary, target);
         } catch (...) {
             // The target keeps its old contents; the temporary file goes.
             file.Reset();

@@ -15,7 +15,7 @@ failures=0
 run() { # run EXPECTED_EXIT ARGS...: sets $out and $err
     local expected=$1
     shift
-    "${tool[@]}" "$@" >stdout.txt 2>stderr.txt
+    timeout 60 "${tool[@]}" "$@" >stdout.txt 2>stderr.txt
     local code=$?
     out=$(tr -d '\r' <stdout.txt)
     err=$(tr -d '\r' <stderr.txt)
@@ -53,6 +53,18 @@ expect "its error box" "$err" " 13  Type mismatch in sub open_click."
 run 2 dump missing.qmf
 expect "missing file" "$err" "File not found"
 
+# Only regular files of at most 64 MiB are read (sparse, so no disk is used).
+truncate -s $((64 * 1024 * 1024 + 1)) huge.qmf
+run 2 dump huge.qmf
+expect "file over the limit" "$err" "huge.qmf: File larger than 64 MB"
+rm -f huge.qmf
+zero=/dev/zero
+[ "${#tool[@]}" -gt 1 ] && zero=Z:/dev/zero # the Windows build sees the host's root as Z:
+run 2 dump "$zero"
+expect "a device" "$err" "$zero: Not a regular file"
+run 2 dump .
+expect "a folder" "$err" ".: Not a regular file"
+
 run 0 upgrade v11.qmf -o upgraded.qmf
 run 0 dump upgraded.qmf
 expect "upgraded file" "$out" '{"version":"1.4","obsolete":false,"rows":[{"button":"1"'
@@ -64,6 +76,11 @@ expect "upgrade in place" "$out" '"version":"1.4","obsolete":false'
 run 0 upgrade cockpit.qmf -o same.qmf
 cmp -s cockpit.qmf same.qmf || { echo "FAIL: a 1.4 file upgrades to the same bytes"; failures=$((failures + 1)); }
 run 2 upgrade cockpit.qmf -o no/such/folder/out.qmf
+expect "unwritable output named" "$err" "no/such/folder/out.qmf: Path not found"
+cp v13.qmf readonly.qmf && chmod 444 readonly.qmf
+run 2 upgrade cockpit.qmf -o readonly.qmf
+expect "read-only output refused" "$err" "readonly.qmf: Permission denied"
+cmp -s v13.qmf readonly.qmf || { echo "FAIL: a read-only output was replaced"; failures=$((failures + 1)); }
 run 1 upgrade corrupt.qmf -o never.qmf
 [ ! -e never.qmf ] || { echo "FAIL: a refused upgrade wrote its output"; failures=$((failures + 1)); }
 ls ./*.saving >/dev/null 2>&1 && { echo "FAIL: a temporary file was left behind"; failures=$((failures + 1)); }

@@ -1,6 +1,7 @@
 // The Win32 file system in a scratch folder of the Wine prefix.
 #include "core/app_error.h"
 #include "core/file_system.h"
+#include "core/win32/win32_handle.h"
 #include "core/win32/win32_text.h"
 
 #include <gtest/gtest.h>
@@ -12,6 +13,7 @@
 namespace qm {
 namespace {
 
+using win32::UniqueHandle;
 using win32::Utf8FromWide;
 using win32::WideFromUtf8;
 
@@ -61,71 +63,30 @@ protected:
         return 0;
     }
 
-    bool Exists(const std::string& path) const {
-        return GetFileAttributesW(WideFromUtf8(path).c_str()) != INVALID_FILE_ATTRIBUTES;
-    }
-
     FileSystem& fs_ = SystemFileSystem();
     std::string folder_;
 };
 
-TEST_F(Win32FileSystemTest, WriteThenReadGivesTheSameBytes) {
-    const std::string path = Path("Gr\xC3\xBC\xC3\x9F"
-                                  "e \xE6\x97\xA5\xE6\x9C\xAC.qmf");
-    const std::string bytes("line 1\r\n\0\x80\xFF"
-                            "end",
-                            13);
-    EXPECT_FALSE(fs_.Exists(path));
-    fs_.WriteAtomically(path, bytes);
-    EXPECT_TRUE(fs_.Exists(path));
-    EXPECT_EQ(fs_.ReadAll(path), bytes);
-    EXPECT_FALSE(Exists(TemporaryPathFor(path)));
-
-    // Replacing with shorter contents leaves nothing of the old.
-    fs_.WriteAtomically(path, "short");
-    EXPECT_EQ(fs_.ReadAll(path), "short");
-    fs_.WriteAtomically(path, "");
-    EXPECT_EQ(fs_.ReadAll(path), "");
-
-    // Larger than one read or write piece.
-    std::string large(3 * 1024 * 1024 + 17, '\0');
-    for (std::size_t i = 0; i < large.size(); ++i)
-        large[i] = static_cast<char>(i * 7 + i / 251);
-    fs_.WriteAtomically(path, large);
-    EXPECT_EQ(fs_.ReadAll(path), large);
-    EXPECT_FALSE(Exists(TemporaryPathFor(path)));
-}
-
-TEST_F(Win32FileSystemTest, FoldersAreNotFiles) {
-    EXPECT_FALSE(fs_.Exists(folder_));
-    EXPECT_EQ(ErrorNumberOf([&] { fs_.ReadAll(folder_); }), err::PermissionDenied);
-}
-
-TEST_F(Win32FileSystemTest, MissingFilesAndFoldersHaveTheirErrorNumbers) {
-    EXPECT_EQ(ErrorNumberOf([&] { fs_.ReadAll(Path("missing.qmf")); }), err::FileNotFound);
-    EXPECT_EQ(ErrorNumberOf([&] { fs_.ReadAll(Path("no folder\\x.qmf")); }), err::PathNotFound);
-    EXPECT_EQ(ErrorNumberOf([&] { fs_.WriteAtomically(Path("no folder\\x.qmf"), "x"); }),
-              err::PathNotFound);
-    EXPECT_FALSE(Exists(Path("no folder")));
+// What only Windows has; the shared cases are in tests/unit/file_system_test.cpp.
+TEST_F(Win32FileSystemTest, NamesAndDevicesOnlyWindowsHas) {
     EXPECT_EQ(ErrorNumberOf([&] { fs_.ReadAll(Path("bad|name.qmf")); }), err::BadFileName);
+    EXPECT_EQ(ErrorNumberOf([&] { fs_.ReadAll("NUL"); }), err::PathFileAccessError);
 }
 
-TEST_F(Win32FileSystemTest, FailedReplaceKeepsTheTargetAndRemovesTheTemporaryFile) {
-    // The target is a folder: it cannot be replaced by a file.
-    const std::string folderTarget = Path("folder.qmf");
-    ASSERT_TRUE(CreateDirectoryW(WideFromUtf8(folderTarget).c_str(), nullptr));
-    EXPECT_EQ(ErrorNumberOf([&] { fs_.WriteAtomically(folderTarget, "new"); }),
-              err::PermissionDenied);
-    EXPECT_TRUE(GetFileAttributesW(WideFromUtf8(folderTarget).c_str()) & FILE_ATTRIBUTE_DIRECTORY);
-    EXPECT_FALSE(Exists(TemporaryPathFor(folderTarget)));
-
-    // The target is read-only.
-    const std::string readOnly = Path("read only.qmf");
-    fs_.WriteAtomically(readOnly, "old");
-    ASSERT_TRUE(SetFileAttributesW(WideFromUtf8(readOnly).c_str(), FILE_ATTRIBUTE_READONLY));
-    EXPECT_EQ(ErrorNumberOf([&] { fs_.WriteAtomically(readOnly, "new"); }), err::PermissionDenied);
-    EXPECT_EQ(fs_.ReadAll(readOnly), "old");
-    EXPECT_FALSE(Exists(TemporaryPathFor(readOnly)));
+// "*.qmf" also matches 8.3 short names: a temporary file's short name must not end in ".QMF".
+TEST_F(Win32FileSystemTest, NoShortNameOfATemporaryFileMatchesTheListing) {
+    const std::wstring temporary = WideFromUtf8(TemporaryPathFor(Path("long configuration.qmf")));
+    const UniqueHandle file(CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                        FILE_ATTRIBUTE_NORMAL, nullptr));
+    ASSERT_TRUE(file);
+    wchar_t shortName[MAX_PATH];
+    ASSERT_NE(GetShortPathNameW(temporary.c_str(), shortName, MAX_PATH), 0u);
+    EXPECT_EQ(std::wstring(shortName).find(L".QMF"), std::wstring::npos) << Utf8FromWide(shortName);
+    WIN32_FIND_DATAW found;
+    const HANDLE find = FindFirstFileW(WideFromUtf8(Path("*.qmf")).c_str(), &found);
+    EXPECT_EQ(find, INVALID_HANDLE_VALUE) << Utf8FromWide(found.cFileName);
+    if (find != INVALID_HANDLE_VALUE)
+        FindClose(find);
 }
 
 TEST_F(Win32FileSystemTest, OpenFilesFollowTheSharingRules) {

@@ -133,7 +133,7 @@ int Upgrade(const Arguments& args) {
     try {
         SystemFileSystem().WriteAtomically(out->second, WriteEditorConfiguration(file.Read.Rows));
     } catch (const AppError& e) {
-        PrintMessage(msg::FileIoError(e));
+        PrintError(out->second + ": " + e.description());
         return kExitUsage;
     }
     return kExitSuccess;

@@ -1,0 +1,277 @@
+// The file-system seam's contract, run against the platform's own implementation: natively
+// the POSIX one, under Wine (the Windows build of these tests) the Win32 one.
+#include "core/app_error.h"
+#include "core/file_system.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <set>
+#include <string>
+#include <thread>
+
+#ifndef _WIN32
+#include <csignal>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#endif
+
+namespace qm {
+namespace {
+
+namespace stdfs = std::filesystem;
+
+std::string Utf8(const stdfs::path& path) {
+    const auto text = path.u8string();
+    return std::string(text.begin(), text.end());
+}
+
+stdfs::path FromUtf8(std::string_view text) {
+    return stdfs::path(std::u8string(text.begin(), text.end()));
+}
+
+AppError ErrorOf(auto&& action) {
+    try {
+        action();
+    } catch (const AppError& error) {
+        return error;
+    }
+    return AppError(0, "no error");
+}
+
+// Each test gets an empty folder of its own, removed afterwards.
+class FileSystemContractTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        folder_ = stdfs::temp_directory_path() /
+                  ("qm-files-" + std::to_string(std::random_device{}()) + "-" +
+                   ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        ASSERT_TRUE(stdfs::create_directory(folder_));
+    }
+    void TearDown() override {
+        std::error_code ignored;
+        // Windows deletes no read-only file.
+        for (const auto& entry : stdfs::directory_iterator(folder_, ignored))
+            if (!entry.is_symlink())
+                stdfs::permissions(entry.path(), stdfs::perms::owner_all, ignored);
+        stdfs::remove_all(folder_, ignored);
+    }
+
+    std::string Path(std::string_view name) const { return Utf8(folder_ / FromUtf8(name)); }
+
+    // The folder's entries, by name.
+    std::set<std::string> Entries() const {
+        std::set<std::string> names;
+        for (const auto& entry : stdfs::directory_iterator(folder_))
+            names.insert(Utf8(entry.path().filename()));
+        return names;
+    }
+
+    void Plant(const std::string& path, std::string_view bytes) const {
+        std::ofstream(FromUtf8(path), std::ios::binary) << bytes;
+    }
+
+    FileSystem& fs_ = SystemFileSystem();
+    stdfs::path folder_;
+};
+
+TEST_F(FileSystemContractTest, ReplacingLeavesExactlyTheNewBytesAndNoOtherFile) {
+    const std::string name = "Gr\xC3\xBC\xC3\x9F"
+                             "e \xE6\x97\xA5\xE6\x9C\xAC.qmf";
+    const std::string path = Path(name);
+    const std::string bytes("line 1\r\n\0\x80\xFF"
+                            "end",
+                            13);
+    EXPECT_FALSE(fs_.Exists(path));
+    fs_.WriteAtomically(path, bytes);
+    EXPECT_TRUE(fs_.Exists(path));
+    EXPECT_EQ(fs_.ReadAll(path), bytes);
+
+    // Shorter contents leave nothing of the old.
+    fs_.WriteAtomically(path, "short");
+    EXPECT_EQ(fs_.ReadAll(path), "short");
+    fs_.WriteAtomically(path, "");
+    EXPECT_EQ(fs_.ReadAll(path), "");
+
+    // Larger than one read or write piece.
+    std::string large(3 * 1024 * 1024 + 17, '\0');
+    for (std::size_t i = 0; i < large.size(); ++i)
+        large[i] = static_cast<char>(i * 7 + i / 251);
+    fs_.WriteAtomically(path, large);
+    EXPECT_EQ(fs_.ReadAll(path), large);
+    EXPECT_EQ(Entries(), std::set<std::string>{name});
+}
+
+TEST_F(FileSystemContractTest, MissingFilesAndFoldersHaveTheirErrorNumbers) {
+    EXPECT_EQ(ErrorOf([&] { fs_.ReadAll(Path("missing.qmf")); }).number(), err::FileNotFound);
+    EXPECT_EQ(ErrorOf([&] { fs_.ReadAll(Path("no folder/x.qmf")); }).number(), err::PathNotFound);
+    EXPECT_EQ(ErrorOf([&] { fs_.WriteAtomically(Path("no folder/x.qmf"), "x"); }).number(),
+              err::PathNotFound);
+    EXPECT_TRUE(Entries().empty());
+}
+
+TEST_F(FileSystemContractTest, AReadOnlyTargetIsRefusedAndKept) {
+    const std::string path = Path("read only.qmf");
+    fs_.WriteAtomically(path, "old");
+    stdfs::permissions(FromUtf8(path), stdfs::perms::owner_read | stdfs::perms::group_read |
+                                           stdfs::perms::others_read);
+    EXPECT_EQ(ErrorOf([&] { fs_.WriteAtomically(path, "new"); }).number(), err::PermissionDenied);
+    EXPECT_EQ(fs_.ReadAll(path), "old");
+    EXPECT_EQ(Entries(), std::set<std::string>{"read only.qmf"});
+
+    // A folder cannot be replaced by a file.
+    ASSERT_TRUE(stdfs::create_directory(folder_ / "folder.qmf"));
+    EXPECT_EQ(ErrorOf([&] { fs_.WriteAtomically(Path("folder.qmf"), "new"); }).number(),
+              err::PermissionDenied);
+    EXPECT_TRUE(stdfs::is_directory(folder_ / "folder.qmf"));
+    EXPECT_EQ(Entries().size(), 2u);
+}
+
+#ifndef _WIN32
+TEST_F(FileSystemContractTest, ReplacingKeepsThePermissionsANewFileGetsTheUsualOnes) {
+    const std::string path = Path("private.qmf");
+    fs_.WriteAtomically(path, "old");
+    const mode_t mask = ::umask(022);
+    ::umask(mask);
+    struct stat st {};
+    ASSERT_EQ(::stat(path.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0666 & ~mask);
+
+    ASSERT_EQ(::chmod(path.c_str(), 0600), 0);
+    fs_.WriteAtomically(path, "new");
+    ASSERT_EQ(::stat(path.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0600u);
+    EXPECT_EQ(fs_.ReadAll(path), "new");
+}
+#endif
+
+TEST_F(FileSystemContractTest, TheListingNeverShowsATemporaryFile) {
+    fs_.WriteAtomically(Path("a.qmf"), "a");
+    Plant(TemporaryPathFor(Path("b.qmf")), "half");
+    Plant(Path("c.qmf.saving"), "half");
+    EXPECT_EQ(fs_.FileNames(Utf8(folder_), ".qmf"), std::vector<std::string>{"a.qmf"});
+    EXPECT_NE(TemporaryPathFor(Path("b.qmf")), TemporaryPathFor(Path("b.qmf")));
+}
+
+// Whatever already sits at a temporary-looking name is neither followed nor reused.
+TEST_F(FileSystemContractTest, LeftoversAtTemporaryNamesAreLeftAlone) {
+    const std::string path = Path("t.qmf");
+    const std::string fixedName = path + ".saving";
+    const std::string fresh = TemporaryPathFor(path);
+    Plant(Path("victim.txt"), "victim");
+    Plant(fresh, "leftover");
+#ifdef _WIN32
+    Plant(fixedName, "leftover");
+#else
+    ASSERT_EQ(::symlink("victim.txt", fixedName.c_str()), 0);
+#endif
+    fs_.WriteAtomically(path, "new");
+    EXPECT_EQ(fs_.ReadAll(path), "new");
+    EXPECT_FALSE(stdfs::is_symlink(FromUtf8(path)));
+    EXPECT_EQ(fs_.ReadAll(Path("victim.txt")), "victim");
+    EXPECT_EQ(fs_.ReadAll(fresh), "leftover");
+#ifdef _WIN32
+    EXPECT_EQ(fs_.ReadAll(fixedName), "leftover");
+#else
+    EXPECT_TRUE(stdfs::is_symlink(FromUtf8(fixedName)));
+#endif
+    EXPECT_EQ(Entries().size(), 4u);
+}
+
+// Two writers of one file: each write succeeds, and the file is one of them, whole.
+TEST_F(FileSystemContractTest, ConcurrentWritersEachLeaveAWholeFile) {
+    const std::string path = Path("shared.qmf");
+    const std::string first(1 << 20, 'a');
+    const std::string second((1 << 20) + 1, 'b');
+    auto writer = [&](const std::string& bytes, int& failed) {
+        for (int i = 0; i < 30; ++i) {
+            try {
+                fs_.WriteAtomically(path, bytes);
+            } catch (const AppError&) {
+                ++failed;
+            }
+        }
+    };
+    int failedFirst = 0, failedSecond = 0;
+    std::thread a(writer, std::cref(first), std::ref(failedFirst));
+    std::thread b(writer, std::cref(second), std::ref(failedSecond));
+    a.join();
+    b.join();
+    EXPECT_EQ(failedFirst + failedSecond, 0);
+    const std::string result = fs_.ReadAll(path);
+    EXPECT_TRUE(result == first || result == second) << result.size() << " bytes";
+    EXPECT_EQ(Entries(), std::set<std::string>{"shared.qmf"});
+}
+
+TEST_F(FileSystemContractTest, OnlyRegularFilesUpToTheLimitAreRead) {
+    const AppError folder = ErrorOf([&] { fs_.ReadAll(Utf8(folder_)); });
+    EXPECT_EQ(folder.number(), err::PathFileAccessError);
+    EXPECT_EQ(folder.description(), "Not a regular file");
+    EXPECT_FALSE(fs_.Exists(Utf8(folder_)));
+
+    // Sparse files: no disk is used.
+    const std::string atLimit = Path("at limit.qmf");
+    Plant(atLimit, "");
+    stdfs::resize_file(FromUtf8(atLimit), kMaxReadBytes);
+    EXPECT_EQ(fs_.ReadAll(atLimit).size(), kMaxReadBytes);
+    stdfs::resize_file(FromUtf8(atLimit), kMaxReadBytes + 1);
+    const AppError tooLarge = ErrorOf([&] { fs_.ReadAll(atLimit); });
+    EXPECT_EQ(tooLarge.number(), err::PathFileAccessError);
+    EXPECT_EQ(tooLarge.description(), "File larger than 64 MB");
+
+#ifndef _WIN32
+    const std::string fifo = Path("pipe.qmf");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    EXPECT_EQ(ErrorOf([&] { fs_.ReadAll(fifo); }).description(), "Not a regular file");
+    EXPECT_EQ(ErrorOf([&] { fs_.ReadAll("/dev/zero"); }).description(), "Not a regular file");
+#endif
+}
+
+// A file that grows while it is read is refused as soon as it passes the limit.
+TEST(ReadBoundedTest, TheLimitHoldsWhileReadingNotOnlyForTheReportedSize) {
+    auto source = [](std::size_t total) {
+        return [total, given = std::size_t{0}](char* buffer, std::size_t n) mutable {
+            n = std::min(n, total - given);
+            std::fill_n(buffer, n, 'x');
+            given += n;
+            return n;
+        };
+    };
+    EXPECT_EQ(ReadBounded(0, 200000, source(200000)).size(), 200000u);
+    EXPECT_EQ(ErrorOf([&] { ReadBounded(0, 200000, source(200001)); }).number(),
+              err::PathFileAccessError);
+    EXPECT_EQ(ErrorOf([&] { ReadBounded(200001, 200000, source(0)); }).number(),
+              err::PathFileAccessError);
+}
+
+#ifndef _WIN32
+// A write that fails half-way (here the file-size limit standing in for a full disk) keeps the
+// target and leaves no temporary file. Run in a child: the limit is per process.
+TEST_F(FileSystemContractTest, AFailedWriteKeepsTheTargetAndLeavesNoTemporaryFile) {
+    const std::string path = Path("full.qmf");
+    fs_.WriteAtomically(path, "old");
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        std::signal(SIGXFSZ, SIG_IGN);
+        const rlimit limit{4096, 4096};
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+        const int number =
+            ErrorOf([&] { fs_.WriteAtomically(path, std::string(100000, 'n')); }).number();
+        ::_exit(number == err::DeviceIoError ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+    EXPECT_EQ(fs_.ReadAll(path), "old");
+    EXPECT_EQ(Entries(), std::set<std::string>{"full.qmf"});
+}
+#endif
+
+} // namespace
+} // namespace qm
