@@ -220,7 +220,8 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         return 0;
     default:
         if (message == taskbarCreated_ && taskbarCreated_ != 0) {
-            // A new taskbar knows no icons: the icon comes back if it was there.
+            // A new taskbar knows no icons: the icon comes back if it was there (whether the
+            // old one survived or not).
             if (trayAdded_) {
                 trayAdded_ = false;
                 RunTrapped(dialogs_, "Form_MouseMove", [&] { ShowTrayIcon(trayRunning_); });
@@ -391,6 +392,9 @@ void MainWindow::OnDpiChanged(UINT dpi, const RECT* suggested) {
         ApplyFont();
         ApplyMenuBitmaps();
         Layout();
+        // Moving and growing leaves the old frame lines where nothing paints over them.
+        RedrawWindow(window_.Get(), nullptr, nullptr,
+                     RDW_ERASE | RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_FRAME);
     });
 }
 
@@ -657,8 +661,9 @@ void MainWindow::ShowTrayIcon(bool running) {
                  reinterpret_cast<LPARAM>(running ? runUpLarge_.Get() : runOffLarge_.Get()));
     if (trayAdded_ && TrayCall(NIM_MODIFY))
         return;
-    // Not there yet, or gone with a taskbar that has not announced its return.
-    trayAdded_ = TrayCall(NIM_ADD);
+    // Not there yet, or gone with a taskbar that has not announced its return; an add is
+    // refused when the icon outlived what looked like a restart, and then it is updated.
+    trayAdded_ = TrayCall(NIM_ADD) || TrayCall(NIM_MODIFY);
 }
 
 void MainWindow::RemoveTrayIcon() {
