@@ -355,8 +355,10 @@ void RunnerController::MNcfg_Click(const std::string& entry) {
 }
 
 void RunnerController::ImageCombo1_Click() {
-    // The view gives the Run button the focus and the selected item's picture; the selection
-    // itself lives in the view, so there is nothing to decide here.
+    // Whichever way a configuration was chosen, Enter or Space then runs or stops it. The
+    // selection and the button's picture live in the view.
+    if (MenuStateFor(DevicesReady(), running_, view_.ConfigurationCount()).RunButton)
+        view_.FocusRunButton();
 }
 
 void RunnerController::load_click(const std::string& path) {
@@ -463,11 +465,15 @@ void RunnerController::RunDefaultConfig() {
 
 void RunnerController::DropFiles(const std::vector<std::string>& paths) {
     RunTrapped(seams_.Dialogs, "Form_OLEDragDrop", [&] {
-        if (!DevicesReady() || paths.empty())
+        // A name the shell could not give comes back empty: it names no file, and an empty
+        // path would open the file dialog.
+        const auto named = std::find_if(paths.begin(), paths.end(),
+                                        [](const auto& path) { return !path.empty(); });
+        if (!DevicesReady() || named == paths.end())
             return;
         if (running_)
             Stop_Click();
-        load_click(paths.front());
+        load_click(*named);
     });
 }
 

@@ -39,7 +39,8 @@ void RunnerPreferences::Load() {
     RunTrapped(dialogs_, "Form_Load", [&] {
         RunnerPreferencesState s;
         s.Startup = SettingToBool(ReadOr(store_, Setting::Startup, "False"));
-        s.Launch = SettingToBool(ReadOr(store_, Setting::Launch, "True"));
+        // Starting with Windows is the user's explicit choice: a missing value is unticked.
+        s.Launch = SettingToBool(ReadOr(store_, Setting::Launch, "False"));
         s.Taskbar = SettingToBool(ReadOr(store_, Setting::Taskbar, "True"));
         s.Associate = SettingToBool(ReadOr(store_, Setting::RunnerAssociate, "False"));
         const auto& folder = DefinitionOf(Setting::ConfigPath);

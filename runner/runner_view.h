@@ -29,6 +29,9 @@ public:
     virtual void ApplyMenuState(const RunnerMenuState& state) = 0;
     // The Run/Stop button's caption ("Stop" while running).
     virtual void SetRunning(bool running) = 0;
+    // The keyboard focus to the Run/Stop button; a window that is hidden or inactive gives it
+    // the focus when it is next activated.
+    virtual void FocusRunButton() = 0;
     virtual void CheckPriorityItem(int index) = 0;
     virtual void CheckPollItem(int index) = 0;
     // The poll timer: the engine's pass every `periodMs` while enabled.

@@ -158,6 +158,22 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_COMMAND:
         OnCommand(LOWORD(wParam), HIWORD(wParam));
         return 0;
+    case WM_ACTIVATE:
+        // As a dialog does: the focused control is remembered while the window is inactive.
+        if (LOWORD(wParam) == WA_INACTIVE) {
+            const HWND focus = GetFocus();
+            if (focus != nullptr && IsChild(window, focus))
+                focusOnActivate_ = focus;
+        }
+        break;
+    case WM_SETFOCUS:
+        // The window itself takes no keys: the remembered control gets the focus.
+        if (focusOnActivate_ != nullptr && IsChild(window, focusOnActivate_) &&
+            IsWindowEnabled(focusOnActivate_) && IsWindowVisible(focusOnActivate_)) {
+            SetFocus(focusOnActivate_);
+            return 0;
+        }
+        break;
     case CORVEX_TRAY_MESSAGE:
         OnTrayMessage(static_cast<UINT>(LOWORD(lParam)));
         return 0;
@@ -204,7 +220,8 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         return 0;
     default:
         if (message == taskbarCreated_ && taskbarCreated_ != 0) {
-            // A new taskbar knows no icons: the icon comes back if it was there.
+            // A new taskbar knows no icons: the icon comes back if it was there (whether the
+            // old one survived or not).
             if (trayAdded_) {
                 trayAdded_ = false;
                 RunTrapped(dialogs_, "Form_MouseMove", [&] { ShowTrayIcon(trayRunning_); });
@@ -229,24 +246,25 @@ void MainWindow::OnCommand(int id, int code) {
         return state != static_cast<UINT>(-1) && !(state & (MF_GRAYED | MF_DISABLED));
     };
 
+    if (id == IDOK) {
+        OnEnter();
+        return;
+    }
     if (id == IDC_COMRUN) {
         if (code == BN_CLICKED && IsWindowEnabled(runButton_))
             RunTrapped(dialogs_, "ComRun_Click", [&] { controller.ComRun_Click(); });
         return;
     }
     if (id == IDC_IMAGECOMBO1) {
-        // ImageCombo1_Click: the button shows the chosen configuration's picture and takes
-        // the focus, once the drop-down list is closed.
+        // The button shows the chosen configuration's picture at once; ImageCombo1_Click (the
+        // focus moves to the button) once the drop-down list is closed.
         const bool dropped = SendMessageW(selector_, CB_GETDROPPEDSTATE, 0, 0) != FALSE;
         if (code == CBN_SELCHANGE || code == CBN_SELENDOK)
             RunTrapped(dialogs_, "ImageCombo1_Click", [&] {
-                if (code == CBN_SELCHANGE) {
+                if (code == CBN_SELCHANGE)
                     UpdateRunButtonPicture();
+                if (code == CBN_SELENDOK || !dropped)
                     controller.ImageCombo1_Click();
-                }
-                if ((code == CBN_SELENDOK || !dropped) && IsWindowEnabled(runButton_) &&
-                    IsWindowVisible(runButton_))
-                    SetFocus(runButton_);
             });
         return;
     }
@@ -300,6 +318,15 @@ void MainWindow::OnCommand(int id, int code) {
     default:
         break;
     }
+}
+
+void MainWindow::OnEnter() {
+    // A focused push button acts on Enter as on Space.
+    const HWND focus = GetFocus();
+    if (focus == nullptr || !IsChild(window_.Get(), focus) ||
+        !(SendMessageW(focus, WM_GETDLGCODE, 0, 0) & (DLGC_DEFPUSHBUTTON | DLGC_UNDEFPUSHBUTTON)))
+        return;
+    OnCommand(GetDlgCtrlID(focus), BN_CLICKED);
 }
 
 void MainWindow::OnTrayMessage(UINT mouseMessage) {
@@ -365,6 +392,9 @@ void MainWindow::OnDpiChanged(UINT dpi, const RECT* suggested) {
         ApplyFont();
         ApplyMenuBitmaps();
         Layout();
+        // Moving and growing leaves the old frame lines where nothing paints over them.
+        RedrawWindow(window_.Get(), nullptr, nullptr,
+                     RDW_ERASE | RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_FRAME);
     });
 }
 
@@ -631,8 +661,9 @@ void MainWindow::ShowTrayIcon(bool running) {
                  reinterpret_cast<LPARAM>(running ? runUpLarge_.Get() : runOffLarge_.Get()));
     if (trayAdded_ && TrayCall(NIM_MODIFY))
         return;
-    // Not there yet, or gone with a taskbar that has not announced its return.
-    trayAdded_ = TrayCall(NIM_ADD);
+    // Not there yet, or gone with a taskbar that has not announced its return; an add is
+    // refused when the icon outlived what looked like a restart, and then it is updated.
+    trayAdded_ = TrayCall(NIM_ADD) || TrayCall(NIM_MODIFY);
 }
 
 void MainWindow::RemoveTrayIcon() {
@@ -663,6 +694,14 @@ void MainWindow::ApplyMenuState(const RunnerMenuState& state) {
 
 void MainWindow::SetRunning(bool running) {
     SetWindowTextW(runButton_, running ? L"Stop" : L"Run");
+}
+
+void MainWindow::FocusRunButton() {
+    focusOnActivate_ = runButton_;
+    // An inactive window is not brought forward for it.
+    if (GetActiveWindow() == window_.Get() && IsWindowEnabled(runButton_) &&
+        IsWindowVisible(runButton_))
+        SetFocus(runButton_);
 }
 
 void MainWindow::CheckPriorityItem(int index) {

@@ -49,6 +49,7 @@ public:
     void RemoveTrayIcon() override;
     void ApplyMenuState(const RunnerMenuState& state) override;
     void SetRunning(bool running) override;
+    void FocusRunButton() override;
     void CheckPriorityItem(int index) override;
     void CheckPollItem(int index) override;
     void SetPollTimer(bool enabled, int periodMs) override;
@@ -77,6 +78,8 @@ private:
     void OnTrayMessage(UINT mouseMessage);
     void OnDropFiles(HDROP drop);
     void OnDpiChanged(UINT dpi, const RECT* suggested);
+    // Enter, which the dialog-message handling reports as IDOK.
+    void OnEnter();
     void OnClose();
     void OnEndSession();
 
@@ -100,6 +103,8 @@ private:
     HWND runButton_ = nullptr;
     HWND statusBar_ = nullptr;
     HMENU fileMenu_ = nullptr; // owned by the menu bar, which the window owns
+    // The control that gets the focus when the window is activated again.
+    HWND focusOnActivate_ = nullptr;
     UINT dpi_ = 96;
     UniqueFont font_;
 

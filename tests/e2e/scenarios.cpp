@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <functional>
 
 namespace qm::e2e {
 
@@ -94,6 +95,35 @@ std::optional<std::wstring> SettledText(HKEY root, const std::wstring& key,
     std::optional<std::wstring> text;
     PumpUntil([&] { return (text = RegText(root, key, value)) == expected; }, timeoutMs);
     return text;
+}
+
+// The middle third of a picture. Wine's tray draws an icon over the one before without
+// erasing, so the blended edges keep traces of it; the opaque middle does not.
+Capture Middle(const Capture& picture) {
+    Capture middle{picture.Width / 3, picture.Height / 3, {}};
+    for (int y = middle.Height; y < 2 * middle.Height; ++y) {
+        const auto row = picture.Pixels.begin() + y * picture.Width;
+        middle.Pixels.insert(middle.Pixels.end(), row + middle.Width, row + 2 * middle.Width);
+    }
+    return middle;
+}
+
+// The middle of the one notification icon once `wanted` holds for it, or as it shows when the
+// time is up (empty when there is not exactly one icon).
+Capture TrayIcon(const std::function<bool(const Capture&)>& wanted, DWORD timeoutMs = 5000) {
+    Capture shown;
+    PumpUntil(
+        [&] {
+            const auto icons = TrayIconWindows();
+            shown = icons.size() == 1 ? Middle(CaptureWindow(icons.front())) : Capture{};
+            return !shown.Pixels.empty() && wanted(shown);
+        },
+        timeoutMs);
+    return shown;
+}
+
+Capture TrayIconShowing(const Capture& expected) {
+    return TrayIcon([&](const Capture& shown) { return shown == expected; });
 }
 
 bool DownsApart(const std::vector<KeyEvent>& downs, double minimumMs, double maximumMs,
@@ -255,6 +285,11 @@ int KeysScenario() {
         checks.Expect(PumpUntil([&] { return GetForegroundWindow() == main; }, 3000),
                       "and brought to the foreground");
         Screenshot(checks, L"main-window-running.png", {main});
+        const HWND runButton = GetDlgItem(main, IDC_COMRUN);
+        checks.Expect(PumpUntil([&] { return FocusIn(main) == runButton; }, 3000),
+                      "the configuration chosen on the command line left the focus on Run/Stop");
+        const Capture iconRunning = TrayIcon([](const Capture&) { return true; });
+        checks.Expect(!iconRunning.Pixels.empty(), "one notification icon shows");
 
         // The notification icon's menu: Stop, chosen with its access key.
         PostMessageW(main, CORVEX_TRAY_MESSAGE, CORVEX_TRAY_ICON_ID, WM_RBUTTONUP);
@@ -264,8 +299,41 @@ int KeysScenario() {
         TypeKey('S');
         checks.Expect(WaitWindowGone(menu, 3000), "the menu closes on its Stop item's access key");
         checks.Expect(devices.Quiet(100, 3000), "Stop ends the polling");
-        checks.Expect(WindowText(GetDlgItem(main, IDC_COMRUN)) == L"Run",
-                      "the Run/Stop button says Run again");
+        checks.Expect(WindowText(runButton) == L"Run", "the Run/Stop button says Run again");
+        const Capture iconStopped =
+            TrayIcon([&](const Capture& shown) { return shown != iconRunning; });
+        checks.Expect(!iconStopped.Pixels.empty() && iconStopped != iconRunning,
+                      "the notification icon shows run_off instead of run_up");
+
+        // Enter on the focused Run button runs, as Space would.
+        SetForegroundWindow(main);
+        checks.Expect(
+            PumpUntil([&] { return GetForegroundWindow() == main && FocusIn(main) == runButton; },
+                      3000),
+            "the runner is in front with the focus on its Run button");
+        TypeKey(VK_RETURN);
+        checks.Expect(devices.Polling(3, 10000), "Enter on the focused Run button runs",
+                      OpenBoxes(runner));
+        checks.Expect(TrayIconShowing(iconRunning) == iconRunning,
+                      "the notification icon shows run_up again");
+
+        // A restarted taskbar (announced while the old icon is still there): the icon comes
+        // back once and keeps following Run and Stop.
+        PostMessageW(main, RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
+        Pump(500);
+        PostClick(main, IDC_COMRUN);
+        checks.Expect(devices.Quiet(100, 5000), "after the taskbar's restart Stop still stops");
+        checks.Expect(TrayIconShowing(iconStopped) == iconStopped,
+                      "and the notification icon follows: run_off",
+                      std::to_string(TrayIconWindows().size()) + " icon(s) shown");
+        PostClick(main, IDC_COMRUN);
+        checks.Expect(devices.Polling(3, 10000), "Run runs again", OpenBoxes(runner));
+        checks.Expect(TrayIconShowing(iconRunning) == iconRunning,
+                      "and the notification icon follows: run_up");
+        PostClick(main, IDC_COMRUN);
+        checks.Expect(devices.Quiet(100, 5000), "Stop stops again");
+        checks.Expect(TrayIconShowing(iconStopped) == iconStopped,
+                      "and the notification icon follows: run_off");
         checks.Require(keys.Focus(), "the driver's window has the focus back");
         keys.Clear();
         devices.SetButton(1, 1, true);
@@ -276,6 +344,9 @@ int KeysScenario() {
 
         const auto exitCode = runner.Exit();
         checks.Expect(exitCode == 0u, "Exit ends the program with exit code 0");
+        checks.Expect(PumpUntil([] { return TrayIconWindows().empty(); }, 5000),
+                      "and removes its notification icon",
+                      std::to_string(TrayIconWindows().size()) + " icon(s) left");
     } catch (const Fatal&) {
         // Reported where it happened.
     }
@@ -303,6 +374,33 @@ int DialogsScenario() {
         checks.Require(main != nullptr && PumpUntil([&] { return IsWindowVisible(main); }, 10000),
                        "started without arguments, its main window shows", OpenBoxes(runner));
         Screenshot(checks, L"main-window.png", {main});
+
+        // Moved to a screen of 144 DPI: laid out again at the new scale, and painted as a full
+        // repaint of that layout paints it, with no line of the old layout left.
+        RECT before{};
+        GetWindowRect(main, &before);
+        const RECT suggested{before.left, before.top,
+                             before.left + (before.right - before.left) * 3 / 2,
+                             before.top + (before.bottom - before.top) * 3 / 2};
+        checks.Require(SendDpiChanged(runner.Handle(), main, 144, suggested),
+                       "the runner takes WM_DPICHANGED");
+        Pump(1000);
+        RECT after{};
+        GetWindowRect(main, &after);
+        checks.Expect(after.right - after.left > before.right - before.left,
+                      "the window grows with the scale");
+        const Capture painted = CaptureWindow(main);
+        Screenshot(checks, L"main-window-144dpi.png", {main});
+        RedrawWindow(main, nullptr, nullptr,
+                     RDW_ERASE | RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_FRAME);
+        Pump(1000);
+        const Capture repainted = CaptureWindow(main);
+        checks.Expect(!painted.Pixels.empty() && DifferingPixels(painted, repainted) == 0,
+                      "after the DPI change nothing stale is left on screen",
+                      std::to_string(DifferingPixels(painted, repainted)) +
+                          " pixels change when the window is repainted in full");
+        if (painted != repainted)
+            Screenshot(checks, L"main-window-144dpi-repainted.png", {main});
 
         // "Open..." and the file dialog, answered by typing the file's path.
         PostCommand(main, IDM_BROWSE);

@@ -30,6 +30,8 @@ public:
     void RemoveTrayIcon() override { trayIcon.clear(); }
     void ApplyMenuState(const RunnerMenuState& state) override { menus = state; }
     void SetRunning(bool running) override { runCaption = running ? "Stop" : "Run"; }
+    // The Run button took the focus with this configuration selected.
+    void FocusRunButton() override { focusedWith = selected; }
     void CheckPriorityItem(int index) override { priorityItem = index; }
     void CheckPollItem(int index) override { pollItem = index; }
     void SetPollTimer(bool enabled, int periodMs) override {
@@ -67,7 +69,7 @@ public:
     void Quit() override { quit = true; }
 
     std::vector<std::string> statusTexts;
-    std::string caption, trayIcon, runCaption = "Run", selected;
+    std::string caption, trayIcon, runCaption = "Run", selected, focusedWith;
     RunnerMenuState menus;
     int priorityItem = -1, pollItem = -1, timerPeriodMs = 0, trayMenus = 0, preferencesShown = 0;
     bool timerOn = false, visible = false, minimized = false, busy = false, quit = false;

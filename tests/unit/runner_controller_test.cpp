@@ -14,6 +14,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 
 namespace qm {
@@ -444,6 +445,50 @@ TEST_F(Runner, ConfigurationMenuItemRunsOrStopsOrReportsAMissingFile) {
     EXPECT_EQ(dialogs.shown.size(), 1u);
 }
 
+TEST(RunnerFocus, EveryWayOfChoosingAConfigurationFocusesTheRunButton) {
+    const std::string x = "D:\\x.qmf";
+    struct Case {
+        const char* way;
+        std::string commandLine;
+        std::function<void(Rig&)> choose;
+        const char* focusedWith;
+    };
+    const Case cases[] = {
+        {"selector", "",
+         [](Rig& r) {
+             r.view.SelectConfiguration("file2");
+             r.runner->ImageCombo1_Click();
+         },
+         "file2"},
+        {"menu item", "", [](Rig& r) { r.runner->MNcfg_Click("file2"); }, "file2"},
+        {"Open...", "",
+         [&](Rig& r) {
+             r.dialogs.fileAnswers = {x};
+             r.runner->MNbrowse_Click();
+         },
+         "file3"},
+        {"drop", "", [&](Rig& r) { r.runner->DropFiles({x}); }, "file3"},
+        {"command line", "\"" + x + "\"", [](Rig&) {}, "file3"},
+    };
+    for (const auto& c : cases) {
+        Rig rig;
+        rig.files.files[kConfig + "a.qmf"] = Qmf();
+        rig.files.files[kConfig + "b.qmf"] = Qmf();
+        rig.files.files[x] = Qmf();
+        rig.Start(c.commandLine);
+        c.choose(rig);
+        EXPECT_EQ(rig.view.focusedWith, c.focusedWith) << c.way;
+        EXPECT_TRUE(rig.dialogs.shown.empty()) << c.way;
+    }
+
+    Rig none; // a disabled button takes no focus
+    none.joysticks.Unplug(0);
+    none.files.files[kConfig + "a.qmf"] = Qmf();
+    none.Start();
+    none.runner->ImageCombo1_Click();
+    EXPECT_EQ(none.view.focusedWith, "");
+}
+
 TEST_F(Runner, TuningMenusWarnFirstAndNoChangesNothing) {
     Start();
     dialogs.answers = {MessageAnswer::No, MessageAnswer::No};
@@ -489,7 +534,11 @@ TEST_F(Runner, DroppedFileStopsTheRunningOneAndRunsInstead) {
     files.files["D:\\drop.qmf"] = Qmf();
     Start();
     runner->ComRun_Click();
-    runner->DropFiles({"D:\\drop.qmf", "D:\\ignored.qmf"});
+    // Names the shell could not give: nothing stops, no file dialog opens.
+    runner->DropFiles({"", ""});
+    EXPECT_TRUE(runner->Running());
+    EXPECT_TRUE(dialogs.fileRequests.empty());
+    runner->DropFiles({"", "D:\\drop.qmf", "D:\\ignored.qmf"});
     EXPECT_TRUE(runner->Running());
     EXPECT_EQ(RunningPath(), "D:\\drop.qmf");
     // Stopped in between: back to Normal before the new run's class.

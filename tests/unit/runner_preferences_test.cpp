@@ -45,7 +45,7 @@ TEST_F(Preferences, LoadWritesTheDialogsOwnDefaultsForMissingValues) {
     memory.SaveString(kUser, kConfigKey, "ConfigPath", "D:\\Cfg\\");
     prefs.Load();
     const auto& s = prefs.State();
-    EXPECT_TRUE(s.Launch);
+    EXPECT_FALSE(s.Launch); // starting with Windows only when ticked
     EXPECT_TRUE(s.Taskbar);
     EXPECT_FALSE(s.Associate);
     EXPECT_FALSE(s.Startup);
@@ -54,15 +54,22 @@ TEST_F(Preferences, LoadWritesTheDialogsOwnDefaultsForMissingValues) {
     EXPECT_EQ(s.KeyHold, "0");
     EXPECT_EQ(s.RepeatRate, "500");
     EXPECT_EQ(s.RotaryRate, "35");
-    EXPECT_EQ(Pref("launch"), "True");
+    EXPECT_EQ(Pref("launch"), "False");
     EXPECT_EQ(Pref("taskbar"), "True");
     EXPECT_EQ(Pref("associate"), "False");
     EXPECT_EQ(Pref("startup"), "False");
     EXPECT_EQ(memory.GetString(kUser, kConfigKey, "KeyHold"), "0");
-    EXPECT_TRUE(s.StartupEnabled);
+    EXPECT_FALSE(s.StartupEnabled);
     EXPECT_FALSE(s.DefaultFileEnabled);
     EXPECT_FALSE(s.ButtonsEnabled);
     EXPECT_FALSE(s.ApplyEnabled);
+
+    // Another change applied adds no start-with-Windows entry.
+    prefs.SetTaskbar(false);
+    prefs.Apply();
+    EXPECT_FALSE(memory.ValueExists(kMachine, kWindowsRunKey, "Corvex"));
+    EXPECT_FALSE(memory.ValueExists(kUser, kWindowsRunKey, "Corvex"));
+    EXPECT_EQ(Pref("launch"), "False");
 }
 
 TEST_F(Preferences, DefaultFileNeedsBothLaunchAndStartup) {
@@ -108,6 +115,7 @@ TEST_F(Preferences, BrowseCommands) {
 TEST_F(Preferences, ApplyWritesEveryValueAndTheMachineRunEntry) {
     memory.SaveString(kUser, kWindowsRunKey, "Corvex", "stale");
     prefs.Load();
+    prefs.SetLaunch(true);
     prefs.SetTaskbar(false);
     prefs.SetAssociate(true);
     prefs.SetStartup(true);
@@ -170,6 +178,7 @@ TEST(PreferencesRunEntry, RefusedMachineEntryFallsBackToTheUsersOwnThenToOff) {
         RecordingDialogs dialogs;
         RunnerPreferences prefs(store, files, dialogs, kRunner);
         prefs.Load();
+        prefs.SetLaunch(true);
         prefs.Apply();
         EXPECT_EQ(memory.GetString(kMachine, kWindowsRunKey, "Corvex"), c.machine);
         EXPECT_EQ(memory.GetString(kUser, kWindowsRunKey, "Corvex"), c.user);

@@ -5,6 +5,7 @@
 #include "core/win32/win32_text.h"
 #include "runner/win32/corvex_ids.h"
 #include "runner/win32/corvex_version.h"
+#include "runner/win32/shell_handles.h"
 
 #include <wincodec.h>
 
@@ -36,31 +37,6 @@ std::string Hex(unsigned value) {
     std::snprintf(text, sizeof text, "0x%02X", value);
     return text;
 }
-
-// Owners of GDI objects for the screenshots.
-struct ScreenDc {
-    HDC dc = GetDC(nullptr);
-    ~ScreenDc() {
-        if (dc != nullptr)
-            ReleaseDC(nullptr, dc);
-    }
-};
-struct MemoryDc {
-    HDC dc;
-    explicit MemoryDc(HDC compatible) : dc(CreateCompatibleDC(compatible)) {}
-    ~MemoryDc() {
-        if (dc != nullptr)
-            DeleteDC(dc);
-    }
-};
-struct Bitmap {
-    HBITMAP bitmap;
-    explicit Bitmap(HBITMAP b) : bitmap(b) {}
-    ~Bitmap() {
-        if (bitmap != nullptr)
-            DeleteObject(bitmap);
-    }
-};
 
 bool EncodePng(HBITMAP bitmap, int width, int height, const std::wstring& path) {
     using win32::ComPtr;
@@ -629,6 +605,42 @@ void PostClick(HWND dialog, int id) {
                  reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
 }
 
+HWND FocusIn(HWND window) {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof(info);
+    if (!GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info))
+        return nullptr;
+    return info.hwndFocus;
+}
+
+bool SendDpiChanged(HANDLE process, HWND window, UINT dpi, const RECT& suggested) {
+    void* remote =
+        VirtualAllocEx(process, nullptr, sizeof(RECT), MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+    if (remote == nullptr)
+        return false;
+    DWORD_PTR result = 0;
+    const bool sent =
+        WriteProcessMemory(process, remote, &suggested, sizeof(RECT), nullptr) &&
+        SendMessageTimeoutW(window, WM_DPICHANGED, MAKEWPARAM(dpi, dpi),
+                            reinterpret_cast<LPARAM>(remote), SMTO_ABORTIFHUNG, 10000, &result);
+    VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+    return sent;
+}
+
+std::vector<HWND> TrayIconWindows() {
+    std::vector<HWND> icons;
+    HWND tray = nullptr;
+    while ((tray = FindWindowExW(nullptr, tray, L"__winex11_standalone_tray", nullptr)) !=
+           nullptr) {
+        HWND icon = nullptr;
+        while ((icon = FindWindowExW(tray, icon, L"__winex11_tray_icon", nullptr)) != nullptr) {
+            if (IsWindowVisible(icon))
+                icons.push_back(icon);
+        }
+    }
+    return icons;
+}
+
 HWND FindProcessWindow(DWORD process, const wchar_t* windowClass, const wchar_t* title) {
     WindowSearch search{process, windowClass, title, nullptr};
     EnumWindows(&MatchWindow, reinterpret_cast<LPARAM>(&search));
@@ -754,6 +766,76 @@ std::string Shown(const std::optional<std::wstring>& text) {
 
 // ---- screenshots -------------------------------------------------------------------------
 
+namespace {
+
+// The screen inside `area` as a new top-down 32-bit DIB section, and its pixels; null when the
+// screen could not be read.
+win32::UniqueBitmap CopyScreen(const RECT& area, const std::uint32_t*& pixels) {
+    const int width = area.right - area.left;
+    const int height = area.bottom - area.top;
+    const win32::WindowDc screen(nullptr);
+    const win32::UniqueMemoryDc memory(CreateCompatibleDC(screen.Get()));
+    if (width <= 0 || height <= 0 || screen.Get() == nullptr || !memory)
+        return {};
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    win32::UniqueBitmap bitmap(
+        CreateDIBSection(screen.Get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    if (!bitmap || bits == nullptr)
+        return {};
+    const HGDIOBJ old = SelectObject(memory.Get(), bitmap.Get());
+    const bool copied = BitBlt(memory.Get(), 0, 0, width, height, screen.Get(), area.left, area.top,
+                               SRCCOPY | CAPTUREBLT) != FALSE;
+    SelectObject(memory.Get(), old);
+    GdiFlush();
+    if (!copied)
+        return {};
+    pixels = static_cast<const std::uint32_t*>(bits);
+    return bitmap;
+}
+
+// `area` within the screen; false when nothing of it is on the screen.
+bool OnScreen(RECT& area) {
+    const RECT screen{GetSystemMetrics(SM_XVIRTUALSCREEN), GetSystemMetrics(SM_YVIRTUALSCREEN),
+                      GetSystemMetrics(SM_XVIRTUALSCREEN) + GetSystemMetrics(SM_CXVIRTUALSCREEN),
+                      GetSystemMetrics(SM_YVIRTUALSCREEN) + GetSystemMetrics(SM_CYVIRTUALSCREEN)};
+    return IntersectRect(&area, &area, &screen) != FALSE;
+}
+
+} // namespace
+
+Capture CaptureWindow(HWND window) {
+    RECT area{};
+    const std::uint32_t* pixels = nullptr;
+    if (window == nullptr || !IsWindowVisible(window) || !GetWindowRect(window, &area) ||
+        !OnScreen(area))
+        return {};
+    const win32::UniqueBitmap bitmap = CopyScreen(area, pixels);
+    if (!bitmap)
+        return {};
+    Capture capture{area.right - area.left, area.bottom - area.top, {}};
+    capture.Pixels.assign(pixels, pixels + static_cast<std::size_t>(capture.Width) *
+                                               static_cast<std::size_t>(capture.Height));
+    for (auto& pixel : capture.Pixels)
+        pixel &= 0xFFFFFF;
+    return capture;
+}
+
+std::size_t DifferingPixels(const Capture& a, const Capture& b) {
+    if (a.Width != b.Width || a.Height != b.Height)
+        return std::max(a.Pixels.size(), b.Pixels.size());
+    std::size_t differing = 0;
+    for (std::size_t i = 0; i < a.Pixels.size(); ++i)
+        differing += a.Pixels[i] != b.Pixels[i] ? 1 : 0;
+    return differing;
+}
+
 bool SaveScreenshot(const std::wstring& path, std::initializer_list<HWND> windows) {
     RECT area{};
     for (const HWND window : windows) {
@@ -763,24 +845,11 @@ bool SaveScreenshot(const std::wstring& path, std::initializer_list<HWND> window
         UnionRect(&area, &area, &bounds);
     }
     InflateRect(&area, 12, 12);
-    const RECT screen{GetSystemMetrics(SM_XVIRTUALSCREEN), GetSystemMetrics(SM_YVIRTUALSCREEN),
-                      GetSystemMetrics(SM_XVIRTUALSCREEN) + GetSystemMetrics(SM_CXVIRTUALSCREEN),
-                      GetSystemMetrics(SM_YVIRTUALSCREEN) + GetSystemMetrics(SM_CYVIRTUALSCREEN)};
-    if (!IntersectRect(&area, &area, &screen))
+    if (!OnScreen(area))
         return false;
-    const int width = area.right - area.left;
-    const int height = area.bottom - area.top;
-
-    const ScreenDc screenDc;
-    const MemoryDc memory(screenDc.dc);
-    const Bitmap bitmap(CreateCompatibleBitmap(screenDc.dc, width, height));
-    if (screenDc.dc == nullptr || memory.dc == nullptr || bitmap.bitmap == nullptr)
-        return false;
-    const HGDIOBJ old = SelectObject(memory.dc, bitmap.bitmap);
-    const bool copied = BitBlt(memory.dc, 0, 0, width, height, screenDc.dc, area.left, area.top,
-                               SRCCOPY | CAPTUREBLT) != FALSE;
-    SelectObject(memory.dc, old);
-    return copied && EncodePng(bitmap.bitmap, width, height, path);
+    const std::uint32_t* pixels = nullptr;
+    const win32::UniqueBitmap bitmap = CopyScreen(area, pixels);
+    return bitmap && EncodePng(bitmap.Get(), area.right - area.left, area.bottom - area.top, path);
 }
 
 } // namespace qm::e2e

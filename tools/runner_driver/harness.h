@@ -213,6 +213,18 @@ std::vector<HWND> RunnerMainWindows();
 void PostCommand(HWND window, int id);
 // A button's click, as the button notifies its parent.
 void PostClick(HWND dialog, int id);
+// The control with the keyboard focus in the thread of `window` (null when none).
+HWND FocusIn(HWND window);
+// WM_DPICHANGED, as the system sends it when the window moves to a screen of another DPI.
+// Wine hands the message's rectangle pointer over unchanged, so the rectangle is written into
+// the program's memory first. False when the message could not be delivered.
+bool SendDpiChanged(HANDLE process, HWND window, UINT dpi, const RECT& suggested);
+
+// ---- the notification area ---------------------------------------------------------------
+
+// The notification icons as Wine shows them without a system tray: one child window per icon
+// in its own tray window at the top left of the screen.
+std::vector<HWND> TrayIconWindows();
 
 // A visible top-level window of `process` with this class and title (any title when null).
 HWND FindProcessWindow(DWORD process, const wchar_t* windowClass, const wchar_t* title);
@@ -247,6 +259,18 @@ std::string Shown(const std::optional<std::wstring>& text); // for messages: "(m
 
 // Saves the part of the screen covering `windows` (with a margin) as a PNG file.
 bool SaveScreenshot(const std::wstring& path, std::initializer_list<HWND> windows);
+
+// A part of the screen, pixel by pixel (0xRRGGBB).
+struct Capture {
+    int Width = 0;
+    int Height = 0;
+    std::vector<std::uint32_t> Pixels;
+    bool operator==(const Capture&) const = default;
+};
+// What the screen shows of a visible window, frame included; empty when it could not be read.
+Capture CaptureWindow(HWND window);
+// The number of pixels that differ (every pixel when the sizes differ).
+std::size_t DifferingPixels(const Capture& a, const Capture& b);
 
 // COM for this thread while the object lives (the screenshots' encoder).
 class ComScope {
