@@ -15,8 +15,8 @@ int Check(const Arguments& args) {
     if (const int exit = PrepareRunner(parsed.Positional[0], devices->second, run, nullptr))
         return exit;
     PrintLine("{\"mapping_count\":" + std::to_string(run.Tables.MappingCount) +
-              ",\"valid\":" + std::to_string(run.Tables.ValidCount()) + ",\"bound\":" +
-              std::to_string(run.Devices->Tables().ButtonMap().BoundCount()) + "}");
+              ",\"valid\":" + std::to_string(run.Tables.ValidCount()) +
+              ",\"bound\":" + std::to_string(run.Devices->Tables().ButtonMap().BoundCount()) + "}");
     return kExitSuccess;
 }
 

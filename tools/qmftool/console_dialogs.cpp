@@ -7,10 +7,13 @@ namespace qm::tool {
 MessageAnswer ConsoleDialogs::ShowMessage(const Message& message) {
     PrintMessage(message);
     switch (message.buttons) {
-    case MessageButtons::Ok: return MessageAnswer::Ok;
-    case MessageButtons::OkCancel: return MessageAnswer::Cancel;
+    case MessageButtons::Ok:
+        return MessageAnswer::Ok;
+    case MessageButtons::OkCancel:
+        return MessageAnswer::Cancel;
     case MessageButtons::YesNo:
-    case MessageButtons::YesNoCancel: return MessageAnswer::No;
+    case MessageButtons::YesNoCancel:
+        return MessageAnswer::No;
     }
     return MessageAnswer::No;
 }

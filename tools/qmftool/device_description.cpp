@@ -1,6 +1,6 @@
 #include "device_description.h"
 
-#include "core/json.h"
+#include <nlohmann/json.hpp>
 
 #include <cmath>
 
@@ -8,33 +8,36 @@ namespace qm::tool {
 
 namespace {
 
-const std::string* StringMember(const json::Value& v, std::string_view name) {
-    const auto* member = v.Find(name);
-    return member ? member->AsString() : nullptr;
+using Json = nlohmann::json;
+
+const std::string* StringMember(const Json& v, const char* name) {
+    const auto member = v.find(name);
+    return member != v.end() && member->is_string() ? member->get_ptr<const std::string*>()
+                                                    : nullptr;
 }
 
-bool AddElement(const json::Value& v, std::size_t index, DescribedDevices& out,
-                std::string& error) {
+bool AddElement(const Json& v, std::size_t index, DescribedDevices& out, std::string& error) {
     const auto where = "device " + std::to_string(index + 1) + ": ";
-    const auto* kind = StringMember(v, "kind");
-    const auto* name = StringMember(v, "name");
-    const auto* buttons = v.Find("buttons") ? v.Find("buttons")->AsNumber() : nullptr;
-    if (!kind || !name || !buttons) {
+    const auto* kind = v.is_object() ? StringMember(v, "kind") : nullptr;
+    const auto* name = v.is_object() ? StringMember(v, "name") : nullptr;
+    const auto count = v.is_object() ? v.find("buttons") : v.end();
+    if (!kind || !name || count == v.end() || !count->is_number()) {
         error = where + "needs \"kind\", \"name\" and \"buttons\"";
         return false;
     }
-    if (*buttons < 0 || *buttons != std::floor(*buttons) || *buttons > 32767) {
+    const double buttonCount = count->get<double>();
+    if (buttonCount < 0 || buttonCount != std::floor(buttonCount) || buttonCount > 32767) {
         error = where + "\"buttons\" must be a whole number from 0 to 32767";
         return false;
     }
-    const int count = static_cast<int>(*buttons);
+    const int buttons = static_cast<int>(buttonCount);
     if (*kind == "joystick") {
         const auto* identity = StringMember(v, "identity");
         if (!identity) {
             error = where + "a joystick needs \"identity\"";
             return false;
         }
-        out.Elements.push_back({true, out.Joysticks.AddController(*identity, *name, count)});
+        out.Elements.push_back({true, out.Joysticks.AddController(*identity, *name, buttons)});
         return true;
     }
     if (*kind == "board") {
@@ -43,7 +46,7 @@ bool AddElement(const json::Value& v, std::size_t index, DescribedDevices& out,
             error = where + "a board needs \"path\"";
             return false;
         }
-        out.Elements.push_back({false, out.Boards.AddBoard(*path, *name, count)});
+        out.Elements.push_back({false, out.Boards.AddBoard(*path, *name, buttons)});
         return true;
     }
     error = where + "\"kind\" must be \"joystick\" or \"board\"";
@@ -61,16 +64,17 @@ void DescribedDevices::SetButton(int element, int button, bool down) {
 }
 
 bool ReadDeviceDescription(const std::string& jsonText, DescribedDevices& out, std::string& error) {
-    const auto doc = json::Parse(jsonText, error);
-    if (!doc)
+    const auto doc = Json::parse(jsonText, nullptr, false);
+    if (doc.is_discarded()) {
+        error = "not valid JSON";
         return false;
-    const auto* array = doc->AsArray();
-    if (!array) {
+    }
+    if (!doc.is_array()) {
         error = "the device description must be a JSON array";
         return false;
     }
-    for (std::size_t i = 0; i < array->size(); ++i)
-        if (!AddElement((*array)[i], i, out, error))
+    for (std::size_t i = 0; i < doc.size(); ++i)
+        if (!AddElement(doc[i], i, out, error))
             return false;
     return true;
 }

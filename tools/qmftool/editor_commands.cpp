@@ -1,6 +1,5 @@
 // dump and upgrade: the editor's reader and writer.
 #include "core/editor_qmf.h"
-#include "core/json.h"
 #include "core/messages.h"
 #include "qmftool.h"
 
@@ -60,21 +59,21 @@ void AppendKeys(std::string& out, const char* name, const MappingRow& row, int f
         const Cell& cell = row[first + s];
         if (s > 0)
             out += ',';
-        out += "{\"text\":" + json::Quote(cell.Text) +
-               ",\"name\":" + json::Quote(cell.Tag.ToText()) + "}";
+        out +=
+            "{\"text\":" + JsonQuote(cell.Text) + ",\"name\":" + JsonQuote(cell.Tag.ToText()) + "}";
     }
     out += ']';
 }
 
 // Throws AppError when a tag does not convert (a multiplier that is not a number).
 std::string RowJson(const MappingRow& row) {
-    std::string out = "{\"button\":" + json::Quote(row[col::Button].Text);
-    out += ",\"device_name\":" + json::Quote(row[col::Device].Text);
-    out += ",\"identity\":" + json::Quote(row[col::Device].Tag.ToText());
+    std::string out = "{\"button\":" + JsonQuote(row[col::Button].Text);
+    out += ",\"device_name\":" + JsonQuote(row[col::Device].Text);
+    out += ",\"identity\":" + JsonQuote(row[col::Device].Tag.ToText());
     AppendBool(out, "repeat", row[col::Repeat]);
     AppendBool(out, "rotary", row[col::Rotary]);
     out += ",\"multiplier\":" + NumberText(row[col::Multiplier].Tag.ToNumber());
-    out += ",\"description\":" + json::Quote(row[col::Description].Text);
+    out += ",\"description\":" + JsonQuote(row[col::Description].Text);
     AppendBool(out, "num_lock", row[col::NumLock]);
     AppendBool(out, "caps_lock", row[col::CapsLock]);
     AppendBool(out, "scroll_lock", row[col::ScrollLock]);
@@ -99,7 +98,7 @@ int Dump(const Arguments& args) {
     const int faultRows = FaultRows(read);
     if (faultRows >= 0)
         return RefuseCorrupt(read, faultRows, true);
-    std::string out = "{\"version\":" + json::Quote(read.Version) +
+    std::string out = "{\"version\":" + JsonQuote(read.Version) +
                       ",\"obsolete\":" + (read.Obsolete ? "true" : "false") + ",\"rows\":[";
     for (std::size_t i = 0; i < read.Rows.size(); ++i) {
         try {

@@ -11,9 +11,10 @@
 
 namespace {
 
-constexpr const char* kUsage = "usage: qmftool dump FILE\n"
-                               "       qmftool upgrade FILE -o OUT\n"
-                               "       qmftool check FILE --devices DEVICES.json\n"
+constexpr const char* kUsage =
+    "usage: qmftool dump FILE\n"
+    "       qmftool upgrade FILE -o OUT\n"
+    "       qmftool check FILE --devices DEVICES.json\n"
     "       qmftool simulate FILE --devices DEVICES.json --events EVENTS [--poll P]\n"
     "               [--repeat-rate R] [--rotary-rate T] [--key-hold H] [--until U] [--locks NCS]\n";
 

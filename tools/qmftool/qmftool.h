@@ -4,6 +4,7 @@
 
 #include <map>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace qm::tool {
@@ -23,6 +24,8 @@ int Simulate(const Arguments& args);
 void PrintLine(const std::string& line);
 void PrintMessage(const Message& message);
 void PrintError(const std::string& text);
+// The text as a JSON string literal: control characters other than CR, LF and TAB as \u00XX.
+std::string JsonQuote(std::string_view utf8);
 int UsageError(const std::string& text);
 // Reads an input file; on failure prints the system's description and returns false.
 bool ReadInputFile(const std::string& path, std::string& bytes);

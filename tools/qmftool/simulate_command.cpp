@@ -1,6 +1,5 @@
 // simulate: the runner's mapping engine, pass by pass on a virtual clock, with the described
 // devices and a simulated keyboard; prints every injected record and status change.
-#include "core/json.h"
 #include "core/scan_codes.h"
 #include "keyboard/recording_keyboard.h"
 #include "keyboard/send_keys.h"
@@ -84,7 +83,7 @@ public:
         current_.assign(text);
         if (Printing)
             PrintLine("{\"t\":" + std::to_string(Milliseconds(clock_)) +
-                      ",\"event\":\"status\",\"text\":" + json::Quote(current_) + "}");
+                      ",\"event\":\"status\",\"text\":" + JsonQuote(current_) + "}");
     }
     bool Printing = false;
 
