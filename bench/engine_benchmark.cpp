@@ -3,16 +3,11 @@
 #include "generated_configuration.h"
 #include "keyboard/recording_keyboard.h"
 #include "runner/runner_engine_policy.h"
+#include "support/allocation_counter.h"
 
 #include <benchmark/benchmark.h>
 
-#include <atomic>
-#include <cstdlib>
-#include <new>
-
 namespace {
-
-std::atomic<long long> allocations{0};
 
 class QuietDevices final : public qm::DeviceReader {
 public:
@@ -66,12 +61,12 @@ void RunPasses(benchmark::State& state, bool held) {
     QuietStatus status;
     qm::RunnerEnginePolicy policy(tables, status);
     qm::MappingEngine engine(devices, keyboard, clock, dialogs);
-    const long long before = allocations.load();
+    const qm::testing::AllocationScope heap;
     for (auto _ : state) {
         engine.Pass(setup.Devices.ButtonMap(), tables.PressKeys, tables.ReleaseKeys, policy);
     }
     state.counters["allocations_per_pass"] = benchmark::Counter(
-        static_cast<double>(allocations.load() - before), benchmark::Counter::kAvgIterations);
+        static_cast<double>(heap.Counts().Allocations), benchmark::Counter::kAvgIterations);
     state.counters["mapped_buttons"] = setup.Devices.ButtonMap().BoundCount();
     state.counters["keys_sent"] = static_cast<double>(keyboard.Batches.size());
 }
@@ -86,18 +81,3 @@ BENCHMARK(BM_EnginePassIdle)->Unit(benchmark::kNanosecond);
 BENCHMARK(BM_EnginePassOneHeld)->Unit(benchmark::kNanosecond);
 
 } // namespace
-
-// Counts every heap allocation of the process.
-#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
-void* operator new(std::size_t size) {
-    ++allocations;
-    if (void* p = std::malloc(size ? size : 1))
-        return p;
-    throw std::bad_alloc();
-}
-void operator delete(void* p) noexcept {
-    std::free(p);
-}
-void operator delete(void* p, std::size_t) noexcept {
-    std::free(p);
-}

@@ -19,22 +19,25 @@ std::string BoardIdentity(int i) {
     return buf;
 }
 
+MappingRow Row(const std::string& name, const std::string& identity, int b) {
+    static const char* const kKeys[] = {"A", "F5", "NUMPAD 7", "PAGE DOWN", "SPACEBAR", "ENTER"};
+    MappingRow row = NewMappingRow();
+    row[col::Button] = {std::to_string(b), Variant()};
+    row[col::Device] = {name, Variant::Text(identity)};
+    row[col::Description].Text = "Button " + std::to_string(b);
+    const std::string key = kKeys[b % 6];
+    row.PressCell(1) = {"SHIFT + CTRL + " + key, Variant::Text(key)};
+    row.PressCell(2) = {key, Variant::Text(key)};
+    row.ReleaseCell(1) = {"ALT + " + key, Variant::Text(key)};
+    if (b % 3 == 0)
+        row[col::Repeat] = {"On", Variant::Bool(true)};
+    return row;
+}
+
 void AddRows(std::vector<MappingRow>& rows, const std::string& name, const std::string& identity,
              int buttons) {
-    static const char* const kKeys[] = {"A", "F5", "NUMPAD 7", "PAGE DOWN", "SPACEBAR", "ENTER"};
-    for (int b = 1; b <= buttons; ++b) {
-        MappingRow row = NewMappingRow();
-        row[col::Button] = {std::to_string(b), Variant()};
-        row[col::Device] = {name, Variant::Text(identity)};
-        row[col::Description].Text = "Button " + std::to_string(b);
-        const std::string key = kKeys[b % 6];
-        row.PressCell(1) = {"SHIFT + CTRL + " + key, Variant::Text(key)};
-        row.PressCell(2) = {key, Variant::Text(key)};
-        row.ReleaseCell(1) = {"ALT + " + key, Variant::Text(key)};
-        if (b % 3 == 0)
-            row[col::Repeat] = {"On", Variant::Bool(true)};
-        rows.push_back(std::move(row));
-    }
+    for (int b = 1; b <= buttons; ++b)
+        rows.push_back(Row(name, identity, b));
 }
 
 } // namespace
@@ -53,6 +56,21 @@ GeneratedSetup GenerateSetup(int joysticks, int joystickButtons, int boards, int
         setup.Devices.AddDevice(std::move(d));
     }
     setup.FileBytes = WriteEditorConfiguration(setup.Rows);
+    return setup;
+}
+
+GeneratedSetup GenerateManyRecords(int records, bool unknownIdentities) {
+    constexpr int kButtons = 128;
+    GeneratedSetup setup;
+    setup.Devices.AddDevice({true, 0, JoystickGuid(0), "Joystick 1", kButtons});
+    // Each record written on its own, less the version line every file starts with.
+    setup.FileBytes = WriteEditorConfiguration({});
+    const auto versionLine = setup.FileBytes.size();
+    std::vector<MappingRow> one(1);
+    for (int i = 0; i < records; ++i) {
+        one[0] = Row("Joystick", JoystickGuid(unknownIdentities ? i + 1 : 0), i % kButtons + 1);
+        setup.FileBytes.append(WriteEditorConfiguration(one), versionLine);
+    }
     return setup;
 }
 

@@ -18,4 +18,9 @@ struct GeneratedSetup {
 // buttons, one mapping per button with a few key steps each.
 GeneratedSetup GenerateSetup(int joysticks, int joystickButtons, int boards, int boardButtons);
 
+// One controller of 128 buttons and `records` mappings of its buttons in turn, each of the
+// controller's identity or, with `unknownIdentities`, each of an identity of its own that
+// matches no device. Rows are not kept: a million records take a few hundred megabytes of text.
+GeneratedSetup GenerateManyRecords(int records, bool unknownIdentities);
+
 } // namespace qm::bench

@@ -2,8 +2,11 @@
 #include "core/scan_codes.h"
 #include "generated_configuration.h"
 #include "runner/configuration_loader.h"
+#include "support/allocation_counter.h"
 
 #include <benchmark/benchmark.h>
+
+#include <algorithm>
 
 namespace {
 
@@ -21,6 +24,26 @@ void BM_RunnerLoadAndCompile(benchmark::State& state) {
     state.counters["bytes"] = static_cast<double>(setup.FileBytes.size());
 }
 BENCHMARK(BM_RunnerLoadAndCompile)->Unit(benchmark::kMillisecond);
+
+// A million records for one 128-button controller: of its identity (argument 0), or each of
+// an identity of its own that matches no device (1). peak_bytes: the most heap the load held
+// at once, beyond the file text.
+void BM_RunnerLoadMillionRecords(benchmark::State& state) {
+    const auto setup = qm::bench::GenerateManyRecords(1'000'000, state.range(0) != 0);
+    auto devices = setup.Devices;
+    const qm::UsLayoutScanCodes scanCodes;
+    long long peak = 0;
+    for (auto _ : state) {
+        qm::RunnerTables tables;
+        const qm::testing::AllocationScope heap;
+        qm::CompileRunnerConfiguration(setup.FileBytes, devices, scanCodes, tables);
+        peak = std::max(peak, heap.Counts().PeakBytes);
+        benchmark::DoNotOptimize(tables.MappingCount);
+    }
+    state.counters["peak_bytes"] = static_cast<double>(peak);
+    state.counters["file_bytes"] = static_cast<double>(setup.FileBytes.size());
+}
+BENCHMARK(BM_RunnerLoadMillionRecords)->Arg(0)->Arg(1)->Iterations(1)->Unit(benchmark::kSecond);
 
 void BM_EditorRead(benchmark::State& state) {
     auto setup = qm::bench::GenerateSetup(8, 128, 4, 512);

@@ -29,11 +29,15 @@ bool SameIdentity(std::string_view a, std::string_view b) {
     return EqualsIgnoreCase(TrimSpaces(a), TrimSpaces(b));
 }
 
-std::string IdentityKey(std::string_view identity) {
-    std::string key(TrimSpaces(identity));
-    for (char& c : key)
+std::string UpperCase(std::string_view s) {
+    std::string upper(s);
+    for (char& c : upper)
         c = Upper(c);
-    return key;
+    return upper;
+}
+
+std::string IdentityKey(std::string_view identity) {
+    return UpperCase(TrimSpaces(identity));
 }
 
 std::string SanitizeText(std::string_view s) {

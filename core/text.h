@@ -14,6 +14,9 @@ bool EqualsIgnoreCase(std::string_view a, std::string_view b);
 // Device identities are compared trimmed and without regard to case.
 bool SameIdentity(std::string_view a, std::string_view b);
 
+// ASCII upper case: the form names that ignore case are indexed by.
+std::string UpperCase(std::string_view s);
+
 // The form identities are indexed by: trimmed and upper-cased.
 std::string IdentityKey(std::string_view identity);
 

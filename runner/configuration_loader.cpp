@@ -43,42 +43,24 @@ private:
     std::optional<AppError>& error_;
 };
 
-// Fills an entry from the raw lines of its record; the key cells are taken as trimmed text
-// straight from the lines.
-TextRef AddText(std::string& pool, std::string_view line, std::string& scratch) {
-    const auto text = TrimmedTextOf(line, scratch);
-    if (text.empty())
-        return {};
-    const TextRef ref{static_cast<std::uint32_t>(pool.size()),
-                      static_cast<std::uint32_t>(text.size())};
-    pool.append(text);
-    return ref;
-}
-
+// Fills an entry from the raw lines of its record, all but the key cells.
 void FillEntry(MappingEntry& e, const Variant& button, const std::vector<std::string_view>& v,
-               ValueConverter& convert, std::string& pool) {
+               ValueConverter& convert) {
     e.ButtonNo = convert.Integer(button, 0);
-    e.DeviceIdentity = ParseQmfValue(v[2]).ToText();
     e.Repeat = convert.Flag(ParseQmfValue(v[3]));
     e.Rotary = convert.Flag(ParseQmfValue(v[4]));
     e.Multiplier = convert.Integer(ParseQmfValue(v[5]), 1);
     e.NumLock = convert.Flag(ParseQmfValue(v[7]));
     e.CapsLock = convert.Flag(ParseQmfValue(v[8]));
     e.ScrollLock = convert.Flag(ParseQmfValue(v[9]));
-    std::string scratch;
-    for (std::size_t s = 0; s < std::size_t{kStepCount}; ++s) {
-        e.PressText[s] = AddText(pool, v[10 + 2 * s], scratch);
-        e.PressName[s] = AddText(pool, v[11 + 2 * s], scratch);
-        e.ReleaseText[s] = AddText(pool, v[42 + 2 * s], scratch);
-        e.ReleaseName[s] = AddText(pool, v[43 + 2 * s], scratch);
-    }
 }
 
 std::int16_t CompiledMultiplier(int m) {
     return (m == 2 || m == 4 || m == 8) ? static_cast<std::int16_t>(m) : 1;
 }
 
-void Compile(const RunnerTables& tables, const MappingEntry& e, CompiledKeys& press,
+// Compiles an entry straight from the key cells of its record's lines, trimmed.
+void Compile(const MappingEntry& e, const std::vector<std::string_view>& v, CompiledKeys& press,
              CompiledKeys& release, const ScanCodeSource& scanCodes) {
     press.Repeat = e.Repeat ? -1 : 0;
     press.Rotary = e.Rotary ? -1 : 0;
@@ -86,22 +68,29 @@ void Compile(const RunnerTables& tables, const MappingEntry& e, CompiledKeys& pr
     press.CapsLock = e.CapsLock ? 1 : 0;
     press.ScrollLock = e.ScrollLock ? 1 : 0;
     press.Multiplier = CompiledMultiplier(e.Multiplier);
-    for (int s = 1; s <= kStepCount; ++s) {
-        press.Step(s).Slots[0] = {};
-        release.Step(s).Slots[0] = {};
-    }
+    std::string textScratch;
+    std::string nameScratch;
     // Filled cells become steps 1, 2, 3 ... in cell order, without gaps.
-    int p = 0;
-    int r = 0;
-    for (std::size_t s = 0; s < std::size_t{kStepCount}; ++s) {
-        if (e.PressText[s].Length != 0)
-            Decode_Scancodes(press, tables.Text(e.PressText[s]), tables.Text(e.PressName[s]), ++p,
-                             Vocabulary::Runner, scanCodes);
-        if (e.ReleaseText[s].Length != 0)
-            Decode_Scancodes(release, tables.Text(e.ReleaseText[s]), tables.Text(e.ReleaseName[s]),
-                             ++r, Vocabulary::Runner, scanCodes);
-    }
+    const auto side = [&](CompiledKeys& keys, std::size_t firstLine) {
+        int step = 0;
+        for (std::size_t s = 0; s < std::size_t{kStepCount}; ++s) {
+            const auto text = TrimmedTextOf(v[firstLine + 2 * s], textScratch);
+            if (!text.empty())
+                Decode_Scancodes(keys, text, TrimmedTextOf(v[firstLine + 2 * s + 1], nameScratch),
+                                 ++step, Vocabulary::Runner, scanCodes);
+        }
+    };
+    side(press, 10);
+    side(release, 42);
 }
+
+// What the loader keeps of one connected identity.
+struct ConnectedIdentity {
+    int ValidButtons = 0;  // the button count of the last device of that identity
+    int MappedButtons = 0; // the most buttons ButtonMap takes from a device of that identity
+    // Per button number, the first entry of that button (0: none yet).
+    std::vector<std::int32_t> FirstEntry;
+};
 
 } // namespace
 
@@ -135,18 +124,25 @@ RunnerLoadResult CompileRunnerConfiguration(std::string_view fileBytes, DeviceTa
         return result;
     }
 
-    // Button count of each connected identity (the last device of that identity counts).
-    std::unordered_map<std::string, int> deviceButtons;
-    for (const auto& d : devices.Devices())
-        deviceButtons[IdentityKey(d.Identity)] = d.ButtonCount;
+    // Only connected identities are kept: a record of any other identity costs its entry.
+    std::unordered_map<std::string, ConnectedIdentity> connected;
+    for (const auto& d : devices.Devices()) {
+        auto& identity = connected[IdentityKey(d.Identity)];
+        identity.ValidButtons = d.ButtonCount;
+        identity.MappedButtons =
+            std::max(identity.MappedButtons, std::min(d.ButtonCount, kMaxButtonNumber));
+    }
+    for (auto& [key, identity] : connected)
+        identity.FirstEntry.assign(static_cast<std::size_t>(identity.MappedButtons) + 1, 0);
 
     RunnerTables loaded;
-    // Entries are large: size the table once from the number of lines.
+    // The tables are large: size them once from the number of lines.
     const auto lineCount = std::count(fileBytes.begin(), fileBytes.end(), '\n');
-    loaded.Mappings.reserve(static_cast<std::size_t>(lineCount / kRecordValues14 + 1));
+    const auto expected = static_cast<std::size_t>(lineCount / kRecordValues14 + 1);
+    loaded.Mappings.reserve(expected);
+    loaded.PressKeys.reserve(expected);
+    loaded.ReleaseKeys.reserve(expected);
     ValueConverter convert(result.ValueError);
-    // Per identity, the first entry of each button number.
-    std::unordered_map<std::string, std::vector<std::int32_t>> firstEntry;
     std::vector<std::string_view> lines;
     while (!reader.AtEnd()) {
         if (!ReadRecordLines(reader, kRecordValues14, lines)) {
@@ -154,6 +150,8 @@ RunnerLoadResult CompileRunnerConfiguration(std::string_view fileBytes, DeviceTa
             return result;
         }
         auto& entry = loaded.Mappings.emplace_back();
+        auto& press = loaded.PressKeys.emplace_back();
+        auto& release = loaded.ReleaseKeys.emplace_back();
         const auto index = static_cast<std::int32_t>(loaded.Mappings.size());
         const auto button = ParseQmfValue(lines[0]);
         try {
@@ -163,37 +161,33 @@ RunnerLoadResult CompileRunnerConfiguration(std::string_view fileBytes, DeviceTa
             convert.Note(e);
             continue;
         }
-        FillEntry(entry, button, lines, convert, loaded.KeyText);
-        auto key = IdentityKey(entry.DeviceIdentity);
-        if (auto it = deviceButtons.find(key); it != deviceButtons.end())
-            entry.Valid = entry.ButtonNo <= it->second;
-        if (entry.ButtonNo >= 1 && entry.ButtonNo <= kMaxButtonNumber) {
-            auto& buttons = firstEntry[std::move(key)];
-            if (buttons.empty())
-                buttons.assign(kMaxButtonNumber + 1, 0);
-            if (buttons[static_cast<std::size_t>(entry.ButtonNo)] == 0)
-                buttons[static_cast<std::size_t>(entry.ButtonNo)] = index;
+        FillEntry(entry, button, lines, convert);
+        const auto it = connected.find(IdentityKey(ParseQmfValue(lines[2]).ToText()));
+        if (it == connected.end())
+            continue;
+        auto& identity = it->second;
+        entry.Valid = entry.ButtonNo <= identity.ValidButtons;
+        // The first entry of a button some device of its identity has goes into ButtonMap:
+        // compiled now, while its lines are at hand.
+        if (entry.ButtonNo >= 1 && entry.ButtonNo <= identity.MappedButtons) {
+            auto& first = identity.FirstEntry[static_cast<std::size_t>(entry.ButtonNo)];
+            if (first == 0) {
+                first = index;
+                Compile(entry, lines, press, release, scanCodes);
+            }
         }
     }
     loaded.MappingCount = static_cast<int>(loaded.Mappings.size());
-    loaded.PressKeys.assign(loaded.Mappings.size(), CompiledKeys{});
-    loaded.ReleaseKeys.assign(loaded.Mappings.size(), CompiledKeys{});
 
     ButtonMapTable map;
     map.Dimension(devices.DeviceCount(), devices.MaxButtons());
     for (int d = 1; d <= devices.DeviceCount(); ++d) {
         const auto& device = devices.Device(d);
-        const auto it = firstEntry.find(IdentityKey(device.Identity));
-        if (it == firstEntry.end())
-            continue;
+        const auto& first = connected.at(IdentityKey(device.Identity)).FirstEntry;
         const int last = std::min(device.ButtonCount, kMaxButtonNumber);
-        for (int b = 1; b <= last; ++b) {
-            const auto i = it->second[static_cast<std::size_t>(b)];
-            if (i == 0)
-                continue;
-            map.Set(d, b, i);
-            Compile(loaded, loaded.Mapping(i), loaded.Press(i), loaded.Release(i), scanCodes);
-        }
+        for (int b = 1; b <= last; ++b)
+            if (const auto i = first[static_cast<std::size_t>(b)]; i != 0)
+                map.Set(d, b, i);
     }
     tables = std::move(loaded);
     devices.ButtonMap() = std::move(map);

@@ -20,14 +20,10 @@ struct RunnerTables {
     int MappingCount = 0;
     // Entry i (1-based) is at index i - 1 of each table.
     std::vector<MappingEntry> Mappings;
+    // Compiled only for the entries ButtonMap holds; every other one stays zero-filled.
     std::vector<CompiledKeys> PressKeys;
     std::vector<CompiledKeys> ReleaseKeys;
-    // The key cells' texts of every entry.
-    std::string KeyText;
 
-    std::string_view Text(TextRef ref) const {
-        return std::string_view(KeyText).substr(ref.Offset, ref.Length);
-    }
     const MappingEntry& Mapping(int i) const { return Mappings[static_cast<std::size_t>(i - 1)]; }
     CompiledKeys& Press(int i) { return PressKeys[static_cast<std::size_t>(i - 1)]; }
     CompiledKeys& Release(int i) { return ReleaseKeys[static_cast<std::size_t>(i - 1)]; }

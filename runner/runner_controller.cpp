@@ -56,11 +56,10 @@ struct KnownFile {
 // The known-files list as stored now.
 std::vector<KnownFile> KnownFiles(SettingsStore& store) {
     std::vector<KnownFile> known;
-    std::string name;
-    for (std::uint32_t i = 0; store.EnumKey(kUser, kUserKey, i, name) != kNoMoreItems; ++i)
-        known.push_back({name, {}});
-    for (auto& file : known)
-        file.Path = store.GetString(kUser, EntryKey(file.Entry), kEntryPathValue);
+    for (auto& entry : SubkeyNames(store, kUser, kUserKey)) {
+        auto path = store.GetString(kUser, EntryKey(entry), kEntryPathValue);
+        known.push_back({std::move(entry), std::move(path)});
+    }
     return known;
 }
 
@@ -200,14 +199,18 @@ void RunnerController::startmeup() {
             folder += '\\';
         WriteSetting(store, Setting::ConfigPath, folder);
 
-        // Every file of the folder is known.
+        // Every file of the folder is known. New entries are named from the one listing.
         auto known = KnownFiles(store);
+        std::vector<std::string> entries;
+        for (const auto& k : known)
+            entries.push_back(k.Entry);
+        EntryNameIssuer names(entries, reserved_);
         for (const auto& name : seams_.Files.FileNames(folder, ".qmf")) {
             const auto path = folder + name;
             if (std::any_of(known.begin(), known.end(),
                             [&](const auto& k) { return SamePath(k.Path, path); }))
                 continue;
-            const auto entry = NewFileKey(store, kUser, kUserKey, reserved_);
+            const auto entry = names.Next();
             store.SaveString(kUser, EntryKey(entry), kEntryPathValue, path);
             store.SaveString(kUser, EntryKey(entry), kEntryIconPathValue, path);
             known.push_back({entry, path});

@@ -2,38 +2,40 @@
 
 #include "core/text.h"
 
-#include <algorithm>
-
 namespace qm {
 
-bool ReservedEntryNames::Contains(const std::string& name) const {
-    return std::find(names_.begin(), names_.end(), name) != names_.end();
+EntryNameIssuer::EntryNameIssuer(const std::vector<std::string>& listed,
+                                 ReservedEntryNames& reserved)
+    : reserved_(reserved) {
+    // Key names ignore case: a listed "FILE2" is the entry "file2".
+    for (const auto& name : listed)
+        listed_.insert(UpperCase(name));
 }
 
-void ReservedEntryNames::Add(std::string name) {
-    names_.push_back(std::move(name));
+std::string EntryNameIssuer::Next() {
+    for (;; ++next_) {
+        std::string candidate = "file" + std::to_string(next_);
+        if (listed_.contains(UpperCase(candidate)) || reserved_.Contains(candidate))
+            continue;
+        ++next_;
+        reserved_.Add(candidate);
+        return candidate;
+    }
+}
+
+std::vector<std::string> SubkeyNames(SettingsStore& store, RegistryRoot root,
+                                     std::string_view keyPath) {
+    std::vector<std::string> names;
+    std::string name;
+    for (std::uint32_t index = 0; store.EnumKey(root, keyPath, index, name) != kNoMoreItems;
+         ++index)
+        names.push_back(name);
+    return names;
 }
 
 std::string NewFileKey(SettingsStore& store, RegistryRoot root, std::string_view keyPath,
                        ReservedEntryNames& reserved) {
-    // The subkeys do not change while a name is chosen: enumerate them once.
-    std::vector<std::string> existing;
-    std::string name;
-    for (std::uint32_t index = 0; store.EnumKey(root, keyPath, index, name) != kNoMoreItems;
-         ++index)
-        existing.push_back(name);
-
-    for (unsigned long n = 1;; ++n) {
-        std::string candidate = "file" + std::to_string(n);
-        // Key names ignore case: an existing "FILE2" is the entry "file2".
-        const bool taken = std::any_of(existing.begin(), existing.end(), [&](const auto& e) {
-            return EqualsIgnoreCase(e, candidate);
-        });
-        if (taken || reserved.Contains(candidate))
-            continue;
-        reserved.Add(candidate);
-        return candidate;
-    }
+    return EntryNameIssuer(SubkeyNames(store, root, keyPath), reserved).Next();
 }
 
 } // namespace qm

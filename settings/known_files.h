@@ -3,23 +3,44 @@
 #include "settings/settings_store.h"
 
 #include <string>
+#include <string_view>
+#include <unordered_set>
 #include <vector>
 
 namespace qm {
 
-// Every entry name NewFileKey issued during this run; such a name is never issued twice in
-// one run, even while its subkey does not exist yet.
+// Every entry name issued during this run; such a name is never issued twice in one run, even
+// while its subkey does not exist yet.
 class ReservedEntryNames {
 public:
-    bool Contains(const std::string& name) const;
-    void Add(std::string name);
+    bool Contains(const std::string& name) const { return names_.contains(name); }
+    void Add(std::string name) { names_.insert(std::move(name)); }
 
 private:
-    std::vector<std::string> names_;
+    std::unordered_set<std::string> names_;
 };
 
-// A fresh entry name "file<n>" (smallest n that is neither an existing subkey of keyPath nor
-// reserved); reserves it. Creates nothing in the store.
+// Issues fresh entry names from one listing of the list's subkeys: the smallest "file<n>" that
+// is neither listed (in any case) nor reserved; each name issued is reserved. The listing is
+// not read again, so a synchronisation issuing a name per new file lists the subkeys once.
+class EntryNameIssuer {
+public:
+    EntryNameIssuer(const std::vector<std::string>& listed, ReservedEntryNames& reserved);
+    std::string Next();
+
+private:
+    std::unordered_set<std::string> listed_; // upper-cased
+    ReservedEntryNames& reserved_;
+    // Every number below it is taken.
+    unsigned long next_ = 1;
+};
+
+// The names of the subkeys of keyPath, in the store's order.
+std::vector<std::string> SubkeyNames(SettingsStore& store, RegistryRoot root,
+                                     std::string_view keyPath);
+
+// A fresh entry name for one new entry, from a listing of the subkeys of keyPath as they are
+// now; reserves it. Creates nothing in the store.
 std::string NewFileKey(SettingsStore& store, RegistryRoot root, std::string_view keyPath,
                        ReservedEntryNames& reserved);
 

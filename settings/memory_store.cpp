@@ -134,6 +134,8 @@ void MemoryStore::DelKey(RegistryRoot root, std::string_view keyPath) {
 
 long MemoryStore::EnumKey(RegistryRoot root, std::string_view keyPath, std::uint32_t index,
                           std::string& name) {
+    if (index == 0)
+        ++listingCount_;
     const Key* key = Find(root, keyPath);
     if (key == nullptr || index >= key->Subkeys.size()) {
         name.clear();

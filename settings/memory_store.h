@@ -35,6 +35,8 @@ public:
     std::vector<std::string> SubkeyNames(RegistryRoot root, std::string_view keyPath) const;
     // SaveString calls that wrote a value.
     std::size_t SaveCount() const { return saveCount_; }
+    // EnumKey calls at index 0: each begins a listing of a key's subkeys.
+    std::size_t ListingCount() const { return listingCount_; }
 
 private:
     struct Value {
@@ -55,6 +57,7 @@ private:
 
     std::array<Key, 3> roots_{};
     std::size_t saveCount_ = 0;
+    std::size_t listingCount_ = 0;
 };
 
 } // namespace qm

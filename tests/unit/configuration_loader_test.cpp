@@ -1,10 +1,13 @@
 // The runner's loader: refusal rules, Valid, first entry wins, step packing and compiled flags.
 #include "core/messages.h"
 #include "runner/configuration_loader.h"
+#include "support/allocation_counter.h"
 #include "support/fakes.h"
 #include "support/qmf_builder.h"
 
 #include <gtest/gtest.h>
+
+#include <cstdio>
 
 namespace qm {
 namespace {
@@ -200,6 +203,33 @@ TEST_F(RunnerLoad, ValueThatDoesNotConvertIsDefaultedWithOneErrorBox) {
     EXPECT_EQ(tables.Press(1).Multiplier, 1);
     EXPECT_EQ(tables.MappingCount, 2);
     EXPECT_EQ(tables.Mapping(2).ButtonNo, 0);
+}
+
+TEST_F(RunnerLoad, RecordsOfUnconnectedIdentitiesNeedNoStorageOfTheirOwn) {
+    // The heap the load holds at once, beyond the file text, for 2,000 records of identities
+    // that match no device: each of its own, or all the same.
+    constexpr int kRecords = 2000;
+    const auto peakBytes = [&](bool distinct) {
+        std::vector<Record14> records;
+        for (int i = 0; i < kRecords; ++i) {
+            char identity[64];
+            std::snprintf(identity, sizeof identity, "{%08X-0000-0000-0000-00000000DEAD}",
+                          distinct ? i : 0);
+            records.push_back(Entry(identity, "1"));
+        }
+        const auto bytes = File14(records);
+        RunnerTables loaded;
+        const testing::AllocationScope heap;
+        CompileRunnerConfiguration(bytes, devices, scanCodes, loaded);
+        EXPECT_EQ(loaded.MappingCount, kRecords);
+        return heap.Counts().PeakBytes;
+    };
+    const auto oneIdentity = peakBytes(false);
+    // Once 2 KB per identity (3.6 GB for a million records).
+    EXPECT_LE(peakBytes(true), oneIdentity + 16 * 1024);
+    // Per record only its entry and its two compiled sides: no texts.
+    const auto tableBytes = kRecords * (sizeof(MappingEntry) + 2 * sizeof(CompiledKeys));
+    EXPECT_LE(oneIdentity, static_cast<long long>(tableBytes) + 16 * 1024);
 }
 
 } // namespace

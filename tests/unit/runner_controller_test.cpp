@@ -196,6 +196,25 @@ TEST_F(Runner, StartUpSynchronisesTheFolderWithTheKnownFiles) {
     EXPECT_EQ(view.menus, MenuStateFor(true, false, 3));
 }
 
+TEST_F(Runner, StartUpListsTheKnownFilesOnceHoweverManyFilesAreNew) {
+    Known("FILE2", kConfig + "a.qmf");
+    Known("file4", "D:\\gone.qmf");
+    files.files[kConfig + "a.qmf"] = Qmf();
+    for (int i = 1000; i < 2000; ++i)
+        files.files[kConfig + "n" + std::to_string(i) + ".qmf"] = Qmf();
+    Start();
+    // Not one listing per new entry: start-up took minutes with a thousand new files.
+    EXPECT_LE(memory.ListingCount(), 2u);
+    // The smallest free numbers, whatever the case of the names taken.
+    const auto known = KnownFiles();
+    ASSERT_EQ(known.size(), 1001u);
+    EXPECT_THAT(std::vector(known.begin(), known.begin() + 4),
+                ElementsAre(Pair("FILE2", kConfig + "a.qmf"), Pair("file1", kConfig + "n1000.qmf"),
+                            Pair("file3", kConfig + "n1001.qmf"),
+                            Pair("file5", kConfig + "n1002.qmf")));
+    EXPECT_THAT(known.back(), Pair("file1002", kConfig + "n1999.qmf"));
+}
+
 TEST_F(Runner, DuplicatesTheStoreWillNotDeleteAreListedOnceAndStartUpEnds) {
     store.deletesIgnored = true;
     files.files["D:\\b.qmf"] = Qmf();
