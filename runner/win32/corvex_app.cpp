@@ -2,7 +2,7 @@
 
 #include "core/file_system.h"
 #include "core/steady_clock.h"
-#include "core/win32/win32_dialogs.h"
+#include "ui/win32/win32_dialogs.h"
 #include "core/win32/win32_module.h"
 #include "core/win32/win32_text.h"
 #include "devices/input_devices.h"

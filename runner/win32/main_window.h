@@ -3,7 +3,7 @@
 // frame, the menu bar, the status bar, the notification icon and the poll timer. It shows what
 // the controller tells it (RunnerView) and forwards every event to the controller; it decides
 // nothing itself.
-#include "core/win32/win32_dialogs.h"
+#include "ui/win32/win32_dialogs.h"
 #include "runner/runner_view.h"
 #include "runner/win32/poll_timer.h"
 #include "runner/win32/shell_handles.h"

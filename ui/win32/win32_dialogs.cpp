@@ -1,4 +1,4 @@
-#include "core/win32/win32_dialogs.h"
+#include "ui/win32/win32_dialogs.h"
 
 #include "core/win32/win32_text.h"
 
