@@ -3,6 +3,7 @@
 //   e2e_driver keys | dialogs | default   one end-to-end scenario; exit code 0 when it passed
 //   e2e_driver demo [FILE.qmf]             the runner at work on a configuration (the sample)
 //   e2e_driver measure [PASSES PRESSES]    poll period and key latency, printed
+//   e2e_driver startup [FILES]             start-up time with FILES new configurations, printed
 //
 // corvex.exe, its icon and the simulated devices are taken from payload\ beside the driver;
 // each run installs them into work\<name>\ and keeps screenshots in artifacts\ (demo\ for the
@@ -23,7 +24,8 @@ namespace {
 int Usage() {
     std::fputs("usage: e2e_driver keys|dialogs|default\n"
                "       e2e_driver demo [FILE.qmf]\n"
-               "       e2e_driver measure [PASSES PRESSES]\n",
+               "       e2e_driver measure [PASSES PRESSES]\n"
+               "       e2e_driver startup [FILES]\n",
                stderr);
     return 2;
 }
@@ -48,6 +50,8 @@ int Run(int argc, wchar_t** argv) {
         const int presses = argc > 3 ? std::max(10, _wtoi(argv[3])) : 500;
         return Measure(passes, presses);
     }
+    if (mode == L"startup")
+        return MeasureStartUp(argc > 2 ? std::max(0, _wtoi(argv[2])) : 1500);
     return Usage();
 }
 
