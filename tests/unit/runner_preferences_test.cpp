@@ -121,9 +121,9 @@ TEST_F(Preferences, ApplyWritesEveryValueAndTheMachineRunEntry) {
     prefs.SetStartup(true);
     prefs.SetConfigPath("D:\\Configs");
     prefs.SetDefaultConfigFile("D:\\Configs\\d.qmf");
-    prefs.SetKeyHold("25 ms");
-    prefs.SetRepeatRate("abc");
-    prefs.SetRotaryRate("99999");
+    prefs.SetTiming(TimingBox::KeyHold, "25 ms");
+    prefs.SetTiming(TimingBox::RepeatDelay, "abc");
+    prefs.SetTiming(TimingBox::RotaryThreshold, "99999");
     const auto timings = prefs.Apply();
 
     EXPECT_EQ(RunEntry(kMachine), kRunCommand);
@@ -206,7 +206,7 @@ TEST(Association, RegisteringWritesTheTypeAndDropsAnyOpenVerb) {
     MemoryStore store;
     store.SaveString(kClasses, "qmf_file\\Shell\\Open\\Command", "", "other.exe %1");
     store.SaveString(kClasses, "qmf_file\\Shell\\Edit\\Command", "", "vantrel");
-    reg_qmf(store, kRunner, true);
+    RegisterFileType(store, kRunner, true);
     EXPECT_EQ(store.GetString(kUser, kConfigKey, "IconPath"),
               "C:\\Program Files\\Corvex\\default.ico");
     EXPECT_EQ(store.GetString(kClasses, ".qmf", ""), "qmf_file");
@@ -218,15 +218,15 @@ TEST(Association, RegisteringWritesTheTypeAndDropsAnyOpenVerb) {
               "\"C:\\Program Files\\Corvex\\corvex.exe\" %1");
     EXPECT_THAT(store.SubkeyNames(kClasses, "qmf_file\\Shell"), ElementsAre("Edit", "Run"));
 
-    reg_qmf(store, kRunner, false);
+    RegisterFileType(store, kRunner, false);
     EXPECT_FALSE(store.KeyExists(kClasses, "qmf_file")); // every verb goes with it
     EXPECT_EQ(store.GetString(kClasses, ".qmf", ""), "qmf_file");
 }
 
 TEST(Association, CreateExtensionWritesOnlyWhatTheRecordHas) {
     MemoryStore store;
-    CreateExtension(store,
-                    {{"Run", "Edit"}, {"r %1", "e %1"}, "qmx", "qmx_file", "Type", "", "", 0});
+    WriteFileTypeKeys(store,
+                      {{"Run", "Edit"}, {"r %1", "e %1"}, "qmx", "qmx_file", "Type", "", "", 0});
     EXPECT_EQ(store.GetString(kClasses, ".qmx", ""), "qmx_file");
     EXPECT_THAT(store.ValueNames(kClasses, ".qmx"), ElementsAre(""));
     EXPECT_THAT(store.SubkeyNames(kClasses, "qmx_file"), ElementsAre("Shell"));
