@@ -624,5 +624,96 @@ TEST_F(Runner, PreferencesAppliedWhileStoppedTakeEffectAtOnce) {
     EXPECT_NEAR(clock.Now() - before, 0.05, 1e-9); // one chord held 50 ms
 }
 
+// A window that fails at one call: the command in progress meets a run-time error there.
+class FailingView final : public RunnerView {
+public:
+    explicit FailingView(RunnerView& inner) : inner_(inner) {}
+    std::string_view failAt;
+
+    void SetStatusText(std::string_view t) override { At("SetStatusText").SetStatusText(t); }
+    void SetCaption(std::string_view t) override { At("SetCaption").SetCaption(t); }
+    void ShowTrayIcon(bool on) override { At("ShowTrayIcon").ShowTrayIcon(on); }
+    void RemoveTrayIcon() override { At("RemoveTrayIcon").RemoveTrayIcon(); }
+    void ApplyMenuState(const RunnerMenuState& s) override { At("Menus").ApplyMenuState(s); }
+    void SetRunning(bool on) override { At("SetRunning").SetRunning(on); }
+    void FocusRunButton() override { At("FocusRunButton").FocusRunButton(); }
+    void CheckPriorityItem(int i) override { At("CheckPriorityItem").CheckPriorityItem(i); }
+    void CheckPollItem(int i) override { At("CheckPollItem").CheckPollItem(i); }
+    void SetPollTimer(bool on, int ms) override { At("SetPollTimer").SetPollTimer(on, ms); }
+    void AddConfiguration(std::string_view e, std::string_view f, std::string_view i) override {
+        At("AddConfiguration").AddConfiguration(e, f, i);
+    }
+    void SelectConfiguration(std::string_view e) override { At("Select").SelectConfiguration(e); }
+    std::string SelectedConfiguration() const override { return inner_.SelectedConfiguration(); }
+    int ConfigurationCount() const override { return inner_.ConfigurationCount(); }
+    void ShowWindowAs(WindowState s) override { At("ShowWindowAs").ShowWindowAs(s); }
+    bool IsMinimized() const override { return inner_.IsMinimized(); }
+    bool IsVisible() const override { return inner_.IsVisible(); }
+    void PopUpTrayMenu() override { At("PopUpTrayMenu").PopUpTrayMenu(); }
+    void SetBusy(bool on) override { At("SetBusy").SetBusy(on); }
+    void ShowPreferences() override { At("ShowPreferences").ShowPreferences(); }
+    void Quit() override { inner_.Quit(); }
+
+private:
+    RunnerView& At(std::string_view call) {
+        if (call == failAt)
+            throw AppError(err::Overflow);
+        return inner_;
+    }
+    RunnerView& inner_;
+};
+
+TEST(RunnerErrors, EachCommandShowsOneBoxNamingItsOwnProcedure) {
+    struct Case {
+        const char* procedure;
+        bool running;
+        const char* failAt;
+        std::function<void(RunnerController&)> command;
+    };
+    const Case cases[] = {
+        {"ComRun_Click", false, "SetBusy", [](auto& r) { r.ToggleRun(); }},
+        {"MNstop_Click", true, "SetBusy", [](auto& r) { r.ToggleRun("MNstop_Click"); }},
+        {"Stop_Click", true, "SetRunning", [](auto& r) { r.Stop(); }},
+        {"MNjoy_Click", false, "SetStatusText", [](auto& r) { r.RescanDevices(); }},
+        {"MNcfg_Click", false, "Select", [](auto& r) { r.SelectAndToggleRun("file1"); }},
+        {"ImageCombo1_Click", false, "FocusRunButton", [](auto& r) { r.ConfigurationChosen(); }},
+        {"load_click", false, "AddConfiguration",
+         [](auto& r) { r.LoadConfigurationFile("D:\\x.qmf"); }},
+        {"MNpreferences_Click", false, "ShowPreferences", [](auto& r) { r.EditPreferences(); }},
+        {"SetPriority", false, "CheckPriorityItem", [](auto& r) { r.SetPriority(0, false); }},
+        {"SetPoll", false, "CheckPollItem", [](auto& r) { r.SetPoll(0, false); }},
+        {"Form_MouseMove", false, "PopUpTrayMenu",
+         [](auto& r) { r.NotificationIconClicked(TrayEvent::RightButtonUp); }},
+        {"Form_QueryUnload", false, "ShowWindowAs", [](auto& r) { r.ClosingProceeds(true); }},
+        {"Form_Unload", true, "RemoveTrayIcon", [](auto& r) { r.Exit(); }},
+        {"MyDXCallback", true, "SetStatusText",
+         [](auto& r) {
+             r.TimerTick(); // the pad is acquired
+             r.TimerTick();
+         }},
+    };
+    for (const auto& c : cases) {
+        Rig rig;
+        rig.files.files[kConfig + "a.qmf"] = Qmf();
+        rig.files.files["D:\\x.qmf"] = Qmf();
+        FailingView view(rig.view);
+        RunnerController runner(ProgramInfo{kFolder, "corvex", 1, 4, 9},
+                                RunnerSeams{rig.store, rig.files, rig.dialogs, rig.priority,
+                                            rig.joysticks, rig.boards, rig.keyboard, rig.clock},
+                                view);
+        runner.Start("", nullptr);
+        if (c.running)
+            runner.ToggleRun();
+        ASSERT_EQ(runner.Running(), c.running) << c.procedure;
+        rig.dialogs.shown.clear();
+        view.failAt = c.failAt;
+        c.command(runner);
+        std::vector<std::string> texts;
+        for (const auto& shown : rig.dialogs.shown)
+            texts.push_back(shown.text);
+        EXPECT_THAT(texts, ElementsAre(" 6  Overflow in sub " + std::string(c.procedure) + "."));
+    }
+}
+
 } // namespace
 } // namespace qm
