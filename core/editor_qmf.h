@@ -44,11 +44,11 @@ struct EditorLoadOutcome {
     EditorReadResult Read;
 };
 
-// The editor's open_click: reads the file and shows the messages of every failure.
+// The editor's load command: reads the file and shows the messages of every failure.
 EditorLoadOutcome LoadEditorConfiguration(FileSystem& files, Dialogs& dialogs,
                                           const std::string& path);
 
-// The editor's save_click: writes the rows atomically; on failure shows the message, leaves
+// The editor's save command: writes the rows atomically; on failure shows the message, leaves
 // the old file and returns false.
 bool SaveEditorConfiguration(FileSystem& files, Dialogs& dialogs, const std::string& path,
                              const std::vector<MappingRow>& rows);

@@ -133,8 +133,8 @@ DecodedKeyEvent DecodeKeyEvent(std::uint16_t keyCode, std::uint16_t mask) {
     return event;
 }
 
-void Decode_Scancodes(CompiledKeys& keys, std::string_view keyText, std::string_view keyName,
-                      int step, Vocabulary vocabulary, const ScanCodeSource& scanCodes) {
+void FillKeyStep(CompiledKeys& keys, std::string_view keyText, std::string_view keyName, int step,
+                 Vocabulary vocabulary, const ScanCodeSource& scanCodes) {
     if (step < 1 || step > kStepCount)
         throw AppError(err::SubscriptOutOfRange);
     KeyStep& target = keys.Step(step);

@@ -1,6 +1,6 @@
 #pragma once
-// Key names and key texts: the vocabulary of key cells both ways, the modifier prefixes, the
-// decision part of KB_Decode and Decode_Scancodes.
+// Key names and key texts: the vocabulary of key cells both ways, the modifier prefixes, what
+// an editor key event is called, and the compiling of a key cell into a step of keys.
 #include "core/compiled_keys.h"
 #include "core/scan_codes.h"
 
@@ -37,13 +37,13 @@ struct DecodedKeyEvent {
     std::uint16_t KeyCode = 0; // the event's key code, rewritten for punctuation keys
 };
 
-// The decision of KB_Decode: an editor key event (code + modifier mask) -> name and text.
+// An editor key event (code + modifier mask) -> its key name and text.
 DecodedKeyEvent DecodeKeyEvent(std::uint16_t keyCode, std::uint16_t mask);
 
 // Fills one step (1 to 16) from a key cell's text and name. Modifiers are taken from the text
 // (exact-case "SHIFT", "CTRL", "ALT" anywhere in it), the main key from the name. A step
 // outside 1 to 16 throws AppError(Subscript out of range) and changes nothing.
-void Decode_Scancodes(CompiledKeys& keys, std::string_view keyText, std::string_view keyName,
-                      int step, Vocabulary vocabulary, const ScanCodeSource& scanCodes);
+void FillKeyStep(CompiledKeys& keys, std::string_view keyText, std::string_view keyName, int step,
+                 Vocabulary vocabulary, const ScanCodeSource& scanCodes);
 
 } // namespace qm

@@ -13,7 +13,7 @@ public:
     // Reads device d (1-based) for this pass. False when the pass must end here (a controller
     // was just acquired, or has no object); otherwise `buttons` is how many of its buttons
     // can be evaluated this pass (never beyond the button table or the device's readable
-    // buttons). Never throws.
+    // buttons). A failure to read a controller throws: it is an error of the pass.
     virtual bool ReadDevice(int d, int& buttons) = 0;
     // Button b (1-based, within the count ReadDevice gave) of device d is down.
     virtual bool ButtonDown(int d, int b) const = 0;

@@ -1,11 +1,11 @@
 #include "devices/input_devices.h"
 
+#include "core/error_trap.h"
 #include "core/messages.h"
 #include "core/text.h"
 #include "devices/hid_record.h"
 
 #include <algorithm>
-#include <exception>
 
 namespace qm {
 
@@ -25,21 +25,6 @@ void Show(Dialogs& dialogs, const Message& message) noexcept {
         dialogs.ShowMessage(message);
     } catch (...) {
         // Nowhere left to report it.
-    }
-}
-
-// Runs `body` as the error trap of `procedure` does: an error shows the standard box and the
-// procedure returns.
-template <class Body>
-void Trapped(Dialogs& dialogs, std::string_view procedure, Body&& body) noexcept {
-    try {
-        body();
-    } catch (const AppError& e) {
-        Show(dialogs, msg::ErrorBox(e, procedure));
-    } catch (const std::exception& e) {
-        Show(dialogs, msg::ErrorBox(err::DeviceIoError, e.what(), procedure));
-    } catch (...) {
-        Show(dialogs, msg::ErrorBox(AppError(err::DeviceIoError), procedure));
     }
 }
 
@@ -98,7 +83,7 @@ void InputDevices::ReleaseControllers() {
 }
 
 void InputDevices::InitDirectInput(WindowHandle mainWindow) {
-    Trapped(dialogs_, "InitDirectInput", [&] {
+    RunTrapped(dialogs_, "InitDirectInput", [&] {
         // The previous scan's objects go first; the tables start from empty.
         ReleaseControllers();
         tables_.Clear();
@@ -110,15 +95,15 @@ void InputDevices::InitDirectInput(WindowHandle mainWindow) {
         if (attached.size() > static_cast<std::size_t>(DeviceTables::kMaxDirectInputDevices))
             attached.resize(static_cast<std::size_t>(DeviceTables::kMaxDirectInputDevices));
         if (!attached.empty())
-            Poll_Devices(mainWindow, attached);
+            CreateControllerObjects(mainWindow, attached);
     });
 }
 
-void InputDevices::Poll_Devices(WindowHandle mainWindow,
-                                const std::vector<JoystickInstance>& attached) {
+void InputDevices::CreateControllerObjects(WindowHandle mainWindow,
+                                           const std::vector<JoystickInstance>& attached) {
     if (!DevicesReady)
         return;
-    Trapped(dialogs_, "Poll_Devices", [&] {
+    RunTrapped(dialogs_, "Poll_Devices", [&] {
         controllers_.reserve(attached.size());
         for (const auto& instance : attached) {
             // A controller that cannot be set up ends the scan; those before it stay usable.
@@ -156,7 +141,7 @@ void InputDevices::RemoveBoardsFromTables() {
 }
 
 void InputDevices::DetectDevices() {
-    Trapped(dialogs_, "DetectDevices", [&] {
+    RunTrapped(dialogs_, "DetectDevices", [&] {
         // The previous detection's boards leave the tables and are closed first.
         RemoveBoardsFromTables();
         CloseBoards();
@@ -196,26 +181,20 @@ bool InputDevices::ReadDevice(int d, int& buttons) {
         return true;
     const auto& device = tables_.Device(d);
     const int bound = tables_.ButtonMap().ButtonBound();
-    try {
-        if (device.IsDirectInput) {
-            if (!ReadController(d, buttons))
-                return false;
-            buttons = std::min({buttons, kMaxJoystickButtons, bound});
-            return true;
-        }
-        const int h = device.HidIndex;
-        if (h < 0 || h >= hidDeviceCount_)
-            return true; // closed: nothing to read
-        ReadFromDevice(h);
-        buttons = std::min({device.ButtonCount, kMaxBoardButtons, bound});
+    if (device.IsDirectInput) {
+        // A controller's failure is an error of the pass: it ends the pass.
+        if (!ReadController(d, buttons))
+            return false;
+        buttons = std::min({buttons, kMaxJoystickButtons, bound});
         return true;
-    } catch (...) {
-        // A seam that throws is a run-time error of the pass: report it and end the pass.
-        Show(dialogs_, msg::ErrorBox(AppError(err::DeviceIoError),
-                                     device.IsDirectInput ? "MyDXCallback" : "ReadFromDevice"));
-        buttons = 0;
-        return false;
     }
+    const int h = device.HidIndex;
+    if (h < 0 || h >= hidDeviceCount_)
+        return true; // closed: nothing to read
+    // A board's read traps its own errors; the pass goes on with the last states read.
+    RunTrapped(dialogs_, "ReadFromDevice", [&] { ReadFromDevice(h); });
+    buttons = std::min({device.ButtonCount, kMaxBoardButtons, bound});
+    return true;
 }
 
 bool InputDevices::ReadController(int d, int& buttons) {

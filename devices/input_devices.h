@@ -67,7 +67,8 @@ public:
 private:
     struct Controller;
     // Creates and configures one device object per controller and adds them to the tables.
-    void Poll_Devices(WindowHandle mainWindow, const std::vector<JoystickInstance>& attached);
+    void CreateControllerObjects(WindowHandle mainWindow,
+                                 const std::vector<JoystickInstance>& attached);
     // Unacquires and releases the controllers' device objects.
     void ReleaseControllers();
     // Drops the boards from the tables, keeping the controllers before them.

@@ -76,8 +76,8 @@ void Compile(const MappingEntry& e, const std::vector<std::string_view>& v, Comp
         for (std::size_t s = 0; s < std::size_t{kStepCount}; ++s) {
             const auto text = TrimmedTextOf(v[firstLine + 2 * s], textScratch);
             if (!text.empty())
-                Decode_Scancodes(keys, text, TrimmedTextOf(v[firstLine + 2 * s + 1], nameScratch),
-                                 ++step, Vocabulary::Runner, scanCodes);
+                FillKeyStep(keys, text, TrimmedTextOf(v[firstLine + 2 * s + 1], nameScratch),
+                            ++step, Vocabulary::Runner, scanCodes);
         }
     };
     side(press, 10);

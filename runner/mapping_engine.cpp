@@ -1,7 +1,7 @@
 #include "runner/mapping_engine.h"
 
 #include "core/app_error.h"
-#include "core/messages.h"
+#include "core/error_trap.h"
 #include "keyboard/send_keys.h"
 
 #include <cstring>
@@ -39,17 +39,11 @@ bool AllUp(std::span<const std::uint8_t> states) {
 } // namespace
 
 void MappingEngine::Pass(const ButtonMapTable& buttonMap, std::span<CompiledKeys> press,
-                         std::span<const CompiledKeys> release, EnginePolicy& policy) {
+                         std::span<const CompiledKeys> release, EnginePolicy& policy) noexcept {
     if (busy_)
         return;
     BusyScope busy(busy_);
-    try {
-        RunPass(buttonMap, press, release, policy);
-    } catch (const AppError& e) {
-        dialogs_.ShowMessage(msg::ErrorBox(e, "MyDXCallback"));
-    } catch (const std::exception& e) {
-        dialogs_.ShowMessage(msg::ErrorBox(err::DeviceIoError, e.what(), "MyDXCallback"));
-    }
+    RunTrapped(dialogs_, "MyDXCallback", [&] { RunPass(buttonMap, press, release, policy); });
 }
 
 void MappingEngine::RunPass(const ButtonMapTable& buttonMap, std::span<CompiledKeys> press,

@@ -48,11 +48,12 @@ public:
 
     EngineSettings Settings;
 
-    // One pass (MyDXCallback). Element m of `press`/`release` is mapping m + 1. Allocates
-    // nothing; no error escapes (it is reported with the standard error box). A pass never
-    // runs inside another, nor while its error box is open.
+    // One pass: one timer tick of the runner or of the editor's test mode. Element m of
+    // `press`/`release` is mapping m + 1. Allocates nothing. An error ends the pass with the
+    // standard error box (" in sub MyDXCallback."). A pass never runs inside another, nor while
+    // its error box is open: this is the one guard against a tick re-entering.
     void Pass(const ButtonMapTable& buttonMap, std::span<CompiledKeys> press,
-              std::span<const CompiledKeys> release, EnginePolicy& policy);
+              std::span<const CompiledKeys> release, EnginePolicy& policy) noexcept;
 
 private:
     void RunPass(const ButtonMapTable& buttonMap, std::span<CompiledKeys> press,

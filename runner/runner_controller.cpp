@@ -1,9 +1,9 @@
 #include "runner/runner_controller.h"
 
+#include "core/error_trap.h"
 #include "core/messages.h"
 #include "core/text.h"
 #include "core/variant.h"
-#include "runner/command_trap.h"
 #include "settings/file_association.h"
 #include "settings/settings_table.h"
 
@@ -137,7 +137,7 @@ RunnerController::RunnerController(ProgramInfo program, RunnerSeams seams, Runne
 
 RunnerController::~RunnerController() = default;
 
-void RunnerController::Start(std::string_view commandLine, WindowHandle mainWindow) {
+void RunnerController::Start(std::string_view commandLine, WindowHandle mainWindow) noexcept {
     window_ = mainWindow;
     RunTrapped(seams_.Dialogs, "Form_Load", [&] {
         auto& store = seams_.Store;
@@ -148,7 +148,7 @@ void RunnerController::Start(std::string_view commandLine, WindowHandle mainWind
             seams_.Dialogs.ShowMessage(msg::NoInputDevicesFound(caption_));
             view_.SetStatusText(status::kNotAvailable);
             devices_->DevicesReady = false;
-            SetMenus();
+            UpdateMenus();
         } else {
             view_.SetStatusText(status::kAvailable);
         }
@@ -160,8 +160,8 @@ void RunnerController::Start(std::string_view commandLine, WindowHandle mainWind
         SetPoll(MenuIndex(ReadSetting(store, Setting::PollFrequency, program_.Folder),
                           kPollMenuItems, kDefaultPollIndex),
                 false);
-        startmeup();
-        SetMenus();
+        SynchroniseConfigurationFolder();
+        UpdateMenus();
         if (SettingToBool(ReadSetting(store, Setting::Taskbar, program_.Folder)))
             HideToTray(view_);
         else
@@ -176,20 +176,21 @@ void RunnerController::Start(std::string_view commandLine, WindowHandle mainWind
         }
         text = TrimSpaces(text);
         if (text.size() <= 1 || EqualsIgnoreCase(text, "/t")) {
-            RunDefaultConfig();
+            RunDefaultConfiguration();
             return;
         }
         HideToTray(view_);
         if (const auto path = seams_.Files.FullPath(std::string(text)))
-            load_click(*path);
+            LoadConfigurationFile(*path);
     });
 }
 
-void RunnerController::startmeup() {
+void RunnerController::SynchroniseConfigurationFolder() {
     RunTrapped(seams_.Dialogs, "startmeup", [&] {
         auto& store = seams_.Store;
-        reg_qmf(store, Associating(program_),
-                SettingToBool(ReadSetting(store, Setting::RunnerAssociate, program_.Folder)));
+        RegisterFileType(
+            store, Associating(program_),
+            SettingToBool(ReadSetting(store, Setting::RunnerAssociate, program_.Folder)));
 
         const auto& folderSetting = DefinitionOf(Setting::ConfigPath);
         auto folder = store.GetString(folderSetting.Root, folderSetting.Key, folderSetting.Value);
@@ -241,7 +242,7 @@ void RunnerController::startmeup() {
         }
         if (!listed_.empty()) {
             view_.SelectConfiguration(listed_.front());
-            ImageCombo1_Click();
+            ConfigurationChosen();
         }
     });
 }
@@ -252,7 +253,7 @@ void RunnerController::AddToList(const std::string& entry, const std::string& pa
     view_.AddConfiguration(entry, FileNameOf(path), icon);
 }
 
-void RunnerController::SetMenus() {
+void RunnerController::UpdateMenus() {
     view_.ApplyMenuState(MenuStateFor(DevicesReady(), running_, view_.ConfigurationCount()));
 }
 
@@ -269,7 +270,7 @@ void RunnerController::MarkRunning() {
     view_.SetRunning(true);
 }
 
-bool RunnerController::open_click(const std::string& entry) {
+bool RunnerController::StartConfiguration(const std::string& entry) {
     bool loaded = false;
     RunTrapped(seams_.Dialogs, "open_click", [&] {
         if (entry.empty())
@@ -285,30 +286,30 @@ bool RunnerController::open_click(const std::string& entry) {
         view_.SetPollTimer(true, pollPeriodMs_);
         view_.SetBusy(false);
         MarkRunning();
-        SetMenus();
+        UpdateMenus();
         view_.ShowTrayIcon(true);
         loaded = true;
     });
     return loaded;
 }
 
-void RunnerController::ComRun_Click() {
-    RunTrapped(seams_.Dialogs, "ComRun_Click", [&] {
+void RunnerController::ToggleRun(std::string_view procedure) noexcept {
+    RunTrapped(seams_.Dialogs, procedure, [&] {
         BusyPointer busy(view_);
         if (running_) {
-            Stop_Click();
+            Stop();
             return;
         }
-        MNjoy_Click();
+        RescanDevices();
         if (!DevicesReady())
             return;
-        if (!open_click(view_.SelectedConfiguration()))
+        if (!StartConfiguration(view_.SelectedConfiguration()))
             return;
         HideToTray(view_);
     });
 }
 
-void RunnerController::Stop_Click() {
+void RunnerController::Stop() noexcept {
     RunTrapped(seams_.Dialogs, "Stop_Click", [&] {
         running_ = false;
         view_.SetRunning(false);
@@ -318,11 +319,11 @@ void RunnerController::Stop_Click() {
         view_.SetPollTimer(false, pollPeriodMs_);
         ApplyProcessPriority(seams_.Priority, window_, kNormalPriorityClass);
         view_.SetBusy(false);
-        SetMenus();
+        UpdateMenus();
     });
 }
 
-void RunnerController::MNjoy_Click() {
+void RunnerController::RescanDevices() noexcept {
     RunTrapped(seams_.Dialogs, "MNjoy_Click", [&] {
         devices_->DevicesReady = true;
         view_.SetStatusText(status::kDirectInputQuerying);
@@ -336,11 +337,11 @@ void RunnerController::MNjoy_Click() {
         } else {
             view_.SetStatusText(status::kAvailable);
         }
-        SetMenus();
+        UpdateMenus();
     });
 }
 
-void RunnerController::MNcfg_Click(const std::string& entry) {
+void RunnerController::SelectAndToggleRun(const std::string& entry) noexcept {
     RunTrapped(seams_.Dialogs, "MNcfg_Click", [&] {
         if (entry.empty())
             return;
@@ -352,19 +353,21 @@ void RunnerController::MNcfg_Click(const std::string& entry) {
             return;
         }
         view_.SelectConfiguration(entry);
-        ImageCombo1_Click();
-        ComRun_Click();
+        ConfigurationChosen();
+        ToggleRun();
     });
 }
 
-void RunnerController::ImageCombo1_Click() {
-    // Whichever way a configuration was chosen, Enter or Space then runs or stops it. The
-    // selection and the button's picture live in the view.
-    if (MenuStateFor(DevicesReady(), running_, view_.ConfigurationCount()).RunButton)
-        view_.FocusRunButton();
+void RunnerController::ConfigurationChosen() noexcept {
+    RunTrapped(seams_.Dialogs, "ImageCombo1_Click", [&] {
+        // Whichever way a configuration was chosen, Enter or Space then runs or stops it. The
+        // selection and the button's picture live in the view.
+        if (MenuStateFor(DevicesReady(), running_, view_.ConfigurationCount()).RunButton)
+            view_.FocusRunButton();
+    });
 }
 
-void RunnerController::load_click(const std::string& path) {
+void RunnerController::LoadConfigurationFile(const std::string& path) noexcept {
     RunTrapped(seams_.Dialogs, "load_click", [&] {
         auto& store = seams_.Store;
         std::string file = path;
@@ -388,26 +391,26 @@ void RunnerController::load_click(const std::string& path) {
                 AddToList(k.Entry, k.Path,
                           store.GetString(kUser, EntryKey(k.Entry), kEntryIconPathValue));
             view_.SelectConfiguration(k.Entry);
-            ImageCombo1_Click();
-            open_click(k.Entry);
+            ConfigurationChosen();
+            StartConfiguration(k.Entry);
             return;
         }
 
         const auto entry = NewFileKey(store, kUser, kUserKey, reserved_);
         store.SaveString(kUser, EntryKey(entry), kEntryPathValue, file);
         store.SaveString(kUser, EntryKey(entry), kEntryIconPathValue, file);
-        if (!open_click(entry)) {
+        if (!StartConfiguration(entry)) {
             store.DelKey(kUser, EntryKey(entry));
             return;
         }
         AddToList(entry, file, file);
         view_.SelectConfiguration(entry);
-        ImageCombo1_Click();
-        SetMenus();
+        ConfigurationChosen();
+        UpdateMenus();
     });
 }
 
-void RunnerController::SetPriority(int index, bool ask) {
+void RunnerController::SetPriority(int index, bool ask) noexcept {
     RunTrapped(seams_.Dialogs, "SetPriority", [&] {
         if (ask && seams_.Dialogs.ShowMessage(msg::PriorityClassWarning()) != MessageAnswer::Yes)
             return;
@@ -421,7 +424,7 @@ void RunnerController::SetPriority(int index, bool ask) {
     });
 }
 
-void RunnerController::SetPoll(int index, bool ask) {
+void RunnerController::SetPoll(int index, bool ask) noexcept {
     RunTrapped(seams_.Dialogs, "SetPoll", [&] {
         if (ask && seams_.Dialogs.ShowMessage(msg::PollFrequencyWarning()) != MessageAnswer::Yes)
             return;
@@ -435,20 +438,20 @@ void RunnerController::SetPoll(int index, bool ask) {
     });
 }
 
-void RunnerController::MNpreferences_Click() {
+void RunnerController::EditPreferences() noexcept {
     RunTrapped(seams_.Dialogs, "MNpreferences_Click", [&] {
         preferences_.Load();
         view_.ShowPreferences();
     });
 }
 
-void RunnerController::TakeOverTimings(const EngineTimings& timings) {
+void RunnerController::TakeOverTimings(const EngineTimings& timings) noexcept {
     engine_->Settings.RepeatRate = timings.RepeatRateMs / 1000.0;
     engine_->Settings.RotaryRate = timings.RotaryRateMs / 1000.0;
     engine_->Settings.KeyHoldMs = timings.KeyHoldMs;
 }
 
-void RunnerController::RunDefaultConfig() {
+void RunnerController::RunDefaultConfiguration() noexcept {
     RunTrapped(seams_.Dialogs, "RunDefaultConfig", [&] {
         auto& store = seams_.Store;
         // Only a runner that starts with Windows runs its default configuration.
@@ -462,11 +465,11 @@ void RunnerController::RunDefaultConfig() {
             seams_.Dialogs.ShowMessage(msg::DefaultConfigurationMissing());
             return;
         }
-        load_click(file);
+        LoadConfigurationFile(file);
     });
 }
 
-void RunnerController::DropFiles(const std::vector<std::string>& paths) {
+void RunnerController::DropFiles(const std::vector<std::string>& paths) noexcept {
     RunTrapped(seams_.Dialogs, "Form_OLEDragDrop", [&] {
         // A name the shell could not give comes back empty: it names no file, and an empty
         // path would open the file dialog.
@@ -475,12 +478,12 @@ void RunnerController::DropFiles(const std::vector<std::string>& paths) {
         if (!DevicesReady() || named == paths.end())
             return;
         if (running_)
-            Stop_Click();
-        load_click(*named);
+            Stop();
+        LoadConfigurationFile(*named);
     });
 }
 
-void RunnerController::TrayCallback(TrayEvent event) {
+void RunnerController::NotificationIconClicked(TrayEvent event) noexcept {
     RunTrapped(seams_.Dialogs, "Form_MouseMove", [&] {
         using State = RunnerView::WindowState;
         switch (event) {
@@ -501,7 +504,7 @@ void RunnerController::TrayCallback(TrayEvent event) {
     });
 }
 
-bool RunnerController::QueryClose(bool fromCloseBox) {
+bool RunnerController::ClosingProceeds(bool fromCloseBox) noexcept {
     if (!fromCloseBox)
         return true;
     RunTrapped(seams_.Dialogs, "Form_QueryUnload",
@@ -513,21 +516,19 @@ void RunnerController::Exit() {
     RunTrapped(seams_.Dialogs, "Form_Unload", [&] {
         // Stopped before the icon goes: Stop shows the icon, which would add it again.
         if (DevicesReady())
-            Stop_Click();
+            Stop();
         view_.RemoveTrayIcon();
         devices_->CloseBoards();
     });
     // The program ends whatever happened above.
-    RunTrapped(seams_.Dialogs, "Form_Unload", [&] { view_.Quit(); });
+    view_.Quit();
 }
 
-void RunnerController::TimerTick() {
-    if (!running_)
-        return;
-    RunTrapped(seams_.Dialogs, "Timer1_Timer", [&] {
+void RunnerController::TimerTick() noexcept {
+    // The pass traps its own errors and keeps a tick from re-entering it.
+    if (running_)
         engine_->Pass(devices_->Tables().ButtonMap(), tables_.PressKeys, tables_.ReleaseKeys,
                       *policy_);
-    });
 }
 
 } // namespace qm

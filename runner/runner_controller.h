@@ -36,7 +36,7 @@ std::string RunnerCaption(const ProgramInfo& program);
 // The poll period of a poll-menu index (5, 10 or 15 ms); 0 for an unknown index.
 int PollPeriodForIndex(int index);
 
-// SetMenus: the enabled controls for a state, as a pure function.
+// The enabled controls and menu items for a state.
 RunnerMenuState MenuStateFor(bool devicesReady, bool running, int configurationCount);
 
 // Members named after their seams: the types are qualified so that the names may be reused.
@@ -58,35 +58,50 @@ public:
     RunnerController(ProgramInfo program, RunnerSeams seams, RunnerView& view);
     ~RunnerController();
 
-    // Form_Load once the window exists: caption, device scan, notification icon, priority and
-    // poll from the settings, folder synchronisation (startmeup), menus, "taskbar", then the
-    // command line ("" or "/t": the default configuration check; otherwise a file to run).
-    void Start(std::string_view commandLine, WindowHandle mainWindow);
+    // Start-up once the window exists: caption, device scan, notification icon, priority and
+    // poll from the settings, folder synchronisation, menus, "taskbar", then the command line
+    // ("" or "/t": the default configuration check; otherwise a file to run).
+    void Start(std::string_view commandLine, WindowHandle mainWindow) noexcept;
 
-    // Commands.
-    void ComRun_Click();
-    void Stop_Click();
-    void MNjoy_Click();
-    void MNcfg_Click(const std::string& entry);
-    void ImageCombo1_Click();
-    void MNbrowse_Click() { load_click(""); }
-    // Loads and runs a file; an empty path asks for one with the open dialog.
-    void load_click(const std::string& path);
-    void SetPriority(int index, bool ask);
-    void SetPoll(int index, bool ask);
-    void MNpreferences_Click();
+    // Commands. Each traps its own errors under the procedure name its error box shows, and
+    // nothing escapes it: the window calls them without a trap of its own.
+
+    // The Run/Stop button: stops the running configuration, or rescans the devices and runs
+    // the selected one. `procedure` names the user action in an error box (the Stop menu item
+    // runs this command as well).
+    void ToggleRun(std::string_view procedure = "ComRun_Click") noexcept;
+    // Stops the engine: icon, timer, process priority and menus back to stopped.
+    void Stop() noexcept;
+    void RescanDevices() noexcept;
+    // A configuration item of the File menu: selects that entry, then runs it or stops the
+    // running one.
+    void SelectAndToggleRun(const std::string& entry) noexcept;
+    // A configuration was chosen (in the selector or by a command): the Run/Stop button takes
+    // the focus.
+    void ConfigurationChosen() noexcept;
+    // "Open...": asks for a file, then loads and runs it.
+    void OpenConfigurationFile() noexcept { LoadConfigurationFile(""); }
+    // Loads and runs a file, listing it if it is new; an empty path asks for one.
+    void LoadConfigurationFile(const std::string& path) noexcept;
+    void SetPriority(int index, bool ask) noexcept;
+    void SetPoll(int index, bool ask) noexcept;
+    // Opens the preferences dialog with the stored values.
+    void EditPreferences() noexcept;
     // After the preferences were applied: the engine takes the timings over at once.
-    void TakeOverTimings(const EngineTimings& timings);
-    void RunDefaultConfig();
-    void DropFiles(const std::vector<std::string>& paths);
-    void TrayCallback(TrayEvent event);
-    // Form_QueryUnload: false when the close box only hides the window.
-    bool QueryClose(bool fromCloseBox);
-    // Form_Unload: notification icon removed, stopped, boards closed, message loop ended.
+    void TakeOverTimings(const EngineTimings& timings) noexcept;
+    // Runs the default configuration file when the preferences ask for it.
+    void RunDefaultConfiguration() noexcept;
+    void DropFiles(const std::vector<std::string>& paths) noexcept;
+    void NotificationIconClicked(TrayEvent event) noexcept;
+    // A request to close the main window: false when it came from the close box, which only
+    // hides the window; the program then goes on in the notification area.
+    bool ClosingProceeds(bool fromCloseBox) noexcept;
+    // Program end: notification icon removed, stopped, boards closed, then the message loop
+    // ends whatever happened (the view's Quit is the one call outside the trap).
     void Exit();
 
     // The poll timer's tick: one engine pass while running.
-    void TimerTick();
+    void TimerTick() noexcept;
 
     // State, for the shell and for tests.
     bool Running() const { return running_; }
@@ -99,10 +114,12 @@ public:
     RunnerPreferences& Preferences() { return preferences_; }
 
 private:
-    void startmeup();
-    bool open_click(const std::string& entry);
+    // Lists the configuration folder's new files and the known files that still exist.
+    void SynchroniseConfigurationFolder();
+    // Loads the entry's file and starts the engine; true when it runs.
+    bool StartConfiguration(const std::string& entry);
     void AddToList(const std::string& entry, const std::string& path, const std::string& icon);
-    void SetMenus();
+    void UpdateMenus();
     void ReadRates();
     void MarkRunning();
 

@@ -1,7 +1,7 @@
 #include "runner/runner_preferences.h"
 
+#include "core/error_trap.h"
 #include "core/messages.h"
-#include "runner/command_trap.h"
 #include "settings/settings_table.h"
 
 #include <algorithm>
@@ -60,6 +60,19 @@ void RunnerPreferences::Load() {
 }
 
 namespace {
+// The text of a timing box, of a state or of a const state.
+template <class State> auto& TimingOf(State& state, TimingBox box) {
+    switch (box) {
+    case TimingBox::KeyHold:
+        return state.KeyHold;
+    case TimingBox::RepeatDelay:
+        return state.RepeatRate;
+    case TimingBox::RotaryThreshold:
+        break;
+    }
+    return state.RotaryRate;
+}
+
 void Changed(RunnerPreferencesState& s) {
     s.ButtonsEnabled = true;
     s.ApplyEnabled = true;
@@ -99,19 +112,67 @@ void RunnerPreferences::SetDefaultConfigFile(std::string text) {
     Changed(state_);
 }
 
-void RunnerPreferences::SetKeyHold(std::string text) {
-    state_.KeyHold = std::move(text);
+TimingScale ScaleOf(TimingBox box) {
+    switch (box) {
+    case TimingBox::KeyHold:
+        return {500, 5, 25};
+    case TimingBox::RepeatDelay:
+        return {1000, 100, 100};
+    case TimingBox::RotaryThreshold:
+        return {500, 5, 25};
+    }
+    return {0, 0, 0};
+}
+
+const std::string& RunnerPreferences::TimingText(TimingBox box) const {
+    return TimingOf(state_, box);
+}
+
+void RunnerPreferences::SetTiming(TimingBox box, std::string text) {
+    TimingOf(state_, box) = std::move(text);
     Changed(state_);
 }
 
-void RunnerPreferences::SetRepeatRate(std::string text) {
-    state_.RepeatRate = std::move(text);
-    Changed(state_);
+int RunnerPreferences::ScaledValue(TimingBox box) const {
+    return std::clamp(TimingValue(TimingText(box)), 0, ScaleOf(box).Maximum);
 }
 
-void RunnerPreferences::SetRotaryRate(std::string text) {
-    state_.RotaryRate = std::move(text);
-    Changed(state_);
+int RunnerPreferences::ScrollPosition(TimingBox box) const {
+    return ScaleOf(box).Maximum - ScaledValue(box);
+}
+
+bool RunnerPreferences::Scroll(TimingBox box, ScrollAction action, int trackPosition) {
+    const TimingScale scale = ScaleOf(box);
+    const int current = ScaledValue(box);
+    int value = current;
+    switch (action) {
+    case ScrollAction::LineUp:
+        value += scale.SmallStep;
+        break;
+    case ScrollAction::LineDown:
+        value -= scale.SmallStep;
+        break;
+    case ScrollAction::PageUp:
+        value += scale.LargeStep;
+        break;
+    case ScrollAction::PageDown:
+        value -= scale.LargeStep;
+        break;
+    case ScrollAction::Top:
+        value = scale.Maximum;
+        break;
+    case ScrollAction::Bottom:
+        value = 0;
+        break;
+    case ScrollAction::Track:
+        value = scale.Maximum - trackPosition;
+        break;
+    }
+    value = std::clamp(value, 0, scale.Maximum);
+    if (value == current)
+        return false;
+    SetTiming(box, std::to_string(value));
+    return true;
 }
 
 void RunnerPreferences::BrowseConfigFolder() {
@@ -185,7 +246,7 @@ EngineTimings RunnerPreferences::Apply() {
         WriteSetting(store_, Setting::Launch, BoolSettingText(state_.Launch));
         WriteSetting(store_, Setting::Taskbar, BoolSettingText(state_.Taskbar));
         WriteSetting(store_, Setting::RunnerAssociate, BoolSettingText(state_.Associate));
-        reg_qmf(store_, program_, state_.Associate);
+        RegisterFileType(store_, program_, state_.Associate);
         WriteSetting(store_, Setting::Startup, BoolSettingText(state_.Startup));
 
         if (state_.ConfigPath.empty())

@@ -8,14 +8,14 @@
 
 namespace qm {
 
-// Which controls and menu items are enabled (SetMenus).
+// Which controls and menu items are enabled.
 struct RunnerMenuState {
-    bool RunButton = false; // ComRun
-    bool Selector = false;  // ImageCombo1
-    bool MenuRun = false;   // MNrun
-    bool MenuStop = false;  // MNstop
+    bool RunButton = false; // the Run/Stop button
+    bool Selector = false;  // the configuration selector
+    bool MenuRun = false;   // File: Run
+    bool MenuStop = false;  // File: Stop
     bool MenuPreferences = false;
-    bool MenuRefreshDevices = false; // MNjoy
+    bool MenuRefreshDevices = false; // Tools: Refresh Device List
     bool operator==(const RunnerMenuState&) const = default;
 };
 

@@ -23,7 +23,7 @@ std::string Path(std::string_view parent, std::string_view child) {
 
 } // namespace
 
-void CreateExtension(SettingsStore& store, const AssociationRecord& record) {
+void WriteFileTypeKeys(SettingsStore& store, const AssociationRecord& record) {
     const std::string iconReference = record.IconFile + "," + std::to_string(record.IconIndex);
     std::string extension = record.Extension;
     if (extension.empty() || extension.front() != '.')
@@ -54,7 +54,7 @@ std::string ExecutablePath(const AssociatingProgram& program) {
     return path;
 }
 
-void reg_qmf(SettingsStore& store, const AssociatingProgram& program, bool associate) {
+void RegisterFileType(SettingsStore& store, const AssociatingProgram& program, bool associate) {
     AssociationRecord record;
     record.Verbs = {program.Verb};
     record.Commands = {"\"" + ExecutablePath(program) + "\" %1"};
@@ -67,7 +67,7 @@ void reg_qmf(SettingsStore& store, const AssociatingProgram& program, bool assoc
 
     const auto type = std::string(kTypeName);
     if (associate) {
-        CreateExtension(store, record);
+        WriteFileTypeKeys(store, record);
         // The type offers no "Open" verb of its own (another tool's is removed).
         store.DelKey(kClasses, type + "\\Shell\\Open\\Command");
         store.DelKey(kClasses, type + "\\Shell\\Open");

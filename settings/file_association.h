@@ -20,7 +20,7 @@ struct AssociationRecord {
 };
 
 // Writes the type's keys; creates what is missing, overwrites values, deletes nothing.
-void CreateExtension(SettingsStore& store, const AssociationRecord& record);
+void WriteFileTypeKeys(SettingsStore& store, const AssociationRecord& record);
 
 // The program whose verb is registered.
 struct AssociatingProgram {
@@ -33,8 +33,8 @@ struct AssociatingProgram {
 // "<folder>\<exe>.exe"; a folder given with a trailing "\" (a drive's root) is not doubled.
 std::string ExecutablePath(const AssociatingProgram& program);
 
-// reg_qmf: registers the type with the program's verb (removing any "Open" verb), or removes
+// Registers the type with the program's verb (removing any "Open" verb), or removes
 // the type key with every verb (".qmf" stays). Reads, and when empty writes, "IconPath".
-void reg_qmf(SettingsStore& store, const AssociatingProgram& program, bool associate);
+void RegisterFileType(SettingsStore& store, const AssociatingProgram& program, bool associate);
 
 } // namespace qm

@@ -1,8 +1,8 @@
 #include "runner/win32/about_box.h"
 
+#include "core/error_trap.h"
 #include "core/messages.h"
 #include "core/win32/win32_text.h"
-#include "runner/command_trap.h"
 #include "runner/win32/corvex_ids.h"
 #include "runner/win32/corvex_version.h"
 #include "runner/win32/dpi.h"

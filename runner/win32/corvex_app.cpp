@@ -1,5 +1,6 @@
 #include "runner/win32/corvex_app.h"
 
+#include "core/error_trap.h"
 #include "core/file_system.h"
 #include "core/steady_clock.h"
 #include "ui/win32/win32_dialogs.h"
@@ -10,7 +11,6 @@
 #include "devices/win32/directx_setup.h"
 #include "devices/win32/orvhid_library.h"
 #include "keyboard/win32/send_input_keyboard.h"
-#include "runner/command_trap.h"
 #include "runner/runner_controller.h"
 #include "runner/win32/about_box.h"
 #include "runner/win32/corvex_version.h"
@@ -116,10 +116,7 @@ int RunCorvex(HINSTANCE instance, const wchar_t* commandLine) {
                                     window);
         window.Attach(&controller);
         // A failed start-up was reported; the window goes on as far as it got.
-        RunTrapped(dialogs, "Form_Load", [&] {
-            controller.Start(Utf8FromWide(commandLine != nullptr ? commandLine : L""),
-                             window.Handle());
-        });
+        controller.Start(Utf8FromWide(commandLine != nullptr ? commandLine : L""), window.Handle());
         exitCode = RunMessageLoop(window.Timer(), window.Handle(), &OnPollDue, &window);
         window.Attach(nullptr);
         dialogs.SetOwner(nullptr);

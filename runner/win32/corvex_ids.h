@@ -7,8 +7,8 @@
    - a menu command or the Run/Stop button: PostMessage(main, WM_COMMAND, id, 0); a command
      whose item or button is disabled does nothing, and no command runs while one of the
      program's dialogs or boxes is open (the main window is disabled then);
-   - choosing a configuration: CB_SETCURSEL on IDC_IMAGECOMBO1, then
-     WM_COMMAND(MAKEWPARAM(IDC_IMAGECOMBO1, CBN_SELCHANGE));
+   - choosing a configuration: CB_SETCURSEL on IDC_CONFIGURATION_SELECTOR, then
+     WM_COMMAND(MAKEWPARAM(IDC_CONFIGURATION_SELECTOR, CBN_SELCHANGE));
    - the notification icon: PostMessage(main, CORVEX_TRAY_MESSAGE, CORVEX_TRAY_ICON_ID,
      WM_LBUTTONDBLCLK or WM_RBUTTONUP);
    - preferences: BM_CLICK on a check box or button, WM_SETTEXT on a text box, WM_VSCROLL
@@ -18,14 +18,14 @@
 
 /* Resources. Icons are named: "corvex" (the program's own), "run_up", "run_off" and
    "default" (the configuration file icon, also default.ico beside the program). */
-#define IDD_PREFERENCES 100 /* formOptions, caption "Preferences" */
-#define IDD_ABOUT 101       /* formAbout, caption "About Corvex" */
+#define IDD_PREFERENCES 100 /* the preferences dialog, caption "Preferences" */
+#define IDD_ABOUT 101       /* the about box, caption "About Corvex" */
 
-/* Main window (Form1) controls. */
-#define IDC_FRAME1 1001      /* group box around the selector and the button */
-#define IDC_IMAGECOMBO1 1002 /* configuration selector (ComboBoxEx); CBN_SELCHANGE selects */
-#define IDC_COMRUN 1003      /* Run/Stop button; BN_CLICKED (or WM_COMMAND with the id) */
-#define IDC_STATUSBAR1 1004  /* status bar; its window text (WM_GETTEXT) is the status */
+/* Main window controls. */
+#define IDC_CONFIGURATION_FRAME 1001    /* group box around the selector and the button */
+#define IDC_CONFIGURATION_SELECTOR 1002 /* ComboBoxEx; CBN_SELCHANGE selects */
+#define IDC_RUN_BUTTON 1003             /* Run/Stop; BN_CLICKED (or WM_COMMAND with the id) */
+#define IDC_STATUS_BAR 1004             /* its window text (WM_GETTEXT) is the status */
 
 /* Menu commands (the File menu is also the notification icon's menu). */
 #define IDM_RUN 40001             /* File: " &Run" (no action of its own) */
@@ -45,28 +45,29 @@
 #define IDM_CONFIG_FIRST 41000
 #define IDM_CONFIG_LAST 41999
 
-/* Preferences dialog (formOptions) controls; OK and Cancel are IDOK and IDCANCEL. */
-#define IDC_FRAME_STARTUP 1101 /* "Startup Options" */
-#define IDC_FRAME_FOLDER 1102  /* "Default Configuration Folder" */
-#define IDC_FRAME_OPTIONS 1103 /* "Options" */
-#define IDC_CHECK1 1111        /* launch on Windows startup */
-#define IDC_CHECK2 1112        /* start as an icon in the taskbar */
-#define IDC_CHECK3 1113        /* associate *.qmf files */
-#define IDC_CHECK4 1114        /* run the default configuration file on startup */
-#define IDC_TEXT1 1121         /* configuration folder */
-#define IDC_TEXT2 1122         /* default configuration file */
-#define IDC_COMBROWSE 1131     /* "&Browse" for the folder */
-#define IDC_CMDBROWSE1 1132    /* "&Browse" for the default file */
-#define IDC_TEXTHOLD 1141
-#define IDC_VSCROLLHOLD 1142
-#define IDC_LABELHOLD 1143
-#define IDC_TEXTREPEAT 1151
-#define IDC_VSCROLLREPEAT 1152
-#define IDC_LABELREPEAT 1153
-#define IDC_TEXTROTARY 1161
-#define IDC_VSCROLLROTARY 1162
-#define IDC_LABELROTARY 1163
-#define IDC_CMDAPPLY 1171 /* "&Apply" */
+/* Preferences dialog controls; OK and Cancel are IDOK and IDCANCEL. */
+#define IDC_FRAME_STARTUP 1101              /* "Startup Options" */
+#define IDC_FRAME_FOLDER 1102               /* "Default Configuration Folder" */
+#define IDC_FRAME_OPTIONS 1103              /* "Options" */
+#define IDC_LAUNCH_AT_STARTUP 1111          /* check box: launch on Windows startup */
+#define IDC_START_HIDDEN 1112               /* check box: start as an icon in the taskbar */
+#define IDC_ASSOCIATE_FILES 1113            /* check box: associate *.qmf files */
+#define IDC_RUN_DEFAULT_AT_STARTUP 1114     /* check box: run the default file on startup */
+#define IDC_CONFIG_FOLDER 1121              /* text box: the configuration folder */
+#define IDC_DEFAULT_CONFIG_FILE 1122        /* text box: the default configuration file */
+#define IDC_BROWSE_CONFIG_FOLDER 1131       /* "&Browse" for the folder */
+#define IDC_BROWSE_DEFAULT_CONFIG_FILE 1132 /* "&Browse" for the default file */
+/* The timing boxes: text box, scroll bar and label of each. */
+#define IDC_KEY_HOLD 1141
+#define IDC_KEY_HOLD_SCROLL 1142
+#define IDC_KEY_HOLD_LABEL 1143
+#define IDC_REPEAT_DELAY 1151
+#define IDC_REPEAT_DELAY_SCROLL 1152
+#define IDC_REPEAT_DELAY_LABEL 1153
+#define IDC_ROTARY_THRESHOLD 1161
+#define IDC_ROTARY_THRESHOLD_SCROLL 1162
+#define IDC_ROTARY_THRESHOLD_LABEL 1163
+#define IDC_APPLY 1171 /* "&Apply" */
 
 /* About box controls; its button is IDOK. */
 #define IDC_ABOUT_ICON 1201

@@ -1,8 +1,8 @@
 #include "runner/win32/main_window.h"
 
+#include "core/error_trap.h"
 #include "core/text.h"
 #include "core/win32/win32_text.h"
-#include "runner/command_trap.h"
 #include "runner/runner_controller.h"
 #include "runner/win32/about_box.h"
 #include "runner/win32/corvex_ids.h"
@@ -132,8 +132,9 @@ LRESULT CALLBACK MainWindow::WindowProc(HWND window, UINT message, WPARAM wParam
     try {
         return self->HandleMessage(message, wParam, lParam);
     } catch (...) {
-        // Each handler traps its own errors; this only guards the system's code above.
-        RunTrapped(self->dialogs_, "Form1", [] { throw; });
+        // Every event traps its own errors, once; this only keeps anything else from unwinding
+        // through the system's code.
+        ReportCurrentError(self->dialogs_, "Form1");
         return 0;
     }
 }
@@ -250,65 +251,58 @@ void MainWindow::OnCommand(int id, int code) {
         OnEnter();
         return;
     }
-    if (id == IDC_COMRUN) {
+    // The controller's commands trap their own errors: they are called as they are.
+    if (id == IDC_RUN_BUTTON) {
         if (code == BN_CLICKED && IsWindowEnabled(runButton_))
-            RunTrapped(dialogs_, "ComRun_Click", [&] { controller.ComRun_Click(); });
+            controller.ToggleRun();
         return;
     }
-    if (id == IDC_IMAGECOMBO1) {
-        // The button shows the chosen configuration's picture at once; ImageCombo1_Click (the
-        // focus moves to the button) once the drop-down list is closed.
+    if (id == IDC_CONFIGURATION_SELECTOR) {
+        // The button shows the chosen configuration's picture at once; the focus moves to the
+        // button once the drop-down list is closed.
         const bool dropped = SendMessageW(selector_, CB_GETDROPPEDSTATE, 0, 0) != FALSE;
-        if (code == CBN_SELCHANGE || code == CBN_SELENDOK)
-            RunTrapped(dialogs_, "ImageCombo1_Click", [&] {
-                if (code == CBN_SELCHANGE)
-                    UpdateRunButtonPicture();
-                if (code == CBN_SELENDOK || !dropped)
-                    controller.ImageCombo1_Click();
-            });
+        if (code == CBN_SELCHANGE)
+            UpdateRunButtonPicture();
+        if (code == CBN_SELENDOK || (code == CBN_SELCHANGE && !dropped))
+            controller.ConfigurationChosen();
         return;
     }
     if (code != 0 || !menuEnabled(id))
         return;
     if (id >= IDM_PRIORITY_FIRST && id <= IDM_PRIORITY_LAST) {
-        RunTrapped(dialogs_, "MNpriority_Click",
-                   [&] { controller.SetPriority(id - IDM_PRIORITY_FIRST, true); });
+        controller.SetPriority(id - IDM_PRIORITY_FIRST, true);
         return;
     }
     if (id >= IDM_POLL_FIRST && id <= IDM_POLL_LAST) {
-        RunTrapped(dialogs_, "MNpoll_Click",
-                   [&] { controller.SetPoll(id - IDM_POLL_FIRST, true); });
+        controller.SetPoll(id - IDM_POLL_FIRST, true);
         return;
     }
     if (id >= IDM_CONFIG_FIRST && id <= IDM_CONFIG_LAST) {
         const auto index = static_cast<std::size_t>(id - IDM_CONFIG_FIRST);
-        if (index < configurations_.size())
-            RunTrapped(dialogs_, "MNcfg_Click", [&] {
-                // A copy: the command may add configurations to the list.
-                const std::string entry = configurations_[index].Entry;
-                controller.MNcfg_Click(entry);
-            });
+        if (index < configurations_.size()) {
+            // A copy: the command may add configurations to the list.
+            const std::string entry = configurations_[index].Entry;
+            controller.SelectAndToggleRun(entry);
+        }
         return;
     }
     switch (id) {
     case IDM_BROWSE:
-        RunTrapped(dialogs_, "MNbrowse_Click", [&] { controller.MNbrowse_Click(); });
+        controller.OpenConfigurationFile();
         break;
     case IDM_STOP:
-        // The Stop item is the Run/Stop button's command (enabled only while running).
-        RunTrapped(dialogs_, "MNstop_Click", [&] { controller.ComRun_Click(); });
+        // The Run/Stop button's command (the item is enabled only while running), reporting
+        // its errors under the menu item's own name.
+        controller.ToggleRun("MNstop_Click");
         break;
     case IDM_EXIT:
-        RunTrapped(dialogs_, "MNexit_Click", [&] {
-            if (controller.QueryClose(false))
-                controller.Exit();
-        });
+        controller.Exit();
         break;
     case IDM_REFRESH_DEVICES:
-        RunTrapped(dialogs_, "MNjoy_Click", [&] { controller.MNjoy_Click(); });
+        controller.RescanDevices();
         break;
     case IDM_PREFERENCES:
-        RunTrapped(dialogs_, "MNpreferences_Click", [&] { controller.MNpreferences_Click(); });
+        controller.EditPreferences();
         break;
     case IDM_ABOUT:
         RunTrapped(dialogs_, "MNabout_Click", [&] { ShowAbout(); });
@@ -339,25 +333,23 @@ void MainWindow::OnTrayMessage(UINT mouseMessage) {
         event = TrayEvent::RightButtonUp;
     else if (mouseMessage == WM_MOUSEMOVE)
         return; // nothing to forward, and it arrives often
-    RunTrapped(dialogs_, "Form_MouseMove", [&] { controller_->TrayCallback(event); });
+    controller_->NotificationIconClicked(event);
 }
 
 void MainWindow::OnDropFiles(HDROP drop) {
     const DropHandle handle(drop);
     if (controller_ == nullptr)
         return;
-    RunTrapped(dialogs_, "Form_OLEDragDrop", [&] {
-        std::vector<std::string> paths;
-        const UINT count = DragQueryFileW(handle.Get(), 0xFFFFFFFF, nullptr, 0);
-        for (UINT i = 0; i < count; ++i) {
-            const UINT length = DragQueryFileW(handle.Get(), i, nullptr, 0);
-            std::wstring path(length + 1, L'\0');
-            const UINT copied = DragQueryFileW(handle.Get(), i, path.data(), length + 1);
-            path.resize(copied);
-            paths.push_back(Utf8FromWide(path));
-        }
-        controller_->DropFiles(paths);
-    });
+    std::vector<std::string> paths;
+    const UINT count = DragQueryFileW(handle.Get(), 0xFFFFFFFF, nullptr, 0);
+    for (UINT i = 0; i < count; ++i) {
+        const UINT length = DragQueryFileW(handle.Get(), i, nullptr, 0);
+        std::wstring path(length + 1, L'\0');
+        const UINT copied = DragQueryFileW(handle.Get(), i, path.data(), length + 1);
+        path.resize(copied);
+        paths.push_back(Utf8FromWide(path));
+    }
+    controller_->DropFiles(paths);
 }
 
 void MainWindow::OnClose() {
@@ -366,20 +358,16 @@ void MainWindow::OnClose() {
         return;
     }
     // The close box (and Alt+F4, and the system menu) only hides the window.
-    RunTrapped(dialogs_, "Form_QueryUnload", [&] {
-        if (controller_->QueryClose(true))
-            controller_->Exit();
-    });
+    if (controller_->ClosingProceeds(true))
+        controller_->Exit();
 }
 
 void MainWindow::OnEndSession() {
     if (controller_ == nullptr)
         return;
     // Windows is ending: the close proceeds (icon removed, stopped, boards closed).
-    RunTrapped(dialogs_, "Form_Unload", [&] {
-        if (controller_->QueryClose(false))
-            controller_->Exit();
-    });
+    if (controller_->ClosingProceeds(false))
+        controller_->Exit();
 }
 
 void MainWindow::OnDpiChanged(UINT dpi, const RECT* suggested) {
@@ -478,13 +466,13 @@ void MainWindow::CreateControls() {
             throw std::runtime_error("a control of the main window could not be created");
         return control;
     };
-    frame_ = child(0, WC_BUTTONW, L"Configuration", BS_GROUPBOX, IDC_FRAME1);
+    frame_ = child(0, WC_BUTTONW, L"Configuration", BS_GROUPBOX, IDC_CONFIGURATION_FRAME);
     // The drop-down's height is given here; the field takes the pictures' height.
-    selector_ =
-        child(0, WC_COMBOBOXEXW, L"", WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST, IDC_IMAGECOMBO1);
+    selector_ = child(0, WC_COMBOBOXEXW, L"", WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST,
+                      IDC_CONFIGURATION_SELECTOR);
     SendMessageW(selector_, CBEM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(selectorImages_.Get()));
-    runButton_ = child(0, WC_BUTTONW, L"Run", WS_TABSTOP | BS_PUSHBUTTON, IDC_COMRUN);
-    statusBar_ = child(0, STATUSCLASSNAMEW, L"", 0, IDC_STATUSBAR1);
+    runButton_ = child(0, WC_BUTTONW, L"Run", WS_TABSTOP | BS_PUSHBUTTON, IDC_RUN_BUTTON);
+    statusBar_ = child(0, STATUSCLASSNAMEW, L"", 0, IDC_STATUS_BAR);
     // One borderless part across the bar: it looks like a simple bar, and its text is the
     // bar's window text (WM_GETTEXT), which a simple bar's is not.
     const int parts[] = {-1};
@@ -612,12 +600,9 @@ void MainWindow::UpdateRunButtonPicture() {
     runButtonPicture_ = std::move(picture);
 }
 
-void MainWindow::RunDuePass() {
-    if (inPass_ || controller_ == nullptr)
-        return;
-    inPass_ = true;
-    RunTrapped(dialogs_, "Timer1_Timer", [&] { controller_->TimerTick(); });
-    inPass_ = false;
+void MainWindow::RunDuePass() noexcept {
+    if (controller_ != nullptr)
+        controller_->TimerTick();
 }
 
 void MainWindow::SetStatusText(std::string_view text) {

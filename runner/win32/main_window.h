@@ -1,5 +1,5 @@
 #pragma once
-// Form1, the runner's main window: the configuration selector and the Run/Stop button in their
+// The runner's main window: the configuration selector and the Run/Stop button in their
 // frame, the menu bar, the status bar, the notification icon and the poll timer. It shows what
 // the controller tells it (RunnerView) and forwards every event to the controller; it decides
 // nothing itself.
@@ -37,8 +37,8 @@ public:
     // Events go to the controller from now on (null: nowhere, while the program ends).
     void Attach(RunnerController* controller) { controller_ = controller; }
     PollTimer& Timer() { return poll_; }
-    // The poll tick: one engine pass, unless one is running already.
-    void RunDuePass();
+    // The poll tick: one engine pass (the engine keeps a pass from re-entering).
+    void RunDuePass() noexcept;
 
     // StatusSink.
     void SetStatusText(std::string_view text) override;
@@ -89,7 +89,8 @@ private:
     void ApplyMenuBitmaps();
     void ApplyFont();
     void Layout();
-    // ComRun's picture: the selected configuration's icon, the default picture without one.
+    // The Run/Stop button's picture: the selected configuration's icon, the default picture without
+    // one.
     void UpdateRunButtonPicture();
     bool TrayCall(DWORD action);
     void ShowAbout();
@@ -127,7 +128,6 @@ private:
     // While a menu, a message box or a dialog runs its own message loop, this window timer
     // lets the pass run when the poll timer is due (at the window timer's coarser rate).
     WindowTimer modalLoopTimer_;
-    bool inPass_ = false;
 };
 
 } // namespace qm::win32

@@ -1,8 +1,8 @@
 #include "runner/win32/preferences_dialog.h"
 
+#include "core/error_trap.h"
 #include "core/messages.h"
 #include "core/win32/win32_text.h"
-#include "runner/command_trap.h"
 #include "runner/win32/corvex_ids.h"
 #include "runner/win32/shell_handles.h"
 
@@ -17,31 +17,52 @@
 namespace qm::win32 {
 namespace {
 
-// A timing box: its text box, its scroll bar (up raises the value), range and steps, and the
-// hint its controls show.
-struct TimingBox {
+// A timing box's controls: its text box, its scroll bar and its label, the hint they show, and
+// the names of the procedures that handle their changes.
+struct TimingControls {
+    TimingBox Box;
     int Text;
     int Bar;
     int Label;
-    int Maximum;
-    int SmallStep;
-    int LargeStep;
-    void (RunnerPreferences::*Set)(std::string);
-    std::string RunnerPreferencesState::*Value;
     const wchar_t* Hint;
+    const char* TextChange;
+    const char* BarChange;
 };
 
-constexpr std::array<TimingBox, 3> kTimingBoxes = {{
-    {IDC_TEXTHOLD, IDC_VSCROLLHOLD, IDC_LABELHOLD, 500, 5, 25, &RunnerPreferences::SetKeyHold,
-     &RunnerPreferencesState::KeyHold,
-     L"Duration in milliseconds to hold a key pressed before releasing."},
-    {IDC_TEXTREPEAT, IDC_VSCROLLREPEAT, IDC_LABELREPEAT, 1000, 100, 100,
-     &RunnerPreferences::SetRepeatRate, &RunnerPreferencesState::RepeatRate,
-     L"Delay in milliseconds between key macro outputs."},
-    {IDC_TEXTROTARY, IDC_VSCROLLROTARY, IDC_LABELROTARY, 500, 5, 25,
-     &RunnerPreferences::SetRotaryRate, &RunnerPreferencesState::RotaryRate,
-     L"Threshold in milliseconds before switching from Low to Hi rate."},
+constexpr std::array<TimingControls, 3> kTimingControls = {{
+    {TimingBox::KeyHold, IDC_KEY_HOLD, IDC_KEY_HOLD_SCROLL, IDC_KEY_HOLD_LABEL,
+     L"Duration in milliseconds to hold a key pressed before releasing.", "TextHold_Change",
+     "VScrollHold_Change"},
+    {TimingBox::RepeatDelay, IDC_REPEAT_DELAY, IDC_REPEAT_DELAY_SCROLL, IDC_REPEAT_DELAY_LABEL,
+     L"Delay in milliseconds between key macro outputs.", "TextRepeat_Change",
+     "VScrollRepeat_Change"},
+    {TimingBox::RotaryThreshold, IDC_ROTARY_THRESHOLD, IDC_ROTARY_THRESHOLD_SCROLL,
+     IDC_ROTARY_THRESHOLD_LABEL, L"Threshold in milliseconds before switching from Low to Hi rate.",
+     "TextRotary_Change", "VScrollRotary_Change"},
 }};
+
+// The scroll-bar action of a WM_VSCROLL code; none for the codes that change nothing.
+std::optional<ScrollAction> ScrollActionOf(int code) {
+    switch (code) {
+    case SB_LINEUP:
+        return ScrollAction::LineUp;
+    case SB_LINEDOWN:
+        return ScrollAction::LineDown;
+    case SB_PAGEUP:
+        return ScrollAction::PageUp;
+    case SB_PAGEDOWN:
+        return ScrollAction::PageDown;
+    case SB_TOP:
+        return ScrollAction::Top;
+    case SB_BOTTOM:
+        return ScrollAction::Bottom;
+    case SB_THUMBTRACK:
+    case SB_THUMBPOSITION:
+        return ScrollAction::Track;
+    default:
+        return std::nullopt;
+    }
+}
 
 class PreferencesDialog {
 public:
@@ -59,7 +80,9 @@ public:
         try {
             return self->Handle(dialog, message, wParam, lParam);
         } catch (...) {
-            RunTrapped(self->dialogs_, "formOptions", [] { throw; });
+            // Every event traps its own errors; this only keeps anything else from unwinding
+            // through the system's code.
+            ReportCurrentError(self->dialogs_, "formOptions");
             return FALSE;
         }
     }
@@ -94,19 +117,20 @@ private:
 
     void Load() {
         const std::wstring title = WideFromUtf8(kRunnerTitle);
-        SetDlgItemTextW(dialog_, IDC_CHECK1,
+        SetDlgItemTextW(dialog_, IDC_LAUNCH_AT_STARTUP,
                         (L"Launch " + title + L" on Windows startup.").c_str());
-        SetDlgItemTextW(dialog_, IDC_CHECK2,
+        SetDlgItemTextW(dialog_, IDC_START_HIDDEN,
                         (L"Start " + title + L" as an icon in the taskbar.").c_str());
-        SetDlgItemTextW(dialog_, IDC_CHECK3, (L"Associate *.qmf files with " + title).c_str());
-        SetDlgItemTextW(dialog_, IDC_CHECK4,
+        SetDlgItemTextW(dialog_, IDC_ASSOCIATE_FILES,
+                        (L"Associate *.qmf files with " + title).c_str());
+        SetDlgItemTextW(dialog_, IDC_RUN_DEFAULT_AT_STARTUP,
                         (L"Run default configuration file on " + title + L" startup.").c_str());
-        for (const TimingBox& box : kTimingBoxes) {
+        for (const TimingControls& box : kTimingControls) {
             SCROLLINFO info{};
             info.cbSize = sizeof(info);
             info.fMask = SIF_RANGE | SIF_PAGE;
             info.nMin = 0;
-            info.nMax = box.Maximum;
+            info.nMax = ScaleOf(box.Box).Maximum;
             info.nPage = 0;
             SetScrollInfo(Item(box.Bar), SB_CTL, &info, FALSE);
         }
@@ -123,7 +147,7 @@ private:
         if (!tooltip_)
             return;
         SendMessageW(tooltip_.Get(), TTM_SETMAXTIPWIDTH, 0, 400);
-        for (const TimingBox& box : kTimingBoxes) {
+        for (const TimingControls& box : kTimingControls) {
             for (const int id : {box.Text, box.Bar, box.Label}) {
                 TOOLINFOW tool{};
                 tool.cbSize = sizeof(tool);
@@ -150,30 +174,27 @@ private:
             SetDlgItemTextW(dialog_, id, WideFromUtf8(text).c_str());
     }
 
-    static int Clamp(int value, const TimingBox& box) { return std::clamp(value, 0, box.Maximum); }
-
     // The controls as the preferences' state says (checks, texts, scroll bars, enabling).
     void ShowState() {
         const RunnerPreferencesState& state = preferences_.State();
         updating_ = true;
-        CheckDlgButton(dialog_, IDC_CHECK1, state.Launch ? BST_CHECKED : BST_UNCHECKED);
-        CheckDlgButton(dialog_, IDC_CHECK2, state.Taskbar ? BST_CHECKED : BST_UNCHECKED);
-        CheckDlgButton(dialog_, IDC_CHECK3, state.Associate ? BST_CHECKED : BST_UNCHECKED);
-        CheckDlgButton(dialog_, IDC_CHECK4, state.Startup ? BST_CHECKED : BST_UNCHECKED);
-        SetText(IDC_TEXT1, state.ConfigPath);
-        SetText(IDC_TEXT2, state.DefaultConfigFile);
-        for (const TimingBox& box : kTimingBoxes) {
-            const std::string& value = state.*box.Value;
-            SetText(box.Text, value);
-            const int position = box.Maximum - Clamp(RunnerPreferences::TimingValue(value), box);
-            SetScrollPos(Item(box.Bar), SB_CTL, position, TRUE);
+        CheckDlgButton(dialog_, IDC_LAUNCH_AT_STARTUP, state.Launch ? BST_CHECKED : BST_UNCHECKED);
+        CheckDlgButton(dialog_, IDC_START_HIDDEN, state.Taskbar ? BST_CHECKED : BST_UNCHECKED);
+        CheckDlgButton(dialog_, IDC_ASSOCIATE_FILES, state.Associate ? BST_CHECKED : BST_UNCHECKED);
+        CheckDlgButton(dialog_, IDC_RUN_DEFAULT_AT_STARTUP,
+                       state.Startup ? BST_CHECKED : BST_UNCHECKED);
+        SetText(IDC_CONFIG_FOLDER, state.ConfigPath);
+        SetText(IDC_DEFAULT_CONFIG_FILE, state.DefaultConfigFile);
+        for (const TimingControls& box : kTimingControls) {
+            SetText(box.Text, preferences_.TimingText(box.Box));
+            SetScrollPos(Item(box.Bar), SB_CTL, preferences_.ScrollPosition(box.Box), TRUE);
         }
-        EnableWindow(Item(IDC_CHECK4), state.StartupEnabled);
-        EnableWindow(Item(IDC_TEXT2), state.DefaultFileEnabled);
-        EnableWindow(Item(IDC_CMDBROWSE1), state.DefaultFileEnabled);
+        EnableWindow(Item(IDC_RUN_DEFAULT_AT_STARTUP), state.StartupEnabled);
+        EnableWindow(Item(IDC_DEFAULT_CONFIG_FILE), state.DefaultFileEnabled);
+        EnableWindow(Item(IDC_BROWSE_DEFAULT_CONFIG_FILE), state.DefaultFileEnabled);
         EnableWindow(Item(IDOK), state.ButtonsEnabled);
         EnableWindow(Item(IDCANCEL), state.ButtonsEnabled);
-        EnableWindow(Item(IDC_CMDAPPLY), state.ApplyEnabled);
+        EnableWindow(Item(IDC_APPLY), state.ApplyEnabled);
         updating_ = false;
         // Keyboard focus never stays on a control that was just disabled.
         const HWND focus = GetFocus();
@@ -183,44 +204,42 @@ private:
 
     void OnCommand(int id, int code) {
         switch (id) {
-        case IDC_CHECK1:
-        case IDC_CHECK2:
-        case IDC_CHECK3:
-        case IDC_CHECK4:
+        case IDC_LAUNCH_AT_STARTUP:
+        case IDC_START_HIDDEN:
+        case IDC_ASSOCIATE_FILES:
+        case IDC_RUN_DEFAULT_AT_STARTUP:
             if (code == BN_CLICKED && !updating_)
                 OnCheck(id);
             return;
-        case IDC_TEXT1:
+        case IDC_CONFIG_FOLDER:
             if (code == EN_CHANGE && !updating_)
                 RunTrapped(dialogs_, "Text1_Change", [&] {
-                    preferences_.SetConfigPath(Text(IDC_TEXT1));
+                    preferences_.SetConfigPath(Text(IDC_CONFIG_FOLDER));
                     ShowState();
                 });
             return;
-        case IDC_TEXT2:
+        case IDC_DEFAULT_CONFIG_FILE:
             if (code == EN_CHANGE && !updating_)
                 RunTrapped(dialogs_, "Text2_Change", [&] {
-                    preferences_.SetDefaultConfigFile(Text(IDC_TEXT2));
+                    preferences_.SetDefaultConfigFile(Text(IDC_DEFAULT_CONFIG_FILE));
                     ShowState();
                 });
             return;
-        case IDC_COMBROWSE:
-            if (code == BN_CLICKED)
-                RunTrapped(dialogs_, "ComBrowse_Click", [&] {
-                    preferences_.BrowseConfigFolder();
-                    ShowState();
-                });
+        case IDC_BROWSE_CONFIG_FOLDER:
+            if (code == BN_CLICKED) {
+                preferences_.BrowseConfigFolder();
+                ShowState();
+            }
             return;
-        case IDC_CMDBROWSE1:
-            if (code == BN_CLICKED && IsWindowEnabled(Item(IDC_CMDBROWSE1)))
-                RunTrapped(dialogs_, "CmdBrowse1_Click", [&] {
-                    preferences_.BrowseDefaultConfigFile();
-                    ShowState();
-                });
+        case IDC_BROWSE_DEFAULT_CONFIG_FILE:
+            if (code == BN_CLICKED && IsWindowEnabled(Item(IDC_BROWSE_DEFAULT_CONFIG_FILE))) {
+                preferences_.BrowseDefaultConfigFile();
+                ShowState();
+            }
             return;
-        case IDC_CMDAPPLY:
-            if (code == BN_CLICKED && IsWindowEnabled(Item(IDC_CMDAPPLY)))
-                RunTrapped(dialogs_, "cmdApply_Click", [&] { Apply(); });
+        case IDC_APPLY:
+            if (code == BN_CLICKED && IsWindowEnabled(Item(IDC_APPLY)))
+                Apply();
             return;
         case IDOK:
             if (code == BN_CLICKED)
@@ -234,10 +253,10 @@ private:
         default:
             break;
         }
-        for (const TimingBox& box : kTimingBoxes) {
+        for (const TimingControls& box : kTimingControls) {
             if (id == box.Text && code == EN_CHANGE && !updating_) {
-                RunTrapped(dialogs_, "Text_Change", [&] {
-                    (preferences_.*box.Set)(Text(box.Text));
+                RunTrapped(dialogs_, box.TextChange, [&] {
+                    preferences_.SetTiming(box.Box, Text(box.Text));
                     ShowState();
                 });
                 return;
@@ -246,76 +265,51 @@ private:
     }
 
     void OnCheck(int id) {
+        struct CheckBox {
+            int Id;
+            void (RunnerPreferences::*Set)(bool);
+            const char* Click;
+        };
+        static constexpr CheckBox kCheckBoxes[] = {
+            {IDC_LAUNCH_AT_STARTUP, &RunnerPreferences::SetLaunch, "Check1_Click"},
+            {IDC_START_HIDDEN, &RunnerPreferences::SetTaskbar, "Check2_Click"},
+            {IDC_ASSOCIATE_FILES, &RunnerPreferences::SetAssociate, "Check3_Click"},
+            {IDC_RUN_DEFAULT_AT_STARTUP, &RunnerPreferences::SetStartup, "Check4_Click"},
+        };
         const bool checked = IsDlgButtonChecked(dialog_, id) == BST_CHECKED;
-        switch (id) {
-        case IDC_CHECK1:
-            RunTrapped(dialogs_, "Check1_Click", [&] { preferences_.SetLaunch(checked); });
-            break;
-        case IDC_CHECK2:
-            RunTrapped(dialogs_, "Check2_Click", [&] { preferences_.SetTaskbar(checked); });
-            break;
-        case IDC_CHECK3:
-            RunTrapped(dialogs_, "Check3_Click", [&] { preferences_.SetAssociate(checked); });
-            break;
-        case IDC_CHECK4:
-            RunTrapped(dialogs_, "Check4_Click", [&] { preferences_.SetStartup(checked); });
-            break;
-        default:
-            break;
+        for (const CheckBox& box : kCheckBoxes) {
+            if (box.Id == id)
+                RunTrapped(dialogs_, box.Click, [&] {
+                    (preferences_.*box.Set)(checked);
+                    ShowState();
+                });
         }
-        RunTrapped(dialogs_, "Form_Paint", [&] { ShowState(); });
     }
 
     void OnScroll(HWND bar, int code) {
         const int id = GetDlgCtrlID(bar);
-        for (const TimingBox& box : kTimingBoxes) {
-            if (id != box.Bar)
+        const auto action = ScrollActionOf(code);
+        for (const TimingControls& box : kTimingControls) {
+            if (id != box.Bar || !action)
                 continue;
-            RunTrapped(dialogs_, "VScroll_Change", [&] {
-                const int current =
-                    Clamp(RunnerPreferences::TimingValue(preferences_.State().*box.Value), box);
-                int value = current;
-                switch (code) {
-                case SB_LINEUP:
-                    value += box.SmallStep;
-                    break;
-                case SB_LINEDOWN:
-                    value -= box.SmallStep;
-                    break;
-                case SB_PAGEUP:
-                    value += box.LargeStep;
-                    break;
-                case SB_PAGEDOWN:
-                    value -= box.LargeStep;
-                    break;
-                case SB_TOP:
-                    value = box.Maximum;
-                    break;
-                case SB_BOTTOM:
-                    value = 0;
-                    break;
-                case SB_THUMBTRACK:
-                case SB_THUMBPOSITION: {
+            RunTrapped(dialogs_, box.BarChange, [&] {
+                int trackPosition = 0;
+                if (*action == ScrollAction::Track) {
                     SCROLLINFO info{};
                     info.cbSize = sizeof(info);
                     info.fMask = SIF_TRACKPOS;
-                    if (GetScrollInfo(bar, SB_CTL, &info))
-                        value = box.Maximum - info.nTrackPos;
-                    break;
+                    if (!GetScrollInfo(bar, SB_CTL, &info))
+                        return;
+                    trackPosition = info.nTrackPos;
                 }
-                default:
-                    return;
-                }
-                value = Clamp(value, box);
-                if (value == current && code != SB_THUMBTRACK && code != SB_THUMBPOSITION)
-                    return;
-                (preferences_.*box.Set)(std::to_string(value));
-                ShowState();
+                if (preferences_.Scroll(box.Box, *action, trackPosition))
+                    ShowState();
             });
             return;
         }
     }
 
+    // Apply traps its own errors (the OK button applies too); the dialog shows the outcome.
     void Apply() {
         const EngineTimings timings = preferences_.Apply();
         if (takeOverTimings_)
@@ -330,7 +324,7 @@ private:
             return;
         }
         // An error is reported by Apply's trap; the dialog closes all the same.
-        RunTrapped(dialogs_, "cmdOK_Click", [&] { Apply(); });
+        Apply();
         EndDialog(dialog_, IDOK);
     }
 

@@ -1,5 +1,5 @@
 #pragma once
-// formOptions, the runner's preferences dialog (caption "Preferences"): its controls show
+// The runner's preferences dialog (caption "Preferences"): its controls show
 // RunnerPreferences' state and every change goes through it.
 #include "ui/win32/win32_dialogs.h"
 #include "runner/runner_preferences.h"

@@ -285,7 +285,7 @@ int KeysScenario() {
         checks.Expect(PumpUntil([&] { return GetForegroundWindow() == main; }, 3000),
                       "and brought to the foreground");
         Screenshot(checks, L"main-window-running.png", {main});
-        const HWND runButton = GetDlgItem(main, IDC_COMRUN);
+        const HWND runButton = GetDlgItem(main, IDC_RUN_BUTTON);
         checks.Expect(PumpUntil([&] { return FocusIn(main) == runButton; }, 3000),
                       "the configuration chosen on the command line left the focus on Run/Stop");
         const Capture iconRunning = TrayIcon([](const Capture&) { return true; });
@@ -321,16 +321,16 @@ int KeysScenario() {
         // back once and keeps following Run and Stop.
         PostMessageW(main, RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
         Pump(500);
-        PostClick(main, IDC_COMRUN);
+        PostClick(main, IDC_RUN_BUTTON);
         checks.Expect(devices.Quiet(100, 5000), "after the taskbar's restart Stop still stops");
         checks.Expect(TrayIconShowing(iconStopped) == iconStopped,
                       "and the notification icon follows: run_off",
                       std::to_string(TrayIconWindows().size()) + " icon(s) shown");
-        PostClick(main, IDC_COMRUN);
+        PostClick(main, IDC_RUN_BUTTON);
         checks.Expect(devices.Polling(3, 10000), "Run runs again", OpenBoxes(runner));
         checks.Expect(TrayIconShowing(iconRunning) == iconRunning,
                       "and the notification icon follows: run_up");
-        PostClick(main, IDC_COMRUN);
+        PostClick(main, IDC_RUN_BUTTON);
         checks.Expect(devices.Quiet(100, 5000), "Stop stops again");
         checks.Expect(TrayIconShowing(iconStopped) == iconStopped,
                       "and the notification icon follows: run_off");
@@ -467,7 +467,7 @@ int DialogsScenario() {
                       "found " + Shown(stored) + ", median period " + std::to_string(period));
 
         // The Run/Stop button stops, and the priority class goes back to Normal.
-        PostClick(main, IDC_COMRUN);
+        PostClick(main, IDC_RUN_BUTTON);
         checks.Expect(devices.Quiet(100, 3000), "the Stop button ends the polling");
         checks.Expect(
             PumpUntil([&] { return GetPriorityClass(runner.Handle()) == NORMAL_PRIORITY_CLASS; },
@@ -478,23 +478,23 @@ int DialogsScenario() {
         PostCommand(main, IDM_PREFERENCES);
         const HWND preferences = WaitProcessWindow(runner.Id(), L"#32770", L"Preferences", 5000);
         checks.Require(preferences != nullptr, "Tools > Preferences opens the dialog");
-        SetCheck(preferences, IDC_CHECK1, false);
-        checks.Expect(!IsWindowEnabled(GetDlgItem(preferences, IDC_CHECK4)),
+        SetCheck(preferences, IDC_LAUNCH_AT_STARTUP, false);
+        checks.Expect(!IsWindowEnabled(GetDlgItem(preferences, IDC_RUN_DEFAULT_AT_STARTUP)),
                       "without \"launch\" the default-configuration box is disabled");
-        SetCheck(preferences, IDC_CHECK1, true);
-        SetCheck(preferences, IDC_CHECK2, true);
-        SetCheck(preferences, IDC_CHECK3, false);
-        SetCheck(preferences, IDC_CHECK4, true);
-        checks.Expect(IsWindowEnabled(GetDlgItem(preferences, IDC_TEXT2)) != FALSE,
+        SetCheck(preferences, IDC_LAUNCH_AT_STARTUP, true);
+        SetCheck(preferences, IDC_START_HIDDEN, true);
+        SetCheck(preferences, IDC_ASSOCIATE_FILES, false);
+        SetCheck(preferences, IDC_RUN_DEFAULT_AT_STARTUP, true);
+        checks.Expect(IsWindowEnabled(GetDlgItem(preferences, IDC_DEFAULT_CONFIG_FILE)) != FALSE,
                       "with both boxes checked the default file can be given");
-        SetEditText(preferences, IDC_TEXT1, install.Folder + L"configs2");
-        SetEditText(preferences, IDC_TEXT2, defaultFile);
-        SetEditText(preferences, IDC_TEXTREPEAT, L"250");
-        SetEditText(preferences, IDC_TEXTROTARY, L"40");
-        SetEditText(preferences, IDC_TEXTHOLD, L"20");
+        SetEditText(preferences, IDC_CONFIG_FOLDER, install.Folder + L"configs2");
+        SetEditText(preferences, IDC_DEFAULT_CONFIG_FILE, defaultFile);
+        SetEditText(preferences, IDC_REPEAT_DELAY, L"250");
+        SetEditText(preferences, IDC_ROTARY_THRESHOLD, L"40");
+        SetEditText(preferences, IDC_KEY_HOLD, L"20");
         Screenshot(checks, L"preferences.png", {preferences});
-        const HWND apply = GetDlgItem(preferences, IDC_CMDAPPLY);
-        PostClick(preferences, IDC_CMDAPPLY);
+        const HWND apply = GetDlgItem(preferences, IDC_APPLY);
+        PostClick(preferences, IDC_APPLY);
         checks.Require(PumpUntil([&] { return !IsWindowEnabled(apply); }, 5000),
                        "Apply is done (the button is disabled again)", OpenBoxes(runner));
         struct Expected {
@@ -529,8 +529,8 @@ int DialogsScenario() {
         checks.Expect(!runVerb, "without \"associate\" the file type's Run command is removed",
                       "found " + Shown(runVerb));
 
-        SetCheck(preferences, IDC_CHECK1, false);
-        PostClick(preferences, IDC_CMDAPPLY);
+        SetCheck(preferences, IDC_LAUNCH_AT_STARTUP, false);
+        PostClick(preferences, IDC_APPLY);
         checks.Require(PumpUntil([&] { return !IsWindowEnabled(apply); }, 5000),
                        "Apply is done again", OpenBoxes(runner));
         checks.Expect(!RegText(HKEY_LOCAL_MACHINE, kWindowsRunKey, L"Corvex") &&

@@ -30,7 +30,7 @@ KeyStep StepOf(std::initializer_list<std::uint16_t> vks) {
 KeyStep Decode(std::string_view text, std::string_view name,
                Vocabulary vocabulary = Vocabulary::Runner) {
     CompiledKeys keys;
-    Decode_Scancodes(keys, text, name, 1, vocabulary, OffsetScanCodes{});
+    FillKeyStep(keys, text, name, 1, vocabulary, OffsetScanCodes{});
     return keys.Step(1);
 }
 
@@ -140,13 +140,11 @@ TEST(DecodeScancodes, LockKeysAreNamesOfTheRunnerOnly) {
 
 TEST(DecodeScancodes, UsesTheScanCodesOfTheLayout) {
     CompiledKeys keys;
-    Decode_Scancodes(keys, "CTRL + UP ARROW", "UP ARROW", 1, Vocabulary::Runner,
-                     UsLayoutScanCodes{});
+    FillKeyStep(keys, "CTRL + UP ARROW", "UP ARROW", 1, Vocabulary::Runner, UsLayoutScanCodes{});
     EXPECT_EQ(keys.Step(1).Slots[0], (KeySlot{17, 0x1D}));
     EXPECT_EQ(keys.Step(1).Slots[1], (KeySlot{38, 0x48}));
     // No scan code in slot 0: the step is skipped when sent.
-    Decode_Scancodes(keys, "NUMPAD ENTER", "NUMPAD ENTER", 2, Vocabulary::Runner,
-                     UsLayoutScanCodes{});
+    FillKeyStep(keys, "NUMPAD ENTER", "NUMPAD ENTER", 2, Vocabulary::Runner, UsLayoutScanCodes{});
     EXPECT_EQ(keys.Step(2).Slots[0], (KeySlot{108, 0}));
     EXPECT_FALSE(keys.Step(2).IsUsed());
 }
@@ -154,15 +152,15 @@ TEST(DecodeScancodes, UsesTheScanCodesOfTheLayout) {
 TEST(DecodeScancodes, FillsOnlyTheGivenStepAndRejectsOthers) {
     CompiledKeys keys;
     const OffsetScanCodes scans;
-    Decode_Scancodes(keys, "W", "W", 1, Vocabulary::Runner, scans);
-    Decode_Scancodes(keys, "SHIFT + CTRL + ALT + Q", "Q", 16, Vocabulary::Runner, scans);
-    Decode_Scancodes(keys, "E", "E", 16, Vocabulary::Runner, scans);
+    FillKeyStep(keys, "W", "W", 1, Vocabulary::Runner, scans);
+    FillKeyStep(keys, "SHIFT + CTRL + ALT + Q", "Q", 16, Vocabulary::Runner, scans);
+    FillKeyStep(keys, "E", "E", 16, Vocabulary::Runner, scans);
     EXPECT_EQ(keys.Step(1), StepOf({'W'}));
     EXPECT_EQ(keys.Step(16), StepOf({'E'}));
     const CompiledKeys before = keys;
     for (int step : {0, 17, -1}) {
         try {
-            Decode_Scancodes(keys, "B", "B", step, Vocabulary::Runner, scans);
+            FillKeyStep(keys, "B", "B", step, Vocabulary::Runner, scans);
             ADD_FAILURE() << "no error for step " << step;
         } catch (const AppError& error) {
             EXPECT_EQ(error.number(), err::SubscriptOutOfRange);

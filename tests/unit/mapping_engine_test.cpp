@@ -78,11 +78,11 @@ protected:
             press.CapsLock = static_cast<std::int16_t>(wanted.caps);
             press.ScrollLock = static_cast<std::int16_t>(wanted.scroll);
             for (std::size_t s = 0; s < wanted.press.size(); ++s)
-                Decode_Scancodes(press, wanted.press[s], wanted.press[s], static_cast<int>(s + 1),
-                                 Vocabulary::Runner, layout);
+                FillKeyStep(press, wanted.press[s], wanted.press[s], static_cast<int>(s + 1),
+                            Vocabulary::Runner, layout);
             for (std::size_t s = 0; s < wanted.release.size(); ++s)
-                Decode_Scancodes(release, wanted.release[s], wanted.release[s],
-                                 static_cast<int>(s + 1), Vocabulary::Runner, layout);
+                FillKeyStep(release, wanted.release[s], wanted.release[s], static_cast<int>(s + 1),
+                            Vocabulary::Runner, layout);
             tables.PressKeys.push_back(press);
             tables.ReleaseKeys.push_back(release);
             devices.ButtonMap().Set(1, static_cast<int>(i + 1), static_cast<int>(i + 1));

@@ -271,7 +271,7 @@ TEST_F(Runner, WithoutDevicesTheRunControlsStayDisabledUntilARescanFindsOne) {
     EXPECT_EQ(view.statusTexts.back(), "Input Devices: Not Available");
     EXPECT_EQ(view.menus, MenuStateFor(false, false, 1));
 
-    runner->ComRun_Click();
+    runner->ToggleRun();
     EXPECT_EQ(dialogs.shown.back(), msg::NoInputDevicesFound("No Input Devices"));
     EXPECT_THAT(std::vector(view.statusTexts.end() - 3, view.statusTexts.end()),
                 ElementsAre("DirectInput Device: Querying Properties",
@@ -281,7 +281,7 @@ TEST_F(Runner, WithoutDevicesTheRunControlsStayDisabledUntilARescanFindsOne) {
     EXPECT_EQ(view.menus, MenuStateFor(false, false, 1));
 
     joysticks.Replug(0);
-    runner->MNjoy_Click();
+    runner->RescanDevices();
     EXPECT_EQ(view.statusTexts.back(), "Input Devices: Available");
     EXPECT_EQ(view.menus, MenuStateFor(true, false, 1));
     EXPECT_EQ(dialogs.shown.size(), 2u);
@@ -291,7 +291,7 @@ TEST_F(Runner, RunSendsKeysForPressesStopEndsItAndTheNextRunRereadsFileAndRates)
     files.files[kConfig + "a.qmf"] = Qmf("A");
     memory.SaveString(kUser, kConfigKey, "RepeatRate", "200");
     Start();
-    runner->ComRun_Click();
+    runner->ToggleRun();
     ASSERT_TRUE(runner->Running());
     EXPECT_DOUBLE_EQ(runner->Engine().RepeatRate, 0.2);
     EXPECT_EQ(ConfigValue("RotaryRate"), "35");
@@ -313,7 +313,7 @@ TEST_F(Runner, RunSendsKeysForPressesStopEndsItAndTheNextRunRereadsFileAndRates)
     runner->TimerTick();
     EXPECT_EQ(view.statusTexts.back(), "Input Devices: Available");
 
-    runner->ComRun_Click();
+    runner->ToggleRun();
     EXPECT_FALSE(runner->Running());
     EXPECT_EQ(view.runCaption, "Run");
     EXPECT_EQ(view.trayIcon, "run_off");
@@ -328,7 +328,7 @@ TEST_F(Runner, RunSendsKeysForPressesStopEndsItAndTheNextRunRereadsFileAndRates)
     files.files[kConfig + "a.qmf"] = Qmf("B");
     memory.SaveString(kUser, kConfigKey, "RepeatRate", "300");
     joysticks.SetButton(0, 1, false);
-    runner->ComRun_Click();
+    runner->ToggleRun();
     EXPECT_DOUBLE_EQ(runner->Engine().RepeatRate, 0.3);
     joysticks.SetButton(0, 1, true);
     runner->TimerTick();
@@ -354,13 +354,13 @@ TEST_F(Runner, StoredRatesThatAreNotNumbersFallBackToTheirDefaults) {
         SCOPED_TRACE(c.repeat);
         memory.SaveString(kUser, kConfigKey, "RepeatRate", c.repeat);
         memory.SaveString(kUser, kConfigKey, "RotaryRate", c.rotary);
-        runner->ComRun_Click();
+        runner->ToggleRun();
         ASSERT_TRUE(runner->Running());
         EXPECT_DOUBLE_EQ(runner->Engine().RepeatRate, c.repeatSeconds);
         EXPECT_DOUBLE_EQ(runner->Engine().RotaryRate, c.rotarySeconds);
         EXPECT_EQ(ConfigValue("RepeatRate"), c.repeatAfter);
         EXPECT_EQ(ConfigValue("RotaryRate"), c.rotaryAfter);
-        runner->ComRun_Click();
+        runner->ToggleRun();
     }
 }
 
@@ -374,7 +374,7 @@ TEST_F(Runner, AFailingBoardKeepsItsMessageAndHoldsNoRepeatButton) {
     files.files[kConfig + "a.qmf"] = File14({r});
     memory.SaveString(kUser, kConfigKey, "RepeatRate", "0");
     Start();
-    runner->ComRun_Click();
+    runner->ToggleRun();
     ASSERT_TRUE(runner->Running());
     const auto tick = [&] {
         clock.Advance(0.01);
@@ -405,21 +405,21 @@ TEST_F(Runner, LoadCommandFromTheDialog) {
     files.files[kConfig + "b.qmf"] = Qmf();
     files.files["D:\\x.qmf"] = Qmf();
     Start();
-    runner->MNbrowse_Click(); // cancelled
+    runner->OpenConfigurationFile(); // cancelled
     EXPECT_TRUE(dialogs.shown.empty());
     EXPECT_EQ(dialogs.fileRequests.front().title, "Load Configuration File");
     EXPECT_EQ(dialogs.fileRequests.front().filter,
               "All Files (*.*)|*.*|Vantrel Files (*.qmf)|*.qmf");
 
     dialogs.fileAnswers = {"D:\\nope.qmf"};
-    runner->MNbrowse_Click();
+    runner->OpenConfigurationFile();
     EXPECT_EQ(dialogs.shown, std::vector{msg::CannotOpenMissingFile()});
     EXPECT_FALSE(runner->Running());
 
     // A listed file, named in another case: its entry runs, with the rates read anew.
     memory.SaveString(kUser, kConfigKey, "RepeatRate", "100");
     dialogs.fileAnswers = {kConfig + "B.QMF"};
-    runner->MNbrowse_Click();
+    runner->OpenConfigurationFile();
     EXPECT_TRUE(runner->Running());
     EXPECT_EQ(view.selected, "file2");
     EXPECT_EQ(KnownFiles().size(), 2u);
@@ -427,9 +427,9 @@ TEST_F(Runner, LoadCommandFromTheDialog) {
     EXPECT_DOUBLE_EQ(runner->Engine().RepeatRate, 0.1);
 
     // A file from elsewhere gets an entry of its own.
-    runner->Stop_Click();
+    runner->Stop();
     dialogs.fileAnswers = {"D:\\x.qmf"};
-    runner->MNbrowse_Click();
+    runner->OpenConfigurationFile();
     EXPECT_TRUE(runner->Running());
     EXPECT_THAT(KnownFiles().back(), Pair("file3", "D:\\x.qmf"));
     EXPECT_EQ(view.items.back().FileName, "x.qmf");
@@ -440,7 +440,7 @@ TEST_F(Runner, LoadCommandFromTheDialog) {
 TEST_F(Runner, AFailedLoadRemovesItsNewEntry) {
     files.files["D:\\old.qmf"] = "\"1.3\"\r\n";
     Start();
-    runner->load_click("D:\\old.qmf");
+    runner->LoadConfigurationFile("D:\\old.qmf");
     EXPECT_EQ(dialogs.shown, std::vector{msg::RunnerObsoleteData()});
     EXPECT_FALSE(runner->Running());
     EXPECT_TRUE(KnownFiles().empty());
@@ -453,13 +453,13 @@ TEST_F(Runner, ConfigurationMenuItemRunsOrStopsOrReportsAMissingFile) {
     files.files["D:\\vanished.qmf"] = Qmf();
     Start();
     files.files.erase("D:\\vanished.qmf");
-    runner->MNcfg_Click("file9");
+    runner->SelectAndToggleRun("file9");
     EXPECT_EQ(dialogs.shown, std::vector{msg::ListedFileNotFound()});
-    runner->MNcfg_Click("");
-    runner->MNcfg_Click("file1");
+    runner->SelectAndToggleRun("");
+    runner->SelectAndToggleRun("file1");
     EXPECT_TRUE(runner->Running());
     EXPECT_EQ(view.selected, "file1");
-    runner->MNcfg_Click("file1");
+    runner->SelectAndToggleRun("file1");
     EXPECT_FALSE(runner->Running());
     EXPECT_EQ(dialogs.shown.size(), 1u);
 }
@@ -476,14 +476,14 @@ TEST(RunnerFocus, EveryWayOfChoosingAConfigurationFocusesTheRunButton) {
         {"selector", "",
          [](Rig& r) {
              r.view.SelectConfiguration("file2");
-             r.runner->ImageCombo1_Click();
+             r.runner->ConfigurationChosen();
          },
          "file2"},
-        {"menu item", "", [](Rig& r) { r.runner->MNcfg_Click("file2"); }, "file2"},
+        {"menu item", "", [](Rig& r) { r.runner->SelectAndToggleRun("file2"); }, "file2"},
         {"Open...", "",
          [&](Rig& r) {
              r.dialogs.fileAnswers = {x};
-             r.runner->MNbrowse_Click();
+             r.runner->OpenConfigurationFile();
          },
          "file3"},
         {"drop", "", [&](Rig& r) { r.runner->DropFiles({x}); }, "file3"},
@@ -504,7 +504,7 @@ TEST(RunnerFocus, EveryWayOfChoosingAConfigurationFocusesTheRunButton) {
     none.joysticks.Unplug(0);
     none.files.files[kConfig + "a.qmf"] = Qmf();
     none.Start();
-    none.runner->ImageCombo1_Click();
+    none.runner->ConfigurationChosen();
     EXPECT_EQ(none.view.focusedWith, "");
 }
 
@@ -536,14 +536,14 @@ TEST_F(Runner, TuningMenusWarnFirstAndNoChangesNothing) {
 TEST_F(Runner, AboveNormalWhileRunningAppliesAtOnceAndStopReturnsToNormal) {
     files.files[kConfig + "a.qmf"] = Qmf();
     Start();
-    runner->ComRun_Click();
+    runner->ToggleRun();
     dialogs.answers = {MessageAnswer::Yes, MessageAnswer::Yes};
     runner->SetPriority(2, true);
     EXPECT_EQ(priority.current, kAboveNormalPriorityClass);
     runner->SetPoll(2, true);
     EXPECT_TRUE(view.timerOn);
     EXPECT_EQ(view.timerPeriodMs, 15);
-    runner->ComRun_Click();
+    runner->ToggleRun();
     EXPECT_THAT(priority.sets,
                 ElementsAre(kHighPriorityClass, kAboveNormalPriorityClass, kNormalPriorityClass));
 }
@@ -552,7 +552,7 @@ TEST_F(Runner, DroppedFileStopsTheRunningOneAndRunsInstead) {
     files.files[kConfig + "a.qmf"] = Qmf();
     files.files["D:\\drop.qmf"] = Qmf();
     Start();
-    runner->ComRun_Click();
+    runner->ToggleRun();
     // Names the shell could not give: nothing stops, no file dialog opens.
     runner->DropFiles({"", ""});
     EXPECT_TRUE(runner->Running());
@@ -576,23 +576,23 @@ TEST_F(Runner, DroppedFileStopsTheRunningOneAndRunsInstead) {
 TEST_F(Runner, NotificationIconCloseBoxAndExit) {
     files.files[kConfig + "a.qmf"] = Qmf();
     Start();
-    EXPECT_FALSE(runner->QueryClose(true));
+    EXPECT_FALSE(runner->ClosingProceeds(true));
     EXPECT_FALSE(view.visible);
-    runner->TrayCallback(TrayEvent::LeftDoubleClick);
+    runner->NotificationIconClicked(TrayEvent::LeftDoubleClick);
     EXPECT_TRUE(view.visible);
-    runner->TrayCallback(TrayEvent::LeftDoubleClick);
+    runner->NotificationIconClicked(TrayEvent::LeftDoubleClick);
     EXPECT_FALSE(view.visible);
     view.minimized = true;
-    runner->TrayCallback(TrayEvent::LeftDoubleClick);
+    runner->NotificationIconClicked(TrayEvent::LeftDoubleClick);
     EXPECT_TRUE(view.visible);
     EXPECT_FALSE(view.minimized);
-    runner->TrayCallback(TrayEvent::Other);
-    runner->TrayCallback(TrayEvent::RightButtonUp);
+    runner->NotificationIconClicked(TrayEvent::Other);
+    runner->NotificationIconClicked(TrayEvent::RightButtonUp);
     EXPECT_EQ(view.trayMenus, 1);
     EXPECT_TRUE(view.visible);
 
-    runner->ComRun_Click();
-    EXPECT_TRUE(runner->QueryClose(false));
+    runner->ToggleRun();
+    EXPECT_TRUE(runner->ClosingProceeds(false));
     runner->Exit();
     EXPECT_FALSE(runner->Running());
     EXPECT_EQ(priority.current, kNormalPriorityClass);
@@ -607,21 +607,112 @@ TEST_F(Runner, PreferencesAppliedWhileStoppedTakeEffectAtOnce) {
     view.onPreferences = [&] {
         auto& prefs = runner->Preferences();
         EXPECT_EQ(prefs.State().RepeatRate, "500");
-        prefs.SetKeyHold("50");
-        prefs.SetRepeatRate("200");
+        prefs.SetTiming(TimingBox::KeyHold, "50");
+        prefs.SetTiming(TimingBox::RepeatDelay, "200");
         runner->TakeOverTimings(prefs.Apply());
     };
-    runner->MNpreferences_Click();
+    runner->EditPreferences();
     EXPECT_EQ(view.preferencesShown, 1);
     EXPECT_EQ(runner->Engine().KeyHoldMs, 50);
     EXPECT_DOUBLE_EQ(runner->Engine().RepeatRate, 0.2);
 
-    runner->ComRun_Click();
+    runner->ToggleRun();
     joysticks.SetButton(0, 1, true);
     const double before = clock.Now();
     runner->TimerTick();
     runner->TimerTick();
     EXPECT_NEAR(clock.Now() - before, 0.05, 1e-9); // one chord held 50 ms
+}
+
+// A window that fails at one call: the command in progress meets a run-time error there.
+class FailingView final : public RunnerView {
+public:
+    explicit FailingView(RunnerView& inner) : inner_(inner) {}
+    std::string_view failAt;
+
+    void SetStatusText(std::string_view t) override { At("SetStatusText").SetStatusText(t); }
+    void SetCaption(std::string_view t) override { At("SetCaption").SetCaption(t); }
+    void ShowTrayIcon(bool on) override { At("ShowTrayIcon").ShowTrayIcon(on); }
+    void RemoveTrayIcon() override { At("RemoveTrayIcon").RemoveTrayIcon(); }
+    void ApplyMenuState(const RunnerMenuState& s) override { At("Menus").ApplyMenuState(s); }
+    void SetRunning(bool on) override { At("SetRunning").SetRunning(on); }
+    void FocusRunButton() override { At("FocusRunButton").FocusRunButton(); }
+    void CheckPriorityItem(int i) override { At("CheckPriorityItem").CheckPriorityItem(i); }
+    void CheckPollItem(int i) override { At("CheckPollItem").CheckPollItem(i); }
+    void SetPollTimer(bool on, int ms) override { At("SetPollTimer").SetPollTimer(on, ms); }
+    void AddConfiguration(std::string_view e, std::string_view f, std::string_view i) override {
+        At("AddConfiguration").AddConfiguration(e, f, i);
+    }
+    void SelectConfiguration(std::string_view e) override { At("Select").SelectConfiguration(e); }
+    std::string SelectedConfiguration() const override { return inner_.SelectedConfiguration(); }
+    int ConfigurationCount() const override { return inner_.ConfigurationCount(); }
+    void ShowWindowAs(WindowState s) override { At("ShowWindowAs").ShowWindowAs(s); }
+    bool IsMinimized() const override { return inner_.IsMinimized(); }
+    bool IsVisible() const override { return inner_.IsVisible(); }
+    void PopUpTrayMenu() override { At("PopUpTrayMenu").PopUpTrayMenu(); }
+    void SetBusy(bool on) override { At("SetBusy").SetBusy(on); }
+    void ShowPreferences() override { At("ShowPreferences").ShowPreferences(); }
+    void Quit() override { inner_.Quit(); }
+
+private:
+    RunnerView& At(std::string_view call) {
+        if (call == failAt)
+            throw AppError(err::Overflow);
+        return inner_;
+    }
+    RunnerView& inner_;
+};
+
+TEST(RunnerErrors, EachCommandShowsOneBoxNamingItsOwnProcedure) {
+    struct Case {
+        const char* procedure;
+        bool running;
+        const char* failAt;
+        std::function<void(RunnerController&)> command;
+    };
+    const Case cases[] = {
+        {"ComRun_Click", false, "SetBusy", [](auto& r) { r.ToggleRun(); }},
+        {"MNstop_Click", true, "SetBusy", [](auto& r) { r.ToggleRun("MNstop_Click"); }},
+        {"Stop_Click", true, "SetRunning", [](auto& r) { r.Stop(); }},
+        {"MNjoy_Click", false, "SetStatusText", [](auto& r) { r.RescanDevices(); }},
+        {"MNcfg_Click", false, "Select", [](auto& r) { r.SelectAndToggleRun("file1"); }},
+        {"ImageCombo1_Click", false, "FocusRunButton", [](auto& r) { r.ConfigurationChosen(); }},
+        {"load_click", false, "AddConfiguration",
+         [](auto& r) { r.LoadConfigurationFile("D:\\x.qmf"); }},
+        {"MNpreferences_Click", false, "ShowPreferences", [](auto& r) { r.EditPreferences(); }},
+        {"SetPriority", false, "CheckPriorityItem", [](auto& r) { r.SetPriority(0, false); }},
+        {"SetPoll", false, "CheckPollItem", [](auto& r) { r.SetPoll(0, false); }},
+        {"Form_MouseMove", false, "PopUpTrayMenu",
+         [](auto& r) { r.NotificationIconClicked(TrayEvent::RightButtonUp); }},
+        {"Form_QueryUnload", false, "ShowWindowAs", [](auto& r) { r.ClosingProceeds(true); }},
+        {"Form_Unload", true, "RemoveTrayIcon", [](auto& r) { r.Exit(); }},
+        {"MyDXCallback", true, "SetStatusText",
+         [](auto& r) {
+             r.TimerTick(); // the pad is acquired
+             r.TimerTick();
+         }},
+    };
+    for (const auto& c : cases) {
+        Rig rig;
+        rig.files.files[kConfig + "a.qmf"] = Qmf();
+        rig.files.files["D:\\x.qmf"] = Qmf();
+        FailingView view(rig.view);
+        RunnerController runner(ProgramInfo{kFolder, "corvex", 1, 4, 9},
+                                RunnerSeams{rig.store, rig.files, rig.dialogs, rig.priority,
+                                            rig.joysticks, rig.boards, rig.keyboard, rig.clock},
+                                view);
+        runner.Start("", nullptr);
+        if (c.running)
+            runner.ToggleRun();
+        ASSERT_EQ(runner.Running(), c.running) << c.procedure;
+        rig.dialogs.shown.clear();
+        view.failAt = c.failAt;
+        c.command(runner);
+        std::vector<std::string> texts;
+        for (const auto& shown : rig.dialogs.shown)
+            texts.push_back(shown.text);
+        EXPECT_THAT(texts, ElementsAre(" 6  Overflow in sub " + std::string(c.procedure) + "."));
+    }
 }
 
 } // namespace

@@ -121,9 +121,9 @@ TEST_F(Preferences, ApplyWritesEveryValueAndTheMachineRunEntry) {
     prefs.SetStartup(true);
     prefs.SetConfigPath("D:\\Configs");
     prefs.SetDefaultConfigFile("D:\\Configs\\d.qmf");
-    prefs.SetKeyHold("25 ms");
-    prefs.SetRepeatRate("abc");
-    prefs.SetRotaryRate("99999");
+    prefs.SetTiming(TimingBox::KeyHold, "25 ms");
+    prefs.SetTiming(TimingBox::RepeatDelay, "abc");
+    prefs.SetTiming(TimingBox::RotaryThreshold, "99999");
     const auto timings = prefs.Apply();
 
     EXPECT_EQ(RunEntry(kMachine), kRunCommand);
@@ -200,13 +200,49 @@ TEST(PreferencesTiming, LeadingNumberClampedToAMinute) {
         EXPECT_EQ(RunnerPreferences::TimingValue(text), value) << text;
 }
 
+TEST_F(Preferences, ScrollBarsStepWithinTheirRangesWithTheTopAtTheMaximum) {
+    using enum ScrollAction;
+    constexpr auto hold = TimingBox::KeyHold;       // 0..500, steps 5 and 25
+    constexpr auto repeat = TimingBox::RepeatDelay; // 0..1000, steps 100 and 100
+    constexpr auto rotary = TimingBox::RotaryThreshold;
+    struct Case {
+        TimingBox box;
+        const char* text;
+        ScrollAction action;
+        int track;
+        const char* after; // the box's text afterwards
+        int position;      // the bar's position afterwards
+    };
+    const Case cases[] = {
+        {hold, "0", LineDown, 0, "0", 500},   {hold, "0", LineUp, 0, "5", 495},
+        {hold, "5", LineDown, 0, "0", 500},   {hold, "495", LineUp, 0, "500", 0},
+        {hold, "500", LineUp, 0, "500", 0},   {hold, "490", PageUp, 0, "500", 0},
+        {hold, "30", PageDown, 0, "5", 495},  {hold, "10", PageDown, 0, "0", 500},
+        {hold, "900", LineUp, 0, "900", 0},   {hold, "900", LineDown, 0, "495", 5},
+        {hold, "abc", LineUp, 0, "5", 495},   {repeat, "1000", LineDown, 0, "900", 100},
+        {repeat, "0", PageUp, 0, "100", 900}, {repeat, "1", Top, 0, "1000", 0},
+        {rotary, "35", Bottom, 0, "0", 500},  {rotary, "35", Track, 0, "500", 0},
+        {rotary, "35", Track, 499, "1", 499}, {rotary, "35", Track, 600, "0", 500},
+        {rotary, "35", Track, -5, "500", 0},
+    };
+    for (const auto& c : cases) {
+        RunnerPreferences fresh{store, files, dialogs, kRunner};
+        fresh.SetTiming(c.box, c.text);
+        const bool changed = fresh.Scroll(c.box, c.action, c.track);
+        const auto label = std::string(c.text) + " " + std::to_string(static_cast<int>(c.action));
+        EXPECT_EQ(changed, std::string_view(c.after) != c.text) << label;
+        EXPECT_EQ(fresh.TimingText(c.box), c.after) << label;
+        EXPECT_EQ(fresh.ScrollPosition(c.box), c.position) << label;
+    }
+}
+
 // --- File-type association -----------------------------------------------------------------
 
 TEST(Association, RegisteringWritesTheTypeAndDropsAnyOpenVerb) {
     MemoryStore store;
     store.SaveString(kClasses, "qmf_file\\Shell\\Open\\Command", "", "other.exe %1");
     store.SaveString(kClasses, "qmf_file\\Shell\\Edit\\Command", "", "vantrel");
-    reg_qmf(store, kRunner, true);
+    RegisterFileType(store, kRunner, true);
     EXPECT_EQ(store.GetString(kUser, kConfigKey, "IconPath"),
               "C:\\Program Files\\Corvex\\default.ico");
     EXPECT_EQ(store.GetString(kClasses, ".qmf", ""), "qmf_file");
@@ -218,15 +254,15 @@ TEST(Association, RegisteringWritesTheTypeAndDropsAnyOpenVerb) {
               "\"C:\\Program Files\\Corvex\\corvex.exe\" %1");
     EXPECT_THAT(store.SubkeyNames(kClasses, "qmf_file\\Shell"), ElementsAre("Edit", "Run"));
 
-    reg_qmf(store, kRunner, false);
+    RegisterFileType(store, kRunner, false);
     EXPECT_FALSE(store.KeyExists(kClasses, "qmf_file")); // every verb goes with it
     EXPECT_EQ(store.GetString(kClasses, ".qmf", ""), "qmf_file");
 }
 
 TEST(Association, CreateExtensionWritesOnlyWhatTheRecordHas) {
     MemoryStore store;
-    CreateExtension(store,
-                    {{"Run", "Edit"}, {"r %1", "e %1"}, "qmx", "qmx_file", "Type", "", "", 0});
+    WriteFileTypeKeys(store,
+                      {{"Run", "Edit"}, {"r %1", "e %1"}, "qmx", "qmx_file", "Type", "", "", 0});
     EXPECT_EQ(store.GetString(kClasses, ".qmx", ""), "qmx_file");
     EXPECT_THAT(store.ValueNames(kClasses, ".qmx"), ElementsAre(""));
     EXPECT_THAT(store.SubkeyNames(kClasses, "qmx_file"), ElementsAre("Shell"));

@@ -168,8 +168,7 @@ std::unique_ptr<FocusedWindow> KeyboardTest::focused;
 
 TEST_F(KeyboardTest, ChordsArriveWithTheirKeysScanCodesAndOrder) {
     CompiledKeys keys;
-    Decode_Scancodes(keys, "SHIFT + CTRL + ALT + DELETE", "DELETE", 1, Vocabulary::Runner,
-                     keyboard);
+    FillKeyStep(keys, "SHIFT + CTRL + ALT + DELETE", "DELETE", 1, Vocabulary::Runner, keyboard);
     SendKey(keyboard, clock, keys, 1, 0);
     ASSERT_TRUE(window.WaitFor(Up(VK_SHIFT, 0)));
     EXPECT_EQ(window.keys,
@@ -184,7 +183,7 @@ TEST_F(KeyboardTest, ChordsArriveWithTheirKeysScanCodesAndOrder) {
     };
     for (const auto& [name, scan] : plain) {
         window.keys.clear();
-        Decode_Scancodes(keys, "", name, 2, Vocabulary::Runner, keyboard);
+        FillKeyStep(keys, "", name, 2, Vocabulary::Runner, keyboard);
         const unsigned vk = keys.Step(2).Slots[0].VirtualKey;
         SendKey(keyboard, clock, keys, 2, 0);
         ASSERT_TRUE(window.WaitFor(Up(vk, 0))) << name;

@@ -165,7 +165,7 @@ int Demo(const std::wstring& configuration) {
     SaveScreenshot(shots + L"main-window.png", {main});
     std::printf("\ncorvex.exe is up with %s in its list; pressing its Run button.\n",
                 Narrow(fileName).c_str());
-    PostClick(main, IDC_COMRUN);
+    PostClick(main, IDC_RUN_BUTTON);
     if (!simulation.Polling(3, 10000))
         throw Fatal("the configuration does not run (is a message box open?)");
     if (!keys.Focus())

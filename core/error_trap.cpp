@@ -1,20 +1,16 @@
-#pragma once
-// The error trap every runner command runs in: an error shows the standard error box naming the
-// procedure, and the procedure returns. Nothing escapes to a window procedure or a timer.
+#include "core/error_trap.h"
+
 #include "core/app_error.h"
-#include "core/dialogs.h"
 #include "core/messages.h"
 
 #include <exception>
-#include <string_view>
 
 namespace qm {
 
-template <class Body>
-void RunTrapped(Dialogs& dialogs, std::string_view procedure, Body&& body) noexcept {
+void ReportCurrentError(Dialogs& dialogs, std::string_view procedure) noexcept {
     try {
         try {
-            body();
+            throw;
         } catch (const AppError& e) {
             dialogs.ShowMessage(msg::ErrorBox(e, procedure));
         } catch (const std::exception& e) {
@@ -23,7 +19,7 @@ void RunTrapped(Dialogs& dialogs, std::string_view procedure, Body&& body) noexc
             dialogs.ShowMessage(msg::ErrorBox(AppError(err::DeviceIoError), procedure));
         }
     } catch (...) {
-        // The error box itself failed: nowhere left to report it.
+        // The error box itself failed.
     }
 }
 
