@@ -213,7 +213,7 @@ int MeasureStartUp(int newFiles) {
     const std::int64_t created = Now();
     // The synchronisation fills the selector before the message loop runs; the window may
     // answer a message earlier (while a call of its own waits for another program).
-    const HWND selector = GetDlgItem(main, IDC_IMAGECOMBO1);
+    const HWND selector = GetDlgItem(main, IDC_CONFIGURATION_SELECTOR);
     const auto listedCount = [&] {
         DWORD_PTR count = 0;
         return SendMessageTimeoutW(selector, CB_GETCOUNT, 0, 0, SMTO_NORMAL, 100, &count) != 0
