@@ -264,9 +264,7 @@ TEST_F(InputDevicesTest, FailuresShowTheErrorBoxAndKeepTablesConsistent) {
     joysticks.SetCreateDeviceFails(1, true);
     boards.AddBoard(kPath, "Panel", 8);
     devices.Scan(kWindow);
-    ASSERT_EQ(dialogs.shown.size(), 1u);
-    EXPECT_EQ(dialogs.shown[0], msg::ErrorBox(kDiErrGeneric, "Automation error", "Poll_Devices"));
-    EXPECT_EQ(dialogs.shown[0].text, "-2147467259  Automation error in sub Poll_Devices.");
+    EXPECT_EQ(dialogs.shown, std::vector{msg::DirectInputError(kDiErrGeneric, "Poll_Devices")});
     ASSERT_EQ(devices.DeviceCount(), 2);
     EXPECT_EQ(devices.Tables().ButtonTotal(), 12);
     EXPECT_FALSE(devices.Tables().Device(2).IsDirectInput);
@@ -275,7 +273,7 @@ TEST_F(InputDevicesTest, FailuresShowTheErrorBoxAndKeepTablesConsistent) {
 
     joysticks.CreateFails = true;
     devices.Scan(kWindow);
-    EXPECT_EQ(dialogs.shown.back().text, "-2147467259  Automation error in sub InitDirectInput.");
+    EXPECT_EQ(dialogs.shown.back(), msg::DirectInputError(kDiErrGeneric, "InitDirectInput"));
     ASSERT_EQ(devices.DeviceCount(), 1);
     EXPECT_FALSE(devices.Tables().Device(1).IsDirectInput);
     EXPECT_EQ(joysticks.Calls().DevicesReleased, joysticks.Calls().DevicesCreated);
@@ -305,21 +303,15 @@ private:
 };
 
 TEST(CheckDXVersion, PassesForDirectX8AndExplainsOtherwise) {
-    const Message detectionError{"Error detecting DirectX.", "DirectX Error", MessageButtons::Ok,
-                                 MessageIcon::Critical};
-    auto tooOld = [](const char* version) {
-        return Message{std::string("DirectX ") + version + " detected.\r\n\r\n" +
-                           "DirectX 8 or higher required.",
-                       "Incorrect DirectX Detected", MessageButtons::Ok, MessageIcon::Exclamation};
-    };
+    const auto detectionError = msg::DirectXDetectionError();
     struct Case {
         DirectXState setup;
         bool passes;
         std::vector<Message> shown;
     };
     const Case cases[] = {
-        {{true, 1, 0x00040007, 0x00000000, true}, false, {tooOld("7.0")}},
-        {{true, 1, 0x00040006, 0x00050000, true}, false, {tooOld("6.5")}},
+        {{true, 1, 0x00040007, 0x00000000, true}, false, {msg::DirectXTooOld(7, 0)}},
+        {{true, 1, 0x00040006, 0x00050000, true}, false, {msg::DirectXTooOld(6, 5)}},
         {{true, 1, 0x00040008, 0x00010000, false}, true, {}},
         {{true, 1, 0x00040009, 0x00000000, true}, true, {}},
         {{true, 0, 0x00040009, 0x00000000, true}, false, {detectionError}},

@@ -109,12 +109,5 @@ TEST(Variant, ConvertsLikeTheClassicRuntime) {
     EXPECT_EQ(errorOf([] { (void)Variant::Number(40000).ToInteger(); }), err::Overflow);
 }
 
-TEST(ErrorBox, NumberDescriptionAndPlace) {
-    EXPECT_EQ(ErrorBoxText(13, "Type mismatch", "open_click"),
-              " 13  Type mismatch in sub open_click.");
-    EXPECT_EQ(ErrorBoxText(-5, "Odd", "GetString", ProcedureKind::Function),
-              "-5  Odd in function GetString.");
-}
-
 } // namespace
 } // namespace qm
