@@ -56,7 +56,8 @@ template <class Done> bool PumpUntil(Done done, DWORD timeoutMs = 3000) {
 class FocusedWindow {
 public:
     FocusedWindow() {
-        WNDCLASSEXW wc{sizeof(wc)};
+        WNDCLASSEXW wc{};
+        wc.cbSize = sizeof(wc);
         wc.lpfnWndProc = &Procedure;
         wc.hInstance = GetModuleHandleW(nullptr);
         wc.lpszClassName = L"QmKeyboardTestWindow";
