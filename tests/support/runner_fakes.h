@@ -80,13 +80,19 @@ public:
 
 class RecordingPriority final : public ProcessPriority {
 public:
-    std::uint32_t GetProcessPriority(std::uint32_t, WindowHandle) override { return current; }
-    std::uint32_t SetProcessPriority(std::uint32_t, WindowHandle, std::uint32_t wanted) override {
+    std::uint32_t GetProcessPriority(std::uint32_t id, WindowHandle) override {
+        otherProcess |= id != 0;
+        return current;
+    }
+    std::uint32_t SetProcessPriority(std::uint32_t id, WindowHandle,
+                                     std::uint32_t wanted) override {
+        otherProcess |= id != 0;
         sets.push_back(wanted);
         return current = wanted;
     }
     std::uint32_t current = kNormalPriorityClass;
     std::vector<std::uint32_t> sets;
+    bool otherProcess = false; // a process id other than 0 (the window's process) was given
 };
 
 // A store that silently ignores some writes, as the registry does for a user without the

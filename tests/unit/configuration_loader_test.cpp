@@ -164,16 +164,10 @@ TEST_F(RunnerLoad, RefusalsShowTheirMessagesAndKeepThePreviousTables) {
         EXPECT_EQ(tables.MappingCount, 1);
         EXPECT_EQ(devices.ButtonMap().At(1, 1), 1);
     }
-    EXPECT_EQ(msg::RunnerCorrupt("Corvex").text,
-              "This file is either corrupt or not in Corvex format.");
-    EXPECT_EQ(msg::RunnerObsoleteData().text,
-              "Obsolete data found. Please resave this file in Vantrel.");
-
     dialogs.shown.clear();
     files.files.erase("c.qmf");
     EXPECT_FALSE(LoadRunnerConfiguration(files, dialogs, "c.qmf", devices, scanCodes, tables));
-    EXPECT_EQ(dialogs.shown.at(0), (Message{"File not found", "File IO Error", MessageButtons::Ok,
-                                            MessageIcon::Critical}));
+    EXPECT_EQ(dialogs.shown, std::vector{msg::FileIoError(AppError(err::FileNotFound))});
 }
 
 TEST_F(RunnerLoad, NoDevicesOrNoButtonsRefuseBeforeReadingTheFile) {
@@ -183,13 +177,7 @@ TEST_F(RunnerLoad, NoDevicesOrNoButtonsRefuseBeforeReadingTheFile) {
     buttonless.AddDevice({true, 0, kPad, "Gamepad", 0});
     EXPECT_FALSE(
         LoadRunnerConfiguration(files, dialogs, "missing.qmf", buttonless, scanCodes, tables));
-    ASSERT_EQ(dialogs.shown.size(), 2u);
-    EXPECT_EQ(dialogs.shown[0].text,
-              "No valid input devices were found!\r\n\r\nYour input devices "
-              "must be properly connected\r\nand working before proceeding.");
-    EXPECT_EQ(dialogs.shown[1].text, "No buttons found on input device(s)!\r\n\r\nYour devices "
-                                     "must have at least one button\r\nbefore proceeding.");
-    EXPECT_EQ(dialogs.shown[1].title, "No Input Devices Found");
+    EXPECT_EQ(dialogs.shown, (std::vector{msg::RunnerNoDevices(), msg::RunnerNoButtons()}));
 }
 
 TEST_F(RunnerLoad, ValueThatDoesNotConvertIsDefaultedWithOneErrorBox) {
@@ -197,8 +185,7 @@ TEST_F(RunnerLoad, ValueThatDoesNotConvertIsDefaultedWithOneErrorBox) {
     r.Repeat = Quoted("often");
     r.Multiplier = Quoted("lots");
     ASSERT_TRUE(Load(File14({r, Entry(kPad, "x2")})));
-    ASSERT_EQ(dialogs.shown.size(), 1u);
-    EXPECT_EQ(dialogs.shown[0].text, " 13  Type mismatch in sub open_click.");
+    EXPECT_EQ(dialogs.shown, std::vector{msg::ErrorBox(AppError(err::TypeMismatch), "open_click")});
     EXPECT_FALSE(tables.Mapping(1).Repeat);
     EXPECT_EQ(tables.Press(1).Multiplier, 1);
     EXPECT_EQ(tables.MappingCount, 2);

@@ -1,4 +1,4 @@
-// Building the device tables and board identities.
+// The button map's bounds and board identities (the tables themselves: input_devices_test).
 #include "devices/device_identity.h"
 #include "devices/device_tables.h"
 
@@ -6,22 +6,6 @@
 
 namespace qm {
 namespace {
-
-TEST(DeviceTables, ControllerThenBoardShareOneButtonListAndMap) {
-    for (auto [first, second] : {std::pair{12, 32}, std::pair{32, 12}}) {
-        DeviceTables t;
-        t.AddDevice({true, 0, "{G}", "Pad", first});
-        t.AddDevice({false, 0, "path", "Panel", second});
-        EXPECT_EQ(t.DeviceCount(), 2);
-        EXPECT_EQ(t.ButtonTotal(), 44);
-        EXPECT_EQ(t.MaxButtons(), 32);
-        EXPECT_EQ(t.ButtonMap().ButtonBound(), 32);
-        EXPECT_EQ(t.ButtonMap().DeviceBound(), 2);
-        EXPECT_EQ(t.Button(first + 1), (ButtonListEntry{1, "Panel", "path"}));
-        EXPECT_EQ(t.Button(44).ButtonNumber, second);
-        EXPECT_EQ(t.Button(1), (ButtonListEntry{1, "Pad", "{G}"}));
-    }
-}
 
 TEST(DeviceTables, ClearStartsFromEmptyAndMapReadsOutsideGiveZero) {
     DeviceTables t;

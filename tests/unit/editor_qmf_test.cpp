@@ -168,9 +168,7 @@ TEST(EditorReader, ValueThatDoesNotConvertGetsItsDefaultWithOneErrorBox) {
     EXPECT_EQ(outcome.Read.Rows[1][col::NumLock], (Cell{"Off", Variant::Bool(false)}));
     EXPECT_EQ(outcome.Read.ValueErrorCount, 3);
     EXPECT_EQ(outcome.Read.RowsBeforeValueError, 1);
-    ASSERT_EQ(dialogs.shown.size(), 1u);
-    EXPECT_EQ(dialogs.shown[0], msg::ErrorBox(13, "Type mismatch", "open_click"));
-    EXPECT_EQ(dialogs.shown[0].text, " 13  Type mismatch in sub open_click.");
+    EXPECT_EQ(dialogs.shown, std::vector{msg::ErrorBox(13, "Type mismatch", "open_click")});
 }
 
 TEST(EditorWriter, TrimsDescriptionsAndKeepsEveryValueOnItsLine) {
@@ -213,8 +211,7 @@ TEST(EditorLoad, ReportsEachFailureWithItsMessageAndAction) {
         const auto outcome = LoadEditorConfiguration(files, dialogs, "x.qmf");
         EXPECT_EQ(outcome.Action, c.action) << c.error;
         ASSERT_EQ(dialogs.shown.size(), 1u);
-        EXPECT_EQ(dialogs.shown[0], (Message{ErrorDescription(c.error), "File IO Error",
-                                             MessageButtons::Ok, MessageIcon::Critical}));
+        EXPECT_EQ(dialogs.shown[0], msg::FileIoError(AppError(c.error)));
     }
 }
 
@@ -226,13 +223,8 @@ TEST(EditorLoad, ObsoleteWarningThenCorruptQuestion) {
         dialogs.answers = {MessageAnswer::Ok, answer};
         const auto outcome = LoadEditorConfiguration(files, dialogs, "old.qmf");
         ASSERT_EQ(dialogs.shown.size(), 2u);
-        EXPECT_EQ(dialogs.shown[0],
-                  (Message{"Obsolete data found. Please resave this file.", "File Format Error",
-                           MessageButtons::Ok, MessageIcon::Exclamation}));
-        EXPECT_EQ(dialogs.shown[1],
-                  (Message{"This file is either corrupt or not in Vantrel format\r\nand will be "
-                           "removed from the list.\r\n\r\nDelete the file?",
-                           "File IO Error", MessageButtons::YesNo, MessageIcon::Critical}));
+        EXPECT_EQ(dialogs.shown, (std::vector{msg::EditorObsoleteData(),
+                                              msg::EditorCorruptDeleteQuestion("Vantrel")}));
         EXPECT_EQ(outcome.Action, answer == MessageAnswer::Yes ? EditorLoadAction::DeleteAndRemove
                                                                : EditorLoadAction::RemoveFromList);
     }
@@ -245,9 +237,7 @@ TEST(EditorSave, FailedWriteKeepsTheOldFileAndSaysWhy) {
     RecordingDialogs dialogs;
     EXPECT_FALSE(SaveEditorConfiguration(files, dialogs, "a.qmf", {NewMappingRow()}));
     EXPECT_EQ(files.files["a.qmf"], "old");
-    ASSERT_EQ(dialogs.shown.size(), 1u);
-    EXPECT_EQ(dialogs.shown[0].text, "Permission denied");
-    EXPECT_EQ(dialogs.shown[0].title, "File IO Error");
+    EXPECT_EQ(dialogs.shown, std::vector{msg::FileIoError(AppError(err::PermissionDenied))});
 
     files.writeErrors.clear();
     EXPECT_TRUE(SaveEditorConfiguration(files, dialogs, "a.qmf", {}));

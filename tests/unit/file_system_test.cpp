@@ -13,7 +13,12 @@
 #include <string>
 #include <thread>
 
-#ifndef _WIN32
+#ifdef _WIN32
+#include "core/win32/win32_handle.h"
+#include "core/win32/win32_text.h"
+
+#include <windows.h>
+#else
 #include <csignal>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -231,6 +236,45 @@ TEST_F(FileSystemContractTest, OnlyRegularFilesUpToTheLimitAreRead) {
     EXPECT_EQ(ErrorOf([&] { fs_.ReadAll("/dev/zero"); }).description(), "Not a regular file");
 #endif
 }
+
+#ifdef _WIN32
+TEST_F(FileSystemContractTest, NamesDevicesAndSharingOnlyWindowsHas) {
+    EXPECT_EQ(ErrorOf([&] { fs_.ReadAll(Path("bad|name.qmf")); }).number(), err::BadFileName);
+    EXPECT_EQ(ErrorOf([&] { fs_.ReadAll("NUL"); }).number(), err::PathFileAccessError);
+
+    // Another reader does not stop a read; a writer holding the file denies it.
+    const std::string path = Path("open.qmf");
+    fs_.WriteAtomically(path, "old");
+    for (const DWORD access : {DWORD{GENERIC_READ}, DWORD{GENERIC_WRITE}}) {
+        const win32::UniqueHandle other(CreateFileW(win32::WideFromUtf8(path).c_str(), access,
+                                                    FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                                    FILE_ATTRIBUTE_NORMAL, nullptr));
+        ASSERT_TRUE(other);
+        if (access == GENERIC_READ)
+            EXPECT_EQ(fs_.ReadAll(path), "old");
+        else
+            EXPECT_EQ(ErrorOf([&] { fs_.ReadAll(path); }).number(), err::PermissionDenied);
+    }
+}
+
+// "*.qmf" also matches 8.3 short names: a temporary file's short name must not end in ".QMF".
+TEST_F(FileSystemContractTest, NoShortNameOfATemporaryFileMatchesTheListing) {
+    const std::wstring temporary =
+        win32::WideFromUtf8(TemporaryPathFor(Path("long configuration.qmf")));
+    const win32::UniqueHandle file(CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr,
+                                               CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+    ASSERT_TRUE(file);
+    wchar_t shortName[MAX_PATH];
+    ASSERT_NE(GetShortPathNameW(temporary.c_str(), shortName, MAX_PATH), 0u);
+    EXPECT_EQ(std::wstring(shortName).find(L".QMF"), std::wstring::npos)
+        << win32::Utf8FromWide(shortName);
+    WIN32_FIND_DATAW found;
+    const HANDLE find = FindFirstFileW(win32::WideFromUtf8(Path("*.qmf")).c_str(), &found);
+    EXPECT_EQ(find, INVALID_HANDLE_VALUE) << win32::Utf8FromWide(found.cFileName);
+    if (find != INVALID_HANDLE_VALUE)
+        FindClose(find);
+}
+#endif
 
 // A file that grows while it is read is refused as soon as it passes the limit.
 TEST(ReadBoundedTest, TheLimitHoldsWhileReadingNotOnlyForTheReportedSize) {

@@ -46,6 +46,7 @@ protected:
     std::map<int, int> buttons; // of the last pass, by device
 };
 
+// Identical controllers differ by GUID; a board without buttons is skipped but keeps its record.
 TEST_F(InputDevicesTest, BoardsFollowControllersInOneButtonListAndMap) {
     ASSERT_EQ(kPath.size(), 60u);
     for (auto [pad, panel] : {std::pair{12, 32}, std::pair{32, 12}}) {
@@ -53,37 +54,24 @@ TEST_F(InputDevicesTest, BoardsFollowControllersInOneButtonListAndMap) {
         ScriptedBoardLibrary library;
         InputDevices layer(pads, library, dialogs, &status);
         pads.AddController(kGuidA, "Gamepad", pad);
+        pads.AddController(kGuidB, "Gamepad", 4);
+        library.AddBoard(kPath + "0", "Empty", 0);
         library.AddBoard(kPath, "Panel", panel);
         layer.Scan(kWindow);
 
         const auto& t = layer.Tables();
-        ASSERT_EQ(t.DeviceCount(), 2);
-        EXPECT_TRUE(t.Device(1).IsDirectInput);
-        EXPECT_FALSE(t.Device(2).IsDirectInput);
-        EXPECT_EQ(t.Device(2).HidIndex, 0);
-        EXPECT_EQ(t.ButtonTotal(), 44);
+        ASSERT_EQ(t.DeviceCount(), 3);
+        EXPECT_TRUE(t.Device(2).IsDirectInput);
+        EXPECT_FALSE(t.Device(3).IsDirectInput);
+        EXPECT_EQ(t.Device(3).HidIndex, 1); // the board's record, not its place among boards
+        EXPECT_EQ(t.ButtonTotal(), 48);
         EXPECT_EQ(t.ButtonMap().ButtonBound(), 32);
         EXPECT_EQ(t.Button(1), (ButtonListEntry{1, "Gamepad", kGuidA}));
-        EXPECT_EQ(t.Button(pad + 1), (ButtonListEntry{1, "Panel", kPath.substr(0, 55)}));
-        EXPECT_EQ(t.Button(44).ButtonNumber, panel);
+        EXPECT_EQ(t.Button(pad + 1), (ButtonListEntry{1, "Gamepad", kGuidB}));
+        EXPECT_EQ(t.Button(pad + 5), (ButtonListEntry{1, "Panel", kPath.substr(0, 55)}));
+        EXPECT_EQ(t.Button(48).ButtonNumber, panel);
     }
     EXPECT_EQ(status.texts, (std::vector<std::string>(2, std::string(status::kAvailable))));
-}
-
-TEST_F(InputDevicesTest, IdenticalControllersDifferByGuidAndBoardsWithoutButtonsAreSkipped) {
-    joysticks.AddController(kGuidA, "Gamepad", 4);
-    joysticks.AddController(kGuidB, "Gamepad", 4);
-    boards.AddBoard(kPath + "0", "Empty", 0);
-    boards.AddBoard(kPath + "1", "Panel", 2);
-    devices.Scan(kWindow);
-
-    const auto& t = devices.Tables();
-    ASSERT_EQ(t.DeviceCount(), 3);
-    EXPECT_EQ(t.Button(1).ButtonDeviceName, t.Button(5).ButtonDeviceName);
-    EXPECT_EQ(t.Button(1).ButtonDeviceIdentity, kGuidA);
-    EXPECT_EQ(t.Button(5).ButtonDeviceIdentity, kGuidB);
-    EXPECT_EQ(t.Device(3).HidIndex, 1); // the board's record, not its position among boards
-    EXPECT_EQ(t.Button(9).ButtonDeviceName, "Panel");
 }
 
 TEST_F(InputDevicesTest, RescanRebuildsAndReleasesThePreviousObjects) {
@@ -264,9 +252,7 @@ TEST_F(InputDevicesTest, FailuresShowTheErrorBoxAndKeepTablesConsistent) {
     joysticks.SetCreateDeviceFails(1, true);
     boards.AddBoard(kPath, "Panel", 8);
     devices.Scan(kWindow);
-    ASSERT_EQ(dialogs.shown.size(), 1u);
-    EXPECT_EQ(dialogs.shown[0], msg::ErrorBox(kDiErrGeneric, "Automation error", "Poll_Devices"));
-    EXPECT_EQ(dialogs.shown[0].text, "-2147467259  Automation error in sub Poll_Devices.");
+    EXPECT_EQ(dialogs.shown, std::vector{msg::DirectInputError(kDiErrGeneric, "Poll_Devices")});
     ASSERT_EQ(devices.DeviceCount(), 2);
     EXPECT_EQ(devices.Tables().ButtonTotal(), 12);
     EXPECT_FALSE(devices.Tables().Device(2).IsDirectInput);
@@ -275,7 +261,7 @@ TEST_F(InputDevicesTest, FailuresShowTheErrorBoxAndKeepTablesConsistent) {
 
     joysticks.CreateFails = true;
     devices.Scan(kWindow);
-    EXPECT_EQ(dialogs.shown.back().text, "-2147467259  Automation error in sub InitDirectInput.");
+    EXPECT_EQ(dialogs.shown.back(), msg::DirectInputError(kDiErrGeneric, "InitDirectInput"));
     ASSERT_EQ(devices.DeviceCount(), 1);
     EXPECT_FALSE(devices.Tables().Device(1).IsDirectInput);
     EXPECT_EQ(joysticks.Calls().DevicesReleased, joysticks.Calls().DevicesCreated);
@@ -305,21 +291,15 @@ private:
 };
 
 TEST(CheckDXVersion, PassesForDirectX8AndExplainsOtherwise) {
-    const Message detectionError{"Error detecting DirectX.", "DirectX Error", MessageButtons::Ok,
-                                 MessageIcon::Critical};
-    auto tooOld = [](const char* version) {
-        return Message{std::string("DirectX ") + version + " detected.\r\n\r\n" +
-                           "DirectX 8 or higher required.",
-                       "Incorrect DirectX Detected", MessageButtons::Ok, MessageIcon::Exclamation};
-    };
+    const auto detectionError = msg::DirectXDetectionError();
     struct Case {
         DirectXState setup;
         bool passes;
         std::vector<Message> shown;
     };
     const Case cases[] = {
-        {{true, 1, 0x00040007, 0x00000000, true}, false, {tooOld("7.0")}},
-        {{true, 1, 0x00040006, 0x00050000, true}, false, {tooOld("6.5")}},
+        {{true, 1, 0x00040007, 0x00000000, true}, false, {msg::DirectXTooOld(7, 0)}},
+        {{true, 1, 0x00040006, 0x00050000, true}, false, {msg::DirectXTooOld(6, 5)}},
         {{true, 1, 0x00040008, 0x00010000, false}, true, {}},
         {{true, 1, 0x00040009, 0x00000000, true}, true, {}},
         {{true, 0, 0x00040009, 0x00000000, true}, false, {detectionError}},

@@ -75,14 +75,10 @@ TEST(KeyNames, TheUsLayoutHasAScanCodeForEveryKeyTheSystemMaps) {
 }
 
 TEST(KeyEvents, PrefixesNameTheHeldModifiersInOrder) {
-    for (std::uint16_t mask = 0; mask < 8; ++mask) {
-        std::string expected;
-        expected += (mask & kShiftMask) ? "SHIFT + " : "";
-        expected += (mask & kCtrlMask) ? "CTRL + " : "";
-        expected += (mask & kAltMask) ? "ALT + " : "";
-        EXPECT_EQ(ModifierPrefix(mask), expected);
-        EXPECT_EQ(ModifierPrefix(static_cast<std::uint16_t>(mask | 0xFFF8)), expected);
-    }
+    EXPECT_EQ(ModifierPrefix(0), "");
+    EXPECT_EQ(ModifierPrefix(kAltMask | kShiftMask), "SHIFT + ALT + ");
+    EXPECT_EQ(ModifierPrefix(0xFFFF), "SHIFT + CTRL + ALT + "); // other bits ignored
+    EXPECT_EQ(ModifierPrefix(0xFFF8 | kCtrlMask), "CTRL + ");
     const auto event = DecodeKeyEvent('A', kShiftMask | kAltMask);
     EXPECT_EQ(event.Name, "A");
     EXPECT_EQ(event.Text, "SHIFT + ALT + A");

@@ -186,13 +186,5 @@ TEST(HookPolicyTest, BlocksTaskSwitchingCapturesNavigationAndPassesTheRest) {
     EXPECT_EQ(captured, (std::vector<std::uint16_t>{9, 33, 34, 35, 36, 37, 38, 39, 40}));
 }
 
-TEST(HookPolicyTest, InstallMessages) {
-    EXPECT_EQ(HookInstalledMessage(),
-              (Message{"CTRL + ESC, ALT + ESC and ALT + TAB are blocked.", "Keyboard Hook Active",
-                       MessageButtons::Ok, MessageIcon::Information}));
-    EXPECT_EQ(HookFailedMessage(1428), (Message{"Failed to install low-level keyboard hook - 1428",
-                                                "Vantrel", MessageButtons::Ok, MessageIcon::None}));
-}
-
 } // namespace
 } // namespace qm

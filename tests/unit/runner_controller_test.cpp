@@ -5,9 +5,9 @@
 #include "devices/scripted_devices.h"
 #include "keyboard/recording_keyboard.h"
 #include "runner/runner_controller.h"
-#include "settings/memory_store.h"
 #include "settings/settings_table.h"
 #include "support/fakes.h"
+#include "support/memory_store.h"
 #include "support/qmf_builder.h"
 #include "support/runner_fakes.h"
 
@@ -89,62 +89,11 @@ struct Rig {
 
 class Runner : public ::testing::Test, public Rig {};
 
-TEST(RunnerMessages, TextsTitlesIconsAndButtons) {
-    struct Case {
-        Message actual;
-        const char *text, *title;
-        MessageButtons buttons;
-        MessageIcon icon;
-    };
-    const auto ok = MessageButtons::Ok;
-    const auto warn = MessageIcon::Exclamation;
-    const Case cases[] = {
-        {msg::NoInputDevicesFound("Corvex Ver. 1.4.9 (Beta)"),
-         "No input devices found!\r\n\r\nSome features will not be available.",
-         "Corvex Ver. 1.4.9 (Beta)", ok, warn},
-        {msg::ListedFileNotFound(), "File not found.", "File Input Error", ok, MessageIcon::None},
-        {msg::CannotOpenMissingFile(), "Cannot open file. File does not exist.", "File Error", ok,
-         warn},
-        {msg::DefaultConfigurationMissing(),
-         "Cannot open file. Default configuration file does not exist.", "File Error", ok, warn},
-        {msg::PriorityClassWarning(),
-         "WARNING: Changing the priority class of this process may\r\ncause undesired results "
-         "including system instability. Are you\r\nsure you want to change the priority class?",
-         "Priority Class Warning", MessageButtons::YesNo, warn},
-        {msg::PollFrequencyWarning(),
-         "WARNING: Changing the polling frequency of this process\r\nmay cause undesired results. "
-         "Are you sure you want to change \r\nthe polling frequency?",
-         "Poll Frequency Warning", MessageButtons::YesNo, warn},
-        {msg::StartWithWindowsRefused("Corvex"),
-         "Corvex could not be set to start with Windows: neither the\r\nmachine's nor your own "
-         "startup entry could be written.\r\n\r\nLaunch on Windows startup has been turned off.",
-         "Startup Options", ok, warn},
-    };
-    for (const auto& c : cases)
-        EXPECT_EQ(c.actual, (Message{c.text, c.title, c.buttons, c.icon})) << c.title;
-}
-
-TEST(RunnerMenus, StateTableRowByRow) {
-    struct Row {
-        bool ready, running;
-        int count;
-        RunnerMenuState expected; // RunButton, Selector, MenuRun, MenuStop, Preferences, Refresh
-    };
-    const Row rows[] = {
-        {false, false, 2, {false, false, false, false, true, true}},
-        {false, true, 2, {false, false, false, false, true, true}},
-        {true, true, 2, {true, false, false, true, false, false}},
-        {true, false, 0, {false, false, true, false, true, true}},
-        {true, false, 1, {true, true, true, false, true, true}},
-    };
-    for (const auto& r : rows)
-        EXPECT_EQ(MenuStateFor(r.ready, r.running, r.count), r.expected)
-            << r.ready << r.running << r.count;
-    EXPECT_EQ(RunnerCaption({"", "corvex", 1, 4, 9}), "Corvex Ver. 1.4.9 (Beta)");
-    EXPECT_EQ(PollPeriodForIndex(0), 5);
-    EXPECT_EQ(PollPeriodForIndex(2), 15);
-    EXPECT_EQ(PollPeriodForIndex(3), 0);
-}
+// The menu states: Run button, selector, Run, Stop, Preferences..., Refresh Devices.
+constexpr RunnerMenuState kNoDevices{false, false, false, false, true, true};
+constexpr RunnerMenuState kStopped{true, true, true, false, true, true};
+constexpr RunnerMenuState kNothingToRun{false, false, true, false, true, true};
+constexpr RunnerMenuState kRunning{true, false, false, true, false, false};
 
 TEST_F(Runner, FirstStartWritesItsDefaultsAndShowsTheWindowStopped) {
     Start();
@@ -158,7 +107,7 @@ TEST_F(Runner, FirstStartWritesItsDefaultsAndShowsTheWindowStopped) {
     EXPECT_EQ(memory.GetString(kUser, kRunnerPrefKey, "taskbar"), "False");
     EXPECT_TRUE(memory.KeyExists(RegistryRoot::ClassesRoot, "qmf_file\\Shell\\Run"));
     EXPECT_TRUE(view.visible);
-    EXPECT_EQ(view.menus, MenuStateFor(true, false, 0));
+    EXPECT_EQ(view.menus, kNothingToRun);
     EXPECT_TRUE(priority.sets.empty()); // applied at Run only
 }
 
@@ -193,7 +142,7 @@ TEST_F(Runner, StartUpSynchronisesTheFolderWithTheKnownFiles) {
     EXPECT_EQ(view.items[2].FileName, "new.qmf");
     EXPECT_EQ(view.items[2].IconPath, kConfig + "new.qmf");
     EXPECT_EQ(view.selected, "file1");
-    EXPECT_EQ(view.menus, MenuStateFor(true, false, 3));
+    EXPECT_EQ(view.menus, kStopped);
 }
 
 TEST_F(Runner, StartUpListsTheKnownFilesOnceHoweverManyFilesAreNew) {
@@ -269,7 +218,7 @@ TEST_F(Runner, WithoutDevicesTheRunControlsStayDisabledUntilARescanFindsOne) {
     Start();
     EXPECT_EQ(dialogs.shown, std::vector{msg::NoInputDevicesFound(runner->Caption())});
     EXPECT_EQ(view.statusTexts.back(), "Input Devices: Not Available");
-    EXPECT_EQ(view.menus, MenuStateFor(false, false, 1));
+    EXPECT_EQ(view.menus, kNoDevices);
 
     runner->ToggleRun();
     EXPECT_EQ(dialogs.shown.back(), msg::NoInputDevicesFound("No Input Devices"));
@@ -278,12 +227,12 @@ TEST_F(Runner, WithoutDevicesTheRunControlsStayDisabledUntilARescanFindsOne) {
                             "Custom Input Device: Querying Properties",
                             "Input Devices: Not Available"));
     EXPECT_FALSE(runner->Running());
-    EXPECT_EQ(view.menus, MenuStateFor(false, false, 1));
+    EXPECT_EQ(view.menus, kNoDevices);
 
     joysticks.Replug(0);
     runner->RescanDevices();
     EXPECT_EQ(view.statusTexts.back(), "Input Devices: Available");
-    EXPECT_EQ(view.menus, MenuStateFor(true, false, 1));
+    EXPECT_EQ(view.menus, kStopped);
     EXPECT_EQ(dialogs.shown.size(), 2u);
 }
 
@@ -300,7 +249,7 @@ TEST_F(Runner, RunSendsKeysForPressesStopEndsItAndTheNextRunRereadsFileAndRates)
     EXPECT_TRUE(view.timerOn);
     EXPECT_TRUE(view.minimized);
     EXPECT_FALSE(view.visible);
-    EXPECT_EQ(view.menus, MenuStateFor(true, true, 1));
+    EXPECT_EQ(view.menus, kRunning);
     EXPECT_THAT(priority.sets, ElementsAre(kHighPriorityClass));
 
     joysticks.SetButton(0, 1, true);
@@ -319,7 +268,7 @@ TEST_F(Runner, RunSendsKeysForPressesStopEndsItAndTheNextRunRereadsFileAndRates)
     EXPECT_EQ(view.trayIcon, "run_off");
     EXPECT_FALSE(view.timerOn);
     EXPECT_THAT(priority.sets, ElementsAre(kHighPriorityClass, kNormalPriorityClass));
-    EXPECT_EQ(view.menus, MenuStateFor(true, false, 1));
+    EXPECT_EQ(view.menus, kStopped);
     joysticks.SetButton(0, 1, true);
     runner->TimerTick();
     EXPECT_EQ(keyboard.Batches, a);

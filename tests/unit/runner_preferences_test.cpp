@@ -2,9 +2,9 @@
 // with the start-with-Windows entry) and the file-type association keys.
 #include "core/messages.h"
 #include "runner/runner_preferences.h"
-#include "settings/memory_store.h"
 #include "settings/settings_table.h"
 #include "support/fakes.h"
+#include "support/memory_store.h"
 #include "support/runner_fakes.h"
 
 #include <gmock/gmock.h>

@@ -11,6 +11,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <utility>
@@ -26,11 +27,6 @@ struct SeenKey {
     bool extended = false;
     bool operator==(const SeenKey&) const = default;
 };
-
-std::ostream& operator<<(std::ostream& out, const SeenKey& k) {
-    return out << (k.up ? "up " : "down ") << k.vk << " scan 0x" << std::hex << k.scan << std::dec
-               << (k.extended ? " extended" : "");
-}
 
 SeenKey Down(unsigned vk, unsigned scan) {
     return {false, vk, scan};
@@ -64,66 +60,39 @@ public:
         wc.cbSize = sizeof(wc);
         wc.lpfnWndProc = &Procedure;
         wc.hInstance = GetModuleHandleW(nullptr);
-        wc.lpszClassName = kClass;
-        atom_ = RegisterClassExW(&wc);
-        window_ = CreateWindowExW(0, kClass, L"keyboard test", WS_POPUP, 0, 0, 200, 100, nullptr,
-                                  nullptr, wc.hInstance, this);
-        if (window_ == nullptr)
-            return;
+        wc.lpszClassName = L"QmKeyboardTestWindow";
+        RegisterClassExW(&wc);
+        window_ = CreateWindowExW(0, wc.lpszClassName, L"keyboard test", WS_POPUP, 0, 0, 200, 100,
+                                  nullptr, nullptr, wc.hInstance, nullptr);
         ShowWindow(window_, SW_SHOW);
         SetForegroundWindow(window_);
         SetFocus(window_);
         PumpUntil([&] { return GetForegroundWindow() == window_ && GetFocus() == window_; });
     }
-    ~FocusedWindow() {
-        if (window_ != nullptr)
-            DestroyWindow(window_);
-        if (atom_ != 0)
-            UnregisterClassW(kClass, GetModuleHandleW(nullptr));
-    }
-    FocusedWindow(const FocusedWindow&) = delete;
-    FocusedWindow& operator=(const FocusedWindow&) = delete;
+    ~FocusedWindow() { DestroyWindow(window_); }
 
     bool HasFocus() const { return window_ != nullptr && GetFocus() == window_; }
-
     // Waits until `key` arrives; keys before it stay in `keys`.
     bool WaitFor(const SeenKey& key) {
         return PumpUntil([&] {
-            for (const auto& k : keys)
-                if (k.up == key.up && k.vk == key.vk)
-                    return true;
-            return false;
+            return std::any_of(keys.begin(), keys.end(),
+                               [&](const SeenKey& k) { return k.up == key.up && k.vk == key.vk; });
         });
     }
 
-    std::vector<SeenKey> keys;
+    static inline std::vector<SeenKey> keys;
 
 private:
-    static constexpr const wchar_t* kClass = L"QmKeyboardTestWindow";
-
     static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-        if (message == WM_NCCREATE) {
-            const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
-            SetWindowLongPtrW(window, GWLP_USERDATA,
-                              reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-        }
-        auto* self = reinterpret_cast<FocusedWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-        switch (message) {
-        case WM_KEYDOWN:
-        case WM_SYSKEYDOWN:
-        case WM_KEYUP:
-        case WM_SYSKEYUP:
-            if (self != nullptr)
-                self->keys.push_back(
-                    {message == WM_KEYUP || message == WM_SYSKEYUP, static_cast<unsigned>(wParam),
-                     static_cast<unsigned>((lParam >> 16) & 0xFF), ((lParam >> 24) & 1) != 0});
-            return 0;
-        default:
+        if (message != WM_KEYDOWN && message != WM_SYSKEYDOWN && message != WM_KEYUP &&
+            message != WM_SYSKEYUP)
             return DefWindowProcW(window, message, wParam, lParam);
-        }
+        keys.push_back({message == WM_KEYUP || message == WM_SYSKEYUP,
+                        static_cast<unsigned>(wParam), static_cast<unsigned>((lParam >> 16) & 0xFF),
+                        ((lParam >> 24) & 1) != 0});
+        return 0;
     }
 
-    ATOM atom_ = 0;
     HWND window_ = nullptr;
 };
 

@@ -8,22 +8,14 @@
 namespace qm {
 namespace {
 
-// A window of this process, for the variants that take the process from a window.
-class MessageWindow {
-public:
+// A message-only window of this process, for the variants that take the process from a window.
+struct MessageWindow {
     MessageWindow()
-        : window_(CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                                  GetModuleHandleW(nullptr), nullptr)) {}
-    ~MessageWindow() {
-        if (window_ != nullptr)
-            DestroyWindow(window_);
-    }
-    MessageWindow(const MessageWindow&) = delete;
-    MessageWindow& operator=(const MessageWindow&) = delete;
-    HWND Get() const { return window_; }
-
-private:
-    HWND window_;
+        : window(CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                 GetModuleHandleW(nullptr), nullptr)) {}
+    ~MessageWindow() { DestroyWindow(window); }
+    HWND Get() const { return window; }
+    HWND window;
 };
 
 class ProcessPriorityTest : public ::testing::Test {

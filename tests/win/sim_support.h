@@ -1,6 +1,6 @@
 #pragma once
 // What the device adapter tests need around the simulated devices: scratch folders, a device
-// file named by QM_SIM_DEVICES, the shared state block, a window and child processes.
+// file named by QM_SIM_DEVICES, the shared state block and a window.
 #include "core/win32/win32_handle.h"
 #include "core/win32/win32_module.h"
 #include "core/win32/win32_text.h"
@@ -122,47 +122,5 @@ public:
 private:
     HWND window_;
 };
-
-struct ProcessResult {
-    DWORD ExitCode = 0xFFFFFFFF;
-    std::string Output; // stdout and stderr
-};
-
-// Runs a program of the test program's folder with `arguments` and waits for it.
-inline ProcessResult RunFromProgramFolder(std::wstring_view program, std::wstring_view arguments) {
-    ProcessResult result;
-    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-    HANDLE read = nullptr;
-    HANDLE write = nullptr;
-    if (!CreatePipe(&read, &write, &inherit, 0))
-        return result;
-    win32::UniqueHandle reader(read);
-    win32::UniqueHandle writer(write);
-    SetHandleInformation(read, HANDLE_FLAG_INHERIT, 0);
-
-    const std::wstring path = win32::ProgramFolder() + std::wstring(program);
-    std::wstring commandLine = L"\"" + path + L"\" " + std::wstring(arguments);
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
-    startup.hStdOutput = write;
-    startup.hStdError = write;
-    PROCESS_INFORMATION process{};
-    if (!CreateProcessW(path.c_str(), commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr,
-                        nullptr, &startup, &process))
-        return result;
-    win32::UniqueHandle processHandle(process.hProcess);
-    win32::UniqueHandle threadHandle(process.hThread);
-    writer.Reset(); // the child holds the only write end now
-
-    char chunk[512];
-    DWORD got = 0;
-    while (ReadFile(read, chunk, sizeof chunk, &got, nullptr) && got > 0)
-        result.Output.append(chunk, got);
-    WaitForSingleObject(process.hProcess, 30000);
-    GetExitCodeProcess(process.hProcess, &result.ExitCode);
-    return result;
-}
 
 } // namespace qm::testing

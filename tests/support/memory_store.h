@@ -1,16 +1,14 @@
 #pragma once
-// An in-memory settings store with the registry's semantics, for tests and for running without
-// a registry. Key and value names are compared without regard to case and keep the spelling
-// they were created with; key paths are separated by "\" (one trailing "\" is allowed, an empty
-// component anywhere else makes the path invalid: reads give nothing, writes do nothing).
-// Subkeys enumerate in creation order.
+// A test double of the settings store: an in-memory tree with the registry's semantics. Key
+// and value names are compared without regard to case and keep the spelling they were created
+// with; key paths are separated by "\" (one trailing "\" is allowed, an empty component anywhere
+// else makes the path invalid: reads give nothing, writes do nothing). Subkeys enumerate in
+// creation order.
 #include "settings/settings_store.h"
 
 #include <array>
 #include <cstddef>
-#include <cstdint>
 #include <string>
-#include <string_view>
 #include <vector>
 
 namespace qm {
@@ -29,10 +27,12 @@ public:
                  std::string& name) override;
 
     // Inspection.
-    bool KeyExists(RegistryRoot root, std::string_view keyPath) const;
-    bool ValueExists(RegistryRoot root, std::string_view keyPath, std::string_view valueName) const;
-    std::vector<std::string> ValueNames(RegistryRoot root, std::string_view keyPath) const;
-    std::vector<std::string> SubkeyNames(RegistryRoot root, std::string_view keyPath) const;
+    bool KeyExists(RegistryRoot root, std::string_view keyPath) {
+        return Walk(root, keyPath, false) != nullptr;
+    }
+    bool ValueExists(RegistryRoot root, std::string_view keyPath, std::string_view valueName);
+    std::vector<std::string> ValueNames(RegistryRoot root, std::string_view keyPath);
+    std::vector<std::string> SubkeyNames(RegistryRoot root, std::string_view keyPath);
     // SaveString calls that wrote a value.
     std::size_t SaveCount() const { return saveCount_; }
     // EnumKey calls at index 0: each begins a listing of a key's subkeys.
@@ -40,20 +40,15 @@ public:
 
 private:
     struct Value {
-        std::string Name;
-        std::string Text;
+        std::string Name, Text;
     };
     struct Key {
         std::string Name;
         std::vector<Value> Values;
         std::vector<Key> Subkeys;
     };
-    Key* RootOf(RegistryRoot root);
-    const Key* RootOf(RegistryRoot root) const;
-    const Key* Find(RegistryRoot root, std::string_view keyPath) const;
-    Key* Find(RegistryRoot root, std::string_view keyPath);
-    // The key, created along the path when missing; null for an invalid path.
-    Key* Create(RegistryRoot root, std::string_view keyPath);
+    // The key at the path, created along it when asked; null when missing or the path is invalid.
+    Key* Walk(RegistryRoot root, std::string_view keyPath, bool create);
 
     std::array<Key, 3> roots_{};
     std::size_t saveCount_ = 0;

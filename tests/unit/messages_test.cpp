@@ -1,0 +1,107 @@
+// Every message box of the system, exactly as shown: text, title, buttons and icon. Other tests
+// compare with the msg:: functions instead of repeating these texts.
+#include "core/messages.h"
+#include "keyboard/hook_policy.h"
+
+#include <gtest/gtest.h>
+
+namespace qm {
+namespace {
+
+constexpr auto Ok = MessageButtons::Ok;
+constexpr auto YesNo = MessageButtons::YesNo;
+constexpr auto None = MessageIcon::None;
+constexpr auto Critical = MessageIcon::Critical;
+constexpr auto Warn = MessageIcon::Exclamation;
+constexpr auto Info = MessageIcon::Information;
+
+TEST(Messages, TextsTitlesButtonsAndIcons) {
+    const std::pair<Message, Message> table[] = {
+        {msg::ErrorBox(13, "Type mismatch", "open_click"),
+         {" 13  Type mismatch in sub open_click.", "ERROR", Ok, Critical}},
+        {msg::ErrorBox(AppError(-5, "Odd"), "GetString", ProcedureKind::Function),
+         {"-5  Odd in function GetString.", "ERROR", Ok, Critical}},
+        {msg::ErrorBox(AppError(0, "Zero"), "x"), {" 0  Zero in sub x.", "ERROR", Ok, Critical}},
+        {msg::FileIoError(AppError(err::FileNotFound)),
+         {"File not found", "File IO Error", Ok, Critical}},
+        {msg::FileAlreadyOpen(AppError(err::FileAlreadyOpen)),
+         {"File already open\r\n\r\nThe application will now close.", "File IO Error", Ok,
+          Critical}},
+        {msg::EditorObsoleteData(),
+         {"Obsolete data found. Please resave this file.", "File Format Error", Ok, Warn}},
+        {msg::EditorCorruptDeleteQuestion("Vantrel"),
+         {"This file is either corrupt or not in Vantrel format\r\nand will be removed from the "
+          "list.\r\n\r\nDelete the file?",
+          "File IO Error", YesNo, Critical}},
+        {msg::RunnerNoDevices(),
+         {"No valid input devices were found!\r\n\r\nYour input devices must be properly "
+          "connected\r\nand working before proceeding.",
+          "No Input Devices Found", Ok, Warn}},
+        {msg::RunnerNoButtons(),
+         {"No buttons found on input device(s)!\r\n\r\nYour devices must have at least one "
+          "button\r\nbefore proceeding.",
+          "No Input Devices Found", Ok, Warn}},
+        {msg::RunnerObsoleteData(),
+         {"Obsolete data found. Please resave this file in Vantrel.", "File Format Error", Ok,
+          Warn}},
+        {msg::RunnerCorrupt("Corvex"),
+         {"This file is either corrupt or not in Corvex format.", "File IO Error", Ok, Critical}},
+        {msg::NoInputDevicesFound("Corvex Ver. 1.4.9 (Beta)"),
+         {"No input devices found!\r\n\r\nSome features will not be available.",
+          "Corvex Ver. 1.4.9 (Beta)", Ok, Warn}},
+        {msg::ListedFileNotFound(), {"File not found.", "File Input Error", Ok, None}},
+        {msg::CannotOpenMissingFile(),
+         {"Cannot open file. File does not exist.", "File Error", Ok, Warn}},
+        {msg::DefaultConfigurationMissing(),
+         {"Cannot open file. Default configuration file does not exist.", "File Error", Ok, Warn}},
+        {msg::PriorityClassWarning(),
+         {"WARNING: Changing the priority class of this process may\r\ncause undesired results "
+          "including system instability. Are you\r\nsure you want to change the priority class?",
+          "Priority Class Warning", YesNo, Warn}},
+        {msg::PollFrequencyWarning(),
+         {"WARNING: Changing the polling frequency of this process\r\nmay cause undesired "
+          "results. Are you sure you want to change \r\nthe polling frequency?",
+          "Poll Frequency Warning", YesNo, Warn}},
+        {msg::StartWithWindowsRefused("Corvex"),
+         {"Corvex could not be set to start with Windows: neither the\r\nmachine's nor your own "
+          "startup entry could be written.\r\n\r\nLaunch on Windows startup has been turned off.",
+          "Startup Options", Ok, Warn}},
+        {msg::DirectXDetectionError(), {"Error detecting DirectX.", "DirectX Error", Ok, Critical}},
+        {msg::DirectXTooOld(6, 5),
+         {"DirectX 6.5 detected.\r\n\r\nDirectX 8 or higher required.",
+          "Incorrect DirectX Detected", Ok, Warn}},
+        {msg::DirectInputError(-2147467259, "Poll_Devices"),
+         {"-2147467259  Automation error in sub Poll_Devices.", "ERROR", Ok, Critical}},
+        {HookInstalledMessage(),
+         {"CTRL + ESC, ALT + ESC and ALT + TAB are blocked.", "Keyboard Hook Active", Ok, Info}},
+        {HookFailedMessage(1428),
+         {"Failed to install low-level keyboard hook - 1428", "Vantrel", Ok, None}},
+    };
+    for (const auto& [shown, expected] : table)
+        EXPECT_EQ(shown, expected) << expected.text;
+}
+
+TEST(Messages, ErrorDescriptions) {
+    const std::pair<int, const char*> table[] = {
+        {err::Overflow, "Overflow"},
+        {err::SubscriptOutOfRange, "Subscript out of range"},
+        {err::TypeMismatch, "Type mismatch"},
+        {err::BadFileNameOrNumber, "Bad file name or number"},
+        {err::FileNotFound, "File not found"},
+        {err::FileAlreadyOpen, "File already open"},
+        {err::DeviceIoError, "Device I/O error"},
+        {err::InputPastEndOfFile, "Input past end of file"},
+        {err::BadFileName, "Bad file name"},
+        {err::DeviceUnavailable, "Device unavailable"},
+        {err::PermissionDenied, "Permission denied"},
+        {err::DiskNotReady, "Disk not ready"},
+        {err::PathFileAccessError, "Path/File access error"},
+        {err::PathNotFound, "Path not found"},
+        {1234, "Application-defined or object-defined error"},
+    };
+    for (const auto& [number, text] : table)
+        EXPECT_EQ(ErrorDescription(number), text) << number;
+}
+
+} // namespace
+} // namespace qm
