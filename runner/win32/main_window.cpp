@@ -397,6 +397,7 @@ void MainWindow::LoadPictures() {
     // The selector's pictures are the shell's large icons; the first is the default icon.
     selectorImages_.Reset(
         ImageList_Create(large, GetSystemMetrics(SM_CYICON), ILC_COLOR32 | ILC_MASK, 4, 4));
+    selectorImageOf_.clear();
     const UniqueIcon defaultIcon = LoadIconResource(instance_, L"default", large, large);
     if (selectorImages_ && defaultIcon)
         ImageList_AddIcon(selectorImages_.Get(), defaultIcon.Get());
@@ -717,12 +718,14 @@ void MainWindow::AddConfiguration(std::string_view entry, std::string_view fileN
                                   std::string_view iconPath) {
     int image = 0;
     if (selectorImages_) {
-        const UniqueIcon icon = LargeShellIcon(WideFromUtf8(iconPath));
-        if (icon) {
-            const int added = ImageList_AddIcon(selectorImages_.Get(), icon.Get());
-            if (added >= 0)
-                image = added;
-        }
+        // The shell is asked once per icon source: a folder of many configurations of one
+        // type would otherwise cost a lookup each.
+        const std::wstring path = WideFromUtf8(iconPath);
+        const auto [known, added] = selectorImageOf_.try_emplace(ShellIconSource(path), 0);
+        if (added)
+            if (const UniqueIcon icon = LargeShellIcon(path))
+                known->second = std::max(ImageList_AddIcon(selectorImages_.Get(), icon.Get()), 0);
+        image = known->second;
     }
     const std::size_t index = configurations_.size();
     configurations_.push_back({std::string(entry), image});

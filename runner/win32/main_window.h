@@ -3,11 +3,11 @@
 // frame, the menu bar, the status bar, the notification icon and the poll timer. It shows what
 // the controller tells it (RunnerView) and forwards every event to the controller; it decides
 // nothing itself.
-#include "ui/win32/win32_dialogs.h"
 #include "runner/runner_view.h"
 #include "runner/win32/poll_timer.h"
 #include "runner/win32/shell_handles.h"
 #include "runner/win32/shell_icons.h"
+#include "ui/win32/win32_dialogs.h"
 
 #include <windows.h>
 // After windows.h:
@@ -15,6 +15,7 @@
 
 #include <array>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 namespace qm {
@@ -113,6 +114,8 @@ private:
     // (task switcher) sizes; the selector's image list, its first picture the default icon.
     UniqueIcon runUpSmall_, runOffSmall_, runUpLarge_, runOffLarge_;
     UniqueImageList selectorImages_;
+    // The selector's picture of each shell icon source (ShellIconSource).
+    std::unordered_map<std::wstring, int> selectorImageOf_;
     UniqueIcon runButtonPicture_;
     std::array<UniqueBitmap, kMenuGlyphCount> menuBitmaps_;
 

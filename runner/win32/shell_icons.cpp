@@ -22,6 +22,18 @@ UniqueIcon LargeShellIcon(const std::wstring& path) {
     return UniqueIcon(ImageList_GetIcon(list, info.iIcon, ILD_TRANSPARENT));
 }
 
+std::wstring ShellIconSource(const std::wstring& path) {
+    std::wstring lower = path;
+    CharLowerBuffW(lower.data(), static_cast<DWORD>(lower.size()));
+    const auto dot = lower.find_last_of(L".\\/");
+    const std::wstring extension =
+        dot != std::wstring::npos && lower[dot] == L'.' ? lower.substr(dot) : L"";
+    for (const wchar_t* own : {L".ico", L".exe", L".dll", L".icl", L".lnk", L".cur", L".ani"})
+        if (extension == own)
+            return lower;
+    return L"*" + extension;
+}
+
 namespace {
 
 // Glyphs are drawn on a 16 x 16 grid scaled to the bitmap.

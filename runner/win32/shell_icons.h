@@ -18,6 +18,10 @@ UniqueIcon LoadIconResource(HINSTANCE instance, const wchar_t* name, int width, 
 // file does not exist).
 UniqueIcon LargeShellIcon(const std::wstring& path);
 
+// What decides a file's shell icon: the file itself for icons, programs and links, otherwise
+// its type (lower-case extension), so that files of one type can share one picture.
+std::wstring ShellIconSource(const std::wstring& path);
+
 // The pictures drawn next to menu items (in place of the check mark).
 enum class MenuGlyph { Run, Browse, Stop, Exit, Devices, Priority, Poll, Preferences };
 inline constexpr int kMenuGlyphCount = 8;
