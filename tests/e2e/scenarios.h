@@ -1,5 +1,6 @@
 #pragma once
-// The end-to-end scenarios of the runner driver; each returns its number of failed checks.
+// The end-to-end scenarios of the runner driver, in named steps reported one by one; each
+// returns its number of failed checks.
 #include <string>
 
 namespace qm::e2e {

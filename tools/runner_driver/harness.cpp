@@ -72,10 +72,11 @@ Checks::Checks(std::string scenario) : scenario_(std::move(scenario)), start_(No
 std::string Checks::Prefix() const {
     char seconds[32];
     std::snprintf(seconds, sizeof seconds, " %.1fs", Milliseconds(Now() - start_) / 1000);
-    return "[" + scenario_ + seconds + "]";
+    return "[" + scenario_ + (step_.empty() ? "" : ":" + step_) + seconds + "]";
 }
 
 bool Checks::Expect(bool ok, std::string_view what, std::string_view detail) {
+    ++checks_;
     if (ok) {
         std::printf("%s ok: %.*s\n", Prefix().c_str(), static_cast<int>(what.size()), what.data());
         return true;
@@ -94,6 +95,44 @@ void Checks::Require(bool ok, std::string_view what, std::string_view detail) {
 
 void Checks::Note(std::string_view text) const {
     std::printf("%s %.*s\n", Prefix().c_str(), static_cast<int>(text.size()), text.data());
+}
+
+void Checks::Step(std::string name, std::initializer_list<std::string_view> needs,
+                  const std::function<void()>& body) {
+    step_ = name;
+    for (const std::string_view need : needs)
+        if (std::find(passed_.begin(), passed_.end(), need) == passed_.end()) {
+            Note("skipped: needs " + std::string(need));
+            skipped_.push_back(std::move(name));
+            step_.clear();
+            return;
+        }
+    const int checks = checks_, failures = failures_;
+    try {
+        body();
+    } catch (const Fatal&) {
+        // Reported where it happened.
+    } catch (const std::exception& e) {
+        Expect(false, "the step ran to its end", e.what());
+    }
+    const int failed = failures_ - failures;
+    Note(failed == 0 ? "step passed (" + std::to_string(checks_ - checks) + " checks)"
+                     : "step FAILED (" + std::to_string(failed) + " of " +
+                           std::to_string(checks_ - checks) + " checks)");
+    (failed == 0 ? passed_ : failed_).push_back(std::move(name));
+    step_.clear();
+}
+
+int Checks::Finish() const {
+    const auto list = [](const std::vector<std::string>& steps) {
+        std::string names;
+        for (const std::string& step : steps)
+            names += (names.empty() ? " (" : ", ") + step;
+        return std::to_string(steps.size()) + names + (names.empty() ? "" : ")");
+    };
+    Note("steps passed " + std::to_string(passed_.size()) + ", failed " + list(failed_) +
+         ", skipped " + list(skipped_));
+    return failures_;
 }
 
 // ---- timing and messages ---------------------------------------------------------------

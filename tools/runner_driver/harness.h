@@ -29,24 +29,33 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-// Counts and prints the checks of one run.
+// Counts and prints the checks of one run, step by step.
 class Checks {
 public:
     explicit Checks(std::string scenario);
     // Prints the outcome; false when it failed (the run goes on).
     bool Expect(bool ok, std::string_view what, std::string_view detail = {});
-    // Like Expect, but a failure ends the scenario.
+    // Like Expect, but a failure ends the step.
     void Require(bool ok, std::string_view what, std::string_view detail = {});
     void Note(std::string_view text) const;
+    // Runs one named step and prints its outcome after its checks. A failed Require or an
+    // exception ends only this step; a step is skipped unless every step it `needs` passed.
+    void Step(std::string name, std::initializer_list<std::string_view> needs,
+              const std::function<void()>& body);
+    // Prints which steps passed, failed and were skipped; returns the failed checks.
+    int Finish() const;
     int Failures() const { return failures_; }
 
 private:
-    // "[name 1.2s]": the scenario and the time since it began.
+    // "[scenario:step 1.2s]": the step and the time since the scenario began.
     std::string Prefix() const;
 
     std::string scenario_;
+    std::string step_;
     std::int64_t start_;
+    int checks_ = 0;
     int failures_ = 0;
+    std::vector<std::string> passed_, failed_, skipped_;
 };
 
 // ---- timing and messages ---------------------------------------------------------------
@@ -93,11 +102,11 @@ public:
 
     HWND Handle() const { return window_; }
     // Makes it the foreground window with the focus; false when that did not happen.
-    bool Focus(DWORD timeoutMs = 3000);
+    bool Focus(DWORD timeoutMs = 10000);
     const std::vector<KeyEvent>& Keys() const { return keys_; }
     void Clear() { keys_.clear(); }
     // Waits until at least `count` keys arrived, then `settleMs` more for any extra ones.
-    std::vector<KeyEvent> Collect(std::size_t count, DWORD timeoutMs = 2000, DWORD settleMs = 60);
+    std::vector<KeyEvent> Collect(std::size_t count, DWORD timeoutMs = 5000, DWORD settleMs = 60);
     // A line of text shown above the keys.
     void SetHeading(std::wstring text);
     // Called for every key as it arrives.
@@ -160,8 +169,8 @@ public:
     // Waits until `reads` reads of `source` were logged after read number `after`.
     bool WaitReads(std::uint32_t after, std::uint32_t source, int reads, DWORD timeoutMs);
     // Presses or releases, then waits until the program has read the new state twice.
-    bool SetAndWait(int controller, int button, bool down, DWORD timeoutMs = 2000);
-    bool SetBoardAndWait(int board, int button, bool down, DWORD timeoutMs = 2000);
+    bool SetAndWait(int controller, int button, bool down, DWORD timeoutMs = 5000);
+    bool SetBoardAndWait(int board, int button, bool down, DWORD timeoutMs = 5000);
     // Whether the program is polling: `reads` new reads of controller 1 within the time.
     bool Polling(int reads = 3, DWORD timeoutMs = 1000);
     // Whether nothing reads the devices any more (no read for `quietMs`).
@@ -199,7 +208,7 @@ public:
     HWND MainWindow(DWORD timeoutMs = 10000);
     std::optional<DWORD> WaitExit(DWORD timeoutMs);
     // The Exit command, then the wait; the process is killed after the time-out.
-    std::optional<DWORD> Exit(DWORD timeoutMs = 10000);
+    std::optional<DWORD> Exit(DWORD timeoutMs = 30000);
 
 private:
     win32::UniqueHandle process_;
