@@ -1,16 +1,19 @@
-// e2e_driver: drives the real corvex.exe under Wine (or Windows) from outside.
+// runner_driver: drives the real corvex.exe under Wine (or Windows) from outside.
 //
-//   e2e_driver keys | dialogs | default   one end-to-end scenario; exit code 0 when it passed
-//   e2e_driver demo [FILE.qmf]             the runner at work on a configuration (the sample)
-//   e2e_driver measure [PASSES PRESSES]    poll period and key latency, printed
-//   e2e_driver startup [FILES]             start-up time with FILES new configurations, printed
+//   runner_driver demo [FILE.qmf]          the runner at work on a configuration (the sample)
+//   runner_driver measure [PASSES PRESSES] poll period and key latency, printed
+//   runner_driver startup [FILES]          start-up time with FILES new configurations, printed
+//   e2e_driver keys | dialogs | default    the same program with the end-to-end scenarios: one
+//                                          scenario; exit code 0 when it passed
 //
 // corvex.exe, its icon and the simulated devices are taken from payload\ beside the driver;
 // each run installs them into work\<name>\ and keeps screenshots in artifacts\ (demo\ for the
 // demo).
 #include "driver_runs.h"
 #include "harness.h"
+#ifdef QM_DRIVER_SCENARIOS
 #include "scenarios.h"
+#endif
 
 #include <algorithm>
 #include <cstdio>
@@ -22,10 +25,12 @@
 namespace {
 
 int Usage() {
-    std::fputs("usage: e2e_driver keys|dialogs|default\n"
-               "       e2e_driver demo [FILE.qmf]\n"
-               "       e2e_driver measure [PASSES PRESSES]\n"
-               "       e2e_driver startup [FILES]\n",
+#ifdef QM_DRIVER_SCENARIOS
+    std::fputs("usage: e2e_driver keys|dialogs|default\n", stderr);
+#endif
+    std::fputs("usage: runner_driver demo [FILE.qmf]\n"
+               "       runner_driver measure [PASSES PRESSES]\n"
+               "       runner_driver startup [FILES]\n",
                stderr);
     return 2;
 }
@@ -36,6 +41,7 @@ int Run(int argc, wchar_t** argv) {
         return Usage();
     const std::wstring mode = argv[1];
     const ComScope com;
+#ifdef QM_DRIVER_SCENARIOS
     if (mode == L"keys" || mode == L"dialogs" || mode == L"default") {
         const int failures = mode == L"keys"      ? KeysScenario()
                              : mode == L"dialogs" ? DialogsScenario()
@@ -43,6 +49,7 @@ int Run(int argc, wchar_t** argv) {
         std::printf("%s: %d check(s) failed\n", Narrow(mode).c_str(), failures);
         return failures == 0 ? 0 : 1;
     }
+#endif
     if (mode == L"demo")
         return Demo(argc > 2 ? argv[2] : L"");
     if (mode == L"measure") {
@@ -63,7 +70,7 @@ int wmain(int argc, wchar_t** argv) {
     try {
         return Run(argc, argv);
     } catch (const std::exception& e) {
-        std::printf("e2e_driver: %s\n", e.what());
+        std::printf("driver: %s\n", e.what());
         return 1;
     }
 }
