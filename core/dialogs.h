@@ -17,7 +17,8 @@ struct Message {
     bool operator==(const Message&) const = default;
 };
 
-// An open-file dialog: its title and its filter ("All Files (*.*)|*.*|Vantrel Files (*.qmf)|*.qmf").
+// An open-file dialog: its title and its filter ("All Files (*.*)|*.*|Vantrel Files
+// (*.qmf)|*.qmf").
 struct FileDialogRequest {
     std::string title;
     std::string filter;

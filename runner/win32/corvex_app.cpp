@@ -3,7 +3,6 @@
 #include "core/error_trap.h"
 #include "core/file_system.h"
 #include "core/steady_clock.h"
-#include "ui/win32/win32_dialogs.h"
 #include "core/win32/win32_module.h"
 #include "core/win32/win32_text.h"
 #include "devices/input_devices.h"
@@ -18,6 +17,7 @@
 #include "runner/win32/shell_handles.h"
 #include "settings/win32/process_priority_win32.h"
 #include "settings/win32/registry_store.h"
+#include "ui/win32/win32_dialogs.h"
 
 #include <commctrl.h>
 

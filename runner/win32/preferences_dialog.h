@@ -1,8 +1,8 @@
 #pragma once
 // The runner's preferences dialog (caption "Preferences"): its controls show
 // RunnerPreferences' state and every change goes through it.
-#include "ui/win32/win32_dialogs.h"
 #include "runner/runner_preferences.h"
+#include "ui/win32/win32_dialogs.h"
 
 #include <windows.h>
 

@@ -392,7 +392,8 @@ Installation Install(const std::wstring& name) {
     const std::wstring payload = DriverFolder() + L"payload\\";
     for (const wchar_t* file : {L"corvex.exe", L"default.ico", L"dinput8.dll", L"orvhid.dll"}) {
         if (!CopyFileW((payload + file).c_str(), (install.Folder + file).c_str(), FALSE))
-            throw Fatal("cannot copy " + Narrow(payload + file) + " (build the runner_driver target)");
+            throw Fatal("cannot copy " + Narrow(payload + file) +
+                        " (build the runner_driver target)");
     }
     return install;
 }
