@@ -204,20 +204,15 @@ TEST_F(EngineTest, RepeatSendsOnlyOnceTheRateHasPassed) {
     clock.Set(1000.5 + 1.0 / 1024);
     Pass();
     EXPECT_EQ(Count("P"), 2u);
-}
 
-TEST_F(EngineTest, RepressWithinTheRepeatIntervalWaitsForIt) {
-    Load({{.press = {"P"}, .repeat = true}});
-    engine.Settings.RepeatRate = 0.5;
-    Hold(1, true);
-    Pass(); // sends at 1000.00
+    // A new press within the interval does not restart it, nor send at once.
     Hold(1, false);
     Run(0.2);
     Hold(1, true);
-    Run(0.3); // up to 1000.49
-    EXPECT_EQ(Count("P"), 1u);
-    Run(0.05);
+    Run(0.29);
     EXPECT_EQ(Count("P"), 2u);
+    Run(0.03);
+    EXPECT_EQ(Count("P"), 3u);
 }
 
 TEST_F(EngineTest, BothRepeatAndRotaryBehaveAsRotary) {
