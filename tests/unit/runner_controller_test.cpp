@@ -432,6 +432,12 @@ TEST(RunnerFocus, EveryWayOfChoosingAConfigurationFocusesTheRunButton) {
              r.runner->OpenConfigurationFile();
          },
          "file3"},
+        {"Open... a listed file", "",
+         [](Rig& r) {
+             r.dialogs.fileAnswers = {kConfig + "b.qmf"};
+             r.runner->OpenConfigurationFile();
+         },
+         "file2"},
         {"drop", "", [&](Rig& r) { r.runner->DropFiles({x}); }, "file3"},
         {"command line", "\"" + x + "\"", [](Rig&) {}, "file3"},
     };
