@@ -11,6 +11,7 @@ if [ "${#tool[@]}" -gt 1 ]; then tool=("${tool[@]:1}" "${tool[0]}"); fi
 rm -rf "$work" && mkdir -p "$work" && cd "$work" || exit 2
 cp "$data"/*.qmf "$data"/../../samples/cockpit.qmf "$data"/../../samples/devices.json . || exit 2
 failures=0
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 
 run() { # run EXPECTED_EXIT ARGS...: sets $out and $err
     local expected=$1
@@ -19,25 +20,19 @@ run() { # run EXPECTED_EXIT ARGS...: sets $out and $err
     local code=$?
     out=$(tr -d '\r' <stdout.txt)
     err=$(tr -d '\r' <stderr.txt)
-    if [ "$code" != "$expected" ]; then
-        echo "FAIL: qmftool $* exited $code, expected $expected"
-        echo "  stdout: $out"
-        echo "  stderr: $err"
-        failures=$((failures + 1))
-    fi
+    [ "$code" = "$expected" ] || fail "qmftool $* exited $code, expected $expected
+  stdout: $out
+  stderr: $err"
 }
 expect() { # expect DESCRIPTION TEXT PATTERN
-    if ! grep -qF -- "$3" <<<"$2"; then
-        echo "FAIL: $1: expected to find [$3] in [$2]"
-        failures=$((failures + 1))
-    fi
+    grep -qF -- "$3" <<<"$2" || fail "$1: expected to find [$3] in [$2]"
 }
 
 run 0 dump v13.qmf
 expect "dump of a 1.3 file" "$out" '{"version":"1.3","obsolete":true,"rows":[{"button":"1","device_name":"Gamepad"'
 expect "locks of an upgraded row" "$out" '"num_lock":false,"caps_lock":false,"scroll_lock":false'
 expect "rotary multiplier" "$out" '"rotary":true,"multiplier":2,"description":"Zoom"'
-[ "$(wc -l <stdout.txt)" -eq 1 ] || { echo "FAIL: dump is one line"; failures=$((failures + 1)); }
+[ "$(wc -l <stdout.txt)" -eq 1 ] || fail "dump is one line"
 
 run 0 dump v12.qmf
 expect "1.2 release key without a name" "$out" '"release":[{"text":"ESC","name":""},{"text":"","name":""}'
@@ -74,16 +69,16 @@ run 0 upgrade inplace.qmf -o inplace.qmf
 run 0 dump inplace.qmf
 expect "upgrade in place" "$out" '"version":"1.4","obsolete":false'
 run 0 upgrade cockpit.qmf -o same.qmf
-cmp -s cockpit.qmf same.qmf || { echo "FAIL: a 1.4 file upgrades to the same bytes"; failures=$((failures + 1)); }
+cmp -s cockpit.qmf same.qmf || fail "a 1.4 file upgrades to the same bytes"
 run 2 upgrade cockpit.qmf -o no/such/folder/out.qmf
 expect "unwritable output named" "$err" "no/such/folder/out.qmf: Path not found"
 cp v13.qmf readonly.qmf && chmod 444 readonly.qmf
 run 2 upgrade cockpit.qmf -o readonly.qmf
 expect "read-only output refused" "$err" "readonly.qmf: Permission denied"
-cmp -s v13.qmf readonly.qmf || { echo "FAIL: a read-only output was replaced"; failures=$((failures + 1)); }
+cmp -s v13.qmf readonly.qmf || fail "a read-only output was replaced"
 run 1 upgrade corrupt.qmf -o never.qmf
-[ ! -e never.qmf ] || { echo "FAIL: a refused upgrade wrote its output"; failures=$((failures + 1)); }
-ls ./*.saving >/dev/null 2>&1 && { echo "FAIL: a temporary file was left behind"; failures=$((failures + 1)); }
+[ ! -e never.qmf ] || fail "a refused upgrade wrote its output"
+ls ./*.saving >/dev/null 2>&1 && fail "a temporary file was left behind"
 
 run 0 check cockpit.qmf --devices devices.json
 expect "check" "$out" '{"mapping_count":8,"valid":8,"bound":8}'
@@ -114,7 +109,7 @@ expect "press of a plain mapping" "$out" '{"t":10,"event":"key","vk":32,"scan":5
 {"t":10,"event":"status","text":"Input Devices: Button  1 pressed"}
 {"t":50,"event":"status","text":"Input Devices: Available"}'
 [ "$(grep -c '"vk":107,"scan":78,"up":false' stdout.txt)" -eq 5 ] ||
-    { echo "FAIL: a fast second turn of a 4x rotary sends four times: $out"; failures=$((failures + 1)); }
+    fail "a fast second turn of a 4x rotary sends four times: $out"
 printf '0 2 1 down\n0 1 5 down\n' >events2.txt
 run 0 simulate cockpit.qmf --devices devices.json --events events2.txt --until 20 --key-hold 5 --locks C
 expect "key hold and locks" "$out" '{"t":10,"event":"key","vk":20,"scan":58,"up":false}'
@@ -122,7 +117,7 @@ expect "key hold moves the clock" "$out" '{"t":25,"event":"key","vk":76,"scan":3
 printf '0 1 3 down\n' >repeat.txt
 run 0 simulate cockpit.qmf --devices devices.json --events repeat.txt --until 1100 --repeat-rate 500
 [ "$(grep -c '"vk":38,"scan":72,"up":false' stdout.txt)" -eq 2 ] ||
-    { echo "FAIL: a held repeat mapping sends after 0.5 s and 1 s: $out"; failures=$((failures + 1)); }
+    fail "a held repeat mapping sends after 0.5 s and 1 s: $out"
 printf '0 3 1 down\n' >badevent.txt
 run 2 simulate cockpit.qmf --devices devices.json --events badevent.txt
 expect "bad event" "$err" "line 1"
@@ -149,8 +144,5 @@ run 2 upgrade cockpit.qmf
 run 2 check cockpit.qmf --devices
 run 2 dump --verbose cockpit.qmf
 
-if [ "$failures" -ne 0 ]; then
-    echo "$failures qmftool contract check(s) failed"
-    exit 1
-fi
+[ "$failures" -eq 0 ] || { echo "$failures qmftool contract check(s) failed"; exit 1; }
 echo "qmftool contract: all checks passed"

@@ -18,6 +18,16 @@ namespace qm::testing {
 
 template <typename T> std::optional<std::string> Next(T& queue);
 
+// The error `action` raises (number 0 for none).
+AppError ErrorOf(auto&& action) {
+    try {
+        action();
+    } catch (const AppError& error) {
+        return error;
+    }
+    return AppError(0, "no error");
+}
+
 // Records every message shown; answers from a script, then Ok/No.
 class RecordingDialogs final : public Dialogs {
 public:

@@ -1,6 +1,7 @@
 #pragma once
 // Test doubles for the runner's controller: a window that records what it is told to show, and
 // a process whose priority class is a number.
+#include "core/app_error.h"
 #include "core/text.h"
 #include "runner/runner_view.h"
 #include "settings/process_priority.h"
@@ -22,34 +23,39 @@ public:
 
     // Only changes are recorded: the engine sets the same text on every pass.
     void SetStatusText(std::string_view text) override {
-        if (statusTexts.empty() || statusTexts.back() != text)
+        if (Fails("SetStatusText"); statusTexts.empty() || statusTexts.back() != text)
             statusTexts.emplace_back(text);
     }
-    void SetCaption(std::string_view text) override { caption = text; }
-    void ShowTrayIcon(bool running) override { trayIcon = running ? "run_up" : "run_off"; }
-    void RemoveTrayIcon() override { trayIcon.clear(); }
-    void ApplyMenuState(const RunnerMenuState& state) override { menus = state; }
-    void SetRunning(bool running) override { runCaption = running ? "Stop" : "Run"; }
+    void SetCaption(std::string_view text) override { Fails("SetCaption"), caption = text; }
+    void ShowTrayIcon(bool running) override {
+        Fails("ShowTrayIcon"), trayIcon = running ? "run_up" : "run_off";
+    }
+    void RemoveTrayIcon() override { Fails("RemoveTrayIcon"), trayIcon.clear(); }
+    void ApplyMenuState(const RunnerMenuState& state) override { Fails("Menus"), menus = state; }
+    void SetRunning(bool running) override {
+        Fails("SetRunning"), runCaption = running ? "Stop" : "Run";
+    }
     // The Run button took the focus with this configuration selected.
-    void FocusRunButton() override { focusedWith = selected; }
-    void CheckPriorityItem(int index) override { priorityItem = index; }
-    void CheckPollItem(int index) override { pollItem = index; }
+    void FocusRunButton() override { Fails("FocusRunButton"), focusedWith = selected; }
+    void CheckPriorityItem(int index) override { Fails("CheckPriorityItem"), priorityItem = index; }
+    void CheckPollItem(int index) override { Fails("CheckPollItem"), pollItem = index; }
     void SetPollTimer(bool enabled, int periodMs) override {
-        timerOn = enabled;
-        timerPeriodMs = periodMs;
+        Fails("SetPollTimer"), timerOn = enabled, timerPeriodMs = periodMs;
     }
     void AddConfiguration(std::string_view entry, std::string_view fileName,
                           std::string_view iconPath) override {
+        Fails("AddConfiguration");
         items.push_back({std::string(entry), std::string(fileName), std::string(iconPath)});
     }
     void SelectConfiguration(std::string_view entry) override {
-        if (std::any_of(items.begin(), items.end(),
-                        [&](const auto& i) { return i.Entry == entry; }))
+        if (Fails("Select"); std::any_of(items.begin(), items.end(),
+                                         [&](const auto& i) { return i.Entry == entry; }))
             selected = entry;
     }
     std::string SelectedConfiguration() const override { return selected; }
     int ConfigurationCount() const override { return static_cast<int>(items.size()); }
     void ShowWindowAs(WindowState state) override {
+        Fails("ShowWindowAs");
         if (state == WindowState::Normal)
             visible = true, minimized = false;
         else if (state == WindowState::Minimized)
@@ -59,15 +65,17 @@ public:
     }
     bool IsMinimized() const override { return minimized; }
     bool IsVisible() const override { return visible; }
-    void PopUpTrayMenu() override { ++trayMenus; }
-    void SetBusy(bool on) override { busy = on; }
+    void PopUpTrayMenu() override { Fails("PopUpTrayMenu"), ++trayMenus; }
+    void SetBusy(bool on) override { Fails("SetBusy"), busy = on; }
     void ShowPreferences() override {
-        ++preferencesShown;
+        Fails("ShowPreferences"), ++preferencesShown;
         if (onPreferences)
             onPreferences();
     }
     void Quit() override { quit = true; }
 
+    // The call named here meets a run-time error, as a failing window would.
+    std::string_view failAt;
     std::vector<std::string> statusTexts;
     std::string caption, trayIcon, runCaption = "Run", selected, focusedWith;
     RunnerMenuState menus;
@@ -76,6 +84,12 @@ public:
     std::vector<Item> items;
     // Runs while the preferences dialog is "open".
     std::function<void()> onPreferences;
+
+private:
+    void Fails(std::string_view call) const {
+        if (call == failAt)
+            throw AppError(err::Overflow);
+    }
 };
 
 class RecordingPriority final : public ProcessPriority {

@@ -2,6 +2,7 @@
 // the POSIX one, under Wine (the Windows build of these tests) the Win32 one.
 #include "core/app_error.h"
 #include "core/file_system.h"
+#include "support/fakes.h"
 
 #include <gtest/gtest.h>
 
@@ -30,6 +31,7 @@ namespace qm {
 namespace {
 
 namespace stdfs = std::filesystem;
+using testing::ErrorOf;
 
 std::string Utf8(const stdfs::path& path) {
     const auto text = path.u8string();
@@ -38,15 +40,6 @@ std::string Utf8(const stdfs::path& path) {
 
 stdfs::path FromUtf8(std::string_view text) {
     return stdfs::path(std::u8string(text.begin(), text.end()));
-}
-
-AppError ErrorOf(auto&& action) {
-    try {
-        action();
-    } catch (const AppError& error) {
-        return error;
-    }
-    return AppError(0, "no error");
 }
 
 // Each test gets an empty folder of its own, removed afterwards.

@@ -2,11 +2,14 @@
 #include "core/ansi_text.h"
 #include "core/app_error.h"
 #include "core/qmf_values.h"
+#include "support/fakes.h"
 
 #include <gtest/gtest.h>
 
 namespace qm {
 namespace {
+
+using testing::ErrorOf;
 
 std::vector<Variant> ReadAll(std::string_view bytes) {
     QmfValueReader reader(bytes);
@@ -48,12 +51,7 @@ TEST(QmfValues, ReadingPastTheEndIsInputPastEndOfFile) {
     QmfValueReader reader("\"only\"");
     EXPECT_EQ(reader.Next(), Variant::Text("only"));
     EXPECT_TRUE(reader.AtEnd());
-    try {
-        reader.Next();
-        FAIL() << "expected an error";
-    } catch (const AppError& e) {
-        EXPECT_EQ(e.number(), err::InputPastEndOfFile);
-    }
+    EXPECT_EQ(ErrorOf([&] { reader.Next(); }).number(), err::InputPastEndOfFile);
 }
 
 TEST(QmfValues, WritesCrLfInEachFormAndAnsiBytes) {
@@ -99,18 +97,10 @@ TEST(Variant, ConvertsLikeTheClassicRuntime) {
     EXPECT_EQ(Variant::Number(4).ToText(), "4");
     EXPECT_EQ(Variant::Number(0.25).ToText(), "0.25");
 
-    auto errorOf = [](auto f) {
-        try {
-            f();
-        } catch (const AppError& e) {
-            return e.number();
-        }
-        return 0;
-    };
-    EXPECT_EQ(errorOf([] { (void)Variant::Text("maybe").ToBool(); }), err::TypeMismatch);
-    EXPECT_EQ(errorOf([] { (void)Variant::Text("1X").ToNumber(); }), err::TypeMismatch);
-    EXPECT_EQ(errorOf([] { (void)Variant::Text("inf").ToNumber(); }), err::TypeMismatch);
-    EXPECT_EQ(errorOf([] { (void)Variant::Number(40000).ToInteger(); }), err::Overflow);
+    EXPECT_EQ(ErrorOf([] { (void)Variant::Text("maybe").ToBool(); }).number(), err::TypeMismatch);
+    EXPECT_EQ(ErrorOf([] { (void)Variant::Text("1X").ToNumber(); }).number(), err::TypeMismatch);
+    EXPECT_EQ(ErrorOf([] { (void)Variant::Text("inf").ToNumber(); }).number(), err::TypeMismatch);
+    EXPECT_EQ(ErrorOf([] { (void)Variant::Number(40000).ToInteger(); }).number(), err::Overflow);
 }
 
 } // namespace

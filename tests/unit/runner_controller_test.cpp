@@ -383,17 +383,14 @@ TEST_F(Runner, LoadCommandFromTheDialog) {
     EXPECT_THAT(KnownFiles().back(), Pair("file3", "D:\\x.qmf"));
     EXPECT_EQ(view.items.back().FileName, "x.qmf");
     EXPECT_EQ(view.selected, "file3");
-    EXPECT_EQ(dialogs.shown.size(), 1u);
-}
 
-TEST_F(Runner, AFailedLoadRemovesItsNewEntry) {
+    // A file that does not load leaves no entry behind.
     files.files["D:\\old.qmf"] = "\"1.3\"\r\n";
-    Start();
     runner->LoadConfigurationFile("D:\\old.qmf");
-    EXPECT_EQ(dialogs.shown, std::vector{msg::RunnerObsoleteData()});
-    EXPECT_FALSE(runner->Running());
-    EXPECT_TRUE(KnownFiles().empty());
-    EXPECT_TRUE(view.items.empty());
+    EXPECT_EQ(dialogs.shown,
+              (std::vector{msg::CannotOpenMissingFile(), msg::RunnerObsoleteData()}));
+    EXPECT_EQ(KnownFiles().size(), 3u);
+    EXPECT_EQ(view.items.size(), 3u);
 }
 
 TEST_F(Runner, ConfigurationMenuItemRunsOrStopsOrReportsAMissingFile) {
@@ -435,6 +432,12 @@ TEST(RunnerFocus, EveryWayOfChoosingAConfigurationFocusesTheRunButton) {
              r.runner->OpenConfigurationFile();
          },
          "file3"},
+        {"Open... a listed file", "",
+         [](Rig& r) {
+             r.dialogs.fileAnswers = {kConfig + "b.qmf"};
+             r.runner->OpenConfigurationFile();
+         },
+         "file2"},
         {"drop", "", [&](Rig& r) { r.runner->DropFiles({x}); }, "file3"},
         {"command line", "\"" + x + "\"", [](Rig&) {}, "file3"},
     };
@@ -457,7 +460,8 @@ TEST(RunnerFocus, EveryWayOfChoosingAConfigurationFocusesTheRunButton) {
     EXPECT_EQ(none.view.focusedWith, "");
 }
 
-TEST_F(Runner, TuningMenusWarnFirstAndNoChangesNothing) {
+TEST_F(Runner, TuningMenusWarnFirstAndApplyWhileRunning) {
+    files.files[kConfig + "a.qmf"] = Qmf();
     Start();
     dialogs.answers = {MessageAnswer::No, MessageAnswer::No};
     runner->SetPoll(2, true);
@@ -480,11 +484,8 @@ TEST_F(Runner, TuningMenusWarnFirstAndNoChangesNothing) {
     EXPECT_EQ(runner->PriorityClass(), kIdlePriorityClass);
     EXPECT_EQ(ConfigValue("ThreadPriority"), "5");
     EXPECT_TRUE(priority.sets.empty()); // stopped: taken at the next Run
-}
 
-TEST_F(Runner, AboveNormalWhileRunningAppliesAtOnceAndStopReturnsToNormal) {
-    files.files[kConfig + "a.qmf"] = Qmf();
-    Start();
+    // While running both apply at once; Stop returns to Normal.
     runner->ToggleRun();
     dialogs.answers = {MessageAnswer::Yes, MessageAnswer::Yes};
     runner->SetPriority(2, true);
@@ -494,7 +495,7 @@ TEST_F(Runner, AboveNormalWhileRunningAppliesAtOnceAndStopReturnsToNormal) {
     EXPECT_EQ(view.timerPeriodMs, 15);
     runner->ToggleRun();
     EXPECT_THAT(priority.sets,
-                ElementsAre(kHighPriorityClass, kAboveNormalPriorityClass, kNormalPriorityClass));
+                ElementsAre(kIdlePriorityClass, kAboveNormalPriorityClass, kNormalPriorityClass));
 }
 
 TEST_F(Runner, DroppedFileStopsTheRunningOneAndRunsInstead) {
@@ -573,45 +574,6 @@ TEST_F(Runner, PreferencesAppliedWhileStoppedTakeEffectAtOnce) {
     EXPECT_NEAR(clock.Now() - before, 0.05, 1e-9); // one chord held 50 ms
 }
 
-// A window that fails at one call: the command in progress meets a run-time error there.
-class FailingView final : public RunnerView {
-public:
-    explicit FailingView(RunnerView& inner) : inner_(inner) {}
-    std::string_view failAt;
-
-    void SetStatusText(std::string_view t) override { At("SetStatusText").SetStatusText(t); }
-    void SetCaption(std::string_view t) override { At("SetCaption").SetCaption(t); }
-    void ShowTrayIcon(bool on) override { At("ShowTrayIcon").ShowTrayIcon(on); }
-    void RemoveTrayIcon() override { At("RemoveTrayIcon").RemoveTrayIcon(); }
-    void ApplyMenuState(const RunnerMenuState& s) override { At("Menus").ApplyMenuState(s); }
-    void SetRunning(bool on) override { At("SetRunning").SetRunning(on); }
-    void FocusRunButton() override { At("FocusRunButton").FocusRunButton(); }
-    void CheckPriorityItem(int i) override { At("CheckPriorityItem").CheckPriorityItem(i); }
-    void CheckPollItem(int i) override { At("CheckPollItem").CheckPollItem(i); }
-    void SetPollTimer(bool on, int ms) override { At("SetPollTimer").SetPollTimer(on, ms); }
-    void AddConfiguration(std::string_view e, std::string_view f, std::string_view i) override {
-        At("AddConfiguration").AddConfiguration(e, f, i);
-    }
-    void SelectConfiguration(std::string_view e) override { At("Select").SelectConfiguration(e); }
-    std::string SelectedConfiguration() const override { return inner_.SelectedConfiguration(); }
-    int ConfigurationCount() const override { return inner_.ConfigurationCount(); }
-    void ShowWindowAs(WindowState s) override { At("ShowWindowAs").ShowWindowAs(s); }
-    bool IsMinimized() const override { return inner_.IsMinimized(); }
-    bool IsVisible() const override { return inner_.IsVisible(); }
-    void PopUpTrayMenu() override { At("PopUpTrayMenu").PopUpTrayMenu(); }
-    void SetBusy(bool on) override { At("SetBusy").SetBusy(on); }
-    void ShowPreferences() override { At("ShowPreferences").ShowPreferences(); }
-    void Quit() override { inner_.Quit(); }
-
-private:
-    RunnerView& At(std::string_view call) {
-        if (call == failAt)
-            throw AppError(err::Overflow);
-        return inner_;
-    }
-    RunnerView& inner_;
-};
-
 TEST(RunnerErrors, EachCommandShowsOneBoxNamingItsOwnProcedure) {
     struct Case {
         const char* procedure;
@@ -645,17 +607,12 @@ TEST(RunnerErrors, EachCommandShowsOneBoxNamingItsOwnProcedure) {
         Rig rig;
         rig.files.files[kConfig + "a.qmf"] = Qmf();
         rig.files.files["D:\\x.qmf"] = Qmf();
-        FailingView view(rig.view);
-        RunnerController runner(ProgramInfo{kFolder, "corvex", 1, 4, 9},
-                                RunnerSeams{rig.store, rig.files, rig.dialogs, rig.priority,
-                                            rig.joysticks, rig.boards, rig.keyboard, rig.clock},
-                                view);
-        runner.Start("", nullptr);
+        auto& runner = rig.Start();
         if (c.running)
             runner.ToggleRun();
         ASSERT_EQ(runner.Running(), c.running) << c.procedure;
         rig.dialogs.shown.clear();
-        view.failAt = c.failAt;
+        rig.view.failAt = c.failAt;
         c.command(runner);
         std::vector<std::string> texts;
         for (const auto& shown : rig.dialogs.shown)
