@@ -131,16 +131,15 @@ Capture TrayIconShowing(const Capture& expected) {
     return TrayIcon([&](const Capture& shown) { return shown == expected; });
 }
 
+BOOL CALLBACK NoteChildNeedsPaint(HWND child, LPARAM pending) {
+    *reinterpret_cast<BOOL*>(pending) |= GetUpdateRect(child, nullptr, FALSE);
+    return TRUE;
+}
+
 // Whether the window or one of its children still has something to paint.
 bool NeedsPaint(HWND window) {
     BOOL pending = GetUpdateRect(window, nullptr, FALSE);
-    EnumChildWindows(
-        window,
-        [](HWND child, LPARAM any) {
-            *reinterpret_cast<BOOL*>(any) |= GetUpdateRect(child, nullptr, FALSE);
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&pending));
+    EnumChildWindows(window, NoteChildNeedsPaint, reinterpret_cast<LPARAM>(&pending));
     return pending != FALSE;
 }
 
