@@ -5,9 +5,9 @@
 #include "core/win32/win32_text.h"
 #include "runner/win32/corvex_ids.h"
 #include "runner/win32/corvex_version.h"
-#include "runner/win32/dpi.h"
-#include "runner/win32/shell_handles.h"
 #include "runner/win32/shell_icons.h"
+#include "ui/win32/dpi.h"
+#include "ui/win32/shell_handles.h"
 
 #include <string>
 

@@ -14,9 +14,10 @@
 #include "runner/win32/about_box.h"
 #include "runner/win32/corvex_version.h"
 #include "runner/win32/main_window.h"
-#include "runner/win32/shell_handles.h"
 #include "settings/win32/process_priority_win32.h"
 #include "settings/win32/registry_store.h"
+#include "ui/win32/shell_handles.h"
+#include "ui/win32/single_instance.h"
 #include "ui/win32/win32_dialogs.h"
 
 #include <commctrl.h>
@@ -88,12 +89,9 @@ int RunCorvex(HINSTANCE instance, const wchar_t* commandLine) {
 
         const ProgramInfo program = ThisProgram();
         const std::wstring caption = WideFromUtf8(RunnerCaption(program));
-        // MultiInst: the same version already runs (its caption is this caption).
-        if (const HWND other = FindWindowW(nullptr, caption.c_str()); other != nullptr) {
-            ShowWindow(other, SW_RESTORE);
-            SetForegroundWindow(other);
+        // The same version already runs: it comes forward instead.
+        if (BringRunningInstanceForward(caption))
             return;
-        }
 
         ShowSplash(instance, dialogs, kSplashMilliseconds);
 

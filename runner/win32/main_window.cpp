@@ -6,8 +6,8 @@
 #include "runner/runner_controller.h"
 #include "runner/win32/about_box.h"
 #include "runner/win32/corvex_ids.h"
-#include "runner/win32/dpi.h"
 #include "runner/win32/preferences_dialog.h"
+#include "ui/win32/dpi.h"
 
 #include <commctrl.h>
 #include <shellapi.h>

@@ -4,7 +4,7 @@
 #include "core/messages.h"
 #include "core/win32/win32_text.h"
 #include "runner/win32/corvex_ids.h"
-#include "runner/win32/shell_handles.h"
+#include "ui/win32/shell_handles.h"
 
 #include <commctrl.h>
 

@@ -1,7 +1,7 @@
 #pragma once
 // The pictures of the runner's windows: the icons of its resources at a given size, the shell
 // icon of a configuration's icon source, and the small bitmaps next to menu items.
-#include "runner/win32/shell_handles.h"
+#include "ui/win32/shell_handles.h"
 
 #include <windows.h>
 

@@ -1,4 +1,4 @@
-#include "runner/win32/poll_timer.h"
+#include "ui/win32/poll_timer.h"
 
 #include <mmsystem.h>
 

@@ -1,4 +1,4 @@
-#include "runner/win32/dpi.h"
+#include "ui/win32/dpi.h"
 
 namespace qm::win32 {
 namespace {
