@@ -11,7 +11,7 @@
 #include "devices/win32/orvhid_library.h"
 #include "keyboard/win32/send_input_keyboard.h"
 #include "runner/runner_controller.h"
-#include "runner/win32/about_box.h"
+#include "runner/win32/corvex_card.h"
 #include "runner/win32/corvex_version.h"
 #include "runner/win32/main_window.h"
 #include "settings/win32/process_priority_win32.h"
@@ -93,7 +93,7 @@ int RunCorvex(HINSTANCE instance, const wchar_t* commandLine) {
         if (BringRunningInstanceForward(caption))
             return;
 
-        ShowSplash(instance, dialogs, kSplashMilliseconds);
+        ShowSplash(instance, dialogs, CorvexCard(), kSplashMilliseconds);
 
         MainWindow window(instance, dialogs);
         if (!window.Create(caption)) {

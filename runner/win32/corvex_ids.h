@@ -69,11 +69,8 @@
 #define IDC_ROTARY_THRESHOLD_LABEL 1163
 #define IDC_APPLY 1171 /* "&Apply" */
 
-/* About box controls; its button is IDOK. */
-#define IDC_ABOUT_ICON 1201
-#define IDC_ABOUT_TITLE 1202
-#define IDC_ABOUT_VERSION 1203
-#define IDC_ABOUT_TEXT 1204
+/* About box controls. */
+#include "ui/win32/about_ids.h"
 
 #ifndef RC_INVOKED
 /* Window classes: the main window and the splash window. The preferences dialog and the

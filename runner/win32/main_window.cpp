@@ -4,7 +4,7 @@
 #include "core/text.h"
 #include "core/win32/win32_text.h"
 #include "runner/runner_controller.h"
-#include "runner/win32/about_box.h"
+#include "runner/win32/corvex_card.h"
 #include "runner/win32/corvex_ids.h"
 #include "runner/win32/preferences_dialog.h"
 #include "ui/win32/dpi.h"
@@ -840,7 +840,7 @@ void MainWindow::ShowPreferences() {
 }
 
 void MainWindow::ShowAbout() {
-    ShowAboutBox(instance_, window_.Get(), dialogs_);
+    ShowAboutBox(instance_, window_.Get(), dialogs_, CorvexCard());
 }
 
 void MainWindow::Quit() {

@@ -4,9 +4,10 @@
 // the controller tells it (RunnerView) and forwards every event to the controller; it decides
 // nothing itself.
 #include "runner/runner_view.h"
-#include "runner/win32/shell_icons.h"
+#include "runner/win32/menu_glyphs.h"
 #include "ui/win32/poll_timer.h"
 #include "ui/win32/shell_handles.h"
+#include "ui/win32/shell_icons.h"
 #include "ui/win32/win32_dialogs.h"
 
 #include <windows.h>

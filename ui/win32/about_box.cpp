@@ -1,28 +1,17 @@
-#include "runner/win32/about_box.h"
+#include "ui/win32/about_box.h"
 
 #include "core/error_trap.h"
-#include "core/messages.h"
 #include "core/win32/win32_text.h"
-#include "runner/win32/corvex_ids.h"
-#include "runner/win32/corvex_version.h"
-#include "runner/win32/shell_icons.h"
+#include "ui/win32/about_ids.h"
 #include "ui/win32/dpi.h"
 #include "ui/win32/shell_handles.h"
+#include "ui/win32/shell_icons.h"
 
 #include <string>
 
 namespace qm::win32 {
 
-std::wstring ShortVersionText() {
-    return std::to_wstring(CORVEX_VERSION_MAJOR) + L"." + std::to_wstring(CORVEX_VERSION_MINOR) +
-           L"." + std::to_wstring(CORVEX_VERSION_REVISION);
-}
-
 namespace {
-
-std::wstring VersionLine() {
-    return L"Version " + ShortVersionText() + L" (Beta)";
-}
 
 // A font like `base`, `scale` times its height, in the weight given.
 UniqueFont DerivedFont(HFONT base, int numerator, int denominator, LONG weight) {
@@ -38,6 +27,7 @@ UniqueFont DerivedFont(HFONT base, int numerator, int denominator, LONG weight) 
 
 struct AboutState {
     Dialogs& Messages;
+    const ProgramCard& Card;
     UniqueFont TitleFont;
 };
 
@@ -50,9 +40,9 @@ INT_PTR CALLBACK AboutProcedure(HWND dialog, UINT message, WPARAM wParam, LPARAM
     switch (message) {
     case WM_INITDIALOG:
         RunTrapped(state->Messages, "Form_Load", [&] {
-            SetWindowTextW(dialog, (L"About " + WideFromUtf8(kRunnerTitle)).c_str());
-            SetDlgItemTextW(dialog, IDC_ABOUT_TITLE, WideFromUtf8(kRunnerTitle).c_str());
-            SetDlgItemTextW(dialog, IDC_ABOUT_VERSION, VersionLine().c_str());
+            SetWindowTextW(dialog, (L"About " + state->Card.Name).c_str());
+            SetDlgItemTextW(dialog, IDC_ABOUT_TITLE, state->Card.Name.c_str());
+            SetDlgItemTextW(dialog, IDC_ABOUT_VERSION, state->Card.VersionLine.c_str());
             const auto font = reinterpret_cast<HFONT>(SendMessageW(dialog, WM_GETFONT, 0, 0));
             state->TitleFont = DerivedFont(font, 3, 2, FW_BOLD);
             if (state->TitleFont)
@@ -78,6 +68,7 @@ constexpr UINT_PTR kSplashTimerId = 1;
 
 struct SplashState {
     Dialogs& Messages;
+    const ProgramCard& Card;
     UINT Dpi = kDefaultDpi;
     UniqueIcon Icon;
     UniqueFont TitleFont;
@@ -112,14 +103,12 @@ void PaintSplash(HWND window, SplashState& state) {
     {
         const Selection font(dc, state.TitleFont.Get());
         SetTextColor(dc, RGB(30, 30, 30));
-        const std::wstring name = WideFromUtf8(kRunnerTitle);
-        DrawTextW(dc, name.c_str(), -1, &title, DT_LEFT | DT_SINGLELINE | DT_BOTTOM);
+        DrawTextW(dc, state.Card.Name.c_str(), -1, &title, DT_LEFT | DT_SINGLELINE | DT_BOTTOM);
     }
     const Selection font(dc, state.TextFont.Get());
     SetTextColor(dc, RGB(90, 90, 90));
     RECT version{left, s(62), client.right - s(12), s(80)};
-    const std::wstring line = VersionLine();
-    DrawTextW(dc, line.c_str(), -1, &version, DT_LEFT | DT_SINGLELINE | DT_TOP);
+    DrawTextW(dc, state.Card.VersionLine.c_str(), -1, &version, DT_LEFT | DT_SINGLELINE | DT_TOP);
     RECT loading{left, s(84), client.right - s(12), s(102)};
     DrawTextW(dc, L"Starting\x2026", -1, &loading, DT_LEFT | DT_SINGLELINE | DT_TOP);
     EndPaint(window, &paint);
@@ -161,34 +150,33 @@ LRESULT CALLBACK SplashProcedure(HWND window, UINT message, WPARAM wParam, LPARA
 
 } // namespace
 
-void ShowAboutBox(HINSTANCE instance, HWND owner, Dialogs& dialogs) {
-    AboutState state{dialogs, {}};
-    DialogBoxParamW(instance, MAKEINTRESOURCEW(IDD_ABOUT), owner, &AboutProcedure,
+void ShowAboutBox(HINSTANCE instance, HWND owner, Dialogs& dialogs, const ProgramCard& card) {
+    AboutState state{dialogs, card, {}};
+    DialogBoxParamW(instance, MAKEINTRESOURCEW(card.AboutDialog), owner, &AboutProcedure,
                     reinterpret_cast<LPARAM>(&state));
 }
 
-void ShowSplash(HINSTANCE instance, Dialogs& dialogs, int milliseconds) {
+void ShowSplash(HINSTANCE instance, Dialogs& dialogs, const ProgramCard& card, int milliseconds) {
     WNDCLASSEXW windowClass{};
     windowClass.cbSize = sizeof(windowClass);
     windowClass.lpfnWndProc = &SplashProcedure;
     windowClass.hInstance = instance;
     windowClass.hCursor = LoadCursorW(nullptr, IDC_APPSTARTING);
-    windowClass.lpszClassName = CORVEX_SPLASH_WINDOW_CLASS;
+    windowClass.lpszClassName = card.SplashClass;
     if (!RegisterClassExW(&windowClass) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS)
         return;
 
-    SplashState state{dialogs, kDefaultDpi, {}, {}, {}};
+    SplashState state{dialogs, card, kDefaultDpi, {}, {}, {}};
     // Its title is the product's name alone, never the main window's caption (the
     // single-instance key).
-    UniqueWindow splash(CreateWindowExW(WS_EX_TOOLWINDOW | WS_EX_TOPMOST,
-                                        CORVEX_SPLASH_WINDOW_CLASS,
-                                        WideFromUtf8(kRunnerTitle).c_str(), WS_POPUP, 0, 0, 10, 10,
-                                        nullptr, nullptr, instance, &state));
+    UniqueWindow splash(CreateWindowExW(WS_EX_TOOLWINDOW | WS_EX_TOPMOST, card.SplashClass,
+                                        card.Name.c_str(), WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
+                                        instance, &state));
     if (!splash)
         return;
     state.Dpi = WindowDpi(splash.Get());
     const auto s = [&](int length) { return Scale(length, state.Dpi); };
-    state.Icon = LoadIconResource(instance, L"run_up", s(48), s(48));
+    state.Icon = LoadIconResource(instance, card.SplashIcon, s(48), s(48));
     const LOGFONTW message = MessageFont(state.Dpi);
     state.TextFont.Reset(CreateFontIndirectW(&message));
     LOGFONTW title = message;
