@@ -2,6 +2,7 @@
 // The user-dialogs seam: every message the programs show goes through it.
 #include <optional>
 #include <string>
+#include <utility>
 
 namespace qm {
 
@@ -17,11 +18,18 @@ struct Message {
     bool operator==(const Message&) const = default;
 };
 
-// An open-file dialog: its title and its filter ("All Files (*.*)|*.*|Vantrel Files
-// (*.qmf)|*.qmf").
+// A file dialog: its title, its filter ("All Files (*.*)|*.*|Vantrel Files (*.qmf)|*.qmf"),
+// the filter shown first (1-based) and the proposed file name.
 struct FileDialogRequest {
+    FileDialogRequest(std::string title_, std::string filter_, int filterIndex_ = 1,
+                      std::string fileName_ = {})
+        : title(std::move(title_)), filter(std::move(filter_)), filterIndex(filterIndex_),
+          fileName(std::move(fileName_)) {}
     std::string title;
     std::string filter;
+    int filterIndex = 1;
+    std::string fileName;
+    bool operator==(const FileDialogRequest&) const = default;
 };
 
 class Dialogs {
@@ -30,6 +38,10 @@ public:
     virtual MessageAnswer ShowMessage(const Message& message) = 0;
     // The chosen file's full path; nothing when cancelled.
     virtual std::optional<std::string> OpenFile(const FileDialogRequest& /*request*/) {
+        return std::nullopt;
+    }
+    // A save dialog that asks before overwriting: the chosen full path; nothing when cancelled.
+    virtual std::optional<std::string> SaveFile(const FileDialogRequest& /*request*/) {
         return std::nullopt;
     }
     // The chosen folder; nothing when cancelled.

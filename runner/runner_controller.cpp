@@ -23,18 +23,6 @@ AssociatingProgram Associating(const ProgramInfo& program) {
     return {std::string(kRunnerTitle), program.Folder, program.Executable, "Run"};
 }
 
-std::string EntryKey(std::string_view entry) {
-    std::string key(kUserKey);
-    key += '\\';
-    key += entry;
-    return key;
-}
-
-std::string FileNameOf(std::string_view path) {
-    const auto cut = path.find_last_of("\\/");
-    return std::string(cut == std::string_view::npos ? path : path.substr(cut + 1));
-}
-
 // An index of a menu of `items` items; an unknown one gives the default index.
 int MenuIndex(int index, int items, int fallback) {
     return index >= 0 && index < items ? index : fallback;
@@ -46,31 +34,6 @@ int MenuIndex(std::string_view text, int items, int fallback) {
     if (!ParseNumber(text, n) || n != std::floor(n) || n < 0 || n >= items)
         return fallback;
     return static_cast<int>(n);
-}
-
-struct KnownFile {
-    std::string Entry;
-    std::string Path;
-};
-
-// The known-files list as stored now.
-std::vector<KnownFile> KnownFiles(SettingsStore& store) {
-    std::vector<KnownFile> known;
-    for (auto& entry : SubkeyNames(store, kUser, kUserKey)) {
-        auto path = store.GetString(kUser, EntryKey(entry), kEntryPathValue);
-        known.push_back({std::move(entry), std::move(path)});
-    }
-    return known;
-}
-
-// Configuration paths name one file whatever their case.
-bool SamePath(std::string_view a, std::string_view b) {
-    return EqualsIgnoreCase(a, b);
-}
-
-bool ContainsPath(const std::vector<std::string>& paths, std::string_view path) {
-    return std::any_of(paths.begin(), paths.end(),
-                       [&](const auto& p) { return SamePath(p, path); });
 }
 
 void HideToTray(RunnerView& view) {
@@ -93,8 +56,7 @@ private:
 } // namespace
 
 std::string RunnerCaption(const ProgramInfo& program) {
-    return std::string(kRunnerTitle) + " Ver. " + std::to_string(program.Major) + "." +
-           std::to_string(program.Minor) + "." + std::to_string(program.Revision) + " (Beta)";
+    return ProgramCaption(kRunnerTitle, program);
 }
 
 int PollPeriodForIndex(int index) {
@@ -200,46 +162,9 @@ void RunnerController::SynchroniseConfigurationFolder() {
             folder += '\\';
         WriteSetting(store, Setting::ConfigPath, folder);
 
-        // Every file of the folder is known. New entries are named from the one listing.
-        auto known = KnownFiles(store);
-        std::vector<std::string> entries;
-        for (const auto& k : known)
-            entries.push_back(k.Entry);
-        EntryNameIssuer names(entries, reserved_);
-        for (const auto& name : seams_.Files.FileNames(folder, ".qmf")) {
-            const auto path = folder + name;
-            if (std::any_of(known.begin(), known.end(),
-                            [&](const auto& k) { return SamePath(k.Path, path); }))
-                continue;
-            const auto entry = names.Next();
-            store.SaveString(kUser, EntryKey(entry), kEntryPathValue, path);
-            store.SaveString(kUser, EntryKey(entry), kEntryIconPathValue, path);
-            known.push_back({entry, path});
-        }
-
-        // One entry per file: later duplicates go. Entries are deleted by name, so a delete the
-        // store ignores leaves a duplicate behind instead of stalling here.
-        std::vector<std::string> seen;
-        for (const auto& k : known) {
-            if (ContainsPath(seen, k.Path))
-                store.DelKey(kUser, EntryKey(k.Entry));
-            else
-                seen.push_back(k.Path);
-        }
-
-        // Entries of files that are gone go; the others are listed, each file once.
-        std::vector<std::string> listedPaths;
-        for (const auto& k : KnownFiles(store)) {
-            if (!seams_.Files.Exists(k.Path)) {
-                store.DelKey(kUser, EntryKey(k.Entry));
-                continue;
-            }
-            if (ContainsPath(listedPaths, k.Path))
-                continue;
-            listedPaths.push_back(k.Path);
+        for (const auto& k : SynchroniseKnownFiles(store, seams_.Files, folder, reserved_))
             AddToList(k.Entry, k.Path,
                       store.GetString(kUser, EntryKey(k.Entry), kEntryIconPathValue));
-        }
         if (!listed_.empty()) {
             view_.SelectConfiguration(listed_.front());
             ConfigurationChosen();
@@ -397,8 +322,7 @@ void RunnerController::LoadConfigurationFile(const std::string& path) noexcept {
         }
 
         const auto entry = NewFileKey(store, kUser, kUserKey, reserved_);
-        store.SaveString(kUser, EntryKey(entry), kEntryPathValue, file);
-        store.SaveString(kUser, EntryKey(entry), kEntryIconPathValue, file);
+        WriteKnownFile(store, entry, file, file);
         if (!StartConfiguration(entry)) {
             store.DelKey(kUser, EntryKey(entry));
             return;

@@ -6,6 +6,7 @@
 #include "core/clock.h"
 #include "core/dialogs.h"
 #include "core/file_system.h"
+#include "core/program_info.h"
 #include "devices/input_devices.h"
 #include "keyboard/keyboard.h"
 #include "runner/configuration_loader.h"
@@ -23,12 +24,6 @@
 #include <vector>
 
 namespace qm {
-
-struct ProgramInfo {
-    std::string Folder;     // the program's folder, no trailing "\"
-    std::string Executable; // "corvex"
-    int Major = 1, Minor = 4, Revision = 0;
-};
 
 // "Corvex Ver. 1.4.9 (Beta)": the caption, the tip and the single-instance key.
 std::string RunnerCaption(const ProgramInfo& program);

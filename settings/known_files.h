@@ -1,7 +1,9 @@
 #pragma once
 // The known-files list: one subkey "file<n>" per configuration file under the user key.
+#include "core/file_system.h"
 #include "settings/settings_store.h"
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_set>
@@ -43,5 +45,34 @@ std::vector<std::string> SubkeyNames(SettingsStore& store, RegistryRoot root,
 // now; reserves it. Creates nothing in the store.
 std::string NewFileKey(SettingsStore& store, RegistryRoot root, std::string_view keyPath,
                        ReservedEntryNames& reserved);
+
+// A known file: its entry name and the "path" of its entry.
+struct KnownFile {
+    std::string Entry;
+    std::string Path;
+};
+
+// "Software\Vantrel\user\" + entry: the key of one known file.
+std::string EntryKey(std::string_view entry);
+// The file name of a path, without its folder.
+std::string FileNameOf(std::string_view path);
+// Configuration paths name one file whatever their case.
+bool SamePath(std::string_view a, std::string_view b);
+
+// The known-files list as stored now, in the store's order.
+std::vector<KnownFile> KnownFiles(SettingsStore& store);
+// The known file with this path, if any.
+std::optional<KnownFile> FindKnownFile(SettingsStore& store, std::string_view path);
+// Writes "path" and "icon path" of an entry.
+void WriteKnownFile(SettingsStore& store, std::string_view entry, std::string_view path,
+                    std::string_view iconPath);
+
+// The start-up listing of both programs: every "*.qmf" file of `folder` gets an entry (path
+// and icon path = the file) unless one has its path; later entries with the path of an earlier
+// one are deleted; entries whose file is gone are deleted. Returns the surviving entries, one
+// per file, in the store's order.
+std::vector<KnownFile> SynchroniseKnownFiles(SettingsStore& store, FileSystem& files,
+                                             const std::string& folder,
+                                             ReservedEntryNames& reserved);
 
 } // namespace qm

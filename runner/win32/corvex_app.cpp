@@ -18,6 +18,7 @@
 #include "settings/win32/registry_store.h"
 #include "ui/win32/shell_handles.h"
 #include "ui/win32/single_instance.h"
+#include "ui/win32/this_program.h"
 #include "ui/win32/win32_dialogs.h"
 
 #include <commctrl.h>
@@ -29,40 +30,6 @@ namespace {
 
 // How long the splash window stays at start-up.
 constexpr int kSplashMilliseconds = 900;
-
-// The program's folder (no trailing separator) and its executable's name without ".exe".
-ProgramInfo ThisProgram() {
-    ProgramInfo program;
-    std::wstring folder = ProgramFolder();
-    if (!folder.empty() && (folder.back() == L'\\' || folder.back() == L'/'))
-        folder.pop_back();
-    program.Folder = Utf8FromWide(folder);
-
-    std::wstring path(MAX_PATH, L'\0');
-    for (;;) {
-        const DWORD length =
-            GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
-        if (length == 0) {
-            path.clear();
-            break;
-        }
-        if (length < path.size()) {
-            path.resize(length);
-            break;
-        }
-        path.resize(path.size() * 2);
-    }
-    std::wstring name = path.substr(path.find_last_of(L"\\/") + 1);
-    const auto dot = name.find_last_of(L'.');
-    if (dot != std::wstring::npos)
-        name.resize(dot);
-    program.Executable = name.empty() ? "corvex" : Utf8FromWide(name);
-
-    program.Major = CORVEX_VERSION_MAJOR;
-    program.Minor = CORVEX_VERSION_MINOR;
-    program.Revision = CORVEX_VERSION_REVISION;
-    return program;
-}
 
 void OnPollDue(void* context) {
     static_cast<MainWindow*>(context)->RunDuePass();
@@ -87,7 +54,8 @@ int RunCorvex(HINSTANCE instance, const wchar_t* commandLine) {
                 return;
         }
 
-        const ProgramInfo program = ThisProgram();
+        const ProgramInfo program = ThisProgram("corvex", CORVEX_VERSION_MAJOR,
+                                                CORVEX_VERSION_MINOR, CORVEX_VERSION_REVISION);
         const std::wstring caption = WideFromUtf8(RunnerCaption(program));
         // The same version already runs: it comes forward instead.
         if (BringRunningInstanceForward(caption))

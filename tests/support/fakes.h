@@ -46,6 +46,10 @@ public:
         fileRequests.push_back(request);
         return Next(fileAnswers);
     }
+    std::optional<std::string> SaveFile(const FileDialogRequest& request) override {
+        fileRequests.push_back(request);
+        return Next(fileAnswers);
+    }
     std::optional<std::string> BrowseFolder(const std::string& title) override {
         folderTitles.push_back(title);
         return Next(folderAnswers);

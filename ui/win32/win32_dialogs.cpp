@@ -5,6 +5,7 @@
 #include <commdlg.h>
 #include <shlobj.h>
 
+#include <algorithm>
 #include <memory>
 #include <vector>
 
@@ -103,24 +104,36 @@ MessageAnswer Win32Dialogs::ShowMessage(const Message& message) {
     return AnswerFromResult(result, message.buttons);
 }
 
-std::optional<std::string> Win32Dialogs::OpenFile(const FileDialogRequest& request) {
+std::optional<std::string> Win32Dialogs::FileDialog(const FileDialogRequest& request, bool save) {
     const std::wstring filter = FileDialogFilter(request.filter);
     const std::wstring title = WideFromUtf8(request.title);
     std::vector<wchar_t> file(kFileBufferChars, L'\0');
+    const std::wstring proposed = WideFromUtf8(request.fileName);
+    std::copy_n(proposed.begin(), std::min(proposed.size(), file.size() - 1), file.begin());
 
     OPENFILENAMEW dialog{};
     dialog.lStructSize = sizeof(dialog);
     dialog.hwndOwner = owner_ != nullptr && IsWindow(owner_) ? owner_ : nullptr;
     dialog.lpstrFilter = request.filter.empty() ? nullptr : filter.c_str();
-    dialog.nFilterIndex = 1;
+    dialog.nFilterIndex = static_cast<DWORD>(std::max(request.filterIndex, 1));
     dialog.lpstrFile = file.data();
     dialog.nMaxFile = static_cast<DWORD>(file.size());
     dialog.lpstrTitle = title.empty() ? nullptr : title.c_str();
     // Whether the chosen file exists is the caller's question (it has its own message).
     dialog.Flags = OFN_EXPLORER | OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
-    if (!GetOpenFileNameW(&dialog))
+    if (save)
+        dialog.Flags |= OFN_OVERWRITEPROMPT;
+    if (!(save ? GetSaveFileNameW(&dialog) : GetOpenFileNameW(&dialog)))
         return std::nullopt;
     return Utf8FromWide(file.data());
+}
+
+std::optional<std::string> Win32Dialogs::OpenFile(const FileDialogRequest& request) {
+    return FileDialog(request, false);
+}
+
+std::optional<std::string> Win32Dialogs::SaveFile(const FileDialogRequest& request) {
+    return FileDialog(request, true);
 }
 
 std::optional<std::string> Win32Dialogs::BrowseFolder(const std::string& title) {

@@ -1,6 +1,6 @@
 #pragma once
-// The dialogs seam over the system's boxes: MessageBoxW, the open-file dialog and the folder
-// picker, each owned by the window the program names (its main window, or a dialog while one
+// The dialogs seam over the system's boxes: MessageBoxW, the open and save dialogs and the
+// folder picker, each owned by the window the program names (its main window, or a dialog while one
 // is open).
 #include "core/dialogs.h"
 
@@ -17,6 +17,7 @@ public:
 
     MessageAnswer ShowMessage(const Message& message) override;
     std::optional<std::string> OpenFile(const FileDialogRequest& request) override;
+    std::optional<std::string> SaveFile(const FileDialogRequest& request) override;
     std::optional<std::string> BrowseFolder(const std::string& title) override;
 
     HWND Owner() const { return owner_; }
@@ -40,6 +41,8 @@ public:
     };
 
 private:
+    std::optional<std::string> FileDialog(const FileDialogRequest& request, bool save);
+
     HWND owner_;
 };
 

@@ -1,0 +1,55 @@
+#pragma once
+// What the editor's controller asks of its main window: the Win32 shell implements it, tests
+// record it. The configuration list, the tabs and the mapping list are views of the
+// controller's model; the controller says when they changed and the window redraws them from
+// the model. The status bar's first panel is the StatusSink text.
+#include "core/status.h"
+#include "editor/command_states.h"
+#include "editor/configuration_list.h"
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace qm {
+
+class EditorView : public StatusSink {
+public:
+    virtual void SetCaption(std::string_view caption) = 0;
+
+    // The configuration list and the tabs changed: entries, texts, colours, ghosting, icons,
+    // the selection, the tab order or the selected tab (the current key's tab).
+    virtual void ShowConfigurations(const ConfigurationList& list) = 0;
+    virtual void ScrollEntryIntoView(std::string_view key) = 0;
+
+    // The shown mapping list changed as a whole (another configuration, rows added, removed or
+    // reordered): the window shows `table`, or the disabled placeholder when it is null, and
+    // fits the columns.
+    virtual void ShowMappingList(const MappingTable* table) = 0;
+    // Only texts or colours of the shown rows changed.
+    virtual void RedrawMappingRows() = 0;
+    // The header marker of the key column chosen for recording (9 to 40; 0 for none).
+    virtual void MarkKeyColumn(int column, bool recording) = 0;
+
+    virtual void ApplyCommandStates(const EditorCommandStates& states) = 0;
+
+    // The devices list: one name per attached device; empty shows "No Input Devices Found.".
+    virtual void ShowDevices(const std::vector<std::string>& names) = 0;
+    // The "Key Mapping:" box.
+    virtual void SetKeyMappingText(std::string_view text) = 0;
+
+    // The Description editor over a row of the shown list, with the row's text.
+    virtual void OpenDescriptionEditor(int row, std::string_view text) = 0;
+    virtual void CloseDescriptionEditor() = 0;
+
+    virtual void PopUpFileListMenu() = 0;
+    virtual void PopUpMappingMenu() = 0;
+
+    // The hourglass pointer while a command works.
+    virtual void SetBusy(bool busy) = 0;
+    virtual void Minimize() = 0;
+    // Ends the program's message loop.
+    virtual void Quit() = 0;
+};
+
+} // namespace qm

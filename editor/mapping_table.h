@@ -1,0 +1,96 @@
+#pragma once
+// One open configuration's mapping list: its rows of 41 cells, each row's background colour, the
+// selected row, the sort order and the editing rules of the list (toggles, the multiplier cycle,
+// the description, sorting, marking rows active against the attached devices).
+#include "core/mapping_row.h"
+#include "devices/device_tables.h"
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace qm {
+
+// Row background colours, as Windows colour values (red + 256 * green + 65536 * blue).
+namespace rowcolour {
+inline constexpr std::uint32_t Active = 16381943;    // RGB(247, 247, 249)
+inline constexpr std::uint32_t Inactive = 14737632;  // RGB(224, 224, 224)
+inline constexpr std::uint32_t Selected = 16108223;  // RGB(191, 202, 245)
+inline constexpr std::uint32_t Recording = 14803455; // RGB(255, 225, 225)
+inline constexpr std::uint32_t Pressed = 13696972;   // RGB(204, 255, 208)
+} // namespace rowcolour
+
+// The list's own background: the placeholder's and an open configuration's.
+inline constexpr std::uint32_t kPlaceholderBackColour = 13554646; // RGB(214, 211, 206)
+inline constexpr std::uint32_t kListBackColour = 16381943;        // RGB(247, 247, 249)
+
+// Column titles, left to right ("Button No.", "Device ID", ..., "On Release 16").
+const std::vector<std::string>& MappingColumnTitles();
+// Whether a column's text is centred (the flags, the multiplier and the key cells).
+bool IsCentredColumn(int column);
+// Whether the column is a key cell (On Press 1 .. On Release 16).
+inline bool IsKeyColumn(int column) {
+    return column >= col::FirstPress && column < kColumnCount;
+}
+
+// What a double-click on a cell did.
+enum class CellEdit {
+    None,       // not an editable column
+    Toggled,    // a flag column changed
+    Multiplied, // the multiplier stepped
+};
+
+class MappingTable {
+public:
+    MappingTable() = default;
+    // A new list: one row per device button, in the order of the device layer's button list,
+    // with the new-row defaults; every row active.
+    static MappingTable FromButtons(const DeviceTables& devices);
+    // A copy of another list's rows (texts, tags and colours); every Description tag True.
+    static MappingTable CopyOf(const MappingTable& source);
+    // Rows read from a file; each row coloured from its active flag.
+    static MappingTable FromRows(std::vector<MappingRow> rows);
+
+    int RowCount() const { return static_cast<int>(rows_.size()); }
+    const MappingRow& Row(int r) const { return rows_[static_cast<std::size_t>(r)]; }
+    const std::vector<MappingRow>& Rows() const { return rows_; }
+    std::uint32_t RowColour(int r) const;
+
+    // The selected row (0-based), -1 when none.
+    int SelectedRow() const { return selected_; }
+
+    // Selecting a row (a click): recolours every row from its active flag, then the selected
+    // row Selected, or Recording while recording. Returns false and changes nothing when the
+    // row already is the selected one, coloured Selected, and recording is off.
+    bool Select(int r, bool recording);
+    // Recolours every row from its active flag and the selected one as Select does.
+    void Recolour(bool recording);
+    // A row's colour set by the device handler (Pressed) or a test.
+    void SetRowColour(int r, std::uint32_t colour);
+
+    // A double-click on a cell: flags toggle, the multiplier steps 1, 2, 4, 8, 1.
+    CellEdit Edit(int r, int column);
+    // The Description of a row; a double quote becomes an apostrophe, control characters
+    // spaces.
+    void SetDescription(int r, std::string_view text);
+
+    // A click on "Button No." sorts the rows by button number in the current order (rows whose
+    // number does not convert first), then does what a click on "Device ID" does: toggles the
+    // order and sorts by the device text in the new order. Both sorts are stable, so the rows
+    // end grouped by device with each device's buttons in number order. Other columns sort
+    // nothing and give false.
+    bool SortByColumn(int column);
+
+    // Marks each row active when its device is attached (identity compared without regard to
+    // case) and has the button, else inactive.
+    void MarkActive(const DeviceTables& devices);
+
+private:
+    std::vector<MappingRow> rows_;
+    std::vector<std::uint32_t> colours_;
+    int selected_ = -1;
+    bool descending_ = false; // the current sort order
+};
+
+} // namespace qm
