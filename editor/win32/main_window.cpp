@@ -1,0 +1,1463 @@
+#include "editor/win32/main_window.h"
+
+#include "core/error_trap.h"
+#include "core/text.h"
+#include "core/win32/win32_text.h"
+#include "editor/editor_controller.h"
+#include "editor/mapping_table.h"
+#include "editor/win32/vantrel_card.h"
+#include "editor/win32/vantrel_ids.h"
+#include "ui/win32/dpi.h"
+#include "ui/win32/shell_icons.h"
+
+#include <windowsx.h>
+
+#include <algorithm>
+#include <stdexcept>
+
+namespace qm::win32 {
+namespace {
+
+constexpr DWORD kStyle = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
+constexpr DWORD kExStyle = WS_EX_CONTROLPARENT | WS_EX_ACCEPTFILES;
+constexpr UINT_PTR kSubclassId = 1;
+
+// The client size the window is designed for, at 96 DPI; also its minimum.
+constexpr int kDesignedWidth = 760;
+constexpr int kDesignedHeight = 540;
+// Key columns are no wider than 1700 twips.
+constexpr int kKeyColumnMaxTwips = 1700;
+constexpr int kTwipsPerInch = 1440;
+
+constexpr const wchar_t* kNoDevicesRow = L"No Input Devices Found.";
+
+// The seven mapping buttons, in mappingButtons_ order.
+struct MappingButton {
+    int Id;
+    const wchar_t* Caption;
+};
+constexpr MappingButton kMappingButtons[] = {
+    {IDC_RECORD, L"Record"},  {IDC_CLEAR_ROW, L"Clear Row"}, {IDC_CLEAR_ITEM, L"Clear Item"},
+    {IDC_TEST, L"Test"},      {IDC_REMOVE, L"Remove"},       {IDC_ADD, L"Add"},
+    {IDC_REPLACE, L"Replace"}};
+
+// The toolbar's buttons: id, tooltip (the button's text), and the group it ends.
+struct ToolButton {
+    int Id;
+    const wchar_t* Tooltip;
+    bool EndsGroup;
+};
+constexpr ToolButton kToolButtons[kToolPictureCount] = {
+    {IDT_OPEN, L"Open selected configuration", false},
+    {IDT_NEW, L"Create a new configuration", false},
+    {IDT_LOAD, L"Load a configuration file", false},
+    {IDT_CLOSE, L"Close Selected File", true},
+    {IDT_SAVE, L"Save", false},
+    {IDT_SAVEAS, L"Save as...", true},
+    {IDT_CLONE, L"Clone selected configuration", false},
+    {IDT_DELETE, L"Delete selected configuration", false},
+    {IDT_ICON, L"Change associated icon", true},
+    {IDT_JOY, L"Refresh input device list", false},
+    {IDT_RUN, L"Run configuration in Corvex", true},
+    {IDT_HELP, L"Help", false}};
+
+// Which flag of a command-flags struct each toolbar button and main-menu item follows.
+using FileFlag = bool FileCommandFlags::*;
+struct FileCommand {
+    int ToolId;
+    int MenuId; // 0: no main-menu item
+    FileFlag Flag;
+    ToolPicture Picture;
+};
+constexpr FileCommand kFileCommands[] = {
+    {IDT_OPEN, IDM_OPEN, &FileCommandFlags::Open, ToolPicture::Open},
+    {IDT_NEW, IDM_NEW, &FileCommandFlags::New, ToolPicture::New},
+    {IDT_LOAD, IDM_LOAD, &FileCommandFlags::Load, ToolPicture::Load},
+    {IDT_CLOSE, IDM_CLOSE, &FileCommandFlags::Close, ToolPicture::Close},
+    {IDT_SAVE, IDM_SAVE, &FileCommandFlags::Save, ToolPicture::Save},
+    {IDT_SAVEAS, IDM_SAVEAS, &FileCommandFlags::SaveAs, ToolPicture::SaveAs},
+    {IDT_CLONE, IDM_CLONE, &FileCommandFlags::Clone, ToolPicture::Clone},
+    {IDT_DELETE, IDM_DELETE, &FileCommandFlags::Delete, ToolPicture::Delete},
+    {IDT_ICON, IDM_ICON, &FileCommandFlags::Icon, ToolPicture::Icon},
+    {IDT_JOY, IDM_JOY, &FileCommandFlags::Refresh, ToolPicture::Joy},
+    {IDT_RUN, IDM_RUN, &FileCommandFlags::Run, ToolPicture::Run},
+    {IDT_HELP, IDM_CONTENTS, &FileCommandFlags::Help, ToolPicture::Help}};
+
+// The configuration list's pop-up: items in order, each with the flag that shows it; a null
+// caption is a separator.
+using ListFlag = bool FileListMenuFlags::*;
+struct ListMenuItem {
+    int Id;
+    const wchar_t* Caption;
+    ListFlag Flag;
+    ToolPicture Picture;
+};
+constexpr ListMenuItem kFileListMenu[] = {
+    {IDP_OPEN, L" Open", &FileListMenuFlags::Open, ToolPicture::Open},
+    {IDP_CLOSE, L" Close", &FileListMenuFlags::Close, ToolPicture::Close},
+    {0, nullptr, &FileListMenuFlags::Separator1, ToolPicture::Open},
+    {IDP_NEW, L" Create New", &FileListMenuFlags::New, ToolPicture::New},
+    {IDP_LOAD, L" Load...", &FileListMenuFlags::Load, ToolPicture::Load},
+    {0, nullptr, &FileListMenuFlags::Separator2, ToolPicture::Open},
+    {IDP_SAVE, L" Save", &FileListMenuFlags::Save, ToolPicture::Save},
+    {IDP_SAVEAS, L" Save As...", &FileListMenuFlags::SaveAs, ToolPicture::SaveAs},
+    {0, nullptr, &FileListMenuFlags::Separator3, ToolPicture::Open},
+    {IDP_CLONE, L" Clone", &FileListMenuFlags::Clone, ToolPicture::Clone},
+    {IDP_DELETE, L" Delete", &FileListMenuFlags::Delete, ToolPicture::Delete},
+    {0, nullptr, &FileListMenuFlags::Separator4, ToolPicture::Open},
+    {IDP_ICON, L" Change Icon", &FileListMenuFlags::Icon, ToolPicture::Icon}};
+
+// The mapping list's pop-up, after its first item (the caption changes with the mode).
+using MappingFlag = bool MappingCommandFlags::*;
+struct MappingMenuItem {
+    int Id;
+    MappingFlag Flag;
+};
+constexpr MappingMenuItem kMappingMenu[] = {
+    {IDP_MAPPING_RECORD, &MappingCommandFlags::Record},
+    {IDP_MAPPING_CLEAR_ROW, &MappingCommandFlags::ClearRow},
+    {IDP_MAPPING_CLEAR_ITEM, &MappingCommandFlags::ClearItem},
+    {IDP_MAPPING_TEST, &MappingCommandFlags::Test},
+    {IDP_MAPPING_REMOVE, &MappingCommandFlags::Remove},
+    {IDP_MAPPING_ADD, &MappingCommandFlags::Add},
+    {IDP_MAPPING_REPLACE, &MappingCommandFlags::Replace}};
+constexpr MappingFlag kButtonFlags[] = {
+    &MappingCommandFlags::Record, &MappingCommandFlags::ClearRow, &MappingCommandFlags::ClearItem,
+    &MappingCommandFlags::Test,   &MappingCommandFlags::Remove,   &MappingCommandFlags::Add,
+    &MappingCommandFlags::Replace};
+
+// The file commands the controller runs as they are.
+using ControllerCommand = void (EditorController::*)() noexcept;
+struct RoutedCommand {
+    int Id;
+    ControllerCommand Command;
+};
+constexpr RoutedCommand kRoutedCommands[] = {{IDM_OPEN, &EditorController::OpenSelected},
+                                             {IDT_OPEN, &EditorController::OpenSelected},
+                                             {IDP_OPEN, &EditorController::OpenSelected},
+                                             {IDM_NEW, &EditorController::NewConfiguration},
+                                             {IDT_NEW, &EditorController::NewConfiguration},
+                                             {IDP_NEW, &EditorController::NewConfiguration},
+                                             {IDM_CLOSE, &EditorController::CloseSelected},
+                                             {IDT_CLOSE, &EditorController::CloseSelected},
+                                             {IDP_CLOSE, &EditorController::CloseSelected},
+                                             {IDM_SAVE, &EditorController::Save},
+                                             {IDT_SAVE, &EditorController::Save},
+                                             {IDP_SAVE, &EditorController::Save},
+                                             {IDM_SAVEAS, &EditorController::SaveAs},
+                                             {IDT_SAVEAS, &EditorController::SaveAs},
+                                             {IDP_SAVEAS, &EditorController::SaveAs},
+                                             {IDM_CLONE, &EditorController::CloneSelected},
+                                             {IDT_CLONE, &EditorController::CloneSelected},
+                                             {IDP_CLONE, &EditorController::CloneSelected},
+                                             {IDM_DELETE, &EditorController::DeleteSelected},
+                                             {IDT_DELETE, &EditorController::DeleteSelected},
+                                             {IDP_DELETE, &EditorController::DeleteSelected},
+                                             {IDM_ICON, &EditorController::ChangeIcon},
+                                             {IDT_ICON, &EditorController::ChangeIcon},
+                                             {IDP_ICON, &EditorController::ChangeIcon},
+                                             {IDM_JOY, &EditorController::RefreshDevices},
+                                             {IDT_JOY, &EditorController::RefreshDevices},
+                                             {IDM_RUN, &EditorController::RunSelected},
+                                             {IDT_RUN, &EditorController::RunSelected},
+                                             {IDT_HELP, &EditorController::ShowHelp}};
+
+// Releases the dropped-files handle when the handler ends.
+class DropHandle {
+public:
+    explicit DropHandle(HDROP drop) : drop_(drop) {}
+    ~DropHandle() { DragFinish(drop_); }
+    DropHandle(const DropHandle&) = delete;
+    DropHandle& operator=(const DropHandle&) = delete;
+    HDROP Get() const { return drop_; }
+
+private:
+    HDROP drop_;
+};
+
+std::wstring WindowText(HWND window) {
+    std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
+    text.resize(static_cast<std::size_t>(
+        GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
+    return text;
+}
+
+int IndexOfKey(const std::vector<std::string>& keys, std::string_view key) {
+    for (std::size_t i = 0; i < keys.size(); ++i)
+        if (EqualsIgnoreCase(keys[i], key))
+            return static_cast<int>(i);
+    return -1;
+}
+
+void SetListItemText(HWND list, int item, int subItem, const std::wstring& text) {
+    LVITEMW cell{};
+    cell.iSubItem = subItem;
+    cell.pszText = const_cast<wchar_t*>(text.c_str());
+    SendMessageW(list, LVM_SETITEMTEXTW, static_cast<WPARAM>(item),
+                 reinterpret_cast<LPARAM>(&cell));
+}
+
+} // namespace
+
+MainWindow::MainWindow(HINSTANCE instance, Win32Dialogs& dialogs)
+    : instance_(instance), dialogs_(dialogs) {}
+
+MainWindow::~MainWindow() {
+    controller_ = nullptr;
+    poll_.Stop();
+    // The window and its controls go first, then the pictures and fonts they showed.
+    window_.Reset();
+}
+
+bool MainWindow::Create(std::wstring_view caption) {
+    WNDCLASSEXW windowClass{};
+    windowClass.cbSize = sizeof(windowClass);
+    windowClass.lpfnWndProc = &MainWindow::WindowProc;
+    windowClass.hInstance = instance_;
+    windowClass.hIcon = static_cast<HICON>(
+        LoadImageW(instance_, VANTREL_PROGRAM_ICON, IMAGE_ICON, 0, 0, LR_DEFAULTSIZE | LR_SHARED));
+    windowClass.hIconSm = static_cast<HICON>(LoadImageW(instance_, VANTREL_PROGRAM_ICON, IMAGE_ICON,
+                                                        GetSystemMetrics(SM_CXSMICON),
+                                                        GetSystemMetrics(SM_CYSMICON), LR_SHARED));
+    windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    windowClass.lpszClassName = VANTREL_MAIN_WINDOW_CLASS;
+    if (!RegisterClassExW(&windowClass) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS)
+        return false;
+    const std::wstring text(caption);
+    const HWND window =
+        CreateWindowExW(kExStyle, VANTREL_MAIN_WINDOW_CLASS, text.c_str(), kStyle, CW_USEDEFAULT,
+                        CW_USEDEFAULT, 800, 600, nullptr, nullptr, instance_, this);
+    if (window == nullptr)
+        return false;
+    DragAcceptFiles(window, TRUE);
+    return true;
+}
+
+void MainWindow::Show(int showCommand) {
+    const HWND window = window_.Get();
+    const SIZE size = DesignedWindowSize();
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof(monitor);
+    int left = 0;
+    int top = 0;
+    if (GetMonitorInfoW(MonitorFromWindow(window, MONITOR_DEFAULTTOPRIMARY), &monitor)) {
+        const RECT& work = monitor.rcWork;
+        left = work.left + std::max(0L, (work.right - work.left - size.cx) / 2);
+        top = work.top + std::max(0L, (work.bottom - work.top - size.cy) / 3);
+    }
+    SetWindowPos(window, nullptr, left, top, size.cx, size.cy, SWP_NOZORDER | SWP_NOACTIVATE);
+    ShowWindow(window, showCommand);
+    UpdateWindow(window);
+}
+
+LRESULT CALLBACK MainWindow::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_NCCREATE) {
+        const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
+        auto* self = static_cast<MainWindow*>(create->lpCreateParams);
+        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+        self->window_.Reset(window);
+    }
+    auto* self = reinterpret_cast<MainWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    if (self == nullptr)
+        return DefWindowProcW(window, message, wParam, lParam);
+    if (message == WM_NCDESTROY) {
+        SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+        self->window_.Release();
+        return DefWindowProcW(window, message, wParam, lParam);
+    }
+    try {
+        return self->HandleMessage(message, wParam, lParam);
+    } catch (...) {
+        // Every event traps its own errors, once; this only keeps anything else from unwinding
+        // through the system's code.
+        ReportCurrentError(self->dialogs_, "Form1");
+        return 0;
+    }
+}
+
+LRESULT CALLBACK MainWindow::ControlProc(HWND control, UINT message, WPARAM wParam, LPARAM lParam,
+                                         UINT_PTR, DWORD_PTR self) {
+    auto* window = reinterpret_cast<MainWindow*>(self);
+    if (message == WM_NCDESTROY) {
+        RemoveWindowSubclass(control, &MainWindow::ControlProc, kSubclassId);
+        return DefSubclassProc(control, message, wParam, lParam);
+    }
+    try {
+        return window->HandleControlMessage(control, message, wParam, lParam);
+    } catch (...) {
+        ReportCurrentError(window->dialogs_, "Form1");
+        return 0;
+    }
+}
+
+LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    const HWND window = window_.Get();
+    switch (message) {
+    case WM_CREATE: {
+        bool created = false;
+        RunTrapped(dialogs_, "Form_Load", [&] {
+            dpi_ = WindowDpi(window);
+            shadowBrush_.Reset(CreateSolidBrush(RGB(112, 112, 112)));
+            if (!pictures_.Load(instance_, dpi_))
+                throw std::runtime_error("the window's pictures could not be loaded");
+            CreateMenus();
+            CreateControls();
+            ApplyPictures();
+            ApplyFont();
+            Layout();
+            created = true;
+        });
+        return created ? 0 : -1;
+    }
+    case WM_SIZE:
+        if (wParam != SIZE_MINIMIZED)
+            RunTrapped(dialogs_, "Form_Resize", [&] { Layout(); });
+        return 0;
+    case WM_GETMINMAXINFO:
+        OnMinMaxInfo(*reinterpret_cast<MINMAXINFO*>(lParam));
+        return 0;
+    case WM_COMMAND:
+        OnCommand(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam));
+        return 0;
+    case WM_NOTIFY:
+        return OnNotify(*reinterpret_cast<const NMHDR*>(lParam));
+    case WM_CTLCOLORSTATIC:
+        if (reinterpret_cast<HWND>(lParam) == descriptionShadow_ && shadowBrush_)
+            return reinterpret_cast<LRESULT>(shadowBrush_.Get());
+        break;
+    case WM_ACTIVATE:
+        // As a dialog does: the focused control is remembered while the window is inactive.
+        if (LOWORD(wParam) == WA_INACTIVE) {
+            const HWND focus = GetFocus();
+            if (focus != nullptr && IsChild(window, focus))
+                focusOnActivate_ = focus;
+        }
+        break;
+    case WM_SETFOCUS:
+        if (focusOnActivate_ != nullptr && IsChild(window, focusOnActivate_) &&
+            IsWindowEnabled(focusOnActivate_) && IsWindowVisible(focusOnActivate_)) {
+            SetFocus(focusOnActivate_);
+            return 0;
+        }
+        break;
+    case WM_DROPFILES:
+        OnDropFiles(reinterpret_cast<HDROP>(wParam));
+        return 0;
+    case WM_CLOSE:
+        OnClose();
+        return 0;
+    case WM_QUERYENDSESSION:
+        return controller_ == nullptr || controller_->ClosingProceeds() ? TRUE : FALSE;
+    case WM_ENDSESSION:
+        if (wParam != FALSE && controller_ != nullptr) {
+            try {
+                controller_->Shutdown();
+            } catch (...) {
+                // Windows is ending: nothing is left to report to.
+            }
+        }
+        return 0;
+    case WM_SETCURSOR:
+        if (busy_ && LOWORD(lParam) == HTCLIENT) {
+            SetCursor(LoadCursorW(nullptr, IDC_WAIT));
+            return TRUE;
+        }
+        break;
+    case WM_DPICHANGED:
+        OnDpiChanged(HIWORD(wParam), reinterpret_cast<const RECT*>(lParam));
+        return 0;
+    case WM_SETTINGCHANGE:
+        if (wParam == SPI_SETNONCLIENTMETRICS)
+            RunTrapped(dialogs_, "Form_Resize", [&] {
+                ApplyFont();
+                Layout();
+            });
+        break;
+    case WM_DESTROY:
+        // A window destroyed from outside ends the program rather than leaving it headless.
+        PostQuitMessage(0);
+        return 0;
+    default:
+        break;
+    }
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+LRESULT MainWindow::HandleControlMessage(HWND control, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_DROPFILES) {
+        OnDropFiles(reinterpret_cast<HDROP>(wParam));
+        return 0;
+    }
+    if (control == descriptionEditor_)
+        return OnDescriptionEditorMessage(control, message, wParam, lParam);
+    if (control == mappingList_) {
+        switch (message) {
+        case WM_GETDLGCODE:
+            // Arrows and characters stay with the list; Tab still moves on.
+            return DLGC_WANTARROWS | DLGC_WANTCHARS;
+        case WM_KEYDOWN:
+        case WM_CHAR:
+            // Keys never move the selection: the selected row is the one recording writes to.
+            return 0;
+        default:
+            if (OnMappingListMouse(message, lParam))
+                return 0;
+            break;
+        }
+    } else if (control == configurationList_) {
+        if (message == WM_KEYDOWN || message == WM_CHAR)
+            return 0; // the selection is the controller's, made by the mouse
+        if (OnConfigurationListMouse(message, lParam))
+            return 0;
+    }
+    return DefSubclassProc(control, message, wParam, lParam);
+}
+
+bool MainWindow::OnConfigurationListMouse(UINT message, LPARAM lParam) {
+    if (message != WM_LBUTTONDOWN && message != WM_RBUTTONDOWN && message != WM_LBUTTONDBLCLK &&
+        message != WM_RBUTTONDBLCLK)
+        return false;
+    // The list selects nothing itself: the controller selects the entry pressed.
+    SetFocus(configurationList_);
+    if (controller_ == nullptr)
+        return true;
+    const std::string key = ConfigurationKeyAt({GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+    if (message == WM_LBUTTONDBLCLK)
+        controller_->EntryDoubleClicked(key);
+    else
+        controller_->EntryPressed(key, message != WM_LBUTTONDOWN);
+    return true;
+}
+
+bool MainWindow::OnMappingListMouse(UINT message, LPARAM lParam) {
+    const POINT point{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+    switch (message) {
+    case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN:
+    case WM_RBUTTONDBLCLK: {
+        // The list selects nothing itself (the row colours show the selection); taking the
+        // focus commits an open Description editor first.
+        SetFocus(mappingList_);
+        const bool left = message == WM_LBUTTONDOWN;
+        if (left) {
+            leftPressed_ = true;
+            SetCapture(mappingList_);
+        }
+        if (controller_ != nullptr) {
+            const Cell cell = MappingCellAt(point);
+            controller_->RowPressed(cell.Row, cell.Column, !left);
+        }
+        return true;
+    }
+    case WM_LBUTTONUP:
+    case WM_RBUTTONUP: {
+        const bool left = message == WM_LBUTTONUP;
+        if (left && GetCapture() == mappingList_)
+            ReleaseCapture();
+        lastRelease_ = point;
+        if (controller_ == nullptr)
+            return true;
+        // A press and release of the left button is a click: the rows are recoloured, then the
+        // release acts on its cell.
+        if (left && leftPressed_) {
+            leftPressed_ = false;
+            controller_->ListClicked();
+        }
+        const Cell cell = MappingCellAt(point);
+        controller_->RowReleased(cell.Row, cell.Column, left);
+        return true;
+    }
+    case WM_LBUTTONDBLCLK:
+        SetFocus(mappingList_);
+        if (controller_ != nullptr) {
+            // The cell is the one under the last release, as the first click's.
+            const Cell cell = MappingCellAt(lastRelease_);
+            controller_->CellDoubleClicked(cell.Row, cell.Column);
+        }
+        return true;
+    case WM_CAPTURECHANGED:
+        leftPressed_ = leftPressed_ && reinterpret_cast<HWND>(lParam) == mappingList_;
+        return false;
+    default:
+        return false;
+    }
+}
+
+LRESULT MainWindow::OnDescriptionEditorMessage(HWND control, UINT message, WPARAM wParam,
+                                               LPARAM lParam) {
+    switch (message) {
+    case WM_GETDLGCODE:
+        // Enter commits the text here rather than pressing a default button.
+        if (lParam != 0 && reinterpret_cast<const MSG*>(lParam)->message == WM_KEYDOWN &&
+            reinterpret_cast<const MSG*>(lParam)->wParam == VK_RETURN)
+            return DLGC_WANTALLKEYS;
+        break;
+    case WM_KEYDOWN:
+        if (wParam == VK_RETURN) {
+            CommitDescription();
+            return 0;
+        }
+        break;
+    case WM_CHAR:
+        if (wParam == L'\r' || wParam == L'\n')
+            return 0;
+        // A description never holds a double quote: the file format uses it as the delimiter.
+        if (wParam == L'"')
+            return DefSubclassProc(control, message, L'\'', lParam);
+        break;
+    case WM_KILLFOCUS: {
+        const LRESULT result = DefSubclassProc(control, message, wParam, lParam);
+        CommitDescription();
+        return result;
+    }
+    default:
+        break;
+    }
+    return DefSubclassProc(control, message, wParam, lParam);
+}
+
+void MainWindow::CommitDescription() {
+    if (!descriptionOpen_)
+        return;
+    descriptionOpen_ = false;
+    const std::string text = Utf8FromWide(WindowText(descriptionEditor_));
+    if (controller_ != nullptr)
+        controller_->DescriptionCommitted(text);
+}
+
+LRESULT MainWindow::OnNotify(const NMHDR& header) {
+    if (header.hwndFrom == mappingList_) {
+        switch (header.code) {
+        case LVN_GETDISPINFOW:
+            OnMappingListText(*reinterpret_cast<NMLVDISPINFOW*>(const_cast<NMHDR*>(&header)));
+            return 0;
+        case NM_CUSTOMDRAW:
+            return OnMappingListDraw(
+                *reinterpret_cast<NMLVCUSTOMDRAW*>(const_cast<NMHDR*>(&header)));
+        case LVN_COLUMNCLICK:
+            if (controller_ != nullptr)
+                controller_->ColumnClicked(reinterpret_cast<const NMLISTVIEW&>(header).iSubItem);
+            return 0;
+        default:
+            return 0;
+        }
+    }
+    if (header.hwndFrom == configurationList_ && header.code == NM_CUSTOMDRAW)
+        return OnConfigurationListDraw(
+            *reinterpret_cast<NMLVCUSTOMDRAW*>(const_cast<NMHDR*>(&header)));
+    if (header.hwndFrom == tabs_ && header.code == TCN_SELCHANGE) {
+        const auto index = SendMessageW(tabs_, TCM_GETCURSEL, 0, 0);
+        if (controller_ != nullptr && index >= 0 &&
+            static_cast<std::size_t>(index) < tabKeys_.size())
+            controller_->TabChosen(std::string(tabKeys_[static_cast<std::size_t>(index)]));
+        return 0;
+    }
+    return 0;
+}
+
+void MainWindow::OnMappingListText(NMLVDISPINFOW& info) {
+    LVITEMW& item = info.item;
+    if ((item.mask & LVIF_IMAGE) != 0)
+        item.iImage = 0;
+    if ((item.mask & LVIF_TEXT) == 0 || item.pszText == nullptr || item.cchTextMax <= 0)
+        return;
+    item.pszText[0] = L'\0';
+    const MappingTable* table =
+        controller_ != nullptr ? controller_->Configurations().Shown() : nullptr;
+    if (table == nullptr || item.iItem < 0 || item.iItem >= table->RowCount() ||
+        item.iSubItem < 0 || item.iSubItem >= kColumnCount)
+        return;
+    const std::wstring text = WideFromUtf8(table->Row(item.iItem)[item.iSubItem].Text);
+    lstrcpynW(item.pszText, text.c_str(), item.cchTextMax);
+}
+
+LRESULT MainWindow::OnMappingListDraw(NMLVCUSTOMDRAW& draw) {
+    switch (draw.nmcd.dwDrawStage) {
+    case CDDS_PREPAINT:
+        return CDRF_NOTIFYITEMDRAW;
+    case CDDS_ITEMPREPAINT: {
+        const MappingTable* table =
+            controller_ != nullptr ? controller_->Configurations().Shown() : nullptr;
+        const auto row = static_cast<int>(draw.nmcd.dwItemSpec);
+        if (table != nullptr && row >= 0 && row < table->RowCount()) {
+            // The row's state is its background; the system's selection look is not used.
+            draw.clrTextBk = static_cast<COLORREF>(table->RowColour(row));
+            draw.clrText = GetSysColor(COLOR_WINDOWTEXT);
+            draw.nmcd.uItemState &= ~static_cast<UINT>(CDIS_SELECTED | CDIS_FOCUS);
+        }
+        return CDRF_DODEFAULT;
+    }
+    default:
+        return CDRF_DODEFAULT;
+    }
+}
+
+LRESULT MainWindow::OnConfigurationListDraw(NMLVCUSTOMDRAW& draw) {
+    switch (draw.nmcd.dwDrawStage) {
+    case CDDS_PREPAINT:
+        return CDRF_NOTIFYITEMDRAW;
+    case CDDS_ITEMPREPAINT: {
+        const auto index = static_cast<std::size_t>(draw.nmcd.dwItemSpec);
+        if (index < entryColours_.size())
+            draw.clrText = entryColours_[index];
+        return CDRF_DODEFAULT;
+    }
+    default:
+        return CDRF_DODEFAULT;
+    }
+}
+
+void MainWindow::OnCommand(int id, int code, HWND source) {
+    // While a dialog or a box of the program is open the window is disabled, and so are its
+    // commands (a command posted from outside).
+    if (controller_ == nullptr || !IsWindowEnabled(window_.Get()))
+        return;
+    if (id == IDOK) {
+        OnEnter();
+        return;
+    }
+    // Menu items and accelerators (code 0 or 1), the toolbar's and the mapping buttons'
+    // clicks (BN_CLICKED, which is 0); the controls' other notifications are not commands.
+    if (code != 0 && code != 1)
+        return;
+    if (source != nullptr && source != toolbar_ && GetParent(source) != window_.Get())
+        return;
+    if (!CommandEnabled(id))
+        return;
+    RunCommand(id);
+}
+
+bool MainWindow::CommandEnabled(int id) const {
+    for (const FileCommand& command : kFileCommands) {
+        if (id == command.ToolId)
+            return states_.Toolbar.*command.Flag;
+        if (id == command.MenuId)
+            return states_.MenusEnabled && states_.Menu.*command.Flag;
+    }
+    for (const ListMenuItem& item : kFileListMenu)
+        if (item.Id != 0 && id == item.Id)
+            return states_.FileListMenuEnabled && states_.FileListMenu.*item.Flag;
+    for (const MappingMenuItem& item : kMappingMenu)
+        if (id == item.Id)
+            return states_.MappingMenuEnabled && states_.MappingMenu.*item.Flag;
+    for (std::size_t i = 0; i < mappingButtons_.size(); ++i)
+        if (id == kMappingButtons[i].Id)
+            return IsWindowEnabled(mappingButtons_[i]) != FALSE;
+    switch (id) {
+    case IDM_EXIT:
+    case IDM_OPTIONS:
+        return states_.MenusEnabled;
+    case IDM_ABOUT:
+        return states_.MenusEnabled && states_.Menu.Help;
+    default:
+        return false;
+    }
+}
+
+void MainWindow::RunCommand(int id) {
+    EditorController& controller = *controller_;
+    for (const RoutedCommand& routed : kRoutedCommands) {
+        if (routed.Id == id) {
+            (controller.*routed.Command)();
+            return;
+        }
+    }
+    switch (id) {
+    case IDM_LOAD:
+    case IDT_LOAD:
+    case IDP_LOAD:
+        controller.LoadConfigurationFile({});
+        break;
+    case IDM_EXIT:
+        // As the close box: the quit question first.
+        OnClose();
+        break;
+    case IDM_ABOUT:
+        RunTrapped(dialogs_, "MNabout_Click",
+                   [&] { ShowAboutBox(instance_, window_.Get(), dialogs_, VantrelCard()); });
+        break;
+    case IDM_OPTIONS:  // the preferences window comes with the editor's preferences
+    case IDM_CONTENTS: // no help file is shipped
+    default:
+        // The mapping buttons and the mapping list's menu come with recording, testing and
+        // list maintenance.
+        break;
+    }
+}
+
+void MainWindow::OnEnter() {
+    // A focused push button acts on Enter as on Space.
+    const HWND focus = GetFocus();
+    if (focus == nullptr || !IsChild(window_.Get(), focus) ||
+        !(SendMessageW(focus, WM_GETDLGCODE, 0, 0) & (DLGC_DEFPUSHBUTTON | DLGC_UNDEFPUSHBUTTON)))
+        return;
+    OnCommand(GetDlgCtrlID(focus), BN_CLICKED, focus);
+}
+
+void MainWindow::OnClose() {
+    if (controller_ == nullptr) {
+        PostQuitMessage(0);
+        return;
+    }
+    if (!IsWindowEnabled(window_.Get()) || !controller_->ClosingProceeds())
+        return;
+    try {
+        controller_->Shutdown();
+    } catch (...) {
+        // Shutting down ignores its errors; the program ends all the same.
+        PostQuitMessage(0);
+    }
+}
+
+void MainWindow::OnDropFiles(HDROP drop) {
+    const DropHandle handle(drop);
+    if (controller_ == nullptr || !IsWindowEnabled(window_.Get()))
+        return;
+    std::vector<std::string> paths;
+    const UINT count = DragQueryFileW(handle.Get(), 0xFFFFFFFF, nullptr, 0);
+    for (UINT i = 0; i < count; ++i) {
+        const UINT length = DragQueryFileW(handle.Get(), i, nullptr, 0);
+        std::wstring path(length + 1, L'\0');
+        const UINT copied = DragQueryFileW(handle.Get(), i, path.data(), length + 1);
+        path.resize(copied);
+        paths.push_back(Utf8FromWide(path));
+    }
+    controller_->DropFiles(paths);
+}
+
+void MainWindow::OnDpiChanged(UINT dpi, const RECT* suggested) {
+    RunTrapped(dialogs_, "Form_Resize", [&] {
+        dpi_ = dpi;
+        if (!pictures_.Load(instance_, dpi_))
+            throw std::runtime_error("the window's pictures could not be loaded");
+        ApplyPictures();
+        ApplyFont();
+        if (suggested != nullptr)
+            SetWindowPos(window_.Get(), nullptr, suggested->left, suggested->top,
+                         suggested->right - suggested->left, suggested->bottom - suggested->top,
+                         SWP_NOZORDER | SWP_NOACTIVATE);
+        Layout();
+        FitMappingColumns();
+        RedrawWindow(window_.Get(), nullptr, nullptr,
+                     RDW_ERASE | RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_FRAME);
+    });
+}
+
+void MainWindow::OnMinMaxInfo(MINMAXINFO& info) const {
+    // No smaller than designed, no larger than the screen the window is on.
+    const SIZE designed = DesignedWindowSize();
+    info.ptMinTrackSize = {designed.cx, designed.cy};
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof(monitor);
+    if (GetMonitorInfoW(MonitorFromWindow(window_.Get(), MONITOR_DEFAULTTONEAREST), &monitor))
+        info.ptMaxTrackSize = {monitor.rcMonitor.right - monitor.rcMonitor.left,
+                               monitor.rcMonitor.bottom - monitor.rcMonitor.top};
+}
+
+SIZE MainWindow::DesignedClientSize() const {
+    return {Scale(kDesignedWidth, dpi_), Scale(kDesignedHeight, dpi_)};
+}
+
+SIZE MainWindow::DesignedWindowSize() const {
+    const SIZE client = DesignedClientSize();
+    RECT bounds{0, 0, client.cx, client.cy};
+    AdjustWindowRectForDpi(bounds, kStyle, true, kExStyle, dpi_);
+    return {bounds.right - bounds.left, bounds.bottom - bounds.top};
+}
+
+void MainWindow::CreateMenus() {
+    UniqueMenu bar(CreateMenu());
+    UniqueMenu file(CreatePopupMenu());
+    UniqueMenu tools(CreatePopupMenu());
+    UniqueMenu help(CreatePopupMenu());
+    if (!bar || !file || !tools || !help)
+        throw std::runtime_error("the menus could not be created");
+
+    AppendMenuW(file.Get(), MF_STRING, IDM_OPEN, L" &Open");
+    AppendMenuW(file.Get(), MF_STRING, IDM_NEW, L" &New");
+    AppendMenuW(file.Get(), MF_STRING, IDM_LOAD, L" &Load...");
+    AppendMenuW(file.Get(), MF_STRING, IDM_CLOSE, L" &Close");
+    AppendMenuW(file.Get(), MF_SEPARATOR, 0, nullptr);
+    AppendMenuW(file.Get(), MF_STRING, IDM_SAVE, L" &Save");
+    AppendMenuW(file.Get(), MF_STRING, IDM_SAVEAS, L" S&ave As...");
+    AppendMenuW(file.Get(), MF_SEPARATOR, 0, nullptr);
+    AppendMenuW(file.Get(), MF_STRING, IDM_EXIT, L" &Exit");
+
+    AppendMenuW(tools.Get(), MF_STRING, IDM_CLONE, L" &Clone");
+    AppendMenuW(tools.Get(), MF_STRING, IDM_DELETE, L" &Delete");
+    AppendMenuW(tools.Get(), MF_SEPARATOR, 0, nullptr);
+    AppendMenuW(tools.Get(), MF_STRING, IDM_ICON, L" Change &Icon...");
+    AppendMenuW(tools.Get(), MF_STRING, IDM_JOY, L" Refresh Device &List");
+    AppendMenuW(tools.Get(), MF_STRING, IDM_RUN, L" &Run");
+
+    AppendMenuW(help.Get(), MF_STRING, IDM_CONTENTS, L" Contents...");
+    AppendMenuW(help.Get(), MF_SEPARATOR, 0, nullptr);
+    AppendMenuW(help.Get(), MF_STRING, IDM_ABOUT, L" &About");
+
+    if (AppendMenuW(bar.Get(), MF_POPUP, reinterpret_cast<UINT_PTR>(file.Get()), L"&File"))
+        file.Release();
+    if (AppendMenuW(bar.Get(), MF_POPUP, reinterpret_cast<UINT_PTR>(tools.Get()), L"&Tools"))
+        tools.Release();
+    AppendMenuW(bar.Get(), MF_STRING, IDM_OPTIONS, L"&Options");
+    if (AppendMenuW(bar.Get(), MF_POPUP, reinterpret_cast<UINT_PTR>(help.Get()), L"&Help"))
+        help.Release();
+    if (!SetMenu(window_.Get(), bar.Get()))
+        throw std::runtime_error("the menu bar could not be set");
+    bar.Release(); // the window destroys its menu bar with itself
+}
+
+void MainWindow::CreateControls() {
+    const HWND window = window_.Get();
+    const auto child = [&](DWORD exStyle, const wchar_t* windowClass, const wchar_t* text,
+                           DWORD style, int id) {
+        const HWND control = CreateWindowExW(
+            exStyle, windowClass, text, WS_CHILD | WS_CLIPSIBLINGS | style, 0, 0, 10, 10, window,
+            reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance_, nullptr);
+        if (control == nullptr)
+            throw std::runtime_error("a control of the main window could not be created");
+        return control;
+    };
+    const auto subclass = [&](HWND control) {
+        SetWindowSubclass(control, &MainWindow::ControlProc, kSubclassId,
+                          reinterpret_cast<DWORD_PTR>(this));
+    };
+
+    // Created in the order of the Tab key; the tab strip and the frame then go to the back.
+    toolbar_ = child(0, TOOLBARCLASSNAMEW, nullptr,
+                     WS_VISIBLE | TBSTYLE_FLAT | TBSTYLE_LIST | TBSTYLE_TOOLTIPS | CCS_NODIVIDER |
+                         CCS_NOPARENTALIGN | CCS_NORESIZE,
+                     IDC_TOOLBAR);
+    SendMessageW(toolbar_, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
+    SendMessageW(toolbar_, TB_SETEXTENDEDSTYLE, 0, TBSTYLE_EX_MIXEDBUTTONS);
+    std::vector<TBBUTTON> buttons;
+    for (std::size_t i = 0; i < kToolPictureCount; ++i) {
+        // Each text is kept by the toolbar: it is the tooltip, not drawn on the button.
+        std::wstring text = kToolButtons[i].Tooltip;
+        text.push_back(L'\0');
+        const auto string =
+            SendMessageW(toolbar_, TB_ADDSTRINGW, 0, reinterpret_cast<LPARAM>(text.c_str()));
+        TBBUTTON button{};
+        button.iBitmap = static_cast<int>(i);
+        button.idCommand = kToolButtons[i].Id;
+        button.fsState = 0;
+        button.fsStyle = BTNS_BUTTON;
+        button.iString = string;
+        buttons.push_back(button);
+        if (kToolButtons[i].EndsGroup) {
+            TBBUTTON separator{};
+            separator.fsStyle = BTNS_SEP;
+            buttons.push_back(separator);
+        }
+    }
+
+    configurationList_ = child(WS_EX_CLIENTEDGE, WC_LISTVIEWW, L"",
+                               WS_VISIBLE | WS_TABSTOP | LVS_ICON | LVS_SINGLESEL |
+                                   LVS_SHOWSELALWAYS | LVS_AUTOARRANGE | LVS_SHAREIMAGELISTS,
+                               IDC_CONFIGURATION_LIST);
+    mappingList_ = child(WS_EX_CLIENTEDGE, WC_LISTVIEWW, L"",
+                         WS_VISIBLE | WS_TABSTOP | LVS_REPORT | LVS_OWNERDATA | LVS_SINGLESEL |
+                             LVS_SHAREIMAGELISTS,
+                         IDC_MAPPING_LIST);
+    deviceFrame_ =
+        child(0, WC_BUTTONW, L"Input Devices", WS_VISIBLE | BS_GROUPBOX, IDC_DEVICE_FRAME);
+    deviceList_ = child(WS_EX_CLIENTEDGE, WC_LISTVIEWW, L"",
+                        WS_VISIBLE | WS_TABSTOP | LVS_REPORT | LVS_SINGLESEL | LVS_NOSORTHEADER |
+                            LVS_SHAREIMAGELISTS,
+                        IDC_DEVICE_LIST);
+    for (std::size_t i = 0; i < mappingButtons_.size(); ++i)
+        mappingButtons_[i] =
+            child(0, WC_BUTTONW, kMappingButtons[i].Caption,
+                  WS_VISIBLE | WS_TABSTOP | WS_DISABLED | BS_PUSHBUTTON, kMappingButtons[i].Id);
+    keyMappingLabel_ = child(0, WC_STATICW, L"Key Mapping:", WS_VISIBLE | SS_LEFT | SS_CENTERIMAGE,
+                             IDC_KEY_MAPPING_LABEL);
+    keyMapping_ = child(WS_EX_CLIENTEDGE, WC_EDITW, L"",
+                        WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL | ES_READONLY, IDC_KEY_MAPPING);
+    tabs_ = child(0, WC_TABCONTROLW, L"", WS_VISIBLE | WS_TABSTOP | TCS_FOCUSNEVER, IDC_TABS);
+    descriptionShadow_ = child(0, WC_STATICW, L"", 0, IDC_DESCRIPTION_SHADOW);
+    descriptionEditor_ =
+        child(0, WC_EDITW, L"", WS_BORDER | ES_AUTOHSCROLL, IDC_DESCRIPTION_EDITOR);
+    statusBar_ = child(0, STATUSCLASSNAMEW, L"", WS_VISIBLE, IDC_STATUS_BAR);
+
+    SendMessageW(toolbar_, TB_ADDBUTTONSW, buttons.size(),
+                 reinterpret_cast<LPARAM>(buttons.data()));
+    SendMessageW(configurationList_, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_DOUBLEBUFFER,
+                 LVS_EX_DOUBLEBUFFER);
+    SendMessageW(mappingList_, LVM_SETEXTENDEDLISTVIEWSTYLE,
+                 LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES | LVS_EX_DOUBLEBUFFER,
+                 LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES | LVS_EX_DOUBLEBUFFER);
+    SendMessageW(deviceList_, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT,
+                 LVS_EX_FULLROWSELECT);
+
+    // The configuration list's report columns are not shown in its icon view: they carry the
+    // entry name and the file state for whoever reads the list.
+    static constexpr const wchar_t* kEntryColumns[] = {L"Name", L"Entry", L"State"};
+    for (int i = 0; i < 3; ++i) {
+        LVCOLUMNW column{};
+        column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
+        column.pszText = const_cast<wchar_t*>(kEntryColumns[i]);
+        column.cx = 100;
+        column.iSubItem = i;
+        SendMessageW(configurationList_, LVM_INSERTCOLUMNW, static_cast<WPARAM>(i),
+                     reinterpret_cast<LPARAM>(&column));
+    }
+    LVCOLUMNW devices{};
+    devices.mask = LVCF_TEXT | LVCF_WIDTH;
+    devices.pszText = const_cast<wchar_t*>(L"DirectInput Devices");
+    devices.cx = 200;
+    SendMessageW(deviceList_, LVM_INSERTCOLUMNW, 0, reinterpret_cast<LPARAM>(&devices));
+    ShowDevices({});
+    CreateMappingColumns();
+
+    for (const HWND control : {configurationList_, tabs_, mappingList_}) {
+        subclass(control);
+        DragAcceptFiles(control, TRUE);
+    }
+    subclass(descriptionEditor_);
+
+    // Two panels: the status text (three quarters), then the rest.
+    const int parts[] = {300, -1};
+    SendMessageW(statusBar_, SB_SETPARTS, 2, reinterpret_cast<LPARAM>(parts));
+
+    // The lists lie on the tab strip, the devices list and the buttons in their frame.
+    SetWindowPos(deviceFrame_, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    SetWindowPos(tabs_, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+
+    // The placeholder tab and list while nothing is open.
+    TCITEMW tab{};
+    tab.mask = TCIF_TEXT | TCIF_IMAGE;
+    tab.pszText = const_cast<wchar_t*>(L"");
+    tab.iImage = -1;
+    SendMessageW(tabs_, TCM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&tab));
+    tabKeys_ = {std::string(kBlankKey)};
+    ShowMappingList(nullptr);
+}
+
+void MainWindow::CreateMappingColumns() {
+    const auto& titles = MappingColumnTitles();
+    for (int i = 0; i < static_cast<int>(titles.size()); ++i) {
+        const std::wstring title = WideFromUtf8(titles[static_cast<std::size_t>(i)]);
+        LVCOLUMNW column{};
+        column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_FMT | LVCF_SUBITEM;
+        column.fmt = IsCentredColumn(i) ? LVCFMT_CENTER : LVCFMT_LEFT;
+        column.pszText = const_cast<wchar_t*>(title.c_str());
+        column.cx = 80;
+        column.iSubItem = i;
+        SendMessageW(mappingList_, LVM_INSERTCOLUMNW, static_cast<WPARAM>(i),
+                     reinterpret_cast<LPARAM>(&column));
+    }
+}
+
+void MainWindow::ApplyPictures() {
+    const int large = Scale(32, dpi_);
+    const int small = Scale(16, dpi_);
+    UniqueImageList entriesLarge(ImageList_Create(large, large, ILC_COLOR32 | ILC_MASK, 8, 8));
+    UniqueImageList entriesSmall(ImageList_Create(small, small, ILC_COLOR32 | ILC_MASK, 8, 8));
+    if (!entriesLarge || !entriesSmall)
+        throw std::runtime_error("the image lists could not be created");
+
+    SendMessageW(toolbar_, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(pictures_.Toolbar()));
+    SendMessageW(configurationList_, LVM_SETIMAGELIST, LVSIL_NORMAL,
+                 reinterpret_cast<LPARAM>(entriesLarge.Get()));
+    SendMessageW(configurationList_, LVM_SETIMAGELIST, LVSIL_SMALL,
+                 reinterpret_cast<LPARAM>(entriesSmall.Get()));
+    SendMessageW(tabs_, TCM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(entriesSmall.Get()));
+    SendMessageW(mappingList_, LVM_SETIMAGELIST, LVSIL_SMALL,
+                 reinterpret_cast<LPARAM>(pictures_.Rows()));
+    const auto header = reinterpret_cast<HWND>(SendMessageW(mappingList_, LVM_GETHEADER, 0, 0));
+    if (header != nullptr)
+        SendMessageW(header, HDM_SETIMAGELIST, 0,
+                     reinterpret_cast<LPARAM>(pictures_.HeaderMarkers()));
+    // The controls show the new lists before the old ones go.
+    entriesLarge_ = std::move(entriesLarge);
+    entriesSmall_ = std::move(entriesSmall);
+    entryImageOf_.clear();
+    MarkKeyColumn(markedColumn_, markedRecording_);
+    ApplyButtonPictures();
+    ApplyMenuPictures();
+    // The entries and tabs take their pictures again, from the new lists.
+    entryKeys_.clear();
+    if (controller_ != nullptr)
+        ShowConfigurations(controller_->Configurations());
+}
+
+void MainWindow::ApplyButtonPictures() {
+    SendMessageW(mappingButtons_[0], BM_SETIMAGE, IMAGE_ICON,
+                 reinterpret_cast<LPARAM>(pictures_.RecordPicture(states_.Recording)));
+    SendMessageW(mappingButtons_[3], BM_SETIMAGE, IMAGE_ICON,
+                 reinterpret_cast<LPARAM>(pictures_.TestPicture(states_.Testing)));
+}
+
+void MainWindow::ApplyMenuPictures() {
+    const HMENU bar = GetMenu(window_.Get());
+    if (bar == nullptr)
+        return;
+    for (const FileCommand& command : kFileCommands) {
+        const HBITMAP picture = pictures_.MenuPicture(command.Picture);
+        SetMenuItemBitmaps(bar, static_cast<UINT>(command.MenuId), MF_BYCOMMAND, picture, picture);
+    }
+}
+
+void MainWindow::ApplyFont() {
+    const LOGFONTW description = MessageFont(dpi_);
+    UniqueFont font(CreateFontIndirectW(&description));
+    if (!font)
+        return;
+    for (const HWND control : {configurationList_, tabs_, mappingList_, deviceFrame_, deviceList_,
+                               keyMappingLabel_, keyMapping_, statusBar_, descriptionEditor_}) {
+        if (control != nullptr)
+            SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font.Get()), TRUE);
+    }
+    for (const HWND button : mappingButtons_)
+        SendMessageW(button, WM_SETFONT, reinterpret_cast<WPARAM>(font.Get()), TRUE);
+    // The controls use the new font before the old one is deleted.
+    font_ = std::move(font);
+}
+
+void MainWindow::Layout() {
+    const HWND window = window_.Get();
+    if (window == nullptr || statusBar_ == nullptr || IsIconic(window))
+        return;
+    const auto s = [&](int length) { return Scale(length, dpi_); };
+    RECT client{};
+    GetClientRect(window, &client);
+    const int width = client.right;
+    const int height = client.bottom;
+
+    // Toolbar on top, status bar at the bottom with its two panels.
+    SendMessageW(toolbar_, TB_AUTOSIZE, 0, 0);
+    const auto buttonSize = static_cast<DWORD>(SendMessageW(toolbar_, TB_GETBUTTONSIZE, 0, 0));
+    const int toolbarHeight = HIWORD(buttonSize) + s(4);
+    MoveWindow(toolbar_, s(2), s(2), width - s(4), toolbarHeight, TRUE);
+    SendMessageW(statusBar_, WM_SIZE, 0, 0);
+    RECT status{};
+    GetWindowRect(statusBar_, &status);
+    const int statusHeight = status.bottom - status.top;
+    const int parts[] = {width * 3 / 4, -1};
+    SendMessageW(statusBar_, SB_SETPARTS, 2, reinterpret_cast<LPARAM>(parts));
+
+    const int margin = s(6);
+    const int top = s(2) + toolbarHeight + s(4);
+    const int bottom = height - statusHeight - margin;
+
+    // The configuration list down the left side.
+    const int listWidth = s(150);
+    MoveWindow(configurationList_, margin, top, listWidth, std::max(bottom - top, 0), TRUE);
+    SendMessageW(configurationList_, LVM_ARRANGE, LVA_DEFAULT, 0);
+
+    // On the right, from the bottom up: the "Key Mapping:" row, the devices frame with the
+    // buttons, then the tab strip with the mapping list over the rest.
+    const int left = margin + listWidth + margin;
+    const int right = width - margin;
+    const int rowHeight = s(23);
+    const int keyRowTop = bottom - rowHeight;
+    const int labelWidth = s(80);
+    MoveWindow(keyMappingLabel_, left, keyRowTop, labelWidth, rowHeight, TRUE);
+    MoveWindow(keyMapping_, left + labelWidth, keyRowTop, std::max(right - left - labelWidth, 0),
+               rowHeight, TRUE);
+
+    const int buttonWidth = s(88);
+    const int buttonHeight = s(28);
+    const int gap = s(6);
+    const int inset = s(10);
+    const int frameHeight = s(20) + 2 * buttonHeight + gap + inset;
+    const int frameTop = keyRowTop - margin - frameHeight;
+    MoveWindow(deviceFrame_, left, frameTop, std::max(right - left, 0), frameHeight, TRUE);
+    const int rowsTop = frameTop + s(20);
+    const int buttonsLeft = right - inset - 4 * buttonWidth - 3 * gap;
+    for (std::size_t i = 0; i < mappingButtons_.size(); ++i) {
+        const int column = static_cast<int>(i % 4);
+        const int row = static_cast<int>(i / 4);
+        MoveWindow(mappingButtons_[i], buttonsLeft + column * (buttonWidth + gap),
+                   rowsTop + row * (buttonHeight + gap), buttonWidth, buttonHeight, TRUE);
+    }
+    const int devicesLeft = left + inset;
+    const int devicesWidth = std::max(buttonsLeft - gap - devicesLeft, 0);
+    MoveWindow(deviceList_, devicesLeft, rowsTop, devicesWidth, 2 * buttonHeight + gap, TRUE);
+    SendMessageW(deviceList_, LVM_SETCOLUMNWIDTH, 0, LVSCW_AUTOSIZE_USEHEADER);
+
+    const int tabsBottom = frameTop - margin;
+    MoveWindow(tabs_, left, top, std::max(right - left, 0), std::max(tabsBottom - top, 0), TRUE);
+    RECT display{0, 0, std::max(right - left, 0), std::max(tabsBottom - top, 0)};
+    SendMessageW(tabs_, TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&display));
+    MoveWindow(mappingList_, left + display.left, top + display.top,
+               std::max<int>(display.right - display.left, 0),
+               std::max<int>(display.bottom - display.top, 0), TRUE);
+}
+
+void MainWindow::FitMappingColumns() {
+    const MappingTable* table =
+        controller_ != nullptr ? controller_->Configurations().Shown() : nullptr;
+    const WindowDc dc(mappingList_);
+    if (dc.Get() == nullptr)
+        return;
+    const Selection fontSelection(dc.Get(), font_ ? static_cast<HGDIOBJ>(font_.Get())
+                                                  : GetStockObject(DEFAULT_GUI_FONT));
+    const auto textWidth = [&](const std::string& text) {
+        const std::wstring wide = WideFromUtf8(text);
+        SIZE size{};
+        GetTextExtentPoint32W(dc.Get(), wide.c_str(), static_cast<int>(wide.size()), &size);
+        return static_cast<int>(size.cx);
+    };
+    // Room for the cell's padding, the header's marker and the rows' icon.
+    const int padding = Scale(14, dpi_);
+    const int picture = Scale(20, dpi_);
+    const int keyColumnMax = MulDiv(kKeyColumnMaxTwips, static_cast<int>(dpi_), kTwipsPerInch);
+    const auto& titles = MappingColumnTitles();
+    for (int c = 0; c < kColumnCount; ++c) {
+        int width = textWidth(titles[static_cast<std::size_t>(c)]) + padding;
+        if (IsKeyColumn(c))
+            width += picture;
+        if (table != nullptr)
+            for (const MappingRow& row : table->Rows())
+                width = std::max(width, textWidth(row[c].Text) + padding + (c == 0 ? picture : 0));
+        if (IsKeyColumn(c))
+            width = std::min(width, keyColumnMax);
+        SendMessageW(mappingList_, LVM_SETCOLUMNWIDTH, static_cast<WPARAM>(c), width);
+    }
+}
+
+MainWindow::Cell MainWindow::MappingCellAt(POINT point) const {
+    LVHITTESTINFO hit{};
+    hit.pt = point;
+    if (SendMessageW(mappingList_, LVM_SUBITEMHITTEST, 0, reinterpret_cast<LPARAM>(&hit)) < 0 ||
+        hit.iItem < 0 || (hit.flags & LVHT_ONITEM) == 0)
+        return {};
+    return {hit.iItem, hit.iSubItem};
+}
+
+std::string MainWindow::ConfigurationKeyAt(POINT point) const {
+    LVHITTESTINFO hit{};
+    hit.pt = point;
+    const auto item =
+        SendMessageW(configurationList_, LVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit));
+    if (item < 0 || (hit.flags & LVHT_ONITEM) == 0 ||
+        static_cast<std::size_t>(item) >= entryKeys_.size())
+        return {};
+    return entryKeys_[static_cast<std::size_t>(item)];
+}
+
+int MainWindow::EntryImage(const std::string& iconSource) {
+    const std::wstring path = WideFromUtf8(iconSource);
+    const auto [known, added] = entryImageOf_.try_emplace(ShellIconSource(path), -1);
+    if (!added)
+        return known->second;
+    // The shell asked once per source; the default icon where it has none.
+    UniqueIcon large = LargeShellIcon(path);
+    UniqueIcon small = SmallShellIcon(path);
+    const int largeSize = Scale(32, dpi_);
+    const int smallSize = Scale(16, dpi_);
+    if (!large)
+        large = LoadIconResource(instance_, MAKEINTRESOURCEW(IDI_DEFAULT), largeSize, largeSize);
+    if (!small)
+        small = LoadIconResource(instance_, MAKEINTRESOURCEW(IDI_DEFAULT), smallSize, smallSize);
+    if (!large || !small)
+        return -1;
+    const int index = ImageList_AddIcon(entriesLarge_.Get(), large.Get());
+    if (ImageList_AddIcon(entriesSmall_.Get(), small.Get()) != index)
+        return -1;
+    known->second = index;
+    return index;
+}
+
+void MainWindow::SetStatusText(std::string_view text) {
+    if (text == statusText_)
+        return;
+    statusText_.assign(text);
+    const std::wstring wide = WideFromUtf8(text);
+    SendMessageW(statusBar_, SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(wide.c_str()));
+}
+
+void MainWindow::SetCaption(std::string_view caption) {
+    SetWindowTextW(window_.Get(), WideFromUtf8(caption).c_str());
+}
+
+void MainWindow::ShowConfigurations(const ConfigurationList& list) {
+    // Entries: rebuilt when the keys or their order changed, otherwise updated in place.
+    const auto& entries = list.Entries();
+    std::vector<std::string> keys;
+    keys.reserve(entries.size());
+    for (const ConfigurationEntry& entry : entries)
+        keys.push_back(entry.Key);
+    const bool rebuild = keys != entryKeys_;
+    SendMessageW(configurationList_, WM_SETREDRAW, FALSE, 0);
+    if (rebuild)
+        SendMessageW(configurationList_, LVM_DELETEALLITEMS, 0, 0);
+    entryColours_.clear();
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        const ConfigurationEntry& entry = entries[i];
+        std::wstring text = WideFromUtf8(entry.Text);
+        LVITEMW item{};
+        item.mask = LVIF_TEXT | LVIF_IMAGE | LVIF_STATE;
+        item.iItem = static_cast<int>(i);
+        item.pszText = text.data();
+        item.iImage = EntryImage(entry.IconSource);
+        item.stateMask = LVIS_SELECTED | LVIS_FOCUSED | LVIS_CUT;
+        const bool selected = EqualsIgnoreCase(entry.Key, list.SelectedKey());
+        item.state =
+            (selected ? LVIS_SELECTED | LVIS_FOCUSED : 0U) | (entry.Ghosted ? LVIS_CUT : 0U);
+        SendMessageW(configurationList_, rebuild ? LVM_INSERTITEMW : LVM_SETITEMW, 0,
+                     reinterpret_cast<LPARAM>(&item));
+        SetListItemText(configurationList_, item.iItem, 1, WideFromUtf8(entry.Key));
+        SetListItemText(configurationList_, item.iItem, 2, std::to_wstring(entry.State));
+        entryColours_.push_back(static_cast<COLORREF>(entry.TextColour));
+    }
+    entryKeys_ = std::move(keys);
+    SendMessageW(configurationList_, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(configurationList_, nullptr, TRUE);
+
+    // Tabs: the placeholder's text is empty and it has no picture.
+    const auto& tabs = list.Tabs();
+    if (tabs != tabKeys_) {
+        SendMessageW(tabs_, TCM_DELETEALLITEMS, 0, 0);
+        tabKeys_.clear();
+    }
+    for (std::size_t i = 0; i < tabs.size(); ++i) {
+        const ConfigurationEntry* entry =
+            EqualsIgnoreCase(tabs[i], kBlankKey) ? nullptr : list.Find(tabs[i]);
+        std::wstring text = entry != nullptr ? WideFromUtf8(entry->Text) : L"";
+        TCITEMW tab{};
+        tab.mask = TCIF_TEXT | TCIF_IMAGE;
+        tab.pszText = text.data();
+        tab.iImage = entry != nullptr ? EntryImage(entry->IconSource) : -1;
+        SendMessageW(tabs_, tabKeys_.size() > i ? TCM_SETITEMW : TCM_INSERTITEMW, i,
+                     reinterpret_cast<LPARAM>(&tab));
+    }
+    tabKeys_ = tabs;
+    const int current = IndexOfKey(tabKeys_, list.CurrentKey());
+    SendMessageW(tabs_, TCM_SETCURSEL, static_cast<WPARAM>(std::max(current, 0)), 0);
+    // The tab row's height may have changed with the first picture.
+    Layout();
+
+    // Scroll positions of configurations no longer open are forgotten.
+    for (auto it = scrollPositions_.begin(); it != scrollPositions_.end();)
+        it = list.IsOpen(it->first) ? std::next(it) : scrollPositions_.erase(it);
+}
+
+void MainWindow::ScrollEntryIntoView(std::string_view key) {
+    const int index = IndexOfKey(entryKeys_, key);
+    if (index >= 0)
+        SendMessageW(configurationList_, LVM_ENSUREVISIBLE, static_cast<WPARAM>(index), FALSE);
+}
+
+void MainWindow::SaveScrollPosition() {
+    if (shownKey_.empty() || EqualsIgnoreCase(shownKey_, kBlankKey))
+        return;
+    const auto top = SendMessageW(mappingList_, LVM_GETTOPINDEX, 0, 0);
+    scrollPositions_[shownKey_] = {GetScrollPos(mappingList_, SB_HORZ), static_cast<LONG>(top)};
+}
+
+void MainWindow::RestoreScrollPosition(const std::string& key) {
+    const auto saved = scrollPositions_.find(key);
+    if (saved == scrollPositions_.end())
+        return;
+    RECT row{};
+    row.left = LVIR_BOUNDS;
+    if (!SendMessageW(mappingList_, LVM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&row)))
+        return;
+    SendMessageW(mappingList_, LVM_SCROLL, static_cast<WPARAM>(saved->second.x),
+                 saved->second.y * (row.bottom - row.top));
+}
+
+void MainWindow::ShowMappingList(const MappingTable* table) {
+    const std::string key = table != nullptr && controller_ != nullptr
+                                ? controller_->Configurations().CurrentKey()
+                                : std::string(kBlankKey);
+    const bool sameList = EqualsIgnoreCase(key, shownKey_);
+    if (!sameList)
+        SaveScrollPosition();
+    const int rows = table != nullptr ? table->RowCount() : 0;
+    SendMessageW(mappingList_, WM_SETREDRAW, FALSE, 0);
+    SendMessageW(mappingList_, LVM_SETBKCOLOR, 0,
+                 static_cast<LPARAM>(table != nullptr ? kListBackColour : kPlaceholderBackColour));
+    SendMessageW(mappingList_, LVM_SETITEMCOUNT, static_cast<WPARAM>(rows),
+                 sameList ? LVSICF_NOSCROLL : 0);
+    FitMappingColumns();
+    if (!sameList) {
+        SendMessageW(mappingList_, LVM_ENSUREVISIBLE, 0, FALSE);
+        RestoreScrollPosition(key);
+    }
+    shownKey_ = key;
+    EnableWindow(mappingList_, table != nullptr);
+    SendMessageW(mappingList_, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(mappingList_, nullptr, TRUE);
+}
+
+void MainWindow::RedrawMappingRows() {
+    InvalidateRect(mappingList_, nullptr, FALSE);
+}
+
+void MainWindow::MarkKeyColumn(int column, bool recording) {
+    markedColumn_ = column;
+    markedRecording_ = recording;
+    const auto header = reinterpret_cast<HWND>(SendMessageW(mappingList_, LVM_GETHEADER, 0, 0));
+    if (header == nullptr)
+        return;
+    for (int c = col::FirstPress; c < kColumnCount; ++c) {
+        KeyColumnMarker marker = KeyColumnMarker::None;
+        if (c == column)
+            marker = recording ? KeyColumnMarker::Record : KeyColumnMarker::Chosen;
+        HDITEMW item{};
+        item.mask = HDI_FORMAT;
+        SendMessageW(header, HDM_GETITEMW, static_cast<WPARAM>(c), reinterpret_cast<LPARAM>(&item));
+        item.mask = HDI_FORMAT | HDI_IMAGE;
+        item.fmt |= HDF_IMAGE;
+        item.iImage = static_cast<int>(marker);
+        SendMessageW(header, HDM_SETITEMW, static_cast<WPARAM>(c), reinterpret_cast<LPARAM>(&item));
+    }
+}
+
+void MainWindow::ApplyCommandStates(const EditorCommandStates& states) {
+    states_ = states;
+    const HMENU bar = GetMenu(window_.Get());
+    for (const FileCommand& command : kFileCommands) {
+        SendMessageW(toolbar_, TB_ENABLEBUTTON, static_cast<WPARAM>(command.ToolId),
+                     MAKELPARAM(states.Toolbar.*command.Flag ? TRUE : FALSE, 0));
+        EnableMenuItem(bar, static_cast<UINT>(command.MenuId),
+                       MF_BYCOMMAND | (states.Menu.*command.Flag ? MF_ENABLED : MF_GRAYED));
+    }
+    EnableMenuItem(bar, IDM_ABOUT, MF_BYCOMMAND | (states.Menu.Help ? MF_ENABLED : MF_GRAYED));
+    // The four top-level menus (Options is an item of the bar itself).
+    for (UINT position = 0; position < 4; ++position)
+        EnableMenuItem(bar, position,
+                       MF_BYPOSITION | (states.MenusEnabled ? MF_ENABLED : MF_GRAYED));
+    DrawMenuBar(window_.Get());
+    for (std::size_t i = 0; i < mappingButtons_.size(); ++i)
+        EnableWindow(mappingButtons_[i], states.Buttons.*kButtonFlags[i] ? TRUE : FALSE);
+    ApplyButtonPictures();
+    ApplyMenuPictures();
+}
+
+void MainWindow::ShowDevices(const std::vector<std::string>& names) {
+    SendMessageW(deviceList_, LVM_DELETEALLITEMS, 0, 0);
+    std::vector<std::wstring> rows;
+    for (const std::string& name : names)
+        rows.push_back(WideFromUtf8(name));
+    if (rows.empty())
+        rows.emplace_back(kNoDevicesRow);
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        LVITEMW item{};
+        item.mask = LVIF_TEXT;
+        item.iItem = static_cast<int>(i);
+        item.pszText = rows[i].data();
+        SendMessageW(deviceList_, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item));
+    }
+    SendMessageW(deviceList_, LVM_SETCOLUMNWIDTH, 0, LVSCW_AUTOSIZE_USEHEADER);
+}
+
+void MainWindow::SetKeyMappingText(std::string_view text) {
+    SetWindowTextW(keyMapping_, WideFromUtf8(text).c_str());
+}
+
+void MainWindow::OpenDescriptionEditor(int row, std::string_view text) {
+    RECT bounds{};
+    bounds.left = LVIR_BOUNDS;
+    if (!SendMessageW(mappingList_, LVM_GETITEMRECT, static_cast<WPARAM>(row),
+                      reinterpret_cast<LPARAM>(&bounds)))
+        return;
+    RECT list{};
+    GetWindowRect(mappingList_, &list);
+    MapWindowPoints(nullptr, window_.Get(), reinterpret_cast<POINT*>(&list), 2);
+    POINT rowTop{0, bounds.top};
+    MapWindowPoints(mappingList_, window_.Get(), &rowTop, 1);
+    // Over the middle of the list at the row's height, a little up and left; the shadow the
+    // same distance down and right.
+    const int offset = MulDiv(50, static_cast<int>(dpi_), kTwipsPerInch);
+    const int width = MulDiv(3300, static_cast<int>(dpi_), kTwipsPerInch);
+    const int height = std::max<int>(bounds.bottom - bounds.top, Scale(20, dpi_));
+    const int left = list.left + (list.right - list.left) / 2 - offset;
+    const int top = rowTop.y - offset;
+    SetWindowPos(descriptionShadow_, HWND_TOP, left + 2 * offset, top + 2 * offset, width, height,
+                 SWP_SHOWWINDOW | SWP_NOACTIVATE);
+    SetWindowPos(descriptionEditor_, HWND_TOP, left, top, width, height,
+                 SWP_SHOWWINDOW | SWP_NOACTIVATE);
+    SetWindowTextW(descriptionEditor_, WideFromUtf8(text).c_str());
+    SendMessageW(descriptionEditor_, EM_SETSEL, 0, -1);
+    descriptionOpen_ = true;
+    SetFocus(descriptionEditor_);
+}
+
+void MainWindow::CloseDescriptionEditor() {
+    descriptionOpen_ = false;
+    if (GetFocus() == descriptionEditor_)
+        SetFocus(mappingList_);
+    ShowWindow(descriptionEditor_, SW_HIDE);
+    ShowWindow(descriptionShadow_, SW_HIDE);
+}
+
+void MainWindow::ShowPopUp(HMENU menu) {
+    const HWND window = window_.Get();
+    POINT cursor{};
+    GetCursorPos(&cursor);
+    // Without being the foreground window the menu would not close when clicked away.
+    SetForegroundWindow(window);
+    const UINT flags = TPM_RETURNCMD | TPM_RIGHTBUTTON |
+                       (GetSystemMetrics(SM_MENUDROPALIGNMENT) ? TPM_RIGHTALIGN : TPM_LEFTALIGN);
+    const auto command =
+        static_cast<UINT>(TrackPopupMenuEx(menu, flags, cursor.x, cursor.y, window, nullptr));
+    PostMessageW(window, WM_NULL, 0, 0);
+    // The command runs after the event that opened the menu has ended, as a menu command.
+    if (command != 0)
+        PostMessageW(window, WM_COMMAND, MAKEWPARAM(command, 0), 0);
+}
+
+void MainWindow::PopUpFileListMenu() {
+    if (!states_.FileListMenuEnabled)
+        return;
+    const UniqueMenu menu(CreatePopupMenu());
+    if (!menu)
+        return;
+    // Hidden items are left out, not greyed.
+    for (const ListMenuItem& item : kFileListMenu) {
+        if (!(states_.FileListMenu.*item.Flag))
+            continue;
+        if (item.Caption == nullptr) {
+            AppendMenuW(menu.Get(), MF_SEPARATOR, 0, nullptr);
+            continue;
+        }
+        AppendMenuW(menu.Get(), MF_STRING, static_cast<UINT_PTR>(item.Id), item.Caption);
+        const HBITMAP picture = pictures_.MenuPicture(item.Picture);
+        SetMenuItemBitmaps(menu.Get(), static_cast<UINT>(item.Id), MF_BYCOMMAND, picture, picture);
+    }
+    ShowPopUp(menu.Get());
+}
+
+void MainWindow::PopUpMappingMenu() {
+    if (!states_.MappingMenuEnabled)
+        return;
+    const UniqueMenu menu(CreatePopupMenu());
+    if (!menu)
+        return;
+    const std::wstring record = WideFromUtf8(RecordItemCaption(states_.Recording));
+    const std::wstring test = WideFromUtf8(TestItemCaption(states_.Testing));
+    const wchar_t* captions[] = {record.c_str(),   L"Clear Entire Row", L"Clear Selected Item",
+                                 test.c_str(),     L"Remove Items",     L"Add Devices",
+                                 L"Replace Device"};
+    for (std::size_t i = 0; i < std::size(kMappingMenu); ++i) {
+        if (i == 4)
+            AppendMenuW(menu.Get(), MF_SEPARATOR, 0, nullptr);
+        const bool enabled = states_.MappingMenu.*kMappingMenu[i].Flag;
+        AppendMenuW(menu.Get(), MF_STRING | (enabled ? MF_ENABLED : MF_GRAYED),
+                    static_cast<UINT_PTR>(kMappingMenu[i].Id), captions[i]);
+    }
+    ShowPopUp(menu.Get());
+}
+
+void MainWindow::SetBusy(bool busy) {
+    busy_ = busy;
+    POINT cursor{};
+    GetCursorPos(&cursor);
+    const HWND under = WindowFromPoint(cursor);
+    if (under == window_.Get() || IsChild(window_.Get(), under))
+        SetCursor(LoadCursorW(nullptr, busy ? IDC_WAIT : IDC_ARROW));
+}
+
+void MainWindow::Minimize() {
+    ShowWindow(window_.Get(), SW_MINIMIZE);
+}
+
+void MainWindow::Quit() {
+    PostQuitMessage(0);
+}
+
+} // namespace qm::win32
