@@ -18,7 +18,8 @@
 namespace qm::win32 {
 namespace {
 
-constexpr DWORD kStyle = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
+// No WS_CLIPCHILDREN: the frame does not paint its inside, the window does.
+constexpr DWORD kStyle = WS_OVERLAPPEDWINDOW;
 constexpr DWORD kExStyle = WS_EX_CONTROLPARENT | WS_EX_ACCEPTFILES;
 constexpr UINT_PTR kSubclassId = 1;
 
@@ -453,17 +454,17 @@ bool MainWindow::OnMappingListMouse(UINT message, LPARAM lParam) {
     case WM_LBUTTONUP:
     case WM_RBUTTONUP: {
         const bool left = message == WM_LBUTTONUP;
+        // A press and release of the left button is a click: the rows are recoloured, then the
+        // release acts on its cell.
+        const bool clicked = left && leftPressed_;
+        leftPressed_ = false;
         if (left && GetCapture() == mappingList_)
             ReleaseCapture();
         lastRelease_ = point;
         if (controller_ == nullptr)
             return true;
-        // A press and release of the left button is a click: the rows are recoloured, then the
-        // release acts on its cell.
-        if (left && leftPressed_) {
-            leftPressed_ = false;
+        if (clicked)
             controller_->ListClicked();
-        }
         const Cell cell = MappingCellAt(point);
         controller_->RowReleased(cell.Row, cell.Column, left);
         return true;
