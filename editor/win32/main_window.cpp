@@ -1274,13 +1274,14 @@ void MainWindow::ShowMappingList(const MappingTable* table) {
     SendMessageW(mappingList_, LVM_SETITEMCOUNT, static_cast<WPARAM>(rows),
                  sameList ? LVSICF_NOSCROLL : 0);
     FitMappingColumns();
+    shownKey_ = key;
+    EnableWindow(mappingList_, table != nullptr);
+    SendMessageW(mappingList_, WM_SETREDRAW, TRUE, 0);
+    // Scrolling takes effect only while the list redraws.
     if (!sameList) {
         SendMessageW(mappingList_, LVM_ENSUREVISIBLE, 0, FALSE);
         RestoreScrollPosition(key);
     }
-    shownKey_ = key;
-    EnableWindow(mappingList_, table != nullptr);
-    SendMessageW(mappingList_, WM_SETREDRAW, TRUE, 0);
     InvalidateRect(mappingList_, nullptr, TRUE);
 }
 
