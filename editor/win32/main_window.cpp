@@ -1100,20 +1100,24 @@ void MainWindow::FitMappingColumns() {
         GetTextExtentPoint32W(dc.Get(), wide.c_str(), static_cast<int>(wide.size()), &size);
         return static_cast<int>(size.cx);
     };
-    // Room for the cell's padding, the header's marker and the rows' icon.
+    // Room for the cell's padding, the rows' icon, and in the header the marker beside the
+    // title.
     const int padding = Scale(14, dpi_);
     const int picture = Scale(20, dpi_);
+    const int headerPadding = Scale(20, dpi_);
     const int keyColumnMax = MulDiv(kKeyColumnMaxTwips, static_cast<int>(dpi_), kTwipsPerInch);
     const auto& titles = MappingColumnTitles();
     for (int c = 0; c < kColumnCount; ++c) {
-        int width = textWidth(titles[static_cast<std::size_t>(c)]) + padding;
+        int title = textWidth(titles[static_cast<std::size_t>(c)]) + padding;
         if (IsKeyColumn(c))
-            width += picture;
+            title += picture + headerPadding;
+        int width = title;
         if (table != nullptr)
             for (const MappingRow& row : table->Rows())
                 width = std::max(width, textWidth(row[c].Text) + padding + (c == 0 ? picture : 0));
+        // Long key texts are cut at the key columns' width, the titles never.
         if (IsKeyColumn(c))
-            width = std::min(width, keyColumnMax);
+            width = std::min(width, std::max(keyColumnMax, title));
         SendMessageW(mappingList_, LVM_SETCOLUMNWIDTH, static_cast<WPARAM>(c), width);
     }
 }
