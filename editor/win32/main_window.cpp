@@ -1212,6 +1212,12 @@ void MainWindow::ShowConfigurations(const ConfigurationList& list) {
     InvalidateRect(configurationList_, nullptr, TRUE);
 
     // Tabs: the placeholder's text is empty and it has no picture.
+    const auto tabRowHeight = [&] {
+        RECT tab{};
+        SendMessageW(tabs_, TCM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&tab));
+        return tab.bottom - tab.top;
+    };
+    const LONG heightBefore = tabRowHeight();
     const auto& tabs = list.Tabs();
     if (tabs != tabKeys_) {
         SendMessageW(tabs_, TCM_DELETEALLITEMS, 0, 0);
@@ -1231,8 +1237,9 @@ void MainWindow::ShowConfigurations(const ConfigurationList& list) {
     tabKeys_ = tabs;
     const int current = IndexOfKey(tabKeys_, list.CurrentKey());
     SendMessageW(tabs_, TCM_SETCURSEL, static_cast<WPARAM>(std::max(current, 0)), 0);
-    // The tab row's height may have changed with the first picture.
-    Layout();
+    // The tab row is higher once a tab has a picture: the mapping list moves down.
+    if (tabRowHeight() != heightBefore)
+        Layout();
 
     // Scroll positions of configurations no longer open are forgotten.
     for (auto it = scrollPositions_.begin(); it != scrollPositions_.end();)
