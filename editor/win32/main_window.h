@@ -97,6 +97,7 @@ private:
     void CommitDescription();
 
     void CreateControls();
+    void AddToolbarButtons();
     void CreateMenus();
     void ApplyPictures();
     void ApplyMenuPictures();
