@@ -188,7 +188,7 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         OnCommand(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam));
         return 0;
     case WM_NOTIFY:
-        return OnNotify(*reinterpret_cast<const NMHDR*>(lParam));
+        return OnNotify(*reinterpret_cast<NMHDR*>(lParam));
     case WM_CTLCOLORSTATIC:
         if (reinterpret_cast<HWND>(lParam) == descriptionShadow_ && shadowBrush_)
             return reinterpret_cast<LRESULT>(shadowBrush_.Get());
@@ -393,15 +393,14 @@ void MainWindow::CommitDescription() {
         controller_->DescriptionCommitted(text);
 }
 
-LRESULT MainWindow::OnNotify(const NMHDR& header) {
+LRESULT MainWindow::OnNotify(NMHDR& header) {
     if (header.hwndFrom == mappingList_) {
         switch (header.code) {
         case LVN_GETDISPINFOW:
-            OnMappingListText(*reinterpret_cast<NMLVDISPINFOW*>(const_cast<NMHDR*>(&header)));
+            OnMappingListText(reinterpret_cast<NMLVDISPINFOW&>(header));
             return 0;
         case NM_CUSTOMDRAW:
-            return OnMappingListDraw(
-                *reinterpret_cast<NMLVCUSTOMDRAW*>(const_cast<NMHDR*>(&header)));
+            return OnMappingListDraw(reinterpret_cast<NMLVCUSTOMDRAW&>(header));
         case LVN_COLUMNCLICK:
             if (controller_ != nullptr)
                 controller_->ColumnClicked(reinterpret_cast<const NMLISTVIEW&>(header).iSubItem);
@@ -411,8 +410,7 @@ LRESULT MainWindow::OnNotify(const NMHDR& header) {
         }
     }
     if (header.hwndFrom == configurationList_ && header.code == NM_CUSTOMDRAW)
-        return OnConfigurationListDraw(
-            *reinterpret_cast<NMLVCUSTOMDRAW*>(const_cast<NMHDR*>(&header)));
+        return OnConfigurationListDraw(reinterpret_cast<NMLVCUSTOMDRAW&>(header));
     if (header.hwndFrom == tabs_ && header.code == TCN_SELCHANGE) {
         const auto index = SendMessageW(tabs_, TCM_GETCURSEL, 0, 0);
         if (controller_ != nullptr && index >= 0 &&

@@ -78,7 +78,7 @@ private:
                                         UINT_PTR id, DWORD_PTR self);
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT HandleControlMessage(HWND control, UINT message, WPARAM wParam, LPARAM lParam);
-    LRESULT OnNotify(const NMHDR& header);
+    LRESULT OnNotify(NMHDR& header);
     LRESULT OnMappingListDraw(NMLVCUSTOMDRAW& draw);
     LRESULT OnConfigurationListDraw(NMLVCUSTOMDRAW& draw);
     void OnMappingListText(NMLVDISPINFOW& info);
