@@ -43,17 +43,6 @@ std::optional<double> ButtonNumber(const MappingRow& row) {
     return std::nullopt;
 }
 
-// The button number as the sort sees it: a number that is a day count of the calendar (years
-// 100 to 9999 from 30 December 1899) sorts in numeric order; anything else is an empty key.
-std::optional<double> ButtonSortKey(const MappingRow& row) {
-    constexpr double kFirstDay = -657434; // 1 January 100
-    constexpr double kEndDay = 2958466;   // 1 January 10000
-    const auto n = ButtonNumber(row);
-    if (n && *n >= kFirstDay && *n < kEndDay)
-        return n;
-    return std::nullopt;
-}
-
 } // namespace
 
 const std::vector<std::string>& MappingColumnTitles() {
@@ -177,8 +166,8 @@ bool MappingTable::SortByColumn(int column) {
     if (column == col::Button) {
         std::vector<std::optional<double>> keys;
         for (const MappingRow& row : rows_)
-            keys.push_back(ButtonSortKey(row));
-        // An empty key sorts before every number.
+            keys.push_back(ButtonNumber(row));
+        // A text that is not a number is an empty key, before every number.
         std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
             return descending_ ? keys[b] < keys[a] : keys[a] < keys[b];
         });
