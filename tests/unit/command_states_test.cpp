@@ -106,11 +106,11 @@ TEST(CommandStates, ModesSetTheMappingCommandsAndLockTheRestWhileRecordingOrTest
     struct Case {
         const char* Mode;
         bool Shown, Recording, Testing;
-        const char* Mapping; // the buttons and the context menu items alike
-        const char* MappingMenu;
+        const char* Buttons;     // as MappingFlags spells them
+        const char* MappingMenu; // the mapping list's context menu items
         const char* Flags; // MenusEnabled, FileListMenuEnabled, MappingMenuEnabled, Recording,
                            // Testing
-        bool Locked;       // toolbar off, file commands of menus kept, step 3 skipped
+        bool Locked;       // toolbar off, menu entries kept, step 3 skipped
     };
     const Case cases[] = {
         {"none shown", false, true, true, "0000000", "-------", "---00", false},
@@ -130,7 +130,7 @@ TEST(CommandStates, ModesSetTheMappingCommandsAndLockTheRestWhileRecordingOrTest
             const auto b = AllFlags(before);
             const auto s = NextCommandStates(b, in);
             SCOPED_TRACE(std::string(c.Mode) + (before ? " from all on" : " from all off"));
-            EXPECT_EQ(MappingFlags(s.Buttons), Resolve(c.Mapping, before));
+            EXPECT_EQ(MappingFlags(s.Buttons), Resolve(c.Buttons, before));
             EXPECT_EQ(MappingFlags(s.MappingMenu), Resolve(c.MappingMenu, before));
             const std::string flags = {
                 s.MenusEnabled ? '1' : '0', s.FileListMenuEnabled ? '1' : '0',
