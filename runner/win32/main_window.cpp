@@ -8,6 +8,7 @@
 #include "runner/win32/corvex_ids.h"
 #include "runner/win32/preferences_dialog.h"
 #include "ui/win32/dpi.h"
+#include "ui/win32/dropped_files.h"
 
 #include <commctrl.h>
 #include <shellapi.h>
@@ -337,19 +338,9 @@ void MainWindow::OnTrayMessage(UINT mouseMessage) {
 }
 
 void MainWindow::OnDropFiles(HDROP drop) {
-    const DropHandle handle(drop);
-    if (controller_ == nullptr)
-        return;
-    std::vector<std::string> paths;
-    const UINT count = DragQueryFileW(handle.Get(), 0xFFFFFFFF, nullptr, 0);
-    for (UINT i = 0; i < count; ++i) {
-        const UINT length = DragQueryFileW(handle.Get(), i, nullptr, 0);
-        std::wstring path(length + 1, L'\0');
-        const UINT copied = DragQueryFileW(handle.Get(), i, path.data(), length + 1);
-        path.resize(copied);
-        paths.push_back(Utf8FromWide(path));
-    }
-    controller_->DropFiles(paths);
+    const auto paths = TakeDroppedFiles(drop);
+    if (controller_ != nullptr)
+        controller_->DropFiles(paths);
 }
 
 void MainWindow::OnClose() {
