@@ -393,7 +393,7 @@ Installation Install(const std::wstring& name) {
     for (const wchar_t* file : {L"corvex.exe", L"default.ico", L"dinput8.dll", L"orvhid.dll"}) {
         if (!CopyFileW((payload + file).c_str(), (install.Folder + file).c_str(), FALSE))
             throw Fatal("cannot copy " + Narrow(payload + file) +
-                        " (build the runner_driver target)");
+                        " (build the ui_driver target)");
     }
     return install;
 }

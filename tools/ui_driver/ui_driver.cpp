@@ -1,8 +1,8 @@
-// runner_driver: drives the real corvex.exe under Wine (or Windows) from outside.
+// ui_driver: drives the real corvex.exe under Wine (or Windows) from outside.
 //
-//   runner_driver demo [FILE.qmf]          the runner at work on a configuration (the sample)
-//   runner_driver measure [PASSES PRESSES] poll period and key latency, printed
-//   runner_driver startup [FILES]          start-up time with FILES new configurations, printed
+//   ui_driver demo [FILE.qmf]          the runner at work on a configuration (the sample)
+//   ui_driver measure [PASSES PRESSES] poll period and key latency, printed
+//   ui_driver startup [FILES]          start-up time with FILES new configurations, printed
 //   e2e_driver keys | dialogs | default    the same program with the end-to-end scenarios: one
 //                                          scenario; exit code 0 when it passed
 //
@@ -28,9 +28,9 @@ int Usage() {
 #ifdef QM_DRIVER_SCENARIOS
     std::fputs("usage: e2e_driver keys|dialogs|default\n", stderr);
 #endif
-    std::fputs("usage: runner_driver demo [FILE.qmf]\n"
-               "       runner_driver measure [PASSES PRESSES]\n"
-               "       runner_driver startup [FILES]\n",
+    std::fputs("usage: ui_driver demo [FILE.qmf]\n"
+               "       ui_driver measure [PASSES PRESSES]\n"
+               "       ui_driver startup [FILES]\n",
                stderr);
     return 2;
 }
