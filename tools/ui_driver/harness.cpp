@@ -390,11 +390,13 @@ Installation Install(const std::wstring& name) {
     std::filesystem::remove_all(install.Folder, error);
     MakeFolder(install.Folder + L"config");
     const std::wstring payload = DriverFolder() + L"payload\\";
-    for (const wchar_t* file : {L"corvex.exe", L"default.ico", L"dinput8.dll", L"orvhid.dll"}) {
+    for (const wchar_t* file :
+         {L"corvex.exe", L"default.ico", L"dinput8.dll", L"orvhid.dll", L"qmftool.exe"}) {
         if (!CopyFileW((payload + file).c_str(), (install.Folder + file).c_str(), FALSE))
-            throw Fatal("cannot copy " + Narrow(payload + file) +
-                        " (build the ui_driver target)");
+            throw Fatal("cannot copy " + Narrow(payload + file) + " (build the ui_driver target)");
     }
+    // The editor, where the build has it.
+    CopyFileW((payload + L"vantrel.exe").c_str(), (install.Folder + L"vantrel.exe").c_str(), FALSE);
     return install;
 }
 
@@ -876,7 +878,7 @@ std::size_t DifferingPixels(const Capture& a, const Capture& b) {
     return differing;
 }
 
-bool SaveScreenshot(const std::wstring& path, std::initializer_list<HWND> windows) {
+bool SaveScreenshot(const std::wstring& path, const std::vector<HWND>& windows) {
     RECT area{};
     for (const HWND window : windows) {
         RECT bounds{};
