@@ -387,7 +387,12 @@ Installation Install(const std::wstring& name) {
     install.Program = install.Folder + L"corvex.exe";
     install.DeviceFile = install.Folder + L"devices.txt";
     std::error_code error;
+    // A run may have left read-only files, which the removal would keep.
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(install.Folder, error))
+        SetFileAttributesW(entry.path().c_str(), FILE_ATTRIBUTE_NORMAL);
     std::filesystem::remove_all(install.Folder, error);
+    if (error)
+        throw Fatal("cannot empty " + Narrow(install.Folder) + ": " + error.message());
     MakeFolder(install.Folder + L"config");
     const std::wstring payload = DriverFolder() + L"payload\\";
     for (const wchar_t* file :

@@ -31,6 +31,7 @@ namespace {
 
 // The editor's window and controls, as its shell names them.
 constexpr wchar_t kEditorWindowClass[] = L"VantrelMainWindow";
+constexpr wchar_t kEditorSplashClass[] = L"VantrelSplash";
 constexpr int kConfigurationListId = 1001;
 constexpr int kTabsId = 1002;
 constexpr int kMappingListId = 1003;
@@ -280,6 +281,12 @@ public:
         name = name.substr(0, name.find_last_of(L'.'));
         ForgetSettings();
         install_ = Install(L"script-" + name);
+        // Without a window manager, Wine waits a second or two for one whenever a managed
+        // window hides (every box answered); windows it does not manage hide at once. The
+        // programs started from now on read this; the session's prefix is thrown away.
+        const HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
+        if (ntdll != nullptr && GetProcAddress(ntdll, "wine_get_version") != nullptr)
+            RegSetText(HKEY_CURRENT_USER, L"Software\\Wine\\X11 Driver", L"Managed", L"N");
     }
     ~Session() { EndPrograms(); }
     Session(const Session&) = delete;
@@ -314,7 +321,9 @@ private:
     void SelectConfig(const Arguments& a);
     void Tab(const Arguments& a);
     void Row(const Arguments& a);
+    void ClickCell(const Arguments& a);
     void DoubleClick(const Arguments& a);
+    void Header(const Arguments& a);
     void Type(const Arguments& a);
     void Key(const Arguments& a);
     void AnswerBox(const Arguments& a);
@@ -330,6 +339,7 @@ private:
     void Registry(const Arguments& a);
     void Screenshot(const Arguments& a);
     void Controls(const Arguments& a);
+    void PrintControls(HWND window, HANDLE process);
 
     // ---- files
     void Dump(const Arguments& a);
@@ -388,7 +398,9 @@ const std::map<std::string, Session::Verb>& Session::Verbs() {
         {"select-config", {1, 1, &Session::SelectConfig}},
         {"tab", {1, 1, &Session::Tab}},
         {"row", {1, 1, &Session::Row}},
+        {"click", {2, 2, &Session::ClickCell}},
         {"double-click", {2, 2, &Session::DoubleClick}},
+        {"header", {1, 1, &Session::Header}},
         {"type", {1, 1, &Session::Type}},
         {"key", {1, 1, &Session::Key}},
         {"answer", {2, 2, &Session::AnswerBox}},
@@ -445,19 +457,27 @@ void Session::Start(const Arguments& a) {
     // Boxes of the start-up come before the main window shows.
     main_ = nullptr;
     const ULONGLONG end = GetTickCount64() + kStartMs;
-    while (main_ == nullptr) {
-        for (const HWND window : TopLevelWindows(program_.Id()))
+    // The start-up is over when the main window exists and the splash window has gone.
+    for (;;) {
+        bool splash = false;
+        for (const HWND window : TopLevelWindows(program_.Id())) {
             if (ClassOf(window) == windowClass)
                 main_ = window;
-        if (main_ != nullptr)
+            splash = splash || (IsWindowVisible(window) &&
+                                ClassOf(window) ==
+                                    (runner ? CORVEX_SPLASH_WINDOW_CLASS : kEditorSplashClass));
+        }
+        if (main_ != nullptr && !splash)
             break;
         if (!program_.Running())
             Fail(Narrow(programName_) + " ended at start-up");
         if (GetTickCount64() > end)
-            Fail(Narrow(programName_) + " shows no main window");
+            Fail(Narrow(programName_) + " does not finish its start-up");
         HandleDialogs();
         Pump(20);
     }
+    // Its start-up has run when it first waits for input (or shows a box).
+    WaitForInputIdle(program_.Handle(), kStartMs);
     LoadProbe(program_.Handle());
     Settle();
 }
@@ -914,6 +934,27 @@ void Session::Row(const Arguments& a) {
     Settle();
 }
 
+void Session::ClickCell(const Arguments& a) {
+    const HWND list = Control(kMappingListId, "mapping list");
+    const int row = MappingRow(a[0]);
+    const int column = MappingColumn(list, a[1]);
+    Foreground();
+    ClickAt(MappingCellPoint(list, row, column), Click::Left);
+    Settle();
+}
+
+void Session::Header(const Arguments& a) {
+    const HWND list = Control(kMappingListId, "mapping list");
+    const int column = MappingColumn(list, a[0]);
+    const HWND header = reinterpret_cast<HWND>(SendTo(list, LVM_GETHEADER));
+    // The column in sight first, as a user scrolls to it.
+    MappingCellPoint(list, 0, column);
+    Foreground();
+    ClickAt(ToScreen(header, Center(HeaderItemRect(program_.Handle(), header, column))),
+            Click::Left);
+    Settle();
+}
+
 void Session::DoubleClick(const Arguments& a) {
     const HWND list = Control(kMappingListId, "mapping list");
     const int row = MappingRow(a[0]);
@@ -968,10 +1009,12 @@ void Session::List(const Arguments& a) {
     const int columns = ListColumnCount(list);
     const int from = a.empty() ? 1 : std::max(1, std::atoi(a[0].c_str()));
     const int to = a.size() < 2 ? (a.empty() ? count : from) : std::atoi(a[1].c_str());
-    std::string titles = "columns";
-    for (int c = 0; c < columns; ++c)
-        titles += "\t" + OneLine(ListColumnTitle(process, list, c));
-    record_(titles);
+    if (a.empty()) {
+        std::string titles = "columns";
+        for (int c = 0; c < columns; ++c)
+            titles += "\t" + OneLine(ListColumnTitle(process, list, c));
+        record_(titles);
+    }
     record_("rows\t" + std::to_string(count));
     const int top = static_cast<int>(SendTo(list, LVM_GETTOPINDEX));
     for (int row = from - 1; row < std::min(to, count); ++row) {
@@ -1164,17 +1207,41 @@ void Session::Controls(const Arguments& a) {
             kAppearMs);
         if (window == nullptr)
             Fail(a[0] + " has no window");
-        DWORD_PTR result = 0;
-        SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_NORMAL, kActionMs, &result);
+        DWORD id = 0;
+        GetWindowThreadProcessId(window, &id);
+        const win32::UniqueHandle other(OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION |
+                                                        PROCESS_VM_OPERATION | PROCESS_VM_READ |
+                                                        PROCESS_VM_WRITE,
+                                                    FALSE, id));
+        if (!other)
+            Fail("cannot look into " + a[0]);
+        WaitForInputIdle(other.Get(), kStartMs);
+        PrintControls(window, other.Get());
+        return;
     }
     RequireProgram();
+    PrintControls(window, program_.Handle());
+}
+
+void Session::PrintControls(HWND window, HANDLE process) {
+    for (int quiet = 0; quiet < 3; ++quiet) {
+        DWORD_PTR result = 0;
+        SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_NORMAL, kActionMs, &result);
+        Pump(30);
+    }
     for (const HWND child : Children(window)) {
         if (GetParent(child) != window)
             continue;
-        record_(Narrow(ClassOf(child)) + "\t" + std::to_string(GetDlgCtrlID(child)) + "\t" +
-                OneLine(win32::WideFromUtf8(Relative(WindowText(child)))) + "\t" +
+        const std::wstring kind = ClassOf(child);
+        // A picture combo box shows the text of its selected item.
+        const std::wstring text =
+            kind == L"ComboBoxEx32"
+                ? ComboBoxExText(process, child, static_cast<int>(SendTo(child, CB_GETCURSEL)))
+                : WindowText(child);
+        record_(Narrow(kind) + "\t" + std::to_string(GetDlgCtrlID(child)) + "\t" +
+                OneLine(win32::WideFromUtf8(Relative(text))) + "\t" +
                 (IsWindowEnabled(child) ? "enabled" : "disabled") +
-                (IsWindowVisible(child) ? "" : "\thidden"));
+                ((GetWindowLongPtrW(child, GWL_STYLE) & WS_VISIBLE) != 0 ? "" : "\thidden"));
     }
 }
 
@@ -1209,6 +1276,10 @@ void Session::Dump(const Arguments& a) {
     WaitForSingleObject(process.Get(), kActionMs);
     DWORD code = 0;
     GetExitCodeProcess(process.Get(), &code);
+    // One record per row: the tool prints the whole configuration on one line.
+    const std::string row = "{\"button\"";
+    for (std::size_t at = 0; (at = output.find(row, at)) != std::string::npos; at += row.size() + 1)
+        output.insert(at, "\n");
     std::istringstream lines(output);
     std::string line;
     while (std::getline(lines, line)) {
@@ -1286,7 +1357,13 @@ int RunScript(const std::wstring& script, const std::wstring& expected) {
         const std::string text = ReadBytes(scriptPath);
         const std::vector<ScriptLine> lines = ScriptLines(text);
         Session session(scriptPath, record);
+        // QM_DRIVER_TRACE: each action with the time it starts, on stderr.
+        const bool trace = GetEnvironmentVariableW(L"QM_DRIVER_TRACE", nullptr, 0) != 0;
+        const std::int64_t start = Now();
         for (const ScriptLine& line : lines) {
+            if (trace)
+                std::fprintf(stderr, "[%.2fs] %s\n", Milliseconds(Now() - start) / 1000,
+                             line.Source.c_str());
             try {
                 session.Perform(line);
             } catch (const std::exception& e) {

@@ -129,6 +129,10 @@ RECT ListIconRect(HANDLE process, HWND list, int row) {
     return RemoteRect(process, list, LVM_GETITEMRECT, static_cast<WPARAM>(row), initial);
 }
 
+RECT HeaderItemRect(HANDLE process, HWND header, int index) {
+    return RemoteRect(process, header, HDM_GETITEMRECT, static_cast<WPARAM>(index), RECT{});
+}
+
 // ---- tab controls ----------------------------------------------------------------------
 
 int TabCount(HWND tabs) {
@@ -146,6 +150,21 @@ std::wstring TabText(HANDLE process, HWND tabs, int index) {
 
 RECT TabRect(HANDLE process, HWND tabs, int index) {
     return RemoteRect(process, tabs, TCM_GETITEMRECT, static_cast<WPARAM>(index), RECT{});
+}
+
+// ---- picture combo boxes ---------------------------------------------------------------
+
+std::wstring ComboBoxExText(HANDLE process, HWND combo, int item) {
+    if (item < 0)
+        return {};
+    COMBOBOXEXITEMW value{};
+    value.mask = CBEIF_TEXT;
+    value.iItem = item;
+    RemoteWithText<COMBOBOXEXITEMW> remote(process, value, &COMBOBOXEXITEMW::pszText,
+                                           &COMBOBOXEXITEMW::cchTextMax);
+    if (SendTo(combo, CBEM_GETITEMW, 0, remote.Param()) == 0)
+        return {};
+    return remote.Text();
 }
 
 // ---- toolbars --------------------------------------------------------------------------

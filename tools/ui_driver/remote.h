@@ -45,11 +45,19 @@ RECT ListCellRect(HANDLE process, HWND list, int row, int column);
 // The item's icon in the list's client area.
 RECT ListIconRect(HANDLE process, HWND list, int row);
 
+// The header item's rectangle in the header's client area.
+RECT HeaderItemRect(HANDLE process, HWND header, int index);
+
 // ---- tab controls ----------------------------------------------------------------------
 
 int TabCount(HWND tabs);
 std::wstring TabText(HANDLE process, HWND tabs, int index);
 RECT TabRect(HANDLE process, HWND tabs, int index);
+
+// ---- picture combo boxes ---------------------------------------------------------------
+
+// The item's text (empty for -1).
+std::wstring ComboBoxExText(HANDLE process, HWND combo, int item);
 
 // ---- toolbars --------------------------------------------------------------------------
 
