@@ -69,6 +69,13 @@ WORD KeyByName(std::string_view name) {
 } // namespace
 
 void ClickAt(POINT screen, Click click) {
+    // Two clicks in a row are two clicks, not a double-click: the second waits out the
+    // system's double-click time.
+    static ULONGLONG lastClick = 0;
+    const ULONGLONG apart = GetDoubleClickTime() + 50;
+    const ULONGLONG now = GetTickCount64();
+    if (now - lastClick < apart)
+        Sleep(static_cast<DWORD>(apart - (now - lastClick)));
     SetCursorPos(screen.x, screen.y);
     const DWORD down = click == Click::Right ? MOUSEEVENTF_RIGHTDOWN : MOUSEEVENTF_LEFTDOWN;
     const DWORD up = click == Click::Right ? MOUSEEVENTF_RIGHTUP : MOUSEEVENTF_LEFTUP;
@@ -78,6 +85,7 @@ void ClickAt(POINT screen, Click click) {
         inputs.push_back(MouseInput(up));
     }
     Send(inputs);
+    lastClick = GetTickCount64();
 }
 
 void TypeText(std::wstring_view text) {
