@@ -576,9 +576,11 @@ void Session::NoteBox(HWND box) {
     std::string buttons;
     for (const HWND button : Buttons(box))
         buttons += (buttons.empty() ? "" : " ") + Shown(WindowText(button));
-    messages_.push_back(OneLine(WindowText(box)) + "\t" +
-                        OneLine(WindowText(GetDlgItem(box, kBoxTextId))) + "\t" + IconName(box) +
-                        "\t" + buttons);
+    // Other dialogs (the system's own questions) by their title and buttons.
+    messages_.push_back(IsMessageBox(box) ? "box\t" + OneLine(WindowText(box)) + "\t" +
+                                                OneLine(WindowText(GetDlgItem(box, kBoxTextId))) +
+                                                "\t" + IconName(box) + "\t" + buttons
+                                          : "dialog\t" + OneLine(WindowText(box)) + "\t" + buttons);
 }
 
 bool Session::HandleDialogs() {
@@ -592,7 +594,7 @@ bool Session::HandleDialogs() {
             dialog = other;
     const std::wstring title = WindowText(dialog);
     const bool fileDialog = IsFileDialog(dialog);
-    if (IsMessageBox(dialog)) {
+    if (!fileDialog) {
         Pump(100); // drawn before its icon is read
         NoteBox(dialog);
     }
@@ -1096,7 +1098,7 @@ void Session::States(const Arguments&) {
 
 void Session::Messages(const Arguments&) {
     for (const std::string& message : messages_)
-        record_("box\t" + message);
+        record_(message);
     messages_.clear();
 }
 
