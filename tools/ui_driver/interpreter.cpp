@@ -293,6 +293,8 @@ public:
     Session& operator=(const Session&) = delete;
 
     void Perform(const ScriptLine& line);
+    // Fails when answers are left that no box or dialog asked for.
+    void Finish() const;
 
 private:
     using Arguments = std::vector<std::string>;
@@ -429,6 +431,15 @@ void Session::Perform(const ScriptLine& line) {
         throw ScriptError("unknown verb \"" + line.Verb + "\"");
     const Arguments arguments = SplitArguments(line.Rest, verb->second.Least, verb->second.Most);
     (this->*verb->second.Run)(arguments);
+}
+
+void Session::Finish() const {
+    if (answers_.empty())
+        return;
+    const Answer& left = answers_.front();
+    Fail(left.What == Answer::Kind::Box
+             ? "no box \"" + Narrow(left.Title) + "\" came for the answer " + Narrow(left.Button)
+             : std::string("no file dialog came for an answer"));
 }
 
 // ---- the program ------------------------------------------------------------------------
@@ -1375,6 +1386,8 @@ int RunScript(const std::wstring& script, const std::wstring& expected) {
                 break;
             }
         }
+        if (performed)
+            session.Finish();
     } catch (const std::exception& e) {
         record(std::string("error: ") + e.what());
         performed = false;
