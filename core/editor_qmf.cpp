@@ -4,6 +4,8 @@
 #include "core/qmf_file.h"
 #include "core/text.h"
 
+#include <algorithm>
+
 namespace qm {
 
 namespace {
@@ -13,10 +15,13 @@ class RowBuilder {
 public:
     explicit RowBuilder(EditorReadResult& result) : result_(result) {}
 
+    // A record begins: the rows read so far are complete.
+    void Begin() { rowsDone_ = static_cast<int>(result_.Rows.size()); }
+
     void Note(const AppError& error) {
         if (!result_.ValueError) {
             result_.ValueError = error;
-            result_.RowsBeforeValueError = static_cast<int>(result_.Rows.size());
+            result_.RowsBeforeValueError = rowsDone_;
         }
         ++result_.ValueErrorCount;
     }
@@ -31,19 +36,28 @@ public:
     }
 
     static Cell Multiplier(const Variant& value) { return {value.ToText() + "X", value}; }
-    static Cell Key(const Variant& text, const Variant& name) { return {text.ToText(), name}; }
+    // A key cell from its text and name, taken out of the record (which is read anew).
+    static void Key(Cell& cell, Variant& text, Variant& name) {
+        cell.Text = TakeText(text);
+        cell.Tag = std::move(name);
+    }
+    static std::string TakeText(Variant& value) {
+        if (auto* text = value.AsString())
+            return std::move(*text);
+        return value.ToText();
+    }
 
 private:
     EditorReadResult& result_;
+    int rowsDone_ = 0;
 };
 
 // Fills the cells every version carries: button, device, description.
-MappingRow StartRow(const std::vector<Variant>& v, int descriptionIndex) {
-    MappingRow row = NewMappingRow();
-    row[col::Button] = {v[0].ToText(), Variant()};
-    row[col::Device] = {v[1].ToText(), v[2]};
-    row[col::Description].Text = v[static_cast<std::size_t>(descriptionIndex)].ToText();
-    return row;
+void StartRow(MappingRow& row, std::vector<Variant>& v, int descriptionIndex) {
+    row[col::Button] = {RowBuilder::TakeText(v[0]), Variant()};
+    row[col::Device] = {RowBuilder::TakeText(v[1]), std::move(v[2])};
+    row[col::Description].Text =
+        RowBuilder::TakeText(v[static_cast<std::size_t>(descriptionIndex)]);
 }
 
 // Upgraded rows hold the empty string in every key cell they do not fill.
@@ -52,8 +66,12 @@ void ClearKeyCells(MappingRow& row) {
         row[c] = {"", Variant::Text("")};
 }
 
-MappingRow Row14or13(const std::vector<Variant>& v, bool hasLocks, RowBuilder& b) {
-    MappingRow row = StartRow(v, 6);
+// The row starts empty: a 1.4 record fills every cell, a 1.3 record all but the locks. The
+// values before the key cells are in `v`; the key cells are parsed from their lines straight
+// into the row.
+void Row14or13(MappingRow& row, std::vector<Variant>& v, const std::vector<std::string_view>& lines,
+               bool hasLocks, RowBuilder& b) {
+    StartRow(row, v, 6);
     row[col::Repeat] = b.Flag(v[3]);
     row[col::Rotary] = b.Flag(v[4]);
     row[col::Multiplier] = RowBuilder::Multiplier(v[5]);
@@ -63,28 +81,31 @@ MappingRow Row14or13(const std::vector<Variant>& v, bool hasLocks, RowBuilder& b
         row[col::CapsLock] = b.Flag(v[8]);
         row[col::ScrollLock] = b.Flag(v[9]);
         k = 10;
+    } else {
+        for (int c : {col::NumLock, col::CapsLock, col::ScrollLock})
+            row[c] = {OnOffText(false), Variant::Bool(false)};
     }
-    for (int c = col::FirstPress; c < kColumnCount; ++c, k += 2)
-        row[c] = RowBuilder::Key(v[k], v[k + 1]);
-    return row;
+    for (int c = col::FirstPress; c < kColumnCount; ++c, k += 2) {
+        ParseQmfTextInto(lines[k], row[c].Text);
+        ParseQmfValueInto(lines[k + 1], row[c].Tag);
+    }
 }
 
-MappingRow Row12(const std::vector<Variant>& v, RowBuilder& b) {
-    MappingRow row = StartRow(v, 8);
+void Row12(MappingRow& row, std::vector<Variant>& v, RowBuilder& b) {
+    StartRow(row, v, 8);
     ClearKeyCells(row);
-    row.PressCell(1) = RowBuilder::Key(v[3], v[4]);
+    RowBuilder::Key(row.PressCell(1), v[3], v[4]);
     // Such files stored a release key without a name as a Boolean.
-    const bool noName = v[6].ToText() == "True";
-    row.ReleaseCell(1) = RowBuilder::Key(v[5], noName ? Variant::Text("") : v[6]);
+    if (v[6].ToText() == "True")
+        v[6] = Variant::Text("");
+    RowBuilder::Key(row.ReleaseCell(1), v[5], v[6]);
     row[col::Repeat] = b.Flag(v[7]);
-    return row;
 }
 
-MappingRow Row11(const std::vector<Variant>& v) {
-    MappingRow row = StartRow(v, 5);
+void Row11(MappingRow& row, std::vector<Variant>& v) {
+    StartRow(row, v, 5);
     ClearKeyCells(row);
-    row.PressCell(1) = RowBuilder::Key(v[3], v[4]);
-    return row;
+    RowBuilder::Key(row.PressCell(1), v[3], v[4]);
 }
 
 int RecordValues(std::string_view version) {
@@ -125,11 +146,24 @@ EditorReadResult ReadEditorConfiguration(std::string_view fileBytes) {
         result.Version = (version == "1.3" || version == "1.2") ? version : "1.1";
     }
     const int count = RecordValues(result.Version);
+    // Rows are large: room for every record up front, so none is moved while reading.
+    const auto lineCount = std::count(fileBytes.begin(), fileBytes.end(), '\n');
+    result.Rows.reserve(static_cast<std::size_t>(lineCount / count + 1));
+    const bool keyLines = count == kRecordValues14 || count == kRecordValues13;
+    // Values before the key cells, which are parsed from their lines into the row.
+    const std::size_t head = count == kRecordValues14 ? 10
+                             : keyLines               ? 7
+                                                      : static_cast<std::size_t>(count);
+    std::vector<std::string_view> lines;
     while (!reader.AtEnd()) {
-        if (!ReadRecord(reader, count, record)) {
+        if (!ReadRecordLines(reader, count, lines)) {
             result.Corrupt = true;
             break;
         }
+        builder.Begin();
+        record.resize(head);
+        for (std::size_t i = 0; i < head; ++i)
+            record[i] = ParseQmfValue(lines[i]);
         try {
             if (!IsLoadableButton(record[0]))
                 continue;
@@ -137,12 +171,15 @@ EditorReadResult ReadEditorConfiguration(std::string_view fileBytes) {
             builder.Note(e);
             continue;
         }
-        if (count == kRecordValues14 || count == kRecordValues13)
-            result.Rows.push_back(Row14or13(record, count == kRecordValues14, builder));
-        else if (count == kRecordValues12)
-            result.Rows.push_back(Row12(record, builder));
-        else
-            result.Rows.push_back(Row11(record));
+        if (keyLines) {
+            Row14or13(result.Rows.emplace_back(), record, lines, count == kRecordValues14, builder);
+        } else {
+            auto& row = result.Rows.emplace_back(NewMappingRow());
+            if (count == kRecordValues12)
+                Row12(row, record, builder);
+            else
+                Row11(row, record);
+        }
     }
     return result;
 }

@@ -110,6 +110,44 @@ Message StartWithWindowsRefused(std::string_view programTitle) {
             "Startup Options", MessageButtons::Ok, MessageIcon::Exclamation};
 }
 
+Message FileAlreadyLoaded(std::string_view fileName) {
+    return {Cat({"The file \"", fileName, "\" is already loaded."}), "File Load",
+            MessageButtons::Ok, MessageIcon::Information};
+}
+
+Message SaveChangesBeforeClosing(std::string_view name) {
+    return {Cat({"Save changes to ", name, " before closing?"}), "Confirm CLose",
+            MessageButtons::YesNoCancel, MessageIcon::Exclamation};
+}
+
+Message CannotSaveToFile() {
+    return {"Cannot save to file!", "Save Error", MessageButtons::Ok, MessageIcon::Exclamation};
+}
+
+Message ConfirmFileDelete(std::string_view name) {
+    return {Cat({"Are you sure you want to delete \"", name, "\"!"}), "Confirm File Delete",
+            MessageButtons::YesNo, MessageIcon::Exclamation};
+}
+
+Message InvalidIcon() {
+    return {"This file does not contain a valid Icon.", "Invalid Icon", MessageButtons::Ok,
+            MessageIcon::Exclamation};
+}
+
+Message CouldNotLaunch() {
+    return {"Could not launch file.", "Run Error", MessageButtons::Ok, MessageIcon::Exclamation};
+}
+
+Message QuitWithoutSaving() {
+    return {"Are you sure you want to quit without saving?", "Confirm Close", MessageButtons::YesNo,
+            MessageIcon::Exclamation};
+}
+
+Message HelpNotImplemented(std::string_view programTitle) {
+    return {"This feature not yet implemented!", Cat({programTitle, " Help"}), MessageButtons::Ok,
+            MessageIcon::Information};
+}
+
 Message DirectXDetectionError() {
     return {"Error detecting DirectX.", "DirectX Error", MessageButtons::Ok, MessageIcon::Critical};
 }

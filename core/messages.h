@@ -53,6 +53,18 @@ Message PollFrequencyWarning();
 // Neither the machine's nor the user's Run entry could be written.
 Message StartWithWindowsRefused(std::string_view programTitle);
 
+// Editor commands: the configuration files, Run, Help and quitting.
+Message FileAlreadyLoaded(std::string_view fileName);
+Message SaveChangesBeforeClosing(std::string_view name);
+Message CannotSaveToFile();
+Message ConfirmFileDelete(std::string_view name);
+Message InvalidIcon();
+Message CouldNotLaunch();
+Message QuitWithoutSaving();
+Message HelpNotImplemented(std::string_view programTitle);
+// The title of the editor's box when no input device is found.
+inline constexpr std::string_view kNoInputDevicesTitle = "No Input Devices";
+
 // DirectX check.
 Message DirectXDetectionError();
 Message DirectXTooOld(std::int32_t major, int minor);

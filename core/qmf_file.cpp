@@ -16,12 +16,13 @@ bool ReadRecordLines(QmfValueReader& reader, int count, std::vector<std::string_
 }
 
 bool ReadRecord(QmfValueReader& reader, int count, std::vector<Variant>& record) {
-    std::vector<std::string_view> lines;
-    if (!ReadRecordLines(reader, count, lines))
+    record.resize(static_cast<std::size_t>(count));
+    try {
+        for (auto& value : record)
+            value = reader.Next();
+    } catch (const AppError&) {
         return false;
-    record.resize(lines.size());
-    for (std::size_t i = 0; i < lines.size(); ++i)
-        record[i] = ParseQmfValue(lines[i]);
+    }
     return true;
 }
 

@@ -4,6 +4,9 @@
 #include "core/app_error.h"
 #include "core/text.h"
 
+#include <cstring>
+#include <optional>
+
 namespace qm {
 
 namespace {
@@ -30,11 +33,16 @@ bool QmfValueReader::AtEnd() const {
 std::string_view QmfValueReader::NextLine() {
     if (pos_ >= data_.size())
         throw AppError(err::InputPastEndOfFile);
-    std::size_t end = pos_;
-    while (end < data_.size() && data_[end] != '\r' && data_[end] != '\n')
-        ++end;
-    const auto line = data_.substr(pos_, end - pos_);
-    pos_ = end;
+    // A line ends at the first CR or LF: the LF bounds the search for a CR, so neither search
+    // runs past the line.
+    const char* start = data_.data() + pos_;
+    const std::size_t rest = data_.size() - pos_;
+    const auto* lf = static_cast<const char*>(std::memchr(start, '\n', rest));
+    std::size_t length = lf != nullptr ? static_cast<std::size_t>(lf - start) : rest;
+    if (const auto* cr = static_cast<const char*>(std::memchr(start, '\r', length)))
+        length = static_cast<std::size_t>(cr - start);
+    const auto line = data_.substr(pos_, length);
+    pos_ += length;
     if (pos_ < data_.size() && data_[pos_] == '\r')
         ++pos_;
     if (pos_ < data_.size() && data_[pos_] == '\n')
@@ -66,6 +74,40 @@ Variant ParseQmfValue(std::string_view line) {
     if (ParseNumber(line, d))
         return Variant::Number(d);
     return Variant::Text(FromAnsi(line));
+}
+
+namespace {
+// The text between a line's quotes when it is plain ASCII: the common value, taken as it is.
+std::optional<std::string_view> QuotedAscii(std::string_view line) {
+    std::size_t first = 0;
+    while (first < line.size() && (line[first] == ' ' || line[first] == '\t'))
+        ++first;
+    if (first == line.size() || line[first] != '"')
+        return std::nullopt;
+    auto text = line.substr(first + 1);
+    text = text.substr(0, text.find('"'));
+    if (!IsAscii(text))
+        return std::nullopt;
+    return text;
+}
+} // namespace
+
+void ParseQmfValueInto(std::string_view line, Variant& out) {
+    if (const auto text = QuotedAscii(line)) {
+        if (auto* s = out.AsString())
+            s->assign(*text);
+        else
+            out.EmplaceText().assign(*text);
+        return;
+    }
+    out = ParseQmfValue(line);
+}
+
+void ParseQmfTextInto(std::string_view line, std::string& out) {
+    if (const auto text = QuotedAscii(line))
+        out.assign(*text);
+    else
+        out = ParseQmfValue(line).ToText();
 }
 
 std::string_view TrimmedTextOf(std::string_view line, std::string& scratch) {

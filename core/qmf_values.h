@@ -11,6 +11,10 @@ namespace qm {
 
 // Parses one line (without its line break).
 Variant ParseQmfValue(std::string_view line);
+// The same into an existing value or into the text the value converts to, reusing their
+// storage: what a reader of many values uses.
+void ParseQmfValueInto(std::string_view line, Variant& out);
+void ParseQmfTextInto(std::string_view line, std::string& out);
 
 class QmfValueReader {
 public:

@@ -29,6 +29,9 @@ public:
     std::string ToText() const;
     // The text of a String value without a copy; null for other kinds.
     const std::string* AsString() const { return std::get_if<std::string>(&value_); }
+    std::string* AsString() { return std::get_if<std::string>(&value_); }
+    // Makes the value an empty String and returns its text, to be filled in place.
+    std::string& EmplaceText() { return value_.emplace<std::string>(); }
 
     bool operator==(const Variant&) const = default;
 

@@ -72,6 +72,27 @@ void ConfigurationList::Remove(std::string_view key) {
     std::erase_if(entries_, [&](const auto& e) { return SameKey(e.Key, key); });
 }
 
+void ConfigurationList::Rename(std::string_view oldKey, ConfigurationEntry entry) {
+    auto* existing = Find(oldKey);
+    if (existing == nullptr)
+        return;
+    const std::string from = existing->Key;
+    const std::string to = entry.Key;
+    *existing = std::move(entry);
+    for (auto& tab : tabs_)
+        if (SameKey(tab, from))
+            tab = to;
+    if (const auto found = tables_.find(from); found != tables_.end()) {
+        auto table = std::move(found->second);
+        tables_.erase(found);
+        tables_.insert_or_assign(to, std::move(table));
+    }
+    if (SameKey(selected_, from))
+        selected_ = to;
+    if (SameKey(current_, from))
+        current_ = to;
+}
+
 void ConfigurationList::Select(std::string_view key) {
     selected_ = Find(key) != nullptr ? std::string(key) : std::string();
 }

@@ -68,12 +68,16 @@ private:
 class ConfigurationList {
 public:
     const std::vector<ConfigurationEntry>& Entries() const { return entries_; }
+    std::vector<ConfigurationEntry>& Entries() { return entries_; }
     ConfigurationEntry* Find(std::string_view key);
     const ConfigurationEntry* Find(std::string_view key) const;
     // Adds an entry at the end; an entry with the same key is kept as it is.
     ConfigurationEntry& Add(ConfigurationEntry entry);
     // Removes the entry with this key, if any; its selection goes with it.
     void Remove(std::string_view key);
+    // Gives the entry of `oldKey` a new key and contents in its place: its tab, its list, the
+    // selection and the current key follow.
+    void Rename(std::string_view oldKey, ConfigurationEntry entry);
 
     // The selected entry: the one the file commands act on.
     const std::string& SelectedKey() const { return selected_; }

@@ -17,6 +17,7 @@
 #include "settings/settings_store.h"
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -99,6 +100,42 @@ public:
     const std::string& ConfigurationFolder() const { return folder_; }
 
 private:
+    // Start-up: the association, the configuration folder and the listing of its files.
+    void ReadSettingsAndListFiles();
+    std::string PathOf(std::string_view entry) const;
+    std::string IconPathOf(std::string_view entry) const;
+    std::vector<std::string> DeviceNames() const;
+    // The command states from the editor's state, applied to the window.
+    void UpdateStates();
+    // After a command: the lists redrawn and the command states updated.
+    void Refresh();
+    // An edit of the shown configuration: changed, unless it was never saved.
+    void MarkModified();
+    // Shows the configuration of `key`: its entry selected and marked, its list shown.
+    void MakeCurrent(std::string_view key);
+    void ShowPlaceholder();
+    // After a tab went: the placeholder when none is left, else a remaining configuration.
+    void AfterTabRemoved();
+    // Forgets an open configuration's list and frees its entry name.
+    void Discard(std::string_view key);
+    void MarkActive();
+    // While recording, the keyboard's lock keys follow the row's flags.
+    void FollowLockFlags(const MappingRow& row);
+
+    // The commands' bodies, which call one another: the public commands trap them once.
+    void Open();
+    // New (no source) or Clone (a copy of `source`).
+    void Create(const MappingTable* source);
+    void Load(const std::string& file);
+    void Close();
+    void Delete(bool ask);
+    // Save of the selected configuration to its file; the entry name on success.
+    std::optional<std::string> SaveToOwnFile();
+    // Save As of the selected configuration; the entry name that holds the file on success
+    // (saving may move the configuration to another entry).
+    std::optional<std::string> SaveUnderNewName();
+    bool WriteNewFile(const std::string& path, const MappingTable& table);
+
     ProgramInfo program_;
     EditorSeams seams_;
     EditorView& view_;
@@ -110,7 +147,8 @@ private:
     EditorCommandStates states_;
     ReservedEntryNames reserved_;
     int keyColumn_ = 0;
-    int editRow_ = -1; // the row the Description editor writes to
+    int editRow_ = -1;    // the row the Description editor writes to
+    int pressedRow_ = -1; // the row the last press on the mapping list selected
     bool recording_ = false;
     bool testing_ = false;
 };

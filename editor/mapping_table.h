@@ -61,15 +61,17 @@ public:
     int SelectedRow() const { return selected_; }
 
     // Selecting a row (a click): recolours every row from its active flag, then the selected
-    // row Selected, or Recording while recording. Returns false and changes nothing when the
-    // row already is the selected one, coloured Selected, and recording is off.
+    // row Selected, or Recording while recording. Returns false and recolours nothing when the
+    // row is already coloured Selected and recording is off, or when there is no such row.
     bool Select(int r, bool recording);
     // Recolours every row from its active flag and the selected one as Select does.
     void Recolour(bool recording);
     // A row's colour set by the device handler (Pressed) or a test.
     void SetRowColour(int r, std::uint32_t colour);
 
-    // A double-click on a cell: flags toggle, the multiplier steps 1, 2, 4, 8, 1.
+    // A double-click on a cell selects its row (without recolouring) and edits the cell: flags
+    // toggle; the multiplier m becomes Abs(Int(m)) * 2, or 1 when that is not 1 to 8, so it
+    // steps 1, 2, 4, 8, 1.
     CellEdit Edit(int r, int column);
     // The Description of a row; a double quote becomes an apostrophe, control characters
     // spaces.

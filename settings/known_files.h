@@ -17,6 +17,7 @@ class ReservedEntryNames {
 public:
     bool Contains(const std::string& name) const { return names_.contains(name); }
     void Add(std::string name) { names_.insert(std::move(name)); }
+    void Remove(const std::string& name) { names_.erase(name); }
 
 private:
     std::unordered_set<std::string> names_;

@@ -10,14 +10,26 @@ UniqueIcon LoadIconResource(HINSTANCE instance, const wchar_t* name, int width, 
     return UniqueIcon(static_cast<HICON>(LoadImageW(instance, name, IMAGE_ICON, width, height, 0)));
 }
 
-UniqueIcon LargeShellIcon(const std::wstring& path) {
+namespace {
+
+// The file's icon from the system image list the flags name.
+UniqueIcon ShellIcon(const std::wstring& path, UINT sizeFlags) {
     SHFILEINFOW info{};
-    // The system image list of large icons and the file's index in it.
-    const auto list = reinterpret_cast<HIMAGELIST>(SHGetFileInfoW(
-        path.c_str(), 0, &info, sizeof(info), SHGFI_SYSICONINDEX | SHGFI_SHELLICONSIZE));
+    const auto list = reinterpret_cast<HIMAGELIST>(
+        SHGetFileInfoW(path.c_str(), 0, &info, sizeof(info), SHGFI_SYSICONINDEX | sizeFlags));
     if (list == nullptr)
         return {};
     return UniqueIcon(ImageList_GetIcon(list, info.iIcon, ILD_TRANSPARENT));
+}
+
+} // namespace
+
+UniqueIcon LargeShellIcon(const std::wstring& path) {
+    return ShellIcon(path, SHGFI_SHELLICONSIZE);
+}
+
+UniqueIcon SmallShellIcon(const std::wstring& path) {
+    return ShellIcon(path, SHGFI_SHELLICONSIZE | SHGFI_SMALLICON);
 }
 
 std::wstring ShellIconSource(const std::wstring& path) {

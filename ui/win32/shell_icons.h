@@ -16,6 +16,8 @@ UniqueIcon LoadIconResource(HINSTANCE instance, const wchar_t* name, int width, 
 // what a configuration's "icon path" names. Empty when the shell has none (for instance the
 // file does not exist).
 UniqueIcon LargeShellIcon(const std::wstring& path);
+// The same at the small size (the system image list's small icons).
+UniqueIcon SmallShellIcon(const std::wstring& path);
 
 // What decides a file's shell icon: the file itself for icons, programs and links, otherwise
 // its type (lower-case extension), so that files of one type can share one picture.

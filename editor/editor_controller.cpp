@@ -1,0 +1,740 @@
+#include "editor/editor_controller.h"
+
+#include "core/editor_qmf.h"
+#include "core/error_trap.h"
+#include "core/messages.h"
+#include "core/text.h"
+#include "keyboard/send_keys.h"
+#include "settings/file_association.h"
+#include "settings/settings_table.h"
+
+#include <algorithm>
+#include <utility>
+
+namespace qm {
+
+namespace {
+
+constexpr auto kUser = RegistryRoot::CurrentUser;
+constexpr std::string_view kNewConfigurationName = "New Config.qmf";
+constexpr std::string_view kNoDevicesRow = "No Input Devices Found.";
+constexpr std::string_view kSaveConfigurationTitle = "Save Configuration File";
+constexpr std::string_view kSelectIconTitle = "Select New Icon";
+constexpr std::string_view kIconFileFilter =
+    "All Files (*.*)|*.*|Icon Files (*.exe, *.dll, *.ico, *.bmp, *.qmf)|"
+    "*.exe;*.dll;*.ico;*.bmp;*.qmf";
+
+// The lock keys a double-click sets at once while recording.
+constexpr std::uint16_t kNumLockKey = 144;
+constexpr std::uint16_t kCapsLockKey = 20;
+constexpr std::uint16_t kScrollLockKey = 145;
+
+bool SameKey(std::string_view a, std::string_view b) {
+    return EqualsIgnoreCase(a, b);
+}
+
+// The hourglass pointer for the duration of a command.
+class BusyPointer {
+public:
+    explicit BusyPointer(EditorView& view) : view_(view) { view_.SetBusy(true); }
+    ~BusyPointer() { view_.SetBusy(false); }
+    BusyPointer(const BusyPointer&) = delete;
+    BusyPointer& operator=(const BusyPointer&) = delete;
+
+private:
+    EditorView& view_;
+};
+
+} // namespace
+
+EditorController::EditorController(ProgramInfo program, EditorSeams seams, EditorView& view)
+    : program_(std::move(program)), seams_(seams), view_(view),
+      caption_(ProgramCaption(kEditorTitle, program_)),
+      devices_(
+          std::make_unique<InputDevices>(seams.Joysticks, seams.Boards, seams.Dialogs, nullptr)) {}
+
+EditorController::~EditorController() = default;
+
+// ---- start-up ----------------------------------------------------------------------------
+
+void EditorController::Start(std::string_view commandLine, WindowHandle mainWindow) noexcept {
+    window_ = mainWindow;
+    RunTrapped(seams_.Dialogs, "Form_Load", [&] {
+        view_.SetCaption(caption_);
+        ReadSettingsAndListFiles();
+        view_.ShowConfigurations(list_);
+        view_.ShowMappingList(nullptr);
+        view_.SetKeyMappingText("");
+
+        devices_->DevicesReady = true;
+        view_.ShowDevices({});
+        devices_->Scan(window_);
+        if (devices_->DeviceCount() == 0) {
+            seams_.Dialogs.ShowMessage(msg::NoInputDevicesFound(msg::kNoInputDevicesTitle));
+            view_.SetStatusText(status::kNotAvailable);
+        } else {
+            view_.SetStatusText(status::kAvailable);
+        }
+        view_.ShowDevices(DeviceNames());
+        UpdateStates();
+
+        // One configuration file; the shell quotes a path with spaces.
+        std::string_view text = TrimSpaces(commandLine);
+        if (text.size() <= 1)
+            return;
+        if (text.front() == '"') {
+            text.remove_prefix(1);
+            if (!text.empty() && text.back() == '"')
+                text.remove_suffix(1);
+        }
+        if (const auto path = seams_.Files.FullPath(std::string(text)))
+            Load(*path);
+        Refresh();
+    });
+}
+
+void EditorController::ReadSettingsAndListFiles() {
+    RunTrapped(seams_.Dialogs, "startmeup", [&] {
+        auto& store = seams_.Store;
+        RegisterFileType(
+            store, {std::string(kEditorTitle), program_.Folder, program_.Executable, "Edit"},
+            SettingToBool(ReadSetting(store, Setting::EditorAssociate, program_.Folder)));
+
+        const auto& folderSetting = DefinitionOf(Setting::ConfigPath);
+        folder_ = store.GetString(folderSetting.Root, folderSetting.Key, folderSetting.Value);
+        if (folder_.empty()) {
+            folder_ = DefaultOf(Setting::ConfigPath, program_.Folder);
+            WriteSetting(store, Setting::ConfigPath, folder_);
+        } else if (folder_.back() != '\\') {
+            folder_ += '\\';
+            WriteSetting(store, Setting::ConfigPath, folder_);
+        }
+
+        for (const auto& k : SynchroniseKnownFiles(store, seams_.Files, folder_, reserved_))
+            list_.Add({k.Entry, FileNameOf(k.Path), filestate::Listed, true, entrycolour::Ghosted,
+                       IconPathOf(k.Entry)});
+    });
+}
+
+// ---- helpers -----------------------------------------------------------------------------
+
+std::string EditorController::PathOf(std::string_view entry) const {
+    return seams_.Store.GetString(kUser, EntryKey(entry), kEntryPathValue);
+}
+
+std::string EditorController::IconPathOf(std::string_view entry) const {
+    return seams_.Store.GetString(kUser, EntryKey(entry), kEntryIconPathValue);
+}
+
+std::vector<std::string> EditorController::DeviceNames() const {
+    std::vector<std::string> names;
+    for (const auto& device : devices_->Tables().Devices())
+        names.push_back(device.Name);
+    return names;
+}
+
+void EditorController::UpdateStates() {
+    EditorCommandInput input;
+    input.EntryCount = static_cast<int>(list_.Entries().size());
+    if (const auto* selected = list_.Find(list_.SelectedKey()))
+        input.SelectedState = selected->State;
+    input.ConfigurationShown = list_.ConfigurationShown();
+    input.Recording = recording_;
+    input.Testing = testing_;
+    input.DevicesAttached = devices_->DeviceCount() > 0;
+    states_ = NextCommandStates(states_, input);
+    if (recording_ != states_.Recording || testing_ != states_.Testing) {
+        recording_ = states_.Recording;
+        testing_ = states_.Testing;
+        if (!recording_)
+            view_.SetKeyMappingText("");
+    }
+    view_.ApplyCommandStates(states_);
+}
+
+void EditorController::Refresh() {
+    view_.ShowConfigurations(list_);
+    UpdateStates();
+}
+
+void EditorController::MarkModified() {
+    auto* entry = list_.Find(list_.CurrentKey());
+    if (entry != nullptr && entry->State != filestate::New && entry->State != filestate::Unsaved)
+        entry->State = filestate::Modified;
+}
+
+void EditorController::MakeCurrent(std::string_view key) {
+    list_.SetCurrentKey(key);
+    // The entries follow: open ones blue, closed ones grey, the shown one red and selected.
+    for (auto& entry : list_.Entries())
+        entry.TextColour = entry.Ghosted ? entrycolour::Ghosted : entrycolour::Open;
+    if (auto* current = list_.Find(key)) {
+        current->Ghosted = false;
+        current->TextColour = entrycolour::Current;
+        list_.Select(key);
+    }
+    view_.ShowMappingList(list_.Shown());
+}
+
+void EditorController::ShowPlaceholder() {
+    list_.RemoveTab(kBlankKey);
+    list_.AddTab(kBlankKey);
+    list_.SetCurrentKey(kBlankKey);
+    recording_ = testing_ = false;
+    states_.Recording = states_.Testing = false;
+    view_.ShowMappingList(nullptr);
+    view_.SetKeyMappingText("");
+}
+
+void EditorController::AfterTabRemoved() {
+    if (list_.Tabs().empty()) {
+        ShowPlaceholder();
+        return;
+    }
+    // Another configuration stays open: the first tab's is shown.
+    if (!list_.IsOpen(list_.CurrentKey()))
+        MakeCurrent(list_.Tabs().front());
+}
+
+void EditorController::Discard(std::string_view key) {
+    list_.DropTable(key);
+    reserved_.Remove(std::string(key));
+}
+
+// ---- open, new, load ---------------------------------------------------------------------
+
+void EditorController::OpenSelected() noexcept {
+    RunTrapped(seams_.Dialogs, "open_click", [&] { Open(); });
+    Refresh();
+}
+
+void EditorController::Open() {
+    auto* entry = list_.Selected();
+    if (entry == nullptr)
+        return;
+    const std::string key = entry->Key;
+    const bool wasOpen = list_.IsOpen(key);
+    // An open configuration with edits not in its file is shown as it is, not read again.
+    if (wasOpen && IsUnsavedState(entry->State)) {
+        MakeCurrent(key);
+        view_.ScrollEntryIntoView(key);
+        return;
+    }
+    if (!wasOpen) {
+        if (!list_.ConfigurationShown())
+            list_.RemoveTab(kBlankKey);
+        list_.AddTab(key);
+        list_.SetTable(key, MappingTable());
+    }
+    MakeCurrent(key);
+
+    auto outcome = LoadEditorConfiguration(seams_.Files, seams_.Dialogs, PathOf(key));
+    entry = list_.Find(key);
+    switch (outcome.Action) {
+    case EditorLoadAction::Keep:
+        entry->State = filestate::Saved;
+        list_.SetTable(key, MappingTable::FromRows(std::move(outcome.Read.Rows)));
+        view_.ShowMappingList(list_.Shown());
+        view_.ScrollEntryIntoView(key);
+        return;
+    case EditorLoadAction::DeleteAndRemove:
+        // The file goes to the recycle bin with its entry.
+        entry->State = filestate::Saved;
+        break;
+    case EditorLoadAction::RemoveFromList:
+    case EditorLoadAction::CloseConfiguration:
+        // Only the entry goes.
+        entry->State = filestate::New;
+        break;
+    }
+    Delete(false);
+}
+
+void EditorController::NewConfiguration() noexcept {
+    RunTrapped(seams_.Dialogs, "new_click", [&] { Create(nullptr); });
+    Refresh();
+}
+
+void EditorController::CloneSelected() noexcept {
+    RunTrapped(seams_.Dialogs, "clone_click", [&] {
+        if (!list_.ConfigurationShown())
+            return;
+        if (const auto* source = list_.Table(list_.SelectedKey()))
+            Create(source);
+    });
+    Refresh();
+}
+
+void EditorController::Create(const MappingTable* source) {
+    auto& store = seams_.Store;
+    std::string icon;
+    std::string name(kNewConfigurationName);
+    if (source == nullptr) {
+        icon = ReadSetting(store, Setting::IconPath, program_.Folder);
+    } else {
+        icon = IconPathOf(list_.CurrentKey());
+        name = "Copy of " + list_.Selected()->Text;
+        if (icon.empty()) {
+            icon = DefaultOf(Setting::IconPath, program_.Folder);
+            WriteSetting(store, Setting::IconPath, icon);
+        }
+    }
+    const auto key = NewFileKey(store, kUser, kUserKey, reserved_);
+    auto table = source != nullptr ? MappingTable::CopyOf(*source)
+                                   : MappingTable::FromButtons(devices_->Tables());
+    list_.Add({key, name, filestate::New, false, entrycolour::Open, icon});
+    if (!list_.ConfigurationShown())
+        list_.RemoveTab(kBlankKey);
+    list_.RemoveTab(key);
+    list_.AddTab(key);
+    list_.SetTable(key, std::move(table));
+    MakeCurrent(key);
+    view_.ScrollEntryIntoView(key);
+}
+
+void EditorController::LoadConfigurationFile(const std::string& path) noexcept {
+    RunTrapped(seams_.Dialogs, "load_click", [&] {
+        std::string file = path;
+        if (file.empty()) {
+            auto chosen = seams_.Dialogs.OpenFile(
+                {std::string(kLoadConfigurationTitle), std::string(kConfigurationFileFilter)});
+            if (!chosen)
+                return;
+            file = std::move(*chosen);
+        }
+        Load(file);
+    });
+    Refresh();
+}
+
+void EditorController::Load(const std::string& file) {
+    if (!seams_.Files.Exists(file)) {
+        seams_.Dialogs.ShowMessage(msg::CannotOpenMissingFile());
+        return;
+    }
+    if (const auto known = FindKnownFile(seams_.Store, file)) {
+        // Known already (the runner may have listed it since start-up): listed if need be.
+        const auto& entry = list_.Add({known->Entry, FileNameOf(known->Path), filestate::Listed,
+                                       true, entrycolour::Ghosted, IconPathOf(known->Entry)});
+        if (entry.State != filestate::Listed)
+            seams_.Dialogs.ShowMessage(msg::FileAlreadyLoaded(FileNameOf(file)));
+        list_.Select(entry.Key);
+        Open();
+        return;
+    }
+    const auto key = NewFileKey(seams_.Store, kUser, kUserKey, reserved_);
+    WriteKnownFile(seams_.Store, key, file, file);
+    list_.Add({key, FileNameOf(file), filestate::Listed, true, entrycolour::Ghosted, file});
+    list_.Select(key);
+    Open();
+}
+
+void EditorController::DropFiles(const std::vector<std::string>& paths) noexcept {
+    if (!paths.empty())
+        LoadConfigurationFile(paths.front());
+}
+
+// ---- close, save, delete -----------------------------------------------------------------
+
+void EditorController::CloseSelected() noexcept {
+    RunTrapped(seams_.Dialogs, "close_click", [&] { Close(); });
+    Refresh();
+}
+
+void EditorController::Close() {
+    const auto* entry = list_.Selected();
+    if (entry == nullptr || entry->Ghosted)
+        return;
+    std::string key = entry->Key;
+    const bool neverSaved = entry->State == filestate::New || entry->State == filestate::Unsaved;
+    auto answer = MessageAnswer::No;
+    if (entry->State != filestate::Saved) {
+        answer = seams_.Dialogs.ShowMessage(msg::SaveChangesBeforeClosing(entry->Text));
+        if (answer == MessageAnswer::Cancel)
+            return;
+    }
+    if (answer == MessageAnswer::Yes) {
+        // Closed only once saved: a cancelled dialog or a failed write keeps it open.
+        const auto saved = neverSaved ? SaveUnderNewName() : SaveToOwnFile();
+        if (!saved)
+            return;
+        key = *saved;
+    } else if (neverSaved) {
+        Delete(false);
+        return;
+    }
+    auto* closing = list_.Find(key);
+    closing->Ghosted = true;
+    closing->TextColour = entrycolour::Ghosted;
+    closing->State = filestate::Listed;
+    list_.RemoveTab(key);
+    Discard(key);
+    AfterTabRemoved();
+}
+
+void EditorController::Save() noexcept {
+    RunTrapped(seams_.Dialogs, "save_click", [&] {
+        const auto* entry = list_.Selected();
+        if (entry == nullptr)
+            return;
+        if (entry->State == filestate::Modified)
+            SaveToOwnFile();
+        else if (entry->State == filestate::New || entry->State == filestate::Unsaved)
+            SaveUnderNewName();
+    });
+    Refresh();
+}
+
+void EditorController::SaveAs() noexcept {
+    RunTrapped(seams_.Dialogs, "save_click", [&] { SaveUnderNewName(); });
+    Refresh();
+}
+
+std::optional<std::string> EditorController::SaveToOwnFile() {
+    auto* entry = list_.Selected();
+    const auto* table = entry != nullptr ? list_.Table(entry->Key) : nullptr;
+    if (table == nullptr)
+        return std::nullopt;
+    if (entry->State == filestate::Saved)
+        return entry->Key;
+    if (!SaveEditorConfiguration(seams_.Files, seams_.Dialogs, PathOf(entry->Key), table->Rows()))
+        return std::nullopt;
+    entry->State = filestate::Saved;
+    return entry->Key;
+}
+
+bool EditorController::WriteNewFile(const std::string& path, const MappingTable& table) {
+    try {
+        seams_.Files.WriteAtomically(path, WriteEditorConfiguration(table.Rows()));
+        return true;
+    } catch (const AppError&) {
+        seams_.Dialogs.ShowMessage(msg::CannotSaveToFile());
+        return false;
+    }
+}
+
+std::optional<std::string> EditorController::SaveUnderNewName() {
+    auto* entry = list_.Selected();
+    if (entry == nullptr || list_.Table(entry->Key) == nullptr)
+        return std::nullopt;
+    const auto chosen =
+        seams_.Dialogs.SaveFile({std::string(kSaveConfigurationTitle),
+                                 std::string(kConfigurationFileFilter), 2, entry->Text});
+    if (!chosen)
+        return std::nullopt;
+    const std::string path = *chosen;
+    const std::string key = entry->Key;
+    const bool neverSaved = entry->State == filestate::New || entry->State == filestate::Unsaved;
+    const auto other = FindKnownFile(seams_.Store, path);
+
+    if (other && SameKey(other->Entry, key))
+        return SaveToOwnFile();
+
+    if (!other && neverSaved) {
+        // The configuration gets its file under the entry name it was given when created.
+        if (!WriteNewFile(path, *list_.Table(key)))
+            return std::nullopt;
+        WriteKnownFile(seams_.Store, key, path, entry->IconSource);
+        entry->Text = FileNameOf(path);
+        entry->State = filestate::Saved;
+        return key;
+    }
+
+    if (!other) {
+        // A copy in a new file, opened as a further configuration; this one keeps its file.
+        const auto rows = *list_.Table(key);
+        if (!WriteNewFile(path, rows))
+            return std::nullopt;
+        Load(path);
+        if (const auto* copy = list_.Find(list_.CurrentKey()); copy != nullptr && copy->Key != key)
+            list_.SetTable(copy->Key, MappingTable::CopyOf(rows));
+        view_.ShowMappingList(list_.Shown());
+        return list_.CurrentKey();
+    }
+
+    if (!neverSaved) {
+        // The entry of that file takes the rows and is the one written.
+        const auto rows = *list_.Table(key);
+        list_.Select(other->Entry);
+        if (!list_.IsOpen(other->Entry))
+            Open();
+        auto* target = list_.Find(other->Entry);
+        if (target == nullptr || !list_.IsOpen(target->Key))
+            return std::nullopt;
+        list_.SetTable(target->Key, MappingTable::CopyOf(rows));
+        MakeCurrent(target->Key);
+        target->State = filestate::Modified;
+        return SaveToOwnFile();
+    }
+
+    // A configuration never saved takes over the entry of the file it is saved to.
+    if (!WriteNewFile(path, *list_.Table(key)))
+        return std::nullopt;
+    auto table = std::move(*list_.Table(key));
+    const auto icon = entry->IconSource;
+    list_.Remove(other->Entry);
+    list_.RemoveTab(other->Entry);
+    Discard(other->Entry);
+    list_.Numbers().Release(key);
+    reserved_.Remove(key);
+    list_.DropTable(key);
+
+    list_.Rename(
+        key, {other->Entry, FileNameOf(path), filestate::Saved, false, entrycolour::Current, icon});
+    list_.SetTable(other->Entry, std::move(table));
+    MakeCurrent(other->Entry);
+    WriteKnownFile(seams_.Store, other->Entry, path, IconPathOf(other->Entry));
+    return other->Entry;
+}
+
+void EditorController::DeleteSelected() noexcept {
+    RunTrapped(seams_.Dialogs, "delete_click", [&] { Delete(true); });
+    Refresh();
+}
+
+void EditorController::Delete(bool ask) {
+    const auto* entry = list_.Selected();
+    if (entry == nullptr)
+        return;
+    const std::string key = entry->Key;
+    if (ask &&
+        seams_.Dialogs.ShowMessage(msg::ConfirmFileDelete(entry->Text)) != MessageAnswer::Yes)
+        return;
+    const BusyPointer busy(view_);
+    if (entry->State != filestate::New && entry->State != filestate::Unsaved &&
+        !seams_.Shell.MoveToRecycleBin(PathOf(key)))
+        return; // the file is still there: so is its entry
+    if (list_.IsOpen(key))
+        Discard(key);
+    list_.Remove(key);
+    list_.Numbers().Release(key);
+    seams_.Store.DelKey(kUser, EntryKey(key));
+    list_.RemoveTab(key);
+    AfterTabRemoved();
+}
+
+// ---- icon, run, devices, help ------------------------------------------------------------
+
+void EditorController::ChangeIcon() noexcept {
+    RunTrapped(seams_.Dialogs, "icon_click", [&] {
+        auto* entry = list_.Selected();
+        if (entry == nullptr)
+            return;
+        const auto chosen =
+            seams_.Dialogs.OpenFile({std::string(kSelectIconTitle), std::string(kIconFileFilter)});
+        if (!chosen)
+            return;
+        if (!seams_.Shell.HasIcon(*chosen)) {
+            seams_.Dialogs.ShowMessage(msg::InvalidIcon());
+            return;
+        }
+        entry->IconSource = *chosen;
+        seams_.Store.SaveString(kUser, EntryKey(entry->Key), kEntryIconPathValue, *chosen);
+    });
+    Refresh();
+}
+
+void EditorController::RunSelected() noexcept {
+    RunTrapped(seams_.Dialogs, "MNrun_Click", [&] {
+        const auto* entry = list_.Selected();
+        if (entry == nullptr)
+            return;
+        const auto path = PathOf(entry->Key);
+        const auto runner = program_.Folder + "\\corvex.exe";
+        if (!seams_.Shell.Launch(runner, "\"" + path + "\"", program_.Folder))
+            seams_.Dialogs.ShowMessage(msg::CouldNotLaunch());
+        view_.Minimize();
+    });
+}
+
+void EditorController::RefreshDevices() noexcept {
+    RunTrapped(seams_.Dialogs, "MNjoy_Click", [&] {
+        {
+            const BusyPointer busy(view_);
+            devices_->DevicesReady = true;
+            view_.ShowDevices({});
+            view_.SetStatusText(status::kDirectInputQuerying);
+            devices_->Scan(window_);
+            view_.SetStatusText(devices_->DeviceCount() != 0 ? status::kAvailable
+                                                             : status::kNotAvailable);
+            view_.ShowDevices(DeviceNames());
+        }
+        UpdateStates();
+        MarkActive();
+    });
+}
+
+void EditorController::MarkActive() {
+    if (auto* table = list_.Shown()) {
+        table->MarkActive(devices_->Tables());
+        view_.ShowMappingList(table);
+    }
+}
+
+void EditorController::ShowHelp() noexcept {
+    RunTrapped(seams_.Dialogs, "Toolbar1_ButtonClick",
+               [&] { seams_.Dialogs.ShowMessage(msg::HelpNotImplemented(kEditorTitle)); });
+}
+
+// ---- the configuration list and the tabs -------------------------------------------------
+
+void EditorController::EntryPressed(std::string_view key, bool rightButton) noexcept {
+    RunTrapped(seams_.Dialogs, "ListView1_MouseDown", [&] {
+        if (list_.Find(key) == nullptr)
+            return;
+        list_.Select(key);
+        view_.SetStatusText(PathOf(key));
+        Refresh();
+        if (rightButton && states_.FileListMenuEnabled)
+            view_.PopUpFileListMenu();
+    });
+}
+
+void EditorController::EntryDoubleClicked(std::string_view key) noexcept {
+    if (list_.Find(key) == nullptr)
+        return;
+    list_.Select(key);
+    OpenSelected();
+}
+
+void EditorController::TabChosen(std::string_view key) noexcept {
+    RunTrapped(seams_.Dialogs, "TabStrip1_Click", [&] {
+        view_.SetStatusText(PathOf(key));
+        if (!SameKey(key, kBlankKey) && list_.IsOpen(key) && !SameKey(key, list_.CurrentKey())) {
+            MakeCurrent(key);
+            view_.ScrollEntryIntoView(key);
+        }
+        Refresh();
+        MarkActive();
+    });
+}
+
+// ---- the mapping list --------------------------------------------------------------------
+
+void EditorController::RowPressed(int row, int column, bool rightButton) noexcept {
+    RunTrapped(seams_.Dialogs, "ListView3_MouseDown", [&] {
+        auto* table = list_.Shown();
+        if (table == nullptr || row < 0 || row >= table->RowCount())
+            return;
+        pressedRow_ = row;
+        if (rightButton) {
+            if (states_.MappingMenuEnabled)
+                view_.PopUpMappingMenu();
+        } else {
+            keyColumn_ = column >= col::FirstPress ? column : 0;
+        }
+    });
+}
+
+void EditorController::ListClicked() noexcept {
+    RunTrapped(seams_.Dialogs, "ListView3_Click", [&] {
+        auto* table = list_.Shown();
+        if (table == nullptr || table->RowCount() == 0)
+            return;
+        view_.SetKeyMappingText("");
+        const int row = pressedRow_ >= 0 ? pressedRow_ : table->SelectedRow();
+        pressedRow_ = -1;
+        if (row < 0 || row >= table->RowCount())
+            return;
+        if (table->Select(row, recording_) && recording_)
+            FollowLockFlags(table->Row(row));
+        view_.RedrawMappingRows();
+    });
+}
+
+void EditorController::FollowLockFlags(const MappingRow& row) {
+    const auto on = [&](int column) -> std::int16_t {
+        const auto& tag = row[column].Tag;
+        return tag.kind() == Variant::Kind::Boolean && tag.ToBool() ? 1 : 0;
+    };
+    SetKeyState(seams_.Keyboard, kNumLockKey, on(col::NumLock));
+    SetKeyState(seams_.Keyboard, kCapsLockKey, on(col::CapsLock));
+    SetKeyState(seams_.Keyboard, kScrollLockKey, on(col::ScrollLock));
+}
+
+void EditorController::RowReleased(int row, int column, bool leftButton) noexcept {
+    RunTrapped(seams_.Dialogs, "ListView3_MouseUp", [&] {
+        auto* table = list_.Shown();
+        if (table == nullptr || row < 0 || row >= table->RowCount() || !leftButton)
+            return;
+        view_.MarkKeyColumn(IsKeyColumn(column) ? column : 0, recording_);
+        if (column == col::Description) {
+            editRow_ = row;
+            view_.OpenDescriptionEditor(row, table->Row(row)[col::Description].Text);
+        }
+    });
+}
+
+void EditorController::CellDoubleClicked(int row, int column) noexcept {
+    RunTrapped(seams_.Dialogs, "ListView3_DblClick", [&] {
+        auto* table = list_.Shown();
+        if (testing_ || table == nullptr || row < 0 || row >= table->RowCount())
+            return;
+        table->Select(row, recording_);
+        if (table->Edit(row, column) != CellEdit::None) {
+            MarkModified();
+            if (recording_)
+                FollowLockFlags(table->Row(row));
+        }
+        view_.RedrawMappingRows();
+        Refresh();
+    });
+}
+
+void EditorController::ColumnClicked(int column) noexcept {
+    RunTrapped(seams_.Dialogs, "ListView3_ColumnClick", [&] {
+        auto* table = list_.Shown();
+        if (table == nullptr || !table->SortByColumn(column))
+            return;
+        // The row order is saved with the file.
+        MarkModified();
+        view_.ShowMappingList(table);
+        Refresh();
+    });
+}
+
+void EditorController::DescriptionCommitted(std::string_view text) noexcept {
+    RunTrapped(seams_.Dialogs, "TextEdit_LostFocus", [&] {
+        view_.CloseDescriptionEditor();
+        auto* table = list_.Shown();
+        const int row = std::exchange(editRow_, -1);
+        if (table == nullptr || row < 0 || row >= table->RowCount())
+            return;
+        const auto before = table->Row(row)[col::Description].Text;
+        table->SetDescription(row, text);
+        if (table->Row(row)[col::Description].Text != before)
+            MarkModified();
+        view_.RedrawMappingRows();
+        Refresh();
+    });
+}
+
+// ---- quitting ----------------------------------------------------------------------------
+
+bool EditorController::ClosingProceeds() noexcept {
+    bool proceed = true;
+    RunTrapped(seams_.Dialogs, "Form_QueryUnload", [&] {
+        if (!list_.ConfigurationShown())
+            return;
+        for (const auto& tab : list_.Tabs()) {
+            const auto* entry = list_.Find(tab);
+            if (entry != nullptr && IsUnsavedState(entry->State)) {
+                proceed =
+                    seams_.Dialogs.ShowMessage(msg::QuitWithoutSaving()) == MessageAnswer::Yes;
+                return;
+            }
+        }
+    });
+    return proceed;
+}
+
+void EditorController::Shutdown() {
+    RunTrapped(seams_.Dialogs, "Form_Unload", [&] {
+        devices_->DevicesReady = false;
+        devices_->CloseBoards();
+    });
+    // The program ends whatever happened above.
+    view_.Quit();
+}
+
+} // namespace qm

@@ -1,0 +1,212 @@
+#include "editor/mapping_table.h"
+
+#include "core/app_error.h"
+#include "core/text.h"
+
+#include <algorithm>
+#include <cmath>
+#include <numeric>
+#include <optional>
+
+namespace qm {
+
+namespace {
+
+// Whether a tag reads as True; a tag that does not convert does not.
+bool IsTrue(const Variant& tag) {
+    try {
+        return tag.ToBool();
+    } catch (const AppError&) {
+        return false;
+    }
+}
+
+// The active flag of a row, held in its Description tag; an empty tag counts as True and
+// becomes True.
+bool ActiveFlag(MappingRow& row) {
+    Variant& tag = row[col::Description].Tag;
+    const std::string* text = tag.AsString();
+    if (tag.IsEmpty() || (text && text->empty()))
+        tag = Variant::Bool(true);
+    return IsTrue(tag);
+}
+
+std::uint32_t FlagColour(bool active) {
+    return active ? rowcolour::Active : rowcolour::Inactive;
+}
+
+// The button number of a row, when its text is a number.
+std::optional<double> ButtonNumber(const MappingRow& row) {
+    double n = 0;
+    if (ParseNumber(row[col::Button].Text, n))
+        return n;
+    return std::nullopt;
+}
+
+} // namespace
+
+const std::vector<std::string>& MappingColumnTitles() {
+    static const std::vector<std::string> titles = [] {
+        std::vector<std::string> t = {"Button No.", "Device ID",  "Repeat",
+                                      "Rotary",     "Multiplier", "Description",
+                                      "Num Lock",   "Caps Lock",  "Scroll Lock"};
+        for (int s = 1; s <= kKeyCellsPerSide; ++s)
+            t.push_back("On Press " + std::to_string(s));
+        for (int s = 1; s <= kKeyCellsPerSide; ++s)
+            t.push_back("On Release " + std::to_string(s));
+        return t;
+    }();
+    return titles;
+}
+
+bool IsCentredColumn(int column) {
+    return column >= col::Repeat && column < kColumnCount && column != col::Description;
+}
+
+MappingTable MappingTable::FromButtons(const DeviceTables& devices) {
+    MappingTable table;
+    for (const ButtonListEntry& button : devices.ButtonList()) {
+        MappingRow row = NewMappingRow();
+        row[col::Button].Text = std::to_string(button.ButtonNumber);
+        row[col::Device] = {button.ButtonDeviceName, Variant::Text(button.ButtonDeviceIdentity)};
+        row[col::Description].Tag = Variant::Bool(true);
+        table.rows_.push_back(std::move(row));
+        table.colours_.push_back(rowcolour::Active);
+    }
+    return table;
+}
+
+MappingTable MappingTable::CopyOf(const MappingTable& source) {
+    MappingTable table;
+    table.rows_ = source.rows_;
+    table.colours_ = source.colours_;
+    for (MappingRow& row : table.rows_)
+        row[col::Description].Tag = Variant::Bool(true);
+    return table;
+}
+
+MappingTable MappingTable::FromRows(std::vector<MappingRow> rows) {
+    MappingTable table;
+    table.rows_ = std::move(rows);
+    for (MappingRow& row : table.rows_)
+        table.colours_.push_back(FlagColour(ActiveFlag(row)));
+    return table;
+}
+
+std::uint32_t MappingTable::RowColour(int r) const {
+    return colours_[static_cast<std::size_t>(r)];
+}
+
+void MappingTable::SetRowColour(int r, std::uint32_t colour) {
+    if (r >= 0 && r < RowCount())
+        colours_[static_cast<std::size_t>(r)] = colour;
+}
+
+bool MappingTable::Select(int r, bool recording) {
+    if (r < 0 || r >= RowCount())
+        return false;
+    selected_ = r;
+    if (RowColour(r) == rowcolour::Selected && !recording)
+        return false;
+    Recolour(recording);
+    return true;
+}
+
+void MappingTable::Recolour(bool recording) {
+    for (std::size_t i = 0; i < rows_.size(); ++i)
+        colours_[i] = FlagColour(ActiveFlag(rows_[i]));
+    if (selected_ >= 0 && selected_ < RowCount())
+        colours_[static_cast<std::size_t>(selected_)] =
+            recording ? rowcolour::Recording : rowcolour::Selected;
+}
+
+CellEdit MappingTable::Edit(int r, int column) {
+    if (r < 0 || r >= RowCount())
+        return CellEdit::None;
+    selected_ = r;
+    Cell& cell = rows_[static_cast<std::size_t>(r)][column];
+    switch (column) {
+    case col::Repeat:
+    case col::Rotary:
+    case col::NumLock:
+    case col::CapsLock:
+    case col::ScrollLock: {
+        const bool on = !IsTrue(cell.Tag);
+        cell = {OnOffText(on), Variant::Bool(on)};
+        return CellEdit::Toggled;
+    }
+    case col::Multiplier: {
+        double m = 0;
+        try {
+            m = cell.Tag.ToNumber();
+        } catch (const AppError&) {
+            m = 0;
+        }
+        m = std::fabs(std::floor(m)) * 2;
+        if (m <= 0 || m > 8)
+            m = 1;
+        cell = {NumberText(m) + "X", Variant::Number(m)};
+        return CellEdit::Multiplied;
+    }
+    default:
+        return CellEdit::None;
+    }
+}
+
+void MappingTable::SetDescription(int r, std::string_view text) {
+    if (r >= 0 && r < RowCount())
+        rows_[static_cast<std::size_t>(r)][col::Description].Text = SanitizeText(text);
+}
+
+bool MappingTable::SortByColumn(int column) {
+    if (column != col::Button && column != col::Device)
+        return false;
+    std::vector<std::size_t> order(rows_.size());
+    std::iota(order.begin(), order.end(), std::size_t{0});
+    if (column == col::Button) {
+        std::vector<std::optional<double>> keys;
+        for (const MappingRow& row : rows_)
+            keys.push_back(ButtonNumber(row));
+        // A text that is not a number is an empty key, before every number.
+        std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+            return descending_ ? keys[b] < keys[a] : keys[a] < keys[b];
+        });
+    }
+    descending_ = !descending_;
+    std::vector<std::string> devices;
+    for (const MappingRow& row : rows_)
+        devices.push_back(UpperCase(row[col::Device].Text));
+    std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+        return descending_ ? devices[b] < devices[a] : devices[a] < devices[b];
+    });
+
+    std::vector<MappingRow> rows;
+    std::vector<std::uint32_t> colours;
+    int selected = -1;
+    for (std::size_t i = 0; i < order.size(); ++i) {
+        rows.push_back(std::move(rows_[order[i]]));
+        colours.push_back(colours_[order[i]]);
+        if (static_cast<int>(order[i]) == selected_)
+            selected = static_cast<int>(i);
+    }
+    rows_ = std::move(rows);
+    colours_ = std::move(colours);
+    selected_ = selected;
+    return true;
+}
+
+void MappingTable::MarkActive(const DeviceTables& devices) {
+    for (std::size_t i = 0; i < rows_.size(); ++i) {
+        MappingRow& row = rows_[i];
+        bool active = false;
+        const auto button = ButtonNumber(row);
+        const std::string identity = row[col::Device].Tag.ToText();
+        for (const DeviceEntry& device : devices.Devices())
+            if (SameIdentity(device.Identity, identity))
+                active = button && *button <= device.ButtonCount;
+        row[col::Description].Tag = Variant::Bool(active);
+        colours_[i] = FlagColour(active);
+    }
+}
+
+} // namespace qm

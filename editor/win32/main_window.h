@@ -1,0 +1,171 @@
+#pragma once
+// The editor's main window: the configuration list, the tabs over the mapping list, the input
+// devices with the mapping buttons and the "Key Mapping:" box, the toolbar, the menus, the
+// status bar and the Description editor. It shows what the controller tells it (EditorView),
+// forwards every event to the controller and decides nothing itself.
+#include "editor/command_states.h"
+#include "editor/configuration_list.h"
+#include "editor/editor_view.h"
+#include "editor/win32/editor_pictures.h"
+#include "ui/win32/poll_timer.h"
+#include "ui/win32/shell_handles.h"
+#include "ui/win32/win32_dialogs.h"
+
+#include <windows.h>
+// After windows.h:
+#include <commctrl.h>
+#include <shellapi.h>
+
+#include <array>
+#include <map>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+namespace qm {
+class EditorController;
+}
+
+namespace qm::win32 {
+
+class MainWindow final : public EditorView {
+public:
+    MainWindow(HINSTANCE instance, Win32Dialogs& dialogs);
+    ~MainWindow() override;
+    MainWindow(const MainWindow&) = delete;
+    MainWindow& operator=(const MainWindow&) = delete;
+
+    // Creates the window, hidden, with its controls and menus and the caption given; false
+    // when the system refused.
+    bool Create(std::wstring_view caption);
+    // Shows the window at its designed size, centred on its monitor.
+    void Show(int showCommand);
+    HWND Handle() const { return window_.Get(); }
+    // Events go to the controller from now on (null: nowhere, while the program ends).
+    void Attach(EditorController* controller) { controller_ = controller; }
+    PollTimer& Timer() { return poll_; }
+
+    // StatusSink.
+    void SetStatusText(std::string_view text) override;
+
+    // EditorView.
+    void SetCaption(std::string_view caption) override;
+    void ShowConfigurations(const ConfigurationList& list) override;
+    void ScrollEntryIntoView(std::string_view key) override;
+    void ShowMappingList(const MappingTable* table) override;
+    void RedrawMappingRows() override;
+    void MarkKeyColumn(int column, bool recording) override;
+    void ApplyCommandStates(const EditorCommandStates& states) override;
+    void ShowDevices(const std::vector<std::string>& names) override;
+    void SetKeyMappingText(std::string_view text) override;
+    void OpenDescriptionEditor(int row, std::string_view text) override;
+    void CloseDescriptionEditor() override;
+    void PopUpFileListMenu() override;
+    void PopUpMappingMenu() override;
+    void SetBusy(bool busy) override;
+    void Minimize() override;
+    void Quit() override;
+
+private:
+    // Where a point of the mapping list falls: row and column, -1 for none.
+    struct Cell {
+        int Row = -1;
+        int Column = -1;
+    };
+
+    static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    static LRESULT CALLBACK ControlProc(HWND control, UINT message, WPARAM wParam, LPARAM lParam,
+                                        UINT_PTR id, DWORD_PTR self);
+    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT HandleControlMessage(HWND control, UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT OnNotify(NMHDR& header);
+    LRESULT OnMappingListDraw(NMLVCUSTOMDRAW& draw);
+    LRESULT OnConfigurationListDraw(NMLVCUSTOMDRAW& draw);
+    void OnMappingListText(NMLVDISPINFOW& info);
+    void OnCommand(int id, int code, HWND source);
+    bool CommandEnabled(int id) const;
+    void RunCommand(int id);
+    void OnDropFiles(HDROP drop);
+    void OnDpiChanged(UINT dpi, const RECT* suggested);
+    void OnMinMaxInfo(MINMAXINFO& info) const;
+    void OnEnter();
+    void OnClose();
+    // Mouse events of the lists: true when the control's own handling is to be skipped.
+    bool OnConfigurationListMouse(UINT message, LPARAM lParam);
+    bool OnMappingListMouse(UINT message, LPARAM lParam);
+    LRESULT OnDescriptionEditorMessage(HWND control, UINT message, WPARAM wParam, LPARAM lParam);
+    void CommitDescription();
+
+    void CreateControls();
+    void AddToolbarButtons();
+    void CreateMenus();
+    void ApplyPictures();
+    void ApplyMenuPictures();
+    void ApplyFont();
+    void ApplyButtonPictures();
+    void CreateMappingColumns();
+    void FitMappingColumns();
+    void Layout();
+    // The client size the window is designed for, at the current DPI.
+    SIZE DesignedClientSize() const;
+    SIZE DesignedWindowSize() const;
+    Cell MappingCellAt(POINT point) const;
+    std::string ConfigurationKeyAt(POINT point) const;
+    // The image of an icon source in the entry image lists, added when new.
+    int EntryImage(const std::string& iconSource);
+    void ShowPopUp(HMENU menu);
+    void SaveScrollPosition();
+    void RestoreScrollPosition(const std::string& key);
+
+    HINSTANCE instance_;
+    Win32Dialogs& dialogs_;
+    EditorController* controller_ = nullptr;
+    UniqueWindow window_;
+    HWND toolbar_ = nullptr;
+    HWND configurationList_ = nullptr;
+    HWND tabs_ = nullptr;
+    HWND mappingList_ = nullptr;
+    HWND deviceFrame_ = nullptr;
+    HWND deviceList_ = nullptr;
+    HWND keyMappingLabel_ = nullptr;
+    HWND keyMapping_ = nullptr;
+    std::array<HWND, 7> mappingButtons_{};
+    HWND statusBar_ = nullptr;
+    HWND descriptionEditor_ = nullptr;
+    HWND descriptionShadow_ = nullptr;
+    // The control that gets the focus when the window is activated again.
+    HWND focusOnActivate_ = nullptr;
+    UINT dpi_ = 96;
+    UniqueFont font_;
+    UniqueBrush shadowBrush_;
+
+    EditorPictures pictures_;
+    // The configurations' shell icons, large (the configuration list) and small (its small
+    // view and the tabs), one picture per icon source (ShellIconSource).
+    UniqueImageList entriesLarge_, entriesSmall_;
+    std::unordered_map<std::wstring, int> entryImageOf_;
+
+    // What the controls show, as the controller last gave it.
+    EditorCommandStates states_;
+    std::vector<std::string> entryKeys_;
+    std::vector<COLORREF> entryColours_;
+    std::vector<std::string> tabKeys_;
+    const MappingTable* shownTable_ = nullptr;
+    std::string shownKey_;
+    // Each open configuration's first visible row and horizontal scroll position.
+    std::map<std::string, POINT, KeyLess> scrollPositions_;
+    int markedColumn_ = 0;
+    bool markedRecording_ = false;
+
+    // The mapping list's mouse: the last release point (double-clicks act there) and whether
+    // the left button went down on it.
+    POINT lastRelease_{-1, -1};
+    bool leftPressed_ = false;
+    bool descriptionOpen_ = false;
+    std::string statusText_;
+    bool busy_ = false;
+
+    PollTimer poll_;
+};
+
+} // namespace qm::win32

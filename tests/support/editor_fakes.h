@@ -1,0 +1,64 @@
+#pragma once
+// Test doubles for the editor's controller: a main window that records what it is told to show,
+// and a shell whose launches, recycle-bin moves and icons are scripted.
+#include "editor/editor_view.h"
+#include "editor/shell_operations.h"
+
+#include <set>
+#include <string>
+#include <vector>
+
+namespace qm::testing {
+
+class RecordingEditorView final : public EditorView {
+public:
+    void SetStatusText(std::string_view text) override { status = text; }
+    void SetCaption(std::string_view text) override { caption = text; }
+    void ShowConfigurations(const ConfigurationList&) override { ++configurationRedraws; }
+    void ScrollEntryIntoView(std::string_view key) override { scrolledTo = key; }
+    void ShowMappingList(const MappingTable* table) override { shownTable = table; }
+    void RedrawMappingRows() override { ++rowRedraws; }
+    void MarkKeyColumn(int column, bool recording) override {
+        markedColumn = column, markedWhileRecording = recording;
+    }
+    void ApplyCommandStates(const EditorCommandStates& s) override { states = s; }
+    void ShowDevices(const std::vector<std::string>& names) override { devices = names; }
+    void SetKeyMappingText(std::string_view text) override { keyMapping = text; }
+    void OpenDescriptionEditor(int row, std::string_view text) override {
+        editorRow = row, editorText = text;
+    }
+    void CloseDescriptionEditor() override { editorRow = -1; }
+    void PopUpFileListMenu() override { ++fileListMenus; }
+    void PopUpMappingMenu() override { ++mappingMenus; }
+    void SetBusy(bool b) override { busy = b; }
+    void Minimize() override { minimized = true; }
+    void Quit() override { quit = true; }
+
+    std::string caption, status, scrolledTo, keyMapping, editorText;
+    const MappingTable* shownTable = nullptr;
+    EditorCommandStates states;
+    std::vector<std::string> devices;
+    int configurationRedraws = 0, rowRedraws = 0, markedColumn = -1, editorRow = -1;
+    int fileListMenus = 0, mappingMenus = 0;
+    bool markedWhileRecording = false, busy = false, minimized = false, quit = false;
+};
+
+class RecordingShell final : public ShellOperations {
+public:
+    bool Launch(const std::string& program, const std::string& parameters,
+                const std::string& folder) override {
+        launches.push_back(program + " " + parameters + " in " + folder);
+        return launchSucceeds;
+    }
+    bool MoveToRecycleBin(const std::string& path) override {
+        recycled.push_back(path);
+        return recycleSucceeds;
+    }
+    bool HasIcon(const std::string& path) override { return iconFiles.contains(path); }
+
+    std::vector<std::string> launches, recycled;
+    std::set<std::string> iconFiles;
+    bool launchSucceeds = true, recycleSucceeds = true;
+};
+
+} // namespace qm::testing

@@ -1,0 +1,519 @@
+// The editor's controller over scripted devices, an in-memory store, file system and shell:
+// start-up, the configuration files and their states, the four Save As cases, closing and
+// quitting with unsaved work, and the mapping list's edits.
+#include "core/editor_qmf.h"
+#include "core/messages.h"
+#include "devices/scripted_devices.h"
+#include "editor/editor_controller.h"
+#include "keyboard/recording_keyboard.h"
+#include "settings/settings_table.h"
+#include "support/editor_fakes.h"
+#include "support/fakes.h"
+#include "support/memory_store.h"
+#include "support/qmf_builder.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace qm {
+namespace {
+
+using ::testing::ElementsAre;
+using testing::File14;
+using testing::MemoryFileSystem;
+using testing::Record14;
+using testing::RecordingDialogs;
+using testing::RecordingEditorView;
+using testing::RecordingShell;
+
+constexpr auto kUser = RegistryRoot::CurrentUser;
+const std::string kFolder = "C:\\Program Files\\Vantrel";
+const std::string kConfig = kFolder + "\\config\\";
+const std::string kUserKeyText(kUserKey);
+constexpr const char* kPad = "{00000000-0000-0000-0000-000000000001}";
+constexpr const char* kStick = "{00000000-0000-0000-0000-000000000002}";
+
+std::string Qmf(const std::string& description = "fire") {
+    Record14 r;
+    r.Identity = kPad;
+    r.Description = description;
+    return File14({r});
+}
+
+// Every seam of the editor, with a pad of 12 buttons and a stick of 32.
+struct Rig {
+    Rig() {
+        joysticks.AddController(kPad, "Pad", 12);
+        joysticks.AddController(kStick, "Stick", 32);
+    }
+    EditorController& Start(std::string_view commandLine = "") {
+        editor = std::make_unique<EditorController>(
+            ProgramInfo{kFolder, "vantrel", 1, 4, 2},
+            EditorSeams{store, files, dialogs, shell, joysticks, boards, keyboard}, view);
+        editor->Start(commandLine, nullptr);
+        return *editor;
+    }
+    void Known(const std::string& entry, const std::string& path) {
+        store.SaveString(kUser, kUserKeyText + "\\" + entry, "path", path);
+        store.SaveString(kUser, kUserKeyText + "\\" + entry, "icon path", path);
+    }
+    std::string PathOf(const std::string& entry) {
+        return store.GetString(kUser, kUserKeyText + "\\" + entry, "path");
+    }
+    const ConfigurationList& List() { return editor->Configurations(); }
+    const ConfigurationEntry& Entry(const std::string& key) { return *List().Find(key); }
+    const ConfigurationEntry& Selected() { return *List().Find(List().SelectedKey()); }
+    std::vector<std::string> Titles() {
+        std::vector<std::string> titles;
+        for (const auto& m : dialogs.shown)
+            titles.push_back(m.title);
+        return titles;
+    }
+    // New, then Save As to `path`: a saved configuration, shown.
+    void SavedNew(const std::string& path) {
+        editor->NewConfiguration();
+        dialogs.fileAnswers.push_back(path);
+        editor->SaveAs();
+    }
+
+    MemoryStore store;
+    MemoryFileSystem files;
+    RecordingDialogs dialogs;
+    RecordingShell shell;
+    ScriptedJoystickApi joysticks;
+    ScriptedBoardLibrary boards;
+    UsLayoutScanCodes layout;
+    RecordingKeyboard keyboard{layout};
+    RecordingEditorView view;
+    std::unique_ptr<EditorController> editor;
+};
+
+class Editor : public ::testing::Test, public Rig {};
+
+TEST_F(Editor, StartUpListsTheFolderRegistersEditAndScansTheDevices) {
+    files.files[kConfig + "cockpit.qmf"] = Qmf();
+    Known("file1", "C:\\gone.qmf");
+    Known("file2", "C:\\other\\b.qmf");
+    files.files["C:\\other\\b.qmf"] = Qmf();
+    Start();
+    EXPECT_EQ(view.caption, "Vantrel Ver. 1.4.2 (Beta)");
+    EXPECT_EQ(store.GetString(kUser, kConfigKey, "associate"), "True");
+    EXPECT_EQ(store.GetString(kUser, kConfigKey, "ConfigPath"), kConfig);
+    EXPECT_TRUE(store.KeyExists(RegistryRoot::ClassesRoot, "qmf_file\\Shell\\Edit"));
+    ASSERT_EQ(List().Entries().size(), 2u);
+    for (const auto& e : List().Entries()) {
+        EXPECT_EQ(e.State, filestate::Listed);
+        EXPECT_TRUE(e.Ghosted);
+    }
+    EXPECT_EQ(List().Find("file1"), nullptr); // its file is gone
+    ASSERT_NE(List().Find("file3"), nullptr);
+    EXPECT_EQ(List().Find("file3")->Text, "cockpit.qmf");
+    EXPECT_EQ(PathOf("file3"), kConfig + "cockpit.qmf");
+    EXPECT_THAT(view.devices, ElementsAre("Pad", "Stick"));
+    EXPECT_EQ(view.status, "Input Devices: Available");
+    EXPECT_EQ(view.shownTable, nullptr);
+    EXPECT_THAT(List().Tabs(), ElementsAre("BLANK"));
+    EXPECT_TRUE(dialogs.shown.empty());
+}
+
+TEST_F(Editor, WithoutDevicesItSaysSoAndOffersNeitherNewNorRun) {
+    ScriptedJoystickApi none;
+    editor = std::make_unique<EditorController>(
+        ProgramInfo{kFolder, "vantrel", 1, 4, 2},
+        EditorSeams{store, files, dialogs, shell, none, boards, keyboard}, view);
+    editor->Start("", nullptr);
+    EXPECT_THAT(dialogs.shown, ElementsAre(msg::NoInputDevicesFound("No Input Devices")));
+    EXPECT_EQ(view.status, "Input Devices: Not Available");
+    EXPECT_TRUE(view.devices.empty());
+    EXPECT_FALSE(view.states.Toolbar.New);
+}
+
+TEST_F(Editor, TheCommandLineLoadsOneFileQuotesRemovedAndRelativePathsExpanded) {
+    files.files["C:\\Users\\me\\my file.qmf"] = Qmf();
+    Start("\"my file.qmf\"");
+    EXPECT_EQ(Selected().Text, "my file.qmf");
+    EXPECT_EQ(Selected().State, filestate::Saved);
+    EXPECT_EQ(PathOf(Selected().Key), "C:\\Users\\me\\my file.qmf");
+
+    Rig other;
+    other.Start("x");
+    EXPECT_TRUE(other.List().Entries().empty());
+    EXPECT_TRUE(other.dialogs.shown.empty());
+}
+
+TEST_F(Editor, NewBuildsARowPerButtonAndTwoNewOnesGetTwoEntryNames) {
+    Start();
+    editor->NewConfiguration();
+    const auto first = Selected();
+    EXPECT_EQ(first.Text, "New Config.qmf");
+    EXPECT_EQ(first.State, filestate::New);
+    EXPECT_EQ(first.IconSource, kFolder + "\\default.ico");
+    EXPECT_EQ(store.GetString(kUser, kConfigKey, "IconPath"), kFolder + "\\default.ico");
+    ASSERT_NE(view.shownTable, nullptr);
+    EXPECT_EQ(view.shownTable->RowCount(), 44);
+    EXPECT_THAT(List().Tabs(), ElementsAre(first.Key));
+    EXPECT_FALSE(store.KeyExists(kUser, kUserKeyText + "\\" + first.Key));
+
+    editor->NewConfiguration();
+    EXPECT_EQ(Selected().Text, "New Config.qmf");
+    EXPECT_NE(Selected().Key, first.Key);
+    EXPECT_EQ(List().Tabs().size(), 2u);
+    EXPECT_EQ(Entry(first.Key).TextColour, entrycolour::Open);
+    EXPECT_EQ(Selected().TextColour, entrycolour::Current);
+}
+
+TEST_F(Editor, SaveAsOfANewConfigurationWritesItsFileAndKnowsIt) {
+    Start();
+    editor->NewConfiguration();
+    const auto key = Selected().Key;
+    dialogs.fileAnswers.push_back(std::nullopt);
+    editor->SaveAs();
+    EXPECT_EQ(Selected().State, filestate::New);
+    EXPECT_EQ(dialogs.fileRequests.back(),
+              FileDialogRequest("Save Configuration File",
+                                "All Files (*.*)|*.*|Vantrel Files (*.qmf)|*.qmf", 2,
+                                "New Config.qmf"));
+
+    dialogs.fileAnswers.push_back(kConfig + "mine.qmf");
+    editor->SaveAs();
+    EXPECT_EQ(Selected().Key, key);
+    EXPECT_EQ(Selected().Text, "mine.qmf");
+    EXPECT_EQ(Selected().State, filestate::Saved);
+    EXPECT_EQ(PathOf(key), kConfig + "mine.qmf");
+    EXPECT_EQ(ReadEditorConfiguration(files.files[kConfig + "mine.qmf"]).Rows.size(), 44u);
+    EXPECT_TRUE(dialogs.shown.empty());
+}
+
+TEST_F(Editor, EditsMarkAConfigurationChangedAndSaveWritesItOrKeepsItChanged) {
+    Start();
+    SavedNew(kConfig + "a.qmf");
+    const auto saved = files.files[kConfig + "a.qmf"];
+
+    editor->CellDoubleClicked(0, col::Repeat);
+    EXPECT_EQ(Selected().State, filestate::Modified);
+    EXPECT_TRUE(view.states.Toolbar.Save);
+
+    files.writeErrors[kConfig + "a.qmf"] = err::PermissionDenied;
+    editor->Save();
+    EXPECT_THAT(dialogs.shown, ElementsAre(msg::FileIoError(AppError(err::PermissionDenied))));
+    EXPECT_EQ(Selected().State, filestate::Modified);
+    EXPECT_EQ(files.files[kConfig + "a.qmf"], saved);
+
+    files.writeErrors.clear();
+    editor->Save();
+    EXPECT_EQ(Selected().State, filestate::Saved);
+    EXPECT_EQ(ReadEditorConfiguration(files.files[kConfig + "a.qmf"]).Rows[0][col::Repeat].Text,
+              "On");
+}
+
+TEST_F(Editor, EditsOfANewConfigurationKeepItNew) {
+    Start();
+    editor->NewConfiguration();
+    editor->CellDoubleClicked(0, col::Multiplier);
+    editor->ColumnClicked(col::Device);
+    EXPECT_EQ(Selected().State, filestate::New);
+}
+
+TEST_F(Editor, TheDescriptionMarksChangedOnlyWhenItsTextChanged) {
+    Start();
+    SavedNew(kConfig + "a.qmf");
+    editor->RowPressed(2, col::Description, false);
+    editor->RowReleased(2, col::Description, true);
+    EXPECT_EQ(view.editorRow, 2);
+    EXPECT_EQ(view.editorText, " ");
+    editor->DescriptionCommitted(" ");
+    EXPECT_EQ(view.editorRow, -1);
+    EXPECT_EQ(Selected().State, filestate::Saved);
+
+    editor->RowReleased(2, col::Description, true);
+    editor->DescriptionCommitted("say \"hi\"");
+    EXPECT_EQ(view.shownTable->Row(2)[col::Description].Text, "say 'hi'");
+    EXPECT_EQ(Selected().State, filestate::Modified);
+}
+
+TEST_F(Editor, PressesChooseTheKeyColumnAndHeaderMarkerOnlyOnARow) {
+    Start();
+    editor->NewConfiguration();
+    editor->RowPressed(-1, col::FirstPress + 2, false);
+    editor->RowReleased(-1, col::FirstPress + 2, true);
+    EXPECT_EQ(editor->KeyColumn(), 0);
+    EXPECT_EQ(view.markedColumn, -1);
+
+    editor->RowPressed(1, col::FirstPress + 2, false);
+    editor->RowReleased(1, col::FirstPress + 2, true);
+    EXPECT_EQ(editor->KeyColumn(), col::FirstPress + 2);
+    EXPECT_EQ(view.markedColumn, col::FirstPress + 2);
+    editor->RowPressed(1, col::FirstPress, false);
+    EXPECT_EQ(editor->KeyColumn(), col::FirstPress);
+    editor->RowPressed(1, col::ScrollLock, false);
+    editor->RowReleased(1, col::ScrollLock, true);
+    EXPECT_EQ(editor->KeyColumn(), 0);
+    EXPECT_EQ(view.markedColumn, 0);
+
+    editor->RowPressed(1, col::Device, true);
+    EXPECT_EQ(view.mappingMenus, 1);
+}
+
+TEST_F(Editor, CloseAsksAndClosesOnlyWhatIsSaved) {
+    Start();
+    SavedNew(kConfig + "a.qmf");
+    const auto key = Selected().Key;
+    editor->CellDoubleClicked(0, col::Rotary);
+
+    dialogs.answers = {MessageAnswer::Cancel};
+    editor->CloseSelected();
+    EXPECT_EQ(dialogs.shown.back(), msg::SaveChangesBeforeClosing("a.qmf"));
+    EXPECT_TRUE(List().IsOpen(key));
+
+    // A save that fails keeps the configuration open with its edits.
+    files.writeErrors[kConfig + "a.qmf"] = err::DeviceIoError;
+    dialogs.answers = {MessageAnswer::Yes};
+    editor->CloseSelected();
+    EXPECT_TRUE(List().IsOpen(key));
+    EXPECT_EQ(Entry(key).State, filestate::Modified);
+
+    files.writeErrors.clear();
+    dialogs.answers = {MessageAnswer::Yes};
+    editor->CloseSelected();
+    EXPECT_FALSE(List().IsOpen(key));
+    EXPECT_EQ(Entry(key).State, filestate::Listed);
+    EXPECT_TRUE(Entry(key).Ghosted);
+    EXPECT_EQ(ReadEditorConfiguration(files.files[kConfig + "a.qmf"]).Rows[0][col::Rotary].Text,
+              "On");
+    EXPECT_THAT(List().Tabs(), ElementsAre("BLANK"));
+    EXPECT_EQ(view.shownTable, nullptr);
+}
+
+TEST_F(Editor, ClosingANewConfigurationNoRemovesItYesAsksForAFile) {
+    Start();
+    editor->NewConfiguration();
+    const auto key = Selected().Key;
+    dialogs.answers = {MessageAnswer::Yes};
+    dialogs.fileAnswers.push_back(std::nullopt);
+    editor->CloseSelected();
+    EXPECT_TRUE(List().IsOpen(key));
+
+    dialogs.answers = {MessageAnswer::No};
+    editor->CloseSelected();
+    EXPECT_EQ(List().Find(key), nullptr);
+    EXPECT_TRUE(shell.recycled.empty());
+    EXPECT_THAT(List().Tabs(), ElementsAre("BLANK"));
+}
+
+TEST_F(Editor, ClosingOneOfTwoShowsTheOther) {
+    Start();
+    SavedNew(kConfig + "a.qmf");
+    const auto first = Selected().Key;
+    SavedNew(kConfig + "b.qmf");
+    editor->CloseSelected();
+    EXPECT_THAT(List().Tabs(), ElementsAre(first));
+    EXPECT_EQ(List().CurrentKey(), first);
+    EXPECT_EQ(view.shownTable, List().Table(first));
+}
+
+TEST_F(Editor, LoadListsAFileOnceAndSwitchesToItWhenOpen) {
+    Start();
+    dialogs.fileAnswers.push_back(std::nullopt);
+    editor->LoadConfigurationFile("");
+    EXPECT_EQ(dialogs.fileRequests.back().title, "Load Configuration File");
+    EXPECT_TRUE(List().Entries().empty());
+
+    editor->LoadConfigurationFile("C:\\nowhere.qmf");
+    EXPECT_THAT(dialogs.shown, ElementsAre(msg::CannotOpenMissingFile()));
+
+    files.files["D:\\x.qmf"] = Qmf();
+    editor->LoadConfigurationFile("D:\\x.qmf");
+    const auto key = Selected().Key;
+    EXPECT_EQ(Selected().State, filestate::Saved);
+    EXPECT_EQ(view.shownTable->Row(0)[col::Description].Text, "fire");
+
+    // Edits are kept: the open configuration is shown, not read again.
+    editor->CellDoubleClicked(0, col::NumLock);
+    dialogs.shown.clear();
+    editor->LoadConfigurationFile("d:\\X.QMF");
+    EXPECT_THAT(dialogs.shown, ElementsAre(msg::FileAlreadyLoaded("X.QMF")));
+    EXPECT_EQ(List().Entries().size(), 1u);
+    EXPECT_EQ(Entry(key).State, filestate::Modified);
+    EXPECT_EQ(view.shownTable->Row(0)[col::NumLock].Text, "On");
+}
+
+TEST_F(Editor, ALoadedFileThatIsClosedOpensWithoutAMessage) {
+    files.files[kConfig + "a.qmf"] = Qmf();
+    Start();
+    editor->LoadConfigurationFile(kConfig + "a.qmf");
+    EXPECT_TRUE(dialogs.shown.empty());
+    EXPECT_EQ(Selected().State, filestate::Saved);
+    EXPECT_EQ(List().Entries().size(), 1u);
+}
+
+TEST_F(Editor, ACorruptFileIsRemovedFromTheListAndRecycledOnlyOnYes) {
+    files.files[kConfig + "bad.qmf"] = "1.4\r\n\"1\"\r\n";
+    files.files[kConfig + "bad2.qmf"] = "1.4\r\n\"1\"\r\n";
+    Start();
+    dialogs.answers = {MessageAnswer::No};
+    editor->EntryPressed("file1", false);
+    editor->EntryDoubleClicked("file1");
+    EXPECT_EQ(dialogs.shown.back(), msg::EditorCorruptDeleteQuestion("Vantrel"));
+    EXPECT_EQ(List().Find("file1"), nullptr);
+    EXPECT_FALSE(store.KeyExists(kUser, kUserKeyText + "\\file1"));
+    EXPECT_TRUE(shell.recycled.empty());
+
+    dialogs.answers = {MessageAnswer::Yes};
+    editor->EntryDoubleClicked("file2");
+    EXPECT_EQ(List().Find("file2"), nullptr);
+    EXPECT_THAT(shell.recycled, ElementsAre(kConfig + "bad2.qmf"));
+    EXPECT_THAT(List().Tabs(), ElementsAre("BLANK"));
+}
+
+TEST_F(Editor, DeleteAsksRecyclesASavedFileAndKeepsTheEntryWhenTheShellDidNot) {
+    files.files[kConfig + "a.qmf"] = Qmf();
+    Start();
+    editor->EntryPressed("file1", false);
+    dialogs.answers = {MessageAnswer::No};
+    editor->DeleteSelected();
+    EXPECT_THAT(dialogs.shown, ElementsAre(msg::ConfirmFileDelete("a.qmf")));
+    EXPECT_NE(List().Find("file1"), nullptr);
+
+    shell.recycleSucceeds = false;
+    dialogs.answers = {MessageAnswer::Yes};
+    editor->DeleteSelected();
+    EXPECT_NE(List().Find("file1"), nullptr);
+    EXPECT_TRUE(store.KeyExists(kUser, kUserKeyText + "\\file1"));
+
+    shell.recycleSucceeds = true;
+    dialogs.answers = {MessageAnswer::Yes};
+    editor->DeleteSelected();
+    EXPECT_EQ(List().Find("file1"), nullptr);
+    EXPECT_FALSE(store.KeyExists(kUser, kUserKeyText + "\\file1"));
+    EXPECT_THAT(shell.recycled, ElementsAre(kConfig + "a.qmf", kConfig + "a.qmf"));
+}
+
+TEST_F(Editor, SaveAsOfASavedConfigurationToANewPathOpensTheCopyAndKeepsTheOriginal) {
+    Start();
+    SavedNew(kConfig + "a.qmf");
+    const auto original = Selected().Key;
+    editor->CellDoubleClicked(0, col::Repeat);
+    dialogs.fileAnswers.push_back(kConfig + "b.qmf");
+    editor->SaveAs();
+    EXPECT_NE(Selected().Key, original);
+    EXPECT_EQ(Selected().Text, "b.qmf");
+    EXPECT_EQ(Selected().State, filestate::Saved);
+    EXPECT_EQ(Entry(original).State, filestate::Modified);
+    EXPECT_EQ(PathOf(original), kConfig + "a.qmf");
+    EXPECT_EQ(ReadEditorConfiguration(files.files[kConfig + "b.qmf"]).Rows[0][col::Repeat].Text,
+              "On");
+    EXPECT_EQ(ReadEditorConfiguration(files.files[kConfig + "a.qmf"]).Rows[0][col::Repeat].Text,
+              "Off");
+}
+
+TEST_F(Editor, SaveAsToAnotherEntrysFileWritesThroughThatEntry) {
+    files.files[kConfig + "b.qmf"] = Qmf("old");
+    Start();
+    SavedNew(kConfig + "a.qmf");
+    editor->CellDoubleClicked(0, col::Repeat);
+    dialogs.fileAnswers.push_back(kConfig + "B.qmf");
+    editor->SaveAs();
+    EXPECT_EQ(Selected().Key, "file1");
+    EXPECT_EQ(Selected().State, filestate::Saved);
+    EXPECT_EQ(List().Entries().size(), 2u);
+    const auto rows = ReadEditorConfiguration(files.files[kConfig + "b.qmf"]).Rows;
+    EXPECT_EQ(rows.size(), 44u);
+    EXPECT_EQ(rows[0][col::Repeat].Text, "On");
+}
+
+TEST_F(Editor, ANewConfigurationSavedOverAnotherEntrysFileTakesItsPlace) {
+    files.files[kConfig + "b.qmf"] = Qmf("old");
+    Start();
+    editor->EntryDoubleClicked("file1");
+    editor->NewConfiguration();
+    const auto fresh = Selected().Key;
+    dialogs.fileAnswers.push_back(kConfig + "b.qmf");
+    editor->SaveAs();
+    EXPECT_EQ(Selected().Key, "file1");
+    EXPECT_EQ(Selected().Text, "b.qmf");
+    EXPECT_EQ(Selected().State, filestate::Saved);
+    EXPECT_EQ(List().Find(fresh), nullptr);
+    EXPECT_EQ(List().Entries().size(), 1u);
+    EXPECT_THAT(List().Tabs(), ElementsAre("file1"));
+    EXPECT_EQ(view.shownTable->RowCount(), 44);
+    EXPECT_EQ(ReadEditorConfiguration(files.files[kConfig + "b.qmf"]).Rows.size(), 44u);
+}
+
+TEST_F(Editor, CloneCopiesTheRowsUnderANewName) {
+    files.files[kConfig + "a.qmf"] = File14({Record14{}, Record14{}, Record14{}, Record14{}});
+    Start();
+    editor->EntryDoubleClicked("file1");
+    editor->CellDoubleClicked(3, col::CapsLock);
+    editor->CloneSelected();
+    EXPECT_EQ(Selected().Text, "Copy of a.qmf");
+    EXPECT_EQ(Selected().State, filestate::New);
+    EXPECT_EQ(Selected().IconSource, kConfig + "a.qmf");
+    EXPECT_EQ(view.shownTable->Row(3)[col::CapsLock].Text, "On");
+}
+
+TEST_F(Editor, ChangeIconRefusesAFileWithoutOneAndStoresTheChoice) {
+    files.files[kConfig + "a.qmf"] = Qmf();
+    Start();
+    editor->EntryPressed("file1", false);
+    dialogs.fileAnswers = {"C:\\text.txt", "C:\\app.exe"};
+    shell.iconFiles = {"C:\\app.exe"};
+    editor->ChangeIcon();
+    EXPECT_THAT(dialogs.shown, ElementsAre(msg::InvalidIcon()));
+    EXPECT_EQ(Entry("file1").IconSource, kConfig + "a.qmf");
+    editor->ChangeIcon();
+    EXPECT_EQ(Entry("file1").IconSource, "C:\\app.exe");
+    EXPECT_EQ(store.GetString(kUser, kUserKeyText + "\\file1", "icon path"), "C:\\app.exe");
+}
+
+TEST_F(Editor, RunStartsTheRunnerByItsFullPathAndMinimises) {
+    files.files[kConfig + "a b.qmf"] = Qmf();
+    Start();
+    editor->EntryPressed("file1", false);
+    editor->RunSelected();
+    EXPECT_THAT(shell.launches,
+                ElementsAre(kFolder + "\\corvex.exe \"" + kConfig + "a b.qmf\" in " + kFolder));
+    EXPECT_TRUE(view.minimized);
+    shell.launchSucceeds = false;
+    editor->RunSelected();
+    EXPECT_THAT(dialogs.shown, ElementsAre(msg::CouldNotLaunch()));
+}
+
+TEST_F(Editor, QuittingAsksOnceWhateverIsUnsaved) {
+    Start();
+    EXPECT_TRUE(editor->ClosingProceeds());
+    editor->NewConfiguration();
+    editor->NewConfiguration();
+    dialogs.answers = {MessageAnswer::No};
+    EXPECT_FALSE(editor->ClosingProceeds());
+    dialogs.answers = {MessageAnswer::Yes};
+    EXPECT_TRUE(editor->ClosingProceeds());
+    EXPECT_THAT(dialogs.shown, ElementsAre(msg::QuitWithoutSaving(), msg::QuitWithoutSaving()));
+    editor->Shutdown();
+    EXPECT_TRUE(view.quit);
+}
+
+TEST_F(Editor, TabsSwitchTheShownListAndTheStatusShowsThePath) {
+    Start();
+    SavedNew(kConfig + "a.qmf");
+    const auto first = Selected().Key;
+    SavedNew(kConfig + "b.qmf");
+    editor->TabChosen(first);
+    EXPECT_EQ(List().CurrentKey(), first);
+    EXPECT_EQ(view.shownTable, List().Table(first));
+    EXPECT_EQ(view.status, kConfig + "a.qmf");
+    EXPECT_EQ(Selected().Key, first);
+}
+
+TEST_F(Editor, DroppedFilesLoadOnlyTheFirst) {
+    files.files["C:\\1.qmf"] = Qmf();
+    files.files["C:\\2.qmf"] = Qmf();
+    Start();
+    editor->DropFiles({"C:\\1.qmf", "C:\\2.qmf"});
+    ASSERT_EQ(List().Entries().size(), 1u);
+    EXPECT_EQ(Selected().Text, "1.qmf");
+}
+
+} // namespace
+} // namespace qm

@@ -1,0 +1,199 @@
+// The mapping list model: new lists, the click recolouring, cell edits, sorting and marking
+// rows against the attached devices.
+#include "editor/mapping_table.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace qm {
+namespace {
+
+DeviceTables TwoDevices() {
+    DeviceTables devices;
+    devices.AddDevice({true, 0, "{PAD-1}", "Pad", 12});
+    devices.AddDevice({false, 0, "\\\\?\\hid#board", "Board", 32});
+    return devices;
+}
+
+MappingRow Row(const std::string& button, const std::string& device,
+               Variant active = Variant::Bool(true)) {
+    MappingRow row = NewMappingRow();
+    row[col::Button].Text = button;
+    row[col::Device] = {device, Variant::Text("{" + device + "}")};
+    row[col::Description].Tag = std::move(active);
+    return row;
+}
+
+// "button@device" of every row, in order.
+std::string Order(const MappingTable& t) {
+    std::string s;
+    for (const MappingRow& row : t.Rows())
+        s += row[col::Button].Text + "@" + row[col::Device].Text + " ";
+    return s;
+}
+
+TEST(MappingTable, NewListHasEveryDeviceButtonActiveWithNewRowDefaults) {
+    const auto t = MappingTable::FromButtons(TwoDevices());
+    ASSERT_EQ(t.RowCount(), 44);
+    for (int r = 0; r < 44; ++r) {
+        const MappingRow& row = t.Row(r);
+        EXPECT_EQ(t.RowColour(r), rowcolour::Active);
+        EXPECT_EQ(row[col::Description].Tag, Variant::Bool(true));
+        EXPECT_EQ(row[col::Multiplier].Text, "1X");
+        for (int c = col::FirstPress; c < kColumnCount; ++c)
+            EXPECT_EQ(row[c], (Cell{" ", Variant::Text(" ")}));
+    }
+    EXPECT_EQ(t.Row(11)[col::Button].Text, "12");
+    EXPECT_EQ(t.Row(12)[col::Button].Text, "1");
+    EXPECT_EQ(t.Row(43)[col::Device], (Cell{"Board", Variant::Text("\\\\?\\hid#board")}));
+}
+
+TEST(MappingTable, FileRowsAndCopiesTakeTheirColourFromTheActiveFlag) {
+    const auto t = MappingTable::FromRows(
+        {Row("1", "a", Variant()), Row("2", "a", Variant::Text("")),
+         Row("3", "a", Variant::Bool(false)), Row("4", "a", Variant::Text("x"))});
+    const std::uint32_t colours[] = {rowcolour::Active, rowcolour::Active, rowcolour::Inactive,
+                                     rowcolour::Inactive};
+    for (int r = 0; r < 4; ++r)
+        EXPECT_EQ(t.RowColour(r), colours[r]) << r;
+    EXPECT_EQ(t.Row(0)[col::Description].Tag, Variant::Bool(true));
+    EXPECT_EQ(t.Row(1)[col::Description].Tag, Variant::Bool(true));
+
+    const auto copy = MappingTable::CopyOf(t);
+    for (int r = 0; r < 4; ++r) {
+        EXPECT_EQ(copy.RowColour(r), colours[r]);
+        EXPECT_EQ(copy.Row(r)[col::Description].Tag, Variant::Bool(true));
+    }
+}
+
+TEST(MappingTable, SelectingTheSelectedRowOutsideRecordingRecoloursNothing) {
+    auto t =
+        MappingTable::FromRows({Row("1", "a"), Row("2", "a", Variant::Bool(false)), Row("3", "a")});
+    EXPECT_TRUE(t.Select(0, false));
+    EXPECT_EQ(t.RowColour(0), rowcolour::Selected);
+    EXPECT_EQ(t.RowColour(1), rowcolour::Inactive);
+    t.SetRowColour(2, rowcolour::Pressed);
+    EXPECT_FALSE(t.Select(0, false));
+    EXPECT_EQ(t.RowColour(2), rowcolour::Pressed);
+    EXPECT_TRUE(t.Select(0, true));
+    EXPECT_EQ(t.RowColour(0), rowcolour::Recording);
+    EXPECT_EQ(t.RowColour(2), rowcolour::Active);
+    EXPECT_TRUE(t.Select(1, false));
+    EXPECT_EQ(t.RowColour(0), rowcolour::Active);
+    EXPECT_EQ(t.SelectedRow(), 1);
+}
+
+TEST(MappingTable, DoubleClickTogglesFlagsAndStepsTheMultiplier) {
+    struct Toggle {
+        Variant Tag;
+        bool On;
+    };
+    const Toggle toggles[] = {{Variant::Bool(true), false},
+                              {Variant::Bool(false), true},
+                              {Variant::Text("True"), false},
+                              {Variant::Text("x"), true},
+                              {Variant(), true}};
+    for (int c : {col::Repeat, col::Rotary, col::NumLock, col::CapsLock, col::ScrollLock})
+        for (const Toggle& tc : toggles) {
+            MappingRow row = Row("1", "a");
+            row[c].Tag = tc.Tag;
+            auto t = MappingTable::FromRows({row});
+            EXPECT_EQ(t.Edit(0, c), CellEdit::Toggled);
+            EXPECT_EQ(t.Row(0)[c], (Cell{OnOffText(tc.On), Variant::Bool(tc.On)}))
+                << c << " " << tc.Tag.ToText();
+        }
+
+    struct Step {
+        Variant From;
+        const char* Text;
+    };
+    const Step steps[] = {
+        {Variant::Number(1), "2X"}, {Variant::Number(2), "4X"},    {Variant::Number(4), "8X"},
+        {Variant::Number(8), "1X"}, {Variant::Number(3), "6X"},    {Variant::Number(5), "1X"},
+        {Variant::Number(0), "1X"}, {Variant::Number(-2.5), "6X"}, {Variant::Text("x"), "1X"}};
+    for (const Step& st : steps) {
+        MappingRow row = Row("1", "a");
+        row[col::Multiplier].Tag = st.From;
+        auto t = MappingTable::FromRows({row});
+        EXPECT_EQ(t.Edit(0, col::Multiplier), CellEdit::Multiplied);
+        EXPECT_EQ(t.Row(0)[col::Multiplier].Text, st.Text) << st.From.ToText();
+    }
+
+    auto t = MappingTable::FromRows({Row("1", "a")});
+    const MappingRow before = t.Row(0);
+    for (int c : {col::Button, col::Device, col::Description, col::FirstPress, kColumnCount - 1})
+        EXPECT_EQ(t.Edit(0, c), CellEdit::None);
+    EXPECT_EQ(t.Edit(1, col::Repeat), CellEdit::None);
+    EXPECT_EQ(t.Row(0), before);
+}
+
+TEST(MappingTable, DescriptionQuotesBecomeApostrophes) {
+    auto t = MappingTable::FromRows({Row("1", "a")});
+    t.SetDescription(0, "say \"hi\"\tnow");
+    EXPECT_EQ(t.Row(0)[col::Description].Text, "say 'hi' now");
+}
+
+TEST(MappingTable, SortGroupsByDeviceWithButtonsInNumberOrder) {
+    auto t = MappingTable::FromRows({Row("10", "alpha"), Row("2", "Beta"), Row("x", "alpha"),
+                                     Row("2", "alpha"), Row("1", "Beta")});
+    t.Select(1, false); // 2@Beta
+    EXPECT_FALSE(t.SortByColumn(col::Repeat));
+    EXPECT_EQ(Order(t), "10@alpha 2@Beta x@alpha 2@alpha 1@Beta ");
+
+    // The first click sorts the devices descending, the next ones toggle.
+    EXPECT_TRUE(t.SortByColumn(col::Button));
+    EXPECT_EQ(Order(t), "1@Beta 2@Beta x@alpha 2@alpha 10@alpha ");
+    EXPECT_EQ(t.SelectedRow(), 1);
+    EXPECT_EQ(t.RowColour(1), rowcolour::Selected);
+
+    EXPECT_TRUE(t.SortByColumn(col::Device));
+    EXPECT_EQ(Order(t), "x@alpha 2@alpha 10@alpha 1@Beta 2@Beta ");
+    EXPECT_EQ(t.SelectedRow(), 4);
+
+    // In descending order the numbers sort from the largest, empty keys last; then the order
+    // toggles to ascending for the devices.
+    EXPECT_TRUE(t.SortByColumn(col::Device));
+    EXPECT_TRUE(t.SortByColumn(col::Button));
+    EXPECT_EQ(Order(t), "10@alpha 2@alpha x@alpha 2@Beta 1@Beta ");
+}
+
+TEST(MappingTable, SortingTwiceByDeviceReverses) {
+    auto t = MappingTable::FromRows({Row("1", "c"), Row("1", "A"), Row("1", "b")});
+    t.SortByColumn(col::Device);
+    const std::string once = Order(t);
+    t.SortByColumn(col::Device);
+    EXPECT_EQ(once, "1@c 1@b 1@A ");
+    EXPECT_EQ(Order(t), "1@A 1@b 1@c ");
+}
+
+TEST(MappingTable, MarkActiveMatchesIdentityWithoutCaseAndUpToTheButtonCount) {
+    DeviceTables devices;
+    devices.AddDevice({true, 0, "{PAD}", "Pad", 12});
+    auto t = MappingTable::FromRows({Row("12", "pad", Variant::Bool(false)), Row("13", "pad"),
+                                     Row("1", "other"), Row("x", "PAD")});
+    t.MarkActive(devices);
+    const bool active[] = {true, false, false, false};
+    for (int r = 0; r < 4; ++r) {
+        EXPECT_EQ(t.Row(r)[col::Description].Tag, Variant::Bool(active[r])) << r;
+        EXPECT_EQ(t.RowColour(r), active[r] ? rowcolour::Active : rowcolour::Inactive) << r;
+    }
+}
+
+TEST(MappingTable, ColumnTitlesAndAlignment) {
+    const auto& titles = MappingColumnTitles();
+    ASSERT_EQ(titles.size(), static_cast<std::size_t>(kColumnCount));
+    EXPECT_EQ(titles[col::Multiplier], "Multiplier");
+    EXPECT_EQ(titles[col::ScrollLock], "Scroll Lock");
+    EXPECT_EQ(titles[col::FirstPress], "On Press 1");
+    EXPECT_EQ(titles[col::FirstRelease - 1], "On Press 16");
+    EXPECT_EQ(titles[kColumnCount - 1], "On Release 16");
+    std::string centred;
+    for (int c = 0; c <= kColumnCount; ++c)
+        centred += IsCentredColumn(c) ? 'c' : 'l';
+    EXPECT_EQ(centred, "llccclccc" + std::string(32, 'c') + "l");
+}
+
+} // namespace
+} // namespace qm
