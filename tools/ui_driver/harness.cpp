@@ -1,4 +1,5 @@
 #include "harness.h"
+#include "program_windows.h"
 
 #include "core/win32/com_ptr.h"
 #include "core/win32/win32_module.h"
@@ -520,6 +521,10 @@ double Simulation::MedianPeriodMs(int reads, DWORD timeoutMs) {
 }
 
 // ---- the runner --------------------------------------------------------------------------
+
+ProgramWindows RunnerWindows() {
+    return {CORVEX_MAIN_WINDOW_CLASS, CORVEX_SPLASH_WINDOW_CLASS};
+}
 
 std::wstring RunnerCaption() {
     return L"Corvex Ver. " + std::to_wstring(CORVEX_VERSION_MAJOR) + L"." +

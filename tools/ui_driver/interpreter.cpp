@@ -4,8 +4,8 @@
 #include "core/win32/win32_text.h"
 #include "harness.h"
 #include "input.h"
+#include "program_windows.h"
 #include "remote.h"
-#include "runner/win32/corvex_ids.h"
 #include "script.h"
 #include "ui/win32/shell_handles.h"
 
@@ -29,13 +29,10 @@ namespace qm::e2e {
 
 namespace {
 
-// The editor's window and controls, as its shell names them.
-constexpr wchar_t kEditorWindowClass[] = L"VantrelMainWindow";
-constexpr wchar_t kEditorSplashClass[] = L"VantrelSplash";
-constexpr int kConfigurationListId = 1001;
-constexpr int kTabsId = 1002;
-constexpr int kMappingListId = 1003;
-constexpr int kToolbarId = 1020;
+const int kConfigurationListId = EditorControlIds().ConfigurationList;
+const int kTabsId = EditorControlIds().Tabs;
+const int kMappingListId = EditorControlIds().MappingList;
+const int kToolbarId = EditorControlIds().Toolbar;
 
 // Message boxes as the system builds them: the text and the icon.
 constexpr int kBoxTextId = 0xFFFF;
@@ -463,8 +460,8 @@ void Session::Start(const Arguments& a) {
         devices_ = std::make_unique<Simulation>(install_.DeviceFile, "");
     if (!program_.Start(install_.Folder + programName_, a.empty() ? L"" : Wide(a[0])))
         Fail("cannot start " + Narrow(programName_));
-    const bool runner = SameText(programName_, L"corvex.exe");
-    const wchar_t* windowClass = runner ? CORVEX_MAIN_WINDOW_CLASS : kEditorWindowClass;
+    const ProgramWindows windows =
+        SameText(programName_, L"corvex.exe") ? RunnerWindows() : EditorWindows();
     // Boxes of the start-up come before the main window shows.
     main_ = nullptr;
     const ULONGLONG end = GetTickCount64() + kStartMs;
@@ -472,11 +469,9 @@ void Session::Start(const Arguments& a) {
     for (;;) {
         bool splash = false;
         for (const HWND window : TopLevelWindows(program_.Id())) {
-            if (ClassOf(window) == windowClass)
+            if (ClassOf(window) == windows.MainClass)
                 main_ = window;
-            splash = splash || (IsWindowVisible(window) &&
-                                ClassOf(window) ==
-                                    (runner ? CORVEX_SPLASH_WINDOW_CLASS : kEditorSplashClass));
+            splash = splash || (IsWindowVisible(window) && ClassOf(window) == windows.SplashClass);
         }
         if (main_ != nullptr && !splash)
             break;
@@ -541,7 +536,8 @@ void Session::EndPrograms() {
         const std::wstring name = ClassOf(window);
         DWORD id = 0;
         GetWindowThreadProcessId(window, &id);
-        if ((name != kEditorWindowClass && name != CORVEX_MAIN_WINDOW_CLASS) || id == program_.Id())
+        if ((name != EditorWindows().MainClass && name != RunnerWindows().MainClass) ||
+            id == program_.Id())
             continue;
         const win32::UniqueHandle other(OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, id));
         if (other) {
@@ -1210,14 +1206,10 @@ void Session::Screenshot(const Arguments& a) {
 void Session::Controls(const Arguments& a) {
     HWND window = main_;
     if (!a.empty()) {
-        const bool runner = SameText(Wide(a[0]), L"corvex.exe");
+        const wchar_t* mainClass =
+            (SameText(Wide(a[0]), L"corvex.exe") ? RunnerWindows() : EditorWindows()).MainClass;
         window = nullptr;
-        PumpUntil(
-            [&] {
-                return (window = FindWindowW(runner ? CORVEX_MAIN_WINDOW_CLASS : kEditorWindowClass,
-                                             nullptr)) != nullptr;
-            },
-            kAppearMs);
+        PumpUntil([&] { return (window = FindWindowW(mainClass, nullptr)) != nullptr; }, kAppearMs);
         if (window == nullptr)
             Fail(a[0] + " has no window");
         DWORD id = 0;
