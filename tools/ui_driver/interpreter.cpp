@@ -896,7 +896,7 @@ void Session::Context(const Arguments& a) {
         }
         ClickAt(Center(item.Bounds), Click::Left);
         PumpUntil([&] { return ShownPopup(program_.Id()).empty(); }, kAppearMs);
-        Blocking([] {});
+        Settle();
         return;
     }
     DismissMenu();
