@@ -1,4 +1,5 @@
 #include "harness.h"
+#include "program_windows.h"
 
 #include "core/win32/com_ptr.h"
 #include "core/win32/win32_module.h"
@@ -387,14 +388,21 @@ Installation Install(const std::wstring& name) {
     install.Program = install.Folder + L"corvex.exe";
     install.DeviceFile = install.Folder + L"devices.txt";
     std::error_code error;
+    // A run may have left read-only files, which the removal would keep.
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(install.Folder, error))
+        SetFileAttributesW(entry.path().c_str(), FILE_ATTRIBUTE_NORMAL);
     std::filesystem::remove_all(install.Folder, error);
+    if (error)
+        throw Fatal("cannot empty " + Narrow(install.Folder) + ": " + error.message());
     MakeFolder(install.Folder + L"config");
     const std::wstring payload = DriverFolder() + L"payload\\";
-    for (const wchar_t* file : {L"corvex.exe", L"default.ico", L"dinput8.dll", L"orvhid.dll"}) {
+    for (const wchar_t* file :
+         {L"corvex.exe", L"default.ico", L"dinput8.dll", L"orvhid.dll", L"qmftool.exe"}) {
         if (!CopyFileW((payload + file).c_str(), (install.Folder + file).c_str(), FALSE))
-            throw Fatal("cannot copy " + Narrow(payload + file) +
-                        " (build the runner_driver target)");
+            throw Fatal("cannot copy " + Narrow(payload + file) + " (build the ui_driver target)");
     }
+    // The editor, where the build has it.
+    CopyFileW((payload + L"vantrel.exe").c_str(), (install.Folder + L"vantrel.exe").c_str(), FALSE);
     return install;
 }
 
@@ -513,6 +521,10 @@ double Simulation::MedianPeriodMs(int reads, DWORD timeoutMs) {
 }
 
 // ---- the runner --------------------------------------------------------------------------
+
+ProgramWindows RunnerWindows() {
+    return {CORVEX_MAIN_WINDOW_CLASS, CORVEX_SPLASH_WINDOW_CLASS};
+}
 
 std::wstring RunnerCaption() {
     return L"Corvex Ver. " + std::to_wstring(CORVEX_VERSION_MAJOR) + L"." +
@@ -876,7 +888,7 @@ std::size_t DifferingPixels(const Capture& a, const Capture& b) {
     return differing;
 }
 
-bool SaveScreenshot(const std::wstring& path, std::initializer_list<HWND> windows) {
+bool SaveScreenshot(const std::wstring& path, const std::vector<HWND>& windows) {
     RECT area{};
     for (const HWND window : windows) {
         RECT bounds{};

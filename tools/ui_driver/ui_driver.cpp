@@ -1,16 +1,19 @@
-// runner_driver: drives the real corvex.exe under Wine (or Windows) from outside.
+// ui_driver: drives the real vantrel.exe and corvex.exe under Wine (or Windows) from outside.
 //
-//   runner_driver demo [FILE.qmf]          the runner at work on a configuration (the sample)
-//   runner_driver measure [PASSES PRESSES] poll period and key latency, printed
-//   runner_driver startup [FILES]          start-up time with FILES new configurations, printed
+//   ui_driver run SCRIPT [EXPECTED]    a script (README.md): its records on stdout; with
+//                                      EXPECTED, exit code 0 only when they equal that file
+//   ui_driver demo [FILE.qmf]          the runner at work on a configuration (the sample)
+//   ui_driver measure [PASSES PRESSES] poll period and key latency, printed
+//   ui_driver startup [FILES]          start-up time with FILES new configurations, printed
 //   e2e_driver keys | dialogs | default    the same program with the end-to-end scenarios: one
 //                                          scenario; exit code 0 when it passed
 //
-// corvex.exe, its icon and the simulated devices are taken from payload\ beside the driver;
-// each run installs them into work\<name>\ and keeps screenshots in artifacts\ (demo\ for the
-// demo).
+// The programs, their icon, qmftool.exe and the simulated devices are taken from the folder
+// payload beside the driver; each run installs them into work\<name> and keeps screenshots in
+// artifacts (demo for the demo).
 #include "driver_runs.h"
 #include "harness.h"
+#include "interpreter.h"
 #ifdef QM_DRIVER_SCENARIOS
 #include "scenarios.h"
 #endif
@@ -28,9 +31,10 @@ int Usage() {
 #ifdef QM_DRIVER_SCENARIOS
     std::fputs("usage: e2e_driver keys|dialogs|default\n", stderr);
 #endif
-    std::fputs("usage: runner_driver demo [FILE.qmf]\n"
-               "       runner_driver measure [PASSES PRESSES]\n"
-               "       runner_driver startup [FILES]\n",
+    std::fputs("usage: ui_driver run SCRIPT [EXPECTED]\n"
+               "       ui_driver demo [FILE.qmf]\n"
+               "       ui_driver measure [PASSES PRESSES]\n"
+               "       ui_driver startup [FILES]\n",
                stderr);
     return 2;
 }
@@ -50,6 +54,8 @@ int Run(int argc, wchar_t** argv) {
         return failures == 0 ? 0 : 1;
     }
 #endif
+    if (mode == L"run" && (argc == 3 || argc == 4))
+        return RunScript(argv[2], argc == 4 ? argv[3] : L"");
     if (mode == L"demo")
         return Demo(argc > 2 ? argv[2] : L"");
     if (mode == L"measure") {

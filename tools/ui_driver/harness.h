@@ -137,7 +137,8 @@ void WriteFile(const std::wstring& path, std::string_view bytes);
 // Creates the folder and its parents.
 void MakeFolder(const std::wstring& path);
 
-// corvex.exe with its icon and the simulated devices, copied into a fresh folder of its own.
+// The programs with their icon, qmftool.exe and the simulated devices, copied into a fresh
+// folder of their own.
 struct Installation {
     std::wstring Folder; // with a trailing backslash
     std::wstring Program;
@@ -267,7 +268,7 @@ std::string Shown(const std::optional<std::wstring>& text); // for messages: "(m
 // ---- screenshots -------------------------------------------------------------------------
 
 // Saves the part of the screen covering `windows` (with a margin) as a PNG file.
-bool SaveScreenshot(const std::wstring& path, std::initializer_list<HWND> windows);
+bool SaveScreenshot(const std::wstring& path, const std::vector<HWND>& windows);
 
 // A part of the screen, pixel by pixel (0xRRGGBB).
 struct Capture {

@@ -1,0 +1,18 @@
+#pragma once
+// Input as a user gives it: mouse clicks at points of the screen and keys, injected into the
+// system's input stream (they reach whatever window is under the mouse or has the focus).
+#include <windows.h>
+
+#include <string>
+#include <string_view>
+
+namespace qm::e2e {
+
+enum class Click { Left, Right, Double };
+void ClickAt(POINT screen, Click click);
+// Types the text: keys of the keyboard layout where there are, characters otherwise.
+void TypeText(std::wstring_view text);
+// A chord such as "Enter", "Ctrl+S", "Shift+Tab", "F5", "a"; false when a name is unknown.
+bool PressChord(std::string_view chord);
+
+} // namespace qm::e2e
