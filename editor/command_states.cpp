@@ -88,6 +88,17 @@ void LockFileCommands(EditorCommandStates& s) {
 
 } // namespace
 
+EditorCommandStates DesignedCommandStates() {
+    constexpr FileCommandFlags kAllFileCommands{true, true, true, true, true, true,
+                                                true, true, true, true, true, true};
+    EditorCommandStates s;
+    s.Toolbar = s.Menu = kAllFileCommands;
+    s.FileListMenu = {true, true, true, true, true, true, true, true, true, true, true, true, true};
+    // The mapping buttons wait for a configuration: the placeholder list offers nothing.
+    s.MappingMenu = {true, true, true, true, true, true, true};
+    return s;
+}
+
 EditorCommandStates NextCommandStates(const EditorCommandStates& before,
                                       const EditorCommandInput& input) {
     EditorCommandStates s = before;

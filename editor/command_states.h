@@ -54,6 +54,11 @@ struct EditorCommandInput {
     bool DevicesAttached = false; // at least one input device
 };
 
+// The states the window is designed with: every file command available, the mapping buttons
+// not (nothing is shown yet), neither recording nor testing. What the first computation keeps
+// where it sets nothing.
+EditorCommandStates DesignedCommandStates();
+
 // The states after a command, from the states before it (some entries keep their value in some
 // states) and the editor's state.
 EditorCommandStates NextCommandStates(const EditorCommandStates& before,

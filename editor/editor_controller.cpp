@@ -113,6 +113,9 @@ void EditorController::ReadSettingsAndListFiles() {
         for (const auto& k : SynchroniseKnownFiles(store, seams_.Files, folder_, reserved_))
             list_.Add({k.Entry, FileNameOf(k.Path), filestate::Listed, true, entrycolour::Ghosted,
                        IconPathOf(k.Entry)});
+        // The list starts with its first entry selected, so its commands are offered.
+        if (!list_.Entries().empty())
+            list_.Select(list_.Entries().front().Key);
     });
 }
 
@@ -511,6 +514,11 @@ void EditorController::Delete(bool ask) {
     seams_.Store.DelKey(kUser, EntryKey(key));
     list_.RemoveTab(key);
     AfterTabRemoved();
+    // The selection moves to the configuration shown, or to the first entry.
+    if (list_.Find(list_.CurrentKey()) != nullptr)
+        list_.Select(list_.CurrentKey());
+    else if (!list_.Entries().empty())
+        list_.Select(list_.Entries().front().Key);
 }
 
 // ---- icon, run, devices, help ------------------------------------------------------------

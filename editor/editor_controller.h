@@ -144,7 +144,7 @@ private:
     WindowHandle window_ = nullptr;
     std::unique_ptr<InputDevices> devices_;
     ConfigurationList list_;
-    EditorCommandStates states_;
+    EditorCommandStates states_ = DesignedCommandStates();
     ReservedEntryNames reserved_;
     int keyColumn_ = 0;
     int editRow_ = -1;    // the row the Description editor writes to

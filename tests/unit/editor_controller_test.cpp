@@ -113,6 +113,9 @@ TEST_F(Editor, StartUpListsTheFolderRegistersEditAndScansTheDevices) {
     EXPECT_EQ(PathOf("file3"), kConfig + "cockpit.qmf");
     EXPECT_THAT(view.devices, ElementsAre("Pad", "Stick"));
     EXPECT_EQ(view.status, "Input Devices: Available");
+    // The first entry is selected, so what a listed entry offers is offered.
+    EXPECT_EQ(List().SelectedKey(), List().Entries().front().Key);
+    EXPECT_TRUE(view.states.Toolbar.Open && view.states.Toolbar.Load && view.states.Toolbar.Help);
     EXPECT_EQ(view.shownTable, nullptr);
     EXPECT_THAT(List().Tabs(), ElementsAre("BLANK"));
     EXPECT_TRUE(dialogs.shown.empty());
@@ -369,6 +372,7 @@ TEST_F(Editor, ACorruptFileIsRemovedFromTheListAndRecycledOnlyOnYes) {
 
 TEST_F(Editor, DeleteAsksRecyclesASavedFileAndKeepsTheEntryWhenTheShellDidNot) {
     files.files[kConfig + "a.qmf"] = Qmf();
+    files.files[kConfig + "b.qmf"] = Qmf();
     Start();
     editor->EntryPressed("file1", false);
     dialogs.answers = {MessageAnswer::No};
@@ -388,6 +392,7 @@ TEST_F(Editor, DeleteAsksRecyclesASavedFileAndKeepsTheEntryWhenTheShellDidNot) {
     EXPECT_EQ(List().Find("file1"), nullptr);
     EXPECT_FALSE(store.KeyExists(kUser, kUserKeyText + "\\file1"));
     EXPECT_THAT(shell.recycled, ElementsAre(kConfig + "a.qmf", kConfig + "a.qmf"));
+    EXPECT_EQ(List().SelectedKey(), "file2"); // the next entry offers its commands
 }
 
 TEST_F(Editor, SaveAsOfASavedConfigurationToANewPathOpensTheCopyAndKeepsTheOriginal) {
