@@ -17,7 +17,6 @@ namespace {
 
 constexpr auto kUser = RegistryRoot::CurrentUser;
 constexpr std::string_view kNewConfigurationName = "New Config.qmf";
-constexpr std::string_view kNoDevicesRow = "No Input Devices Found.";
 constexpr std::string_view kSaveConfigurationTitle = "Save Configuration File";
 constexpr std::string_view kSelectIconTitle = "Select New Icon";
 constexpr std::string_view kIconFileFilter =
