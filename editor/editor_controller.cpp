@@ -153,6 +153,7 @@ void EditorController::UpdateStates() {
         if (!recording_)
             view_.SetKeyMappingText("");
     }
+    // The keyboard hook is installed only while recording, however the mode ended.
     if (!recording_)
         hook_.reset();
     view_.ApplyCommandStates(states_);
@@ -757,9 +758,8 @@ void EditorController::StopRecording() {
     view_.SetKeyMappingText("");
     keyColumn_ = 0;
     view_.MarkKeyColumn(0, false);
-    ListClicked(); // the selected row turns RowSelected; the locks stay as they are
-    hook_.reset();
-    UpdateStates();
+    ListClicked();  // the selected row turns RowSelected; the locks stay as they are
+    UpdateStates(); // the hook goes with the mode
 }
 
 void EditorController::KeyPressed(std::uint16_t virtualKey, std::uint16_t modifierMask) noexcept {
