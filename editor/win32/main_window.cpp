@@ -1103,7 +1103,9 @@ void MainWindow::FocusMappingList() {
     SetFocus(mappingList_);
 }
 
-void MainWindow::LogTestKey(std::string_view) {}
+void MainWindow::LogTestKey(std::string_view) {
+    // The test window keeps the log; this window shows the key in its "Key Mapping:" box only.
+}
 
 void MainWindow::PreviewMessage(const MSG& message) {
     if ((message.message != WM_KEYDOWN && message.message != WM_SYSKEYDOWN) ||
