@@ -2,6 +2,7 @@
 
 #include "core/editor_qmf.h"
 #include "core/error_trap.h"
+#include "core/key_names.h"
 #include "core/messages.h"
 #include "core/text.h"
 #include "keyboard/send_keys.h"
@@ -151,6 +152,9 @@ void EditorController::UpdateStates() {
         if (!recording_)
             view_.SetKeyMappingText("");
     }
+    // The keyboard hook is installed only while recording, however the mode ended.
+    if (!recording_)
+        hook_.reset();
     view_.ApplyCommandStates(states_);
 }
 
@@ -716,6 +720,89 @@ void EditorController::DescriptionCommitted(std::string_view text) noexcept {
     });
 }
 
+// ---- recording key mappings ------------------------------------------------------------
+
+void EditorController::ToggleRecording() noexcept {
+    RunTrapped(seams_.Dialogs, "Rec_Mappings", [&] {
+        if (recording_)
+            StopRecording();
+        else
+            StartRecording();
+    });
+}
+
+void EditorController::StartRecording() {
+    if (!list_.ConfigurationShown())
+        return;
+    recording_ = states_.Recording = true;
+    try {
+        ListClicked(); // the selected row turns RowRecording, the locks follow it
+        view_.FocusMappingList();
+        if (keyColumn_ >= col::FirstPress)
+            view_.MarkKeyColumn(keyColumn_, true);
+        InstalledHook hook;
+        if (seams_.Hook != nullptr)
+            hook = InstallHook(*seams_.Hook, *this);
+        UpdateStates();
+        hook_ = std::move(hook);
+    } catch (...) {
+        // Started in full or not at all: no hook is left behind a failed start.
+        recording_ = states_.Recording = false;
+        throw;
+    }
+}
+
+void EditorController::StopRecording() {
+    recording_ = states_.Recording = false;
+    view_.SetKeyMappingText("");
+    keyColumn_ = 0;
+    view_.MarkKeyColumn(0, false);
+    ListClicked();  // the selected row turns RowSelected; the locks stay as they are
+    UpdateStates(); // the hook goes with the mode
+}
+
+void EditorController::KeyPressed(std::uint16_t virtualKey, std::uint16_t modifierMask) noexcept {
+    if (!recording_ && !testing_)
+        return;
+    RunTrapped(seams_.Dialogs, "KB_Decode", [&] {
+        view_.SetKeyMappingText("");
+        const DecodedKeyEvent key = DecodeKeyEvent(virtualKey, modifierMask);
+        if (key.Name.empty())
+            return;
+        view_.SetKeyMappingText(key.Text);
+        if (testing_) {
+            if (!recording_)
+                view_.LogTestKey(key.Text);
+            return;
+        }
+        if (auto* table = list_.Shown(); table != nullptr && IsKeyColumn(keyColumn_)) {
+            table->SetKeyCell(table->SelectedRow(), keyColumn_,
+                              {key.Text, Variant::Text(key.Name)});
+            view_.RedrawMappingRows();
+        }
+        // Marked modified even when no key column is chosen.
+        const auto* entry = list_.Find(list_.CurrentKey());
+        const int before = entry != nullptr ? entry->State : filestate::Saved;
+        MarkModified();
+        if (entry != nullptr && entry->State != before)
+            UpdateStates();
+    });
+}
+
+void EditorController::DecodeKey(std::uint16_t virtualKey, std::uint16_t modifierMask) {
+    KeyPressed(virtualKey, modifierMask);
+}
+
+void EditorController::ShowNote(std::string_view note) {
+    view_.SetKeyMappingText(note);
+}
+
+void EditorController::DeleteKeyReleased() noexcept {
+    if (recording_)
+        return; // recorded as a key, not a command
+    // The Remove command (inactive and duplicate rows) runs here once the editor has it.
+}
+
 // ---- quitting ----------------------------------------------------------------------------
 
 bool EditorController::ClosingProceeds() noexcept {
@@ -736,6 +823,7 @@ bool EditorController::ClosingProceeds() noexcept {
 }
 
 void EditorController::Shutdown() {
+    hook_.reset();
     RunTrapped(seams_.Dialogs, "Form_Unload", [&] {
         devices_->DevicesReady = false;
         devices_->CloseBoards();

@@ -12,6 +12,7 @@
 #include "editor/configuration_list.h"
 #include "editor/editor_view.h"
 #include "editor/shell_operations.h"
+#include "keyboard/hook_policy.h"
 #include "keyboard/keyboard.h"
 #include "settings/known_files.h"
 #include "settings/settings_store.h"
@@ -33,12 +34,14 @@ struct EditorSeams {
     JoystickApi& Joysticks;
     BoardLibrary& Boards;
     qm::Keyboard& Keyboard;
+    // The low-level hook while recording; none: recording goes on without it.
+    KeyboardHookControl* Hook = nullptr;
 };
 
-class EditorController {
+class EditorController final : private HookTarget {
 public:
     EditorController(ProgramInfo program, EditorSeams seams, EditorView& view);
-    ~EditorController();
+    ~EditorController() override;
     EditorController(const EditorController&) = delete;
     EditorController& operator=(const EditorController&) = delete;
 
@@ -83,6 +86,15 @@ public:
     // The Description editor closed (Enter or the focus left it) with this text.
     void DescriptionCommitted(std::string_view text) noexcept;
 
+    // Recording key mappings (the record button and the mapping list's "Record Key Mappings" /
+    // "Stop Recording"): on, or off again. The keyboard hook is installed exactly while it is on.
+    void ToggleRecording() noexcept;
+    // A key went down in one of the editor's windows, or the hook captured it: while recording
+    // it goes into the chosen key cell of the selected row, while testing into the test log.
+    void KeyPressed(std::uint16_t virtualKey, std::uint16_t modifierMask) noexcept;
+    // The Delete key came up in the mapping list: it removes items, unless it was recorded.
+    void DeleteKeyReleased() noexcept;
+
     // A request to close the main window: false when the user chose to stay.
     bool ClosingProceeds() noexcept;
     // Program end: the boards closed, devices released, then the message loop ends.
@@ -93,6 +105,7 @@ public:
     const EditorCommandStates& CommandStates() const { return states_; }
     const DeviceTables& Devices() const { return devices_->Tables(); }
     bool DevicesReady() const { return devices_->DevicesReady; }
+    bool Recording() const { return recording_; }
     // The key column chosen for recording (9 to 40), 0 for none.
     int KeyColumn() const { return keyColumn_; }
     const std::string& Caption() const { return caption_; }
@@ -136,6 +149,12 @@ private:
     std::optional<std::string> SaveUnderNewName();
     bool WriteNewFile(const std::string& path, const MappingTable& table);
 
+    void StartRecording();
+    void StopRecording();
+    // The hook's events while recording.
+    void DecodeKey(std::uint16_t virtualKey, std::uint16_t modifierMask) override;
+    void ShowNote(std::string_view note) override;
+
     ProgramInfo program_;
     EditorSeams seams_;
     EditorView& view_;
@@ -151,6 +170,7 @@ private:
     int pressedRow_ = -1; // the row the last press on the mapping list selected
     bool recording_ = false;
     bool testing_ = false;
+    InstalledHook hook_; // while recording
 };
 
 } // namespace qm

@@ -50,6 +50,11 @@ public:
     virtual void Minimize() = 0;
     // Ends the program's message loop.
     virtual void Quit() = 0;
+
+    // The keyboard focus to the mapping list.
+    virtual void FocusMappingList() = 0;
+    // A key decoded while testing: its text for the test window's log.
+    virtual void LogTestKey(std::string_view text) = 0;
 };
 
 } // namespace qm

@@ -7,6 +7,7 @@
 #include <cmath>
 #include <numeric>
 #include <optional>
+#include <utility>
 
 namespace qm {
 
@@ -156,6 +157,11 @@ CellEdit MappingTable::Edit(int r, int column) {
 void MappingTable::SetDescription(int r, std::string_view text) {
     if (r >= 0 && r < RowCount())
         rows_[static_cast<std::size_t>(r)][col::Description].Text = SanitizeText(text);
+}
+
+void MappingTable::SetKeyCell(int r, int column, Cell cell) {
+    if (r >= 0 && r < RowCount() && IsKeyColumn(column))
+        rows_[static_cast<std::size_t>(r)][column] = std::move(cell);
 }
 
 bool MappingTable::SortByColumn(int column) {

@@ -76,6 +76,8 @@ public:
     // The Description of a row; a double quote becomes an apostrophe, control characters
     // spaces.
     void SetDescription(int r, std::string_view text);
+    // A key cell (On Press 1 .. On Release 16) of a row, replaced; nothing for another column.
+    void SetKeyCell(int r, int column, Cell cell);
 
     // A click on "Button No." sorts the rows by button number in the current order (rows whose
     // number does not convert first), then does what a click on "Device ID" does: toggles the

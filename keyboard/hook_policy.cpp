@@ -35,6 +35,14 @@ HookDecision DecideHookEvent(const HookKeyEvent& event) {
     return {};
 }
 
+InstalledHook InstallHook(KeyboardHookControl& hook, HookTarget& target) {
+    // Owned before installing: a box that fails after the hook went in still removes it.
+    InstalledHook owner(&hook);
+    if (!hook.Install(target))
+        static_cast<void>(owner.release()); // nothing was installed
+    return owner;
+}
+
 Message HookInstalledMessage() {
     return {"CTRL + ESC, ALT + ESC and ALT + TAB are blocked.", "Keyboard Hook Active",
             MessageButtons::Ok, MessageIcon::Information};

@@ -5,6 +5,7 @@
 #include "core/dialogs.h"
 
 #include <cstdint>
+#include <memory>
 #include <string_view>
 
 namespace qm {
@@ -45,6 +46,27 @@ public:
     // The note for the main window's text box when a combination was blocked.
     virtual void ShowNote(std::string_view note) = 0;
 };
+
+// Installs and removes the hook (KeyboardHook on Windows).
+class KeyboardHookControl {
+public:
+    virtual ~KeyboardHookControl() = default;
+    // Installs the hook with its events going to `target` and shows HookInstalledMessage, or
+    // HookFailedMessage when it could not. True when installed.
+    virtual bool Install(HookTarget& target) = 0;
+    // Nothing when none is installed.
+    virtual void Remove() noexcept = 0;
+};
+
+struct HookRemover {
+    void operator()(KeyboardHookControl* hook) const noexcept { hook->Remove(); }
+};
+// An installed hook, removed when its owner lets it go.
+using InstalledHook = std::unique_ptr<KeyboardHookControl, HookRemover>;
+
+// Installs the hook with its events going to `target`: empty when it could not be installed.
+// An installation that fails part-way leaves no hook behind.
+InstalledHook InstallHook(KeyboardHookControl& hook, HookTarget& target);
 
 // The box shown after installing the hook: which combinations are blocked, or why it failed.
 Message HookInstalledMessage();

@@ -1,6 +1,7 @@
 #include "editor/win32/main_window.h"
 
 #include "core/error_trap.h"
+#include "core/key_names.h"
 #include "core/text.h"
 #include "core/win32/win32_text.h"
 #include "editor/editor_controller.h"
@@ -267,6 +268,17 @@ LRESULT MainWindow::HandleControlMessage(HWND control, UINT message, WPARAM wPar
         case WM_CHAR:
             // Keys never move the selection: the selected row is the one recording writes to.
             return 0;
+        case WM_SYSKEYDOWN:
+        case WM_SYSKEYUP:
+        case WM_SYSCHAR:
+            // While recording, ALT combinations are keys to record, not menu or window keys.
+            if (states_.Recording)
+                return 0;
+            break;
+        case WM_KEYUP:
+            if (wParam == VK_DELETE && controller_ != nullptr)
+                controller_->DeleteKeyReleased();
+            break;
         default:
             if (OnMappingListMouse(message, lParam))
                 return 0;
@@ -1085,6 +1097,25 @@ void MainWindow::Minimize() {
 
 void MainWindow::Quit() {
     PostQuitMessage(0);
+}
+
+void MainWindow::FocusMappingList() {
+    SetFocus(mappingList_);
+}
+
+void MainWindow::LogTestKey(std::string_view) {
+    // The test window keeps the log; this window shows the key in its "Key Mapping:" box only.
+}
+
+void MainWindow::PreviewMessage(const MSG& message) {
+    if ((message.message != WM_KEYDOWN && message.message != WM_SYSKEYDOWN) ||
+        controller_ == nullptr || !IsWindowEnabled(window_.Get()))
+        return;
+    const auto held = [](int key) { return GetKeyState(key) < 0; };
+    const auto mask = static_cast<std::uint16_t>((held(VK_SHIFT) ? kShiftMask : 0) |
+                                                 (held(VK_CONTROL) ? kCtrlMask : 0) |
+                                                 (held(VK_MENU) ? kAltMask : 0));
+    controller_->KeyPressed(static_cast<std::uint16_t>(message.wParam), mask);
 }
 
 } // namespace qm::win32

@@ -65,6 +65,12 @@ public:
     void SetBusy(bool busy) override;
     void Minimize() override;
     void Quit() override;
+    void FocusMappingList() override;
+    void LogTestKey(std::string_view text) override;
+
+    // Sees every message of the thread before it is dispatched: key presses go to the
+    // controller, which records or logs them while recording or testing. Never consumes one.
+    void PreviewMessage(const MSG& message);
 
 private:
     // Where a point of the mapping list falls: row and column, -1 for none.

@@ -226,6 +226,10 @@ void MainWindow::RunCommand(int id) {
     case IDP_LOAD:
         controller.LoadConfigurationFile({});
         break;
+    case IDC_RECORD:
+    case IDP_MAPPING_RECORD:
+        controller.ToggleRecording();
+        break;
     case IDM_EXIT:
         // As the close box: the quit question first.
         OnClose();

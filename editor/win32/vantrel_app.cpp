@@ -14,6 +14,7 @@
 #include "editor/win32/shell_operations_win32.h"
 #include "editor/win32/vantrel_card.h"
 #include "editor/win32/vantrel_version.h"
+#include "keyboard/win32/keyboard_hook.h"
 #include "keyboard/win32/send_input_keyboard.h"
 #include "settings/win32/registry_store.h"
 #include "ui/win32/shell_handles.h"
@@ -74,15 +75,17 @@ int RunVantrel(HINSTANCE instance, const wchar_t* commandLine, int showCommand) 
         DirectInputJoysticks joysticks;
         OrvhidLibrary boards;
         SendInputKeyboard keyboard;
-        EditorController controller(
-            program,
-            EditorSeams{store, SystemFileSystem(), dialogs, shell, joysticks, boards, keyboard},
-            window);
+        KeyboardHook hook(dialogs);
+        EditorController controller(program,
+                                    EditorSeams{store, SystemFileSystem(), dialogs, shell,
+                                                joysticks, boards, keyboard, &hook},
+                                    window);
         window.Attach(&controller);
         // The start-up's boxes show over the window.
         window.Show(showCommand);
         controller.Start(Utf8FromWide(commandLine != nullptr ? commandLine : L""), window.Handle());
-        exitCode = RunMessageLoop(window.Timer(), window.Handle(), &OnPollDue, nullptr);
+        exitCode = RunMessageLoop(window.Timer(), window.Handle(), &OnPollDue, nullptr,
+                                  [&](const MSG& message) { window.PreviewMessage(message); });
         window.Attach(nullptr);
         dialogs.SetOwner(nullptr);
     });

@@ -4,9 +4,10 @@ namespace qm {
 
 KeyboardHook* KeyboardHook::installed_ = nullptr;
 
-bool KeyboardHook::Install() {
+bool KeyboardHook::Install(HookTarget& target) {
     if (installed_ != nullptr)
         installed_->Remove();
+    target_ = &target;
     handle_ = SetWindowsHookExW(WH_KEYBOARD_LL, &Procedure, GetModuleHandleW(nullptr), 0);
     if (handle_ == nullptr) {
         dialogs_.ShowMessage(HookFailedMessage(GetLastError()));
@@ -17,7 +18,7 @@ bool KeyboardHook::Install() {
     return true;
 }
 
-void KeyboardHook::Remove() {
+void KeyboardHook::Remove() noexcept {
     if (handle_ == nullptr)
         return;
     UnhookWindowsHookEx(handle_);
@@ -46,9 +47,9 @@ LRESULT CALLBACK KeyboardHook::Procedure(int code, WPARAM message, LPARAM event)
     // report and must not reach the system's keyboard processing.
     try {
         if (decision.Action == HookAction::Block)
-            self->target_.ShowNote(decision.Note);
+            self->target_->ShowNote(decision.Note);
         else
-            self->target_.DecodeKey(key.VirtualKey, decision.ModifierMask);
+            self->target_->DecodeKey(key.VirtualKey, decision.ModifierMask);
     } catch (...) {
     }
     return 1;

@@ -11,23 +11,23 @@ namespace qm {
 // At most one hook is installed in the process: installing removes the hook installed before,
 // by this object or another. Use on the user-interface thread only; the hook procedure runs
 // on that thread while it pumps messages.
-class KeyboardHook {
+class KeyboardHook final : public KeyboardHookControl {
 public:
-    KeyboardHook(HookTarget& target, Dialogs& dialogs) : target_(target), dialogs_(dialogs) {}
-    ~KeyboardHook() { Remove(); }
+    explicit KeyboardHook(Dialogs& dialogs) : dialogs_(dialogs) {}
+    ~KeyboardHook() override { Remove(); }
     KeyboardHook(const KeyboardHook&) = delete;
     KeyboardHook& operator=(const KeyboardHook&) = delete;
 
     // Installs the hook for all threads and says so in a box, or says why it failed. True when
     // installed.
-    bool Install();
-    void Remove();
+    bool Install(HookTarget& target) override;
+    void Remove() noexcept override;
     bool Installed() const { return handle_ != nullptr; }
 
 private:
     static LRESULT CALLBACK Procedure(int code, WPARAM message, LPARAM event) noexcept;
 
-    HookTarget& target_;
+    HookTarget* target_ = nullptr;
     Dialogs& dialogs_;
     HHOOK handle_ = nullptr;
     static KeyboardHook* installed_;

@@ -33,6 +33,8 @@ public:
     void SetBusy(bool b) override { busy = b; }
     void Minimize() override { minimized = true; }
     void Quit() override { quit = true; }
+    void FocusMappingList() override { ++listFocused; }
+    void LogTestKey(std::string_view text) override { testLog.emplace_back(text); }
 
     std::string caption, status, scrolledTo, keyMapping, editorText;
     const MappingTable* shownTable = nullptr;
@@ -41,6 +43,8 @@ public:
     int configurationRedraws = 0, rowRedraws = 0, markedColumn = -1, editorRow = -1;
     int fileListMenus = 0, mappingMenus = 0;
     bool markedWhileRecording = false, busy = false, minimized = false, quit = false;
+    int listFocused = 0;
+    std::vector<std::string> testLog;
 };
 
 class RecordingShell final : public ShellOperations {

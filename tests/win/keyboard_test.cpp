@@ -190,8 +190,8 @@ using Decoded = std::vector<std::pair<unsigned, unsigned>>;
 TEST_F(KeyboardTest, HookSwallowsTaskSwitchingAndCapturesNavigationUntilRemoved) {
     RecordingTarget target;
     testing::RecordingDialogs dialogs;
-    KeyboardHook hook(target, dialogs);
-    ASSERT_TRUE(hook.Install());
+    KeyboardHook hook(dialogs);
+    ASSERT_TRUE(hook.Install(target));
     EXPECT_EQ(dialogs.shown, std::vector<Message>{HookInstalledMessage()});
 
     Send(VK_MENU, false);
@@ -221,10 +221,10 @@ TEST_F(KeyboardTest, HookSwallowsTaskSwitchingAndCapturesNavigationUntilRemoved)
 
     // Installing again, through this object or another, leaves one hook: removing that one
     // lets every key through.
-    ASSERT_TRUE(hook.Install());
+    ASSERT_TRUE(hook.Install(target));
     {
-        KeyboardHook other(target, dialogs);
-        ASSERT_TRUE(other.Install());
+        KeyboardHook other(dialogs);
+        ASSERT_TRUE(other.Install(target));
         EXPECT_FALSE(hook.Installed());
     }
     target = {};

@@ -338,6 +338,7 @@ private:
     void Registry(const Arguments& a);
     void Screenshot(const Arguments& a);
     void Controls(const Arguments& a);
+    void Locks(const Arguments& a);
     void PrintControls(HWND window, HANDLE process);
 
     // ---- files
@@ -413,6 +414,7 @@ const std::map<std::string, Session::Verb>& Session::Verbs() {
         {"registry", {0, 0, &Session::Registry}},
         {"screenshot", {1, 1, &Session::Screenshot}},
         {"controls", {0, 1, &Session::Controls}},
+        {"locks", {0, 0, &Session::Locks}},
         {"dump", {1, 1, &Session::Dump}},
         {"file", {1, 1, &Session::File}},
         {"exists", {1, 1, &Session::Exists}},
@@ -1321,6 +1323,13 @@ void Session::File(const Arguments& a) {
             line += static_cast<char>(c);
         }
     }
+}
+
+void Session::Locks(const Arguments&) {
+    // The toggle states are the keyboard's, the same for every program of the session.
+    const auto state = [](int key) { return (GetKeyState(key) & 1) != 0 ? "on" : "off"; };
+    record_(std::string("locks\tNum ") + state(VK_NUMLOCK) + "\tCaps " + state(VK_CAPITAL) +
+            "\tScroll " + state(VK_SCROLL));
 }
 
 void Session::Exists(const Arguments& a) {

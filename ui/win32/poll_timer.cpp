@@ -67,7 +67,8 @@ void Dispatch(MSG& message, HWND dialogHost) {
 
 } // namespace
 
-int RunMessageLoop(PollTimer& timer, HWND dialogHost, void (*onDue)(void* context), void* context) {
+int RunMessageLoop(PollTimer& timer, HWND dialogHost, void (*onDue)(void* context), void* context,
+                   const MessagePreview& preview) {
     for (;;) {
         HANDLE handle = timer.WaitHandle();
         const DWORD count = handle != nullptr ? 1 : 0;
@@ -85,6 +86,8 @@ int RunMessageLoop(PollTimer& timer, HWND dialogHost, void (*onDue)(void* contex
         while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
             if (message.message == WM_QUIT)
                 return static_cast<int>(message.wParam);
+            if (preview)
+                preview(message);
             Dispatch(message, dialogHost);
             // A burst of messages does not hold the pass back.
             if (timer.ConsumeDue())

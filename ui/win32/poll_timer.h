@@ -9,6 +9,8 @@
 
 #include <windows.h>
 
+#include <functional>
+
 namespace qm::win32 {
 
 class PollTimer {
@@ -43,9 +45,13 @@ private:
     int periodMs_ = 0;
 };
 
+// Sees each message before it is dispatched.
+using MessagePreview = std::function<void(const MSG& message)>;
+
 // The program's message loop: dispatches window messages (tab navigation in `dialogHost`'s
 // controls) and calls `onDue(context)` on the user-interface thread whenever the poll timer
 // is due. Returns WM_QUIT's exit code.
-int RunMessageLoop(PollTimer& timer, HWND dialogHost, void (*onDue)(void* context), void* context);
+int RunMessageLoop(PollTimer& timer, HWND dialogHost, void (*onDue)(void* context), void* context,
+                   const MessagePreview& preview = {});
 
 } // namespace qm::win32

@@ -1,0 +1,206 @@
+// Recording key mappings through the editor's controller: the mode's start and stop, the key
+// cell a key goes into, and the keyboard hook's lifetime.
+#include "core/app_error.h"
+#include "core/key_names.h"
+#include "devices/scripted_devices.h"
+#include "editor/editor_controller.h"
+#include "keyboard/recording_keyboard.h"
+#include "support/editor_fakes.h"
+#include "support/fakes.h"
+#include "support/memory_store.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <utility>
+
+namespace qm {
+namespace {
+
+using testing::MemoryFileSystem;
+using testing::RecordingDialogs;
+using testing::RecordingEditorView;
+using testing::RecordingShell;
+
+constexpr std::uint16_t kNumLock = 144, kCapsLock = 20, kScrollLock = 145;
+const std::string kFile = "C:\\Program Files\\Vantrel\\config\\a.qmf";
+
+// Installs like the system's hook: the box after the hook went in, or the failure box.
+class FakeHook final : public KeyboardHookControl {
+public:
+    explicit FakeHook(Dialogs& dialogs) : dialogs_(dialogs) {}
+    bool Install(HookTarget& target) override {
+        ++installs;
+        if (!works) {
+            dialogs_.ShowMessage(HookFailedMessage(5));
+            return false;
+        }
+        this->target = &target;
+        installed = true;
+        dialogs_.ShowMessage(HookInstalledMessage());
+        return true;
+    }
+    void Remove() noexcept override { installed = false; }
+
+    HookTarget* target = nullptr;
+    int installs = 0;
+    bool installed = false, works = true;
+
+private:
+    Dialogs& dialogs_;
+};
+
+// A saved configuration of 44 rows (a pad of 12 buttons, a stick of 32), shown.
+struct Rig {
+    Rig() {
+        joysticks.AddController("{00000000-0000-0000-0000-000000000001}", "Pad", 12);
+        joysticks.AddController("{00000000-0000-0000-0000-000000000002}", "Stick", 32);
+        editor = std::make_unique<EditorController>(
+            ProgramInfo{"C:\\Program Files\\Vantrel", "vantrel", 1, 4, 2},
+            EditorSeams{store, files, dialogs, shell, joysticks, boards, keyboard, &hook}, view);
+        editor->Start("", nullptr);
+        editor->NewConfiguration();
+        dialogs.fileAnswers.push_back(kFile);
+        editor->SaveAs();
+    }
+    // A left click on a cell: the row selected, the key column chosen.
+    void Click(int row, int column) {
+        editor->RowPressed(row, column, false);
+        editor->ListClicked();
+        editor->RowReleased(row, column, true);
+    }
+    const MappingTable& Table() const { return *editor->Configurations().Shown(); }
+    int State() const {
+        const auto& list = editor->Configurations();
+        return list.Find(list.CurrentKey())->State;
+    }
+
+    MemoryStore store;
+    MemoryFileSystem files;
+    RecordingDialogs dialogs;
+    RecordingShell shell;
+    ScriptedJoystickApi joysticks;
+    ScriptedBoardLibrary boards;
+    UsLayoutScanCodes layout;
+    RecordingKeyboard keyboard{layout};
+    FakeHook hook{dialogs};
+    RecordingEditorView view;
+    std::unique_ptr<EditorController> editor;
+};
+
+class Recording : public ::testing::Test, public Rig {};
+
+TEST_F(Recording, StartFollowsTheRowAndHooksTheKeyboardStopUndoesAllButTheLocks) {
+    editor->CellDoubleClicked(1, col::NumLock);
+    editor->CellDoubleClicked(1, col::ScrollLock);
+    Click(1, col::FirstPress);
+    EXPECT_FALSE(view.markedWhileRecording);
+    dialogs.shown.clear();
+
+    editor->ToggleRecording();
+    EXPECT_TRUE(editor->Recording());
+    EXPECT_TRUE(view.states.Recording);
+    EXPECT_FALSE(view.states.MenusEnabled);
+    EXPECT_EQ(Table().RowColour(1), rowcolour::Recording);
+    EXPECT_EQ(Table().RowColour(0), rowcolour::Active);
+    EXPECT_TRUE(keyboard.Toggled(kNumLock));
+    EXPECT_FALSE(keyboard.Toggled(kCapsLock));
+    EXPECT_TRUE(keyboard.Toggled(kScrollLock));
+    EXPECT_EQ(view.listFocused, 1);
+    EXPECT_EQ(view.markedColumn, col::FirstPress);
+    EXPECT_TRUE(view.markedWhileRecording);
+    EXPECT_TRUE(hook.installed);
+    EXPECT_EQ(dialogs.shown, std::vector<Message>{HookInstalledMessage()});
+
+    // The hook's navigation keys are recorded, on press and on release, in the selected row.
+    hook.target->DecodeKey(34, kShiftMask);
+    hook.target->DecodeKey(34, kShiftMask);
+    EXPECT_EQ(Table().Row(1)[col::FirstPress],
+              (Cell{"SHIFT + PAGE DOWN", Variant::Text("PAGE DOWN")}));
+    EXPECT_EQ(Table().SelectedRow(), 1);
+    hook.target->ShowNote("ALT + TAB blocked");
+    EXPECT_EQ(view.keyMapping, "ALT + TAB blocked");
+
+    const auto batches = keyboard.Batches.size();
+    editor->ToggleRecording();
+    EXPECT_FALSE(editor->Recording());
+    EXPECT_FALSE(view.states.Recording);
+    EXPECT_TRUE(view.states.MenusEnabled);
+    EXPECT_EQ(view.keyMapping, "");
+    EXPECT_EQ(editor->KeyColumn(), 0);
+    EXPECT_EQ(view.markedColumn, 0);
+    EXPECT_EQ(Table().RowColour(1), rowcolour::Selected);
+    EXPECT_EQ(keyboard.Batches.size(), batches);
+    EXPECT_FALSE(hook.installed);
+
+    // Keys outside recording and testing change nothing.
+    const auto rows = Table().Rows();
+    Click(1, col::FirstPress + 1);
+    editor->KeyPressed('A', 0);
+    EXPECT_EQ(Table().Rows(), rows);
+    EXPECT_EQ(view.keyMapping, "");
+
+    // Every start installs the hook again and says so; quitting removes it.
+    editor->ToggleRecording();
+    EXPECT_EQ(hook.installs, 2);
+    EXPECT_EQ(dialogs.shown.size(), 2u);
+    EXPECT_TRUE(hook.installed);
+    editor->Shutdown();
+    EXPECT_FALSE(hook.installed);
+}
+
+struct KeyCase {
+    int column; // chosen by a click on row 2
+    std::uint16_t vk, mask;
+    const char* shown; // the "Key Mapping:" box
+    const char* name;  // the cell's tag; null: no cell written
+    bool modified;
+};
+
+TEST_F(Recording, AKeyGoesIntoTheChosenCellOfTheSelectedRowAndMarksTheConfigurationChanged) {
+    const KeyCase cases[] = {
+        {col::FirstPress + 2, 116, kShiftMask | kCtrlMask, "SHIFT + CTRL + F5", "F5", true},
+        {col::FirstPress, 46, 0, "DELETE", "DELETE", true},
+        {col::FirstRelease + 15, 222, kAltMask, "ALT + '", "'", true},
+        {col::ScrollLock, 'A', kShiftMask | kAltMask, "SHIFT + ALT + A", nullptr, true},
+        {col::FirstPress, 17, kCtrlMask, "", nullptr, false},
+    };
+    for (const KeyCase& c : cases) {
+        Rig rig;
+        rig.Click(2, c.column);
+        rig.editor->ToggleRecording();
+        auto expected = rig.Table().Rows();
+        rig.editor->KeyPressed(c.vk, c.mask);
+        if (c.name != nullptr)
+            expected[2][c.column] = {c.shown, Variant::Text(c.name)};
+        EXPECT_EQ(rig.Table().Rows(), expected) << c.shown;
+        EXPECT_EQ(rig.view.keyMapping, c.shown);
+        EXPECT_EQ(rig.State(), c.modified ? filestate::Modified : filestate::Saved) << c.shown;
+    }
+}
+
+TEST_F(Recording, AFailedStartLeavesNoHookAndAHookThatFailsLeavesRecordingOn) {
+    // The hook went in, then its box failed: the start is undone.
+    bool fail = true;
+    dialogs.onShow = [&] {
+        if (std::exchange(fail, false))
+            throw AppError(7, "Out of memory");
+    };
+    editor->ToggleRecording();
+    EXPECT_FALSE(hook.installed);
+    EXPECT_FALSE(editor->Recording());
+    EXPECT_FALSE(view.states.Recording);
+    ASSERT_EQ(dialogs.shown.size(), 2u);
+    EXPECT_EQ(dialogs.shown[1].text, " 7  Out of memory in sub Rec_Mappings.");
+
+    dialogs.shown.clear();
+    hook.works = false;
+    editor->ToggleRecording();
+    EXPECT_EQ(dialogs.shown, std::vector<Message>{HookFailedMessage(5)});
+    EXPECT_TRUE(editor->Recording());
+    editor->ToggleRecording();
+    EXPECT_FALSE(editor->Recording());
+}
+
+} // namespace
+} // namespace qm
