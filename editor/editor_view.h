@@ -50,6 +50,20 @@ public:
     virtual void Minimize() = 0;
     // Ends the program's message loop.
     virtual void Quit() = 0;
+    // The mapping list takes the keyboard focus.
+    virtual void FocusMappingList() = 0;
+};
+
+// The hourglass pointer for the duration of a command.
+class BusyPointer {
+public:
+    explicit BusyPointer(EditorView& view) : view_(view) { view_.SetBusy(true); }
+    ~BusyPointer() { view_.SetBusy(false); }
+    BusyPointer(const BusyPointer&) = delete;
+    BusyPointer& operator=(const BusyPointer&) = delete;
+
+private:
+    EditorView& view_;
 };
 
 } // namespace qm

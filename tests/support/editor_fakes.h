@@ -33,13 +33,14 @@ public:
     void SetBusy(bool b) override { busy = b; }
     void Minimize() override { minimized = true; }
     void Quit() override { quit = true; }
+    void FocusMappingList() override { ++listFocuses; }
 
     std::string caption, status, scrolledTo, keyMapping, editorText;
     const MappingTable* shownTable = nullptr;
     EditorCommandStates states;
     std::vector<std::string> devices;
     int configurationRedraws = 0, rowRedraws = 0, markedColumn = -1, editorRow = -1;
-    int fileListMenus = 0, mappingMenus = 0;
+    int fileListMenus = 0, mappingMenus = 0, listFocuses = 0;
     bool markedWhileRecording = false, busy = false, minimized = false, quit = false;
 };
 
