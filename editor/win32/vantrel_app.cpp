@@ -13,6 +13,7 @@
 #include "editor/win32/main_window.h"
 #include "editor/win32/shell_operations_win32.h"
 #include "editor/win32/vantrel_card.h"
+#include "editor/win32/vantrel_dialogs.h"
 #include "editor/win32/vantrel_version.h"
 #include "keyboard/win32/send_input_keyboard.h"
 #include "settings/win32/registry_store.h"
@@ -74,10 +75,11 @@ int RunVantrel(HINSTANCE instance, const wchar_t* commandLine, int showCommand) 
         DirectInputJoysticks joysticks;
         OrvhidLibrary boards;
         SendInputKeyboard keyboard;
-        EditorController controller(
-            program,
-            EditorSeams{store, SystemFileSystem(), dialogs, shell, joysticks, boards, keyboard},
-            window);
+        VantrelDialogs editorDialogs(instance, dialogs);
+        EditorController controller(program,
+                                    EditorSeams{store, SystemFileSystem(), editorDialogs, shell,
+                                                joysticks, boards, keyboard},
+                                    window);
         window.Attach(&controller);
         // The start-up's boxes show over the window.
         window.Show(showCommand);
