@@ -227,7 +227,8 @@ bool MainWindow::CommandEnabled(int id) const {
 
 void MainWindow::RunCommand(int id) {
     EditorController& controller = *controller_;
-    for (const auto& commands : {std::span(kRoutedCommands), std::span(kMaintenanceCommands)}) {
+    using Commands = std::span<const RoutedCommand>;
+    for (const Commands commands : {Commands(kRoutedCommands), Commands(kMaintenanceCommands)}) {
         for (const RoutedCommand& routed : commands) {
             if (routed.Id == id) {
                 (controller.*routed.Command)();
