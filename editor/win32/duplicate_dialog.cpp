@@ -1,9 +1,9 @@
 #include "editor/win32/duplicate_dialog.h"
 
-#include "core/error_trap.h"
 #include "core/win32/win32_text.h"
 #include "editor/mapping_table.h"
 #include "editor/win32/vantrel_ids.h"
+#include "ui/win32/object_dialog.h"
 
 #include <commctrl.h>
 
@@ -17,23 +17,11 @@ public:
     DuplicateDialog(const std::vector<DuplicateRow>& rows, Win32Dialogs& dialogs)
         : rows_(rows), dialogs_(dialogs) {}
 
-    static INT_PTR CALLBACK Procedure(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-        if (message == WM_INITDIALOG)
-            SetWindowLongPtrW(dialog, DWLP_USER, lParam);
-        auto* self = reinterpret_cast<DuplicateDialog*>(GetWindowLongPtrW(dialog, DWLP_USER));
-        if (self == nullptr)
-            return FALSE;
-        try {
-            return self->Handle(dialog, message, wParam, lParam);
-        } catch (...) {
-            ReportCurrentError(self->dialogs_, "FormDel");
-            return FALSE;
-        }
-    }
-
+    // The dialog procedure, and what reports an error escaping it.
+    static constexpr const char* kProcedure = "FormDel";
+    Win32Dialogs& Boxes() { return dialogs_; }
     DuplicateChoice Choice() const { return choice_; }
 
-private:
     INT_PTR Handle(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
         switch (message) {
         case WM_INITDIALOG:
@@ -61,6 +49,7 @@ private:
         }
     }
 
+private:
     void Fill() {
         SendMessageW(list_, LVM_SETEXTENDEDLISTVIEWSTYLE, 0,
                      LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT);
@@ -195,8 +184,7 @@ private:
 DuplicateChoice ShowDuplicateDialog(HINSTANCE instance, HWND owner, Win32Dialogs& dialogs,
                                     const std::vector<DuplicateRow>& rows) {
     DuplicateDialog dialog(rows, dialogs);
-    if (DialogBoxParamW(instance, MAKEINTRESOURCEW(IDD_DUPLICATE_ITEMS), owner,
-                        &DuplicateDialog::Procedure, reinterpret_cast<LPARAM>(&dialog)) <= 0)
+    if (ShowObjectDialog(instance, IDD_DUPLICATE_ITEMS, owner, dialog) <= 0)
         return {};
     return dialog.Choice();
 }

@@ -1,8 +1,8 @@
 #include "editor/win32/replace_dialog.h"
 
-#include "core/error_trap.h"
 #include "core/win32/win32_text.h"
 #include "editor/win32/vantrel_ids.h"
+#include "ui/win32/object_dialog.h"
 
 namespace qm::win32 {
 namespace {
@@ -12,23 +12,11 @@ public:
     ReplaceDialog(const std::vector<std::string>& names, Win32Dialogs& dialogs)
         : names_(names), dialogs_(dialogs) {}
 
-    static INT_PTR CALLBACK Procedure(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-        if (message == WM_INITDIALOG)
-            SetWindowLongPtrW(dialog, DWLP_USER, lParam);
-        auto* self = reinterpret_cast<ReplaceDialog*>(GetWindowLongPtrW(dialog, DWLP_USER));
-        if (self == nullptr)
-            return FALSE;
-        try {
-            return self->Handle(dialog, message, wParam, lParam);
-        } catch (...) {
-            ReportCurrentError(self->dialogs_, "formReplace");
-            return FALSE;
-        }
-    }
-
+    // The dialog procedure, and what reports an error escaping it.
+    static constexpr const char* kProcedure = "formReplace";
+    Win32Dialogs& Boxes() { return dialogs_; }
     std::optional<int> Chosen() const { return chosen_; }
 
-private:
     INT_PTR Handle(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
         switch (message) {
         case WM_INITDIALOG: {
@@ -62,6 +50,7 @@ private:
         }
     }
 
+private:
     const std::vector<std::string>& names_;
     Win32Dialogs& dialogs_;
     std::optional<Win32Dialogs::OwnerScope> owner_;
@@ -73,8 +62,7 @@ private:
 std::optional<int> ShowReplaceDialog(HINSTANCE instance, HWND owner, Win32Dialogs& dialogs,
                                      const std::vector<std::string>& deviceNames) {
     ReplaceDialog dialog(deviceNames, dialogs);
-    DialogBoxParamW(instance, MAKEINTRESOURCEW(IDD_REPLACE_DEVICE), owner,
-                    &ReplaceDialog::Procedure, reinterpret_cast<LPARAM>(&dialog));
+    ShowObjectDialog(instance, IDD_REPLACE_DEVICE, owner, dialog);
     return dialog.Chosen();
 }
 
