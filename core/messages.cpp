@@ -148,6 +148,59 @@ Message HelpNotImplemented(std::string_view programTitle) {
             MessageIcon::Information};
 }
 
+Message NothingToAdd() {
+    return {
+        Cat({"No input devices currently connected or detected.", kCrLf, kCrLf, "Nothing to add."}),
+        "Add Devices", MessageButtons::Ok, MessageIcon::Information};
+}
+
+Message ConfirmAddDevices(std::string_view programTitle) {
+    return {Cat({programTitle, " will search for missing buttons / devices", kCrLf,
+                 "and update the configuration list.", kCrLf, kCrLf,
+                 "Are you sure you want to proceed"}),
+            "Remove Confirmation", MessageButtons::YesNo, MessageIcon::Question};
+}
+
+Message ListUpdated(int missingItems, int newDevices) {
+    return {Cat({std::to_string(missingItems), " missing item(s) added.", kCrLf,
+                 std::to_string(newDevices), " new device(s) added."}),
+            "List Updated", MessageButtons::Ok, MessageIcon::Information};
+}
+
+Message ConfirmRemoveItems(std::string_view programTitle) {
+    return {Cat({programTitle, " will search for inactive buttons, devices,", kCrLf,
+                 "duplicate entries and will update the configuration list.", kCrLf, kCrLf,
+                 "Are you sure you want to proceed"}),
+            "Remove Confirmation", MessageButtons::YesNo, MessageIcon::Question};
+}
+
+Message ItemsRemoved(int inactiveItems, int duplicateItems) {
+    return {Cat({std::to_string(inactiveItems), " inactive item(s) removed.", kCrLf,
+                 std::to_string(duplicateItems), " duplicate item(s) removed."}),
+            "Items Removed", MessageButtons::Ok, MessageIcon::Information};
+}
+
+Message NoButtonsToReplace() {
+    return {Cat({"No buttons found on input device(s)!", kCrLf, kCrLf,
+                 "Your device(s) must have at least one button", kCrLf, "before proceeding."}),
+            std::string(kNoInputDevicesFound), MessageButtons::Ok, MessageIcon::Exclamation};
+}
+
+Message NothingToReplace() {
+    return {"No items to replace.", "Replace Error", MessageButtons::Ok, MessageIcon::Exclamation};
+}
+
+Message ConfirmReplaceDevice() {
+    return {Cat({"Warning! Replacing devices may result in duplicate entries.", kCrLf, kCrLf,
+                 "Are you sure you want to proceed"}),
+            "Replace Confirmation", MessageButtons::YesNo, MessageIcon::Question};
+}
+
+Message DevicesReplaced(int items) {
+    return {Cat({std::to_string(items), " item(s) replaced."}), "Device Replaced",
+            MessageButtons::Ok, MessageIcon::Information};
+}
+
 Message DirectXDetectionError() {
     return {"Error detecting DirectX.", "DirectX Error", MessageButtons::Ok, MessageIcon::Critical};
 }

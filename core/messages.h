@@ -65,6 +65,18 @@ Message HelpNotImplemented(std::string_view programTitle);
 // The title of the editor's box when no input device is found.
 inline constexpr std::string_view kNoInputDevicesTitle = "No Input Devices";
 
+// Editor list maintenance: Add Devices, Remove Items and Replace Device (whose box for no
+// device at all is the runner's RunnerNoDevices).
+Message NothingToAdd();
+Message ConfirmAddDevices(std::string_view programTitle);
+Message ListUpdated(int missingItems, int newDevices);
+Message ConfirmRemoveItems(std::string_view programTitle);
+Message ItemsRemoved(int inactiveItems, int duplicateItems);
+Message NoButtonsToReplace();
+Message NothingToReplace();
+Message ConfirmReplaceDevice();
+Message DevicesReplaced(int items);
+
 // DirectX check.
 Message DirectXDetectionError();
 Message DirectXTooOld(std::int32_t major, int minor);

@@ -33,18 +33,6 @@ bool SameKey(std::string_view a, std::string_view b) {
     return EqualsIgnoreCase(a, b);
 }
 
-// The hourglass pointer for the duration of a command.
-class BusyPointer {
-public:
-    explicit BusyPointer(EditorView& view) : view_(view) { view_.SetBusy(true); }
-    ~BusyPointer() { view_.SetBusy(false); }
-    BusyPointer(const BusyPointer&) = delete;
-    BusyPointer& operator=(const BusyPointer&) = delete;
-
-private:
-    EditorView& view_;
-};
-
 } // namespace
 
 EditorController::EditorController(ProgramInfo program, EditorSeams seams, EditorView& view)
@@ -800,7 +788,77 @@ void EditorController::ShowNote(std::string_view note) {
 void EditorController::DeleteKeyReleased() noexcept {
     if (recording_)
         return; // recorded as a key, not a command
-    // The Remove command (inactive and duplicate rows) runs here once the editor has it.
+    RemoveInactiveAndDuplicateRows();
+}
+
+// ---- list maintenance --------------------------------------------------------------------
+
+ListMaintenance EditorController::Maintenance() {
+    return ListMaintenance(list_.Shown(), devices_->Tables(), seams_.Dialogs, view_, kEditorTitle);
+}
+
+int EditorController::ChosenRow() const {
+    const auto* table = list_.Shown();
+    if (table == nullptr)
+        return -1;
+    return pressedRow_ >= 0 && pressedRow_ < table->RowCount() ? pressedRow_ : table->SelectedRow();
+}
+
+void EditorController::AddMissingRows() noexcept {
+    RunTrapped(seams_.Dialogs, "Add_Devices", [&] {
+        if (Maintenance().AddMissingRows())
+            MarkModified();
+    });
+    pressedRow_ = -1; // rows moved
+    Refresh();
+}
+
+void EditorController::RemoveInactiveAndDuplicateRows() noexcept {
+    RunTrapped(seams_.Dialogs, "Del_Devices", [&] {
+        if (Maintenance().RemoveInactiveAndDuplicateRows())
+            MarkModified();
+    });
+    pressedRow_ = -1; // rows moved
+    Refresh();
+}
+
+void EditorController::ReplaceDevice() noexcept {
+    RunTrapped(seams_.Dialogs, "Swap_Devices", [&] {
+        if (Maintenance().ReplaceDevice(ChosenRow()))
+            MarkModified();
+    });
+    Refresh();
+}
+
+void EditorController::ClearRow() noexcept {
+    RunTrapped(seams_.Dialogs, "ComClear_Click", [&] {
+        auto* table = list_.Shown();
+        const int row = ChosenRow();
+        if (table == nullptr || row < 0)
+            return;
+        ClearRowCells(*table, row);
+        // As a click on the row: recoloured, and while recording the lock keys follow it.
+        ListClicked();
+        view_.FocusMappingList();
+        MarkModified();
+        Refresh();
+    });
+}
+
+void EditorController::ClearKeyCell() noexcept {
+    RunTrapped(seams_.Dialogs, "ComClearItem_Click", [&] {
+        auto* table = list_.Shown();
+        const int row = ChosenRow();
+        if (table == nullptr || table->RowCount() == 0)
+            return;
+        if (IsKeyColumn(keyColumn_) && row >= 0) {
+            table->SetCell(row, keyColumn_, {"", Variant::Text("")});
+            view_.RedrawMappingRows();
+        }
+        view_.FocusMappingList();
+        MarkModified();
+        Refresh();
+    });
 }
 
 // ---- quitting ----------------------------------------------------------------------------

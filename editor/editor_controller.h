@@ -11,6 +11,7 @@
 #include "editor/command_states.h"
 #include "editor/configuration_list.h"
 #include "editor/editor_view.h"
+#include "editor/list_maintenance.h"
 #include "editor/shell_operations.h"
 #include "keyboard/hook_policy.h"
 #include "keyboard/keyboard.h"
@@ -94,6 +95,15 @@ public:
     void KeyPressed(std::uint16_t virtualKey, std::uint16_t modifierMask) noexcept;
     // The Delete key came up in the mapping list: it removes items, unless it was recorded.
     void DeleteKeyReleased() noexcept;
+    // List maintenance of the shown list (the mapping buttons and the mapping list's pop-up):
+    // rows added for missing buttons and devices, inactive and duplicate rows removed (also
+    // the Delete key in the list), the selected row's device replaced, the selected row
+    // cleared, the chosen key cell of the selected row cleared.
+    void AddMissingRows() noexcept;
+    void RemoveInactiveAndDuplicateRows() noexcept;
+    void ReplaceDevice() noexcept;
+    void ClearRow() noexcept;
+    void ClearKeyCell() noexcept;
 
     // A request to close the main window: false when the user chose to stay.
     bool ClosingProceeds() noexcept;
@@ -148,6 +158,9 @@ private:
     // (saving may move the configuration to another entry).
     std::optional<std::string> SaveUnderNewName();
     bool WriteNewFile(const std::string& path, const MappingTable& table);
+    ListMaintenance Maintenance();
+    // The selected row of the shown list: the row the last press chose, else the list's.
+    int ChosenRow() const;
 
     void StartRecording();
     void StopRecording();

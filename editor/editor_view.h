@@ -57,4 +57,16 @@ public:
     virtual void LogTestKey(std::string_view text) = 0;
 };
 
+// The hourglass pointer for the duration of a command.
+class BusyPointer {
+public:
+    explicit BusyPointer(EditorView& view) : view_(view) { view_.SetBusy(true); }
+    ~BusyPointer() { view_.SetBusy(false); }
+    BusyPointer(const BusyPointer&) = delete;
+    BusyPointer& operator=(const BusyPointer&) = delete;
+
+private:
+    EditorView& view_;
+};
+
 } // namespace qm

@@ -36,15 +36,14 @@ std::uint32_t FlagColour(bool active) {
     return active ? rowcolour::Active : rowcolour::Inactive;
 }
 
-// The button number of a row, when its text is a number.
+} // namespace
+
 std::optional<double> ButtonNumber(const MappingRow& row) {
     double n = 0;
     if (ParseNumber(row[col::Button].Text, n))
         return n;
     return std::nullopt;
 }
-
-} // namespace
 
 const std::vector<std::string>& MappingColumnTitles() {
     static const std::vector<std::string> titles = [] {
@@ -64,14 +63,19 @@ bool IsCentredColumn(int column) {
     return column >= col::Repeat && column < kColumnCount && column != col::Description;
 }
 
+MappingRow ButtonRow(int button, const std::string& deviceName, const std::string& identity) {
+    MappingRow row = NewMappingRow();
+    row[col::Button].Text = std::to_string(button);
+    row[col::Device] = {deviceName, Variant::Text(identity)};
+    row[col::Description].Tag = Variant::Bool(true);
+    return row;
+}
+
 MappingTable MappingTable::FromButtons(const DeviceTables& devices) {
     MappingTable table;
     for (const ButtonListEntry& button : devices.ButtonList()) {
-        MappingRow row = NewMappingRow();
-        row[col::Button].Text = std::to_string(button.ButtonNumber);
-        row[col::Device] = {button.ButtonDeviceName, Variant::Text(button.ButtonDeviceIdentity)};
-        row[col::Description].Tag = Variant::Bool(true);
-        table.rows_.push_back(std::move(row));
+        table.rows_.push_back(
+            ButtonRow(button.ButtonNumber, button.ButtonDeviceName, button.ButtonDeviceIdentity));
         table.colours_.push_back(rowcolour::Active);
     }
     return table;
@@ -213,6 +217,31 @@ void MappingTable::MarkActive(const DeviceTables& devices) {
         row[col::Description].Tag = Variant::Bool(active);
         colours_[i] = FlagColour(active);
     }
+}
+
+void MappingTable::InsertRow(int at, MappingRow row) {
+    at = std::clamp(at, 0, RowCount());
+    const std::uint32_t colour = FlagColour(ActiveFlag(row));
+    rows_.insert(rows_.begin() + at, std::move(row));
+    colours_.insert(colours_.begin() + at, colour);
+    if (selected_ >= at)
+        ++selected_;
+}
+
+void MappingTable::RemoveRow(int r) {
+    if (r < 0 || r >= RowCount())
+        return;
+    rows_.erase(rows_.begin() + r);
+    colours_.erase(colours_.begin() + r);
+    if (selected_ == r)
+        selected_ = -1;
+    else if (selected_ > r)
+        --selected_;
+}
+
+void MappingTable::SetCell(int r, int column, Cell cell) {
+    if (r >= 0 && r < RowCount() && column >= 0 && column < kColumnCount)
+        rows_[static_cast<std::size_t>(r)][column] = std::move(cell);
 }
 
 } // namespace qm

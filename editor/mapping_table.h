@@ -6,6 +6,7 @@
 #include "devices/device_tables.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -40,6 +41,12 @@ enum class CellEdit {
     Toggled,    // a flag column changed
     Multiplied, // the multiplier stepped
 };
+
+// The number in a row's "Button No." text; none when it is not a number.
+std::optional<double> ButtonNumber(const MappingRow& row);
+
+// A new row for a device's button: the new-row defaults, active.
+MappingRow ButtonRow(int button, const std::string& deviceName, const std::string& identity);
 
 class MappingTable {
 public:
@@ -89,6 +96,13 @@ public:
     // Marks each row active when its device is attached (identity compared without regard to
     // case) and has the button, else inactive.
     void MarkActive(const DeviceTables& devices);
+
+    // List maintenance: a row inserted before row `at` (RowCount() appends) and coloured from its
+    // active flag, a row removed, a cell replaced. The selection stays with its row, and is
+    // none once that row is removed.
+    void InsertRow(int at, MappingRow row);
+    void RemoveRow(int r);
+    void SetCell(int r, int column, Cell cell);
 
 private:
     std::vector<MappingRow> rows_;

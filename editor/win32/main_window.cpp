@@ -1005,6 +1005,10 @@ void MainWindow::RedrawMappingRows() {
     InvalidateRect(mappingList_, nullptr, FALSE);
 }
 
+void MainWindow::FocusMappingList() {
+    SetFocus(mappingList_);
+}
+
 void MainWindow::MarkKeyColumn(int column, bool recording) {
     markedColumn_ = column;
     markedRecording_ = recording;

@@ -8,6 +8,7 @@
 #include "editor/win32/vantrel_card.h"
 #include "editor/win32/vantrel_ids.h"
 
+#include <span>
 #include <stdexcept>
 
 namespace qm::win32 {
@@ -134,6 +135,18 @@ constexpr RoutedCommand kRoutedCommands[] = {{IDM_OPEN, &EditorController::OpenS
                                              {IDM_RUN, &EditorController::RunSelected},
                                              {IDT_RUN, &EditorController::RunSelected},
                                              {IDT_HELP, &EditorController::ShowHelp}};
+// The list maintenance commands: the mapping buttons and the mapping list's pop-up.
+constexpr RoutedCommand kMaintenanceCommands[] = {
+    {IDC_ADD, &EditorController::AddMissingRows},
+    {IDP_MAPPING_ADD, &EditorController::AddMissingRows},
+    {IDC_REMOVE, &EditorController::RemoveInactiveAndDuplicateRows},
+    {IDP_MAPPING_REMOVE, &EditorController::RemoveInactiveAndDuplicateRows},
+    {IDC_REPLACE, &EditorController::ReplaceDevice},
+    {IDP_MAPPING_REPLACE, &EditorController::ReplaceDevice},
+    {IDC_CLEAR_ROW, &EditorController::ClearRow},
+    {IDP_MAPPING_CLEAR_ROW, &EditorController::ClearRow},
+    {IDC_CLEAR_ITEM, &EditorController::ClearKeyCell},
+    {IDP_MAPPING_CLEAR_ITEM, &EditorController::ClearKeyCell}};
 
 } // namespace
 
@@ -214,10 +227,13 @@ bool MainWindow::CommandEnabled(int id) const {
 
 void MainWindow::RunCommand(int id) {
     EditorController& controller = *controller_;
-    for (const RoutedCommand& routed : kRoutedCommands) {
-        if (routed.Id == id) {
-            (controller.*routed.Command)();
-            return;
+    using Commands = std::span<const RoutedCommand>;
+    for (const Commands commands : {Commands(kRoutedCommands), Commands(kMaintenanceCommands)}) {
+        for (const RoutedCommand& routed : commands) {
+            if (routed.Id == id) {
+                (controller.*routed.Command)();
+                return;
+            }
         }
     }
     switch (id) {

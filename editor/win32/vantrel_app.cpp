@@ -13,6 +13,7 @@
 #include "editor/win32/main_window.h"
 #include "editor/win32/shell_operations_win32.h"
 #include "editor/win32/vantrel_card.h"
+#include "editor/win32/vantrel_dialogs.h"
 #include "editor/win32/vantrel_version.h"
 #include "keyboard/win32/keyboard_hook.h"
 #include "keyboard/win32/send_input_keyboard.h"
@@ -76,8 +77,9 @@ int RunVantrel(HINSTANCE instance, const wchar_t* commandLine, int showCommand) 
         OrvhidLibrary boards;
         SendInputKeyboard keyboard;
         KeyboardHook hook(dialogs);
+        VantrelDialogs editorDialogs(instance, dialogs);
         EditorController controller(program,
-                                    EditorSeams{store, SystemFileSystem(), dialogs, shell,
+                                    EditorSeams{store, SystemFileSystem(), editorDialogs, shell,
                                                 joysticks, boards, keyboard, &hook},
                                     window);
         window.Attach(&controller);

@@ -113,6 +113,24 @@
 #define IDP_MAPPING_ADD 40306        /* "Add Devices" */
 #define IDP_MAPPING_REPLACE 40307    /* "Replace Device" */
 
+/* The duplicate dialog, caption "Select Item": a group of rows that map the same button.
+   Clicking a row (or selecting it) checks it and enables OK; OK keeps it, Skip and Skip All
+   (and the title bar's close box, or Escape) keep all. */
+#define IDD_DUPLICATE_ITEMS 110
+#define IDC_DUPLICATE_FRAME 1201    /* group box "Duplicate Items" */
+#define IDC_DUPLICATE_LABEL 1202    /* "Select item you wish to keep." */
+#define IDC_DUPLICATE_LIST 1203     /* SysListView32, report view with check boxes, 6 columns */
+#define IDC_DUPLICATE_SKIP 1204     /* "&Skip"; "&OK" is IDOK, disabled until a row is chosen */
+#define IDC_DUPLICATE_SKIP_ALL 1205 /* "Skip &All" */
+
+/* The replace dialog, caption "Replace Device": the device the selected row's device is
+   replaced with. OK (IDOK) takes the drop-down's choice; Cancel (IDCANCEL) and the close box
+   cancel. */
+#define IDD_REPLACE_DEVICE 111
+#define IDC_REPLACE_FRAME 1211   /* group box "Select Input Device" */
+#define IDC_REPLACE_LABEL 1212   /* "Replace selected device with:" */
+#define IDC_REPLACE_DEVICES 1213 /* ComboBox, drop-down list of the attached devices' names */
+
 /* About box controls. */
 #include "ui/win32/about_ids.h"
 

@@ -33,7 +33,7 @@ public:
     void SetBusy(bool b) override { busy = b; }
     void Minimize() override { minimized = true; }
     void Quit() override { quit = true; }
-    void FocusMappingList() override { ++listFocused; }
+    void FocusMappingList() override { ++listFocuses; }
     void LogTestKey(std::string_view text) override { testLog.emplace_back(text); }
 
     std::string caption, status, scrolledTo, keyMapping, editorText;
@@ -41,9 +41,8 @@ public:
     EditorCommandStates states;
     std::vector<std::string> devices;
     int configurationRedraws = 0, rowRedraws = 0, markedColumn = -1, editorRow = -1;
-    int fileListMenus = 0, mappingMenus = 0;
+    int fileListMenus = 0, mappingMenus = 0, listFocuses = 0;
     bool markedWhileRecording = false, busy = false, minimized = false, quit = false;
-    int listFocused = 0;
     std::vector<std::string> testLog;
 };
 

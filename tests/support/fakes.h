@@ -54,8 +54,30 @@ public:
         folderTitles.push_back(title);
         return Next(folderAnswers);
     }
+    DuplicateChoice ChooseRowToKeep(const std::vector<DuplicateRow>& rows) override {
+        duplicateGroups.push_back(rows);
+        if (keepAnswers.empty())
+            return {};
+        const auto choice = keepAnswers.front();
+        keepAnswers.pop_front();
+        return choice;
+    }
+    std::optional<int> ChooseDevice(const std::vector<std::string>& names) override {
+        deviceLists.push_back(names);
+        if (deviceAnswers.empty())
+            return std::nullopt;
+        const auto choice = deviceAnswers.front();
+        deviceAnswers.pop_front();
+        return choice;
+    }
     std::vector<Message> shown;
     std::deque<MessageAnswer> answers;
+    // The duplicate and replace dialogs: what they listed, and the answers, in order (Skip and
+    // Cancel when none is left).
+    std::vector<std::vector<DuplicateRow>> duplicateGroups;
+    std::deque<DuplicateChoice> keepAnswers;
+    std::vector<std::vector<std::string>> deviceLists;
+    std::deque<std::optional<int>> deviceAnswers;
     // Files and folders the dialogs "choose", in order; cancelled when none is left.
     std::deque<std::optional<std::string>> fileAnswers, folderAnswers;
     std::vector<FileDialogRequest> fileRequests;

@@ -3,6 +3,7 @@
 #include "core/app_error.h"
 #include "core/key_names.h"
 #include "devices/scripted_devices.h"
+#include "core/messages.h"
 #include "editor/editor_controller.h"
 #include "keyboard/recording_keyboard.h"
 #include "support/editor_fakes.h"
@@ -106,7 +107,7 @@ TEST_F(Recording, StartFollowsTheRowAndHooksTheKeyboardStopUndoesAllButTheLocks)
     EXPECT_TRUE(keyboard.Toggled(kNumLock));
     EXPECT_FALSE(keyboard.Toggled(kCapsLock));
     EXPECT_TRUE(keyboard.Toggled(kScrollLock));
-    EXPECT_EQ(view.listFocused, 1);
+    EXPECT_EQ(view.listFocuses, 1);
     EXPECT_EQ(view.markedColumn, col::FirstPress);
     EXPECT_TRUE(view.markedWhileRecording);
     EXPECT_TRUE(hook.installed);
@@ -120,6 +121,8 @@ TEST_F(Recording, StartFollowsTheRowAndHooksTheKeyboardStopUndoesAllButTheLocks)
     EXPECT_EQ(Table().SelectedRow(), 1);
     hook.target->ShowNote("ALT + TAB blocked");
     EXPECT_EQ(view.keyMapping, "ALT + TAB blocked");
+    editor->DeleteKeyReleased(); // a recorded key, not the Remove command
+    EXPECT_EQ(dialogs.shown.size(), 1u);
 
     const auto batches = keyboard.Batches.size();
     editor->ToggleRecording();
@@ -139,6 +142,10 @@ TEST_F(Recording, StartFollowsTheRowAndHooksTheKeyboardStopUndoesAllButTheLocks)
     editor->KeyPressed('A', 0);
     EXPECT_EQ(Table().Rows(), rows);
     EXPECT_EQ(view.keyMapping, "");
+    dialogs.answers = {MessageAnswer::No};
+    editor->DeleteKeyReleased();
+    EXPECT_EQ(dialogs.shown.back(), msg::ConfirmRemoveItems("Vantrel"));
+    dialogs.shown.pop_back();
 
     // Every start installs the hook again and says so; quitting removes it.
     editor->ToggleRecording();

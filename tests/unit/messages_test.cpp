@@ -14,6 +14,7 @@ constexpr auto None = MessageIcon::None;
 constexpr auto Critical = MessageIcon::Critical;
 constexpr auto Warn = MessageIcon::Exclamation;
 constexpr auto Info = MessageIcon::Information;
+constexpr auto Question = MessageIcon::Question;
 
 TEST(Messages, TextsTitlesButtonsAndIcons) {
     const std::pair<Message, Message> table[] = {
@@ -81,6 +82,32 @@ TEST(Messages, TextsTitlesButtonsAndIcons) {
          {"Are you sure you want to quit without saving?", "Confirm Close", YesNo, Warn}},
         {msg::HelpNotImplemented("Vantrel"),
          {"This feature not yet implemented!", "Vantrel Help", Ok, Info}},
+        {msg::NothingToAdd(),
+         {"No input devices currently connected or detected.\r\n\r\nNothing to add.", "Add Devices",
+          Ok, Info}},
+        {msg::ConfirmAddDevices("Vantrel"),
+         {"Vantrel will search for missing buttons / devices\r\nand update the configuration "
+          "list.\r\n\r\nAre you sure you want to proceed",
+          "Remove Confirmation", YesNo, Question}},
+        {msg::ListUpdated(4, 0),
+         {"4 missing item(s) added.\r\n0 new device(s) added.", "List Updated", Ok, Info}},
+        {msg::ConfirmRemoveItems("Vantrel"),
+         {"Vantrel will search for inactive buttons, devices,\r\nduplicate entries and will "
+          "update the configuration list.\r\n\r\nAre you sure you want to proceed",
+          "Remove Confirmation", YesNo, Question}},
+        {msg::ItemsRemoved(12, 2),
+         {"12 inactive item(s) removed.\r\n2 duplicate item(s) removed.", "Items Removed", Ok,
+          Info}},
+        {msg::NoButtonsToReplace(),
+         {"No buttons found on input device(s)!\r\n\r\nYour device(s) must have at least one "
+          "button\r\nbefore proceeding.",
+          "No Input Devices Found", Ok, Warn}},
+        {msg::NothingToReplace(), {"No items to replace.", "Replace Error", Ok, Warn}},
+        {msg::ConfirmReplaceDevice(),
+         {"Warning! Replacing devices may result in duplicate entries.\r\n\r\nAre you sure you "
+          "want to proceed",
+          "Replace Confirmation", YesNo, Question}},
+        {msg::DevicesReplaced(0), {"0 item(s) replaced.", "Device Replaced", Ok, Info}},
         {msg::DirectXDetectionError(), {"Error detecting DirectX.", "DirectX Error", Ok, Critical}},
         {msg::DirectXTooOld(6, 5),
          {"DirectX 6.5 detected.\r\n\r\nDirectX 8 or higher required.",

@@ -2,6 +2,7 @@
 
 #include "core/win32/win32_handle.h"
 #include "core/win32/win32_text.h"
+#include "dialog_choices.h"
 #include "harness.h"
 #include "input.h"
 #include "program_windows.h"
@@ -138,11 +139,14 @@ std::wstring WindowsPath(std::wstring path) {
 }
 
 struct Answer {
-    enum class Kind { Box, SaveDialog, OpenDialog } What = Kind::Box;
+    enum class Kind { Box, SaveDialog, OpenDialog, ListRow, DropDownItem } What = Kind::Box;
     std::wstring Title;  // boxes: the title to wait for
-    std::wstring Button; // boxes: the button's caption
+    std::wstring Button; // boxes: the button's caption; a list: the row; a drop-down: the item
     std::wstring Path;   // dialogs: the file's full path; empty: Cancel
 };
+
+// The caption that stands for a box's close box.
+constexpr std::wstring_view kCloseBox = L"[x]";
 
 BOOL CALLBACK CollectChild(HWND child, LPARAM found) {
     reinterpret_cast<std::vector<HWND>*>(found)->push_back(child);
@@ -328,6 +332,8 @@ private:
     void AnswerBox(const Arguments& a);
     void SaveDialog(const Arguments& a);
     void OpenDialog(const Arguments& a);
+    void ChooseRow(const Arguments& a);
+    void ChooseItem(const Arguments& a);
     void Drop(const Arguments& a);
 
     // ---- outputs
@@ -406,6 +412,8 @@ const std::map<std::string, Session::Verb>& Session::Verbs() {
         {"answer", {2, 2, &Session::AnswerBox}},
         {"save-dialog", {0, 1, &Session::SaveDialog}},
         {"open-dialog", {0, 1, &Session::OpenDialog}},
+        {"choose-row", {1, 1, &Session::ChooseRow}},
+        {"choose-item", {1, 1, &Session::ChooseItem}},
         {"drop", {1, kAny, &Session::Drop}},
         {"list", {0, 2, &Session::List}},
         {"configs", {0, 0, &Session::Configs}},
@@ -436,9 +444,15 @@ void Session::Finish() const {
     if (answers_.empty())
         return;
     const Answer& left = answers_.front();
-    Fail(left.What == Answer::Kind::Box
-             ? "no box \"" + Narrow(left.Title) + "\" came for the answer " + Narrow(left.Button)
-             : std::string("no file dialog came for an answer"));
+    switch (left.What) {
+    case Answer::Kind::Box:
+        Fail("no box \"" + Narrow(left.Title) + "\" came for the answer " + Narrow(left.Button));
+    case Answer::Kind::ListRow:
+    case Answer::Kind::DropDownItem:
+        Fail("no dialog with a list came for a choice");
+    default:
+        Fail("no file dialog came for an answer");
+    }
 }
 
 // ---- the program ------------------------------------------------------------------------
@@ -586,10 +600,15 @@ void Session::NoteBox(HWND box) {
     for (const HWND button : Buttons(box))
         buttons += (buttons.empty() ? "" : " ") + Shown(WindowText(button));
     // Other dialogs (the system's own questions) by their title and buttons.
-    messages_.push_back(IsMessageBox(box) ? "box\t" + OneLine(WindowText(box)) + "\t" +
-                                                OneLine(WindowText(GetDlgItem(box, kBoxTextId))) +
-                                                "\t" + IconName(box) + "\t" + buttons
-                                          : "dialog\t" + OneLine(WindowText(box)) + "\t" + buttons);
+    if (IsMessageBox(box)) {
+        messages_.push_back("box\t" + OneLine(WindowText(box)) + "\t" +
+                            OneLine(WindowText(GetDlgItem(box, kBoxTextId))) + "\t" +
+                            IconName(box) + "\t" + buttons);
+        return;
+    }
+    messages_.push_back("dialog\t" + OneLine(WindowText(box)) + "\t" + buttons);
+    for (const std::string& item : DialogItems(program_.Handle(), box))
+        messages_.push_back(item);
 }
 
 bool Session::HandleDialogs() {
@@ -610,8 +629,22 @@ bool Session::HandleDialogs() {
     const ULONGLONG end = GetTickCount64() + kUnansweredMs;
     for (;;) {
         for (auto it = answers_.begin(); it != answers_.end(); ++it) {
-            const bool fits = fileDialog ? it->What != Answer::Kind::Box
-                                         : it->What == Answer::Kind::Box && it->Title == title;
+            bool fits = false;
+            switch (it->What) {
+            case Answer::Kind::Box:
+                fits = !fileDialog && it->Title == title;
+                break;
+            case Answer::Kind::SaveDialog:
+            case Answer::Kind::OpenDialog:
+                fits = fileDialog;
+                break;
+            case Answer::Kind::ListRow:
+                fits = !fileDialog && DialogListView(dialog) != nullptr;
+                break;
+            case Answer::Kind::DropDownItem:
+                fits = !fileDialog && DialogComboBox(dialog) != nullptr;
+                break;
+            }
             if (!fits)
                 continue;
             const Answer answer = *it;
@@ -631,6 +664,23 @@ bool Session::HandleDialogs() {
 }
 
 void Session::AnswerDialog(HWND dialog, const Answer& answer) {
+    if (answer.What == Answer::Kind::ListRow || answer.What == Answer::Kind::DropDownItem) {
+        const std::string failed =
+            answer.What == Answer::Kind::ListRow
+                ? ChooseRowAndConfirm(program_.Handle(), dialog, std::stoi(answer.Button))
+                : ChooseItemAndConfirm(dialog, answer.Button);
+        if (!failed.empty())
+            Fail("the dialog \"" + Narrow(WindowText(dialog)) + "\": " + failed);
+        if (!WaitWindowGone(dialog, kAppearMs))
+            Fail("the dialog \"" + Narrow(WindowText(dialog)) + "\" stays after OK");
+        return;
+    }
+    if (answer.What == Answer::Kind::Box && answer.Button == kCloseBox) {
+        PostMessageW(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
+        if (!WaitWindowGone(dialog, kAppearMs))
+            Fail("the box \"" + Narrow(answer.Title) + "\" stays after its close box");
+        return;
+    }
     if (answer.What == Answer::Kind::Box) {
         for (const HWND button : Buttons(dialog)) {
             if (Plain(WindowText(button)) != Plain(answer.Button))
@@ -998,6 +1048,17 @@ void Session::SaveDialog(const Arguments& a) {
 
 void Session::OpenDialog(const Arguments& a) {
     answers_.push_back({Answer::Kind::OpenDialog, {}, {}, a.empty() ? L"" : InInstall(a[0])});
+}
+
+void Session::ChooseRow(const Arguments& a) {
+    const int row = std::atoi(a[0].c_str());
+    if (row < 1)
+        Fail("no row \"" + a[0] + "\"");
+    answers_.push_back({Answer::Kind::ListRow, {}, std::to_wstring(row), {}});
+}
+
+void Session::ChooseItem(const Arguments& a) {
+    answers_.push_back({Answer::Kind::DropDownItem, {}, Wide(a[0]), {}});
 }
 
 void Session::Drop(const Arguments& a) {

@@ -1,0 +1,325 @@
+// List maintenance: rows added where the missing buttons belong, inactive rows and chosen
+// duplicates removed, one device's rows moved to another, and the two clear commands through
+// the controller.
+#include "core/messages.h"
+#include "devices/scripted_devices.h"
+#include "editor/editor_controller.h"
+#include "editor/list_maintenance.h"
+#include "keyboard/recording_keyboard.h"
+#include "support/editor_fakes.h"
+#include "support/fakes.h"
+#include "support/memory_store.h"
+#include "support/qmf_builder.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace qm {
+namespace {
+
+using ::testing::ElementsAre;
+using testing::RecordingDialogs;
+using testing::RecordingEditorView;
+using Keep = DuplicateChoice::Action;
+
+// Devices as "NAME:BUTTONS ...": identity "{NAME}".
+DeviceTables Devices(const std::string& spec) {
+    DeviceTables devices;
+    std::istringstream words(spec);
+    for (std::string word; words >> word;) {
+        const auto colon = word.find(':');
+        const std::string name = word.substr(0, colon);
+        devices.AddDevice({true, 0, "{" + name + "}", name, std::stoi(word.substr(colon + 1))});
+    }
+    return devices;
+}
+
+// Rows as "BUTTON@DEVICE[:DESCRIPTION] ...": device name and identity "{DEVICE}" as written.
+MappingTable Rows(const std::string& spec) {
+    std::vector<MappingRow> rows;
+    std::istringstream words(spec);
+    for (std::string word; words >> word;) {
+        const auto at = word.find('@');
+        const auto colon = word.find(':');
+        const std::string device = word.substr(at + 1, colon - at - 1);
+        MappingRow row = ButtonRow(std::stoi(word.substr(0, at)), device, "{" + device + "}");
+        if (colon != std::string::npos)
+            row[col::Description].Text = word.substr(colon + 1);
+        rows.push_back(std::move(row));
+    }
+    return MappingTable::FromRows(std::move(rows));
+}
+
+// The rows in the form Rows() reads, with the device's name.
+std::string Order(const MappingTable& table) {
+    std::string order;
+    for (const MappingRow& row : table.Rows()) {
+        order += (order.empty() ? "" : " ") + row[col::Button].Text + "@" + row[col::Device].Text;
+        if (row[col::Description].Text != " ")
+            order += ":" + row[col::Description].Text;
+    }
+    return order;
+}
+
+struct Maintained {
+    Maintained(const std::string& devices_, const std::string& rows)
+        : devices(Devices(devices_)), table(Rows(rows)) {}
+    RecordingDialogs dialogs;
+    RecordingEditorView view;
+    DeviceTables devices;
+    MappingTable table;
+    ListMaintenance Maintenance(bool placeholder = false) {
+        return ListMaintenance(placeholder ? nullptr : &table, devices, dialogs, view, "Vantrel");
+    }
+};
+
+TEST(ListMaintenance, AddInsertsMissingButtonsAfterTheButtonBeforeThemAndAppendsNewDevices) {
+    struct Case {
+        const char* Devices;
+        const char* Before;
+        const char* After;
+        int Missing, NewDevices;
+        int Inactive = 0;
+    };
+    const Case cases[] = {
+        // A 12-button list, the device now with 16: right after its button 12.
+        {"P:16 B:2", "1@P 2@P 3@P 4@P 5@P 6@P 7@P 8@P 9@P 10@P 11@P 12@P 1@B 2@B",
+         "1@P 2@P 3@P 4@P 5@P 6@P 7@P 8@P 9@P 10@P 11@P 12@P 13@P 14@P 15@P 16@P 1@B 2@B", 4, 0},
+        // Button 1 missing: at the very top, wherever the device's rows are.
+        {"B:2 P:3", "1@B 2@B 2@P 3@P", "1@P 1@B 2@B 2@P 3@P", 1, 0},
+        // After the row of the button before it, not after the device's last row.
+        {"P:3 B:1", "2@P 1@B 1@P", "2@P 3@P 1@B 1@P", 1, 0},
+        // A device without an active row is new; one button is not worth a device.
+        {"P:2 S:1 T:2", "3@P", "3@P 1@P 2@P 1@T 2@T", 0, 2, 1},
+        // Identities compared without regard to case; the new row takes the device's name.
+        {"P:2", "1@p", "1@p 2@P", 1, 0},
+        {"P:2", "1@P 2@P", "1@P 2@P", 0, 0},
+    };
+    for (const Case& c : cases) {
+        Maintained m(c.Devices, c.Before);
+        m.dialogs.answers = {MessageAnswer::Yes};
+        EXPECT_EQ(m.Maintenance().AddMissingRows(), c.Missing + c.NewDevices > 0) << c.Before;
+        EXPECT_EQ(Order(m.table), c.After);
+        EXPECT_THAT(m.dialogs.shown, ElementsAre(msg::ConfirmAddDevices("Vantrel"),
+                                                 msg::ListUpdated(c.Missing, c.NewDevices)));
+        int inactive = 0;
+        for (int r = 0; r < m.table.RowCount(); ++r)
+            inactive += m.table.RowColour(r) == rowcolour::Inactive ? 1 : 0;
+        EXPECT_EQ(inactive, c.Inactive);
+        EXPECT_EQ(m.view.shownTable, &m.table);
+        EXPECT_FALSE(m.view.busy);
+    }
+}
+
+TEST(ListMaintenance, RemoveDropsInactiveRowsAndTheDuplicatesTheUserLetsGo) {
+    struct Case {
+        const char* Devices;
+        const char* Before;
+        std::vector<DuplicateChoice> Answers;
+        const char* After;
+        int Inactive, Duplicates, Groups;
+    };
+    const Case cases[] = {
+        // Unplugged, and beyond the device's buttons now; without devices every row goes.
+        {"P:12", "1@X 12@P 13@P 2@X", {}, "12@P", 3, 0, 0},
+        {"", "1@P 2@P", {}, "", 2, 0, 0},
+        // Three rows for one button: the second kept.
+        {"P:5", "5@P:a 5@P:b 5@P:c", {{Keep::Keep, 1}}, "5@P:b", 0, 2, 1},
+        // Identities that differ only in case are the same device.
+        {"P:1", "1@P:a 1@p:b", {{Keep::Keep, 1}}, "1@p:b", 0, 1, 1},
+        // The row that takes a removed row's place is looked at next.
+        {"P:2",
+         "1@P:a 2@P:a 1@P:b 2@P:b",
+         {{Keep::Keep, 1}, {Keep::Keep, 0}},
+         "2@P:a 1@P:b",
+         0,
+         2,
+         2},
+        // Skip leaves a group; Skip All stops looking, what went before stays removed.
+        {"P:3",
+         "1@P:a 1@P:b 2@P:a 2@P:b 3@P:a 3@P:b",
+         {{Keep::Skip}, {Keep::SkipAll}},
+         "1@P:a 1@P:b 2@P:a 2@P:b 3@P:a 3@P:b",
+         0,
+         0,
+         2},
+        {"P:3",
+         "1@P:a 1@P:b 2@P:a 2@P:b 3@P:a 3@P:b",
+         {{Keep::Keep, 0}, {Keep::SkipAll}},
+         "1@P:a 2@P:a 2@P:b 3@P:a 3@P:b",
+         0,
+         1,
+         2},
+    };
+    for (const Case& c : cases) {
+        Maintained m(c.Devices, c.Before);
+        m.dialogs.answers = {MessageAnswer::Yes};
+        m.dialogs.keepAnswers = {c.Answers.begin(), c.Answers.end()};
+        EXPECT_EQ(m.Maintenance().RemoveInactiveAndDuplicateRows(), c.Inactive + c.Duplicates > 0)
+            << c.Before;
+        EXPECT_EQ(Order(m.table), c.After);
+        EXPECT_THAT(m.dialogs.shown, ElementsAre(msg::ConfirmRemoveItems("Vantrel"),
+                                                 msg::ItemsRemoved(c.Inactive, c.Duplicates)));
+        EXPECT_EQ(m.dialogs.duplicateGroups.size(), static_cast<std::size_t>(c.Groups));
+    }
+
+    // The dialog lists each member's first six cells; the selection stays with its row.
+    Maintained m("P:5", "1@X 5@P:a 1@P 5@P:b");
+    m.table.Select(3, false);
+    m.dialogs.answers = {MessageAnswer::Yes};
+    m.Maintenance().RemoveInactiveAndDuplicateRows();
+    EXPECT_THAT(m.dialogs.duplicateGroups,
+                ElementsAre(ElementsAre(DuplicateRow{{"5", "P", "Off", "Off", "1X", "a"}},
+                                        DuplicateRow{{"5", "P", "Off", "Off", "1X", "b"}})));
+    EXPECT_EQ(m.table.SelectedRow(), 2);
+    m.dialogs.answers = {MessageAnswer::Yes};
+    m.devices = Devices("P:5 Q:2");
+    m.Maintenance().AddMissingRows();
+    EXPECT_EQ(Order(m.table), "5@P:a 1@P 2@P 3@P 4@P 5@P:b 1@Q 2@Q");
+    EXPECT_EQ(m.table.SelectedRow(), 5);
+}
+
+TEST(ListMaintenance, AClearedRowKeepsItsButtonDeviceAndActiveFlag) {
+    Maintained m("", "7@P:fire");
+    m.table.MarkActive(m.devices);
+    MappingRow expected = m.table.Row(0);
+    m.table.SetCell(0, col::Rotary, {"On", Variant::Bool(true)});
+    m.table.SetCell(0, col::ScrollLock, {"On", Variant::Bool(true)});
+    m.table.SetCell(0, col::Multiplier, {"8X", Variant::Number(8)});
+    m.table.SetCell(0, col::FirstRelease, {"A", Variant::Text("A")});
+    expected[col::Description].Text = "";
+    for (int c = col::FirstPress; c < kColumnCount; ++c)
+        expected[c] = {"", Variant::Text("")};
+    ClearRowCells(m.table, 0);
+    EXPECT_EQ(m.table.Row(0), expected);
+    EXPECT_EQ(expected[col::Description].Tag, Variant::Bool(false));
+}
+
+TEST(ListMaintenance, ReplaceMovesTheRowsStoredWithTheSelectedRowsIdentityExactly) {
+    Maintained m("P:2 Q:2", "1@P 2@p 1@Q 2@P");
+    m.table.Select(3, false);
+    m.dialogs.answers = {MessageAnswer::Yes};
+    m.dialogs.deviceAnswers = {1};
+    EXPECT_TRUE(m.Maintenance().ReplaceDevice(3));
+    EXPECT_EQ(Order(m.table), "1@Q 2@p 1@Q 2@Q");
+    EXPECT_EQ(m.table.Row(0)[col::Device].Tag, Variant::Text("{Q}"));
+    EXPECT_THAT(m.dialogs.deviceLists, ElementsAre(ElementsAre("P", "Q")));
+    EXPECT_THAT(m.dialogs.shown, ElementsAre(msg::ConfirmReplaceDevice(), msg::DevicesReplaced(2)));
+
+    // By itself (whatever the case), cancelled, or without a selected row: 0 replaced.
+    for (const int selected : {1, 0, -1}) {
+        m.dialogs.shown.clear();
+        m.dialogs.answers = {MessageAnswer::Yes};
+        m.dialogs.deviceAnswers = {selected == 0 ? std::nullopt : std::optional<int>(0)};
+        EXPECT_FALSE(m.Maintenance().ReplaceDevice(selected));
+        EXPECT_EQ(Order(m.table), "1@Q 2@p 1@Q 2@Q");
+        EXPECT_EQ(m.dialogs.shown.back(), msg::DevicesReplaced(0));
+    }
+}
+
+TEST(ListMaintenance, RefusalsShowTheirMessageAndChangeNothing) {
+    struct Case {
+        const char* Devices;
+        const char* Rows;
+        bool (*Run)(ListMaintenance&);
+        std::vector<Message> Shown;
+    };
+    const auto add = [](ListMaintenance& m) { return m.AddMissingRows(); };
+    const auto remove = [](ListMaintenance& m) { return m.RemoveInactiveAndDuplicateRows(); };
+    const auto replace = [](ListMaintenance& m) { return m.ReplaceDevice(0); };
+    const Case cases[] = {
+        {"", "1@P", add, {msg::NothingToAdd()}},
+        {"P:1", "1@P", add, {msg::ConfirmAddDevices("Vantrel")}}, // answered No
+        {"P:1", "1@P", remove, {msg::ConfirmRemoveItems("Vantrel")}},
+        {"", "1@P", replace, {msg::RunnerNoDevices()}},
+        {"P:0", "1@P", replace, {msg::NoButtonsToReplace()}},
+        {"P:1", "", replace, {msg::NothingToReplace()}},
+        {"P:1", "1@P", replace, {msg::ConfirmReplaceDevice()}},
+    };
+    for (const Case& c : cases) {
+        Maintained m(c.Devices, c.Rows);
+        auto maintenance = m.Maintenance();
+        EXPECT_FALSE(c.Run(maintenance)) << c.Shown.front().text;
+        EXPECT_EQ(m.dialogs.shown, c.Shown);
+        EXPECT_EQ(Order(m.table), c.Rows);
+        EXPECT_TRUE(m.dialogs.deviceLists.empty());
+    }
+    // The placeholder: nothing asked, nothing shown.
+    Maintained m("P:1", "");
+    EXPECT_FALSE(m.Maintenance(true).AddMissingRows());
+    EXPECT_FALSE(m.Maintenance(true).RemoveInactiveAndDuplicateRows());
+    EXPECT_FALSE(m.Maintenance(true).ReplaceDevice(0));
+    EXPECT_TRUE(m.dialogs.shown.empty());
+}
+
+// The controller: the configuration is changed only by a command that changed its list; the
+// two clear commands act on the row the last press chose.
+TEST(ListMaintenanceCommands, ChangeTheConfigurationOnlyWhenTheListChanged) {
+    constexpr const char* kPad = "{00000000-0000-0000-0000-000000000001}";
+    MemoryStore store;
+    testing::MemoryFileSystem files;
+    RecordingDialogs dialogs;
+    testing::RecordingShell shell;
+    ScriptedJoystickApi joysticks;
+    joysticks.AddController(kPad, "Pad", 2);
+    ScriptedBoardLibrary boards;
+    UsLayoutScanCodes layout;
+    RecordingKeyboard keyboard{layout};
+    RecordingEditorView view;
+    EditorController editor({"C:\\Vantrel", "vantrel", 1, 4, 2},
+                            {store, files, dialogs, shell, joysticks, boards, keyboard}, view);
+    testing::Record14 first, second;
+    second.Button = "2";
+    for (auto* record : {&first, &second}) {
+        record->Repeat = record->NumLock = "#TRUE#";
+        record->Multiplier = "\"4\"";
+        record->Description = "fire";
+        record->Press = {{"A", "A"}, {"B", "B"}};
+        record->Release = {{"A", "A"}};
+    }
+    files.files["C:\\a.qmf"] = testing::File14({first, second});
+    editor.Start("", nullptr);
+    editor.LoadConfigurationFile("C:\\a.qmf");
+    const auto state = [&] {
+        const auto& list = editor.Configurations();
+        return list.Find(list.SelectedKey())->State;
+    };
+    const auto& table = *editor.Configurations().Shown();
+
+    dialogs.answers = {MessageAnswer::Yes, MessageAnswer::Ok, MessageAnswer::Yes, MessageAnswer::Ok,
+                       MessageAnswer::Yes};
+    editor.AddMissingRows();
+    editor.RemoveInactiveAndDuplicateRows();
+    editor.ReplaceDevice();
+    EXPECT_EQ(dialogs.shown.back(), msg::DevicesReplaced(0));
+    EXPECT_EQ(state(), filestate::Saved);
+
+    // No key column chosen: no cell changes, the configuration is changed all the same.
+    const auto before = table.Rows();
+    editor.ClearKeyCell();
+    EXPECT_EQ(table.Rows(), before);
+    EXPECT_EQ(state(), filestate::Modified);
+    EXPECT_EQ(view.listFocuses, 1);
+
+    editor.RowPressed(1, col::FirstPress + 1, false);
+    editor.ListClicked();
+    editor.ClearKeyCell();
+    EXPECT_EQ(table.Row(1).PressCell(2), (Cell{"", Variant::Text("")}));
+    EXPECT_EQ(table.Row(1).PressCell(1).Text, "A");
+
+    // A right click chooses the row the pop-up's Clear Entire Row clears.
+    editor.RowPressed(0, col::Device, true);
+    editor.ClearRow();
+    EXPECT_EQ(table.Row(0)[col::Repeat].Text, "Off");
+    EXPECT_EQ(table.Row(0).ReleaseCell(1), (Cell{"", Variant::Text("")}));
+    EXPECT_EQ(table.Row(1)[col::Repeat].Text, "On");
+    EXPECT_EQ(table.SelectedRow(), 0);
+    EXPECT_EQ(table.RowColour(0), rowcolour::Selected);
+}
+
+} // namespace
+} // namespace qm
