@@ -50,6 +50,9 @@ public:
     virtual void Minimize() = 0;
     // Ends the program's message loop.
     virtual void Quit() = 0;
+
+    // Opens the preferences window (modal); it works through the controller's preferences.
+    virtual void ShowPreferences() = 0;
 };
 
 } // namespace qm

@@ -4,6 +4,7 @@
 #include "editor/editor_view.h"
 #include "editor/shell_operations.h"
 
+#include <functional>
 #include <set>
 #include <string>
 #include <vector>
@@ -41,6 +42,15 @@ public:
     int configurationRedraws = 0, rowRedraws = 0, markedColumn = -1, editorRow = -1;
     int fileListMenus = 0, mappingMenus = 0;
     bool markedWhileRecording = false, busy = false, minimized = false, quit = false;
+
+    // The preferences window: what the user does while it is open.
+    void ShowPreferences() override {
+        ++preferencesShown;
+        if (onPreferences)
+            onPreferences();
+    }
+    std::function<void()> onPreferences;
+    int preferencesShown = 0;
 };
 
 class RecordingShell final : public ShellOperations {
