@@ -5,6 +5,7 @@
 #include "core/win32/win32_text.h"
 #include "editor/editor_controller.h"
 #include "editor/mapping_table.h"
+#include "editor/win32/preferences_dialog.h"
 #include "editor/win32/vantrel_ids.h"
 #include "ui/win32/dpi.h"
 #include "ui/win32/dropped_files.h"
@@ -1085,6 +1086,16 @@ void MainWindow::Minimize() {
 
 void MainWindow::Quit() {
     PostQuitMessage(0);
+}
+
+void MainWindow::ShowPreferences() {
+    if (controller_ == nullptr)
+        return;
+    ShowEditorPreferences(instance_, window_.Get(), controller_->Preferences(), dialogs_,
+                          [this](const EngineTimings& timings) {
+                              if (controller_ != nullptr)
+                                  controller_->TakeOverTimings(timings);
+                          });
 }
 
 } // namespace qm::win32

@@ -65,6 +65,7 @@ public:
     void SetBusy(bool busy) override;
     void Minimize() override;
     void Quit() override;
+    void ShowPreferences() override;
 
 private:
     // Where a point of the mapping list falls: row and column, -1 for none.

@@ -4,65 +4,14 @@
 #include "core/messages.h"
 #include "core/win32/win32_text.h"
 #include "runner/win32/corvex_ids.h"
-#include "ui/win32/shell_handles.h"
+#include "ui/win32/preferences_controls.h"
 
-#include <commctrl.h>
-
-#include <algorithm>
-#include <array>
 #include <optional>
 #include <string>
 #include <utility>
 
 namespace qm::win32 {
 namespace {
-
-// A timing box's controls: its text box, its scroll bar and its label, the hint they show, and
-// the names of the procedures that handle their changes.
-struct TimingControls {
-    TimingBox Box;
-    int Text;
-    int Bar;
-    int Label;
-    const wchar_t* Hint;
-    const char* TextChange;
-    const char* BarChange;
-};
-
-constexpr std::array<TimingControls, 3> kTimingControls = {{
-    {TimingBox::KeyHold, IDC_KEY_HOLD, IDC_KEY_HOLD_SCROLL, IDC_KEY_HOLD_LABEL,
-     L"Duration in milliseconds to hold a key pressed before releasing.", "TextHold_Change",
-     "VScrollHold_Change"},
-    {TimingBox::RepeatDelay, IDC_REPEAT_DELAY, IDC_REPEAT_DELAY_SCROLL, IDC_REPEAT_DELAY_LABEL,
-     L"Delay in milliseconds between key macro outputs.", "TextRepeat_Change",
-     "VScrollRepeat_Change"},
-    {TimingBox::RotaryThreshold, IDC_ROTARY_THRESHOLD, IDC_ROTARY_THRESHOLD_SCROLL,
-     IDC_ROTARY_THRESHOLD_LABEL, L"Threshold in milliseconds before switching from Low to Hi rate.",
-     "TextRotary_Change", "VScrollRotary_Change"},
-}};
-
-// The scroll-bar action of a WM_VSCROLL code; none for the codes that change nothing.
-std::optional<ScrollAction> ScrollActionOf(int code) {
-    switch (code) {
-    case SB_LINEUP:
-        return ScrollAction::LineUp;
-    case SB_LINEDOWN:
-        return ScrollAction::LineDown;
-    case SB_PAGEUP:
-        return ScrollAction::PageUp;
-    case SB_PAGEDOWN:
-        return ScrollAction::PageDown;
-    case SB_TOP:
-        return ScrollAction::Top;
-    case SB_BOTTOM:
-        return ScrollAction::Bottom;
-    case SB_THUMBTRACK:
-    case SB_THUMBPOSITION:
-        return ScrollAction::Track;
-    default:
-        return std::nullopt;
-    }
-}
 
 class PreferencesDialog {
 public:
@@ -71,23 +20,6 @@ public:
         : preferences_(preferences), dialogs_(dialogs),
           takeOverTimings_(std::move(takeOverTimings)) {}
 
-    static INT_PTR CALLBACK Procedure(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-        if (message == WM_INITDIALOG)
-            SetWindowLongPtrW(dialog, DWLP_USER, lParam);
-        auto* self = reinterpret_cast<PreferencesDialog*>(GetWindowLongPtrW(dialog, DWLP_USER));
-        if (self == nullptr)
-            return FALSE;
-        try {
-            return self->Handle(dialog, message, wParam, lParam);
-        } catch (...) {
-            // Every event traps its own errors; this only keeps anything else from unwinding
-            // through the system's code.
-            ReportCurrentError(self->dialogs_, "formOptions");
-            return FALSE;
-        }
-    }
-
-private:
     INT_PTR Handle(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
         switch (message) {
         case WM_INITDIALOG:
@@ -105,7 +37,7 @@ private:
             EndDialog(dialog, IDCANCEL);
             return TRUE;
         case WM_DESTROY:
-            tooltip_.Reset();
+            timingBoxes_.Detach();
             owner_.reset();
             return FALSE;
         default:
@@ -113,6 +45,7 @@ private:
         }
     }
 
+private:
     HWND Item(int id) const { return GetDlgItem(dialog_, id); }
 
     void Load() {
@@ -125,54 +58,14 @@ private:
                         (L"Associate *.qmf files with " + title).c_str());
         SetDlgItemTextW(dialog_, IDC_RUN_DEFAULT_AT_STARTUP,
                         (L"Run default configuration file on " + title + L" startup.").c_str());
-        for (const TimingControls& box : kTimingControls) {
-            SCROLLINFO info{};
-            info.cbSize = sizeof(info);
-            info.fMask = SIF_RANGE | SIF_PAGE;
-            info.nMin = 0;
-            info.nMax = ScaleOf(box.Box).Maximum;
-            info.nPage = 0;
-            SetScrollInfo(Item(box.Bar), SB_CTL, &info, FALSE);
-        }
-        AddHints();
+        timingBoxes_.Attach(dialog_);
         // The controller loaded the values before opening the dialog.
         ShowState();
     }
 
-    void AddHints() {
-        tooltip_.Reset(CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
-                                       WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT,
-                                       CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, dialog_,
-                                       nullptr, nullptr, nullptr));
-        if (!tooltip_)
-            return;
-        SendMessageW(tooltip_.Get(), TTM_SETMAXTIPWIDTH, 0, 400);
-        for (const TimingControls& box : kTimingControls) {
-            for (const int id : {box.Text, box.Bar, box.Label}) {
-                TOOLINFOW tool{};
-                tool.cbSize = sizeof(tool);
-                tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
-                tool.hwnd = dialog_;
-                tool.uId = reinterpret_cast<UINT_PTR>(Item(id));
-                tool.lpszText = const_cast<wchar_t*>(box.Hint);
-                SendMessageW(tooltip_.Get(), TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
-            }
-        }
-    }
+    std::string Text(int id) const { return ControlText(Item(id)); }
 
-    std::string Text(int id) const {
-        const HWND item = Item(id);
-        const int length = GetWindowTextLengthW(item);
-        std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
-        text.resize(static_cast<std::size_t>(
-            GetWindowTextW(item, text.data(), static_cast<int>(text.size()))));
-        return Utf8FromWide(text);
-    }
-
-    void SetText(int id, const std::string& text) {
-        if (Text(id) != text)
-            SetDlgItemTextW(dialog_, id, WideFromUtf8(text).c_str());
-    }
+    void SetText(int id, const std::string& text) { ShowControlText(Item(id), text); }
 
     // The controls as the preferences' state says (checks, texts, scroll bars, enabling).
     void ShowState() {
@@ -185,10 +78,7 @@ private:
                        state.Startup ? BST_CHECKED : BST_UNCHECKED);
         SetText(IDC_CONFIG_FOLDER, state.ConfigPath);
         SetText(IDC_DEFAULT_CONFIG_FILE, state.DefaultConfigFile);
-        for (const TimingControls& box : kTimingControls) {
-            SetText(box.Text, preferences_.TimingText(box.Box));
-            SetScrollPos(Item(box.Bar), SB_CTL, preferences_.ScrollPosition(box.Box), TRUE);
-        }
+        timingBoxes_.Show(state.Timings);
         EnableWindow(Item(IDC_RUN_DEFAULT_AT_STARTUP), state.StartupEnabled);
         EnableWindow(Item(IDC_DEFAULT_CONFIG_FILE), state.DefaultFileEnabled);
         EnableWindow(Item(IDC_BROWSE_DEFAULT_CONFIG_FILE), state.DefaultFileEnabled);
@@ -253,15 +143,11 @@ private:
         default:
             break;
         }
-        for (const TimingControls& box : kTimingControls) {
-            if (id == box.Text && code == EN_CHANGE && !updating_) {
-                RunTrapped(dialogs_, box.TextChange, [&] {
-                    preferences_.SetTiming(box.Box, Text(box.Text));
-                    ShowState();
-                });
-                return;
-            }
-        }
+        if (const auto change = timingBoxes_.TextChangeOf(id, code); change && !updating_)
+            RunTrapped(dialogs_, change->Procedure, [&] {
+                preferences_.SetTiming(change->Box, change->Text);
+                ShowState();
+            });
     }
 
     void OnCheck(int id) {
@@ -287,26 +173,11 @@ private:
     }
 
     void OnScroll(HWND bar, int code) {
-        const int id = GetDlgCtrlID(bar);
-        const auto action = ScrollActionOf(code);
-        for (const TimingControls& box : kTimingControls) {
-            if (id != box.Bar || !action)
-                continue;
-            RunTrapped(dialogs_, box.BarChange, [&] {
-                int trackPosition = 0;
-                if (*action == ScrollAction::Track) {
-                    SCROLLINFO info{};
-                    info.cbSize = sizeof(info);
-                    info.fMask = SIF_TRACKPOS;
-                    if (!GetScrollInfo(bar, SB_CTL, &info))
-                        return;
-                    trackPosition = info.nTrackPos;
-                }
-                if (preferences_.Scroll(box.Box, *action, trackPosition))
+        if (const auto change = timingBoxes_.BarChangeOf(bar, code))
+            RunTrapped(dialogs_, change->Procedure, [&] {
+                if (preferences_.Scroll(change->Box, change->Action, change->TrackPosition))
                     ShowState();
             });
-            return;
-        }
     }
 
     // Apply traps its own errors (the OK button applies too); the dialog shows the outcome.
@@ -334,7 +205,7 @@ private:
     HWND dialog_ = nullptr;
     // Boxes the preferences show while the dialog is open belong to it.
     std::optional<Win32Dialogs::OwnerScope> owner_;
-    UniqueWindow tooltip_;
+    TimingBoxControls timingBoxes_;
     // Set while the controls are being filled: their change notifications are not edits.
     bool updating_ = false;
 };
@@ -345,8 +216,7 @@ void ShowPreferencesDialog(HINSTANCE instance, HWND owner, RunnerPreferences& pr
                            Win32Dialogs& dialogs,
                            std::function<void(const EngineTimings&)> takeOverTimings) {
     PreferencesDialog dialog(preferences, dialogs, std::move(takeOverTimings));
-    DialogBoxParamW(instance, MAKEINTRESOURCEW(IDD_PREFERENCES), owner,
-                    &PreferencesDialog::Procedure, reinterpret_cast<LPARAM>(&dialog));
+    ShowModalDialog(instance, IDD_PREFERENCES, owner, dialog, dialogs, "formOptions");
 }
 
 } // namespace qm::win32
