@@ -39,7 +39,8 @@ EditorController::EditorController(ProgramInfo program, EditorSeams seams, Edito
     : program_(std::move(program)), seams_(seams), view_(view),
       caption_(ProgramCaption(kEditorTitle, program_)),
       devices_(
-          std::make_unique<InputDevices>(seams.Joysticks, seams.Boards, seams.Dialogs, nullptr)) {}
+          std::make_unique<InputDevices>(seams.Joysticks, seams.Boards, seams.Dialogs, nullptr)),
+      preferences_(seams.Store, seams.Dialogs, EditorAssociation(program_)) {}
 
 EditorController::~EditorController() = default;
 
@@ -85,18 +86,9 @@ void EditorController::ReadSettingsAndListFiles() {
     RunTrapped(seams_.Dialogs, "startmeup", [&] {
         auto& store = seams_.Store;
         RegisterFileType(
-            store, {std::string(kEditorTitle), program_.Folder, program_.Executable, "Edit"},
+            store, EditorAssociation(program_),
             SettingToBool(ReadSetting(store, Setting::EditorAssociate, program_.Folder)));
-
-        const auto& folderSetting = DefinitionOf(Setting::ConfigPath);
-        folder_ = store.GetString(folderSetting.Root, folderSetting.Key, folderSetting.Value);
-        if (folder_.empty()) {
-            folder_ = DefaultOf(Setting::ConfigPath, program_.Folder);
-            WriteSetting(store, Setting::ConfigPath, folder_);
-        } else if (folder_.back() != '\\') {
-            folder_ += '\\';
-            WriteSetting(store, Setting::ConfigPath, folder_);
-        }
+        folder_ = ReadConfigFolder(store, program_.Folder);
 
         for (const auto& k : SynchroniseKnownFiles(store, seams_.Files, folder_, reserved_))
             list_.Add({k.Entry, FileNameOf(k.Path), filestate::Listed, true, entrycolour::Ghosted,
@@ -573,6 +565,20 @@ void EditorController::MarkActive() {
 void EditorController::ShowHelp() noexcept {
     RunTrapped(seams_.Dialogs, "Toolbar1_ButtonClick",
                [&] { seams_.Dialogs.ShowMessage(msg::HelpNotImplemented(kEditorTitle)); });
+}
+
+// ---- preferences -------------------------------------------------------------------------
+
+void EditorController::EditPreferences() noexcept {
+    RunTrapped(seams_.Dialogs, "MNoptions_Click", [&] {
+        preferences_.Load();
+        view_.ShowPreferences();
+    });
+}
+
+void EditorController::TakeOverTimings(const EngineTimings& timings) noexcept {
+    // The test reads the two rates again when it starts; the hold time is only set here.
+    keyHoldMs_ = timings.KeyHoldMs;
 }
 
 // ---- the configuration list and the tabs -------------------------------------------------

@@ -10,6 +10,7 @@
 #include "devices/input_devices.h"
 #include "editor/command_states.h"
 #include "editor/configuration_list.h"
+#include "editor/editor_preferences.h"
 #include "editor/editor_view.h"
 #include "editor/list_maintenance.h"
 #include "editor/shell_operations.h"
@@ -110,6 +111,14 @@ public:
     // Program end: the boards closed, devices released, then the message loop ends.
     void Shutdown();
 
+    // The preferences window (Options): loaded from the settings, then shown; the window works
+    // through Preferences(), and hands what Apply returned to TakeOverTimings.
+    void EditPreferences() noexcept;
+    EditorPreferences& Preferences() { return preferences_; }
+    void TakeOverTimings(const EngineTimings& timings) noexcept;
+    // How long the test holds each key chord down: 0 until the preferences are applied.
+    int KeyHoldMs() const { return keyHoldMs_; }
+
     // State, for the shell and for tests.
     const ConfigurationList& Configurations() const { return list_; }
     const EditorCommandStates& CommandStates() const { return states_; }
@@ -184,6 +193,8 @@ private:
     bool recording_ = false;
     bool testing_ = false;
     InstalledHook hook_; // while recording
+    EditorPreferences preferences_;
+    int keyHoldMs_ = 0;
 };
 
 } // namespace qm

@@ -55,6 +55,8 @@ public:
     virtual void FocusMappingList() = 0;
     // A key decoded while testing: its text for the test window's log.
     virtual void LogTestKey(std::string_view text) = 0;
+    // Opens the preferences window (modal); it works through the controller's preferences.
+    virtual void ShowPreferences() = 0;
 };
 
 // The hourglass pointer for the duration of a command.

@@ -66,6 +66,33 @@ void WriteSetting(SettingsStore& store, Setting setting, std::string_view text) 
     store.SaveString(definition.Root, definition.Key, definition.Value, text);
 }
 
+std::string ReadSettingOr(SettingsStore& store, Setting setting, std::string_view fallback) {
+    const auto& definition = DefinitionOf(setting);
+    std::string text = store.GetString(definition.Root, definition.Key, definition.Value);
+    if (text.empty()) {
+        text = fallback;
+        store.SaveString(definition.Root, definition.Key, definition.Value, text);
+    }
+    return text;
+}
+
+std::string ConfigFolderOf(std::string text, std::string_view programFolder) {
+    if (text.empty())
+        return DefaultOf(Setting::ConfigPath, programFolder);
+    if (text.back() != '\\')
+        text += '\\';
+    return text;
+}
+
+std::string ReadConfigFolder(SettingsStore& store, std::string_view programFolder) {
+    const auto& definition = DefinitionOf(Setting::ConfigPath);
+    const std::string stored = store.GetString(definition.Root, definition.Key, definition.Value);
+    std::string folder = ConfigFolderOf(stored, programFolder);
+    if (folder != stored)
+        WriteSetting(store, Setting::ConfigPath, folder);
+    return folder;
+}
+
 int ReadTimingSetting(SettingsStore& store, Setting setting, std::string_view programFolder) {
     double ms = 0;
     if (!ParseNumber(ReadSetting(store, setting, programFolder), ms) || ms < 0) {

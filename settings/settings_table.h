@@ -50,6 +50,14 @@ std::string DefaultOf(Setting setting, std::string_view programFolder);
 // Reads a setting; when it is empty and has a default, writes the default back and returns it.
 std::string ReadSetting(SettingsStore& store, Setting setting, std::string_view programFolder);
 void WriteSetting(SettingsStore& store, Setting setting, std::string_view text);
+// A preferences window's own defaulting: an empty value gets `fallback`, written back.
+std::string ReadSettingOr(SettingsStore& store, Setting setting, std::string_view fallback);
+
+// The configuration folder as stored: the text with a trailing "\", or the default folder when
+// it is empty.
+std::string ConfigFolderOf(std::string text, std::string_view programFolder);
+// Reads "ConfigPath"; an empty one or one without its trailing "\" is stored as it is used.
+std::string ReadConfigFolder(SettingsStore& store, std::string_view programFolder);
 
 // Timings above a minute are typing errors, not settings (a key held for hours).
 inline constexpr int kMaxTimingMs = 60000;

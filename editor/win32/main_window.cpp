@@ -6,6 +6,7 @@
 #include "core/win32/win32_text.h"
 #include "editor/editor_controller.h"
 #include "editor/mapping_table.h"
+#include "editor/win32/preferences_dialog.h"
 #include "editor/win32/vantrel_ids.h"
 #include "ui/win32/dpi.h"
 #include "ui/win32/dropped_files.h"
@@ -1103,10 +1104,6 @@ void MainWindow::Quit() {
     PostQuitMessage(0);
 }
 
-void MainWindow::FocusMappingList() {
-    SetFocus(mappingList_);
-}
-
 void MainWindow::LogTestKey(std::string_view) {
     // The test window keeps the log; this window shows the key in its "Key Mapping:" box only.
 }
@@ -1120,6 +1117,16 @@ void MainWindow::PreviewMessage(const MSG& message) {
                                                  (held(VK_CONTROL) ? kCtrlMask : 0) |
                                                  (held(VK_MENU) ? kAltMask : 0));
     controller_->KeyPressed(static_cast<std::uint16_t>(message.wParam), mask);
+}
+
+void MainWindow::ShowPreferences() {
+    if (controller_ == nullptr)
+        return;
+    ShowEditorPreferences(instance_, window_.Get(), controller_->Preferences(), dialogs_,
+                          [this](const EngineTimings& timings) {
+                              if (controller_ != nullptr)
+                                  controller_->TakeOverTimings(timings);
+                          });
 }
 
 } // namespace qm::win32

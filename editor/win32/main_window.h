@@ -71,6 +71,7 @@ public:
     // Sees every message of the thread before it is dispatched: key presses go to the
     // controller, which records or logs them while recording or testing. Never consumes one.
     void PreviewMessage(const MSG& message);
+    void ShowPreferences() override;
 
 private:
     // Where a point of the mapping list falls: row and column, -1 for none.

@@ -254,7 +254,9 @@ void MainWindow::RunCommand(int id) {
         RunTrapped(dialogs_, "MNabout_Click",
                    [&] { ShowAboutBox(instance_, window_.Get(), dialogs_, VantrelCard()); });
         break;
-    case IDM_OPTIONS:  // the preferences window comes with the editor's preferences
+    case IDM_OPTIONS:
+        controller.EditPreferences();
+        break;
     case IDM_CONTENTS: // no help file is shipped
     default:
         // The mapping buttons and the mapping list's menu come with recording, testing and

@@ -18,7 +18,8 @@
 
 /* Resources. The program's icon is the named icon VANTREL_PROGRAM_ICON (the only named one,
    so the shell shows it first); the others have the numbers below. */
-#define IDD_ABOUT 101 /* the about box, caption "About Vantrel" */
+#define IDD_ABOUT 101       /* the about box, caption "About Vantrel" */
+#define IDD_PREFERENCES 102 /* the preferences window, caption "Preferences" */
 
 #define IDI_DEFAULT 201 /* the configuration file icon, also default.ico beside the program */
 #define IDI_TOOL_OPEN 211
@@ -131,12 +132,18 @@
 #define IDC_REPLACE_LABEL 1212   /* "Replace selected device with:" */
 #define IDC_REPLACE_DEVICES 1213 /* ComboBox, drop-down list of the attached devices' names */
 
+/* Preferences window controls (the folder, the check box, the timing boxes, Apply; OK and
+   Cancel are IDOK and IDCANCEL). Its controls are driven as a user's: BM_CLICK on a check box
+   or button, WM_SETTEXT on a text box, WM_VSCROLL (SB_LINEUP raises the value, SB_LINEDOWN
+   lowers it; lParam = the scroll bar) to the dialog. */
+#include "ui/win32/preferences_ids.h"
+
 /* About box controls. */
 #include "ui/win32/about_ids.h"
 
 #ifndef RC_INVOKED
-/* Window classes: the main window and the splash window. The about box is a dialog (class
-   "#32770") with the caption "About Vantrel". */
+/* Window classes: the main window and the splash window. The about box and the preferences
+   window are dialogs (class "#32770") with the captions "About Vantrel" and "Preferences". */
 #define VANTREL_MAIN_WINDOW_CLASS L"VantrelMainWindow"
 #define VANTREL_SPLASH_WINDOW_CLASS L"VantrelSplash"
 #define VANTREL_PROGRAM_ICON L"vantrel"

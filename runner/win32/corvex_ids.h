@@ -45,29 +45,14 @@
 #define IDM_CONFIG_FIRST 41000
 #define IDM_CONFIG_LAST 41999
 
-/* Preferences dialog controls; OK and Cancel are IDOK and IDCANCEL. */
+/* Preferences dialog controls: those of both programs' dialogs, then the runner's own. */
+#include "ui/win32/preferences_ids.h"
 #define IDC_FRAME_STARTUP 1101              /* "Startup Options" */
-#define IDC_FRAME_FOLDER 1102               /* "Default Configuration Folder" */
-#define IDC_FRAME_OPTIONS 1103              /* "Options" */
 #define IDC_LAUNCH_AT_STARTUP 1111          /* check box: launch on Windows startup */
 #define IDC_START_HIDDEN 1112               /* check box: start as an icon in the taskbar */
-#define IDC_ASSOCIATE_FILES 1113            /* check box: associate *.qmf files */
 #define IDC_RUN_DEFAULT_AT_STARTUP 1114     /* check box: run the default file on startup */
-#define IDC_CONFIG_FOLDER 1121              /* text box: the configuration folder */
 #define IDC_DEFAULT_CONFIG_FILE 1122        /* text box: the default configuration file */
-#define IDC_BROWSE_CONFIG_FOLDER 1131       /* "&Browse" for the folder */
 #define IDC_BROWSE_DEFAULT_CONFIG_FILE 1132 /* "&Browse" for the default file */
-/* The timing boxes: text box, scroll bar and label of each. */
-#define IDC_KEY_HOLD 1141
-#define IDC_KEY_HOLD_SCROLL 1142
-#define IDC_KEY_HOLD_LABEL 1143
-#define IDC_REPEAT_DELAY 1151
-#define IDC_REPEAT_DELAY_SCROLL 1152
-#define IDC_REPEAT_DELAY_LABEL 1153
-#define IDC_ROTARY_THRESHOLD 1161
-#define IDC_ROTARY_THRESHOLD_SCROLL 1162
-#define IDC_ROTARY_THRESHOLD_LABEL 1163
-#define IDC_APPLY 1171 /* "&Apply" */
 
 /* About box controls. */
 #include "ui/win32/about_ids.h"

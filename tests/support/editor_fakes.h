@@ -4,6 +4,7 @@
 #include "editor/editor_view.h"
 #include "editor/shell_operations.h"
 
+#include <functional>
 #include <set>
 #include <string>
 #include <vector>
@@ -44,6 +45,15 @@ public:
     int fileListMenus = 0, mappingMenus = 0, listFocuses = 0;
     bool markedWhileRecording = false, busy = false, minimized = false, quit = false;
     std::vector<std::string> testLog;
+
+    // The preferences window: what the user does while it is open.
+    void ShowPreferences() override {
+        ++preferencesShown;
+        if (onPreferences)
+            onPreferences();
+    }
+    std::function<void()> onPreferences;
+    int preferencesShown = 0;
 };
 
 class RecordingShell final : public ShellOperations {

@@ -556,7 +556,7 @@ TEST_F(Runner, PreferencesAppliedWhileStoppedTakeEffectAtOnce) {
     Start();
     view.onPreferences = [&] {
         auto& prefs = runner->Preferences();
-        EXPECT_EQ(prefs.State().RepeatRate, "500");
+        EXPECT_EQ(prefs.State().Timings.Text(TimingBox::RepeatDelay), "500");
         prefs.SetTiming(TimingBox::KeyHold, "50");
         prefs.SetTiming(TimingBox::RepeatDelay, "200");
         runner->TakeOverTimings(prefs.Apply());

@@ -51,9 +51,9 @@ TEST_F(Preferences, LoadWritesTheDialogsOwnDefaultsForMissingValues) {
     EXPECT_FALSE(s.Startup);
     EXPECT_EQ(s.ConfigPath, "D:\\Cfg\\");
     EXPECT_EQ(s.DefaultConfigFile, "");
-    EXPECT_EQ(s.KeyHold, "0");
-    EXPECT_EQ(s.RepeatRate, "500");
-    EXPECT_EQ(s.RotaryRate, "35");
+    EXPECT_EQ(s.Timings.Text(TimingBox::KeyHold), "0");
+    EXPECT_EQ(s.Timings.Text(TimingBox::RepeatDelay), "500");
+    EXPECT_EQ(s.Timings.Text(TimingBox::RotaryThreshold), "35");
     EXPECT_EQ(Pref("launch"), "False");
     EXPECT_EQ(Pref("taskbar"), "True");
     EXPECT_EQ(Pref("associate"), "False");
@@ -140,7 +140,7 @@ TEST_F(Preferences, ApplyWritesEveryValueAndTheMachineRunEntry) {
     EXPECT_EQ(timings.KeyHoldMs, 25);
     EXPECT_EQ(timings.RepeatRateMs, 0);
     EXPECT_EQ(timings.RotaryRateMs, 60000);
-    EXPECT_EQ(prefs.State().RepeatRate, "0");
+    EXPECT_EQ(prefs.State().Timings.Text(TimingBox::RepeatDelay), "0");
     EXPECT_EQ(memory.GetString(kClasses, "qmf_file\\Shell\\Run\\Command", ""),
               "\"C:\\Program Files\\Corvex\\corvex.exe\" %1");
     EXPECT_FALSE(prefs.State().ApplyEnabled);
@@ -187,52 +187,6 @@ TEST(PreferencesRunEntry, RefusedMachineEntryFallsBackToTheUsersOwnThenToOff) {
         EXPECT_EQ(prefs.State().Launch, !refused);
         EXPECT_EQ(dialogs.shown, refused ? std::vector{msg::StartWithWindowsRefused("Corvex")}
                                          : std::vector<Message>{});
-    }
-}
-
-TEST(PreferencesTiming, LeadingNumberClampedToAMinute) {
-    const std::pair<const char*, int> cases[] = {
-        {"250", 250}, {"250ms", 250},   {" 12.6", 13},
-        {"+7", 7},    {"x", 0},         {"", 0},
-        {"-5", 0},    {"60001", 60000}, {"99999999999999999999", 60000},
-    };
-    for (const auto& [text, value] : cases)
-        EXPECT_EQ(RunnerPreferences::TimingValue(text), value) << text;
-}
-
-TEST_F(Preferences, ScrollBarsStepWithinTheirRangesWithTheTopAtTheMaximum) {
-    using enum ScrollAction;
-    constexpr auto hold = TimingBox::KeyHold;       // 0..500, steps 5 and 25
-    constexpr auto repeat = TimingBox::RepeatDelay; // 0..1000, steps 100 and 100
-    constexpr auto rotary = TimingBox::RotaryThreshold;
-    struct Case {
-        TimingBox box;
-        const char* text;
-        ScrollAction action;
-        int track;
-        const char* after; // the box's text afterwards
-        int position;      // the bar's position afterwards
-    };
-    const Case cases[] = {
-        {hold, "0", LineDown, 0, "0", 500},   {hold, "0", LineUp, 0, "5", 495},
-        {hold, "5", LineDown, 0, "0", 500},   {hold, "495", LineUp, 0, "500", 0},
-        {hold, "500", LineUp, 0, "500", 0},   {hold, "490", PageUp, 0, "500", 0},
-        {hold, "30", PageDown, 0, "5", 495},  {hold, "10", PageDown, 0, "0", 500},
-        {hold, "900", LineUp, 0, "900", 0},   {hold, "900", LineDown, 0, "495", 5},
-        {hold, "abc", LineUp, 0, "5", 495},   {repeat, "1000", LineDown, 0, "900", 100},
-        {repeat, "0", PageUp, 0, "100", 900}, {repeat, "1", Top, 0, "1000", 0},
-        {rotary, "35", Bottom, 0, "0", 500},  {rotary, "35", Track, 0, "500", 0},
-        {rotary, "35", Track, 499, "1", 499}, {rotary, "35", Track, 600, "0", 500},
-        {rotary, "35", Track, -5, "500", 0},
-    };
-    for (const auto& c : cases) {
-        RunnerPreferences fresh{store, files, dialogs, kRunner};
-        fresh.SetTiming(c.box, c.text);
-        const bool changed = fresh.Scroll(c.box, c.action, c.track);
-        const auto label = std::string(c.text) + " " + std::to_string(static_cast<int>(c.action));
-        EXPECT_EQ(changed, std::string_view(c.after) != c.text) << label;
-        EXPECT_EQ(fresh.TimingText(c.box), c.after) << label;
-        EXPECT_EQ(fresh.ScrollPosition(c.box), c.position) << label;
     }
 }
 

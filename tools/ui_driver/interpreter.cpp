@@ -3,6 +3,7 @@
 #include "core/win32/win32_handle.h"
 #include "core/win32/win32_text.h"
 #include "dialog_choices.h"
+#include "dialog_fields.h"
 #include "harness.h"
 #include "input.h"
 #include "program_windows.h"
@@ -186,8 +187,11 @@ std::vector<HWND> ShownDialogs(DWORD process) {
 }
 
 bool IsFileDialog(HWND dialog) {
-    return GetDlgItem(dialog, kFileNameComboId) != nullptr ||
-           GetDlgItem(dialog, kFileNameEditId) != nullptr;
+    // By the class too: another dialog may have a control of the same id.
+    const HWND combo = GetDlgItem(dialog, kFileNameComboId);
+    const HWND edit = GetDlgItem(dialog, kFileNameEditId);
+    return (combo != nullptr && ClassOf(combo).find(L"ComboBox") != std::wstring::npos) ||
+           (edit != nullptr && ClassOf(edit) == L"Edit");
 }
 
 bool IsMessageBox(HWND dialog) {
@@ -289,7 +293,11 @@ public:
         if (ntdll != nullptr && GetProcAddress(ntdll, "wine_get_version") != nullptr)
             RegSetText(HKEY_CURRENT_USER, L"Software\\Wine\\X11 Driver", L"Managed", L"N");
     }
-    ~Session() { EndPrograms(); }
+    ~Session() {
+        EndPrograms();
+        for (std::thread& action : waiting_)
+            action.join();
+    }
     Session(const Session&) = delete;
     Session& operator=(const Session&) = delete;
 
@@ -319,6 +327,8 @@ private:
     void Menu(const Arguments& a);
     void Toolbar(const Arguments& a);
     void Button(const Arguments& a);
+    // Clicks the window's button (or check box) with that caption; fails when disabled.
+    void ClickButton(HWND window, const std::string& caption);
     void Context(const Arguments& a);
     void ContextItems(const Arguments& a);
     void SelectConfig(const Arguments& a);
@@ -335,6 +345,14 @@ private:
     void ChooseRow(const Arguments& a);
     void ChooseItem(const Arguments& a);
     void Drop(const Arguments& a);
+    // A dialog left open for the dialog verbs (its title queued with `dialog`).
+    void KeepDialog(const Arguments& a);
+    HWND KeptDialog() const;
+    HWND KeptDialogShown() const; // null when none is
+    void DialogClick(const Arguments& a);
+    void DialogType(const Arguments& a);
+    void DialogScroll(const Arguments& a);
+    void DialogControls(const Arguments& a);
 
     // ---- outputs
     void List(const Arguments& a);
@@ -386,6 +404,10 @@ private:
     std::deque<Answer> answers_;
     std::set<HWND> noted_;
     std::vector<std::string> messages_;
+    // Titles (as Plain gives them) of the dialogs that stay open when they show.
+    std::set<std::wstring> keptDialogs_;
+    // Actions that wait in a kept dialog; they end with it or with the program.
+    std::vector<std::thread> waiting_;
 };
 
 const std::map<std::string, Session::Verb>& Session::Verbs() {
@@ -428,6 +450,11 @@ const std::map<std::string, Session::Verb>& Session::Verbs() {
         {"exists", {1, 1, &Session::Exists}},
         {"make-readonly", {1, 1, &Session::MakeReadOnly}},
         {"copy", {2, 2, &Session::Copy}},
+        {"dialog", {1, 1, &Session::KeepDialog}},
+        {"dialog-click", {1, 1, &Session::DialogClick}},
+        {"dialog-type", {2, 2, &Session::DialogType}},
+        {"dialog-scroll", {2, 2, &Session::DialogScroll}},
+        {"dialog-controls", {0, 0, &Session::DialogControls}},
     };
     return verbs;
 }
@@ -622,6 +649,8 @@ bool Session::HandleDialogs() {
             dialog = other;
     const std::wstring title = WindowText(dialog);
     const bool fileDialog = IsFileDialog(dialog);
+    if (!fileDialog && !IsMessageBox(dialog) && keptDialogs_.contains(Plain(title)))
+        return false; // open for the dialog verbs
     if (!fileDialog) {
         Pump(100); // drawn before its icon is read
         NoteBox(dialog);
@@ -724,18 +753,26 @@ void Session::AnswerDialog(HWND dialog, const Answer& answer) {
 }
 
 void Session::Blocking(const std::function<void()>& send) {
-    std::atomic<bool> done = false;
-    std::thread worker([&] {
+    auto done = std::make_shared<std::atomic<bool>>(false);
+    const HWND keptBefore = KeptDialogShown();
+    std::thread worker([send, done] {
         send();
-        done = true;
+        *done = true;
     });
     const ULONGLONG end = GetTickCount64() + kActionMs;
     try {
-        while (!done) {
+        while (!*done) {
             if (GetTickCount64() > end)
                 Fail("the action does not end");
-            if (!HandleDialogs())
-                Pump(20);
+            if (HandleDialogs())
+                continue;
+            // The action opened a dialog kept open: it waits in it while the next lines act.
+            if (const HWND kept = KeptDialogShown(); kept != nullptr && kept != keptBefore) {
+                waiting_.push_back(std::move(worker));
+                Settle();
+                return;
+            }
+            Pump(20);
         }
     } catch (...) {
         // The program is ended so that the worker's message returns.
@@ -841,18 +878,22 @@ void Session::Toolbar(const Arguments& a) {
 
 void Session::Button(const Arguments& a) {
     RequireProgram();
-    for (const HWND button : Buttons(main_)) {
-        if (Plain(WindowText(button)) != Plain(Wide(a[0])))
+    ClickButton(main_, a[0]);
+}
+
+void Session::ClickButton(HWND window, const std::string& caption) {
+    for (const HWND button : Buttons(window)) {
+        if (Plain(WindowText(button)) != Plain(Wide(caption)))
             continue;
         if (!IsWindowEnabled(button))
-            Fail("the button \"" + a[0] + "\" is disabled");
+            Fail("the button \"" + caption + "\" is disabled");
         Blocking([=] {
             DWORD_PTR result = 0;
             SendMessageTimeoutW(button, BM_CLICK, 0, 0, SMTO_NORMAL, kActionMs, &result);
         });
         return;
     }
-    Fail("no button \"" + a[0] + "\"");
+    Fail("no button \"" + caption + "\"");
 }
 
 int Session::EntryIndex(const std::string& entry) const {
@@ -1070,6 +1111,65 @@ void Session::Drop(const Arguments& a) {
     GetClientRect(main_, &client);
     DropFiles(program_.Id(), main_, Center(client), paths);
     Settle();
+}
+
+// ---- a dialog left open -----------------------------------------------------------------
+
+void Session::KeepDialog(const Arguments& a) {
+    keptDialogs_.insert(Plain(Wide(a[0])));
+}
+
+HWND Session::KeptDialogShown() const {
+    if (keptDialogs_.empty() || !program_.Running())
+        return nullptr;
+    for (const HWND dialog : ShownDialogs(program_.Id()))
+        if (keptDialogs_.contains(Plain(WindowText(dialog))))
+            return dialog;
+    return nullptr;
+}
+
+HWND Session::KeptDialog() const {
+    RequireProgram();
+    const HWND dialog = KeptDialogShown();
+    if (dialog == nullptr)
+        Fail("no dialog kept open is shown");
+    return dialog;
+}
+
+void Session::DialogClick(const Arguments& a) {
+    ClickButton(KeptDialog(), a[0]);
+}
+
+void Session::DialogType(const Arguments& a) {
+    const HWND dialog = KeptDialog();
+    const HWND box = FieldControl(
+        dialog, [&](HWND w) { return Plain(WindowText(w)) == Plain(Wide(a[0])); }, L"Edit");
+    if (box == nullptr)
+        Fail("no text box after \"" + a[0] + "\"");
+    RECT rect{};
+    GetWindowRect(box, &rect);
+    ClickAt(Center(rect), Click::Left);
+    PumpUntil([&] { return FocusIn(dialog) == box; }, kAppearMs);
+    // The typed text replaces what the box holds, as after a triple click.
+    SendTo(box, EM_SETSEL, 0, -1);
+    TypeText(Wide(a[1]));
+    Settle();
+}
+
+void Session::DialogScroll(const Arguments& a) {
+    const HWND dialog = KeptDialog();
+    const HWND bar = FieldControl(
+        dialog, [&](HWND w) { return Plain(WindowText(w)) == Plain(Wide(a[0])); }, L"ScrollBar");
+    if (bar == nullptr)
+        Fail("no scroll bar after \"" + a[0] + "\"");
+    if (a[1] != "up" && a[1] != "down")
+        Fail("a scroll bar is clicked \"up\" or \"down\", not \"" + a[1] + "\"");
+    ClickAt(ScrollArrowPoint(bar, a[1] == "up"), Click::Left);
+    Settle();
+}
+
+void Session::DialogControls(const Arguments&) {
+    PrintControls(KeptDialog(), program_.Handle());
 }
 
 // ---- outputs ----------------------------------------------------------------------------
@@ -1306,9 +1406,11 @@ void Session::PrintControls(HWND window, HANDLE process) {
             kind == L"ComboBoxEx32"
                 ? ComboBoxExText(process, child, static_cast<int>(SendTo(child, CB_GETCURSEL)))
                 : WindowText(child);
+        const std::string value = ControlValue(child);
         record_(Narrow(kind) + "\t" + std::to_string(GetDlgCtrlID(child)) + "\t" +
                 OneLine(win32::WideFromUtf8(Relative(text))) + "\t" +
                 (IsWindowEnabled(child) ? "enabled" : "disabled") +
+                (value.empty() ? "" : "\t" + value) +
                 ((GetWindowLongPtrW(child, GWL_STYLE) & WS_VISIBLE) != 0 ? "" : "\thidden"));
     }
 }
