@@ -4,6 +4,7 @@
 // mapping list's editing, the device refresh, the command line, dropped files, the quit
 // question and the command states. The Win32 shell forwards its events here and implements
 // EditorView.
+#include "core/clock.h"
 #include "core/dialogs.h"
 #include "core/file_system.h"
 #include "core/program_info.h"
@@ -11,9 +12,12 @@
 #include "editor/command_states.h"
 #include "editor/configuration_list.h"
 #include "editor/editor_view.h"
+#include "editor/live_test.h"
 #include "editor/shell_operations.h"
 #include "keyboard/keyboard.h"
+#include "runner/mapping_engine.h"
 #include "settings/known_files.h"
+#include "settings/process_priority.h"
 #include "settings/settings_store.h"
 
 #include <memory>
@@ -33,6 +37,8 @@ struct EditorSeams {
     JoystickApi& Joysticks;
     BoardLibrary& Boards;
     qm::Keyboard& Keyboard;
+    ProcessPriority& Priority;
+    qm::Clock& Clock;
 };
 
 class EditorController {
@@ -87,6 +93,16 @@ public:
     bool ClosingProceeds() noexcept;
     // Program end: the boards closed, devices released, then the message loop ends.
     void Shutdown();
+
+    // The live test (the Test button, the mapping list's "Test Key Mappings"): starts testing
+    // the configuration shown, or stops the test.
+    void ToggleTest() noexcept;
+    // The poll timer's tick: one pass over the devices while testing.
+    void TimerTick() noexcept;
+    // A key-down in the test window: logged while testing; false when no test runs (the
+    // window then closes).
+    bool TestWindowKeyDown(std::uint16_t keyCode, std::uint16_t mask) noexcept;
+    bool Testing() const { return testing_; }
 
     // State, for the shell and for tests.
     const ConfigurationList& Configurations() const { return list_; }
@@ -151,6 +167,18 @@ private:
     int pressedRow_ = -1; // the row the last press on the mapping list selected
     bool recording_ = false;
     bool testing_ = false;
+
+    // The live test: its start and stop, the engine, the tables compiled from the tested
+    // configuration and the engine's rules for it.
+    void StartTest();
+    void StopTest();
+    std::unique_ptr<MappingEngine> engine_;
+    TestTables testTables_;
+    std::unique_ptr<TestEnginePolicy> testPolicy_;
+    std::string testedKey_;
+    const MappingTable* testedTable_ = nullptr;
+    // The hold of every injected key, in milliseconds: 0 until the preferences are applied.
+    int keyHoldMs_ = 0;
 };
 
 } // namespace qm

@@ -50,6 +50,20 @@ public:
     virtual void Minimize() = 0;
     // Ends the program's message loop.
     virtual void Quit() = 0;
+
+    // The live test. The status bar's second panel, and the first panel's text as shown.
+    virtual void SetSecondStatusText(std::string_view text) = 0;
+    virtual std::string_view StatusText() const = 0;
+    // Row `row` (0-based) of the shown mapping list scrolled into view.
+    virtual void ScrollRowIntoView(int row) = 0;
+    virtual void FocusMappingList() = 0;
+    // The test window, not modal: shown when a test starts, closed when it stops.
+    virtual void ShowTestWindow() = 0;
+    virtual void CloseTestWindow() = 0;
+    // A key decoded while testing: a new last line of the test window's log, when it is shown.
+    virtual void LogTestKey(std::string_view text) = 0;
+    // The poll timer: the device pass every `periodMs` while enabled.
+    virtual void SetPollTimer(bool enabled, int periodMs) = 0;
 };
 
 } // namespace qm

@@ -33,6 +33,19 @@ public:
     void SetBusy(bool b) override { busy = b; }
     void Minimize() override { minimized = true; }
     void Quit() override { quit = true; }
+    void SetSecondStatusText(std::string_view text) override { status2 = text; }
+    std::string_view StatusText() const override { return status; }
+    void ScrollRowIntoView(int row) override { scrolledToRow = row; }
+    void FocusMappingList() override { ++listFocused; }
+    void ShowTestWindow() override { testWindow = true; }
+    void CloseTestWindow() override { testWindow = false; }
+    void LogTestKey(std::string_view text) override {
+        if (testWindow)
+            testLog.emplace_back(text);
+    }
+    void SetPollTimer(bool enabled, int periodMs) override {
+        pollEnabled = enabled, pollPeriodMs = periodMs;
+    }
 
     std::string caption, status, scrolledTo, keyMapping, editorText;
     const MappingTable* shownTable = nullptr;
@@ -41,6 +54,10 @@ public:
     int configurationRedraws = 0, rowRedraws = 0, markedColumn = -1, editorRow = -1;
     int fileListMenus = 0, mappingMenus = 0;
     bool markedWhileRecording = false, busy = false, minimized = false, quit = false;
+    std::string status2;
+    std::vector<std::string> testLog;
+    int scrolledToRow = -1, listFocused = 0, pollPeriodMs = 0;
+    bool testWindow = false, pollEnabled = false;
 };
 
 class RecordingShell final : public ShellOperations {

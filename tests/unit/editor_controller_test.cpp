@@ -11,6 +11,7 @@
 #include "support/fakes.h"
 #include "support/memory_store.h"
 #include "support/qmf_builder.h"
+#include "support/runner_fakes.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -51,7 +52,8 @@ struct Rig {
     EditorController& Start(std::string_view commandLine = "") {
         editor = std::make_unique<EditorController>(
             ProgramInfo{kFolder, "vantrel", 1, 4, 2},
-            EditorSeams{store, files, dialogs, shell, joysticks, boards, keyboard}, view);
+            EditorSeams{store, files, dialogs, shell, joysticks, boards, keyboard, priority, clock},
+            view);
         editor->Start(commandLine, nullptr);
         return *editor;
     }
@@ -86,6 +88,8 @@ struct Rig {
     ScriptedBoardLibrary boards;
     UsLayoutScanCodes layout;
     RecordingKeyboard keyboard{layout};
+    testing::RecordingPriority priority;
+    ManualClock clock;
     RecordingEditorView view;
     std::unique_ptr<EditorController> editor;
 };
@@ -125,7 +129,7 @@ TEST_F(Editor, WithoutDevicesItSaysSoAndOffersNeitherNewNorRun) {
     ScriptedJoystickApi none;
     editor = std::make_unique<EditorController>(
         ProgramInfo{kFolder, "vantrel", 1, 4, 2},
-        EditorSeams{store, files, dialogs, shell, none, boards, keyboard}, view);
+        EditorSeams{store, files, dialogs, shell, none, boards, keyboard, priority, clock}, view);
     editor->Start("", nullptr);
     EXPECT_THAT(dialogs.shown, ElementsAre(msg::NoInputDevicesFound("No Input Devices")));
     EXPECT_EQ(view.status, "Input Devices: Not Available");

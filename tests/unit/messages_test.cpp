@@ -81,6 +81,11 @@ TEST(Messages, TextsTitlesButtonsAndIcons) {
          {"Are you sure you want to quit without saving?", "Confirm Close", YesNo, Warn}},
         {msg::HelpNotImplemented("Vantrel"),
          {"This feature not yet implemented!", "Vantrel Help", Ok, Info}},
+        {msg::TestWarning(),
+         {"This function is intended for testing purposes only.\r\n\r\nIf you wish to run this "
+          "configuration file, please use\r\nCorvex for optimal performance by clicking\r\non "
+          "the candy stipped icon.\r\n\r\nRemember to save your work before proceeding.",
+          "Test Warning", Ok, Info}},
         {msg::DirectXDetectionError(), {"Error detecting DirectX.", "DirectX Error", Ok, Critical}},
         {msg::DirectXTooOld(6, 5),
          {"DirectX 6.5 detected.\r\n\r\nDirectX 8 or higher required.",
