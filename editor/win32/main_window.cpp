@@ -863,11 +863,16 @@ int MainWindow::EntryImage(const std::string& iconSource) {
 }
 
 void MainWindow::SetStatusText(std::string_view text) {
-    if (text == statusText_)
+    SetStatusPanel(0, statusText_, text);
+}
+
+void MainWindow::SetStatusPanel(int panel, std::string& shown, std::string_view text) {
+    if (text == shown)
         return;
-    statusText_.assign(text);
+    shown.assign(text);
     const std::wstring wide = WideFromUtf8(text);
-    SendMessageW(statusBar_, SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(wide.c_str()));
+    SendMessageW(statusBar_, SB_SETTEXTW, static_cast<WPARAM>(panel),
+                 reinterpret_cast<LPARAM>(wide.c_str()));
 }
 
 void MainWindow::SetCaption(std::string_view caption) {
@@ -1092,11 +1097,7 @@ void MainWindow::Quit() {
 }
 
 void MainWindow::SetSecondStatusText(std::string_view text) {
-    if (text == secondStatusText_)
-        return;
-    secondStatusText_.assign(text);
-    const std::wstring wide = WideFromUtf8(text);
-    SendMessageW(statusBar_, SB_SETTEXTW, 1, reinterpret_cast<LPARAM>(wide.c_str()));
+    SetStatusPanel(1, secondStatusText_, text);
 }
 
 void MainWindow::ScrollRowIntoView(int row) {

@@ -126,6 +126,8 @@ private:
     // The image of an icon source in the entry image lists, added when new.
     int EntryImage(const std::string& iconSource);
     void ShowPopUp(HMENU menu);
+    // A status bar panel's text, unless it shows it already (`shown`: what it shows).
+    void SetStatusPanel(int panel, std::string& shown, std::string_view text);
     void SaveScrollPosition();
     void RestoreScrollPosition(const std::string& key);
 
