@@ -201,6 +201,14 @@ Message DevicesReplaced(int items) {
             MessageButtons::Ok, MessageIcon::Information};
 }
 
+Message TestWarning() {
+    return {Cat({"This function is intended for testing purposes only.", kCrLf, kCrLf,
+                 "If you wish to run this configuration file, please use", kCrLf,
+                 "Corvex for optimal performance by clicking", kCrLf, "on the candy stipped icon.",
+                 kCrLf, kCrLf, "Remember to save your work before proceeding."}),
+            "Test Warning", MessageButtons::Ok, MessageIcon::Information};
+}
+
 Message DirectXDetectionError() {
     return {"Error detecting DirectX.", "DirectX Error", MessageButtons::Ok, MessageIcon::Critical};
 }

@@ -62,6 +62,8 @@ Message InvalidIcon();
 Message CouldNotLaunch();
 Message QuitWithoutSaving();
 Message HelpNotImplemented(std::string_view programTitle);
+// Shown before a live test starts.
+Message TestWarning();
 // The title of the editor's box when no input device is found.
 inline constexpr std::string_view kNoInputDevicesTitle = "No Input Devices";
 

@@ -75,10 +75,14 @@ InputDevices::~InputDevices() {
     CloseBoards();
 }
 
-void InputDevices::ReleaseControllers() {
+void InputDevices::UnacquireControllers() {
     for (auto& c : controllers_)
         if (c.Device)
             c.Device->Unacquire();
+}
+
+void InputDevices::ReleaseControllers() {
+    UnacquireControllers();
     controllers_.clear();
 }
 

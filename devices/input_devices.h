@@ -52,6 +52,8 @@ public:
     void Scan(WindowHandle mainWindow);
     // Releases the boards (program end).
     void CloseBoards();
+    // Unacquires every controller; the next read acquires it again.
+    void UnacquireControllers();
 
     const DeviceTables& Tables() const { return tables_; }
     DeviceTables& Tables() { return tables_; }

@@ -6,6 +6,7 @@
 #include "core/messages.h"
 #include "core/text.h"
 #include "keyboard/send_keys.h"
+#include "runner/configuration_loader.h"
 #include "settings/file_association.h"
 #include "settings/settings_table.h"
 
@@ -40,6 +41,8 @@ EditorController::EditorController(ProgramInfo program, EditorSeams seams, Edito
       caption_(ProgramCaption(kEditorTitle, program_)),
       devices_(
           std::make_unique<InputDevices>(seams.Joysticks, seams.Boards, seams.Dialogs, nullptr)),
+      engine_(
+          std::make_unique<MappingEngine>(*devices_, seams.Keyboard, seams.Clock, seams.Dialogs)),
       preferences_(seams.Store, seams.Dialogs, EditorAssociation(program_)) {}
 
 EditorController::~EditorController() = default;
@@ -894,6 +897,78 @@ void EditorController::Shutdown() {
     });
     // The program ends whatever happened above.
     view_.Quit();
+}
+
+// ---- the live test -----------------------------------------------------------------------
+
+void EditorController::ToggleTest() noexcept {
+    RunTrapped(seams_.Dialogs, "Test_Mappings", [&] {
+        if (testing_)
+            StopTest();
+        else
+            StartTest();
+    });
+    UpdateStates();
+}
+
+void EditorController::StartTest() {
+    MappingTable* table = list_.Shown();
+    if (!list_.ConfigurationShown() || table == nullptr)
+        return;
+    const BusyPointer busy(view_);
+    if (const auto refusal = RefusalMessage(DeviceRefusal(devices_->Tables()))) {
+        seams_.Dialogs.ShowMessage(*refusal);
+        return;
+    }
+    seams_.Dialogs.ShowMessage(msg::TestWarning());
+    testing_ = true;
+    view_.FocusMappingList();
+
+    const std::string shownBefore(view_.StatusText());
+    view_.SetStatusText("Compiling Key Mappings...");
+    CompileTestTables(*table, devices_->Tables(), seams_.Keyboard, testTables_);
+    view_.SetStatusText(shownBefore);
+    testedKey_ = list_.CurrentKey();
+    testedTable_ = table;
+    testPolicy_ = std::make_unique<TestEnginePolicy>(*table, devices_->Tables(), view_);
+
+    ApplyProcessPriority(seams_.Priority, window_, kHighPriorityClass);
+    devices_->DevicesReady = true;
+    auto& settings = engine_->Settings;
+    settings.RepeatRate =
+        ReadTimingSetting(seams_.Store, Setting::RepeatRate, program_.Folder) / 1000.0;
+    settings.RotaryRate =
+        ReadTimingSetting(seams_.Store, Setting::RotaryRate, program_.Folder) / 1000.0;
+    settings.KeyHoldMs = keyHoldMs_;
+    view_.ShowTestWindow();
+    view_.SetPollTimer(true, kTestPollPeriodMs);
+}
+
+void EditorController::StopTest() {
+    const BusyPointer busy(view_);
+    view_.SetSecondStatusText(" ");
+    view_.SetPollTimer(false, kTestPollPeriodMs);
+    view_.CloseTestWindow();
+    ApplyProcessPriority(seams_.Priority, window_, kNormalPriorityClass);
+    devices_->UnacquireControllers();
+    // Nothing is sent: every row is simply released.
+    if (auto* table = list_.Table(testedKey_)) {
+        for (int r = 0; r < table->RowCount(); ++r)
+            table->SetRowColour(r, rowcolour::Active);
+        view_.RedrawMappingRows();
+    }
+    testPolicy_.reset();
+    testedTable_ = nullptr;
+    testing_ = false;
+    devices_->DevicesReady = false;
+}
+
+void EditorController::TimerTick() noexcept {
+    // The tested list is the one the tables were compiled from, shown or not.
+    if (!testing_ || !testPolicy_ || list_.Table(testedKey_) != testedTable_)
+        return;
+    engine_->Pass(devices_->Tables().ButtonMap(), testTables_.PressKeys, testTables_.ReleaseKeys,
+                  *testPolicy_);
 }
 
 } // namespace qm

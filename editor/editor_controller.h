@@ -4,6 +4,7 @@
 // mapping list's editing, the device refresh, the command line, dropped files, the quit
 // question and the command states. The Win32 shell forwards its events here and implements
 // EditorView.
+#include "core/clock.h"
 #include "core/dialogs.h"
 #include "core/file_system.h"
 #include "core/program_info.h"
@@ -13,10 +14,13 @@
 #include "editor/editor_preferences.h"
 #include "editor/editor_view.h"
 #include "editor/list_maintenance.h"
+#include "editor/live_test.h"
 #include "editor/shell_operations.h"
 #include "keyboard/hook_policy.h"
 #include "keyboard/keyboard.h"
+#include "runner/mapping_engine.h"
 #include "settings/known_files.h"
+#include "settings/process_priority.h"
 #include "settings/settings_store.h"
 
 #include <memory>
@@ -36,6 +40,8 @@ struct EditorSeams {
     JoystickApi& Joysticks;
     BoardLibrary& Boards;
     qm::Keyboard& Keyboard;
+    ProcessPriority& Priority;
+    qm::Clock& Clock;
     // The low-level hook while recording; none: recording goes on without it.
     KeyboardHookControl* Hook = nullptr;
 };
@@ -111,6 +117,12 @@ public:
     // Program end: the boards closed, devices released, then the message loop ends.
     void Shutdown();
 
+    // The live test (the Test button, the mapping list's "Test Key Mappings"): starts testing
+    // the configuration shown, or stops the test.
+    void ToggleTest() noexcept;
+    // The poll timer's tick: one pass over the devices while testing.
+    void TimerTick() noexcept;
+    bool Testing() const { return testing_; }
     // The preferences window (Options): loaded from the settings, then shown; the window works
     // through Preferences(), and hands what Apply returned to TakeOverTimings.
     void EditPreferences() noexcept;
@@ -192,6 +204,17 @@ private:
     int pressedRow_ = -1; // the row the last press on the mapping list selected
     bool recording_ = false;
     bool testing_ = false;
+
+    // The live test: its start and stop, the engine, the tables compiled from the tested
+    // configuration and the engine's rules for it.
+    void StartTest();
+    void StopTest();
+    std::unique_ptr<MappingEngine> engine_;
+    TestTables testTables_;
+    std::unique_ptr<TestEnginePolicy> testPolicy_;
+    std::string testedKey_;
+    const MappingTable* testedTable_ = nullptr;
+    // The hold of every injected key, in milliseconds: 0 until the preferences are applied.
     InstalledHook hook_; // while recording
     EditorPreferences preferences_;
     int keyHoldMs_ = 0;

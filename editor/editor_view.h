@@ -57,6 +57,16 @@ public:
     virtual void LogTestKey(std::string_view text) = 0;
     // Opens the preferences window (modal); it works through the controller's preferences.
     virtual void ShowPreferences() = 0;
+    // The live test. The status bar's second panel, and the first panel's text as shown.
+    virtual void SetSecondStatusText(std::string_view text) = 0;
+    virtual std::string_view StatusText() const = 0;
+    // Row `row` (0-based) of the shown mapping list scrolled into view.
+    virtual void ScrollRowIntoView(int row) = 0;
+    // The test window, not modal: shown when a test starts, closed when it stops.
+    virtual void ShowTestWindow() = 0;
+    virtual void CloseTestWindow() = 0;
+    // The poll timer: the device pass every `periodMs` while enabled.
+    virtual void SetPollTimer(bool enabled, int periodMs) = 0;
 };
 
 // The hourglass pointer for the duration of a command.

@@ -55,19 +55,10 @@ void FillEntry(MappingEntry& e, const Variant& button, const std::vector<std::st
     e.ScrollLock = convert.Flag(ParseQmfValue(v[9]));
 }
 
-std::int16_t CompiledMultiplier(int m) {
-    return (m == 2 || m == 4 || m == 8) ? static_cast<std::int16_t>(m) : 1;
-}
-
 // Compiles an entry straight from the key cells of its record's lines, trimmed.
 void Compile(const MappingEntry& e, const std::vector<std::string_view>& v, CompiledKeys& press,
              CompiledKeys& release, const ScanCodeSource& scanCodes) {
-    press.Repeat = e.Repeat ? -1 : 0;
-    press.Rotary = e.Rotary ? -1 : 0;
-    press.NumLock = e.NumLock ? 1 : 0;
-    press.CapsLock = e.CapsLock ? 1 : 0;
-    press.ScrollLock = e.ScrollLock ? 1 : 0;
-    press.Multiplier = CompiledMultiplier(e.Multiplier);
+    CompileBehaviour(e, press);
     std::string textScratch;
     std::string nameScratch;
     // Filled cells become steps 1, 2, 3 ... in cell order, without gaps.
@@ -93,6 +84,16 @@ struct ConnectedIdentity {
 };
 
 } // namespace
+
+void CompileBehaviour(const MappingEntry& entry, CompiledKeys& press) {
+    press.Repeat = entry.Repeat ? -1 : 0;
+    press.Rotary = entry.Rotary ? -1 : 0;
+    press.NumLock = entry.NumLock ? 1 : 0;
+    press.CapsLock = entry.CapsLock ? 1 : 0;
+    press.ScrollLock = entry.ScrollLock ? 1 : 0;
+    const int m = entry.Multiplier;
+    press.Multiplier = (m == 2 || m == 4 || m == 8) ? static_cast<std::int16_t>(m) : 1;
+}
 
 RunnerLoadStatus DeviceRefusal(const DeviceTables& devices) {
     if (devices.DeviceCount() == 0)

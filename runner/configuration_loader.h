@@ -47,6 +47,10 @@ struct RunnerLoadResult {
 RunnerLoadResult CompileRunnerConfiguration(std::string_view fileBytes, DeviceTables& devices,
                                             const ScanCodeSource& scanCodes, RunnerTables& tables);
 
+// The press side's behaviour from an entry: Repeat and Rotary -1 or 0, the locks 1 or 0, the
+// multiplier 2, 4 or 8 as given, any other 1.
+void CompileBehaviour(const MappingEntry& entry, CompiledKeys& press);
+
 // NoDevices or NoButtons when the runner refuses to load for want of devices; else Loaded.
 RunnerLoadStatus DeviceRefusal(const DeviceTables& devices);
 

@@ -55,6 +55,7 @@ void MappingEngine::RunPass(const ButtonMapTable& buttonMap, std::span<CompiledK
         pressedOn_.fill(0);
         anyPressedOn_ = false;
     }
+    const bool mayReleaseUnpressed = policy.ReleaseDueWithoutPress();
     for (int d = 1; d <= devices_.DeviceCount(); ++d) {
         int buttons = 0;
         if (!devices_.ReadDevice(d, buttons))
@@ -62,7 +63,7 @@ void MappingEngine::RunPass(const ButtonMapTable& buttonMap, std::span<CompiledK
         buttons = std::min(buttons, buttonMap.ButtonBound());
         const auto states = devices_.ButtonStates(d);
         const bool bulk = states.size() >= static_cast<std::size_t>(std::max(buttons, 0));
-        if (bulk && !MayHoldPress(d) &&
+        if (bulk && !mayReleaseUnpressed && !MayHoldPress(d) &&
             AllUp(states.first(static_cast<std::size_t>(std::max(buttons, 0)))))
             continue;
         for (int b = 1; b <= buttons; ++b) {
@@ -79,6 +80,7 @@ void MappingEngine::RunPass(const ButtonMapTable& buttonMap, std::span<CompiledK
                 continue;
             }
             Press(d, b, m, keys, policy);
+            policy.ButtonHeld(d, b);
             anyDown = true;
         }
     }

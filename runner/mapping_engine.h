@@ -33,6 +33,11 @@ public:
     virtual void PressEdge(int d, int b, int m) = 0;
     // At the end of a pass that read every device; readFailing when a device's read failed.
     virtual void PassEnd(bool anyDown, bool readFailing) = 0;
+    // Whether a mapping may be due for release without a press edge of this engine (a row
+    // recoloured by a click): then no quiet device is skipped.
+    virtual bool ReleaseDueWithoutPress() const { return false; }
+    // On every pass that finds button b of device d held and mapped.
+    virtual void ButtonHeld(int /*d*/, int /*b*/) {}
 };
 
 struct EngineSettings {

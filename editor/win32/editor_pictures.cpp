@@ -59,7 +59,7 @@ bool EditorPictures::Load(HINSTANCE instance, UINT dpi) {
     const int tool = Scale(24, dpi);
     const int small = Scale(16, dpi);
     static constexpr int kMarkerIcons[] = {IDI_MARKER_NONE, IDI_MARKER_RECORD, IDI_MARKER_CHOSEN};
-    static constexpr int kRowIcons[] = {IDI_ROW};
+    static constexpr int kRowIcons[] = {IDI_ROW, IDI_ROW_HELD};
     toolbar_ = IconList(instance, kToolIcons, tool);
     markers_ = IconList(instance, kMarkerIcons, small);
     rows_ = IconList(instance, kRowIcons, small);

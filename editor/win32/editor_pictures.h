@@ -1,6 +1,7 @@
 #pragma once
 // The editor window's own pictures at one DPI: the toolbar's, the menu items', the Record and
-// Test buttons', the key columns' header markers and the rows' small icon.
+// Test buttons', the key columns' header markers and the rows' small icons (released, and
+// held while testing).
 #include "ui/win32/shell_handles.h"
 
 #include <windows.h>

@@ -69,7 +69,7 @@ void SetListItemText(HWND list, int item, int subItem, const std::wstring& text)
 } // namespace
 
 MainWindow::MainWindow(HINSTANCE instance, Win32Dialogs& dialogs)
-    : instance_(instance), dialogs_(dialogs) {}
+    : instance_(instance), dialogs_(dialogs), testWindow_(instance, dialogs) {}
 
 MainWindow::~MainWindow() {
     controller_ = nullptr;
@@ -436,13 +436,17 @@ LRESULT MainWindow::OnNotify(NMHDR& header) {
 
 void MainWindow::OnMappingListText(NMLVDISPINFOW& info) {
     LVITEMW& item = info.item;
-    if ((item.mask & LVIF_IMAGE) != 0)
-        item.iImage = 0;
+    const MappingTable* table =
+        controller_ != nullptr ? controller_->Configurations().Shown() : nullptr;
+    if ((item.mask & LVIF_IMAGE) != 0) {
+        // A row whose button is held while testing shows the held key-cap.
+        const bool held = table != nullptr && item.iItem >= 0 && item.iItem < table->RowCount() &&
+                          table->RowColour(item.iItem) == rowcolour::Pressed;
+        item.iImage = held ? 1 : 0;
+    }
     if ((item.mask & LVIF_TEXT) == 0 || item.pszText == nullptr || item.cchTextMax <= 0)
         return;
     item.pszText[0] = L'\0';
-    const MappingTable* table =
-        controller_ != nullptr ? controller_->Configurations().Shown() : nullptr;
     if (table == nullptr || item.iItem < 0 || item.iItem >= table->RowCount() ||
         item.iSubItem < 0 || item.iSubItem >= kColumnCount)
         return;
@@ -872,11 +876,16 @@ int MainWindow::EntryImage(const std::string& iconSource) {
 }
 
 void MainWindow::SetStatusText(std::string_view text) {
-    if (text == statusText_)
+    SetStatusPanel(0, statusText_, text);
+}
+
+void MainWindow::SetStatusPanel(int panel, std::string& shown, std::string_view text) {
+    if (text == shown)
         return;
-    statusText_.assign(text);
+    shown.assign(text);
     const std::wstring wide = WideFromUtf8(text);
-    SendMessageW(statusBar_, SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(wide.c_str()));
+    SendMessageW(statusBar_, SB_SETTEXTW, static_cast<WPARAM>(panel),
+                 reinterpret_cast<LPARAM>(wide.c_str()));
 }
 
 void MainWindow::SetCaption(std::string_view caption) {
@@ -1104,10 +1113,6 @@ void MainWindow::Quit() {
     PostQuitMessage(0);
 }
 
-void MainWindow::LogTestKey(std::string_view) {
-    // The test window keeps the log; this window shows the key in its "Key Mapping:" box only.
-}
-
 void MainWindow::PreviewMessage(const MSG& message) {
     if ((message.message != WM_KEYDOWN && message.message != WM_SYSKEYDOWN) ||
         controller_ == nullptr || !IsWindowEnabled(window_.Get()))
@@ -1127,6 +1132,33 @@ void MainWindow::ShowPreferences() {
                               if (controller_ != nullptr)
                                   controller_->TakeOverTimings(timings);
                           });
+}
+
+void MainWindow::SetSecondStatusText(std::string_view text) {
+    SetStatusPanel(1, secondStatusText_, text);
+}
+
+void MainWindow::ScrollRowIntoView(int row) {
+    SendMessageW(mappingList_, LVM_ENSUREVISIBLE, static_cast<WPARAM>(row), FALSE);
+}
+
+void MainWindow::ShowTestWindow() {
+    testWindow_.Show(window_.Get());
+}
+
+void MainWindow::CloseTestWindow() {
+    testWindow_.Close();
+}
+
+void MainWindow::LogTestKey(std::string_view text) {
+    testWindow_.AppendLine(text);
+}
+
+void MainWindow::SetPollTimer(bool enabled, int periodMs) {
+    if (enabled)
+        poll_.Start(periodMs);
+    else
+        poll_.Stop();
 }
 
 } // namespace qm::win32

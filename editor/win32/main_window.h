@@ -7,6 +7,7 @@
 #include "editor/configuration_list.h"
 #include "editor/editor_view.h"
 #include "editor/win32/editor_pictures.h"
+#include "editor/win32/test_window.h"
 #include "ui/win32/poll_timer.h"
 #include "ui/win32/shell_handles.h"
 #include "ui/win32/win32_dialogs.h"
@@ -42,7 +43,10 @@ public:
     void Show(int showCommand);
     HWND Handle() const { return window_.Get(); }
     // Events go to the controller from now on (null: nowhere, while the program ends).
-    void Attach(EditorController* controller) { controller_ = controller; }
+    void Attach(EditorController* controller) {
+        controller_ = controller;
+        testWindow_.Attach(controller);
+    }
     PollTimer& Timer() { return poll_; }
 
     // StatusSink.
@@ -65,8 +69,14 @@ public:
     void SetBusy(bool busy) override;
     void Minimize() override;
     void Quit() override;
+    void SetSecondStatusText(std::string_view text) override;
+    std::string_view StatusText() const override { return statusText_; }
+    void ScrollRowIntoView(int row) override;
     void FocusMappingList() override;
+    void ShowTestWindow() override;
+    void CloseTestWindow() override;
     void LogTestKey(std::string_view text) override;
+    void SetPollTimer(bool enabled, int periodMs) override;
 
     // Sees every message of the thread before it is dispatched: key presses go to the
     // controller, which records or logs them while recording or testing. Never consumes one.
@@ -121,6 +131,8 @@ private:
     // The image of an icon source in the entry image lists, added when new.
     int EntryImage(const std::string& iconSource);
     void ShowPopUp(HMENU menu);
+    // A status bar panel's text, unless it shows it already (`shown`: what it shows).
+    void SetStatusPanel(int panel, std::string& shown, std::string_view text);
     void SaveScrollPosition();
     void RestoreScrollPosition(const std::string& key);
 
@@ -173,6 +185,8 @@ private:
     bool busy_ = false;
 
     PollTimer poll_;
+    TestWindow testWindow_;
+    std::string secondStatusText_;
 };
 
 } // namespace qm::win32

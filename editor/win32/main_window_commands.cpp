@@ -134,7 +134,9 @@ constexpr RoutedCommand kRoutedCommands[] = {{IDM_OPEN, &EditorController::OpenS
                                              {IDT_JOY, &EditorController::RefreshDevices},
                                              {IDM_RUN, &EditorController::RunSelected},
                                              {IDT_RUN, &EditorController::RunSelected},
-                                             {IDT_HELP, &EditorController::ShowHelp}};
+                                             {IDT_HELP, &EditorController::ShowHelp},
+                                             {IDC_TEST, &EditorController::ToggleTest},
+                                             {IDP_MAPPING_TEST, &EditorController::ToggleTest}};
 // The list maintenance commands: the mapping buttons and the mapping list's pop-up.
 constexpr RoutedCommand kMaintenanceCommands[] = {
     {IDC_ADD, &EditorController::AddMissingRows},

@@ -4,6 +4,7 @@
 #include "core/file_system.h"
 #include "core/messages.h"
 #include "core/program_info.h"
+#include "core/steady_clock.h"
 #include "core/win32/win32_text.h"
 #include "devices/input_devices.h"
 #include "devices/win32/direct_input.h"
@@ -17,6 +18,7 @@
 #include "editor/win32/vantrel_version.h"
 #include "keyboard/win32/keyboard_hook.h"
 #include "keyboard/win32/send_input_keyboard.h"
+#include "settings/win32/process_priority_win32.h"
 #include "settings/win32/registry_store.h"
 #include "ui/win32/shell_handles.h"
 #include "ui/win32/single_instance.h"
@@ -33,8 +35,10 @@ namespace {
 // How long the splash window stays at start-up.
 constexpr int kSplashMilliseconds = 900;
 
-// The poll timer stays idle until recording and testing read the devices.
-void OnPollDue(void*) {}
+// The poll timer runs while a test reads the devices.
+void OnPollDue(void* context) {
+    static_cast<EditorController*>(context)->TimerTick();
+}
 
 } // namespace
 
@@ -76,17 +80,20 @@ int RunVantrel(HINSTANCE instance, const wchar_t* commandLine, int showCommand) 
         DirectInputJoysticks joysticks;
         OrvhidLibrary boards;
         SendInputKeyboard keyboard;
+        EditorProcessPriority priority;
+        SteadyClock clock;
         KeyboardHook hook(dialogs);
         VantrelDialogs editorDialogs(instance, dialogs);
         EditorController controller(program,
                                     EditorSeams{store, SystemFileSystem(), editorDialogs, shell,
-                                                joysticks, boards, keyboard, &hook},
+                                                joysticks, boards, keyboard, priority, clock,
+                                                &hook},
                                     window);
         window.Attach(&controller);
         // The start-up's boxes show over the window.
         window.Show(showCommand);
         controller.Start(Utf8FromWide(commandLine != nullptr ? commandLine : L""), window.Handle());
-        exitCode = RunMessageLoop(window.Timer(), window.Handle(), &OnPollDue, nullptr,
+        exitCode = RunMessageLoop(window.Timer(), window.Handle(), &OnPollDue, &controller,
                                   [&](const MSG& message) { window.PreviewMessage(message); });
         window.Attach(nullptr);
         dialogs.SetOwner(nullptr);

@@ -42,6 +42,7 @@
 #define IDI_MARKER_RECORD 242
 #define IDI_MARKER_CHOSEN 243
 #define IDI_ROW 251
+#define IDI_ROW_HELD 252 /* a row whose button is held while testing */
 
 /* Main window controls. */
 #define IDC_CONFIGURATION_LIST 1001 /* SysListView32, icon view */
@@ -62,6 +63,11 @@
 #define IDC_STATUS_BAR 1021         /* msctls_statusbar32, two parts */
 #define IDC_DESCRIPTION_EDITOR 1022 /* Edit over a row's Description, hidden unless editing */
 #define IDC_DESCRIPTION_SHADOW 1023 /* the editor's shadow */
+
+/* The test window ("Test Output Window", class VANTREL_TEST_WINDOW_CLASS). */
+#define IDC_TEST_LOG 1101   /* Edit, multi-line, read-only: one key a line */
+#define IDC_TEST_CLEAR 1102 /* "Clear" */
+#define IDC_TEST_CLOSE 1103 /* "Close" */
 
 /* Main menu: File, Tools, Options (a command of its own), Help. */
 #define IDM_OPEN 40001     /* File: " &Open" */
@@ -146,5 +152,6 @@
    window are dialogs (class "#32770") with the captions "About Vantrel" and "Preferences". */
 #define VANTREL_MAIN_WINDOW_CLASS L"VantrelMainWindow"
 #define VANTREL_SPLASH_WINDOW_CLASS L"VantrelSplash"
+#define VANTREL_TEST_WINDOW_CLASS L"VantrelTestWindow"
 #define VANTREL_PROGRAM_ICON L"vantrel"
 #endif

@@ -34,8 +34,19 @@ public:
     void SetBusy(bool b) override { busy = b; }
     void Minimize() override { minimized = true; }
     void Quit() override { quit = true; }
+    void SetSecondStatusText(std::string_view text) override { status2 = text; }
+    std::string_view StatusText() const override { return status; }
+    void ScrollRowIntoView(int row) override { scrolledToRow = row; }
     void FocusMappingList() override { ++listFocuses; }
-    void LogTestKey(std::string_view text) override { testLog.emplace_back(text); }
+    void ShowTestWindow() override { testWindow = true; }
+    void CloseTestWindow() override { testWindow = false; }
+    void LogTestKey(std::string_view text) override {
+        if (testWindow)
+            testLog.emplace_back(text);
+    }
+    void SetPollTimer(bool enabled, int periodMs) override {
+        pollEnabled = enabled, pollPeriodMs = periodMs;
+    }
 
     std::string caption, status, scrolledTo, keyMapping, editorText;
     const MappingTable* shownTable = nullptr;
@@ -44,7 +55,6 @@ public:
     int configurationRedraws = 0, rowRedraws = 0, markedColumn = -1, editorRow = -1;
     int fileListMenus = 0, mappingMenus = 0, listFocuses = 0;
     bool markedWhileRecording = false, busy = false, minimized = false, quit = false;
-    std::vector<std::string> testLog;
 
     // The preferences window: what the user does while it is open.
     void ShowPreferences() override {
@@ -54,6 +64,10 @@ public:
     }
     std::function<void()> onPreferences;
     int preferencesShown = 0;
+    std::string status2;
+    std::vector<std::string> testLog;
+    int scrolledToRow = -1, pollPeriodMs = 0;
+    bool testWindow = false, pollEnabled = false;
 };
 
 class RecordingShell final : public ShellOperations {

@@ -7,10 +7,11 @@
 #include "editor/editor_controller.h"
 #include "keyboard/recording_keyboard.h"
 #include "settings/settings_table.h"
-#include "support/editor_fakes.h"
+#include "support/editor_rig.h"
 #include "support/fakes.h"
 #include "support/memory_store.h"
 #include "support/qmf_builder.h"
+#include "support/runner_fakes.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -43,7 +44,7 @@ std::string Qmf(const std::string& description = "fire") {
 }
 
 // Every seam of the editor, with a pad of 12 buttons and a stick of 32.
-struct Rig {
+struct Rig : testing::EditorSeamsRig {
     Rig() {
         joysticks.AddController(kPad, "Pad", 12);
         joysticks.AddController(kStick, "Stick", 32);
@@ -51,7 +52,7 @@ struct Rig {
     EditorController& Start(std::string_view commandLine = "") {
         editor = std::make_unique<EditorController>(
             ProgramInfo{kFolder, "vantrel", 1, 4, 2},
-            EditorSeams{store, files, dialogs, shell, joysticks, boards, keyboard}, view);
+            Seams(), view);
         editor->Start(commandLine, nullptr);
         return *editor;
     }
@@ -78,15 +79,6 @@ struct Rig {
         editor->SaveAs();
     }
 
-    MemoryStore store;
-    MemoryFileSystem files;
-    RecordingDialogs dialogs;
-    RecordingShell shell;
-    ScriptedJoystickApi joysticks;
-    ScriptedBoardLibrary boards;
-    UsLayoutScanCodes layout;
-    RecordingKeyboard keyboard{layout};
-    RecordingEditorView view;
     std::unique_ptr<EditorController> editor;
 };
 
@@ -125,7 +117,7 @@ TEST_F(Editor, WithoutDevicesItSaysSoAndOffersNeitherNewNorRun) {
     ScriptedJoystickApi none;
     editor = std::make_unique<EditorController>(
         ProgramInfo{kFolder, "vantrel", 1, 4, 2},
-        EditorSeams{store, files, dialogs, shell, none, boards, keyboard}, view);
+        EditorSeams{store, files, dialogs, shell, none, boards, keyboard, priority, clock}, view);
     editor->Start("", nullptr);
     EXPECT_THAT(dialogs.shown, ElementsAre(msg::NoInputDevicesFound("No Input Devices")));
     EXPECT_EQ(view.status, "Input Devices: Not Available");

@@ -5,7 +5,7 @@
 #include "editor/editor_controller.h"
 #include "keyboard/recording_keyboard.h"
 #include "settings/settings_table.h"
-#include "support/editor_fakes.h"
+#include "support/editor_rig.h"
 #include "support/fakes.h"
 #include "support/memory_store.h"
 
@@ -23,7 +23,7 @@ constexpr auto kUser = RegistryRoot::CurrentUser;
 constexpr auto kClasses = RegistryRoot::ClassesRoot;
 const std::string kFolder = "C:\\Program Files\\Vantrel";
 
-class EditorPrefs : public ::testing::Test {
+class EditorPrefs : public ::testing::Test, public testing::EditorSeamsRig {
 protected:
     // Start-up without devices says so: only the boxes after it count.
     void Start() {
@@ -37,18 +37,7 @@ protected:
     }
     std::string Config(std::string_view value) { return store.GetString(kUser, kConfigKey, value); }
 
-    MemoryStore store;
-    testing::MemoryFileSystem files;
-    testing::RecordingDialogs dialogs;
-    testing::RecordingShell shell;
-    ScriptedJoystickApi joysticks;
-    ScriptedBoardLibrary boards;
-    UsLayoutScanCodes layout;
-    RecordingKeyboard keyboard{layout};
-    testing::RecordingEditorView view;
-    EditorController editor{ProgramInfo{kFolder, "vantrel", 1, 4, 0},
-                            EditorSeams{store, files, dialogs, shell, joysticks, boards, keyboard},
-                            view};
+    EditorController editor{ProgramInfo{kFolder, "vantrel", 1, 4, 0}, Seams(), view};
 };
 
 TEST_F(EditorPrefs, LoadWritesItsOwnDefaultsClampsAndOffersOnlyCancel) {

@@ -6,7 +6,7 @@
 #include "core/messages.h"
 #include "editor/editor_controller.h"
 #include "keyboard/recording_keyboard.h"
-#include "support/editor_fakes.h"
+#include "support/editor_rig.h"
 #include "support/fakes.h"
 #include "support/memory_store.h"
 
@@ -52,13 +52,13 @@ private:
 };
 
 // A saved configuration of 44 rows (a pad of 12 buttons, a stick of 32), shown.
-struct Rig {
+struct Rig : testing::EditorSeamsRig {
     Rig() {
         joysticks.AddController("{00000000-0000-0000-0000-000000000001}", "Pad", 12);
         joysticks.AddController("{00000000-0000-0000-0000-000000000002}", "Stick", 32);
         editor = std::make_unique<EditorController>(
             ProgramInfo{"C:\\Program Files\\Vantrel", "vantrel", 1, 4, 2},
-            EditorSeams{store, files, dialogs, shell, joysticks, boards, keyboard, &hook}, view);
+            Seams(&hook), view);
         editor->Start("", nullptr);
         editor->NewConfiguration();
         dialogs.fileAnswers.push_back(kFile);
@@ -76,16 +76,7 @@ struct Rig {
         return list.Find(list.CurrentKey())->State;
     }
 
-    MemoryStore store;
-    MemoryFileSystem files;
-    RecordingDialogs dialogs;
-    RecordingShell shell;
-    ScriptedJoystickApi joysticks;
-    ScriptedBoardLibrary boards;
-    UsLayoutScanCodes layout;
-    RecordingKeyboard keyboard{layout};
     FakeHook hook{dialogs};
-    RecordingEditorView view;
     std::unique_ptr<EditorController> editor;
 };
 

@@ -6,7 +6,7 @@
 #include "editor/editor_controller.h"
 #include "editor/list_maintenance.h"
 #include "keyboard/recording_keyboard.h"
-#include "support/editor_fakes.h"
+#include "support/editor_rig.h"
 #include "support/fakes.h"
 #include "support/memory_store.h"
 #include "support/qmf_builder.h"
@@ -260,18 +260,11 @@ TEST(ListMaintenance, RefusalsShowTheirMessageAndChangeNothing) {
 // two clear commands act on the row the last press chose.
 TEST(ListMaintenanceCommands, ChangeTheConfigurationOnlyWhenTheListChanged) {
     constexpr const char* kPad = "{00000000-0000-0000-0000-000000000001}";
-    MemoryStore store;
-    testing::MemoryFileSystem files;
-    RecordingDialogs dialogs;
-    testing::RecordingShell shell;
-    ScriptedJoystickApi joysticks;
+    testing::EditorSeamsRig rig;
+    auto& [store, files, dialogs, shell, joysticks, boards, layout, keyboard, priority, clock,
+           view] = rig;
     joysticks.AddController(kPad, "Pad", 2);
-    ScriptedBoardLibrary boards;
-    UsLayoutScanCodes layout;
-    RecordingKeyboard keyboard{layout};
-    RecordingEditorView view;
-    EditorController editor({"C:\\Vantrel", "vantrel", 1, 4, 2},
-                            {store, files, dialogs, shell, joysticks, boards, keyboard}, view);
+    EditorController editor({"C:\\Vantrel", "vantrel", 1, 4, 2}, rig.Seams(), view);
     testing::Record14 first, second;
     second.Button = "2";
     for (auto* record : {&first, &second}) {

@@ -108,6 +108,11 @@ TEST(Messages, TextsTitlesButtonsAndIcons) {
           "want to proceed",
           "Replace Confirmation", YesNo, Question}},
         {msg::DevicesReplaced(0), {"0 item(s) replaced.", "Device Replaced", Ok, Info}},
+        {msg::TestWarning(),
+         {"This function is intended for testing purposes only.\r\n\r\nIf you wish to run this "
+          "configuration file, please use\r\nCorvex for optimal performance by clicking\r\non "
+          "the candy stipped icon.\r\n\r\nRemember to save your work before proceeding.",
+          "Test Warning", Ok, Info}},
         {msg::DirectXDetectionError(), {"Error detecting DirectX.", "DirectX Error", Ok, Critical}},
         {msg::DirectXTooOld(6, 5),
          {"DirectX 6.5 detected.\r\n\r\nDirectX 8 or higher required.",

@@ -9,6 +9,7 @@
 #include "program_windows.h"
 #include "remote.h"
 #include "script.h"
+#include "testing_verbs.h"
 #include "ui/win32/shell_handles.h"
 
 #include <commctrl.h>
@@ -372,6 +373,14 @@ private:
     void MakeReadOnly(const Arguments& a);
     void Copy(const Arguments& a);
 
+    // ---- the editor's live test
+    void Press(const Arguments& a) { SetSimulated(a, true); }
+    void Release(const Arguments& a) { SetSimulated(a, false); }
+    void SetSimulated(const Arguments& a, bool down);
+    void TestButton(const Arguments& a);
+    void TestLog(const Arguments& a);
+    void Priority(const Arguments& a);
+
     // Runs `send` (which may wait in a box of the program) on a worker thread while boxes are
     // answered here, then settles.
     void Blocking(const std::function<void()>& send);
@@ -455,6 +464,11 @@ const std::map<std::string, Session::Verb>& Session::Verbs() {
         {"dialog-type", {2, 2, &Session::DialogType}},
         {"dialog-scroll", {2, 2, &Session::DialogScroll}},
         {"dialog-controls", {0, 0, &Session::DialogControls}},
+        {"press", {2, 2, &Session::Press}},
+        {"release", {2, 2, &Session::Release}},
+        {"test-button", {1, 1, &Session::TestButton}},
+        {"test-log", {0, 0, &Session::TestLog}},
+        {"priority", {0, 0, &Session::Priority}},
     };
     return verbs;
 }
@@ -894,6 +908,52 @@ void Session::ClickButton(HWND window, const std::string& caption) {
         return;
     }
     Fail("no button \"" + caption + "\"");
+}
+
+void Session::SetSimulated(const Arguments& a, bool down) {
+    RequireProgram();
+    const auto device = ParseSimulatedDevice(a[0]);
+    const int button = std::atoi(a[1].c_str());
+    if (!device || button < 1)
+        Fail("no simulated button \"" + a[0] + " " + a[1] + "\"");
+    if (!SetSimulatedButton(*devices_, *device, button, down))
+        Fail("the program does not read " + a[0]);
+    Settle();
+}
+
+void Session::TestButton(const Arguments& a) {
+    RequireProgram();
+    const HWND window = FindTestWindow(program_.Id());
+    if (window == nullptr)
+        Fail("the test window is not open");
+    for (const HWND button : Buttons(window)) {
+        if (Plain(WindowText(button)) != Plain(Wide(a[0])))
+            continue;
+        Blocking([=] {
+            DWORD_PTR result = 0;
+            SendMessageTimeoutW(button, BM_CLICK, 0, 0, SMTO_NORMAL, kActionMs, &result);
+        });
+        return;
+    }
+    Fail("the test window has no button \"" + a[0] + "\"");
+}
+
+void Session::TestLog(const Arguments&) {
+    RequireProgram();
+    const HWND window = FindTestWindow(program_.Id());
+    if (window == nullptr) {
+        record_("test-log\tclosed");
+        return;
+    }
+    const auto lines = TestLogLines(window);
+    record_("test-log\t" + std::to_string(lines.size()));
+    for (const auto& line : lines)
+        record_(OneLine(line));
+}
+
+void Session::Priority(const Arguments&) {
+    RequireProgram();
+    record_("priority\t" + PriorityClassName(program_.Handle()));
 }
 
 int Session::EntryIndex(const std::string& entry) const {

@@ -210,6 +210,13 @@ draw_row() {
         "-fill '$paper_fold' -stroke none -draw 'roundrectangle 52,44 204,180 24,24'" \
         "-fill '$shine' -draw 'roundrectangle 64,56 192,88 16,16'"
 }
+draw_row_held() {
+    # The key-cap pressed down: lit green, its top lower.
+    local s
+    s=$(w 8)
+    echo "-fill '$green_face' -stroke '$green_rim' -strokewidth $s -draw 'roundrectangle 24,24 232,232 40,40'" \
+        "-fill '$green_light' -stroke none -draw 'roundrectangle 52,76 204,212 24,24'"
+}
 
 # Draws one size of one icon: the small sizes with heavier strokes.
 render() {
@@ -221,7 +228,7 @@ render() {
 
 icons=(vantrel tool_open tool_new tool_load tool_close tool_save tool_saveas tool_clone
     tool_delete tool_icon tool_joy tool_run tool_help rec_off rec_on test_off test_on
-    marker_none marker_record marker_chosen row)
+    marker_none marker_record marker_chosen row row_held)
 for name in "${icons[@]}"; do
     sizes=(16 20 24 32 40 48)
     [[ $name == vantrel ]] && sizes+=(64)

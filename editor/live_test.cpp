@@ -1,0 +1,166 @@
+#include "editor/live_test.h"
+
+#include "core/app_error.h"
+#include "core/key_names.h"
+#include "core/mapping_entry.h"
+#include "core/status.h"
+#include "core/text.h"
+#include "runner/configuration_loader.h"
+
+#include <algorithm>
+#include <charconv>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+
+namespace qm {
+
+namespace {
+
+constexpr std::string_view kSkippedCell = " ";
+constexpr std::string_view kHeldPrefix = "Button ";
+constexpr std::string_view kHeldSuffix = ": Pressed";
+constexpr std::string_view kDevicePrefix = "Input Devices: ";
+constexpr std::string_view kNothingHeld = " ";
+
+// The button number a row's text names: decimal digits without a leading zero; 0 for none.
+int ButtonOfText(std::string_view text) {
+    int n = 0;
+    if (text.empty() || text.front() == '0')
+        return 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), n);
+    return error == std::errc() && end == text.data() + text.size() ? n : 0;
+}
+
+bool IsTrue(const Variant& tag) {
+    try {
+        return tag.ToBool();
+    } catch (const AppError&) {
+        return false;
+    }
+}
+
+int MultiplierOf(const Variant& tag) {
+    try {
+        return static_cast<int>(std::clamp(tag.ToNumber(), -1.0, 9.0));
+    } catch (const AppError&) {
+        return 1;
+    }
+}
+
+// A key cell's name (its tag) as text, without a copy when it is text already.
+std::string_view NameOf(const Cell& cell, std::string& scratch) {
+    if (const std::string* text = cell.Tag.AsString())
+        return *text;
+    scratch = cell.Tag.ToText();
+    return scratch;
+}
+
+void CompileRow(const MappingRow& row, const ScanCodeSource& scanCodes, CompiledKeys& press,
+                CompiledKeys& release) {
+    MappingEntry entry;
+    entry.Repeat = IsTrue(row[col::Repeat].Tag);
+    entry.Rotary = IsTrue(row[col::Rotary].Tag);
+    entry.Multiplier = MultiplierOf(row[col::Multiplier].Tag);
+    entry.NumLock = IsTrue(row[col::NumLock].Tag);
+    entry.CapsLock = IsTrue(row[col::CapsLock].Tag);
+    entry.ScrollLock = IsTrue(row[col::ScrollLock].Tag);
+    CompileBehaviour(entry, press);
+    std::string scratch;
+    const auto side = [&](CompiledKeys& keys, int firstColumn) {
+        int step = 0;
+        for (int s = 0; s < kKeyCellsPerSide; ++s) {
+            const Cell& cell = row[firstColumn + s];
+            if (cell.Text != kSkippedCell)
+                FillKeyStep(keys, cell.Text, NameOf(cell, scratch), ++step, Vocabulary::Editor,
+                            scanCodes);
+        }
+    };
+    side(press, col::FirstPress);
+    side(release, col::FirstRelease);
+}
+
+} // namespace
+
+void CompileTestTables(const MappingTable& table, DeviceTables& devices,
+                       const ScanCodeSource& scanCodes, TestTables& tables) {
+    const auto rows = static_cast<std::size_t>(table.RowCount());
+    tables.PressKeys.assign(rows, CompiledKeys{});
+    tables.ReleaseKeys.assign(rows, CompiledKeys{});
+
+    // Per attached identity, the first row of each button number (0: none).
+    std::unordered_map<std::string, std::vector<std::int32_t>> firstRow;
+    for (const auto& device : devices.Devices()) {
+        auto& first = firstRow[IdentityKey(device.Identity)];
+        const auto buttons = static_cast<std::size_t>(std::max(device.ButtonCount, 0));
+        if (first.size() < buttons + 1)
+            first.resize(buttons + 1, 0);
+    }
+    for (std::size_t r = 0; r < rows; ++r) {
+        const MappingRow& row = table.Row(static_cast<int>(r));
+        const auto b = static_cast<std::size_t>(ButtonOfText(row[col::Button].Text));
+        if (b == 0)
+            continue;
+        const auto it = firstRow.find(IdentityKey(row[col::Device].Tag.ToText()));
+        if (it == firstRow.end() || b >= it->second.size() || it->second[b] != 0)
+            continue;
+        it->second[b] = static_cast<std::int32_t>(r + 1);
+        CompileRow(row, scanCodes, tables.PressKeys[r], tables.ReleaseKeys[r]);
+    }
+
+    ButtonMapTable& map = devices.ButtonMap();
+    map.Dimension(devices.DeviceCount(), devices.MaxButtons());
+    for (int d = 1; d <= devices.DeviceCount(); ++d) {
+        const auto& device = devices.Device(d);
+        const auto& first = firstRow.at(IdentityKey(device.Identity));
+        for (int b = 1; b <= device.ButtonCount; ++b)
+            map.Set(d, b, first[static_cast<std::size_t>(b)]);
+    }
+}
+
+int TestEnginePolicy::RowOf(int m) const {
+    if (m < 1 || m > table_.RowCount())
+        throw AppError(err::SubscriptOutOfRange);
+    return m - 1;
+}
+
+bool TestEnginePolicy::Pressed(int m) const {
+    return table_.RowColour(RowOf(m)) == rowcolour::Pressed;
+}
+
+bool TestEnginePolicy::ReleaseDue(int m) const {
+    return table_.RowColour(RowOf(m)) != rowcolour::Active;
+}
+
+void TestEnginePolicy::SetPressed(int m, bool pressed) {
+    table_.SetRowColour(RowOf(m), pressed ? rowcolour::Pressed : rowcolour::Active);
+    rowsChanged_ = true;
+}
+
+void TestEnginePolicy::ButtonHeld(int /*d*/, int b) {
+    char* p = std::copy(kHeldPrefix.begin(), kHeldPrefix.end(), held_.data());
+    p = std::to_chars(p, held_.data() + 24, b).ptr;
+    p = std::copy(kHeldSuffix.begin(), kHeldSuffix.end(), p);
+    view_.SetSecondStatusText(
+        std::string_view(held_.data(), static_cast<std::size_t>(p - held_.data())));
+}
+
+void TestEnginePolicy::PressEdge(int d, int /*b*/, int m) {
+    view_.SetStatusText(std::string(kDevicePrefix) + devices_.Device(d).Name);
+    view_.SetKeyMappingText("");
+    view_.ScrollRowIntoView(RowOf(m));
+}
+
+void TestEnginePolicy::PassEnd(bool anyDown, bool /*readFailing*/) {
+    if (rowsChanged_) {
+        view_.RedrawMappingRows();
+        rowsChanged_ = false;
+    }
+    if (anyDown)
+        return;
+    view_.SetSecondStatusText(kNothingHeld);
+    if (view_.StatusText() != status::kReadFailure)
+        view_.SetStatusText(status::kAvailable);
+}
+
+} // namespace qm

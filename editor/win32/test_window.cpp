@@ -1,0 +1,210 @@
+#include "editor/win32/test_window.h"
+
+#include "core/error_trap.h"
+#include "core/key_names.h"
+#include "core/win32/win32_text.h"
+#include "editor/editor_controller.h"
+#include "editor/win32/vantrel_ids.h"
+#include "ui/win32/dpi.h"
+
+#include <commctrl.h>
+
+#include <string>
+
+namespace qm::win32 {
+namespace {
+
+constexpr DWORD kStyle = WS_OVERLAPPEDWINDOW;
+constexpr UINT_PTR kSubclassId = 1;
+// The designed client size and the buttons' size and spacing, at 96 DPI.
+constexpr int kWidth = 360, kHeight = 260, kButtonWidth = 80, kButtonHeight = 24, kGap = 8;
+constexpr const wchar_t* kCaption = L"Test Output Window";
+
+
+} // namespace
+
+TestWindow::TestWindow(HINSTANCE instance, Win32Dialogs& dialogs)
+    : instance_(instance), dialogs_(dialogs) {}
+
+TestWindow::~TestWindow() {
+    controller_ = nullptr;
+    window_.Reset();
+}
+
+void TestWindow::Show(HWND owner) {
+    if (!window_ && !Create(owner))
+        return;
+    SetWindowTextW(log_, L"");
+    ShowWindow(window_.Get(), SW_SHOW);
+    SetFocus(log_);
+}
+
+void TestWindow::Close() {
+    window_.Reset();
+}
+
+void TestWindow::AppendLine(std::string_view text) {
+    if (!IsShown())
+        return;
+    std::wstring line = WideFromUtf8(text);
+    const int length = GetWindowTextLengthW(log_);
+    if (length > 0)
+        line.insert(0, L"\r\n");
+    SendMessageW(log_, EM_SETSEL, static_cast<WPARAM>(length), length);
+    SendMessageW(log_, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(line.c_str()));
+    SendMessageW(log_, EM_SCROLLCARET, 0, 0);
+}
+
+bool TestWindow::Create(HWND owner) {
+    WNDCLASSEXW windowClass{};
+    windowClass.cbSize = sizeof(windowClass);
+    windowClass.lpfnWndProc = &TestWindow::WindowProc;
+    windowClass.hInstance = instance_;
+    windowClass.hIcon = static_cast<HICON>(
+        LoadImageW(instance_, VANTREL_PROGRAM_ICON, IMAGE_ICON, 0, 0, LR_DEFAULTSIZE | LR_SHARED));
+    windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    windowClass.lpszClassName = VANTREL_TEST_WINDOW_CLASS;
+    if (!RegisterClassExW(&windowClass) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS)
+        return false;
+    // Beside the main window's top right corner, at the main window's DPI.
+    dpi_ = WindowDpi(owner);
+    RECT bounds{0, 0, Scale(kWidth, dpi_), Scale(kHeight, dpi_)};
+    AdjustWindowRectForDpi(bounds, kStyle, false, 0, dpi_);
+    RECT ownerBounds{};
+    GetWindowRect(owner, &ownerBounds);
+    const int width = bounds.right - bounds.left;
+    const int height = bounds.bottom - bounds.top;
+    const HWND window = CreateWindowExW(
+        0, VANTREL_TEST_WINDOW_CLASS, kCaption, kStyle, ownerBounds.right - width - Scale(24, dpi_),
+        ownerBounds.top + Scale(24, dpi_), width, height, owner, nullptr, instance_, this);
+    return window != nullptr;
+}
+
+LRESULT CALLBACK TestWindow::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_NCCREATE) {
+        const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
+        auto* self = static_cast<TestWindow*>(create->lpCreateParams);
+        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+        self->window_.Reset(window);
+    }
+    auto* self = reinterpret_cast<TestWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    if (self == nullptr)
+        return DefWindowProcW(window, message, wParam, lParam);
+    if (message == WM_NCDESTROY) {
+        SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+        self->window_.Release();
+        self->log_ = self->clear_ = self->close_ = nullptr;
+        return DefWindowProcW(window, message, wParam, lParam);
+    }
+    try {
+        return self->HandleMessage(message, wParam, lParam);
+    } catch (...) {
+        ReportCurrentError(self->dialogs_, "FormTest");
+        return 0;
+    }
+}
+
+LRESULT CALLBACK TestWindow::ControlProc(HWND control, UINT message, WPARAM wParam, LPARAM lParam,
+                                         UINT_PTR, DWORD_PTR self) {
+    if (message == WM_NCDESTROY) {
+        RemoveWindowSubclass(control, &TestWindow::ControlProc, kSubclassId);
+        return DefSubclassProc(control, message, wParam, lParam);
+    }
+    // The window sees every key before its controls.
+    if (message == WM_KEYDOWN || message == WM_SYSKEYDOWN) {
+        try {
+            reinterpret_cast<TestWindow*>(self)->OnKeyDown(wParam);
+        } catch (...) {
+            ReportCurrentError(reinterpret_cast<TestWindow*>(self)->dialogs_, "Form_KeyDown");
+        }
+        // The window may have gone with its controls.
+        if (!IsWindow(control))
+            return 0;
+    }
+    return DefSubclassProc(control, message, wParam, lParam);
+}
+
+LRESULT TestWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    const HWND window = window_.Get();
+    switch (message) {
+    case WM_CREATE: {
+        const auto child = [&](DWORD exStyle, const wchar_t* windowClass, const wchar_t* text,
+                               DWORD style, int id) {
+            const HWND control = CreateWindowExW(
+                exStyle, windowClass, text, WS_CHILD | WS_VISIBLE | style, 0, 0, 10, 10, window,
+                reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance_, nullptr);
+            if (control != nullptr)
+                SetWindowSubclass(control, &TestWindow::ControlProc, kSubclassId,
+                                  reinterpret_cast<DWORD_PTR>(this));
+            return control;
+        };
+        log_ = child(WS_EX_CLIENTEDGE, L"EDIT", L"",
+                     WS_TABSTOP | WS_VSCROLL | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL,
+                     IDC_TEST_LOG);
+        clear_ = child(0, L"BUTTON", L"Clear", WS_TABSTOP | BS_PUSHBUTTON, IDC_TEST_CLEAR);
+        close_ = child(0, L"BUTTON", L"Close", WS_TABSTOP | BS_PUSHBUTTON, IDC_TEST_CLOSE);
+        if (log_ == nullptr || clear_ == nullptr || close_ == nullptr)
+            return -1;
+        // No limit but memory: a long test logs many keys.
+        SendMessageW(log_, EM_SETLIMITTEXT, 0, 0);
+        const LOGFONTW description = MessageFont(dpi_);
+        font_.Reset(CreateFontIndirectW(&description));
+        for (const HWND control : {log_, clear_, close_})
+            SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_.Get()), FALSE);
+        return 0;
+    }
+    case WM_SIZE:
+        Layout();
+        return 0;
+    case WM_COMMAND:
+        if (HIWORD(wParam) == BN_CLICKED && LOWORD(wParam) == IDC_TEST_CLEAR) {
+            SetWindowTextW(log_, L"");
+            return 0;
+        }
+        if (HIWORD(wParam) == BN_CLICKED && LOWORD(wParam) == IDC_TEST_CLOSE) {
+            // The window goes; the test goes on.
+            DestroyWindow(window);
+            return 0;
+        }
+        break;
+    case WM_KEYDOWN:
+    case WM_SYSKEYDOWN:
+        OnKeyDown(wParam);
+        break;
+    case WM_PAINT:
+        // Left open after a test: it goes at its next repaint.
+        if (controller_ == nullptr || !controller_->Testing())
+            PostMessageW(window, WM_CLOSE, 0, 0);
+        break;
+    case WM_CLOSE:
+        DestroyWindow(window);
+        return 0;
+    default:
+        break;
+    }
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+void TestWindow::Layout() {
+    RECT client{};
+    GetClientRect(window_.Get(), &client);
+    const int gap = Scale(kGap, dpi_);
+    const int buttonWidth = Scale(kButtonWidth, dpi_);
+    const int buttonHeight = Scale(kButtonHeight, dpi_);
+    const int buttonTop = client.bottom - gap - buttonHeight;
+    MoveWindow(log_, gap, gap, client.right - 2 * gap, buttonTop - 2 * gap, TRUE);
+    MoveWindow(close_, client.right - gap - buttonWidth, buttonTop, buttonWidth, buttonHeight,
+               TRUE);
+    MoveWindow(clear_, client.right - 2 * (gap + buttonWidth), buttonTop, buttonWidth, buttonHeight,
+               TRUE);
+}
+
+// The key itself reaches the log through the main window, which previews every key of the
+// thread; without a test the window goes.
+void TestWindow::OnKeyDown(WPARAM) {
+    if (controller_ == nullptr || !controller_->Testing())
+        window_.Reset();
+}
+
+} // namespace qm::win32

@@ -1,0 +1,33 @@
+#pragma once
+// Every seam of the editor as a test double, for the editor's controller tests.
+#include "core/clock.h"
+#include "devices/scripted_devices.h"
+#include "editor/editor_controller.h"
+#include "keyboard/recording_keyboard.h"
+#include "support/editor_fakes.h"
+#include "support/fakes.h"
+#include "support/memory_store.h"
+#include "support/runner_fakes.h"
+
+namespace qm::testing {
+
+struct EditorSeamsRig {
+    // The seams; `hook`: the keyboard hook while recording (none: recording without one).
+    EditorSeams Seams(KeyboardHookControl* hook = nullptr) {
+        return {store, files, dialogs, shell, joysticks, boards, keyboard, priority, clock, hook};
+    }
+
+    MemoryStore store;
+    MemoryFileSystem files;
+    RecordingDialogs dialogs;
+    RecordingShell shell;
+    ScriptedJoystickApi joysticks;
+    ScriptedBoardLibrary boards;
+    UsLayoutScanCodes layout;
+    RecordingKeyboard keyboard{layout};
+    RecordingPriority priority;
+    ManualClock clock;
+    RecordingEditorView view;
+};
+
+} // namespace qm::testing

@@ -1,0 +1,261 @@
+// The editor's live test: the list compiled into test tables, and the test command and its
+// passes through the controller over scripted devices, a manual clock and a recording view.
+#include "core/key_names.h"
+#include "core/messages.h"
+#include "devices/scripted_devices.h"
+#include "editor/editor_controller.h"
+#include "editor/live_test.h"
+#include "keyboard/recording_keyboard.h"
+#include "settings/settings_table.h"
+#include "support/editor_rig.h"
+#include "support/fakes.h"
+#include "support/memory_store.h"
+#include "support/qmf_builder.h"
+#include "support/runner_fakes.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace qm {
+namespace {
+
+using ::testing::ElementsAre;
+using ::testing::ElementsAreArray;
+using testing::File14;
+using testing::KeySpec;
+using testing::Record14;
+
+constexpr const char* kPad = "{00000000-0000-0000-0000-000000000001}";
+
+Cell Key(const std::string& text, const std::string& name) {
+    return {text, Variant::Text(name)};
+}
+
+TEST(CompileTestTables, FirstRowPerButtonCaseBlindIdentitySpaceCellsSkippedEmptyCellsKept) {
+    DeviceTables devices;
+    devices.AddDevice({true, 0, "{A}", "Pad", 4});
+    devices.AddDevice({false, 0, "board-b", "Board", 3});
+    struct Row {
+        const char* button;
+        const char* identity;
+        Variant multiplier;
+    };
+    const Row rows[] = {
+        {"2", "{a}", Variant::Number(4)},     // row 1: device 1 button 2
+        {"2", "{A}", Variant::Number(2)},     // a later row of the same button
+        {"04", "{A}", Variant::Number(1)},    // not the text of button 4
+        {"5", "{A}", Variant::Number(1)},     // beyond the pad's buttons
+        {"1", "BOARD-B", Variant::Text("3")}, // row 5: device 2 button 1
+        {"3", "{A}", Variant::Text("8")},     // row 6: device 1 button 3
+    };
+    std::vector<MappingRow> list;
+    for (const Row& r : rows) {
+        MappingRow row = NewMappingRow();
+        row[col::Button].Text = r.button;
+        row[col::Device].Tag = Variant::Text(r.identity);
+        row[col::Multiplier].Tag = r.multiplier;
+        list.push_back(row);
+    }
+    list[0][col::Repeat].Tag = Variant::Bool(true);
+    list[0][col::NumLock].Tag = Variant::Bool(true);
+    list[0].PressCell(2) = Key("A", "A");
+    list[0].ReleaseCell(1) = Key("", "");
+    list[0].ReleaseCell(2) = Key("B", "B");
+    list[4][col::Rotary].Tag = Variant::Bool(true);
+    // The editor's vocabulary has no lock keys: only the modifier is sent.
+    list[5].PressCell(1) = Key("SHIFT + CAPS LOCK", "CAPS LOCK");
+
+    const UsLayoutScanCodes layout;
+    TestTables tables;
+    CompileTestTables(MappingTable::FromRows(list), devices, layout, tables);
+
+    const auto& map = devices.ButtonMap();
+    EXPECT_THAT((std::vector<int>{map.At(1, 1), map.At(1, 2), map.At(1, 3), map.At(1, 4),
+                                  map.At(2, 1), map.At(2, 2), map.At(2, 3)}),
+                ElementsAre(0, 1, 6, 0, 5, 0, 0));
+    ASSERT_EQ(tables.PressKeys.size(), 6u);
+    const CompiledKeys& first = tables.PressKeys[0];
+    EXPECT_EQ(first.Step(1).Slots[0].VirtualKey, 'A');
+    EXPECT_FALSE(first.Step(2).IsUsed());
+    EXPECT_EQ(first.Repeat, -1);
+    EXPECT_EQ(first.Rotary, 0);
+    EXPECT_EQ(first.Multiplier, 4);
+    EXPECT_EQ(first.NumLock, 1);
+    EXPECT_FALSE(tables.ReleaseKeys[0].Step(1).IsUsed());
+    EXPECT_EQ(tables.ReleaseKeys[0].Step(2).Slots[0].VirtualKey, 'B');
+    EXPECT_EQ(tables.PressKeys[1].Multiplier, 0); // never compiled
+    EXPECT_EQ(tables.PressKeys[4].Rotary, -1);
+    EXPECT_EQ(tables.PressKeys[4].Multiplier, 1);
+    EXPECT_EQ(tables.PressKeys[5].Multiplier, 8);
+    EXPECT_EQ(tables.PressKeys[5].Step(1).Slots[0].VirtualKey, 16);
+    EXPECT_EQ(tables.PressKeys[5].Step(1).Slots[1].VirtualKey, 0);
+}
+
+// Pad buttons: 1 plain (A on press, B on release), 2 repeat (C), 3 without keys.
+struct LiveTest : ::testing::Test, testing::EditorSeamsRig {
+    LiveTest() {
+        pad = joysticks.AddController(kPad, "Pad", 4);
+        Record14 plain, repeat, none;
+        plain.Press = {{"A", "A"}};
+        plain.Release = {{"B", "B"}};
+        repeat.Button = "2";
+        repeat.Repeat = "#TRUE#";
+        repeat.Press = {{"C", "C"}};
+        none.Button = "3";
+        files.files["C:\\a.qmf"] = File14({plain, repeat, none});
+    }
+    void Start() {
+        editor = std::make_unique<EditorController>(ProgramInfo{"C:\\Vantrel", "vantrel", 1, 4, 2},
+                                                    Seams(), view);
+        editor->Start("C:\\a.qmf", nullptr);
+        dialogs.shown.clear();
+    }
+    // Starts a test and runs the pass that acquires the pad.
+    void StartTest() {
+        editor->ToggleTest();
+        editor->TimerTick();
+    }
+    // Sets the button, runs one pass and gives the keys pressed in it.
+    std::string Pass(int button, bool down) {
+        joysticks.SetButton(pad, button, down);
+        keyboard.Batches.clear();
+        editor->TimerTick();
+        std::string keys;
+        for (const auto& batch : keyboard.Batches)
+            for (const auto& k : batch)
+                if (!k.KeyUp)
+                    keys += static_cast<char>(k.VirtualKey);
+        return keys;
+    }
+    std::uint32_t Colour(int row) const { return view.shownTable->RowColour(row); }
+
+    int pad = 0;
+    std::unique_ptr<EditorController> editor;
+};
+
+TEST_F(LiveTest, StartRefusesWithoutDevicesOrButtons) {
+    const std::pair<int, Message> cases[] = {{-1, msg::RunnerNoDevices()},
+                                             {0, msg::RunnerNoButtons()}};
+    for (const auto& [buttons, message] : cases) {
+        joysticks = ScriptedJoystickApi();
+        if (buttons >= 0)
+            joysticks.AddController(kPad, "Pad", buttons);
+        Start();
+        editor->ToggleTest();
+        EXPECT_THAT(dialogs.shown, ElementsAre(message));
+        EXPECT_FALSE(editor->Testing());
+        EXPECT_FALSE(view.pollEnabled || view.testWindow);
+        EXPECT_TRUE(priority.sets.empty());
+    }
+}
+
+TEST_F(LiveTest, StartAndStop) {
+    Start();
+    view.status = "C:\\a.qmf";
+    editor->ToggleTest();
+    EXPECT_THAT(dialogs.shown, ElementsAre(msg::TestWarning()));
+    EXPECT_TRUE(editor->Testing() && view.states.Testing && view.testWindow);
+    EXPECT_TRUE(view.pollEnabled);
+    EXPECT_EQ(view.pollPeriodMs, 10);
+    EXPECT_EQ(view.listFocuses, 1);
+    EXPECT_EQ(view.status, "C:\\a.qmf"); // restored after compiling
+    EXPECT_THAT(priority.sets, ElementsAre(kHighPriorityClass));
+    EXPECT_EQ(store.GetString(RegistryRoot::CurrentUser, kConfigKey, "RepeatRate"), "500");
+    EXPECT_EQ(store.GetString(RegistryRoot::CurrentUser, kConfigKey, "RotaryRate"), "35");
+
+    editor->TimerTick();
+    EXPECT_EQ(Pass(1, true), "A");
+    const int unacquires = joysticks.Calls().Unacquires;
+    keyboard.Batches.clear();
+    editor->ToggleTest();
+    EXPECT_FALSE(editor->Testing() || view.states.Testing || view.testWindow || view.pollEnabled);
+    EXPECT_THAT(priority.sets, ElementsAre(kHighPriorityClass, kNormalPriorityClass));
+    EXPECT_EQ(joysticks.Calls().Unacquires, unacquires + 1);
+    EXPECT_EQ(view.status2, " ");
+    for (int r = 0; r < 3; ++r)
+        EXPECT_EQ(Colour(r), rowcolour::Active);
+    EXPECT_TRUE(keyboard.Batches.empty()); // the stop sends nothing
+    EXPECT_EQ(Pass(1, false), "");         // nor does a pass after it
+}
+
+TEST_F(LiveTest, PassesColourTheRowWhileHeldAndSendAsTheEngineDoes) {
+    Start();
+    StartTest();
+    struct Step {
+        int button;
+        bool down;
+        const char* keys;
+        std::uint32_t colour; // of the button's row
+        const char* status2;
+        const char* status;
+    };
+    const Step steps[] = {
+        {1, true, "A", rowcolour::Pressed, "Button 1: Pressed", "Input Devices: Pad"},
+        {1, true, "", rowcolour::Pressed, "Button 1: Pressed", "Input Devices: Pad"},
+        {1, false, "B", rowcolour::Active, " ", "Input Devices: Available"},
+        {3, true, "", rowcolour::Pressed, "Button 3: Pressed", "Input Devices: Pad"},
+        {3, false, "", rowcolour::Active, " ", "Input Devices: Available"},
+    };
+    for (const Step& s : steps) {
+        const int redraws = view.rowRedraws;
+        EXPECT_EQ(Pass(s.button, s.down), s.keys) << s.button << s.down;
+        EXPECT_EQ(Colour(s.button - 1), s.colour);
+        EXPECT_EQ(view.status2, s.status2);
+        EXPECT_EQ(view.status, s.status);
+        // The list is repainted after a pass with an edge.
+        EXPECT_EQ(view.rowRedraws > redraws, std::string(s.keys) != "" || s.button == 3);
+    }
+    EXPECT_EQ(view.scrolledToRow, 2);
+}
+
+TEST_F(LiveTest, ARowNotActiveAtTheStartGetsItsReleaseStepsOnce) {
+    Start();
+    editor->RowPressed(0, 0, false);
+    editor->ListClicked();
+    ASSERT_EQ(Colour(0), rowcolour::Selected);
+    StartTest();
+    EXPECT_EQ(Colour(0), rowcolour::Selected); // the start recolours nothing
+    EXPECT_EQ(Pass(1, false), "B");
+    EXPECT_EQ(Colour(0), rowcolour::Active);
+    EXPECT_EQ(Pass(1, false), "");
+}
+
+TEST_F(LiveTest, TheRepeatRateIsReadAtEveryStart) {
+    Start();
+    struct Case {
+        const char* stored;
+        double rate;
+    };
+    for (const Case c : {Case{"250", 0.25}, Case{"500", 0.5}}) {
+        WriteSetting(store, Setting::RepeatRate, c.stored);
+        StartTest();
+        clock.Set(clock.Now() + 4);
+        const double pressed = clock.Now();
+        EXPECT_EQ(Pass(2, true), "C");
+        clock.Set(pressed + c.rate); // exactly the rate: not yet
+        EXPECT_EQ(Pass(2, true), "");
+        clock.Set(pressed + c.rate + 0.125);
+        EXPECT_EQ(Pass(2, true), "C");
+        Pass(2, false);
+        editor->ToggleTest();
+    }
+}
+
+TEST_F(LiveTest, KeysAreLoggedWhileTestingAndNeverWrittenIntoTheList) {
+    Start();
+    editor->KeyPressed('A', 0);
+    EXPECT_TRUE(view.testLog.empty()); // no test
+    StartTest();
+    const auto rows = editor->Configurations().Shown()->Rows();
+    const std::pair<std::uint16_t, std::uint16_t> keys[] = {
+        {'A', kShiftMask}, {17, kCtrlMask}, {112, kCtrlMask | kAltMask}};
+    for (const auto& [code, mask] : keys)
+        editor->KeyPressed(code, mask);
+    EXPECT_THAT(view.testLog, ElementsAre("SHIFT + A", "CTRL + ALT + F1"));
+    EXPECT_EQ(editor->Configurations().Shown()->Rows(), rows);
+}
+
+} // namespace
+} // namespace qm
