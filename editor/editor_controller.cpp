@@ -941,13 +941,14 @@ void EditorController::StartTest() {
         ReadTimingSetting(seams_.Store, Setting::RotaryRate, program_.Folder) / 1000.0;
     settings.KeyHoldMs = keyHoldMs_;
     view_.ShowTestWindow();
-    view_.SetPollTimer(true, kTestPollPeriodMs);
+    // The devices are read as often as the runner reads them ("PollFrequency").
+    view_.SetPollTimer(true, ReadPollPeriodMs(seams_.Store, program_.Folder));
 }
 
 void EditorController::StopTest() {
     const BusyPointer busy(view_);
     view_.SetSecondStatusText(" ");
-    view_.SetPollTimer(false, kTestPollPeriodMs);
+    view_.SetPollTimer(false, 0);
     view_.CloseTestWindow();
     ApplyProcessPriority(seams_.Priority, window_, kNormalPriorityClass);
     devices_->UnacquireControllers();

@@ -14,9 +14,6 @@
 
 namespace qm {
 
-// The poll period of a test: the editor has no poll menu, so the runner's recommended one.
-inline constexpr int kTestPollPeriodMs = 10;
-
 // Row r (1-based) of the list at index r - 1; rows no device button reaches stay zero-filled.
 struct TestTables {
     std::vector<CompiledKeys> PressKeys;

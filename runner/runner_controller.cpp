@@ -15,8 +15,6 @@ namespace qm {
 namespace {
 
 constexpr auto kUser = RegistryRoot::CurrentUser;
-constexpr int kPollMenuItems = 3;
-constexpr int kDefaultPollIndex = 1;
 constexpr std::string_view kRescanTitle = "No Input Devices";
 
 AssociatingProgram Associating(const ProgramInfo& program) {
@@ -28,12 +26,8 @@ int MenuIndex(int index, int items, int fallback) {
     return index >= 0 && index < items ? index : fallback;
 }
 
-// A menu index as stored ("2", " 2").
 int MenuIndex(std::string_view text, int items, int fallback) {
-    double n = 0;
-    if (!ParseNumber(text, n) || n != std::floor(n) || n < 0 || n >= items)
-        return fallback;
-    return static_cast<int>(n);
+    return StoredMenuIndex(text, items, fallback);
 }
 
 void HideToTray(RunnerView& view) {
@@ -57,19 +51,6 @@ private:
 
 std::string RunnerCaption(const ProgramInfo& program) {
     return ProgramCaption(kRunnerTitle, program);
-}
-
-int PollPeriodForIndex(int index) {
-    switch (index) {
-    case 0:
-        return 5;
-    case 1:
-        return 10;
-    case 2:
-        return 15;
-    default:
-        return 0;
-    }
 }
 
 RunnerMenuState MenuStateFor(bool devicesReady, bool running, int configurationCount) {

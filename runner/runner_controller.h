@@ -28,9 +28,6 @@ namespace qm {
 // "Corvex Ver. 1.4.9 (Beta)": the caption, the tip and the single-instance key.
 std::string RunnerCaption(const ProgramInfo& program);
 
-// The poll period of a poll-menu index (5, 10 or 15 ms); 0 for an unknown index.
-int PollPeriodForIndex(int index);
-
 // The enabled controls and menu items for a state.
 RunnerMenuState MenuStateFor(bool devicesReady, bool running, int configurationCount);
 

@@ -111,4 +111,30 @@ bool SettingToBool(std::string_view text) {
     return ParseNumber(trimmed, number) && number != 0;
 }
 
+int StoredMenuIndex(std::string_view text, int items, int fallback) {
+    double n = 0;
+    if (!ParseNumber(text, n) || n != std::floor(n) || n < 0 || n >= items)
+        return fallback;
+    return static_cast<int>(n);
+}
+
+int PollPeriodForIndex(int index) {
+    switch (index) {
+    case 0:
+        return 5;
+    case 1:
+        return 10;
+    case 2:
+        return 15;
+    default:
+        return 0;
+    }
+}
+
+int ReadPollPeriodMs(SettingsStore& store, std::string_view programFolder) {
+    return PollPeriodForIndex(
+        StoredMenuIndex(ReadSetting(store, Setting::PollFrequency, programFolder), kPollMenuItems,
+                        kDefaultPollIndex));
+}
+
 } // namespace qm

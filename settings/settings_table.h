@@ -67,6 +67,17 @@ inline constexpr int kMaxTimingMs = 60000;
 // default is written back and used (a rate read as 0 would send on every pass).
 int ReadTimingSetting(SettingsStore& store, Setting setting, std::string_view programFolder);
 
+// A menu index as stored ("2", " 2"); `fallback` when it is not one of 0 to items - 1.
+int StoredMenuIndex(std::string_view text, int items, int fallback);
+
+// The poll menu: 5, 10 or 15 ms ("PollFrequency" 0, 1, 2; 1 when it names none).
+inline constexpr int kPollMenuItems = 3;
+inline constexpr int kDefaultPollIndex = 1;
+// The poll period of a poll-menu index (5, 10 or 15 ms); 0 for an unknown index.
+int PollPeriodForIndex(int index);
+// The poll period the stored "PollFrequency" names (the default written back when empty).
+int ReadPollPeriodMs(SettingsStore& store, std::string_view programFolder);
+
 // Booleans are stored as "True"/"False" and compared without regard to case; anything else
 // (numbers included) reads as False unless it is a non-zero number.
 bool SettingToBool(std::string_view text);
