@@ -1,11 +1,14 @@
 // The demo: corvex.exe runs a configuration (the bundled sample unless one is given) against
 // simulated devices made to match it; every mapped button is pressed in turn and the keys that
-// arrive in the driver's window are printed.
+// arrive in the driver's window are printed. Then vantrel.exe opens the same configuration and
+// its mapping list is printed as it shows it.
 #include "core/editor_qmf.h"
 #include "core/key_names.h"
 #include "core/win32/win32_text.h"
 #include "driver_runs.h"
 #include "harness.h"
+#include "program_windows.h"
+#include "remote.h"
 #include "runner/win32/corvex_ids.h"
 
 #include <algorithm>
@@ -75,6 +78,82 @@ std::string Received(const std::vector<KeyEvent>& keys) {
     for (const KeyEvent& key : keys)
         text += (text.empty() ? "" : "  ") + KeyName(key.Vk) + (key.Up ? " up" : " down");
     return text;
+}
+
+// The mapping list's key cells of one side, joined; empty cells left out.
+std::string ShownKeys(HANDLE process, HWND list, int row, int firstColumn) {
+    std::string keys;
+    for (int c = firstColumn; c < firstColumn + kKeyCellsPerSide; ++c) {
+        const std::string cell = Narrow(ListText(process, list, row, c));
+        if (cell.find_first_not_of(' ') != std::string::npos)
+            keys += (keys.empty() ? "" : ", ") + cell;
+    }
+    return keys;
+}
+
+// The row's behaviour and lock flags that are on, and a multiplier other than 1X.
+std::string ShownFlags(HANDLE process, HWND list, int row) {
+    std::string flags;
+    const auto add = [&](const std::string& flag) { flags += (flags.empty() ? "" : ", ") + flag; };
+    const std::pair<int, const char*> switches[] = {{col::Repeat, "Repeat"},
+                                                    {col::Rotary, "Rotary"},
+                                                    {col::NumLock, "Num Lock"},
+                                                    {col::CapsLock, "Caps Lock"},
+                                                    {col::ScrollLock, "Scroll Lock"}};
+    for (const auto& [column, name] : switches)
+        if (ListText(process, list, row, column) == L"On")
+            add(name);
+    if (const std::string multiplier = Narrow(ListText(process, list, row, col::Multiplier));
+        multiplier != "1X")
+        add(multiplier);
+    return flags;
+}
+
+// The mapping list as a table of text, its columns as wide as their widest cell.
+void PrintTable(const std::vector<std::vector<std::string>>& table) {
+    std::vector<std::size_t> widths;
+    for (const auto& line : table) {
+        widths.resize(std::max(widths.size(), line.size()));
+        for (std::size_t c = 0; c < line.size(); ++c)
+            widths[c] = std::max(widths[c], line[c].size());
+    }
+    for (const auto& line : table) {
+        std::string text = " ";
+        for (std::size_t c = 0; c < line.size(); ++c)
+            text += " " + line[c] + std::string(widths[c] - line[c].size() + 1, ' ');
+        std::printf("%s\n", text.substr(0, text.find_last_not_of(' ') + 1).c_str());
+    }
+}
+
+// vantrel.exe opens the configuration given on its command line; its mapping list is printed
+// and pictured, then the program is closed. False when it did not end by itself.
+bool ShowInEditor(const Installation& install, const std::wstring& path,
+                  const std::wstring& screenshot) {
+    RunnerProcess editor;
+    if (!editor.Start(install.Folder + L"vantrel.exe", L"\"" + path + L"\""))
+        throw Fatal("vantrel.exe did not start");
+    const HWND main = EditorMainWindow(editor);
+    const HWND list = main != nullptr ? GetDlgItem(main, EditorControlIds().MappingList) : nullptr;
+    if (list == nullptr || !PumpUntil([&] { return ListCount(list) > 0; }, 10000))
+        throw Fatal("vantrel.exe shows no mapping list");
+    const HANDLE process = editor.Handle();
+    const int rows = ListCount(list);
+    std::vector<std::vector<std::string>> table = {
+        {"button", "device", "description", "behaviour", "on press", "on release"}};
+    for (int row = 0; row < rows; ++row)
+        table.push_back({Narrow(ListText(process, list, row, col::Button)),
+                         Narrow(ListText(process, list, row, col::Device)),
+                         Narrow(ListText(process, list, row, col::Description)),
+                         ShownFlags(process, list, row),
+                         ShownKeys(process, list, row, col::FirstPress),
+                         ShownKeys(process, list, row, col::FirstRelease)});
+    std::printf("vantrel.exe, the editor, opened %s; its mapping list shows %d rows:\n\n",
+                Narrow(path.substr(path.find_last_of(L'\\') + 1)).c_str(), rows);
+    PrintTable(table);
+    Pump(300);
+    SaveScreenshot(screenshot, {main});
+    PostMessageW(main, WM_CLOSE, 0, 0);
+    return editor.WaitExit(30000).has_value();
 }
 
 std::string ReadBytes(const std::wstring& path) {
@@ -220,9 +299,16 @@ int Demo(const std::wstring& configuration) {
     Pump(200);
     SaveScreenshot(shots + L"keys.png", {keys.Handle()});
     const auto code = runner.Exit();
-    std::printf("%zu buttons pressed, %d sent nothing; corvex.exe exit code %s\n", buttons.size(),
+    std::printf("%zu buttons pressed, %d sent nothing; corvex.exe exit code %s\n\n", buttons.size(),
                 silent, code ? std::to_string(*code).c_str() : "(killed)");
-    return silent == 0 && code == 0u ? 0 : 1;
+
+    // The editor's picture without the key window behind it.
+    ShowWindow(keys.Handle(), SW_HIDE);
+    const bool editorEnded =
+        ShowInEditor(install, install.Folder + L"config\\" + fileName, shots + L"editor.png");
+    if (!editorEnded)
+        std::printf("vantrel.exe did not end when closed\n");
+    return silent == 0 && code == 0u && editorEnded ? 0 : 1;
 }
 
 } // namespace qm::e2e

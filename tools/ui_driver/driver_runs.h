@@ -1,12 +1,13 @@
 #pragma once
-// The runner driver's runs besides the end-to-end scenarios: the demo and the timing
+// The driver's runs besides the scripts and the end-to-end scenarios: the demo and the timing
 // measurements.
 #include <string>
 
 namespace qm::e2e {
 
 // Runs `configuration` (the bundled sample when empty) with simulated devices made to match
-// it, presses each mapped button and prints the keys that arrive.
+// it, presses each mapped button and prints the keys that arrive; then opens it in the editor
+// and prints the rows of its mapping list.
 int Demo(const std::wstring& configuration);
 
 // The achieved poll period at each setting and the latency from a button change to the key
@@ -16,5 +17,9 @@ int Measure(int passes, int presses);
 // The time corvex.exe takes to start with `newFiles` configurations in its folder that the
 // known-files list does not hold yet; printed, never judged.
 int MeasureStartUp(int newFiles);
+
+// The editor's mapping list with 512 rows: the time from the Open command to the painted list,
+// a full repaint and a page scroll, `runs` times each; printed, never judged.
+int MeasureEditor(int runs);
 
 } // namespace qm::e2e

@@ -11,6 +11,7 @@
 #include <wincodec.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cwctype>
 #include <filesystem>
@@ -151,6 +152,14 @@ double Milliseconds(std::int64_t counterTicks) {
         return static_cast<double>(f.QuadPart);
     }();
     return static_cast<double>(counterTicks) * 1000.0 / frequency;
+}
+
+double Percentile(const std::vector<double>& sorted, double share) {
+    if (sorted.empty())
+        return 0;
+    const auto rank =
+        static_cast<std::size_t>(std::ceil(share * static_cast<double>(sorted.size())));
+    return sorted[std::clamp<std::size_t>(rank, 1, sorted.size()) - 1];
 }
 
 namespace {

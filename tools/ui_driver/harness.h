@@ -62,6 +62,8 @@ private:
 
 std::int64_t Now(); // QueryPerformanceCounter
 double Milliseconds(std::int64_t counterTicks);
+// The value below which `share` of the sorted values lie (nearest rank); 0 when none.
+double Percentile(const std::vector<double>& sorted, double share);
 
 // Dispatches this thread's messages for `ms` milliseconds.
 void Pump(DWORD ms);

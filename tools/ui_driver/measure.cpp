@@ -29,13 +29,6 @@ struct Summary {
     double Mean = 0, Sd = 0, P50 = 0, P99 = 0, Min = 0, Max = 0;
 };
 
-// The value below which `share` of the sorted values lie (nearest rank).
-double Percentile(const std::vector<double>& sorted, double share) {
-    const auto rank =
-        static_cast<std::size_t>(std::ceil(share * static_cast<double>(sorted.size())));
-    return sorted[std::clamp<std::size_t>(rank, 1, sorted.size()) - 1];
-}
-
 Summary Summarise(std::vector<double> values) {
     Summary s;
     if (values.empty())

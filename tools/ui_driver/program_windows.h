@@ -1,6 +1,8 @@
 #pragma once
 // What the driver knows of each program's windows. The two programs' id headers give the same
 // names different numbers, so each is read in a file of its own.
+#include "harness.h"
+
 namespace qm::e2e {
 
 struct ProgramWindows {
@@ -18,5 +20,16 @@ struct EditorControls {
     int Toolbar;
 };
 EditorControls EditorControlIds();
+
+// The editor's Open and Close commands (toolbar buttons), posted as the toolbar does.
+struct EditorCommands {
+    int Open;
+    int Close;
+};
+EditorCommands EditorCommandIds();
+
+// The main window of the started vantrel.exe once its start-up is over: shown, the splash
+// gone, the program waiting for input. Null when that did not happen in time.
+HWND EditorMainWindow(const RunnerProcess& editor, DWORD timeoutMs = 30000);
 
 } // namespace qm::e2e

@@ -2,9 +2,11 @@
 //
 //   ui_driver run SCRIPT [EXPECTED]    a script (README.md): its records on stdout; with
 //                                      EXPECTED, exit code 0 only when they equal that file
-//   ui_driver demo [FILE.qmf]          the runner at work on a configuration (the sample)
+//   ui_driver demo [FILE.qmf]          the runner at work on a configuration (the sample),
+//                                      then the editor showing it
 //   ui_driver measure [PASSES PRESSES] poll period and key latency, printed
 //   ui_driver startup [FILES]          start-up time with FILES new configurations, printed
+//   ui_driver measure-editor [RUNS]    the editor's list with 512 rows: open, repaint, scroll
 //   e2e_driver keys | dialogs | default    the same program with the end-to-end scenarios: one
 //                                          scenario; exit code 0 when it passed
 //
@@ -34,7 +36,8 @@ int Usage() {
     std::fputs("usage: ui_driver run SCRIPT [EXPECTED]\n"
                "       ui_driver demo [FILE.qmf]\n"
                "       ui_driver measure [PASSES PRESSES]\n"
-               "       ui_driver startup [FILES]\n",
+               "       ui_driver startup [FILES]\n"
+               "       ui_driver measure-editor [RUNS]\n",
                stderr);
     return 2;
 }
@@ -65,6 +68,8 @@ int Run(int argc, wchar_t** argv) {
     }
     if (mode == L"startup")
         return MeasureStartUp(argc > 2 ? std::max(0, _wtoi(argv[2])) : 1500);
+    if (mode == L"measure-editor")
+        return MeasureEditor(argc > 2 ? std::clamp(_wtoi(argv[2]), 1, 1000) : 20);
     return Usage();
 }
 
