@@ -20,7 +20,6 @@ constexpr UINT_PTR kSubclassId = 1;
 constexpr int kWidth = 360, kHeight = 260, kButtonWidth = 80, kButtonHeight = 24, kGap = 8;
 constexpr const wchar_t* kCaption = L"Test Output Window";
 
-
 } // namespace
 
 TestWindow::TestWindow(HINSTANCE instance, Win32Dialogs& dialogs)

@@ -50,9 +50,8 @@ struct Rig : testing::EditorSeamsRig {
         joysticks.AddController(kStick, "Stick", 32);
     }
     EditorController& Start(std::string_view commandLine = "") {
-        editor = std::make_unique<EditorController>(
-            ProgramInfo{kFolder, "vantrel", 1, 4, 2},
-            Seams(), view);
+        editor = std::make_unique<EditorController>(ProgramInfo{kFolder, "vantrel", 1, 4, 2},
+                                                    Seams(), view);
         editor->Start(commandLine, nullptr);
         return *editor;
     }

@@ -2,8 +2,8 @@
 // cell a key goes into, and the keyboard hook's lifetime.
 #include "core/app_error.h"
 #include "core/key_names.h"
-#include "devices/scripted_devices.h"
 #include "core/messages.h"
+#include "devices/scripted_devices.h"
 #include "editor/editor_controller.h"
 #include "keyboard/recording_keyboard.h"
 #include "support/editor_rig.h"
@@ -57,8 +57,7 @@ struct Rig : testing::EditorSeamsRig {
         joysticks.AddController("{00000000-0000-0000-0000-000000000001}", "Pad", 12);
         joysticks.AddController("{00000000-0000-0000-0000-000000000002}", "Stick", 32);
         editor = std::make_unique<EditorController>(
-            ProgramInfo{"C:\\Program Files\\Vantrel", "vantrel", 1, 4, 2},
-            Seams(&hook), view);
+            ProgramInfo{"C:\\Program Files\\Vantrel", "vantrel", 1, 4, 2}, Seams(&hook), view);
         editor->Start("", nullptr);
         editor->NewConfiguration();
         dialogs.fileAnswers.push_back(kFile);
