@@ -209,21 +209,19 @@ void EditorController::Open() {
         view_.ScrollEntryIntoView(key);
         return;
     }
-    if (!wasOpen) {
-        if (!list_.ConfigurationShown())
-            list_.RemoveTab(kBlankKey);
-        list_.AddTab(key);
-        list_.SetTable(key, MappingTable());
-    }
-    MakeCurrent(key);
-
+    // Read first, so that the list is shown once, with its rows.
     auto outcome = LoadEditorConfiguration(seams_.Files, seams_.Dialogs, PathOf(key));
     entry = list_.Find(key);
     switch (outcome.Action) {
     case EditorLoadAction::Keep:
+        if (!wasOpen) {
+            if (!list_.ConfigurationShown())
+                list_.RemoveTab(kBlankKey);
+            list_.AddTab(key);
+        }
         entry->State = filestate::Saved;
         list_.SetTable(key, MappingTable::FromRows(std::move(outcome.Read.Rows)));
-        view_.ShowMappingList(list_.Shown());
+        MakeCurrent(key);
         view_.ScrollEntryIntoView(key);
         return;
     case EditorLoadAction::DeleteAndRemove:
@@ -493,8 +491,8 @@ void EditorController::Delete(bool ask) {
     if (entry->State != filestate::New && entry->State != filestate::Unsaved &&
         !seams_.Shell.MoveToRecycleBin(PathOf(key)))
         return; // the file is still there: so is its entry
-    if (list_.IsOpen(key))
-        Discard(key);
+    // Its entry name is free again, whether or not it was open.
+    Discard(key);
     list_.Remove(key);
     list_.Numbers().Release(key);
     seams_.Store.DelKey(kUser, EntryKey(key));

@@ -359,6 +359,11 @@ TEST_F(Editor, ACorruptFileIsRemovedFromTheListAndRecycledOnlyOnYes) {
     EXPECT_EQ(List().Find("file2"), nullptr);
     EXPECT_THAT(shell.recycled, ElementsAre(kConfig + "bad2.qmf"));
     EXPECT_THAT(List().Tabs(), ElementsAre("BLANK"));
+
+    // Their entry names are free for the next file.
+    files.files["D:\\x.qmf"] = Qmf();
+    editor->LoadConfigurationFile("D:\\x.qmf");
+    EXPECT_EQ(Selected().Key, "file1");
 }
 
 TEST_F(Editor, DeleteAsksRecyclesASavedFileAndKeepsTheEntryWhenTheShellDidNot) {
