@@ -12,7 +12,7 @@ EditorControls EditorControlIds() {
 }
 
 EditorCommands EditorCommandIds() {
-    return {IDT_OPEN, IDT_CLOSE};
+    return {IDT_OPEN, IDT_CLOSE, IDC_TEST};
 }
 
 HWND EditorMainWindow(const RunnerProcess& editor, DWORD timeoutMs) {

@@ -21,10 +21,12 @@ struct EditorControls {
 };
 EditorControls EditorControlIds();
 
-// The editor's Open and Close commands (toolbar buttons), posted as the toolbar does.
+// The editor's Open and Close commands (toolbar buttons) and its Test button, posted as the
+// controls send them.
 struct EditorCommands {
     int Open;
     int Close;
+    int Test;
 };
 EditorCommands EditorCommandIds();
 
