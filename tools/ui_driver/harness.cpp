@@ -535,6 +535,10 @@ ProgramWindows RunnerWindows() {
     return {CORVEX_MAIN_WINDOW_CLASS, CORVEX_SPLASH_WINDOW_CLASS};
 }
 
+void PostTrayClick(HWND runnerMain, UINT mouseMessage) {
+    PostMessageW(runnerMain, CORVEX_TRAY_MESSAGE, CORVEX_TRAY_ICON_ID, mouseMessage);
+}
+
 std::wstring RunnerCaption() {
     return L"Corvex Ver. " + std::to_wstring(CORVEX_VERSION_MAJOR) + L"." +
            std::to_wstring(CORVEX_VERSION_MINOR) + L"." + std::to_wstring(CORVEX_VERSION_REVISION) +
@@ -897,7 +901,7 @@ std::size_t DifferingPixels(const Capture& a, const Capture& b) {
     return differing;
 }
 
-bool SaveScreenshot(const std::wstring& path, const std::vector<HWND>& windows) {
+bool SaveScreenshot(const std::wstring& path, const std::vector<HWND>& windows, int margin) {
     RECT area{};
     for (const HWND window : windows) {
         RECT bounds{};
@@ -905,7 +909,7 @@ bool SaveScreenshot(const std::wstring& path, const std::vector<HWND>& windows) 
             continue;
         UnionRect(&area, &area, &bounds);
     }
-    InflateRect(&area, 12, 12);
+    InflateRect(&area, margin, margin);
     if (!OnScreen(area))
         return false;
     const std::uint32_t* pixels = nullptr;

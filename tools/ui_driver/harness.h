@@ -269,8 +269,8 @@ std::string Shown(const std::optional<std::wstring>& text); // for messages: "(m
 
 // ---- screenshots -------------------------------------------------------------------------
 
-// Saves the part of the screen covering `windows` (with a margin) as a PNG file.
-bool SaveScreenshot(const std::wstring& path, const std::vector<HWND>& windows);
+// Saves the part of the screen covering `windows` and `margin` pixels around them as a PNG file.
+bool SaveScreenshot(const std::wstring& path, const std::vector<HWND>& windows, int margin = 12);
 
 // A part of the screen, pixel by pixel (0xRRGGBB).
 struct Capture {

@@ -149,6 +149,8 @@ struct Answer {
 
 // The caption that stands for a box's close box.
 constexpr std::wstring_view kCloseBox = L"[x]";
+// The pop-up menus' target that stands for the runner's notification icon.
+constexpr std::string_view kTrayTarget = "tray";
 
 BOOL CALLBACK CollectChild(HWND child, LPARAM found) {
     reinterpret_cast<std::vector<HWND>*>(found)->push_back(child);
@@ -332,6 +334,7 @@ private:
     void ClickButton(HWND window, const std::string& caption);
     void Context(const Arguments& a);
     void ContextItems(const Arguments& a);
+    void Tray(const Arguments& a);
     void SelectConfig(const Arguments& a);
     void Tab(const Arguments& a);
     void Row(const Arguments& a);
@@ -432,6 +435,7 @@ const std::map<std::string, Session::Verb>& Session::Verbs() {
         {"button", {1, 1, &Session::Button}},
         {"context", {2, 2, &Session::Context}},
         {"context-items", {1, 1, &Session::ContextItems}},
+        {"tray", {1, 1, &Session::Tray}},
         {"select-config", {1, 1, &Session::SelectConfig}},
         {"tab", {1, 1, &Session::Tab}},
         {"row", {1, 1, &Session::Row}},
@@ -451,7 +455,7 @@ const std::map<std::string, Session::Verb>& Session::Verbs() {
         {"states", {0, 0, &Session::States}},
         {"messages", {0, 0, &Session::Messages}},
         {"registry", {0, 0, &Session::Registry}},
-        {"screenshot", {1, 1, &Session::Screenshot}},
+        {"screenshot", {1, 2, &Session::Screenshot}},
         {"controls", {0, 1, &Session::Controls}},
         {"locks", {0, 0, &Session::Locks}},
         {"dump", {1, 1, &Session::Dump}},
@@ -896,18 +900,25 @@ void Session::Button(const Arguments& a) {
 }
 
 void Session::ClickButton(HWND window, const std::string& caption) {
-    for (const HWND button : Buttons(window)) {
-        if (Plain(WindowText(button)) != Plain(Wide(caption)))
-            continue;
-        if (!IsWindowEnabled(button))
-            Fail("the button \"" + caption + "\" is disabled");
-        Blocking([=] {
-            DWORD_PTR result = 0;
-            SendMessageTimeoutW(button, BM_CLICK, 0, 0, SMTO_NORMAL, kActionMs, &result);
-        });
-        return;
-    }
-    Fail("no button \"" + caption + "\"");
+    // A window the program has not shown yet (the runner shows its own at the end of its
+    // start-up) shows its buttons in a moment.
+    HWND button = nullptr;
+    PumpUntil(
+        [&] {
+            for (const HWND shown : Buttons(window))
+                if (Plain(WindowText(shown)) == Plain(Wide(caption)))
+                    return (button = shown) != nullptr;
+            return false;
+        },
+        kAppearMs);
+    if (button == nullptr)
+        Fail("no button \"" + caption + "\"");
+    if (!IsWindowEnabled(button))
+        Fail("the button \"" + caption + "\" is disabled");
+    Blocking([=] {
+        DWORD_PTR result = 0;
+        SendMessageTimeoutW(button, BM_CLICK, 0, 0, SMTO_NORMAL, kActionMs, &result);
+    });
 }
 
 void Session::SetSimulated(const Arguments& a, bool down) {
@@ -1012,12 +1023,21 @@ POINT Session::MappingCellPoint(HWND list, int row, int column) const {
 
 std::vector<MenuItem> Session::PopUpMenuOn(const std::string& target) {
     RequireProgram();
-    Foreground();
     const bool row = !target.empty() && std::all_of(target.begin(), target.end(), ::isdigit);
-    if (row) {
+    if (target == kTrayTarget) {
+        // The menu opens at the pointer: over the window when it shows, as near as a
+        // screenshot can have both.
+        RECT window{};
+        if (IsWindowVisible(main_) && GetWindowRect(main_, &window))
+            SetCursorPos(window.left + (window.right - window.left) / 2,
+                         window.top + (window.bottom - window.top) / 3);
+        PostTrayClick(main_, WM_RBUTTONUP);
+    } else if (row) {
+        Foreground();
         const HWND list = Control(kMappingListId, "mapping list");
         ClickAt(MappingCellPoint(list, MappingRow(target), 0), Click::Right);
     } else {
+        Foreground();
         const HWND list = Control(kConfigurationListId, "configuration list");
         const int index = EntryIndex(target);
         SendTo(list, LVM_ENSUREVISIBLE, static_cast<WPARAM>(index), FALSE);
@@ -1063,6 +1083,19 @@ void Session::ContextItems(const Arguments& a) {
                     : Shown(item.Caption) + "\t" + (item.Disabled ? "disabled" : "enabled") +
                           (item.Checked ? "\tchecked" : ""));
     DismissMenu();
+}
+
+void Session::Tray(const Arguments& a) {
+    if (a[0] == "right-click") {
+        PopUpMenuOn(std::string(kTrayTarget)); // left open, as the user sees it
+        return;
+    }
+    if (a[0] != "double-click")
+        Fail("the notification icon is clicked \"double-click\" or \"right-click\", not \"" + a[0] +
+             "\"");
+    RequireProgram();
+    PostTrayClick(main_, WM_LBUTTONDBLCLK);
+    Settle();
 }
 
 void Session::SelectConfig(const Arguments& a) {
@@ -1416,13 +1449,17 @@ void Session::Screenshot(const Arguments& a) {
     RequireProgram();
     Settle();
     Pump(300); // painted
-    // The main window with whatever the program shows over it.
+    // The main window with whatever the program shows over it, or the one window titled so.
     std::vector<HWND> shown;
     for (const HWND window : TopLevelWindows(program_.Id()))
-        if (IsWindowVisible(window))
+        if (IsWindowVisible(window) &&
+            (a.size() < 2 || Plain(WindowText(window)) == Plain(Wide(a[1]))))
             shown.push_back(window);
+    if (shown.empty())
+        Fail(a.size() < 2 ? "no window of the program shows" : "no window \"" + a[1] + "\" shows");
     const std::wstring path = ArtifactsFolder() + Wide(a[0]) + L".png";
-    if (!SaveScreenshot(path, shown))
+    // One window named: that window alone, none of what lies around it.
+    if (!SaveScreenshot(path, shown, a.size() < 2 ? 12 : 0))
         Fail("the screenshot could not be taken");
 }
 

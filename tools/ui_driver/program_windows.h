@@ -12,6 +12,10 @@ struct ProgramWindows {
 ProgramWindows RunnerWindows();
 ProgramWindows EditorWindows();
 
+// A click on the runner's notification icon (WM_LBUTTONDBLCLK, WM_RBUTTONUP), posted to its
+// main window as the shell reports it.
+void PostTrayClick(HWND runnerMain, UINT mouseMessage);
+
 // The editor's main window's controls.
 struct EditorControls {
     int ConfigurationList;
