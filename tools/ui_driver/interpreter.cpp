@@ -905,9 +905,12 @@ void Session::ClickButton(HWND window, const std::string& caption) {
     HWND button = nullptr;
     PumpUntil(
         [&] {
-            for (const HWND shown : Buttons(window))
-                if (Plain(WindowText(shown)) == Plain(Wide(caption)))
-                    return (button = shown) != nullptr;
+            for (const HWND shown : Buttons(window)) {
+                if (Plain(WindowText(shown)) == Plain(Wide(caption))) {
+                    button = shown;
+                    return true;
+                }
+            }
             return false;
         },
         kAppearMs);
