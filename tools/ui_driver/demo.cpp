@@ -166,8 +166,12 @@ std::string ReadBytes(const std::wstring& path) {
 } // namespace
 
 int Demo(const std::wstring& configuration) {
-    const std::wstring source =
-        configuration.empty() ? DriverFolder() + L"payload\\cockpit.qmf" : configuration;
+    ForgetSettings();
+    const Installation install = Install(L"demo");
+    // The sample: the one that installed programs came with, else the payload's.
+    const std::wstring source = !configuration.empty() ? configuration
+                                : install.Installed    ? install.Folder + L"config\\cockpit.qmf"
+                                                       : DriverFolder() + L"payload\\cockpit.qmf";
     const EditorReadResult read = ReadEditorConfiguration(ReadBytes(source));
     if (read.Corrupt || read.Rows.empty())
         throw Fatal(Narrow(source) + " holds no mappings");
@@ -219,10 +223,9 @@ int Demo(const std::wstring& configuration) {
         }
     }
 
-    ForgetSettings();
-    const Installation install = Install(L"demo");
     const std::wstring fileName = source.substr(source.find_last_of(L"\\/") + 1);
-    if (!CopyFileW(source.c_str(), (install.Folder + L"config\\" + fileName).c_str(), FALSE))
+    const std::wstring target = install.Folder + L"config\\" + fileName;
+    if (!SameText(source, target) && !CopyFileW(source.c_str(), target.c_str(), FALSE))
         throw Fatal("cannot copy " + Narrow(source));
     Simulation simulation(install.DeviceFile, deviceLines);
     const std::wstring shots = DriverFolder() + L"demo\\";

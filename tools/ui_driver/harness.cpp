@@ -391,8 +391,60 @@ void MakeFolder(const std::wstring& path) {
         throw Fatal("cannot create " + Narrow(path) + ": " + error.message());
 }
 
+namespace {
+
+// The folder of the installed programs in use, with a trailing backslash; empty for scratch
+// installations.
+std::wstring& InstalledFolder() {
+    static std::wstring folder;
+    return folder;
+}
+
+constexpr const wchar_t* kSimulatedDevices[] = {L"dinput8.dll", L"orvhid.dll"};
+
+} // namespace
+
+InstalledPrograms::InstalledPrograms(std::wstring folder) {
+    if (!folder.empty() && folder.back() != L'\\')
+        folder += L'\\';
+    for (const wchar_t* program : {L"corvex.exe", L"vantrel.exe"}) {
+        if (GetFileAttributesW((folder + program).c_str()) == INVALID_FILE_ATTRIBUTES)
+            throw Fatal(Narrow(folder) + " holds no " + Narrow(program));
+    }
+    const std::wstring payload = DriverFolder() + L"payload\\";
+    for (const wchar_t* file : kSimulatedDevices) {
+        // Fails when the file is there: a device library of the installation is never replaced.
+        if (!CopyFileW((payload + file).c_str(), (folder + file).c_str(), TRUE)) {
+            const DWORD error = GetLastError();
+            for (const std::wstring& copied : copied_)
+                DeleteFileW(copied.c_str());
+            throw Fatal("cannot copy " + Narrow(file) + " into " + Narrow(folder) + ", error " +
+                        std::to_string(error));
+        }
+        copied_.push_back(folder + file);
+    }
+    InstalledFolder() = folder;
+}
+
+InstalledPrograms::~InstalledPrograms() {
+    InstalledFolder().clear();
+    // A program just ended may hold its libraries a moment longer.
+    for (const std::wstring& file : copied_)
+        PumpUntil(
+            [&] { return DeleteFileW(file.c_str()) || GetLastError() == ERROR_FILE_NOT_FOUND; },
+            5000);
+}
+
 Installation Install(const std::wstring& name) {
     Installation install;
+    if (!InstalledFolder().empty()) {
+        install.Folder = InstalledFolder();
+        install.Program = install.Folder + L"corvex.exe";
+        MakeFolder(DriverFolder() + L"work");
+        install.DeviceFile = DriverFolder() + L"work\\" + name + L"-devices.txt";
+        install.Installed = true;
+        return install;
+    }
     install.Folder = DriverFolder() + L"work\\" + name + L"\\";
     install.Program = install.Folder + L"corvex.exe";
     install.DeviceFile = install.Folder + L"devices.txt";

@@ -145,9 +145,26 @@ struct Installation {
     std::wstring Folder; // with a trailing backslash
     std::wstring Program;
     std::wstring DeviceFile;
+    bool Installed = false; // the folder of an InstalledPrograms, used as it is
 };
-// work\<name>\ under the driver's folder, emptied first, filled from payload\.
+// work\<name>\ under the driver's folder, emptied first, filled from payload\; or, while an
+// InstalledPrograms lives, its folder as it is (the device file then goes to work\).
 Installation Install(const std::wstring& name);
+
+// While it lives, runs use the programs installed in `folder` (such as by the installer)
+// instead of a scratch installation: the folder is used as it is, with the simulated devices
+// copied into it, and they are removed again when it goes. Throws Fatal when the folder lacks
+// the programs or already holds a file of a simulated device's name.
+class InstalledPrograms {
+public:
+    explicit InstalledPrograms(std::wstring folder);
+    ~InstalledPrograms();
+    InstalledPrograms(const InstalledPrograms&) = delete;
+    InstalledPrograms& operator=(const InstalledPrograms&) = delete;
+
+private:
+    std::vector<std::wstring> copied_;
+};
 
 // The folder for screenshots, created on first use.
 std::wstring ArtifactsFolder();

@@ -9,10 +9,13 @@
 //   ui_driver measure-editor [RUNS]    the editor's list with 512 rows: open, repaint, scroll
 //   e2e_driver keys | dialogs | default    the same program with the end-to-end scenarios: one
 //                                          scenario; exit code 0 when it passed
+//   ui_driver --installed FOLDER MODE ...  any of the above with the programs installed in
+//                                          FOLDER instead of a scratch installation
 //
 // The programs, their icon, qmftool.exe and the simulated devices are taken from the folder
 // payload beside the driver; each run installs them into work\<name> and keeps screenshots in
-// artifacts (demo for the demo).
+// artifacts (demo for the demo). With --installed only the simulated devices are copied, into
+// FOLDER, and removed when the run ends.
 #include "driver_runs.h"
 #include "harness.h"
 #include "interpreter.h"
@@ -25,6 +28,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <exception>
+#include <optional>
 #include <string>
 
 namespace {
@@ -37,13 +41,20 @@ int Usage() {
                "       ui_driver demo [FILE.qmf]\n"
                "       ui_driver measure [PASSES PRESSES]\n"
                "       ui_driver startup [FILES]\n"
-               "       ui_driver measure-editor [RUNS]\n",
+               "       ui_driver measure-editor [RUNS]\n"
+               "       ui_driver --installed FOLDER MODE ...\n",
                stderr);
     return 2;
 }
 
 int Run(int argc, wchar_t** argv) {
     using namespace qm::e2e;
+    std::optional<InstalledPrograms> installed;
+    if (argc > 2 && std::wstring(argv[1]) == L"--installed") {
+        installed.emplace(argv[2]);
+        argc -= 2;
+        argv += 2;
+    }
     if (argc < 2)
         return Usage();
     const std::wstring mode = argv[1];
