@@ -22,4 +22,12 @@ int MeasureStartUp(int newFiles);
 // a full repaint and a page scroll, `runs` times each; printed, never judged.
 int MeasureEditor(int runs);
 
+// corvex.exe running a configuration at the 5 ms setting for `minutes` while simulated buttons
+// are pressed at random and the devices unplugged now and then; every `sampleSeconds` a quiet
+// point checks that no key stayed down and samples memory, handles, threads and idle CPU.
+// Exit code 1 when a key stayed down or the program ended.
+int SoakRunner(int minutes, int sampleSeconds);
+// The same with vantrel.exe's live test of that configuration.
+int SoakEditor(int minutes, int sampleSeconds);
+
 } // namespace qm::e2e

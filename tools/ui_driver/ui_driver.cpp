@@ -7,6 +7,9 @@
 //   ui_driver measure [PASSES PRESSES] poll period and key latency, printed
 //   ui_driver startup [FILES]          start-up time with FILES new configurations, printed
 //   ui_driver measure-editor [RUNS]    the editor's list with 512 rows: open, repaint, scroll
+//   ui_driver soak-runner MINUTES [S]  corvex.exe under random presses and unplugs; figures
+//   ui_driver soak-editor MINUTES [S]  the same with vantrel.exe's live test (S: seconds
+//                                      between samples)
 //   e2e_driver keys | dialogs | default    the same program with the end-to-end scenarios: one
 //                                          scenario; exit code 0 when it passed
 //
@@ -37,7 +40,8 @@ int Usage() {
                "       ui_driver demo [FILE.qmf]\n"
                "       ui_driver measure [PASSES PRESSES]\n"
                "       ui_driver startup [FILES]\n"
-               "       ui_driver measure-editor [RUNS]\n",
+               "       ui_driver measure-editor [RUNS]\n"
+               "       ui_driver soak-runner|soak-editor MINUTES [SAMPLE_SECONDS]\n",
                stderr);
     return 2;
 }
@@ -70,6 +74,12 @@ int Run(int argc, wchar_t** argv) {
         return MeasureStartUp(argc > 2 ? std::max(0, _wtoi(argv[2])) : 1500);
     if (mode == L"measure-editor")
         return MeasureEditor(argc > 2 ? std::clamp(_wtoi(argv[2]), 1, 1000) : 20);
+    if ((mode == L"soak-runner" || mode == L"soak-editor") && (argc == 3 || argc == 4)) {
+        const int minutes = std::clamp(_wtoi(argv[2]), 1, 24 * 60);
+        const int sampleSeconds = argc == 4 ? std::clamp(_wtoi(argv[3]), 15, 3600) : 60;
+        return mode == L"soak-runner" ? SoakRunner(minutes, sampleSeconds)
+                                      : SoakEditor(minutes, sampleSeconds);
+    }
     return Usage();
 }
 
