@@ -30,4 +30,10 @@ int SoakRunner(int minutes, int sampleSeconds);
 // The same with vantrel.exe's live test of that configuration.
 int SoakEditor(int minutes, int sampleSeconds);
 
+// Corrupt, truncated, huge, binary and empty files, hostile registry values for every setting
+// and hostile device counts, each given to both programs; one line per case. Exit code 1 when
+// a program crashed, hung or would not end, or a configuration file changed. `only`: "files",
+// "devices" or "registry" runs those cases alone.
+int Hostile(const std::wstring& only);
+
 } // namespace qm::e2e

@@ -670,6 +670,10 @@ std::vector<HWND> RunnerMainWindows() {
     return windows;
 }
 
+void PostRunnerExit(HWND main) {
+    PostCommand(main, IDM_EXIT);
+}
+
 void PostCommand(HWND window, int id) {
     PostMessageW(window, WM_COMMAND, MAKEWPARAM(id, 0), 0);
 }

@@ -224,6 +224,8 @@ private:
     HWND main_ = nullptr;
 };
 
+// The runner's Exit command, posted to its main window.
+void PostRunnerExit(HWND main);
 // Every top-level window of the runner's main window class.
 std::vector<HWND> RunnerMainWindows();
 // A menu command, posted as the menu posts it.

@@ -21,12 +21,14 @@ struct EditorControls {
 };
 EditorControls EditorControlIds();
 
-// The editor's Open and Close commands (toolbar buttons) and its Test button, posted as the
-// controls send them.
+// The editor's Open, Close, New and Save commands (toolbar buttons) and its Test button,
+// posted as the controls send them.
 struct EditorCommands {
     int Open;
     int Close;
     int Test;
+    int New;
+    int Save;
 };
 EditorCommands EditorCommandIds();
 

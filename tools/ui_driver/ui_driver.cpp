@@ -10,6 +10,7 @@
 //   ui_driver soak-runner MINUTES [S]  corvex.exe under random presses and unplugs; figures
 //   ui_driver soak-editor MINUTES [S]  the same with vantrel.exe's live test (S: seconds
 //                                      between samples)
+//   ui_driver hostile [files|devices|registry]   hostile inputs, one line per case
 //   e2e_driver keys | dialogs | default    the same program with the end-to-end scenarios: one
 //                                          scenario; exit code 0 when it passed
 //
@@ -41,7 +42,8 @@ int Usage() {
                "       ui_driver measure [PASSES PRESSES]\n"
                "       ui_driver startup [FILES]\n"
                "       ui_driver measure-editor [RUNS]\n"
-               "       ui_driver soak-runner|soak-editor MINUTES [SAMPLE_SECONDS]\n",
+               "       ui_driver soak-runner|soak-editor MINUTES [SAMPLE_SECONDS]\n"
+               "       ui_driver hostile [files|devices|registry]\n",
                stderr);
     return 2;
 }
@@ -80,6 +82,8 @@ int Run(int argc, wchar_t** argv) {
         return mode == L"soak-runner" ? SoakRunner(minutes, sampleSeconds)
                                       : SoakEditor(minutes, sampleSeconds);
     }
+    if (mode == L"hostile" && argc <= 3)
+        return Hostile(argc == 3 ? argv[2] : L"");
     return Usage();
 }
 
