@@ -20,6 +20,7 @@
 #include <fstream>
 #include <iterator>
 #include <random>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -194,7 +195,8 @@ private:
     }
 
     // Notes and answers the open boxes: OK, or No to a question (which keeps the file the
-    // question is about), else Yes; when `closing` No first (do not save).
+    // question is about), else Yes; when `closing` No first (do not save), and Yes to quitting
+    // without saving.
     bool AnswerBoxes(bool closing) {
         bool any = false;
         for (const HWND box : Boxes(process_.Id())) {
@@ -207,8 +209,13 @@ private:
             }
             static constexpr const wchar_t* kOpening[] = {L"OK", L"No", L"Yes"};
             static constexpr const wchar_t* kClosing[] = {L"No", L"OK", L"Yes"};
+            static constexpr const wchar_t* kQuitting[] = {L"Yes"};
+            const bool quitting =
+                closing && MessageBoxText(box).find(L"quit without saving") != std::wstring::npos;
             HWND button = nullptr;
-            for (const wchar_t* caption : closing ? kClosing : kOpening) {
+            for (const wchar_t* caption :
+                 quitting ? std::span<const wchar_t* const>(kQuitting)
+                          : std::span<const wchar_t* const>(closing ? kClosing : kOpening)) {
                 for (HWND child = FindWindowExW(box, nullptr, L"Button", nullptr);
                      child != nullptr && button == nullptr;
                      child = FindWindowExW(box, child, L"Button", nullptr)) {
@@ -487,7 +494,9 @@ void DeviceCases(Report& report) {
         {"a controller with 65535 buttons",
          pad + "controller | Wide | {4B1D2C30-FFFF-4A7B-8C9D-0E1F2A3B4C5D} | 65535\n"},
         {"a board with 0 buttons", pad + board + "0\n"},
-        {"a board with 65535 buttons", pad + board + "65535\n"},
+        // The record's count is 16 bits wide: 65535 reads as -1.
+        {"a board with 65535 (-1) buttons", pad + board + "-1\n"},
+        {"a board with 32767 buttons", pad + board + "32767\n"},
         {"300 controllers of 12 buttons", many},
     };
     for (const DeviceCase& c : cases) {
