@@ -36,4 +36,8 @@ int SoakEditor(int minutes, int sampleSeconds);
 // "devices" or "registry" runs those cases alone.
 int Hostile(const std::wstring& only);
 
+// vantrel.exe killed at a random moment around a save, `count` times: the file must hold the
+// old or the new bytes each time. Exit code 1 when it held a mix or was missing.
+int KillSaves(int count);
+
 } // namespace qm::e2e

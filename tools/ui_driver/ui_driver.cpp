@@ -11,6 +11,7 @@
 //   ui_driver soak-editor MINUTES [S]  the same with vantrel.exe's live test (S: seconds
 //                                      between samples)
 //   ui_driver hostile [files|devices|registry]   hostile inputs, one line per case
+//   ui_driver kill-saves COUNT         vantrel.exe killed around saves; the file's outcomes
 //   e2e_driver keys | dialogs | default    the same program with the end-to-end scenarios: one
 //                                          scenario; exit code 0 when it passed
 //
@@ -43,7 +44,8 @@ int Usage() {
                "       ui_driver startup [FILES]\n"
                "       ui_driver measure-editor [RUNS]\n"
                "       ui_driver soak-runner|soak-editor MINUTES [SAMPLE_SECONDS]\n"
-               "       ui_driver hostile [files|devices|registry]\n",
+               "       ui_driver hostile [files|devices|registry]\n"
+               "       ui_driver kill-saves COUNT\n",
                stderr);
     return 2;
 }
@@ -84,6 +86,8 @@ int Run(int argc, wchar_t** argv) {
     }
     if (mode == L"hostile" && argc <= 3)
         return Hostile(argc == 3 ? argv[2] : L"");
+    if (mode == L"kill-saves" && argc == 3)
+        return KillSaves(std::clamp(_wtoi(argv[2]), 1, 100000));
     return Usage();
 }
 
