@@ -467,7 +467,9 @@ void RegistryCases(Report& report) {
             Visit editor(bench.Install.Folder + L"vantrel.exe", argument, true);
             std::string what = Narrow(setting.Key).substr(std::strlen("Software\\Vantrel\\")) +
                                "\\" + Narrow(setting.Value) + " " + value.Name;
-            report.Line(what, runner, afterRunner, editor, ValueNow(setting), bench.GoodIntact());
+            report.Line(what, runner,
+                        runnerExtra.empty() ? afterRunner : runnerExtra + "; " + afterRunner,
+                        editor, ValueNow(setting), bench.GoodIntact());
         }
     }
 }

@@ -97,7 +97,7 @@ void AnswerStartUpBoxes(const RunnerProcess& editor) {
 struct EditedConfiguration {
     EditedConfiguration(const Installation& install) {
         if (!Editor.Start(install.Folder + L"vantrel.exe", L""))
-            throw Fatal("vantrel.exe did not start");
+            throw Fatal("vantrel.exe did not start, error " + std::to_string(GetLastError()));
         Main = EditorMainWindow(Editor, kPatienceMs);
         AnswerStartUpBoxes(Editor);
         if (Main == nullptr)
