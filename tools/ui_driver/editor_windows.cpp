@@ -12,7 +12,7 @@ EditorControls EditorControlIds() {
 }
 
 EditorCommands EditorCommandIds() {
-    return {IDT_OPEN, IDT_CLOSE, IDC_TEST};
+    return {IDT_OPEN, IDT_CLOSE, IDC_TEST, IDT_NEW, IDT_SAVE, IDP_MAPPING_CLEAR_ROW};
 }
 
 HWND EditorMainWindow(const RunnerProcess& editor, DWORD timeoutMs) {

@@ -510,6 +510,19 @@ void Simulation::ReleaseAll() {
     MemoryBarrier();
 }
 
+void Simulation::SetPlugged(int controller, bool plugged) {
+    auto& slot = State().Controllers[controller - 1];
+    if (!plugged && slot.Unplugged == 0)
+        InterlockedIncrement(reinterpret_cast<volatile LONG*>(&slot.UnplugCount));
+    *reinterpret_cast<volatile std::uint8_t*>(&slot.Unplugged) = plugged ? 0 : 1;
+    MemoryBarrier();
+}
+
+void Simulation::SetBoardResult(int board, std::int32_t result) {
+    *reinterpret_cast<volatile std::int32_t*>(&State().Boards[board - 1].Result) = result;
+    MemoryBarrier();
+}
+
 std::uint32_t Simulation::ReadCount() const {
     return *static_cast<const volatile std::uint32_t*>(&State().Reads.Count);
 }
@@ -711,6 +724,10 @@ std::vector<HWND> RunnerMainWindows() {
     std::vector<HWND> windows;
     EnumWindows(&CollectMainWindow, reinterpret_cast<LPARAM>(&windows));
     return windows;
+}
+
+void PostRunnerExit(HWND main) {
+    PostCommand(main, IDM_EXIT);
 }
 
 void PostCommand(HWND window, int id) {

@@ -183,6 +183,11 @@ public:
     void SetButton(int controller, int button, bool down);
     void SetBoardButton(int board, int button, bool down);
     void ReleaseAll();
+    // Unplugs or plugs controller `controller` back in (its reads fail while unplugged, and an
+    // acquisition made before the unplug is lost).
+    void SetPlugged(int controller, bool plugged);
+    // What board `board`'s reads return: 2 new data (the default), 3 none, 4 failure.
+    void SetBoardResult(int board, std::int32_t result);
 
     // The number of device reads so far.
     std::uint32_t ReadCount() const;
@@ -236,6 +241,8 @@ private:
     HWND main_ = nullptr;
 };
 
+// The runner's Exit command, posted to its main window.
+void PostRunnerExit(HWND main);
 // Every top-level window of the runner's main window class.
 std::vector<HWND> RunnerMainWindows();
 // A menu command, posted as the menu posts it.

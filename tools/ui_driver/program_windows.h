@@ -25,12 +25,15 @@ struct EditorControls {
 };
 EditorControls EditorControlIds();
 
-// The editor's Open and Close commands (toolbar buttons) and its Test button, posted as the
-// controls send them.
+// The editor's Open, Close, New and Save commands (toolbar buttons), its Test button and the
+// mapping list's Clear Entire Row, posted as the controls send them.
 struct EditorCommands {
     int Open;
     int Close;
     int Test;
+    int New;
+    int Save;
+    int ClearRow;
 };
 EditorCommands EditorCommandIds();
 

@@ -7,6 +7,11 @@
 //   ui_driver measure [PASSES PRESSES] poll period and key latency, printed
 //   ui_driver startup [FILES]          start-up time with FILES new configurations, printed
 //   ui_driver measure-editor [RUNS]    the editor's list with 512 rows: open, repaint, scroll
+//   ui_driver soak-runner MINUTES [S]  corvex.exe under random presses and unplugs; figures
+//   ui_driver soak-editor MINUTES [S]  the same with vantrel.exe's live test (S: seconds
+//                                      between samples)
+//   ui_driver hostile [files|devices|registry]   hostile inputs, one line per case
+//   ui_driver kill-saves COUNT         vantrel.exe killed around saves; the file's outcomes
 //   e2e_driver keys | dialogs | default    the same program with the end-to-end scenarios: one
 //                                          scenario; exit code 0 when it passed
 //   ui_driver --installed FOLDER MODE ...  any of the above with the programs installed in
@@ -42,6 +47,9 @@ int Usage() {
                "       ui_driver measure [PASSES PRESSES]\n"
                "       ui_driver startup [FILES]\n"
                "       ui_driver measure-editor [RUNS]\n"
+               "       ui_driver soak-runner|soak-editor MINUTES [SAMPLE_SECONDS]\n"
+               "       ui_driver hostile [files|devices|registry]\n"
+               "       ui_driver kill-saves COUNT\n"
                "       ui_driver --installed FOLDER MODE ...\n",
                stderr);
     return 2;
@@ -81,6 +89,16 @@ int Run(int argc, wchar_t** argv) {
         return MeasureStartUp(argc > 2 ? std::max(0, _wtoi(argv[2])) : 1500);
     if (mode == L"measure-editor")
         return MeasureEditor(argc > 2 ? std::clamp(_wtoi(argv[2]), 1, 1000) : 20);
+    if ((mode == L"soak-runner" || mode == L"soak-editor") && (argc == 3 || argc == 4)) {
+        const int minutes = std::clamp(_wtoi(argv[2]), 1, 24 * 60);
+        const int sampleSeconds = argc == 4 ? std::clamp(_wtoi(argv[3]), 15, 3600) : 60;
+        return mode == L"soak-runner" ? SoakRunner(minutes, sampleSeconds)
+                                      : SoakEditor(minutes, sampleSeconds);
+    }
+    if (mode == L"hostile" && argc <= 3)
+        return Hostile(argc == 3 ? argv[2] : L"");
+    if (mode == L"kill-saves" && argc == 3)
+        return KillSaves(std::clamp(_wtoi(argv[2]), 1, 100000));
     return Usage();
 }
 
