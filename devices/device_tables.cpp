@@ -1,5 +1,7 @@
 #include "devices/device_tables.h"
 
+#include "core/qmf_file.h"
+
 #include <algorithm>
 
 namespace qm {
@@ -27,7 +29,9 @@ void DeviceTables::Clear() {
 }
 
 void DeviceTables::AddDevice(DeviceEntry device) {
-    device.ButtonCount = std::max(device.ButtonCount, 0);
+    // A button past the last one a configuration can name gets no row and no map cell: its
+    // row could not be saved, and a device claiming 65535 buttons would cost megabytes.
+    device.ButtonCount = std::clamp(device.ButtonCount, 0, kMaxButtonNumber);
     for (int k = 1; k <= device.ButtonCount; ++k)
         buttons_.push_back({k, device.Name, device.Identity});
     maxButtons_ = std::max(maxButtons_, device.ButtonCount);

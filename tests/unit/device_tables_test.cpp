@@ -20,6 +20,12 @@ TEST(DeviceTables, ClearStartsFromEmptyAndMapReadsOutsideGiveZero) {
     t.AddDevice({true, 0, "{G}", "Pad", 4});
     EXPECT_EQ(t.ButtonTotal(), 4);
     EXPECT_EQ(t.ButtonMap().At(1, 4), 0);
+
+    // Buttons beyond the last one a configuration can name are left out.
+    t.AddDevice({false, 0, "{H}", "Board", 65535});
+    EXPECT_EQ(t.ButtonTotal(), 4 + 512);
+    EXPECT_EQ(t.MaxButtons(), 512);
+    EXPECT_EQ(t.ButtonList().back().ButtonNumber, 512);
 }
 
 TEST(DeviceIdentity, BoardPathLessItsLastFiveCharacters) {
