@@ -371,8 +371,10 @@ int RunSaves(int count, unsigned seed) {
                 tally.Fail(save, kind, "a failed save lost the edits");
             if (Leftovers(folder, file) != 0)
                 tally.Fail(save, kind, "a failed save left a temporary file");
-            tally.Count(std::string(kFaultNames[static_cast<int>(kind)]) +
-                        ": refused, old content kept, message shown, edits kept");
+            const auto& shown = editor.dialogs.shown;
+            tally.Count(std::string(kFaultNames[static_cast<int>(kind)]) + ": refused with \"" +
+                        (shown.empty() ? "" : shown.back().title + ": " + shown.back().text) +
+                        "\", old content and edits kept");
         } else {
             // Only a fault the save recovers from may end in success (none does today).
             tally.Fail(save, kind, "the save succeeded despite the fault");
