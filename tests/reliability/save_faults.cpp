@@ -401,8 +401,8 @@ struct HostileOutcome {
     bool EditsKept = false;
 };
 
-// Opens `file` (made by `setUp` in `folder`), edits it, lets `spoil` change the folder, saves.
-HostileOutcome SaveInto(const fs::path& folder, const fs::path& file, const std::string& old,
+// Opens `file`, edits it, lets `spoil` change the folder, saves.
+HostileOutcome SaveInto(const fs::path& file, const std::string& old,
                         const std::function<void()>& spoil) {
     Editor editor(file);
     std::mt19937 random(7);
@@ -430,7 +430,6 @@ HostileOutcome SaveInto(const fs::path& folder, const fs::path& file, const std:
                          : now == old  ? "the old content"
                                        : "a mix";
     }
-    (void)folder;
     return outcome;
 }
 
@@ -458,7 +457,7 @@ int RunHostileFolders() {
         WriteFile(file, old);
         if (prepare)
             prepare(file);
-        const auto outcome = SaveInto(folder, file, old, [&] { spoil(file); });
+        const auto outcome = SaveInto(file, old, [&] { spoil(file); });
         const bool ok = expected(outcome);
         failures += ok ? 0 : 1;
         std::printf("%s %s: %s; %s; at the path: %s%s\n", ok ? "ok  " : "FAIL", name.c_str(),
