@@ -27,7 +27,8 @@ public:
     // Creates a new temporary file beside the target (TemporaryPathFor; never an existing
     // path), writes and flushes it, then replaces the target in one step. The target keeps
     // its permissions; a read-only target is refused with "permission denied". On failure
-    // the target is left as it was and the temporary file is removed.
+    // the target is left as it was and the temporary file is removed. The POSIX file system
+    // writes through a symbolic link: the file it leads to is replaced and the link kept.
     virtual void WriteAtomically(const std::string& path, std::string_view bytes) = 0;
     // The names (without folder) of the files in `folder` matching "*" + `extension`
     // (e.g. ".qmf"), in the order the system lists them; empty when the folder is missing.

@@ -1,11 +1,13 @@
 // Feeds arbitrary bytes to both readers. Beyond not crashing, checks that what the editor
-// writes reads back to the same rows, and that the runner's tables stay consistent.
+// writes reads back to the same rows, that the runner's tables stay consistent, and that both
+// compile only well-formed steps of named keys (the runner's load, the editor's live test).
 #include "core/editor_qmf.h"
 #include "core/scan_codes.h"
+#include "editor/live_test.h"
+#include "fuzz_check.h"
 #include "runner/configuration_loader.h"
 
 #include <cstdint>
-#include <cstdlib>
 #include <string_view>
 
 namespace {
@@ -19,10 +21,7 @@ qm::DeviceTables MakeDevices() {
     return devices;
 }
 
-void Require(bool condition) {
-    if (!condition)
-        std::abort();
-}
+using qm::fuzz::Require;
 
 } // namespace
 
@@ -36,8 +35,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // Writing is a fixed point after one round: the second write gives the same bytes.
     Require(qm::WriteEditorConfiguration(again.Rows) == written);
 
-    static qm::DeviceTables devices = MakeDevices();
     static const qm::UsLayoutScanCodes scanCodes;
+    static qm::DeviceTables testDevices = MakeDevices();
+    qm::TestTables test;
+    qm::CompileTestTables(qm::MappingTable::FromRows(read.Rows), testDevices, scanCodes, test);
+    Require(test.PressKeys.size() == read.Rows.size() &&
+            test.ReleaseKeys.size() == read.Rows.size());
+    for (std::size_t r = 0; r < read.Rows.size(); ++r) {
+        qm::fuzz::RequireWellFormedKeys(test.PressKeys[r], scanCodes);
+        qm::fuzz::RequireWellFormedKeys(test.ReleaseKeys[r], scanCodes);
+    }
+
+    static qm::DeviceTables devices = MakeDevices();
     qm::RunnerTables tables;
     const auto result = qm::CompileRunnerConfiguration(bytes, devices, scanCodes, tables);
     if (result.Status == qm::RunnerLoadStatus::Loaded) {
@@ -47,8 +56,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             for (int b = 1; b <= devices.Device(d).ButtonCount; ++b) {
                 const int m = map.At(d, b);
                 Require(m >= 0 && m <= tables.MappingCount);
-                if (m > 0)
+                if (m > 0) {
                     Require(tables.Mapping(m).Valid && tables.Mapping(m).ButtonNo == b);
+                    qm::fuzz::RequireWellFormedKeys(tables.Press(m), scanCodes);
+                    qm::fuzz::RequireWellFormedKeys(tables.Release(m), scanCodes);
+                }
             }
     }
     return 0;

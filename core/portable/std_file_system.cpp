@@ -5,6 +5,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <dirent.h>
 #include <fcntl.h>
 #include <filesystem>
@@ -99,7 +100,10 @@ public:
                            });
     }
 
-    void WriteAtomically(const std::string& path, std::string_view bytes) override {
+    void WriteAtomically(const std::string& linkOrPath, std::string_view bytes) override {
+        // Through a link to a file, the file is replaced and the link kept; a dangling link is
+        // replaced by the file.
+        const std::string path = ResolvedLink(linkOrPath);
         struct stat target {};
         const bool exists = ::stat(path.c_str(), &target) == 0;
         if (exists && S_ISDIR(target.st_mode))
@@ -163,6 +167,17 @@ public:
     }
 
 private:
+    // The file a symbolic link leads to (through every link on the way); the path itself when
+    // it is no link or leads nowhere.
+    static std::string ResolvedLink(const std::string& path) {
+        struct stat st {};
+        if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode))
+            return path;
+        std::unique_ptr<char, decltype(&std::free)> resolved(::realpath(path.c_str(), nullptr),
+                                                             &std::free);
+        return resolved ? std::string(resolved.get()) : path;
+    }
+
     [[noreturn]] static void Fail(const std::string& temp, const std::string& path, int error) {
         ::unlink(temp.c_str());
         Raise(path, error);

@@ -146,6 +146,25 @@ TEST_F(FileSystemContractTest, ReplacingKeepsThePermissionsANewFileGetsTheUsualO
     EXPECT_EQ(st.st_mode & 0777, 0600u);
     EXPECT_EQ(fs_.ReadAll(path), "new");
 }
+
+// A configuration reached through links (here two, the second relative to its folder) is
+// written where the links lead, and the links stay; a dangling link gives way to the file.
+TEST_F(FileSystemContractTest, WritingThroughLinksReplacesTheFileTheyLeadTo) {
+    stdfs::create_directory(folder_ / "real");
+    Plant(Path("real/cockpit.qmf"), "old");
+    ASSERT_EQ(::symlink("cockpit.qmf", Path("real/link.qmf").c_str()), 0);
+    ASSERT_EQ(::symlink(Path("real/link.qmf").c_str(), Path("cockpit.qmf").c_str()), 0);
+    fs_.WriteAtomically(Path("cockpit.qmf"), "new");
+    EXPECT_EQ(fs_.ReadAll(Path("real/cockpit.qmf")), "new");
+    EXPECT_TRUE(stdfs::is_symlink(folder_ / "cockpit.qmf"));
+    EXPECT_TRUE(stdfs::is_symlink(folder_ / "real" / "link.qmf"));
+    EXPECT_EQ(Entries(), (std::set<std::string>{"cockpit.qmf", "real"}));
+
+    ASSERT_EQ(::symlink("gone.qmf", Path("dangling.qmf").c_str()), 0);
+    fs_.WriteAtomically(Path("dangling.qmf"), "new");
+    EXPECT_FALSE(stdfs::is_symlink(folder_ / "dangling.qmf"));
+    EXPECT_EQ(fs_.ReadAll(Path("dangling.qmf")), "new");
+}
 #endif
 
 TEST_F(FileSystemContractTest, TheListingNeverShowsATemporaryFile) {

@@ -1,0 +1,588 @@
+// Editor saves under faults, on the real file system in a temporary folder. Each save of an
+// edited configuration meets one fault at a random point of its file operations: a write that
+// fails, a full disk (a short write, then no space), a flush or close refused, a rename
+// refused, the temporary file not created, or the process killed (a forked editor ends at that
+// point, even in the middle of a write). After each, the file holds exactly the old or exactly
+// the new content; a failed save showed a message and kept the edits, and left no temporary
+// file. The file operations are intercepted at link time (-Wl,--wrap), so the program's own
+// file system code runs unchanged.
+//
+//   save_faults --saves COUNT [--seed SEED]   the saves, then the counts of the outcomes
+//   save_faults --hostile-folders             saves into hostile folders, each outcome printed
+// Exit status 0 when every check held.
+#include "core/editor_qmf.h"
+#include "core/file_system.h"
+#include "editor/editor_controller.h"
+#include "settings/settings_table.h"
+#include "support/editor_rig.h"
+#include "support/qmf_builder.h"
+
+#include <cerrno>
+#include <cstdarg>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <map>
+#include <memory>
+#include <random>
+#include <sstream>
+#include <string>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+
+// ---- the intercepted file operations -------------------------------------------------------
+
+namespace {
+
+enum class Fault {
+    None,
+    CreateRefused, // the temporary file cannot be created (no space in the folder)
+    WriteFails,    // a write fails (I/O error)
+    DiskFull,      // a write is cut short, every later one finds no space
+    FlushRefused,  // fsync fails
+    CloseRefused,  // close reports a delayed write error
+    RenameRefused, // the replace is refused
+    Killed,        // the process ends at that point
+};
+
+constexpr const char* kFaultNames[] = {"none",           "create refused", "write fails",
+                                       "disk full",      "flush refused",  "close refused",
+                                       "rename refused", "killed"};
+
+struct Interception {
+    bool Armed = false;
+    Fault Kind = Fault::None;
+    // The fault strikes at this occurrence (from 0) of its operation; a kill at this index of
+    // all operations (one past the last: after the replace).
+    int At = 0;
+    int Writes = 0;
+    int Operations = 0;
+    bool DiskFull = false;
+    bool Hit = false;
+    std::mt19937 Random{1};
+    // Writes take at most this many bytes, so a file takes several writes.
+    std::size_t Chunk = 1;
+};
+
+Interception gate;
+
+constexpr int kKilledStatus = 99;
+
+// A kill before operation `Operations`: the process ends there.
+void MaybeKill() {
+    if (gate.Armed && gate.Kind == Fault::Killed && gate.Operations == gate.At)
+        _exit(kKilledStatus);
+}
+
+} // namespace
+
+extern "C" {
+int __real_open(const char* path, int flags, ...);
+ssize_t __real_write(int fd, const void* data, size_t n);
+int __real_fsync(int fd);
+int __real_close(int fd);
+int __real_rename(const char* from, const char* to);
+
+int __wrap_open(const char* path, int flags, ...) {
+    mode_t mode = 0;
+    if (flags & O_CREAT) {
+        va_list args;
+        va_start(args, flags);
+        mode = static_cast<mode_t>(va_arg(args, int));
+        va_end(args);
+    }
+    if (gate.Armed && (flags & O_CREAT)) {
+        MaybeKill();
+        ++gate.Operations;
+        if (gate.Kind == Fault::CreateRefused) {
+            gate.Hit = true;
+            errno = ENOSPC;
+            return -1;
+        }
+    }
+    return __real_open(path, flags, mode);
+}
+
+ssize_t __wrap_write(int fd, const void* data, size_t n) {
+    if (!gate.Armed)
+        return __real_write(fd, data, n);
+    std::size_t take = std::min(n, gate.Chunk);
+    if (gate.Kind == Fault::Killed && gate.Operations == gate.At) {
+        // Killed before or part way through this write.
+        take = std::uniform_int_distribution<std::size_t>(0, take)(gate.Random);
+        if (take > 0)
+            __real_write(fd, data, take);
+        _exit(kKilledStatus);
+    }
+    ++gate.Operations;
+    const int index = gate.Writes++;
+    if (gate.DiskFull) {
+        errno = ENOSPC;
+        return -1;
+    }
+    if (index == gate.At && gate.Kind == Fault::WriteFails) {
+        gate.Hit = true;
+        errno = EIO;
+        return -1;
+    }
+    if (index == gate.At && gate.Kind == Fault::DiskFull) {
+        // Part of this write reaches the disk, then it is full.
+        take = std::uniform_int_distribution<std::size_t>(0, take)(gate.Random);
+        const auto written = take > 0 ? __real_write(fd, data, take) : 0;
+        gate.Hit = true;
+        gate.DiskFull = true;
+        if (written > 0)
+            return written;
+        errno = ENOSPC;
+        return -1;
+    }
+    return __real_write(fd, data, take);
+}
+
+int __wrap_fsync(int fd) {
+    if (gate.Armed) {
+        MaybeKill();
+        ++gate.Operations;
+        if (gate.Kind == Fault::FlushRefused) {
+            gate.Hit = true;
+            errno = EIO;
+            return -1;
+        }
+    }
+    return __real_fsync(fd);
+}
+
+int __wrap_close(int fd) {
+    if (gate.Armed) {
+        MaybeKill();
+        ++gate.Operations;
+        if (gate.Kind == Fault::CloseRefused) {
+            // The descriptor is gone either way, as after a real failed close.
+            __real_close(fd);
+            gate.Hit = true;
+            errno = EIO;
+            return -1;
+        }
+    }
+    return __real_close(fd);
+}
+
+int __wrap_rename(const char* from, const char* to) {
+    if (gate.Armed) {
+        MaybeKill();
+        ++gate.Operations;
+        if (gate.Kind == Fault::RenameRefused) {
+            gate.Hit = true;
+            errno = EACCES;
+            return -1;
+        }
+    }
+    const int result = __real_rename(from, to);
+    if (result == 0 && gate.Armed)
+        MaybeKill(); // killed right after the replace
+    return result;
+}
+}
+
+// ---- the editor over a real folder -------------------------------------------------------------
+
+namespace {
+
+using qm::testing::Record14;
+
+std::string ReadFile(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream out;
+    out << in.rdbuf();
+    return out.str();
+}
+
+void WriteFile(const fs::path& path, const std::string& bytes) {
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
+// A configuration of `rows` rows of one pad, the usual mix of keys.
+std::string SampleConfiguration(int rows) {
+    std::vector<Record14> records;
+    for (int b = 1; b <= rows; ++b) {
+        Record14 r;
+        r.Button = std::to_string(b);
+        r.Description = "Button " + std::to_string(b);
+        r.Press = {{"SHIFT + F" + std::to_string(b % 12 + 1), "F" + std::to_string(b % 12 + 1)}};
+        r.Release = {{"A", "A"}};
+        records.push_back(r);
+    }
+    return qm::testing::File14(records);
+}
+
+// The editor with its file system the real one, a configuration loaded and shown.
+struct Editor : qm::testing::EditorSeamsRig {
+    explicit Editor(const fs::path& file) {
+        joysticks.AddController("{00000000-0000-0000-0000-000000000001}", "Pad", 64);
+        controller = std::make_unique<qm::EditorController>(
+            qm::ProgramInfo{"C:\\Program Files\\Vantrel", "vantrel", 1, 4, 2},
+            qm::EditorSeams{store, qm::SystemFileSystem(), dialogs, shell, joysticks, boards,
+                            keyboard, priority, clock},
+            view);
+        controller->Start("\"" + file.string() + "\"", nullptr);
+    }
+    const qm::ConfigurationEntry& Entry() const {
+        return *controller->Configurations().Find(controller->Configurations().SelectedKey());
+    }
+    std::string Bytes() const {
+        const auto* table = controller->Configurations().Table(Entry().Key);
+        return table != nullptr ? qm::WriteEditorConfiguration(table->Rows()) : std::string();
+    }
+    // One edit a user makes: a switch flipped, the multiplier stepped, or a description typed.
+    void EditAtRandom(std::mt19937& random) {
+        const auto* table = controller->Configurations().Table(Entry().Key);
+        const int row = std::uniform_int_distribution<int>(0, table->RowCount() - 1)(random);
+        static constexpr int kColumns[] = {qm::col::Repeat,     qm::col::Rotary,
+                                           qm::col::Multiplier, qm::col::NumLock,
+                                           qm::col::CapsLock,   qm::col::ScrollLock};
+        const int pick = std::uniform_int_distribution<int>(0, 6)(random);
+        if (pick < 6) {
+            controller->CellDoubleClicked(row, kColumns[pick]);
+            return;
+        }
+        controller->RowReleased(row, qm::col::Description, true);
+        const int length = std::uniform_int_distribution<int>(1, 300)(random);
+        controller->DescriptionCommitted(
+            std::string(static_cast<std::size_t>(length), static_cast<char>('a' + length % 26)));
+    }
+
+    std::unique_ptr<qm::EditorController> controller;
+};
+
+// The files of the folder other than the configuration: temporary files left behind.
+int Leftovers(const fs::path& folder, const fs::path& file) {
+    int n = 0;
+    for (const auto& e : fs::directory_iterator(folder))
+        if (e.path() != file)
+            ++n;
+    return n;
+}
+
+struct Tally {
+    std::map<std::string, int> Outcomes;
+    int Failures = 0;
+    void Count(const std::string& outcome) { ++Outcomes[outcome]; }
+    void Fail(int save, Fault kind, const std::string& what) {
+        ++Failures;
+        std::fprintf(stderr, "save %d (%s): %s\n", save, kFaultNames[static_cast<int>(kind)],
+                     what.c_str());
+    }
+};
+
+int RunSaves(int count, unsigned seed) {
+    std::mt19937 random(seed);
+    const fs::path folder = fs::temp_directory_path() / ("save_faults." + std::to_string(getpid()));
+    fs::remove_all(folder);
+    fs::create_directories(folder);
+    const fs::path file = folder / "cockpit.qmf";
+    WriteFile(file, SampleConfiguration(64));
+
+    Editor editor(file);
+    std::string onDisk = ReadFile(file);
+    Tally tally;
+    if (editor.controller->Configurations().Table(editor.Entry().Key) == nullptr) {
+        std::fprintf(stderr, "the configuration did not open\n");
+        return 1;
+    }
+
+    for (int save = 0; save < count; ++save) {
+        const auto kind = static_cast<Fault>(std::uniform_int_distribution<int>(1, 7)(random));
+        editor.EditAtRandom(random);
+        if (editor.Entry().State != qm::filestate::Modified) {
+            editor.EditAtRandom(random); // a description typed again unchanged
+            if (editor.Entry().State != qm::filestate::Modified) {
+                tally.Fail(save, kind, "an edit did not mark the configuration changed");
+                continue;
+            }
+        }
+        const std::string edited = editor.Bytes();
+        const auto shownBefore = editor.dialogs.shown.size();
+
+        gate = Interception{};
+        gate.Kind = kind;
+        gate.Random.seed(random());
+        gate.Chunk = std::max<std::size_t>(1, edited.size() / 4 + 1);
+        // A save takes a create, four writes, a flush, a close and a rename: a kill before any
+        // of them, or after the last.
+        gate.At = kind == Fault::Killed ? std::uniform_int_distribution<int>(0, 8)(random)
+                                        : std::uniform_int_distribution<int>(0, 3)(random);
+
+        if (kind == Fault::Killed) {
+            std::fflush(nullptr);
+            const pid_t child = fork();
+            if (child == 0) {
+                gate.Armed = true;
+                editor.controller->Save();
+                gate.Armed = false;
+                _exit(0);
+            }
+            int status = 0;
+            waitpid(child, &status, 0);
+            const std::string now = ReadFile(file);
+            if (!fs::exists(file))
+                tally.Fail(save, kind, "the file is missing");
+            else if (now != onDisk && now != edited)
+                tally.Fail(save, kind, "the file holds neither the old nor the new content");
+            const bool killed = WIFEXITED(status) && WEXITSTATUS(status) == kKilledStatus;
+            static constexpr const char* kPoints[] = {
+                "before the create", "in write 1",        "in write 2",
+                "in write 3",        "in write 4",        "before the flush",
+                "before the close",  "before the rename", "after the rename"};
+            tally.Count(std::string("killed ") + (killed ? kPoints[gate.At] : "(not reached)") +
+                        ": " + (now == edited ? "new content" : "old content"));
+            // The editor starts again: a leftover temporary file is cleared away by hand, and
+            // the edits are saved, this time without a fault.
+            for (const auto& e : fs::directory_iterator(folder))
+                if (e.path() != file)
+                    fs::remove(e.path());
+            editor.controller->Save();
+            onDisk = ReadFile(file);
+            if (onDisk != edited || editor.Entry().State != qm::filestate::Saved)
+                tally.Fail(save, kind, "the save after the restart did not write the edits");
+            continue;
+        }
+
+        gate.Armed = true;
+        editor.controller->Save();
+        gate.Armed = false;
+        const std::string now = ReadFile(file);
+        const bool failed = editor.Entry().State == qm::filestate::Modified;
+        if (!gate.Hit) {
+            tally.Fail(save, kind, "the fault was not reached");
+        } else if (failed) {
+            // Refused: the old file whole, a message, the edits kept, nothing left behind.
+            if (now != onDisk)
+                tally.Fail(save, kind, "a failed save changed the file");
+            if (editor.dialogs.shown.size() != shownBefore + 1)
+                tally.Fail(save, kind, "a failed save showed no message (or more than one)");
+            if (editor.Bytes() != edited)
+                tally.Fail(save, kind, "a failed save lost the edits");
+            if (Leftovers(folder, file) != 0)
+                tally.Fail(save, kind, "a failed save left a temporary file");
+            const auto& shown = editor.dialogs.shown;
+            tally.Count(std::string(kFaultNames[static_cast<int>(kind)]) + ": refused with \"" +
+                        (shown.empty() ? "" : shown.back().title + ": " + shown.back().text) +
+                        "\", old content and edits kept");
+        } else {
+            // Only a fault the save recovers from may end in success (none does today).
+            tally.Fail(save, kind, "the save succeeded despite the fault");
+            onDisk = now;
+        }
+        editor.dialogs.shown.clear();
+    }
+    fs::remove_all(folder);
+
+    std::printf("%d saves, seed %u, a fault injected in each:\n", count, seed);
+    for (const auto& [outcome, n] : tally.Outcomes)
+        std::printf("  %5d  %s\n", n, outcome.c_str());
+    std::printf("%d checks failed\n", tally.Failures);
+    return tally.Failures == 0 ? 0 : 1;
+}
+
+// ---- hostile folders -------------------------------------------------------------------------
+
+// What a save did: saved or refused (with its message), and what is at the path afterwards.
+struct HostileOutcome {
+    bool Saved = false;
+    std::string Message;
+    std::string AtPath;
+    bool EditsKept = false;
+};
+
+// Opens `file`, edits it, lets `spoil` change the folder, saves.
+HostileOutcome SaveInto(const fs::path& file, const std::string& old,
+                        const std::function<void()>& spoil) {
+    Editor editor(file);
+    std::mt19937 random(7);
+    editor.EditAtRandom(random);
+    const std::string edited = editor.Bytes();
+    spoil();
+    editor.controller->Save();
+    HostileOutcome outcome;
+    outcome.Saved = editor.Entry().State == qm::filestate::Saved;
+    outcome.EditsKept = editor.Bytes() == edited;
+    for (const auto& m : editor.dialogs.shown)
+        outcome.Message += "\"" + m.title + ": " + m.text + "\" ";
+    std::error_code error;
+    const auto status = fs::symlink_status(file, error);
+    if (error || status.type() == fs::file_type::not_found)
+        outcome.AtPath = "nothing";
+    else if (status.type() == fs::file_type::symlink)
+        outcome.AtPath = "the link, to a file with " +
+                         std::string(ReadFile(file) == edited ? "the new" : "the old") + " content";
+    else if (status.type() == fs::file_type::directory)
+        outcome.AtPath = "the folder";
+    else {
+        const auto now = ReadFile(file);
+        outcome.AtPath = now == edited ? "the new content"
+                         : now == old  ? "the old content"
+                                       : "a mix";
+    }
+    return outcome;
+}
+
+int RunHostileFolders() {
+    // Permissions mean nothing to root: the cases run as an ordinary user.
+    if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0)) {
+        std::fprintf(stderr, "cannot leave root\n");
+        return 1;
+    }
+    const fs::path base =
+        fs::temp_directory_path() / ("save_faults_hostile." + std::to_string(getpid()));
+    fs::remove_all(base);
+    fs::create_directories(base);
+    const std::string old = SampleConfiguration(8);
+    int failures = 0;
+    int caseNumber = 0;
+    // Runs one case in a fresh folder and prints its outcome; `expected` is what a save there
+    // must do.
+    const auto run = [&](const std::string& name, const std::function<void(const fs::path&)>& spoil,
+                         const std::function<bool(const HostileOutcome&)>& expected,
+                         const std::function<void(const fs::path&)>& prepare = {}) {
+        const fs::path folder = base / std::to_string(++caseNumber);
+        fs::create_directories(folder);
+        const fs::path file = folder / "cockpit.qmf";
+        WriteFile(file, old);
+        if (prepare)
+            prepare(file);
+        const auto outcome = SaveInto(file, old, [&] { spoil(file); });
+        const bool ok = expected(outcome);
+        failures += ok ? 0 : 1;
+        std::printf("%s %s: %s; %s; at the path: %s%s\n", ok ? "ok  " : "FAIL", name.c_str(),
+                    outcome.Saved ? "saved" : ("refused " + outcome.Message).c_str(),
+                    outcome.EditsKept ? "edits kept" : "edits lost", outcome.AtPath.c_str(),
+                    [&] {
+                        std::string others;
+                        if (fs::exists(folder))
+                            for (const auto& e : fs::directory_iterator(folder))
+                                if (e.path() != file)
+                                    others += " " + e.path().filename().string();
+                        return others.empty() ? std::string() : "; also in the folder:" + others;
+                    }()
+                        .c_str());
+        if (fs::exists(folder))
+            fs::permissions(folder, fs::perms::owner_all);
+    };
+    const auto refusedKeepingOld = [](const HostileOutcome& o) {
+        return !o.Saved && !o.Message.empty() && o.EditsKept && o.AtPath == "the old content";
+    };
+    const auto savedNew = [](const HostileOutcome& o) {
+        return o.Saved && o.Message.empty() && o.AtPath == "the new content";
+    };
+
+    run(
+        "read-only folder",
+        [](const fs::path& file) {
+            fs::permissions(file.parent_path(), fs::perms::owner_read | fs::perms::owner_exec);
+        },
+        refusedKeepingOld);
+    run(
+        "read-only file",
+        [](const fs::path& file) { fs::permissions(file, fs::perms::owner_read); },
+        refusedKeepingOld);
+    run(
+        "file replaced by a folder",
+        [](const fs::path& file) {
+            fs::remove(file);
+            fs::create_directory(file);
+            WriteFile(file / "inside.txt", "x");
+        },
+        [](const HostileOutcome& o) {
+            return !o.Saved && !o.Message.empty() && o.EditsKept && o.AtPath == "the folder";
+        });
+    run(
+        "folder removed", [](const fs::path& file) { fs::remove_all(file.parent_path()); },
+        [](const HostileOutcome& o) {
+            return !o.Saved && !o.Message.empty() && o.EditsKept && o.AtPath == "nothing";
+        });
+    run(
+        "file removed", [](const fs::path& file) { fs::remove(file); }, savedNew);
+    run(
+        "stale temporary files of an earlier save",
+        [](const fs::path& file) {
+            WriteFile(file.string() + ".5eed5eed5eed5eed-0.saving", "half a fi");
+            WriteFile(file.string() + ".5eed5eed5eed5eed-1.saving", "");
+        },
+        savedNew);
+    run(
+        "the file a link to another file", [](const fs::path&) {},
+        // Saving through a link writes the file it points to, and keeps the link.
+        [](const HostileOutcome& o) {
+            return o.Saved && o.AtPath == "the link, to a file with the new content";
+        },
+        [&](const fs::path& file) {
+            const fs::path real = file.parent_path() / "real.qmf";
+            fs::rename(file, real);
+            fs::create_symlink("real.qmf", file);
+        });
+    run(
+        "a link to a file in a read-only folder",
+        [](const fs::path& file) {
+            fs::permissions(file.parent_path() / "elsewhere",
+                            fs::perms::owner_read | fs::perms::owner_exec);
+        },
+        [](const HostileOutcome& o) {
+            return !o.Saved && !o.Message.empty() && o.EditsKept &&
+                   o.AtPath == "the link, to a file with the old content";
+        },
+        [&](const fs::path& file) {
+            const fs::path elsewhere = file.parent_path() / "elsewhere";
+            fs::create_directory(elsewhere);
+            fs::rename(file, elsewhere / "real.qmf");
+            fs::create_symlink("elsewhere/real.qmf", file);
+        });
+    run(
+        "a dangling link",
+        [](const fs::path& file) { fs::remove(file.parent_path() / "real.qmf"); }, savedNew,
+        [&](const fs::path& file) {
+            fs::rename(file, file.parent_path() / "real.qmf");
+            fs::create_symlink("real.qmf", file);
+        });
+    for (const auto& e : fs::recursive_directory_iterator(base))
+        if (e.is_directory())
+            fs::permissions(e.path(), fs::perms::owner_all);
+    fs::remove_all(base);
+    std::printf("%d hostile-folder checks failed\n", failures);
+    return failures == 0 ? 0 : 1;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    std::setvbuf(stdout, nullptr, _IOLBF, 0);
+    int saves = 0;
+    unsigned seed = 1;
+    bool hostile = false;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg == "--saves" && i + 1 < argc)
+            saves = std::atoi(argv[++i]);
+        else if (arg == "--seed" && i + 1 < argc)
+            seed = static_cast<unsigned>(std::strtoul(argv[++i], nullptr, 10));
+        else if (arg == "--hostile-folders")
+            hostile = true;
+        else {
+            std::fprintf(stderr, "usage: save_faults --saves COUNT [--seed SEED] | "
+                                 "--hostile-folders\n");
+            return 2;
+        }
+    }
+    int status = 0;
+    if (saves > 0)
+        status |= RunSaves(saves, seed);
+    if (hostile)
+        status |= RunHostileFolders();
+    return status;
+}
