@@ -27,9 +27,9 @@ using testing::RecordingEditorView;
 using Keep = DuplicateChoice::Action;
 
 // Devices as "NAME:BUTTONS ...": identity "{NAME}".
-DeviceTables Devices(const std::string& spec) {
+DeviceTables Devices(const std::string& layout) {
     DeviceTables devices;
-    std::istringstream words(spec);
+    std::istringstream words(layout);
     for (std::string word; words >> word;) {
         const auto colon = word.find(':');
         const std::string name = word.substr(0, colon);
@@ -39,9 +39,9 @@ DeviceTables Devices(const std::string& spec) {
 }
 
 // Rows as "BUTTON@DEVICE[:DESCRIPTION] ...": device name and identity "{DEVICE}" as written.
-MappingTable Rows(const std::string& spec) {
+MappingTable Rows(const std::string& layout) {
     std::vector<MappingRow> rows;
-    std::istringstream words(spec);
+    std::istringstream words(layout);
     for (std::string word; words >> word;) {
         const auto at = word.find('@');
         const auto colon = word.find(':');
