@@ -9,7 +9,6 @@ namespace qm {
 
 namespace {
 
-constexpr auto kClasses = RegistryRoot::ClassesRoot;
 constexpr std::string_view kExtension = ".qmf";
 constexpr std::string_view kTypeName = "qmf_file";
 constexpr std::string_view kContentType = "application/qm-config";
@@ -21,7 +20,20 @@ std::string Path(std::string_view parent, std::string_view child) {
     return path;
 }
 
+void SaveClassValue(SettingsStore& store, std::string_view key, std::string_view name,
+                    std::string_view text) {
+    store.SaveString(kFileTypeRoot, FileTypeKeyPath(key), name, text);
+}
+
+void DelClassKey(SettingsStore& store, std::string_view key) {
+    store.DelKey(kFileTypeRoot, FileTypeKeyPath(key));
+}
+
 } // namespace
+
+std::string FileTypeKeyPath(std::string_view key) {
+    return Path(kFileTypeKey, key);
+}
 
 void WriteFileTypeKeys(SettingsStore& store, const AssociationRecord& record) {
     const std::string iconReference = record.IconFile + "," + std::to_string(record.IconIndex);
@@ -29,20 +41,20 @@ void WriteFileTypeKeys(SettingsStore& store, const AssociationRecord& record) {
     if (extension.empty() || extension.front() != '.')
         extension.insert(0, ".");
 
-    store.SaveString(kClasses, extension, "", record.TypeName);
+    SaveClassValue(store, extension, "", record.TypeName);
     if (!record.ContentType.empty())
-        store.SaveString(kClasses, extension, "Content Type", record.ContentType);
+        SaveClassValue(store, extension, "Content Type", record.ContentType);
 
     // A record without an icon file gives ",0": no icon to show.
     if (iconReference != ",0")
-        store.SaveString(kClasses, Path(record.TypeName, "DefaultIcon"), "", iconReference);
-    store.SaveString(kClasses, record.TypeName, "", record.Description);
+        SaveClassValue(store, Path(record.TypeName, "DefaultIcon"), "", iconReference);
+    SaveClassValue(store, record.TypeName, "", record.Description);
 
     const auto shell = Path(record.TypeName, "Shell");
     const auto verbs = std::min(record.Verbs.size(), record.Commands.size());
     for (std::size_t i = 0; i < verbs; ++i)
-        store.SaveString(kClasses, Path(Path(shell, record.Verbs[i]), "Command"), "",
-                         record.Commands[i]);
+        SaveClassValue(store, Path(Path(shell, record.Verbs[i]), "Command"), "",
+                       record.Commands[i]);
 }
 
 std::string ExecutablePath(const AssociatingProgram& program) {
@@ -69,8 +81,8 @@ void RegisterFileType(SettingsStore& store, const AssociatingProgram& program, b
     if (associate) {
         WriteFileTypeKeys(store, record);
         // The type offers no "Open" verb of its own (another tool's is removed).
-        store.DelKey(kClasses, type + "\\Shell\\Open\\Command");
-        store.DelKey(kClasses, type + "\\Shell\\Open");
+        DelClassKey(store, type + "\\Shell\\Open\\Command");
+        DelClassKey(store, type + "\\Shell\\Open");
         return;
     }
     // Children first: a key with subkeys is not deleted. ".qmf" stays.
@@ -84,7 +96,7 @@ void RegisterFileType(SettingsStore& store, const AssociatingProgram& program, b
                                                                  "\\DefaultIcon",
                                                                  ""};
     for (const auto suffix : kRemoved)
-        store.DelKey(kClasses, type + std::string(suffix));
+        DelClassKey(store, type + std::string(suffix));
 }
 
 } // namespace qm

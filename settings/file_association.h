@@ -1,12 +1,21 @@
 #pragma once
-// Registering the configuration file type ".qmf" with the shell: the type's keys under
-// HKEY_CLASSES_ROOT, with each program's own verb ("Run" for the runner, "Edit" for the editor).
+// Registering the configuration file type ".qmf" with the shell: the type's keys under the
+// user's own classes, with each program's own verb ("Run" for the runner, "Edit" for the editor).
 #include "settings/settings_store.h"
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace qm {
+
+// The user's classes, which the shell merges into HKEY_CLASSES_ROOT. The programs install per
+// user, and a standard user cannot create keys under the machine's classes.
+inline constexpr auto kFileTypeRoot = RegistryRoot::CurrentUser;
+inline constexpr std::string_view kFileTypeKey = "Software\\Classes";
+
+// The path of a key of the file type: ".qmf" gives "Software\\Classes\\.qmf".
+std::string FileTypeKeyPath(std::string_view key);
 
 struct AssociationRecord {
     std::vector<std::string> Verbs;

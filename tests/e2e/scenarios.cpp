@@ -203,10 +203,11 @@ int KeysScenario() {
         checks.Expect(std::any_of(known.begin(), known.end(),
                                   [&](const auto& p) { return SameText(p, configuration); }),
                       "the file joins the list of configurations");
-        const auto type = RegText(HKEY_CLASSES_ROOT, L".qmf", L"");
-        checks.Expect(type == L"qmf_file", "HKEY_CLASSES_ROOT\\.qmf names the file type qmf_file",
+        const auto type = RegText(HKEY_CURRENT_USER, L"Software\\Classes\\.qmf", L"");
+        checks.Expect(type == L"qmf_file", "the user's .qmf names the file type qmf_file",
                       "found " + Shown(type));
-        const auto command = RegText(HKEY_CLASSES_ROOT, L"qmf_file\\Shell\\Run\\Command", L"");
+        const auto command =
+            RegText(HKEY_CURRENT_USER, L"Software\\Classes\\qmf_file\\Shell\\Run\\Command", L"");
         checks.Expect(command && SameText(*command, Quoted(install.Program) + L" %1"),
                       "the file type's Run command starts this corvex.exe with the file",
                       "found " + Shown(command));
@@ -578,7 +579,8 @@ int DialogsScenario() {
                           (!machineRun && userRun && SameText(*userRun, runCommand)),
                       "one Run entry starts this corvex.exe with /t",
                       "machine's " + Shown(machineRun) + ", user's " + Shown(userRun));
-        const auto runVerb = RegText(HKEY_CLASSES_ROOT, L"qmf_file\\Shell\\Run\\Command", L"");
+        const auto runVerb =
+            RegText(HKEY_CURRENT_USER, L"Software\\Classes\\qmf_file\\Shell\\Run\\Command", L"");
         checks.Expect(!runVerb, "without \"associate\" the file type's Run command is removed",
                       "found " + Shown(runVerb));
 

@@ -6,6 +6,7 @@
 #include "devices/scripted_devices.h"
 #include "editor/editor_controller.h"
 #include "keyboard/recording_keyboard.h"
+#include "settings/file_association.h"
 #include "settings/settings_table.h"
 #include "support/editor_rig.h"
 #include "support/fakes.h"
@@ -92,7 +93,7 @@ TEST_F(Editor, StartUpListsTheFolderRegistersEditAndScansTheDevices) {
     EXPECT_EQ(view.caption, "Vantrel Ver. 1.4.2 (Beta)");
     EXPECT_EQ(store.GetString(kUser, kConfigKey, "associate"), "True");
     EXPECT_EQ(store.GetString(kUser, kConfigKey, "ConfigPath"), kConfig);
-    EXPECT_TRUE(store.KeyExists(RegistryRoot::ClassesRoot, "qmf_file\\Shell\\Edit"));
+    EXPECT_TRUE(store.KeyExists(kFileTypeRoot, FileTypeKeyPath("qmf_file\\Shell\\Edit")));
     ASSERT_EQ(List().Entries().size(), 2u);
     for (const auto& e : List().Entries()) {
         EXPECT_EQ(e.State, filestate::Listed);

@@ -4,6 +4,7 @@
 #include "devices/scripted_devices.h"
 #include "editor/editor_controller.h"
 #include "keyboard/recording_keyboard.h"
+#include "settings/file_association.h"
 #include "settings/settings_table.h"
 #include "support/editor_rig.h"
 #include "support/fakes.h"
@@ -20,7 +21,6 @@ namespace {
 using ::testing::ElementsAre;
 
 constexpr auto kUser = RegistryRoot::CurrentUser;
-constexpr auto kClasses = RegistryRoot::ClassesRoot;
 const std::string kFolder = "C:\\Program Files\\Vantrel";
 
 class EditorPrefs : public ::testing::Test, public testing::EditorSeamsRig {
@@ -133,14 +133,15 @@ TEST_F(EditorPrefs, ApplyWritesTheValuesAndTakesOverTheHoldTime) {
             EXPECT_TRUE(s.CancelEnabled);
         });
         EXPECT_EQ(Config("associate"), BoolSettingText(c.associate));
-        EXPECT_EQ(store.KeyExists(kClasses, "qmf_file\\Shell\\Edit\\Command"), c.associate);
+        EXPECT_EQ(store.KeyExists(kFileTypeRoot, FileTypeKeyPath("qmf_file\\Shell\\Edit\\Command")),
+                  c.associate);
         EXPECT_EQ(Config("ConfigPath"), c.storedFolder);
         EXPECT_EQ(Config("RepeatRate"), c.storedRepeat);
         EXPECT_EQ(Config("RotaryRate"), "60000");
         EXPECT_EQ(Config("KeyHold"), std::to_string(c.hold));
         EXPECT_EQ(editor.KeyHoldMs(), c.hold);
     }
-    EXPECT_EQ(store.GetString(kClasses, "qmf_file\\Shell\\Edit\\Command", ""),
+    EXPECT_EQ(store.GetString(kFileTypeRoot, FileTypeKeyPath("qmf_file\\Shell\\Edit\\Command"), ""),
               "\"C:\\Program Files\\Vantrel\\vantrel.exe\" %1");
     // The list keeps its folder until the next start.
     EXPECT_EQ(editor.ConfigurationFolder(), startFolder);

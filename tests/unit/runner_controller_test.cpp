@@ -5,6 +5,7 @@
 #include "devices/scripted_devices.h"
 #include "keyboard/recording_keyboard.h"
 #include "runner/runner_controller.h"
+#include "settings/file_association.h"
 #include "settings/settings_table.h"
 #include "support/fakes.h"
 #include "support/memory_store.h"
@@ -105,7 +106,7 @@ TEST_F(Runner, FirstStartWritesItsDefaultsAndShowsTheWindowStopped) {
     EXPECT_EQ(ConfigValue("PollFrequency"), " 1");
     EXPECT_EQ(ConfigValue("ConfigPath"), kConfig);
     EXPECT_EQ(memory.GetString(kUser, kRunnerPrefKey, "taskbar"), "False");
-    EXPECT_TRUE(memory.KeyExists(RegistryRoot::ClassesRoot, "qmf_file\\Shell\\Run"));
+    EXPECT_TRUE(memory.KeyExists(kFileTypeRoot, FileTypeKeyPath("qmf_file\\Shell\\Run")));
     EXPECT_TRUE(view.visible);
     EXPECT_EQ(view.menus, kNothingToRun);
     EXPECT_TRUE(priority.sets.empty()); // applied at Run only

@@ -2,6 +2,7 @@
 // with the start-with-Windows entry) and the file-type association keys.
 #include "core/messages.h"
 #include "runner/runner_preferences.h"
+#include "settings/file_association.h"
 #include "settings/settings_table.h"
 #include "support/fakes.h"
 #include "support/memory_store.h"
@@ -14,14 +15,12 @@ namespace qm {
 namespace {
 
 using ::testing::ElementsAre;
-using ::testing::IsEmpty;
 using testing::MemoryFileSystem;
 using testing::RecordingDialogs;
 using testing::RefusingStore;
 
 constexpr auto kUser = RegistryRoot::CurrentUser;
 constexpr auto kMachine = RegistryRoot::LocalMachine;
-constexpr auto kClasses = RegistryRoot::ClassesRoot;
 const AssociatingProgram kRunner{"Corvex", "C:\\Program Files\\Corvex", "corvex", "Run"};
 const std::string kRunCommand = "\"C:\\Program Files\\Corvex\\corvex.exe\" /t";
 
@@ -141,7 +140,7 @@ TEST_F(Preferences, ApplyWritesEveryValueAndTheMachineRunEntry) {
     EXPECT_EQ(timings.RepeatRateMs, 0);
     EXPECT_EQ(timings.RotaryRateMs, 60000);
     EXPECT_EQ(prefs.State().Timings.Text(TimingBox::RepeatDelay), "0");
-    EXPECT_EQ(memory.GetString(kClasses, "qmf_file\\Shell\\Run\\Command", ""),
+    EXPECT_EQ(memory.GetString(kFileTypeRoot, FileTypeKeyPath("qmf_file\\Shell\\Run\\Command"), ""),
               "\"C:\\Program Files\\Corvex\\corvex.exe\" %1");
     EXPECT_FALSE(prefs.State().ApplyEnabled);
     EXPECT_TRUE(dialogs.shown.empty());
@@ -155,7 +154,7 @@ TEST_F(Preferences, ApplyWritesEveryValueAndTheMachineRunEntry) {
     EXPECT_FALSE(memory.ValueExists(kMachine, kWindowsRunKey, "Corvex"));
     EXPECT_FALSE(memory.ValueExists(kUser, kWindowsRunKey, "Corvex"));
     EXPECT_EQ(Pref("launch"), "False");
-    EXPECT_FALSE(memory.KeyExists(kClasses, "qmf_file"));
+    EXPECT_FALSE(memory.KeyExists(kFileTypeRoot, FileTypeKeyPath("qmf_file")));
     EXPECT_EQ(memory.GetString(kUser, kConfigKey, "ConfigPath"),
               "C:\\Program Files\\Corvex\\config\\");
 }
@@ -192,37 +191,53 @@ TEST(PreferencesRunEntry, RefusedMachineEntryFallsBackToTheUsersOwnThenToOff) {
 
 // --- File-type association -----------------------------------------------------------------
 
-TEST(Association, RegisteringWritesTheTypeAndDropsAnyOpenVerb) {
+// The file type's keys live in the user's classes.
+struct FileTypeKeys {
     MemoryStore store;
-    store.SaveString(kClasses, "qmf_file\\Shell\\Open\\Command", "", "other.exe %1");
-    store.SaveString(kClasses, "qmf_file\\Shell\\Edit\\Command", "", "vantrel");
-    RegisterFileType(store, kRunner, true);
-    EXPECT_EQ(store.GetString(kUser, kConfigKey, "IconPath"),
-              "C:\\Program Files\\Corvex\\default.ico");
-    EXPECT_EQ(store.GetString(kClasses, ".qmf", ""), "qmf_file");
-    EXPECT_EQ(store.GetString(kClasses, ".qmf", "Content Type"), "application/qm-config");
-    EXPECT_EQ(store.GetString(kClasses, "qmf_file", ""), "Corvex Configuration Type");
-    EXPECT_EQ(store.GetString(kClasses, "qmf_file\\DefaultIcon", ""),
-              "C:\\Program Files\\Corvex\\default.ico,0");
-    EXPECT_EQ(store.GetString(kClasses, "qmf_file\\Shell\\Run\\Command", ""),
-              "\"C:\\Program Files\\Corvex\\corvex.exe\" %1");
-    EXPECT_THAT(store.SubkeyNames(kClasses, "qmf_file\\Shell"), ElementsAre("Edit", "Run"));
+    std::string Value(std::string_view key, std::string_view name = "") {
+        return store.GetString(kFileTypeRoot, FileTypeKeyPath(key), name);
+    }
+    void Set(std::string_view key, std::string_view text) {
+        store.SaveString(kFileTypeRoot, FileTypeKeyPath(key), "", text);
+    }
+    std::vector<std::string> Subkeys(std::string_view key) {
+        return store.SubkeyNames(kFileTypeRoot, FileTypeKeyPath(key));
+    }
+};
 
-    RegisterFileType(store, kRunner, false);
-    EXPECT_FALSE(store.KeyExists(kClasses, "qmf_file")); // every verb goes with it
-    EXPECT_EQ(store.GetString(kClasses, ".qmf", ""), "qmf_file");
+TEST(Association, RegisteringWritesTheTypeAndDropsAnyOpenVerb) {
+    FileTypeKeys type;
+    type.Set("qmf_file\\Shell\\Open\\Command", "other.exe %1");
+    type.Set("qmf_file\\Shell\\Edit\\Command", "vantrel");
+    RegisterFileType(type.store, kRunner, true);
+    EXPECT_EQ(type.store.GetString(kUser, kConfigKey, "IconPath"),
+              "C:\\Program Files\\Corvex\\default.ico");
+    EXPECT_EQ(type.Value(".qmf"), "qmf_file");
+    EXPECT_EQ(type.Value(".qmf", "Content Type"), "application/qm-config");
+    EXPECT_EQ(type.Value("qmf_file"), "Corvex Configuration Type");
+    EXPECT_EQ(type.Value("qmf_file\\DefaultIcon"), "C:\\Program Files\\Corvex\\default.ico,0");
+    EXPECT_EQ(type.Value("qmf_file\\Shell\\Run\\Command"),
+              "\"C:\\Program Files\\Corvex\\corvex.exe\" %1");
+    EXPECT_THAT(type.Subkeys("qmf_file\\Shell"), ElementsAre("Edit", "Run"));
+    // Nothing under the machine's classes, which a standard user cannot write.
+    EXPECT_THAT(type.store.SubkeyNames(RegistryRoot::ClassesRoot, ""), ElementsAre());
+
+    RegisterFileType(type.store, kRunner, false);
+    EXPECT_THAT(type.Subkeys(""), ElementsAre(".qmf")); // every verb goes with the type
+    EXPECT_EQ(type.Value(".qmf"), "qmf_file");
 }
 
 TEST(Association, CreateExtensionWritesOnlyWhatTheRecordHas) {
-    MemoryStore store;
-    WriteFileTypeKeys(store,
+    FileTypeKeys type;
+    WriteFileTypeKeys(type.store,
                       {{"Run", "Edit"}, {"r %1", "e %1"}, "qmx", "qmx_file", "Type", "", "", 0});
-    EXPECT_EQ(store.GetString(kClasses, ".qmx", ""), "qmx_file");
-    EXPECT_THAT(store.ValueNames(kClasses, ".qmx"), ElementsAre(""));
-    EXPECT_THAT(store.SubkeyNames(kClasses, "qmx_file"), ElementsAre("Shell"));
-    EXPECT_EQ(store.GetString(kClasses, "qmx_file\\Shell\\Edit\\Command", ""), "e %1");
-    EXPECT_THAT(store.SubkeyNames(kClasses, "qmx_file\\Shell\\Run"), ElementsAre("Command"));
-    EXPECT_THAT(store.SubkeyNames(kUser, ""), IsEmpty());
+    EXPECT_EQ(type.Value(".qmx"), "qmx_file");
+    EXPECT_THAT(type.store.ValueNames(kFileTypeRoot, FileTypeKeyPath(".qmx")), ElementsAre(""));
+    EXPECT_THAT(type.Subkeys(""), ElementsAre(".qmx", "qmx_file"));
+    EXPECT_THAT(type.Subkeys("qmx_file"), ElementsAre("Shell"));
+    EXPECT_EQ(type.Value("qmx_file\\Shell\\Edit\\Command"), "e %1");
+    EXPECT_THAT(type.Subkeys("qmx_file\\Shell\\Run"), ElementsAre("Command"));
+    EXPECT_THAT(type.store.SubkeyNames(kUser, "Software"), ElementsAre("Classes"));
 }
 
 } // namespace

@@ -855,8 +855,8 @@ void DeleteKey(HKEY root, const wchar_t* key) {
 
 void ForgetSettings() {
     DeleteKey(HKEY_CURRENT_USER, kSettingsKey);
-    DeleteKey(HKEY_CLASSES_ROOT, L".qmf");
-    DeleteKey(HKEY_CLASSES_ROOT, L"qmf_file");
+    DeleteKey(HKEY_CURRENT_USER, L"Software\\Classes\\.qmf");
+    DeleteKey(HKEY_CURRENT_USER, L"Software\\Classes\\qmf_file");
     RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, kWindowsRunKey, kRunValue);
     RegDeleteKeyValueW(HKEY_CURRENT_USER, kWindowsRunKey, kRunValue);
 }

@@ -1436,8 +1436,8 @@ void Session::Registry(const Arguments&) {
     std::vector<std::pair<std::wstring, std::wstring>> values;
     const auto relative = [&](std::wstring text) { return Relative(std::move(text)); };
     ListKey(HKEY_CURRENT_USER, L"HKCU", L"Software\\Vantrel", values, relative);
-    ListKey(HKEY_CLASSES_ROOT, L"HKCR", L".qmf", values, relative);
-    ListKey(HKEY_CLASSES_ROOT, L"HKCR", L"qmf_file", values, relative);
+    ListKey(HKEY_CURRENT_USER, L"HKCU", L"Software\\Classes\\.qmf", values, relative);
+    ListKey(HKEY_CURRENT_USER, L"HKCU", L"Software\\Classes\\qmf_file", values, relative);
     const std::wstring run = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
     for (const auto& [root, shown] :
          {std::pair{HKEY_LOCAL_MACHINE, L"HKLM"}, std::pair{HKEY_CURRENT_USER, L"HKCU"}})
