@@ -77,6 +77,28 @@ void ReplaceWith(const std::wstring& temporary, const std::wstring& target) {
     }
 }
 
+// The file a path leads to through any links, so that a save replaces that file and the links
+// stay; the path itself when nothing is there yet, or the link leads nowhere.
+std::wstring FileBehind(const std::wstring& path) {
+    const UniqueHandle file(
+        CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                    nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    if (!file)
+        return path;
+    std::wstring final(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD length =
+            GetFinalPathNameByHandleW(file.Get(), final.data(), static_cast<DWORD>(final.size()),
+                                      FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+        if (length == 0)
+            return path;
+        const bool fitted = length < final.size(); // else the length it needs, with the NUL
+        final.resize(length);
+        if (fitted)
+            return final;
+    }
+}
+
 // Owner of a FindFirstFileW search.
 struct FindTraits {
     static bool Valid(HANDLE handle) { return handle != nullptr && handle != INVALID_HANDLE_VALUE; }
@@ -120,7 +142,7 @@ public:
     }
 
     void WriteAtomically(const std::string& path, std::string_view bytes) override {
-        const std::wstring target = WideFromUtf8(path);
+        const std::wstring target = FileBehind(WideFromUtf8(path));
         // Windows refuses to replace a read-only file; some emulations of it do not.
         const DWORD attributes = GetFileAttributesW(target.c_str());
         if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
@@ -128,7 +150,7 @@ public:
         std::wstring temporary;
         UniqueHandle file;
         for (int attempt = 0; !file; ++attempt) {
-            temporary = WideFromUtf8(TemporaryPathFor(path));
+            temporary = WideFromUtf8(TemporaryPathFor(win32::Utf8FromWide(target)));
             // A new file only: an existing name (a leftover, a planted link) is never reused.
             file = UniqueHandle(CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr,
                                             CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
