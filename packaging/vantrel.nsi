@@ -8,7 +8,8 @@
 ; STAGE holds what is installed: the three programs, default.ico, the text files and
 ; config\cockpit.qmf. The installer writes none of the programs' settings and no file type:
 ; the programs do that at their first start. Uninstalling removes what the installer put and
-; keeps the configurations and the settings.
+; keeps the configurations and the settings; of what the programs registered it removes only
+; what would start the removed programs: the start-with-Windows entry and the file type.
 
 !macro REQUIRE name
     !ifndef ${name}
@@ -147,8 +148,39 @@ Section "Vantrel and Corvex"
     WriteRegDWORD HKCU "${UNINSTALL_KEY}" "EstimatedSize" "$0"
 SectionEnd
 
+; The start-with-Windows entry of Corvex, when it starts the copy being removed.
+!define RUN_KEY "Software\Microsoft\Windows\CurrentVersion\Run"
+!macro REMOVE_START_ENTRY root
+    ReadRegStr $0 ${root} "${RUN_KEY}" "Corvex"
+    ${If} $0 == '"$INSTDIR\corvex.exe" /t'
+        DeleteRegValue ${root} "${RUN_KEY}" "Corvex"
+    ${EndIf}
+!macroend
+
+; A verb of the file type, when it starts the copy being removed.
+!define FILE_TYPE_KEY "Software\Classes\qmf_file"
+!macro REMOVE_VERB verb program
+    ReadRegStr $0 HKCU "${FILE_TYPE_KEY}\Shell\${verb}\Command" ""
+    ${If} $0 == '"$INSTDIR\${program}" %1'
+        DeleteRegKey HKCU "${FILE_TYPE_KEY}\Shell\${verb}"
+    ${EndIf}
+!macroend
+
 Section "Uninstall"
     Call un.WaitForProgramsClosed
+    !insertmacro REMOVE_START_ENTRY HKCU
+    !insertmacro REMOVE_START_ENTRY HKLM
+    !insertmacro REMOVE_VERB "Run" "corvex.exe"
+    !insertmacro REMOVE_VERB "Edit" "vantrel.exe"
+    ; The type goes with its last verb; one another program still offers stays.
+    EnumRegKey $0 HKCU "${FILE_TYPE_KEY}\Shell" 0
+    ${If} $0 == ""
+        DeleteRegKey HKCU "${FILE_TYPE_KEY}"
+        ReadRegStr $0 HKCU "Software\Classes\.qmf" ""
+        ${If} $0 == "qmf_file"
+            DeleteRegKey HKCU "Software\Classes\.qmf"
+        ${EndIf}
+    ${EndIf}
     Delete "$SMPROGRAMS\Vantrel.lnk"
     Delete "$SMPROGRAMS\Corvex.lnk"
     Delete "$INSTDIR\vantrel.exe"
