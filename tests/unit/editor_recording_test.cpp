@@ -91,9 +91,7 @@ TEST_F(Recording, StartFollowsTheRowAndHooksTheKeyboardStopUndoesAllButTheLocks)
     editor->ToggleRecording();
     EXPECT_TRUE(editor->Recording());
     EXPECT_TRUE(view.states.Recording);
-    EXPECT_FALSE(view.states.MenusEnabled);
     EXPECT_EQ(Table().RowColour(1), rowcolour::Recording);
-    EXPECT_EQ(Table().RowColour(0), rowcolour::Active);
     EXPECT_TRUE(keyboard.Toggled(kNumLock));
     EXPECT_FALSE(keyboard.Toggled(kCapsLock));
     EXPECT_TRUE(keyboard.Toggled(kScrollLock));
@@ -118,7 +116,6 @@ TEST_F(Recording, StartFollowsTheRowAndHooksTheKeyboardStopUndoesAllButTheLocks)
     editor->ToggleRecording();
     EXPECT_FALSE(editor->Recording());
     EXPECT_FALSE(view.states.Recording);
-    EXPECT_TRUE(view.states.MenusEnabled);
     EXPECT_EQ(view.keyMapping, "");
     EXPECT_EQ(editor->KeyColumn(), 0);
     EXPECT_EQ(view.markedColumn, 0);
