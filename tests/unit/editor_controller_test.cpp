@@ -3,16 +3,10 @@
 // quitting with unsaved work, and the mapping list's edits.
 #include "core/editor_qmf.h"
 #include "core/messages.h"
-#include "devices/scripted_devices.h"
-#include "editor/editor_controller.h"
-#include "keyboard/recording_keyboard.h"
 #include "settings/file_association.h"
 #include "settings/settings_table.h"
 #include "support/editor_rig.h"
-#include "support/fakes.h"
-#include "support/memory_store.h"
 #include "support/qmf_builder.h"
-#include "support/runner_fakes.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -24,11 +18,7 @@ namespace {
 
 using ::testing::ElementsAre;
 using testing::File14;
-using testing::MemoryFileSystem;
 using testing::Record14;
-using testing::RecordingDialogs;
-using testing::RecordingEditorView;
-using testing::RecordingShell;
 
 constexpr auto kUser = RegistryRoot::CurrentUser;
 const std::string kFolder = "C:\\Program Files\\Vantrel";

@@ -2,16 +2,10 @@
 // passes through the controller over scripted devices, a manual clock and a recording view.
 #include "core/key_names.h"
 #include "core/messages.h"
-#include "devices/scripted_devices.h"
-#include "editor/editor_controller.h"
 #include "editor/live_test.h"
-#include "keyboard/recording_keyboard.h"
 #include "settings/settings_table.h"
 #include "support/editor_rig.h"
-#include "support/fakes.h"
-#include "support/memory_store.h"
 #include "support/qmf_builder.h"
-#include "support/runner_fakes.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -22,9 +16,7 @@ namespace qm {
 namespace {
 
 using ::testing::ElementsAre;
-using ::testing::ElementsAreArray;
 using testing::File14;
-using testing::KeySpec;
 using testing::Record14;
 
 constexpr const char* kPad = "{00000000-0000-0000-0000-000000000001}";

@@ -1,14 +1,9 @@
 // The editor's preferences through its controller: what the window loads (its own defaults,
 // the clamp, the folder's backslash), which buttons each step enables, and what Apply writes and
 // takes over.
-#include "devices/scripted_devices.h"
-#include "editor/editor_controller.h"
-#include "keyboard/recording_keyboard.h"
 #include "settings/file_association.h"
 #include "settings/settings_table.h"
 #include "support/editor_rig.h"
-#include "support/fakes.h"
-#include "support/memory_store.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

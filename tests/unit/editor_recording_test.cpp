@@ -3,12 +3,7 @@
 #include "core/app_error.h"
 #include "core/key_names.h"
 #include "core/messages.h"
-#include "devices/scripted_devices.h"
-#include "editor/editor_controller.h"
-#include "keyboard/recording_keyboard.h"
 #include "support/editor_rig.h"
-#include "support/fakes.h"
-#include "support/memory_store.h"
 
 #include <gtest/gtest.h>
 
@@ -17,11 +12,6 @@
 
 namespace qm {
 namespace {
-
-using testing::MemoryFileSystem;
-using testing::RecordingDialogs;
-using testing::RecordingEditorView;
-using testing::RecordingShell;
 
 constexpr std::uint16_t kNumLock = 144, kCapsLock = 20, kScrollLock = 145;
 const std::string kFile = "C:\\Program Files\\Vantrel\\config\\a.qmf";

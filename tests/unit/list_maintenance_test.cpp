@@ -2,13 +2,8 @@
 // duplicates removed, one device's rows moved to another, and the two clear commands through
 // the controller.
 #include "core/messages.h"
-#include "devices/scripted_devices.h"
-#include "editor/editor_controller.h"
 #include "editor/list_maintenance.h"
-#include "keyboard/recording_keyboard.h"
 #include "support/editor_rig.h"
-#include "support/fakes.h"
-#include "support/memory_store.h"
 #include "support/qmf_builder.h"
 
 #include <gmock/gmock.h>
