@@ -151,11 +151,11 @@ TEST_F(Editor, NewBuildsARowPerButtonUnderItsOwnEntryNameCloseAsksForAFileSaveAs
     // Edits keep it new; closing it asks for a file, and a cancelled dialog keeps it open.
     editor->CellDoubleClicked(0, col::Multiplier);
     editor->ColumnClicked(col::Device);
+    ASSERT_EQ(Selected().State, filestate::New);
     dialogs.answers = {MessageAnswer::Yes};
     dialogs.fileAnswers.push_back(std::nullopt);
     editor->CloseSelected();
-    EXPECT_TRUE(List().IsOpen(key));
-    EXPECT_EQ(Selected().State, filestate::New);
+    ASSERT_TRUE(List().IsOpen(key));
     EXPECT_EQ(dialogs.fileRequests.back(),
               FileDialogRequest("Save Configuration File",
                                 "All Files (*.*)|*.*|Vantrel Files (*.qmf)|*.qmf", 2,
