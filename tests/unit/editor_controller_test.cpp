@@ -3,16 +3,10 @@
 // quitting with unsaved work, and the mapping list's edits.
 #include "core/editor_qmf.h"
 #include "core/messages.h"
-#include "devices/scripted_devices.h"
-#include "editor/editor_controller.h"
-#include "keyboard/recording_keyboard.h"
 #include "settings/file_association.h"
 #include "settings/settings_table.h"
 #include "support/editor_rig.h"
-#include "support/fakes.h"
-#include "support/memory_store.h"
 #include "support/qmf_builder.h"
-#include "support/runner_fakes.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -24,11 +18,7 @@ namespace {
 
 using ::testing::ElementsAre;
 using testing::File14;
-using testing::MemoryFileSystem;
 using testing::Record14;
-using testing::RecordingDialogs;
-using testing::RecordingEditorView;
-using testing::RecordingShell;
 
 constexpr auto kUser = RegistryRoot::CurrentUser;
 const std::string kFolder = "C:\\Program Files\\Vantrel";
@@ -58,20 +48,17 @@ struct Rig : testing::EditorSeamsRig {
     }
     void Known(const std::string& entry, const std::string& path) {
         store.SaveString(kUser, kUserKeyText + "\\" + entry, "path", path);
-        store.SaveString(kUser, kUserKeyText + "\\" + entry, "icon path", path);
     }
     std::string PathOf(const std::string& entry) {
         return store.GetString(kUser, kUserKeyText + "\\" + entry, "path");
     }
+    // A cell of the file as saved.
+    std::string SavedText(const std::string& path, int row, int column) {
+        return ReadEditorConfiguration(files.files[path]).Rows.at(row)[column].Text;
+    }
     const ConfigurationList& List() { return editor->Configurations(); }
     const ConfigurationEntry& Entry(const std::string& key) { return *List().Find(key); }
     const ConfigurationEntry& Selected() { return *List().Find(List().SelectedKey()); }
-    std::vector<std::string> Titles() {
-        std::vector<std::string> titles;
-        for (const auto& m : dialogs.shown)
-            titles.push_back(m.title);
-        return titles;
-    }
     // New, then Save As to `path`: a saved configuration, shown.
     void SavedNew(const std::string& path) {
         editor->NewConfiguration();
@@ -95,10 +82,8 @@ TEST_F(Editor, StartUpListsTheFolderRegistersEditAndScansTheDevices) {
     EXPECT_EQ(store.GetString(kUser, kConfigKey, "ConfigPath"), kConfig);
     EXPECT_TRUE(store.KeyExists(kFileTypeRoot, FileTypeKeyPath("qmf_file\\Shell\\Edit")));
     ASSERT_EQ(List().Entries().size(), 2u);
-    for (const auto& e : List().Entries()) {
-        EXPECT_EQ(e.State, filestate::Listed);
-        EXPECT_TRUE(e.Ghosted);
-    }
+    for (const auto& e : List().Entries())
+        EXPECT_TRUE(e.State == filestate::Listed && e.Ghosted);
     EXPECT_EQ(List().Find("file1"), nullptr); // its file is gone
     ASSERT_NE(List().Find("file3"), nullptr);
     EXPECT_EQ(List().Find("file3")->Text, "cockpit.qmf");
@@ -110,7 +95,12 @@ TEST_F(Editor, StartUpListsTheFolderRegistersEditAndScansTheDevices) {
     EXPECT_TRUE(view.states.Toolbar.Open && view.states.Toolbar.Load && view.states.Toolbar.Help);
     EXPECT_EQ(view.shownTable, nullptr);
     EXPECT_THAT(List().Tabs(), ElementsAre("BLANK"));
+
+    // A listed file that is loaded opens without a message.
+    editor->LoadConfigurationFile(kConfig + "cockpit.qmf");
     EXPECT_TRUE(dialogs.shown.empty());
+    EXPECT_EQ(Selected().State, filestate::Saved);
+    EXPECT_EQ(List().Entries().size(), 2u);
 }
 
 TEST_F(Editor, WithoutDevicesItSaysSoAndOffersNeitherNewNorRun) {
@@ -138,7 +128,7 @@ TEST_F(Editor, TheCommandLineLoadsOneFileQuotesRemovedAndRelativePathsExpanded) 
     EXPECT_TRUE(other.dialogs.shown.empty());
 }
 
-TEST_F(Editor, NewBuildsARowPerButtonAndTwoNewOnesGetTwoEntryNames) {
+TEST_F(Editor, NewBuildsARowPerButtonUnderItsOwnEntryNameCloseAsksForAFileSaveAsWritesIt) {
     Start();
     editor->NewConfiguration();
     const auto first = Selected();
@@ -152,68 +142,66 @@ TEST_F(Editor, NewBuildsARowPerButtonAndTwoNewOnesGetTwoEntryNames) {
     EXPECT_FALSE(store.KeyExists(kUser, kUserKeyText + "\\" + first.Key));
 
     editor->NewConfiguration();
-    EXPECT_EQ(Selected().Text, "New Config.qmf");
-    EXPECT_NE(Selected().Key, first.Key);
+    const auto key = Selected().Key;
+    EXPECT_NE(key, first.Key);
     EXPECT_EQ(List().Tabs().size(), 2u);
     EXPECT_EQ(Entry(first.Key).TextColour, entrycolour::Open);
     EXPECT_EQ(Selected().TextColour, entrycolour::Current);
-}
 
-TEST_F(Editor, SaveAsOfANewConfigurationWritesItsFileAndKnowsIt) {
-    Start();
-    editor->NewConfiguration();
-    const auto key = Selected().Key;
+    // Edits keep it new; closing it asks for a file, and a cancelled dialog keeps it open.
+    editor->CellDoubleClicked(0, col::Multiplier);
+    editor->ColumnClicked(col::Device);
+    ASSERT_EQ(Selected().State, filestate::New);
+    dialogs.answers = {MessageAnswer::Yes};
     dialogs.fileAnswers.push_back(std::nullopt);
-    editor->SaveAs();
-    EXPECT_EQ(Selected().State, filestate::New);
+    editor->CloseSelected();
+    ASSERT_TRUE(List().IsOpen(key));
     EXPECT_EQ(dialogs.fileRequests.back(),
               FileDialogRequest("Save Configuration File",
                                 "All Files (*.*)|*.*|Vantrel Files (*.qmf)|*.qmf", 2,
                                 "New Config.qmf"));
+    // Closed without saving, a new one is removed and nothing is recycled.
+    editor->EntryPressed(first.Key, false);
+    dialogs.answers = {MessageAnswer::No};
+    editor->CloseSelected();
+    EXPECT_EQ(List().Find(first.Key), nullptr);
+    EXPECT_TRUE(shell.recycled.empty());
+    EXPECT_THAT(List().Tabs(), ElementsAre(key));
 
-    dialogs.fileAnswers.push_back(kConfig + "mine.qmf");
+    // A failed write leaves it new; then Save As writes its file under its entry name.
+    files.writeErrors[kConfig + "mine.qmf"] = err::PermissionDenied;
+    dialogs.fileAnswers = {kConfig + "mine.qmf", kConfig + "mine.qmf"};
+    editor->SaveAs();
+    EXPECT_EQ(Selected().State, filestate::New);
+    files.writeErrors.clear();
     editor->SaveAs();
     EXPECT_EQ(Selected().Key, key);
     EXPECT_EQ(Selected().Text, "mine.qmf");
     EXPECT_EQ(Selected().State, filestate::Saved);
     EXPECT_EQ(PathOf(key), kConfig + "mine.qmf");
     EXPECT_EQ(ReadEditorConfiguration(files.files[kConfig + "mine.qmf"]).Rows.size(), 44u);
-    EXPECT_TRUE(dialogs.shown.empty());
+    EXPECT_EQ(dialogs.shown.back(), msg::CannotSaveToFile());
 }
 
-TEST_F(Editor, EditsMarkAConfigurationChangedAndSaveWritesItOrKeepsItChanged) {
+TEST_F(Editor, PressesChooseTheKeyColumnAndTheDescriptionMarksChangedOnlyWhenItChanged) {
     Start();
     SavedNew(kConfig + "a.qmf");
-    const auto saved = files.files[kConfig + "a.qmf"];
+    // The key column and the header marker follow a press on a row only.
+    const struct {
+        int row, column, key, marked;
+    } presses[] = {{-1, col::FirstPress + 2, 0, -1},
+                   {1, col::FirstPress + 2, col::FirstPress + 2, col::FirstPress + 2},
+                   {1, col::FirstPress, col::FirstPress, col::FirstPress},
+                   {1, col::ScrollLock, 0, 0}};
+    for (const auto& p : presses) {
+        editor->RowPressed(p.row, p.column, false);
+        editor->RowReleased(p.row, p.column, true);
+        EXPECT_EQ(editor->KeyColumn(), p.key) << p.column;
+        EXPECT_EQ(view.markedColumn, p.marked) << p.column;
+    }
+    editor->RowPressed(1, col::Device, true);
+    EXPECT_EQ(view.mappingMenus, 1);
 
-    editor->CellDoubleClicked(0, col::Repeat);
-    EXPECT_EQ(Selected().State, filestate::Modified);
-    EXPECT_TRUE(view.states.Toolbar.Save);
-
-    files.writeErrors[kConfig + "a.qmf"] = err::PermissionDenied;
-    editor->Save();
-    EXPECT_THAT(dialogs.shown, ElementsAre(msg::FileIoError(AppError(err::PermissionDenied))));
-    EXPECT_EQ(Selected().State, filestate::Modified);
-    EXPECT_EQ(files.files[kConfig + "a.qmf"], saved);
-
-    files.writeErrors.clear();
-    editor->Save();
-    EXPECT_EQ(Selected().State, filestate::Saved);
-    EXPECT_EQ(ReadEditorConfiguration(files.files[kConfig + "a.qmf"]).Rows[0][col::Repeat].Text,
-              "On");
-}
-
-TEST_F(Editor, EditsOfANewConfigurationKeepItNew) {
-    Start();
-    editor->NewConfiguration();
-    editor->CellDoubleClicked(0, col::Multiplier);
-    editor->ColumnClicked(col::Device);
-    EXPECT_EQ(Selected().State, filestate::New);
-}
-
-TEST_F(Editor, TheDescriptionMarksChangedOnlyWhenItsTextChanged) {
-    Start();
-    SavedNew(kConfig + "a.qmf");
     editor->RowPressed(2, col::Description, false);
     editor->RowReleased(2, col::Description, true);
     EXPECT_EQ(view.editorRow, 2);
@@ -228,46 +216,32 @@ TEST_F(Editor, TheDescriptionMarksChangedOnlyWhenItsTextChanged) {
     EXPECT_EQ(Selected().State, filestate::Modified);
 }
 
-TEST_F(Editor, PressesChooseTheKeyColumnAndHeaderMarkerOnlyOnARow) {
-    Start();
-    editor->NewConfiguration();
-    editor->RowPressed(-1, col::FirstPress + 2, false);
-    editor->RowReleased(-1, col::FirstPress + 2, true);
-    EXPECT_EQ(editor->KeyColumn(), 0);
-    EXPECT_EQ(view.markedColumn, -1);
-
-    editor->RowPressed(1, col::FirstPress + 2, false);
-    editor->RowReleased(1, col::FirstPress + 2, true);
-    EXPECT_EQ(editor->KeyColumn(), col::FirstPress + 2);
-    EXPECT_EQ(view.markedColumn, col::FirstPress + 2);
-    editor->RowPressed(1, col::FirstPress, false);
-    EXPECT_EQ(editor->KeyColumn(), col::FirstPress);
-    editor->RowPressed(1, col::ScrollLock, false);
-    editor->RowReleased(1, col::ScrollLock, true);
-    EXPECT_EQ(editor->KeyColumn(), 0);
-    EXPECT_EQ(view.markedColumn, 0);
-
-    editor->RowPressed(1, col::Device, true);
-    EXPECT_EQ(view.mappingMenus, 1);
-}
-
-TEST_F(Editor, CloseAsksAndClosesOnlyWhatIsSaved) {
+TEST_F(Editor, EditsMarkChangedSaveWritesAndCloseClosesOnlyWhatIsSaved) {
     Start();
     SavedNew(kConfig + "a.qmf");
     const auto key = Selected().Key;
-    editor->CellDoubleClicked(0, col::Rotary);
+    editor->CellDoubleClicked(0, col::Repeat);
+    EXPECT_EQ(Selected().State, filestate::Modified);
+    EXPECT_TRUE(view.states.Toolbar.Save);
+    editor->Save();
+    EXPECT_EQ(Selected().State, filestate::Saved);
+    EXPECT_EQ(SavedText(kConfig + "a.qmf", 0, col::Repeat), "On");
 
+    editor->CellDoubleClicked(0, col::Rotary);
     dialogs.answers = {MessageAnswer::Cancel};
     editor->CloseSelected();
     EXPECT_EQ(dialogs.shown.back(), msg::SaveChangesBeforeClosing("a.qmf"));
     EXPECT_TRUE(List().IsOpen(key));
 
-    // A save that fails keeps the configuration open with its edits.
+    // A save that fails keeps the configuration open with its edits, and the old file.
+    const auto saved = files.files[kConfig + "a.qmf"];
     files.writeErrors[kConfig + "a.qmf"] = err::DeviceIoError;
     dialogs.answers = {MessageAnswer::Yes};
     editor->CloseSelected();
+    EXPECT_EQ(dialogs.shown.back(), msg::FileIoError(AppError(err::DeviceIoError)));
     EXPECT_TRUE(List().IsOpen(key));
     EXPECT_EQ(Entry(key).State, filestate::Modified);
+    EXPECT_EQ(files.files[kConfig + "a.qmf"], saved);
 
     files.writeErrors.clear();
     dialogs.answers = {MessageAnswer::Yes};
@@ -275,37 +249,9 @@ TEST_F(Editor, CloseAsksAndClosesOnlyWhatIsSaved) {
     EXPECT_FALSE(List().IsOpen(key));
     EXPECT_EQ(Entry(key).State, filestate::Listed);
     EXPECT_TRUE(Entry(key).Ghosted);
-    EXPECT_EQ(ReadEditorConfiguration(files.files[kConfig + "a.qmf"]).Rows[0][col::Rotary].Text,
-              "On");
+    EXPECT_EQ(SavedText(kConfig + "a.qmf", 0, col::Rotary), "On");
     EXPECT_THAT(List().Tabs(), ElementsAre("BLANK"));
     EXPECT_EQ(view.shownTable, nullptr);
-}
-
-TEST_F(Editor, ClosingANewConfigurationNoRemovesItYesAsksForAFile) {
-    Start();
-    editor->NewConfiguration();
-    const auto key = Selected().Key;
-    dialogs.answers = {MessageAnswer::Yes};
-    dialogs.fileAnswers.push_back(std::nullopt);
-    editor->CloseSelected();
-    EXPECT_TRUE(List().IsOpen(key));
-
-    dialogs.answers = {MessageAnswer::No};
-    editor->CloseSelected();
-    EXPECT_EQ(List().Find(key), nullptr);
-    EXPECT_TRUE(shell.recycled.empty());
-    EXPECT_THAT(List().Tabs(), ElementsAre("BLANK"));
-}
-
-TEST_F(Editor, ClosingOneOfTwoShowsTheOther) {
-    Start();
-    SavedNew(kConfig + "a.qmf");
-    const auto first = Selected().Key;
-    SavedNew(kConfig + "b.qmf");
-    editor->CloseSelected();
-    EXPECT_THAT(List().Tabs(), ElementsAre(first));
-    EXPECT_EQ(List().CurrentKey(), first);
-    EXPECT_EQ(view.shownTable, List().Table(first));
 }
 
 TEST_F(Editor, LoadListsAFileOnceAndSwitchesToItWhenOpen) {
@@ -332,15 +278,12 @@ TEST_F(Editor, LoadListsAFileOnceAndSwitchesToItWhenOpen) {
     EXPECT_EQ(List().Entries().size(), 1u);
     EXPECT_EQ(Entry(key).State, filestate::Modified);
     EXPECT_EQ(view.shownTable->Row(0)[col::NumLock].Text, "On");
-}
 
-TEST_F(Editor, ALoadedFileThatIsClosedOpensWithoutAMessage) {
-    files.files[kConfig + "a.qmf"] = Qmf();
-    Start();
-    editor->LoadConfigurationFile(kConfig + "a.qmf");
-    EXPECT_TRUE(dialogs.shown.empty());
-    EXPECT_EQ(Selected().State, filestate::Saved);
-    EXPECT_EQ(List().Entries().size(), 1u);
+    // Of dropped files only the first is loaded.
+    files.files["C:\\1.qmf"] = files.files["C:\\2.qmf"] = Qmf();
+    editor->DropFiles({"C:\\1.qmf", "C:\\2.qmf"});
+    EXPECT_EQ(List().Entries().size(), 2u);
+    EXPECT_EQ(Selected().Text, "1.qmf");
 }
 
 TEST_F(Editor, ACorruptFileIsRemovedFromTheListAndRecycledOnlyOnYes) {
@@ -404,13 +347,11 @@ TEST_F(Editor, SaveAsOfASavedConfigurationToANewPathOpensTheCopyAndKeepsTheOrigi
     EXPECT_EQ(Selected().State, filestate::Saved);
     EXPECT_EQ(Entry(original).State, filestate::Modified);
     EXPECT_EQ(PathOf(original), kConfig + "a.qmf");
-    EXPECT_EQ(ReadEditorConfiguration(files.files[kConfig + "b.qmf"]).Rows[0][col::Repeat].Text,
-              "On");
-    EXPECT_EQ(ReadEditorConfiguration(files.files[kConfig + "a.qmf"]).Rows[0][col::Repeat].Text,
-              "Off");
+    EXPECT_EQ(SavedText(kConfig + "b.qmf", 0, col::Repeat), "On");
+    EXPECT_EQ(SavedText(kConfig + "a.qmf", 0, col::Repeat), "Off");
 }
 
-TEST_F(Editor, SaveAsToAnotherEntrysFileWritesThroughThatEntry) {
+TEST_F(Editor, SaveAsToAnotherEntrysFileWritesThroughThatEntryOrTakesItsPlace) {
     files.files[kConfig + "b.qmf"] = Qmf("old");
     Start();
     SavedNew(kConfig + "a.qmf");
@@ -420,15 +361,10 @@ TEST_F(Editor, SaveAsToAnotherEntrysFileWritesThroughThatEntry) {
     EXPECT_EQ(Selected().Key, "file1");
     EXPECT_EQ(Selected().State, filestate::Saved);
     EXPECT_EQ(List().Entries().size(), 2u);
-    const auto rows = ReadEditorConfiguration(files.files[kConfig + "b.qmf"]).Rows;
-    EXPECT_EQ(rows.size(), 44u);
-    EXPECT_EQ(rows[0][col::Repeat].Text, "On");
-}
+    EXPECT_EQ(SavedText(kConfig + "b.qmf", 43, col::Repeat), "Off");
+    EXPECT_EQ(SavedText(kConfig + "b.qmf", 0, col::Repeat), "On");
 
-TEST_F(Editor, ANewConfigurationSavedOverAnotherEntrysFileTakesItsPlace) {
-    files.files[kConfig + "b.qmf"] = Qmf("old");
-    Start();
-    editor->EntryDoubleClicked("file1");
+    // A new configuration saved there takes that entry's place.
     editor->NewConfiguration();
     const auto fresh = Selected().Key;
     dialogs.fileAnswers.push_back(kConfig + "b.qmf");
@@ -437,10 +373,10 @@ TEST_F(Editor, ANewConfigurationSavedOverAnotherEntrysFileTakesItsPlace) {
     EXPECT_EQ(Selected().Text, "b.qmf");
     EXPECT_EQ(Selected().State, filestate::Saved);
     EXPECT_EQ(List().Find(fresh), nullptr);
-    EXPECT_EQ(List().Entries().size(), 1u);
-    EXPECT_THAT(List().Tabs(), ElementsAre("file1"));
-    EXPECT_EQ(view.shownTable->RowCount(), 44);
-    EXPECT_EQ(ReadEditorConfiguration(files.files[kConfig + "b.qmf"]).Rows.size(), 44u);
+    EXPECT_EQ(List().Entries().size(), 2u);
+    EXPECT_EQ(List().Tabs().size(), 2u);
+    EXPECT_EQ(view.shownTable, List().Table("file1"));
+    EXPECT_EQ(SavedText(kConfig + "b.qmf", 0, col::Repeat), "Off");
 }
 
 TEST_F(Editor, CloneCopiesTheRowsUnderANewName) {
@@ -455,31 +391,27 @@ TEST_F(Editor, CloneCopiesTheRowsUnderANewName) {
     EXPECT_EQ(view.shownTable->Row(3)[col::CapsLock].Text, "On");
 }
 
-TEST_F(Editor, ChangeIconRefusesAFileWithoutOneAndStoresTheChoice) {
-    files.files[kConfig + "a.qmf"] = Qmf();
+TEST_F(Editor, ChangeIconRefusesAFileWithoutOneAndRunStartsTheRunner) {
+    files.files[kConfig + "a b.qmf"] = Qmf();
     Start();
     editor->EntryPressed("file1", false);
     dialogs.fileAnswers = {"C:\\text.txt", "C:\\app.exe"};
     shell.iconFiles = {"C:\\app.exe"};
     editor->ChangeIcon();
     EXPECT_THAT(dialogs.shown, ElementsAre(msg::InvalidIcon()));
-    EXPECT_EQ(Entry("file1").IconSource, kConfig + "a.qmf");
+    EXPECT_EQ(Entry("file1").IconSource, kConfig + "a b.qmf");
     editor->ChangeIcon();
     EXPECT_EQ(Entry("file1").IconSource, "C:\\app.exe");
     EXPECT_EQ(store.GetString(kUser, kUserKeyText + "\\file1", "icon path"), "C:\\app.exe");
-}
 
-TEST_F(Editor, RunStartsTheRunnerByItsFullPathAndMinimises) {
-    files.files[kConfig + "a b.qmf"] = Qmf();
-    Start();
-    editor->EntryPressed("file1", false);
+    // Run starts the runner by its full path and minimises.
     editor->RunSelected();
     EXPECT_THAT(shell.launches,
                 ElementsAre(kFolder + "\\corvex.exe \"" + kConfig + "a b.qmf\" in " + kFolder));
     EXPECT_TRUE(view.minimized);
     shell.launchSucceeds = false;
     editor->RunSelected();
-    EXPECT_THAT(dialogs.shown, ElementsAre(msg::CouldNotLaunch()));
+    EXPECT_EQ(dialogs.shown.back(), msg::CouldNotLaunch());
 }
 
 TEST_F(Editor, QuittingAsksOnceWhateverIsUnsaved) {
@@ -496,25 +428,20 @@ TEST_F(Editor, QuittingAsksOnceWhateverIsUnsaved) {
     EXPECT_TRUE(view.quit);
 }
 
-TEST_F(Editor, TabsSwitchTheShownListAndTheStatusShowsThePath) {
+TEST_F(Editor, TabsSwitchTheShownListAndClosingOneOfTwoShowsTheOther) {
     Start();
     SavedNew(kConfig + "a.qmf");
     const auto first = Selected().Key;
     SavedNew(kConfig + "b.qmf");
+    const auto second = Selected().Key;
     editor->TabChosen(first);
     EXPECT_EQ(List().CurrentKey(), first);
     EXPECT_EQ(view.shownTable, List().Table(first));
     EXPECT_EQ(view.status, kConfig + "a.qmf");
     EXPECT_EQ(Selected().Key, first);
-}
-
-TEST_F(Editor, DroppedFilesLoadOnlyTheFirst) {
-    files.files["C:\\1.qmf"] = Qmf();
-    files.files["C:\\2.qmf"] = Qmf();
-    Start();
-    editor->DropFiles({"C:\\1.qmf", "C:\\2.qmf"});
-    ASSERT_EQ(List().Entries().size(), 1u);
-    EXPECT_EQ(Selected().Text, "1.qmf");
+    editor->CloseSelected();
+    EXPECT_THAT(List().Tabs(), ElementsAre(second));
+    EXPECT_EQ(view.shownTable, List().Table(second));
 }
 
 } // namespace

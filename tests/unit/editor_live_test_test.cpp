@@ -2,16 +2,10 @@
 // passes through the controller over scripted devices, a manual clock and a recording view.
 #include "core/key_names.h"
 #include "core/messages.h"
-#include "devices/scripted_devices.h"
-#include "editor/editor_controller.h"
 #include "editor/live_test.h"
-#include "keyboard/recording_keyboard.h"
 #include "settings/settings_table.h"
 #include "support/editor_rig.h"
-#include "support/fakes.h"
-#include "support/memory_store.h"
 #include "support/qmf_builder.h"
-#include "support/runner_fakes.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -22,9 +16,7 @@ namespace qm {
 namespace {
 
 using ::testing::ElementsAre;
-using ::testing::ElementsAreArray;
 using testing::File14;
-using testing::KeySpec;
 using testing::Record14;
 
 constexpr const char* kPad = "{00000000-0000-0000-0000-000000000001}";
@@ -151,20 +143,29 @@ TEST_F(LiveTest, StartRefusesWithoutDevicesOrButtons) {
     }
 }
 
-TEST_F(LiveTest, StartAndStop) {
+TEST_F(LiveTest, StartAndStopAndKeysLoggedWhileTesting) {
     Start();
+    editor->KeyPressed('A', 0); // no test: not logged
     store.SaveString(RegistryRoot::CurrentUser, kConfigKey, "PollFrequency", "0");
     view.status = "C:\\a.qmf";
     editor->ToggleTest();
     EXPECT_THAT(dialogs.shown, ElementsAre(msg::TestWarning()));
-    EXPECT_TRUE(editor->Testing() && view.states.Testing && view.testWindow);
-    EXPECT_TRUE(view.pollEnabled);
+    EXPECT_TRUE(editor->Testing() && view.states.Testing && view.testWindow && view.pollEnabled);
     EXPECT_EQ(view.pollPeriodMs, 5); // the runner's setting: 5 ms
     EXPECT_EQ(view.listFocuses, 1);
     EXPECT_EQ(view.status, "C:\\a.qmf"); // restored after compiling
     EXPECT_THAT(priority.sets, ElementsAre(kHighPriorityClass));
     EXPECT_EQ(store.GetString(RegistryRoot::CurrentUser, kConfigKey, "RepeatRate"), "500");
     EXPECT_EQ(store.GetString(RegistryRoot::CurrentUser, kConfigKey, "RotaryRate"), "35");
+
+    // Keys are logged, never written into the list.
+    const auto rows = editor->Configurations().Shown()->Rows();
+    const std::pair<std::uint16_t, std::uint16_t> keys[] = {
+        {'A', kShiftMask}, {17, kCtrlMask}, {112, kCtrlMask | kAltMask}};
+    for (const auto& [code, mask] : keys)
+        editor->KeyPressed(code, mask);
+    EXPECT_THAT(view.testLog, ElementsAre("SHIFT + A", "CTRL + ALT + F1"));
+    EXPECT_EQ(editor->Configurations().Shown()->Rows(), rows);
 
     editor->TimerTick();
     EXPECT_EQ(Pass(1, true), "A");
@@ -183,7 +184,12 @@ TEST_F(LiveTest, StartAndStop) {
 
 TEST_F(LiveTest, PassesColourTheRowWhileHeldAndSendAsTheEngineDoes) {
     Start();
+    // A row not active at the start (here the selected one) gets its release steps once.
+    editor->RowPressed(0, 0, false);
+    editor->ListClicked();
     StartTest();
+    EXPECT_EQ(Colour(0), rowcolour::Selected); // the start recolours nothing
+    EXPECT_EQ(Pass(1, false), "B");
     struct Step {
         int button;
         bool down;
@@ -193,6 +199,7 @@ TEST_F(LiveTest, PassesColourTheRowWhileHeldAndSendAsTheEngineDoes) {
         const char* status;
     };
     const Step steps[] = {
+        {1, false, "", rowcolour::Active, " ", "Input Devices: Available"},
         {1, true, "A", rowcolour::Pressed, "Button 1: Pressed", "Input Devices: Pad"},
         {1, true, "", rowcolour::Pressed, "Button 1: Pressed", "Input Devices: Pad"},
         {1, false, "B", rowcolour::Active, " ", "Input Devices: Available"},
@@ -209,18 +216,6 @@ TEST_F(LiveTest, PassesColourTheRowWhileHeldAndSendAsTheEngineDoes) {
         EXPECT_EQ(view.rowRedraws > redraws, std::string(s.keys) != "" || s.button == 3);
     }
     EXPECT_EQ(view.scrolledToRow, 2);
-}
-
-TEST_F(LiveTest, ARowNotActiveAtTheStartGetsItsReleaseStepsOnce) {
-    Start();
-    editor->RowPressed(0, 0, false);
-    editor->ListClicked();
-    ASSERT_EQ(Colour(0), rowcolour::Selected);
-    StartTest();
-    EXPECT_EQ(Colour(0), rowcolour::Selected); // the start recolours nothing
-    EXPECT_EQ(Pass(1, false), "B");
-    EXPECT_EQ(Colour(0), rowcolour::Active);
-    EXPECT_EQ(Pass(1, false), "");
 }
 
 TEST_F(LiveTest, TheRepeatRateIsReadAtEveryStart) {
@@ -242,20 +237,6 @@ TEST_F(LiveTest, TheRepeatRateIsReadAtEveryStart) {
         Pass(2, false);
         editor->ToggleTest();
     }
-}
-
-TEST_F(LiveTest, KeysAreLoggedWhileTestingAndNeverWrittenIntoTheList) {
-    Start();
-    editor->KeyPressed('A', 0);
-    EXPECT_TRUE(view.testLog.empty()); // no test
-    StartTest();
-    const auto rows = editor->Configurations().Shown()->Rows();
-    const std::pair<std::uint16_t, std::uint16_t> keys[] = {
-        {'A', kShiftMask}, {17, kCtrlMask}, {112, kCtrlMask | kAltMask}};
-    for (const auto& [code, mask] : keys)
-        editor->KeyPressed(code, mask);
-    EXPECT_THAT(view.testLog, ElementsAre("SHIFT + A", "CTRL + ALT + F1"));
-    EXPECT_EQ(editor->Configurations().Shown()->Rows(), rows);
 }
 
 } // namespace

@@ -2,13 +2,8 @@
 // duplicates removed, one device's rows moved to another, and the two clear commands through
 // the controller.
 #include "core/messages.h"
-#include "devices/scripted_devices.h"
-#include "editor/editor_controller.h"
 #include "editor/list_maintenance.h"
-#include "keyboard/recording_keyboard.h"
 #include "support/editor_rig.h"
-#include "support/fakes.h"
-#include "support/memory_store.h"
 #include "support/qmf_builder.h"
 
 #include <gmock/gmock.h>
@@ -123,37 +118,22 @@ TEST(ListMaintenance, RemoveDropsInactiveRowsAndTheDuplicatesTheUserLetsGo) {
         const char* After;
         int Inactive, Duplicates, Groups;
     };
+    const DuplicateChoice first{Keep::Keep, 0}, second{Keep::Keep, 1}, skip{Keep::Skip},
+        skipAll{Keep::SkipAll};
+    const char* const sixRows = "1@P:a 1@P:b 2@P:a 2@P:b 3@P:a 3@P:b";
     const Case cases[] = {
         // Unplugged, and beyond the device's buttons now; without devices every row goes.
         {"P:12", "1@X 12@P 13@P 2@X", {}, "12@P", 3, 0, 0},
         {"", "1@P 2@P", {}, "", 2, 0, 0},
         // Three rows for one button: the second kept.
-        {"P:5", "5@P:a 5@P:b 5@P:c", {{Keep::Keep, 1}}, "5@P:b", 0, 2, 1},
+        {"P:5", "5@P:a 5@P:b 5@P:c", {second}, "5@P:b", 0, 2, 1},
         // Identities that differ only in case are the same device.
-        {"P:1", "1@P:a 1@p:b", {{Keep::Keep, 1}}, "1@p:b", 0, 1, 1},
+        {"P:1", "1@P:a 1@p:b", {second}, "1@p:b", 0, 1, 1},
         // The row that takes a removed row's place is looked at next.
-        {"P:2",
-         "1@P:a 2@P:a 1@P:b 2@P:b",
-         {{Keep::Keep, 1}, {Keep::Keep, 0}},
-         "2@P:a 1@P:b",
-         0,
-         2,
-         2},
+        {"P:2", "1@P:a 2@P:a 1@P:b 2@P:b", {second, first}, "2@P:a 1@P:b", 0, 2, 2},
         // Skip leaves a group; Skip All stops looking, what went before stays removed.
-        {"P:3",
-         "1@P:a 1@P:b 2@P:a 2@P:b 3@P:a 3@P:b",
-         {{Keep::Skip}, {Keep::SkipAll}},
-         "1@P:a 1@P:b 2@P:a 2@P:b 3@P:a 3@P:b",
-         0,
-         0,
-         2},
-        {"P:3",
-         "1@P:a 1@P:b 2@P:a 2@P:b 3@P:a 3@P:b",
-         {{Keep::Keep, 0}, {Keep::SkipAll}},
-         "1@P:a 2@P:a 2@P:b 3@P:a 3@P:b",
-         0,
-         1,
-         2},
+        {"P:3", sixRows, {skip, skipAll}, sixRows, 0, 0, 2},
+        {"P:3", sixRows, {first, skipAll}, "1@P:a 2@P:a 2@P:b 3@P:a 3@P:b", 0, 1, 2},
     };
     for (const Case& c : cases) {
         Maintained m(c.Devices, c.Before);
@@ -268,9 +248,7 @@ TEST(ListMaintenanceCommands, ChangeTheConfigurationOnlyWhenTheListChanged) {
     testing::Record14 first, second;
     second.Button = "2";
     for (auto* record : {&first, &second}) {
-        record->Repeat = record->NumLock = "#TRUE#";
-        record->Multiplier = "\"4\"";
-        record->Description = "fire";
+        record->Repeat = "#TRUE#";
         record->Press = {{"A", "A"}, {"B", "B"}};
         record->Release = {{"A", "A"}};
     }
