@@ -361,7 +361,9 @@ int DialogsScenario() {
     });
     checks.Step("dpi", {"start"}, [&] {
         // Moved to a screen of 144 DPI: laid out again at the new scale, and painted as a full
-        // repaint of that layout paints it, with no line of the old layout left.
+        // repaint of that layout paints it, with no line of the old layout left on screen (so
+        // the old layout is on screen first).
+        checks.Require(!Painted(main).Pixels.empty(), "the window is painted at its first scale");
         RECT before{};
         GetWindowRect(main, &before);
         const RECT suggested{before.left, before.top,
