@@ -1,4 +1,5 @@
 // Both process-priority variants on this test process.
+#include "core/win32/win32_handle.h"
 #include "settings/win32/process_priority_win32.h"
 
 #include <gtest/gtest.h>
@@ -8,50 +9,47 @@
 namespace qm {
 namespace {
 
-// A message-only window of this process, for the variants that take the process from a window.
-struct MessageWindow {
-    MessageWindow()
-        : window(CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                                 GetModuleHandleW(nullptr), nullptr)) {}
-    ~MessageWindow() { DestroyWindow(window); }
-    HWND Get() const { return window; }
-    HWND window;
-};
-
 class ProcessPriorityTest : public ::testing::Test {
 protected:
     void TearDown() override { SetPriorityClass(GetCurrentProcess(), NORMAL_PRIORITY_CLASS); }
+    static DWORD Current() { return GetPriorityClass(GetCurrentProcess()); }
+
+    // A message-only window of this process, for the variants that take the process from it.
+    struct WindowTraits {
+        static void Close(HWND window) { DestroyWindow(window); }
+    };
+    win32::UniqueOf<HWND, WindowTraits> window_{
+        CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                        GetModuleHandleW(nullptr), nullptr)};
 };
 
 // Far above any process id the system hands out.
 constexpr std::uint32_t kNoSuchProcess = 0x7FFFFFF0;
 
 TEST_F(ProcessPriorityTest, EditorVariantSetsAndReportsTheClassInEffect) {
-    MessageWindow window;
-    ASSERT_NE(window.Get(), nullptr);
+    ASSERT_TRUE(window_);
     EditorProcessPriority priority;
 
-    EXPECT_EQ(priority.SetProcessPriority(0, window.Get(), kHighPriorityClass), kHighPriorityClass);
-    EXPECT_EQ(GetPriorityClass(GetCurrentProcess()), kHighPriorityClass);
-    EXPECT_EQ(priority.GetProcessPriority(0, window.Get()), kHighPriorityClass);
+    EXPECT_EQ(priority.SetProcessPriority(0, window_.Get(), kHighPriorityClass),
+              kHighPriorityClass);
+    EXPECT_EQ(Current(), kHighPriorityClass);
+    EXPECT_EQ(priority.GetProcessPriority(0, window_.Get()), kHighPriorityClass);
     EXPECT_EQ(priority.GetProcessPriority(GetCurrentProcessId(), nullptr), kHighPriorityClass);
 
     // No window and no id: the current process.
     EXPECT_EQ(priority.SetProcessPriority(0, nullptr, kNormalPriorityClass), kNormalPriorityClass);
-    EXPECT_EQ(GetPriorityClass(GetCurrentProcess()), kNormalPriorityClass);
+    EXPECT_EQ(Current(), kNormalPriorityClass);
     EXPECT_EQ(priority.GetProcessPriority(0, nullptr), kNormalPriorityClass);
 }
 
 TEST_F(ProcessPriorityTest, RunnerVariantSetsTheCurrentProcessWhateverItIsGiven) {
     RunnerProcessPriority priority;
     priority.SetProcessPriority(kNoSuchProcess, nullptr, kHighPriorityClass);
-    EXPECT_EQ(GetPriorityClass(GetCurrentProcess()), kHighPriorityClass);
+    EXPECT_EQ(Current(), kHighPriorityClass);
     EXPECT_EQ(priority.GetProcessPriority(0, nullptr), kHighPriorityClass);
-
-    MessageWindow window;
-    EXPECT_EQ(priority.SetProcessPriority(0, window.Get(), kNormalPriorityClass),
+    EXPECT_EQ(priority.SetProcessPriority(0, window_.Get(), kNormalPriorityClass),
               kNormalPriorityClass);
-    EXPECT_EQ(priority.GetProcessPriority(0, window.Get()), kNormalPriorityClass);
+    EXPECT_EQ(priority.GetProcessPriority(0, window_.Get()), kNormalPriorityClass);
 }
 
 TEST_F(ProcessPriorityTest, ProcessesThatCannotBeOpenedReadAsZero) {
@@ -60,15 +58,14 @@ TEST_F(ProcessPriorityTest, ProcessesThatCannotBeOpenedReadAsZero) {
     EXPECT_EQ(editor.GetProcessPriority(kNoSuchProcess, nullptr), 0u);
     EXPECT_EQ(runner.GetProcessPriority(kNoSuchProcess, nullptr), 0u);
     EXPECT_EQ(editor.SetProcessPriority(kNoSuchProcess, nullptr, kHighPriorityClass), 0u);
-    EXPECT_EQ(GetPriorityClass(GetCurrentProcess()), kNormalPriorityClass);
+    EXPECT_EQ(Current(), kNormalPriorityClass);
 
     // A window that does not exist names no process, not the current one.
-    MessageWindow window;
-    const HWND gone = window.Get();
-    DestroyWindow(gone);
+    const HWND gone = window_.Get();
+    window_.Reset();
     EXPECT_EQ(editor.GetProcessPriority(0, gone), 0u);
     EXPECT_EQ(editor.SetProcessPriority(0, gone, kHighPriorityClass), 0u);
-    EXPECT_EQ(GetPriorityClass(GetCurrentProcess()), kNormalPriorityClass);
+    EXPECT_EQ(Current(), kNormalPriorityClass);
 }
 
 } // namespace

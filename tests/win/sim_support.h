@@ -88,13 +88,12 @@ public:
 
     // The shared state block, created if no simulated device has opened it yet.
     sim::SharedState& State() {
-        if (!state_) {
-            DWORD error = 0;
+        DWORD error = 0;
+        if (!state_)
             state_ = sim::SharedView::Open(folder_.File(L"devices.txt"), true, error);
-            if (!state_)
-                throw std::runtime_error("cannot open the simulation's state, error " +
-                                         std::to_string(error));
-        }
+        if (!state_)
+            throw std::runtime_error("cannot open the simulation's state, error " +
+                                     std::to_string(error));
         return state_->State();
     }
     sim::ControllerSlot& Controller(int c) { return State().Controllers[c - 1]; }
@@ -105,22 +104,14 @@ private:
     std::unique_ptr<sim::SharedView> state_;
 };
 
+struct WindowTraits {
+    static void Close(HWND window) { DestroyWindow(window); }
+};
 // A hidden top-level window for the cooperative level.
-class TestWindow {
-public:
+struct TestWindow : win32::UniqueOf<HWND, WindowTraits> {
     TestWindow()
-        : window_(CreateWindowExW(0, L"STATIC", L"device test", WS_OVERLAPPEDWINDOW, 0, 0, 100, 100,
-                                  nullptr, nullptr, GetModuleHandleW(nullptr), nullptr)) {}
-    ~TestWindow() {
-        if (window_ != nullptr)
-            DestroyWindow(window_);
-    }
-    TestWindow(const TestWindow&) = delete;
-    TestWindow& operator=(const TestWindow&) = delete;
-    HWND Get() const { return window_; }
-
-private:
-    HWND window_;
+        : UniqueOf(CreateWindowExW(0, L"STATIC", L"device test", WS_OVERLAPPEDWINDOW, 0, 0, 100,
+                                   100, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr)) {}
 };
 
 } // namespace qm::testing
