@@ -10,6 +10,7 @@
 #include <cmath>
 #include <initializer_list>
 #include <limits>
+#include <tuple>
 #include <vector>
 
 namespace qm {
@@ -93,38 +94,27 @@ TEST(ClampKeyHoldTest, WholeMillisecondsWithinZeroToSixtySeconds) {
         EXPECT_EQ(ClampKeyHold(in), out) << in;
 }
 
-struct LockCase {
-    bool on;
-    bool held;
-    std::int16_t wanted;
-    bool tapped;
-};
-
 TEST(SetKeyStateTest, TapsTheLockOnlyWhenItsToggleBitDiffers) {
-    const LockCase cases[] = {
+    // on, held, wanted, tapped
+    const std::tuple<bool, bool, std::int16_t, bool> cases[] = {
         {false, false, 1, true},  {true, false, 1, false}, {true, false, 0, true},
         {false, false, 0, false}, {true, true, 1, false},  {false, true, 1, true},
         {true, true, 0, true},
     };
     const UsLayoutScanCodes layout;
     for (const std::uint16_t vk : {kVkNumLock, kVkCapsLock, kVkScrollLock}) {
-        for (const auto& c : cases) {
+        for (const auto& [on, held, wanted, tapped] : cases) {
             RecordingKeyboard keyboard(layout);
-            keyboard.SetToggled(vk, c.on);
-            keyboard.SetHeld(vk, c.held);
-            SetKeyState(keyboard, vk, c.wanted);
+            keyboard.SetToggled(vk, on);
+            keyboard.SetHeld(vk, held);
+            SetKeyState(keyboard, vk, wanted);
             const auto scan = layout.ScanCodeOf(vk);
             const Batches tap{{Down(vk, scan), Up(vk, scan)}};
-            EXPECT_EQ(keyboard.Batches, c.tapped ? tap : Batches{})
-                << vk << " on " << c.on << " held " << c.held << " wanted " << c.wanted;
+            EXPECT_EQ(keyboard.Batches, tapped ? tap : Batches{})
+                << vk << " on " << on << " held " << held << " wanted " << wanted;
         }
     }
 }
-
-struct HookCase {
-    HookKeyEvent event;
-    HookDecision decision;
-};
 
 TEST(HookPolicyTest, BlocksTaskSwitchingCapturesNavigationAndPassesTheRest) {
     constexpr std::uint16_t kTab = 9, kEsc = 27, kPageDown = 34, kHome = 36;
@@ -134,7 +124,7 @@ TEST(HookPolicyTest, BlocksTaskSwitchingCapturesNavigationAndPassesTheRest) {
         return HookDecision{HookAction::Capture, {}, mask};
     };
     // event: key, ALT flag of the event, SHIFT, CTRL, ALT held
-    const HookCase cases[] = {
+    const std::pair<HookKeyEvent, HookDecision> cases[] = {
         {{kEsc, false, false, true, false}, Block("CTRL + ESC blocked")},
         {{kEsc, true, false, true, true}, Block("CTRL + ESC blocked")},
         {{kTab, true, false, false, true}, Block("ALT + TAB blocked")},
@@ -151,10 +141,10 @@ TEST(HookPolicyTest, BlocksTaskSwitchingCapturesNavigationAndPassesTheRest) {
         {{kPageDown, true, false, false, false}, Capture(0)}, // the mask is the held keys
         {{'A', false, false, true, false}, Pass},
     };
-    for (const auto& c : cases)
-        EXPECT_EQ(DecideHookEvent(c.event), c.decision)
-            << "key " << c.event.VirtualKey << " flag " << c.event.AltFlag << " held "
-            << c.event.ShiftHeld << c.event.CtrlHeld << c.event.AltHeld;
+    for (const auto& [event, decision] : cases)
+        EXPECT_EQ(DecideHookEvent(event), decision)
+            << "key " << event.VirtualKey << " flag " << event.AltFlag << " held "
+            << event.ShiftHeld << event.CtrlHeld << event.AltHeld;
 
     // Exactly TAB, PAGE UP, PAGE DOWN, END, HOME and the four arrows are captured.
     std::vector<std::uint16_t> captured;
