@@ -148,14 +148,9 @@ bool Link(const std::string& target, const std::string& link) {
         return false;
     const win32::UniqueHandle owned(process.hProcess), thread(process.hThread);
     // A Unix program's handle cannot be waited for: the link is watched for instead.
-    for (int tries = 0; tries < 500; ++tries, Sleep(10)) {
-        WIN32_FIND_DATAW found;
-        const HANDLE search = FindFirstFileW(wideLink.c_str(), &found);
-        if (search != INVALID_HANDLE_VALUE) {
-            FindClose(search);
+    for (int tries = 0; tries < 500; ++tries, Sleep(10))
+        if (GetFileAttributesW(wideLink.c_str()) != INVALID_FILE_ATTRIBUTES)
             return true;
-        }
-    }
     return false;
 #else
     return ::symlink(target.c_str(), link.c_str()) == 0;
