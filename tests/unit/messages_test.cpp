@@ -16,7 +16,7 @@ constexpr auto Warn = MessageIcon::Exclamation;
 constexpr auto Info = MessageIcon::Information;
 constexpr auto Question = MessageIcon::Question;
 
-TEST(Messages, TextsTitlesButtonsAndIcons) {
+TEST(Messages, TextsTitlesButtonsIconsAndErrorDescriptions) {
     const std::pair<Message, Message> table[] = {
         {msg::ErrorBox(13, "Type mismatch", "open_click"),
          {" 13  Type mismatch in sub open_click.", "ERROR", Ok, Critical}},
@@ -126,10 +126,8 @@ TEST(Messages, TextsTitlesButtonsAndIcons) {
     };
     for (const auto& [shown, expected] : table)
         EXPECT_EQ(shown, expected) << expected.text;
-}
 
-TEST(Messages, ErrorDescriptions) {
-    const std::pair<int, const char*> table[] = {
+    const std::pair<int, const char*> descriptions[] = {
         {err::Overflow, "Overflow"},
         {err::SubscriptOutOfRange, "Subscript out of range"},
         {err::TypeMismatch, "Type mismatch"},
@@ -146,7 +144,7 @@ TEST(Messages, ErrorDescriptions) {
         {err::PathNotFound, "Path not found"},
         {1234, "Application-defined or object-defined error"},
     };
-    for (const auto& [number, text] : table)
+    for (const auto& [number, text] : descriptions)
         EXPECT_EQ(ErrorDescription(number), text) << number;
 }
 

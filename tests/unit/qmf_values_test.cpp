@@ -38,16 +38,14 @@ TEST(QmfValues, ParsesEachFormAndKeepsIt) {
     EXPECT_EQ(ParseQmfValue("0x10"), Variant::Text("0x10"));
 }
 
-TEST(QmfValues, AcceptsEveryLineBreakAndIgnoresTrailingBlankLines) {
+TEST(QmfValues, ReadsEveryLineBreakUpToTheLastValueAndNoFurther) {
     const auto values = ReadAll("\"a\"\r\n\"b\"\n\"c\"\r#TRUE#\r\n\r\n\n");
     ASSERT_EQ(values.size(), 4u);
     EXPECT_EQ(values[2], Variant::Text("c"));
     EXPECT_EQ(values[3], Variant::Bool(true));
     // A blank line inside the data is an empty value, not the end.
     EXPECT_EQ(ReadAll("\"a\"\r\n\r\n\"b\"\r\n").size(), 3u);
-}
-
-TEST(QmfValues, ReadingPastTheEndIsInputPastEndOfFile) {
+    // Reading past the end is an error.
     QmfValueReader reader("\"only\"");
     EXPECT_EQ(reader.Next(), Variant::Text("only"));
     EXPECT_TRUE(reader.AtEnd());

@@ -39,20 +39,6 @@ TEST(SettingsTable, EditorFirstStartCreatesConfigWithFolderDefaults) {
     EXPECT_EQ(DefaultOf(Setting::ConfigPath, "D:\\"), "D:\\config\\"); // a drive's root
 }
 
-TEST(SettingsTable, EveryDefaultIsReadableWhereItIsWritten) {
-    MemoryStore store;
-    for (int i = 0; i <= static_cast<int>(Setting::DefaultConfigFile); ++i) {
-        const auto setting = static_cast<Setting>(i);
-        const auto& def = DefinitionOf(setting);
-        const auto value = ReadSetting(store, setting, "C:\\P");
-        EXPECT_EQ(store.GetString(def.Root, def.Key, def.Value), value) << def.Value;
-        EXPECT_EQ(value, DefaultOf(setting, "C:\\P")) << def.Value;
-    }
-    // Twelve defaults written to two keys, none overwriting another.
-    EXPECT_EQ(store.ValueNames(kUser, kConfigKey).size(), 8u);
-    EXPECT_EQ(store.ValueNames(kUser, kRunnerPrefKey).size(), 4u);
-}
-
 TEST(SettingsTable, SettingToBool) {
     for (std::string_view yes : {"True", "true", "TRUE", " True ", "-1", "1", "2.5"})
         EXPECT_TRUE(SettingToBool(yes)) << yes;
