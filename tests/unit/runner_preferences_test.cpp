@@ -76,17 +76,18 @@ TEST_F(Preferences, LoadWritesTheDialogsOwnDefaultsForMissingValues) {
 }
 
 TEST_F(Preferences, DefaultFileNeedsBothLaunchAndStartup) {
-    memory.SaveString(kUser, kRunnerPrefKey, "launch", "False");
-    memory.SaveString(kUser, kRunnerPrefKey, "startup", "True");
+    memory.SaveString(kUser, kRunnerPrefKey, "launch", "True");
+    memory.SaveString(kUser, kRunnerPrefKey, "startup", "False");
     prefs.Load();
-    EXPECT_EQ(Ticks(), "01010000");
+    EXPECT_EQ(Ticks(), "11001000");
+    prefs.SetStartup(true);
+    EXPECT_EQ(Ticks(), "11011111");
+    prefs.SetLaunch(false);
+    EXPECT_EQ(Ticks(), "01010011");
     prefs.SetLaunch(true);
     EXPECT_EQ(Ticks(), "11011111");
     prefs.SetStartup(false);
     EXPECT_EQ(Ticks(), "11001011");
-    prefs.SetStartup(true);
-    prefs.SetLaunch(false);
-    EXPECT_EQ(Ticks(), "01010011");
 }
 
 TEST_F(Preferences, BrowseCommands) {
