@@ -23,13 +23,8 @@ namespace {
 
 using ::testing::ElementsAre;
 using testing::File14;
-using testing::MemoryFileSystem;
 using ::testing::Pair;
 using testing::Record14;
-using testing::RecordingDialogs;
-using testing::RecordingPriority;
-using testing::RecordingView;
-using testing::RefusingStore;
 
 constexpr auto kUser = RegistryRoot::CurrentUser;
 const std::string kFolder = "C:\\Program Files\\Corvex";
@@ -84,16 +79,16 @@ struct Rig {
     }
 
     MemoryStore memory;
-    RefusingStore store{memory};
-    MemoryFileSystem files;
-    RecordingDialogs dialogs;
-    RecordingPriority priority;
+    testing::RefusingStore store{memory};
+    testing::MemoryFileSystem files;
+    testing::RecordingDialogs dialogs;
+    testing::RecordingPriority priority;
     ScriptedJoystickApi joysticks;
     ScriptedBoardLibrary boards;
     UsLayoutScanCodes layout;
     RecordingKeyboard keyboard{layout};
     ManualClock clock;
-    RecordingView view;
+    testing::RecordingView view;
     std::unique_ptr<RunnerController> runner;
 };
 
