@@ -134,14 +134,7 @@ TEST_F(RunnerLoad, CompilesBehaviourAndLockValues) {
     EXPECT_EQ(tables.Press(2).Repeat, 0);
 }
 
-TEST_F(RunnerLoad, EmptyConfigurationLoadsWithNothingBound) {
-    ASSERT_TRUE(Load(File14({Entry(kPad, "1")})));
-    ASSERT_TRUE(Load(File14({})));
-    EXPECT_EQ(tables.MappingCount, 0);
-    EXPECT_EQ(devices.ButtonMap().BoundCount(), 0);
-}
-
-TEST_F(RunnerLoad, RefusalsShowTheirMessagesAndKeepThePreviousTables) {
+TEST_F(RunnerLoad, RefusalsKeepThePreviousTablesAnEmptyFileReplacesThem) {
     ASSERT_TRUE(Load(File14({Entry(kPad, "1")})));
     auto truncated = File14({Entry(kPad, "2"), Entry(kPad, "3")});
     truncated.resize(truncated.size() - 10);
@@ -165,6 +158,11 @@ TEST_F(RunnerLoad, RefusalsShowTheirMessagesAndKeepThePreviousTables) {
     files.files.erase("c.qmf");
     EXPECT_FALSE(LoadRunnerConfiguration(files, dialogs, "c.qmf", devices, scanCodes, tables));
     EXPECT_EQ(dialogs.shown, std::vector{msg::FileIoError(AppError(err::FileNotFound))});
+
+    // An empty configuration loads, with nothing bound.
+    ASSERT_TRUE(Load(File14({})));
+    EXPECT_EQ(tables.MappingCount, 0);
+    EXPECT_EQ(devices.ButtonMap().BoundCount(), 0);
 }
 
 TEST_F(RunnerLoad, NoDevicesOrNoButtonsRefuseBeforeReadingTheFile) {

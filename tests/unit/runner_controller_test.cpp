@@ -236,6 +236,12 @@ TEST_F(Runner, WithoutDevicesTheRunControlsStayDisabledUntilARescanFindsOne) {
                             "Input Devices: Not Available"));
     EXPECT_FALSE(runner->Running());
     EXPECT_EQ(view.menus, kNoDevices);
+    // A disabled Run button takes no focus; a drop does nothing.
+    runner->ConfigurationChosen();
+    EXPECT_EQ(view.focusedWith, "");
+    Add({"D:\\drop.qmf"});
+    runner->DropFiles({"D:\\drop.qmf"});
+    EXPECT_EQ(KnownFiles().size(), 1u);
 
     joysticks.Replug(0);
     runner->RescanDevices();
@@ -427,13 +433,6 @@ TEST(RunnerFocus, EveryWayOfChoosingAConfigurationFocusesTheRunButton) {
         EXPECT_EQ(rig.view.focusedWith, c.focusedWith) << c.way;
         EXPECT_TRUE(rig.dialogs.shown.empty()) << c.way;
     }
-
-    Rig none; // a disabled button takes no focus
-    none.joysticks.Unplug(0);
-    none.Add({kConfig + "a.qmf"});
-    none.Start();
-    none.runner->ConfigurationChosen();
-    EXPECT_EQ(none.view.focusedWith, "");
 }
 
 TEST_F(RunnerWithAFile, TuningMenusWarnFirstAndApplyWhileRunning) {
@@ -486,13 +485,6 @@ TEST_F(RunnerWithAFile, DroppedFileStopsTheRunningOneAndRunsInstead) {
     EXPECT_THAT(priority.sets,
                 ElementsAre(kHighPriorityClass, kNormalPriorityClass, kHighPriorityClass));
     EXPECT_TRUE(dialogs.shown.empty());
-
-    Rig none; // without devices a drop does nothing
-    none.joysticks.Unplug(0);
-    none.Add({"D:\\drop.qmf"});
-    none.Start();
-    none.runner->DropFiles({"D:\\drop.qmf"});
-    EXPECT_TRUE(none.KnownFiles().empty());
 }
 
 TEST_F(RunnerWithAFile, NotificationIconCloseBoxAndExit) {
