@@ -555,11 +555,6 @@ TEST(RunnerErrors, EachCommandShowsOneBoxNamingItsOwnProcedure) {
          [](auto& r) { r.NotificationIconClicked(TrayEvent::RightButtonUp); }},
         {"Form_QueryUnload", false, "ShowWindowAs", [](auto& r) { r.ClosingProceeds(true); }},
         {"Form_Unload", true, "RemoveTrayIcon", [](auto& r) { r.Exit(); }},
-        {"MyDXCallback", true, "SetStatusText",
-         [](auto& r) {
-             r.TimerTick(); // the pad is acquired
-             r.TimerTick();
-         }},
     };
     for (const auto& c : cases) {
         Rig rig;
