@@ -20,93 +20,65 @@ EditorCommandStates AllFlags(bool v) {
     return s;
 }
 
-// An expected value: '1' true, '0' false, 'D' whether devices are attached, '-' as before.
-bool Expected(char value, bool devices, bool before) {
-    return value == '1' || (value == 'D' && devices) || (value == '-' && before);
-}
-
-// A row of the file command table: its values in the columns no entries, 1 listed, 2 new,
-// 0 saved, 16 modified.
-template <class Flags> struct TableRow {
-    const char* Command;
-    bool Flags::*Flag;
-    const char* Values;
-};
-
-using F = FileCommandFlags;
-const TableRow<F> kToolbar[] = {
-    {"BTopen", &F::Open, "01000"},   {"BTnew", &F::New, "DDDDD"},
-    {"BTload", &F::Load, "11111"},   {"BTclose", &F::Close, "00111"},
-    {"BTsave", &F::Save, "00001"},   {"BTsaveas", &F::SaveAs, "00111"},
-    {"BTclone", &F::Clone, "00011"}, {"BTdelete", &F::Delete, "01011"},
-    {"BTicon", &F::Icon, "01011"},   {"BTjoy", &F::Refresh, "11111"},
-    {"BTrun", &F::Run, "0D0D0"},     {"BThelp", &F::Help, "11111"},
-};
-const TableRow<F> kMenu[] = {
-    {"MNopen", &F::Open, "01000"},     {"MNnew", &F::New, "DDDDD"},
-    {"MNload", &F::Load, "11111"},     {"MNclose", &F::Close, "00011"},
-    {"MNsave", &F::Save, "00001"},     {"MNsaveas", &F::SaveAs, "00111"},
-    {"MNclone", &F::Clone, "00011"},   {"MNdelete", &F::Delete, "01011"},
-    {"MNicon", &F::Icon, "01011"},     {"MNrun", &F::Run, "0D0D0"},
-    {"Refresh", &F::Refresh, "11111"}, {"Help", &F::Help, "11111"},
-};
-using P = FileListMenuFlags;
-const TableRow<P> kFileListMenu[] = {
-    {"MNopen", &P::Open, "01000"},           {"MNnew", &P::New, "DDDDD"},
-    {"separator1", &P::Separator1, "D1DDD"}, {"MNload", &P::Load, "11111"},
-    {"MNclose", &P::Close, "00111"},         {"separator2", &P::Separator2, "11111"},
-    {"MNsave", &P::Save, "00001"},           {"MNsaveas", &P::SaveAs, "00111"},
-    {"separator3", &P::Separator3, "0001-"}, {"MNclone", &P::Clone, "00011"},
-    {"MNdelete", &P::Delete, "01011"},       {"separator4", &P::Separator4, "00011"},
-    {"MNicon", &P::Icon, "01011"},
-};
-
-template <class Flags, std::size_t N>
-void ExpectColumn(const TableRow<Flags> (&table)[N], const Flags& actual, int column, bool devices,
-                  bool before) {
-    for (const auto& row : table)
-        EXPECT_EQ(actual.*row.Flag, Expected(row.Values[column], devices, before))
-            << row.Command << " column " << column << " devices " << devices << " before "
-            << before;
-}
-
-TEST(CommandStates, FileCommandTableByStateWithAndWithoutDevices) {
-    const std::optional<int> columnStates[] = {std::nullopt, 1, 2, 0, 16};
-    for (int column = 0; column < 5; ++column)
-        for (bool devices : {false, true})
-            for (bool before : {false, true}) {
-                EditorCommandInput in;
-                in.EntryCount = column == 0 ? 0 : 2;
-                in.SelectedState = columnStates[column];
-                in.ConfigurationShown = true;
-                in.DevicesAttached = devices;
-                const auto s = NextCommandStates(AllFlags(before), in);
-                ExpectColumn(kToolbar, s.Toolbar, column, devices, before);
-                ExpectColumn(kMenu, s.Menu, column, devices, before);
-                ExpectColumn(kFileListMenu, s.FileListMenu, column, devices, before);
-            }
-}
-
-// Mapping command values in the order Record, ClearRow, ClearItem, Test, Remove, Add, Replace.
-std::string MappingFlags(const MappingCommandFlags& m) {
+// Flags as '1' and '0', in the order the structures declare them.
+std::string Bits(std::initializer_list<bool> flags) {
     std::string s;
-    for (bool f : {m.Record, m.ClearRow, m.ClearItem, m.Test, m.Remove, m.Add, m.Replace})
+    for (bool f : flags)
         s += f ? '1' : '0';
     return s;
 }
+std::string Bits(const FileCommandFlags& f) {
+    const auto& [a, b, c, d, e, g, h, i, j, k, l, m] = f;
+    return Bits({a, b, c, d, e, g, h, i, j, k, l, m});
+}
+std::string Bits(const FileListMenuFlags& f) {
+    const auto& [a, b, c, d, e, g, h, i, j, k, l, m, n] = f;
+    return Bits({a, b, c, d, e, g, h, i, j, k, l, m, n});
+}
+std::string Bits(const MappingCommandFlags& f) {
+    const auto& [a, b, c, d, e, g, h] = f;
+    return Bits({a, b, c, d, e, g, h});
+}
 
-std::string Resolve(const char* values, bool before) {
-    std::string s(values);
-    for (char& c : s)
-        c = Expected(c, false, before) ? '1' : '0';
-    return s;
+// Expected flags: '1' true, '0' false, 'D' whether devices are attached, '-' as before.
+std::string Resolve(std::string values, bool devices, bool before) {
+    for (char& c : values)
+        c = c == '1' || (c == 'D' && devices) || (c == '-' && before) ? '1' : '0';
+    return values;
+}
+
+TEST(CommandStates, FileCommandTableByStateWithAndWithoutDevices) {
+    const struct {
+        std::optional<int> state; // none: no entries
+        const char *toolbar, *menu, *fileListMenu;
+    } columns[] = {
+        {std::nullopt, "0D1000000101", "0D1000000101", "00DD110000000"},
+        {1, "1D10000111D1", "1D10000111D1", "101D110000101"},
+        {2, "0D1101000101", "0D1001000101", "01DD110100000"},
+        {0, "0D11011111D1", "0D11011111D1", "01DD110111111"},
+        {16, "0D1111111101", "0D1111111101", "01DD1111-1111"},
+    };
+    for (const auto& c : columns)
+        for (bool devices : {false, true})
+            for (bool before : {false, true}) {
+                EditorCommandInput in;
+                in.EntryCount = c.state ? 2 : 0;
+                in.SelectedState = c.state;
+                in.ConfigurationShown = true;
+                in.DevicesAttached = devices;
+                const auto s = NextCommandStates(AllFlags(before), in);
+                SCOPED_TRACE(::testing::Message() << c.state.value_or(-1) << devices << before);
+                EXPECT_EQ(Bits(s.Toolbar), Resolve(c.toolbar, devices, before));
+                EXPECT_EQ(Bits(s.Menu), Resolve(c.menu, devices, before));
+                EXPECT_EQ(Bits(s.FileListMenu), Resolve(c.fileListMenu, devices, before));
+            }
 }
 
 TEST(CommandStates, ModesSetTheMappingCommandsAndLockTheRestWhileRecordingOrTesting) {
     struct Case {
         const char* Mode;
         bool Shown, Recording, Testing;
-        const char* Buttons;     // as MappingFlags spells them
+        const char* Buttons;     // Record, ClearRow, ClearItem, Test, Remove, Add, Replace
         const char* MappingMenu; // the mapping list's context menu items
         const char* Flags; // MenusEnabled, FileListMenuEnabled, MappingMenuEnabled, Recording,
                            // Testing
@@ -130,12 +102,11 @@ TEST(CommandStates, ModesSetTheMappingCommandsAndLockTheRestWhileRecordingOrTest
             const auto b = AllFlags(before);
             const auto s = NextCommandStates(b, in);
             SCOPED_TRACE(std::string(c.Mode) + (before ? " from all on" : " from all off"));
-            EXPECT_EQ(MappingFlags(s.Buttons), Resolve(c.Buttons, before));
-            EXPECT_EQ(MappingFlags(s.MappingMenu), Resolve(c.MappingMenu, before));
-            const std::string flags = {
-                s.MenusEnabled ? '1' : '0', s.FileListMenuEnabled ? '1' : '0',
-                s.MappingMenuEnabled ? '1' : '0', s.Recording ? '1' : '0', s.Testing ? '1' : '0'};
-            EXPECT_EQ(flags, Resolve(c.Flags, before));
+            EXPECT_EQ(Bits(s.Buttons), Resolve(c.Buttons, false, before));
+            EXPECT_EQ(Bits(s.MappingMenu), Resolve(c.MappingMenu, false, before));
+            EXPECT_EQ(Bits({s.MenusEnabled, s.FileListMenuEnabled, s.MappingMenuEnabled,
+                            s.Recording, s.Testing}),
+                      Resolve(c.Flags, false, before));
             if (c.Locked) {
                 EXPECT_EQ(s.Toolbar, FileCommandFlags{});
                 EXPECT_EQ(s.Menu.Open, b.Menu.Open);

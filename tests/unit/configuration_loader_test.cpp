@@ -13,11 +13,8 @@ namespace qm {
 namespace {
 
 using testing::File14;
-using testing::MemoryFileSystem;
-using testing::QmfLines;
 using testing::Quoted;
 using testing::Record14;
-using testing::RecordingDialogs;
 
 constexpr const char* kPad = "{6F1D2B60-D5A0-11CF-BFC7-444553540000}";
 constexpr const char* kPanel = "\\\\?\\hid#vid_1234&pid_0001#7&1a2b3c4d&0&0000#{abc";
@@ -46,8 +43,8 @@ protected:
     DeviceTables devices;
     UsLayoutScanCodes scanCodes;
     RunnerTables tables;
-    MemoryFileSystem files;
-    RecordingDialogs dialogs;
+    testing::MemoryFileSystem files;
+    testing::RecordingDialogs dialogs;
 };
 
 TEST_F(RunnerLoad, CompilesEntriesOfConnectedDevicesIntoButtonMap) {
@@ -137,18 +134,11 @@ TEST_F(RunnerLoad, CompilesBehaviourAndLockValues) {
     EXPECT_EQ(tables.Press(2).Repeat, 0);
 }
 
-TEST_F(RunnerLoad, EmptyConfigurationLoadsWithNothingBound) {
-    ASSERT_TRUE(Load(File14({Entry(kPad, "1")})));
-    ASSERT_TRUE(Load(File14({})));
-    EXPECT_EQ(tables.MappingCount, 0);
-    EXPECT_EQ(devices.ButtonMap().BoundCount(), 0);
-}
-
-TEST_F(RunnerLoad, RefusalsShowTheirMessagesAndKeepThePreviousTables) {
+TEST_F(RunnerLoad, RefusalsKeepThePreviousTablesAnEmptyFileReplacesThem) {
     ASSERT_TRUE(Load(File14({Entry(kPad, "1")})));
     auto truncated = File14({Entry(kPad, "2"), Entry(kPad, "3")});
     truncated.resize(truncated.size() - 10);
-    const std::string v13 = QmfLines({Quoted("1.3")});
+    const std::string v13 = testing::QmfLines({Quoted("1.3")});
 
     struct Case {
         std::string bytes;
@@ -168,6 +158,11 @@ TEST_F(RunnerLoad, RefusalsShowTheirMessagesAndKeepThePreviousTables) {
     files.files.erase("c.qmf");
     EXPECT_FALSE(LoadRunnerConfiguration(files, dialogs, "c.qmf", devices, scanCodes, tables));
     EXPECT_EQ(dialogs.shown, std::vector{msg::FileIoError(AppError(err::FileNotFound))});
+
+    // An empty configuration loads, with nothing bound.
+    ASSERT_TRUE(Load(File14({})));
+    EXPECT_EQ(tables.MappingCount, 0);
+    EXPECT_EQ(devices.ButtonMap().BoundCount(), 0);
 }
 
 TEST_F(RunnerLoad, NoDevicesOrNoButtonsRefuseBeforeReadingTheFile) {

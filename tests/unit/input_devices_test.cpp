@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <tuple>
 
 namespace qm {
 namespace {
@@ -149,12 +150,8 @@ TEST_F(InputDevicesTest, ControllerLimits) {
     EXPECT_EQ(buttons[1], 10);
 
     ScriptedJoystickApi many;
-    for (int i = 0; i < 256; ++i) {
-        std::string guid(1, '{');
-        guid += std::to_string(i);
-        guid += '}';
-        many.AddController(guid, "Pad", 1);
-    }
+    for (int i = 0; i < 256; ++i)
+        many.AddController("{" + std::to_string(i) + "}", "Pad", 1);
     InputDevices layer(many, boards, dialogs, nullptr);
     layer.InitDirectInput(kWindow);
     EXPECT_EQ(layer.DeviceCount(), 255);
@@ -259,24 +256,19 @@ TEST_F(InputDevicesTest, FailuresShowTheErrorBoxAndKeepTablesConsistent) {
 struct DirectXState {
     bool library;
     int result;
-    std::uint32_t version;
-    std::uint32_t revision;
+    std::uint32_t version, revision;
     bool directInput;
 };
 
-class FakeDirectXSetup final : public DirectXSetup {
-public:
-    explicit FakeDirectXSetup(DirectXState s) : s_(s) {}
-    bool HasSetupLibrary() override { return s_.library; }
+struct FakeDirectXSetup final : DirectXSetup {
+    explicit FakeDirectXSetup(DirectXState state) : s(state) {}
+    bool HasSetupLibrary() override { return s.library; }
     int GetVersion(std::uint32_t& version, std::uint32_t& revision) override {
-        version = s_.version;
-        revision = s_.revision;
-        return s_.result;
+        std::tie(version, revision) = std::pair(s.version, s.revision);
+        return s.result;
     }
-    bool CanCreateDirectInput() override { return s_.directInput; }
-
-private:
-    DirectXState s_;
+    bool CanCreateDirectInput() override { return s.directInput; }
+    DirectXState s;
 };
 
 TEST(CheckDXVersion, PassesForDirectX8AndExplainsOtherwise) {

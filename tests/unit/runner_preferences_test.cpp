@@ -32,6 +32,20 @@ protected:
     std::string RunEntry(RegistryRoot root) {
         return memory.GetString(root, kWindowsRunKey, "Corvex");
     }
+    // The stored launch, taskbar, associate and startup values.
+    std::vector<std::string> Stored() {
+        return {Pref("launch"), Pref("taskbar"), Pref("associate"), Pref("startup")};
+    }
+    // Launch, Taskbar, Associate, Startup, then StartupEnabled, DefaultFileEnabled, ButtonsEnabled
+    // and ApplyEnabled, as 1 and 0.
+    std::string Ticks() {
+        const auto& s = prefs.State();
+        std::string ticks;
+        for (bool b : {s.Launch, s.Taskbar, s.Associate, s.Startup, s.StartupEnabled,
+                       s.DefaultFileEnabled, s.ButtonsEnabled, s.ApplyEnabled})
+            ticks += b ? '1' : '0';
+        return ticks;
+    }
 
     MemoryStore memory;
     RefusingStore store{memory};
@@ -44,24 +58,14 @@ TEST_F(Preferences, LoadWritesTheDialogsOwnDefaultsForMissingValues) {
     memory.SaveString(kUser, kConfigKey, "ConfigPath", "D:\\Cfg\\");
     prefs.Load();
     const auto& s = prefs.State();
-    EXPECT_FALSE(s.Launch); // starting with Windows only when ticked
-    EXPECT_TRUE(s.Taskbar);
-    EXPECT_FALSE(s.Associate);
-    EXPECT_FALSE(s.Startup);
+    EXPECT_EQ(Ticks(), "01000000"); // starting with Windows only when ticked
     EXPECT_EQ(s.ConfigPath, "D:\\Cfg\\");
     EXPECT_EQ(s.DefaultConfigFile, "");
     EXPECT_EQ(s.Timings.Text(TimingBox::KeyHold), "0");
     EXPECT_EQ(s.Timings.Text(TimingBox::RepeatDelay), "500");
     EXPECT_EQ(s.Timings.Text(TimingBox::RotaryThreshold), "35");
-    EXPECT_EQ(Pref("launch"), "False");
-    EXPECT_EQ(Pref("taskbar"), "True");
-    EXPECT_EQ(Pref("associate"), "False");
-    EXPECT_EQ(Pref("startup"), "False");
+    EXPECT_EQ(Stored(), (std::vector<std::string>{"False", "True", "False", "False"}));
     EXPECT_EQ(memory.GetString(kUser, kConfigKey, "KeyHold"), "0");
-    EXPECT_FALSE(s.StartupEnabled);
-    EXPECT_FALSE(s.DefaultFileEnabled);
-    EXPECT_FALSE(s.ButtonsEnabled);
-    EXPECT_FALSE(s.ApplyEnabled);
 
     // Another change applied adds no start-with-Windows entry.
     prefs.SetTaskbar(false);
@@ -72,21 +76,18 @@ TEST_F(Preferences, LoadWritesTheDialogsOwnDefaultsForMissingValues) {
 }
 
 TEST_F(Preferences, DefaultFileNeedsBothLaunchAndStartup) {
-    memory.SaveString(kUser, kRunnerPrefKey, "launch", "False");
-    memory.SaveString(kUser, kRunnerPrefKey, "startup", "True");
+    memory.SaveString(kUser, kRunnerPrefKey, "launch", "True");
+    memory.SaveString(kUser, kRunnerPrefKey, "startup", "False");
     prefs.Load();
-    EXPECT_FALSE(prefs.State().StartupEnabled);
-    EXPECT_FALSE(prefs.State().DefaultFileEnabled);
-    prefs.SetLaunch(true);
-    EXPECT_TRUE(prefs.State().StartupEnabled);
-    EXPECT_TRUE(prefs.State().DefaultFileEnabled);
-    EXPECT_TRUE(prefs.State().ApplyEnabled);
-    prefs.SetStartup(false);
-    EXPECT_FALSE(prefs.State().DefaultFileEnabled);
+    EXPECT_EQ(Ticks(), "11001000");
     prefs.SetStartup(true);
+    EXPECT_EQ(Ticks(), "11011111");
     prefs.SetLaunch(false);
-    EXPECT_FALSE(prefs.State().StartupEnabled);
-    EXPECT_FALSE(prefs.State().DefaultFileEnabled);
+    EXPECT_EQ(Ticks(), "01010011");
+    prefs.SetLaunch(true);
+    EXPECT_EQ(Ticks(), "11011111");
+    prefs.SetStartup(false);
+    EXPECT_EQ(Ticks(), "11001011");
 }
 
 TEST_F(Preferences, BrowseCommands) {
@@ -127,10 +128,7 @@ TEST_F(Preferences, ApplyWritesEveryValueAndTheMachineRunEntry) {
 
     EXPECT_EQ(RunEntry(kMachine), kRunCommand);
     EXPECT_EQ(RunEntry(kUser), ""); // one entry only: no second start
-    EXPECT_EQ(Pref("launch"), "True");
-    EXPECT_EQ(Pref("taskbar"), "False");
-    EXPECT_EQ(Pref("associate"), "True");
-    EXPECT_EQ(Pref("startup"), "True");
+    EXPECT_EQ(Stored(), (std::vector<std::string>{"True", "False", "True", "True"}));
     EXPECT_EQ(Pref("DefaultConfigFile"), "D:\\Configs\\d.qmf");
     EXPECT_EQ(memory.GetString(kUser, kConfigKey, "ConfigPath"), "D:\\Configs\\");
     EXPECT_EQ(memory.GetString(kUser, kConfigKey, "KeyHold"), "25");
