@@ -81,6 +81,20 @@ void MaybeKill() {
         _exit(kKilledStatus);
 }
 
+// Counts an operation other than a write (a kill may end the process before it); true, with
+// errno set, when `kind` is the fault and it strikes here.
+bool Strikes(Fault kind, int error) {
+    if (!gate.Armed)
+        return false;
+    MaybeKill();
+    ++gate.Operations;
+    if (gate.Kind != kind)
+        return false;
+    gate.Hit = true;
+    errno = error;
+    return true;
+}
+
 } // namespace
 
 extern "C" {
@@ -98,15 +112,8 @@ int __wrap_open(const char* path, int flags, ...) {
         mode = static_cast<mode_t>(va_arg(args, int));
         va_end(args);
     }
-    if (gate.Armed && (flags & O_CREAT)) {
-        MaybeKill();
-        ++gate.Operations;
-        if (gate.Kind == Fault::CreateRefused) {
-            gate.Hit = true;
-            errno = ENOSPC;
-            return -1;
-        }
-    }
+    if ((flags & O_CREAT) && Strikes(Fault::CreateRefused, ENOSPC))
+        return -1;
     return __real_open(path, flags, mode);
 }
 
@@ -147,43 +154,21 @@ ssize_t __wrap_write(int fd, const void* data, size_t n) {
 }
 
 int __wrap_fsync(int fd) {
-    if (gate.Armed) {
-        MaybeKill();
-        ++gate.Operations;
-        if (gate.Kind == Fault::FlushRefused) {
-            gate.Hit = true;
-            errno = EIO;
-            return -1;
-        }
-    }
-    return __real_fsync(fd);
+    return Strikes(Fault::FlushRefused, EIO) ? -1 : __real_fsync(fd);
 }
 
 int __wrap_close(int fd) {
-    if (gate.Armed) {
-        MaybeKill();
-        ++gate.Operations;
-        if (gate.Kind == Fault::CloseRefused) {
-            // The descriptor is gone either way, as after a real failed close.
-            __real_close(fd);
-            gate.Hit = true;
-            errno = EIO;
-            return -1;
-        }
-    }
-    return __real_close(fd);
+    if (!Strikes(Fault::CloseRefused, EIO))
+        return __real_close(fd);
+    // The descriptor is gone either way, as after a real failed close.
+    __real_close(fd);
+    errno = EIO;
+    return -1;
 }
 
 int __wrap_rename(const char* from, const char* to) {
-    if (gate.Armed) {
-        MaybeKill();
-        ++gate.Operations;
-        if (gate.Kind == Fault::RenameRefused) {
-            gate.Hit = true;
-            errno = EACCES;
-            return -1;
-        }
-    }
+    if (Strikes(Fault::RenameRefused, EACCES))
+        return -1;
     const int result = __real_rename(from, to);
     if (result == 0 && gate.Armed)
         MaybeKill(); // killed right after the replace
@@ -261,13 +246,15 @@ struct Editor : qm::testing::EditorSeamsRig {
     std::unique_ptr<qm::EditorController> controller;
 };
 
-// The files of the folder other than the configuration: temporary files left behind.
-int Leftovers(const fs::path& folder, const fs::path& file) {
-    int n = 0;
-    for (const auto& e : fs::directory_iterator(folder))
-        if (e.path() != file)
-            ++n;
-    return n;
+// The names of the folder's files other than the configuration (temporary files left behind),
+// each after a space.
+std::string Leftovers(const fs::path& folder, const fs::path& file) {
+    std::string names;
+    if (fs::exists(folder))
+        for (const auto& e : fs::directory_iterator(folder))
+            if (e.path() != file)
+                names += " " + e.path().filename().string();
+    return names;
 }
 
 struct Tally {
@@ -369,7 +356,7 @@ int RunSaves(int count, unsigned seed) {
                 tally.Fail(save, kind, "a failed save showed no message (or more than one)");
             if (editor.Bytes() != edited)
                 tally.Fail(save, kind, "a failed save lost the edits");
-            if (Leftovers(folder, file) != 0)
+            if (!Leftovers(folder, file).empty())
                 tally.Fail(save, kind, "a failed save left a temporary file");
             const auto& shown = editor.dialogs.shown;
             tally.Count(std::string(kFaultNames[static_cast<int>(kind)]) + ": refused with \"" +
@@ -460,26 +447,31 @@ int RunHostileFolders() {
         const auto outcome = SaveInto(file, old, [&] { spoil(file); });
         const bool ok = expected(outcome);
         failures += ok ? 0 : 1;
+        const auto others = Leftovers(folder, file);
         std::printf("%s %s: %s; %s; at the path: %s%s\n", ok ? "ok  " : "FAIL", name.c_str(),
                     outcome.Saved ? "saved" : ("refused " + outcome.Message).c_str(),
                     outcome.EditsKept ? "edits kept" : "edits lost", outcome.AtPath.c_str(),
-                    [&] {
-                        std::string others;
-                        if (fs::exists(folder))
-                            for (const auto& e : fs::directory_iterator(folder))
-                                if (e.path() != file)
-                                    others += " " + e.path().filename().string();
-                        return others.empty() ? std::string() : "; also in the folder:" + others;
-                    }()
-                        .c_str());
+                    others.empty() ? "" : ("; also in the folder:" + others).c_str());
         if (fs::exists(folder))
             fs::permissions(folder, fs::perms::owner_all);
     };
-    const auto refusedKeepingOld = [](const HostileOutcome& o) {
-        return !o.Saved && !o.Message.empty() && o.EditsKept && o.AtPath == "the old content";
+    // A save refused with a message, the edits kept; one that succeeded silently.
+    const auto refused = [](std::string atPath) {
+        return [atPath](const HostileOutcome& o) {
+            return !o.Saved && !o.Message.empty() && o.EditsKept && o.AtPath == atPath;
+        };
     };
-    const auto savedNew = [](const HostileOutcome& o) {
-        return o.Saved && o.Message.empty() && o.AtPath == "the new content";
+    const auto saved = [](std::string atPath) {
+        return [atPath](const HostileOutcome& o) {
+            return o.Saved && o.Message.empty() && o.AtPath == atPath;
+        };
+    };
+    const auto linkTo = [](std::string target) {
+        return [target](const fs::path& file) {
+            fs::create_directories((file.parent_path() / target).parent_path());
+            fs::rename(file, file.parent_path() / target);
+            fs::create_symlink(target, file);
+        };
     };
 
     run(
@@ -487,11 +479,11 @@ int RunHostileFolders() {
         [](const fs::path& file) {
             fs::permissions(file.parent_path(), fs::perms::owner_read | fs::perms::owner_exec);
         },
-        refusedKeepingOld);
+        refused("the old content"));
     run(
         "read-only file",
         [](const fs::path& file) { fs::permissions(file, fs::perms::owner_read); },
-        refusedKeepingOld);
+        refused("the old content"));
     run(
         "file replaced by a folder",
         [](const fs::path& file) {
@@ -499,57 +491,34 @@ int RunHostileFolders() {
             fs::create_directory(file);
             WriteFile(file / "inside.txt", "x");
         },
-        [](const HostileOutcome& o) {
-            return !o.Saved && !o.Message.empty() && o.EditsKept && o.AtPath == "the folder";
-        });
+        refused("the folder"));
     run(
         "folder removed", [](const fs::path& file) { fs::remove_all(file.parent_path()); },
-        [](const HostileOutcome& o) {
-            return !o.Saved && !o.Message.empty() && o.EditsKept && o.AtPath == "nothing";
-        });
+        refused("nothing"));
     run(
-        "file removed", [](const fs::path& file) { fs::remove(file); }, savedNew);
+        "file removed", [](const fs::path& file) { fs::remove(file); }, saved("the new content"));
     run(
         "stale temporary files of an earlier save",
         [](const fs::path& file) {
             WriteFile(file.string() + ".5eed5eed5eed5eed-0.saving", "half a fi");
             WriteFile(file.string() + ".5eed5eed5eed5eed-1.saving", "");
         },
-        savedNew);
+        saved("the new content"));
     run(
         "the file a link to another file", [](const fs::path&) {},
         // Saving through a link writes the file it points to, and keeps the link.
-        [](const HostileOutcome& o) {
-            return o.Saved && o.AtPath == "the link, to a file with the new content";
-        },
-        [&](const fs::path& file) {
-            const fs::path real = file.parent_path() / "real.qmf";
-            fs::rename(file, real);
-            fs::create_symlink("real.qmf", file);
-        });
+        saved("the link, to a file with the new content"), linkTo("real.qmf"));
     run(
         "a link to a file in a read-only folder",
         [](const fs::path& file) {
             fs::permissions(file.parent_path() / "elsewhere",
                             fs::perms::owner_read | fs::perms::owner_exec);
         },
-        [](const HostileOutcome& o) {
-            return !o.Saved && !o.Message.empty() && o.EditsKept &&
-                   o.AtPath == "the link, to a file with the old content";
-        },
-        [&](const fs::path& file) {
-            const fs::path elsewhere = file.parent_path() / "elsewhere";
-            fs::create_directory(elsewhere);
-            fs::rename(file, elsewhere / "real.qmf");
-            fs::create_symlink("elsewhere/real.qmf", file);
-        });
+        refused("the link, to a file with the old content"), linkTo("elsewhere/real.qmf"));
     run(
         "a dangling link",
-        [](const fs::path& file) { fs::remove(file.parent_path() / "real.qmf"); }, savedNew,
-        [&](const fs::path& file) {
-            fs::rename(file, file.parent_path() / "real.qmf");
-            fs::create_symlink("real.qmf", file);
-        });
+        [](const fs::path& file) { fs::remove(file.parent_path() / "real.qmf"); },
+        saved("the new content"), linkTo("real.qmf"));
     for (const auto& e : fs::recursive_directory_iterator(base))
         if (e.is_directory())
             fs::permissions(e.path(), fs::perms::owner_all);
