@@ -13,7 +13,6 @@
 #include "core/editor_qmf.h"
 #include "core/file_system.h"
 #include "editor/editor_controller.h"
-#include "settings/settings_table.h"
 #include "support/editor_rig.h"
 #include "support/qmf_builder.h"
 
@@ -21,15 +20,14 @@
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <iterator>
 #include <map>
 #include <memory>
 #include <random>
-#include <sstream>
 #include <string>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -81,6 +79,20 @@ void MaybeKill() {
         _exit(kKilledStatus);
 }
 
+// Counts an operation other than a write (a kill may end the process before it); true, with
+// errno set, when `kind` is the fault and it strikes here.
+bool Strikes(Fault kind, int error) {
+    if (!gate.Armed)
+        return false;
+    MaybeKill();
+    ++gate.Operations;
+    if (gate.Kind != kind)
+        return false;
+    gate.Hit = true;
+    errno = error;
+    return true;
+}
+
 } // namespace
 
 extern "C" {
@@ -98,15 +110,8 @@ int __wrap_open(const char* path, int flags, ...) {
         mode = static_cast<mode_t>(va_arg(args, int));
         va_end(args);
     }
-    if (gate.Armed && (flags & O_CREAT)) {
-        MaybeKill();
-        ++gate.Operations;
-        if (gate.Kind == Fault::CreateRefused) {
-            gate.Hit = true;
-            errno = ENOSPC;
-            return -1;
-        }
-    }
+    if ((flags & O_CREAT) && Strikes(Fault::CreateRefused, ENOSPC))
+        return -1;
     return __real_open(path, flags, mode);
 }
 
@@ -114,11 +119,13 @@ ssize_t __wrap_write(int fd, const void* data, size_t n) {
     if (!gate.Armed)
         return __real_write(fd, data, n);
     std::size_t take = std::min(n, gate.Chunk);
-    if (gate.Kind == Fault::Killed && gate.Operations == gate.At) {
-        // Killed before or part way through this write.
+    // A random part of this write (maybe nothing) reaches the disk.
+    const auto writePart = [&] {
         take = std::uniform_int_distribution<std::size_t>(0, take)(gate.Random);
-        if (take > 0)
-            __real_write(fd, data, take);
+        return take > 0 ? __real_write(fd, data, take) : 0;
+    };
+    if (gate.Kind == Fault::Killed && gate.Operations == gate.At) {
+        writePart(); // killed part way through this write
         _exit(kKilledStatus);
     }
     ++gate.Operations;
@@ -134,10 +141,8 @@ ssize_t __wrap_write(int fd, const void* data, size_t n) {
     }
     if (index == gate.At && gate.Kind == Fault::DiskFull) {
         // Part of this write reaches the disk, then it is full.
-        take = std::uniform_int_distribution<std::size_t>(0, take)(gate.Random);
-        const auto written = take > 0 ? __real_write(fd, data, take) : 0;
-        gate.Hit = true;
-        gate.DiskFull = true;
+        const auto written = writePart();
+        gate.Hit = gate.DiskFull = true;
         if (written > 0)
             return written;
         errno = ENOSPC;
@@ -147,43 +152,21 @@ ssize_t __wrap_write(int fd, const void* data, size_t n) {
 }
 
 int __wrap_fsync(int fd) {
-    if (gate.Armed) {
-        MaybeKill();
-        ++gate.Operations;
-        if (gate.Kind == Fault::FlushRefused) {
-            gate.Hit = true;
-            errno = EIO;
-            return -1;
-        }
-    }
-    return __real_fsync(fd);
+    return Strikes(Fault::FlushRefused, EIO) ? -1 : __real_fsync(fd);
 }
 
 int __wrap_close(int fd) {
-    if (gate.Armed) {
-        MaybeKill();
-        ++gate.Operations;
-        if (gate.Kind == Fault::CloseRefused) {
-            // The descriptor is gone either way, as after a real failed close.
-            __real_close(fd);
-            gate.Hit = true;
-            errno = EIO;
-            return -1;
-        }
-    }
-    return __real_close(fd);
+    if (!Strikes(Fault::CloseRefused, EIO))
+        return __real_close(fd);
+    // The descriptor is gone either way, as after a real failed close.
+    __real_close(fd);
+    errno = EIO;
+    return -1;
 }
 
 int __wrap_rename(const char* from, const char* to) {
-    if (gate.Armed) {
-        MaybeKill();
-        ++gate.Operations;
-        if (gate.Kind == Fault::RenameRefused) {
-            gate.Hit = true;
-            errno = EACCES;
-            return -1;
-        }
-    }
+    if (Strikes(Fault::RenameRefused, EACCES))
+        return -1;
     const int result = __real_rename(from, to);
     if (result == 0 && gate.Armed)
         MaybeKill(); // killed right after the replace
@@ -199,9 +182,7 @@ using qm::testing::Record14;
 
 std::string ReadFile(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);
-    std::ostringstream out;
-    out << in.rdbuf();
-    return out.str();
+    return {std::istreambuf_iterator<char>(in), {}};
 }
 
 void WriteFile(const fs::path& path, const std::string& bytes) {
@@ -261,25 +242,16 @@ struct Editor : qm::testing::EditorSeamsRig {
     std::unique_ptr<qm::EditorController> controller;
 };
 
-// The files of the folder other than the configuration: temporary files left behind.
-int Leftovers(const fs::path& folder, const fs::path& file) {
-    int n = 0;
-    for (const auto& e : fs::directory_iterator(folder))
-        if (e.path() != file)
-            ++n;
-    return n;
+// The names of the folder's files other than the configuration (temporary files left behind),
+// each after a space.
+std::string Leftovers(const fs::path& folder, const fs::path& file) {
+    std::string names;
+    if (fs::exists(folder))
+        for (const auto& e : fs::directory_iterator(folder))
+            if (e.path() != file)
+                names += " " + e.path().filename().string();
+    return names;
 }
-
-struct Tally {
-    std::map<std::string, int> Outcomes;
-    int Failures = 0;
-    void Count(const std::string& outcome) { ++Outcomes[outcome]; }
-    void Fail(int save, Fault kind, const std::string& what) {
-        ++Failures;
-        std::fprintf(stderr, "save %d (%s): %s\n", save, kFaultNames[static_cast<int>(kind)],
-                     what.c_str());
-    }
-};
 
 int RunSaves(int count, unsigned seed) {
     std::mt19937 random(seed);
@@ -291,7 +263,8 @@ int RunSaves(int count, unsigned seed) {
 
     Editor editor(file);
     std::string onDisk = ReadFile(file);
-    Tally tally;
+    std::map<std::string, int> outcomes;
+    int failures = 0;
     if (editor.controller->Configurations().Table(editor.Entry().Key) == nullptr) {
         std::fprintf(stderr, "the configuration did not open\n");
         return 1;
@@ -299,11 +272,16 @@ int RunSaves(int count, unsigned seed) {
 
     for (int save = 0; save < count; ++save) {
         const auto kind = static_cast<Fault>(std::uniform_int_distribution<int>(1, 7)(random));
+        const auto fail = [&](const char* what) {
+            ++failures;
+            std::fprintf(stderr, "save %d (%s): %s\n", save, kFaultNames[static_cast<int>(kind)],
+                         what);
+        };
         editor.EditAtRandom(random);
         if (editor.Entry().State != qm::filestate::Modified) {
             editor.EditAtRandom(random); // a description typed again unchanged
             if (editor.Entry().State != qm::filestate::Modified) {
-                tally.Fail(save, kind, "an edit did not mark the configuration changed");
+                fail("an edit did not mark the configuration changed");
                 continue;
             }
         }
@@ -325,23 +303,22 @@ int RunSaves(int count, unsigned seed) {
             if (child == 0) {
                 gate.Armed = true;
                 editor.controller->Save();
-                gate.Armed = false;
                 _exit(0);
             }
             int status = 0;
             waitpid(child, &status, 0);
             const std::string now = ReadFile(file);
             if (!fs::exists(file))
-                tally.Fail(save, kind, "the file is missing");
+                fail("the file is missing");
             else if (now != onDisk && now != edited)
-                tally.Fail(save, kind, "the file holds neither the old nor the new content");
+                fail("the file holds neither the old nor the new content");
             const bool killed = WIFEXITED(status) && WEXITSTATUS(status) == kKilledStatus;
             static constexpr const char* kPoints[] = {
                 "before the create", "in write 1",        "in write 2",
                 "in write 3",        "in write 4",        "before the flush",
                 "before the close",  "before the rename", "after the rename"};
-            tally.Count(std::string("killed ") + (killed ? kPoints[gate.At] : "(not reached)") +
-                        ": " + (now == edited ? "new content" : "old content"));
+            ++outcomes[std::string("killed ") + (killed ? kPoints[gate.At] : "(not reached)") +
+                       ": " + (now == edited ? "new content" : "old content")];
             // The editor starts again: a leftover temporary file is cleared away by hand, and
             // the edits are saved, this time without a fault.
             for (const auto& e : fs::directory_iterator(folder))
@@ -350,7 +327,7 @@ int RunSaves(int count, unsigned seed) {
             editor.controller->Save();
             onDisk = ReadFile(file);
             if (onDisk != edited || editor.Entry().State != qm::filestate::Saved)
-                tally.Fail(save, kind, "the save after the restart did not write the edits");
+                fail("the save after the restart did not write the edits");
             continue;
         }
 
@@ -360,24 +337,24 @@ int RunSaves(int count, unsigned seed) {
         const std::string now = ReadFile(file);
         const bool failed = editor.Entry().State == qm::filestate::Modified;
         if (!gate.Hit) {
-            tally.Fail(save, kind, "the fault was not reached");
+            fail("the fault was not reached");
         } else if (failed) {
             // Refused: the old file whole, a message, the edits kept, nothing left behind.
             if (now != onDisk)
-                tally.Fail(save, kind, "a failed save changed the file");
+                fail("a failed save changed the file");
             if (editor.dialogs.shown.size() != shownBefore + 1)
-                tally.Fail(save, kind, "a failed save showed no message (or more than one)");
+                fail("a failed save showed no message (or more than one)");
             if (editor.Bytes() != edited)
-                tally.Fail(save, kind, "a failed save lost the edits");
-            if (Leftovers(folder, file) != 0)
-                tally.Fail(save, kind, "a failed save left a temporary file");
+                fail("a failed save lost the edits");
+            if (!Leftovers(folder, file).empty())
+                fail("a failed save left a temporary file");
             const auto& shown = editor.dialogs.shown;
-            tally.Count(std::string(kFaultNames[static_cast<int>(kind)]) + ": refused with \"" +
-                        (shown.empty() ? "" : shown.back().title + ": " + shown.back().text) +
-                        "\", old content and edits kept");
+            ++outcomes[std::string(kFaultNames[static_cast<int>(kind)]) + ": refused with \"" +
+                       (shown.empty() ? "" : shown.back().title + ": " + shown.back().text) +
+                       "\", old content and edits kept"];
         } else {
             // Only a fault the save recovers from may end in success (none does today).
-            tally.Fail(save, kind, "the save succeeded despite the fault");
+            fail("the save succeeded despite the fault");
             onDisk = now;
         }
         editor.dialogs.shown.clear();
@@ -385,10 +362,10 @@ int RunSaves(int count, unsigned seed) {
     fs::remove_all(folder);
 
     std::printf("%d saves, seed %u, a fault injected in each:\n", count, seed);
-    for (const auto& [outcome, n] : tally.Outcomes)
+    for (const auto& [outcome, n] : outcomes)
         std::printf("  %5d  %s\n", n, outcome.c_str());
-    std::printf("%d checks failed\n", tally.Failures);
-    return tally.Failures == 0 ? 0 : 1;
+    std::printf("%d checks failed\n", failures);
+    return failures == 0 ? 0 : 1;
 }
 
 // ---- hostile folders -------------------------------------------------------------------------
@@ -460,38 +437,42 @@ int RunHostileFolders() {
         const auto outcome = SaveInto(file, old, [&] { spoil(file); });
         const bool ok = expected(outcome);
         failures += ok ? 0 : 1;
+        const auto others = Leftovers(folder, file);
         std::printf("%s %s: %s; %s; at the path: %s%s\n", ok ? "ok  " : "FAIL", name.c_str(),
                     outcome.Saved ? "saved" : ("refused " + outcome.Message).c_str(),
                     outcome.EditsKept ? "edits kept" : "edits lost", outcome.AtPath.c_str(),
-                    [&] {
-                        std::string others;
-                        if (fs::exists(folder))
-                            for (const auto& e : fs::directory_iterator(folder))
-                                if (e.path() != file)
-                                    others += " " + e.path().filename().string();
-                        return others.empty() ? std::string() : "; also in the folder:" + others;
-                    }()
-                        .c_str());
+                    others.empty() ? "" : ("; also in the folder:" + others).c_str());
         if (fs::exists(folder))
             fs::permissions(folder, fs::perms::owner_all);
     };
-    const auto refusedKeepingOld = [](const HostileOutcome& o) {
-        return !o.Saved && !o.Message.empty() && o.EditsKept && o.AtPath == "the old content";
+    // A save refused with a message, the edits kept; one that succeeded silently.
+    const auto refused = [](std::string atPath) {
+        return [atPath](const HostileOutcome& o) {
+            return !o.Saved && !o.Message.empty() && o.EditsKept && o.AtPath == atPath;
+        };
     };
-    const auto savedNew = [](const HostileOutcome& o) {
-        return o.Saved && o.Message.empty() && o.AtPath == "the new content";
+    const auto saved = [](std::string atPath) {
+        return [atPath](const HostileOutcome& o) {
+            return o.Saved && o.Message.empty() && o.AtPath == atPath;
+        };
+    };
+    const auto linkTo = [](std::string target) {
+        return [target](const fs::path& file) {
+            fs::create_directories((file.parent_path() / target).parent_path());
+            fs::rename(file, file.parent_path() / target);
+            fs::create_symlink(target, file);
+        };
     };
 
-    run(
-        "read-only folder",
-        [](const fs::path& file) {
-            fs::permissions(file.parent_path(), fs::perms::owner_read | fs::perms::owner_exec);
-        },
-        refusedKeepingOld);
-    run(
-        "read-only file",
-        [](const fs::path& file) { fs::permissions(file, fs::perms::owner_read); },
-        refusedKeepingOld);
+    const auto readOnly = [](fs::perms perms, std::string within = {}) {
+        return [=](const fs::path& file) {
+            fs::permissions(within.empty() ? file : file.parent_path() / within, perms);
+        };
+    };
+    const auto folderPerms = fs::perms::owner_read | fs::perms::owner_exec;
+    const auto nothing = [](const fs::path&) {};
+    run("read-only folder", readOnly(folderPerms, "."), refused("the old content"));
+    run("read-only file", readOnly(fs::perms::owner_read), refused("the old content"));
     run(
         "file replaced by a folder",
         [](const fs::path& file) {
@@ -499,57 +480,28 @@ int RunHostileFolders() {
             fs::create_directory(file);
             WriteFile(file / "inside.txt", "x");
         },
-        [](const HostileOutcome& o) {
-            return !o.Saved && !o.Message.empty() && o.EditsKept && o.AtPath == "the folder";
-        });
+        refused("the folder"));
     run(
         "folder removed", [](const fs::path& file) { fs::remove_all(file.parent_path()); },
-        [](const HostileOutcome& o) {
-            return !o.Saved && !o.Message.empty() && o.EditsKept && o.AtPath == "nothing";
-        });
+        refused("nothing"));
     run(
-        "file removed", [](const fs::path& file) { fs::remove(file); }, savedNew);
+        "file removed", [](const fs::path& file) { fs::remove(file); }, saved("the new content"));
     run(
         "stale temporary files of an earlier save",
         [](const fs::path& file) {
             WriteFile(file.string() + ".5eed5eed5eed5eed-0.saving", "half a fi");
             WriteFile(file.string() + ".5eed5eed5eed5eed-1.saving", "");
         },
-        savedNew);
-    run(
-        "the file a link to another file", [](const fs::path&) {},
-        // Saving through a link writes the file it points to, and keeps the link.
-        [](const HostileOutcome& o) {
-            return o.Saved && o.AtPath == "the link, to a file with the new content";
-        },
-        [&](const fs::path& file) {
-            const fs::path real = file.parent_path() / "real.qmf";
-            fs::rename(file, real);
-            fs::create_symlink("real.qmf", file);
-        });
-    run(
-        "a link to a file in a read-only folder",
-        [](const fs::path& file) {
-            fs::permissions(file.parent_path() / "elsewhere",
-                            fs::perms::owner_read | fs::perms::owner_exec);
-        },
-        [](const HostileOutcome& o) {
-            return !o.Saved && !o.Message.empty() && o.EditsKept &&
-                   o.AtPath == "the link, to a file with the old content";
-        },
-        [&](const fs::path& file) {
-            const fs::path elsewhere = file.parent_path() / "elsewhere";
-            fs::create_directory(elsewhere);
-            fs::rename(file, elsewhere / "real.qmf");
-            fs::create_symlink("elsewhere/real.qmf", file);
-        });
+        saved("the new content"));
+    // Saving through a link writes the file it points to, and keeps the link.
+    run("the file a link to another file", nothing,
+        saved("the link, to a file with the new content"), linkTo("real.qmf"));
+    run("a link to a file in a read-only folder", readOnly(folderPerms, "elsewhere"),
+        refused("the link, to a file with the old content"), linkTo("elsewhere/real.qmf"));
     run(
         "a dangling link",
-        [](const fs::path& file) { fs::remove(file.parent_path() / "real.qmf"); }, savedNew,
-        [&](const fs::path& file) {
-            fs::rename(file, file.parent_path() / "real.qmf");
-            fs::create_symlink("real.qmf", file);
-        });
+        [](const fs::path& file) { fs::remove(file.parent_path() / "real.qmf"); },
+        saved("the new content"), linkTo("real.qmf"));
     for (const auto& e : fs::recursive_directory_iterator(base))
         if (e.is_directory())
             fs::permissions(e.path(), fs::perms::owner_all);

@@ -15,8 +15,8 @@ class RecordingEditorView final : public EditorView {
 public:
     void SetStatusText(std::string_view text) override { status = text; }
     void SetCaption(std::string_view text) override { caption = text; }
-    void ShowConfigurations(const ConfigurationList&) override { ++configurationRedraws; }
-    void ScrollEntryIntoView(std::string_view key) override { scrolledTo = key; }
+    void ShowConfigurations(const ConfigurationList&) override {}
+    void ScrollEntryIntoView(std::string_view) override {}
     void ShowMappingList(const MappingTable* table) override { shownTable = table; }
     void RedrawMappingRows() override { ++rowRedraws; }
     void MarkKeyColumn(int column, bool recording) override {
@@ -29,7 +29,7 @@ public:
         editorRow = row, editorText = text;
     }
     void CloseDescriptionEditor() override { editorRow = -1; }
-    void PopUpFileListMenu() override { ++fileListMenus; }
+    void PopUpFileListMenu() override {}
     void PopUpMappingMenu() override { ++mappingMenus; }
     void SetBusy(bool b) override { busy = b; }
     void Minimize() override { minimized = true; }
@@ -48,26 +48,22 @@ public:
         pollEnabled = enabled, pollPeriodMs = periodMs;
     }
 
-    std::string caption, status, scrolledTo, keyMapping, editorText;
-    const MappingTable* shownTable = nullptr;
-    EditorCommandStates states;
-    std::vector<std::string> devices;
-    int configurationRedraws = 0, rowRedraws = 0, markedColumn = -1, editorRow = -1;
-    int fileListMenus = 0, mappingMenus = 0, listFocuses = 0;
-    bool markedWhileRecording = false, busy = false, minimized = false, quit = false;
-
-    // The preferences window: what the user does while it is open.
     void ShowPreferences() override {
         ++preferencesShown;
         if (onPreferences)
             onPreferences();
     }
-    std::function<void()> onPreferences;
-    int preferencesShown = 0;
-    std::string status2;
-    std::vector<std::string> testLog;
-    int scrolledToRow = -1, pollPeriodMs = 0;
+
+    std::string caption, status, status2, keyMapping, editorText;
+    const MappingTable* shownTable = nullptr;
+    EditorCommandStates states;
+    std::vector<std::string> devices, testLog;
+    int rowRedraws = 0, markedColumn = -1, editorRow = -1, mappingMenus = 0, listFocuses = 0;
+    int preferencesShown = 0, scrolledToRow = -1, pollPeriodMs = 0;
+    bool markedWhileRecording = false, busy = false, minimized = false, quit = false;
     bool testWindow = false, pollEnabled = false;
+    // What the user does while the preferences window is open.
+    std::function<void()> onPreferences;
 };
 
 class RecordingShell final : public ShellOperations {

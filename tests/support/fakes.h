@@ -16,7 +16,14 @@
 
 namespace qm::testing {
 
-template <typename T> std::optional<std::string> Next(T& queue);
+// The next scripted answer; `fallback` when none is left.
+template <typename T> T Next(std::deque<T>& queue, T fallback = {}) {
+    if (queue.empty())
+        return fallback;
+    T value = std::move(queue.front());
+    queue.pop_front();
+    return value;
+}
 
 // The error `action` raises (number 0 for none).
 AppError ErrorOf(auto&& action) {
@@ -35,12 +42,8 @@ public:
         shown.push_back(message);
         if (onShow)
             onShow();
-        if (!answers.empty()) {
-            const auto a = answers.front();
-            answers.pop_front();
-            return a;
-        }
-        return message.buttons == MessageButtons::Ok ? MessageAnswer::Ok : MessageAnswer::No;
+        return Next(answers,
+                    message.buttons == MessageButtons::Ok ? MessageAnswer::Ok : MessageAnswer::No);
     }
     std::optional<std::string> OpenFile(const FileDialogRequest& request) override {
         fileRequests.push_back(request);
@@ -56,19 +59,11 @@ public:
     }
     DuplicateChoice ChooseRowToKeep(const std::vector<DuplicateRow>& rows) override {
         duplicateGroups.push_back(rows);
-        if (keepAnswers.empty())
-            return {};
-        const auto choice = keepAnswers.front();
-        keepAnswers.pop_front();
-        return choice;
+        return Next(keepAnswers);
     }
     std::optional<int> ChooseDevice(const std::vector<std::string>& names) override {
         deviceLists.push_back(names);
-        if (deviceAnswers.empty())
-            return std::nullopt;
-        const auto choice = deviceAnswers.front();
-        deviceAnswers.pop_front();
-        return choice;
+        return Next(deviceAnswers);
     }
     std::vector<Message> shown;
     std::deque<MessageAnswer> answers;
@@ -85,14 +80,6 @@ public:
     // Runs while the box is "open" (what a modal loop would let happen).
     std::function<void()> onShow;
 };
-
-template <typename T> std::optional<std::string> Next(T& queue) {
-    if (queue.empty())
-        return std::nullopt;
-    auto value = queue.front();
-    queue.pop_front();
-    return value;
-}
 
 // File names compare as on Windows: without regard to case.
 struct IgnoreCaseLess {
@@ -134,16 +121,15 @@ public:
         }
         return names;
     }
-    // Relative paths are taken from `currentFolder`.
+    // Relative paths are taken from the user's folder.
     std::optional<std::string> FullPath(const std::string& path) override {
         if (path.empty())
             return std::nullopt;
         if (path.size() > 1 && (path[1] == ':' || path[0] == '\\'))
             return path;
-        return currentFolder + path;
+        return "C:\\Users\\me\\" + path;
     }
     std::map<std::string, std::string, IgnoreCaseLess> files;
-    std::string currentFolder = "C:\\Users\\me\\";
     std::map<std::string, int, IgnoreCaseLess> readErrors;
     std::map<std::string, int, IgnoreCaseLess> writeErrors;
 };
