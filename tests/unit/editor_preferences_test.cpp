@@ -1,18 +1,14 @@
 // The editor's preferences through its controller: what the window loads (its own defaults,
-// the clamp, the folder's backslash) and which buttons each step enables. What Apply writes is
-// driven by tests/e2e/editor/preferences.
+// the clamp, the folder's backslash). Edits and Apply are driven by tests/e2e/editor/preferences.
 #include "settings/settings_table.h"
 #include "support/editor_rig.h"
 
-#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <functional>
 
 namespace qm {
 namespace {
-
-using ::testing::ElementsAre;
 
 constexpr auto kUser = RegistryRoot::CurrentUser;
 const std::string kFolder = "C:\\Program Files\\Vantrel";
@@ -58,36 +54,6 @@ TEST_F(EditorPrefs, LoadWritesItsOwnDefaultsClampsAndOffersOnlyCancel) {
     // A stored hold time is not taken over before Apply.
     EXPECT_EQ(editor.KeyHoldMs(), 0);
     EXPECT_TRUE(dialogs.shown.empty());
-}
-
-TEST_F(EditorPrefs, EveryChangeEnablesTheButtonsAndWritesNothingUntilApply) {
-    Start();
-    using Edit = std::function<void(EditorPreferences&)>;
-    const std::pair<const char*, Edit> edits[] = {
-        {"check box", [](auto& p) { p.SetAssociate(false); }},
-        {"folder text", [](auto& p) { p.SetConfigPath("E:\\"); }},
-        {"timing text", [](auto& p) { p.SetTiming(TimingBox::KeyHold, "7"); }},
-        {"scroll bar", [](auto& p) { p.Scroll(TimingBox::RotaryThreshold, ScrollAction::LineUp); }},
-        {"browse", [&](auto& p) {
-             dialogs.folderAnswers = {"E:\\Cfg"};
-             p.BrowseConfigFolder();
-         }}};
-    for (const auto& [name, edit] : edits) {
-        Open([&](EditorPreferences& prefs) {
-            const auto saves = store.SaveCount();
-            edit(prefs);
-            EXPECT_EQ(store.SaveCount(), saves) << name;
-            const auto& s = prefs.State();
-            EXPECT_TRUE(s.OkEnabled && s.ApplyEnabled && s.CancelEnabled) << name;
-        });
-    }
-    // What changes nothing enables nothing: a bar at its end, a cancelled folder dialog.
-    Open([&](EditorPreferences& prefs) {
-        prefs.Scroll(TimingBox::KeyHold, ScrollAction::LineDown);
-        prefs.BrowseConfigFolder();
-        EXPECT_FALSE(prefs.State().OkEnabled || prefs.State().ApplyEnabled);
-    });
-    EXPECT_THAT(dialogs.folderTitles, ElementsAre("Configuration Folder", "Configuration Folder"));
 }
 
 } // namespace
