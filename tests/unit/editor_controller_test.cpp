@@ -1,6 +1,6 @@
 // The editor's controller over scripted devices, an in-memory store, file system and shell:
-// start-up, the configuration files and their states, the four Save As cases, closing and
-// quitting with unsaved work, and the mapping list's edits.
+// start-up, the configuration files and their states, the Save As cases and the mapping list's
+// edits. Closing, quitting and cloning are driven by the scripts of tests/e2e/editor.
 #include "core/editor_qmf.h"
 #include "core/messages.h"
 #include "settings/file_association.h"
@@ -148,10 +148,7 @@ TEST_F(Editor, NewBuildsARowPerButtonUnderItsOwnEntryNameCloseAsksForAFileSaveAs
     EXPECT_EQ(Entry(first.Key).TextColour, entrycolour::Open);
     EXPECT_EQ(Selected().TextColour, entrycolour::Current);
 
-    // Edits keep it new; closing it asks for a file, and a cancelled dialog keeps it open.
-    editor->CellDoubleClicked(0, col::Multiplier);
-    editor->ColumnClicked(col::Device);
-    ASSERT_EQ(Selected().State, filestate::New);
+    // Closing it asks for a file, and a cancelled dialog keeps it open.
     dialogs.answers = {MessageAnswer::Yes};
     dialogs.fileAnswers.push_back(std::nullopt);
     editor->CloseSelected();
@@ -216,98 +213,14 @@ TEST_F(Editor, PressesChooseTheKeyColumnAndTheDescriptionMarksChangedOnlyWhenItC
     EXPECT_EQ(Selected().State, filestate::Modified);
 }
 
-TEST_F(Editor, EditsMarkChangedSaveWritesAndCloseClosesOnlyWhatIsSaved) {
-    Start();
-    SavedNew(kConfig + "a.qmf");
-    const auto key = Selected().Key;
-    editor->CellDoubleClicked(0, col::Repeat);
-    EXPECT_EQ(Selected().State, filestate::Modified);
-    EXPECT_TRUE(view.states.Toolbar.Save);
-    editor->Save();
-    EXPECT_EQ(Selected().State, filestate::Saved);
-    EXPECT_EQ(SavedText(kConfig + "a.qmf", 0, col::Repeat), "On");
-
-    editor->CellDoubleClicked(0, col::Rotary);
-    dialogs.answers = {MessageAnswer::Cancel};
-    editor->CloseSelected();
-    EXPECT_EQ(dialogs.shown.back(), msg::SaveChangesBeforeClosing("a.qmf"));
-    EXPECT_TRUE(List().IsOpen(key));
-
-    // A save that fails keeps the configuration open with its edits, and the old file.
-    const auto saved = files.files[kConfig + "a.qmf"];
-    files.writeErrors[kConfig + "a.qmf"] = err::DeviceIoError;
-    dialogs.answers = {MessageAnswer::Yes};
-    editor->CloseSelected();
-    EXPECT_EQ(dialogs.shown.back(), msg::FileIoError(AppError(err::DeviceIoError)));
-    EXPECT_TRUE(List().IsOpen(key));
-    EXPECT_EQ(Entry(key).State, filestate::Modified);
-    EXPECT_EQ(files.files[kConfig + "a.qmf"], saved);
-
-    files.writeErrors.clear();
-    dialogs.answers = {MessageAnswer::Yes};
-    editor->CloseSelected();
-    EXPECT_FALSE(List().IsOpen(key));
-    EXPECT_EQ(Entry(key).State, filestate::Listed);
-    EXPECT_TRUE(Entry(key).Ghosted);
-    EXPECT_EQ(SavedText(kConfig + "a.qmf", 0, col::Rotary), "On");
-    EXPECT_THAT(List().Tabs(), ElementsAre("BLANK"));
-    EXPECT_EQ(view.shownTable, nullptr);
-}
-
-TEST_F(Editor, LoadListsAFileOnceAndSwitchesToItWhenOpen) {
+TEST_F(Editor, LoadOfNoFileOrAMissingOneListsNothing) {
     Start();
     dialogs.fileAnswers.push_back(std::nullopt);
     editor->LoadConfigurationFile("");
     EXPECT_EQ(dialogs.fileRequests.back().title, "Load Configuration File");
-    EXPECT_TRUE(List().Entries().empty());
-
     editor->LoadConfigurationFile("C:\\nowhere.qmf");
     EXPECT_THAT(dialogs.shown, ElementsAre(msg::CannotOpenMissingFile()));
-
-    files.files["D:\\x.qmf"] = Qmf();
-    editor->LoadConfigurationFile("D:\\x.qmf");
-    const auto key = Selected().Key;
-    EXPECT_EQ(Selected().State, filestate::Saved);
-    EXPECT_EQ(view.shownTable->Row(0)[col::Description].Text, "fire");
-
-    // Edits are kept: the open configuration is shown, not read again.
-    editor->CellDoubleClicked(0, col::NumLock);
-    dialogs.shown.clear();
-    editor->LoadConfigurationFile("d:\\X.QMF");
-    EXPECT_THAT(dialogs.shown, ElementsAre(msg::FileAlreadyLoaded("X.QMF")));
-    EXPECT_EQ(List().Entries().size(), 1u);
-    EXPECT_EQ(Entry(key).State, filestate::Modified);
-    EXPECT_EQ(view.shownTable->Row(0)[col::NumLock].Text, "On");
-
-    // Of dropped files only the first is loaded.
-    files.files["C:\\1.qmf"] = files.files["C:\\2.qmf"] = Qmf();
-    editor->DropFiles({"C:\\1.qmf", "C:\\2.qmf"});
-    EXPECT_EQ(List().Entries().size(), 2u);
-    EXPECT_EQ(Selected().Text, "1.qmf");
-}
-
-TEST_F(Editor, ACorruptFileIsRemovedFromTheListAndRecycledOnlyOnYes) {
-    files.files[kConfig + "bad.qmf"] = "1.4\r\n\"1\"\r\n";
-    files.files[kConfig + "bad2.qmf"] = "1.4\r\n\"1\"\r\n";
-    Start();
-    dialogs.answers = {MessageAnswer::No};
-    editor->EntryPressed("file1", false);
-    editor->EntryDoubleClicked("file1");
-    EXPECT_EQ(dialogs.shown.back(), msg::EditorCorruptDeleteQuestion("Vantrel"));
-    EXPECT_EQ(List().Find("file1"), nullptr);
-    EXPECT_FALSE(store.KeyExists(kUser, kUserKeyText + "\\file1"));
-    EXPECT_TRUE(shell.recycled.empty());
-
-    dialogs.answers = {MessageAnswer::Yes};
-    editor->EntryDoubleClicked("file2");
-    EXPECT_EQ(List().Find("file2"), nullptr);
-    EXPECT_THAT(shell.recycled, ElementsAre(kConfig + "bad2.qmf"));
-    EXPECT_THAT(List().Tabs(), ElementsAre("BLANK"));
-
-    // Their entry names are free for the next file.
-    files.files["D:\\x.qmf"] = Qmf();
-    editor->LoadConfigurationFile("D:\\x.qmf");
-    EXPECT_EQ(Selected().Key, "file1");
+    EXPECT_TRUE(List().Entries().empty());
 }
 
 TEST_F(Editor, DeleteAsksRecyclesASavedFileAndKeepsTheEntryWhenTheShellDidNot) {
@@ -379,18 +292,6 @@ TEST_F(Editor, SaveAsToAnotherEntrysFileWritesThroughThatEntryOrTakesItsPlace) {
     EXPECT_EQ(SavedText(kConfig + "b.qmf", 0, col::Repeat), "Off");
 }
 
-TEST_F(Editor, CloneCopiesTheRowsUnderANewName) {
-    files.files[kConfig + "a.qmf"] = File14({Record14{}, Record14{}, Record14{}, Record14{}});
-    Start();
-    editor->EntryDoubleClicked("file1");
-    editor->CellDoubleClicked(3, col::CapsLock);
-    editor->CloneSelected();
-    EXPECT_EQ(Selected().Text, "Copy of a.qmf");
-    EXPECT_EQ(Selected().State, filestate::New);
-    EXPECT_EQ(Selected().IconSource, kConfig + "a.qmf");
-    EXPECT_EQ(view.shownTable->Row(3)[col::CapsLock].Text, "On");
-}
-
 TEST_F(Editor, ChangeIconRefusesAFileWithoutOneAndRunStartsTheRunner) {
     files.files[kConfig + "a b.qmf"] = Qmf();
     Start();
@@ -412,36 +313,6 @@ TEST_F(Editor, ChangeIconRefusesAFileWithoutOneAndRunStartsTheRunner) {
     shell.launchSucceeds = false;
     editor->RunSelected();
     EXPECT_EQ(dialogs.shown.back(), msg::CouldNotLaunch());
-}
-
-TEST_F(Editor, QuittingAsksOnceWhateverIsUnsaved) {
-    Start();
-    EXPECT_TRUE(editor->ClosingProceeds());
-    editor->NewConfiguration();
-    editor->NewConfiguration();
-    dialogs.answers = {MessageAnswer::No};
-    EXPECT_FALSE(editor->ClosingProceeds());
-    dialogs.answers = {MessageAnswer::Yes};
-    EXPECT_TRUE(editor->ClosingProceeds());
-    EXPECT_THAT(dialogs.shown, ElementsAre(msg::QuitWithoutSaving(), msg::QuitWithoutSaving()));
-    editor->Shutdown();
-    EXPECT_TRUE(view.quit);
-}
-
-TEST_F(Editor, TabsSwitchTheShownListAndClosingOneOfTwoShowsTheOther) {
-    Start();
-    SavedNew(kConfig + "a.qmf");
-    const auto first = Selected().Key;
-    SavedNew(kConfig + "b.qmf");
-    const auto second = Selected().Key;
-    editor->TabChosen(first);
-    EXPECT_EQ(List().CurrentKey(), first);
-    EXPECT_EQ(view.shownTable, List().Table(first));
-    EXPECT_EQ(view.status, kConfig + "a.qmf");
-    EXPECT_EQ(Selected().Key, first);
-    editor->CloseSelected();
-    EXPECT_THAT(List().Tabs(), ElementsAre(second));
-    EXPECT_EQ(view.shownTable, List().Table(second));
 }
 
 } // namespace

@@ -1,5 +1,5 @@
 // The editor's live test: the list compiled into test tables, and the test command and its
-// passes through the controller over scripted devices, a manual clock and a recording view.
+// repeat through the controller over scripted devices, a manual clock and a recording view.
 #include "core/key_names.h"
 #include "core/messages.h"
 #include "editor/live_test.h"
@@ -180,42 +180,6 @@ TEST_F(LiveTest, StartAndStopAndKeysLoggedWhileTesting) {
         EXPECT_EQ(Colour(r), rowcolour::Active);
     EXPECT_TRUE(keyboard.Batches.empty()); // the stop sends nothing
     EXPECT_EQ(Pass(1, false), "");         // nor does a pass after it
-}
-
-TEST_F(LiveTest, PassesColourTheRowWhileHeldAndSendAsTheEngineDoes) {
-    Start();
-    // A row not active at the start (here the selected one) gets its release steps once.
-    editor->RowPressed(0, 0, false);
-    editor->ListClicked();
-    StartTest();
-    EXPECT_EQ(Colour(0), rowcolour::Selected); // the start recolours nothing
-    EXPECT_EQ(Pass(1, false), "B");
-    struct Step {
-        int button;
-        bool down;
-        const char* keys;
-        std::uint32_t colour; // of the button's row
-        const char* status2;
-        const char* status;
-    };
-    const Step steps[] = {
-        {1, false, "", rowcolour::Active, " ", "Input Devices: Available"},
-        {1, true, "A", rowcolour::Pressed, "Button 1: Pressed", "Input Devices: Pad"},
-        {1, true, "", rowcolour::Pressed, "Button 1: Pressed", "Input Devices: Pad"},
-        {1, false, "B", rowcolour::Active, " ", "Input Devices: Available"},
-        {3, true, "", rowcolour::Pressed, "Button 3: Pressed", "Input Devices: Pad"},
-        {3, false, "", rowcolour::Active, " ", "Input Devices: Available"},
-    };
-    for (const Step& s : steps) {
-        const int redraws = view.rowRedraws;
-        EXPECT_EQ(Pass(s.button, s.down), s.keys) << s.button << s.down;
-        EXPECT_EQ(Colour(s.button - 1), s.colour);
-        EXPECT_EQ(view.status2, s.status2);
-        EXPECT_EQ(view.status, s.status);
-        // The list is repainted after a pass with an edge.
-        EXPECT_EQ(view.rowRedraws > redraws, std::string(s.keys) != "" || s.button == 3);
-    }
-    EXPECT_EQ(view.scrolledToRow, 2);
 }
 
 TEST_F(LiveTest, TheRepeatRateIsReadAtEveryStart) {

@@ -1,19 +1,14 @@
 // The editor's preferences through its controller: what the window loads (its own defaults,
-// the clamp, the folder's backslash), which buttons each step enables, and what Apply writes and
-// takes over.
-#include "settings/file_association.h"
+// the clamp, the folder's backslash). Edits and Apply are driven by tests/e2e/editor/preferences.
 #include "settings/settings_table.h"
 #include "support/editor_rig.h"
 
-#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <functional>
 
 namespace qm {
 namespace {
-
-using ::testing::ElementsAre;
 
 constexpr auto kUser = RegistryRoot::CurrentUser;
 const std::string kFolder = "C:\\Program Files\\Vantrel";
@@ -58,82 +53,6 @@ TEST_F(EditorPrefs, LoadWritesItsOwnDefaultsClampsAndOffersOnlyCancel) {
     EXPECT_EQ(Config("RotaryRate"), "35");
     // A stored hold time is not taken over before Apply.
     EXPECT_EQ(editor.KeyHoldMs(), 0);
-    EXPECT_TRUE(dialogs.shown.empty());
-}
-
-TEST_F(EditorPrefs, EveryChangeEnablesTheButtonsAndWritesNothingUntilApply) {
-    Start();
-    using Edit = std::function<void(EditorPreferences&)>;
-    const std::pair<const char*, Edit> edits[] = {
-        {"check box", [](auto& p) { p.SetAssociate(false); }},
-        {"folder text", [](auto& p) { p.SetConfigPath("E:\\"); }},
-        {"timing text", [](auto& p) { p.SetTiming(TimingBox::KeyHold, "7"); }},
-        {"scroll bar", [](auto& p) { p.Scroll(TimingBox::RotaryThreshold, ScrollAction::LineUp); }},
-        {"browse", [&](auto& p) {
-             dialogs.folderAnswers = {"E:\\Cfg"};
-             p.BrowseConfigFolder();
-         }}};
-    for (const auto& [name, edit] : edits) {
-        Open([&](EditorPreferences& prefs) {
-            const auto saves = store.SaveCount();
-            edit(prefs);
-            EXPECT_EQ(store.SaveCount(), saves) << name;
-            const auto& s = prefs.State();
-            EXPECT_TRUE(s.OkEnabled && s.ApplyEnabled && s.CancelEnabled) << name;
-        });
-    }
-    // What changes nothing enables nothing: a bar at its end, a cancelled folder dialog.
-    Open([&](EditorPreferences& prefs) {
-        prefs.Scroll(TimingBox::KeyHold, ScrollAction::LineDown);
-        prefs.BrowseConfigFolder();
-        EXPECT_FALSE(prefs.State().OkEnabled || prefs.State().ApplyEnabled);
-    });
-    EXPECT_THAT(dialogs.folderTitles, ElementsAre("Configuration Folder", "Configuration Folder"));
-}
-
-TEST_F(EditorPrefs, ApplyWritesTheValuesAndTakesOverTheHoldTime) {
-    struct Case {
-        bool associate;
-        const char* folder; // as typed
-        const char* repeat;
-        const char* storedFolder;
-        const char* storedRepeat;
-        int hold; // a page up from the stored hold time
-    };
-    const Case cases[] = {
-        {false, "E:\\Mine", "250abc", "E:\\Mine\\", "250", 25},
-        {true, "", "x", "C:\\Program Files\\Vantrel\\config\\", "0", 50},
-    };
-    Start();
-    const std::string startFolder = editor.ConfigurationFolder();
-    for (const auto& c : cases) {
-        Open([&](EditorPreferences& prefs) {
-            prefs.SetAssociate(c.associate);
-            prefs.SetConfigPath(c.folder);
-            prefs.SetTiming(TimingBox::RepeatDelay, c.repeat);
-            prefs.SetTiming(TimingBox::RotaryThreshold, "70000");
-            prefs.Scroll(TimingBox::KeyHold, ScrollAction::PageUp);
-            editor.TakeOverTimings(prefs.Apply());
-            const auto& s = prefs.State();
-            EXPECT_EQ(s.ConfigPath, c.storedFolder);
-            EXPECT_EQ(s.Timings.Text(TimingBox::RepeatDelay), c.storedRepeat);
-            EXPECT_TRUE(s.OkEnabled && !s.ApplyEnabled && !s.CancelEnabled);
-            prefs.SetAssociate(c.associate); // a change after Apply can be cancelled again
-            EXPECT_TRUE(s.CancelEnabled);
-        });
-        EXPECT_EQ(Config("associate"), BoolSettingText(c.associate));
-        EXPECT_EQ(store.KeyExists(kFileTypeRoot, FileTypeKeyPath("qmf_file\\Shell\\Edit\\Command")),
-                  c.associate);
-        EXPECT_EQ(Config("ConfigPath"), c.storedFolder);
-        EXPECT_EQ(Config("RepeatRate"), c.storedRepeat);
-        EXPECT_EQ(Config("RotaryRate"), "60000");
-        EXPECT_EQ(Config("KeyHold"), std::to_string(c.hold));
-        EXPECT_EQ(editor.KeyHoldMs(), c.hold);
-    }
-    EXPECT_EQ(store.GetString(kFileTypeRoot, FileTypeKeyPath("qmf_file\\Shell\\Edit\\Command"), ""),
-              "\"C:\\Program Files\\Vantrel\\vantrel.exe\" %1");
-    // The list keeps its folder until the next start.
-    EXPECT_EQ(editor.ConfigurationFolder(), startFolder);
     EXPECT_TRUE(dialogs.shown.empty());
 }
 

@@ -1,5 +1,5 @@
-// Recording key mappings through the editor's controller: the mode's start and stop, the key
-// cell a key goes into, and the keyboard hook's lifetime.
+// Recording key mappings through the editor's controller: the key cell a key goes into, and a
+// start that fails. The mode's start, stop and lock keys are driven by tests/e2e/editor/recording.
 #include "core/app_error.h"
 #include "core/key_names.h"
 #include "core/messages.h"
@@ -13,7 +13,6 @@
 namespace qm {
 namespace {
 
-constexpr std::uint16_t kNumLock = 144, kCapsLock = 20, kScrollLock = 145;
 const std::string kFile = "C:\\Program Files\\Vantrel\\config\\a.qmf";
 
 // Installs like the system's hook: the box after the hook went in, or the failure box.
@@ -70,68 +69,6 @@ struct Rig : testing::EditorSeamsRig {
 };
 
 class Recording : public ::testing::Test, public Rig {};
-
-TEST_F(Recording, StartFollowsTheRowAndHooksTheKeyboardStopUndoesAllButTheLocks) {
-    editor->CellDoubleClicked(1, col::NumLock);
-    editor->CellDoubleClicked(1, col::ScrollLock);
-    Click(1, col::FirstPress);
-    EXPECT_FALSE(view.markedWhileRecording);
-    dialogs.shown.clear();
-
-    editor->ToggleRecording();
-    EXPECT_TRUE(editor->Recording());
-    EXPECT_TRUE(view.states.Recording);
-    EXPECT_EQ(Table().RowColour(1), rowcolour::Recording);
-    EXPECT_TRUE(keyboard.Toggled(kNumLock));
-    EXPECT_FALSE(keyboard.Toggled(kCapsLock));
-    EXPECT_TRUE(keyboard.Toggled(kScrollLock));
-    EXPECT_EQ(view.listFocuses, 1);
-    EXPECT_EQ(view.markedColumn, col::FirstPress);
-    EXPECT_TRUE(view.markedWhileRecording);
-    EXPECT_TRUE(hook.installed);
-    EXPECT_EQ(dialogs.shown, std::vector<Message>{HookInstalledMessage()});
-
-    // The hook's navigation keys are recorded, on press and on release, in the selected row.
-    hook.target->DecodeKey(34, kShiftMask);
-    hook.target->DecodeKey(34, kShiftMask);
-    EXPECT_EQ(Table().Row(1)[col::FirstPress],
-              (Cell{"SHIFT + PAGE DOWN", Variant::Text("PAGE DOWN")}));
-    EXPECT_EQ(Table().SelectedRow(), 1);
-    hook.target->ShowNote("ALT + TAB blocked");
-    EXPECT_EQ(view.keyMapping, "ALT + TAB blocked");
-    editor->DeleteKeyReleased(); // a recorded key, not the Remove command
-    EXPECT_EQ(dialogs.shown.size(), 1u);
-
-    const auto batches = keyboard.Batches.size();
-    editor->ToggleRecording();
-    EXPECT_FALSE(editor->Recording());
-    EXPECT_FALSE(view.states.Recording);
-    EXPECT_EQ(view.keyMapping, "");
-    EXPECT_EQ(editor->KeyColumn(), 0);
-    EXPECT_EQ(view.markedColumn, 0);
-    EXPECT_EQ(Table().RowColour(1), rowcolour::Selected);
-    EXPECT_EQ(keyboard.Batches.size(), batches);
-    EXPECT_FALSE(hook.installed);
-
-    // Keys outside recording and testing change nothing.
-    const auto rows = Table().Rows();
-    Click(1, col::FirstPress + 1);
-    editor->KeyPressed('A', 0);
-    EXPECT_EQ(Table().Rows(), rows);
-    EXPECT_EQ(view.keyMapping, "");
-    dialogs.answers = {MessageAnswer::No};
-    editor->DeleteKeyReleased();
-    EXPECT_EQ(dialogs.shown.back(), msg::ConfirmRemoveItems("Vantrel"));
-    dialogs.shown.pop_back();
-
-    // Every start installs the hook again and says so; quitting removes it.
-    editor->ToggleRecording();
-    EXPECT_EQ(hook.installs, 2);
-    EXPECT_EQ(dialogs.shown.size(), 2u);
-    EXPECT_TRUE(hook.installed);
-    editor->Shutdown();
-    EXPECT_FALSE(hook.installed);
-}
 
 struct KeyCase {
     int column; // chosen by a click on row 2

@@ -19,7 +19,6 @@ namespace {
 using ::testing::ElementsAre;
 using testing::RecordingDialogs;
 using testing::RecordingEditorView;
-using Keep = DuplicateChoice::Action;
 
 // Devices as "NAME:BUTTONS ...": identity "{NAME}".
 DeviceTables Devices(const std::string& layout) {
@@ -72,82 +71,9 @@ struct Maintained {
     }
 };
 
-TEST(ListMaintenance, AddInsertsMissingButtonsAfterTheButtonBeforeThemAndAppendsNewDevices) {
-    struct Case {
-        const char* Devices;
-        const char* Before;
-        const char* After;
-        int Missing, NewDevices;
-        int Inactive = 0;
-    };
-    const Case cases[] = {
-        // A 12-button list, the device now with 16: right after its button 12.
-        {"P:16 B:2", "1@P 2@P 3@P 4@P 5@P 6@P 7@P 8@P 9@P 10@P 11@P 12@P 1@B 2@B",
-         "1@P 2@P 3@P 4@P 5@P 6@P 7@P 8@P 9@P 10@P 11@P 12@P 13@P 14@P 15@P 16@P 1@B 2@B", 4, 0},
-        // Button 1 missing: at the very top, wherever the device's rows are.
-        {"B:2 P:3", "1@B 2@B 2@P 3@P", "1@P 1@B 2@B 2@P 3@P", 1, 0},
-        // After the row of the button before it, not after the device's last row.
-        {"P:3 B:1", "2@P 1@B 1@P", "2@P 3@P 1@B 1@P", 1, 0},
-        // A device without an active row is new; one button is not worth a device.
-        {"P:2 S:1 T:2", "3@P", "3@P 1@P 2@P 1@T 2@T", 0, 2, 1},
-        // Identities compared without regard to case; the new row takes the device's name.
-        {"P:2", "1@p", "1@p 2@P", 1, 0},
-        {"P:2", "1@P 2@P", "1@P 2@P", 0, 0},
-    };
-    for (const Case& c : cases) {
-        Maintained m(c.Devices, c.Before);
-        m.dialogs.answers = {MessageAnswer::Yes};
-        EXPECT_EQ(m.Maintenance().AddMissingRows(), c.Missing + c.NewDevices > 0) << c.Before;
-        EXPECT_EQ(Order(m.table), c.After);
-        EXPECT_THAT(m.dialogs.shown, ElementsAre(msg::ConfirmAddDevices("Vantrel"),
-                                                 msg::ListUpdated(c.Missing, c.NewDevices)));
-        int inactive = 0;
-        for (int r = 0; r < m.table.RowCount(); ++r)
-            inactive += m.table.RowColour(r) == rowcolour::Inactive ? 1 : 0;
-        EXPECT_EQ(inactive, c.Inactive);
-        EXPECT_EQ(m.view.shownTable, &m.table);
-        EXPECT_FALSE(m.view.busy);
-    }
-}
-
-TEST(ListMaintenance, RemoveDropsInactiveRowsAndTheDuplicatesTheUserLetsGo) {
-    struct Case {
-        const char* Devices;
-        const char* Before;
-        std::vector<DuplicateChoice> Answers;
-        const char* After;
-        int Inactive, Duplicates, Groups;
-    };
-    const DuplicateChoice first{Keep::Keep, 0}, second{Keep::Keep, 1}, skip{Keep::Skip},
-        skipAll{Keep::SkipAll};
-    const char* const sixRows = "1@P:a 1@P:b 2@P:a 2@P:b 3@P:a 3@P:b";
-    const Case cases[] = {
-        // Unplugged, and beyond the device's buttons now; without devices every row goes.
-        {"P:12", "1@X 12@P 13@P 2@X", {}, "12@P", 3, 0, 0},
-        {"", "1@P 2@P", {}, "", 2, 0, 0},
-        // Three rows for one button: the second kept.
-        {"P:5", "5@P:a 5@P:b 5@P:c", {second}, "5@P:b", 0, 2, 1},
-        // Identities that differ only in case are the same device.
-        {"P:1", "1@P:a 1@p:b", {second}, "1@p:b", 0, 1, 1},
-        // The row that takes a removed row's place is looked at next.
-        {"P:2", "1@P:a 2@P:a 1@P:b 2@P:b", {second, first}, "2@P:a 1@P:b", 0, 2, 2},
-        // Skip leaves a group; Skip All stops looking, what went before stays removed.
-        {"P:3", sixRows, {skip, skipAll}, sixRows, 0, 0, 2},
-        {"P:3", sixRows, {first, skipAll}, "1@P:a 2@P:a 2@P:b 3@P:a 3@P:b", 0, 1, 2},
-    };
-    for (const Case& c : cases) {
-        Maintained m(c.Devices, c.Before);
-        m.dialogs.answers = {MessageAnswer::Yes};
-        m.dialogs.keepAnswers = {c.Answers.begin(), c.Answers.end()};
-        EXPECT_EQ(m.Maintenance().RemoveInactiveAndDuplicateRows(), c.Inactive + c.Duplicates > 0)
-            << c.Before;
-        EXPECT_EQ(Order(m.table), c.After);
-        EXPECT_THAT(m.dialogs.shown, ElementsAre(msg::ConfirmRemoveItems("Vantrel"),
-                                                 msg::ItemsRemoved(c.Inactive, c.Duplicates)));
-        EXPECT_EQ(m.dialogs.duplicateGroups.size(), static_cast<std::size_t>(c.Groups));
-    }
-
-    // The dialog lists each member's first six cells; the selection stays with its row.
+// The dialog lists each member's first six cells; the selection stays with its row through a
+// Remove and an Add.
+TEST(ListMaintenance, RemoveAndAddKeepTheSelectionWithItsRow) {
     Maintained m("P:5", "1@X 5@P:a 1@P 5@P:b");
     m.table.Select(3, false);
     m.dialogs.answers = {MessageAnswer::Yes};
