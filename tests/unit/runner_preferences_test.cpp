@@ -32,10 +32,6 @@ protected:
     std::string RunEntry(RegistryRoot root) {
         return memory.GetString(root, kWindowsRunKey, "Corvex");
     }
-    // The stored launch, taskbar, associate and startup values.
-    std::vector<std::string> Stored() {
-        return {Pref("launch"), Pref("taskbar"), Pref("associate"), Pref("startup")};
-    }
     // Launch, Taskbar, Associate, Startup, then StartupEnabled, DefaultFileEnabled, ButtonsEnabled
     // and ApplyEnabled, as 1 and 0.
     std::string Ticks() {
@@ -54,20 +50,10 @@ protected:
     RunnerPreferences prefs{store, files, dialogs, kRunner};
 };
 
-TEST_F(Preferences, LoadWritesTheDialogsOwnDefaultsForMissingValues) {
-    memory.SaveString(kUser, kConfigKey, "ConfigPath", "D:\\Cfg\\");
+// The values Load writes when missing are checked end to end (the tray script).
+TEST_F(Preferences, ApplyingAnotherChangeAddsNoStartWithWindowsEntry) {
     prefs.Load();
-    const auto& s = prefs.State();
     EXPECT_EQ(Ticks(), "01000000"); // starting with Windows only when ticked
-    EXPECT_EQ(s.ConfigPath, "D:\\Cfg\\");
-    EXPECT_EQ(s.DefaultConfigFile, "");
-    EXPECT_EQ(s.Timings.Text(TimingBox::KeyHold), "0");
-    EXPECT_EQ(s.Timings.Text(TimingBox::RepeatDelay), "500");
-    EXPECT_EQ(s.Timings.Text(TimingBox::RotaryThreshold), "35");
-    EXPECT_EQ(Stored(), (std::vector<std::string>{"False", "True", "False", "False"}));
-    EXPECT_EQ(memory.GetString(kUser, kConfigKey, "KeyHold"), "0");
-
-    // Another change applied adds no start-with-Windows entry.
     prefs.SetTaskbar(false);
     prefs.Apply();
     EXPECT_FALSE(memory.ValueExists(kMachine, kWindowsRunKey, "Corvex"));
@@ -128,9 +114,6 @@ TEST_F(Preferences, ApplyWritesEveryValueAndTheMachineRunEntry) {
 
     EXPECT_EQ(RunEntry(kMachine), kRunCommand);
     EXPECT_EQ(RunEntry(kUser), ""); // one entry only: no second start
-    EXPECT_EQ(Stored(), (std::vector<std::string>{"True", "False", "True", "True"}));
-    EXPECT_EQ(Pref("DefaultConfigFile"), "D:\\Configs\\d.qmf");
-    EXPECT_EQ(memory.GetString(kUser, kConfigKey, "ConfigPath"), "D:\\Configs\\");
     EXPECT_EQ(memory.GetString(kUser, kConfigKey, "KeyHold"), "25");
     EXPECT_EQ(memory.GetString(kUser, kConfigKey, "RepeatRate"), "0");
     EXPECT_EQ(memory.GetString(kUser, kConfigKey, "RotaryRate"), "60000");
@@ -138,8 +121,6 @@ TEST_F(Preferences, ApplyWritesEveryValueAndTheMachineRunEntry) {
     EXPECT_EQ(timings.RepeatRateMs, 0);
     EXPECT_EQ(timings.RotaryRateMs, 60000);
     EXPECT_EQ(prefs.State().Timings.Text(TimingBox::RepeatDelay), "0");
-    EXPECT_EQ(memory.GetString(kFileTypeRoot, FileTypeKeyPath("qmf_file\\Shell\\Run\\Command"), ""),
-              "\"C:\\Program Files\\Corvex\\corvex.exe\" %1");
     EXPECT_FALSE(prefs.State().ApplyEnabled);
     EXPECT_TRUE(dialogs.shown.empty());
 
@@ -152,7 +133,6 @@ TEST_F(Preferences, ApplyWritesEveryValueAndTheMachineRunEntry) {
     EXPECT_FALSE(memory.ValueExists(kMachine, kWindowsRunKey, "Corvex"));
     EXPECT_FALSE(memory.ValueExists(kUser, kWindowsRunKey, "Corvex"));
     EXPECT_EQ(Pref("launch"), "False");
-    EXPECT_FALSE(memory.KeyExists(kFileTypeRoot, FileTypeKeyPath("qmf_file")));
     EXPECT_EQ(memory.GetString(kUser, kConfigKey, "ConfigPath"),
               "C:\\Program Files\\Corvex\\config\\");
 }
@@ -207,15 +187,7 @@ TEST(Association, RegisteringWritesTheTypeAndDropsAnyOpenVerb) {
     FileTypeKeys type;
     type.Set("qmf_file\\Shell\\Open\\Command", "other.exe %1");
     type.Set("qmf_file\\Shell\\Edit\\Command", "vantrel");
-    RegisterFileType(type.store, kRunner, true);
-    EXPECT_EQ(type.store.GetString(kUser, kConfigKey, "IconPath"),
-              "C:\\Program Files\\Corvex\\default.ico");
-    EXPECT_EQ(type.Value(".qmf"), "qmf_file");
-    EXPECT_EQ(type.Value(".qmf", "Content Type"), "application/qm-config");
-    EXPECT_EQ(type.Value("qmf_file"), "Corvex Configuration Type");
-    EXPECT_EQ(type.Value("qmf_file\\DefaultIcon"), "C:\\Program Files\\Corvex\\default.ico,0");
-    EXPECT_EQ(type.Value("qmf_file\\Shell\\Run\\Command"),
-              "\"C:\\Program Files\\Corvex\\corvex.exe\" %1");
+    RegisterFileType(type.store, kRunner, true); // its values: the menus script's registry
     EXPECT_THAT(type.Subkeys("qmf_file\\Shell"), ElementsAre("Edit", "Run"));
     // Nothing under the machine's classes, which a standard user cannot write.
     EXPECT_THAT(type.store.SubkeyNames(RegistryRoot::ClassesRoot, ""), ElementsAre());
