@@ -383,20 +383,22 @@ struct SettingName {
     const wchar_t* Value;
     bool Path;
 };
+constexpr const wchar_t* kConfig = L"Software\\Vantrel\\config";
+constexpr const wchar_t* kRunnerPrefs = L"Software\\Vantrel\\Runvex\\pref";
 constexpr SettingName kSettings[] = {
-    {L"Software\\Vantrel\\config", L"associate", false},
-    {L"Software\\Vantrel\\config", L"ConfigPath", true},
-    {L"Software\\Vantrel\\config", L"IconPath", true},
-    {L"Software\\Vantrel\\config", L"RepeatRate", false},
-    {L"Software\\Vantrel\\config", L"RotaryRate", false},
-    {L"Software\\Vantrel\\config", L"KeyHold", false},
-    {L"Software\\Vantrel\\config", L"ThreadPriority", false},
-    {L"Software\\Vantrel\\config", L"PollFrequency", false},
-    {L"Software\\Vantrel\\Runvex\\pref", L"associate", false},
-    {L"Software\\Vantrel\\Runvex\\pref", L"taskbar", false},
-    {L"Software\\Vantrel\\Runvex\\pref", L"launch", false},
-    {L"Software\\Vantrel\\Runvex\\pref", L"startup", false},
-    {L"Software\\Vantrel\\Runvex\\pref", L"DefaultConfigFile", true},
+    {kConfig, L"associate", false},
+    {kConfig, L"ConfigPath", true},
+    {kConfig, L"IconPath", true},
+    {kConfig, L"RepeatRate", false},
+    {kConfig, L"RotaryRate", false},
+    {kConfig, L"KeyHold", false},
+    {kConfig, L"ThreadPriority", false},
+    {kConfig, L"PollFrequency", false},
+    {kRunnerPrefs, L"associate", false},
+    {kRunnerPrefs, L"taskbar", false},
+    {kRunnerPrefs, L"launch", false},
+    {kRunnerPrefs, L"startup", false},
+    {kRunnerPrefs, L"DefaultConfigFile", true},
 };
 
 struct HostileValue {

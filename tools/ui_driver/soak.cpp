@@ -356,10 +356,17 @@ struct SoakSetUp {
     std::wstring Configuration;
 };
 
-void PrintMachine() {
+// Gives the keys window the focus, says what runs on which machine, and soaks `program`.
+bool RunSoak(SoakSetUp& setUp, KeyWindow& keys, RunnerProcess& program, const char* what,
+             const char* name, int minutes, int sampleSeconds) {
+    if (!keys.Focus())
+        throw Fatal("the driver's window cannot take the keyboard focus");
     SYSTEM_INFO system{};
     GetNativeSystemInfo(&system);
-    std::printf("%lu processors\n", static_cast<unsigned long>(system.dwNumberOfProcessors));
+    std::printf("%s; %lu processors\n", what,
+                static_cast<unsigned long>(system.dwNumberOfProcessors));
+    Soak soak(setUp.Devices, keys, program);
+    return soak.Run(name, minutes, sampleSeconds);
 }
 
 } // namespace
@@ -373,13 +380,10 @@ int SoakRunner(int minutes, int sampleSeconds) {
         throw Fatal("corvex.exe did not start");
     if (!setUp.Devices.Polling(3, 20000))
         throw Fatal("corvex.exe does not run the configuration");
-    if (!keys.Focus())
-        throw Fatal("the driver's window cannot take the keyboard focus");
-    std::printf("corvex.exe runs a configuration of plain, chord, repeat and rotary mappings on a "
-                "simulated controller and board; ");
-    PrintMachine();
-    Soak soak(setUp.Devices, keys, runner);
-    const bool passed = soak.Run("corvex.exe", minutes, sampleSeconds);
+    const bool passed = RunSoak(setUp, keys, runner,
+                                "corvex.exe runs a configuration of plain, chord, repeat and "
+                                "rotary mappings on a simulated controller and board",
+                                "corvex.exe", minutes, sampleSeconds);
     runner.Exit();
     return passed ? 0 : 1;
 }
@@ -406,13 +410,10 @@ int SoakEditor(int minutes, int sampleSeconds) {
     if (!WaitWindowGone(notice, 30000) || !setUp.Devices.Polling(3, 30000))
         throw Fatal("the live test does not read the devices");
     KeyWindow keys(L"Keys received (soak)", 40, 560, 560, 300);
-    if (!keys.Focus())
-        throw Fatal("the driver's window cannot take the keyboard focus");
-    std::printf("vantrel.exe's live test of a configuration of plain, chord, repeat and rotary "
-                "mappings on a simulated controller and board; ");
-    PrintMachine();
-    Soak soak(setUp.Devices, keys, editor);
-    const bool passed = soak.Run("vantrel.exe (live test)", minutes, sampleSeconds);
+    const bool passed = RunSoak(setUp, keys, editor,
+                                "vantrel.exe's live test of a configuration of plain, chord, "
+                                "repeat and rotary mappings on a simulated controller and board",
+                                "vantrel.exe (live test)", minutes, sampleSeconds);
     PostCommand(main, EditorCommandIds().Test);
     Pump(500);
     PostMessageW(main, WM_CLOSE, 0, 0);
