@@ -8,7 +8,6 @@
 // file system code runs unchanged.
 //
 //   save_faults --saves COUNT [--seed SEED]   the saves, then the counts of the outcomes
-//   save_faults --hostile-folders             saves into hostile folders, each outcome printed
 // Exit status 0 when every check held.
 #include "core/editor_qmf.h"
 #include "core/file_system.h"
@@ -23,7 +22,6 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <fstream>
-#include <functional>
 #include <iterator>
 #include <map>
 #include <memory>
@@ -368,173 +366,26 @@ int RunSaves(int count, unsigned seed) {
     return failures == 0 ? 0 : 1;
 }
 
-// ---- hostile folders -------------------------------------------------------------------------
-
-// What a save did: saved or refused (with its message), and what is at the path afterwards.
-struct HostileOutcome {
-    bool Saved = false;
-    std::string Message;
-    std::string AtPath;
-    bool EditsKept = false;
-};
-
-// Opens `file`, edits it, lets `spoil` change the folder, saves.
-HostileOutcome SaveInto(const fs::path& file, const std::string& old,
-                        const std::function<void()>& spoil) {
-    Editor editor(file);
-    std::mt19937 random(7);
-    editor.EditAtRandom(random);
-    const std::string edited = editor.Bytes();
-    spoil();
-    editor.controller->Save();
-    HostileOutcome outcome;
-    outcome.Saved = editor.Entry().State == qm::filestate::Saved;
-    outcome.EditsKept = editor.Bytes() == edited;
-    for (const auto& m : editor.dialogs.shown)
-        outcome.Message += "\"" + m.title + ": " + m.text + "\" ";
-    std::error_code error;
-    const auto status = fs::symlink_status(file, error);
-    if (error || status.type() == fs::file_type::not_found)
-        outcome.AtPath = "nothing";
-    else if (status.type() == fs::file_type::symlink)
-        outcome.AtPath = "the link, to a file with " +
-                         std::string(ReadFile(file) == edited ? "the new" : "the old") + " content";
-    else if (status.type() == fs::file_type::directory)
-        outcome.AtPath = "the folder";
-    else {
-        const auto now = ReadFile(file);
-        outcome.AtPath = now == edited ? "the new content"
-                         : now == old  ? "the old content"
-                                       : "a mix";
-    }
-    return outcome;
-}
-
-int RunHostileFolders() {
-    // Permissions mean nothing to root: the cases run as an ordinary user.
-    if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0)) {
-        std::fprintf(stderr, "cannot leave root\n");
-        return 1;
-    }
-    const fs::path base =
-        fs::temp_directory_path() / ("save_faults_hostile." + std::to_string(getpid()));
-    fs::remove_all(base);
-    fs::create_directories(base);
-    const std::string old = SampleConfiguration(8);
-    int failures = 0;
-    int caseNumber = 0;
-    // Runs one case in a fresh folder and prints its outcome; `expected` is what a save there
-    // must do.
-    const auto run = [&](const std::string& name, const std::function<void(const fs::path&)>& spoil,
-                         const std::function<bool(const HostileOutcome&)>& expected,
-                         const std::function<void(const fs::path&)>& prepare = {}) {
-        const fs::path folder = base / std::to_string(++caseNumber);
-        fs::create_directories(folder);
-        const fs::path file = folder / "cockpit.qmf";
-        WriteFile(file, old);
-        if (prepare)
-            prepare(file);
-        const auto outcome = SaveInto(file, old, [&] { spoil(file); });
-        const bool ok = expected(outcome);
-        failures += ok ? 0 : 1;
-        const auto others = Leftovers(folder, file);
-        std::printf("%s %s: %s; %s; at the path: %s%s\n", ok ? "ok  " : "FAIL", name.c_str(),
-                    outcome.Saved ? "saved" : ("refused " + outcome.Message).c_str(),
-                    outcome.EditsKept ? "edits kept" : "edits lost", outcome.AtPath.c_str(),
-                    others.empty() ? "" : ("; also in the folder:" + others).c_str());
-        if (fs::exists(folder))
-            fs::permissions(folder, fs::perms::owner_all);
-    };
-    // A save refused with a message, the edits kept; one that succeeded silently.
-    const auto refused = [](std::string atPath) {
-        return [atPath](const HostileOutcome& o) {
-            return !o.Saved && !o.Message.empty() && o.EditsKept && o.AtPath == atPath;
-        };
-    };
-    const auto saved = [](std::string atPath) {
-        return [atPath](const HostileOutcome& o) {
-            return o.Saved && o.Message.empty() && o.AtPath == atPath;
-        };
-    };
-    const auto linkTo = [](std::string target) {
-        return [target](const fs::path& file) {
-            fs::create_directories((file.parent_path() / target).parent_path());
-            fs::rename(file, file.parent_path() / target);
-            fs::create_symlink(target, file);
-        };
-    };
-
-    const auto readOnly = [](fs::perms perms, std::string within = {}) {
-        return [=](const fs::path& file) {
-            fs::permissions(within.empty() ? file : file.parent_path() / within, perms);
-        };
-    };
-    const auto folderPerms = fs::perms::owner_read | fs::perms::owner_exec;
-    const auto nothing = [](const fs::path&) {};
-    run("read-only folder", readOnly(folderPerms, "."), refused("the old content"));
-    run("read-only file", readOnly(fs::perms::owner_read), refused("the old content"));
-    run(
-        "file replaced by a folder",
-        [](const fs::path& file) {
-            fs::remove(file);
-            fs::create_directory(file);
-            WriteFile(file / "inside.txt", "x");
-        },
-        refused("the folder"));
-    run(
-        "folder removed", [](const fs::path& file) { fs::remove_all(file.parent_path()); },
-        refused("nothing"));
-    run(
-        "file removed", [](const fs::path& file) { fs::remove(file); }, saved("the new content"));
-    run(
-        "stale temporary files of an earlier save",
-        [](const fs::path& file) {
-            WriteFile(file.string() + ".5eed5eed5eed5eed-0.saving", "half a fi");
-            WriteFile(file.string() + ".5eed5eed5eed5eed-1.saving", "");
-        },
-        saved("the new content"));
-    // Saving through a link writes the file it points to, and keeps the link.
-    run("the file a link to another file", nothing,
-        saved("the link, to a file with the new content"), linkTo("real.qmf"));
-    run("a link to a file in a read-only folder", readOnly(folderPerms, "elsewhere"),
-        refused("the link, to a file with the old content"), linkTo("elsewhere/real.qmf"));
-    run(
-        "a dangling link",
-        [](const fs::path& file) { fs::remove(file.parent_path() / "real.qmf"); },
-        saved("the new content"), linkTo("real.qmf"));
-    for (const auto& e : fs::recursive_directory_iterator(base))
-        if (e.is_directory())
-            fs::permissions(e.path(), fs::perms::owner_all);
-    fs::remove_all(base);
-    std::printf("%d hostile-folder checks failed\n", failures);
-    return failures == 0 ? 0 : 1;
-}
-
 } // namespace
 
 int main(int argc, char** argv) {
     std::setvbuf(stdout, nullptr, _IOLBF, 0);
     int saves = 0;
     unsigned seed = 1;
-    bool hostile = false;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "--saves" && i + 1 < argc)
             saves = std::atoi(argv[++i]);
         else if (arg == "--seed" && i + 1 < argc)
             seed = static_cast<unsigned>(std::strtoul(argv[++i], nullptr, 10));
-        else if (arg == "--hostile-folders")
-            hostile = true;
         else {
-            std::fprintf(stderr, "usage: save_faults --saves COUNT [--seed SEED] | "
-                                 "--hostile-folders\n");
-            return 2;
+            saves = 0;
+            break;
         }
     }
-    int status = 0;
-    if (saves > 0)
-        status |= RunSaves(saves, seed);
-    if (hostile)
-        status |= RunHostileFolders();
-    return status;
+    if (saves <= 0) {
+        std::fprintf(stderr, "usage: save_faults --saves COUNT [--seed SEED]\n");
+        return 2;
+    }
+    return RunSaves(saves, seed);
 }
