@@ -125,9 +125,8 @@ TEST_F(Editor, NewBuildsARowPerButtonUnderItsOwnEntryNameCloseAsksForAFileSaveAs
     Start();
     editor->NewConfiguration();
     const auto first = Selected();
-    EXPECT_EQ(first.Text, "New Config.qmf");
-    EXPECT_EQ(first.State, filestate::New);
-    EXPECT_EQ(first.IconSource, kFolder + "\\default.ico");
+    EXPECT_EQ(std::tie(first.Text, first.State, first.IconSource),
+              std::tuple("New Config.qmf", filestate::New, kFolder + "\\default.ico"));
     EXPECT_EQ(store.GetString(kUser, kConfigKey, "IconPath"), kFolder + "\\default.ico");
     ASSERT_NE(view.shownTable, nullptr);
     EXPECT_EQ(view.shownTable->RowCount(), 44);

@@ -115,7 +115,6 @@ struct LiveTest : ::testing::Test, testing::EditorSeamsRig {
                     keys += static_cast<char>(k.VirtualKey);
         return keys;
     }
-    std::uint32_t Colour(int row) const { return view.shownTable->RowColour(row); }
 
     int pad = 0;
 };
@@ -170,7 +169,7 @@ TEST_F(LiveTest, StartAndStopAndKeysLoggedWhileTesting) {
     EXPECT_EQ(joysticks.Calls().Unacquires, unacquires + 1);
     EXPECT_EQ(view.status2, " ");
     for (int r = 0; r < 3; ++r)
-        EXPECT_EQ(Colour(r), rowcolour::Active);
+        EXPECT_EQ(view.shownTable->RowColour(r), rowcolour::Active);
     EXPECT_TRUE(keyboard.Batches.empty()); // the stop sends nothing
     EXPECT_EQ(Pass(1, false), "");         // nor does a pass after it
 }

@@ -15,24 +15,17 @@ namespace {
 const std::string kFile = "C:\\Program Files\\Vantrel\\config\\a.qmf";
 
 // Installs like the system's hook: the box after the hook went in, or the failure box.
-class FakeHook final : public KeyboardHookControl {
-public:
-    explicit FakeHook(Dialogs& dialogs) : dialogs_(dialogs) {}
+struct FakeHook final : KeyboardHookControl {
+    explicit FakeHook(Dialogs& d) : dialogs(d) {}
     bool Install(HookTarget&) override {
-        if (!works) {
-            dialogs_.ShowMessage(HookFailedMessage(5));
-            return false;
-        }
-        installed = true;
-        dialogs_.ShowMessage(HookInstalledMessage());
-        return true;
+        installed = works;
+        dialogs.ShowMessage(works ? HookInstalledMessage() : HookFailedMessage(5));
+        return works;
     }
     void Remove() noexcept override { installed = false; }
 
+    Dialogs& dialogs;
     bool installed = false, works = true;
-
-private:
-    Dialogs& dialogs_;
 };
 
 // A saved configuration of 44 rows (a pad of 12 buttons, a stick of 32), shown.
