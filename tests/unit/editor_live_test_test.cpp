@@ -98,11 +98,6 @@ struct LiveTest : ::testing::Test, testing::EditorSeamsRig {
         EditorSeamsRig::Start("C:\\a.qmf");
         dialogs.shown.clear();
     }
-    // Starts a test and runs the pass that acquires the pad.
-    void StartTest() {
-        editor->ToggleTest();
-        editor->TimerTick();
-    }
     // Sets the button, runs one pass and gives the keys pressed in it.
     std::string Pass(int button, bool down) {
         joysticks.SetButton(pad, button, down);
@@ -178,7 +173,8 @@ TEST_F(LiveTest, TheRepeatRateIsReadAtEveryStart) {
     Start();
     for (const auto& [stored, rate] : {std::pair("250", 0.25), std::pair("500", 0.5)}) {
         WriteSetting(store, Setting::RepeatRate, stored);
-        StartTest();
+        editor->ToggleTest();
+        editor->TimerTick(); // the pass that acquires the pad
         clock.Set(clock.Now() + 4);
         const double pressed = clock.Now();
         EXPECT_EQ(Pass(2, true), "C");
