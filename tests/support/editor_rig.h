@@ -9,12 +9,24 @@
 #include "support/memory_store.h"
 #include "support/runner_fakes.h"
 
+#include <memory>
+
 namespace qm::testing {
 
 struct EditorSeamsRig {
     // The seams; `hook`: the keyboard hook while recording (none: recording without one).
     EditorSeams Seams(KeyboardHookControl* hook = nullptr) {
         return {store, files, dialogs, shell, joysticks, boards, keyboard, priority, clock, hook};
+    }
+    // The editor over these seams, started with `commandLine`; `hook` as for Seams().
+    void Start(std::string_view commandLine = "", KeyboardHookControl* hook = nullptr) {
+        editor = std::make_unique<EditorController>(
+            ProgramInfo{"C:\\Program Files\\Vantrel", "vantrel", 1, 4, 2}, Seams(hook), view);
+        editor->Start(commandLine, nullptr);
+    }
+    const ConfigurationEntry& Selected() const {
+        const auto& list = editor->Configurations();
+        return *list.Find(list.SelectedKey());
     }
 
     MemoryStore store;
@@ -28,6 +40,7 @@ struct EditorSeamsRig {
     RecordingPriority priority;
     ManualClock clock;
     RecordingEditorView view;
+    std::unique_ptr<EditorController> editor;
 };
 
 } // namespace qm::testing

@@ -11,7 +11,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <memory>
+#include <tuple>
 
 namespace qm {
 namespace {
@@ -19,32 +19,25 @@ namespace {
 using ::testing::ElementsAre;
 using testing::File14;
 using testing::Record14;
+using ::testing::UnorderedElementsAre;
 
 constexpr auto kUser = RegistryRoot::CurrentUser;
 const std::string kFolder = "C:\\Program Files\\Vantrel";
 const std::string kConfig = kFolder + "\\config\\";
 const std::string kUserKeyText(kUserKey);
-constexpr const char* kPad = "{00000000-0000-0000-0000-000000000001}";
-constexpr const char* kStick = "{00000000-0000-0000-0000-000000000002}";
 
+// A file of one row of the pad's.
 std::string Qmf(const std::string& description = "fire") {
     Record14 r;
-    r.Identity = kPad;
     r.Description = description;
     return File14({r});
 }
 
 // Every seam of the editor, with a pad of 12 buttons and a stick of 32.
-struct Rig : testing::EditorSeamsRig {
-    Rig() {
-        joysticks.AddController(kPad, "Pad", 12);
-        joysticks.AddController(kStick, "Stick", 32);
-    }
-    EditorController& Start(std::string_view commandLine = "") {
-        editor = std::make_unique<EditorController>(ProgramInfo{kFolder, "vantrel", 1, 4, 2},
-                                                    Seams(), view);
-        editor->Start(commandLine, nullptr);
-        return *editor;
+struct Editor : ::testing::Test, testing::EditorSeamsRig {
+    Editor() {
+        joysticks.AddController("{00000000-0000-0000-0000-000000000001}", "Pad", 12);
+        joysticks.AddController("{00000000-0000-0000-0000-000000000002}", "Stick", 32);
     }
     void Known(const std::string& entry, const std::string& path) {
         store.SaveString(kUser, kUserKeyText + "\\" + entry, "path", path);
@@ -58,18 +51,25 @@ struct Rig : testing::EditorSeamsRig {
     }
     const ConfigurationList& List() { return editor->Configurations(); }
     const ConfigurationEntry& Entry(const std::string& key) { return *List().Find(key); }
-    const ConfigurationEntry& Selected() { return *List().Find(List().SelectedKey()); }
+    // The entries as "NAME FILENAME", in the list's order.
+    std::vector<std::string> Entries() {
+        std::vector<std::string> entries;
+        for (const auto& e : List().Entries())
+            entries.push_back(e.Key + " " + e.Text);
+        return entries;
+    }
+    // The selected entry's name, file name, state and path.
+    std::tuple<std::string, std::string, int, std::string> SelectedFile() {
+        const auto& e = Selected();
+        return {e.Key, e.Text, e.State, PathOf(e.Key)};
+    }
     // New, then Save As to `path`: a saved configuration, shown.
     void SavedNew(const std::string& path) {
         editor->NewConfiguration();
         dialogs.fileAnswers.push_back(path);
         editor->SaveAs();
     }
-
-    std::unique_ptr<EditorController> editor;
 };
-
-class Editor : public ::testing::Test, public Rig {};
 
 TEST_F(Editor, StartUpListsTheFolderRegistersEditAndScansTheDevices) {
     files.files[kConfig + "cockpit.qmf"] = Qmf();
@@ -81,12 +81,10 @@ TEST_F(Editor, StartUpListsTheFolderRegistersEditAndScansTheDevices) {
     EXPECT_EQ(store.GetString(kUser, kConfigKey, "associate"), "True");
     EXPECT_EQ(store.GetString(kUser, kConfigKey, "ConfigPath"), kConfig);
     EXPECT_TRUE(store.KeyExists(kFileTypeRoot, FileTypeKeyPath("qmf_file\\Shell\\Edit")));
-    ASSERT_EQ(List().Entries().size(), 2u);
+    // file1's file is gone.
+    EXPECT_THAT(Entries(), UnorderedElementsAre("file2 b.qmf", "file3 cockpit.qmf"));
     for (const auto& e : List().Entries())
         EXPECT_TRUE(e.State == filestate::Listed && e.Ghosted);
-    EXPECT_EQ(List().Find("file1"), nullptr); // its file is gone
-    ASSERT_NE(List().Find("file3"), nullptr);
-    EXPECT_EQ(List().Find("file3")->Text, "cockpit.qmf");
     EXPECT_EQ(PathOf("file3"), kConfig + "cockpit.qmf");
     EXPECT_THAT(view.devices, ElementsAre("Pad", "Stick"));
     EXPECT_EQ(view.status, "Input Devices: Available");
@@ -104,11 +102,8 @@ TEST_F(Editor, StartUpListsTheFolderRegistersEditAndScansTheDevices) {
 }
 
 TEST_F(Editor, WithoutDevicesItSaysSoAndOffersNeitherNewNorRun) {
-    ScriptedJoystickApi none;
-    editor = std::make_unique<EditorController>(
-        ProgramInfo{kFolder, "vantrel", 1, 4, 2},
-        EditorSeams{store, files, dialogs, shell, none, boards, keyboard, priority, clock}, view);
-    editor->Start("", nullptr);
+    joysticks = ScriptedJoystickApi();
+    Start();
     EXPECT_THAT(dialogs.shown, ElementsAre(msg::NoInputDevicesFound("No Input Devices")));
     EXPECT_EQ(view.status, "Input Devices: Not Available");
     EXPECT_TRUE(view.devices.empty());
@@ -116,25 +111,22 @@ TEST_F(Editor, WithoutDevicesItSaysSoAndOffersNeitherNewNorRun) {
 }
 
 TEST_F(Editor, TheCommandLineLoadsOneFileQuotesRemovedAndRelativePathsExpanded) {
+    Start("x");
+    EXPECT_TRUE(List().Entries().empty());
+    EXPECT_TRUE(dialogs.shown.empty());
+
     files.files["C:\\Users\\me\\my file.qmf"] = Qmf();
     Start("\"my file.qmf\"");
-    EXPECT_EQ(Selected().Text, "my file.qmf");
-    EXPECT_EQ(Selected().State, filestate::Saved);
-    EXPECT_EQ(PathOf(Selected().Key), "C:\\Users\\me\\my file.qmf");
-
-    Rig other;
-    other.Start("x");
-    EXPECT_TRUE(other.List().Entries().empty());
-    EXPECT_TRUE(other.dialogs.shown.empty());
+    EXPECT_EQ(SelectedFile(),
+              std::tuple("file1", "my file.qmf", filestate::Saved, "C:\\Users\\me\\my file.qmf"));
 }
 
 TEST_F(Editor, NewBuildsARowPerButtonUnderItsOwnEntryNameCloseAsksForAFileSaveAsWritesIt) {
     Start();
     editor->NewConfiguration();
     const auto first = Selected();
-    EXPECT_EQ(first.Text, "New Config.qmf");
-    EXPECT_EQ(first.State, filestate::New);
-    EXPECT_EQ(first.IconSource, kFolder + "\\default.ico");
+    EXPECT_EQ(std::tie(first.Text, first.State, first.IconSource),
+              std::tuple("New Config.qmf", filestate::New, kFolder + "\\default.ico"));
     EXPECT_EQ(store.GetString(kUser, kConfigKey, "IconPath"), kFolder + "\\default.ico");
     ASSERT_NE(view.shownTable, nullptr);
     EXPECT_EQ(view.shownTable->RowCount(), 44);
@@ -172,10 +164,7 @@ TEST_F(Editor, NewBuildsARowPerButtonUnderItsOwnEntryNameCloseAsksForAFileSaveAs
     EXPECT_EQ(Selected().State, filestate::New);
     files.writeErrors.clear();
     editor->SaveAs();
-    EXPECT_EQ(Selected().Key, key);
-    EXPECT_EQ(Selected().Text, "mine.qmf");
-    EXPECT_EQ(Selected().State, filestate::Saved);
-    EXPECT_EQ(PathOf(key), kConfig + "mine.qmf");
+    EXPECT_EQ(SelectedFile(), std::tuple(key, "mine.qmf", filestate::Saved, kConfig + "mine.qmf"));
     EXPECT_EQ(ReadEditorConfiguration(files.files[kConfig + "mine.qmf"]).Rows.size(), 44u);
     EXPECT_EQ(dialogs.shown.back(), msg::CannotSaveToFile());
 }
@@ -201,8 +190,7 @@ TEST_F(Editor, PressesChooseTheKeyColumnAndTheDescriptionMarksChangedOnlyWhenItC
 
     editor->RowPressed(2, col::Description, false);
     editor->RowReleased(2, col::Description, true);
-    EXPECT_EQ(view.editorRow, 2);
-    EXPECT_EQ(view.editorText, " ");
+    EXPECT_EQ(std::pair(view.editorRow, view.editorText), std::pair(2, std::string(" ")));
     editor->DescriptionCommitted(" ");
     EXPECT_EQ(view.editorRow, -1);
     EXPECT_EQ(Selected().State, filestate::Saved);
@@ -228,22 +216,18 @@ TEST_F(Editor, DeleteAsksRecyclesASavedFileAndKeepsTheEntryWhenTheShellDidNot) {
     files.files[kConfig + "b.qmf"] = Qmf();
     Start();
     editor->EntryPressed("file1", false);
-    dialogs.answers = {MessageAnswer::No};
-    editor->DeleteSelected();
+    // Whether file1 is still listed and known after a Delete so answered, the shell so failing.
+    const auto remove = [&](MessageAnswer answer, bool recycles) {
+        dialogs.answers = {answer};
+        shell.recycleSucceeds = recycles;
+        editor->DeleteSelected();
+        return std::pair(List().Find("file1") != nullptr,
+                         store.KeyExists(kUser, kUserKeyText + "\\file1"));
+    };
+    EXPECT_EQ(remove(MessageAnswer::No, true), std::pair(true, true));
     EXPECT_THAT(dialogs.shown, ElementsAre(msg::ConfirmFileDelete("a.qmf")));
-    EXPECT_NE(List().Find("file1"), nullptr);
-
-    shell.recycleSucceeds = false;
-    dialogs.answers = {MessageAnswer::Yes};
-    editor->DeleteSelected();
-    EXPECT_NE(List().Find("file1"), nullptr);
-    EXPECT_TRUE(store.KeyExists(kUser, kUserKeyText + "\\file1"));
-
-    shell.recycleSucceeds = true;
-    dialogs.answers = {MessageAnswer::Yes};
-    editor->DeleteSelected();
-    EXPECT_EQ(List().Find("file1"), nullptr);
-    EXPECT_FALSE(store.KeyExists(kUser, kUserKeyText + "\\file1"));
+    EXPECT_EQ(remove(MessageAnswer::Yes, false), std::pair(true, true));
+    EXPECT_EQ(remove(MessageAnswer::Yes, true), std::pair(false, false));
     EXPECT_THAT(shell.recycled, ElementsAre(kConfig + "a.qmf", kConfig + "a.qmf"));
     EXPECT_EQ(List().SelectedKey(), "file2"); // the next entry offers its commands
 }
@@ -255,9 +239,7 @@ TEST_F(Editor, SaveAsOfASavedConfigurationToANewPathOpensTheCopyAndKeepsTheOrigi
     editor->CellDoubleClicked(0, col::Repeat);
     dialogs.fileAnswers.push_back(kConfig + "b.qmf");
     editor->SaveAs();
-    EXPECT_NE(Selected().Key, original);
-    EXPECT_EQ(Selected().Text, "b.qmf");
-    EXPECT_EQ(Selected().State, filestate::Saved);
+    EXPECT_EQ(SelectedFile(), std::tuple("file2", "b.qmf", filestate::Saved, kConfig + "b.qmf"));
     EXPECT_EQ(Entry(original).State, filestate::Modified);
     EXPECT_EQ(PathOf(original), kConfig + "a.qmf");
     EXPECT_EQ(SavedText(kConfig + "b.qmf", 0, col::Repeat), "On");
@@ -271,22 +253,18 @@ TEST_F(Editor, SaveAsToAnotherEntrysFileWritesThroughThatEntryOrTakesItsPlace) {
     editor->CellDoubleClicked(0, col::Repeat);
     dialogs.fileAnswers.push_back(kConfig + "B.qmf");
     editor->SaveAs();
-    EXPECT_EQ(Selected().Key, "file1");
-    EXPECT_EQ(Selected().State, filestate::Saved);
+    const auto file1 = std::tuple("file1", "b.qmf", filestate::Saved, kConfig + "b.qmf");
+    EXPECT_EQ(SelectedFile(), file1);
     EXPECT_EQ(List().Entries().size(), 2u);
     EXPECT_EQ(SavedText(kConfig + "b.qmf", 43, col::Repeat), "Off");
     EXPECT_EQ(SavedText(kConfig + "b.qmf", 0, col::Repeat), "On");
 
     // A new configuration saved there takes that entry's place.
     editor->NewConfiguration();
-    const auto fresh = Selected().Key;
     dialogs.fileAnswers.push_back(kConfig + "b.qmf");
     editor->SaveAs();
-    EXPECT_EQ(Selected().Key, "file1");
-    EXPECT_EQ(Selected().Text, "b.qmf");
-    EXPECT_EQ(Selected().State, filestate::Saved);
-    EXPECT_EQ(List().Find(fresh), nullptr);
-    EXPECT_EQ(List().Entries().size(), 2u);
+    EXPECT_EQ(SelectedFile(), file1);
+    EXPECT_THAT(Entries(), UnorderedElementsAre("file1 b.qmf", "file2 a.qmf"));
     EXPECT_EQ(List().Tabs().size(), 2u);
     EXPECT_EQ(view.shownTable, List().Table("file1"));
     EXPECT_EQ(SavedText(kConfig + "b.qmf", 0, col::Repeat), "Off");

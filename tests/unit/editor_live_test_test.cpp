@@ -10,7 +10,9 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <memory>
+#include <array>
+#include <tuple>
+#include <utility>
 
 namespace qm {
 namespace {
@@ -29,12 +31,8 @@ TEST(CompileTestTables, FirstRowPerButtonCaseBlindIdentitySpaceCellsSkippedEmpty
     DeviceTables devices;
     devices.AddDevice({true, 0, "{A}", "Pad", 4});
     devices.AddDevice({false, 0, "board-b", "Board", 3});
-    struct Row {
-        const char* button;
-        const char* identity;
-        Variant multiplier;
-    };
-    const Row rows[] = {
+    // Button, device identity and multiplier of each row.
+    const std::tuple<const char*, const char*, Variant> rows[] = {
         {"2", "{a}", Variant::Number(4)},     // row 1: device 1 button 2
         {"2", "{A}", Variant::Number(2)},     // a later row of the same button
         {"04", "{A}", Variant::Number(1)},    // not the text of button 4
@@ -43,11 +41,11 @@ TEST(CompileTestTables, FirstRowPerButtonCaseBlindIdentitySpaceCellsSkippedEmpty
         {"3", "{A}", Variant::Text("8")},     // row 6: device 1 button 3
     };
     std::vector<MappingRow> list;
-    for (const Row& r : rows) {
+    for (const auto& [button, identity, multiplier] : rows) {
         MappingRow row = NewMappingRow();
-        row[col::Button].Text = r.button;
-        row[col::Device].Tag = Variant::Text(r.identity);
-        row[col::Multiplier].Tag = r.multiplier;
+        row[col::Button].Text = button;
+        row[col::Device].Tag = Variant::Text(identity);
+        row[col::Multiplier].Tag = multiplier;
         list.push_back(row);
     }
     list[0][col::Repeat].Tag = Variant::Bool(true);
@@ -67,20 +65,18 @@ TEST(CompileTestTables, FirstRowPerButtonCaseBlindIdentitySpaceCellsSkippedEmpty
     EXPECT_THAT((std::vector<int>{map.At(1, 1), map.At(1, 2), map.At(1, 3), map.At(1, 4),
                                   map.At(2, 1), map.At(2, 2), map.At(2, 3)}),
                 ElementsAre(0, 1, 6, 0, 5, 0, 0));
-    ASSERT_EQ(tables.PressKeys.size(), 6u);
+    // Repeat, rotary, multiplier and Num Lock of each row.
+    std::vector<std::array<int, 4>> behaviour;
+    for (const CompiledKeys& keys : tables.PressKeys)
+        behaviour.push_back({keys.Repeat, keys.Rotary, keys.Multiplier, keys.NumLock});
+    const std::array<int, 4> never{}; // a row not compiled
+    ASSERT_THAT(behaviour, ElementsAre(std::array{-1, 0, 4, 1}, never, never, never,
+                                       std::array{0, -1, 1, 0}, std::array{0, 0, 8, 0}));
     const CompiledKeys& first = tables.PressKeys[0];
     EXPECT_EQ(first.Step(1).Slots[0].VirtualKey, 'A');
     EXPECT_FALSE(first.Step(2).IsUsed());
-    EXPECT_EQ(first.Repeat, -1);
-    EXPECT_EQ(first.Rotary, 0);
-    EXPECT_EQ(first.Multiplier, 4);
-    EXPECT_EQ(first.NumLock, 1);
     EXPECT_FALSE(tables.ReleaseKeys[0].Step(1).IsUsed());
     EXPECT_EQ(tables.ReleaseKeys[0].Step(2).Slots[0].VirtualKey, 'B');
-    EXPECT_EQ(tables.PressKeys[1].Multiplier, 0); // never compiled
-    EXPECT_EQ(tables.PressKeys[4].Rotary, -1);
-    EXPECT_EQ(tables.PressKeys[4].Multiplier, 1);
-    EXPECT_EQ(tables.PressKeys[5].Multiplier, 8);
     EXPECT_EQ(tables.PressKeys[5].Step(1).Slots[0].VirtualKey, 16);
     EXPECT_EQ(tables.PressKeys[5].Step(1).Slots[1].VirtualKey, 0);
 }
@@ -99,15 +95,8 @@ struct LiveTest : ::testing::Test, testing::EditorSeamsRig {
         files.files["C:\\a.qmf"] = File14({plain, repeat, none});
     }
     void Start() {
-        editor = std::make_unique<EditorController>(ProgramInfo{"C:\\Vantrel", "vantrel", 1, 4, 2},
-                                                    Seams(), view);
-        editor->Start("C:\\a.qmf", nullptr);
+        EditorSeamsRig::Start("C:\\a.qmf");
         dialogs.shown.clear();
-    }
-    // Starts a test and runs the pass that acquires the pad.
-    void StartTest() {
-        editor->ToggleTest();
-        editor->TimerTick();
     }
     // Sets the button, runs one pass and gives the keys pressed in it.
     std::string Pass(int button, bool down) {
@@ -121,10 +110,8 @@ struct LiveTest : ::testing::Test, testing::EditorSeamsRig {
                     keys += static_cast<char>(k.VirtualKey);
         return keys;
     }
-    std::uint32_t Colour(int row) const { return view.shownTable->RowColour(row); }
 
     int pad = 0;
-    std::unique_ptr<EditorController> editor;
 };
 
 TEST_F(LiveTest, StartRefusesWithoutDevicesOrButtons) {
@@ -177,26 +164,23 @@ TEST_F(LiveTest, StartAndStopAndKeysLoggedWhileTesting) {
     EXPECT_EQ(joysticks.Calls().Unacquires, unacquires + 1);
     EXPECT_EQ(view.status2, " ");
     for (int r = 0; r < 3; ++r)
-        EXPECT_EQ(Colour(r), rowcolour::Active);
+        EXPECT_EQ(view.shownTable->RowColour(r), rowcolour::Active);
     EXPECT_TRUE(keyboard.Batches.empty()); // the stop sends nothing
     EXPECT_EQ(Pass(1, false), "");         // nor does a pass after it
 }
 
 TEST_F(LiveTest, TheRepeatRateIsReadAtEveryStart) {
     Start();
-    struct Case {
-        const char* stored;
-        double rate;
-    };
-    for (const Case c : {Case{"250", 0.25}, Case{"500", 0.5}}) {
-        WriteSetting(store, Setting::RepeatRate, c.stored);
-        StartTest();
+    for (const auto& [stored, rate] : {std::pair("250", 0.25), std::pair("500", 0.5)}) {
+        WriteSetting(store, Setting::RepeatRate, stored);
+        editor->ToggleTest();
+        editor->TimerTick(); // the pass that acquires the pad
         clock.Set(clock.Now() + 4);
         const double pressed = clock.Now();
         EXPECT_EQ(Pass(2, true), "C");
-        clock.Set(pressed + c.rate); // exactly the rate: not yet
+        clock.Set(pressed + rate); // exactly the rate: not yet
         EXPECT_EQ(Pass(2, true), "");
-        clock.Set(pressed + c.rate + 0.125);
+        clock.Set(pressed + rate + 0.125);
         EXPECT_EQ(Pass(2, true), "C");
         Pass(2, false);
         editor->ToggleTest();

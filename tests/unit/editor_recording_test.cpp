@@ -7,7 +7,6 @@
 
 #include <gtest/gtest.h>
 
-#include <memory>
 #include <utility>
 
 namespace qm {
@@ -16,28 +15,17 @@ namespace {
 const std::string kFile = "C:\\Program Files\\Vantrel\\config\\a.qmf";
 
 // Installs like the system's hook: the box after the hook went in, or the failure box.
-class FakeHook final : public KeyboardHookControl {
-public:
-    explicit FakeHook(Dialogs& dialogs) : dialogs_(dialogs) {}
-    bool Install(HookTarget& target) override {
-        ++installs;
-        if (!works) {
-            dialogs_.ShowMessage(HookFailedMessage(5));
-            return false;
-        }
-        this->target = &target;
-        installed = true;
-        dialogs_.ShowMessage(HookInstalledMessage());
-        return true;
+struct FakeHook final : KeyboardHookControl {
+    explicit FakeHook(Dialogs& d) : dialogs(d) {}
+    bool Install(HookTarget&) override {
+        installed = works;
+        dialogs.ShowMessage(works ? HookInstalledMessage() : HookFailedMessage(5));
+        return works;
     }
     void Remove() noexcept override { installed = false; }
 
-    HookTarget* target = nullptr;
-    int installs = 0;
+    Dialogs& dialogs;
     bool installed = false, works = true;
-
-private:
-    Dialogs& dialogs_;
 };
 
 // A saved configuration of 44 rows (a pad of 12 buttons, a stick of 32), shown.
@@ -45,9 +33,7 @@ struct Rig : testing::EditorSeamsRig {
     Rig() {
         joysticks.AddController("{00000000-0000-0000-0000-000000000001}", "Pad", 12);
         joysticks.AddController("{00000000-0000-0000-0000-000000000002}", "Stick", 32);
-        editor = std::make_unique<EditorController>(
-            ProgramInfo{"C:\\Program Files\\Vantrel", "vantrel", 1, 4, 2}, Seams(&hook), view);
-        editor->Start("", nullptr);
+        Start("", &hook);
         editor->NewConfiguration();
         dialogs.fileAnswers.push_back(kFile);
         editor->SaveAs();
@@ -59,13 +45,9 @@ struct Rig : testing::EditorSeamsRig {
         editor->RowReleased(row, column, true);
     }
     const MappingTable& Table() const { return *editor->Configurations().Shown(); }
-    int State() const {
-        const auto& list = editor->Configurations();
-        return list.Find(list.CurrentKey())->State;
-    }
+    ~Rig() { editor.reset(); } // before the hook it may hold
 
     FakeHook hook{dialogs};
-    std::unique_ptr<EditorController> editor;
 };
 
 class Recording : public ::testing::Test, public Rig {};
@@ -95,7 +77,8 @@ TEST_F(Recording, AKeyGoesIntoTheChosenCellOfTheSelectedRowAndMarksTheConfigurat
             expected[2][c.column] = {c.shown, Variant::Text(c.name)};
         EXPECT_EQ(rig.Table().Rows(), expected) << c.shown;
         EXPECT_EQ(rig.view.keyMapping, c.shown);
-        EXPECT_EQ(rig.State(), c.modified ? filestate::Modified : filestate::Saved) << c.shown;
+        EXPECT_EQ(rig.Selected().State, c.modified ? filestate::Modified : filestate::Saved)
+            << c.shown;
     }
 }
 
@@ -107,9 +90,7 @@ TEST_F(Recording, AFailedStartLeavesNoHookAndAHookThatFailsLeavesRecordingOn) {
             throw AppError(7, "Out of memory");
     };
     editor->ToggleRecording();
-    EXPECT_FALSE(hook.installed);
-    EXPECT_FALSE(editor->Recording());
-    EXPECT_FALSE(view.states.Recording);
+    EXPECT_FALSE(hook.installed || editor->Recording() || view.states.Recording);
     ASSERT_EQ(dialogs.shown.size(), 2u);
     EXPECT_EQ(dialogs.shown[1].text, " 7  Out of memory in sub Rec_Mappings.");
 

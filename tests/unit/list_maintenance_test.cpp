@@ -164,53 +164,44 @@ TEST(ListMaintenance, RefusalsShowTheirMessageAndChangeNothing) {
 
 // The controller: the configuration is changed only by a command that changed its list; the
 // two clear commands act on the row the last press chose.
-TEST(ListMaintenanceCommands, ChangeTheConfigurationOnlyWhenTheListChanged) {
-    constexpr const char* kPad = "{00000000-0000-0000-0000-000000000001}";
-    testing::EditorSeamsRig rig;
-    auto& [store, files, dialogs, shell, joysticks, boards, layout, keyboard, priority, clock,
-           view] = rig;
-    joysticks.AddController(kPad, "Pad", 2);
-    EditorController editor({"C:\\Vantrel", "vantrel", 1, 4, 2}, rig.Seams(), view);
-    testing::Record14 first, second;
+struct ListMaintenanceCommands : ::testing::Test, testing::EditorSeamsRig {};
+
+TEST_F(ListMaintenanceCommands, ChangeTheConfigurationOnlyWhenTheListChanged) {
+    joysticks.AddController("{00000000-0000-0000-0000-000000000001}", "Pad", 2);
+    testing::Record14 first;
+    first.Repeat = "#TRUE#";
+    first.Press = {{"A", "A"}, {"B", "B"}};
+    first.Release = {{"A", "A"}};
+    auto second = first;
     second.Button = "2";
-    for (auto* record : {&first, &second}) {
-        record->Repeat = "#TRUE#";
-        record->Press = {{"A", "A"}, {"B", "B"}};
-        record->Release = {{"A", "A"}};
-    }
     files.files["C:\\a.qmf"] = testing::File14({first, second});
-    editor.Start("", nullptr);
-    editor.LoadConfigurationFile("C:\\a.qmf");
-    const auto state = [&] {
-        const auto& list = editor.Configurations();
-        return list.Find(list.SelectedKey())->State;
-    };
-    const auto& table = *editor.Configurations().Shown();
+    Start("C:\\a.qmf");
+    const auto& table = *editor->Configurations().Shown();
 
     dialogs.answers = {MessageAnswer::Yes, MessageAnswer::Ok, MessageAnswer::Yes, MessageAnswer::Ok,
                        MessageAnswer::Yes};
-    editor.AddMissingRows();
-    editor.RemoveInactiveAndDuplicateRows();
-    editor.ReplaceDevice();
+    editor->AddMissingRows();
+    editor->RemoveInactiveAndDuplicateRows();
+    editor->ReplaceDevice();
     EXPECT_EQ(dialogs.shown.back(), msg::DevicesReplaced(0));
-    EXPECT_EQ(state(), filestate::Saved);
+    EXPECT_EQ(Selected().State, filestate::Saved);
 
     // No key column chosen: no cell changes, the configuration is changed all the same.
     const auto before = table.Rows();
-    editor.ClearKeyCell();
+    editor->ClearKeyCell();
     EXPECT_EQ(table.Rows(), before);
-    EXPECT_EQ(state(), filestate::Modified);
+    EXPECT_EQ(Selected().State, filestate::Modified);
     EXPECT_EQ(view.listFocuses, 1);
 
-    editor.RowPressed(1, col::FirstPress + 1, false);
-    editor.ListClicked();
-    editor.ClearKeyCell();
+    editor->RowPressed(1, col::FirstPress + 1, false);
+    editor->ListClicked();
+    editor->ClearKeyCell();
     EXPECT_EQ(table.Row(1).PressCell(2), (Cell{"", Variant::Text("")}));
     EXPECT_EQ(table.Row(1).PressCell(1).Text, "A");
 
     // A right click chooses the row the pop-up's Clear Entire Row clears.
-    editor.RowPressed(0, col::Device, true);
-    editor.ClearRow();
+    editor->RowPressed(0, col::Device, true);
+    editor->ClearRow();
     EXPECT_EQ(table.Row(0)[col::Repeat].Text, "Off");
     EXPECT_EQ(table.Row(0).ReleaseCell(1), (Cell{"", Variant::Text("")}));
     EXPECT_EQ(table.Row(1)[col::Repeat].Text, "On");
