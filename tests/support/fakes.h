@@ -59,7 +59,7 @@ public:
     }
     DuplicateChoice ChooseRowToKeep(const std::vector<DuplicateRow>& rows) override {
         duplicateGroups.push_back(rows);
-        return Next(keepAnswers);
+        return {}; // Skip
     }
     std::optional<int> ChooseDevice(const std::vector<std::string>& names) override {
         deviceLists.push_back(names);
@@ -67,10 +67,9 @@ public:
     }
     std::vector<Message> shown;
     std::deque<MessageAnswer> answers;
-    // The duplicate and replace dialogs: what they listed, and the answers, in order (Skip and
-    // Cancel when none is left).
+    // The duplicate and replace dialogs: what they listed; the replace dialog's answers, in
+    // order (Cancel when none is left).
     std::vector<std::vector<DuplicateRow>> duplicateGroups;
-    std::deque<DuplicateChoice> keepAnswers;
     std::vector<std::vector<std::string>> deviceLists;
     std::deque<std::optional<int>> deviceAnswers;
     // Files and folders the dialogs "choose", in order; cancelled when none is left.

@@ -47,11 +47,10 @@ MemoryStore::Key* MemoryStore::Find(RegistryRoot root, std::string_view path, bo
 
 std::string MemoryStore::GetString(RegistryRoot root, std::string_view keyPath,
                                    std::string_view valueName) {
-    const Key* key = Find(root, keyPath);
-    if (key == nullptr)
-        return {};
-    const auto it = Named(key->Values, valueName);
-    return it == key->Values.end() ? std::string() : it->second;
+    if (const Key* key = Find(root, keyPath))
+        if (const auto it = Named(key->Values, valueName); it != key->Values.end())
+            return it->second;
+    return {};
 }
 
 void MemoryStore::SaveString(RegistryRoot root, std::string_view keyPath,

@@ -13,13 +13,11 @@ std::vector<std::string> Record14::Lines() const {
     std::vector<std::string> l = {Quoted(Button), Quoted(DeviceName), Quoted(Identity),    Repeat,
                                   Rotary,         Multiplier,         Quoted(Description), NumLock,
                                   CapsLock,       ScrollLock};
-    for (const auto* side : {&Press, &Release}) {
+    for (const auto* side : {&Press, &Release})
         for (std::size_t s = 0; s < 16; ++s) {
             const KeySpec k = s < side->size() ? (*side)[s] : KeySpec{" ", " "};
-            l.push_back(Quoted(k.Text));
-            l.push_back(Quoted(k.Name));
+            l.insert(l.end(), {Quoted(k.Text), Quoted(k.Name)});
         }
-    }
     return l;
 }
 

@@ -33,11 +33,7 @@ protected:
 
     static Record14 Entry(const char* identity, const char* button,
                           std::vector<testing::KeySpec> press = {{"A", "A"}}) {
-        Record14 r;
-        r.Identity = identity;
-        r.Button = button;
-        r.Press = std::move(press);
-        return r;
+        return {.Button = button, .Identity = identity, .Press = std::move(press), .Release = {}};
     }
 
     DeviceTables devices;
@@ -59,26 +55,23 @@ TEST_F(RunnerLoad, CompilesEntriesOfConnectedDevicesIntoButtonMap) {
         Entry(kPad, "513"),
     })));
     EXPECT_TRUE(dialogs.shown.empty());
-    EXPECT_EQ(tables.MappingCount, 6);
-    EXPECT_EQ(tables.ValidCount(), 2);
-    EXPECT_TRUE(tables.Mapping(1).Valid);
-    EXPECT_TRUE(tables.Mapping(2).Valid);
-    EXPECT_FALSE(tables.Mapping(3).Valid);
-    EXPECT_FALSE(tables.Mapping(4).Valid);
-    EXPECT_EQ(tables.Mapping(5).ButtonNo, 0);
-    EXPECT_EQ(tables.Mapping(6).ButtonNo, 0);
-
+    EXPECT_EQ(std::tuple(tables.MappingCount, tables.ValidCount()), std::tuple(6, 2));
+    std::vector<std::pair<bool, int>> entries; // Valid, ButtonNo
+    for (const auto& m : tables.Mappings)
+        entries.emplace_back(m.Valid, m.ButtonNo);
+    EXPECT_EQ(entries,
+              (std::vector<std::pair<bool, int>>{
+                  {true, 1}, {true, 32}, {false, 1}, {false, 13}, {false, 0}, {false, 0}}));
+    // ButtonBound, the two cells bound, BoundCount.
     const auto& map = devices.ButtonMap();
-    EXPECT_EQ(map.ButtonBound(), 32);
-    EXPECT_EQ(map.At(1, 1), 1);
-    EXPECT_EQ(map.At(2, 32), 2);
-    EXPECT_EQ(map.BoundCount(), 2);
+    EXPECT_EQ(std::tuple(map.ButtonBound(), map.At(1, 1), map.At(2, 32), map.BoundCount()),
+              std::tuple(32, 1, 2, 2));
 
-    EXPECT_TRUE(tables.Press(1).Step(1).IsUsed()); // its keys: the keys scenario
-    EXPECT_FALSE(tables.Press(1).Step(2).IsUsed());
-    // Entries never reached through ButtonMap stay zero-filled.
-    EXPECT_FALSE(tables.Press(3).Step(1).IsUsed());
-    EXPECT_FALSE(tables.Press(4).Step(1).IsUsed());
+    // The first entry's keys (the keys scenario) fill one step; entries never reached through
+    // ButtonMap stay zero-filled.
+    const auto used = [&](int entry, int step) { return tables.Press(entry).Step(step).IsUsed(); };
+    EXPECT_EQ((std::vector{used(1, 1), used(1, 2), used(3, 1), used(4, 1)}),
+              (std::vector{true, false, false, false}));
 }
 
 TEST_F(RunnerLoad, FirstEntryForADeviceButtonWins) {
@@ -96,9 +89,7 @@ TEST_F(RunnerLoad, PacksFilledCellsIntoConsecutiveSteps) {
     ASSERT_TRUE(Load(File14({r})));
     const auto& press = tables.Press(1);
     EXPECT_EQ(press.Step(1).Slots[0], (KeySlot{116, 0x3F}));
-    EXPECT_EQ(press.Step(2).Slots[0], (KeySlot{17, 0x1D}));
-    EXPECT_EQ(press.Step(2).Slots[1], (KeySlot{18, 0x38}));
-    EXPECT_EQ(press.Step(2).Slots[2], (KeySlot{46, 0x53}));
+    EXPECT_EQ(press.Step(2).Slots, (std::array<KeySlot, 4>{{{17, 0x1D}, {18, 0x38}, {46, 0x53}}}));
     EXPECT_FALSE(press.Step(3).IsUsed());
     EXPECT_EQ(tables.Release(1).Step(1).Slots[0], (KeySlot{27, 0x01}));
 
@@ -119,12 +110,9 @@ TEST_F(RunnerLoad, CompilesBehaviourAndLockValues) {
     records[0].NumLock = "#TRUE#";
     records[0].ScrollLock = "-1";
     ASSERT_TRUE(Load(File14(records)));
-    const auto& p = tables.Press(1);
-    EXPECT_EQ(p.Repeat, -1);
-    EXPECT_EQ(p.Rotary, -1);
-    EXPECT_EQ(p.NumLock, 1);
-    EXPECT_EQ(p.CapsLock, 0);
-    EXPECT_EQ(p.ScrollLock, 1);
+    const auto& p = tables.Press(1); // Repeat, Rotary, Num, Caps and Scroll Lock
+    EXPECT_EQ(std::tuple(p.Repeat, p.Rotary, p.NumLock, p.CapsLock, p.ScrollLock),
+              std::tuple(-1, -1, 1, 0, 1));
     const std::int16_t compiled[] = {1, 2, 1, 4, 8, 1};
     for (int i = 1; i <= 6; ++i)
         EXPECT_EQ(tables.Press(i).Multiplier, compiled[i - 1]) << i;
@@ -137,21 +125,16 @@ TEST_F(RunnerLoad, RefusalsKeepThePreviousTablesAnEmptyFileReplacesThem) {
     ASSERT_TRUE(Load(File14({Entry(kPad, "1")})));
     auto truncated = File14({Entry(kPad, "2"), Entry(kPad, "3")});
     truncated.resize(truncated.size() - 10);
-    const std::string v13 = testing::QmfLines({Quoted("1.3")});
-
-    struct Case {
-        std::string bytes;
-        Message message;
-    };
-    for (const auto& c :
-         {Case{truncated, msg::RunnerCorrupt("Corvex")}, Case{"", msg::RunnerCorrupt("Corvex")},
-          Case{v13, msg::RunnerObsoleteData()}}) {
+    const auto corrupt = msg::RunnerCorrupt("Corvex");
+    for (const auto& [bytes, message] :
+         {std::pair<std::string, Message>{truncated, corrupt},
+          {"", corrupt},
+          {testing::QmfLines({Quoted("1.3")}), msg::RunnerObsoleteData()}}) {
         dialogs.shown.clear();
-        EXPECT_FALSE(Load(c.bytes));
-        ASSERT_EQ(dialogs.shown.size(), 1u);
-        EXPECT_EQ(dialogs.shown[0], c.message);
-        EXPECT_EQ(tables.MappingCount, 1);
-        EXPECT_EQ(devices.ButtonMap().At(1, 1), 1);
+        EXPECT_FALSE(Load(bytes));
+        EXPECT_EQ(dialogs.shown, std::vector{message});
+        // The previous entry count and its cell.
+        EXPECT_EQ(std::tuple(tables.MappingCount, devices.ButtonMap().At(1, 1)), std::tuple(1, 1));
     }
     dialogs.shown.clear();
     files.files.erase("c.qmf");
@@ -160,8 +143,7 @@ TEST_F(RunnerLoad, RefusalsKeepThePreviousTablesAnEmptyFileReplacesThem) {
 
     // An empty configuration loads, with nothing bound.
     ASSERT_TRUE(Load(File14({})));
-    EXPECT_EQ(tables.MappingCount, 0);
-    EXPECT_EQ(devices.ButtonMap().BoundCount(), 0);
+    EXPECT_EQ(std::tuple(tables.MappingCount, devices.ButtonMap().BoundCount()), std::tuple(0, 0));
 }
 
 TEST_F(RunnerLoad, NoDevicesOrNoButtonsRefuseBeforeReadingTheFile) {
@@ -180,10 +162,10 @@ TEST_F(RunnerLoad, ValueThatDoesNotConvertIsDefaultedWithOneErrorBox) {
     r.Multiplier = Quoted("lots");
     ASSERT_TRUE(Load(File14({r, Entry(kPad, "x2")})));
     EXPECT_EQ(dialogs.shown, std::vector{msg::ErrorBox(AppError(err::TypeMismatch), "open_click")});
-    EXPECT_FALSE(tables.Mapping(1).Repeat);
-    EXPECT_EQ(tables.Press(1).Multiplier, 1);
-    EXPECT_EQ(tables.MappingCount, 2);
-    EXPECT_EQ(tables.Mapping(2).ButtonNo, 0);
+    // Repeat and Multiplier defaulted; the second entry loaded, skipped.
+    EXPECT_EQ(std::tuple(tables.Mapping(1).Repeat, tables.Press(1).Multiplier, tables.MappingCount,
+                         tables.Mapping(2).ButtonNo),
+              std::tuple(false, 1, 2, 0));
 }
 
 TEST_F(RunnerLoad, RecordsOfUnconnectedIdentitiesNeedNoStorageOfTheirOwn) {

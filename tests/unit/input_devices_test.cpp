@@ -62,11 +62,11 @@ TEST_F(InputDevicesTest, BoardsFollowControllersInOneButtonListAndMap) {
 
         const auto& t = layer.Tables();
         ASSERT_EQ(t.DeviceCount(), 3);
-        EXPECT_TRUE(t.Device(2).IsDirectInput);
-        EXPECT_FALSE(t.Device(3).IsDirectInput);
-        EXPECT_EQ(t.Device(3).HidIndex, 1); // the board's record, not its place among boards
-        EXPECT_EQ(t.ButtonTotal(), 48);
-        EXPECT_EQ(t.ButtonMap().ButtonBound(), 32);
+        // Device 3 is the board of record 1 (not its place among boards).
+        EXPECT_EQ(
+            std::tuple(t.Device(2).IsDirectInput, t.Device(3).IsDirectInput, t.Device(3).HidIndex),
+            std::tuple(true, false, 1));
+        EXPECT_EQ(std::tuple(t.ButtonTotal(), t.ButtonMap().ButtonBound()), std::tuple(48, 32));
         EXPECT_EQ(t.Button(1), (ButtonListEntry{1, "Gamepad", kGuidA}));
         EXPECT_EQ(t.Button(pad + 1), (ButtonListEntry{1, "Gamepad", kGuidB}));
         EXPECT_EQ(t.Button(pad + 5), (ButtonListEntry{1, "Panel", kPath.substr(0, 55)}));
@@ -87,11 +87,10 @@ TEST_F(InputDevicesTest, RescanRebuildsAndReleasesThePreviousObjects) {
     EXPECT_EQ(devices.Tables().ButtonList(), list);
     EXPECT_EQ(devices.DeviceCount(), 3);
     const auto& calls = joysticks.Calls();
-    EXPECT_EQ(calls.Unacquires, 2);
-    EXPECT_EQ(calls.DevicesReleased, 2);
-    EXPECT_EQ(calls.DevicesCreated, 4);
-    EXPECT_EQ(boards.Calls().Closes, 1);
-    EXPECT_EQ(boards.Calls().LastCloseCount, 1);
+    // Controllers unacquired, released, created; board closes and the count the last one closed.
+    EXPECT_EQ(std::tuple(calls.Unacquires, calls.DevicesReleased, calls.DevicesCreated,
+                         boards.Calls().Closes, boards.Calls().LastCloseCount),
+              std::tuple(2, 2, 4, 1, 1));
     EXPECT_EQ(Pass(), 1); // new objects start unacquired
 
     // At program end the boards close and are not read any more; the objects go with the layer.
@@ -99,12 +98,8 @@ TEST_F(InputDevicesTest, RescanRebuildsAndReleasesThePreviousObjects) {
     const int reads = boards.Calls().Reads;
     int n = -1;
     EXPECT_TRUE(devices.ReadDevice(3, n));
-    EXPECT_EQ(n, 0);
-    EXPECT_EQ(boards.Calls().Reads, reads);
-    {
-        InputDevices other(joysticks, boards, dialogs, nullptr);
-        other.Scan(kWindow);
-    }
+    EXPECT_EQ(std::tuple(n, boards.Calls().Reads), std::tuple(0, reads));
+    InputDevices(joysticks, boards, dialogs, nullptr).Scan(kWindow);
     EXPECT_EQ(calls.DevicesReleased, calls.DevicesCreated - 2);
     EXPECT_EQ(boards.Calls().Closes, 3); // at CloseBoards, and by the other layer's end
 }
@@ -118,9 +113,9 @@ TEST_F(InputDevicesTest, ControllersAreAcquiredOnePerPassAndReadFromTheNext) {
     for (const int endedBy : {1, 2, 3, 0})
         EXPECT_EQ(Pass(), endedBy);
     EXPECT_EQ(buttons, (std::map<int, int>{{1, 4}, {2, 4}, {3, 4}}));
-    EXPECT_TRUE(devices.ButtonDown(3, 3));
-    EXPECT_FALSE(devices.ButtonDown(3, 2));
-    EXPECT_FALSE(devices.ButtonDown(1, 3));
+    EXPECT_EQ(
+        (std::vector{devices.ButtonDown(3, 3), devices.ButtonDown(3, 2), devices.ButtonDown(1, 3)}),
+        (std::vector{true, false, false}));
     EXPECT_EQ(joysticks.Calls().Polls, 6);
 
     // An unplugged controller fails to be acquired and holds up none of the others.
@@ -141,9 +136,8 @@ TEST_F(InputDevicesTest, ControllerLimits) {
     joysticks.SetButton(0, 128, true);
     Pass();
     EXPECT_EQ(Pass(), 0);
-    EXPECT_EQ(buttons[1], 128);
-    EXPECT_TRUE(devices.ButtonDown(1, 128));
-    EXPECT_FALSE(devices.ButtonDown(1, 129));
+    EXPECT_EQ(std::tuple(buttons[1], devices.ButtonDown(1, 128), devices.ButtonDown(1, 129)),
+              std::tuple(128, true, false));
 
     devices.Tables().ButtonMap().Dimension(1, 10);
     Pass();
@@ -161,13 +155,8 @@ TEST_F(InputDevicesTest, BoardReadResults) {
     boards.AddBoard(kPath, "Panel", 32);
     devices.Scan(kWindow);
     boards.SetButton(0, 5, true);
-    struct Step {
-        std::int32_t result;
-        bool pressedNow; // the board's state before this read
-        bool down;       // what the layer sees after it
-        bool failureText;
-    };
-    const Step steps[] = {
+    // result, the board's state before the read, what the layer sees after it, failure text
+    const std::tuple<std::int32_t, bool, bool, bool> steps[] = {
         {kHidNewData, true, true, false},
         {kHidNoNewData, false, true, false}, // the last states stand
         {kHidReadFailure, true, false, true},
@@ -175,19 +164,17 @@ TEST_F(InputDevicesTest, BoardReadResults) {
         {7, true, false, true}, // an undocumented result is a failure too
         {kHidNewData, true, true, false},
     };
-    for (const auto& s : steps) {
-        SCOPED_TRACE(s.result);
-        boards.SetResult(0, s.result);
-        boards.SetButton(0, 5, s.pressedNow);
+    for (const auto& [result, pressedNow, down, failureText] : steps) {
+        SCOPED_TRACE(result);
+        boards.SetResult(0, result);
+        boards.SetButton(0, 5, pressedNow);
         status.texts.clear();
         const int reads = boards.Calls().Reads;
         EXPECT_EQ(Pass(), 0);
-        EXPECT_EQ(boards.Calls().Reads, reads + 1);
-        EXPECT_EQ(buttons[1], 32);
-        EXPECT_EQ(devices.ButtonDown(1, 5), s.down);
-        EXPECT_EQ(status.texts, s.failureText
-                                    ? std::vector<std::string>{std::string(status::kReadFailure)}
-                                    : std::vector<std::string>{});
+        EXPECT_EQ(std::tuple(boards.Calls().Reads, buttons[1], devices.ButtonDown(1, 5)),
+                  std::tuple(reads + 1, 32, down));
+        EXPECT_EQ(status.texts,
+                  std::vector<std::string>(failureText, std::string(status::kReadFailure)));
     }
 }
 
@@ -208,27 +195,23 @@ TEST_F(InputDevicesTest, HostileRecordsAreClamped) {
 
     const auto& t = devices.Tables();
     ASSERT_EQ(t.DeviceCount(), 128); // 129 records, one of them without buttons
-    EXPECT_EQ(t.Device(1).ButtonCount, 512);
-    EXPECT_EQ(t.Device(1).Identity, "");
-    EXPECT_EQ(t.Device(1).Name.size(), 256u);
-    EXPECT_EQ(t.Device(1).Name.substr(0, 6), "Panel ");
-    EXPECT_EQ(t.Device(2).Identity.size(), 251u);
-    EXPECT_EQ(t.Device(2).Name, "");
+    const auto& wideBoard = t.Device(1);
+    EXPECT_EQ(std::tuple(wideBoard.ButtonCount, wideBoard.Identity, wideBoard.Name.size(),
+                         wideBoard.Name.substr(0, 6)),
+              std::tuple(512, "", 256u, "Panel "));
+    EXPECT_EQ(std::tuple(t.Device(2).Identity.size(), t.Device(2).Name), std::tuple(251u, ""));
     EXPECT_EQ(t.Device(128).HidIndex, 128);
     boards.SetButton(wide, 512, true);
     EXPECT_EQ(Pass(), 0);
-    EXPECT_EQ(buttons[1], 512);
-    EXPECT_TRUE(devices.ButtonDown(1, 512));
-    EXPECT_FALSE(devices.ButtonDown(1, 513));
+    EXPECT_EQ(std::tuple(buttons[1], devices.ButtonDown(1, 512), devices.ButtonDown(1, 513)),
+              std::tuple(512, true, false));
 
     boards.CountOverride = -3;
     devices.DetectDevices();
-    EXPECT_EQ(boards.Calls().LastCloseCount, 129);
-    EXPECT_EQ(devices.DeviceCount(), 0);
+    EXPECT_EQ(std::tuple(boards.Calls().LastCloseCount, devices.DeviceCount()), std::tuple(129, 0));
     boards.Present = false; // a missing library: no boards, nothing left to close
     devices.DetectDevices();
-    EXPECT_EQ(boards.Calls().Closes, 1);
-    EXPECT_EQ(devices.DeviceCount(), 0);
+    EXPECT_EQ(std::tuple(boards.Calls().Closes, devices.DeviceCount()), std::tuple(1, 0));
     EXPECT_TRUE(dialogs.shown.empty());
 }
 
@@ -240,8 +223,8 @@ TEST_F(InputDevicesTest, FailuresShowTheErrorBoxAndKeepTablesConsistent) {
     devices.Scan(kWindow);
     EXPECT_EQ(dialogs.shown, std::vector{msg::DirectInputError(kDiErrGeneric, "Poll_Devices")});
     ASSERT_EQ(devices.DeviceCount(), 2);
-    EXPECT_EQ(devices.Tables().ButtonTotal(), 12);
-    EXPECT_FALSE(devices.Tables().Device(2).IsDirectInput);
+    EXPECT_EQ(std::tuple(devices.Tables().ButtonTotal(), devices.Tables().Device(2).IsDirectInput),
+              std::tuple(12, false));
     EXPECT_EQ(Pass(), 1);
     EXPECT_EQ(Pass(), 0);
 
@@ -273,12 +256,8 @@ struct FakeDirectXSetup final : DirectXSetup {
 
 TEST(CheckDXVersion, PassesForDirectX8AndExplainsOtherwise) {
     const auto detectionError = msg::DirectXDetectionError();
-    struct Case {
-        DirectXState setup;
-        bool passes;
-        std::vector<Message> shown;
-    };
-    const Case cases[] = {
+    // the setup found, whether the check passes, the boxes shown
+    const std::tuple<DirectXState, bool, std::vector<Message>> cases[] = {
         {{true, 1, 0x00040007, 0x00000000, true}, false, {msg::DirectXTooOld(7, 0)}},
         {{true, 1, 0x00040006, 0x00050000, true}, false, {msg::DirectXTooOld(6, 5)}},
         {{true, 1, 0x00040008, 0x00010000, false}, true, {}},
@@ -287,12 +266,12 @@ TEST(CheckDXVersion, PassesForDirectX8AndExplainsOtherwise) {
         {{false, 0, 0, 0, true}, true, {}},
         {{false, 0, 0, 0, false}, false, {detectionError}},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.setup.version);
-        FakeDirectXSetup setup(c.setup);
+    for (const auto& [state, passes, shown] : cases) {
+        SCOPED_TRACE(state.version);
+        FakeDirectXSetup setup(state);
         RecordingDialogs dialogs;
-        EXPECT_EQ(CheckDXVersion(setup, dialogs), c.passes);
-        EXPECT_EQ(dialogs.shown, c.shown);
+        EXPECT_EQ(CheckDXVersion(setup, dialogs), passes);
+        EXPECT_EQ(dialogs.shown, shown);
     }
 }
 

@@ -5,6 +5,7 @@
 #include "keyboard/send_keys.h"
 #include "support/fakes.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -16,6 +17,9 @@
 namespace qm {
 namespace {
 
+using ::testing::DoubleEq;
+using ::testing::ElementsAre;
+
 constexpr std::uint16_t kVkDelete = 46;
 
 KeyStep StepOf(std::initializer_list<KeySlot> slots) {
@@ -26,12 +30,8 @@ KeyStep StepOf(std::initializer_list<KeySlot> slots) {
     return step;
 }
 
-KeyInput Down(std::uint16_t vk, std::uint16_t scan) {
-    return {vk, scan, false};
-}
-KeyInput Up(std::uint16_t vk, std::uint16_t scan) {
-    return {vk, scan, true};
-}
+const auto Down = [](std::uint16_t vk, std::uint16_t scan) { return KeyInput{vk, scan, false}; };
+const auto Up = [](std::uint16_t vk, std::uint16_t scan) { return KeyInput{vk, scan, true}; };
 
 using Batches = std::vector<std::vector<KeyInput>>;
 
@@ -61,9 +61,7 @@ TEST_F(SendKeyTest, HoldsTheChordForTheClampedKeyHoldOnTheClock) {
         sentAt.clear();
         clock.Set(100);
         SendKey(keyboard, clock, keys, 1, hold);
-        ASSERT_EQ(sentAt.size(), 2u) << hold;
-        EXPECT_DOUBLE_EQ(sentAt[0], 100) << hold;
-        EXPECT_DOUBLE_EQ(sentAt[1], 100 + waited) << hold;
+        EXPECT_THAT(sentAt, ElementsAre(DoubleEq(100), DoubleEq(100 + waited))) << hold;
     }
 }
 

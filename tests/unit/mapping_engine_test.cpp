@@ -1,5 +1,6 @@
 // The mapping engine on a manual clock: edges, Repeat, Rotary, lock bursts, status texts.
 #include "core/key_names.h"
+#include "core/messages.h"
 #include "keyboard/recording_keyboard.h"
 #include "runner/runner_engine_policy.h"
 #include "support/fakes.h"
@@ -57,15 +58,11 @@ protected:
                             static_cast<int>(s + 1), Vocabulary::Runner, layout);
         };
         for (const auto& m : mappings) {
-            tables.Mappings.push_back(MappingEntry{});
-            tables.Mappings.back().Valid = m.valid;
+            tables.Mappings.push_back({.Valid = m.valid});
             CompiledKeys& press = tables.PressKeys.emplace_back();
-            press.Repeat = m.repeat ? -1 : 0;
-            press.Rotary = m.rotary ? -1 : 0;
-            press.Multiplier = m.multiplier;
-            press.NumLock = m.num;
-            press.CapsLock = m.caps;
-            press.ScrollLock = m.scroll;
+            std::tie(press.Repeat, press.Rotary, press.Multiplier, press.NumLock, press.CapsLock,
+                     press.ScrollLock) = std::tuple(m.repeat ? -1 : 0, m.rotary ? -1 : 0,
+                                                    m.multiplier, m.num, m.caps, m.scroll);
             compile(press, m.press);
             compile(tables.ReleaseKeys.emplace_back(), m.release);
             ++tables.MappingCount;
@@ -95,10 +92,7 @@ protected:
                     keys.push_back(r.VirtualKey);
         return keys;
     }
-    std::size_t Count(int key) const {
-        const auto p = Pressed();
-        return static_cast<std::size_t>(std::count(p.begin(), p.end(), key));
-    }
+    std::size_t Count(int key) const { return std::ranges::count(Pressed(), key); }
 
     UsLayoutScanCodes layout;
     DeviceTables devices;
@@ -141,8 +135,7 @@ TEST_F(EngineTest, RotaryMultipliesFastTurnsOnly) {
         Pass();
         Hold(1, false);
         Pass();
-        EXPECT_EQ(Count('R'), sends) << gap;
-        EXPECT_EQ(Count('L'), sends) << gap;
+        EXPECT_EQ(std::tuple(Count('R'), Count('L')), std::tuple(sends, sends)) << gap;
     }
     // Both Repeat and Rotary: Rotary.
     Load({{.press = "T", .repeat = true, .rotary = true, .multiplier = 2}});
@@ -241,9 +234,9 @@ TEST_F(EngineTest, APassEndsWhenADeviceWasJustAcquired) {
     reader.endPassAt = 1;
     status.current = "x";
     Pass();
-    EXPECT_EQ(reader.reads, 1);
-    EXPECT_TRUE(keyboard.Batches.empty());
-    EXPECT_EQ(status.current, "x");
+    // One read, nothing sent, the status left alone.
+    EXPECT_EQ(std::tuple(reader.reads, keyboard.Batches.size(), status.current),
+              std::tuple(1, 0u, "x"));
 }
 
 TEST_F(EngineTest, AnErrorEndsThePassWithOneBoxAndNoPassRunsWhileItIsOpen) {
@@ -257,8 +250,8 @@ TEST_F(EngineTest, AnErrorEndsThePassWithOneBoxAndNoPassRunsWhileItIsOpen) {
         nestedReads = reader.reads - before;
     };
     Pass();
-    ASSERT_EQ(dialogs.shown.size(), 1u);
-    EXPECT_EQ(dialogs.shown[0].text, " 9  Subscript out of range in sub MyDXCallback.");
+    EXPECT_EQ(dialogs.shown,
+              std::vector{msg::ErrorBox(AppError(err::SubscriptOutOfRange), "MyDXCallback")});
     EXPECT_EQ(nestedReads, 0);
 }
 

@@ -50,8 +50,7 @@ TEST(MappingTable, SelectingTheSelectedRowOutsideRecordingRecoloursNothing) {
     EXPECT_EQ(t.RowColour(0), rowcolour::Recording);
     EXPECT_EQ(t.RowColour(2), rowcolour::Active);
     EXPECT_TRUE(t.Select(1, false));
-    EXPECT_EQ(t.RowColour(0), rowcolour::Active);
-    EXPECT_EQ(t.SelectedRow(), 1);
+    EXPECT_EQ(std::tuple(t.RowColour(0), t.SelectedRow()), std::tuple(rowcolour::Active, 1));
 }
 
 TEST(MappingTable, MarkActiveMatchesIdentityWithoutCaseAndUpToTheButtonCount) {

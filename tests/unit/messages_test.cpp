@@ -8,13 +8,9 @@
 namespace qm {
 namespace {
 
-constexpr auto Ok = MessageButtons::Ok;
-constexpr auto YesNo = MessageButtons::YesNo;
-constexpr auto None = MessageIcon::None;
-constexpr auto Critical = MessageIcon::Critical;
-constexpr auto Warn = MessageIcon::Exclamation;
-constexpr auto Info = MessageIcon::Information;
-constexpr auto Question = MessageIcon::Question;
+using enum MessageButtons;
+using enum MessageIcon;
+constexpr auto Warn = Exclamation, Info = Information;
 
 TEST(Messages, TextsTitlesButtonsIconsAndErrorDescriptions) {
     const std::pair<Message, Message> table[] = {
@@ -70,8 +66,7 @@ TEST(Messages, TextsTitlesButtonsIconsAndErrorDescriptions) {
         {msg::FileAlreadyLoaded("a b.qmf"),
          {"The file \"a b.qmf\" is already loaded.", "File Load", Ok, Info}},
         {msg::SaveChangesBeforeClosing("New Config.qmf"),
-         {"Save changes to New Config.qmf before closing?", "Confirm CLose",
-          MessageButtons::YesNoCancel, Warn}},
+         {"Save changes to New Config.qmf before closing?", "Confirm CLose", YesNoCancel, Warn}},
         {msg::CannotSaveToFile(), {"Cannot save to file!", "Save Error", Ok, Warn}},
         {msg::ConfirmFileDelete("x.qmf"),
          {"Are you sure you want to delete \"x.qmf\"!", "Confirm File Delete", YesNo, Warn}},

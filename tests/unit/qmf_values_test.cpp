@@ -27,11 +27,10 @@ TEST(QmfValues, ParsesEachFormAndKeepsIt) {
     EXPECT_EQ(ParseQmfValue("\"no closing quote"), Variant::Text("no closing quote"));
     EXPECT_EQ(ParseQmfValue("#TRUE#"), Variant::Bool(true));
     EXPECT_EQ(ParseQmfValue("#false#"), Variant::Bool(false));
-    EXPECT_EQ(ParseQmfValue("12"), Variant::Number(12));
-    EXPECT_EQ(ParseQmfValue("-1.5"), Variant::Number(-1.5));
-    EXPECT_EQ(ParseQmfValue("1.4"), Variant::Number(1.4));
-    EXPECT_EQ(ParseQmfValue("6.5e+47"), Variant::Number(6.5e47)); // as numbers are written
-    EXPECT_EQ(ParseQmfValue("+3"), Variant::Number(3));
+    // Numbers as they are written, "6.5e+47" too.
+    for (const auto& [line, number] :
+         {std::pair{"12", 12.0}, {"-1.5", -1.5}, {"1.4", 1.4}, {"6.5e+47", 6.5e47}, {"+3", 3.0}})
+        EXPECT_EQ(ParseQmfValue(line), Variant::Number(number)) << line;
     EXPECT_EQ(ParseQmfValue("+-3"), Variant::Text("+-3"));
     EXPECT_EQ(ParseQmfValue(""), Variant());
     EXPECT_EQ(ParseQmfValue("bare words"), Variant::Text("bare words"));
@@ -39,10 +38,9 @@ TEST(QmfValues, ParsesEachFormAndKeepsIt) {
 }
 
 TEST(QmfValues, ReadsEveryLineBreakUpToTheLastValueAndNoFurther) {
-    const auto values = ReadAll("\"a\"\r\n\"b\"\n\"c\"\r#TRUE#\r\n\r\n\n");
-    ASSERT_EQ(values.size(), 4u);
-    EXPECT_EQ(values[2], Variant::Text("c"));
-    EXPECT_EQ(values[3], Variant::Bool(true));
+    EXPECT_EQ(ReadAll("\"a\"\r\n\"b\"\n\"c\"\r#TRUE#\r\n\r\n\n"),
+              (std::vector{Variant::Text("a"), Variant::Text("b"), Variant::Text("c"),
+                           Variant::Bool(true)}));
     // A blank line inside the data is an empty value, not the end.
     EXPECT_EQ(ReadAll("\"a\"\r\n\r\n\"b\"\r\n").size(), 3u);
     // Reading past the end is an error.
@@ -55,10 +53,8 @@ TEST(QmfValues, ReadsEveryLineBreakUpToTheLastValueAndNoFurther) {
 TEST(QmfValues, WritesCrLfInEachFormAndAnsiBytes) {
     QmfValueWriter w;
     w.WriteString("Fire \xC3\xA9");
-    w.WriteValue(Variant::Bool(true));
-    w.WriteValue(Variant::Number(2));
-    w.WriteValue(Variant::Text(""));
-    w.WriteValue(Variant());
+    for (const auto& v : {Variant::Bool(true), Variant::Number(2), Variant::Text(""), Variant()})
+        w.WriteValue(v);
     EXPECT_EQ(w.bytes(), "\"Fire \xE9\"\r\n#TRUE#\r\n2\r\n\"\"\r\n\r\n");
     // And the reader gives back the same UTF-8 text.
     EXPECT_EQ(ParseQmfValue("\"Fire \xE9\""), Variant::Text("Fire \xC3\xA9"));
@@ -76,17 +72,14 @@ TEST(AnsiText, EveryByteRoundTripsAndUnmappableTextBecomesQuestionMark) {
     EXPECT_EQ(Utf8ToAnsi("\xC4\x81"), "?");             // no best fit: not a plain "a"
     EXPECT_EQ(Utf8ToAnsi("x\xF0\x9F\x8E\xAEy"), "x?y"); // one character, two UTF-16 units
     EXPECT_EQ(AnsiToUtf8(std::string("a\0b", 3)), std::string("a\0b", 3));
-    EXPECT_EQ(Utf8ToAnsi("a\xFF"
-                         "b"),
-              "a?b"); // malformed UTF-8
+    EXPECT_EQ(Utf8ToAnsi("a\377b"), "a?b"); // malformed UTF-8
 }
 
 TEST(Variant, ConvertsLikeTheClassicRuntime) {
-    EXPECT_TRUE(Variant::Text(" true ").ToBool());
-    EXPECT_FALSE(Variant::Text("FALSE").ToBool());
-    EXPECT_TRUE(Variant::Text("-1").ToBool());
-    EXPECT_FALSE(Variant::Number(0).ToBool());
-    EXPECT_FALSE(Variant().ToBool());
+    EXPECT_EQ((std::vector{Variant::Text(" true ").ToBool(), Variant::Text("FALSE").ToBool(),
+                           Variant::Text("-1").ToBool(), Variant::Number(0).ToBool(),
+                           Variant().ToBool()}),
+              (std::vector{true, false, true, false, false}));
     EXPECT_EQ(Variant::Bool(true).ToNumber(), -1);
     EXPECT_EQ(Variant::Text(" 7 ").ToNumber(), 7);
     EXPECT_EQ(Variant::Number(2.5).ToInteger(), 2); // half to even
