@@ -1,5 +1,5 @@
 #pragma once
-// Test doubles for the runner's controller: a window that records what it is told to show, and
+// Test doubles for the runner's controller: a window that records what the tests look at, and
 // a process whose priority class is a number.
 #include "core/app_error.h"
 #include "core/text.h"
@@ -26,22 +26,18 @@ public:
         if (Fails("SetStatusText"); statusTexts.empty() || statusTexts.back() != text)
             statusTexts.emplace_back(text);
     }
-    void SetCaption(std::string_view text) override { Fails("SetCaption"), caption = text; }
+    void SetCaption(std::string_view) override { Fails("SetCaption"); }
     void ShowTrayIcon(bool running) override {
         Fails("ShowTrayIcon"), trayIcon = running ? "run_up" : "run_off";
     }
     void RemoveTrayIcon() override { Fails("RemoveTrayIcon"), trayIcon.clear(); }
     void ApplyMenuState(const RunnerMenuState& state) override { Fails("Menus"), menus = state; }
-    void SetRunning(bool running) override {
-        Fails("SetRunning"), runCaption = running ? "Stop" : "Run";
-    }
+    void SetRunning(bool) override { Fails("SetRunning"); }
     // The Run button took the focus with this configuration selected.
     void FocusRunButton() override { Fails("FocusRunButton"), focusedWith = selected; }
     void CheckPriorityItem(int index) override { Fails("CheckPriorityItem"), priorityItem = index; }
     void CheckPollItem(int index) override { Fails("CheckPollItem"), pollItem = index; }
-    void SetPollTimer(bool enabled, int periodMs) override {
-        Fails("SetPollTimer"), timerOn = enabled, timerPeriodMs = periodMs;
-    }
+    void SetPollTimer(bool, int) override { Fails("SetPollTimer"); }
     void AddConfiguration(std::string_view entry, std::string_view fileName,
                           std::string_view iconPath) override {
         Fails("AddConfiguration");
@@ -66,24 +62,22 @@ public:
     bool IsMinimized() const override { return minimized; }
     bool IsVisible() const override { return visible; }
     void PopUpTrayMenu() override { Fails("PopUpTrayMenu"), ++trayMenus; }
-    void SetBusy(bool on) override { Fails("SetBusy"), busy = on; }
+    void SetBusy(bool) override { Fails("SetBusy"); }
     void ShowPreferences() override {
-        Fails("ShowPreferences"), ++preferencesShown;
-        if (onPreferences)
-            onPreferences();
+        Fails("ShowPreferences"), ++preferencesShown, onPreferences();
     }
-    void Quit() override { quit = true; }
+    void Quit() override {}
 
     // The call named here meets a run-time error, as a failing window would.
     std::string_view failAt;
     std::vector<std::string> statusTexts;
-    std::string caption, trayIcon, runCaption = "Run", selected, focusedWith;
+    std::string trayIcon, selected, focusedWith;
     RunnerMenuState menus;
-    int priorityItem = -1, pollItem = -1, timerPeriodMs = 0, trayMenus = 0, preferencesShown = 0;
-    bool timerOn = false, visible = false, minimized = false, busy = false, quit = false;
+    int priorityItem = -1, pollItem = -1, trayMenus = 0, preferencesShown = 0;
+    bool visible = false, minimized = false;
     std::vector<Item> items;
     // Runs while the preferences dialog is "open".
-    std::function<void()> onPreferences;
+    std::function<void()> onPreferences = [] {};
 
 private:
     void Fails(std::string_view call) const {

@@ -4,40 +4,27 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
+#include <bit>
 #include <string>
+#include <tuple>
 
 namespace qm {
 namespace {
 
-// Every flag of the states set to `v`.
+// Every flag of the states set to `v` (the states hold only bools).
 EditorCommandStates AllFlags(bool v) {
-    EditorCommandStates s;
-    s.Toolbar = s.Menu = {v, v, v, v, v, v, v, v, v, v, v, v};
-    s.FileListMenu = {v, v, v, v, v, v, v, v, v, v, v, v, v};
-    s.Buttons = s.MappingMenu = {v, v, v, v, v, v, v};
-    s.MenusEnabled = s.FileListMenuEnabled = s.MappingMenuEnabled = v;
-    s.Recording = s.Testing = v;
-    return s;
+    std::array<bool, sizeof(EditorCommandStates)> flags;
+    flags.fill(v);
+    return std::bit_cast<EditorCommandStates>(flags);
 }
 
-// Flags as '1' and '0', in the order the structures declare them.
-std::string Bits(std::initializer_list<bool> flags) {
+// Flags as '1' and '0', in the order the structure declares them (it holds only bools).
+template <class Flags> std::string Bits(const Flags& flags) {
     std::string s;
-    for (bool f : flags)
+    for (bool f : std::bit_cast<std::array<bool, sizeof flags>>(flags))
         s += f ? '1' : '0';
     return s;
-}
-std::string Bits(const FileCommandFlags& f) {
-    const auto& [a, b, c, d, e, g, h, i, j, k, l, m] = f;
-    return Bits({a, b, c, d, e, g, h, i, j, k, l, m});
-}
-std::string Bits(const FileListMenuFlags& f) {
-    const auto& [a, b, c, d, e, g, h, i, j, k, l, m, n] = f;
-    return Bits({a, b, c, d, e, g, h, i, j, k, l, m, n});
-}
-std::string Bits(const MappingCommandFlags& f) {
-    const auto& [a, b, c, d, e, g, h] = f;
-    return Bits({a, b, c, d, e, g, h});
 }
 
 // Expected flags: '1' true, '0' false, 'D' whether devices are attached, '-' as before.
@@ -61,12 +48,10 @@ TEST(CommandStates, FileCommandTableByStateWithAndWithoutDevices) {
     for (const auto& c : columns)
         for (bool devices : {false, true})
             for (bool before : {false, true}) {
-                EditorCommandInput in;
-                in.EntryCount = c.state ? 2 : 0;
-                in.SelectedState = c.state;
-                in.ConfigurationShown = true;
-                in.DevicesAttached = devices;
-                const auto s = NextCommandStates(AllFlags(before), in);
+                const auto s = NextCommandStates(AllFlags(before), {.EntryCount = c.state ? 2 : 0,
+                                                                    .SelectedState = c.state,
+                                                                    .ConfigurationShown = true,
+                                                                    .DevicesAttached = devices});
                 SCOPED_TRACE(::testing::Message() << c.state.value_or(-1) << devices << before);
                 EXPECT_EQ(Bits(s.Toolbar), Resolve(c.toolbar, devices, before));
                 EXPECT_EQ(Bits(s.Menu), Resolve(c.menu, devices, before));
@@ -80,8 +65,7 @@ TEST(CommandStates, ModesSetTheMappingCommandsAndLockTheRestWhileRecordingOrTest
         bool Shown, Recording, Testing;
         const char* Buttons;     // Record, ClearRow, ClearItem, Test, Remove, Add, Replace
         const char* MappingMenu; // the mapping list's context menu items
-        const char* Flags; // MenusEnabled, FileListMenuEnabled, MappingMenuEnabled, Recording,
-                           // Testing
+        const char* Flags; // Enabled of menus, file list menu, mapping menu; Recording, Testing
         bool Locked;       // toolbar off, menu entries kept, step 3 skipped
     };
     const Case cases[] = {
@@ -92,53 +76,43 @@ TEST(CommandStates, ModesSetTheMappingCommandsAndLockTheRestWhileRecordingOrTest
     };
     for (const Case& c : cases)
         for (bool before : {false, true}) {
-            EditorCommandInput in;
-            in.EntryCount = 1;
-            in.SelectedState = 16;
-            in.ConfigurationShown = c.Shown;
-            in.Recording = c.Recording;
-            in.Testing = c.Testing;
-            in.DevicesAttached = true;
             const auto b = AllFlags(before);
-            const auto s = NextCommandStates(b, in);
+            const auto s = NextCommandStates(b, {.EntryCount = 1,
+                                                 .SelectedState = 16,
+                                                 .ConfigurationShown = c.Shown,
+                                                 .Recording = c.Recording,
+                                                 .Testing = c.Testing,
+                                                 .DevicesAttached = true});
             SCOPED_TRACE(std::string(c.Mode) + (before ? " from all on" : " from all off"));
             EXPECT_EQ(Bits(s.Buttons), Resolve(c.Buttons, false, before));
             EXPECT_EQ(Bits(s.MappingMenu), Resolve(c.MappingMenu, false, before));
-            EXPECT_EQ(Bits({s.MenusEnabled, s.FileListMenuEnabled, s.MappingMenuEnabled,
-                            s.Recording, s.Testing}),
+            EXPECT_EQ(Bits(std::array{s.MenusEnabled, s.FileListMenuEnabled, s.MappingMenuEnabled,
+                                      s.Recording, s.Testing}),
                       Resolve(c.Flags, false, before));
-            if (c.Locked) {
-                EXPECT_EQ(s.Toolbar, FileCommandFlags{});
-                EXPECT_EQ(s.Menu.Open, b.Menu.Open);
-                EXPECT_EQ(s.FileListMenu, b.FileListMenu);
-            } else {
-                EXPECT_TRUE(s.Toolbar.Save); // step 3 ran: state 16
-                EXPECT_FALSE(s.Toolbar.Open);
-            }
+            if (c.Locked)
+                EXPECT_EQ(std::tie(s.Toolbar, s.Menu.Open, s.FileListMenu),
+                          std::tuple(FileCommandFlags{}, b.Menu.Open, b.FileListMenu));
+            else // step 3 ran: state 16
+                EXPECT_EQ(std::tuple(s.Toolbar.Save, s.Toolbar.Open), std::tuple(true, false));
         }
 }
 
 TEST(CommandStates, UnknownStatesAndAnEmptyListLeaveWhatTheirStepDoesNotSet) {
     for (bool before : {false, true}) {
         const auto b = AllFlags(before);
-        EditorCommandInput in;
-        in.EntryCount = 1;
-        in.ConfigurationShown = true;
+        EditorCommandInput in{.EntryCount = 1, .SelectedState = {}, .ConfigurationShown = true};
         for (std::optional<int> state :
              {std::optional<int>(), std::optional<int>(8), std::optional<int>(4)}) {
             in.SelectedState = state;
             const auto s = NextCommandStates(b, in);
-            EXPECT_EQ(s.Toolbar, b.Toolbar);
-            EXPECT_EQ(s.FileListMenu, b.FileListMenu);
-            EXPECT_EQ(s.Menu.Save, b.Menu.Save);
+            EXPECT_EQ(std::tie(s.Toolbar, s.FileListMenu, s.Menu.Save),
+                      std::tie(b.Toolbar, b.FileListMenu, b.Menu.Save));
         }
         in.EntryCount = 0;
         in.ConfigurationShown = false;
         const auto s = NextCommandStates(b, in);
-        EXPECT_EQ(s.Buttons, b.Buttons);
-        EXPECT_EQ(s.MappingMenu, b.MappingMenu);
-        EXPECT_EQ(s.MenusEnabled, b.MenusEnabled);
-        EXPECT_EQ(s.Recording, b.Recording);
+        EXPECT_EQ(std::tie(s.Buttons, s.MappingMenu, s.MenusEnabled, s.Recording),
+                  std::tie(b.Buttons, b.MappingMenu, b.MenusEnabled, b.Recording));
     }
 }
 

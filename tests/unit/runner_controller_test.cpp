@@ -17,14 +17,18 @@
 
 #include <functional>
 #include <memory>
+#include <tuple>
 
 namespace qm {
 namespace {
 
+using ::testing::AllOf;
 using ::testing::ElementsAre;
+using ::testing::Field;
 using testing::File14;
 using ::testing::Pair;
 using testing::Record14;
+using Item = testing::RecordingView::Item;
 
 constexpr auto kUser = RegistryRoot::CurrentUser;
 const std::string kFolder = "C:\\Program Files\\Corvex";
@@ -33,12 +37,11 @@ const std::string kUserKeyText(kUserKey);
 constexpr const char* kPad = "{00000000-0000-0000-0000-000000000001}";
 const std::string kX = "D:\\x.qmf";
 
-// A configuration whose button 1 of the pad sends `key`.
-std::string Qmf(const std::string& key = "A") {
-    Record14 r;
-    r.Identity = kPad;
-    r.Press = {{key, key}};
-    return File14({r});
+// A configuration whose button 1 of the device sends `key`.
+std::string Qmf(const std::string& key = "A", const std::string& identity = kPad,
+                const char* repeat = "#FALSE#") {
+    return File14(
+        {Record14{.Identity = identity, .Repeat = repeat, .Press = {{key, key}}, .Release = {}}});
 }
 
 // Every seam of the runner, with one attached pad of 8 buttons.
@@ -77,6 +80,12 @@ struct Rig {
     std::string RunningPath() {
         return memory.GetString(kUser, kUserKeyText + "\\" + view.selected, "path");
     }
+    // The tuning menus: poll item, period and stored value; priority item, class and stored value.
+    auto Tuning() {
+        return std::tuple(view.pollItem, runner->PollPeriodMs(), ConfigValue("PollFrequency"),
+                          view.priorityItem, runner->PriorityClass(),
+                          ConfigValue("ThreadPriority"));
+    }
 
     MemoryStore memory;
     testing::RefusingStore store{memory};
@@ -110,11 +119,8 @@ TEST_F(Runner, StoredMenuIndexesAreUsedAndUnknownOnesFallBack) {
     memory.SaveString(kUser, kConfigKey, "PollFrequency", "7");
     memory.SaveString(kUser, kRunnerPrefKey, "taskbar", "True");
     Start();
-    EXPECT_EQ(runner->PriorityClass(), kAboveNormalPriorityClass);
-    EXPECT_EQ(runner->PollPeriodMs(), 10);
-    EXPECT_EQ(ConfigValue("PollFrequency"), " 1");
-    EXPECT_FALSE(view.visible);
-    EXPECT_EQ(view.trayIcon, "run_off");
+    EXPECT_EQ(Tuning(), std::tuple(1, 10, " 1", 2, kAboveNormalPriorityClass, "2"));
+    EXPECT_EQ(std::tuple(view.visible, view.trayIcon), std::tuple(false, "run_off"));
     EXPECT_TRUE(priority.sets.empty()); // applied at Run only
     EXPECT_TRUE(dialogs.shown.empty());
 }
@@ -131,10 +137,10 @@ TEST_F(Runner, StartUpSynchronisesTheFolderWithTheKnownFiles) {
     EXPECT_THAT(KnownFiles(),
                 ElementsAre(Pair("file1", "C:\\PROGRAM FILES\\CORVEX\\CONFIG\\A.QMF"),
                             Pair("file3", "D:\\Other\\b.qmf"), Pair("file5", kConfig + "new.qmf")));
-    ASSERT_EQ(view.items.size(), 3u);
-    EXPECT_EQ(view.items[0].FileName, "A.QMF");
-    EXPECT_EQ(view.items[2].FileName, "new.qmf");
-    EXPECT_EQ(view.items[2].IconPath, kConfig + "new.qmf");
+    EXPECT_THAT(view.items,
+                ElementsAre(Field(&Item::FileName, "A.QMF"), Field(&Item::FileName, "b.qmf"),
+                            AllOf(Field(&Item::FileName, "new.qmf"),
+                                  Field(&Item::IconPath, kConfig + "new.qmf"))));
     EXPECT_EQ(view.selected, "file1");
     EXPECT_EQ(view.menus, kStopped);
 }
@@ -166,8 +172,7 @@ TEST_F(Runner, DuplicatesTheStoreWillNotDeleteAreListedOnceAndStartUpEnds) {
     Known("file3", "D:\\gone.qmf");
     Start();
     EXPECT_EQ(KnownFiles().size(), 3u);
-    ASSERT_EQ(view.items.size(), 1u);
-    EXPECT_EQ(view.items[0].Entry, "file1");
+    EXPECT_THAT(view.items, ElementsAre(Field(&Item::Entry, "file1")));
 }
 
 TEST(RunnerCommandLine, DefaultCheckOrAFileToRunHidden) {
@@ -238,8 +243,7 @@ TEST_F(RunnerWithAFile, RunSendsKeysForPressesStopEndsItAndTheNextRunRereadsFile
     ASSERT_TRUE(runner->Running());
     EXPECT_DOUBLE_EQ(runner->Engine().RepeatRate, 0.2);
     EXPECT_EQ(ConfigValue("RotaryRate"), "35");
-    EXPECT_EQ(view.trayIcon, "run_up");
-    EXPECT_TRUE(view.minimized);
+    EXPECT_EQ(std::tuple(view.trayIcon, view.minimized), std::tuple("run_up", true));
     EXPECT_THAT(priority.sets, ElementsAre(kHighPriorityClass));
 
     joysticks.SetButton(0, 1, true);
@@ -258,7 +262,6 @@ TEST_F(RunnerWithAFile, RunSendsKeysForPressesStopEndsItAndTheNextRunRereadsFile
     // Edited in the meantime: the next Run takes the new file and rate.
     files.files[kConfig + "a.qmf"] = Qmf("B");
     memory.SaveString(kUser, kConfigKey, "RepeatRate", "300");
-    joysticks.SetButton(0, 1, false);
     runner->ToggleRun();
     EXPECT_DOUBLE_EQ(runner->Engine().RepeatRate, 0.3);
     joysticks.SetButton(0, 1, true);
@@ -296,11 +299,7 @@ TEST_F(RunnerWithAFile, StoredRatesThatAreNotNumbersFallBackToTheirDefaults) {
 TEST_F(Runner, AFailingBoardKeepsItsMessageAndHoldsNoRepeatButton) {
     const std::string path = "\\\\?\\hid#vid_1234&pid_0001#7&1a2b3c4d&0&0000#{4d1e55b2-f16f1}";
     boards.AddBoard(path, "Panel", 4);
-    Record14 r;
-    r.Identity = path.substr(0, path.size() - 5);
-    r.Repeat = "#TRUE#";
-    r.Press = {{"A", "A"}};
-    files.files[kConfig + "a.qmf"] = File14({r});
+    files.files[kConfig + "a.qmf"] = Qmf("A", path.substr(0, path.size() - 5), "#TRUE#");
     memory.SaveString(kUser, kConfigKey, "RepeatRate", "0");
     Start();
     runner->ToggleRun();
@@ -339,10 +338,8 @@ TEST_F(Runner, LoadCommandFromTheDialog) {
     // A listed file, named in another case: its entry runs, with the rates read anew.
     memory.SaveString(kUser, kConfigKey, "RepeatRate", "100");
     Open(kConfig + "B.QMF");
-    EXPECT_TRUE(runner->Running());
-    EXPECT_EQ(view.selected, "file2");
-    EXPECT_EQ(KnownFiles().size(), 2u);
-    EXPECT_EQ(view.items.size(), 2u);
+    EXPECT_EQ(std::tuple(runner->Running(), view.selected), std::tuple(true, "file2"));
+    EXPECT_EQ(std::tuple(KnownFiles().size(), view.items.size()), std::tuple(2u, 2u));
     EXPECT_DOUBLE_EQ(runner->Engine().RepeatRate, 0.1);
 
     // A file that does not load leaves no entry behind (one from elsewhere that loads gets its
@@ -352,8 +349,7 @@ TEST_F(Runner, LoadCommandFromTheDialog) {
     runner->LoadConfigurationFile("D:\\old.qmf");
     EXPECT_EQ(dialogs.shown,
               (std::vector{msg::CannotOpenMissingFile(), msg::RunnerObsoleteData()}));
-    EXPECT_EQ(KnownFiles().size(), 2u);
-    EXPECT_EQ(view.items.size(), 2u);
+    EXPECT_EQ(std::tuple(KnownFiles().size(), view.items.size()), std::tuple(2u, 2u));
 }
 
 TEST_F(Runner, ConfigurationMenuItemRunsOrStopsOrReportsAMissingFile) {
@@ -365,8 +361,7 @@ TEST_F(Runner, ConfigurationMenuItemRunsOrStopsOrReportsAMissingFile) {
     EXPECT_EQ(dialogs.shown, std::vector{msg::ListedFileNotFound()});
     runner->SelectAndToggleRun("");
     runner->SelectAndToggleRun("file1");
-    EXPECT_TRUE(runner->Running());
-    EXPECT_EQ(view.selected, "file1");
+    EXPECT_EQ(std::tuple(runner->Running(), view.selected), std::tuple(true, "file1"));
     runner->SelectAndToggleRun("file1");
     EXPECT_FALSE(runner->Running());
     EXPECT_EQ(dialogs.shown.size(), 1u);
@@ -405,21 +400,12 @@ TEST_F(RunnerWithAFile, TuningMenusWarnFirstAndWaitForTheNextRunWhileStopped) {
     runner->SetPriority(5, true);
     EXPECT_EQ(dialogs.shown,
               (std::vector{msg::PollFrequencyWarning(), msg::PriorityClassWarning()}));
-    EXPECT_EQ(view.pollItem, 1);
-    EXPECT_EQ(runner->PollPeriodMs(), 10);
-    EXPECT_EQ(ConfigValue("PollFrequency"), " 1");
-    EXPECT_EQ(view.priorityItem, 1);
-    EXPECT_EQ(runner->PriorityClass(), kHighPriorityClass);
+    EXPECT_EQ(Tuning(), std::tuple(1, 10, " 1", 1, kHighPriorityClass, "1"));
 
     dialogs.answers = {MessageAnswer::Yes, MessageAnswer::Yes};
     runner->SetPoll(0, true);
     runner->SetPriority(5, true);
-    EXPECT_EQ(view.pollItem, 0);
-    EXPECT_EQ(runner->PollPeriodMs(), 5);
-    EXPECT_EQ(ConfigValue("PollFrequency"), " 0");
-    EXPECT_EQ(view.priorityItem, 5);
-    EXPECT_EQ(runner->PriorityClass(), kIdlePriorityClass);
-    EXPECT_EQ(ConfigValue("ThreadPriority"), "5");
+    EXPECT_EQ(Tuning(), std::tuple(0, 5, " 0", 5, kIdlePriorityClass, "5"));
     EXPECT_TRUE(priority.sets.empty()); // stopped: taken at the next Run
 }
 
@@ -447,12 +433,10 @@ TEST_F(RunnerWithAFile, NotificationIconCloseBoxAndExit) {
     EXPECT_FALSE(view.visible);
     view.minimized = true;
     runner->NotificationIconClicked(TrayEvent::LeftDoubleClick);
-    EXPECT_TRUE(view.visible);
-    EXPECT_FALSE(view.minimized);
+    EXPECT_EQ(std::tuple(view.visible, view.minimized), std::tuple(true, false));
     runner->NotificationIconClicked(TrayEvent::Other);
     runner->NotificationIconClicked(TrayEvent::RightButtonUp);
-    EXPECT_EQ(view.trayMenus, 1);
-    EXPECT_TRUE(view.visible);
+    EXPECT_EQ(std::tuple(view.trayMenus, view.visible), std::tuple(1, true));
 
     runner->ToggleRun();
     EXPECT_TRUE(runner->ClosingProceeds(false));

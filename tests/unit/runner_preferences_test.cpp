@@ -11,21 +11,19 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 namespace qm {
 namespace {
 
 using ::testing::ElementsAre;
-using testing::MemoryFileSystem;
-using testing::RecordingDialogs;
-using testing::RefusingStore;
 
 constexpr auto kUser = RegistryRoot::CurrentUser;
 constexpr auto kMachine = RegistryRoot::LocalMachine;
 const AssociatingProgram kRunner{"Corvex", "C:\\Program Files\\Corvex", "corvex", "Run"};
 const std::string kRunCommand = "\"C:\\Program Files\\Corvex\\corvex.exe\" /t";
 
-class Preferences : public ::testing::Test {
-protected:
+struct PreferencesRig {
     std::string Pref(std::string_view value) {
         return memory.GetString(kUser, kRunnerPrefKey, value);
     }
@@ -44,11 +42,13 @@ protected:
     }
 
     MemoryStore memory;
-    RefusingStore store{memory};
-    MemoryFileSystem files;
-    RecordingDialogs dialogs;
+    testing::RefusingStore store{memory};
+    testing::MemoryFileSystem files;
+    testing::RecordingDialogs dialogs;
     RunnerPreferences prefs{store, files, dialogs, kRunner};
 };
+
+class Preferences : public ::testing::Test, public PreferencesRig {};
 
 // The values Load writes when missing are checked end to end (the tray script).
 TEST_F(Preferences, ApplyingAnotherChangeAddsNoStartWithWindowsEntry) {
@@ -117,9 +117,8 @@ TEST_F(Preferences, ApplyWritesEveryValueAndTheMachineRunEntry) {
     EXPECT_EQ(memory.GetString(kUser, kConfigKey, "KeyHold"), "25");
     EXPECT_EQ(memory.GetString(kUser, kConfigKey, "RepeatRate"), "0");
     EXPECT_EQ(memory.GetString(kUser, kConfigKey, "RotaryRate"), "60000");
-    EXPECT_EQ(timings.KeyHoldMs, 25);
-    EXPECT_EQ(timings.RepeatRateMs, 0);
-    EXPECT_EQ(timings.RotaryRateMs, 60000);
+    EXPECT_EQ(std::tuple(timings.KeyHoldMs, timings.RepeatRateMs, timings.RotaryRateMs),
+              std::tuple(25, 0, 60000));
     EXPECT_EQ(prefs.State().Timings.Text(TimingBox::RepeatDelay), "0");
     EXPECT_FALSE(prefs.State().ApplyEnabled);
     EXPECT_TRUE(dialogs.shown.empty());
@@ -147,23 +146,18 @@ TEST(PreferencesRunEntry, RefusedMachineEntryFallsBackToTheUsersOwnThenToOff) {
         {{kMachine, kUser}, "", "", "False"},
     };
     for (const auto& c : cases) {
-        MemoryStore memory;
-        RefusingStore store(memory);
+        PreferencesRig r;
         for (auto root : c.refused)
-            store.refusedKeys.emplace_back(root, kWindowsRunKey);
-        MemoryFileSystem files;
-        RecordingDialogs dialogs;
-        RunnerPreferences prefs(store, files, dialogs, kRunner);
-        prefs.Load();
-        prefs.SetLaunch(true);
-        prefs.Apply();
-        EXPECT_EQ(memory.GetString(kMachine, kWindowsRunKey, "Corvex"), c.machine);
-        EXPECT_EQ(memory.GetString(kUser, kWindowsRunKey, "Corvex"), c.user);
-        EXPECT_EQ(memory.GetString(kUser, kRunnerPrefKey, "launch"), c.launch);
+            r.store.refusedKeys.emplace_back(root, kWindowsRunKey);
+        r.prefs.Load();
+        r.prefs.SetLaunch(true);
+        r.prefs.Apply();
         const bool refused = std::string_view(c.launch) == "False";
-        EXPECT_EQ(prefs.State().Launch, !refused);
-        EXPECT_EQ(dialogs.shown, refused ? std::vector{msg::StartWithWindowsRefused("Corvex")}
-                                         : std::vector<Message>{});
+        EXPECT_EQ(std::tuple(r.RunEntry(kMachine), r.RunEntry(kUser), r.Pref("launch"),
+                             r.prefs.State().Launch),
+                  std::tuple(c.machine, c.user, c.launch, !refused));
+        EXPECT_EQ(r.dialogs.shown, refused ? std::vector{msg::StartWithWindowsRefused("Corvex")}
+                                           : std::vector<Message>{});
     }
 }
 

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 #include <utility>
 
 namespace qm {
@@ -25,15 +26,8 @@ TEST(TimingBoxes, ScrollBarsStepWithinTheirRangesWithTheTopAtTheMaximum) {
     constexpr auto hold = TimingBox::KeyHold;       // 0..500, steps 5 and 25
     constexpr auto repeat = TimingBox::RepeatDelay; // 0..1000, steps 100 and 100
     constexpr auto rotary = TimingBox::RotaryThreshold;
-    struct Case {
-        TimingBox box;
-        const char* text;
-        ScrollAction action;
-        int track;
-        const char* after; // the box's text afterwards
-        int position;      // the bar's position afterwards
-    };
-    const Case cases[] = {
+    // The box's text, the action and its track position, then the text and bar position after.
+    const std::tuple<TimingBox, const char*, ScrollAction, int, const char*, int> cases[] = {
         {hold, "0", LineDown, 0, "0", 500},     {hold, "0", LineUp, 0, "5", 495},
         {hold, "5", LineDown, 0, "0", 500},     {hold, "495", LineUp, 0, "500", 0},
         {hold, "500", LineUp, 0, "500", 0},     {hold, "490", PageUp, 0, "500", 0},
@@ -46,14 +40,13 @@ TEST(TimingBoxes, ScrollBarsStepWithinTheirRangesWithTheTopAtTheMaximum) {
         {rotary, "35", Track, -5, "500", 0},    {rotary, "35", LineUp, 0, "40", 460},
         {rotary, "35", PageDown, 0, "10", 490},
     };
-    for (const auto& c : cases) {
+    for (const auto& [box, text, action, track, after, position] : cases) {
         TimingBoxes boxes;
-        boxes.SetText(c.box, c.text);
-        const bool changed = boxes.Scroll(c.box, c.action, c.track);
-        const auto label = std::string(c.text) + " " + std::to_string(static_cast<int>(c.action));
-        EXPECT_EQ(changed, std::string_view(c.after) != c.text) << label;
-        EXPECT_EQ(boxes.Text(c.box), c.after) << label;
-        EXPECT_EQ(boxes.ScrollPosition(c.box), c.position) << label;
+        boxes.SetText(box, text);
+        SCOPED_TRACE(std::string(text) + " " + std::to_string(static_cast<int>(action)));
+        EXPECT_EQ(boxes.Scroll(box, action, track), std::string_view(after) != text);
+        EXPECT_EQ(boxes.Text(box), after);
+        EXPECT_EQ(boxes.ScrollPosition(box), position);
     }
 }
 
