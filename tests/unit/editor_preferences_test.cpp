@@ -1,5 +1,7 @@
 // The editor's preferences through its controller: what the window loads (its own defaults,
-// the clamp, the folder's backslash). Edits and Apply are driven by tests/e2e/editor/preferences.
+// the clamp, the folder's backslash) and the folder dialog's title. Edits and Apply are driven
+// by tests/e2e/editor/preferences.
+#include "core/messages.h"
 #include "settings/settings_table.h"
 #include "support/editor_rig.h"
 
@@ -34,6 +36,8 @@ TEST_F(EditorPrefs, LoadWritesItsOwnDefaultsClampsAndOffersOnlyCancel) {
         EXPECT_EQ(s.Timings.Text(TimingBox::KeyHold), "40");
         EXPECT_EQ(s.Timings.ScrollPosition(TimingBox::KeyHold), 460);
         EXPECT_TRUE(!s.OkEnabled && !s.ApplyEnabled && s.CancelEnabled);
+        editor->Preferences().BrowseConfigFolder(); // cancelled
+        EXPECT_EQ(dialogs.folderTitles, std::vector{std::string(kConfigurationFolderTitle)});
     };
     editor->EditPreferences();
     EXPECT_EQ(view.preferencesShown, 1);
