@@ -205,39 +205,30 @@ std::string SampleConfiguration(int rows) {
 struct Editor : qm::testing::EditorSeamsRig {
     explicit Editor(const fs::path& file) {
         joysticks.AddController("{00000000-0000-0000-0000-000000000001}", "Pad", 64);
-        controller = std::make_unique<qm::EditorController>(
-            qm::ProgramInfo{"C:\\Program Files\\Vantrel", "vantrel", 1, 4, 2},
-            qm::EditorSeams{store, qm::SystemFileSystem(), dialogs, shell, joysticks, boards,
-                            keyboard, priority, clock},
-            view);
-        controller->Start("\"" + file.string() + "\"", nullptr);
-    }
-    const qm::ConfigurationEntry& Entry() const {
-        return *controller->Configurations().Find(controller->Configurations().SelectedKey());
+        fileSystem = &qm::SystemFileSystem();
+        Start("\"" + file.string() + "\"");
     }
     std::string Bytes() const {
-        const auto* table = controller->Configurations().Table(Entry().Key);
+        const auto* table = editor->Configurations().Table(Selected().Key);
         return table != nullptr ? qm::WriteEditorConfiguration(table->Rows()) : std::string();
     }
     // One edit a user makes: a switch flipped, the multiplier stepped, or a description typed.
     void EditAtRandom(std::mt19937& random) {
-        const auto* table = controller->Configurations().Table(Entry().Key);
+        const auto* table = editor->Configurations().Table(Selected().Key);
         const int row = std::uniform_int_distribution<int>(0, table->RowCount() - 1)(random);
         static constexpr int kColumns[] = {qm::col::Repeat,     qm::col::Rotary,
                                            qm::col::Multiplier, qm::col::NumLock,
                                            qm::col::CapsLock,   qm::col::ScrollLock};
         const int pick = std::uniform_int_distribution<int>(0, 6)(random);
         if (pick < 6) {
-            controller->CellDoubleClicked(row, kColumns[pick]);
+            editor->CellDoubleClicked(row, kColumns[pick]);
             return;
         }
-        controller->RowReleased(row, qm::col::Description, true);
+        editor->RowReleased(row, qm::col::Description, true);
         const int length = std::uniform_int_distribution<int>(1, 300)(random);
-        controller->DescriptionCommitted(
+        editor->DescriptionCommitted(
             std::string(static_cast<std::size_t>(length), static_cast<char>('a' + length % 26)));
     }
-
-    std::unique_ptr<qm::EditorController> controller;
 };
 
 // The names of the folder's files other than the configuration (temporary files left behind),
@@ -259,11 +250,11 @@ int RunSaves(int count, unsigned seed) {
     const fs::path file = folder / "cockpit.qmf";
     WriteFile(file, SampleConfiguration(64));
 
-    Editor editor(file);
+    Editor rig(file);
     std::string onDisk = ReadFile(file);
     std::map<std::string, int> outcomes;
     int failures = 0;
-    if (editor.controller->Configurations().Table(editor.Entry().Key) == nullptr) {
+    if (rig.editor->Configurations().Table(rig.Selected().Key) == nullptr) {
         std::fprintf(stderr, "the configuration did not open\n");
         return 1;
     }
@@ -275,16 +266,16 @@ int RunSaves(int count, unsigned seed) {
             std::fprintf(stderr, "save %d (%s): %s\n", save, kFaultNames[static_cast<int>(kind)],
                          what);
         };
-        editor.EditAtRandom(random);
-        if (editor.Entry().State != qm::filestate::Modified) {
-            editor.EditAtRandom(random); // a description typed again unchanged
-            if (editor.Entry().State != qm::filestate::Modified) {
+        rig.EditAtRandom(random);
+        if (rig.Selected().State != qm::filestate::Modified) {
+            rig.EditAtRandom(random); // a description typed again unchanged
+            if (rig.Selected().State != qm::filestate::Modified) {
                 fail("an edit did not mark the configuration changed");
                 continue;
             }
         }
-        const std::string edited = editor.Bytes();
-        const auto shownBefore = editor.dialogs.shown.size();
+        const std::string edited = rig.Bytes();
+        const auto shownBefore = rig.dialogs.shown.size();
 
         gate = Interception{};
         gate.Kind = kind;
@@ -300,7 +291,7 @@ int RunSaves(int count, unsigned seed) {
             const pid_t child = fork();
             if (child == 0) {
                 gate.Armed = true;
-                editor.controller->Save();
+                rig.editor->Save();
                 _exit(0);
             }
             int status = 0;
@@ -322,31 +313,31 @@ int RunSaves(int count, unsigned seed) {
             for (const auto& e : fs::directory_iterator(folder))
                 if (e.path() != file)
                     fs::remove(e.path());
-            editor.controller->Save();
+            rig.editor->Save();
             onDisk = ReadFile(file);
-            if (onDisk != edited || editor.Entry().State != qm::filestate::Saved)
+            if (onDisk != edited || rig.Selected().State != qm::filestate::Saved)
                 fail("the save after the restart did not write the edits");
             continue;
         }
 
         gate.Armed = true;
-        editor.controller->Save();
+        rig.editor->Save();
         gate.Armed = false;
         const std::string now = ReadFile(file);
-        const bool failed = editor.Entry().State == qm::filestate::Modified;
+        const bool failed = rig.Selected().State == qm::filestate::Modified;
         if (!gate.Hit) {
             fail("the fault was not reached");
         } else if (failed) {
             // Refused: the old file whole, a message, the edits kept, nothing left behind.
             if (now != onDisk)
                 fail("a failed save changed the file");
-            if (editor.dialogs.shown.size() != shownBefore + 1)
+            if (rig.dialogs.shown.size() != shownBefore + 1)
                 fail("a failed save showed no message (or more than one)");
-            if (editor.Bytes() != edited)
+            if (rig.Bytes() != edited)
                 fail("a failed save lost the edits");
             if (!Leftovers(folder, file).empty())
                 fail("a failed save left a temporary file");
-            const auto& shown = editor.dialogs.shown;
+            const auto& shown = rig.dialogs.shown;
             ++outcomes[std::string(kFaultNames[static_cast<int>(kind)]) + ": refused with \"" +
                        (shown.empty() ? "" : shown.back().title + ": " + shown.back().text) +
                        "\", old content and edits kept"];
@@ -355,7 +346,7 @@ int RunSaves(int count, unsigned seed) {
             fail("the save succeeded despite the fault");
             onDisk = now;
         }
-        editor.dialogs.shown.clear();
+        rig.dialogs.shown.clear();
     }
     fs::remove_all(folder);
 

@@ -16,7 +16,8 @@ namespace qm::testing {
 struct EditorSeamsRig {
     // The seams; `hook`: the keyboard hook while recording (none: recording without one).
     EditorSeams Seams(KeyboardHookControl* hook = nullptr) {
-        return {store, files, dialogs, shell, joysticks, boards, keyboard, priority, clock, hook};
+        return {store,  *fileSystem, dialogs,  shell, joysticks,
+                boards, keyboard,    priority, clock, hook};
     }
     // The editor over these seams, started with `commandLine`; `hook` as for Seams().
     void Start(std::string_view commandLine = "", KeyboardHookControl* hook = nullptr) {
@@ -31,6 +32,7 @@ struct EditorSeamsRig {
 
     MemoryStore store;
     MemoryFileSystem files;
+    FileSystem* fileSystem = &files; // the real one where saves meet a real disk
     RecordingDialogs dialogs;
     RecordingShell shell;
     ScriptedJoystickApi joysticks;
