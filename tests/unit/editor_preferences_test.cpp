@@ -1,7 +1,7 @@
 // The editor's preferences through its controller: what the window loads (its own defaults,
-// the clamp, the folder's backslash) and the folder dialog's title. Edits and Apply are driven
-// by tests/e2e/editor/preferences.
+// the clamp, the folder's backslash), the folder dialog's title, and Apply storing every value.
 #include "core/messages.h"
+#include "settings/file_association.h"
 #include "settings/settings_table.h"
 #include "support/editor_rig.h"
 
@@ -13,12 +13,13 @@ namespace qm {
 namespace {
 
 constexpr auto kUser = RegistryRoot::CurrentUser;
+const std::string kConfig = "C:\\Program Files\\Vantrel\\config\\";
 
 struct EditorPrefs : ::testing::Test, testing::EditorSeamsRig {
     std::string Config(std::string_view value) { return store.GetString(kUser, kConfigKey, value); }
 };
 
-TEST_F(EditorPrefs, LoadWritesItsOwnDefaultsClampsAndOffersOnlyCancel) {
+TEST_F(EditorPrefs, LoadWritesItsOwnDefaultsAndOffersOnlyCancelApplyStoresEveryValue) {
     Start();
     dialogs.shown.clear(); // start-up without devices says so: only the boxes after it count
     store.DelSetting(kUser, kConfigKey, "associate");
@@ -46,6 +47,34 @@ TEST_F(EditorPrefs, LoadWritesItsOwnDefaultsClampsAndOffersOnlyCancel) {
     // A stored hold time is not taken over before Apply.
     EXPECT_EQ(editor->KeyHoldMs(), 0);
     EXPECT_TRUE(dialogs.shown.empty());
+
+    // Apply stores every value, each one way and back; the list keeps its folder.
+    const struct {
+        bool associate;
+        const char *folder, *repeat, *rotary, *hold;
+        std::vector<std::string> stored; // associate, ConfigPath, RepeatRate, RotaryRate, KeyHold
+    } rounds[] = {
+        {true, "D:\\Mine", "250abc", "40", "10", {"True", "D:\\Mine\\", "250", "40", "10"}},
+        {false, "", "x", "99999", "0", {"False", kConfig, "0", "60000", "0"}},
+    };
+    auto& prefs = editor->Preferences();
+    for (const auto& r : rounds) {
+        prefs.SetAssociate(r.associate);
+        prefs.SetConfigPath(r.folder);
+        prefs.SetTiming(TimingBox::RepeatDelay, r.repeat);
+        prefs.SetTiming(TimingBox::RotaryThreshold, r.rotary);
+        prefs.SetTiming(TimingBox::KeyHold, r.hold);
+        editor->TakeOverTimings(prefs.Apply());
+        EXPECT_EQ((std::vector{Config("associate"), Config("ConfigPath"), Config("RepeatRate"),
+                               Config("RotaryRate"), Config("KeyHold")}),
+                  r.stored);
+        EXPECT_EQ(store.KeyExists(kFileTypeRoot, FileTypeKeyPath("qmf_file\\Shell\\Edit")),
+                  r.associate);
+        EXPECT_EQ(editor->KeyHoldMs(), std::stoi(r.stored[4]));
+        const auto& s = prefs.State();
+        EXPECT_TRUE(s.OkEnabled && !s.ApplyEnabled && !s.CancelEnabled);
+    }
+    EXPECT_EQ(editor->ConfigurationFolder(), kConfig);
 }
 
 } // namespace

@@ -113,6 +113,8 @@ class RunnerWithAFile : public Runner {
 // The menu states: Run button, selector, Run, Stop, Preferences..., Refresh Devices.
 constexpr RunnerMenuState kNoDevices{false, false, false, false, true, true};
 constexpr RunnerMenuState kStopped{true, true, true, false, true, true};
+constexpr RunnerMenuState kNothingToRun{false, false, true, false, true, true};
+constexpr RunnerMenuState kRunning{true, false, false, true, false, false};
 
 TEST_F(Runner, StoredMenuIndexesAreUsedAndUnknownOnesFallBack) {
     memory.SaveString(kUser, kConfigKey, "ThreadPriority", "2");
@@ -123,6 +125,7 @@ TEST_F(Runner, StoredMenuIndexesAreUsedAndUnknownOnesFallBack) {
     EXPECT_EQ(std::tuple(view.visible, view.trayIcon), std::tuple(false, "run_off"));
     EXPECT_TRUE(priority.sets.empty()); // applied at Run only
     EXPECT_TRUE(dialogs.shown.empty());
+    EXPECT_EQ(view.menus, kNothingToRun);
 }
 
 TEST_F(Runner, StartUpSynchronisesTheFolderWithTheKnownFiles) {
@@ -244,6 +247,7 @@ TEST_F(RunnerWithAFile, RunSendsKeysForPressesStopEndsItAndTheNextRunRereadsFile
     EXPECT_DOUBLE_EQ(runner->Engine().RepeatRate, 0.2);
     EXPECT_EQ(ConfigValue("RotaryRate"), "35");
     EXPECT_EQ(std::tuple(view.trayIcon, view.minimized), std::tuple("run_up", true));
+    EXPECT_EQ(view.menus, kRunning);
     EXPECT_THAT(priority.sets, ElementsAre(kHighPriorityClass));
 
     joysticks.SetButton(0, 1, true);

@@ -50,17 +50,6 @@ struct PreferencesRig {
 
 class Preferences : public ::testing::Test, public PreferencesRig {};
 
-// The values Load writes when missing are checked end to end (the tray script).
-TEST_F(Preferences, ApplyingAnotherChangeAddsNoStartWithWindowsEntry) {
-    prefs.Load();
-    EXPECT_EQ(Ticks(), "01000000"); // starting with Windows only when ticked
-    prefs.SetTaskbar(false);
-    prefs.Apply();
-    EXPECT_FALSE(memory.ValueExists(kMachine, kWindowsRunKey, "Corvex"));
-    EXPECT_FALSE(memory.ValueExists(kUser, kWindowsRunKey, "Corvex"));
-    EXPECT_EQ(Pref("launch"), "False");
-}
-
 TEST_F(Preferences, DefaultFileNeedsBothLaunchAndStartup) {
     memory.SaveString(kUser, kRunnerPrefKey, "launch", "True");
     memory.SaveString(kUser, kRunnerPrefKey, "startup", "False");
@@ -98,42 +87,61 @@ TEST_F(Preferences, BrowseCommands) {
               "All Files (*.*)|*.*|Vantrel Files (*.qmf)|*.qmf");
 }
 
-TEST_F(Preferences, ApplyWritesEveryValueAndTheMachineRunEntry) {
+// The values Load writes when missing are checked end to end (the tray script).
+TEST_F(Preferences, ApplyStoresEveryValueEachWayWithOneRunEntry) {
     memory.SaveString(kUser, kWindowsRunKey, "Corvex", "stale");
     prefs.Load();
-    prefs.SetLaunch(true);
-    prefs.SetTaskbar(false);
-    prefs.SetAssociate(true);
-    prefs.SetStartup(true);
-    prefs.SetConfigPath("D:\\Configs");
-    prefs.SetDefaultConfigFile("D:\\Configs\\d.qmf");
-    prefs.SetTiming(TimingBox::KeyHold, "25 ms");
-    prefs.SetTiming(TimingBox::RepeatDelay, "abc");
-    prefs.SetTiming(TimingBox::RotaryThreshold, "99999");
-    const auto timings = prefs.Apply();
-
-    EXPECT_EQ(RunEntry(kMachine), kRunCommand);
-    EXPECT_EQ(RunEntry(kUser), ""); // one entry only: no second start
-    EXPECT_EQ(memory.GetString(kUser, kConfigKey, "KeyHold"), "25");
-    EXPECT_EQ(memory.GetString(kUser, kConfigKey, "RepeatRate"), "0");
-    EXPECT_EQ(memory.GetString(kUser, kConfigKey, "RotaryRate"), "60000");
-    EXPECT_EQ(std::tuple(timings.KeyHoldMs, timings.RepeatRateMs, timings.RotaryRateMs),
-              std::tuple(25, 0, 60000));
-    EXPECT_EQ(prefs.State().Timings.Text(TimingBox::RepeatDelay), "0");
-    EXPECT_FALSE(prefs.State().ApplyEnabled);
+    EXPECT_EQ(Ticks(), "01000000"); // starting with Windows only when ticked
+    const struct {
+        bool on; // launch, associate, startup; taskbar the other way
+        const char *folder, *file, *hold, *repeat, *rotary;
+        std::vector<std::string> stored;
+    } rounds[] = {
+        {true,
+         "D:\\Configs",
+         "D:\\d.qmf",
+         "25 ms",
+         "abc",
+         "99999",
+         {"True", "False", "True", "True", "D:\\d.qmf", "D:\\Configs\\", "25", "0", "60000",
+          kRunCommand, "", "Run"}},
+        {false,
+         "",
+         "",
+         "0",
+         "200",
+         "40",
+         {"False", "True", "False", "False", "", "C:\\Program Files\\Corvex\\config\\", "0", "200",
+          "40", "", "", ""}},
+    };
+    for (const auto& r : rounds) {
+        prefs.SetLaunch(r.on);
+        prefs.SetTaskbar(!r.on);
+        prefs.SetAssociate(r.on);
+        prefs.SetStartup(r.on);
+        prefs.SetConfigPath(r.folder);
+        prefs.SetDefaultConfigFile(r.file);
+        prefs.SetTiming(TimingBox::KeyHold, r.hold);
+        prefs.SetTiming(TimingBox::RepeatDelay, r.repeat);
+        prefs.SetTiming(TimingBox::RotaryThreshold, r.rotary);
+        const auto timings = prefs.Apply();
+        std::vector<std::string> stored;
+        for (const char* name : {"launch", "taskbar", "associate", "startup", "DefaultConfigFile"})
+            stored.push_back(Pref(name));
+        for (const char* name : {"ConfigPath", "KeyHold", "RepeatRate", "RotaryRate"})
+            stored.push_back(memory.GetString(kUser, kConfigKey, name));
+        const auto verbs = memory.SubkeyNames(kFileTypeRoot, FileTypeKeyPath("qmf_file\\Shell"));
+        stored.insert(stored.end(),
+                      {RunEntry(kMachine), RunEntry(kUser), verbs.empty() ? "" : verbs.front()});
+        EXPECT_EQ(stored, r.stored);
+        EXPECT_EQ(
+            (std::vector{std::to_string(timings.KeyHoldMs), std::to_string(timings.RepeatRateMs),
+                         std::to_string(timings.RotaryRateMs)}),
+            std::vector(r.stored.begin() + 6, r.stored.begin() + 9));
+        EXPECT_EQ(prefs.State().Timings.Text(TimingBox::RepeatDelay), r.stored[7]);
+        EXPECT_FALSE(prefs.State().ApplyEnabled);
+    }
     EXPECT_TRUE(dialogs.shown.empty());
-
-    // Unchecked: both entries go, the association too.
-    memory.SaveString(kUser, kWindowsRunKey, "Corvex", kRunCommand);
-    prefs.SetLaunch(false);
-    prefs.SetAssociate(false);
-    prefs.SetConfigPath("");
-    prefs.Apply();
-    EXPECT_FALSE(memory.ValueExists(kMachine, kWindowsRunKey, "Corvex"));
-    EXPECT_FALSE(memory.ValueExists(kUser, kWindowsRunKey, "Corvex"));
-    EXPECT_EQ(Pref("launch"), "False");
-    EXPECT_EQ(memory.GetString(kUser, kConfigKey, "ConfigPath"),
-              "C:\\Program Files\\Corvex\\config\\");
 }
 
 TEST(PreferencesRunEntry, RefusedMachineEntryFallsBackToTheUsersOwnThenToOff) {
