@@ -46,71 +46,57 @@ struct Rig : testing::EditorSeamsRig {
 class Commands : public ::testing::Test, public Rig {};
 
 TEST(EditorClose, AsksUnlessSavedAndClosesOnlyWhenTheAnswerAndTheSaveAllowIt) {
+    using namespace filestate;
+    using enum MessageAnswer;
     const struct {
         int state;
-        A answer;
-        bool chosen, writeFails; // a file chosen in the save dialog; the write failing
-        int after;               // the entry's state after; -1: the entry is gone
-        const char* repeat;      // row 1's Repeat in a.qmf after; "": no file
+        MessageAnswer answer;
+        int save;          // 1: a.qmf chosen in the save dialog; 2: and it cannot be written
+        int after;         // the entry's state then, -1 when it is gone
+        const char* saved; // row 1's Repeat in a.qmf then; "" without the file
     } cases[] = {
-        {filestate::Saved, A::Yes, false, false, filestate::Listed, "Off"},
-        {filestate::Modified, A::Cancel, false, false, filestate::Modified, "Off"},
-        {filestate::Modified, A::No, false, false, filestate::Listed, "Off"},
-        {filestate::Modified, A::Yes, false, false, filestate::Listed, "On"},
-        {filestate::Modified, A::Yes, false, true, filestate::Modified, "Off"},
-        {filestate::New, A::Cancel, false, false, filestate::New, ""},
-        {filestate::New, A::No, false, false, -1, ""},
-        {filestate::New, A::Yes, false, false, filestate::New, ""},
-        {filestate::New, A::Yes, true, false, filestate::Listed, "Off"},
-        {filestate::New, A::Yes, true, true, filestate::New, ""},
+        {Saved, Yes, 0, Listed, "Off"},
+        {Modified, Cancel, 0, Modified, "Off"},
+        {Modified, No, 0, Listed, "Off"},
+        {Modified, Yes, 0, Listed, "On"},
+        {Modified, Yes, 2, Modified, "Off"},
+        {New, Cancel, 0, New, ""},
+        {New, No, 0, -1, ""},
+        {New, Yes, 0, New, ""},
+        {New, Yes, 1, Listed, "Off"},
+        {New, Yes, 2, New, ""},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(::testing::Message()
-                     << c.state << " " << static_cast<int>(c.answer) << c.chosen << c.writeFails);
+        SCOPED_TRACE(::testing::Message() << c.state << static_cast<int>(c.answer) << c.save);
         Rig r;
         r.Open(c.state);
-        const bool asked = c.state != filestate::Saved;
-        // Quitting asks as closing does: not for a saved configuration.
-        r.dialogs.answers = {c.answer == A::Yes ? A::Yes : A::No};
-        EXPECT_EQ(r.editor->ClosingProceeds(), !asked || c.answer == A::Yes);
-        r.dialogs.shown.clear();
-        r.dialogs.answers = {c.answer};
-        if (c.chosen)
+        const std::string name = r.Selected().Text;
+        // Quitting asks first, as closing does: not for a saved configuration.
+        const bool asked = c.state != Saved;
+        r.dialogs.answers = {c.answer == Yes ? Yes : No, c.answer};
+        EXPECT_EQ(r.editor->ClosingProceeds(), !asked || c.answer == Yes);
+        if (c.save > 0)
             r.dialogs.fileAnswers.push_back(kFile);
-        if (c.writeFails)
+        if (c.save > 1)
             r.files.writeErrors[kFile] = err::PermissionDenied;
         r.editor->CloseSelected();
-
         const auto* entry = r.editor->Configurations().Find("file1");
         EXPECT_EQ(entry != nullptr ? entry->State : -1, c.after);
-        EXPECT_EQ(r.editor->Configurations().IsOpen("file1"),
-                  c.after == filestate::New || c.after == filestate::Modified);
         const auto file = r.files.files.find(kFile);
         EXPECT_EQ(file == r.files.files.end()
                       ? ""
                       : ReadEditorConfiguration(file->second).Rows.at(0)[col::Repeat].Text,
-                  c.repeat);
+                  c.saved);
+        // Both questions, then the failed write's message: the file's own error, or Save As's.
         std::vector<Message> shown;
         if (asked)
-            shown.push_back(msg::SaveChangesBeforeClosing(
-                c.state == filestate::New ? "New Config.qmf" : "a.qmf"));
-        if (c.writeFails) // the file's own error, or the Save As step's
-            shown.push_back(c.state == filestate::New
-                                ? msg::CannotSaveToFile()
-                                : msg::FileIoError(AppError(err::PermissionDenied)));
+            shown = {msg::QuitWithoutSaving(), msg::SaveChangesBeforeClosing(name)};
+        if (c.save > 1)
+            shown.push_back(c.state == New ? msg::CannotSaveToFile()
+                                           : msg::FileIoError(AppError(err::PermissionDenied)));
         EXPECT_EQ(r.dialogs.shown, shown);
+        EXPECT_TRUE(r.shell.recycled.empty());
     }
-}
-
-TEST_F(Commands, QuitAsksOnceWhenAnyOpenConfigurationIsUnsavedWhicheverIsSelected) {
-    Open(filestate::Saved);
-    editor->NewConfiguration();
-    editor->NewConfiguration();
-    editor->EntryPressed("file1", false);
-    dialogs.answers = {A::No, A::Yes};
-    EXPECT_FALSE(editor->ClosingProceeds());
-    EXPECT_TRUE(editor->ClosingProceeds());
-    EXPECT_EQ(dialogs.shown, std::vector(2, msg::QuitWithoutSaving()));
 }
 
 TEST_F(Commands, DeviceIdTogglesTheOrderAndButtonNoSortsNumbersInTheCurrentOrderFirst) {
@@ -132,40 +118,36 @@ TEST_F(Commands, DeviceIdTogglesTheOrderAndButtonNoSortsNumbersInTheCurrentOrder
 }
 
 TEST(EditorCells, DoubleClicksToggleFlagsStepTheMultiplierAndOnlyTheseChangeTheFile) {
-    const struct {
-        int column;
-        std::vector<const char*> texts; // after each double-click on row 2
-        bool edits;
-    } cases[] = {
-        {col::Repeat, {"On", "Off"}, true},
-        {col::Rotary, {"On", "Off"}, true},
-        {col::Multiplier, {"2X", "4X", "8X", "1X"}, true},
-        {col::NumLock, {"On", "Off"}, true},
-        {col::CapsLock, {"On", "Off"}, true},
-        {col::ScrollLock, {"On", "Off"}, true},
-        {col::Button, {"2"}, false},
-        {col::Device, {"Pad"}, false},
-        {col::Description, {" "}, false},
-        {col::FirstRelease, {" "}, false},
+    const std::pair<int, std::vector<const char*>> cases[] = {
+        {col::Repeat, {"On", "Off"}},
+        {col::Rotary, {"On", "Off"}},
+        {col::NumLock, {"On", "Off"}},
+        {col::CapsLock, {"On", "Off"}},
+        {col::ScrollLock, {"On", "Off"}},
+        {col::Multiplier, {"2X", "4X", "8X", "1X"}},
+        {col::Button, {"2"}},
+        {col::Device, {"Pad"}},
+        {col::Description, {" "}},
+        {col::FirstRelease, {" "}},
     };
-    for (const auto& c : cases) {
+    for (const auto& [column, texts] : cases) {
         Rig r;
         r.Open(filestate::Saved);
         const auto before = r.Table().Rows();
-        for (const char* text : c.texts) {
-            r.editor->CellDoubleClicked(1, c.column);
-            EXPECT_EQ(r.Table().Row(1)[c.column].Text, text) << c.column;
+        for (const char* text : texts) {
+            r.editor->CellDoubleClicked(1, column);
+            EXPECT_EQ(r.Table().Row(1)[column].Text, text) << column;
         }
-        // Round the cycle: every cell as it was, tags included.
-        EXPECT_EQ(r.Table().Rows(), before) << c.column;
-        EXPECT_EQ(r.Selected().State, c.edits ? filestate::Modified : filestate::Saved);
+        // Round the cycle every cell is as it was, tags included; only an edit changes the file.
+        EXPECT_EQ(r.Table().Rows(), before) << column;
+        EXPECT_EQ(r.Selected().State, texts.size() > 1 ? filestate::Modified : filestate::Saved);
     }
 
     // A stored multiplier steps from its whole part; past 8 it is 1X again.
     Rig r;
-    std::vector<testing::Record14> records;
-    for (const char* m : {"3", "2.5", "5"})
-        records.emplace_back().Multiplier = testing::Quoted(m);
+    std::vector<testing::Record14> records(3);
+    records[0].Multiplier = "\"3\"", records[1].Multiplier = "\"2.5\"",
+    records[2].Multiplier = "\"5\"";
     r.files.files[kFile] = testing::File14(records);
     r.editor->LoadConfigurationFile(kFile);
     std::string steps;
@@ -174,18 +156,6 @@ TEST(EditorCells, DoubleClicksToggleFlagsStepTheMultiplierAndOnlyTheseChangeTheF
         steps += r.Table().Row(row)[col::Multiplier].Text;
     }
     EXPECT_EQ(steps, "6X4X1X");
-
-    // While recording a lock's keyboard light follows at once; while testing nothing is edited.
-    r.editor->ToggleRecording();
-    r.editor->CellDoubleClicked(1, col::CapsLock);
-    EXPECT_EQ(std::tuple(r.keyboard.Toggled(144), r.keyboard.Toggled(20), r.keyboard.Toggled(145)),
-              std::tuple(false, true, false));
-    r.editor->ToggleRecording();
-    r.editor->ToggleTest();
-    ASSERT_TRUE(r.editor->Testing());
-    const auto before = r.Table().Rows();
-    r.editor->CellDoubleClicked(1, col::Repeat);
-    EXPECT_EQ(r.Table().Rows(), before);
 }
 
 TEST_F(Commands, MaintenanceAddsATwoButtonDeviceNotAOneButtonOneAndRemovesWhatIsGone) {
@@ -194,22 +164,20 @@ TEST_F(Commands, MaintenanceAddsATwoButtonDeviceNotAOneButtonOneAndRemovesWhatIs
     joysticks.AddController("{00000000-0000-0000-0000-000000000004}", "Two", 2);
     joysticks.Unplug(1);
     editor->RefreshDevices();
-    dialogs.answers = {A::Yes};
-    editor->AddMissingRows();
-    EXPECT_EQ(Order(), "P1 P2 S1 S2 S3 S4 S5 S6 S7 S8 S9 S10 T1 T2");
-    dialogs.answers = {A::Yes};
-    editor->RemoveInactiveAndDuplicateRows();
-    EXPECT_EQ(Order(), "P1 P2 T1 T2");
-    // The two-button device's rows moved to the one-button device: its button 2 goes next.
-    editor->RowPressed(2, col::Device, false);
-    dialogs.answers = {A::Yes};
+    // Replace moves the rows of row 3's device, Two, to One (the second device listed).
     dialogs.deviceAnswers = {1};
-    editor->ReplaceDevice();
-    EXPECT_EQ(Order(), "P1 P2 O1 O2");
-    EXPECT_THAT(dialogs.deviceLists, ElementsAre(ElementsAre("Pad", "One", "Two")));
-    dialogs.answers = {A::Yes};
-    editor->RemoveInactiveAndDuplicateRows();
-    EXPECT_EQ(Order(), "P1 P2 O1");
+    const std::pair<void (EditorController::*)() noexcept, const char*> steps[] = {
+        {&EditorController::AddMissingRows, "P1 P2 S1 S2 S3 S4 S5 S6 S7 S8 S9 S10 T1 T2"},
+        {&EditorController::RemoveInactiveAndDuplicateRows, "P1 P2 T1 T2"},
+        {&EditorController::ReplaceDevice, "P1 P2 O1 O2"},
+        {&EditorController::RemoveInactiveAndDuplicateRows, "P1 P2 O1"},
+    };
+    for (const auto& [command, order] : steps) {
+        editor->RowPressed(2, col::Device, false);
+        dialogs.answers = {A::Yes};
+        (*editor.*command)();
+        EXPECT_EQ(Order(), order);
+    }
     EXPECT_THAT(dialogs.shown,
                 ElementsAre(msg::ConfirmAddDevices("Vantrel"), msg::ListUpdated(0, 1),
                             msg::ConfirmRemoveItems("Vantrel"), msg::ItemsRemoved(10, 0),

@@ -1,6 +1,6 @@
 // The editor's controller over scripted devices, an in-memory store, file system and shell:
 // start-up, the configuration files and their states, the Save As cases and the mapping list's
-// edits. Closing, quitting and cloning are driven by the scripts of tests/e2e/editor.
+// edits. Closing and quitting: editor_commands_test; cloning: the scripts of tests/e2e/editor.
 #include "core/editor_qmf.h"
 #include "core/messages.h"
 #include "settings/file_association.h"
@@ -121,7 +121,7 @@ TEST_F(Editor, TheCommandLineLoadsOneFileQuotesRemovedAndRelativePathsExpanded) 
               std::tuple("file1", "my file.qmf", filestate::Saved, "C:\\Users\\me\\my file.qmf"));
 }
 
-TEST_F(Editor, NewBuildsARowPerButtonUnderItsOwnEntryNameCloseAsksForAFileSaveAsWritesIt) {
+TEST_F(Editor, NewBuildsARowPerButtonUnderItsOwnEntryNameSaveAsWritesIt) {
     Start();
     editor->NewConfiguration();
     const auto first = Selected();
@@ -140,15 +140,6 @@ TEST_F(Editor, NewBuildsARowPerButtonUnderItsOwnEntryNameCloseAsksForAFileSaveAs
     EXPECT_EQ(Entry(first.Key).TextColour, entrycolour::Open);
     EXPECT_EQ(Selected().TextColour, entrycolour::Current);
 
-    // Closing it asks for a file, and a cancelled dialog keeps it open.
-    dialogs.answers = {MessageAnswer::Yes};
-    dialogs.fileAnswers.push_back(std::nullopt);
-    editor->CloseSelected();
-    ASSERT_TRUE(List().IsOpen(key));
-    EXPECT_EQ(dialogs.fileRequests.back(),
-              FileDialogRequest("Save Configuration File",
-                                "All Files (*.*)|*.*|Vantrel Files (*.qmf)|*.qmf", 2,
-                                "New Config.qmf"));
     // Closed without saving, a new one is removed and nothing is recycled.
     editor->EntryPressed(first.Key, false);
     dialogs.answers = {MessageAnswer::No};
@@ -157,16 +148,15 @@ TEST_F(Editor, NewBuildsARowPerButtonUnderItsOwnEntryNameCloseAsksForAFileSaveAs
     EXPECT_TRUE(shell.recycled.empty());
     EXPECT_THAT(List().Tabs(), ElementsAre(key));
 
-    // A failed write leaves it new; then Save As writes its file under its entry name.
-    files.writeErrors[kConfig + "mine.qmf"] = err::PermissionDenied;
-    dialogs.fileAnswers = {kConfig + "mine.qmf", kConfig + "mine.qmf"};
+    // Save As writes its file under its entry name.
+    dialogs.fileAnswers = {kConfig + "mine.qmf"};
     editor->SaveAs();
-    EXPECT_EQ(Selected().State, filestate::New);
-    files.writeErrors.clear();
-    editor->SaveAs();
+    EXPECT_EQ(dialogs.fileRequests.back(),
+              FileDialogRequest("Save Configuration File",
+                                "All Files (*.*)|*.*|Vantrel Files (*.qmf)|*.qmf", 2,
+                                "New Config.qmf"));
     EXPECT_EQ(SelectedFile(), std::tuple(key, "mine.qmf", filestate::Saved, kConfig + "mine.qmf"));
     EXPECT_EQ(ReadEditorConfiguration(files.files[kConfig + "mine.qmf"]).Rows.size(), 44u);
-    EXPECT_EQ(dialogs.shown.back(), msg::CannotSaveToFile());
 }
 
 TEST_F(Editor, PressesChooseTheKeyColumnAndTheDescriptionMarksChangedOnlyWhenItChanged) {

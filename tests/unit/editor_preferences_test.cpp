@@ -48,29 +48,21 @@ TEST_F(EditorPrefs, LoadWritesItsOwnDefaultsAndOffersOnlyCancelApplyStoresEveryV
     EXPECT_EQ(editor->KeyHoldMs(), 0);
     EXPECT_TRUE(dialogs.shown.empty());
 
-    // Apply stores every value, each one way and back; the list keeps its folder.
-    const struct {
-        bool associate;
-        const char *folder, *repeat, *rotary, *hold;
-        std::vector<std::string> stored; // associate, ConfigPath, RepeatRate, RotaryRate, KeyHold
-    } rounds[] = {
-        {true, "D:\\Mine", "250abc", "40", "10", {"True", "D:\\Mine\\", "250", "40", "10"}},
-        {false, "", "x", "99999", "0", {"False", kConfig, "0", "60000", "0"}},
-    };
+    // Apply stores every value, each one way and then the other; the list keeps its folder.
     auto& prefs = editor->Preferences();
-    for (const auto& r : rounds) {
-        prefs.SetAssociate(r.associate);
-        prefs.SetConfigPath(r.folder);
-        prefs.SetTiming(TimingBox::RepeatDelay, r.repeat);
-        prefs.SetTiming(TimingBox::RotaryThreshold, r.rotary);
-        prefs.SetTiming(TimingBox::KeyHold, r.hold);
+    for (bool on : {true, false}) {
+        prefs.SetAssociate(on);
+        prefs.SetConfigPath(on ? "D:\\Mine" : "");
+        prefs.SetTiming(TimingBox::RepeatDelay, on ? "250abc" : "x");
+        prefs.SetTiming(TimingBox::RotaryThreshold, on ? "40" : "99999");
+        prefs.SetTiming(TimingBox::KeyHold, on ? "10" : "0");
         editor->TakeOverTimings(prefs.Apply());
         EXPECT_EQ((std::vector{Config("associate"), Config("ConfigPath"), Config("RepeatRate"),
                                Config("RotaryRate"), Config("KeyHold")}),
-                  r.stored);
-        EXPECT_EQ(store.KeyExists(kFileTypeRoot, FileTypeKeyPath("qmf_file\\Shell\\Edit")),
-                  r.associate);
-        EXPECT_EQ(editor->KeyHoldMs(), std::stoi(r.stored[4]));
+                  (on ? std::vector<std::string>{"True", "D:\\Mine\\", "250", "40", "10"}
+                      : std::vector<std::string>{"False", kConfig, "0", "60000", "0"}));
+        EXPECT_EQ(store.KeyExists(kFileTypeRoot, FileTypeKeyPath("qmf_file\\Shell\\Edit")), on);
+        EXPECT_EQ(editor->KeyHoldMs(), on ? 10 : 0);
         const auto& s = prefs.State();
         EXPECT_TRUE(s.OkEnabled && !s.ApplyEnabled && !s.CancelEnabled);
     }

@@ -20,7 +20,8 @@ using ::testing::ElementsAre;
 
 constexpr auto kUser = RegistryRoot::CurrentUser;
 constexpr auto kMachine = RegistryRoot::LocalMachine;
-const AssociatingProgram kRunner{"Corvex", "C:\\Program Files\\Corvex", "corvex", "Run"};
+const std::string kFolder = "C:\\Program Files\\Corvex";
+const AssociatingProgram kRunner{"Corvex", kFolder, "corvex", "Run"};
 const std::string kRunCommand = "\"C:\\Program Files\\Corvex\\corvex.exe\" /t";
 
 struct PreferencesRig {
@@ -87,58 +88,34 @@ TEST_F(Preferences, BrowseCommands) {
               "All Files (*.*)|*.*|Vantrel Files (*.qmf)|*.qmf");
 }
 
-// The values Load writes when missing are checked end to end (the tray script).
-TEST_F(Preferences, ApplyStoresEveryValueEachWayWithOneRunEntry) {
+// The values Load writes when missing are checked end to end (the tray script). Each value is
+// applied one way, then the other.
+TEST_F(Preferences, ApplyStoresEveryValueWithOneRunEntry) {
     memory.SaveString(kUser, kWindowsRunKey, "Corvex", "stale");
     prefs.Load();
     EXPECT_EQ(Ticks(), "01000000"); // starting with Windows only when ticked
-    const struct {
-        bool on; // launch, associate, startup; taskbar the other way
-        const char *folder, *file, *hold, *repeat, *rotary;
-        std::vector<std::string> stored;
-    } rounds[] = {
-        {true,
-         "D:\\Configs",
-         "D:\\d.qmf",
-         "25 ms",
-         "abc",
-         "99999",
-         {"True", "False", "True", "True", "D:\\d.qmf", "D:\\Configs\\", "25", "0", "60000",
-          kRunCommand, "", "Run"}},
-        {false,
-         "",
-         "",
-         "0",
-         "200",
-         "40",
-         {"False", "True", "False", "False", "", "C:\\Program Files\\Corvex\\config\\", "0", "200",
-          "40", "", "", ""}},
-    };
-    for (const auto& r : rounds) {
-        prefs.SetLaunch(r.on);
-        prefs.SetTaskbar(!r.on);
-        prefs.SetAssociate(r.on);
-        prefs.SetStartup(r.on);
-        prefs.SetConfigPath(r.folder);
-        prefs.SetDefaultConfigFile(r.file);
-        prefs.SetTiming(TimingBox::KeyHold, r.hold);
-        prefs.SetTiming(TimingBox::RepeatDelay, r.repeat);
-        prefs.SetTiming(TimingBox::RotaryThreshold, r.rotary);
-        const auto timings = prefs.Apply();
-        std::vector<std::string> stored;
+    for (bool on : {true, false}) {
+        prefs.SetLaunch(on), prefs.SetTaskbar(!on), prefs.SetAssociate(on), prefs.SetStartup(on);
+        prefs.SetConfigPath(on ? "D:\\Configs" : "");
+        prefs.SetDefaultConfigFile(on ? "D:\\d.qmf" : "");
+        prefs.SetTiming(TimingBox::KeyHold, on ? "25 ms" : "0");
+        prefs.SetTiming(TimingBox::RepeatDelay, on ? "abc" : "200");
+        prefs.SetTiming(TimingBox::RotaryThreshold, on ? "99999" : "40");
+        const auto t = prefs.Apply();
+        std::vector<std::string> stored = {RunEntry(kMachine), RunEntry(kUser)};
         for (const char* name : {"launch", "taskbar", "associate", "startup", "DefaultConfigFile"})
             stored.push_back(Pref(name));
         for (const char* name : {"ConfigPath", "KeyHold", "RepeatRate", "RotaryRate"})
             stored.push_back(memory.GetString(kUser, kConfigKey, name));
-        const auto verbs = memory.SubkeyNames(kFileTypeRoot, FileTypeKeyPath("qmf_file\\Shell"));
-        stored.insert(stored.end(),
-                      {RunEntry(kMachine), RunEntry(kUser), verbs.empty() ? "" : verbs.front()});
-        EXPECT_EQ(stored, r.stored);
-        EXPECT_EQ(
-            (std::vector{std::to_string(timings.KeyHoldMs), std::to_string(timings.RepeatRateMs),
-                         std::to_string(timings.RotaryRateMs)}),
-            std::vector(r.stored.begin() + 6, r.stored.begin() + 9));
-        EXPECT_EQ(prefs.State().Timings.Text(TimingBox::RepeatDelay), r.stored[7]);
+        EXPECT_EQ(stored,
+                  (on ? std::vector<std::string>{kRunCommand, "", "True", "False", "True", "True",
+                                                 "D:\\d.qmf", "D:\\Configs\\", "25", "0", "60000"}
+                      : std::vector<std::string>{"", "", "False", "True", "False", "False", "",
+                                                 kFolder + "\\config\\", "0", "200", "40"}));
+        EXPECT_EQ(std::tuple(t.KeyHoldMs, t.RepeatRateMs, t.RotaryRateMs),
+                  on ? std::tuple(25, 0, 60000) : std::tuple(0, 200, 40));
+        EXPECT_EQ(memory.KeyExists(kFileTypeRoot, FileTypeKeyPath("qmf_file\\Shell\\Run")), on);
+        EXPECT_EQ(prefs.State().Timings.Text(TimingBox::RepeatDelay), on ? "0" : "200");
         EXPECT_FALSE(prefs.State().ApplyEnabled);
     }
     EXPECT_TRUE(dialogs.shown.empty());
