@@ -28,8 +28,11 @@ struct PreferencesRig {
     std::string Pref(std::string_view value) {
         return memory.GetString(kUser, kRunnerPrefKey, value);
     }
+    // The command of the start-with-Windows entry, "-" when there is none.
     std::string RunEntry(RegistryRoot root) {
-        return memory.GetString(root, kWindowsRunKey, "Corvex");
+        return memory.ValueExists(root, kWindowsRunKey, "Corvex")
+                   ? memory.GetString(root, kWindowsRunKey, "Corvex")
+                   : "-";
     }
     // Launch, Taskbar, Associate, Startup, then StartupEnabled, DefaultFileEnabled, ButtonsEnabled
     // and ApplyEnabled, as 1 and 0.
@@ -108,9 +111,9 @@ TEST_F(Preferences, ApplyStoresEveryValueWithOneRunEntry) {
         for (const char* name : {"ConfigPath", "KeyHold", "RepeatRate", "RotaryRate"})
             stored.push_back(memory.GetString(kUser, kConfigKey, name));
         EXPECT_EQ(stored,
-                  (on ? std::vector<std::string>{kRunCommand, "", "True", "False", "True", "True",
+                  (on ? std::vector<std::string>{kRunCommand, "-", "True", "False", "True", "True",
                                                  "D:\\d.qmf", "D:\\Configs\\", "25", "0", "60000"}
-                      : std::vector<std::string>{"", "", "False", "True", "False", "False", "",
+                      : std::vector<std::string>{"-", "-", "False", "True", "False", "False", "",
                                                  kFolder + "\\config\\", "0", "200", "40"}));
         EXPECT_EQ(std::tuple(t.KeyHoldMs, t.RepeatRateMs, t.RotaryRateMs),
                   on ? std::tuple(25, 0, 60000) : std::tuple(0, 200, 40));
@@ -122,27 +125,20 @@ TEST_F(Preferences, ApplyStoresEveryValueWithOneRunEntry) {
 }
 
 TEST(PreferencesRunEntry, RefusedMachineEntryFallsBackToTheUsersOwnThenToOff) {
-    struct Case {
-        std::vector<RegistryRoot> refused;
-        const char *machine, *user, *launch;
-    };
-    const Case cases[] = {
-        {{kMachine}, "", kRunCommand.c_str(), "True"},
-        {{kMachine, kUser}, "", "", "False"},
-    };
-    for (const auto& c : cases) {
+    for (const bool userRefuses : {false, true}) {
         PreferencesRig r;
-        for (auto root : c.refused)
-            r.store.refusedKeys.emplace_back(root, kWindowsRunKey);
+        r.store.refusedKeys = {{kMachine, std::string(kWindowsRunKey)}};
+        if (userRefuses)
+            r.store.refusedKeys.emplace_back(kUser, kWindowsRunKey);
         r.prefs.Load();
         r.prefs.SetLaunch(true);
         r.prefs.Apply();
-        const bool refused = std::string_view(c.launch) == "False";
         EXPECT_EQ(std::tuple(r.RunEntry(kMachine), r.RunEntry(kUser), r.Pref("launch"),
                              r.prefs.State().Launch),
-                  std::tuple(c.machine, c.user, c.launch, !refused));
-        EXPECT_EQ(r.dialogs.shown, refused ? std::vector{msg::StartWithWindowsRefused("Corvex")}
-                                           : std::vector<Message>{});
+                  userRefuses ? std::tuple("-", "-", "False", false)
+                              : std::tuple("-", kRunCommand.c_str(), "True", true));
+        EXPECT_EQ(r.dialogs.shown, userRefuses ? std::vector{msg::StartWithWindowsRefused("Corvex")}
+                                               : std::vector<Message>{});
     }
 }
 
