@@ -54,18 +54,16 @@ TEST(EditorClose, AsksUnlessSavedAndClosesOnlyWhenTheAnswerAndTheSaveAllowIt) {
         int save;          // 1: a.qmf chosen in the save dialog; 2: and it cannot be written
         int after;         // the entry's state then, -1 when it is gone
         const char* saved; // row 1's Repeat in a.qmf then; "" without the file
-    } cases[] = {
-        {Saved, Yes, 0, Listed, "Off"},
-        {Modified, Cancel, 0, Modified, "Off"},
-        {Modified, No, 0, Listed, "Off"},
-        {Modified, Yes, 0, Listed, "On"},
-        {Modified, Yes, 2, Modified, "Off"},
-        {New, Cancel, 0, New, ""},
-        {New, No, 0, -1, ""},
-        {New, Yes, 0, New, ""},
-        {New, Yes, 1, Listed, "Off"},
-        {New, Yes, 2, New, ""},
-    };
+    } cases[] = {{Saved, Yes, 0, Listed, "Off"},
+                 {Modified, Cancel, 0, Modified, "Off"},
+                 {Modified, No, 0, Listed, "Off"},
+                 {Modified, Yes, 0, Listed, "On"},
+                 {Modified, Yes, 2, Modified, "Off"},
+                 {New, Cancel, 0, New, ""},
+                 {New, No, 0, -1, ""},
+                 {New, Yes, 0, New, ""},
+                 {New, Yes, 1, Listed, "Off"},
+                 {New, Yes, 2, New, ""}};
     for (const auto& c : cases) {
         SCOPED_TRACE(::testing::Message() << c.state << static_cast<int>(c.answer) << c.save);
         Rig r;
@@ -118,18 +116,14 @@ TEST_F(Commands, DeviceIdTogglesTheOrderAndButtonNoSortsNumbersInTheCurrentOrder
 }
 
 TEST(EditorCells, DoubleClicksToggleFlagsStepTheMultiplierAndOnlyTheseChangeTheFile) {
-    const std::pair<int, std::vector<const char*>> cases[] = {
-        {col::Repeat, {"On", "Off"}},
-        {col::Rotary, {"On", "Off"}},
-        {col::NumLock, {"On", "Off"}},
-        {col::CapsLock, {"On", "Off"}},
-        {col::ScrollLock, {"On", "Off"}},
+    std::vector<std::pair<int, std::vector<const char*>>> cases = {
         {col::Multiplier, {"2X", "4X", "8X", "1X"}},
         {col::Button, {"2"}},
         {col::Device, {"Pad"}},
         {col::Description, {" "}},
-        {col::FirstRelease, {" "}},
-    };
+        {col::FirstRelease, {" "}}};
+    for (int flag : {col::Repeat, col::Rotary, col::NumLock, col::CapsLock, col::ScrollLock})
+        cases.push_back({flag, {"On", "Off"}});
     for (const auto& [column, texts] : cases) {
         Rig r;
         r.Open(filestate::Saved);
