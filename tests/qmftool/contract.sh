@@ -27,6 +27,9 @@ run() { # run EXPECTED_EXIT ARGS...: sets $out and $err
 expect() { # expect DESCRIPTION TEXT PATTERN
     grep -qF -- "$3" <<<"$2" || fail "$1: expected to find [$3] in [$2]"
 }
+said() { # said DESCRIPTION LINE: stderr is exactly that one line
+    [ "$err" = "$2" ] || fail "$1: expected stderr [$2], got [$err]"
+}
 
 run 0 dump v13.qmf
 expect "dump of a 1.3 file" "$out" '{"version":"1.3","obsolete":true,"rows":[{"button":"1","device_name":"Gamepad"'
@@ -37,16 +40,35 @@ expect "rotary multiplier" "$out" '"rotary":true,"multiplier":2,"description":"Z
 run 0 dump v12.qmf
 expect "1.2 release key without a name" "$out" '"release":[{"text":"ESC","name":""},{"text":"","name":""}'
 
+# Refusals and notes: one line each, as a command line says it; dump reads as the editor does,
+# check loads as the runner does, and the two agree on what they refuse.
+corrupt="not a Vantrel configuration (corrupt or another format)"
 run 1 dump corrupt.qmf
 expect "corrupt file on stdout" "$out" '{"error":"corrupt","rows":1}'
-expect "corrupt file message" "$err" "This file is either corrupt or not in Vantrel format"
-
-run 1 dump bad_value.qmf
-expect "value that does not convert" "$out" '{"error":"corrupt","rows":0}'
-expect "its error box" "$err" " 13  Type mismatch in sub open_click."
+said "corrupt file" "qmftool: corrupt.qmf: $corrupt"
+run 1 check corrupt.qmf --devices devices.json
+said "corrupt for the runner" "qmftool: corrupt.qmf: $corrupt"
+# A yes/no value that does not convert: both programs load the file with its default (No).
+mismatch="qmftool: bad_value.qmf: a value does not convert (type mismatch)"
+run 0 dump bad_value.qmf
+expect "bad yes/no read as No" "$out" '"rows":[{"button":"1","device_name":"Gamepad","identity":"{6F1D2B60-D5A0-11CF-BFC7-444553540000}","repeat":false,'
+said "bad value for the editor" "$mismatch; read with its default in its place, as Vantrel reads it"
+run 0 check bad_value.qmf --devices devices.json
+expect "bad yes/no for the runner" "$out" '{"mapping_count":8,"valid":8,"bound":8}'
+said "bad value for the runner" "$mismatch; loaded with its default in its place, as Corvex loads it"
+run 1 upgrade bad_value.qmf -o never.qmf
+said "a bad value is not upgraded" "$mismatch; not upgraded, as Vantrel would save its default in its place"
+# A multiplier that is not a number: the editor holds its text, the runner reports it.
+sed '7s/.*/"abc"/' cockpit.qmf >multiplier.qmf
+run 0 dump multiplier.qmf
+expect "multiplier kept as text" "$out" '"rotary":false,"multiplier":"abc","description":"Fire"'
+[ -z "$err" ] || fail "the editor reads a multiplier silently: $err"
+sed '7s/.*/99999/' cockpit.qmf >multiplier.qmf
+run 0 check multiplier.qmf --devices devices.json
+said "multiplier overflow" "qmftool: multiplier.qmf: a number is out of range (overflow); loaded with its default in its place, as Corvex loads it"
 
 run 2 dump missing.qmf
-expect "missing file" "$err" "File not found"
+said "missing file" "qmftool: missing.qmf: File not found"
 
 # Only regular files of at most 64 MiB are read (sparse, so no disk is used).
 truncate -s $((64 * 1024 * 1024 + 1)) huge.qmf
@@ -87,14 +109,15 @@ run 0 check cockpit.qmf --devices small.json
 expect "check against fewer devices" "$out" '{"mapping_count":8,"valid":2,"bound":2}'
 echo '[]' >none.json
 run 1 check cockpit.qmf --devices none.json
-expect "no devices" "$err" "No valid input devices were found!"
+said "no devices" "qmftool: cockpit.qmf: not loaded: no input device (Corvex needs at least one)"
 echo '[{"kind":"board","name":"P","path":"\\\\?\\hid#x#{y}","buttons":0}]' >buttonless.json
 run 1 check cockpit.qmf --devices buttonless.json
-expect "a board without buttons is not a device" "$err" "No valid input devices were found!"
+said "a board without buttons is not a device" "qmftool: cockpit.qmf: not loaded: no input device (Corvex needs at least one)"
+echo '[{"kind":"joystick","name":"P","identity":"{x}","buttons":0}]' >buttonless.json
+run 1 check cockpit.qmf --devices buttonless.json
+said "no buttons" "qmftool: cockpit.qmf: not loaded: the input devices have no buttons (Corvex needs at least one)"
 run 1 check v13.qmf --devices devices.json
-expect "obsolete for the runner" "$err" "Obsolete data found. Please resave this file in Vantrel."
-run 1 check corrupt.qmf --devices devices.json
-expect "corrupt for the runner" "$err" "This file is either corrupt or not in Corvex format."
+said "obsolete for the runner" "qmftool: v13.qmf: written by an older version; resave it in Vantrel"
 run 0 check empty14.qmf --devices devices.json
 expect "empty configuration" "$out" '{"mapping_count":0,"valid":0,"bound":0}'
 echo '[{"kind":"mouse"}]' >badkind.json
@@ -135,6 +158,30 @@ run 2 simulate cockpit.qmf --devices devices.json --events latest.txt
 run 2 simulate cockpit.qmf --devices devices.json --events events.txt --poll 4611686018427387904 --until 9223372036854775807
 run 2 simulate cockpit.qmf --devices devices.json --events events.txt --poll 1 --until 100000000
 expect "too many passes" "$err" "more than 100000000 passes"
+
+# Help on stdout, exit 0: every command with its options, the exit codes, the devices format.
+run 0 --help
+for line in 'usage: qmftool dump FILE' 'qmftool upgrade FILE -o OUT' '--devices DEVICES.json' \
+    '--locks NCS' 'exit codes:' '  2  bad usage' 'DEVICES.json: the attached devices'; do
+    expect "overall help" "$out" "$line"
+done
+[ -z "$err" ] || fail "help writes nothing on stderr: $err"
+run 0 help simulate
+help=$out
+expect "a command's help" "$help" '  --key-hold H             the key hold duration'
+expect "a command's exit codes" "$help" 'exit codes:'
+run 0 simulate --help
+[ "$out" = "$help" ] || fail "simulate --help is help simulate"
+run 0 help dump
+expect "dump's help" "$out" '{"error":"corrupt","rows":N}'
+grep -q DEVICES.json <<<"$out" && fail "dump's help shows the devices format"
+version=$(sed -n 's/^#define VANTREL_VERSION_\(MAJOR\|MINOR\|REVISION\) \([0-9]*\)$/\2/p' \
+    "$data/../../editor/win32/vantrel_version.h" | paste -sd.)
+run 0 --version
+[ "$out" = "qmftool Ver. $version (Beta)" ] || fail "the programs' version $version: [$out]"
+run 2 --version 1
+run 2 help frobnicate
+run 2 help dump check
 
 run 2
 run 2 frobnicate

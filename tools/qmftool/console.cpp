@@ -2,6 +2,7 @@
 
 #include "core/app_error.h"
 #include "core/file_system.h"
+#include "core/messages.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -14,18 +15,8 @@ void PrintLine(const std::string& line) {
 }
 
 void PrintError(const std::string& text) {
-    std::string out;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')
-            continue;
-        out += text[i];
-    }
-    out += '\n';
-    std::fwrite(out.data(), 1, out.size(), stderr);
-}
-
-void PrintMessage(const Message& message) {
-    PrintError(message.text);
+    std::fwrite(text.data(), 1, text.size(), stderr);
+    std::fputc('\n', stderr);
 }
 
 std::string JsonQuote(std::string_view utf8) {
@@ -72,7 +63,7 @@ bool ReadInputFile(const std::string& path, std::string& bytes) {
         bytes = SystemFileSystem().ReadAll(path);
         return true;
     } catch (const AppError& e) {
-        PrintError(path + ": " + e.description());
+        PrintRefusal(path, msg::FileIoError(e));
         return false;
     }
 }

@@ -5,7 +5,7 @@
 namespace qm::tool {
 
 MessageAnswer ConsoleDialogs::ShowMessage(const Message& message) {
-    PrintMessage(message);
+    PrintRefusal({}, message);
     switch (message.buttons) {
     case MessageButtons::Ok:
         return MessageAnswer::Ok;

@@ -1,6 +1,6 @@
 #pragma once
-// Messages of the programs' code, printed on stderr; questions are answered No, so a dry run
-// never deletes anything.
+// Messages of the programs' code, each one line on stderr as a command line says it; questions
+// are answered No, so a dry run never deletes anything.
 #include "core/dialogs.h"
 
 namespace qm::tool {

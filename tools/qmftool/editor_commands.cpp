@@ -12,7 +12,7 @@ struct ReadFile {
     EditorReadResult Read;
 };
 
-// Reads FILE as the editor does; a file the editor would not keep is refused with its message.
+// Reads FILE as the editor does; a file that cannot be read is reported (exit 2).
 ReadFile ReadForEditor(const std::string& path) {
     ReadFile file;
     std::string bytes;
@@ -24,23 +24,12 @@ ReadFile ReadForEditor(const std::string& path) {
     return file;
 }
 
-// A file the editor calls corrupt: the file ended inside a record, or a value did not convert.
-// Returns the number of complete rows before the fault, or -1 when there is none.
-int FaultRows(const EditorReadResult& read) {
-    if (read.ValueError)
-        return read.RowsBeforeValueError;
-    if (read.Corrupt)
-        return static_cast<int>(read.Rows.size());
-    return -1;
-}
-
-int RefuseCorrupt(const EditorReadResult& read, int rows, bool printJson) {
+// A file that ends inside a record: the editor drops it from its list. Prints why, and for dump
+// the rows read before the fault.
+int RefuseCorrupt(const std::string& path, const EditorReadResult& read, bool printJson) {
     if (printJson)
-        PrintLine("{\"error\":\"corrupt\",\"rows\":" + std::to_string(rows) + "}");
-    if (read.ValueError)
-        PrintMessage(msg::ErrorBox(*read.ValueError, "open_click"));
-    if (read.Corrupt)
-        PrintMessage(msg::EditorCorruptDeleteQuestion(kEditorTitle));
+        PrintLine("{\"error\":\"corrupt\",\"rows\":" + std::to_string(read.Rows.size()) + "}");
+    PrintRefusal(path, msg::EditorCorruptDeleteQuestion(kEditorTitle));
     return kExitRefused;
 }
 
@@ -65,14 +54,22 @@ void AppendKeys(std::string& out, const char* name, const MappingRow& row, int f
     out += ']';
 }
 
-// Throws AppError when a tag does not convert (a multiplier that is not a number).
+// The editor holds a multiplier that is not a number as it reads it: printed as its text.
+std::string MultiplierJson(const Variant& tag) {
+    try {
+        return NumberText(tag.ToNumber());
+    } catch (const AppError&) {
+        return JsonQuote(tag.ToText());
+    }
+}
+
 std::string RowJson(const MappingRow& row) {
     std::string out = "{\"button\":" + JsonQuote(row[col::Button].Text);
     out += ",\"device_name\":" + JsonQuote(row[col::Device].Text);
     out += ",\"identity\":" + JsonQuote(row[col::Device].Tag.ToText());
     AppendBool(out, "repeat", row[col::Repeat]);
     AppendBool(out, "rotary", row[col::Rotary]);
-    out += ",\"multiplier\":" + NumberText(row[col::Multiplier].Tag.ToNumber());
+    out += ",\"multiplier\":" + MultiplierJson(row[col::Multiplier].Tag);
     out += ",\"description\":" + JsonQuote(row[col::Description].Text);
     AppendBool(out, "num_lock", row[col::NumLock]);
     AppendBool(out, "caps_lock", row[col::CapsLock]);
@@ -91,24 +88,23 @@ int Dump(const Arguments& args) {
         return UsageError(parsed.Error);
     if (parsed.Positional.size() != 1)
         return UsageError("dump takes one FILE");
-    auto file = ReadForEditor(parsed.Positional[0]);
+    const auto& path = parsed.Positional[0];
+    const auto file = ReadForEditor(path);
     if (file.Exit != kExitSuccess)
         return file.Exit;
-    auto& read = file.Read;
-    const int faultRows = FaultRows(read);
-    if (faultRows >= 0)
-        return RefuseCorrupt(read, faultRows, true);
+    const auto& read = file.Read;
+    if (read.Corrupt)
+        return RefuseCorrupt(path, read, true);
+    // The editor keeps such a file after its error box, the value replaced by its default.
+    if (read.ValueError)
+        PrintRefusal(path, msg::ErrorBox(*read.ValueError, "open_click"),
+                     "read with its default in its place, as Vantrel reads it");
     std::string out = "{\"version\":" + JsonQuote(read.Version) +
                       ",\"obsolete\":" + (read.Obsolete ? "true" : "false") + ",\"rows\":[";
     for (std::size_t i = 0; i < read.Rows.size(); ++i) {
-        try {
-            if (i > 0)
-                out += ',';
-            out += RowJson(read.Rows[i]);
-        } catch (const AppError& e) {
-            read.ValueError = e;
-            return RefuseCorrupt(read, static_cast<int>(i), true);
-        }
+        if (i > 0)
+            out += ',';
+        out += RowJson(read.Rows[i]);
     }
     out += "]}";
     PrintLine(out);
@@ -122,17 +118,22 @@ int Upgrade(const Arguments& args) {
     const auto out = parsed.Options.find("-o");
     if (parsed.Positional.size() != 1 || out == parsed.Options.end())
         return UsageError("upgrade takes FILE -o OUT");
-    const auto file = ReadForEditor(parsed.Positional[0]);
+    const auto& path = parsed.Positional[0];
+    const auto file = ReadForEditor(path);
     if (file.Exit != kExitSuccess)
         return file.Exit;
-    const int faultRows = FaultRows(file.Read);
+    if (file.Read.Corrupt)
+        return RefuseCorrupt(path, file.Read, false);
     // A value that did not convert would be saved as its default: refuse instead of losing it.
-    if (faultRows >= 0)
-        return RefuseCorrupt(file.Read, faultRows, false);
+    if (file.Read.ValueError) {
+        PrintRefusal(path, msg::ErrorBox(*file.Read.ValueError, "open_click"),
+                     "not upgraded, as Vantrel would save its default in its place");
+        return kExitRefused;
+    }
     try {
         SystemFileSystem().WriteAtomically(out->second, WriteEditorConfiguration(file.Read.Rows));
     } catch (const AppError& e) {
-        PrintError(out->second + ": " + e.description());
+        PrintRefusal(out->second, msg::FileIoError(e));
         return kExitUsage;
     }
     return kExitSuccess;

@@ -1,24 +1,12 @@
-// qmftool: checks, dumps and upgrades .qmf configuration files from the command line.
+// qmftool: checks, dumps, upgrades and dry-runs .qmf configuration files from the command line.
 #include "core/ansi_text.h"
 #include "qmftool.h"
 
-#include <cstdio>
 #include <string_view>
 #ifdef _WIN32
 #include <fcntl.h>
 #include <io.h>
 #endif
-
-namespace {
-
-constexpr const char* kUsage =
-    "usage: qmftool dump FILE\n"
-    "       qmftool upgrade FILE -o OUT\n"
-    "       qmftool check FILE --devices DEVICES.json\n"
-    "       qmftool simulate FILE --devices DEVICES.json --events EVENTS [--poll P]\n"
-    "               [--repeat-rate R] [--rotary-rate T] [--key-hold H] [--until U] [--locks NCS]\n";
-
-} // namespace
 
 int main(int argc, char** argv) {
 #ifdef _WIN32
@@ -36,22 +24,17 @@ int main(int argc, char** argv) {
     }
     const std::string_view command = argc > 1 ? argv[1] : "";
     try {
-        if (command == "dump")
-            return qm::tool::Dump(args);
-        if (command == "upgrade")
-            return qm::tool::Upgrade(args);
-        if (command == "check")
-            return qm::tool::Check(args);
-        if (command == "simulate")
-            return qm::tool::Simulate(args);
-        if (command == "--help" || command == "-h") {
-            std::fputs(kUsage, stdout);
-            return qm::tool::kExitSuccess;
-        }
+        if (command == "help" || command == "--help" || command == "-h")
+            return qm::tool::Help(args);
+        if (command == "--version")
+            return args.empty() ? qm::tool::Version()
+                                : qm::tool::UsageError("--version takes no arguments");
+        if (const auto* c = qm::tool::FindCommand(command))
+            return qm::tool::AsksForHelp(args) ? qm::tool::Help({std::string(command)})
+                                               : c->Run(args);
     } catch (const std::exception& e) {
-        qm::tool::PrintError(e.what());
+        qm::tool::PrintError(std::string("qmftool: ") + e.what());
         return qm::tool::kExitUsage;
     }
-    std::fputs(kUsage, stderr);
-    return qm::tool::kExitUsage;
+    return qm::tool::UnknownCommand(command);
 }

@@ -20,10 +20,31 @@ int Upgrade(const Arguments& args);
 int Check(const Arguments& args);
 int Simulate(const Arguments& args);
 
-// Output helpers: stdout carries the result, stderr the messages a program would show.
+// A command of the table, with the texts of its help.
+struct Command {
+    const char* Name;
+    int (*Run)(const Arguments& args);
+    const char* Synopsis;
+    const char* Summary;
+    const char* Details;       // what it does and its options
+    bool TakesDevices = false; // its help shows the DEVICES.json format
+};
+const Command* FindCommand(std::string_view name);
+bool AsksForHelp(const Arguments& args); // --help or -h among the arguments
+// help [COMMAND]: the overall help or a command's, on stdout.
+int Help(const Arguments& args);
+int UnknownCommand(std::string_view name); // the usage on stderr; exit 2
+int Version();
+
+// Output helpers: stdout carries the result, stderr one line for each message.
 void PrintLine(const std::string& line);
-void PrintMessage(const Message& message);
 void PrintError(const std::string& text);
+// A program's message as a command line says it: one line, no question, no error box.
+std::string CommandLineText(const Message& message);
+// "qmftool: SUBJECT: TEXT" on stderr, TEXT the message's command-line wording followed by
+// "; " and `consequence` when one is given.
+void PrintRefusal(std::string_view subject, const Message& message,
+                  std::string_view consequence = {});
 // The text as a JSON string literal: control characters other than CR, LF and TAB as \u00XX.
 std::string JsonQuote(std::string_view utf8);
 int UsageError(const std::string& text);

@@ -27,12 +27,14 @@ int PrepareRunner(const std::string& file, const std::string& devicesPath, Runne
     const auto result =
         CompileRunnerConfiguration(bytes, run.Devices->Tables(), scanCodes, run.Tables);
     if (const auto refusal = RefusalMessage(result.Status)) {
-        PrintMessage(*refusal);
+        PrintRefusal(file, *refusal);
         return kExitRefused;
     }
+    // Corvex loads such a file after its error box.
     run.ValueError = result.ValueError;
     if (result.ValueError)
-        PrintMessage(msg::ErrorBox(*result.ValueError, "open_click"));
+        PrintRefusal(file, msg::ErrorBox(*result.ValueError, "open_click"),
+                     "loaded with its default in its place, as Corvex loads it");
     return kExitSuccess;
 }
 
