@@ -26,6 +26,10 @@ shown() { # shown PAGE ARGS...: every line `qmftool ARGS` prints is a line of PA
 shown qmf-format.md check example.qmf --devices devices.json
 shown qmftool.md check example.qmf --devices devices.json
 shown qmftool.md simulate example.qmf --devices devices.json --events events.txt
+# The refusals shown: the example cut inside its first record, and marked as version 1.3.
+head -n 12 example.qmf >broken.qmf && sed '1s/.*/"1.3"/' example.qmf >old.qmf
+shown qmftool.md dump broken.qmf
+shown qmftool.md check old.qmf --devices devices.json
 
 # The dump shown, cut short with " ...", is how the real one begins.
 shown_dump=$(grep -m1 '^{"version"' "$guide/qmftool.md")
