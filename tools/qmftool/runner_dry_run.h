@@ -21,7 +21,7 @@ struct RunnerDryRun {
 };
 
 // Reads DEVICES.json, scans the devices and loads FILE. Returns kExitSuccess, or the exit code
-// after printing why not (the runner's refusal message, or what could not be read).
+// after printing why not on one line (the runner's refusal, or what could not be read).
 int PrepareRunner(const std::string& file, const std::string& devicesPath, RunnerDryRun& run,
                   StatusSink* status);
 
