@@ -236,6 +236,8 @@ void EditorController::Open() {
         entry->State = filestate::New;
         break;
     }
+    // It was being opened: its name is freed with its entry, as an open one's is.
+    reserved_.Remove(key);
     Delete(false);
 }
 
