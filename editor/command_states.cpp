@@ -103,11 +103,8 @@ EditorCommandStates NextCommandStates(const EditorCommandStates& before,
                                       const EditorCommandInput& input) {
     EditorCommandStates s = before;
     s.Menu.Refresh = s.Menu.Help = true;
-    if (input.EntryCount == 0) {
-        ApplyFileColumn(s, NoEntries, input.DevicesAttached);
-        return s;
-    }
-
+    // The mapping commands by mode first: with nothing shown there is nothing to act on,
+    // whether entries are left or not.
     if (!input.ConfigurationShown) {
         s.Recording = false;
         s.Testing = false;
@@ -134,7 +131,9 @@ EditorCommandStates NextCommandStates(const EditorCommandStates& before,
         s.MappingMenuEnabled = s.MenusEnabled = s.FileListMenuEnabled = true;
     }
 
-    if (input.SelectedState)
+    if (input.EntryCount == 0)
+        ApplyFileColumn(s, NoEntries, input.DevicesAttached);
+    else if (input.SelectedState)
         if (const auto column = ColumnOfState(*input.SelectedState))
             ApplyFileColumn(s, *column, input.DevicesAttached);
     return s;

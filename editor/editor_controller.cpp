@@ -220,7 +220,9 @@ void EditorController::Open() {
             list_.AddTab(key);
         }
         entry->State = filestate::Saved;
-        list_.SetTable(key, MappingTable::FromRows(std::move(outcome.Read.Rows)));
+        // Each row read is marked against the devices attached now.
+        list_.SetTable(key, MappingTable::FromRows(std::move(outcome.Read.Rows)))
+            .MarkActive(devices_->Tables());
         MakeCurrent(key);
         view_.ScrollEntryIntoView(key);
         return;
@@ -234,6 +236,8 @@ void EditorController::Open() {
         entry->State = filestate::New;
         break;
     }
+    // It was being opened: its name is freed with its entry, as an open one's is.
+    reserved_.Remove(key);
     Delete(false);
 }
 
@@ -491,8 +495,10 @@ void EditorController::Delete(bool ask) {
     if (entry->State != filestate::New && entry->State != filestate::Unsaved &&
         !seams_.Shell.MoveToRecycleBin(PathOf(key)))
         return; // the file is still there: so is its entry
-    // Its entry name is free again, whether or not it was open.
-    Discard(key);
+    // An open configuration's name is free again; a name issued this run and never opened
+    // stays reserved.
+    if (list_.IsOpen(key))
+        Discard(key);
     list_.Remove(key);
     list_.Numbers().Release(key);
     seams_.Store.DelKey(kUser, EntryKey(key));
@@ -780,7 +786,7 @@ void EditorController::KeyPressed(std::uint16_t virtualKey, std::uint16_t modifi
         const int before = entry != nullptr ? entry->State : filestate::Saved;
         MarkModified();
         if (entry != nullptr && entry->State != before)
-            UpdateStates();
+            Refresh();
     });
 }
 

@@ -1,10 +1,15 @@
 #include "editor/list_maintenance.h"
 
 #include "core/messages.h"
+#include "core/qmf_file.h"
 #include "core/text.h"
 
 #include <algorithm>
+#include <cmath>
+#include <numeric>
 #include <string>
+#include <unordered_map>
+#include <utility>
 #include <vector>
 
 namespace qm {
@@ -20,9 +25,11 @@ std::string IdentityOf(const MappingRow& row) {
     return row[col::Device].Tag.ToText();
 }
 
-// Same button text, same device without regard to case.
-bool AreDuplicates(const MappingRow& a, const MappingRow& b) {
-    return a[col::Button].Text == b[col::Button].Text && SameIdentity(IdentityOf(a), IdentityOf(b));
+// Rows that map the same button of the same device share this: the same button text, the
+// same identity trimmed and without regard to case.
+std::string DuplicateKey(const MappingRow& row) {
+    const std::string& button = row[col::Button].Text;
+    return std::to_string(button.size()) + ':' + button + IdentityKey(IdentityOf(row));
 }
 
 DuplicateRow Listed(const MappingRow& row) {
@@ -31,6 +38,21 @@ DuplicateRow Listed(const MappingRow& row) {
         listed.Texts[c] = row[static_cast<int>(c)].Text;
     return listed;
 }
+
+// A row's button as a whole number from 1, 0 when it names none.
+int WholeButton(const MappingRow& row) {
+    const auto n = ButtonNumber(row);
+    return n && *n >= 1 && *n <= kMaxButtonNumber && *n == std::floor(*n) ? static_cast<int>(*n)
+                                                                          : 0;
+}
+
+// What the search for missing buttons needs of a row: active, the device identity it maps (an
+// index per attached identity, -1 for any other), its button.
+struct RowFacts {
+    bool Active;
+    int Identity;
+    int Button;
+};
 
 } // namespace
 
@@ -48,41 +70,90 @@ bool ListMaintenance::AddMissingRows() {
     {
         const BusyPointer busy(view_);
         table.MarkActive(devices_);
-        std::vector<bool> seen(devices_.Devices().size(), false);
+        const auto& devices = devices_.Devices();
+        std::unordered_map<std::string, int> identities;
+        std::vector<int> identityOf; // per device
+        for (const DeviceEntry& device : devices) {
+            const int next = static_cast<int>(identities.size());
+            identityOf.push_back(
+                identities.try_emplace(IdentityKey(device.Identity), next).first->second);
+        }
+        // The list as an order of rows: the rows now (0 to count - 1), then the rows added.
+        const int count = table.RowCount();
+        std::vector<RowFacts> facts;
+        for (const MappingRow& row : table.Rows()) {
+            const auto found = identities.find(IdentityKey(IdentityOf(row)));
+            facts.push_back(
+                {IsActive(row), found == identities.end() ? -1 : found->second, WholeButton(row)});
+        }
+        std::vector<int> order(static_cast<std::size_t>(count));
+        std::iota(order.begin(), order.end(), 0);
+        std::vector<MappingRow> added;
+
         // Missing buttons of the devices the list has: each after the row of the button
-        // before it, or at the very top when no such row comes first.
-        for (std::size_t d = 0; d < seen.size(); ++d) {
-            const DeviceEntry& device = devices_.Devices()[d];
-            int insertionPoint = 0; // the row (from 1) the next new row follows
-            for (int b = 1; b <= device.ButtonCount; ++b) {
-                bool found = false;
-                for (int r = 0; r < table.RowCount() && !found; ++r) {
-                    const MappingRow& row = table.Row(r);
-                    if (!IsActive(row) || !SameIdentity(IdentityOf(row), device.Identity))
-                        continue;
-                    seen[d] = true;
-                    if (ButtonNumber(row) == b) {
-                        insertionPoint = r + 1;
-                        found = true;
-                    }
-                }
-                if (found || !seen[d])
+        // before it (or after the row added for that one), or at the very top when no such
+        // row comes first.
+        std::vector<bool> seen(devices.size(), false);
+        for (std::size_t d = 0; d < devices.size(); ++d) {
+            const DeviceEntry& device = devices[d];
+            const int buttons = device.ButtonCount;
+            if (buttons < 1)
+                continue;
+            // Where the first active row of each button of the device stands.
+            std::vector<int> first(static_cast<std::size_t>(buttons) + 1, -1);
+            for (std::size_t p = 0; p < order.size(); ++p) {
+                const RowFacts& row = facts[static_cast<std::size_t>(order[p])];
+                if (!row.Active || row.Identity != identityOf[d])
                     continue;
-                insertionPoint = std::min(insertionPoint, table.RowCount());
-                table.InsertRow(insertionPoint, ButtonRow(b, device.Name, device.Identity));
-                ++insertionPoint;
+                seen[d] = true;
+                if (row.Button >= 1 && row.Button <= buttons &&
+                    first[static_cast<std::size_t>(row.Button)] < 0)
+                    first[static_cast<std::size_t>(row.Button)] = static_cast<int>(p);
+            }
+            if (!seen[d])
+                continue;
+            // Each new row: the position in `order` it goes before, and its number.
+            std::vector<std::pair<int, int>> inserts;
+            int insertionPoint = 0;
+            for (int b = 1; b <= buttons; ++b) {
+                if (const int at = first[static_cast<std::size_t>(b)]; at >= 0) {
+                    insertionPoint = at + 1;
+                    continue;
+                }
+                inserts.emplace_back(insertionPoint, count + static_cast<int>(added.size()));
+                facts.push_back({true, identityOf[d], b});
+                added.push_back(ButtonRow(b, device.Name, device.Identity));
                 ++missingItems;
             }
+            if (inserts.empty())
+                continue;
+            // New rows for one place keep the order they were made in.
+            std::stable_sort(inserts.begin(), inserts.end(),
+                             [](const auto& a, const auto& b) { return a.first < b.first; });
+            std::vector<int> merged;
+            merged.reserve(order.size() + inserts.size());
+            auto next = inserts.begin();
+            for (std::size_t p = 0; p <= order.size(); ++p) {
+                for (; next != inserts.end() && next->first == static_cast<int>(p); ++next)
+                    merged.push_back(next->second);
+                if (p < order.size())
+                    merged.push_back(order[p]);
+            }
+            order = std::move(merged);
         }
         // Devices the list lacks altogether; one button is not a device worth adding.
-        for (std::size_t d = 0; d < seen.size(); ++d) {
-            const DeviceEntry& device = devices_.Devices()[d];
+        for (std::size_t d = 0; d < devices.size(); ++d) {
+            const DeviceEntry& device = devices[d];
             if (device.ButtonCount <= 1 || seen[d])
                 continue;
             ++newDevices;
-            for (int b = 1; b <= device.ButtonCount; ++b)
-                table.InsertRow(table.RowCount(), ButtonRow(b, device.Name, device.Identity));
+            for (int b = 1; b <= device.ButtonCount; ++b) {
+                order.push_back(count + static_cast<int>(added.size()));
+                added.push_back(ButtonRow(b, device.Name, device.Identity));
+            }
         }
+        if (!added.empty())
+            table.Rearrange(order, std::move(added));
         view_.ShowMappingList(&table);
     }
     dialogs_.ShowMessage(msg::ListUpdated(missingItems, newDevices));
@@ -99,40 +170,66 @@ bool ListMaintenance::RemoveInactiveAndDuplicateRows() {
     {
         const BusyPointer busy(view_);
         table.MarkActive(devices_);
-        for (int r = table.RowCount() - 1; r >= 0; --r) {
+        const int count = table.RowCount();
+        std::vector<bool> gone(static_cast<std::size_t>(count), false);
+        // The rows that stay, whatever ends the search: a list keeps what was done to it.
+        const auto removeGone = [&] {
+            std::vector<int> order;
+            for (int r = 0; r < count; ++r)
+                if (!gone[static_cast<std::size_t>(r)])
+                    order.push_back(r);
+            table.Rearrange(order, {});
+        };
+        for (int r = 0; r < count; ++r) {
             if (!IsActive(table.Row(r))) {
-                table.RemoveRow(r);
+                gone[static_cast<std::size_t>(r)] = true;
                 ++inactiveItems;
             }
         }
-        for (int i = 0; i < table.RowCount();) {
-            std::vector<int> group = {i};
-            for (int j = i + 1; j < table.RowCount(); ++j)
-                if (AreDuplicates(table.Row(i), table.Row(j)))
-                    group.push_back(j);
-            if (group.size() < 2) {
-                ++i;
+        // The rows of each button of each device in list order, and each row's place there.
+        std::unordered_map<std::string, std::vector<int>> sameButton;
+        std::vector<std::pair<const std::vector<int>*, std::size_t>> place(
+            static_cast<std::size_t>(count), {nullptr, 0});
+        for (int r = 0; r < count; ++r) {
+            if (gone[static_cast<std::size_t>(r)])
                 continue;
-            }
-            std::vector<DuplicateRow> listed;
-            for (const int r : group)
-                listed.push_back(Listed(table.Row(r)));
-            const DuplicateChoice choice = dialogs_.ChooseRowToKeep(listed);
-            if (choice.What == DuplicateChoice::Action::SkipAll)
-                break;
-            const int size = static_cast<int>(group.size());
-            if (choice.What == DuplicateChoice::Action::Keep && choice.Kept >= 0 &&
-                choice.Kept < size) {
-                for (int k = size - 1; k >= 0; --k)
-                    if (k != choice.Kept)
-                        table.RemoveRow(group[static_cast<std::size_t>(k)]);
-                duplicateItems += size - 1;
-                // Row i went: the row that took its place is the next to look at.
-                if (choice.Kept != 0)
-                    continue;
-            }
-            ++i;
+            auto& rows = sameButton[DuplicateKey(table.Row(r))];
+            place[static_cast<std::size_t>(r)] = {&rows, rows.size()};
+            rows.push_back(r);
         }
+        try {
+            // Each row with the rows after it that map the same button, until the user skips
+            // the rest.
+            for (int r = 0; r < count; ++r) {
+                if (gone[static_cast<std::size_t>(r)])
+                    continue;
+                const auto& [rows, from] = place[static_cast<std::size_t>(r)];
+                std::vector<int> group;
+                for (std::size_t k = from; k < rows->size(); ++k)
+                    if (!gone[static_cast<std::size_t>((*rows)[k])])
+                        group.push_back((*rows)[k]);
+                if (group.size() < 2)
+                    continue;
+                std::vector<DuplicateRow> listed;
+                for (const int g : group)
+                    listed.push_back(Listed(table.Row(g)));
+                const DuplicateChoice choice = dialogs_.ChooseRowToKeep(listed);
+                if (choice.What == DuplicateChoice::Action::SkipAll)
+                    break;
+                const int size = static_cast<int>(group.size());
+                if (choice.What != DuplicateChoice::Action::Keep || choice.Kept < 0 ||
+                    choice.Kept >= size)
+                    continue;
+                for (int k = 0; k < size; ++k)
+                    if (k != choice.Kept)
+                        gone[static_cast<std::size_t>(group[static_cast<std::size_t>(k)])] = true;
+                duplicateItems += size - 1;
+            }
+        } catch (...) {
+            removeGone();
+            throw;
+        }
+        removeGone();
         view_.ShowMappingList(&table);
     }
     dialogs_.ShowMessage(msg::ItemsRemoved(inactiveItems, duplicateItems));

@@ -7,6 +7,7 @@
 #include <cmath>
 #include <numeric>
 #include <optional>
+#include <unordered_map>
 #include <utility>
 
 namespace qm {
@@ -206,37 +207,43 @@ bool MappingTable::SortByColumn(int column) {
 }
 
 void MappingTable::MarkActive(const DeviceTables& devices) {
+    // The button count of each attached identity, looked up once per row.
+    std::unordered_map<std::string, int> buttonCounts;
+    for (const DeviceEntry& device : devices.Devices())
+        buttonCounts[IdentityKey(device.Identity)] = device.ButtonCount;
     for (std::size_t i = 0; i < rows_.size(); ++i) {
         MappingRow& row = rows_[i];
-        bool active = false;
+        const auto device = buttonCounts.find(IdentityKey(row[col::Device].Tag.ToText()));
         const auto button = ButtonNumber(row);
-        const std::string identity = row[col::Device].Tag.ToText();
-        for (const DeviceEntry& device : devices.Devices())
-            if (SameIdentity(device.Identity, identity))
-                active = button && *button <= device.ButtonCount;
+        const bool active = device != buttonCounts.end() && button && *button <= device->second;
         row[col::Description].Tag = Variant::Bool(active);
         colours_[i] = FlagColour(active);
     }
 }
 
-void MappingTable::InsertRow(int at, MappingRow row) {
-    at = std::clamp(at, 0, RowCount());
-    const std::uint32_t colour = FlagColour(ActiveFlag(row));
-    rows_.insert(rows_.begin() + at, std::move(row));
-    colours_.insert(colours_.begin() + at, colour);
-    if (selected_ >= at)
-        ++selected_;
-}
-
-void MappingTable::RemoveRow(int r) {
-    if (r < 0 || r >= RowCount())
-        return;
-    rows_.erase(rows_.begin() + r);
-    colours_.erase(colours_.begin() + r);
-    if (selected_ == r)
-        selected_ = -1;
-    else if (selected_ > r)
-        --selected_;
+void MappingTable::Rearrange(const std::vector<int>& order, std::vector<MappingRow> added) {
+    const int count = RowCount();
+    std::vector<MappingRow> rows;
+    std::vector<std::uint32_t> colours;
+    rows.reserve(order.size());
+    colours.reserve(order.size());
+    int selected = -1;
+    for (const int from : order) {
+        if (from < count) {
+            const auto f = static_cast<std::size_t>(from);
+            if (from == selected_)
+                selected = static_cast<int>(rows.size());
+            rows.push_back(std::move(rows_[f]));
+            colours.push_back(colours_[f]);
+        } else {
+            MappingRow& row = added[static_cast<std::size_t>(from - count)];
+            colours.push_back(FlagColour(ActiveFlag(row)));
+            rows.push_back(std::move(row));
+        }
+    }
+    rows_ = std::move(rows);
+    colours_ = std::move(colours);
+    selected_ = selected;
 }
 
 void MappingTable::SetCell(int r, int column, Cell cell) {

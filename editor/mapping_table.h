@@ -93,15 +93,17 @@ public:
     // nothing and give false.
     bool SortByColumn(int column);
 
-    // Marks each row active when its device is attached (identity compared without regard to
-    // case) and has the button, else inactive.
+    // Marks each row active when its device is attached (identity compared trimmed and without
+    // regard to case; of two devices of one identity, the later counts) and has the button,
+    // else inactive.
     void MarkActive(const DeviceTables& devices);
 
-    // List maintenance: a row inserted before row `at` (RowCount() appends) and coloured from its
-    // active flag, a row removed, a cell replaced. The selection stays with its row, and is
-    // none once that row is removed.
-    void InsertRow(int at, MappingRow row);
-    void RemoveRow(int r);
+    // List maintenance, in one step however many rows move: row i of the new list is row
+    // order[i] of the list now or, from RowCount() on, added[order[i] - RowCount()], coloured
+    // from its active flag. Rows not in `order` go; none may appear twice. The selection stays
+    // with its row, and is none once that row went.
+    void Rearrange(const std::vector<int>& order, std::vector<MappingRow> added);
+    // A cell replaced.
     void SetCell(int r, int column, Cell cell);
 
 private:

@@ -15,7 +15,11 @@ class RecordingEditorView final : public EditorView {
 public:
     void SetStatusText(std::string_view text) override { status = text; }
     void SetCaption(std::string_view text) override { caption = text; }
-    void ShowConfigurations(const ConfigurationList&) override {}
+    void ShowConfigurations(const ConfigurationList& list) override {
+        entryStates.clear();
+        for (const auto& entry : list.Entries())
+            entryStates.push_back(entry.State);
+    }
     void ScrollEntryIntoView(std::string_view) override {}
     void ShowMappingList(const MappingTable* table) override { shownTable = table; }
     void RedrawMappingRows() override {}
@@ -53,6 +57,7 @@ public:
     const MappingTable* shownTable = nullptr;
     EditorCommandStates states;
     std::vector<std::string> devices, testLog;
+    std::vector<int> entryStates; // the file states the configuration list shows
     int markedColumn = -1, editorRow = -1, mappingMenus = 0, listFocuses = 0, preferencesShown = 0;
     int pollPeriodMs = 0;
     bool minimized = false, testWindow = false, pollEnabled = false;

@@ -59,7 +59,7 @@ public:
     }
     DuplicateChoice ChooseRowToKeep(const std::vector<DuplicateRow>& rows) override {
         duplicateGroups.push_back(rows);
-        return {}; // Skip
+        return Next(duplicateAnswers); // Skip when none is left
     }
     std::optional<int> ChooseDevice(const std::vector<std::string>& names) override {
         deviceLists.push_back(names);
@@ -72,6 +72,7 @@ public:
     std::vector<std::vector<DuplicateRow>> duplicateGroups;
     std::vector<std::vector<std::string>> deviceLists;
     std::deque<std::optional<int>> deviceAnswers;
+    std::deque<DuplicateChoice> duplicateAnswers;
     // Files and folders the dialogs "choose", in order; cancelled when none is left.
     std::deque<std::optional<std::string>> fileAnswers, folderAnswers;
     std::vector<FileDialogRequest> fileRequests;

@@ -97,7 +97,7 @@ TEST(CommandStates, ModesSetTheMappingCommandsAndLockTheRestWhileRecordingOrTest
         }
 }
 
-TEST(CommandStates, UnknownStatesAndAnEmptyListLeaveWhatTheirStepDoesNotSet) {
+TEST(CommandStates, UnknownStatesLeaveTheFileCommandsAndAnEmptyListNoMappingCommand) {
     for (bool before : {false, true}) {
         const auto b = AllFlags(before);
         EditorCommandInput in{.EntryCount = 1, .SelectedState = {}, .ConfigurationShown = true};
@@ -112,7 +112,7 @@ TEST(CommandStates, UnknownStatesAndAnEmptyListLeaveWhatTheirStepDoesNotSet) {
         in.ConfigurationShown = false;
         const auto s = NextCommandStates(b, in);
         EXPECT_EQ(std::tie(s.Buttons, s.MappingMenu, s.MenusEnabled, s.Recording),
-                  std::tie(b.Buttons, b.MappingMenu, b.MenusEnabled, b.Recording));
+                  std::tuple(MappingCommandFlags{}, b.MappingMenu, b.MenusEnabled, false));
     }
 }
 

@@ -121,6 +121,23 @@ TEST_F(Editor, TheCommandLineLoadsOneFileQuotesRemovedAndRelativePathsExpanded) 
               std::tuple("file1", "my file.qmf", filestate::Saved, "C:\\Users\\me\\my file.qmf"));
 }
 
+TEST_F(Editor, ARowReadIsMarkedAgainstTheAttachedDevicesAtOnce) {
+    std::vector<Record14> records(4);
+    records[0].Button = "12";
+    records[1].Button = "13"; // past the pad's last button
+    records[2].Identity = "{00000000-0000-0000-0000-000000000009}";
+    records[3].Identity = " {00000000-0000-0000-0000-000000000002} "; // the stick's
+    files.files[kConfig + "a.qmf"] = File14(records);
+    Start(kConfig + "a.qmf");
+    const bool active[] = {true, false, false, true};
+    for (int r = 0; r < 4; ++r) {
+        EXPECT_EQ(view.shownTable->Row(r)[col::Description].Tag, Variant::Bool(active[r])) << r;
+        EXPECT_EQ(view.shownTable->RowColour(r),
+                  active[r] ? rowcolour::Active : rowcolour::Inactive)
+            << r;
+    }
+}
+
 TEST_F(Editor, NewBuildsARowPerButtonUnderItsOwnEntryNameSaveAsWritesIt) {
     Start();
     editor->NewConfiguration();
@@ -201,7 +218,7 @@ TEST_F(Editor, LoadOfNoFileOrAMissingOneListsNothing) {
     EXPECT_TRUE(List().Entries().empty());
 }
 
-TEST_F(Editor, DeleteAsksRecyclesASavedFileAndKeepsTheEntryWhenTheShellDidNot) {
+TEST_F(Editor, DeleteAsksRecyclesKeepsTheEntryWhenTheShellDidNotAndTheNameIssuedThisRun) {
     files.files[kConfig + "a.qmf"] = Qmf();
     files.files[kConfig + "b.qmf"] = Qmf();
     Start();
@@ -220,6 +237,19 @@ TEST_F(Editor, DeleteAsksRecyclesASavedFileAndKeepsTheEntryWhenTheShellDidNot) {
     EXPECT_EQ(remove(MessageAnswer::Yes, true), std::pair(false, false));
     EXPECT_THAT(shell.recycled, ElementsAre(kConfig + "a.qmf", kConfig + "a.qmf"));
     EXPECT_EQ(List().SelectedKey(), "file2"); // the next entry offers its commands
+
+    // file1 was issued at start-up and never opened: it is not issued again.
+    files.files["C:\\c.qmf"] = Qmf();
+    editor->LoadConfigurationFile("C:\\c.qmf");
+    EXPECT_EQ(List().SelectedKey(), "file3");
+    // The last entry goes while shown: nothing is left for a mapping command.
+    for (const char* key : {"file2", "file3"}) {
+        editor->EntryPressed(key, false);
+        dialogs.answers = {MessageAnswer::Yes};
+        editor->DeleteSelected();
+    }
+    EXPECT_TRUE(List().Entries().empty());
+    EXPECT_EQ(view.states.Buttons, MappingCommandFlags{});
 }
 
 TEST_F(Editor, SaveAsOfASavedConfigurationToANewPathOpensTheCopyAndKeepsTheOriginal) {

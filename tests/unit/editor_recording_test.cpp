@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <utility>
+#include <vector>
 
 namespace qm {
 namespace {
@@ -79,6 +80,7 @@ TEST_F(Recording, AKeyGoesIntoTheChosenCellOfTheSelectedRowAndMarksTheConfigurat
         EXPECT_EQ(rig.view.keyMapping, c.shown);
         EXPECT_EQ(rig.Selected().State, c.modified ? filestate::Modified : filestate::Saved)
             << c.shown;
+        EXPECT_EQ(rig.view.entryStates, std::vector{rig.Selected().State}) << c.shown;
     }
 }
 

@@ -89,6 +89,34 @@ TEST(ListMaintenance, RemoveAndAddKeepTheSelectionWithItsRow) {
     EXPECT_EQ(m.table.SelectedRow(), 5);
 }
 
+// Each missing button goes after the first row of the button before it, or after the row added
+// for that one, or at the very top; a device without rows is added at the end unless it has
+// a single button.
+TEST(ListMaintenance, AddPutsAMissingButtonAfterTheRowOfTheButtonBefore) {
+    Maintained m("P:4 Q:1 R:2 S:1", "3@P 2@P 2@P:again 1@Q");
+    m.dialogs.answers = {MessageAnswer::Yes};
+    EXPECT_TRUE(m.Maintenance().AddMissingRows());
+    EXPECT_EQ(Order(m.table), "1@P 3@P 4@P 2@P 2@P:again 1@Q 1@R 2@R");
+    EXPECT_EQ(m.dialogs.shown.back(), msg::ListUpdated(2, 1));
+}
+
+// A group is the row with the later rows of its button (identity without regard to case): a
+// skipped group comes back without its first row, a kept row stays where it was.
+TEST(ListMaintenance, RemoveAsksPerGroupUntilTheUserSkipsTheRest) {
+    Maintained m("P:2", "1@P:a 1@P:b 2@P:c 1@p:d 2@P:e 2@P:f");
+    using A = DuplicateChoice::Action;
+    m.dialogs.answers = {MessageAnswer::Yes};
+    m.dialogs.duplicateAnswers = {{A::Skip}, {A::Keep, 1}, {A::SkipAll}};
+    EXPECT_TRUE(m.Maintenance().RemoveInactiveAndDuplicateRows());
+    EXPECT_EQ(Order(m.table), "1@P:a 2@P:c 1@p:d 2@P:e 2@P:f");
+    std::vector<std::string> asked;
+    for (const auto& group : m.dialogs.duplicateGroups)
+        for (asked.emplace_back(); const auto& row : group)
+            asked.back() += row.Texts[col::Description];
+    EXPECT_THAT(asked, ElementsAre("abd", "bd", "cef"));
+    EXPECT_EQ(m.dialogs.shown.back(), msg::ItemsRemoved(0, 1));
+}
+
 TEST(ListMaintenance, AClearedRowKeepsItsButtonDeviceAndActiveFlag) {
     Maintained m("", "7@P:fire");
     m.table.MarkActive(m.devices);

@@ -53,14 +53,18 @@ TEST(MappingTable, SelectingTheSelectedRowOutsideRecordingRecoloursNothing) {
     EXPECT_EQ(std::tuple(t.RowColour(0), t.SelectedRow()), std::tuple(rowcolour::Active, 1));
 }
 
-TEST(MappingTable, MarkActiveMatchesIdentityWithoutCaseAndUpToTheButtonCount) {
+TEST(MappingTable, MarkActiveMatchesIdentityTrimmedWithoutCaseAndUpToTheButtonCount) {
     DeviceTables devices;
     devices.AddDevice({true, 0, "{PAD}", "Pad", 12});
+    // Two devices of one identity: the later one's count.
+    devices.AddDevice({true, 1, "{TWIN}", "Twin", 2});
+    devices.AddDevice({true, 2, " {twin}  ", "Twin", 1});
     auto t = MappingTable::FromRows({Row("12", "pad", Variant::Bool(false)), Row("13", "pad"),
-                                     Row("1", "other"), Row("x", "PAD")});
+                                     Row("1", "other"), Row("x", "PAD"), Row("1", "Twin"),
+                                     Row("2", "twin")});
     t.MarkActive(devices);
-    const bool active[] = {true, false, false, false};
-    for (int r = 0; r < 4; ++r) {
+    const bool active[] = {true, false, false, false, true, false};
+    for (int r = 0; r < 6; ++r) {
         EXPECT_EQ(t.Row(r)[col::Description].Tag, Variant::Bool(active[r])) << r;
         EXPECT_EQ(t.RowColour(r), active[r] ? rowcolour::Active : rowcolour::Inactive) << r;
     }
