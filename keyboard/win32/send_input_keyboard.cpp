@@ -32,38 +32,35 @@ void SendInputKeyboard::Send(std::span<const KeyInput> records) {
 
 // The first read gives the thread its input state, which from then on follows the keyboard's
 // changes (under Wine it starts with every lock off).
-KeyStateReader::KeyStateReader() : thread_([this] { Serve(); }) {
+KeyStateReader::KeyStateReader()
+    : asked_(CreateEventW(nullptr, FALSE, FALSE, nullptr)),
+      answered_(CreateEventW(nullptr, FALSE, FALSE, nullptr)), thread_([this] { Serve(); }) {
     Read(0);
 }
 
 KeyStateReader::~KeyStateReader() {
     {
-        const std::lock_guard lock(mutex_);
+        const std::lock_guard one(reading_);
         stopping_ = true;
+        SetEvent(asked_.Get());
     }
-    changed_.notify_all();
     thread_.join();
 }
 
 std::int16_t KeyStateReader::Read(std::uint16_t virtualKey) {
     const std::lock_guard one(reading_);
-    std::unique_lock lock(mutex_);
-    request_ = virtualKey;
-    answer_.reset();
-    changed_.notify_all();
-    changed_.wait(lock, [&] { return answer_.has_value(); });
-    return *answer_;
+    if (!asked_ || !answered_) // no events: this thread's own view
+        return static_cast<std::int16_t>(::GetKeyState(virtualKey));
+    key_ = virtualKey;
+    SetEvent(asked_.Get());
+    WaitForSingleObject(answered_.Get(), INFINITE);
+    return answer_;
 }
 
 void KeyStateReader::Serve() {
-    std::unique_lock lock(mutex_);
-    for (;;) {
-        changed_.wait(lock, [&] { return stopping_ || request_.has_value(); });
-        if (stopping_)
-            return;
-        answer_ = static_cast<std::int16_t>(::GetKeyState(*request_));
-        request_.reset();
-        changed_.notify_all();
+    while (asked_ && WaitForSingleObject(asked_.Get(), INFINITE) == WAIT_OBJECT_0 && !stopping_) {
+        answer_ = static_cast<std::int16_t>(::GetKeyState(key_));
+        SetEvent(answered_.Get());
     }
 }
 

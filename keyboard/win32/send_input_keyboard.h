@@ -4,10 +4,10 @@
 #include "keyboard/keyboard.h"
 #include "keyboard/win32/system_scan_codes.h"
 
-#include <condition_variable>
+#include "core/win32/win32_handle.h"
+
 #include <cstdint>
 #include <mutex>
-#include <optional>
 #include <thread>
 
 namespace qm {
@@ -30,10 +30,11 @@ private:
     void Serve();
 
     std::mutex reading_; // one request at a time
-    std::mutex mutex_;
-    std::condition_variable changed_;
-    std::optional<std::uint16_t> request_;
-    std::optional<std::int16_t> answer_;
+    // Auto-reset events: a request waits, then its answer (the fields between them are the
+    // requester's until `asked_`, then the thread's until `answered_`).
+    win32::UniqueHandle asked_, answered_;
+    std::uint16_t key_ = 0;
+    std::int16_t answer_ = 0;
     bool stopping_ = false;
     std::thread thread_;
 };
