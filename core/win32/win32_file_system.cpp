@@ -30,6 +30,7 @@ int FileErrorNumber(DWORD error) {
         return err::PathNotFound;
     case ERROR_INVALID_NAME:
     case ERROR_BAD_PATHNAME:
+    case ERROR_FILENAME_EXCED_RANGE:
         return err::BadFileName;
     case ERROR_ACCESS_DENIED:
     case ERROR_SHARING_VIOLATION:

@@ -43,6 +43,17 @@ void OnPollDue(void* context) {
 } // namespace
 
 int RunVantrel(HINSTANCE instance, const wchar_t* commandLine, int showCommand) {
+    // Before anything else: a second copy of this version only brings the first forward.
+    const ProgramInfo program = ThisProgram("vantrel", VANTREL_VERSION_MAJOR, VANTREL_VERSION_MINOR,
+                                            VANTREL_VERSION_REVISION);
+    const std::wstring caption = WideFromUtf8(ProgramCaption(kEditorTitle, program));
+    const SingleInstance single(caption);
+    if (single.AlreadyRunning()) {
+        if (const HWND first = RunningInstanceWindow(caption); first != nullptr)
+            BringForward(first);
+        return 0;
+    }
+
     const OleSession ole;
     INITCOMMONCONTROLSEX controls{};
     controls.dwSize = sizeof(controls);
@@ -58,13 +69,6 @@ int RunVantrel(HINSTANCE instance, const wchar_t* commandLine, int showCommand) 
             if (!CheckDXVersion(setup, dialogs))
                 return;
         }
-
-        const ProgramInfo program = ThisProgram("vantrel", VANTREL_VERSION_MAJOR,
-                                                VANTREL_VERSION_MINOR, VANTREL_VERSION_REVISION);
-        const std::wstring caption = WideFromUtf8(ProgramCaption(kEditorTitle, program));
-        // The same version already runs: it comes forward instead, without a splash.
-        if (BringRunningInstanceForward(caption))
-            return;
 
         ShowSplash(instance, dialogs, VantrelCard(), kSplashMilliseconds);
 

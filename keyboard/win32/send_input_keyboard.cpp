@@ -30,8 +30,38 @@ void SendInputKeyboard::Send(std::span<const KeyInput> records) {
     }
 }
 
-std::int16_t SendInputKeyboard::GetKeyState(std::uint16_t virtualKey) {
-    return static_cast<std::int16_t>(::GetKeyState(virtualKey));
+// The first read gives the thread its input state, which from then on follows the keyboard's
+// changes (under Wine it starts with every lock off).
+KeyStateReader::KeyStateReader()
+    : asked_(CreateEventW(nullptr, FALSE, FALSE, nullptr)),
+      answered_(CreateEventW(nullptr, FALSE, FALSE, nullptr)), thread_([this] { Serve(); }) {
+    Read(0);
+}
+
+KeyStateReader::~KeyStateReader() {
+    {
+        const std::lock_guard one(reading_);
+        stopping_ = true;
+        SetEvent(asked_.Get());
+    }
+    thread_.join();
+}
+
+std::int16_t KeyStateReader::Read(std::uint16_t virtualKey) {
+    const std::lock_guard one(reading_);
+    if (!asked_ || !answered_) // no events: this thread's own view
+        return static_cast<std::int16_t>(::GetKeyState(virtualKey));
+    key_ = virtualKey;
+    SetEvent(asked_.Get());
+    WaitForSingleObject(answered_.Get(), INFINITE);
+    return answer_;
+}
+
+void KeyStateReader::Serve() {
+    while (asked_ && WaitForSingleObject(asked_.Get(), INFINITE) == WAIT_OBJECT_0 && !stopping_) {
+        answer_ = static_cast<std::int16_t>(::GetKeyState(key_));
+        SetEvent(answered_.Get());
+    }
 }
 
 } // namespace qm

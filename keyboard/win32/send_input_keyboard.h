@@ -1,10 +1,43 @@
 #pragma once
-// The system keyboard: records injected with SendInput by scan code, key states from the
-// calling thread's view, scan codes from the layout in use.
+// The system keyboard: records injected with SendInput by scan code, key states as the system
+// has them, scan codes from the layout in use.
 #include "keyboard/keyboard.h"
 #include "keyboard/win32/system_scan_codes.h"
 
+#include "core/win32/win32_handle.h"
+
+#include <cstdint>
+#include <mutex>
+#include <thread>
+
 namespace qm {
+
+// Reads key states on a thread of its own. GetKeyState answers from the calling thread's input
+// state, which moves on only as that thread removes keyboard messages from its queue: while
+// keys wait there (the program's own injected keys when its window has the focus, or a key
+// the user pressed), it lags behind the keyboard. A thread without windows never has keyboard
+// messages waiting, and the system brings its input state up to date when it asks.
+class KeyStateReader {
+public:
+    KeyStateReader();
+    ~KeyStateReader();
+    KeyStateReader(const KeyStateReader&) = delete;
+    KeyStateReader& operator=(const KeyStateReader&) = delete;
+
+    std::int16_t Read(std::uint16_t virtualKey);
+
+private:
+    void Serve();
+
+    std::mutex reading_; // one request at a time
+    // Auto-reset events: a request waits, then its answer (the fields between them are the
+    // requester's until `asked_`, then the thread's until `answered_`).
+    win32::UniqueHandle asked_, answered_;
+    std::uint16_t key_ = 0;
+    std::int16_t answer_ = 0;
+    bool stopping_ = false;
+    std::thread thread_;
+};
 
 class SendInputKeyboard final : public Keyboard {
 public:
@@ -12,13 +45,14 @@ public:
     static constexpr std::size_t kMaxRecordsPerCall = 8;
 
     void Send(std::span<const KeyInput> records) override;
-    std::int16_t GetKeyState(std::uint16_t virtualKey) override;
+    std::int16_t GetKeyState(std::uint16_t virtualKey) override { return states_.Read(virtualKey); }
     std::uint16_t ScanCodeOf(std::uint16_t virtualKey) const override {
         return scanCodes_.ScanCodeOf(virtualKey);
     }
 
 private:
     SystemScanCodes scanCodes_;
+    KeyStateReader states_;
 };
 
 } // namespace qm

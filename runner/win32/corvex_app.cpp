@@ -38,6 +38,17 @@ void OnPollDue(void* context) {
 } // namespace
 
 int RunCorvex(HINSTANCE instance, const wchar_t* commandLine) {
+    // Before anything else: a second copy of this version only brings the first forward.
+    const ProgramInfo program =
+        ThisProgram("corvex", CORVEX_VERSION_MAJOR, CORVEX_VERSION_MINOR, CORVEX_VERSION_REVISION);
+    const std::wstring caption = WideFromUtf8(RunnerCaption(program));
+    const SingleInstance single(caption);
+    if (single.AlreadyRunning()) {
+        if (const HWND first = RunningInstanceWindow(caption); first != nullptr)
+            BringForward(first);
+        return 0;
+    }
+
     const OleSession ole;
     INITCOMMONCONTROLSEX controls{};
     controls.dwSize = sizeof(controls);
@@ -53,13 +64,6 @@ int RunCorvex(HINSTANCE instance, const wchar_t* commandLine) {
             if (!CheckDXVersion(setup, dialogs))
                 return;
         }
-
-        const ProgramInfo program = ThisProgram("corvex", CORVEX_VERSION_MAJOR,
-                                                CORVEX_VERSION_MINOR, CORVEX_VERSION_REVISION);
-        const std::wstring caption = WideFromUtf8(RunnerCaption(program));
-        // The same version already runs: it comes forward instead.
-        if (BringRunningInstanceForward(caption))
-            return;
 
         ShowSplash(instance, dialogs, CorvexCard(), kSplashMilliseconds);
 

@@ -468,4 +468,59 @@ int DefaultConfigurationScenario() {
     return checks.Finish();
 }
 
+// Every top-level window of the process whose caption starts with `title`.
+std::vector<HWND> WindowsTitled(DWORD process, const std::wstring& title) {
+    std::vector<HWND> found;
+    for (HWND w = GetTopWindow(nullptr); w != nullptr; w = GetWindow(w, GW_HWNDNEXT)) {
+        DWORD owner = 0;
+        GetWindowThreadProcessId(w, &owner);
+        if (owner == process && WindowText(w).starts_with(title))
+            found.push_back(w);
+    }
+    return found;
+}
+
+int InstancesScenario() {
+    Checks checks("instances");
+    for (const std::wstring name : {L"corvex", L"vantrel"}) {
+        ForgetSettings();
+        const Installation install = Install(L"instances-" + name);
+        Simulation devices(install.DeviceFile, DeviceLines());
+        const std::wstring program = install.Folder + name + L".exe";
+        const std::wstring title = name == L"corvex" ? L"Corvex Ver. " : L"Vantrel Ver. ";
+        RunnerProcess starts[2];
+        RunnerProcess* first = nullptr;
+        HWND main = nullptr;
+        checks.Step(Narrow(name) + " twice", {}, [&] {
+            checks.Require(starts[0].Start(program, L""), "the program starts");
+            Sleep(50);
+            checks.Require(starts[1].Start(program, L""), "and again 50 ms later");
+            checks.Require(
+                PumpUntil([&] { return !starts[0].Running() || !starts[1].Running(); }, kStart),
+                "one of the two ends by itself");
+            first = starts[0].Running() ? &starts[0] : &starts[1];
+            checks.Require(
+                PumpUntil([&] { return !WindowsTitled(first->Id(), title).empty(); }, kStart),
+                "the other runs on and shows its main window");
+            main = WindowsTitled(first->Id(), title).front();
+            checks.Expect(first->Running() && (starts[0].Running() != starts[1].Running()),
+                          "one copy runs");
+        });
+        checks.Step(Narrow(name) + " busy", {Narrow(name) + " twice"}, [&] {
+            // Busy: its window's thread stopped, as in a long command.
+            const win32::UniqueHandle thread(
+                OpenThread(THREAD_SUSPEND_RESUME, FALSE, GetWindowThreadProcessId(main, nullptr)));
+            checks.Require(thread && SuspendThread(thread.Get()) != DWORD(-1),
+                           "the copy's window thread stops");
+            RunnerProcess later;
+            const bool started = later.Start(program, L"");
+            const auto exit = started ? later.WaitExit(kStart) : std::nullopt;
+            ResumeThread(thread.Get());
+            checks.Expect(exit == 0u, "a start meanwhile ends by itself with exit code 0",
+                          exit ? "" : "still running");
+        });
+    }
+    return checks.Finish();
+}
+
 } // namespace qm::e2e

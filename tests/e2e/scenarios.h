@@ -14,5 +14,8 @@ int KeysScenario();
 int DialogsScenario();
 // Started with "/t" and preferences that ask for the default configuration.
 int DefaultConfigurationScenario();
+// Each program started twice 50 ms apart leaves one copy; a start while that copy is busy
+// ends at once.
+int InstancesScenario();
 
 } // namespace qm::e2e

@@ -157,6 +157,30 @@ TEST_F(KeyboardTest, ChordsArriveWithTheirKeysScanCodesAndOrder) {
     }
 }
 
+// A burst forces the locks on and off before this thread, whose window has the focus, removes
+// the keys it sent: each lock must end as the burst left it, whatever the user had set.
+TEST_F(KeyboardTest, LockStatesFollowTheKeyboardWhileSentKeysWait) {
+    const auto capsOn = [] { return (GetKeyState(VK_CAPITAL) & 1) != 0; };
+    const auto userSets = [&](bool on) {
+        if (capsOn() != on)
+            Tap(VK_CAPITAL);
+        Settle();
+        ASSERT_EQ(capsOn(), on);
+    };
+
+    userSets(true);
+    SetKeyState(keyboard, VK_CAPITAL, 0);
+    SetKeyState(keyboard, VK_CAPITAL, 0);
+    Settle();
+    EXPECT_FALSE(capsOn()) << "the user's lock survives the burst";
+
+    userSets(false);
+    SetKeyState(keyboard, VK_CAPITAL, 1);
+    SetKeyState(keyboard, VK_CAPITAL, 0);
+    Settle();
+    EXPECT_FALSE(capsOn()) << "a lock the burst switched on stays on";
+}
+
 class RecordingTarget final : public HookTarget {
 public:
     void DecodeKey(std::uint16_t vk, std::uint16_t mask) override { decoded.push_back({vk, mask}); }

@@ -449,10 +449,14 @@ Installation Install(const std::wstring& name) {
     install.Program = install.Folder + L"corvex.exe";
     install.DeviceFile = install.Folder + L"devices.txt";
     std::error_code error;
-    // A run may have left read-only files, which the removal would keep.
-    for (const auto& entry : std::filesystem::recursive_directory_iterator(install.Folder, error))
-        SetFileAttributesW(entry.path().c_str(), FILE_ATTRIBUTE_NORMAL);
-    std::filesystem::remove_all(install.Folder, error);
+    // A run may have left read-only files, which the removal would keep, and paths longer
+    // than the classic limit (reached only through the long-path prefix).
+    const std::filesystem::path leftovers = L"\\\\?\\" + install.Folder;
+    for (std::filesystem::recursive_directory_iterator it(leftovers, error), end;
+         !error && it != end; it.increment(error))
+        SetFileAttributesW(it->path().c_str(), FILE_ATTRIBUTE_NORMAL);
+    error.clear();
+    std::filesystem::remove_all(leftovers, error);
     if (error)
         throw Fatal("cannot empty " + Narrow(install.Folder) + ": " + error.message());
     MakeFolder(install.Folder + L"config");

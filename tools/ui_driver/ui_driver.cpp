@@ -40,7 +40,7 @@ namespace {
 
 int Usage() {
 #ifdef QM_DRIVER_SCENARIOS
-    std::fputs("usage: e2e_driver keys|dialogs|default\n", stderr);
+    std::fputs("usage: e2e_driver keys|dialogs|default|instances\n", stderr);
 #endif
     std::fputs("usage: ui_driver run SCRIPT [EXPECTED]\n"
                "       ui_driver demo [FILE.qmf]\n"
@@ -68,10 +68,11 @@ int Run(int argc, wchar_t** argv) {
     const std::wstring mode = argv[1];
     const ComScope com;
 #ifdef QM_DRIVER_SCENARIOS
-    if (mode == L"keys" || mode == L"dialogs" || mode == L"default") {
-        const int failures = mode == L"keys"      ? KeysScenario()
-                             : mode == L"dialogs" ? DialogsScenario()
-                                                  : DefaultConfigurationScenario();
+    if (mode == L"keys" || mode == L"dialogs" || mode == L"default" || mode == L"instances") {
+        const int failures = mode == L"keys"        ? KeysScenario()
+                             : mode == L"dialogs"   ? DialogsScenario()
+                             : mode == L"instances" ? InstancesScenario()
+                                                    : DefaultConfigurationScenario();
         std::printf("%s: %d check(s) failed\n", Narrow(mode).c_str(), failures);
         return failures == 0 ? 0 : 1;
     }

@@ -1,12 +1,33 @@
 #pragma once
-// One copy of a program at a time: a second start finds the first by its main window's caption,
-// which carries the program's name and version.
+// One copy of each version of a program per user session. A named mutex, taken before anything
+// else at start-up, decides without a race which start is the first; a later start finds the
+// first copy's main window by its caption (the program's name and version) to bring it
+// forward, and never waits for that copy to answer.
+#include "core/win32/win32_handle.h"
+
+#include <windows.h>
+
 #include <string>
 
 namespace qm::win32 {
 
-// When a window with this caption exists, restores it, brings it to the front and returns true
-// (the caller then ends); false when the program is not running yet.
-bool BringRunningInstanceForward(const std::wstring& caption);
+class SingleInstance {
+public:
+    // Takes the session's mutex named for the caption.
+    explicit SingleInstance(const std::wstring& caption);
+    // True when another copy of the same version holds it already.
+    bool AlreadyRunning() const { return alreadyRunning_; }
+
+private:
+    UniqueHandle mutex_;
+    bool alreadyRunning_ = false;
+};
+
+// The running copy's main window; nothing while it has none yet (still starting).
+HWND RunningInstanceWindow(const std::wstring& caption);
+
+// Restores the window and brings it to the front without waiting for its thread: a busy first
+// copy shows itself when it gets to its messages.
+void BringForward(HWND window);
 
 } // namespace qm::win32

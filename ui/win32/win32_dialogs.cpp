@@ -1,7 +1,10 @@
 #include "ui/win32/win32_dialogs.h"
 
+#include "core/app_error.h"
+#include "core/messages.h"
 #include "core/win32/win32_text.h"
 
+#include <commctrl.h>
 #include <commdlg.h>
 #include <shlobj.h>
 
@@ -20,6 +23,99 @@ using UniqueItemList = std::unique_ptr<ITEMIDLIST, ItemListFree>;
 
 // Room for a long path: the dialog fails (FNERR_BUFFERTOOSMALL) rather than truncating.
 constexpr DWORD kFileBufferChars = 32768;
+
+// The file dialog's name box: the combo box of the Explorer-style dialog, or its plain edit.
+constexpr int kFileNameComboId = 0x47C;
+constexpr int kFileNameEditId = 0x480;
+
+std::wstring ControlText(HWND control) {
+    std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(control)) + 1, L'\0');
+    text.resize(static_cast<std::size_t>(
+        GetWindowTextW(control, text.data(), static_cast<int>(text.size()))));
+    return text;
+}
+
+// The length of the path OK would open: the name as typed when it is absolute, else the
+// dialog's folder, a separator and the name.
+std::size_t ChosenPathLength(HWND dialog) {
+    HWND name = GetDlgItem(dialog, kFileNameComboId);
+    if (name == nullptr)
+        name = GetDlgItem(dialog, kFileNameEditId);
+    if (name == nullptr)
+        return 0;
+    const std::wstring text = ControlText(name);
+    const bool absolute = !text.empty() && (text[0] == L'\\' || text[0] == L'/' ||
+                                            (text.size() > 1 && text[1] == L':'));
+    if (absolute)
+        return text.size();
+    // The size the folder needs, its NUL included; nothing when the dialog does not say.
+    const LRESULT folder = SendMessageW(dialog, CDM_GETFOLDERPATH, 0, 0);
+    return (folder > 0 ? static_cast<std::size_t>(folder) : 0) + text.size();
+}
+
+// Guards the system's file dialog while it is open on this thread. The dialog builds the chosen
+// path in a buffer of MAX_PATH characters, and some implementations overrun it (and end the
+// program) when the name typed or picked makes a longer path: such a choice is refused with
+// the file error box, and the dialog stays open for another. The dialog is found as the first
+// dialog window this thread creates during the call.
+class LongPathGuard {
+public:
+    explicit LongPathGuard(Win32Dialogs& dialogs)
+        : dialogs_(dialogs),
+          hook_(SetWindowsHookExW(WH_CBT, &OnCbt, nullptr, GetCurrentThreadId())) {
+        active_ = this;
+    }
+    ~LongPathGuard() {
+        if (hook_ != nullptr)
+            UnhookWindowsHookEx(hook_);
+        if (dialog_ != nullptr && IsWindow(dialog_))
+            RemoveWindowSubclass(dialog_, &OnDialog, kSubclassId);
+        active_ = nullptr;
+    }
+    LongPathGuard(const LongPathGuard&) = delete;
+    LongPathGuard& operator=(const LongPathGuard&) = delete;
+
+private:
+    static constexpr UINT_PTR kSubclassId = 1;
+
+    static LRESULT CALLBACK OnCbt(int code, WPARAM wParam, LPARAM lParam) {
+        LongPathGuard* guard = active_;
+        if (code == HCBT_CREATEWND && guard != nullptr && guard->dialog_ == nullptr) {
+            const auto window = reinterpret_cast<HWND>(wParam);
+            wchar_t name[16] = {};
+            GetClassNameW(window, name, static_cast<int>(std::size(name)));
+            if (std::wstring_view(name) == L"#32770" &&
+                SetWindowSubclass(window, &OnDialog, kSubclassId,
+                                  reinterpret_cast<DWORD_PTR>(guard)))
+                guard->dialog_ = window;
+        }
+        return CallNextHookEx(nullptr, code, wParam, lParam);
+    }
+
+    static LRESULT CALLBACK OnDialog(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam,
+                                     UINT_PTR, DWORD_PTR data) {
+        if (message == WM_COMMAND && LOWORD(wParam) == IDOK) {
+            try {
+                if (ChosenPathLength(dialog) >= MAX_PATH) {
+                    auto& dialogs = reinterpret_cast<LongPathGuard*>(data)->dialogs_;
+                    const Win32Dialogs::OwnerScope owner(dialogs, dialog);
+                    dialogs.ShowMessage(msg::FileIoError(AppError(err::BadFileName)));
+                    return 0;
+                }
+            } catch (...) {
+                return 0; // out of memory: the choice is not taken
+            }
+        }
+        if (message == WM_NCDESTROY)
+            RemoveWindowSubclass(dialog, &OnDialog, kSubclassId);
+        return DefSubclassProc(dialog, message, wParam, lParam);
+    }
+
+    static inline thread_local LongPathGuard* active_ = nullptr;
+    Win32Dialogs& dialogs_;
+    HWND dialog_ = nullptr;
+    HHOOK hook_;
+};
 
 } // namespace
 
@@ -123,6 +219,7 @@ std::optional<std::string> Win32Dialogs::FileDialog(const FileDialogRequest& req
     dialog.Flags = OFN_EXPLORER | OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
     if (save)
         dialog.Flags |= OFN_OVERWRITEPROMPT;
+    const LongPathGuard guard(*this);
     if (!(save ? GetSaveFileNameW(&dialog) : GetOpenFileNameW(&dialog)))
         return std::nullopt;
     return Utf8FromWide(file.data());
@@ -145,10 +242,10 @@ std::optional<std::string> Win32Dialogs::BrowseFolder(const std::string& title) 
     const UniqueItemList chosen(SHBrowseForFolderW(&browse));
     if (!chosen)
         return std::nullopt;
-    wchar_t path[MAX_PATH] = {};
-    if (!SHGetPathFromIDListW(chosen.get(), path))
+    std::vector<wchar_t> path(kFileBufferChars, L'\0');
+    if (!SHGetPathFromIDListEx(chosen.get(), path.data(), kFileBufferChars, GPFIDL_DEFAULT))
         return std::nullopt;
-    return Utf8FromWide(path);
+    return Utf8FromWide(path.data());
 }
 
 } // namespace qm::win32
