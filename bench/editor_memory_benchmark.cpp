@@ -33,9 +33,7 @@ struct TemporaryFolder {
 
 struct Editor : qm::testing::EditorSeamsRig {
     Editor() { fileSystem = &qm::SystemFileSystem(); }
-    const qm::MappingTable* Shown() const {
-        return editor->Configurations().Table(Selected().Key);
-    }
+    const qm::MappingTable* Shown() const { return editor->Configurations().Table(Selected().Key); }
 };
 
 // A name of exactly 256 characters.
@@ -85,7 +83,8 @@ void BM_EditorSaveAsAtDeviceLimits(benchmark::State& state) {
             copy = heap.Counts().PeakBytes;
         }
         state.counters["rows"] = rig.Shown() != nullptr ? rig.Shown()->RowCount() : 0;
-        state.counters["file_bytes"] = static_cast<double>(stdfs::file_size(folder.Path / "first.qmf"));
+        state.counters["file_bytes"] =
+            static_cast<double>(stdfs::file_size(folder.Path / "first.qmf"));
         state.counters["peak_new_bytes"] = static_cast<double>(table);
         state.counters["peak_save_as_bytes"] = static_cast<double>(first);
         state.counters["peak_save_as_copy_bytes"] = static_cast<double>(copy);
@@ -105,7 +104,8 @@ void BM_EditorReadAndSaveVersion11(benchmark::State& state) {
         {
             std::string bytes = "\"1.1\"\r\n";
             for (int i = 0; i < records; ++i)
-                bytes += std::to_string(i % 128 + 1) + "\r\n\"Pad\"\r\n\"1\"\r\n\"A\"\r\n\"A\"\r\n\"\"\r\n";
+                bytes += std::to_string(i % 128 + 1) +
+                         "\r\n\"Pad\"\r\n\"1\"\r\n\"A\"\r\n\"A\"\r\n\"\"\r\n";
             std::ofstream(path, std::ios::binary) << bytes;
             state.counters["file_bytes"] = static_cast<double>(bytes.size());
         }

@@ -12,23 +12,23 @@ namespace qm {
 namespace {
 
 // After MarkActive every active flag is a Boolean.
-bool IsActive(const MappingRow& row) {
-    return row[col::Description].Tag == Variant::Bool(true);
+bool IsActive(const PackedRow& row) {
+    return row.Tag(col::Description) == Variant::Bool(true);
 }
 
-std::string IdentityOf(const MappingRow& row) {
-    return row[col::Device].Tag.ToText();
+std::string IdentityOf(const PackedRow& row) {
+    return row.Tag(col::Device).ToText();
 }
 
 // Same button text, same device without regard to case.
-bool AreDuplicates(const MappingRow& a, const MappingRow& b) {
-    return a[col::Button].Text == b[col::Button].Text && SameIdentity(IdentityOf(a), IdentityOf(b));
+bool AreDuplicates(const PackedRow& a, const PackedRow& b) {
+    return a.Text(col::Button) == b.Text(col::Button) && SameIdentity(IdentityOf(a), IdentityOf(b));
 }
 
-DuplicateRow Listed(const MappingRow& row) {
+DuplicateRow Listed(const PackedRow& row) {
     DuplicateRow listed;
     for (std::size_t c = 0; c < listed.Texts.size(); ++c)
-        listed.Texts[c] = row[static_cast<int>(c)].Text;
+        listed.Texts[c] = row.Text(static_cast<int>(c));
     return listed;
 }
 
@@ -57,7 +57,7 @@ bool ListMaintenance::AddMissingRows() {
             for (int b = 1; b <= device.ButtonCount; ++b) {
                 bool found = false;
                 for (int r = 0; r < table.RowCount() && !found; ++r) {
-                    const MappingRow& row = table.Row(r);
+                    const PackedRow& row = table.Row(r);
                     if (!IsActive(row) || !SameIdentity(IdentityOf(row), device.Identity))
                         continue;
                     seen[d] = true;
@@ -196,7 +196,7 @@ void ClearRowCells(MappingTable& table, int row) {
     for (int c :
          {col::Repeat, col::Rotary, col::Multiplier, col::NumLock, col::CapsLock, col::ScrollLock})
         table.SetCell(row, c, fresh[c]);
-    table.SetCell(row, col::Description, {"", table.Row(row)[col::Description].Tag});
+    table.SetCell(row, col::Description, {"", table.Row(row).Tag(col::Description)});
     for (int c = col::FirstPress; c < kColumnCount; ++c)
         table.SetCell(row, c, {"", Variant::Text("")});
 }

@@ -24,12 +24,18 @@ bool IsTrue(const Variant& tag) {
 
 // The active flag of a row, held in its Description tag; an empty tag counts as True and
 // becomes True.
-bool ActiveFlag(MappingRow& row) {
-    Variant& tag = row[col::Description].Tag;
+bool ActiveFlag(PackedRow& row) {
+    Variant tag = row.Tag(col::Description);
     const std::string* text = tag.AsString();
-    if (tag.IsEmpty() || (text && text->empty()))
+    if (tag.IsEmpty() || (text && text->empty())) {
         tag = Variant::Bool(true);
+        row.Set(col::Description, {std::string(row.Text(col::Description)), tag});
+    }
     return IsTrue(tag);
+}
+
+void SetTag(PackedRow& row, int column, Variant tag) {
+    row.Set(column, {std::string(row.Text(column)), std::move(tag)});
 }
 
 std::uint32_t FlagColour(bool active) {
@@ -38,9 +44,9 @@ std::uint32_t FlagColour(bool active) {
 
 } // namespace
 
-std::optional<double> ButtonNumber(const MappingRow& row) {
+std::optional<double> ButtonNumber(const PackedRow& row) {
     double n = 0;
-    if (ParseNumber(row[col::Button].Text, n))
+    if (ParseNumber(row.Text(col::Button), n))
         return n;
     return std::nullopt;
 }
@@ -73,8 +79,10 @@ MappingRow ButtonRow(int button, const std::string& deviceName, const std::strin
 
 MappingTable MappingTable::FromButtons(const DeviceTables& devices) {
     MappingTable table;
+    table.rows_.reserve(devices.ButtonList().size());
+    table.colours_.reserve(devices.ButtonList().size());
     for (const ButtonListEntry& button : devices.ButtonList()) {
-        table.rows_.push_back(
+        table.rows_.emplace_back(
             ButtonRow(button.ButtonNumber, button.ButtonDeviceName, button.ButtonDeviceIdentity));
         table.colours_.push_back(rowcolour::Active);
     }
@@ -85,17 +93,22 @@ MappingTable MappingTable::CopyOf(const MappingTable& source) {
     MappingTable table;
     table.rows_ = source.rows_;
     table.colours_ = source.colours_;
-    for (MappingRow& row : table.rows_)
-        row[col::Description].Tag = Variant::Bool(true);
+    for (PackedRow& row : table.rows_)
+        SetTag(row, col::Description, Variant::Bool(true));
     return table;
 }
 
-MappingTable MappingTable::FromRows(std::vector<MappingRow> rows) {
+MappingTable MappingTable::FromRows(std::vector<PackedRow> rows) {
     MappingTable table;
     table.rows_ = std::move(rows);
-    for (MappingRow& row : table.rows_)
+    table.colours_.reserve(table.rows_.size());
+    for (PackedRow& row : table.rows_)
         table.colours_.push_back(FlagColour(ActiveFlag(row)));
     return table;
+}
+
+MappingTable MappingTable::FromRows(const std::vector<MappingRow>& rows) {
+    return FromRows(std::vector<PackedRow>(rows.begin(), rows.end()));
 }
 
 std::uint32_t MappingTable::RowColour(int r) const {
@@ -129,28 +142,28 @@ CellEdit MappingTable::Edit(int r, int column) {
     if (r < 0 || r >= RowCount())
         return CellEdit::None;
     selected_ = r;
-    Cell& cell = rows_[static_cast<std::size_t>(r)][column];
+    PackedRow& row = rows_[static_cast<std::size_t>(r)];
     switch (column) {
     case col::Repeat:
     case col::Rotary:
     case col::NumLock:
     case col::CapsLock:
     case col::ScrollLock: {
-        const bool on = !IsTrue(cell.Tag);
-        cell = {OnOffText(on), Variant::Bool(on)};
+        const bool on = !IsTrue(row.Tag(column));
+        row.Set(column, {OnOffText(on), Variant::Bool(on)});
         return CellEdit::Toggled;
     }
     case col::Multiplier: {
         double m = 0;
         try {
-            m = cell.Tag.ToNumber();
+            m = row.Tag(column).ToNumber();
         } catch (const AppError&) {
             m = 0;
         }
         m = std::fabs(std::floor(m)) * 2;
         if (m <= 0 || m > 8)
             m = 1;
-        cell = {NumberText(m) + "X", Variant::Number(m)};
+        row.Set(column, {NumberText(m) + "X", Variant::Number(m)});
         return CellEdit::Multiplied;
     }
     default:
@@ -159,13 +172,15 @@ CellEdit MappingTable::Edit(int r, int column) {
 }
 
 void MappingTable::SetDescription(int r, std::string_view text) {
-    if (r >= 0 && r < RowCount())
-        rows_[static_cast<std::size_t>(r)][col::Description].Text = SanitizeText(text);
+    if (r >= 0 && r < RowCount()) {
+        PackedRow& row = rows_[static_cast<std::size_t>(r)];
+        row.Set(col::Description, {SanitizeText(text), row.Tag(col::Description)});
+    }
 }
 
-void MappingTable::SetKeyCell(int r, int column, Cell cell) {
+void MappingTable::SetKeyCell(int r, int column, const Cell& cell) {
     if (r >= 0 && r < RowCount() && IsKeyColumn(column))
-        rows_[static_cast<std::size_t>(r)][column] = std::move(cell);
+        rows_[static_cast<std::size_t>(r)].Set(column, cell);
 }
 
 bool MappingTable::SortByColumn(int column) {
@@ -175,7 +190,8 @@ bool MappingTable::SortByColumn(int column) {
     std::iota(order.begin(), order.end(), std::size_t{0});
     if (column == col::Button) {
         std::vector<std::optional<double>> keys;
-        for (const MappingRow& row : rows_)
+        keys.reserve(rows_.size());
+        for (const PackedRow& row : rows_)
             keys.push_back(ButtonNumber(row));
         // A text that is not a number is an empty key, before every number.
         std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
@@ -184,14 +200,17 @@ bool MappingTable::SortByColumn(int column) {
     }
     descending_ = !descending_;
     std::vector<std::string> devices;
-    for (const MappingRow& row : rows_)
-        devices.push_back(UpperCase(row[col::Device].Text));
+    devices.reserve(rows_.size());
+    for (const PackedRow& row : rows_)
+        devices.push_back(UpperCase(row.Text(col::Device)));
     std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
         return descending_ ? devices[b] < devices[a] : devices[a] < devices[b];
     });
 
-    std::vector<MappingRow> rows;
+    std::vector<PackedRow> rows;
     std::vector<std::uint32_t> colours;
+    rows.reserve(order.size());
+    colours.reserve(order.size());
     int selected = -1;
     for (std::size_t i = 0; i < order.size(); ++i) {
         rows.push_back(std::move(rows_[order[i]]));
@@ -207,22 +226,23 @@ bool MappingTable::SortByColumn(int column) {
 
 void MappingTable::MarkActive(const DeviceTables& devices) {
     for (std::size_t i = 0; i < rows_.size(); ++i) {
-        MappingRow& row = rows_[i];
+        PackedRow& row = rows_[i];
         bool active = false;
         const auto button = ButtonNumber(row);
-        const std::string identity = row[col::Device].Tag.ToText();
+        const std::string identity = row.Tag(col::Device).ToText();
         for (const DeviceEntry& device : devices.Devices())
             if (SameIdentity(device.Identity, identity))
                 active = button && *button <= device.ButtonCount;
-        row[col::Description].Tag = Variant::Bool(active);
+        SetTag(row, col::Description, Variant::Bool(active));
         colours_[i] = FlagColour(active);
     }
 }
 
-void MappingTable::InsertRow(int at, MappingRow row) {
+void MappingTable::InsertRow(int at, const MappingRow& row) {
     at = std::clamp(at, 0, RowCount());
-    const std::uint32_t colour = FlagColour(ActiveFlag(row));
-    rows_.insert(rows_.begin() + at, std::move(row));
+    PackedRow packed(row);
+    const std::uint32_t colour = FlagColour(ActiveFlag(packed));
+    rows_.insert(rows_.begin() + at, std::move(packed));
     colours_.insert(colours_.begin() + at, colour);
     if (selected_ >= at)
         ++selected_;
@@ -239,9 +259,9 @@ void MappingTable::RemoveRow(int r) {
         --selected_;
 }
 
-void MappingTable::SetCell(int r, int column, Cell cell) {
+void MappingTable::SetCell(int r, int column, const Cell& cell) {
     if (r >= 0 && r < RowCount() && column >= 0 && column < kColumnCount)
-        rows_[static_cast<std::size_t>(r)][column] = std::move(cell);
+        rows_[static_cast<std::size_t>(r)].Set(column, cell);
 }
 
 } // namespace qm

@@ -28,7 +28,7 @@ int CountLines(const std::string& bytes) {
 }
 
 // The texts of a row's cells in `columns`.
-std::vector<std::string> Texts(const MappingRow& row, std::initializer_list<int> columns) {
+std::vector<std::string> Texts(const PackedRow& row, std::initializer_list<int> columns) {
     std::vector<std::string> texts;
     for (int c : columns)
         texts.push_back(row[c].Text);
@@ -180,7 +180,7 @@ TEST(EditorWriter, TrimsDescriptionsAndKeepsEveryValueOnItsLine) {
     spaces[col::Description].Text = "   ";
     spaces[col::Multiplier].Tag = Variant::Text(" 2 ");
     spaces[col::Repeat].Tag = Variant::Text("True"); // written as stored: a string
-    const auto bytes = WriteEditorConfiguration({row, spaces});
+    const auto bytes = WriteEditorConfiguration({PackedRow(row), PackedRow(spaces)});
     EXPECT_EQ(CountLines(bytes), 1 + 2 * 74);
     const auto read = ReadEditorConfiguration(bytes);
     ASSERT_EQ(read.Rows.size(), 2u);

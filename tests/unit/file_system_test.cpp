@@ -244,7 +244,7 @@ TEST_F(FileSystemContractTest, ReadErrors) {
     stdfs::resize_file(FromUtf8(atLimit), kMaxReadBytes + 1);
     const AppError tooLarge = ErrorOf([&] { fs_.ReadAll(atLimit); });
     EXPECT_EQ(tooLarge.number(), err::PathFileAccessError);
-    EXPECT_EQ(tooLarge.description(), "File larger than 64 MB");
+    EXPECT_EQ(tooLarge.description(), "File larger than 256 MB");
 
 #ifndef _WIN32
     const std::string fifo = Path("pipe.qmf");

@@ -1,4 +1,5 @@
 // dump and upgrade: the editor's reader and writer.
+#include "console_dialogs.h"
 #include "core/editor_qmf.h"
 #include "core/messages.h"
 #include "qmftool.h"
@@ -104,7 +105,7 @@ int Dump(const Arguments& args) {
         try {
             if (i > 0)
                 out += ',';
-            out += RowJson(read.Rows[i]);
+            out += RowJson(read.Rows[i].Unpack());
         } catch (const AppError& e) {
             read.ValueError = e;
             return RefuseCorrupt(read, static_cast<int>(i), true);
@@ -129,8 +130,14 @@ int Upgrade(const Arguments& args) {
     // A value that did not convert would be saved as its default: refuse instead of losing it.
     if (faultRows >= 0)
         return RefuseCorrupt(file.Read, faultRows, false);
+    // What the programs could not read back is not written.
+    ConsoleDialogs dialogs;
+    if (!FitsReadLimit(SystemFileSystem(), dialogs, file.Read.Rows))
+        return kExitRefused;
     try {
-        SystemFileSystem().WriteAtomically(out->second, WriteEditorConfiguration(file.Read.Rows));
+        SystemFileSystem().WriteAtomically(out->second, [&](const ByteSink& sink) {
+            WriteEditorConfiguration(file.Read.Rows, sink);
+        });
     } catch (const AppError& e) {
         PrintError(out->second + ": " + e.description());
         return kExitUsage;
