@@ -11,6 +11,7 @@
 #include <deque>
 #include <functional>
 #include <map>
+#include <new>
 #include <optional>
 #include <string>
 #include <vector>
@@ -101,6 +102,8 @@ public:
             throw AppError(err::FileNotFound);
         if (it->second.size() > readLimit)
             throw FileTooLargeError(readLimit);
+        if (outOfMemory)
+            throw std::bad_alloc();
         return it->second;
     }
     using FileSystem::WriteAtomically;
@@ -111,7 +114,6 @@ public:
         std::string bytes;
         write([&](std::string_view piece) { bytes += piece; });
         files[path] = std::move(bytes);
-        ++writeCount;
     }
     std::uint64_t ReadLimit() const override { return readLimit; }
     std::vector<std::string> FileNames(const std::string& folder,
@@ -149,7 +151,7 @@ public:
     std::map<std::string, std::string, IgnoreCaseLess> files;
     std::map<std::string, std::chrono::system_clock::time_point, IgnoreCaseLess> modified;
     std::uint64_t readLimit = kMaxReadBytes;
-    int writeCount = 0;
+    bool outOfMemory = false; // a read cannot get the memory for the file
     std::map<std::string, int, IgnoreCaseLess> readErrors;
     std::map<std::string, int, IgnoreCaseLess> writeErrors;
 };

@@ -191,6 +191,26 @@ TEST(EditorWriter, TrimsDescriptionsAndKeepsEveryValueOnItsLine) {
     EXPECT_NE(bytes.find("\r\n\"True\"\r\n"), std::string::npos);
 }
 
+// The read limit covers the largest list the devices give (255 controllers of 128 buttons, 129
+// boards of 512) with every name, identity and key cell at its longest.
+TEST(EditorWriter, TheLargestListTheDevicesGiveFitsTheReadLimit) {
+    const auto recordSize = [](std::size_t name, std::size_t identity) {
+        MappingRow row = NewMappingRow();
+        row[col::Button].Text = "512";
+        row[col::Device] = {std::string(name, 'n'), Variant::Text(std::string(identity, 'i'))};
+        row[col::Description] = {"", Variant::Bool(true)};
+        for (int c = col::FirstPress; c < kColumnCount; ++c)
+            row[c] = {"SHIFT + CTRL + ALT + PRINT SCREEN", Variant::Text("PRINT SCREEN")};
+        return EditorConfigurationSize({PackedRow(row)}, kMaxReadBytes) - File14({}).size();
+    };
+    // A controller's name has up to 259 characters, two bytes each in a double-byte code page;
+    // its identity is a GUID. A board's name has up to 256 bytes, its identity 251.
+    const std::uint64_t largest =
+        File14({}).size() + 255 * 128 * recordSize(518, 38) + 129 * 512 * recordSize(256, 251);
+    EXPECT_EQ(largest, 225'818'503u);
+    EXPECT_LE(largest, kMaxReadBytes);
+}
+
 TEST(EditorLoad, ReportsEachFailureWithItsMessageAndAction) {
     const std::pair<int, EditorLoadAction> cases[] = {
         {err::FileNotFound, EditorLoadAction::RemoveFromList},
@@ -207,6 +227,14 @@ TEST(EditorLoad, ReportsEachFailureWithItsMessageAndAction) {
         EXPECT_EQ(LoadEditorConfiguration(files, dialogs, "x.qmf").Action, action) << error;
         EXPECT_THAT(dialogs.shown, ElementsAre(msg::FileIoError(AppError(error))));
     }
+    // A read that cannot get its memory: a file the editor cannot open.
+    MemoryFileSystem files;
+    files.files["x.qmf"] = File14({});
+    files.outOfMemory = true;
+    RecordingDialogs dialogs;
+    EXPECT_EQ(LoadEditorConfiguration(files, dialogs, "x.qmf").Action,
+              EditorLoadAction::CloseConfiguration);
+    EXPECT_THAT(dialogs.shown, ElementsAre(msg::FileIoError(AppError(err::OutOfMemory))));
 }
 
 TEST(EditorLoad, ObsoleteWarningThenCorruptQuestion) {
