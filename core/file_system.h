@@ -62,7 +62,8 @@ public:
     // Every entry of `folder` (no "." or ".."), links described as links, not as what they
     // lead to; empty when the folder is missing.
     virtual std::vector<FolderEntry> ListFolder(const std::string& folder) = 0;
-    // Removes a file (a link itself, never what it leads to); false when it could not.
+    // Removes the regular file at `path`; false, removing nothing, when there is none (a
+    // folder, a link) or it cannot be removed.
     virtual bool RemoveFile(const std::string& path) = 0;
 };
 

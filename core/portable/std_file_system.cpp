@@ -169,7 +169,11 @@ public:
         return entries;
     }
 
-    bool RemoveFile(const std::string& path) override { return ::unlink(path.c_str()) == 0; }
+    bool RemoveFile(const std::string& path) override {
+        struct stat st {};
+        return ::lstat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) &&
+               ::unlink(path.c_str()) == 0;
+    }
 
     std::vector<std::string> FileNames(const std::string& folder,
                                        std::string_view extension) override {

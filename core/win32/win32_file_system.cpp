@@ -233,7 +233,21 @@ public:
     }
 
     bool RemoveFile(const std::string& path) override {
-        return DeleteFileW(WideFromUtf8(path).c_str()) != 0;
+        // Only a file that is where its path says: removing a link that Wine shows as a plain
+        // file would remove what the link leads to.
+        const std::wstring wide = WideFromUtf8(path);
+        const auto slash = wide.find_last_of(L"\\/");
+        if (slash == std::wstring::npos)
+            return false;
+        std::wstring itself = FileBehind(wide.substr(0, slash));
+        if (itself.empty() || itself.back() != L'\\')
+            itself += L'\\';
+        itself += wide.substr(slash + 1);
+        const std::wstring behind = FileBehind(wide);
+        if (CompareStringOrdinal(itself.c_str(), static_cast<int>(itself.size()), behind.c_str(),
+                                 static_cast<int>(behind.size()), TRUE) != CSTR_EQUAL)
+            return false;
+        return DeleteFileW(wide.c_str()) != 0;
     }
 
     std::optional<std::string> FullPath(const std::string& path) override {

@@ -223,7 +223,8 @@ TEST_F(FileSystemContractTest, LeftoverTemporaryFilesGoOnceOlderThanAnHour) {
     for (const auto& name : {old, edge, fresh})
         Plant(Path(name), "half");
     ASSERT_TRUE(stdfs::create_directory(folder_ / "folder.qmf.1f-0.saving"));
-    const bool linked = Link("cockpit.qmf", Path("link.qmf.1f-0.saving"));
+    // Wine shows a Unix link as a plain file.
+    [[maybe_unused]] const bool linked = Link("cockpit.qmf", Path("link.qmf.1f-0.saving"));
     const auto longAgo = stdfs::file_time_type::clock::now() - std::chrono::hours(24 * 400);
     for (const auto& name : {old, edge})
         stdfs::last_write_time(FromUtf8(Path(name)), longAgo);
@@ -255,11 +256,10 @@ TEST_F(FileSystemContractTest, LeftoverTemporaryFilesGoOnceOlderThanAnHour) {
     RemoveLeftoverTemporaryFiles(fs_, Utf8(folder_),
                                  std::chrono::system_clock::now() + std::chrono::hours(24 * 400));
     expected.erase(fresh);
-    // Wine shows Unix links as plain files: such a link goes, never what it leads to.
-    if (linked && listed("link.qmf.1f-0.saving").RegularFile)
-        expected.erase("link.qmf.1f-0.saving");
     EXPECT_EQ(Entries(), expected);
     EXPECT_EQ(fs_.ReadAll(Path("cockpit.qmf")), "x");
+    // Under Wine the folder's removal hangs on a link left dangling: the link goes first.
+    stdfs::remove(folder_ / "link.qmf.1f-0.saving");
 }
 
 // Two writers of one file: each write succeeds, and the file is one of them, whole.
