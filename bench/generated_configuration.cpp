@@ -34,10 +34,10 @@ MappingRow Row(const std::string& name, const std::string& identity, int b) {
     return row;
 }
 
-void AddRows(std::vector<MappingRow>& rows, const std::string& name, const std::string& identity,
+void AddRows(std::vector<PackedRow>& rows, const std::string& name, const std::string& identity,
              int buttons) {
     for (int b = 1; b <= buttons; ++b)
-        rows.push_back(Row(name, identity, b));
+        rows.emplace_back(Row(name, identity, b));
 }
 
 } // namespace
@@ -66,9 +66,10 @@ GeneratedSetup GenerateManyRecords(int records, bool unknownIdentities) {
     // Each record written on its own, less the version line every file starts with.
     setup.FileBytes = WriteEditorConfiguration({});
     const auto versionLine = setup.FileBytes.size();
-    std::vector<MappingRow> one(1);
+    std::vector<PackedRow> one(1);
     for (int i = 0; i < records; ++i) {
-        one[0] = Row("Joystick", JoystickGuid(unknownIdentities ? i + 1 : 0), i % kButtons + 1);
+        one[0] = PackedRow(
+            Row("Joystick", JoystickGuid(unknownIdentities ? i + 1 : 0), i % kButtons + 1));
         setup.FileBytes.append(WriteEditorConfiguration(one), versionLine);
     }
     return setup;

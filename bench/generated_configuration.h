@@ -10,7 +10,7 @@ namespace qm::bench {
 
 struct GeneratedSetup {
     DeviceTables Devices;
-    std::vector<MappingRow> Rows;
+    std::vector<PackedRow> Rows;
     std::string FileBytes; // the rows written as a version 1.4 file
 };
 

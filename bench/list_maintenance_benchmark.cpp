@@ -29,7 +29,7 @@ qm::bench::GeneratedSetup Limits(const benchmark::State& state) {
 // Runs `command` on a fresh copy of `rows` in every iteration; the copy is not timed.
 template <class Command>
 void Maintain(benchmark::State& state, const qm::DeviceTables& devices,
-              std::vector<qm::MappingRow> rows, Command command) {
+              std::vector<qm::PackedRow> rows, Command command) {
     const auto base = qm::MappingTable::FromRows(std::move(rows));
     AnsweringDialogs dialogs;
     qm::testing::RecordingEditorView view;
@@ -56,8 +56,8 @@ void BM_AddNothingMissing(benchmark::State& state) {
 // Every even button's row missing: half the rows inserted where they belong.
 void BM_AddHalfMissing(benchmark::State& state) {
     auto setup = Limits(state);
-    std::erase_if(setup.Rows, [](const qm::MappingRow& row) {
-        return row[qm::col::Button].Text.back() % 2 == 0;
+    std::erase_if(setup.Rows, [](const qm::PackedRow& row) {
+        return row.Text(qm::col::Button).back() % 2 == 0;
     });
     Maintain(state, setup.Devices, std::move(setup.Rows),
              [](qm::ListMaintenance& m) { return m.AddMissingRows(); });

@@ -6,6 +6,8 @@ std::string ErrorDescription(int number) {
     switch (number) {
     case err::Overflow:
         return "Overflow";
+    case err::OutOfMemory:
+        return "Out of memory";
     case err::SubscriptOutOfRange:
         return "Subscript out of range";
     case err::TypeMismatch:

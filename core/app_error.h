@@ -9,6 +9,7 @@ namespace qm {
 // Error numbers the programs distinguish (the classic run-time numbering).
 namespace err {
 inline constexpr int Overflow = 6;
+inline constexpr int OutOfMemory = 7;
 inline constexpr int SubscriptOutOfRange = 9;
 inline constexpr int TypeMismatch = 13;
 inline constexpr int BadFileNameOrNumber = 52;

@@ -5,6 +5,7 @@
 #include "core/text.h"
 
 #include <algorithm>
+#include <new>
 
 namespace qm {
 
@@ -146,7 +147,7 @@ EditorReadResult ReadEditorConfiguration(std::string_view fileBytes) {
         result.Version = (version == "1.3" || version == "1.2") ? version : "1.1";
     }
     const int count = RecordValues(result.Version);
-    // Rows are large: room for every record up front, so none is moved while reading.
+    // Room for every record up front.
     const auto lineCount = std::count(fileBytes.begin(), fileBytes.end(), '\n');
     result.Rows.reserve(static_cast<std::size_t>(lineCount / count + 1));
     const bool keyLines = count == kRecordValues14 || count == kRecordValues13;
@@ -171,23 +172,30 @@ EditorReadResult ReadEditorConfiguration(std::string_view fileBytes) {
             builder.Note(e);
             continue;
         }
-        if (keyLines) {
-            Row14or13(result.Rows.emplace_back(), record, lines, count == kRecordValues14, builder);
-        } else {
-            auto& row = result.Rows.emplace_back(NewMappingRow());
-            if (count == kRecordValues12)
-                Row12(row, record, builder);
-            else
-                Row11(row, record);
-        }
+        // Each row is built whole, then kept packed.
+        MappingRow row = keyLines ? MappingRow{} : NewMappingRow();
+        if (keyLines)
+            Row14or13(row, record, lines, count == kRecordValues14, builder);
+        else if (count == kRecordValues12)
+            Row12(row, record, builder);
+        else
+            Row11(row, record);
+        result.Rows.emplace_back(row);
     }
     return result;
 }
 
-std::string WriteEditorConfiguration(const std::vector<MappingRow>& rows) {
+void WriteEditorConfiguration(const std::vector<PackedRow>& rows, const ByteSink& sink) {
+    // Pieces of about this size go to the sink.
+    constexpr std::size_t kPiece = 1 << 16;
     QmfValueWriter w;
     w.WriteString(kFileVersion);
-    for (const auto& row : rows) {
+    for (const auto& packed : rows) {
+        if (w.bytes().size() >= kPiece) {
+            sink(w.bytes());
+            w.Clear();
+        }
+        const MappingRow row = packed.Unpack();
         WriteText(w, row[col::Button].Text);
         WriteText(w, row[col::Device].Text);
         WriteTag(w, row[col::Device].Tag);
@@ -203,7 +211,27 @@ std::string WriteEditorConfiguration(const std::vector<MappingRow>& rows) {
             WriteTag(w, row[c].Tag);
         }
     }
-    return w.Take();
+    sink(w.bytes());
+}
+
+std::string WriteEditorConfiguration(const std::vector<PackedRow>& rows) {
+    std::string bytes;
+    WriteEditorConfiguration(rows, [&](std::string_view piece) { bytes += piece; });
+    return bytes;
+}
+
+std::uint64_t EditorConfigurationSize(const std::vector<PackedRow>& rows, std::uint64_t limit) {
+    struct PastLimit {};
+    std::uint64_t size = 0;
+    try {
+        WriteEditorConfiguration(rows, [&](std::string_view piece) {
+            size += piece.size();
+            if (size > limit)
+                throw PastLimit{};
+        });
+    } catch (const PastLimit&) {
+    }
+    return size;
 }
 
 namespace {
@@ -227,6 +255,13 @@ EditorLoadOutcome LoadEditorConfiguration(FileSystem& files, Dialogs& dialogs,
     std::string bytes;
     try {
         bytes = files.ReadAll(path);
+        outcome.Read = ReadEditorConfiguration(bytes);
+    } catch (const std::bad_alloc&) {
+        // Too large for the memory at hand: a file this program cannot open.
+        bytes = {};
+        dialogs.ShowMessage(msg::FileIoError(AppError(err::OutOfMemory)));
+        outcome.Action = EditorLoadAction::CloseConfiguration;
+        return outcome;
     } catch (const AppError& e) {
         // A file that is already open is reported like any unreadable file: the editor keeps
         // running with its other configurations.
@@ -242,7 +277,6 @@ EditorLoadOutcome LoadEditorConfiguration(FileSystem& files, Dialogs& dialogs,
         }
         return outcome;
     }
-    outcome.Read = ReadEditorConfiguration(bytes);
     const auto& read = outcome.Read;
     if (read.Obsolete)
         dialogs.ShowMessage(msg::EditorObsoleteData());
@@ -256,10 +290,21 @@ EditorLoadOutcome LoadEditorConfiguration(FileSystem& files, Dialogs& dialogs,
     return outcome;
 }
 
+bool FitsReadLimit(FileSystem& files, Dialogs& dialogs, const std::vector<PackedRow>& rows) {
+    const std::uint64_t limit = files.ReadLimit();
+    if (EditorConfigurationSize(rows, limit) <= limit)
+        return true;
+    dialogs.ShowMessage(msg::ConfigurationTooLargeToSave(limit));
+    return false;
+}
+
 bool SaveEditorConfiguration(FileSystem& files, Dialogs& dialogs, const std::string& path,
-                             const std::vector<MappingRow>& rows) {
+                             const std::vector<PackedRow>& rows) {
+    if (!FitsReadLimit(files, dialogs, rows))
+        return false;
     try {
-        files.WriteAtomically(path, WriteEditorConfiguration(rows));
+        files.WriteAtomically(path,
+                              [&](const ByteSink& sink) { WriteEditorConfiguration(rows, sink); });
         return true;
     } catch (const AppError& e) {
         if (IsMissingFileError(e.number()) || IsUnreadableFileError(e.number()))

@@ -6,6 +6,7 @@
 #include "core/file_system.h"
 #include "core/mapping_row.h"
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -16,7 +17,7 @@ namespace qm {
 struct EditorReadResult {
     std::string Version = "1.4"; // the version the records were read as
     bool Obsolete = false;       // the file's version line was not "1.4"
-    std::vector<MappingRow> Rows;
+    std::vector<PackedRow> Rows;
     bool Corrupt = false; // the file ended inside a record (or before its version line)
     // The first value that did not convert; its field got the new-row default.
     std::optional<AppError> ValueError;
@@ -24,12 +25,15 @@ struct EditorReadResult {
     int RowsBeforeValueError = 0; // rows complete before the first value error
 };
 
-// Reads the bytes of a file as the editor does. Never throws.
+// Reads the bytes of a file as the editor does. Throws nothing but std::bad_alloc.
 EditorReadResult ReadEditorConfiguration(std::string_view fileBytes);
 
-// The bytes of a version 1.4 file holding `rows`. Quotes in text become "'" and control
-// characters spaces, so every value stays on its line.
-std::string WriteEditorConfiguration(const std::vector<MappingRow>& rows);
+// The bytes of a version 1.4 file holding `rows`, handed to `sink` in pieces. Quotes in text
+// become "'" and control characters spaces, so every value stays on its line.
+void WriteEditorConfiguration(const std::vector<PackedRow>& rows, const ByteSink& sink);
+std::string WriteEditorConfiguration(const std::vector<PackedRow>& rows);
+// The size of that file; counting stops once it is past `limit`.
+std::uint64_t EditorConfigurationSize(const std::vector<PackedRow>& rows, std::uint64_t limit);
 
 // What the caller does with the configuration after a load.
 enum class EditorLoadAction {
@@ -48,9 +52,12 @@ struct EditorLoadOutcome {
 EditorLoadOutcome LoadEditorConfiguration(FileSystem& files, Dialogs& dialogs,
                                           const std::string& path);
 
-// The editor's save command: writes the rows atomically; on failure shows the message, leaves
-// the old file and returns false.
+// Whether the file of `rows` is one `files` reads back; when not, shows why (nothing is written).
+bool FitsReadLimit(FileSystem& files, Dialogs& dialogs, const std::vector<PackedRow>& rows);
+
+// The editor's save command: writes the rows atomically, refusing a file too large to read
+// back; on failure shows the message, leaves the old file and returns false.
 bool SaveEditorConfiguration(FileSystem& files, Dialogs& dialogs, const std::string& path,
-                             const std::vector<MappingRow>& rows);
+                             const std::vector<PackedRow>& rows);
 
 } // namespace qm

@@ -1,6 +1,7 @@
 #include "core/file_system.h"
 
 #include "core/app_error.h"
+#include "core/text.h"
 
 #include <atomic>
 #include <charconv>
@@ -21,6 +22,39 @@ std::string TemporaryPathFor(const std::string& path) {
     const auto end = std::to_chars(random, random + sizeof random, processPart, 16).ptr;
     return path + "." + std::string(random, end) + "-" + std::to_string(counter.fetch_add(1)) +
            ".saving";
+}
+
+bool IsTemporaryConfigurationName(std::string_view name) {
+    // NAME.qmf.<hex>-<digits>.saving
+    constexpr std::string_view kSuffix = ".saving";
+    if (name.size() <= kSuffix.size() ||
+        !EqualsIgnoreCase(name.substr(name.size() - kSuffix.size()), kSuffix))
+        return false;
+    name.remove_suffix(kSuffix.size());
+    const auto isDigit = [](char c) { return c >= '0' && c <= '9'; };
+    const auto isHex = [&](char c) { return isDigit(c) || (c >= 'a' && c <= 'f'); };
+    std::size_t i = name.size();
+    while (i > 0 && isDigit(name[i - 1]))
+        --i;
+    if (i == name.size() || i == 0 || name[i - 1] != '-')
+        return false;
+    const std::size_t counter = --i;
+    while (i > 0 && isHex(name[i - 1]))
+        --i;
+    constexpr std::string_view kQmf = ".qmf.";
+    return i < counter && counter - i <= 16 && i >= kQmf.size() &&
+           EqualsIgnoreCase(name.substr(i - kQmf.size(), kQmf.size()), kQmf);
+}
+
+void RemoveLeftoverTemporaryFiles(FileSystem& files, const std::string& folder,
+                                  std::chrono::system_clock::time_point now) {
+    std::string prefix = folder;
+    if (!prefix.empty() && prefix.back() != '\\' && prefix.back() != '/')
+        prefix += prefix.find('\\') != std::string::npos ? '\\' : '/';
+    for (const FolderEntry& entry : files.ListFolder(folder))
+        if (entry.RegularFile && now - entry.Modified > std::chrono::hours(1) &&
+            IsTemporaryConfigurationName(entry.Name))
+            files.RemoveFile(prefix + entry.Name);
 }
 
 AppError NotRegularFileError() {

@@ -5,6 +5,7 @@
 
 #include <array>
 #include <string>
+#include <string_view>
 
 namespace qm {
 
@@ -43,6 +44,30 @@ struct MappingRow {
     const Cell& ReleaseCell(int s) const { return (*this)[col::FirstRelease + s - 1]; }
 
     bool operator==(const MappingRow&) const = default;
+};
+
+// A row held compactly, for lists of many rows: the cells one after another in one block, each
+// its text (length and bytes), then its tag's kind and value. Cells are read out as copies and
+// replaced whole.
+class PackedRow {
+public:
+    PackedRow() : PackedRow(MappingRow{}) {}
+    explicit PackedRow(const MappingRow& row);
+    MappingRow Unpack() const;
+
+    // Copies, const so that an assignment to one does not compile.
+    const Cell operator[](int column) const;
+    const Cell PressCell(int s) const { return (*this)[col::FirstPress + s - 1]; }
+    const Cell ReleaseCell(int s) const { return (*this)[col::FirstRelease + s - 1]; }
+    // A cell's text or tag alone, without copying the other.
+    std::string_view Text(int column) const;
+    Variant Tag(int column) const;
+    void Set(int column, const Cell& cell);
+
+    bool operator==(const PackedRow&) const = default;
+
+private:
+    std::string bytes_;
 };
 
 // A row as the editor creates it: behaviour and locks off, multiplier 1, description " ",

@@ -124,6 +124,14 @@ Message CannotSaveToFile() {
     return {"Cannot save to file!", "Save Error", MessageButtons::Ok, MessageIcon::Exclamation};
 }
 
+Message ConfigurationTooLargeToSave(std::uint64_t limit) {
+    return {Cat({"Cannot save to file!", kCrLf, kCrLf, "The file would be larger than ",
+                 std::to_string(limit >> 20), " MB, the largest file ", kEditorTitle, " and ",
+                 kRunnerTitle,
+                 " can read. Shorten some descriptions or remove rows, then save again."}),
+            "Save Error", MessageButtons::Ok, MessageIcon::Exclamation};
+}
+
 Message ConfirmFileDelete(std::string_view name) {
     return {Cat({"Are you sure you want to delete \"", name, "\"!"}), "Confirm File Delete",
             MessageButtons::YesNo, MessageIcon::Exclamation};

@@ -57,6 +57,8 @@ Message StartWithWindowsRefused(std::string_view programTitle);
 Message FileAlreadyLoaded(std::string_view fileName);
 Message SaveChangesBeforeClosing(std::string_view name);
 Message CannotSaveToFile();
+// A save refused because its file would be larger than the programs read (`limit` bytes).
+Message ConfigurationTooLargeToSave(std::uint64_t limit);
 Message ConfirmFileDelete(std::string_view name);
 Message InvalidIcon();
 Message CouldNotLaunch();

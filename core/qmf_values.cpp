@@ -125,7 +125,10 @@ std::string_view TrimmedTextOf(std::string_view line, std::string& scratch) {
 
 void QmfValueWriter::WriteString(std::string_view utf8) {
     out_ += '"';
-    out_ += IsAscii(utf8) ? std::string(utf8) : Utf8ToAnsi(utf8);
+    if (IsAscii(utf8))
+        out_ += utf8;
+    else
+        out_ += Utf8ToAnsi(utf8);
     out_ += "\"\r\n";
 }
 

@@ -47,6 +47,7 @@ public:
 
     const std::string& bytes() const { return out_; }
     std::string Take() { return std::move(out_); }
+    void Clear() { out_.clear(); }
 
 private:
     std::string out_;

@@ -92,6 +92,7 @@ void EditorController::ReadSettingsAndListFiles() {
             store, EditorAssociation(program_),
             SettingToBool(ReadSetting(store, Setting::EditorAssociate, program_.Folder)));
         folder_ = ReadConfigFolder(store, program_.Folder);
+        RemoveLeftoverTemporaryFiles(seams_.Files, folder_, std::chrono::system_clock::now());
 
         for (const auto& k : SynchroniseKnownFiles(store, seams_.Files, folder_, reserved_))
             list_.Add({k.Entry, FileNameOf(k.Path), filestate::Listed, true, entrycolour::Ghosted,
@@ -395,13 +396,25 @@ std::optional<std::string> EditorController::SaveToOwnFile() {
 }
 
 bool EditorController::WriteNewFile(const std::string& path, const MappingTable& table) {
+    if (!FitsReadLimit(seams_.Files, seams_.Dialogs, table.Rows()))
+        return false;
     try {
-        seams_.Files.WriteAtomically(path, WriteEditorConfiguration(table.Rows()));
+        seams_.Files.WriteAtomically(
+            path, [&](const ByteSink& sink) { WriteEditorConfiguration(table.Rows(), sink); });
         return true;
     } catch (const AppError&) {
         seams_.Dialogs.ShowMessage(msg::CannotSaveToFile());
         return false;
     }
+}
+
+// The list of `key` takes a copy of the rows of `source`; the rows it held go first.
+void EditorController::CopyRowsInto(std::string_view key, std::string_view source) {
+    const auto* rows = list_.Table(source);
+    if (rows == nullptr)
+        return;
+    MappingTable& copy = list_.SetTable(key, MappingTable());
+    copy = MappingTable::CopyOf(*rows);
 }
 
 std::optional<std::string> EditorController::SaveUnderNewName() {
@@ -433,26 +446,24 @@ std::optional<std::string> EditorController::SaveUnderNewName() {
 
     if (!other) {
         // A copy in a new file, opened as a further configuration; this one keeps its file.
-        const auto rows = *list_.Table(key);
-        if (!WriteNewFile(path, rows))
+        if (!WriteNewFile(path, *list_.Table(key)))
             return std::nullopt;
         Load(path);
         if (const auto* copy = list_.Find(list_.CurrentKey()); copy != nullptr && copy->Key != key)
-            list_.SetTable(copy->Key, MappingTable::CopyOf(rows));
+            CopyRowsInto(copy->Key, key);
         view_.ShowMappingList(list_.Shown());
         return list_.CurrentKey();
     }
 
     if (!neverSaved) {
         // The entry of that file takes the rows and is the one written.
-        const auto rows = *list_.Table(key);
         list_.Select(other->Entry);
         if (!list_.IsOpen(other->Entry))
             Open();
         auto* target = list_.Find(other->Entry);
-        if (target == nullptr || !list_.IsOpen(target->Key))
+        if (target == nullptr || !list_.IsOpen(target->Key) || !list_.IsOpen(key))
             return std::nullopt;
-        list_.SetTable(target->Key, MappingTable::CopyOf(rows));
+        CopyRowsInto(target->Key, key);
         MakeCurrent(target->Key);
         target->State = filestate::Modified;
         return SaveToOwnFile();
@@ -654,9 +665,9 @@ void EditorController::ListClicked() noexcept {
     });
 }
 
-void EditorController::FollowLockFlags(const MappingRow& row) {
+void EditorController::FollowLockFlags(const PackedRow& row) {
     const auto on = [&](int column) -> std::int16_t {
-        const auto& tag = row[column].Tag;
+        const Variant tag = row.Tag(column);
         return tag.kind() == Variant::Kind::Boolean && tag.ToBool() ? 1 : 0;
     };
     SetKeyState(seams_.Keyboard, kNumLockKey, on(col::NumLock));

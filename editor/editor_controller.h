@@ -164,7 +164,7 @@ private:
     void Discard(std::string_view key);
     void MarkActive();
     // While recording, the keyboard's lock keys follow the row's flags.
-    void FollowLockFlags(const MappingRow& row);
+    void FollowLockFlags(const PackedRow& row);
 
     // The commands' bodies, which call one another: the public commands trap them once.
     void Open();
@@ -178,6 +178,7 @@ private:
     // Save As of the selected configuration; the entry name that holds the file on success
     // (saving may move the configuration to another entry).
     std::optional<std::string> SaveUnderNewName();
+    void CopyRowsInto(std::string_view key, std::string_view source);
     bool WriteNewFile(const std::string& path, const MappingTable& table);
     ListMaintenance Maintenance();
     // The selected row of the shown list: the row the last press chose, else the list's.

@@ -17,30 +17,30 @@ namespace qm {
 namespace {
 
 // After MarkActive every active flag is a Boolean.
-bool IsActive(const MappingRow& row) {
-    return row[col::Description].Tag == Variant::Bool(true);
+bool IsActive(const PackedRow& row) {
+    return row.Tag(col::Description) == Variant::Bool(true);
 }
 
-std::string IdentityOf(const MappingRow& row) {
-    return row[col::Device].Tag.ToText();
+std::string IdentityOf(const PackedRow& row) {
+    return row.Tag(col::Device).ToText();
 }
 
 // Rows that map the same button of the same device share this: the same button text, the
 // same identity trimmed and without regard to case.
-std::string DuplicateKey(const MappingRow& row) {
-    const std::string& button = row[col::Button].Text;
-    return std::to_string(button.size()) + ':' + button + IdentityKey(IdentityOf(row));
+std::string DuplicateKey(const PackedRow& row) {
+    const std::string_view button = row.Text(col::Button);
+    return std::to_string(button.size()) + ':' + std::string(button) + IdentityKey(IdentityOf(row));
 }
 
-DuplicateRow Listed(const MappingRow& row) {
+DuplicateRow Listed(const PackedRow& row) {
     DuplicateRow listed;
     for (std::size_t c = 0; c < listed.Texts.size(); ++c)
-        listed.Texts[c] = row[static_cast<int>(c)].Text;
+        listed.Texts[c] = row.Text(static_cast<int>(c));
     return listed;
 }
 
 // A row's button as a whole number from 1, 0 when it names none.
-int WholeButton(const MappingRow& row) {
+int WholeButton(const PackedRow& row) {
     const auto n = ButtonNumber(row);
     return n && *n >= 1 && *n <= kMaxButtonNumber && *n == std::floor(*n) ? static_cast<int>(*n)
                                                                           : 0;
@@ -81,7 +81,7 @@ bool ListMaintenance::AddMissingRows() {
         // The list as an order of rows: the rows now (0 to count - 1), then the rows added.
         const int count = table.RowCount();
         std::vector<RowFacts> facts;
-        for (const MappingRow& row : table.Rows()) {
+        for (const PackedRow& row : table.Rows()) {
             const auto found = identities.find(IdentityKey(IdentityOf(row)));
             facts.push_back(
                 {IsActive(row), found == identities.end() ? -1 : found->second, WholeButton(row)});
@@ -293,7 +293,7 @@ void ClearRowCells(MappingTable& table, int row) {
     for (int c :
          {col::Repeat, col::Rotary, col::Multiplier, col::NumLock, col::CapsLock, col::ScrollLock})
         table.SetCell(row, c, fresh[c]);
-    table.SetCell(row, col::Description, {"", table.Row(row)[col::Description].Tag});
+    table.SetCell(row, col::Description, {"", table.Row(row).Tag(col::Description)});
     for (int c = col::FirstPress; c < kColumnCount; ++c)
         table.SetCell(row, c, {"", Variant::Text("")});
 }

@@ -97,15 +97,15 @@ void CompileTestTables(const MappingTable& table, DeviceTables& devices,
             first.resize(buttons + 1, 0);
     }
     for (std::size_t r = 0; r < rows; ++r) {
-        const MappingRow& row = table.Row(static_cast<int>(r));
-        const auto b = static_cast<std::size_t>(ButtonOfText(row[col::Button].Text));
+        const PackedRow& row = table.Row(static_cast<int>(r));
+        const auto b = static_cast<std::size_t>(ButtonOfText(row.Text(col::Button)));
         if (b == 0)
             continue;
-        const auto it = firstRow.find(IdentityKey(row[col::Device].Tag.ToText()));
+        const auto it = firstRow.find(IdentityKey(row.Tag(col::Device).ToText()));
         if (it == firstRow.end() || b >= it->second.size() || it->second[b] != 0)
             continue;
         it->second[b] = static_cast<std::int32_t>(r + 1);
-        CompileRow(row, scanCodes, tables.PressKeys[r], tables.ReleaseKeys[r]);
+        CompileRow(row.Unpack(), scanCodes, tables.PressKeys[r], tables.ReleaseKeys[r]);
     }
 
     ButtonMapTable& map = devices.ButtonMap();

@@ -25,12 +25,18 @@ bool IsTrue(const Variant& tag) {
 
 // The active flag of a row, held in its Description tag; an empty tag counts as True and
 // becomes True.
-bool ActiveFlag(MappingRow& row) {
-    Variant& tag = row[col::Description].Tag;
+bool ActiveFlag(PackedRow& row) {
+    Variant tag = row.Tag(col::Description);
     const std::string* text = tag.AsString();
-    if (tag.IsEmpty() || (text && text->empty()))
+    if (tag.IsEmpty() || (text && text->empty())) {
         tag = Variant::Bool(true);
+        row.Set(col::Description, {std::string(row.Text(col::Description)), tag});
+    }
     return IsTrue(tag);
+}
+
+void SetTag(PackedRow& row, int column, Variant tag) {
+    row.Set(column, {std::string(row.Text(column)), std::move(tag)});
 }
 
 std::uint32_t FlagColour(bool active) {
@@ -39,9 +45,9 @@ std::uint32_t FlagColour(bool active) {
 
 } // namespace
 
-std::optional<double> ButtonNumber(const MappingRow& row) {
+std::optional<double> ButtonNumber(const PackedRow& row) {
     double n = 0;
-    if (ParseNumber(row[col::Button].Text, n))
+    if (ParseNumber(row.Text(col::Button), n))
         return n;
     return std::nullopt;
 }
@@ -74,8 +80,10 @@ MappingRow ButtonRow(int button, const std::string& deviceName, const std::strin
 
 MappingTable MappingTable::FromButtons(const DeviceTables& devices) {
     MappingTable table;
+    table.rows_.reserve(devices.ButtonList().size());
+    table.colours_.reserve(devices.ButtonList().size());
     for (const ButtonListEntry& button : devices.ButtonList()) {
-        table.rows_.push_back(
+        table.rows_.emplace_back(
             ButtonRow(button.ButtonNumber, button.ButtonDeviceName, button.ButtonDeviceIdentity));
         table.colours_.push_back(rowcolour::Active);
     }
@@ -86,17 +94,22 @@ MappingTable MappingTable::CopyOf(const MappingTable& source) {
     MappingTable table;
     table.rows_ = source.rows_;
     table.colours_ = source.colours_;
-    for (MappingRow& row : table.rows_)
-        row[col::Description].Tag = Variant::Bool(true);
+    for (PackedRow& row : table.rows_)
+        SetTag(row, col::Description, Variant::Bool(true));
     return table;
 }
 
-MappingTable MappingTable::FromRows(std::vector<MappingRow> rows) {
+MappingTable MappingTable::FromRows(std::vector<PackedRow> rows) {
     MappingTable table;
     table.rows_ = std::move(rows);
-    for (MappingRow& row : table.rows_)
+    table.colours_.reserve(table.rows_.size());
+    for (PackedRow& row : table.rows_)
         table.colours_.push_back(FlagColour(ActiveFlag(row)));
     return table;
+}
+
+MappingTable MappingTable::FromRows(const std::vector<MappingRow>& rows) {
+    return FromRows(std::vector<PackedRow>(rows.begin(), rows.end()));
 }
 
 std::uint32_t MappingTable::RowColour(int r) const {
@@ -130,28 +143,28 @@ CellEdit MappingTable::Edit(int r, int column) {
     if (r < 0 || r >= RowCount())
         return CellEdit::None;
     selected_ = r;
-    Cell& cell = rows_[static_cast<std::size_t>(r)][column];
+    PackedRow& row = rows_[static_cast<std::size_t>(r)];
     switch (column) {
     case col::Repeat:
     case col::Rotary:
     case col::NumLock:
     case col::CapsLock:
     case col::ScrollLock: {
-        const bool on = !IsTrue(cell.Tag);
-        cell = {OnOffText(on), Variant::Bool(on)};
+        const bool on = !IsTrue(row.Tag(column));
+        row.Set(column, {OnOffText(on), Variant::Bool(on)});
         return CellEdit::Toggled;
     }
     case col::Multiplier: {
         double m = 0;
         try {
-            m = cell.Tag.ToNumber();
+            m = row.Tag(column).ToNumber();
         } catch (const AppError&) {
             m = 0;
         }
         m = std::fabs(std::floor(m)) * 2;
         if (m <= 0 || m > 8)
             m = 1;
-        cell = {NumberText(m) + "X", Variant::Number(m)};
+        row.Set(column, {NumberText(m) + "X", Variant::Number(m)});
         return CellEdit::Multiplied;
     }
     default:
@@ -160,13 +173,15 @@ CellEdit MappingTable::Edit(int r, int column) {
 }
 
 void MappingTable::SetDescription(int r, std::string_view text) {
-    if (r >= 0 && r < RowCount())
-        rows_[static_cast<std::size_t>(r)][col::Description].Text = SanitizeText(text);
+    if (r >= 0 && r < RowCount()) {
+        PackedRow& row = rows_[static_cast<std::size_t>(r)];
+        row.Set(col::Description, {SanitizeText(text), row.Tag(col::Description)});
+    }
 }
 
-void MappingTable::SetKeyCell(int r, int column, Cell cell) {
+void MappingTable::SetKeyCell(int r, int column, const Cell& cell) {
     if (r >= 0 && r < RowCount() && IsKeyColumn(column))
-        rows_[static_cast<std::size_t>(r)][column] = std::move(cell);
+        rows_[static_cast<std::size_t>(r)].Set(column, cell);
 }
 
 bool MappingTable::SortByColumn(int column) {
@@ -176,7 +191,8 @@ bool MappingTable::SortByColumn(int column) {
     std::iota(order.begin(), order.end(), std::size_t{0});
     if (column == col::Button) {
         std::vector<std::optional<double>> keys;
-        for (const MappingRow& row : rows_)
+        keys.reserve(rows_.size());
+        for (const PackedRow& row : rows_)
             keys.push_back(ButtonNumber(row));
         // A text that is not a number is an empty key, before every number.
         std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
@@ -185,14 +201,17 @@ bool MappingTable::SortByColumn(int column) {
     }
     descending_ = !descending_;
     std::vector<std::string> devices;
-    for (const MappingRow& row : rows_)
-        devices.push_back(UpperCase(row[col::Device].Text));
+    devices.reserve(rows_.size());
+    for (const PackedRow& row : rows_)
+        devices.push_back(UpperCase(row.Text(col::Device)));
     std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
         return descending_ ? devices[b] < devices[a] : devices[a] < devices[b];
     });
 
-    std::vector<MappingRow> rows;
+    std::vector<PackedRow> rows;
     std::vector<std::uint32_t> colours;
+    rows.reserve(order.size());
+    colours.reserve(order.size());
     int selected = -1;
     for (std::size_t i = 0; i < order.size(); ++i) {
         rows.push_back(std::move(rows_[order[i]]));
@@ -212,18 +231,18 @@ void MappingTable::MarkActive(const DeviceTables& devices) {
     for (const DeviceEntry& device : devices.Devices())
         buttonCounts[IdentityKey(device.Identity)] = device.ButtonCount;
     for (std::size_t i = 0; i < rows_.size(); ++i) {
-        MappingRow& row = rows_[i];
-        const auto device = buttonCounts.find(IdentityKey(row[col::Device].Tag.ToText()));
+        PackedRow& row = rows_[i];
+        const auto device = buttonCounts.find(IdentityKey(row.Tag(col::Device).ToText()));
         const auto button = ButtonNumber(row);
         const bool active = device != buttonCounts.end() && button && *button <= device->second;
-        row[col::Description].Tag = Variant::Bool(active);
+        SetTag(row, col::Description, Variant::Bool(active));
         colours_[i] = FlagColour(active);
     }
 }
 
 void MappingTable::Rearrange(const std::vector<int>& order, std::vector<MappingRow> added) {
     const int count = RowCount();
-    std::vector<MappingRow> rows;
+    std::vector<PackedRow> rows;
     std::vector<std::uint32_t> colours;
     rows.reserve(order.size());
     colours.reserve(order.size());
@@ -236,7 +255,7 @@ void MappingTable::Rearrange(const std::vector<int>& order, std::vector<MappingR
             rows.push_back(std::move(rows_[f]));
             colours.push_back(colours_[f]);
         } else {
-            MappingRow& row = added[static_cast<std::size_t>(from - count)];
+            PackedRow row(added[static_cast<std::size_t>(from - count)]);
             colours.push_back(FlagColour(ActiveFlag(row)));
             rows.push_back(std::move(row));
         }
@@ -246,9 +265,9 @@ void MappingTable::Rearrange(const std::vector<int>& order, std::vector<MappingR
     selected_ = selected;
 }
 
-void MappingTable::SetCell(int r, int column, Cell cell) {
+void MappingTable::SetCell(int r, int column, const Cell& cell) {
     if (r >= 0 && r < RowCount() && column >= 0 && column < kColumnCount)
-        rows_[static_cast<std::size_t>(r)][column] = std::move(cell);
+        rows_[static_cast<std::size_t>(r)].Set(column, cell);
 }
 
 } // namespace qm

@@ -43,7 +43,7 @@ enum class CellEdit {
 };
 
 // The number in a row's "Button No." text; none when it is not a number.
-std::optional<double> ButtonNumber(const MappingRow& row);
+std::optional<double> ButtonNumber(const PackedRow& row);
 
 // A new row for a device's button: the new-row defaults, active.
 MappingRow ButtonRow(int button, const std::string& deviceName, const std::string& identity);
@@ -57,11 +57,12 @@ public:
     // A copy of another list's rows (texts, tags and colours); every Description tag True.
     static MappingTable CopyOf(const MappingTable& source);
     // Rows read from a file; each row coloured from its active flag.
-    static MappingTable FromRows(std::vector<MappingRow> rows);
+    static MappingTable FromRows(std::vector<PackedRow> rows);
+    static MappingTable FromRows(const std::vector<MappingRow>& rows);
 
     int RowCount() const { return static_cast<int>(rows_.size()); }
-    const MappingRow& Row(int r) const { return rows_[static_cast<std::size_t>(r)]; }
-    const std::vector<MappingRow>& Rows() const { return rows_; }
+    const PackedRow& Row(int r) const { return rows_[static_cast<std::size_t>(r)]; }
+    const std::vector<PackedRow>& Rows() const { return rows_; }
     std::uint32_t RowColour(int r) const;
 
     // The selected row (0-based), -1 when none.
@@ -84,7 +85,7 @@ public:
     // spaces.
     void SetDescription(int r, std::string_view text);
     // A key cell (On Press 1 .. On Release 16) of a row, replaced; nothing for another column.
-    void SetKeyCell(int r, int column, Cell cell);
+    void SetKeyCell(int r, int column, const Cell& cell);
 
     // A click on "Button No." sorts the rows by button number in the current order (rows whose
     // number does not convert first), then does what a click on "Device ID" does: toggles the
@@ -104,10 +105,10 @@ public:
     // with its row, and is none once that row went.
     void Rearrange(const std::vector<int>& order, std::vector<MappingRow> added);
     // A cell replaced.
-    void SetCell(int r, int column, Cell cell);
+    void SetCell(int r, int column, const Cell& cell);
 
 private:
-    std::vector<MappingRow> rows_;
+    std::vector<PackedRow> rows_;
     std::vector<std::uint32_t> colours_;
     int selected_ = -1;
     bool descending_ = false; // the current sort order

@@ -6,6 +6,7 @@
 #include "core/text.h"
 
 #include <algorithm>
+#include <new>
 #include <unordered_map>
 
 namespace qm {
@@ -219,14 +220,18 @@ bool LoadRunnerConfiguration(FileSystem& files, Dialogs& dialogs, const std::str
         dialogs.ShowMessage(*refusal);
         return false;
     }
-    std::string bytes;
+    RunnerLoadResult result;
     try {
-        bytes = files.ReadAll(path);
+        const std::string bytes = files.ReadAll(path);
+        result = CompileRunnerConfiguration(bytes, devices, scanCodes, tables);
     } catch (const AppError& e) {
         dialogs.ShowMessage(msg::FileIoError(e));
         return false;
+    } catch (const std::bad_alloc&) {
+        // The tables stay as they were.
+        dialogs.ShowMessage(msg::FileIoError(AppError(err::OutOfMemory)));
+        return false;
     }
-    const auto result = CompileRunnerConfiguration(bytes, devices, scanCodes, tables);
     if (const auto refusal = RefusalMessage(result.Status)) {
         dialogs.ShowMessage(*refusal);
         return false;

@@ -43,7 +43,7 @@ struct RunnerLoadResult {
 };
 
 // Reads and compiles the bytes of a file. On success replaces `tables` and fills the device
-// tables' ButtonMap; otherwise leaves both as they were. Never throws.
+// tables' ButtonMap; otherwise leaves both as they were. Throws nothing but std::bad_alloc.
 RunnerLoadResult CompileRunnerConfiguration(std::string_view fileBytes, DeviceTables& devices,
                                             const ScanCodeSource& scanCodes, RunnerTables& tables);
 

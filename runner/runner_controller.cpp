@@ -8,6 +8,7 @@
 #include "settings/settings_table.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 
 namespace qm {
@@ -142,6 +143,7 @@ void RunnerController::SynchroniseConfigurationFolder() {
         else if (folder.back() != '\\')
             folder += '\\';
         WriteSetting(store, Setting::ConfigPath, folder);
+        RemoveLeftoverTemporaryFiles(seams_.Files, folder, std::chrono::system_clock::now());
 
         for (const auto& k : SynchroniseKnownFiles(store, seams_.Files, folder, reserved_))
             AddToList(k.Entry, k.Path,

@@ -100,7 +100,8 @@ public:
                            });
     }
 
-    void WriteAtomically(const std::string& linkOrPath, std::string_view bytes) override {
+    void WriteAtomically(const std::string& linkOrPath,
+                         const std::function<void(const ByteSink&)>& write) override {
         // Through a link to a file, the file is replaced and the link kept; a dangling link is
         // replaced by the file.
         const std::string path = ResolvedLink(linkOrPath);
@@ -121,23 +122,57 @@ public:
             if (fd.get() < 0 && (errno != EEXIST || attempt + 1 == kTemporaryNameAttempts))
                 Raise(path, errno); // nothing was created; the target is untouched
         }
-        if (exists && ::fchmod(fd.get(), target.st_mode & 0777) != 0)
-            Fail(temp, path, errno);
-        const char* p = bytes.data();
-        std::size_t left = bytes.size();
-        while (left > 0) {
-            const auto n = ::write(fd.get(), p, left);
-            if (n < 0 && errno == EINTR)
-                continue;
-            if (n <= 0)
-                Fail(temp, path, n < 0 ? errno : EIO);
-            p += n;
-            left -= static_cast<std::size_t>(n);
+        try {
+            if (exists && ::fchmod(fd.get(), target.st_mode & 0777) != 0)
+                Raise(path, errno);
+            write([&](std::string_view bytes) {
+                while (!bytes.empty()) {
+                    const auto n = ::write(fd.get(), bytes.data(), bytes.size());
+                    if (n < 0 && errno == EINTR)
+                        continue;
+                    if (n <= 0)
+                        Raise(path, n < 0 ? errno : EIO);
+                    bytes.remove_prefix(static_cast<std::size_t>(n));
+                }
+            });
+            if (::fsync(fd.get()) != 0 || ::close(fd.release()) != 0)
+                Raise(path, errno);
+            if (::rename(temp.c_str(), path.c_str()) != 0)
+                Raise(path, errno);
+        } catch (...) {
+            fd = Fd(-1);
+            ::unlink(temp.c_str());
+            throw;
         }
-        if (::fsync(fd.get()) != 0 || ::close(fd.release()) != 0)
-            Fail(temp, path, errno);
-        if (::rename(temp.c_str(), path.c_str()) != 0)
-            Fail(temp, path, errno);
+    }
+
+    std::vector<FolderEntry> ListFolder(const std::string& folder) override {
+        std::vector<FolderEntry> entries;
+        const std::string base = folder.empty() ? "." : folder;
+        std::unique_ptr<DIR, int (*)(DIR*)> dir(::opendir(base.c_str()), &::closedir);
+        if (!dir)
+            return entries;
+        while (const dirent* found = ::readdir(dir.get())) {
+            const std::string_view name = found->d_name;
+            if (name == "." || name == "..")
+                continue;
+            struct stat st {};
+            const std::string path = base + (base.back() == '/' ? "" : "/") + std::string(name);
+            if (::lstat(path.c_str(), &st) != 0)
+                continue; // gone meanwhile
+            entries.push_back({std::string(name), S_ISREG(st.st_mode),
+                               std::chrono::system_clock::time_point(
+                                   std::chrono::duration_cast<std::chrono::system_clock::duration>(
+                                       std::chrono::seconds(st.st_mtim.tv_sec) +
+                                       std::chrono::nanoseconds(st.st_mtim.tv_nsec)))});
+        }
+        return entries;
+    }
+
+    bool RemoveFile(const std::string& path) override {
+        struct stat st {};
+        return ::lstat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) &&
+               ::unlink(path.c_str()) == 0;
     }
 
     std::vector<std::string> FileNames(const std::string& folder,
@@ -176,11 +211,6 @@ private:
         std::unique_ptr<char, decltype(&std::free)> resolved(::realpath(path.c_str(), nullptr),
                                                              &std::free);
         return resolved ? std::string(resolved.get()) : path;
-    }
-
-    [[noreturn]] static void Fail(const std::string& temp, const std::string& path, int error) {
-        ::unlink(temp.c_str());
-        Raise(path, error);
     }
 };
 

@@ -8,6 +8,8 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <chrono>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -142,7 +144,8 @@ public:
                            });
     }
 
-    void WriteAtomically(const std::string& path, std::string_view bytes) override {
+    void WriteAtomically(const std::string& path,
+                         const std::function<void(const ByteSink&)>& write) override {
         const std::wstring target = FileBehind(WideFromUtf8(path));
         // Windows refuses to replace a read-only file; some emulations of it do not.
         const DWORD attributes = GetFileAttributesW(target.c_str());
@@ -161,7 +164,7 @@ public:
                 throw AppError(FileErrorNumber(error)); // nothing was created
         }
         try {
-            WriteAll(file.Get(), bytes);
+            write([&](std::string_view bytes) { WriteAll(file.Get(), bytes); });
             if (!FlushFileBuffers(file.Get()))
                 ThrowLastError();
             file.Reset();
@@ -198,6 +201,54 @@ public:
                 names.push_back(std::move(name));
         } while (FindNextFileW(find.Get(), &found));
         return names;
+    }
+
+    std::vector<FolderEntry> ListFolder(const std::string& folder) override {
+        std::vector<FolderEntry> entries;
+        std::wstring pattern = WideFromUtf8(folder);
+        if (!pattern.empty() && pattern.back() != L'\\' && pattern.back() != L'/')
+            pattern += L'\\';
+        pattern += L'*';
+        WIN32_FIND_DATAW found;
+        const FindHandle find(FindFirstFileW(pattern.c_str(), &found));
+        if (!find)
+            return entries;
+        do {
+            const std::wstring_view name = found.cFileName;
+            if (name == L"." || name == L"..")
+                continue;
+            // 100-nanosecond intervals since 1601, the Unix epoch 11,644,473,600 s later.
+            const auto ticks =
+                (static_cast<std::int64_t>(found.ftLastWriteTime.dwHighDateTime) << 32) |
+                found.ftLastWriteTime.dwLowDateTime;
+            using Ticks = std::chrono::duration<std::int64_t, std::ratio<1, 10'000'000>>;
+            const auto sinceEpoch = Ticks(ticks) - std::chrono::seconds(11'644'473'600LL);
+            constexpr DWORD kNotRegular =
+                FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DEVICE;
+            entries.push_back(
+                {win32::Utf8FromWide(found.cFileName), (found.dwFileAttributes & kNotRegular) == 0,
+                 std::chrono::system_clock::time_point(
+                     std::chrono::duration_cast<std::chrono::system_clock::duration>(sinceEpoch))});
+        } while (FindNextFileW(find.Get(), &found));
+        return entries;
+    }
+
+    bool RemoveFile(const std::string& path) override {
+        // Only a file that is where its path says: removing a link that Wine shows as a plain
+        // file would remove what the link leads to.
+        const std::wstring wide = WideFromUtf8(path);
+        const auto slash = wide.find_last_of(L"\\/");
+        if (slash == std::wstring::npos)
+            return false;
+        std::wstring itself = FileBehind(wide.substr(0, slash));
+        if (itself.empty() || itself.back() != L'\\')
+            itself += L'\\';
+        itself += wide.substr(slash + 1);
+        const std::wstring behind = FileBehind(wide);
+        if (CompareStringOrdinal(itself.c_str(), static_cast<int>(itself.size()), behind.c_str(),
+                                 static_cast<int>(behind.size()), TRUE) != CSTR_EQUAL)
+            return false;
+        return DeleteFileW(wide.c_str()) != 0;
     }
 
     std::optional<std::string> FullPath(const std::string& path) override {

@@ -823,8 +823,9 @@ void MainWindow::FitMappingColumns() {
             title += picture + headerPadding;
         int width = title;
         if (table != nullptr)
-            for (const MappingRow& row : table->Rows())
-                width = std::max(width, textWidth(row[c].Text) + padding + (c == 0 ? picture : 0));
+            for (const PackedRow& row : table->Rows())
+                width = std::max(width, textWidth(std::string(row.Text(c))) + padding +
+                                            (c == 0 ? picture : 0));
         // Long key texts are cut at the key columns' width, the titles never.
         if (IsKeyColumn(c))
             width = std::min(width, std::max(keyColumnMax, title));

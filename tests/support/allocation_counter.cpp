@@ -51,7 +51,8 @@ AllocationScope::AllocationScope()
 }
 
 AllocationCounts AllocationScope::Counts() const {
-    return {allocations.load() - allocationsAtStart_, peakBytes.load() - bytesAtStart_};
+    return {allocations.load() - allocationsAtStart_, peakBytes.load() - bytesAtStart_,
+            bytesInUse.load() - bytesAtStart_};
 }
 
 } // namespace qm::testing

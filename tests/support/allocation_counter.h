@@ -9,6 +9,8 @@ struct AllocationCounts {
     long long Allocations = 0;
     // The most bytes in use at once since the scope began, above what was in use then.
     long long PeakBytes = 0;
+    // The bytes in use now, above what was in use when the scope began.
+    long long HeldBytes = 0;
 };
 
 // Measures from its construction on.

@@ -7,9 +7,11 @@
 
 #include <algorithm>
 #include <cctype>
+#include <chrono>
 #include <deque>
 #include <functional>
 #include <map>
+#include <new>
 #include <optional>
 #include <string>
 #include <vector>
@@ -99,13 +101,22 @@ public:
         auto it = files.find(path);
         if (it == files.end())
             throw AppError(err::FileNotFound);
+        if (it->second.size() > readLimit)
+            throw FileTooLargeError(readLimit);
+        if (outOfMemory)
+            throw std::bad_alloc();
         return it->second;
     }
-    void WriteAtomically(const std::string& path, std::string_view bytes) override {
+    using FileSystem::WriteAtomically;
+    void WriteAtomically(const std::string& path,
+                         const std::function<void(const ByteSink&)>& write) override {
         if (auto e = writeErrors.find(path); e != writeErrors.end())
             throw AppError(e->second);
-        files[path] = std::string(bytes);
+        std::string bytes;
+        write([&](std::string_view piece) { bytes += piece; });
+        files[path] = std::move(bytes);
     }
+    std::uint64_t ReadLimit() const override { return readLimit; }
     std::vector<std::string> FileNames(const std::string& folder,
                                        std::string_view extension) override {
         std::vector<std::string> names;
@@ -129,7 +140,19 @@ public:
             return path;
         return "C:\\Users\\me\\" + path;
     }
+    // Every file in one folder ("C:\\Configs\\"), with its time of change (none: long ago).
+    std::vector<FolderEntry> ListFolder(const std::string& folder) override {
+        std::vector<FolderEntry> entries;
+        for (const auto& name : FileNames(folder, ""))
+            entries.push_back({name, true, modified[folder + name]});
+        return entries;
+    }
+    bool RemoveFile(const std::string& path) override { return files.erase(path) > 0; }
+
     std::map<std::string, std::string, IgnoreCaseLess> files;
+    std::map<std::string, std::chrono::system_clock::time_point, IgnoreCaseLess> modified;
+    std::uint64_t readLimit = kMaxReadBytes;
+    bool outOfMemory = false; // a read cannot get the memory for the file
     std::map<std::string, int, IgnoreCaseLess> readErrors;
     std::map<std::string, int, IgnoreCaseLess> writeErrors;
 };

@@ -140,6 +140,12 @@ TEST_F(RunnerLoad, RefusalsKeepThePreviousTablesAnEmptyFileReplacesThem) {
     files.files.erase("c.qmf");
     EXPECT_FALSE(LoadRunnerConfiguration(files, dialogs, "c.qmf", devices, scanCodes, tables));
     EXPECT_EQ(dialogs.shown, std::vector{msg::FileIoError(AppError(err::FileNotFound))});
+    // A read that cannot get its memory is a file error too.
+    files.outOfMemory = true;
+    EXPECT_FALSE(Load(File14({})));
+    EXPECT_EQ(dialogs.shown.back(), msg::FileIoError(AppError(err::OutOfMemory)));
+    EXPECT_EQ(tables.MappingCount, 1);
+    files.outOfMemory = false;
 
     // An empty configuration loads, with nothing bound.
     ASSERT_TRUE(Load(File14({})));

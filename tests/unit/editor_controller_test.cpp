@@ -3,6 +3,7 @@
 // edits. Closing and quitting: editor_commands_test; cloning: the scripts of tests/e2e/editor.
 #include "core/editor_qmf.h"
 #include "core/messages.h"
+#include "runner/configuration_loader.h"
 #include "settings/file_association.h"
 #include "settings/settings_table.h"
 #include "support/editor_rig.h"
@@ -76,7 +77,15 @@ TEST_F(Editor, StartUpListsTheFolderRegistersEditAndScansTheDevices) {
     Known("file1", "C:\\gone.qmf");
     Known("file2", "C:\\other\\b.qmf");
     files.files["C:\\other\\b.qmf"] = Qmf();
+    // Leftovers of saves that never ended: those over an hour old go.
+    const std::string leftover = kConfig + "a.qmf.1f-0.saving",
+                      fresh = kConfig + "a.qmf.1f-1.saving";
+    files.files[leftover] = files.files[fresh] = "half";
+    files.modified[leftover] = std::chrono::system_clock::now() - std::chrono::hours(2);
+    files.modified[fresh] = std::chrono::system_clock::now();
     Start();
+    EXPECT_FALSE(files.Exists(leftover));
+    EXPECT_TRUE(files.Exists(fresh));
     EXPECT_EQ(view.caption, "Vantrel Ver. 1.4.2 (Beta)");
     EXPECT_EQ(store.GetString(kUser, kConfigKey, "associate"), "True");
     EXPECT_EQ(store.GetString(kUser, kConfigKey, "ConfigPath"), kConfig);
@@ -288,6 +297,44 @@ TEST_F(Editor, SaveAsToAnotherEntrysFileWritesThroughThatEntryOrTakesItsPlace) {
     EXPECT_EQ(List().Tabs().size(), 2u);
     EXPECT_EQ(view.shownTable, List().Table("file1"));
     EXPECT_EQ(SavedText(kConfig + "b.qmf", 0, col::Repeat), "Off");
+}
+
+// A save writes no file larger than the file system reads: a file of exactly that size is
+// written and read back by the editor and the runner's loader; one byte more is refused before
+// anything is written, the old file and the edits kept.
+TEST_F(Editor, SavesWriteNoFileLargerThanTheProgramsRead) {
+    Start();
+    SavedNew(kConfig + "a.qmf");
+    const std::string path = kConfig + "a.qmf";
+    // A description of n characters makes the file n bytes larger (" " is written as "").
+    files.readLimit = files.files[path].size() + 10;
+    const auto describe = [&](const std::string& text) {
+        editor->RowReleased(0, col::Description, true);
+        editor->DescriptionCommitted(text);
+    };
+    describe("0123456789");
+    editor->Save();
+    ASSERT_EQ(files.files[path].size(), files.readLimit);
+    EXPECT_EQ(Selected().State, filestate::Saved);
+    testing::RecordingDialogs readers;
+    EXPECT_EQ(LoadEditorConfiguration(files, readers, path).Read.Rows.size(), 44u);
+    DeviceTables devices = editor->Devices();
+    RunnerTables tables;
+    EXPECT_TRUE(LoadRunnerConfiguration(files, readers, path, devices, layout, tables));
+    EXPECT_TRUE(readers.shown.empty());
+
+    const std::string atLimit = files.files[path];
+    describe("0123456789A");
+    dialogs.shown.clear();
+    editor->Save();
+    dialogs.fileAnswers.push_back(kConfig + "b.qmf");
+    editor->SaveAs();
+    const auto refused = msg::ConfigurationTooLargeToSave(files.readLimit);
+    EXPECT_THAT(dialogs.shown, ElementsAre(refused, refused));
+    EXPECT_EQ(files.files[path], atLimit);
+    EXPECT_FALSE(files.Exists(kConfig + "b.qmf"));
+    EXPECT_EQ(Selected().State, filestate::Modified);
+    EXPECT_EQ(List().Shown()->Row(0).Text(col::Description), "0123456789A");
 }
 
 TEST_F(Editor, ChangeIconRefusesAFileWithoutOneAndRunStartsTheRunner) {

@@ -28,7 +28,7 @@ int CountLines(const std::string& bytes) {
 }
 
 // The texts of a row's cells in `columns`.
-std::vector<std::string> Texts(const MappingRow& row, std::initializer_list<int> columns) {
+std::vector<std::string> Texts(const PackedRow& row, std::initializer_list<int> columns) {
     std::vector<std::string> texts;
     for (int c : columns)
         texts.push_back(row[c].Text);
@@ -180,7 +180,7 @@ TEST(EditorWriter, TrimsDescriptionsAndKeepsEveryValueOnItsLine) {
     spaces[col::Description].Text = "   ";
     spaces[col::Multiplier].Tag = Variant::Text(" 2 ");
     spaces[col::Repeat].Tag = Variant::Text("True"); // written as stored: a string
-    const auto bytes = WriteEditorConfiguration({row, spaces});
+    const auto bytes = WriteEditorConfiguration({PackedRow(row), PackedRow(spaces)});
     EXPECT_EQ(CountLines(bytes), 1 + 2 * 74);
     const auto read = ReadEditorConfiguration(bytes);
     ASSERT_EQ(read.Rows.size(), 2u);
@@ -189,6 +189,26 @@ TEST(EditorWriter, TrimsDescriptionsAndKeepsEveryValueOnItsLine) {
     EXPECT_THAT(Texts(read.Rows[1], {col::Description, col::Multiplier}), ElementsAre("", "2X"));
     EXPECT_EQ(read.Rows[1][col::Repeat], (Cell{"On", Variant::Text("True")}));
     EXPECT_NE(bytes.find("\r\n\"True\"\r\n"), std::string::npos);
+}
+
+// The read limit covers the largest list the devices give (255 controllers of 128 buttons, 129
+// boards of 512) with every name, identity and key cell at its longest.
+TEST(EditorWriter, TheLargestListTheDevicesGiveFitsTheReadLimit) {
+    const auto recordSize = [](std::size_t name, std::size_t identity) {
+        MappingRow row = NewMappingRow();
+        row[col::Button].Text = "512";
+        row[col::Device] = {std::string(name, 'n'), Variant::Text(std::string(identity, 'i'))};
+        row[col::Description] = {"", Variant::Bool(true)};
+        for (int c = col::FirstPress; c < kColumnCount; ++c)
+            row[c] = {"SHIFT + CTRL + ALT + PRINT SCREEN", Variant::Text("PRINT SCREEN")};
+        return EditorConfigurationSize({PackedRow(row)}, kMaxReadBytes) - File14({}).size();
+    };
+    // A controller's name has up to 259 characters, two bytes each in a double-byte code page;
+    // its identity is a GUID. A board's name has up to 256 bytes, its identity 251.
+    const std::uint64_t largest =
+        File14({}).size() + 255 * 128 * recordSize(518, 38) + 129 * 512 * recordSize(256, 251);
+    EXPECT_EQ(largest, 225'818'503u);
+    EXPECT_LE(largest, kMaxReadBytes);
 }
 
 TEST(EditorLoad, ReportsEachFailureWithItsMessageAndAction) {
@@ -207,6 +227,14 @@ TEST(EditorLoad, ReportsEachFailureWithItsMessageAndAction) {
         EXPECT_EQ(LoadEditorConfiguration(files, dialogs, "x.qmf").Action, action) << error;
         EXPECT_THAT(dialogs.shown, ElementsAre(msg::FileIoError(AppError(error))));
     }
+    // A read that cannot get its memory: a file the editor cannot open.
+    MemoryFileSystem files;
+    files.files["x.qmf"] = File14({});
+    files.outOfMemory = true;
+    RecordingDialogs dialogs;
+    EXPECT_EQ(LoadEditorConfiguration(files, dialogs, "x.qmf").Action,
+              EditorLoadAction::CloseConfiguration);
+    EXPECT_THAT(dialogs.shown, ElementsAre(msg::FileIoError(AppError(err::OutOfMemory))));
 }
 
 TEST(EditorLoad, ObsoleteWarningThenCorruptQuestion) {

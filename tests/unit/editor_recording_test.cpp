@@ -75,7 +75,7 @@ TEST_F(Recording, AKeyGoesIntoTheChosenCellOfTheSelectedRowAndMarksTheConfigurat
         auto expected = rig.Table().Rows();
         rig.editor->KeyPressed(c.vk, c.mask);
         if (c.name != nullptr)
-            expected[2][c.column] = {c.shown, Variant::Text(c.name)};
+            expected[2].Set(c.column, {c.shown, Variant::Text(c.name)});
         EXPECT_EQ(rig.Table().Rows(), expected) << c.shown;
         EXPECT_EQ(rig.view.keyMapping, c.shown);
         EXPECT_EQ(rig.Selected().State, c.modified ? filestate::Modified : filestate::Saved)

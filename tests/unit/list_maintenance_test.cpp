@@ -51,7 +51,7 @@ MappingTable Rows(const std::string& layout) {
 // The rows in the form Rows() reads, with the device's name.
 std::string Order(const MappingTable& table) {
     std::string order;
-    for (const MappingRow& row : table.Rows()) {
+    for (const PackedRow& row : table.Rows()) {
         order += (order.empty() ? "" : " ") + row[col::Button].Text + "@" + row[col::Device].Text;
         if (row[col::Description].Text != " ")
             order += ":" + row[col::Description].Text;
@@ -120,7 +120,7 @@ TEST(ListMaintenance, RemoveAsksPerGroupUntilTheUserSkipsTheRest) {
 TEST(ListMaintenance, AClearedRowKeepsItsButtonDeviceAndActiveFlag) {
     Maintained m("", "7@P:fire");
     m.table.MarkActive(m.devices);
-    MappingRow expected = m.table.Row(0);
+    MappingRow expected = m.table.Row(0).Unpack();
     m.table.SetCell(0, col::Rotary, {"On", Variant::Bool(true)});
     m.table.SetCell(0, col::ScrollLock, {"On", Variant::Bool(true)});
     m.table.SetCell(0, col::Multiplier, {"8X", Variant::Number(8)});
@@ -129,7 +129,7 @@ TEST(ListMaintenance, AClearedRowKeepsItsButtonDeviceAndActiveFlag) {
     for (int c = col::FirstPress; c < kColumnCount; ++c)
         expected[c] = {"", Variant::Text("")};
     ClearRowCells(m.table, 0);
-    EXPECT_EQ(m.table.Row(0), expected);
+    EXPECT_EQ(m.table.Row(0).Unpack(), expected);
     EXPECT_EQ(expected[col::Description].Tag, Variant::Bool(false));
 }
 

@@ -19,6 +19,28 @@ MappingRow Row(const std::string& button, const std::string& device,
     return row;
 }
 
+// Packed rows give back every cell as it was: texts of any length, tags of every kind (a text
+// tag equal to its cell's text or not); replacing one cell leaves the others as they were.
+TEST(PackedRow, KeepsEveryCellAndReplacesOneAlone) {
+    MappingRow row;
+    const std::size_t lengths[] = {0, 1, 127, 128, 16383, 16384};
+    for (int c = 0; c < kColumnCount; ++c) {
+        std::string text(lengths[c % 6], static_cast<char>('a' + c % 26));
+        const Variant tags[] = {Variant(),           Variant::Bool(false),
+                                Variant::Bool(true), Variant::Number(-2.5),
+                                Variant::Text(text), Variant::Text(std::string(text.size(), '#'))};
+        row[c] = {std::move(text), tags[c % 6]};
+    }
+    PackedRow packed(row);
+    EXPECT_EQ(packed.Unpack(), row);
+    for (int c = 0; c < kColumnCount; ++c)
+        EXPECT_EQ(packed[c], row[c]) << c;
+    packed.Set(20, {std::string(300, 'z'), Variant::Number(8)});
+    row[20] = {std::string(300, 'z'), Variant::Number(8)};
+    EXPECT_EQ(packed.Unpack(), row);
+    EXPECT_EQ(PackedRow().Unpack(), MappingRow{});
+}
+
 TEST(MappingTable, FileRowsAndCopiesTakeTheirColourFromTheActiveFlag) {
     const auto t = MappingTable::FromRows(
         {Row("1", "a", Variant()), Row("2", "a", Variant::Text("")),

@@ -68,6 +68,10 @@ TEST(Messages, TextsTitlesButtonsIconsAndErrorDescriptions) {
         {msg::SaveChangesBeforeClosing("New Config.qmf"),
          {"Save changes to New Config.qmf before closing?", "Confirm CLose", YesNoCancel, Warn}},
         {msg::CannotSaveToFile(), {"Cannot save to file!", "Save Error", Ok, Warn}},
+        {msg::ConfigurationTooLargeToSave(256u << 20),
+         {"Cannot save to file!\r\n\r\nThe file would be larger than 256 MB, the largest file "
+          "Vantrel and Corvex can read. Shorten some descriptions or remove rows, then save again.",
+          "Save Error", Ok, Warn}},
         {msg::ConfirmFileDelete("x.qmf"),
          {"Are you sure you want to delete \"x.qmf\"!", "Confirm File Delete", YesNo, Warn}},
         {msg::InvalidIcon(),
@@ -124,6 +128,7 @@ TEST(Messages, TextsTitlesButtonsIconsAndErrorDescriptions) {
 
     const std::pair<int, const char*> descriptions[] = {
         {err::Overflow, "Overflow"},
+        {err::OutOfMemory, "Out of memory"},
         {err::SubscriptOutOfRange, "Subscript out of range"},
         {err::TypeMismatch, "Type mismatch"},
         {err::BadFileNameOrNumber, "Bad file name or number"},

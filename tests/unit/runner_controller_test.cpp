@@ -135,7 +135,15 @@ TEST_F(Runner, StartUpSynchronisesTheFolderWithTheKnownFiles) {
     Known("file2", kConfig + "gone.qmf");
     Known("file3", "D:\\Other\\b.qmf");
     Known("file4", "d:\\other\\B.QMF"); // the same file again
+    // Leftovers of saves that never ended: those over an hour old go.
+    const std::string leftover = kConfig + "a.qmf.1f-0.saving",
+                      fresh = kConfig + "a.qmf.1f-1.saving";
+    files.files[leftover] = files.files[fresh] = "half";
+    files.modified[leftover] = std::chrono::system_clock::now() - std::chrono::hours(2);
+    files.modified[fresh] = std::chrono::system_clock::now();
     Start();
+    EXPECT_FALSE(files.Exists(leftover));
+    EXPECT_TRUE(files.Exists(fresh));
     EXPECT_EQ(ConfigValue("ConfigPath"), kConfig);
     EXPECT_THAT(KnownFiles(),
                 ElementsAre(Pair("file1", "C:\\PROGRAM FILES\\CORVEX\\CONFIG\\A.QMF"),

@@ -1,5 +1,6 @@
 // The programs' messages as a command line says them: one line each, never a question meant
 // for a dialog nor the text of an error box.
+#include "core/file_system.h"
 #include "core/messages.h"
 #include "core/text.h"
 #include "qmftool.h"
@@ -12,6 +13,10 @@ namespace {
 
 constexpr std::string_view kNotConfiguration =
     "not a Vantrel configuration (corrupt or another format)";
+
+const std::string kTooLargeToSave = "not written: the file would be larger than " +
+                                    std::to_string(kMaxReadBytes >> 20) +
+                                    " MB, the largest the programs read";
 
 struct Wording {
     Message Box;
@@ -31,6 +36,7 @@ const std::vector<Wording>& Wordings() {
          "a value does not convert (type mismatch)"},
         {msg::ErrorBox(AppError(err::Overflow), "open_click"),
          "a number is out of range (overflow)"},
+        {msg::ConfigurationTooLargeToSave(kMaxReadBytes), kTooLargeToSave},
     };
     return table;
 }

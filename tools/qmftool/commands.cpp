@@ -23,7 +23,7 @@ constexpr const char* kExitCodes =
     "  0  done\n"
     "  1  the file was refused; why, on one line of the error output\n"
     "  2  bad usage, an input file that cannot be read (missing, not a regular file,\n"
-    "     larger than 64 MB) or an output file that cannot be written\n";
+    "     larger than 256 MB) or an output file that cannot be written\n";
 
 constexpr const char* kDevicesFormat =
     "DEVICES.json: the attached devices, a JSON array in the order Windows lists\n"

@@ -1,4 +1,5 @@
 // dump and upgrade: the editor's reader and writer.
+#include "console_dialogs.h"
 #include "core/editor_qmf.h"
 #include "core/messages.h"
 #include "qmftool.h"
@@ -104,7 +105,7 @@ int Dump(const Arguments& args) {
     for (std::size_t i = 0; i < read.Rows.size(); ++i) {
         if (i > 0)
             out += ',';
-        out += RowJson(read.Rows[i]);
+        out += RowJson(read.Rows[i].Unpack());
     }
     out += "]}";
     PrintLine(out);
@@ -130,8 +131,14 @@ int Upgrade(const Arguments& args) {
                      "not upgraded, as Vantrel would save its default in its place");
         return kExitRefused;
     }
+    // What the programs could not read back is not written.
+    ConsoleDialogs dialogs;
+    if (!FitsReadLimit(SystemFileSystem(), dialogs, file.Read.Rows))
+        return kExitRefused;
     try {
-        SystemFileSystem().WriteAtomically(out->second, WriteEditorConfiguration(file.Read.Rows));
+        SystemFileSystem().WriteAtomically(out->second, [&](const ByteSink& sink) {
+            WriteEditorConfiguration(file.Read.Rows, sink);
+        });
     } catch (const AppError& e) {
         PrintRefusal(out->second, msg::FileIoError(e));
         return kExitUsage;

@@ -180,7 +180,8 @@ int Demo(const std::wstring& configuration) {
     std::vector<std::unique_ptr<DemoDevice>> devices;
     std::vector<DemoButton> buttons;
     int controllers = 0, boards = 0;
-    for (const MappingRow& row : read.Rows) {
+    for (const PackedRow& packed : read.Rows) {
+        const MappingRow row = packed.Unpack();
         const std::string identity = row[col::Device].Tag.ToText();
         const int button = std::atoi(row[col::Button].Text.c_str());
         if (button < 1 || identity.empty())
