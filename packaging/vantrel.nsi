@@ -176,7 +176,7 @@ Section /o "Desktop shortcuts" SecDesktop
 SectionEnd
 
 ; As Corvex's Preferences write it: the machine's entry, else the user's own, read back since
-; a refused write says nothing; one entry only; "launch" says so.
+; a refused write says nothing; one entry only; "launch" says whether it was written.
 Section /o "Start Corvex with Windows" SecStart
     StrCpy $0 '"$INSTDIR\corvex.exe" /t'
     WriteRegStr HKLM "${RUN_KEY}" "Corvex" $0
@@ -189,6 +189,7 @@ Section /o "Start Corvex with Windows" SecStart
         ${If} $1 != $0
             MessageBox MB_OK|MB_ICONEXCLAMATION "Corvex could not be set to start with Windows: \
 neither the machine's nor your own startup entry could be written." /SD IDOK
+            WriteRegStr HKCU "${RUNNER_PREF_KEY}" "launch" "False"
             Return
         ${EndIf}
     ${EndIf}
