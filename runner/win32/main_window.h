@@ -76,7 +76,19 @@ private:
 
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT OnCreate();
+    // The system's message font changed: the controls take it and are laid out again.
+    void OnMessageFontChanged();
+    // The taskbar came back (Explorer restarted).
+    void OnTaskbarCreated();
+    // Activation and focus: true when the window has given the focus to a control.
+    bool OnFocusMessage(UINT message, WPARAM wParam);
+    // A command of the command table or a configuration item, run when its item or button is
+    // enabled.
     void OnCommand(int id, int code);
+    bool MenuItemEnabled(int id) const;
+    void OnSelectorNotification(int code);
+    void RunConfigurationItem(int id);
     void OnTrayMessage(UINT mouseMessage);
     void OnDropFiles(HDROP drop);
     void OnDpiChanged(UINT dpi, const RECT* suggested);
@@ -87,6 +99,8 @@ private:
 
     void CreateControls();
     void CreateMenus();
+    // The File menu's item of the configuration at list position `index`.
+    void AddConfigurationItem(std::size_t index, std::string_view fileName);
     void LoadPictures();
     void ApplyMenuBitmaps();
     void ApplyFont();
