@@ -113,7 +113,7 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         break;
     case WM_ACTIVATE:
     case WM_SETFOCUS:
-        if (OnFocusMessage(message, wParam))
+        if (focus_.OnMessage(window, message, wParam))
             return 0;
         break;
     case WM_DROPFILES:
@@ -173,24 +173,6 @@ LRESULT MainWindow::OnCreate() {
         created = true;
     });
     return created ? 0 : -1;
-}
-
-bool MainWindow::OnFocusMessage(UINT message, WPARAM wParam) {
-    const HWND window = window_.Get();
-    // As a dialog does: the focused control is remembered while the window is inactive.
-    if (message == WM_ACTIVATE) {
-        if (LOWORD(wParam) == WA_INACTIVE) {
-            const HWND focus = GetFocus();
-            if (focus != nullptr && IsChild(window, focus))
-                focusOnActivate_ = focus;
-        }
-        return false;
-    }
-    if (focusOnActivate_ == nullptr || !IsChild(window, focusOnActivate_) ||
-        !IsWindowEnabled(focusOnActivate_) || !IsWindowVisible(focusOnActivate_))
-        return false;
-    SetFocus(focusOnActivate_);
-    return true;
 }
 
 void MainWindow::OnEndSession() {

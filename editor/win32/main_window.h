@@ -11,6 +11,7 @@
 #include "ui/win32/poll_timer.h"
 #include "ui/win32/shell_handles.h"
 #include "ui/win32/win32_dialogs.h"
+#include "ui/win32/window_parts.h"
 
 #include <windows.h>
 // After windows.h:
@@ -101,8 +102,6 @@ private:
     LRESULT OnCreate();
     // The system's message font changed: the controls take it and are laid out again.
     void OnMessageFontChanged();
-    // Activation and focus: true when the window has given the focus to a control.
-    bool OnFocusMessage(UINT message, WPARAM wParam);
     void OnEndSession();
     LRESULT OnNotify(NMHDR& header);
     // The mapping list's own messages: the result, or none for the control's own handling.
@@ -148,7 +147,6 @@ private:
     void ShowTabs(const ConfigurationList& list);
     // The image of an icon source in the entry image lists, added when new.
     int EntryImage(const std::string& iconSource);
-    void ShowPopUp(HMENU menu);
     // A status bar panel's text, unless it shows it already (`shown`: what it shows).
     void SetStatusPanel(int panel, std::string& shown, std::string_view text);
     void SaveScrollPosition();
@@ -171,7 +169,7 @@ private:
     HWND descriptionEditor_ = nullptr;
     HWND descriptionShadow_ = nullptr;
     // The control that gets the focus when the window is activated again.
-    HWND focusOnActivate_ = nullptr;
+    RememberedFocus focus_;
     UINT dpi_ = 96;
     UniqueFont font_;
     UniqueBrush shadowBrush_;

@@ -166,22 +166,6 @@ void MainWindow::ApplyCommandStates(const EditorCommandStates& states) {
     ApplyMenuPictures();
 }
 
-void MainWindow::ShowPopUp(HMENU menu) {
-    const HWND window = window_.Get();
-    POINT cursor{};
-    GetCursorPos(&cursor);
-    // Without being the foreground window the menu would not close when clicked away.
-    SetForegroundWindow(window);
-    const UINT flags = TPM_RETURNCMD | TPM_RIGHTBUTTON |
-                       (GetSystemMetrics(SM_MENUDROPALIGNMENT) ? TPM_RIGHTALIGN : TPM_LEFTALIGN);
-    const auto command =
-        static_cast<UINT>(TrackPopupMenuEx(menu, flags, cursor.x, cursor.y, window, nullptr));
-    PostMessageW(window, WM_NULL, 0, 0);
-    // The command runs after the event that opened the menu has ended, as a menu command.
-    if (command != 0)
-        PostMessageW(window, WM_COMMAND, MAKEWPARAM(command, 0), 0);
-}
-
 void MainWindow::PopUpFileListMenu() {
     if (!states_.FileListMenuEnabled)
         return;
@@ -199,7 +183,7 @@ void MainWindow::PopUpFileListMenu() {
                                picture);
         }
     }
-    ShowPopUp(menu.Get());
+    PopUpMenuAtPointer(window_.Get(), menu.Get());
 }
 
 void MainWindow::PopUpMappingMenu() {
@@ -220,7 +204,7 @@ void MainWindow::PopUpMappingMenu() {
         const bool enabled = item.IsSeparator() || states_.MappingMenu.*item.Mapping;
         AppendItem(menu.Get(), item, MF_STRING | (enabled ? MF_ENABLED : MF_GRAYED));
     }
-    ShowPopUp(menu.Get());
+    PopUpMenuAtPointer(window_.Get(), menu.Get());
 }
 
 } // namespace qm::win32

@@ -131,7 +131,7 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         return 0;
     case WM_ACTIVATE:
     case WM_SETFOCUS:
-        if (OnFocusMessage(message, wParam))
+        if (focus_.OnMessage(window, message, wParam))
             return 0;
         break;
     case CORVEX_TRAY_MESSAGE:
@@ -214,25 +214,6 @@ LRESULT MainWindow::OnCreate() {
         created = true;
     });
     return created ? 0 : -1;
-}
-
-bool MainWindow::OnFocusMessage(UINT message, WPARAM wParam) {
-    const HWND window = window_.Get();
-    // As a dialog does: the focused control is remembered while the window is inactive.
-    if (message == WM_ACTIVATE) {
-        if (LOWORD(wParam) == WA_INACTIVE) {
-            const HWND focus = GetFocus();
-            if (focus != nullptr && IsChild(window, focus))
-                focusOnActivate_ = focus;
-        }
-        return false;
-    }
-    // The window itself takes no keys: the remembered control gets the focus.
-    if (focusOnActivate_ == nullptr || !IsChild(window, focusOnActivate_) ||
-        !IsWindowEnabled(focusOnActivate_) || !IsWindowVisible(focusOnActivate_))
-        return false;
-    SetFocus(focusOnActivate_);
-    return true;
 }
 
 void MainWindow::OnTrayMessage(UINT mouseMessage) {
@@ -471,7 +452,7 @@ void MainWindow::SetRunning(bool running) {
 }
 
 void MainWindow::FocusRunButton() {
-    focusOnActivate_ = runButton_;
+    focus_.Remember(runButton_);
     // An inactive window is not brought forward for it.
     if (GetActiveWindow() == window_.Get() && IsWindowEnabled(runButton_) &&
         IsWindowVisible(runButton_))

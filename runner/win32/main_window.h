@@ -9,6 +9,7 @@
 #include "ui/win32/shell_handles.h"
 #include "ui/win32/shell_icons.h"
 #include "ui/win32/win32_dialogs.h"
+#include "ui/win32/window_parts.h"
 
 #include <windows.h>
 // After windows.h:
@@ -81,8 +82,6 @@ private:
     void OnMessageFontChanged();
     // The taskbar came back (Explorer restarted).
     void OnTaskbarCreated();
-    // Activation and focus: true when the window has given the focus to a control.
-    bool OnFocusMessage(UINT message, WPARAM wParam);
     // A command of the command table or a configuration item, run when its item or button is
     // enabled.
     void OnCommand(int id, int code);
@@ -121,7 +120,7 @@ private:
     HWND statusBar_ = nullptr;
     HMENU fileMenu_ = nullptr; // owned by the menu bar, which the window owns
     // The control that gets the focus when the window is activated again.
-    HWND focusOnActivate_ = nullptr;
+    RememberedFocus focus_;
     UINT dpi_ = 96;
     UniqueFont font_;
 

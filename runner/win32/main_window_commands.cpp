@@ -244,18 +244,7 @@ void MainWindow::PopUpTrayMenu() {
             SetForegroundWindow(popup);
         return;
     }
-    POINT cursor{};
-    GetCursorPos(&cursor);
-    // Without being the foreground window the menu would not close when clicked away.
-    SetForegroundWindow(window);
-    const UINT flags = TPM_RETURNCMD | TPM_RIGHTBUTTON |
-                       (GetSystemMetrics(SM_MENUDROPALIGNMENT) ? TPM_RIGHTALIGN : TPM_LEFTALIGN);
-    const auto command =
-        static_cast<UINT>(TrackPopupMenuEx(fileMenu_, flags, cursor.x, cursor.y, window, nullptr));
-    PostMessageW(window, WM_NULL, 0, 0);
-    // The command runs after the menu's own loop has ended, as a menu command.
-    if (command != 0)
-        PostMessageW(window, WM_COMMAND, MAKEWPARAM(command, 0), 0);
+    PopUpMenuAtPointer(window, fileMenu_);
 }
 
 } // namespace qm::win32
