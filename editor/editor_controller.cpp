@@ -904,7 +904,7 @@ bool EditorController::ClosingProceeds() noexcept {
     return proceed;
 }
 
-void EditorController::Shutdown() {
+void EditorController::Shutdown() noexcept {
     hook_.reset();
     RunTrapped(seams_.Dialogs, "Form_Unload", [&] {
         devices_->DevicesReady = false;

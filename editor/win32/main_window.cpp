@@ -10,6 +10,7 @@
 #include "editor/win32/vantrel_ids.h"
 #include "ui/win32/dpi.h"
 #include "ui/win32/dropped_files.h"
+#include "ui/win32/routed_procedures.h"
 #include "ui/win32/shell_icons.h"
 
 #include <windowsx.h>
@@ -23,7 +24,6 @@ namespace {
 // No WS_CLIPCHILDREN: the frame does not paint its inside, the window does.
 constexpr DWORD kStyle = WS_OVERLAPPEDWINDOW;
 constexpr DWORD kExStyle = WS_EX_CONTROLPARENT | WS_EX_ACCEPTFILES;
-constexpr UINT_PTR kSubclassId = 1;
 
 // The client size the window is designed for, at 96 DPI; also its minimum.
 constexpr int kDesignedWidth = 760;
@@ -81,7 +81,7 @@ MainWindow::~MainWindow() {
 bool MainWindow::Create(std::wstring_view caption) {
     WNDCLASSEXW windowClass{};
     windowClass.cbSize = sizeof(windowClass);
-    windowClass.lpfnWndProc = &MainWindow::WindowProc;
+    windowClass.lpfnWndProc = &RoutedProcedures::ForWindow<MainWindow>;
     windowClass.hInstance = instance_;
     windowClass.hIcon = static_cast<HICON>(
         LoadImageW(instance_, VANTREL_PROGRAM_ICON, IMAGE_ICON, 0, 0, LR_DEFAULTSIZE | LR_SHARED));
@@ -118,46 +118,6 @@ void MainWindow::Show(int showCommand) {
     SetWindowPos(window, nullptr, left, top, size.cx, size.cy, SWP_NOZORDER | SWP_NOACTIVATE);
     ShowWindow(window, showCommand);
     UpdateWindow(window);
-}
-
-LRESULT CALLBACK MainWindow::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_NCCREATE) {
-        const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
-        auto* self = static_cast<MainWindow*>(create->lpCreateParams);
-        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-        self->window_.Reset(window);
-    }
-    auto* self = reinterpret_cast<MainWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-    if (self == nullptr)
-        return DefWindowProcW(window, message, wParam, lParam);
-    if (message == WM_NCDESTROY) {
-        SetWindowLongPtrW(window, GWLP_USERDATA, 0);
-        self->window_.Release();
-        return DefWindowProcW(window, message, wParam, lParam);
-    }
-    try {
-        return self->HandleMessage(message, wParam, lParam);
-    } catch (...) {
-        // Every event traps its own errors, once; this only keeps anything else from unwinding
-        // through the system's code.
-        ReportCurrentError(self->dialogs_, "Form1");
-        return 0;
-    }
-}
-
-LRESULT CALLBACK MainWindow::ControlProc(HWND control, UINT message, WPARAM wParam, LPARAM lParam,
-                                         UINT_PTR, DWORD_PTR self) {
-    auto* window = reinterpret_cast<MainWindow*>(self);
-    if (message == WM_NCDESTROY) {
-        RemoveWindowSubclass(control, &MainWindow::ControlProc, kSubclassId);
-        return DefSubclassProc(control, message, wParam, lParam);
-    }
-    try {
-        return window->HandleControlMessage(control, message, wParam, lParam);
-    } catch (...) {
-        ReportCurrentError(window->dialogs_, "Form1");
-        return 0;
-    }
 }
 
 LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -219,13 +179,8 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_QUERYENDSESSION:
         return controller_ == nullptr || controller_->ClosingProceeds() ? TRUE : FALSE;
     case WM_ENDSESSION:
-        if (wParam != FALSE && controller_ != nullptr) {
-            try {
-                controller_->Shutdown();
-            } catch (...) {
-                // Windows is ending: nothing is left to report to.
-            }
-        }
+        if (wParam != FALSE && controller_ != nullptr)
+            controller_->Shutdown();
         return 0;
     case WM_SETCURSOR:
         if (busy_ && LOWORD(lParam) == HTCLIENT) {
@@ -497,12 +452,7 @@ void MainWindow::OnClose() {
     }
     if (!IsWindowEnabled(window_.Get()) || !controller_->ClosingProceeds())
         return;
-    try {
-        controller_->Shutdown();
-    } catch (...) {
-        // Shutting down ignores its errors; the program ends all the same.
-        PostQuitMessage(0);
-    }
+    controller_->Shutdown();
 }
 
 void MainWindow::OnDropFiles(HDROP drop) {
@@ -562,10 +512,7 @@ void MainWindow::CreateControls() {
             throw std::runtime_error("a control of the main window could not be created");
         return control;
     };
-    const auto subclass = [&](HWND control) {
-        SetWindowSubclass(control, &MainWindow::ControlProc, kSubclassId,
-                          reinterpret_cast<DWORD_PTR>(this));
-    };
+    const auto subclass = [&](HWND control) { RouteControl(control, *this); };
 
     // Created in the order of the Tab key; the tab strip and the frame then go to the back.
     toolbar_ = child(0, TOOLBARCLASSNAMEW, nullptr,

@@ -9,6 +9,7 @@
 #include "runner/win32/preferences_dialog.h"
 #include "ui/win32/dpi.h"
 #include "ui/win32/dropped_files.h"
+#include "ui/win32/routed_procedures.h"
 
 #include <commctrl.h>
 #include <shellapi.h>
@@ -43,19 +44,6 @@ std::wstring MenuText(std::string_view text) {
     return escaped;
 }
 
-// Releases the dropped-files handle when the handler ends.
-class DropHandle {
-public:
-    explicit DropHandle(HDROP drop) : drop_(drop) {}
-    ~DropHandle() { DragFinish(drop_); }
-    DropHandle(const DropHandle&) = delete;
-    DropHandle& operator=(const DropHandle&) = delete;
-    HDROP Get() const { return drop_; }
-
-private:
-    HDROP drop_;
-};
-
 } // namespace
 
 MainWindow::MainWindow(HINSTANCE instance, Win32Dialogs& dialogs)
@@ -74,7 +62,7 @@ bool MainWindow::Create(std::wstring_view caption) {
     caption_ = std::wstring(caption);
     WNDCLASSEXW windowClass{};
     windowClass.cbSize = sizeof(windowClass);
-    windowClass.lpfnWndProc = &MainWindow::WindowProc;
+    windowClass.lpfnWndProc = &RoutedProcedures::ForWindow<MainWindow>;
     windowClass.hInstance = instance_;
     windowClass.hIcon = static_cast<HICON>(
         LoadImageW(instance_, L"corvex", IMAGE_ICON, 0, 0, LR_DEFAULTSIZE | LR_SHARED));
@@ -113,31 +101,6 @@ bool MainWindow::Create(std::wstring_view caption) {
                      SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     }
     return true;
-}
-
-LRESULT CALLBACK MainWindow::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_NCCREATE) {
-        const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
-        auto* self = static_cast<MainWindow*>(create->lpCreateParams);
-        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-        self->window_.Reset(window);
-    }
-    auto* self = reinterpret_cast<MainWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-    if (self == nullptr)
-        return DefWindowProcW(window, message, wParam, lParam);
-    if (message == WM_NCDESTROY) {
-        SetWindowLongPtrW(window, GWLP_USERDATA, 0);
-        self->window_.Release();
-        return DefWindowProcW(window, message, wParam, lParam);
-    }
-    try {
-        return self->HandleMessage(message, wParam, lParam);
-    } catch (...) {
-        // Every event traps its own errors, once; this only keeps anything else from unwinding
-        // through the system's code.
-        ReportCurrentError(self->dialogs_, "Form1");
-        return 0;
-    }
 }
 
 LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -316,12 +279,8 @@ void MainWindow::OnCommand(int id, int code) {
 }
 
 void MainWindow::OnEnter() {
-    // A focused push button acts on Enter as on Space.
-    const HWND focus = GetFocus();
-    if (focus == nullptr || !IsChild(window_.Get(), focus) ||
-        !(SendMessageW(focus, WM_GETDLGCODE, 0, 0) & (DLGC_DEFPUSHBUTTON | DLGC_UNDEFPUSHBUTTON)))
-        return;
-    OnCommand(GetDlgCtrlID(focus), BN_CLICKED);
+    if (const HWND button = FocusedPushButton(window_.Get()))
+        OnCommand(GetDlgCtrlID(button), BN_CLICKED);
 }
 
 void MainWindow::OnTrayMessage(UINT mouseMessage) {
