@@ -5,8 +5,8 @@
 #include "core/key_names.h"
 #include "core/messages.h"
 #include "core/text.h"
+#include "engine/configuration_loader.h"
 #include "keyboard/send_keys.h"
-#include "runner/configuration_loader.h"
 #include "settings/file_association.h"
 #include "settings/settings_table.h"
 

@@ -5,20 +5,20 @@
 // question and the command states. The Win32 shell forwards its events here and implements
 // EditorView.
 #include "core/clock.h"
-#include "core/dialogs.h"
 #include "core/file_system.h"
 #include "core/program_info.h"
 #include "devices/input_devices.h"
 #include "editor/command_states.h"
 #include "editor/configuration_list.h"
+#include "editor/editor_dialogs.h"
 #include "editor/editor_preferences.h"
 #include "editor/editor_view.h"
 #include "editor/list_maintenance.h"
 #include "editor/live_test.h"
 #include "editor/shell_operations.h"
+#include "engine/mapping_engine.h"
 #include "keyboard/hook_policy.h"
 #include "keyboard/keyboard.h"
-#include "runner/mapping_engine.h"
 #include "settings/known_files.h"
 #include "settings/process_priority.h"
 #include "settings/settings_store.h"
@@ -35,7 +35,7 @@ namespace qm {
 struct EditorSeams {
     SettingsStore& Store;
     FileSystem& Files;
-    qm::Dialogs& Dialogs;
+    EditorDialogs& Dialogs;
     ShellOperations& Shell;
     JoystickApi& Joysticks;
     BoardLibrary& Boards;

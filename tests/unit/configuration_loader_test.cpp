@@ -1,6 +1,6 @@
 // The runner's loader: refusal rules, Valid, first entry wins, step packing and compiled flags.
 #include "core/messages.h"
-#include "runner/configuration_loader.h"
+#include "engine/configuration_loader.h"
 #include "support/allocation_counter.h"
 #include "support/fakes.h"
 #include "support/qmf_builder.h"

@@ -1,4 +1,4 @@
-#include "runner/configuration_loader.h"
+#include "engine/configuration_loader.h"
 
 #include "core/key_names.h"
 #include "core/messages.h"
@@ -20,20 +20,11 @@ public:
     explicit ValueConverter(std::optional<AppError>& error) : error_(error) {}
 
     bool Flag(const Variant& v) {
-        try {
-            return v.ToBool();
-        } catch (const AppError& e) {
-            Note(e);
-            return false;
-        }
+        return ConvertedOr(v, &Variant::ToBool, false, [this](const AppError& e) { Note(e); });
     }
     int Integer(const Variant& v, int fallback) {
-        try {
-            return v.ToInteger();
-        } catch (const AppError& e) {
-            Note(e);
-            return fallback;
-        }
+        return ConvertedOr(v, &Variant::ToInteger, fallback,
+                           [this](const AppError& e) { Note(e); });
     }
     void Note(const AppError& e) {
         if (!error_)
