@@ -47,4 +47,8 @@ public:
     }
 };
 
+// `path`, or when it is empty the file the user chooses in the "Load Configuration File"
+// dialog; nothing when that is cancelled.
+std::optional<std::string> FileToLoad(Dialogs& dialogs, const std::string& path);
+
 } // namespace qm

@@ -286,15 +286,8 @@ void EditorController::Create(const MappingTable* source) {
 
 void EditorController::LoadConfigurationFile(const std::string& path) noexcept {
     RunTrapped(seams_.Dialogs, "load_click", [&] {
-        std::string file = path;
-        if (file.empty()) {
-            auto chosen = seams_.Dialogs.OpenFile(
-                {std::string(kLoadConfigurationTitle), std::string(kConfigurationFileFilter)});
-            if (!chosen)
-                return;
-            file = std::move(*chosen);
-        }
-        Load(file);
+        if (const auto file = FileToLoad(seams_.Dialogs, path))
+            Load(*file);
     });
     Refresh();
 }

@@ -166,8 +166,10 @@ TEST_F(RunnerLoad, ValueThatDoesNotConvertIsDefaultedWithOneErrorBox) {
     auto r = Entry(kPad, "1");
     r.Repeat = Quoted("often");
     r.Multiplier = Quoted("lots");
+    const auto box = msg::ErrorBox(AppError(err::TypeMismatch), "open_click");
+    ASSERT_TRUE(Load(File14({r})));
     ASSERT_TRUE(Load(File14({r, Entry(kPad, "x2")})));
-    EXPECT_EQ(dialogs.shown, std::vector{msg::ErrorBox(AppError(err::TypeMismatch), "open_click")});
+    EXPECT_EQ(dialogs.shown, std::vector(2, box));
     // Repeat and Multiplier defaulted; the second entry loaded, skipped.
     EXPECT_EQ(std::tuple(tables.Mapping(1).Repeat, tables.Press(1).Multiplier, tables.MappingCount,
                          tables.Mapping(2).ButtonNo),
