@@ -54,6 +54,154 @@ struct RowFacts {
     int Button;
 };
 
+// The rows AddMissingRows adds, and the list as an order of rows: the rows now (0 to
+// count - 1), then the rows added.
+struct MissingRows {
+    std::vector<int> Order;
+    std::vector<MappingRow> Added;
+    int MissingItems = 0;
+    int NewDevices = 0;
+};
+
+// `order` with the new rows of `inserts` (the position in `order` each goes before, and its
+// number) merged in; new rows for one place keep the order they were made in.
+std::vector<int> MergedOrder(const std::vector<int>& order,
+                             std::vector<std::pair<int, int>> inserts) {
+    std::stable_sort(inserts.begin(), inserts.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
+    std::vector<int> merged;
+    merged.reserve(order.size() + inserts.size());
+    auto next = inserts.begin();
+    for (std::size_t p = 0; p <= order.size(); ++p) {
+        for (; next != inserts.end() && next->first == static_cast<int>(p); ++next)
+            merged.push_back(next->second);
+        if (p < order.size())
+            merged.push_back(order[p]);
+    }
+    return merged;
+}
+
+// The missing buttons of `device` (`identity`: its index among the attached identities): each
+// after the row of the button before it (or after the row added for that one), or at the very
+// top when no such row comes first. `facts` has an entry for every row of the plan, the rows
+// added included. False when no active row maps the device.
+bool InsertMissingButtons(const DeviceEntry& device, int identity, int count,
+                          std::vector<RowFacts>& facts, MissingRows& plan) {
+    const int buttons = device.ButtonCount;
+    if (buttons < 1)
+        return false;
+    // Where the first active row of each button of the device stands.
+    bool seen = false;
+    std::vector<int> first(static_cast<std::size_t>(buttons) + 1, -1);
+    for (std::size_t p = 0; p < plan.Order.size(); ++p) {
+        const RowFacts& row = facts[static_cast<std::size_t>(plan.Order[p])];
+        if (!row.Active || row.Identity != identity)
+            continue;
+        seen = true;
+        if (row.Button >= 1 && row.Button <= buttons &&
+            first[static_cast<std::size_t>(row.Button)] < 0)
+            first[static_cast<std::size_t>(row.Button)] = static_cast<int>(p);
+    }
+    if (!seen)
+        return false;
+    std::vector<std::pair<int, int>> inserts;
+    int insertionPoint = 0;
+    for (int b = 1; b <= buttons; ++b) {
+        if (const int at = first[static_cast<std::size_t>(b)]; at >= 0) {
+            insertionPoint = at + 1;
+            continue;
+        }
+        inserts.emplace_back(insertionPoint, count + static_cast<int>(plan.Added.size()));
+        facts.push_back({true, identity, b});
+        plan.Added.push_back(ButtonRow(b, device.Name, device.Identity));
+        ++plan.MissingItems;
+    }
+    if (!inserts.empty())
+        plan.Order = MergedOrder(plan.Order, std::move(inserts));
+    return true;
+}
+
+// Rows for the missing buttons of the devices the list has, then rows for the devices it lacks
+// altogether; one button is not a device worth adding.
+MissingRows PlanMissingRows(const MappingTable& table, const std::vector<DeviceEntry>& devices) {
+    std::unordered_map<std::string, int> identities;
+    std::vector<int> identityOf; // per device
+    for (const DeviceEntry& device : devices) {
+        const int next = static_cast<int>(identities.size());
+        identityOf.push_back(
+            identities.try_emplace(IdentityKey(device.Identity), next).first->second);
+    }
+    const int count = table.RowCount();
+    std::vector<RowFacts> facts;
+    for (const PackedRow& row : table.Rows()) {
+        const auto found = identities.find(IdentityKey(IdentityOf(row)));
+        facts.push_back(
+            {IsActive(row), found == identities.end() ? -1 : found->second, WholeButton(row)});
+    }
+    MissingRows plan;
+    plan.Order.resize(static_cast<std::size_t>(count));
+    std::iota(plan.Order.begin(), plan.Order.end(), 0);
+
+    std::vector<bool> seen(devices.size(), false);
+    for (std::size_t d = 0; d < devices.size(); ++d)
+        seen[d] = InsertMissingButtons(devices[d], identityOf[d], count, facts, plan);
+    for (std::size_t d = 0; d < devices.size(); ++d) {
+        const DeviceEntry& device = devices[d];
+        if (device.ButtonCount <= 1 || seen[d])
+            continue;
+        ++plan.NewDevices;
+        for (int b = 1; b <= device.ButtonCount; ++b) {
+            plan.Order.push_back(count + static_cast<int>(plan.Added.size()));
+            plan.Added.push_back(ButtonRow(b, device.Name, device.Identity));
+        }
+    }
+    return plan;
+}
+
+// Of each group of rows that map the same button of the same device, the rows the user does
+// not keep are marked in `gone`, until the user skips the rest. The number of rows marked.
+int MarkDuplicatesGone(const MappingTable& table, std::vector<bool>& gone, EditorDialogs& dialogs) {
+    const int count = table.RowCount();
+    // The rows of each button of each device in list order, and each row's place there.
+    std::unordered_map<std::string, std::vector<int>> sameButton;
+    std::vector<std::pair<const std::vector<int>*, std::size_t>> place(
+        static_cast<std::size_t>(count), {nullptr, 0});
+    for (int r = 0; r < count; ++r) {
+        if (gone[static_cast<std::size_t>(r)])
+            continue;
+        auto& rows = sameButton[DuplicateKey(table.Row(r))];
+        place[static_cast<std::size_t>(r)] = {&rows, rows.size()};
+        rows.push_back(r);
+    }
+    int marked = 0;
+    // Each row with the rows after it that map the same button.
+    for (int r = 0; r < count; ++r) {
+        if (gone[static_cast<std::size_t>(r)])
+            continue;
+        const auto& [rows, from] = place[static_cast<std::size_t>(r)];
+        std::vector<int> group;
+        for (std::size_t k = from; k < rows->size(); ++k)
+            if (!gone[static_cast<std::size_t>((*rows)[k])])
+                group.push_back((*rows)[k]);
+        if (group.size() < 2)
+            continue;
+        std::vector<DuplicateRow> listed;
+        for (const int g : group)
+            listed.push_back(Listed(table.Row(g)));
+        const DuplicateChoice choice = dialogs.ChooseRowToKeep(listed);
+        if (choice.What == DuplicateChoice::Action::SkipAll)
+            break;
+        const int size = static_cast<int>(group.size());
+        if (choice.What != DuplicateChoice::Action::Keep || choice.Kept < 0 || choice.Kept >= size)
+            continue;
+        for (int k = 0; k < size; ++k)
+            if (k != choice.Kept)
+                gone[static_cast<std::size_t>(group[static_cast<std::size_t>(k)])] = true;
+        marked += size - 1;
+    }
+    return marked;
+}
+
 } // namespace
 
 bool ListMaintenance::AddMissingRows() {
@@ -70,90 +218,11 @@ bool ListMaintenance::AddMissingRows() {
     {
         const BusyPointer busy(view_);
         table.MarkActive(devices_);
-        const auto& devices = devices_.Devices();
-        std::unordered_map<std::string, int> identities;
-        std::vector<int> identityOf; // per device
-        for (const DeviceEntry& device : devices) {
-            const int next = static_cast<int>(identities.size());
-            identityOf.push_back(
-                identities.try_emplace(IdentityKey(device.Identity), next).first->second);
-        }
-        // The list as an order of rows: the rows now (0 to count - 1), then the rows added.
-        const int count = table.RowCount();
-        std::vector<RowFacts> facts;
-        for (const PackedRow& row : table.Rows()) {
-            const auto found = identities.find(IdentityKey(IdentityOf(row)));
-            facts.push_back(
-                {IsActive(row), found == identities.end() ? -1 : found->second, WholeButton(row)});
-        }
-        std::vector<int> order(static_cast<std::size_t>(count));
-        std::iota(order.begin(), order.end(), 0);
-        std::vector<MappingRow> added;
-
-        // Missing buttons of the devices the list has: each after the row of the button
-        // before it (or after the row added for that one), or at the very top when no such
-        // row comes first.
-        std::vector<bool> seen(devices.size(), false);
-        for (std::size_t d = 0; d < devices.size(); ++d) {
-            const DeviceEntry& device = devices[d];
-            const int buttons = device.ButtonCount;
-            if (buttons < 1)
-                continue;
-            // Where the first active row of each button of the device stands.
-            std::vector<int> first(static_cast<std::size_t>(buttons) + 1, -1);
-            for (std::size_t p = 0; p < order.size(); ++p) {
-                const RowFacts& row = facts[static_cast<std::size_t>(order[p])];
-                if (!row.Active || row.Identity != identityOf[d])
-                    continue;
-                seen[d] = true;
-                if (row.Button >= 1 && row.Button <= buttons &&
-                    first[static_cast<std::size_t>(row.Button)] < 0)
-                    first[static_cast<std::size_t>(row.Button)] = static_cast<int>(p);
-            }
-            if (!seen[d])
-                continue;
-            // Each new row: the position in `order` it goes before, and its number.
-            std::vector<std::pair<int, int>> inserts;
-            int insertionPoint = 0;
-            for (int b = 1; b <= buttons; ++b) {
-                if (const int at = first[static_cast<std::size_t>(b)]; at >= 0) {
-                    insertionPoint = at + 1;
-                    continue;
-                }
-                inserts.emplace_back(insertionPoint, count + static_cast<int>(added.size()));
-                facts.push_back({true, identityOf[d], b});
-                added.push_back(ButtonRow(b, device.Name, device.Identity));
-                ++missingItems;
-            }
-            if (inserts.empty())
-                continue;
-            // New rows for one place keep the order they were made in.
-            std::stable_sort(inserts.begin(), inserts.end(),
-                             [](const auto& a, const auto& b) { return a.first < b.first; });
-            std::vector<int> merged;
-            merged.reserve(order.size() + inserts.size());
-            auto next = inserts.begin();
-            for (std::size_t p = 0; p <= order.size(); ++p) {
-                for (; next != inserts.end() && next->first == static_cast<int>(p); ++next)
-                    merged.push_back(next->second);
-                if (p < order.size())
-                    merged.push_back(order[p]);
-            }
-            order = std::move(merged);
-        }
-        // Devices the list lacks altogether; one button is not a device worth adding.
-        for (std::size_t d = 0; d < devices.size(); ++d) {
-            const DeviceEntry& device = devices[d];
-            if (device.ButtonCount <= 1 || seen[d])
-                continue;
-            ++newDevices;
-            for (int b = 1; b <= device.ButtonCount; ++b) {
-                order.push_back(count + static_cast<int>(added.size()));
-                added.push_back(ButtonRow(b, device.Name, device.Identity));
-            }
-        }
-        if (!added.empty())
-            table.Rearrange(order, std::move(added));
+        auto plan = PlanMissingRows(table, devices_.Devices());
+        missingItems = plan.MissingItems;
+        newDevices = plan.NewDevices;
+        if (!plan.Added.empty())
+            table.Rearrange(plan.Order, std::move(plan.Added));
         view_.ShowMappingList(&table);
     }
     dialogs_.ShowMessage(msg::ListUpdated(missingItems, newDevices));
@@ -186,45 +255,8 @@ bool ListMaintenance::RemoveInactiveAndDuplicateRows() {
                 ++inactiveItems;
             }
         }
-        // The rows of each button of each device in list order, and each row's place there.
-        std::unordered_map<std::string, std::vector<int>> sameButton;
-        std::vector<std::pair<const std::vector<int>*, std::size_t>> place(
-            static_cast<std::size_t>(count), {nullptr, 0});
-        for (int r = 0; r < count; ++r) {
-            if (gone[static_cast<std::size_t>(r)])
-                continue;
-            auto& rows = sameButton[DuplicateKey(table.Row(r))];
-            place[static_cast<std::size_t>(r)] = {&rows, rows.size()};
-            rows.push_back(r);
-        }
         try {
-            // Each row with the rows after it that map the same button, until the user skips
-            // the rest.
-            for (int r = 0; r < count; ++r) {
-                if (gone[static_cast<std::size_t>(r)])
-                    continue;
-                const auto& [rows, from] = place[static_cast<std::size_t>(r)];
-                std::vector<int> group;
-                for (std::size_t k = from; k < rows->size(); ++k)
-                    if (!gone[static_cast<std::size_t>((*rows)[k])])
-                        group.push_back((*rows)[k]);
-                if (group.size() < 2)
-                    continue;
-                std::vector<DuplicateRow> listed;
-                for (const int g : group)
-                    listed.push_back(Listed(table.Row(g)));
-                const DuplicateChoice choice = dialogs_.ChooseRowToKeep(listed);
-                if (choice.What == DuplicateChoice::Action::SkipAll)
-                    break;
-                const int size = static_cast<int>(group.size());
-                if (choice.What != DuplicateChoice::Action::Keep || choice.Kept < 0 ||
-                    choice.Kept >= size)
-                    continue;
-                for (int k = 0; k < size; ++k)
-                    if (k != choice.Kept)
-                        gone[static_cast<std::size_t>(group[static_cast<std::size_t>(k)])] = true;
-                duplicateItems += size - 1;
-            }
+            duplicateItems = MarkDuplicatesGone(table, gone, dialogs_);
         } catch (...) {
             removeGone();
             throw;

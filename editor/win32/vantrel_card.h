@@ -11,11 +11,8 @@
 namespace qm::win32 {
 
 inline ProgramCard VantrelCard() {
-    const std::wstring version = std::to_wstring(VANTREL_VERSION_MAJOR) + L"." +
-                                 std::to_wstring(VANTREL_VERSION_MINOR) + L"." +
-                                 std::to_wstring(VANTREL_VERSION_REVISION);
-    return {WideFromUtf8(kEditorTitle), L"Version " + version + L" (Beta)", VANTREL_PROGRAM_ICON,
-            VANTREL_SPLASH_WINDOW_CLASS, IDD_ABOUT};
+    return {WideFromUtf8(kEditorTitle), L"Version " VANTREL_VERSION_SHOWN_TEXT L" (Beta)",
+            VANTREL_PROGRAM_ICON, VANTREL_SPLASH_WINDOW_CLASS, IDD_ABOUT};
 }
 
 } // namespace qm::win32

@@ -11,10 +11,7 @@
 namespace qm::win32 {
 
 inline ProgramCard CorvexCard() {
-    const std::wstring version = std::to_wstring(CORVEX_VERSION_MAJOR) + L"." +
-                                 std::to_wstring(CORVEX_VERSION_MINOR) + L"." +
-                                 std::to_wstring(CORVEX_VERSION_REVISION);
-    return {WideFromUtf8(kRunnerTitle), L"Version " + version + L" (Beta)", L"run_up",
+    return {WideFromUtf8(kRunnerTitle), L"Version " CORVEX_VERSION_SHOWN_TEXT L" (Beta)", L"run_up",
             CORVEX_SPLASH_WINDOW_CLASS, IDD_ABOUT};
 }
 

@@ -282,12 +282,15 @@ POINT ToScreen(HWND window, POINT point) {
 
 class Session {
 public:
-    Session(std::wstring scriptPath, std::function<void(const std::string&)> record)
+    // keepSettings: the run starts from the settings it finds (those an installer wrote).
+    Session(std::wstring scriptPath, std::function<void(const std::string&)> record,
+            bool keepSettings)
         : scriptFolder_(scriptPath.substr(0, scriptPath.find_last_of(L'\\') + 1)),
-          record_(std::move(record)) {
+          record_(std::move(record)), keepSettings_(keepSettings) {
         std::wstring name = scriptPath.substr(scriptPath.find_last_of(L'\\') + 1);
         name = name.substr(0, name.find_last_of(L'.'));
-        ForgetSettings();
+        if (!keepSettings)
+            ForgetSettings();
         install_ = Install(L"script-" + name);
         // Without a window manager, Wine waits a second or two for one whenever a managed
         // window hides (every box answered); windows it does not manage hide at once. The
@@ -319,6 +322,7 @@ private:
     // ---- the program
     void Devices(const Arguments& a);
     void Program(const Arguments& a);
+    void KeepSettings(const Arguments& a);
     void Start(const Arguments& a);
     void Quit(const Arguments& a);
     void Wait(const Arguments& a);
@@ -408,6 +412,7 @@ private:
 
     std::wstring scriptFolder_;
     std::function<void(const std::string&)> record_;
+    bool keepSettings_;
     Installation install_;
     std::unique_ptr<Simulation> devices_;
     std::wstring programName_ = L"vantrel.exe";
@@ -427,6 +432,7 @@ const std::map<std::string, Session::Verb>& Session::Verbs() {
     static const std::map<std::string, Verb> verbs = {
         {"devices", {1, 1, &Session::Devices}},
         {"program", {1, 1, &Session::Program}},
+        {"keep-settings", {0, 0, &Session::KeepSettings}},
         {"start", {0, 1, &Session::Start}},
         {"quit", {0, 0, &Session::Quit}},
         {"wait", {1, 1, &Session::Wait}},
@@ -512,6 +518,12 @@ void Session::Devices(const Arguments& a) {
 
 void Session::Program(const Arguments& a) {
     programName_ = Wide(a[0]);
+}
+
+void Session::KeepSettings(const Arguments&) {
+    if (!keepSettings_)
+        Fail("keep-settings is the script's first action");
+    keepSettings_ = false; // once
 }
 
 void Session::Start(const Arguments& a) {
@@ -1633,7 +1645,8 @@ int RunScript(const std::wstring& script, const std::wstring& expected) {
     try {
         const std::string text = ReadBytes(scriptPath);
         const std::vector<ScriptLine> lines = ScriptLines(text);
-        Session session(scriptPath, record);
+        Session session(scriptPath, record,
+                        !lines.empty() && lines.front().Verb == "keep-settings");
         // QM_DRIVER_TRACE: each action with the time it starts, on stderr.
         const bool trace = GetEnvironmentVariableW(L"QM_DRIVER_TRACE", nullptr, 0) != 0;
         const std::int64_t start = Now();

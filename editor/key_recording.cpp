@@ -1,0 +1,87 @@
+#include "editor/key_recording.h"
+
+#include "core/error_trap.h"
+#include "core/key_names.h"
+
+#include <utility>
+
+namespace qm {
+
+void KeyRecording::Toggle() noexcept {
+    RunTrapped(state_.Seams.Dialogs, "Rec_Mappings", [&] {
+        if (state_.Recording)
+            Stop();
+        else
+            Start();
+    });
+}
+
+void KeyRecording::Start() {
+    if (!state_.List.ConfigurationShown())
+        return;
+    state_.Recording = state_.States.Recording = true;
+    try {
+        listEditing_.ListClicked(); // the selected row turns RowRecording, the locks follow it
+        state_.View.FocusMappingList();
+        if (state_.KeyColumn >= col::FirstPress)
+            state_.View.MarkKeyColumn(state_.KeyColumn, true);
+        InstalledHook hook;
+        if (state_.Seams.Hook != nullptr)
+            hook = InstallHook(*state_.Seams.Hook, *this);
+        state_.UpdateStates();
+        state_.Hook = std::move(hook);
+    } catch (...) {
+        // Started in full or not at all: no hook is left behind a failed start.
+        state_.Recording = state_.States.Recording = false;
+        throw;
+    }
+}
+
+void KeyRecording::Stop() {
+    state_.Recording = state_.States.Recording = false;
+    state_.View.SetKeyMappingText("");
+    state_.KeyColumn = 0;
+    state_.View.MarkKeyColumn(0, false);
+    listEditing_.ListClicked(); // the selected row turns RowSelected; the locks stay as they are
+    state_.UpdateStates();      // the hook goes with the mode
+}
+
+void KeyRecording::KeyPressed(std::uint16_t virtualKey, std::uint16_t modifierMask) noexcept {
+    if (!state_.Recording && !state_.Testing)
+        return;
+    RunTrapped(state_.Seams.Dialogs, "KB_Decode", [&] {
+        auto& view = state_.View;
+        view.SetKeyMappingText("");
+        const DecodedKeyEvent key = DecodeKeyEvent(virtualKey, modifierMask);
+        if (key.Name.empty())
+            return;
+        view.SetKeyMappingText(key.Text);
+        if (state_.Testing) {
+            if (!state_.Recording)
+                view.LogTestKey(key.Text);
+            return;
+        }
+        auto& list = state_.List;
+        if (auto* table = list.Shown(); table != nullptr && IsKeyColumn(state_.KeyColumn)) {
+            table->SetKeyCell(table->SelectedRow(), state_.KeyColumn,
+                              {key.Text, Variant::Text(key.Name)});
+            view.RedrawMappingRows();
+        }
+        // Marked modified even when no key column is chosen.
+        const auto* entry = list.Find(list.CurrentKey());
+        const int before = entry != nullptr ? entry->State : filestate::Saved;
+        state_.MarkModified();
+        if (entry != nullptr && entry->State != before)
+            state_.Refresh();
+    });
+}
+
+void KeyRecording::DecodeKey(std::uint16_t virtualKey, std::uint16_t modifierMask) {
+    KeyPressed(virtualKey, modifierMask);
+}
+
+void KeyRecording::ShowNote(std::string_view note) {
+    state_.View.SetKeyMappingText(note);
+}
+
+} // namespace qm

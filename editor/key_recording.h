@@ -1,0 +1,34 @@
+#pragma once
+// Recording key mappings: while it is on, a key pressed in the editor's windows or captured by
+// the low-level hook goes into the chosen key cell of the selected row; while testing, a key
+// goes into the test log instead. The hook is installed exactly while recording is on.
+#include "editor/editor_state.h"
+#include "editor/mapping_list_editing.h"
+
+#include <cstdint>
+#include <string_view>
+
+namespace qm {
+
+class KeyRecording final : private HookTarget {
+public:
+    // `listEditing`: the list's click, which recolours the selected row when the mode changes.
+    KeyRecording(EditorState& state, MappingListEditing& listEditing)
+        : state_(state), listEditing_(listEditing) {}
+
+    // On, or off again.
+    void Toggle() noexcept;
+    void KeyPressed(std::uint16_t virtualKey, std::uint16_t modifierMask) noexcept;
+
+private:
+    void Start();
+    void Stop();
+    // The hook's events while recording.
+    void DecodeKey(std::uint16_t virtualKey, std::uint16_t modifierMask) override;
+    void ShowNote(std::string_view note) override;
+
+    EditorState& state_;
+    MappingListEditing& listEditing_;
+};
+
+} // namespace qm

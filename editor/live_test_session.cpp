@@ -1,0 +1,91 @@
+#include "editor/live_test_session.h"
+
+#include "core/error_trap.h"
+#include "core/messages.h"
+#include "engine/configuration_loader.h"
+#include "settings/settings_table.h"
+
+namespace qm {
+
+LiveTestSession::LiveTestSession(EditorState& state)
+    : state_(state),
+      engine_(std::make_unique<MappingEngine>(*state.Devices, state.Seams.Keyboard,
+                                              state.Seams.Clock, state.Seams.Dialogs)) {}
+
+LiveTestSession::~LiveTestSession() = default;
+
+void LiveTestSession::Toggle() noexcept {
+    RunTrapped(state_.Seams.Dialogs, "Test_Mappings", [&] {
+        if (state_.Testing)
+            Stop();
+        else
+            Start();
+    });
+    state_.UpdateStates();
+}
+
+void LiveTestSession::Start() {
+    MappingTable* table = state_.List.Shown();
+    if (!state_.List.ConfigurationShown() || table == nullptr)
+        return;
+    auto& view = state_.View;
+    auto& seams = state_.Seams;
+    auto& devices = *state_.Devices;
+    const BusyPointer busy(view);
+    if (const auto refusal = RefusalMessage(DeviceRefusal(devices.Tables()))) {
+        seams.Dialogs.ShowMessage(*refusal);
+        return;
+    }
+    seams.Dialogs.ShowMessage(msg::TestWarning());
+    state_.Testing = true;
+    view.FocusMappingList();
+
+    const std::string shownBefore(view.StatusText());
+    view.SetStatusText("Compiling Key Mappings...");
+    CompileTestTables(*table, devices.Tables(), seams.Keyboard, tables_);
+    view.SetStatusText(shownBefore);
+    testedKey_ = state_.List.CurrentKey();
+    testedTable_ = table;
+    policy_ = std::make_unique<TestEnginePolicy>(*table, devices.Tables(), view);
+
+    ApplyProcessPriority(seams.Priority, state_.Window, kHighPriorityClass);
+    devices.DevicesReady = true;
+    const auto& folder = state_.Program.Folder;
+    auto& settings = engine_->Settings;
+    settings.RepeatRate = ReadTimingSetting(seams.Store, Setting::RepeatRate, folder) / 1000.0;
+    settings.RotaryRate = ReadTimingSetting(seams.Store, Setting::RotaryRate, folder) / 1000.0;
+    settings.KeyHoldMs = keyHoldMs_;
+    view.ShowTestWindow();
+    // The devices are read as often as the runner reads them ("PollFrequency").
+    view.SetPollTimer(true, ReadPollPeriodMs(seams.Store, folder));
+}
+
+void LiveTestSession::Stop() {
+    auto& view = state_.View;
+    const BusyPointer busy(view);
+    view.SetSecondStatusText(" ");
+    view.SetPollTimer(false, 0);
+    view.CloseTestWindow();
+    ApplyProcessPriority(state_.Seams.Priority, state_.Window, kNormalPriorityClass);
+    state_.Devices->UnacquireControllers();
+    // Nothing is sent: every row is simply released.
+    if (auto* table = state_.List.Table(testedKey_)) {
+        for (int r = 0; r < table->RowCount(); ++r)
+            table->SetRowColour(r, rowcolour::Active);
+        view.RedrawMappingRows();
+    }
+    policy_.reset();
+    testedTable_ = nullptr;
+    state_.Testing = false;
+    state_.Devices->DevicesReady = false;
+}
+
+void LiveTestSession::TimerTick() noexcept {
+    // The tested list is the one the tables were compiled from, shown or not.
+    if (!state_.Testing || !policy_ || state_.List.Table(testedKey_) != testedTable_)
+        return;
+    engine_->Pass(state_.Devices->Tables().ButtonMap(), tables_.PressKeys, tables_.ReleaseKeys,
+                  *policy_);
+}
+
+} // namespace qm

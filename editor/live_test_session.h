@@ -1,0 +1,43 @@
+#pragma once
+// The live test of the configuration shown (the Test button, the mapping list's "Test Key
+// Mappings"): its start, which compiles the list and starts the poll timer, the passes over the
+// devices while it runs, and its stop.
+#include "editor/editor_state.h"
+#include "editor/live_test.h"
+#include "engine/mapping_engine.h"
+
+#include <memory>
+#include <string>
+
+namespace qm {
+
+class LiveTestSession {
+public:
+    explicit LiveTestSession(EditorState& state);
+    ~LiveTestSession();
+    LiveTestSession(const LiveTestSession&) = delete;
+    LiveTestSession& operator=(const LiveTestSession&) = delete;
+
+    // Starts testing the configuration shown, or stops the test.
+    void Toggle() noexcept;
+    // The poll timer's tick: one pass over the devices while testing.
+    void TimerTick() noexcept;
+    // How long the test holds each key chord down: 0 until the preferences are applied.
+    int KeyHoldMs() const { return keyHoldMs_; }
+    void SetKeyHoldMs(int ms) { keyHoldMs_ = ms; }
+
+private:
+    void Start();
+    void Stop();
+
+    EditorState& state_;
+    std::unique_ptr<MappingEngine> engine_;
+    // The tables compiled from the tested configuration and the engine's rules for it.
+    TestTables tables_;
+    std::unique_ptr<TestEnginePolicy> policy_;
+    std::string testedKey_;
+    const MappingTable* testedTable_ = nullptr;
+    int keyHoldMs_ = 0;
+};
+
+} // namespace qm

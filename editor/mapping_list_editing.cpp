@@ -1,0 +1,194 @@
+#include "editor/mapping_list_editing.h"
+
+#include "core/error_trap.h"
+#include "core/messages.h"
+#include "keyboard/send_keys.h"
+
+#include <utility>
+
+namespace qm {
+
+namespace {
+
+// The lock keys a double-click sets at once while recording.
+constexpr std::uint16_t kNumLockKey = 144;
+constexpr std::uint16_t kCapsLockKey = 20;
+constexpr std::uint16_t kScrollLockKey = 145;
+
+} // namespace
+
+// ---- selecting and editing ---------------------------------------------------------------
+
+void MappingListEditing::RowPressed(int row, int column, bool rightButton) noexcept {
+    RunTrapped(state_.Seams.Dialogs, "ListView3_MouseDown", [&] {
+        auto* table = state_.List.Shown();
+        if (table == nullptr || row < 0 || row >= table->RowCount())
+            return;
+        state_.PressedRow = row;
+        if (rightButton) {
+            if (state_.States.MappingMenuEnabled)
+                state_.View.PopUpMappingMenu();
+        } else {
+            state_.KeyColumn = column >= col::FirstPress ? column : 0;
+        }
+    });
+}
+
+void MappingListEditing::ListClicked() noexcept {
+    RunTrapped(state_.Seams.Dialogs, "ListView3_Click", [&] {
+        auto* table = state_.List.Shown();
+        if (table == nullptr || table->RowCount() == 0)
+            return;
+        state_.View.SetKeyMappingText("");
+        const int row = state_.PressedRow >= 0 ? state_.PressedRow : table->SelectedRow();
+        state_.PressedRow = -1;
+        if (row < 0 || row >= table->RowCount())
+            return;
+        if (table->Select(row, state_.Recording) && state_.Recording)
+            FollowLockFlags(table->Row(row));
+        state_.View.RedrawMappingRows();
+    });
+}
+
+void MappingListEditing::FollowLockFlags(const PackedRow& row) {
+    const auto on = [&](int column) -> std::int16_t {
+        const Variant tag = row.Tag(column);
+        return tag.kind() == Variant::Kind::Boolean && tag.ToBool() ? 1 : 0;
+    };
+    auto& keyboard = state_.Seams.Keyboard;
+    SetKeyState(keyboard, kNumLockKey, on(col::NumLock));
+    SetKeyState(keyboard, kCapsLockKey, on(col::CapsLock));
+    SetKeyState(keyboard, kScrollLockKey, on(col::ScrollLock));
+}
+
+void MappingListEditing::RowReleased(int row, int column, bool leftButton) noexcept {
+    RunTrapped(state_.Seams.Dialogs, "ListView3_MouseUp", [&] {
+        auto* table = state_.List.Shown();
+        if (table == nullptr || row < 0 || row >= table->RowCount() || !leftButton)
+            return;
+        state_.View.MarkKeyColumn(IsKeyColumn(column) ? column : 0, state_.Recording);
+        if (column == col::Description) {
+            state_.EditRow = row;
+            state_.View.OpenDescriptionEditor(row, table->Row(row)[col::Description].Text);
+        }
+    });
+}
+
+void MappingListEditing::CellDoubleClicked(int row, int column) noexcept {
+    RunTrapped(state_.Seams.Dialogs, "ListView3_DblClick", [&] {
+        auto* table = state_.List.Shown();
+        if (state_.Testing || table == nullptr || row < 0 || row >= table->RowCount())
+            return;
+        table->Select(row, state_.Recording);
+        if (table->Edit(row, column) != CellEdit::None) {
+            state_.MarkModified();
+            if (state_.Recording)
+                FollowLockFlags(table->Row(row));
+        }
+        state_.View.RedrawMappingRows();
+        state_.Refresh();
+    });
+}
+
+void MappingListEditing::ColumnClicked(int column) noexcept {
+    RunTrapped(state_.Seams.Dialogs, "ListView3_ColumnClick", [&] {
+        auto* table = state_.List.Shown();
+        if (table == nullptr || !table->SortByColumn(column))
+            return;
+        // The row order is saved with the file.
+        state_.MarkModified();
+        state_.View.ShowMappingList(table);
+        state_.Refresh();
+    });
+}
+
+void MappingListEditing::DescriptionCommitted(std::string_view text) noexcept {
+    RunTrapped(state_.Seams.Dialogs, "TextEdit_LostFocus", [&] {
+        state_.View.CloseDescriptionEditor();
+        auto* table = state_.List.Shown();
+        const int row = std::exchange(state_.EditRow, -1);
+        if (table == nullptr || row < 0 || row >= table->RowCount())
+            return;
+        const auto before = table->Row(row)[col::Description].Text;
+        table->SetDescription(row, text);
+        if (table->Row(row)[col::Description].Text != before)
+            state_.MarkModified();
+        state_.View.RedrawMappingRows();
+        state_.Refresh();
+    });
+}
+
+// ---- maintenance -------------------------------------------------------------------------
+
+ListMaintenance MappingListEditing::Maintenance() {
+    return ListMaintenance(state_.List.Shown(), state_.Devices->Tables(), state_.Seams.Dialogs,
+                           state_.View, kEditorTitle);
+}
+
+int MappingListEditing::ChosenRow() const {
+    const auto* table = state_.List.Shown();
+    if (table == nullptr)
+        return -1;
+    const int pressed = state_.PressedRow;
+    return pressed >= 0 && pressed < table->RowCount() ? pressed : table->SelectedRow();
+}
+
+void MappingListEditing::AddMissingRows() noexcept {
+    MoveRows("Add_Devices", &ListMaintenance::AddMissingRows);
+}
+
+void MappingListEditing::RemoveInactiveAndDuplicateRows() noexcept {
+    MoveRows("Del_Devices", &ListMaintenance::RemoveInactiveAndDuplicateRows);
+}
+
+void MappingListEditing::MoveRows(std::string_view procedure, bool (ListMaintenance::*command)()) {
+    RunTrapped(state_.Seams.Dialogs, procedure, [&] {
+        auto maintenance = Maintenance();
+        if ((maintenance.*command)())
+            state_.MarkModified();
+    });
+    state_.PressedRow = -1; // rows moved
+    state_.Refresh();
+}
+
+void MappingListEditing::ReplaceDevice() noexcept {
+    RunTrapped(state_.Seams.Dialogs, "Swap_Devices", [&] {
+        if (Maintenance().ReplaceDevice(ChosenRow()))
+            state_.MarkModified();
+    });
+    state_.Refresh();
+}
+
+void MappingListEditing::ClearRow() noexcept {
+    RunTrapped(state_.Seams.Dialogs, "ComClear_Click", [&] {
+        auto* table = state_.List.Shown();
+        const int row = ChosenRow();
+        if (table == nullptr || row < 0)
+            return;
+        ClearRowCells(*table, row);
+        // As a click on the row: recoloured, and while recording the lock keys follow it.
+        ListClicked();
+        state_.View.FocusMappingList();
+        state_.MarkModified();
+        state_.Refresh();
+    });
+}
+
+void MappingListEditing::ClearKeyCell() noexcept {
+    RunTrapped(state_.Seams.Dialogs, "ComClearItem_Click", [&] {
+        auto* table = state_.List.Shown();
+        const int row = ChosenRow();
+        if (table == nullptr || table->RowCount() == 0)
+            return;
+        const int column = state_.KeyColumn;
+        if (IsKeyColumn(column) && row >= 0) {
+            table->SetCell(row, column, {"", Variant::Text("")});
+            state_.View.RedrawMappingRows();
+        }
+        state_.View.FocusMappingList();
+        state_.MarkModified();
+        state_.Refresh();
+    });
+}
+
+} // namespace qm

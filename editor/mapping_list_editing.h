@@ -1,0 +1,47 @@
+#pragma once
+// The editor's commands on the shown mapping list: the clicks that select rows and cells and
+// edit them, sorting, the Description editor, and the list's maintenance (rows added for
+// missing buttons, inactive and duplicate rows removed, a device replaced, a row or a key cell
+// cleared). Each traps its own errors under the procedure name its error box shows.
+#include "editor/editor_state.h"
+#include "editor/list_maintenance.h"
+
+#include <string_view>
+
+namespace qm {
+
+class MappingListEditing {
+public:
+    explicit MappingListEditing(EditorState& state) : state_(state) {}
+
+    // `row` is 0-based, -1 when no row is under the pointer; `column` is the cell's column
+    // (0 to 40), -1 when none.
+    void RowPressed(int row, int column, bool rightButton) noexcept;
+    void RowReleased(int row, int column, bool leftButton) noexcept;
+    // A click on the list, after the press selected a row: the rows are recoloured, and while
+    // recording the lock keys follow the selected row.
+    void ListClicked() noexcept;
+    void CellDoubleClicked(int row, int column) noexcept;
+    void ColumnClicked(int column) noexcept;
+    // The Description editor closed (Enter or the focus left it) with this text.
+    void DescriptionCommitted(std::string_view text) noexcept;
+
+    void AddMissingRows() noexcept;
+    void RemoveInactiveAndDuplicateRows() noexcept;
+    void ReplaceDevice() noexcept;
+    void ClearRow() noexcept;
+    void ClearKeyCell() noexcept;
+
+private:
+    // While recording, the keyboard's lock keys follow the row's flags.
+    void FollowLockFlags(const PackedRow& row);
+    ListMaintenance Maintenance();
+    // A maintenance command that adds or removes rows: the pressed row is forgotten after it.
+    void MoveRows(std::string_view procedure, bool (ListMaintenance::*command)());
+    // The selected row of the shown list: the row the last press chose, else the list's.
+    int ChosenRow() const;
+
+    EditorState& state_;
+};
+
+} // namespace qm
