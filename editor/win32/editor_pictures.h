@@ -2,6 +2,7 @@
 // The editor window's own pictures at one DPI: the toolbar's, the menu items', the Record and
 // Test buttons', the key columns' header markers and the rows' small icons (released, and
 // held while testing).
+#include "editor/win32/editor_commands.h"
 #include "ui/win32/shell_handles.h"
 
 #include <windows.h>
@@ -10,23 +11,6 @@
 #include <cstddef>
 
 namespace qm::win32 {
-
-// The toolbar's pictures, in the toolbar's order; the menu items show them too.
-enum class ToolPicture {
-    Open,
-    New,
-    Load,
-    Close,
-    Save,
-    SaveAs,
-    Clone,
-    Delete,
-    Icon,
-    Joy,
-    Run,
-    Help
-};
-inline constexpr std::size_t kToolPictureCount = 12;
 
 // The header markers' positions in HeaderMarkers().
 enum class KeyColumnMarker { None, Record, Chosen };

@@ -11,6 +11,7 @@
 #include "ui/win32/poll_timer.h"
 #include "ui/win32/shell_handles.h"
 #include "ui/win32/win32_dialogs.h"
+#include "ui/win32/window_parts.h"
 
 #include <windows.h>
 // After windows.h:
@@ -19,6 +20,7 @@
 
 #include <array>
 #include <map>
+#include <optional>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -93,15 +95,23 @@ private:
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     static LRESULT CALLBACK ControlProc(HWND control, UINT message, WPARAM wParam, LPARAM lParam,
                                         UINT_PTR id, DWORD_PTR self);
+    // The id of the window's subclass of its lists and the Description editor.
+    static constexpr UINT_PTR kSubclassId = 1;
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT HandleControlMessage(HWND control, UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT OnCreate();
+    // The system's message font changed: the controls take it and are laid out again.
+    void OnMessageFontChanged();
+    void OnEndSession();
     LRESULT OnNotify(NMHDR& header);
+    // The mapping list's own messages: the result, or none for the control's own handling.
+    std::optional<LRESULT> OnMappingListMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT OnMappingListNotify(NMHDR& header);
     LRESULT OnMappingListDraw(NMLVCUSTOMDRAW& draw);
     LRESULT OnConfigurationListDraw(NMLVCUSTOMDRAW& draw);
     void OnMappingListText(NMLVDISPINFOW& info);
+    // A command of the command table, run when the command states enable it.
     void OnCommand(int id, int code, HWND source);
-    bool CommandEnabled(int id) const;
-    void RunCommand(int id);
     void OnDropFiles(HDROP drop);
     void OnDpiChanged(UINT dpi, const RECT* suggested);
     void OnMinMaxInfo(MINMAXINFO& info) const;
@@ -114,6 +124,8 @@ private:
     void CommitDescription();
 
     void CreateControls();
+    // The lists' styles and columns, the status bar's panels, the placeholder tab and list.
+    void SetUpControls();
     void AddToolbarButtons();
     void CreateMenus();
     void ApplyPictures();
@@ -123,14 +135,18 @@ private:
     void CreateMappingColumns();
     void FitMappingColumns();
     void Layout();
+    // The devices frame with the list and the mapping buttons, its bottom at `bottom`; returns
+    // its top.
+    int LayoutDeviceFrame(int left, int right, int bottom);
     // The client size the window is designed for, at the current DPI.
     SIZE DesignedClientSize() const;
     SIZE DesignedWindowSize() const;
     Cell MappingCellAt(POINT point) const;
     std::string ConfigurationKeyAt(POINT point) const;
+    void ShowEntries(const ConfigurationList& list);
+    void ShowTabs(const ConfigurationList& list);
     // The image of an icon source in the entry image lists, added when new.
     int EntryImage(const std::string& iconSource);
-    void ShowPopUp(HMENU menu);
     // A status bar panel's text, unless it shows it already (`shown`: what it shows).
     void SetStatusPanel(int panel, std::string& shown, std::string_view text);
     void SaveScrollPosition();
@@ -153,7 +169,7 @@ private:
     HWND descriptionEditor_ = nullptr;
     HWND descriptionShadow_ = nullptr;
     // The control that gets the focus when the window is activated again.
-    HWND focusOnActivate_ = nullptr;
+    RememberedFocus focus_;
     UINT dpi_ = 96;
     UniqueFont font_;
     UniqueBrush shadowBrush_;

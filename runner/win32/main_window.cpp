@@ -23,25 +23,6 @@ namespace {
 constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
 constexpr DWORD kExStyle = WS_EX_CONTROLPARENT | WS_EX_ACCEPTFILES;
 constexpr UINT_PTR kModalLoopTimerId = 1;
-constexpr int kPriorityItems = IDM_PRIORITY_LAST - IDM_PRIORITY_FIRST + 1;
-constexpr int kPollItems = IDM_POLL_LAST - IDM_POLL_FIRST + 1;
-constexpr int kMaxMenuConfigurations = IDM_CONFIG_LAST - IDM_CONFIG_FIRST + 1;
-// Positions of the two submenus in the Tools menu.
-constexpr UINT kPrioritySubmenuPosition = 1;
-constexpr UINT kPollSubmenuPosition = 2;
-
-// A menu text shows "&" as a mnemonic marker; a file name's own "&" is doubled.
-std::wstring MenuText(std::string_view text) {
-    std::wstring wide = WideFromUtf8(text);
-    std::wstring escaped;
-    escaped.reserve(wide.size() + 1);
-    for (const wchar_t c : wide) {
-        escaped += c;
-        if (c == L'&')
-            escaped += L'&';
-    }
-    return escaped;
-}
 
 // Releases the dropped-files handle when the handler ends.
 class DropHandle {
@@ -143,38 +124,15 @@ LRESULT CALLBACK MainWindow::WindowProc(HWND window, UINT message, WPARAM wParam
 LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     const HWND window = window_.Get();
     switch (message) {
-    case WM_CREATE: {
-        bool created = false;
-        RunTrapped(dialogs_, "Form_Initialize", [&] {
-            dpi_ = WindowDpi(window);
-            LoadPictures();
-            CreateMenus();
-            CreateControls();
-            ApplyFont();
-            ApplyMenuBitmaps();
-            Layout();
-            created = true;
-        });
-        return created ? 0 : -1;
-    }
+    case WM_CREATE:
+        return OnCreate();
     case WM_COMMAND:
         OnCommand(LOWORD(wParam), HIWORD(wParam));
         return 0;
     case WM_ACTIVATE:
-        // As a dialog does: the focused control is remembered while the window is inactive.
-        if (LOWORD(wParam) == WA_INACTIVE) {
-            const HWND focus = GetFocus();
-            if (focus != nullptr && IsChild(window, focus))
-                focusOnActivate_ = focus;
-        }
-        break;
     case WM_SETFOCUS:
-        // The window itself takes no keys: the remembered control gets the focus.
-        if (focusOnActivate_ != nullptr && IsChild(window, focusOnActivate_) &&
-            IsWindowEnabled(focusOnActivate_) && IsWindowVisible(focusOnActivate_)) {
-            SetFocus(focusOnActivate_);
+        if (focus_.OnMessage(window, message, wParam))
             return 0;
-        }
         break;
     case CORVEX_TRAY_MESSAGE:
         OnTrayMessage(static_cast<UINT>(LOWORD(lParam)));
@@ -209,10 +167,7 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         return 0;
     case WM_SETTINGCHANGE:
         if (wParam == SPI_SETNONCLIENTMETRICS)
-            RunTrapped(dialogs_, "Form_Resize", [&] {
-                ApplyFont();
-                Layout();
-            });
+            OnMessageFontChanged();
         break;
     case WM_DESTROY:
         modalLoopTimer_.Stop();
@@ -222,12 +177,7 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         return 0;
     default:
         if (message == taskbarCreated_ && taskbarCreated_ != 0) {
-            // A new taskbar knows no icons: the icon comes back if it was there (whether the
-            // old one survived or not).
-            if (trayAdded_) {
-                trayAdded_ = false;
-                RunTrapped(dialogs_, "Form_MouseMove", [&] { ShowTrayIcon(trayRunning_); });
-            }
+            OnTaskbarCreated();
             return 0;
         }
         break;
@@ -235,93 +185,35 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     return DefWindowProcW(window, message, wParam, lParam);
 }
 
-void MainWindow::OnCommand(int id, int code) {
-    // While a dialog or a box of the program is open the window is disabled, and so are its
-    // commands (a command posted from outside, or picked from the notification icon's menu).
-    if (controller_ == nullptr || !IsWindowEnabled(window_.Get()))
+void MainWindow::OnTaskbarCreated() {
+    // A new taskbar knows no icons: the icon comes back if it was there (whether the old one
+    // survived or not).
+    if (!trayAdded_)
         return;
-    RunnerController& controller = *controller_;
-    const HMENU menu = GetMenu(window_.Get());
-    // A command of a disabled item does nothing, whoever sends it.
-    const auto menuEnabled = [&](int item) {
-        const UINT state = GetMenuState(menu, static_cast<UINT>(item), MF_BYCOMMAND);
-        return state != static_cast<UINT>(-1) && !(state & (MF_GRAYED | MF_DISABLED));
-    };
-
-    if (id == IDOK) {
-        OnEnter();
-        return;
-    }
-    // The controller's commands trap their own errors: they are called as they are.
-    if (id == IDC_RUN_BUTTON) {
-        if (code == BN_CLICKED && IsWindowEnabled(runButton_))
-            controller.ToggleRun();
-        return;
-    }
-    if (id == IDC_CONFIGURATION_SELECTOR) {
-        // The button shows the chosen configuration's picture at once; the focus moves to the
-        // button once the drop-down list is closed.
-        const bool dropped = SendMessageW(selector_, CB_GETDROPPEDSTATE, 0, 0) != FALSE;
-        if (code == CBN_SELCHANGE)
-            UpdateRunButtonPicture();
-        if (code == CBN_SELENDOK || (code == CBN_SELCHANGE && !dropped))
-            controller.ConfigurationChosen();
-        return;
-    }
-    if (code != 0 || !menuEnabled(id))
-        return;
-    if (id >= IDM_PRIORITY_FIRST && id <= IDM_PRIORITY_LAST) {
-        controller.SetPriority(id - IDM_PRIORITY_FIRST, true);
-        return;
-    }
-    if (id >= IDM_POLL_FIRST && id <= IDM_POLL_LAST) {
-        controller.SetPoll(id - IDM_POLL_FIRST, true);
-        return;
-    }
-    if (id >= IDM_CONFIG_FIRST && id <= IDM_CONFIG_LAST) {
-        const auto index = static_cast<std::size_t>(id - IDM_CONFIG_FIRST);
-        if (index < configurations_.size()) {
-            // A copy: the command may add configurations to the list.
-            const std::string entry = configurations_[index].Entry;
-            controller.SelectAndToggleRun(entry);
-        }
-        return;
-    }
-    switch (id) {
-    case IDM_BROWSE:
-        controller.OpenConfigurationFile();
-        break;
-    case IDM_STOP:
-        // The Run/Stop button's command (the item is enabled only while running), reporting
-        // its errors under the menu item's own name.
-        controller.ToggleRun("MNstop_Click");
-        break;
-    case IDM_EXIT:
-        controller.Exit();
-        break;
-    case IDM_REFRESH_DEVICES:
-        controller.RescanDevices();
-        break;
-    case IDM_PREFERENCES:
-        controller.EditPreferences();
-        break;
-    case IDM_ABOUT:
-        RunTrapped(dialogs_, "MNabout_Click", [&] { ShowAbout(); });
-        break;
-    case IDM_RUN:      // reached through the button, a configuration item or Open...
-    case IDM_CONTENTS: // no help file is shipped
-    default:
-        break;
-    }
+    trayAdded_ = false;
+    RunTrapped(dialogs_, "Form_MouseMove", [&] { ShowTrayIcon(trayRunning_); });
 }
 
-void MainWindow::OnEnter() {
-    // A focused push button acts on Enter as on Space.
-    const HWND focus = GetFocus();
-    if (focus == nullptr || !IsChild(window_.Get(), focus) ||
-        !(SendMessageW(focus, WM_GETDLGCODE, 0, 0) & (DLGC_DEFPUSHBUTTON | DLGC_UNDEFPUSHBUTTON)))
-        return;
-    OnCommand(GetDlgCtrlID(focus), BN_CLICKED);
+void MainWindow::OnMessageFontChanged() {
+    RunTrapped(dialogs_, "Form_Resize", [&] {
+        ApplyFont();
+        Layout();
+    });
+}
+
+LRESULT MainWindow::OnCreate() {
+    bool created = false;
+    RunTrapped(dialogs_, "Form_Initialize", [&] {
+        dpi_ = WindowDpi(window_.Get());
+        LoadPictures();
+        CreateMenus();
+        CreateControls();
+        ApplyFont();
+        ApplyMenuBitmaps();
+        Layout();
+        created = true;
+    });
+    return created ? 0 : -1;
 }
 
 void MainWindow::OnTrayMessage(UINT mouseMessage) {
@@ -394,59 +286,6 @@ void MainWindow::LoadPictures() {
         ImageList_AddIcon(selectorImages_.Get(), defaultIcon.Get());
 }
 
-void MainWindow::CreateMenus() {
-    UniqueMenu bar(CreateMenu());
-    UniqueMenu file(CreatePopupMenu());
-    UniqueMenu tools(CreatePopupMenu());
-    UniqueMenu priority(CreatePopupMenu());
-    UniqueMenu poll(CreatePopupMenu());
-    UniqueMenu help(CreatePopupMenu());
-    if (!bar || !file || !tools || !priority || !poll || !help)
-        throw std::runtime_error("the menus could not be created");
-
-    // File: separator1 and the configuration items go before " &Stop" as they are added.
-    AppendMenuW(file.Get(), MF_STRING, IDM_RUN, L" &Run");
-    AppendMenuW(file.Get(), MF_STRING, IDM_BROWSE, L"Open...");
-    AppendMenuW(file.Get(), MF_STRING, IDM_STOP, L" &Stop");
-    AppendMenuW(file.Get(), MF_SEPARATOR, 0, nullptr);
-    AppendMenuW(file.Get(), MF_STRING, IDM_EXIT, L" &Exit");
-
-    static constexpr const wchar_t* kPriorityCaptions[kPriorityItems] = {
-        L" Realtime", L" High (Recommended)", L" AboveNormal",
-        L" Normal",   L" BelowNormal",        L" Low"};
-    for (int i = 0; i < kPriorityItems; ++i)
-        AppendMenuW(priority.Get(), MF_STRING, IDM_PRIORITY_FIRST + i, kPriorityCaptions[i]);
-    static constexpr const wchar_t* kPollCaptions[kPollItems] = {L" High", L" Med (Recommended)",
-                                                                 L" Low"};
-    for (int i = 0; i < kPollItems; ++i)
-        AppendMenuW(poll.Get(), MF_STRING, IDM_POLL_FIRST + i, kPollCaptions[i]);
-
-    AppendMenuW(tools.Get(), MF_STRING, IDM_REFRESH_DEVICES, L" Refresh Device List");
-    if (AppendMenuW(tools.Get(), MF_POPUP, reinterpret_cast<UINT_PTR>(priority.Get()),
-                    L" Thread Priority"))
-        priority.Release();
-    if (AppendMenuW(tools.Get(), MF_POPUP, reinterpret_cast<UINT_PTR>(poll.Get()),
-                    L" Poll Frequency"))
-        poll.Release();
-    AppendMenuW(tools.Get(), MF_SEPARATOR, 0, nullptr);
-    AppendMenuW(tools.Get(), MF_STRING, IDM_PREFERENCES, L" Preferences");
-
-    AppendMenuW(help.Get(), MF_STRING, IDM_CONTENTS, L" Contents...");
-    AppendMenuW(help.Get(), MF_SEPARATOR, 0, nullptr);
-    AppendMenuW(help.Get(), MF_STRING, IDM_ABOUT, L" &About");
-
-    fileMenu_ = file.Get();
-    if (AppendMenuW(bar.Get(), MF_POPUP, reinterpret_cast<UINT_PTR>(file.Get()), L"&File"))
-        file.Release();
-    if (AppendMenuW(bar.Get(), MF_POPUP, reinterpret_cast<UINT_PTR>(tools.Get()), L"&Tools"))
-        tools.Release();
-    if (AppendMenuW(bar.Get(), MF_POPUP, reinterpret_cast<UINT_PTR>(help.Get()), L"&Help"))
-        help.Release();
-    if (!SetMenu(window_.Get(), bar.Get()))
-        throw std::runtime_error("the menu bar could not be set");
-    bar.Release(); // the window destroys its menu bar with itself
-}
-
 void MainWindow::CreateControls() {
     const HWND window = window_.Get();
     const auto child = [&](DWORD exStyle, const wchar_t* windowClass, const wchar_t* text,
@@ -485,48 +324,6 @@ void MainWindow::ApplyFont() {
     }
     // The controls use the new font before the old one is deleted.
     font_ = std::move(font);
-}
-
-void MainWindow::ApplyMenuBitmaps() {
-    const int width = SystemMetric(SM_CXMENUCHECK, dpi_);
-    const int height = SystemMetric(SM_CYMENUCHECK, dpi_);
-    const HMENU bar = GetMenu(window_.Get());
-    if (bar == nullptr)
-        return;
-    const HMENU tools = GetSubMenu(bar, 1);
-    struct Placement {
-        MenuGlyph Glyph;
-        HMENU Menu;
-        UINT Item;
-        UINT Flags;
-    };
-    const Placement placements[kMenuGlyphCount] = {
-        {MenuGlyph::Run, bar, IDM_RUN, MF_BYCOMMAND},
-        {MenuGlyph::Browse, bar, IDM_BROWSE, MF_BYCOMMAND},
-        {MenuGlyph::Stop, bar, IDM_STOP, MF_BYCOMMAND},
-        {MenuGlyph::Exit, bar, IDM_EXIT, MF_BYCOMMAND},
-        {MenuGlyph::Devices, bar, IDM_REFRESH_DEVICES, MF_BYCOMMAND},
-        {MenuGlyph::Priority, tools, kPrioritySubmenuPosition, MF_BYPOSITION},
-        {MenuGlyph::Poll, tools, kPollSubmenuPosition, MF_BYPOSITION},
-        {MenuGlyph::Preferences, bar, IDM_PREFERENCES, MF_BYCOMMAND},
-    };
-    for (const Placement& placement : placements) {
-        auto& bitmap = menuBitmaps_[static_cast<std::size_t>(placement.Glyph)];
-        BITMAP size{};
-        if (!bitmap || !GetObjectW(bitmap.Get(), sizeof(size), &size) || size.bmWidth != width ||
-            size.bmHeight != height) {
-            UniqueBitmap drawn = DrawMenuGlyph(placement.Glyph, width, height);
-            if (!drawn)
-                continue;
-            // The menu lets go of the old bitmap before it is deleted.
-            SetMenuItemBitmaps(placement.Menu, placement.Item, placement.Flags, drawn.Get(),
-                               drawn.Get());
-            bitmap = std::move(drawn);
-        } else if (placement.Menu != nullptr) {
-            SetMenuItemBitmaps(placement.Menu, placement.Item, placement.Flags, bitmap.Get(),
-                               bitmap.Get());
-        }
-    }
 }
 
 void MainWindow::Layout() {
@@ -650,49 +447,16 @@ void MainWindow::RemoveTrayIcon() {
     trayAdded_ = false;
 }
 
-void MainWindow::ApplyMenuState(const RunnerMenuState& state) {
-    const HMENU bar = GetMenu(window_.Get());
-    const auto enable = [&](UINT item, bool enabled) {
-        EnableMenuItem(bar, item, MF_BYCOMMAND | (enabled ? MF_ENABLED : MF_GRAYED));
-    };
-    enable(IDM_RUN, state.MenuRun);
-    enable(IDM_STOP, state.MenuStop);
-    enable(IDM_PREFERENCES, state.MenuPreferences);
-    enable(IDM_REFRESH_DEVICES, state.MenuRefreshDevices);
-    EnableWindow(runButton_, state.RunButton);
-    EnableWindow(selector_, state.Selector);
-    if (!state.Selector && configurations_.empty()) {
-        // An empty selector shows no text and the button the default picture.
-        SendMessageW(selector_, CB_SETCURSEL, static_cast<WPARAM>(-1), 0);
-        UpdateRunButtonPicture();
-    }
-    ApplyMenuBitmaps();
-}
-
 void MainWindow::SetRunning(bool running) {
     SetWindowTextW(runButton_, running ? L"Stop" : L"Run");
 }
 
 void MainWindow::FocusRunButton() {
-    focusOnActivate_ = runButton_;
+    focus_.Remember(runButton_);
     // An inactive window is not brought forward for it.
     if (GetActiveWindow() == window_.Get() && IsWindowEnabled(runButton_) &&
         IsWindowVisible(runButton_))
         SetFocus(runButton_);
-}
-
-void MainWindow::CheckPriorityItem(int index) {
-    const HMENU bar = GetMenu(window_.Get());
-    for (int i = 0; i < kPriorityItems; ++i)
-        CheckMenuItem(bar, static_cast<UINT>(IDM_PRIORITY_FIRST + i),
-                      MF_BYCOMMAND | (i == index ? MF_CHECKED : MF_UNCHECKED));
-}
-
-void MainWindow::CheckPollItem(int index) {
-    const HMENU bar = GetMenu(window_.Get());
-    for (int i = 0; i < kPollItems; ++i)
-        CheckMenuItem(bar, static_cast<UINT>(IDM_POLL_FIRST + i),
-                      MF_BYCOMMAND | (i == index ? MF_CHECKED : MF_UNCHECKED));
 }
 
 void MainWindow::SetPollTimer(bool enabled, int periodMs) {
@@ -731,14 +495,7 @@ void MainWindow::AddConfiguration(std::string_view entry, std::string_view fileN
     item.lParam = static_cast<LPARAM>(index);
     SendMessageW(selector_, CBEM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item));
 
-    // The File menu: separator1 appears with the first configuration, the items follow it.
-    if (index == 0)
-        InsertMenuW(fileMenu_, IDM_STOP, MF_BYCOMMAND | MF_SEPARATOR, 0, nullptr);
-    if (index < static_cast<std::size_t>(kMaxMenuConfigurations)) {
-        const std::wstring caption = MenuText(fileName) + L" ";
-        InsertMenuW(fileMenu_, IDM_STOP, MF_BYCOMMAND | MF_STRING, IDM_CONFIG_FIRST + index,
-                    caption.c_str());
-    }
+    AddConfigurationItem(index, fileName);
 }
 
 void MainWindow::SelectConfiguration(std::string_view entry) {
@@ -784,30 +541,6 @@ bool MainWindow::IsMinimized() const {
 
 bool MainWindow::IsVisible() const {
     return IsWindowVisible(window_.Get()) != FALSE;
-}
-
-void MainWindow::PopUpTrayMenu() {
-    const HWND window = window_.Get();
-    if (!IsWindowEnabled(window)) {
-        // A dialog or a box is open: it comes forward instead of a menu whose commands
-        // could not run now.
-        const HWND popup = GetLastActivePopup(window);
-        if (popup != nullptr && popup != window)
-            SetForegroundWindow(popup);
-        return;
-    }
-    POINT cursor{};
-    GetCursorPos(&cursor);
-    // Without being the foreground window the menu would not close when clicked away.
-    SetForegroundWindow(window);
-    const UINT flags = TPM_RETURNCMD | TPM_RIGHTBUTTON |
-                       (GetSystemMetrics(SM_MENUDROPALIGNMENT) ? TPM_RIGHTALIGN : TPM_LEFTALIGN);
-    const auto command =
-        static_cast<UINT>(TrackPopupMenuEx(fileMenu_, flags, cursor.x, cursor.y, window, nullptr));
-    PostMessageW(window, WM_NULL, 0, 0);
-    // The command runs after the menu's own loop has ended, as a menu command.
-    if (command != 0)
-        PostMessageW(window, WM_COMMAND, MAKEWPARAM(command, 0), 0);
 }
 
 void MainWindow::SetBusy(bool busy) {

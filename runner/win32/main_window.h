@@ -9,6 +9,7 @@
 #include "ui/win32/shell_handles.h"
 #include "ui/win32/shell_icons.h"
 #include "ui/win32/win32_dialogs.h"
+#include "ui/win32/window_parts.h"
 
 #include <windows.h>
 // After windows.h:
@@ -76,7 +77,17 @@ private:
 
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT OnCreate();
+    // The system's message font changed: the controls take it and are laid out again.
+    void OnMessageFontChanged();
+    // The taskbar came back (Explorer restarted).
+    void OnTaskbarCreated();
+    // A command of the command table or a configuration item, run when its item or button is
+    // enabled.
     void OnCommand(int id, int code);
+    bool MenuItemEnabled(int id) const;
+    void OnSelectorNotification(int code);
+    void RunConfigurationItem(int id);
     void OnTrayMessage(UINT mouseMessage);
     void OnDropFiles(HDROP drop);
     void OnDpiChanged(UINT dpi, const RECT* suggested);
@@ -87,6 +98,8 @@ private:
 
     void CreateControls();
     void CreateMenus();
+    // The File menu's item of the configuration at list position `index`.
+    void AddConfigurationItem(std::size_t index, std::string_view fileName);
     void LoadPictures();
     void ApplyMenuBitmaps();
     void ApplyFont();
@@ -107,7 +120,7 @@ private:
     HWND statusBar_ = nullptr;
     HMENU fileMenu_ = nullptr; // owned by the menu bar, which the window owns
     // The control that gets the focus when the window is activated again.
-    HWND focusOnActivate_ = nullptr;
+    RememberedFocus focus_;
     UINT dpi_ = 96;
     UniqueFont font_;
 

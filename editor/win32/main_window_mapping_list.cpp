@@ -1,0 +1,386 @@
+// The main window's mapping list: an owner-data list view of the shown configuration's rows,
+// their colours drawn by custom draw, the key columns' header markers, the mouse on it, each
+// configuration's scroll position, and the Description editor over a row.
+#include "editor/win32/main_window.h"
+
+#include "core/text.h"
+#include "core/win32/win32_text.h"
+#include "editor/editor_controller.h"
+#include "editor/mapping_table.h"
+#include "ui/win32/dpi.h"
+
+#include <windowsx.h>
+
+#include <algorithm>
+
+namespace qm::win32 {
+namespace {
+
+// Key columns are no wider than 1700 twips.
+constexpr int kKeyColumnMaxTwips = 1700;
+constexpr int kTwipsPerInch = 1440;
+
+std::wstring WindowText(HWND window) {
+    std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
+    text.resize(static_cast<std::size_t>(
+        GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
+    return text;
+}
+
+} // namespace
+
+std::optional<LRESULT> MainWindow::OnMappingListMessage(UINT message, WPARAM wParam,
+                                                        LPARAM lParam) {
+    switch (message) {
+    case WM_GETDLGCODE:
+        // Arrows and characters stay with the list; Tab still moves on.
+        return DLGC_WANTARROWS | DLGC_WANTCHARS;
+    case WM_KEYDOWN:
+    case WM_CHAR:
+        // Keys never move the selection: the selected row is the one recording writes to.
+        return 0;
+    case WM_SYSKEYDOWN:
+    case WM_SYSKEYUP:
+    case WM_SYSCHAR:
+        // While recording, ALT combinations are keys to record, not menu or window keys.
+        if (states_.Recording)
+            return 0;
+        return std::nullopt;
+    case WM_KEYUP:
+        if (wParam == VK_DELETE && controller_ != nullptr)
+            controller_->DeleteKeyReleased();
+        return std::nullopt;
+    default:
+        if (OnMappingListMouse(message, lParam))
+            return 0;
+        return std::nullopt;
+    }
+}
+
+LRESULT MainWindow::OnMappingListNotify(NMHDR& header) {
+    switch (header.code) {
+    case LVN_GETDISPINFOW:
+        OnMappingListText(reinterpret_cast<NMLVDISPINFOW&>(header));
+        return 0;
+    case NM_CUSTOMDRAW:
+        return OnMappingListDraw(reinterpret_cast<NMLVCUSTOMDRAW&>(header));
+    case LVN_COLUMNCLICK:
+        if (controller_ != nullptr)
+            controller_->ColumnClicked(reinterpret_cast<const NMLISTVIEW&>(header).iSubItem);
+        return 0;
+    default:
+        return 0;
+    }
+}
+
+bool MainWindow::OnMappingListMouse(UINT message, LPARAM lParam) {
+    const POINT point{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+    switch (message) {
+    case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN:
+    case WM_RBUTTONDBLCLK: {
+        // The list selects nothing itself (the row colours show the selection); taking the
+        // focus commits an open Description editor first.
+        SetFocus(mappingList_);
+        const bool left = message == WM_LBUTTONDOWN;
+        if (left) {
+            leftPressed_ = true;
+            SetCapture(mappingList_);
+        }
+        if (controller_ != nullptr) {
+            const Cell cell = MappingCellAt(point);
+            controller_->RowPressed(cell.Row, cell.Column, !left);
+        }
+        return true;
+    }
+    case WM_LBUTTONUP:
+    case WM_RBUTTONUP: {
+        const bool left = message == WM_LBUTTONUP;
+        // A press and release of the left button is a click: the rows are recoloured, then the
+        // release acts on its cell.
+        const bool clicked = left && leftPressed_;
+        leftPressed_ = false;
+        if (left && GetCapture() == mappingList_)
+            ReleaseCapture();
+        lastRelease_ = point;
+        if (controller_ == nullptr)
+            return true;
+        if (clicked)
+            controller_->ListClicked();
+        const Cell cell = MappingCellAt(point);
+        controller_->RowReleased(cell.Row, cell.Column, left);
+        return true;
+    }
+    case WM_LBUTTONDBLCLK:
+        SetFocus(mappingList_);
+        if (controller_ != nullptr) {
+            // The cell is the one under the last release, as the first click's.
+            const Cell cell = MappingCellAt(lastRelease_);
+            controller_->CellDoubleClicked(cell.Row, cell.Column);
+        }
+        return true;
+    case WM_CAPTURECHANGED:
+        leftPressed_ = leftPressed_ && reinterpret_cast<HWND>(lParam) == mappingList_;
+        return false;
+    default:
+        return false;
+    }
+}
+
+LRESULT MainWindow::OnDescriptionEditorMessage(HWND control, UINT message, WPARAM wParam,
+                                               LPARAM lParam) {
+    switch (message) {
+    case WM_GETDLGCODE:
+        // Enter commits the text here rather than pressing a default button.
+        if (lParam != 0 && reinterpret_cast<const MSG*>(lParam)->message == WM_KEYDOWN &&
+            reinterpret_cast<const MSG*>(lParam)->wParam == VK_RETURN)
+            return DLGC_WANTALLKEYS;
+        break;
+    case WM_KEYDOWN:
+        if (wParam == VK_RETURN) {
+            CommitDescription();
+            return 0;
+        }
+        break;
+    case WM_CHAR:
+        if (wParam == L'\r' || wParam == L'\n')
+            return 0;
+        // A description never holds a double quote: the file format uses it as the delimiter.
+        if (wParam == L'"')
+            return DefSubclassProc(control, message, L'\'', lParam);
+        break;
+    case WM_KILLFOCUS: {
+        const LRESULT result = DefSubclassProc(control, message, wParam, lParam);
+        CommitDescription();
+        return result;
+    }
+    default:
+        break;
+    }
+    return DefSubclassProc(control, message, wParam, lParam);
+}
+
+void MainWindow::CommitDescription() {
+    if (!descriptionOpen_)
+        return;
+    descriptionOpen_ = false;
+    const std::string text = Utf8FromWide(WindowText(descriptionEditor_));
+    if (controller_ != nullptr)
+        controller_->DescriptionCommitted(text);
+}
+
+void MainWindow::OnMappingListText(NMLVDISPINFOW& info) {
+    LVITEMW& item = info.item;
+    const MappingTable* table =
+        controller_ != nullptr ? controller_->Configurations().Shown() : nullptr;
+    if ((item.mask & LVIF_IMAGE) != 0) {
+        // A row whose button is held while testing shows the held key-cap.
+        const bool held = table != nullptr && item.iItem >= 0 && item.iItem < table->RowCount() &&
+                          table->RowColour(item.iItem) == rowcolour::Pressed;
+        item.iImage = held ? 1 : 0;
+    }
+    if ((item.mask & LVIF_TEXT) == 0 || item.pszText == nullptr || item.cchTextMax <= 0)
+        return;
+    item.pszText[0] = L'\0';
+    if (table == nullptr || item.iItem < 0 || item.iItem >= table->RowCount() ||
+        item.iSubItem < 0 || item.iSubItem >= kColumnCount)
+        return;
+    const std::wstring text = WideFromUtf8(table->Row(item.iItem)[item.iSubItem].Text);
+    lstrcpynW(item.pszText, text.c_str(), item.cchTextMax);
+}
+
+LRESULT MainWindow::OnMappingListDraw(NMLVCUSTOMDRAW& draw) {
+    switch (draw.nmcd.dwDrawStage) {
+    case CDDS_PREPAINT:
+        return CDRF_NOTIFYITEMDRAW;
+    case CDDS_ITEMPREPAINT: {
+        const MappingTable* table =
+            controller_ != nullptr ? controller_->Configurations().Shown() : nullptr;
+        const auto row = static_cast<int>(draw.nmcd.dwItemSpec);
+        if (table != nullptr && row >= 0 && row < table->RowCount()) {
+            // The row's state is its background; the system's selection look is not used.
+            draw.clrTextBk = static_cast<COLORREF>(table->RowColour(row));
+            draw.clrText = GetSysColor(COLOR_WINDOWTEXT);
+            draw.nmcd.uItemState &= ~static_cast<UINT>(CDIS_SELECTED | CDIS_FOCUS);
+        }
+        return CDRF_DODEFAULT;
+    }
+    default:
+        return CDRF_DODEFAULT;
+    }
+}
+
+void MainWindow::CreateMappingColumns() {
+    const auto& titles = MappingColumnTitles();
+    for (int i = 0; i < static_cast<int>(titles.size()); ++i) {
+        const std::wstring title = WideFromUtf8(titles[static_cast<std::size_t>(i)]);
+        LVCOLUMNW column{};
+        column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_FMT | LVCF_SUBITEM;
+        column.fmt = IsCentredColumn(i) ? LVCFMT_CENTER : LVCFMT_LEFT;
+        column.pszText = const_cast<wchar_t*>(title.c_str());
+        column.cx = 80;
+        column.iSubItem = i;
+        SendMessageW(mappingList_, LVM_INSERTCOLUMNW, static_cast<WPARAM>(i),
+                     reinterpret_cast<LPARAM>(&column));
+    }
+}
+
+void MainWindow::FitMappingColumns() {
+    const MappingTable* table =
+        controller_ != nullptr ? controller_->Configurations().Shown() : nullptr;
+    const WindowDc dc(mappingList_);
+    if (dc.Get() == nullptr)
+        return;
+    const Selection fontSelection(dc.Get(), font_ ? static_cast<HGDIOBJ>(font_.Get())
+                                                  : GetStockObject(DEFAULT_GUI_FONT));
+    const auto textWidth = [&](const std::string& text) {
+        const std::wstring wide = WideFromUtf8(text);
+        SIZE size{};
+        GetTextExtentPoint32W(dc.Get(), wide.c_str(), static_cast<int>(wide.size()), &size);
+        return static_cast<int>(size.cx);
+    };
+    // Room for the cell's padding, the rows' icon, and in the header the marker beside the
+    // title.
+    const int padding = Scale(14, dpi_);
+    const int picture = Scale(20, dpi_);
+    const int headerPadding = Scale(20, dpi_);
+    const int keyColumnMax = MulDiv(kKeyColumnMaxTwips, static_cast<int>(dpi_), kTwipsPerInch);
+    const auto& titles = MappingColumnTitles();
+    for (int c = 0; c < kColumnCount; ++c) {
+        int title = textWidth(titles[static_cast<std::size_t>(c)]) + padding;
+        if (IsKeyColumn(c))
+            title += picture + headerPadding;
+        int width = title;
+        if (table != nullptr)
+            for (const PackedRow& row : table->Rows())
+                width = std::max(width, textWidth(std::string(row.Text(c))) + padding +
+                                            (c == 0 ? picture : 0));
+        // Long key texts are cut at the key columns' width, the titles never.
+        if (IsKeyColumn(c))
+            width = std::min(width, std::max(keyColumnMax, title));
+        SendMessageW(mappingList_, LVM_SETCOLUMNWIDTH, static_cast<WPARAM>(c), width);
+    }
+}
+
+MainWindow::Cell MainWindow::MappingCellAt(POINT point) const {
+    LVHITTESTINFO hit{};
+    hit.pt = point;
+    if (SendMessageW(mappingList_, LVM_SUBITEMHITTEST, 0, reinterpret_cast<LPARAM>(&hit)) < 0 ||
+        hit.iItem < 0 || (hit.flags & LVHT_ONITEM) == 0)
+        return {};
+    return {hit.iItem, hit.iSubItem};
+}
+
+void MainWindow::SaveScrollPosition() {
+    if (shownKey_.empty() || EqualsIgnoreCase(shownKey_, kBlankKey))
+        return;
+    const auto top = SendMessageW(mappingList_, LVM_GETTOPINDEX, 0, 0);
+    scrollPositions_[shownKey_] = {GetScrollPos(mappingList_, SB_HORZ), static_cast<LONG>(top)};
+}
+
+void MainWindow::RestoreScrollPosition(const std::string& key) {
+    const auto saved = scrollPositions_.find(key);
+    if (saved == scrollPositions_.end())
+        return;
+    RECT row{};
+    row.left = LVIR_BOUNDS;
+    if (!SendMessageW(mappingList_, LVM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&row)))
+        return;
+    SendMessageW(mappingList_, LVM_SCROLL, static_cast<WPARAM>(saved->second.x),
+                 saved->second.y * (row.bottom - row.top));
+}
+
+void MainWindow::ShowMappingList(const MappingTable* table) {
+    const std::string key = table != nullptr && controller_ != nullptr
+                                ? controller_->Configurations().CurrentKey()
+                                : std::string(kBlankKey);
+    const bool sameList = EqualsIgnoreCase(key, shownKey_);
+    if (!sameList)
+        SaveScrollPosition();
+    const int rows = table != nullptr ? table->RowCount() : 0;
+    SendMessageW(mappingList_, WM_SETREDRAW, FALSE, 0);
+    SendMessageW(mappingList_, LVM_SETBKCOLOR, 0,
+                 static_cast<LPARAM>(table != nullptr ? kListBackColour : kPlaceholderBackColour));
+    SendMessageW(mappingList_, LVM_SETITEMCOUNT, static_cast<WPARAM>(rows),
+                 sameList ? LVSICF_NOSCROLL : 0);
+    FitMappingColumns();
+    shownKey_ = key;
+    EnableWindow(mappingList_, table != nullptr);
+    SendMessageW(mappingList_, WM_SETREDRAW, TRUE, 0);
+    // Scrolling takes effect only while the list redraws.
+    if (!sameList) {
+        SendMessageW(mappingList_, LVM_ENSUREVISIBLE, 0, FALSE);
+        RestoreScrollPosition(key);
+    }
+    InvalidateRect(mappingList_, nullptr, TRUE);
+}
+
+void MainWindow::RedrawMappingRows() {
+    InvalidateRect(mappingList_, nullptr, FALSE);
+}
+
+void MainWindow::FocusMappingList() {
+    SetFocus(mappingList_);
+}
+
+void MainWindow::MarkKeyColumn(int column, bool recording) {
+    markedColumn_ = column;
+    markedRecording_ = recording;
+    const auto header = reinterpret_cast<HWND>(SendMessageW(mappingList_, LVM_GETHEADER, 0, 0));
+    if (header == nullptr)
+        return;
+    for (int c = col::FirstPress; c < kColumnCount; ++c) {
+        KeyColumnMarker marker = KeyColumnMarker::None;
+        if (c == column)
+            marker = recording ? KeyColumnMarker::Record : KeyColumnMarker::Chosen;
+        HDITEMW item{};
+        item.mask = HDI_FORMAT;
+        SendMessageW(header, HDM_GETITEMW, static_cast<WPARAM>(c), reinterpret_cast<LPARAM>(&item));
+        item.mask = HDI_FORMAT | HDI_IMAGE;
+        item.fmt |= HDF_IMAGE;
+        item.iImage = static_cast<int>(marker);
+        SendMessageW(header, HDM_SETITEMW, static_cast<WPARAM>(c), reinterpret_cast<LPARAM>(&item));
+    }
+}
+
+void MainWindow::OpenDescriptionEditor(int row, std::string_view text) {
+    RECT bounds{};
+    bounds.left = LVIR_BOUNDS;
+    if (!SendMessageW(mappingList_, LVM_GETITEMRECT, static_cast<WPARAM>(row),
+                      reinterpret_cast<LPARAM>(&bounds)))
+        return;
+    RECT list{};
+    GetWindowRect(mappingList_, &list);
+    MapWindowPoints(nullptr, window_.Get(), reinterpret_cast<POINT*>(&list), 2);
+    POINT rowTop{0, bounds.top};
+    MapWindowPoints(mappingList_, window_.Get(), &rowTop, 1);
+    // Over the middle of the list at the row's height, a little up and left; the shadow the
+    // same distance down and right.
+    const int offset = MulDiv(50, static_cast<int>(dpi_), kTwipsPerInch);
+    const int width = MulDiv(3300, static_cast<int>(dpi_), kTwipsPerInch);
+    const int height = std::max<int>(bounds.bottom - bounds.top, Scale(20, dpi_));
+    const int left = list.left + (list.right - list.left) / 2 - offset;
+    const int top = rowTop.y - offset;
+    SetWindowPos(descriptionShadow_, HWND_TOP, left + 2 * offset, top + 2 * offset, width, height,
+                 SWP_SHOWWINDOW | SWP_NOACTIVATE);
+    SetWindowPos(descriptionEditor_, HWND_TOP, left, top, width, height,
+                 SWP_SHOWWINDOW | SWP_NOACTIVATE);
+    SetWindowTextW(descriptionEditor_, WideFromUtf8(text).c_str());
+    SendMessageW(descriptionEditor_, EM_SETSEL, 0, -1);
+    descriptionOpen_ = true;
+    SetFocus(descriptionEditor_);
+}
+
+void MainWindow::CloseDescriptionEditor() {
+    descriptionOpen_ = false;
+    if (GetFocus() == descriptionEditor_)
+        SetFocus(mappingList_);
+    ShowWindow(descriptionEditor_, SW_HIDE);
+    ShowWindow(descriptionShadow_, SW_HIDE);
+}
+
+void MainWindow::ScrollRowIntoView(int row) {
+    SendMessageW(mappingList_, LVM_ENSUREVISIBLE, static_cast<WPARAM>(row), FALSE);
+}
+
+} // namespace qm::win32

@@ -1,0 +1,250 @@
+// The main window's commands, built from the command table: the menu bar and its menus (the
+// File menu is also the notification icon's), the configuration items, the menu glyphs,
+// which items are enabled, and where each command goes.
+#include "runner/win32/main_window.h"
+
+#include "core/error_trap.h"
+#include "core/win32/win32_text.h"
+#include "runner/runner_controller.h"
+#include "runner/win32/corvex_ids.h"
+#include "runner/win32/runner_commands.h"
+#include "ui/win32/dpi.h"
+
+#include <array>
+#include <stdexcept>
+
+namespace qm::win32 {
+namespace {
+
+constexpr int kPriorityItems = IDM_PRIORITY_LAST - IDM_PRIORITY_FIRST + 1;
+constexpr int kPollItems = IDM_POLL_LAST - IDM_POLL_FIRST + 1;
+constexpr int kMaxMenuConfigurations = IDM_CONFIG_LAST - IDM_CONFIG_FIRST + 1;
+
+// A menu text shows "&" as a mnemonic marker; a file name's own "&" is doubled.
+std::wstring MenuText(std::string_view text) {
+    std::wstring wide = WideFromUtf8(text);
+    std::wstring escaped;
+    escaped.reserve(wide.size() + 1);
+    for (const wchar_t c : wide) {
+        escaped += c;
+        if (c == L'&')
+            escaped += L'&';
+    }
+    return escaped;
+}
+
+// A row's position in its menu, as the table builds it.
+UINT PositionInMenu(const RunnerCommand& command) {
+    UINT position = 0;
+    for (const RunnerCommand& other : RunnerCommands()) {
+        if (&other == &command)
+            break;
+        if (other.Place == command.Place)
+            ++position;
+    }
+    return position;
+}
+
+// The menu of a place, found through the items that open it.
+HMENU MenuOf(HMENU bar, RunnerPlace place) {
+    if (place == RunnerPlace::MenuBar)
+        return bar;
+    for (const RunnerCommand& command : RunnerCommands())
+        if (command.Opens == place)
+            return GetSubMenu(MenuOf(bar, command.Place),
+                              static_cast<int>(PositionInMenu(command)));
+    return nullptr;
+}
+
+} // namespace
+
+void MainWindow::OnCommand(int id, int code) {
+    // While a dialog or a box of the program is open the window is disabled, and so are its
+    // commands (a command posted from outside, or picked from the notification icon's menu).
+    if (controller_ == nullptr || !IsWindowEnabled(window_.Get()))
+        return;
+    if (id == IDOK) {
+        OnEnter();
+        return;
+    }
+    if (id == IDC_CONFIGURATION_SELECTOR) {
+        OnSelectorNotification(code);
+        return;
+    }
+    // Menu items and the button's clicks (BN_CLICKED, which is 0); a command of a disabled
+    // item or button does nothing, whoever sends it.
+    if (code != 0)
+        return;
+    const RunnerCommand* command = FindRunnerCommand(id);
+    const bool enabled = command != nullptr && command->Place == RunnerPlace::RunButton
+                             ? IsWindowEnabled(runButton_) != FALSE
+                             : MenuItemEnabled(id);
+    if (!enabled)
+        return;
+    // The controller's commands trap their own errors: they are called as they are.
+    if (command == nullptr) {
+        RunConfigurationItem(id);
+    } else if (command->Run != nullptr) {
+        command->Run(*controller_, *command);
+    } else if (command->AboutBox) {
+        RunTrapped(dialogs_, command->Procedure, [&] { ShowAbout(); });
+    }
+}
+
+bool MainWindow::MenuItemEnabled(int id) const {
+    const UINT state = GetMenuState(GetMenu(window_.Get()), static_cast<UINT>(id), MF_BYCOMMAND);
+    return state != static_cast<UINT>(-1) && !(state & (MF_GRAYED | MF_DISABLED));
+}
+
+void MainWindow::OnSelectorNotification(int code) {
+    // The button shows the chosen configuration's picture at once; the focus moves to the
+    // button once the drop-down list is closed.
+    const bool dropped = SendMessageW(selector_, CB_GETDROPPEDSTATE, 0, 0) != FALSE;
+    if (code == CBN_SELCHANGE)
+        UpdateRunButtonPicture();
+    if (code == CBN_SELENDOK || (code == CBN_SELCHANGE && !dropped))
+        controller_->ConfigurationChosen();
+}
+
+void MainWindow::RunConfigurationItem(int id) {
+    if (id < IDM_CONFIG_FIRST || id > IDM_CONFIG_LAST)
+        return;
+    const auto index = static_cast<std::size_t>(id - IDM_CONFIG_FIRST);
+    if (index < configurations_.size()) {
+        // A copy: the command may add configurations to the list.
+        const std::string entry = configurations_[index].Entry;
+        controller_->SelectAndToggleRun(entry);
+    }
+}
+
+void MainWindow::OnEnter() {
+    // A focused push button acts on Enter as on Space.
+    const HWND focus = GetFocus();
+    if (focus == nullptr || !IsChild(window_.Get(), focus) ||
+        !(SendMessageW(focus, WM_GETDLGCODE, 0, 0) & (DLGC_DEFPUSHBUTTON | DLGC_UNDEFPUSHBUTTON)))
+        return;
+    OnCommand(GetDlgCtrlID(focus), BN_CLICKED);
+}
+
+void MainWindow::CreateMenus() {
+    // Each menu is filled through its handle; its owner lets go once a menu holds it.
+    constexpr std::size_t kPlaces = static_cast<std::size_t>(RunnerPlace::RunButton);
+    std::array<UniqueMenu, kPlaces> owners;
+    std::array<HMENU, kPlaces> menus{};
+    for (std::size_t i = 0; i < kPlaces; ++i) {
+        owners[i].Reset(i == 0 ? CreateMenu() : CreatePopupMenu());
+        if (!owners[i])
+            throw std::runtime_error("the menus could not be created");
+        menus[i] = owners[i].Get();
+    }
+    for (const RunnerCommand& command : RunnerCommands()) {
+        if (command.Place == RunnerPlace::RunButton)
+            continue;
+        const HMENU menu = menus[static_cast<std::size_t>(command.Place)];
+        if (command.IsSeparator()) {
+            AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+        } else if (command.Opens) {
+            UniqueMenu& opened = owners[static_cast<std::size_t>(*command.Opens)];
+            if (AppendMenuW(menu, MF_POPUP, reinterpret_cast<UINT_PTR>(opened.Get()),
+                            command.Caption))
+                opened.Release();
+        } else {
+            AppendMenuW(menu, MF_STRING, static_cast<UINT_PTR>(command.Id), command.Caption);
+        }
+    }
+    fileMenu_ = menus[static_cast<std::size_t>(RunnerPlace::FileMenu)];
+    if (!SetMenu(window_.Get(), menus[0]))
+        throw std::runtime_error("the menu bar could not be set");
+    owners[0].Release(); // the window destroys its menu bar with itself
+}
+
+void MainWindow::AddConfigurationItem(std::size_t index, std::string_view fileName) {
+    // The File menu: separator1 appears with the first configuration, the items follow it.
+    if (index == 0)
+        InsertMenuW(fileMenu_, IDM_STOP, MF_BYCOMMAND | MF_SEPARATOR, 0, nullptr);
+    if (index < static_cast<std::size_t>(kMaxMenuConfigurations)) {
+        const std::wstring caption = MenuText(fileName) + L" ";
+        InsertMenuW(fileMenu_, IDM_STOP, MF_BYCOMMAND | MF_STRING, IDM_CONFIG_FIRST + index,
+                    caption.c_str());
+    }
+}
+
+void MainWindow::ApplyMenuBitmaps() {
+    const int width = SystemMetric(SM_CXMENUCHECK, dpi_);
+    const int height = SystemMetric(SM_CYMENUCHECK, dpi_);
+    const HMENU bar = GetMenu(window_.Get());
+    if (bar == nullptr)
+        return;
+    for (const RunnerCommand& command : RunnerCommands()) {
+        if (!command.Glyph)
+            continue;
+        // Items by their identifier (configuration items move the File menu's positions),
+        // the submenus by their position.
+        const HMENU menu = command.Id != 0 ? bar : MenuOf(bar, command.Place);
+        const UINT item = command.Id != 0 ? static_cast<UINT>(command.Id) : PositionInMenu(command);
+        const UINT flags = command.Id != 0 ? MF_BYCOMMAND : MF_BYPOSITION;
+        auto& bitmap = menuBitmaps_[static_cast<std::size_t>(*command.Glyph)];
+        BITMAP size{};
+        if (!bitmap || !GetObjectW(bitmap.Get(), sizeof(size), &size) || size.bmWidth != width ||
+            size.bmHeight != height) {
+            UniqueBitmap drawn = DrawMenuGlyph(*command.Glyph, width, height);
+            if (!drawn)
+                continue;
+            // The menu lets go of the old bitmap before it is deleted.
+            SetMenuItemBitmaps(menu, item, flags, drawn.Get(), drawn.Get());
+            bitmap = std::move(drawn);
+        } else if (menu != nullptr) {
+            SetMenuItemBitmaps(menu, item, flags, bitmap.Get(), bitmap.Get());
+        }
+    }
+}
+
+void MainWindow::ApplyMenuState(const RunnerMenuState& state) {
+    const HMENU bar = GetMenu(window_.Get());
+    for (const RunnerCommand& command : RunnerCommands()) {
+        if (command.State == nullptr)
+            continue;
+        const bool enabled = state.*command.State;
+        if (command.Place == RunnerPlace::RunButton)
+            EnableWindow(runButton_, enabled);
+        else
+            EnableMenuItem(bar, static_cast<UINT>(command.Id),
+                           MF_BYCOMMAND | (enabled ? MF_ENABLED : MF_GRAYED));
+    }
+    EnableWindow(selector_, state.Selector);
+    if (!state.Selector && configurations_.empty()) {
+        // An empty selector shows no text and the button the default picture.
+        SendMessageW(selector_, CB_SETCURSEL, static_cast<WPARAM>(-1), 0);
+        UpdateRunButtonPicture();
+    }
+    ApplyMenuBitmaps();
+}
+
+void MainWindow::CheckPriorityItem(int index) {
+    const HMENU bar = GetMenu(window_.Get());
+    for (int i = 0; i < kPriorityItems; ++i)
+        CheckMenuItem(bar, static_cast<UINT>(IDM_PRIORITY_FIRST + i),
+                      MF_BYCOMMAND | (i == index ? MF_CHECKED : MF_UNCHECKED));
+}
+
+void MainWindow::CheckPollItem(int index) {
+    const HMENU bar = GetMenu(window_.Get());
+    for (int i = 0; i < kPollItems; ++i)
+        CheckMenuItem(bar, static_cast<UINT>(IDM_POLL_FIRST + i),
+                      MF_BYCOMMAND | (i == index ? MF_CHECKED : MF_UNCHECKED));
+}
+
+void MainWindow::PopUpTrayMenu() {
+    const HWND window = window_.Get();
+    if (!IsWindowEnabled(window)) {
+        // A dialog or a box is open: it comes forward instead of a menu whose commands
+        // could not run now.
+        const HWND popup = GetLastActivePopup(window);
+        if (popup != nullptr && popup != window)
+            SetForegroundWindow(popup);
+        return;
+    }
+    PopUpMenuAtPointer(window, fileMenu_);
+}
+
+} // namespace qm::win32

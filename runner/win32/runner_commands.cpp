@@ -1,0 +1,132 @@
+#include "runner/win32/runner_commands.h"
+
+#include "runner/runner_controller.h"
+
+#include <algorithm>
+#include <iterator>
+
+namespace qm::win32 {
+namespace {
+
+template <auto Command> void Call(RunnerController& controller, const RunnerCommand&) {
+    (controller.*Command)();
+}
+// The Run/Stop button's command, reporting its errors under the item's own name.
+void ToggleRun(RunnerController& controller, const RunnerCommand& command) {
+    controller.ToggleRun(command.Procedure);
+}
+void SetPriority(RunnerController& controller, const RunnerCommand& command) {
+    controller.SetPriority(command.Id - IDM_PRIORITY_FIRST, true);
+}
+void SetPoll(RunnerController& controller, const RunnerCommand& command) {
+    controller.SetPoll(command.Id - IDM_POLL_FIRST, true);
+}
+
+using C = RunnerController;
+using P = RunnerPlace;
+using G = MenuGlyph;
+using S = RunnerMenuState;
+using R = RunnerCommand;
+
+// The rows' kinds: an item that runs a command, a separator, an item that opens a menu.
+constexpr R Item(int id, P place, const wchar_t* caption, const char* procedure,
+                 RunnerCommandRun run, std::optional<G> glyph = std::nullopt,
+                 bool S::*state = nullptr) {
+    R row;
+    row.Id = id;
+    row.Place = place;
+    row.Caption = caption;
+    row.Procedure = procedure;
+    row.Run = run;
+    row.Glyph = glyph;
+    row.State = state;
+    return row;
+}
+constexpr R Separator(P place) {
+    R row;
+    row.Place = place;
+    return row;
+}
+constexpr R Opener(P place, const wchar_t* caption, P opens,
+                   std::optional<G> glyph = std::nullopt) {
+    R row;
+    row.Place = place;
+    row.Caption = caption;
+    row.Opens = opens;
+    row.Glyph = glyph;
+    return row;
+}
+constexpr R AboutItem() {
+    R row = Item(IDM_ABOUT, P::HelpMenu, L" &About", "MNabout_Click", nullptr);
+    row.AboutBox = true;
+    return row;
+}
+
+constexpr RunnerCommand kCommands[] = {
+    Opener(P::MenuBar, L"&File", P::FileMenu),
+    Opener(P::MenuBar, L"&Tools", P::ToolsMenu),
+    Opener(P::MenuBar, L"&Help", P::HelpMenu),
+
+    // Run is reached through the button, a configuration item or Open...; separator1 and the
+    // configuration items go before " &Stop" as they are added.
+    Item(IDM_RUN, P::FileMenu, L" &Run", nullptr, nullptr, G::Run, &S::MenuRun),
+    Item(IDM_BROWSE, P::FileMenu, L"Open...", "load_click", &Call<&C::OpenConfigurationFile>,
+         G::Browse),
+    Item(IDM_STOP, P::FileMenu, L" &Stop", "MNstop_Click", &ToggleRun, G::Stop, &S::MenuStop),
+    Separator(P::FileMenu),
+    Item(IDM_EXIT, P::FileMenu, L" &Exit", "Form_Unload", &Call<&C::Exit>, G::Exit),
+
+    Item(IDM_REFRESH_DEVICES, P::ToolsMenu, L" Refresh Device List", "MNjoy_Click",
+         &Call<&C::RescanDevices>, G::Devices, &S::MenuRefreshDevices),
+    Opener(P::ToolsMenu, L" Thread Priority", P::PriorityMenu, G::Priority),
+    Opener(P::ToolsMenu, L" Poll Frequency", P::PollMenu, G::Poll),
+    Separator(P::ToolsMenu),
+    Item(IDM_PREFERENCES, P::ToolsMenu, L" Preferences", "MNpreferences_Click",
+         &Call<&C::EditPreferences>, G::Preferences, &S::MenuPreferences),
+
+    Item(IDM_PRIORITY_FIRST, P::PriorityMenu, L" Realtime", "SetPriority", &SetPriority),
+    Item(IDM_PRIORITY_FIRST + 1, P::PriorityMenu, L" High (Recommended)", "SetPriority",
+         &SetPriority),
+    Item(IDM_PRIORITY_FIRST + 2, P::PriorityMenu, L" AboveNormal", "SetPriority", &SetPriority),
+    Item(IDM_PRIORITY_FIRST + 3, P::PriorityMenu, L" Normal", "SetPriority", &SetPriority),
+    Item(IDM_PRIORITY_FIRST + 4, P::PriorityMenu, L" BelowNormal", "SetPriority", &SetPriority),
+    Item(IDM_PRIORITY_LAST, P::PriorityMenu, L" Low", "SetPriority", &SetPriority),
+
+    Item(IDM_POLL_FIRST, P::PollMenu, L" High", "SetPoll", &SetPoll),
+    Item(IDM_POLL_FIRST + 1, P::PollMenu, L" Med (Recommended)", "SetPoll", &SetPoll),
+    Item(IDM_POLL_LAST, P::PollMenu, L" Low", "SetPoll", &SetPoll),
+
+    Item(IDM_CONTENTS, P::HelpMenu, L" Contents...", nullptr, nullptr), // no help file
+    Separator(P::HelpMenu),
+    AboutItem(),
+
+    Item(IDC_RUN_BUTTON, P::RunButton, L"Run", "ComRun_Click", &ToggleRun, std::nullopt,
+         &S::RunButton),
+};
+
+// The routing finds a command by its identifier: each has one row.
+constexpr bool IdsUnique() {
+    for (auto a = std::begin(kCommands); a != std::end(kCommands); ++a)
+        if (a->Id != 0 && std::any_of(std::next(a), std::end(kCommands),
+                                      [&](const RunnerCommand& b) { return b.Id == a->Id; }))
+            return false;
+    return true;
+}
+static_assert(IdsUnique());
+
+} // namespace
+
+std::span<const RunnerCommand> RunnerCommands() {
+    return kCommands;
+}
+
+const RunnerCommand* FindRunnerCommand(int id) {
+    if (id == 0)
+        return nullptr;
+    const auto found =
+        std::find_if(std::begin(kCommands), std::end(kCommands),
+                     [id](const RunnerCommand& command) { return command.Id == id; });
+    return found != std::end(kCommands) ? found : nullptr;
+}
+
+} // namespace qm::win32

@@ -1,0 +1,61 @@
+#pragma once
+// The runner's commands as data: one row per menu item and for the Run/Stop button, saying
+// where it appears, its caption, its menu glyph, the flag of the menu state that enables it,
+// the procedure its error box names and what it runs. The menu bar, its menus (the File menu is
+// also the notification icon's menu) and the routing of WM_COMMAND are built from this table.
+// No Win32 types: the rows are plain data.
+#include "runner/runner_view.h"
+#include "runner/win32/corvex_ids.h"
+
+#include <optional>
+#include <span>
+
+namespace qm {
+class RunnerController;
+}
+
+namespace qm::win32 {
+
+// The pictures drawn next to menu items (in place of the check mark).
+enum class MenuGlyph { Run, Browse, Stop, Exit, Devices, Priority, Poll, Preferences };
+inline constexpr int kMenuGlyphCount = 8;
+
+// Where a command appears: the menu bar, one of its menus or submenus, or the Run/Stop button.
+enum class RunnerPlace {
+    MenuBar,
+    FileMenu,
+    ToolsMenu,
+    PriorityMenu,
+    PollMenu,
+    HelpMenu,
+    RunButton
+};
+
+struct RunnerCommand;
+using RunnerCommandRun = void (*)(RunnerController&, const RunnerCommand&);
+
+struct RunnerCommand {
+    int Id = 0; // 0 with no caption: a separator
+    RunnerPlace Place = RunnerPlace::MenuBar;
+    const wchar_t* Caption = nullptr;
+    // An item that opens a menu of its own.
+    std::optional<RunnerPlace> Opens;
+    // The name its error box shows: the controller function traps under it (given it where
+    // it takes one), the window under it for the about box.
+    const char* Procedure = nullptr;
+    // The controller function it runs; null for an item without an action of its own.
+    RunnerCommandRun Run = nullptr;
+    bool AboutBox = false; // the window shows its about box
+    std::optional<MenuGlyph> Glyph;
+    // The flag of the menu state that enables it; null: always enabled.
+    bool RunnerMenuState::*State = nullptr;
+    // Keyboard shortcuts, when they come, are a field of this row.
+    constexpr bool IsSeparator() const { return Caption == nullptr; }
+};
+
+// Every command, each menu's in its order.
+std::span<const RunnerCommand> RunnerCommands();
+// The row of a command identifier; null for none.
+const RunnerCommand* FindRunnerCommand(int id);
+
+} // namespace qm::win32
