@@ -6,6 +6,7 @@
 #include "devices/hid_record.h"
 
 #include <algorithm>
+#include <new>
 
 namespace qm {
 
@@ -18,14 +19,6 @@ constexpr int kMaxNumberedButtons = 32767;
 
 bool Succeeded(DiResult r) {
     return r >= 0;
-}
-
-void Show(Dialogs& dialogs, const Message& message) noexcept {
-    try {
-        dialogs.ShowMessage(message);
-    } catch (...) {
-        // Nowhere left to report it.
-    }
 }
 
 } // namespace
@@ -42,25 +35,28 @@ bool CheckDXVersion(DirectXSetup& setup, Dialogs& dialogs) {
             // Current systems have no setup library: DirectInput 8 itself is the proof.
             if (setup.CanCreateDirectInput())
                 return true;
-            Show(dialogs, msg::DirectXDetectionError());
+            dialogs.ShowMessage(msg::DirectXDetectionError());
             return false;
         }
         std::uint32_t version = 0;
         std::uint32_t revision = 0;
         if (setup.GetVersion(version, revision) == 0) {
-            Show(dialogs, msg::DirectXDetectionError());
+            dialogs.ShowMessage(msg::DirectXDetectionError());
             return false;
         }
         // DirectX 8.x reports 0x00040008: the major version is the number less bit 18.
         const auto major = static_cast<std::int32_t>(version & ~0x40000u);
         const auto minor = static_cast<int>((revision & 0xF0000u) >> 16);
         if (major < 8) {
-            Show(dialogs, msg::DirectXTooOld(major, minor));
+            dialogs.ShowMessage(msg::DirectXTooOld(major, minor));
             return false;
         }
         return true;
+    } catch (const std::bad_alloc&) {
+        throw; // not the setup's failure: the caller's trap reports it
     } catch (...) {
-        Show(dialogs, msg::DirectXDetectionError());
+        // The setup library failed without saying how: DirectX counts as not detected.
+        dialogs.ShowMessage(msg::DirectXDetectionError());
         return false;
     }
 }
@@ -92,7 +88,7 @@ void InputDevices::InitDirectInput(WindowHandle mainWindow) {
         ReleaseControllers();
         tables_.Clear();
         if (!joysticks_.Create()) {
-            Show(dialogs_, msg::DirectInputError(kDiErrGeneric, "InitDirectInput"));
+            dialogs_.ShowMessage(msg::DirectInputError(kDiErrGeneric, "InitDirectInput"));
             return;
         }
         auto attached = joysticks_.EnumerateGameControllers();
@@ -112,7 +108,7 @@ void InputDevices::CreateControllerObjects(WindowHandle mainWindow,
         for (const auto& instance : attached) {
             // A controller that cannot be set up ends the scan; those before it stay usable.
             auto fail = [&](DiResult r) {
-                Show(dialogs_, msg::DirectInputError(r, "Poll_Devices"));
+                dialogs_.ShowMessage(msg::DirectInputError(r, "Poll_Devices"));
             };
             auto device = joysticks_.CreateDevice(instance.InstanceGuid);
             if (!device)

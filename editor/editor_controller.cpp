@@ -115,7 +115,7 @@ bool EditorController::ClosingProceeds() noexcept {
     return proceed;
 }
 
-void EditorController::Shutdown() {
+void EditorController::Shutdown() noexcept {
     state_.Hook.reset();
     RunTrapped(state_.Seams.Dialogs, "Form_Unload", [&] {
         state_.Devices->DevicesReady = false;

@@ -108,7 +108,7 @@ public:
     // A request to close the main window: false when the user chose to stay.
     bool ClosingProceeds() noexcept;
     // Program end: the boards closed, devices released, then the message loop ends.
-    void Shutdown();
+    void Shutdown() noexcept;
 
     // The live test (the Test button, the mapping list's "Test Key Mappings"): starts testing
     // the configuration shown, or stops the test.

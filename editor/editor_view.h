@@ -3,6 +3,7 @@
 // record it. The configuration list, the tabs and the mapping list are views of the
 // controller's model; the controller says when they changed and the window redraws them from
 // the model. The status bar's first panel is the StatusSink text.
+#include "core/busy_pointer.h"
 #include "core/status.h"
 #include "editor/command_states.h"
 #include "editor/configuration_list.h"
@@ -67,18 +68,6 @@ public:
     virtual void CloseTestWindow() = 0;
     // The poll timer: the device pass every `periodMs` while enabled.
     virtual void SetPollTimer(bool enabled, int periodMs) = 0;
-};
-
-// The hourglass pointer for the duration of a command.
-class BusyPointer {
-public:
-    explicit BusyPointer(EditorView& view) : view_(view) { view_.SetBusy(true); }
-    ~BusyPointer() { view_.SetBusy(false); }
-    BusyPointer(const BusyPointer&) = delete;
-    BusyPointer& operator=(const BusyPointer&) = delete;
-
-private:
-    EditorView& view_;
 };
 
 } // namespace qm

@@ -1,5 +1,6 @@
 #include "runner/runner_controller.h"
 
+#include "core/busy_pointer.h"
 #include "core/error_trap.h"
 #include "core/messages.h"
 #include "core/text.h"
@@ -35,18 +36,6 @@ void HideToTray(RunnerView& view) {
     view.ShowWindowAs(RunnerView::WindowState::Minimized);
     view.ShowWindowAs(RunnerView::WindowState::Hidden);
 }
-
-// The hourglass pointer for the duration of a command.
-class BusyPointer {
-public:
-    explicit BusyPointer(RunnerView& view) : view_(view) { view_.SetBusy(true); }
-    ~BusyPointer() { view_.SetBusy(false); }
-    BusyPointer(const BusyPointer&) = delete;
-    BusyPointer& operator=(const BusyPointer&) = delete;
-
-private:
-    RunnerView& view_;
-};
 
 } // namespace
 

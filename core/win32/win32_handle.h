@@ -56,6 +56,12 @@ struct ModuleTraits {
 };
 using UniqueModule = UniqueOf<HMODULE, ModuleTraits>;
 
+// Windows hooks set with SetWindowsHookEx.
+struct HookTraits {
+    static void Close(HHOOK hook) { UnhookWindowsHookEx(hook); }
+};
+using UniqueHook = UniqueOf<HHOOK, HookTraits>;
+
 // The function `name` exported by a module, as the type `Function`; null when not exported.
 template <class Function> Function ExportOf(HMODULE module, const char* name) {
     if (module == nullptr)

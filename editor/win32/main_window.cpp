@@ -50,46 +50,6 @@ MainWindow::~MainWindow() {
     window_.Reset();
 }
 
-LRESULT CALLBACK MainWindow::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_NCCREATE) {
-        const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
-        auto* self = static_cast<MainWindow*>(create->lpCreateParams);
-        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-        self->window_.Reset(window);
-    }
-    auto* self = reinterpret_cast<MainWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-    if (self == nullptr)
-        return DefWindowProcW(window, message, wParam, lParam);
-    if (message == WM_NCDESTROY) {
-        SetWindowLongPtrW(window, GWLP_USERDATA, 0);
-        self->window_.Release();
-        return DefWindowProcW(window, message, wParam, lParam);
-    }
-    try {
-        return self->HandleMessage(message, wParam, lParam);
-    } catch (...) {
-        // Every event traps its own errors, once; this only keeps anything else from unwinding
-        // through the system's code.
-        ReportCurrentError(self->dialogs_, "Form1");
-        return 0;
-    }
-}
-
-LRESULT CALLBACK MainWindow::ControlProc(HWND control, UINT message, WPARAM wParam, LPARAM lParam,
-                                         UINT_PTR, DWORD_PTR self) {
-    auto* window = reinterpret_cast<MainWindow*>(self);
-    if (message == WM_NCDESTROY) {
-        RemoveWindowSubclass(control, &MainWindow::ControlProc, kSubclassId);
-        return DefSubclassProc(control, message, wParam, lParam);
-    }
-    try {
-        return window->HandleControlMessage(control, message, wParam, lParam);
-    } catch (...) {
-        ReportCurrentError(window->dialogs_, "Form1");
-        return 0;
-    }
-}
-
 LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     const HWND window = window_.Get();
     switch (message) {
@@ -176,13 +136,8 @@ LRESULT MainWindow::OnCreate() {
 }
 
 void MainWindow::OnEndSession() {
-    if (controller_ == nullptr)
-        return;
-    try {
+    if (controller_ != nullptr)
         controller_->Shutdown();
-    } catch (...) {
-        // Windows is ending: nothing is left to report to.
-    }
 }
 
 LRESULT MainWindow::HandleControlMessage(HWND control, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -257,12 +212,7 @@ void MainWindow::OnClose() {
     }
     if (!IsWindowEnabled(window_.Get()) || !controller_->ClosingProceeds())
         return;
-    try {
-        controller_->Shutdown();
-    } catch (...) {
-        // Shutting down ignores its errors; the program ends all the same.
-        PostQuitMessage(0);
-    }
+    controller_->Shutdown();
 }
 
 void MainWindow::OnDropFiles(HDROP drop) {

@@ -92,11 +92,13 @@ private:
         int Column = -1;
     };
 
-    static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-    static LRESULT CALLBACK ControlProc(HWND control, UINT message, WPARAM wParam, LPARAM lParam,
-                                        UINT_PTR id, DWORD_PTR self);
-    // The id of the window's subclass of its lists and the Description editor.
-    static constexpr UINT_PTR kSubclassId = 1;
+    // The window's messages come through RoutedProcedures; an error escaping them is reported
+    // under kProcedure.
+    friend struct RoutedProcedures;
+    static constexpr const char* kProcedure = "Form1";
+    Win32Dialogs& Boxes() { return dialogs_; }
+    void Bind(HWND window) { window_.Reset(window); }
+    void Unbind() { window_.Release(); }
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT HandleControlMessage(HWND control, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT OnCreate();

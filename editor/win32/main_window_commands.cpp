@@ -89,12 +89,8 @@ void MainWindow::OnCommand(int id, int code, HWND source) {
 }
 
 void MainWindow::OnEnter() {
-    // A focused push button acts on Enter as on Space.
-    const HWND focus = GetFocus();
-    if (focus == nullptr || !IsChild(window_.Get(), focus) ||
-        !(SendMessageW(focus, WM_GETDLGCODE, 0, 0) & (DLGC_DEFPUSHBUTTON | DLGC_UNDEFPUSHBUTTON)))
-        return;
-    OnCommand(GetDlgCtrlID(focus), BN_CLICKED, focus);
+    if (const HWND button = FocusedPushButton(window_.Get()))
+        OnCommand(GetDlgCtrlID(button), BN_CLICKED, button);
 }
 
 void MainWindow::CreateMenus() {

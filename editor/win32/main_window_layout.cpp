@@ -7,6 +7,7 @@
 #include "editor/win32/editor_commands.h"
 #include "editor/win32/vantrel_ids.h"
 #include "ui/win32/dpi.h"
+#include "ui/win32/routed_procedures.h"
 
 #include <algorithm>
 #include <stdexcept>
@@ -27,7 +28,7 @@ constexpr int kDesignedHeight = 540;
 bool MainWindow::Create(std::wstring_view caption) {
     WNDCLASSEXW windowClass{};
     windowClass.cbSize = sizeof(windowClass);
-    windowClass.lpfnWndProc = &MainWindow::WindowProc;
+    windowClass.lpfnWndProc = &RoutedProcedures::ForWindow<MainWindow>;
     windowClass.hInstance = instance_;
     windowClass.hIcon = static_cast<HICON>(
         LoadImageW(instance_, VANTREL_PROGRAM_ICON, IMAGE_ICON, 0, 0, LR_DEFAULTSIZE | LR_SHARED));
@@ -117,10 +118,7 @@ void MainWindow::CreateControls() {
             throw std::runtime_error("a control of the main window could not be created");
         return control;
     };
-    const auto subclass = [&](HWND control) {
-        SetWindowSubclass(control, &MainWindow::ControlProc, kSubclassId,
-                          reinterpret_cast<DWORD_PTR>(this));
-    };
+    const auto subclass = [&](HWND control) { RouteControl(control, *this); };
 
     // Created in the order of the Tab key; the tab strip and the frame then go to the back.
     toolbar_ = child(0, TOOLBARCLASSNAMEW, nullptr,

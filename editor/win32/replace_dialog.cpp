@@ -2,7 +2,7 @@
 
 #include "core/win32/win32_text.h"
 #include "editor/win32/vantrel_ids.h"
-#include "ui/win32/object_dialog.h"
+#include "ui/win32/routed_procedures.h"
 
 namespace qm::win32 {
 namespace {

@@ -6,6 +6,7 @@
 #include "editor/editor_controller.h"
 #include "editor/win32/vantrel_ids.h"
 #include "ui/win32/dpi.h"
+#include "ui/win32/routed_procedures.h"
 
 #include <commctrl.h>
 
@@ -15,7 +16,6 @@ namespace qm::win32 {
 namespace {
 
 constexpr DWORD kStyle = WS_OVERLAPPEDWINDOW;
-constexpr UINT_PTR kSubclassId = 1;
 // The designed client size and the buttons' size and spacing, at 96 DPI.
 constexpr int kWidth = 360, kHeight = 260, kButtonWidth = 80, kButtonHeight = 24, kGap = 8;
 constexpr const wchar_t* kCaption = L"Test Output Window";
@@ -57,7 +57,7 @@ void TestWindow::AppendLine(std::string_view text) {
 bool TestWindow::Create(HWND owner) {
     WNDCLASSEXW windowClass{};
     windowClass.cbSize = sizeof(windowClass);
-    windowClass.lpfnWndProc = &TestWindow::WindowProc;
+    windowClass.lpfnWndProc = &RoutedProcedures::ForWindow<TestWindow>;
     windowClass.hInstance = instance_;
     windowClass.hIcon = static_cast<HICON>(
         LoadImageW(instance_, VANTREL_PROGRAM_ICON, IMAGE_ICON, 0, 0, LR_DEFAULTSIZE | LR_SHARED));
@@ -80,43 +80,14 @@ bool TestWindow::Create(HWND owner) {
     return window != nullptr;
 }
 
-LRESULT CALLBACK TestWindow::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_NCCREATE) {
-        const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
-        auto* self = static_cast<TestWindow*>(create->lpCreateParams);
-        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-        self->window_.Reset(window);
-    }
-    auto* self = reinterpret_cast<TestWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-    if (self == nullptr)
-        return DefWindowProcW(window, message, wParam, lParam);
-    if (message == WM_NCDESTROY) {
-        SetWindowLongPtrW(window, GWLP_USERDATA, 0);
-        self->window_.Release();
-        self->log_ = self->clear_ = self->close_ = nullptr;
-        return DefWindowProcW(window, message, wParam, lParam);
-    }
-    try {
-        return self->HandleMessage(message, wParam, lParam);
-    } catch (...) {
-        ReportCurrentError(self->dialogs_, "FormTest");
-        return 0;
-    }
+void TestWindow::Unbind() {
+    window_.Release();
+    log_ = clear_ = close_ = nullptr;
 }
 
-LRESULT CALLBACK TestWindow::ControlProc(HWND control, UINT message, WPARAM wParam, LPARAM lParam,
-                                         UINT_PTR, DWORD_PTR self) {
-    if (message == WM_NCDESTROY) {
-        RemoveWindowSubclass(control, &TestWindow::ControlProc, kSubclassId);
-        return DefSubclassProc(control, message, wParam, lParam);
-    }
-    // The window sees every key before its controls.
+LRESULT TestWindow::HandleControlMessage(HWND control, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_KEYDOWN || message == WM_SYSKEYDOWN) {
-        try {
-            reinterpret_cast<TestWindow*>(self)->OnKeyDown(wParam);
-        } catch (...) {
-            ReportCurrentError(reinterpret_cast<TestWindow*>(self)->dialogs_, "Form_KeyDown");
-        }
+        RunTrapped(dialogs_, "Form_KeyDown", [&] { OnKeyDown(wParam); });
         // The window may have gone with its controls.
         if (!IsWindow(control))
             return 0;
@@ -134,8 +105,7 @@ LRESULT TestWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
                 exStyle, windowClass, text, WS_CHILD | WS_VISIBLE | style, 0, 0, 10, 10, window,
                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance_, nullptr);
             if (control != nullptr)
-                SetWindowSubclass(control, &TestWindow::ControlProc, kSubclassId,
-                                  reinterpret_cast<DWORD_PTR>(this));
+                RouteControl(control, *this);
             return control;
         };
         log_ = child(WS_EX_CLIENTEDGE, L"EDIT", L"",

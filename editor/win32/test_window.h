@@ -31,10 +31,16 @@ public:
     void AppendLine(std::string_view text);
 
 private:
-    static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-    static LRESULT CALLBACK ControlProc(HWND control, UINT message, WPARAM wParam, LPARAM lParam,
-                                        UINT_PTR id, DWORD_PTR self);
+    // The window's messages come through RoutedProcedures; an error escaping them is reported
+    // under kProcedure.
+    friend struct RoutedProcedures;
+    static constexpr const char* kProcedure = "FormTest";
+    Win32Dialogs& Boxes() { return dialogs_; }
+    void Bind(HWND window) { window_.Reset(window); }
+    void Unbind();
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    // Every key reaches the window before its controls.
+    LRESULT HandleControlMessage(HWND control, UINT message, WPARAM wParam, LPARAM lParam);
     bool Create(HWND owner);
     void Layout();
     // A key-down anywhere in the window: decoded while testing, else the window closes.

@@ -1,5 +1,7 @@
 #include "keyboard/win32/keyboard_hook.h"
 
+#include "core/error_trap.h"
+
 namespace qm {
 
 KeyboardHook* KeyboardHook::installed_ = nullptr;
@@ -8,8 +10,8 @@ bool KeyboardHook::Install(HookTarget& target) {
     if (installed_ != nullptr)
         installed_->Remove();
     target_ = &target;
-    handle_ = SetWindowsHookExW(WH_KEYBOARD_LL, &Procedure, GetModuleHandleW(nullptr), 0);
-    if (handle_ == nullptr) {
+    handle_.Reset(SetWindowsHookExW(WH_KEYBOARD_LL, &Procedure, GetModuleHandleW(nullptr), 0));
+    if (!handle_) {
         dialogs_.ShowMessage(HookFailedMessage(GetLastError()));
         return false;
     }
@@ -19,10 +21,9 @@ bool KeyboardHook::Install(HookTarget& target) {
 }
 
 void KeyboardHook::Remove() noexcept {
-    if (handle_ == nullptr)
+    if (!handle_)
         return;
-    UnhookWindowsHookEx(handle_);
-    handle_ = nullptr;
+    handle_.Reset();
     if (installed_ == this)
         installed_ = nullptr;
 }
@@ -43,15 +44,14 @@ LRESULT CALLBACK KeyboardHook::Procedure(int code, WPARAM message, LPARAM event)
     const HookDecision decision = DecideHookEvent(key);
     if (decision.Action == HookAction::Pass)
         return CallNextHookEx(nullptr, code, message, event);
-    // The key is swallowed whatever the editor makes of it; its own faults are its own to
-    // report and must not reach the system's keyboard processing.
-    try {
+    // The key is swallowed whatever the editor makes of it; a fault is reported and never
+    // reaches the system's keyboard processing.
+    RunTrapped(self->dialogs_, "KB_Decode", [&] {
         if (decision.Action == HookAction::Block)
             self->target_->ShowNote(decision.Note);
         else
             self->target_->DecodeKey(key.VirtualKey, decision.ModifierMask);
-    } catch (...) {
-    }
+    });
     return 1;
 }
 

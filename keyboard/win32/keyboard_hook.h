@@ -2,6 +2,7 @@
 // The editor's low-level keyboard hook while recording. What it does with each key is decided
 // by DecideHookEvent; this class owns the hook and translates the system's events.
 #include "core/dialogs.h"
+#include "core/win32/win32_handle.h"
 #include "keyboard/hook_policy.h"
 
 #include <windows.h>
@@ -22,14 +23,14 @@ public:
     // installed.
     bool Install(HookTarget& target) override;
     void Remove() noexcept override;
-    bool Installed() const { return handle_ != nullptr; }
+    bool Installed() const { return static_cast<bool>(handle_); }
 
 private:
     static LRESULT CALLBACK Procedure(int code, WPARAM message, LPARAM event) noexcept;
 
     HookTarget* target_ = nullptr;
     Dialogs& dialogs_;
-    HHOOK handle_ = nullptr;
+    win32::UniqueHook handle_;
     static KeyboardHook* installed_;
 };
 

@@ -9,6 +9,7 @@
 #include "runner/win32/preferences_dialog.h"
 #include "ui/win32/dpi.h"
 #include "ui/win32/dropped_files.h"
+#include "ui/win32/routed_procedures.h"
 
 #include <commctrl.h>
 #include <shellapi.h>
@@ -23,19 +24,6 @@ namespace {
 constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
 constexpr DWORD kExStyle = WS_EX_CONTROLPARENT | WS_EX_ACCEPTFILES;
 constexpr UINT_PTR kModalLoopTimerId = 1;
-
-// Releases the dropped-files handle when the handler ends.
-class DropHandle {
-public:
-    explicit DropHandle(HDROP drop) : drop_(drop) {}
-    ~DropHandle() { DragFinish(drop_); }
-    DropHandle(const DropHandle&) = delete;
-    DropHandle& operator=(const DropHandle&) = delete;
-    HDROP Get() const { return drop_; }
-
-private:
-    HDROP drop_;
-};
 
 } // namespace
 
@@ -55,7 +43,7 @@ bool MainWindow::Create(std::wstring_view caption) {
     caption_ = std::wstring(caption);
     WNDCLASSEXW windowClass{};
     windowClass.cbSize = sizeof(windowClass);
-    windowClass.lpfnWndProc = &MainWindow::WindowProc;
+    windowClass.lpfnWndProc = &RoutedProcedures::ForWindow<MainWindow>;
     windowClass.hInstance = instance_;
     windowClass.hIcon = static_cast<HICON>(
         LoadImageW(instance_, L"corvex", IMAGE_ICON, 0, 0, LR_DEFAULTSIZE | LR_SHARED));
@@ -94,31 +82,6 @@ bool MainWindow::Create(std::wstring_view caption) {
                      SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     }
     return true;
-}
-
-LRESULT CALLBACK MainWindow::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_NCCREATE) {
-        const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
-        auto* self = static_cast<MainWindow*>(create->lpCreateParams);
-        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-        self->window_.Reset(window);
-    }
-    auto* self = reinterpret_cast<MainWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-    if (self == nullptr)
-        return DefWindowProcW(window, message, wParam, lParam);
-    if (message == WM_NCDESTROY) {
-        SetWindowLongPtrW(window, GWLP_USERDATA, 0);
-        self->window_.Release();
-        return DefWindowProcW(window, message, wParam, lParam);
-    }
-    try {
-        return self->HandleMessage(message, wParam, lParam);
-    } catch (...) {
-        // Every event traps its own errors, once; this only keeps anything else from unwinding
-        // through the system's code.
-        ReportCurrentError(self->dialogs_, "Form1");
-        return 0;
-    }
 }
 
 LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {

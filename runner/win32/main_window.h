@@ -75,7 +75,13 @@ private:
         int Image = 0; // in the selector's image list
     };
 
-    static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    // The window's messages come through RoutedProcedures; an error escaping them is reported
+    // under kProcedure.
+    friend struct RoutedProcedures;
+    static constexpr const char* kProcedure = "Form1";
+    Win32Dialogs& Boxes() { return dialogs_; }
+    void Bind(HWND window) { window_.Reset(window); }
+    void Unbind() { window_.Release(); }
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT OnCreate();
     // The system's message font changed: the controls take it and are laid out again.

@@ -118,12 +118,8 @@ void MainWindow::RunConfigurationItem(int id) {
 }
 
 void MainWindow::OnEnter() {
-    // A focused push button acts on Enter as on Space.
-    const HWND focus = GetFocus();
-    if (focus == nullptr || !IsChild(window_.Get(), focus) ||
-        !(SendMessageW(focus, WM_GETDLGCODE, 0, 0) & (DLGC_DEFPUSHBUTTON | DLGC_UNDEFPUSHBUTTON)))
-        return;
-    OnCommand(GetDlgCtrlID(focus), BN_CLICKED);
+    if (const HWND button = FocusedPushButton(window_.Get()))
+        OnCommand(GetDlgCtrlID(button), BN_CLICKED);
 }
 
 void MainWindow::CreateMenus() {

@@ -1,11 +1,12 @@
 #include "settings/win32/registry_store.h"
 
+#include "core/win32/win32_handle.h"
 #include "core/win32/win32_text.h"
 
 #include <windows.h>
 
 #include <iterator>
-#include <utility>
+#include <stdexcept>
 
 namespace qm {
 
@@ -14,24 +15,10 @@ namespace {
 using win32::Utf8FromWide;
 using win32::WideFromUtf8;
 
-class UniqueKey {
-public:
-    UniqueKey() = default;
-    UniqueKey(UniqueKey&& other) noexcept : key_(std::exchange(other.key_, nullptr)) {}
-    UniqueKey& operator=(UniqueKey&&) = delete;
-    UniqueKey(const UniqueKey&) = delete;
-    UniqueKey& operator=(const UniqueKey&) = delete;
-    ~UniqueKey() {
-        if (key_ != nullptr)
-            RegCloseKey(key_);
-    }
-    HKEY Get() const { return key_; }
-    HKEY* Out() { return &key_; }
-    explicit operator bool() const { return key_ != nullptr; }
-
-private:
-    HKEY key_ = nullptr;
+struct KeyTraits {
+    static void Close(HKEY key) { RegCloseKey(key); }
 };
+using UniqueKey = win32::UniqueOf<HKEY, KeyTraits>;
 
 HKEY RootKey(RegistryRoot root) {
     switch (root) {
@@ -47,12 +34,12 @@ HKEY RootKey(RegistryRoot root) {
 
 // Opens an existing key; never creates one.
 UniqueKey OpenKey(RegistryRoot root, std::string_view keyPath, REGSAM access) {
-    UniqueKey key;
+    HKEY key = nullptr;
     const HKEY rootKey = RootKey(root);
-    if (rootKey == nullptr || RegOpenKeyExW(rootKey, WideFromUtf8(keyPath).c_str(), 0, access,
-                                            key.Out()) != ERROR_SUCCESS)
-        *key.Out() = nullptr;
-    return key;
+    if (rootKey == nullptr ||
+        RegOpenKeyExW(rootKey, WideFromUtf8(keyPath).c_str(), 0, access, &key) != ERROR_SUCCESS)
+        return {};
+    return UniqueKey(key);
 }
 
 // The text of string data: up to the first NUL, or all of it when it has none.
@@ -96,6 +83,10 @@ std::string RegQueryStringValue(HKEY key, const std::wstring& valueName) {
     return {};
 }
 
+// The store reports no failure (settings_store.h): a text too long for the system's calls
+// (std::length_error) reads as missing and is not written. An allocation failure is not the
+// store's to hide: it goes on to the caller's trap.
+
 } // namespace
 
 std::string RegistryStore::GetString(RegistryRoot root, std::string_view keyPath,
@@ -105,7 +96,7 @@ std::string RegistryStore::GetString(RegistryRoot root, std::string_view keyPath
         if (!key)
             return {};
         return RegQueryStringValue(key.Get(), WideFromUtf8(valueName));
-    } catch (...) {
+    } catch (const std::length_error&) {
         return {};
     }
 }
@@ -116,19 +107,18 @@ void RegistryStore::SaveString(RegistryRoot root, std::string_view keyPath,
         const HKEY rootKey = RootKey(root);
         if (rootKey == nullptr)
             return;
-        UniqueKey key;
+        HKEY created = nullptr;
         if (RegCreateKeyExW(rootKey, WideFromUtf8(keyPath).c_str(), 0, nullptr,
-                            REG_OPTION_NON_VOLATILE, KEY_SET_VALUE, nullptr, key.Out(),
-                            nullptr) != ERROR_SUCCESS) {
-            *key.Out() = nullptr;
+                            REG_OPTION_NON_VOLATILE, KEY_SET_VALUE, nullptr, &created,
+                            nullptr) != ERROR_SUCCESS)
             return;
-        }
+        const UniqueKey key(created);
         const std::wstring data = WideFromUtf8(text);
         // The byte count includes the terminating NUL.
         const DWORD bytes = static_cast<DWORD>((data.size() + 1) * sizeof(wchar_t));
         RegSetValueExW(key.Get(), WideFromUtf8(valueName).c_str(), 0, REG_SZ,
                        reinterpret_cast<const BYTE*>(data.c_str()), bytes);
-    } catch (...) {
+    } catch (const std::length_error&) {
     }
 }
 
@@ -138,7 +128,7 @@ void RegistryStore::DelSetting(RegistryRoot root, std::string_view keyPath,
         const UniqueKey key = OpenKey(root, keyPath, KEY_SET_VALUE);
         if (key)
             RegDeleteValueW(key.Get(), WideFromUtf8(valueName).c_str());
-    } catch (...) {
+    } catch (const std::length_error&) {
     }
 }
 
@@ -151,7 +141,7 @@ void RegistryStore::DelKey(RegistryRoot root, std::string_view keyPath) {
         // Opens the key and deletes it: nothing is created, and the system refuses a key
         // that still has subkeys.
         RegDeleteKeyW(rootKey, WideFromUtf8(keyPath).c_str());
-    } catch (...) {
+    } catch (const std::length_error&) {
     }
 }
 
@@ -170,7 +160,7 @@ long RegistryStore::EnumKey(RegistryRoot root, std::string_view keyPath, std::ui
             return kNoMoreItems;
         name = Utf8FromWide(std::wstring_view(buffer, length));
         return kEnumSuccess;
-    } catch (...) {
+    } catch (const std::length_error&) {
         return kNoMoreItems;
     }
 }

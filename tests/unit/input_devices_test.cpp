@@ -8,7 +8,10 @@
 
 #include <gtest/gtest.h>
 
+#include <exception>
 #include <map>
+#include <new>
+#include <stdexcept>
 #include <tuple>
 
 namespace qm {
@@ -273,6 +276,25 @@ TEST(CheckDXVersion, PassesForDirectX8AndExplainsOtherwise) {
         EXPECT_EQ(CheckDXVersion(setup, dialogs), passes);
         EXPECT_EQ(dialogs.shown, shown);
     }
+}
+
+// A setup library that fails counts as DirectX not detected; running out of memory is no such
+// failure and goes on to the caller's trap.
+TEST(CheckDXVersion, AFailingSetupIsNotDetectedButAnAllocationFailureGoesOn) {
+    struct FailingSetup final : DirectXSetup {
+        bool HasSetupLibrary() override { return true; }
+        int GetVersion(std::uint32_t&, std::uint32_t&) override { std::rethrow_exception(thrown); }
+        bool CanCreateDirectInput() override { return true; }
+        std::exception_ptr thrown;
+    };
+    RecordingDialogs dialogs;
+    FailingSetup setup;
+    setup.thrown = std::make_exception_ptr(std::runtime_error("setup"));
+    EXPECT_FALSE(CheckDXVersion(setup, dialogs));
+    EXPECT_EQ(dialogs.shown, std::vector{msg::DirectXDetectionError()});
+    setup.thrown = std::make_exception_ptr(std::bad_alloc());
+    EXPECT_THROW(CheckDXVersion(setup, dialogs), std::bad_alloc);
+    EXPECT_EQ(dialogs.shown.size(), 1u);
 }
 
 } // namespace

@@ -1,7 +1,9 @@
 // Injected keys and the low-level hook against the real system, observed by a focused window
 // of the test process (the lock toggles: the runner's keys scenario).
+#include "core/app_error.h"
 #include "core/clock.h"
 #include "core/key_names.h"
+#include "core/messages.h"
 #include "keyboard/send_keys.h"
 #include "keyboard/win32/keyboard_hook.h"
 #include "keyboard/win32/send_input_keyboard.h"
@@ -183,10 +185,15 @@ TEST_F(KeyboardTest, LockStatesFollowTheKeyboardWhileSentKeysWait) {
 
 class RecordingTarget final : public HookTarget {
 public:
-    void DecodeKey(std::uint16_t vk, std::uint16_t mask) override { decoded.push_back({vk, mask}); }
+    void DecodeKey(std::uint16_t vk, std::uint16_t mask) override {
+        if (fails)
+            throw AppError(err::DeviceIoError);
+        decoded.push_back({vk, mask});
+    }
     void ShowNote(std::string_view note) override { notes.emplace_back(note); }
     std::vector<std::pair<unsigned, unsigned>> decoded;
     std::vector<std::string> notes;
+    bool fails = false;
 };
 using Decoded = std::vector<std::pair<unsigned, unsigned>>;
 
@@ -221,6 +228,16 @@ TEST_F(KeyboardTest, HookSwallowsTaskSwitchingAndCapturesNavigationUntilRemoved)
     EXPECT_EQ(window.keys, (std::vector<SeenKey>{Down(VK_SHIFT, 0x2A), Up(VK_SHIFT, 0x2A)}));
     EXPECT_EQ(target.decoded,
               (Decoded{{VK_NEXT, 0}, {VK_NEXT, 0}, {VK_TAB, kShiftMask}, {VK_TAB, kShiftMask}}));
+
+    // A fault of the target's is reported, and the key stays swallowed.
+    window.keys.clear();
+    target.fails = true;
+    Tap(VK_NEXT);
+    Settle();
+    EXPECT_TRUE(window.keys.empty());
+    const Message fault = msg::ErrorBox(AppError(err::DeviceIoError), "KB_Decode");
+    EXPECT_EQ(dialogs.shown, (std::vector<Message>{HookInstalledMessage(), fault, fault}));
+    target.fails = false;
 
     // Installing again, through this object or another, leaves one hook: removing that one
     // lets every key through.

@@ -4,6 +4,7 @@
 #include "core/win32/win32_text.h"
 #include "ui/win32/about_ids.h"
 #include "ui/win32/dpi.h"
+#include "ui/win32/routed_procedures.h"
 #include "ui/win32/shell_handles.h"
 #include "ui/win32/shell_icons.h"
 
@@ -25,42 +26,45 @@ UniqueFont DerivedFont(HFONT base, int numerator, int denominator, LONG weight) 
 
 // ---- About box ----
 
-struct AboutState {
-    Dialogs& Messages;
-    const ProgramCard& Card;
-    UniqueFont TitleFont;
-};
+class AboutBox {
+public:
+    AboutBox(Dialogs& dialogs, const ProgramCard& card) : dialogs_(dialogs), card_(card) {}
 
-INT_PTR CALLBACK AboutProcedure(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_INITDIALOG)
-        SetWindowLongPtrW(dialog, DWLP_USER, lParam);
-    auto* state = reinterpret_cast<AboutState*>(GetWindowLongPtrW(dialog, DWLP_USER));
-    if (state == nullptr)
-        return FALSE;
-    switch (message) {
-    case WM_INITDIALOG:
-        RunTrapped(state->Messages, "Form_Load", [&] {
-            SetWindowTextW(dialog, (L"About " + state->Card.Name).c_str());
-            SetDlgItemTextW(dialog, IDC_ABOUT_TITLE, state->Card.Name.c_str());
-            SetDlgItemTextW(dialog, IDC_ABOUT_VERSION, state->Card.VersionLine.c_str());
-            const auto font = reinterpret_cast<HFONT>(SendMessageW(dialog, WM_GETFONT, 0, 0));
-            state->TitleFont = DerivedFont(font, 3, 2, FW_BOLD);
-            if (state->TitleFont)
-                SendDlgItemMessageW(dialog, IDC_ABOUT_TITLE, WM_SETFONT,
-                                    reinterpret_cast<WPARAM>(state->TitleFont.Get()), FALSE);
-        });
-        return TRUE;
-    case WM_COMMAND:
-        if (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL)
+    // The dialog procedure, and what reports an error escaping it.
+    static constexpr const char* kProcedure = "formAbout";
+    Dialogs& Boxes() { return dialogs_; }
+
+    INT_PTR Handle(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
+        switch (message) {
+        case WM_INITDIALOG:
+            RunTrapped(dialogs_, "Form_Load", [&] {
+                SetWindowTextW(dialog, (L"About " + card_.Name).c_str());
+                SetDlgItemTextW(dialog, IDC_ABOUT_TITLE, card_.Name.c_str());
+                SetDlgItemTextW(dialog, IDC_ABOUT_VERSION, card_.VersionLine.c_str());
+                const auto font = reinterpret_cast<HFONT>(SendMessageW(dialog, WM_GETFONT, 0, 0));
+                titleFont_ = DerivedFont(font, 3, 2, FW_BOLD);
+                if (titleFont_)
+                    SendDlgItemMessageW(dialog, IDC_ABOUT_TITLE, WM_SETFONT,
+                                        reinterpret_cast<WPARAM>(titleFont_.Get()), FALSE);
+            });
+            return TRUE;
+        case WM_COMMAND:
+            if (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL)
+                EndDialog(dialog, IDOK);
+            return TRUE;
+        case WM_CLOSE:
             EndDialog(dialog, IDOK);
-        return TRUE;
-    case WM_CLOSE:
-        EndDialog(dialog, IDOK);
-        return TRUE;
-    default:
-        return FALSE;
+            return TRUE;
+        default:
+            return FALSE;
+        }
     }
-}
+
+private:
+    Dialogs& dialogs_;
+    const ProgramCard& card_;
+    UniqueFont titleFont_;
+};
 
 // ---- Splash window ----
 
@@ -114,52 +118,55 @@ void PaintSplash(HWND window, SplashState& state) {
     EndPaint(window, &paint);
 }
 
-LRESULT CALLBACK SplashProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_NCCREATE) {
-        const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
-        SetWindowLongPtrW(window, GWLP_USERDATA,
-                          reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-    }
-    auto* state = reinterpret_cast<SplashState*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-    switch (message) {
-    case WM_PAINT:
-        if (state != nullptr) {
-            RunTrapped(state->Messages, "formSplash_Paint", [&] { PaintSplash(window, *state); });
+// The splash window's object: what it paints, and its window while it is there.
+class Splash {
+public:
+    explicit Splash(SplashState& state) : state_(state) {}
+
+    // The window procedure, and what reports an error escaping it.
+    static constexpr const char* kProcedure = "formSplash";
+    Dialogs& Boxes() { return state_.Messages; }
+    void Bind(HWND window) { window_ = window; }
+    void Unbind() { window_ = nullptr; }
+
+    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+        switch (message) {
+        case WM_PAINT:
+            RunTrapped(state_.Messages, "formSplash_Paint", [&] { PaintSplash(window_, state_); });
             return 0;
-        }
-        break;
-    case WM_TIMER:
-        if (wParam == kSplashTimerId) {
-            ShowWindow(window, SW_HIDE);
+        case WM_TIMER:
+            if (wParam == kSplashTimerId) {
+                ShowWindow(window_, SW_HIDE);
+                return 0;
+            }
+            break;
+        case WM_LBUTTONDOWN:
+        case WM_RBUTTONDOWN:
+        case WM_KEYDOWN:
+            ShowWindow(window_, SW_HIDE);
             return 0;
+        default:
+            break;
         }
-        break;
-    case WM_LBUTTONDOWN:
-    case WM_RBUTTONDOWN:
-    case WM_KEYDOWN:
-        ShowWindow(window, SW_HIDE);
-        return 0;
-    case WM_NCDESTROY:
-        SetWindowLongPtrW(window, GWLP_USERDATA, 0);
-        break;
-    default:
-        break;
+        return DefWindowProcW(window_, message, wParam, lParam);
     }
-    return DefWindowProcW(window, message, wParam, lParam);
-}
+
+private:
+    SplashState& state_;
+    HWND window_ = nullptr;
+};
 
 } // namespace
 
 void ShowAboutBox(HINSTANCE instance, HWND owner, Dialogs& dialogs, const ProgramCard& card) {
-    AboutState state{dialogs, card, {}};
-    DialogBoxParamW(instance, MAKEINTRESOURCEW(card.AboutDialog), owner, &AboutProcedure,
-                    reinterpret_cast<LPARAM>(&state));
+    AboutBox box(dialogs, card);
+    ShowObjectDialog(instance, card.AboutDialog, owner, box);
 }
 
 void ShowSplash(HINSTANCE instance, Dialogs& dialogs, const ProgramCard& card, int milliseconds) {
     WNDCLASSEXW windowClass{};
     windowClass.cbSize = sizeof(windowClass);
-    windowClass.lpfnWndProc = &SplashProcedure;
+    windowClass.lpfnWndProc = &RoutedProcedures::ForWindow<Splash>;
     windowClass.hInstance = instance;
     windowClass.hCursor = LoadCursorW(nullptr, IDC_APPSTARTING);
     windowClass.lpszClassName = card.SplashClass;
@@ -167,11 +174,12 @@ void ShowSplash(HINSTANCE instance, Dialogs& dialogs, const ProgramCard& card, i
         return;
 
     SplashState state{dialogs, card, kDefaultDpi, {}, {}, {}};
+    Splash object(state);
     // Its title is the product's name alone, never the main window's caption (the
     // single-instance key).
     UniqueWindow splash(CreateWindowExW(WS_EX_TOOLWINDOW | WS_EX_TOPMOST, card.SplashClass,
                                         card.Name.c_str(), WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
-                                        instance, &state));
+                                        instance, &object));
     if (!splash)
         return;
     state.Dpi = WindowDpi(splash.Get());

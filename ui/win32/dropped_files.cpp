@@ -1,27 +1,20 @@
 #include "ui/win32/dropped_files.h"
 
+#include "core/win32/win32_handle.h"
 #include "core/win32/win32_text.h"
 
 namespace qm::win32 {
 namespace {
 
-// Releases the dropped-files handle, also when reading a path fails.
-class DropHandle {
-public:
-    explicit DropHandle(HDROP drop) : drop_(drop) {}
-    ~DropHandle() { DragFinish(drop_); }
-    DropHandle(const DropHandle&) = delete;
-    DropHandle& operator=(const DropHandle&) = delete;
-    HDROP Get() const { return drop_; }
-
-private:
-    HDROP drop_;
+struct DropTraits {
+    static void Close(HDROP drop) { DragFinish(drop); }
 };
 
 } // namespace
 
 std::vector<std::string> TakeDroppedFiles(HDROP drop) {
-    const DropHandle handle(drop);
+    // Released also when reading a path fails.
+    const UniqueOf<HDROP, DropTraits> handle(drop);
     std::vector<std::string> paths;
     const UINT count = DragQueryFileW(handle.Get(), 0xFFFFFFFF, nullptr, 0);
     for (UINT i = 0; i < count; ++i) {

@@ -96,4 +96,12 @@ int RunMessageLoop(PollTimer& timer, HWND dialogHost, void (*onDue)(void* contex
     }
 }
 
+HWND FocusedPushButton(HWND dialogHost) {
+    const HWND focus = GetFocus();
+    if (focus == nullptr || !IsChild(dialogHost, focus) ||
+        !(SendMessageW(focus, WM_GETDLGCODE, 0, 0) & (DLGC_DEFPUSHBUTTON | DLGC_UNDEFPUSHBUTTON)))
+        return nullptr;
+    return focus;
+}
+
 } // namespace qm::win32

@@ -54,4 +54,8 @@ using MessagePreview = std::function<void(const MSG& message)>;
 int RunMessageLoop(PollTimer& timer, HWND dialogHost, void (*onDue)(void* context), void* context,
                    const MessagePreview& preview = {});
 
+// Enter in the dialog host reaches it as IDOK: the focused push button among its controls acts
+// on it as on Space. That button, or null when the focus is elsewhere.
+HWND FocusedPushButton(HWND dialogHost);
+
 } // namespace qm::win32

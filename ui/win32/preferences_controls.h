@@ -1,9 +1,7 @@
 #pragma once
-// What both programs' preferences dialogs do alike in their windows: a modal dialog whose
-// events reach an object, the texts of its controls, and the three timing boxes (a text box, a
-// vertical scroll bar with the maximum at the top, a label; their hints as tooltips), with the
-// control ids of preferences_ids.h.
-#include "core/error_trap.h"
+// What both programs' preferences dialogs do alike in their windows: the texts of their
+// controls, and the three timing boxes (a text box, a vertical scroll bar with the maximum at
+// the top, a label; their hints as tooltips), with the control ids of preferences_ids.h.
 #include "settings/timing_boxes.h"
 #include "ui/win32/shell_handles.h"
 
@@ -19,13 +17,6 @@ namespace qm::win32 {
 std::string ControlText(HWND control);
 // Shows `text` in a control; an equal text is left alone, so no change notification follows.
 void ShowControlText(HWND control, std::string_view text);
-
-// Shows the dialog resource modally over `owner`; its messages go to
-// `handler.Handle(dialog, message, wParam, lParam)`. What that throws is reported under
-// `procedure` and never unwinds through the system's code.
-template <class Handler>
-void ShowModalDialog(HINSTANCE instance, int resource, HWND owner, Handler& handler,
-                     Dialogs& dialogs, const char* procedure);
 
 // The timing boxes of an open preferences dialog.
 class TimingBoxControls {
@@ -60,39 +51,5 @@ private:
     HWND dialog_ = nullptr;
     UniqueWindow tooltip_;
 };
-
-// ---- implementation of the template ------------------------------------------------------
-
-template <class Handler> struct ModalDialogContext {
-    Handler& Target;
-    Dialogs& Errors;
-    const char* Procedure;
-};
-
-template <class Handler>
-INT_PTR CALLBACK ModalDialogProcedure(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_INITDIALOG)
-        SetWindowLongPtrW(dialog, DWLP_USER, lParam);
-    auto* context =
-        reinterpret_cast<ModalDialogContext<Handler>*>(GetWindowLongPtrW(dialog, DWLP_USER));
-    if (context == nullptr)
-        return FALSE;
-    try {
-        return context->Target.Handle(dialog, message, wParam, lParam);
-    } catch (...) {
-        // Every event traps its own errors; this only keeps anything else from unwinding
-        // through the system's code.
-        ReportCurrentError(context->Errors, context->Procedure);
-        return FALSE;
-    }
-}
-
-template <class Handler>
-void ShowModalDialog(HINSTANCE instance, int resource, HWND owner, Handler& handler,
-                     Dialogs& dialogs, const char* procedure) {
-    ModalDialogContext<Handler> context{handler, dialogs, procedure};
-    DialogBoxParamW(instance, MAKEINTRESOURCEW(resource), owner, &ModalDialogProcedure<Handler>,
-                    reinterpret_cast<LPARAM>(&context));
-}
 
 } // namespace qm::win32

@@ -8,6 +8,7 @@
 #include "settings/timing_boxes.h"
 #include "ui/win32/preferences_controls.h"
 #include "ui/win32/preferences_ids.h"
+#include "ui/win32/routed_procedures.h"
 #include "ui/win32/win32_dialogs.h"
 
 #include <windows.h>
@@ -33,8 +34,12 @@ public:
 
     // Shows the dialog resource modally over `owner` until it closes.
     void Run(HINSTANCE instance, int resource, HWND owner) {
-        ShowModalDialog(instance, resource, owner, *this, dialogs_, "formOptions");
+        ShowObjectDialog(instance, resource, owner, *this);
     }
+
+    // The dialog procedure, and what reports an error escaping it.
+    static constexpr const char* kProcedure = "formOptions";
+    Win32Dialogs& Boxes() { return dialogs_; }
 
     INT_PTR Handle(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
         switch (message) {

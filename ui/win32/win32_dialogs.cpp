@@ -2,6 +2,7 @@
 
 #include "core/app_error.h"
 #include "core/messages.h"
+#include "core/win32/win32_handle.h"
 #include "core/win32/win32_text.h"
 
 #include <commctrl.h>
@@ -9,17 +10,17 @@
 #include <shlobj.h>
 
 #include <algorithm>
-#include <memory>
+#include <exception>
 #include <vector>
 
 namespace qm::win32 {
 namespace {
 
-// Owner of an item list the folder picker returns.
-struct ItemListFree {
-    void operator()(LPITEMIDLIST list) const { CoTaskMemFree(list); }
+// An item list the folder picker returns.
+struct ItemListTraits {
+    static void Close(LPITEMIDLIST list) { CoTaskMemFree(list); }
 };
-using UniqueItemList = std::unique_ptr<ITEMIDLIST, ItemListFree>;
+using UniqueItemList = UniqueOf<LPITEMIDLIST, ItemListTraits>;
 
 // Room for a long path: the dialog fails (FNERR_BUFFERTOOSMALL) rather than truncating.
 constexpr DWORD kFileBufferChars = 32768;
@@ -66,14 +67,19 @@ public:
         active_ = this;
     }
     ~LongPathGuard() {
-        if (hook_ != nullptr)
-            UnhookWindowsHookEx(hook_);
+        hook_.Reset();
         if (dialog_ != nullptr && IsWindow(dialog_))
             RemoveWindowSubclass(dialog_, &OnDialog, kSubclassId);
         active_ = nullptr;
     }
     LongPathGuard(const LongPathGuard&) = delete;
     LongPathGuard& operator=(const LongPathGuard&) = delete;
+
+    // Once the dialog is closed: what failed while it was open, thrown again.
+    void ThrowFailure() const {
+        if (failure_)
+            std::rethrow_exception(failure_);
+    }
 
 private:
     static constexpr UINT_PTR kSubclassId = 1;
@@ -103,7 +109,10 @@ private:
                     return 0;
                 }
             } catch (...) {
-                return 0; // out of memory: the choice is not taken
+                // Out of memory: the dialog closes, and the command that opened it reports it.
+                reinterpret_cast<LongPathGuard*>(data)->failure_ = std::current_exception();
+                PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+                return 0;
             }
         }
         if (message == WM_NCDESTROY)
@@ -114,7 +123,8 @@ private:
     static inline thread_local LongPathGuard* active_ = nullptr;
     Win32Dialogs& dialogs_;
     HWND dialog_ = nullptr;
-    HHOOK hook_;
+    UniqueHook hook_;
+    std::exception_ptr failure_;
 };
 
 } // namespace
@@ -220,7 +230,9 @@ std::optional<std::string> Win32Dialogs::FileDialog(const FileDialogRequest& req
     if (save)
         dialog.Flags |= OFN_OVERWRITEPROMPT;
     const LongPathGuard guard(*this);
-    if (!(save ? GetSaveFileNameW(&dialog) : GetOpenFileNameW(&dialog)))
+    const BOOL chosen = save ? GetSaveFileNameW(&dialog) : GetOpenFileNameW(&dialog);
+    guard.ThrowFailure();
+    if (!chosen)
         return std::nullopt;
     return Utf8FromWide(file.data());
 }
@@ -243,7 +255,7 @@ std::optional<std::string> Win32Dialogs::BrowseFolder(const std::string& title) 
     if (!chosen)
         return std::nullopt;
     std::vector<wchar_t> path(kFileBufferChars, L'\0');
-    if (!SHGetPathFromIDListEx(chosen.get(), path.data(), kFileBufferChars, GPFIDL_DEFAULT))
+    if (!SHGetPathFromIDListEx(chosen.Get(), path.data(), kFileBufferChars, GPFIDL_DEFAULT))
         return std::nullopt;
     return Utf8FromWide(path.data());
 }
