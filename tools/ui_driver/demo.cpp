@@ -291,7 +291,8 @@ int Demo(const std::wstring& configuration) {
             Pump(b.Repeat ? 1200 : 150);
             set(false);
         }
-        const auto got = keys.Collect(0, 0, 200);
+        // The first key, however long a busy machine takes to deliver it; then the rest.
+        const auto got = keys.Collect(1, 10000, 200);
         if (got.empty())
             ++silent;
         const std::string release = b.Release.empty() ? "" : ", release [" + b.Release + "]";

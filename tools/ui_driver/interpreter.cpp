@@ -368,6 +368,7 @@ private:
     void States(const Arguments& a);
     void Messages(const Arguments& a);
     void Registry(const Arguments& a);
+    void WaitValue(const Arguments& a);
     void Screenshot(const Arguments& a);
     void Controls(const Arguments& a);
     void Locks(const Arguments& a);
@@ -461,6 +462,7 @@ const std::map<std::string, Session::Verb>& Session::Verbs() {
         {"states", {0, 0, &Session::States}},
         {"messages", {0, 0, &Session::Messages}},
         {"registry", {0, 0, &Session::Registry}},
+        {"wait-value", {2, 2, &Session::WaitValue}},
         {"screenshot", {1, 2, &Session::Screenshot}},
         {"controls", {0, 1, &Session::Controls}},
         {"locks", {0, 0, &Session::Locks}},
@@ -1458,6 +1460,14 @@ void Session::Registry(const Arguments&) {
                                 win32::WideFromUtf8(Relative(*text)));
     for (const auto& [name, data] : values)
         record_(Narrow(name) + " = " + Narrow(data));
+}
+
+void Session::WaitValue(const Arguments& a) {
+    RequireProgram();
+    const std::wstring key = Wide(a[0]), name = Wide(a[1]);
+    if (!PumpUntil([&] { return RegText(HKEY_CURRENT_USER, key, name).has_value(); }, kActionMs))
+        Fail("the program does not write HKCU\\" + a[0] + "\\" + a[1]);
+    Settle();
 }
 
 void Session::Screenshot(const Arguments& a) {
