@@ -1,8 +1,8 @@
 // One pass of the mapping engine over 3,072 mapped buttons (8 controllers x 128 + 4 boards
 // x 512) with no output, and the heap allocations it makes.
+#include "engine/runner_engine_policy.h"
 #include "generated_configuration.h"
 #include "keyboard/recording_keyboard.h"
-#include "runner/runner_engine_policy.h"
 #include "support/allocation_counter.h"
 
 #include <benchmark/benchmark.h>

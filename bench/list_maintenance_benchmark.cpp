@@ -9,11 +9,12 @@
 
 namespace {
 
-struct AnsweringDialogs final : qm::Dialogs {
+struct AnsweringDialogs final : qm::EditorDialogs {
     qm::MessageAnswer ShowMessage(const qm::Message& message) override {
         return message.buttons == qm::MessageButtons::Ok ? qm::MessageAnswer::Ok
                                                          : qm::MessageAnswer::Yes;
     }
+    std::optional<std::string> SaveFile(const qm::FileDialogRequest&) override { return {}; }
     qm::DuplicateChoice ChooseRowToKeep(const std::vector<qm::DuplicateRow>&) override {
         return {qm::DuplicateChoice::Action::Keep, 1};
     }

@@ -1,7 +1,7 @@
 // Load and compile of a large configuration (8 controllers x 128 + 4 boards x 512 buttons).
 #include "core/scan_codes.h"
+#include "engine/configuration_loader.h"
 #include "generated_configuration.h"
-#include "runner/configuration_loader.h"
 #include "support/allocation_counter.h"
 
 #include <benchmark/benchmark.h>

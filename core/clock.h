@@ -1,6 +1,9 @@
 #pragma once
-// The monotonic clock of the mapping engine and the key-hold wait.
+// The monotonic clock of the mapping engine and the key-hold wait, and the longest timing.
 namespace qm {
+
+// Timings above a minute are typing errors, not settings (a key held for hours).
+inline constexpr int kMaxTimingMs = 60000;
 
 class Clock {
 public:

@@ -1,10 +1,9 @@
 #pragma once
-// The user-dialogs seam: every message the programs show goes through it.
-#include <array>
+// The user-dialogs seam: every message the programs show goes through it, and the file and
+// folder dialogs both programs use.
 #include <optional>
 #include <string>
 #include <utility>
-#include <vector>
 
 namespace qm {
 
@@ -34,22 +33,6 @@ struct FileDialogRequest {
     bool operator==(const FileDialogRequest&) const = default;
 };
 
-// A row the duplicate dialog lists: the texts of its first six cells, "Button No." to
-// "Description".
-struct DuplicateRow {
-    std::array<std::string, 6> Texts;
-    bool operator==(const DuplicateRow&) const = default;
-};
-
-// What the user chose in the duplicate dialog: keep one of the listed rows (0-based), skip this
-// group, or skip every group left.
-struct DuplicateChoice {
-    enum class Action { Keep, Skip, SkipAll };
-    Action What = Action::Skip;
-    int Kept = 0;
-    bool operator==(const DuplicateChoice&) const = default;
-};
-
 class Dialogs {
 public:
     virtual ~Dialogs() = default;
@@ -58,22 +41,14 @@ public:
     virtual std::optional<std::string> OpenFile(const FileDialogRequest& /*request*/) {
         return std::nullopt;
     }
-    // A save dialog that asks before overwriting: the chosen full path; nothing when cancelled.
-    virtual std::optional<std::string> SaveFile(const FileDialogRequest& /*request*/) {
-        return std::nullopt;
-    }
     // The chosen folder; nothing when cancelled.
     virtual std::optional<std::string> BrowseFolder(const std::string& /*title*/) {
         return std::nullopt;
     }
-    // The duplicate dialog over rows that map the same button; closing it skips the group.
-    virtual DuplicateChoice ChooseRowToKeep(const std::vector<DuplicateRow>& /*rows*/) {
-        return {};
-    }
-    // The replace dialog: the chosen position in `deviceNames`; nothing when cancelled.
-    virtual std::optional<int> ChooseDevice(const std::vector<std::string>& /*deviceNames*/) {
-        return std::nullopt;
-    }
 };
+
+// `path`, or when it is empty the file the user chooses in the "Load Configuration File"
+// dialog; nothing when that is cancelled.
+std::optional<std::string> FileToLoad(Dialogs& dialogs, const std::string& path);
 
 } // namespace qm

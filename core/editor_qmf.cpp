@@ -28,12 +28,12 @@ public:
     }
 
     Cell Flag(const Variant& value) {
-        try {
-            return {OnOffText(value.ToBool()), value};
-        } catch (const AppError& e) {
+        bool converted = true;
+        const bool on = ConvertedOr(value, &Variant::ToBool, false, [&](const AppError& e) {
             Note(e);
-            return {OnOffText(false), Variant::Bool(false)};
-        }
+            converted = false;
+        });
+        return {OnOffText(on), converted ? value : Variant::Bool(false)};
     }
 
     static Cell Multiplier(const Variant& value) { return {value.ToText() + "X", value}; }

@@ -2,6 +2,8 @@
 // A cell tag or file value that remembers the form it was read or set in (Boolean, number or
 // text), converting on demand with the classic rules: "True"/"False" in any case and numbers
 // convert to Boolean, numeric text converts to a number, anything else is a type mismatch.
+#include "core/app_error.h"
+
 #include <string>
 #include <string_view>
 #include <variant>
@@ -42,6 +44,24 @@ private:
 
     std::variant<std::monostate, bool, double, std::string> value_;
 };
+
+// Does not report a conversion error.
+struct IgnoreError {
+    void operator()(const AppError&) const {}
+};
+
+// A stored value converted by `convert` (&Variant::ToBool, ToNumber or ToInteger), or
+// `fallback` when it does not convert; `noteError` sees the error first.
+template <class T, class NoteError = IgnoreError>
+T ConvertedOr(const Variant& value, T (Variant::*convert)() const, T fallback,
+              NoteError&& noteError = {}) {
+    try {
+        return (value.*convert)();
+    } catch (const AppError& e) {
+        noteError(e);
+        return fallback;
+    }
+}
 
 // Parses decimal text (optional sign, digits, fraction, exponent; spaces around allowed).
 bool ParseNumber(std::string_view text, double& out);

@@ -1,6 +1,8 @@
 #pragma once
 // The joystick seam: game controllers as DirectInput 8 offers them (enumeration of attached
 // game controllers, one device object each, immediate state reads).
+#include "core/window_handle.h"
+
 #include <array>
 #include <cstdint>
 #include <memory>
@@ -8,8 +10,6 @@
 #include <vector>
 
 namespace qm {
-
-using WindowHandle = void*;
 
 // Result codes, as DirectInput returns them.
 using DiResult = std::int32_t;

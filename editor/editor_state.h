@@ -3,12 +3,12 @@
 // attached devices, the command states and the modes. One instance, owned by the controller;
 // each unit holds a reference to it.
 #include "core/clock.h"
-#include "core/dialogs.h"
 #include "core/file_system.h"
 #include "core/program_info.h"
 #include "devices/input_devices.h"
 #include "editor/command_states.h"
 #include "editor/configuration_list.h"
+#include "editor/editor_dialogs.h"
 #include "editor/editor_view.h"
 #include "editor/shell_operations.h"
 #include "keyboard/hook_policy.h"
@@ -27,7 +27,7 @@ namespace qm {
 struct EditorSeams {
     SettingsStore& Store;
     FileSystem& Files;
-    qm::Dialogs& Dialogs;
+    EditorDialogs& Dialogs;
     ShellOperations& Shell;
     JoystickApi& Joysticks;
     BoardLibrary& Boards;

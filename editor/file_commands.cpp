@@ -219,15 +219,8 @@ void FileCommands::Create(const MappingTable* source) {
 
 void FileCommands::LoadConfigurationFile(const std::string& path) noexcept {
     RunTrapped(state_.Seams.Dialogs, "load_click", [&] {
-        std::string file = path;
-        if (file.empty()) {
-            auto chosen = state_.Seams.Dialogs.OpenFile(
-                {std::string(kLoadConfigurationTitle), std::string(kConfigurationFileFilter)});
-            if (!chosen)
-                return;
-            file = std::move(*chosen);
-        }
-        Load(file);
+        if (const auto file = FileToLoad(state_.Seams.Dialogs, path))
+            Load(*file);
     });
     state_.Refresh();
 }

@@ -160,7 +160,7 @@ MissingRows PlanMissingRows(const MappingTable& table, const std::vector<DeviceE
 
 // Of each group of rows that map the same button of the same device, the rows the user does
 // not keep are marked in `gone`, until the user skips the rest. The number of rows marked.
-int MarkDuplicatesGone(const MappingTable& table, std::vector<bool>& gone, Dialogs& dialogs) {
+int MarkDuplicatesGone(const MappingTable& table, std::vector<bool>& gone, EditorDialogs& dialogs) {
     const int count = table.RowCount();
     // The rows of each button of each device in list order, and each row's place there.
     std::unordered_map<std::string, std::vector<int>> sameButton;

@@ -3,8 +3,8 @@
 // buttons and new devices, inactive and duplicate rows removed, one device's rows moved to
 // another device, a row cleared. Each command asks, works and reports through the dialogs seam;
 // the controller marks the configuration changed when a command says it changed the list.
-#include "core/dialogs.h"
 #include "devices/device_tables.h"
+#include "editor/editor_dialogs.h"
 #include "editor/editor_view.h"
 #include "editor/mapping_table.h"
 
@@ -15,7 +15,7 @@ namespace qm {
 class ListMaintenance {
 public:
     // `table` is the shown list, null while the placeholder is shown.
-    ListMaintenance(MappingTable* table, const DeviceTables& devices, Dialogs& dialogs,
+    ListMaintenance(MappingTable* table, const DeviceTables& devices, EditorDialogs& dialogs,
                     EditorView& view, std::string_view programTitle)
         : table_(table), devices_(devices), dialogs_(dialogs), view_(view),
           programTitle_(programTitle) {}
@@ -36,7 +36,7 @@ public:
 private:
     MappingTable* table_;
     const DeviceTables& devices_;
-    Dialogs& dialogs_;
+    EditorDialogs& dialogs_;
     EditorView& view_;
     std::string_view programTitle_;
 };

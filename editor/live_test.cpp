@@ -5,7 +5,7 @@
 #include "core/mapping_entry.h"
 #include "core/status.h"
 #include "core/text.h"
-#include "runner/configuration_loader.h"
+#include "engine/configuration_loader.h"
 
 #include <algorithm>
 #include <charconv>
@@ -32,22 +32,6 @@ int ButtonOfText(std::string_view text) {
     return error == std::errc() && end == text.data() + text.size() ? n : 0;
 }
 
-bool IsTrue(const Variant& tag) {
-    try {
-        return tag.ToBool();
-    } catch (const AppError&) {
-        return false;
-    }
-}
-
-int MultiplierOf(const Variant& tag) {
-    try {
-        return static_cast<int>(std::clamp(tag.ToNumber(), -1.0, 9.0));
-    } catch (const AppError&) {
-        return 1;
-    }
-}
-
 // A key cell's name (its tag) as text, without a copy when it is text already.
 std::string_view NameOf(const Cell& cell, std::string& scratch) {
     if (const std::string* text = cell.Tag.AsString())
@@ -58,13 +42,17 @@ std::string_view NameOf(const Cell& cell, std::string& scratch) {
 
 void CompileRow(const MappingRow& row, const ScanCodeSource& scanCodes, CompiledKeys& press,
                 CompiledKeys& release) {
+    const auto flag = [&](int column) {
+        return ConvertedOr(row[column].Tag, &Variant::ToBool, false);
+    };
     MappingEntry entry;
-    entry.Repeat = IsTrue(row[col::Repeat].Tag);
-    entry.Rotary = IsTrue(row[col::Rotary].Tag);
-    entry.Multiplier = MultiplierOf(row[col::Multiplier].Tag);
-    entry.NumLock = IsTrue(row[col::NumLock].Tag);
-    entry.CapsLock = IsTrue(row[col::CapsLock].Tag);
-    entry.ScrollLock = IsTrue(row[col::ScrollLock].Tag);
+    entry.Repeat = flag(col::Repeat);
+    entry.Rotary = flag(col::Rotary);
+    const double multiplier = ConvertedOr(row[col::Multiplier].Tag, &Variant::ToNumber, 1.0);
+    entry.Multiplier = static_cast<int>(std::clamp(multiplier, -1.0, 9.0));
+    entry.NumLock = flag(col::NumLock);
+    entry.CapsLock = flag(col::CapsLock);
+    entry.ScrollLock = flag(col::ScrollLock);
     CompileBehaviour(entry, press);
     std::string scratch;
     const auto side = [&](CompiledKeys& keys, int firstColumn) {

@@ -7,7 +7,7 @@
 #include "devices/device_tables.h"
 #include "editor/editor_view.h"
 #include "editor/mapping_table.h"
-#include "runner/mapping_engine.h"
+#include "engine/mapping_engine.h"
 
 #include <array>
 #include <vector>

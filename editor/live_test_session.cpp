@@ -2,7 +2,7 @@
 
 #include "core/error_trap.h"
 #include "core/messages.h"
-#include "runner/configuration_loader.h"
+#include "engine/configuration_loader.h"
 #include "settings/settings_table.h"
 
 namespace qm {

@@ -4,7 +4,7 @@
 // devices while it runs, and its stop.
 #include "editor/editor_state.h"
 #include "editor/live_test.h"
-#include "runner/mapping_engine.h"
+#include "engine/mapping_engine.h"
 
 #include <memory>
 #include <string>

@@ -14,15 +14,6 @@ namespace qm {
 
 namespace {
 
-// Whether a tag reads as True; a tag that does not convert does not.
-bool IsTrue(const Variant& tag) {
-    try {
-        return tag.ToBool();
-    } catch (const AppError&) {
-        return false;
-    }
-}
-
 // The active flag of a row, held in its Description tag; an empty tag counts as True and
 // becomes True.
 bool ActiveFlag(PackedRow& row) {
@@ -32,7 +23,7 @@ bool ActiveFlag(PackedRow& row) {
         tag = Variant::Bool(true);
         row.Set(col::Description, {std::string(row.Text(col::Description)), tag});
     }
-    return IsTrue(tag);
+    return ConvertedOr(tag, &Variant::ToBool, false);
 }
 
 void SetTag(PackedRow& row, int column, Variant tag) {
@@ -150,17 +141,12 @@ CellEdit MappingTable::Edit(int r, int column) {
     case col::NumLock:
     case col::CapsLock:
     case col::ScrollLock: {
-        const bool on = !IsTrue(row.Tag(column));
+        const bool on = !ConvertedOr(row.Tag(column), &Variant::ToBool, false);
         row.Set(column, {OnOffText(on), Variant::Bool(on)});
         return CellEdit::Toggled;
     }
     case col::Multiplier: {
-        double m = 0;
-        try {
-            m = row.Tag(column).ToNumber();
-        } catch (const AppError&) {
-            m = 0;
-        }
+        double m = ConvertedOr(row.Tag(column), &Variant::ToNumber, 0.0);
         m = std::fabs(std::floor(m)) * 2;
         if (m <= 0 || m > 8)
             m = 1;

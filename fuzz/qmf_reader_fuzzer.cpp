@@ -4,8 +4,8 @@
 #include "core/editor_qmf.h"
 #include "core/scan_codes.h"
 #include "editor/live_test.h"
+#include "engine/configuration_loader.h"
 #include "fuzz_check.h"
-#include "runner/configuration_loader.h"
 
 #include <cstdint>
 #include <string_view>

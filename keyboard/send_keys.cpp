@@ -13,7 +13,7 @@ int ClampKeyHold(double milliseconds) {
     if (std::isnan(milliseconds))
         return 0;
     // To the nearest whole millisecond, half to even.
-    return static_cast<int>(std::nearbyint(std::clamp(milliseconds, 0.0, double{kMaxKeyHoldMs})));
+    return static_cast<int>(std::nearbyint(std::clamp(milliseconds, 0.0, double{kMaxTimingMs})));
 }
 
 // A step whose slot 0 is empty has nothing to press or release: the wait still happens, but no
@@ -34,7 +34,7 @@ void SendKey(Keyboard& keyboard, Clock& clock, const CompiledKeys& keys, int ste
     if (pressed > 0)
         keyboard.Send(std::span(records.data(), pressed));
 
-    clock.Sleep(std::clamp(keyHoldMs, 0, kMaxKeyHoldMs));
+    clock.Sleep(std::clamp(keyHoldMs, 0, kMaxTimingMs));
 
     for (std::size_t i = 0; i < pressed; ++i) {
         const KeySlot& slot = chord.Slots[pressed - 1 - i];

@@ -8,9 +8,7 @@
 
 namespace qm {
 
-inline constexpr int kMaxKeyHoldMs = 60000;
-
-// The key-hold setting in whole milliseconds, clamped to 0..60000 (a negative or huge value
+// The key-hold setting in whole milliseconds, clamped to 0..kMaxTimingMs (a negative or huge value
 // would hold keys down for weeks).
 int ClampKeyHold(double milliseconds);
 

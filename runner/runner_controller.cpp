@@ -267,14 +267,10 @@ void RunnerController::ConfigurationChosen() noexcept {
 void RunnerController::LoadConfigurationFile(const std::string& path) noexcept {
     RunTrapped(seams_.Dialogs, "load_click", [&] {
         auto& store = seams_.Store;
-        std::string file = path;
-        if (file.empty()) {
-            auto chosen = seams_.Dialogs.OpenFile(
-                {std::string(kLoadConfigurationTitle), std::string(kConfigurationFileFilter)});
-            if (!chosen)
-                return;
-            file = std::move(*chosen);
-        }
+        const auto chosen = FileToLoad(seams_.Dialogs, path);
+        if (!chosen)
+            return;
+        const std::string& file = *chosen;
         if (!seams_.Files.Exists(file)) {
             seams_.Dialogs.ShowMessage(msg::CannotOpenMissingFile());
             return;

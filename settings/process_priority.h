@@ -1,5 +1,7 @@
 #pragma once
 // Process priority classes, the runner's priority menu, and the process-priority seam.
+#include "core/window_handle.h"
+
 #include <array>
 #include <cstdint>
 
@@ -20,8 +22,6 @@ inline constexpr int kDefaultPriorityIndex = 1;
 
 // The class of a menu index; an unknown index falls back to the default index.
 std::uint32_t PriorityClassForIndex(int index);
-
-using WindowHandle = void*;
 
 class ProcessPriority {
 public:

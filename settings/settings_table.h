@@ -1,6 +1,7 @@
 #pragma once
 // Every setting the programs keep, with its key path, value name and default, in one place,
 // and the start-up defaulting pattern: read; when empty, write the default back and use it.
+#include "core/clock.h"
 #include "settings/settings_store.h"
 
 #include <string>
@@ -58,9 +59,6 @@ std::string ReadSettingOr(SettingsStore& store, Setting setting, std::string_vie
 std::string ConfigFolderOf(std::string text, std::string_view programFolder);
 // Reads "ConfigPath"; an empty one or one without its trailing "\" is stored as it is used.
 std::string ReadConfigFolder(SettingsStore& store, std::string_view programFolder);
-
-// Timings above a minute are typing errors, not settings (a key held for hours).
-inline constexpr int kMaxTimingMs = 60000;
 
 // Reads a timing setting (RepeatRate, RotaryRate, KeyHold) in whole milliseconds, clamped to
 // 0..kMaxTimingMs. A stored value that is not a number or is negative counts as missing: the

@@ -1,7 +1,7 @@
 #pragma once
 // The duplicate dialog of Remove Items ("Select Item"): the rows of one group that map the same
 // button, of which the user keeps one, or skips the group, or skips every group left.
-#include "core/dialogs.h"
+#include "editor/editor_dialogs.h"
 #include "ui/win32/win32_dialogs.h"
 
 #include <windows.h>

@@ -1,7 +1,7 @@
 #pragma once
 // The editor's dialogs seam: the system's boxes and file dialogs, and the editor's own
 // duplicate and replace dialogs, each over the window that owns the boxes now.
-#include "core/dialogs.h"
+#include "editor/editor_dialogs.h"
 #include "editor/win32/duplicate_dialog.h"
 #include "editor/win32/replace_dialog.h"
 #include "ui/win32/win32_dialogs.h"
@@ -10,7 +10,7 @@
 
 namespace qm::win32 {
 
-class VantrelDialogs final : public Dialogs {
+class VantrelDialogs final : public EditorDialogs {
 public:
     VantrelDialogs(HINSTANCE instance, Win32Dialogs& system)
         : instance_(instance), system_(system) {}

@@ -1,9 +1,9 @@
 #pragma once
 // Test doubles of the seams: dialogs with scripted answers, an in-memory file system.
 #include "core/app_error.h"
-#include "core/dialogs.h"
 #include "core/file_system.h"
 #include "core/text.h"
+#include "editor/editor_dialogs.h"
 
 #include <algorithm>
 #include <cctype>
@@ -38,7 +38,7 @@ AppError ErrorOf(auto&& action) {
 }
 
 // Records every message shown; answers from a script, then Ok/No.
-class RecordingDialogs final : public Dialogs {
+class RecordingDialogs final : public EditorDialogs {
 public:
     MessageAnswer ShowMessage(const Message& message) override {
         shown.push_back(message);

@@ -1,6 +1,6 @@
 // The runner's loader: refusal rules, Valid, first entry wins, step packing and compiled flags.
 #include "core/messages.h"
-#include "runner/configuration_loader.h"
+#include "engine/configuration_loader.h"
 #include "support/allocation_counter.h"
 #include "support/fakes.h"
 #include "support/qmf_builder.h"
@@ -166,8 +166,10 @@ TEST_F(RunnerLoad, ValueThatDoesNotConvertIsDefaultedWithOneErrorBox) {
     auto r = Entry(kPad, "1");
     r.Repeat = Quoted("often");
     r.Multiplier = Quoted("lots");
+    const auto box = msg::ErrorBox(AppError(err::TypeMismatch), "open_click");
+    ASSERT_TRUE(Load(File14({r})));
     ASSERT_TRUE(Load(File14({r, Entry(kPad, "x2")})));
-    EXPECT_EQ(dialogs.shown, std::vector{msg::ErrorBox(AppError(err::TypeMismatch), "open_click")});
+    EXPECT_EQ(dialogs.shown, std::vector(2, box));
     // Repeat and Multiplier defaulted; the second entry loaded, skipped.
     EXPECT_EQ(std::tuple(tables.Mapping(1).Repeat, tables.Press(1).Multiplier, tables.MappingCount,
                          tables.Mapping(2).ButtonNo),

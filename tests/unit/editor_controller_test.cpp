@@ -3,7 +3,7 @@
 // edits. Closing and quitting: editor_commands_test; cloning: the scripts of tests/e2e/editor.
 #include "core/editor_qmf.h"
 #include "core/messages.h"
-#include "runner/configuration_loader.h"
+#include "engine/configuration_loader.h"
 #include "settings/file_association.h"
 #include "settings/settings_table.h"
 #include "support/editor_rig.h"

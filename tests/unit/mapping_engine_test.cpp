@@ -1,8 +1,8 @@
 // The mapping engine on a manual clock: edges, Repeat, Rotary, lock bursts, status texts.
 #include "core/key_names.h"
 #include "core/messages.h"
+#include "engine/runner_engine_policy.h"
 #include "keyboard/recording_keyboard.h"
-#include "runner/runner_engine_policy.h"
 #include "support/fakes.h"
 
 #include <gtest/gtest.h>

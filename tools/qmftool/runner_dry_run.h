@@ -4,7 +4,7 @@
 #include "console_dialogs.h"
 #include "device_description.h"
 #include "devices/input_devices.h"
-#include "runner/configuration_loader.h"
+#include "engine/configuration_loader.h"
 
 #include <memory>
 #include <optional>

@@ -1,10 +1,10 @@
 // simulate: the runner's mapping engine, pass by pass on a virtual clock, with the described
 // devices and a simulated keyboard; prints every injected record and status change.
 #include "core/scan_codes.h"
+#include "engine/runner_engine_policy.h"
 #include "keyboard/recording_keyboard.h"
 #include "keyboard/send_keys.h"
 #include "qmftool.h"
-#include "runner/runner_engine_policy.h"
 #include "runner_dry_run.h"
 
 #include <algorithm>

@@ -17,7 +17,8 @@ public:
 
     MessageAnswer ShowMessage(const Message& message) override;
     std::optional<std::string> OpenFile(const FileDialogRequest& request) override;
-    std::optional<std::string> SaveFile(const FileDialogRequest& request) override;
+    // A save dialog that asks before overwriting: the chosen full path; nothing when cancelled.
+    std::optional<std::string> SaveFile(const FileDialogRequest& request);
     std::optional<std::string> BrowseFolder(const std::string& title) override;
 
     HWND Owner() const { return owner_; }

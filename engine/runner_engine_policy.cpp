@@ -1,4 +1,4 @@
-#include "runner/runner_engine_policy.h"
+#include "engine/runner_engine_policy.h"
 
 #include <algorithm>
 #include <array>

@@ -3,8 +3,8 @@
 // handled, the pressed state is the compiled keys' Pressed field, and the status bar names the
 // button pressed.
 #include "core/status.h"
-#include "runner/configuration_loader.h"
-#include "runner/mapping_engine.h"
+#include "engine/configuration_loader.h"
+#include "engine/mapping_engine.h"
 
 namespace qm {
 

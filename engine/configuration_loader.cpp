@@ -1,4 +1,4 @@
-#include "runner/configuration_loader.h"
+#include "engine/configuration_loader.h"
 
 #include "core/key_names.h"
 #include "core/messages.h"
@@ -20,20 +20,11 @@ public:
     explicit ValueConverter(std::optional<AppError>& error) : error_(error) {}
 
     bool Flag(const Variant& v) {
-        try {
-            return v.ToBool();
-        } catch (const AppError& e) {
-            Note(e);
-            return false;
-        }
+        return ConvertedOr(v, &Variant::ToBool, false, [this](const AppError& e) { Note(e); });
     }
     int Integer(const Variant& v, int fallback) {
-        try {
-            return v.ToInteger();
-        } catch (const AppError& e) {
-            Note(e);
-            return fallback;
-        }
+        return ConvertedOr(v, &Variant::ToInteger, fallback,
+                           [this](const AppError& e) { Note(e); });
     }
     void Note(const AppError& e) {
         if (!error_)
@@ -83,6 +74,47 @@ struct ConnectedIdentity {
     // Per button number, the first entry of that button (0: none yet).
     std::vector<std::int32_t> FirstEntry;
 };
+using ConnectedIdentities = std::unordered_map<std::string, ConnectedIdentity>;
+
+// Only connected identities are kept: a record of any other identity costs its entry.
+ConnectedIdentities ConnectedIdentitiesOf(const DeviceTables& devices) {
+    ConnectedIdentities connected;
+    for (const auto& d : devices.Devices()) {
+        auto& identity = connected[IdentityKey(d.Identity)];
+        identity.ValidButtons = d.ButtonCount;
+        identity.MappedButtons =
+            std::max(identity.MappedButtons, std::min(d.ButtonCount, kMaxButtonNumber));
+    }
+    for (auto& [key, identity] : connected)
+        identity.FirstEntry.assign(static_cast<std::size_t>(identity.MappedButtons) + 1, 0);
+    return connected;
+}
+
+// Each device's buttons bound to the first entry of their button number and identity.
+ButtonMapTable ButtonMapOf(const DeviceTables& devices, const ConnectedIdentities& connected) {
+    ButtonMapTable map;
+    map.Dimension(devices.DeviceCount(), devices.MaxButtons());
+    for (int d = 1; d <= devices.DeviceCount(); ++d) {
+        const auto& device = devices.Device(d);
+        const auto& first = connected.at(IdentityKey(device.Identity)).FirstEntry;
+        const int last = std::min(device.ButtonCount, kMaxButtonNumber);
+        for (int b = 1; b <= last; ++b)
+            if (const auto i = first[static_cast<std::size_t>(b)]; i != 0)
+                map.Set(d, b, i);
+    }
+    return map;
+}
+
+// The file's first record: Corrupt when it cannot be read, Obsolete when it names another
+// version, else Loaded.
+RunnerLoadStatus VersionStatus(QmfValueReader& reader) {
+    std::vector<Variant> record;
+    if (!ReadRecord(reader, 1, record))
+        return RunnerLoadStatus::Corrupt;
+    if (record[0].ToText() != kFileVersion)
+        return RunnerLoadStatus::Obsolete;
+    return RunnerLoadStatus::Loaded;
+}
 
 } // namespace
 
@@ -116,27 +148,11 @@ RunnerLoadResult CompileRunnerConfiguration(std::string_view fileBytes, DeviceTa
     if (result.Status != RunnerLoadStatus::Loaded)
         return result;
     QmfValueReader reader(fileBytes);
-    std::vector<Variant> record;
-    if (!ReadRecord(reader, 1, record)) {
-        result.Status = RunnerLoadStatus::Corrupt;
+    result.Status = VersionStatus(reader);
+    if (result.Status != RunnerLoadStatus::Loaded)
         return result;
-    }
-    if (record[0].ToText() != kFileVersion) {
-        result.Status = RunnerLoadStatus::Obsolete;
-        return result;
-    }
 
-    // Only connected identities are kept: a record of any other identity costs its entry.
-    std::unordered_map<std::string, ConnectedIdentity> connected;
-    for (const auto& d : devices.Devices()) {
-        auto& identity = connected[IdentityKey(d.Identity)];
-        identity.ValidButtons = d.ButtonCount;
-        identity.MappedButtons =
-            std::max(identity.MappedButtons, std::min(d.ButtonCount, kMaxButtonNumber));
-    }
-    for (auto& [key, identity] : connected)
-        identity.FirstEntry.assign(static_cast<std::size_t>(identity.MappedButtons) + 1, 0);
-
+    ConnectedIdentities connected = ConnectedIdentitiesOf(devices);
     RunnerTables loaded;
     // The tables are large: size them once from the number of lines.
     const auto lineCount = std::count(fileBytes.begin(), fileBytes.end(), '\n');
@@ -181,16 +197,7 @@ RunnerLoadResult CompileRunnerConfiguration(std::string_view fileBytes, DeviceTa
     }
     loaded.MappingCount = static_cast<int>(loaded.Mappings.size());
 
-    ButtonMapTable map;
-    map.Dimension(devices.DeviceCount(), devices.MaxButtons());
-    for (int d = 1; d <= devices.DeviceCount(); ++d) {
-        const auto& device = devices.Device(d);
-        const auto& first = connected.at(IdentityKey(device.Identity)).FirstEntry;
-        const int last = std::min(device.ButtonCount, kMaxButtonNumber);
-        for (int b = 1; b <= last; ++b)
-            if (const auto i = first[static_cast<std::size_t>(b)]; i != 0)
-                map.Set(d, b, i);
-    }
+    ButtonMapTable map = ButtonMapOf(devices, connected);
     tables = std::move(loaded);
     devices.ButtonMap() = std::move(map);
     return result;

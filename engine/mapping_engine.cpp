@@ -1,4 +1,4 @@
-#include "runner/mapping_engine.h"
+#include "engine/mapping_engine.h"
 
 #include "core/app_error.h"
 #include "core/error_trap.h"
