@@ -950,6 +950,8 @@ void Session::Hold(const Arguments& a) {
 
 void Session::Repeats(const Arguments& a) {
     RequireProgram();
+    if (held_.Down.empty())
+        Fail("no button was held (`hold`)");
     const HWND window = FindTestWindow(program_.Id());
     if (window == nullptr)
         Fail("the test window is not open");
