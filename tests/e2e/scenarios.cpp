@@ -233,7 +233,8 @@ int KeysScenario() {
     keyStep("rotary", [&] {
         // A turn long after the last one sends once; a turn within RotaryRate of the last (as
         // the program read the presses) sends Multiplier (4) times, on press and on release; a
-        // turn after more than RotaryRate once again. Returns when the program read the press.
+        // turn after more than RotaryRate once again. A turn gives the stamp of the program's
+        // first read of its press.
         const auto turn = [&] {
             devices.SetButton(1, 3, true);
             const std::uint32_t pressed = devices.ReadCount();
