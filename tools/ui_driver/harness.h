@@ -169,6 +169,8 @@ private:
 
 // The folder for screenshots, created on first use.
 std::wstring ArtifactsFolder();
+// In the artifacts folder: a line per program Wine did not start at the first try.
+inline constexpr wchar_t kStartRetriesFile[] = L"start-retries.txt";
 
 // ---- the simulated devices ---------------------------------------------------------------
 

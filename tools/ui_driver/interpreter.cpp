@@ -526,7 +526,7 @@ void Session::Start(const Arguments& a) {
     if (!devices_)
         devices_ = std::make_unique<Simulation>(install_.DeviceFile, "");
     if (!program_.Start(install_.Folder + programName_, a.empty() ? L"" : Wide(a[0])))
-        Fail("cannot start " + Narrow(programName_));
+        Fail("cannot start " + Narrow(programName_) + ": error " + std::to_string(GetLastError()));
     const ProgramWindows windows =
         SameText(programName_, L"corvex.exe") ? RunnerWindows() : EditorWindows();
     // Boxes of the start-up come before the main window shows.
