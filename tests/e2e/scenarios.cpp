@@ -208,44 +208,51 @@ int KeysScenario() {
                       "got " + Describe(got));
     });
     keyStep("repeat", [&] {
-        // C at once, then every RepeatRate while held: 1 + T / RepeatRate sends in T ms, give
-        // or take one for the polls and a busy machine. Counted, not timed one by one.
-        const std::int64_t pressed = Now();
-        devices.SetButton(1, 2, true);
-        Pump(kRepeatMs * 11 / 2);
-        const double held = Milliseconds(Now() - pressed);
-        devices.SetAndWait(1, 2, false);
-        got = keys.Collect(0, 0, 200); // sends from before the release may still be on their way
+        // C at once, then every RepeatRate while held: as many sends as the program's reads of
+        // the held button imply.
+        const HeldReads held = devices.Hold(1, 2, kRepeatMs * 11 / 2);
+        checks.Require(!held.Down.empty(), "the program reads the held button");
+        const std::set<int> counts = RepeatSends(held, kRepeatMs);
+        // Sent before the hold ended, so waiting in this thread's queue.
+        got = keys.Collect(2 * static_cast<std::size_t>(*counts.begin()));
         const auto downs =
             std::count_if(got.begin(), got.end(), [](const KeyEvent& k) { return !k.Up; });
         const bool onlyC = std::all_of(got.begin(), got.end(), [](const KeyEvent& k) {
             return k.Vk == 'C' && k.Scan == kScanC;
         });
-        const auto expected = 1 + std::lround(std::floor(held / kRepeatMs));
-        checks.Expect(onlyC && std::ssize(got) == 2 * downs && std::abs(downs - expected) <= 1,
-                      "a held Repeat button sends C at once and then every RepeatRate",
-                      "held " + std::to_string(std::lround(held)) + " ms for " +
-                          std::to_string(expected) + " sends, give or take one; got " +
-                          Describe(got));
+        checks.Expect(
+            onlyC && std::ssize(got) == 2 * downs && counts.contains(static_cast<int>(downs)),
+            "a held Repeat button sends C at once and then every RepeatRate",
+            "held " +
+                std::to_string(std::lround(Milliseconds(held.Down.back() - held.Down.front()))) +
+                " ms for " + std::to_string(*counts.rbegin()) + " sends; got " + Describe(got));
         got = keys.Collect(0, 0, 3 * kRepeatMs);
         checks.Expect(got.empty(), "a released Repeat button sends nothing more",
                       "got " + Describe(got));
     });
     keyStep("rotary", [&] {
-        // A turn long after the last one sends once; a turn within RotaryRate sends Multiplier
-        // (4) times, on press and on release; a turn after more than RotaryRate once again.
+        // A turn long after the last one sends once; a turn within RotaryRate of the last (as
+        // the program read the presses) sends Multiplier (4) times, on press and on release; a
+        // turn after more than RotaryRate once again. A turn gives the stamp of the program's
+        // first read of its press.
         const auto turn = [&] {
-            devices.SetAndWait(1, 3, true);
+            devices.SetButton(1, 3, true);
+            const std::uint32_t pressed = devices.ReadCount();
+            devices.WaitReads(pressed, 1, 2, kLong);
             devices.SetAndWait(1, 3, false);
+            const auto reads = devices.Stamps(pressed, devices.ReadCount(), 1);
+            return reads.empty() ? 0 : reads.front();
         };
-        turn();
+        const std::int64_t first = turn();
         Pump(kRotaryMs / 4); // fast for RotaryRate, slow for the default rate
-        turn();
-        got = keys.Collect(20);
-        checks.Expect(got == Join({Taps('R', kScanR), Taps('T', kScanT), Taps('R', kScanR, 4),
-                                   Taps('T', kScanT, 4)}),
+        const double apart = Milliseconds(turn() - first);
+        const int times = apart < kRotaryMs ? 4 : 1;
+        got = keys.Collect(4 + 4 * static_cast<std::size_t>(times));
+        checks.Expect(got == Join({Taps('R', kScanR), Taps('T', kScanT), Taps('R', kScanR, times),
+                                   Taps('T', kScanT, times)}),
                       "a rotary turn sends once; a fast second turn sends Multiplier (4) times",
-                      "got " + Describe(got));
+                      "the second " + std::to_string(std::lround(apart)) + " ms after; got " +
+                          Describe(got));
         Pump(2 * kRotaryMs);
         turn();
         got = keys.Collect(4);

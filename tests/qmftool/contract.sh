@@ -8,7 +8,11 @@ tool=("$@")
 # The Windows build runs through a launcher: the program is the last word given.
 if [ "${#tool[@]}" -gt 1 ]; then tool=("${tool[@]:1}" "${tool[0]}"); fi
 
-rm -rf "$work" && mkdir -p "$work" && cd "$work" || exit 2
+# A folder of this run's own, removed when it ends: two runs at once (two test runs of one
+# build) would otherwise delete each other's files, and a command whose output file cannot be
+# made "exits 1" without running.
+mkdir -p "$work" && work=$(mktemp -d "$work/run-XXXXXX") && cd "$work" || exit 2
+trap 'rm -rf "$work"' EXIT
 cp "$data"/*.qmf "$data"/../../samples/cockpit.qmf "$data"/../../samples/devices.json . || exit 2
 failures=0
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }

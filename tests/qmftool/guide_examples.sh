@@ -9,7 +9,10 @@ tool=("$@")
 # The Windows build runs through a launcher: the program is the last word given.
 if [ "${#tool[@]}" -gt 1 ]; then tool=("${tool[@]:1}" "${tool[0]}"); fi
 
-rm -rf "$work" && mkdir -p "$work" && cp "$guide"/examples/* "$work" && cd "$work" || exit 2
+# A folder of this run's own, removed when it ends (two runs at once share nothing).
+mkdir -p "$work" && work=$(mktemp -d "$work/run-XXXXXX") && cp "$guide"/examples/* "$work" &&
+    cd "$work" || exit 2
+trap 'rm -rf "$work"' EXIT
 failures=0
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 

@@ -15,6 +15,7 @@
 #include <initializer_list>
 #include <memory>
 #include <optional>
+#include <set>
 #include <span>
 #include <stdexcept>
 #include <string>
@@ -168,11 +169,26 @@ private:
 
 // The folder for screenshots, created on first use.
 std::wstring ArtifactsFolder();
+// In the artifacts folder: a line per program Wine did not start at the first try.
+inline constexpr wchar_t kStartRetriesFile[] = L"start-retries.txt";
 
 // ---- the simulated devices ---------------------------------------------------------------
 
 // The device file (QM_SIM_DEVICES for the driver and the programs it starts) and the shared
 // state block the simulated devices read, created here before any program opens it.
+// The reads of a button held with Simulation::Hold, as QueryPerformanceCounter stamps: those
+// that saw it down, first to last. A read under way while the button changed may have seen
+// either state: the read before the first (`Before`, when there was one) and the last one.
+struct HeldReads {
+    std::vector<std::int64_t> Down;
+    std::optional<std::int64_t> Before;
+};
+
+// How many times a repeating mapping sends during the hold: once on the first read that saw
+// the button down, then on each read more than `everyMs` after the last send. One count, or
+// two when the hold ended (or began) within a read of a send, as the reads under way allow.
+std::set<int> RepeatSends(const HeldReads& held, double everyMs);
+
 class Simulation {
 public:
     Simulation(const std::wstring& deviceFile, std::string_view lines);
@@ -196,6 +212,9 @@ public:
     // Presses or releases, then waits until the program has read the new state twice.
     bool SetAndWait(int controller, int button, bool down, DWORD timeoutMs = 5000);
     bool SetBoardAndWait(int board, int button, bool down, DWORD timeoutMs = 5000);
+    // Holds the controller's button down until the program's reads of it down span `ms`, then
+    // releases it and waits until the program has read it up twice; empty on time-out.
+    HeldReads Hold(int controller, int button, double ms, DWORD timeoutMs = 30000);
     // Whether the program is polling: `reads` new reads of controller 1 within the time.
     bool Polling(int reads = 3, DWORD timeoutMs = 1000);
     // Whether nothing reads the devices any more (no read for `quietMs`).

@@ -16,6 +16,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <cwctype>
@@ -325,7 +326,6 @@ private:
     void KeepSettings(const Arguments& a);
     void Start(const Arguments& a);
     void Quit(const Arguments& a);
-    void Wait(const Arguments& a);
     void RequireProgram() const;
     HWND Control(int id, const char* what) const;
     void EndPrograms();
@@ -385,6 +385,8 @@ private:
     void Press(const Arguments& a) { SetSimulated(a, true); }
     void Release(const Arguments& a) { SetSimulated(a, false); }
     void SetSimulated(const Arguments& a, bool down);
+    void Hold(const Arguments& a);
+    void Repeats(const Arguments& a);
     void TestButton(const Arguments& a);
     void TestLog(const Arguments& a);
     void Priority(const Arguments& a);
@@ -426,6 +428,9 @@ private:
     std::set<std::wstring> keptDialogs_;
     // Actions that wait in a kept dialog; they end with it or with the program.
     std::vector<std::thread> waiting_;
+    // The last `hold`: the program's reads of the button, and the test log's lines before it.
+    HeldReads held_;
+    std::size_t logBeforeHold_ = 0;
 };
 
 const std::map<std::string, Session::Verb>& Session::Verbs() {
@@ -436,7 +441,6 @@ const std::map<std::string, Session::Verb>& Session::Verbs() {
         {"keep-settings", {0, 0, &Session::KeepSettings}},
         {"start", {0, 1, &Session::Start}},
         {"quit", {0, 0, &Session::Quit}},
-        {"wait", {1, 1, &Session::Wait}},
         {"menu", {1, 1, &Session::Menu}},
         {"toolbar", {1, 1, &Session::Toolbar}},
         {"button", {1, 1, &Session::Button}},
@@ -478,6 +482,8 @@ const std::map<std::string, Session::Verb>& Session::Verbs() {
         {"dialog-controls", {0, 0, &Session::DialogControls}},
         {"press", {2, 2, &Session::Press}},
         {"release", {2, 2, &Session::Release}},
+        {"hold", {3, 3, &Session::Hold}},
+        {"repeats", {2, 2, &Session::Repeats}},
         {"test-button", {1, 1, &Session::TestButton}},
         {"test-log", {0, 0, &Session::TestLog}},
         {"priority", {0, 0, &Session::Priority}},
@@ -534,7 +540,7 @@ void Session::Start(const Arguments& a) {
     if (!devices_)
         devices_ = std::make_unique<Simulation>(install_.DeviceFile, "");
     if (!program_.Start(install_.Folder + programName_, a.empty() ? L"" : Wide(a[0])))
-        Fail("cannot start " + Narrow(programName_));
+        Fail("cannot start " + Narrow(programName_) + ": error " + std::to_string(GetLastError()));
     const ProgramWindows windows =
         SameText(programName_, L"corvex.exe") ? RunnerWindows() : EditorWindows();
     // Boxes of the start-up come before the main window shows.
@@ -557,8 +563,8 @@ void Session::Start(const Arguments& a) {
         HandleDialogs();
         Pump(20);
     }
-    // Its start-up has run when it first waits for input (or shows a box).
-    WaitForInputIdle(program_.Handle(), kStartMs);
+    // Its start-up has run when its message loop takes what is posted to it (or it shows a
+    // box): Settle.
     LoadProbe(program_.Handle());
     Settle();
 }
@@ -581,12 +587,6 @@ void Session::Quit(const Arguments&) {
     }
     if (program_.Running())
         Fail(Narrow(programName_) + " did not end");
-}
-
-void Session::Wait(const Arguments& a) {
-    Pump(static_cast<DWORD>(std::clamp(std::atoi(a[0].c_str()), 0, 600000)));
-    if (program_.Running())
-        Settle();
 }
 
 void Session::RequireProgram() const {
@@ -625,9 +625,7 @@ void Session::EndPrograms() {
 // ---- settling and boxes -----------------------------------------------------------------
 
 bool Session::Idle(DWORD timeoutMs) const {
-    DWORD_PTR result = 0;
-    return main_ != nullptr &&
-           SendMessageTimeoutW(main_, WM_NULL, 0, 0, SMTO_NORMAL, timeoutMs, &result) != 0;
+    return main_ != nullptr && program_.Running() && ProgramIdle(program_.Id(), main_, timeoutMs);
 }
 
 void Session::Settle() {
@@ -660,9 +658,12 @@ void Session::NoteBox(HWND box) {
         buttons += (buttons.empty() ? "" : " ") + Shown(WindowText(button));
     // Other dialogs (the system's own questions) by their title and buttons.
     if (IsMessageBox(box)) {
+        // Its icon is known once drawn.
+        std::string icon;
+        PumpUntil([&] { return (icon = IconName(box)) != "?"; }, kAppearMs);
         messages_.push_back("box\t" + OneLine(WindowText(box)) + "\t" +
-                            OneLine(WindowText(GetDlgItem(box, kBoxTextId))) + "\t" +
-                            IconName(box) + "\t" + buttons);
+                            OneLine(WindowText(GetDlgItem(box, kBoxTextId))) + "\t" + icon + "\t" +
+                            buttons);
         return;
     }
     messages_.push_back("dialog\t" + OneLine(WindowText(box)) + "\t" + buttons);
@@ -683,10 +684,8 @@ bool Session::HandleDialogs() {
     const bool fileDialog = IsFileDialog(dialog);
     if (!fileDialog && !IsMessageBox(dialog) && keptDialogs_.contains(Plain(title)))
         return false; // open for the dialog verbs
-    if (!fileDialog) {
-        Pump(100); // drawn before its icon is read
+    if (!fileDialog)
         NoteBox(dialog);
-    }
     const ULONGLONG end = GetTickCount64() + kUnansweredMs;
     for (;;) {
         for (auto it = answers_.begin(); it != answers_.end(); ++it) {
@@ -949,6 +948,52 @@ void Session::SetSimulated(const Arguments& a, bool down) {
     Settle();
 }
 
+void Session::Hold(const Arguments& a) {
+    RequireProgram();
+    const auto device = ParseSimulatedDevice(a[0]);
+    const int button = std::atoi(a[1].c_str());
+    if (!device || device->Board || button < 1)
+        Fail("no simulated controller button \"" + a[0] + " " + a[1] + "\"");
+    const HWND window = FindTestWindow(program_.Id());
+    logBeforeHold_ = window != nullptr ? TestLogLines(window).size() : 0;
+    held_ = devices_->Hold(device->Number, button, std::atof(a[2].c_str()));
+    if (held_.Down.empty())
+        Fail("the program does not read " + a[0]);
+    Settle();
+}
+
+void Session::Repeats(const Arguments& a) {
+    RequireProgram();
+    if (held_.Down.empty())
+        Fail("no button was held (`hold`)");
+    const HWND window = FindTestWindow(program_.Id());
+    if (window == nullptr)
+        Fail("the test window is not open");
+    Settle();
+    const auto lines = TestLogLines(window);
+    const std::wstring text = Wide(a[0]);
+    std::string added;
+    int count = 0;
+    bool others = false;
+    for (std::size_t i = std::min(logBeforeHold_, lines.size()); i < lines.size(); ++i) {
+        added += "\t" + OneLine(lines[i]);
+        ++count;
+        others = others || lines[i] != text;
+    }
+    const std::set<int> counts = RepeatSends(held_, std::atof(a[1].c_str()));
+    if (!others && counts.contains(count)) {
+        record_("repeats\t" + a[0] + "\tas held");
+        return;
+    }
+    const auto heldMs =
+        held_.Down.empty() ? 0 : std::lround(Milliseconds(held_.Down.back() - held_.Down.front()));
+    std::string implied;
+    for (const int c : counts)
+        implied += (implied.empty() ? "" : " or ") + std::to_string(c);
+    record_("repeats\t" + a[0] + "\theld " + std::to_string(heldMs) + " ms: " + implied +
+            " expected, the log gained" + (added.empty() ? " nothing" : added));
+}
+
 void Session::TestButton(const Arguments& a) {
     RequireProgram();
     const HWND window = FindTestWindow(program_.Id());
@@ -968,6 +1013,7 @@ void Session::TestButton(const Arguments& a) {
 
 void Session::TestLog(const Arguments&) {
     RequireProgram();
+    Settle();
     const HWND window = FindTestWindow(program_.Id());
     if (window == nullptr) {
         record_("test-log\tclosed");
@@ -1499,26 +1545,25 @@ void Session::Controls(const Arguments& a) {
             Fail(a[0] + " has no window");
         DWORD id = 0;
         GetWindowThreadProcessId(window, &id);
-        const win32::UniqueHandle other(OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION |
-                                                        PROCESS_VM_OPERATION | PROCESS_VM_READ |
-                                                        PROCESS_VM_WRITE,
-                                                    FALSE, id));
+        const win32::UniqueHandle other(
+            OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION | PROCESS_CREATE_THREAD |
+                            PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE,
+                        FALSE, id));
         if (!other)
             Fail("cannot look into " + a[0]);
-        WaitForInputIdle(other.Get(), kStartMs);
+        // Its window shows before its start-up has run: read once its message loop runs.
+        LoadProbe(other.Get());
+        if (!ProgramIdle(id, window, kStartMs))
+            Fail(a[0] + " does not finish its start-up");
         PrintControls(window, other.Get());
         return;
     }
     RequireProgram();
+    Settle();
     PrintControls(window, program_.Handle());
 }
 
 void Session::PrintControls(HWND window, HANDLE process) {
-    for (int quiet = 0; quiet < 3; ++quiet) {
-        DWORD_PTR result = 0;
-        SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_NORMAL, kActionMs, &result);
-        Pump(30);
-    }
     for (const HWND child : Children(window)) {
         if (GetParent(child) != window)
             continue;

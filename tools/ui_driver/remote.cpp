@@ -290,6 +290,15 @@ std::vector<MenuItem> ShownPopup(DWORD process) {
     return ParseItems(Ask(process, "popup"));
 }
 
+bool ProgramIdle(DWORD process, HWND window, DWORD timeoutMs) {
+    try {
+        return Ask(process, "idle " + WindowNumber(window) + " " + std::to_string(timeoutMs)) ==
+               "idle\n";
+    } catch (const Fatal&) {
+        return false; // the program has ended, or its window has gone
+    }
+}
+
 void DropFiles(DWORD process, HWND window, POINT at, const std::vector<std::wstring>& paths) {
     std::string request =
         "drop " + WindowNumber(window) + " " + std::to_string(at.x) + " " + std::to_string(at.y);

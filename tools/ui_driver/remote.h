@@ -87,6 +87,11 @@ void LoadProbe(HANDLE process);
 std::vector<MenuItem> MenuBar(DWORD process, HWND window);
 // The items of the pop-up menu shown now (empty when none is).
 std::vector<MenuItem> ShownPopup(DWORD process);
+// Whether the window's thread took a message posted now from its message loop, with no input
+// or posted message behind it, within the time: what a program does when it has handled all
+// it was given. (A reply to a sent message proves less: a thread answers those while it waits
+// for a message it sent itself, in the middle of its start-up, say.)
+bool ProgramIdle(DWORD process, HWND window, DWORD timeoutMs);
 // Drops the files on the window at the point of its client area, as the shell does.
 void DropFiles(DWORD process, HWND window, POINT at, const std::vector<std::wstring>& paths);
 

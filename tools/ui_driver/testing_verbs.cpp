@@ -7,9 +7,6 @@
 namespace qm::e2e {
 namespace {
 
-// How long the log must stay as it is before it counts as complete, and the longest wait.
-constexpr DWORD kLogQuietMs = 250, kLogWaitMs = 5000;
-
 // The whole text of a control of another process (GetWindowText reads only captions there).
 std::wstring ControlText(HWND control) {
     DWORD_PTR length = 0;
@@ -53,18 +50,7 @@ HWND FindTestWindow(DWORD process) {
 }
 
 std::vector<std::wstring> TestLogLines(HWND testWindow) {
-    const HWND log = GetDlgItem(testWindow, IDC_TEST_LOG);
-    std::wstring text = ControlText(log);
-    ULONGLONG quietSince = GetTickCount64();
-    const ULONGLONG end = quietSince + kLogWaitMs;
-    while (GetTickCount64() < end && GetTickCount64() - quietSince < kLogQuietMs) {
-        Pump(25);
-        std::wstring now = ControlText(log);
-        if (now != text) {
-            text = std::move(now);
-            quietSince = GetTickCount64();
-        }
-    }
+    const std::wstring text = ControlText(GetDlgItem(testWindow, IDC_TEST_LOG));
     std::vector<std::wstring> lines;
     for (std::size_t start = 0; !text.empty() && start <= text.size();) {
         const std::size_t next = text.find(L"\r\n", start);

@@ -26,8 +26,8 @@ bool SetSimulatedButton(Simulation& devices, SimulatedDevice device, int button,
 
 // The editor's test window of the process; null when it is not open.
 HWND FindTestWindow(DWORD process);
-// The lines of the test window's log once it stopped changing (keys sent by the last pass
-// may still be on their way).
+// The lines of the test window's log (read once the program is idle: every key sent to it
+// taken).
 std::vector<std::wstring> TestLogLines(HWND testWindow);
 
 // The priority class of a process as its name: "REALTIME", "HIGH", "ABOVE_NORMAL", "NORMAL",

@@ -8,6 +8,9 @@
 //   popup             the pop-up menu shown now (none: no lines), with each item's rectangle
 //   drop HWND X Y     then one path per line: WM_DROPFILES to the window at (X, Y) in its
 //                     client area, as the shell sends it
+//   idle HWND MS      "idle" once the window's thread has taken a message posted now from its
+//                     message loop with no input or posted message left behind it, "busy"
+//                     when that did not happen within MS milliseconds
 //
 // An item line: depth, command id (-1 for a sub-menu), flags ("g" disabled, "c" checked,
 // "s" separator, "p" sub-menu), caption, and for a pop-up "left,top,right,bottom" on the screen;
@@ -18,6 +21,7 @@
 // After windows.h:
 #include <shlobj.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -26,6 +30,8 @@
 #include <vector>
 
 namespace {
+
+HINSTANCE probeModule = nullptr;
 
 std::string Utf8(const std::wstring& text) {
     const int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
@@ -129,6 +135,60 @@ std::string Drop(const std::vector<std::string>& lines) {
     return {};
 }
 
+// ---- idle: a message posted to the window's thread, seen when its loop takes it. A thread
+// that only waits for the answer of a message it sent (to another process, say) takes sent
+// messages but no posted ones, so a reply to a sent message does not prove it idle.
+
+const UINT kIdleMarker = RegisterWindowMessageW(L"qm-ui-probe-idle");
+// Set by the hook when the loop took the marker: with nothing behind it, or with more to do.
+const qm::win32::UniqueHandle idleSeen(CreateEventW(nullptr, FALSE, FALSE, nullptr));
+const qm::win32::UniqueHandle busySeen(CreateEventW(nullptr, FALSE, FALSE, nullptr));
+
+struct HookTraits {
+    static void Close(HHOOK hook) { UnhookWindowsHookEx(hook); }
+};
+
+LRESULT CALLBACK SeeMarker(int code, WPARAM wParam, LPARAM lParam) {
+    const auto* message = reinterpret_cast<const MSG*>(lParam);
+    if (code == HC_ACTION && wParam == PM_REMOVE && message->message == kIdleMarker)
+        SetEvent(HIWORD(GetQueueStatus(QS_INPUT | QS_POSTMESSAGE)) == 0 ? idleSeen.Get()
+                                                                        : busySeen.Get());
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+std::string Idle(const std::string& line) {
+    char target[32] = {};
+    unsigned long ms = 0;
+    if (std::sscanf(line.c_str(), "idle %31s %lu", target, &ms) != 2)
+        return "error bad idle request\n";
+    const HWND window = ParseWindow(target);
+    const DWORD thread = GetWindowThreadProcessId(window, nullptr);
+    if (thread == 0)
+        return "error no such window\n";
+    ResetEvent(idleSeen.Get());
+    ResetEvent(busySeen.Get());
+    const qm::win32::UniqueOf<HHOOK, HookTraits> hook(
+        SetWindowsHookExW(WH_GETMESSAGE, &SeeMarker, probeModule, thread));
+    if (!hook)
+        return "error cannot watch the window's thread\n";
+    const ULONGLONG end = GetTickCount64() + ms;
+    bool idle = false;
+    // Posted messages come before input: with input waiting, the marker is posted again once
+    // the loop has had a moment for it.
+    for (bool post = true; !idle && GetTickCount64() < end;) {
+        if (post && !PostMessageW(window, kIdleMarker, 0, 0))
+            break;
+        const HANDLE seen[] = {idleSeen.Get(), busySeen.Get()};
+        const DWORD left = static_cast<DWORD>(end - std::min(end, GetTickCount64()));
+        const DWORD which = WaitForMultipleObjects(2, seen, FALSE, left);
+        idle = which == WAIT_OBJECT_0;
+        post = which == WAIT_OBJECT_0 + 1;
+        if (post)
+            Sleep(10);
+    }
+    return idle ? "idle\n" : "busy\n";
+}
+
 std::string Answer(const std::string& request) {
     std::vector<std::string> lines;
     std::size_t start = 0;
@@ -154,6 +214,8 @@ std::string Answer(const std::string& request) {
         }
     } else if (lines[0].rfind("drop ", 0) == 0) {
         out = Drop(lines);
+    } else if (lines[0].rfind("idle ", 0) == 0) {
+        out = Idle(lines[0]);
     } else {
         out = "error unknown request\n";
     }
@@ -193,6 +255,7 @@ DWORD WINAPI Serve(void*) {
 extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, void*) {
     if (reason == DLL_PROCESS_ATTACH) {
         DisableThreadLibraryCalls(instance);
+        probeModule = instance;
         // The thread lives as long as the process.
         const qm::win32::UniqueHandle thread(CreateThread(nullptr, 0, &Serve, nullptr, 0, nullptr));
     }
