@@ -95,6 +95,7 @@ void RunnerController::Start(std::string_view commandLine, WindowHandle mainWind
                 false);
         SynchroniseConfigurationFolder();
         UpdateMenus();
+        ApplySwitching();
         if (SettingToBool(ReadSetting(store, Setting::Taskbar, program_.Folder)))
             HideToTray(view_);
         else
@@ -185,6 +186,7 @@ bool RunnerController::StartConfiguration(const std::string& entry) {
         MarkRunning();
         UpdateMenus();
         view_.ShowTrayIcon(true);
+        view_.ShowRunningConfiguration(entry, FileNameOf(path));
         loaded = true;
     });
     return loaded;
@@ -211,6 +213,7 @@ void RunnerController::Stop() noexcept {
         running_ = false;
         view_.SetRunning(false);
         view_.ShowTrayIcon(false);
+        view_.ShowRunningConfiguration({}, {});
         if (!DevicesReady())
             return;
         view_.SetPollTimer(false, pollPeriodMs_);

@@ -37,6 +37,7 @@ void RunnerPreferences::Load() {
         s.StartupEnabled = s.Launch;
         s.DefaultFileEnabled = s.Launch && s.Startup;
         state_ = std::move(s);
+        LoadSwitchingState();
     });
 }
 
@@ -147,6 +148,7 @@ EngineTimings RunnerPreferences::Apply() {
         WriteSetting(store_, Setting::DefaultConfigFile, state_.DefaultConfigFile);
 
         state_.Timings.Write(store_);
+        SaveSwitching(store_, state_.Switching);
         state_.ApplyEnabled = false;
     });
     return timings;
