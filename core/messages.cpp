@@ -76,10 +76,10 @@ Message NoInputDevicesFound(std::string_view title) {
 }
 
 Message HotkeyTaken(std::string_view hotkey, std::string_view command) {
-    return {Cat({"The hotkey ", hotkey, " for \"", command,
-                 "\" is already used by another program.", kCrLf, kCrLf,
-                 "Choose another one in Preferences."}),
-            "Hotkey Not Available", MessageButtons::Ok, MessageIcon::Exclamation};
+    return {
+        Cat({"The hotkey ", hotkey, " for \"", command, "\" is already used by another program.",
+             kCrLf, kCrLf, "Choose another one in Preferences."}),
+        "Hotkey Not Available", MessageButtons::Ok, MessageIcon::Exclamation};
 }
 
 Message ListedFileNotFound() {

@@ -5,8 +5,8 @@
 #include "core/dialogs.h"
 #include "core/file_system.h"
 #include "runner/switching.h"
-#include "settings/known_files.h"
 #include "settings/file_association.h"
+#include "settings/known_files.h"
 #include "settings/settings_store.h"
 #include "settings/timing_boxes.h"
 

@@ -107,9 +107,8 @@ void RunnerController::NotifySwitch() {
         view_.Notify("Stopped");
         return;
     }
-    const auto path =
-        seams_.Store.GetString(RegistryRoot::CurrentUser, EntryKey(view_.SelectedConfiguration()),
-                               kEntryPathValue);
+    const auto path = seams_.Store.GetString(
+        RegistryRoot::CurrentUser, EntryKey(view_.SelectedConfiguration()), kEntryPathValue);
     view_.Notify("Running " + FileNameOf(path));
 }
 

@@ -128,10 +128,17 @@ std::optional<std::string> RuleEntry(SettingsStore& store, FileSystem& files,
 
 bool CountsAsChange(const ForegroundWindow& window) {
     // The taskbars, the notification area's overflow, the task switchers, the desktop.
-    static constexpr std::string_view kShellClasses[] = {
-        "Shell_TrayWnd",       "Shell_SecondaryTrayWnd", "NotifyIconOverflowWindow",
-        "TopLevelWindowForOverflowXamlIsland", "MultitaskingViewFrame", "TaskSwitcherWnd",
-        "XamlExplorerHostIslandWindow", "ForegroundStaging", "Progman", "WorkerW", "#32769"};
+    static constexpr std::string_view kShellClasses[] = {"Shell_TrayWnd",
+                                                         "Shell_SecondaryTrayWnd",
+                                                         "NotifyIconOverflowWindow",
+                                                         "TopLevelWindowForOverflowXamlIsland",
+                                                         "MultitaskingViewFrame",
+                                                         "TaskSwitcherWnd",
+                                                         "XamlExplorerHostIslandWindow",
+                                                         "ForegroundStaging",
+                                                         "Progman",
+                                                         "WorkerW",
+                                                         "#32769"};
     if (window.OwnProcess || window.Executable.empty())
         return false;
     return std::none_of(std::begin(kShellClasses), std::end(kShellClasses),

@@ -56,9 +56,7 @@ struct SwitchingSettings {
     // Switching follows the foreground only when it is on and there are rules.
     bool Active() const { return Enabled && !Rules.empty(); }
     Hotkey& HotkeyOf(HotkeyAction action) { return Hotkeys[static_cast<std::size_t>(action)]; }
-    Hotkey HotkeyOf(HotkeyAction action) const {
-        return Hotkeys[static_cast<std::size_t>(action)];
-    }
+    Hotkey HotkeyOf(HotkeyAction action) const { return Hotkeys[static_cast<std::size_t>(action)]; }
     bool operator==(const SwitchingSettings&) const = default;
 };
 
@@ -79,9 +77,9 @@ std::optional<std::string> RuleEntry(SettingsStore& store, FileSystem& files,
 
 // A window that came to the front, as the shell sees it.
 struct ForegroundWindow {
-    bool OwnProcess = false;   // a window of the runner itself
-    std::string ClassName;     // its window class
-    std::string Executable;    // its program's full path; empty when it could not be read
+    bool OwnProcess = false; // a window of the runner itself
+    std::string ClassName;   // its window class
+    std::string Executable;  // its program's full path; empty when it could not be read
 };
 
 // Whether a window counts as a change of the program in front: the runner's own windows, the

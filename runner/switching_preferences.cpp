@@ -31,8 +31,9 @@ std::size_t RunnerPreferences::AddRule(std::string_view program, bool byFullPath
                                        std::string configuration) {
     std::string name = byFullPath ? std::string(TrimSpaces(program)) : FileNameOf(program);
     auto& rules = state_.Switching.Rules;
-    auto same = std::find_if(rules.begin(), rules.end(),
-                             [&](const SwitchRule& r) { return EqualsIgnoreCase(r.Program, name); });
+    auto same = std::find_if(rules.begin(), rules.end(), [&](const SwitchRule& r) {
+        return EqualsIgnoreCase(r.Program, name);
+    });
     if (same == rules.end())
         same = rules.insert(rules.end(), SwitchRule{std::move(name), {}});
     same->Configuration = std::move(configuration);

@@ -29,7 +29,7 @@ const std::string kX = "D:\\x.qmf";
 
 // A configuration whose button 1 of the device sends `key`.
 inline std::string Qmf(const std::string& key = "A", const std::string& identity = kPad,
-                const char* repeat = "#FALSE#") {
+                       const char* repeat = "#FALSE#") {
     return File14(
         {Record14{.Identity = identity, .Repeat = repeat, .Press = {{key, key}}, .Release = {}}});
 }
