@@ -42,6 +42,8 @@ struct Rig {
         runner = std::make_unique<RunnerController>(
             ProgramInfo{kFolder, "corvex", 1, 4, 9},
             RunnerSeams{store, files, dialogs, priority, joysticks, boards, keyboard, clock}, view);
+        if (watch != nullptr)
+            runner->AttachSwitching(*watch, *hotkeys);
         runner->Start(commandLine, nullptr);
         return *runner;
     }
@@ -89,6 +91,9 @@ struct Rig {
     ManualClock clock;
     testing::RecordingView view;
     std::unique_ptr<RunnerController> runner;
+    // Switching's seams, when a test gives them.
+    ForegroundWatch* watch = nullptr;
+    HotkeyRegistrar* hotkeys = nullptr;
 };
 
 class Runner : public ::testing::Test, public Rig {};
