@@ -129,13 +129,17 @@ TEST(SwitchingRules, NameOrFullPathWithoutCaseAndWhichWindowsCount) {
 }
 
 TEST_F(Switching, TheProgramInFrontRunsItsConfigurationOwnAndShellWindowsDoNot) {
-    settings.Rules.push_back({"gone.exe", kC}); // its configuration was never there
+    files.files[kC] = Qmf();
+    settings.Rules.push_back({"gone.exe", kC}); // listed, then its file goes
+    settings.Rules.push_back({"never.exe", "D:\\never.qmf"});
     StartWith(settings);
+    files.files.erase(kC);
     EXPECT_TRUE(watchSeam.on);
     Front("C:\\Sim\\FLY.EXE");
     EXPECT_EQ(std::tuple(Running(), view.checked, view.selected),
               std::tuple("a.qmf", "file1", "file1"));
     Front("C:\\gone.exe");
+    Front("C:\\never.exe");
     EXPECT_EQ(Running(), "a.qmf");
     Front("C:\\Sim\\taxi.exe");
     runner->ForegroundChanged({true, "CorvexForm1", "C:\\Corvex\\corvex.exe"});
@@ -210,7 +214,7 @@ TEST_F(Switching, HotkeysRegisterTakenOnesAreReportedAndTheyStepThroughTheList) 
     settings.HotkeyOf(HotkeyAction::Previous) = hotkeySeam.takenByOthers;
     settings.HotkeyOf(HotkeyAction::RunStop) = {kAltMask, 'R'};
     StartWith(settings);
-    EXPECT_THAT(dialogs.shown,
+    ASSERT_THAT(dialogs.shown,
                 ElementsAre(msg::HotkeyTaken("SHIFT + T", "Previous configuration")));
     EXPECT_EQ(dialogs.shown[0].text, "The hotkey SHIFT + T for \"Previous configuration\" is "
                                      "already used by another program.\r\n\r\nChoose another "
