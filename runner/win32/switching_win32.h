@@ -1,0 +1,70 @@
+#pragma once
+// The system's side of switching: being told when a window comes to the front, global
+// hotkeys, and the programs whose windows are open now.
+#include "runner/switching.h"
+#include "ui/win32/win32_dialogs.h"
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace qm::win32 {
+
+// A window as switching sees it: of this process or not, its class and its program's path.
+ForegroundWindow DescribeWindow(HWND window);
+
+// Foreground changes as out-of-context window events. Wine 8 sends no EVENT_SYSTEM_FOREGROUND,
+// but it does send EVENT_OBJECT_FOCUS across processes, and a window that comes to the front
+// takes the focus: under Wine focus events are watched as well, each checked against the
+// window in front. One watch per process (the events carry no context).
+class ForegroundHook final : public ForegroundWatch {
+public:
+    using Sink = std::function<void(const ForegroundWindow&)>;
+    ForegroundHook(Win32Dialogs& dialogs, Sink sink);
+    ~ForegroundHook() override;
+    ForegroundHook(const ForegroundHook&) = delete;
+    ForegroundHook& operator=(const ForegroundHook&) = delete;
+
+    void Watch(bool on) override;
+
+private:
+    static void CALLBACK OnEvent(HWINEVENTHOOK hook, DWORD event, HWND window, LONG object,
+                                 LONG child, DWORD thread, DWORD time);
+    void Check();
+
+    Win32Dialogs& dialogs_;
+    Sink sink_;
+    HWINEVENTHOOK foreground_ = nullptr;
+    HWINEVENTHOOK focus_ = nullptr;
+    HWND last_ = nullptr;
+};
+
+// Global hotkeys of the main window: WM_HOTKEY with the action + 1 as its id.
+class WindowHotkeys final : public HotkeyRegistrar {
+public:
+    explicit WindowHotkeys(HWND window) : window_(window) {}
+    ~WindowHotkeys() override;
+    WindowHotkeys(const WindowHotkeys&) = delete;
+    WindowHotkeys& operator=(const WindowHotkeys&) = delete;
+
+    bool Register(HotkeyAction action, Hotkey hotkey) override;
+    void Unregister(HotkeyAction action) override;
+    // The action of a WM_HOTKEY's id; -1 for another id.
+    static int ActionOf(WPARAM id);
+
+private:
+    HWND window_;
+    bool held_[kHotkeyActions] = {};
+};
+
+// The full paths of the programs of the visible top-level windows open now (other than this
+// process's), each once, sorted by file name.
+std::vector<std::string> OpenWindowPrograms();
+
+// Between a hotkey control's value (HKM_GETHOTKEY / HKM_SETHOTKEY) and a hotkey.
+Hotkey HotkeyFromControl(LRESULT value);
+WPARAM HotkeyToControl(Hotkey hotkey);
+
+} // namespace qm::win32
