@@ -394,8 +394,7 @@ bool MainWindow::TrayCall(DWORD action) {
         data.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
         data.uCallbackMessage = CORVEX_TRAY_MESSAGE;
         data.hIcon = trayRunning_ ? runUpSmall_.Get() : runOffSmall_.Get();
-        const std::wstring tip =
-            runningFile_.empty() ? caption_ : caption_ + L"\n" + runningFile_;
+        const std::wstring tip = runningFile_.empty() ? caption_ : caption_ + L"\n" + runningFile_;
         lstrcpynW(data.szTip, tip.c_str(), static_cast<int>(std::size(data.szTip)));
     }
     return Shell_NotifyIconW(action, &data) != FALSE;
@@ -426,10 +425,10 @@ void MainWindow::ShowRunningConfiguration(std::string_view entry, std::string_vi
     runningEntry_ = entry;
     runningFile_ = WideFromUtf8(fileName);
     for (std::size_t i = 0; i < configurations_.size(); ++i)
-        CheckMenuItem(fileMenu_, static_cast<UINT>(IDM_CONFIG_FIRST + i),
-                      MF_BYCOMMAND | (!entry.empty() && configurations_[i].Entry == entry
-                                          ? MF_CHECKED
-                                          : MF_UNCHECKED));
+        CheckMenuItem(
+            fileMenu_, static_cast<UINT>(IDM_CONFIG_FIRST + i),
+            MF_BYCOMMAND |
+                (!entry.empty() && configurations_[i].Entry == entry ? MF_CHECKED : MF_UNCHECKED));
     if (trayAdded_)
         TrayCall(NIM_MODIFY);
 }

@@ -137,11 +137,10 @@ std::vector<std::string> OpenWindowPrograms() {
     std::sort(programs.begin(), programs.end(), [](const std::string& a, const std::string& b) {
         return UpperCase(FileNameOf(a) + "|" + a) < UpperCase(FileNameOf(b) + "|" + b);
     });
-    programs.erase(std::unique(programs.begin(), programs.end(),
-                               [](const std::string& a, const std::string& b) {
-                                   return SamePath(a, b);
-                               }),
-                   programs.end());
+    programs.erase(
+        std::unique(programs.begin(), programs.end(),
+                    [](const std::string& a, const std::string& b) { return SamePath(a, b); }),
+        programs.end());
     return programs;
 }
 
