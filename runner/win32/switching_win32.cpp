@@ -57,9 +57,10 @@ ForegroundHook::~ForegroundHook() {
 
 void ForegroundHook::Watch(bool on) {
     if (!on) {
-        for (HWINEVENTHOOK* hook : {&foreground_, &focus_})
-            if (*hook != nullptr)
-                UnhookWinEvent(std::exchange(*hook, nullptr));
+        if (foreground_ != nullptr)
+            UnhookWinEvent(std::exchange(foreground_, nullptr));
+        if (timer_ != 0)
+            KillTimer(nullptr, std::exchange(timer_, 0));
         if (watching == this)
             watching = nullptr;
         return;
@@ -72,11 +73,15 @@ void ForegroundHook::Watch(bool on) {
     foreground_ = SetWinEventHook(EVENT_SYSTEM_FOREGROUND, EVENT_SYSTEM_FOREGROUND, nullptr,
                                   &ForegroundHook::OnEvent, 0, 0, kFlags);
     if (UnderWine())
-        focus_ = SetWinEventHook(EVENT_OBJECT_FOCUS, EVENT_OBJECT_FOCUS, nullptr,
-                                 &ForegroundHook::OnEvent, 0, 0, kFlags);
+        timer_ = SetTimer(nullptr, 0, kWineCheckMs, &ForegroundHook::OnTimer);
 }
 
 void CALLBACK ForegroundHook::OnEvent(HWINEVENTHOOK, DWORD, HWND, LONG, LONG, DWORD, DWORD) {
+    if (watching != nullptr)
+        watching->Check();
+}
+
+void CALLBACK ForegroundHook::OnTimer(HWND, UINT, UINT_PTR, DWORD) {
     if (watching != nullptr)
         watching->Check();
 }

@@ -15,10 +15,10 @@ namespace qm::win32 {
 // A window as switching sees it: of this process or not, its class and its program's path.
 ForegroundWindow DescribeWindow(HWND window);
 
-// Foreground changes as out-of-context window events. Wine 8 sends no EVENT_SYSTEM_FOREGROUND,
-// but it does send EVENT_OBJECT_FOCUS across processes, and a window that comes to the front
-// takes the focus: under Wine focus events are watched as well, each checked against the
-// window in front. One watch per process (the events carry no context).
+// Foreground changes as out-of-context window events (EVENT_SYSTEM_FOREGROUND). Wine 8 sends
+// none, nor a focus event when another program's window comes to the front: under Wine only,
+// and only while watching, a timer of the poll period's order compares the window in front
+// with the last one instead. One watch per process (the events carry no context).
 class ForegroundHook final : public ForegroundWatch {
 public:
     using Sink = std::function<void(const ForegroundWindow&)>;
@@ -32,12 +32,15 @@ public:
 private:
     static void CALLBACK OnEvent(HWINEVENTHOOK hook, DWORD event, HWND window, LONG object,
                                  LONG child, DWORD thread, DWORD time);
+    static void CALLBACK OnTimer(HWND window, UINT message, UINT_PTR id, DWORD time);
     void Check();
+
+    static constexpr UINT kWineCheckMs = 10;
 
     Win32Dialogs& dialogs_;
     Sink sink_;
     HWINEVENTHOOK foreground_ = nullptr;
-    HWINEVENTHOOK focus_ = nullptr;
+    UINT_PTR timer_ = 0;
     HWND last_ = nullptr;
 };
 
