@@ -148,7 +148,9 @@ EngineTimings RunnerPreferences::Apply() {
         WriteSetting(store_, Setting::DefaultConfigFile, state_.DefaultConfigFile);
 
         state_.Timings.Write(store_);
-        SaveSwitching(store_, state_.Switching);
+        // Nothing is written for switching the user never touched.
+        if (state_.Switching != loadedSwitching_)
+            SaveSwitching(store_, loadedSwitching_ = state_.Switching);
         state_.ApplyEnabled = false;
     });
     return timings;

@@ -82,6 +82,8 @@ private:
     Dialogs& dialogs_;
     AssociatingProgram program_;
     RunnerPreferencesState state_;
+    // The switching settings as stored.
+    SwitchingSettings loadedSwitching_;
 };
 
 // The command of the Windows Run entry: "\"<folder>\<exe>.exe\" /t".

@@ -8,7 +8,7 @@
 namespace qm {
 
 void RunnerPreferences::LoadSwitchingState() {
-    state_.Switching = LoadSwitching(store_);
+    state_.Switching = loadedSwitching_ = LoadSwitching(store_);
     state_.Configurations.clear();
     for (auto& known : KnownFiles(store_))
         if (files_.Exists(known.Path))
