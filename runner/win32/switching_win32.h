@@ -17,7 +17,7 @@ ForegroundWindow DescribeWindow(HWND window);
 
 // Foreground changes as out-of-context window events (EVENT_SYSTEM_FOREGROUND). Wine 8 sends
 // none, nor a focus event when another program's window comes to the front: under Wine only,
-// and only while watching, a timer of the poll period's order compares the window in front
+// and only while watching, a 25 ms timer compares the window in front
 // with the last one instead. One watch per process (the events carry no context).
 class ForegroundHook final : public ForegroundWatch {
 public:
@@ -35,7 +35,7 @@ private:
     static void CALLBACK OnTimer(HWND window, UINT message, UINT_PTR id, DWORD time);
     void Check();
 
-    static constexpr UINT kWineCheckMs = 10;
+    static constexpr UINT kWineCheckMs = 25;
 
     Win32Dialogs& dialogs_;
     Sink sink_;
