@@ -5,6 +5,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace qm::e2e {
 
@@ -12,7 +13,10 @@ enum class Click { Left, Right, Double };
 void ClickAt(POINT screen, Click click);
 // Types the text: keys of the keyboard layout where there are, characters otherwise.
 void TypeText(std::wstring_view text);
-// A chord such as "Enter", "Ctrl+S", "Shift+Tab", "F5", "a"; false when a name is unknown.
+// The virtual keys of a chord such as "Enter", "Ctrl+S", "Shift+Tab", "Ctrl+Alt+F9", "Win+F5",
+// "a", in the order they go down; empty when a name is unknown.
+std::vector<WORD> ChordKeys(std::string_view chord);
+// Presses the chord's keys in order and lets them go in reverse; false when a name is unknown.
 bool PressChord(std::string_view chord);
 
 } // namespace qm::e2e

@@ -9,6 +9,7 @@
 #include "program_windows.h"
 #include "remote.h"
 #include "script.h"
+#include "target_programs.h"
 #include "testing_verbs.h"
 #include "ui/win32/shell_handles.h"
 
@@ -391,6 +392,17 @@ private:
     void TestLog(const Arguments& a);
     void Priority(const Arguments& a);
 
+    // ---- the program in front: target programs, hotkeys, the runner's switching
+    void StartTarget(const Arguments& a);
+    HWND TargetWindow(const std::string& name) const;
+    void Front(const Arguments& a);
+    void Hotkey(const Arguments& a);
+    void TargetKeys(const Arguments& a);
+    void WaitRunner(const Arguments& a);
+    void IdleCpu(const Arguments& a);
+    void MeasureSwitch(const Arguments& a);
+    void SettleIfRunning();
+
     // Runs `send` (which may wait in a box of the program) on a worker thread while boxes are
     // answered here, then settles.
     void Blocking(const std::function<void()>& send);
@@ -431,6 +443,10 @@ private:
     // The last `hold`: the program's reads of the button, and the test log's lines before it.
     HeldReads held_;
     std::size_t logBeforeHold_ = 0;
+    // The started target programs by file name (lower case), and the key lines of each that
+    // `target-keys` printed.
+    std::map<std::wstring, RunnerProcess> targets_;
+    std::map<std::wstring, std::size_t> targetKeysShown_;
 };
 
 const std::map<std::string, Session::Verb>& Session::Verbs() {
@@ -487,6 +503,13 @@ const std::map<std::string, Session::Verb>& Session::Verbs() {
         {"test-button", {1, 1, &Session::TestButton}},
         {"test-log", {0, 0, &Session::TestLog}},
         {"priority", {0, 0, &Session::Priority}},
+        {"start-target", {1, 1, &Session::StartTarget}},
+        {"front", {1, 1, &Session::Front}},
+        {"hotkey", {1, 1, &Session::Hotkey}},
+        {"target-keys", {1, 1, &Session::TargetKeys}},
+        {"wait-runner", {2, 2, &Session::WaitRunner}},
+        {"idle-cpu", {1, 1, &Session::IdleCpu}},
+        {"measure-switch", {3, 3, &Session::MeasureSwitch}},
     };
     return verbs;
 }
@@ -1028,6 +1051,137 @@ void Session::TestLog(const Arguments&) {
 void Session::Priority(const Arguments&) {
     RequireProgram();
     record_("priority\t" + PriorityClassName(program_.Handle()));
+}
+
+// ---- the program in front ----------------------------------------------------------------
+
+// What the runner does when the program in front changes has run once it is idle again.
+void Session::SettleIfRunning() {
+    if (program_.Running())
+        Settle();
+}
+
+// A target program's file name as the session keeps it.
+std::wstring TargetKey(const std::string& name) {
+    std::wstring key = Wide(name);
+    std::transform(key.begin(), key.end(), key.begin(), [](wchar_t c) { return std::towlower(c); });
+    return key;
+}
+
+void Session::StartTarget(const Arguments& a) {
+    const std::wstring name = Wide(a[0]);
+    const std::wstring key = TargetKey(a[0]);
+    if (targets_.count(key) != 0 && targets_[key].Running())
+        Fail(a[0] + " runs already");
+    // Beside the programs; the payload's when the installation is an installer's.
+    std::wstring path = install_.Folder + name;
+    if (GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES)
+        path = DriverFolder() + L"payload\\" + name;
+    RunnerProcess& target = targets_[key];
+    if (!target.Start(path, L""))
+        Fail("cannot start " + a[0] + ": error " + std::to_string(GetLastError()));
+    HWND window = nullptr;
+    if (!PumpUntil([&] { return (window = TargetWindowOf(target.Id())) != nullptr; }, kStartMs))
+        Fail(a[0] + " shows no target window");
+    targetKeysShown_[key] = 0;
+    // A program started comes to the front.
+    if (!BringToFront(window, kAppearMs))
+        Fail(a[0] + " did not come to the front");
+    SettleIfRunning();
+}
+
+HWND Session::TargetWindow(const std::string& name) const {
+    const auto found = targets_.find(TargetKey(name));
+    const HWND window = found == targets_.end() ? nullptr : TargetWindowOf(found->second.Id());
+    if (window == nullptr)
+        Fail(name + " is not a started target program (start-target)");
+    return window;
+}
+
+void Session::Front(const Arguments& a) {
+    const std::vector<HWND> windows = WindowsOfProgram(Wide(a[0]));
+    if (windows.empty())
+        Fail("no window of " + a[0] + " shows");
+    if (!BringToFront(windows.front(), kAppearMs))
+        Fail("a window of " + a[0] + " did not come to the front");
+    SettleIfRunning();
+}
+
+void Session::Hotkey(const Arguments& a) {
+    const std::vector<WORD> keys = ChordKeys(a[0]);
+    if (keys.empty())
+        Fail("unknown key in \"" + a[0] + "\"");
+    // With a target in front, the chord has passed once its keys reached it: all but the
+    // hotkey's own key press, which the system turns into WM_HOTKEY.
+    const HWND front = GetForegroundWindow();
+    const bool target = IsTargetWindow(front);
+    const std::size_t before = target ? TargetKeyLines(front).size() : 0;
+    PressChord(a[0]);
+    if (target &&
+        !PumpUntil([&] { return TargetKeyLines(front).size() >= before + 2 * keys.size() - 1; },
+                   kAppearMs))
+        Fail("the keys of " + a[0] + " did not reach " + Narrow(WindowText(front)));
+    SettleIfRunning();
+}
+
+void Session::TargetKeys(const Arguments& a) {
+    const HWND window = TargetWindow(a[0]);
+    const std::vector<std::wstring> lines = TargetKeyLines(window);
+    std::size_t& shown = targetKeysShown_[TargetKey(a[0])];
+    shown = std::min(shown, lines.size());
+    record_("target-keys\t" + a[0] + "\t" + std::to_string(lines.size() - shown));
+    for (; shown < lines.size(); ++shown) {
+        std::string line = Narrow(lines[shown]);
+        std::replace(line.begin(), line.end(), ' ', '\t');
+        record_(line);
+    }
+}
+
+void Session::WaitRunner(const Arguments& a) {
+    if (a[1] != "running" && a[1] != "stopped")
+        Fail("the state is running or stopped");
+    const HWND runner = OnlyRunnerWindow();
+    if (runner == nullptr)
+        Fail("not exactly one runner window");
+    if (!WaitRunnerShows(runner, Wide(a[0]), a[1] == "running", kAppearMs))
+        Fail("the runner does not show " + a[0] + " " + a[1] + ": " +
+             RunnerShowsText(ReadRunnerShows(runner)));
+}
+
+void Session::IdleCpu(const Arguments& a) {
+    const int seconds = std::atoi(a[0].c_str());
+    if (seconds < 1)
+        Fail("the period is a number of seconds");
+    const HWND runner = OnlyRunnerWindow();
+    if (runner == nullptr)
+        Fail("not exactly one runner window");
+    char line[96];
+    std::snprintf(line, sizeof(line), "idle-cpu\t%d s\t%.2f %%", seconds,
+                  IdleCpuPercent(runner, seconds));
+    record_(line);
+}
+
+void Session::MeasureSwitch(const Arguments& a) {
+    // How long a switch may take before the measurement fails: far above the goal, far below
+    // the scripts' patience.
+    constexpr DWORD kSwitchBoundMs = 5000;
+    const int rounds = std::atoi(a[0].c_str());
+    if (rounds < 1)
+        Fail("the number of rounds is a positive number");
+    const HWND runner = OnlyRunnerWindow();
+    if (runner == nullptr)
+        Fail("not exactly one runner window");
+    SwitchTimes times =
+        MeasureSwitches(runner, TargetWindow("target-one.exe"), TargetWindow("target-two.exe"),
+                        Wide(a[1]), Wide(a[2]), rounds, kSwitchBoundMs);
+    std::sort(times.Ms.begin(), times.Ms.end());
+    char line[160];
+    std::snprintf(line, sizeof(line), "switch\t%zu switches\tmedian %.1f ms\tmax %.1f ms",
+                  times.Ms.size(), Percentile(times.Ms, 0.5), times.Ms.back());
+    record_(line);
+    record_(times.Hooked ? "foreground-events\t" + std::to_string(times.ForegroundEvents) +
+                               " seen for the targets"
+                         : std::string("foreground-events\tthe hook failed"));
 }
 
 int Session::EntryIndex(const std::string& entry) const {
