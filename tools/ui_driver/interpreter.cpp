@@ -370,6 +370,7 @@ private:
     void Messages(const Arguments& a);
     void Registry(const Arguments& a);
     void WaitValue(const Arguments& a);
+    void SetValue(const Arguments& a);
     void Screenshot(const Arguments& a);
     void Controls(const Arguments& a);
     void Locks(const Arguments& a);
@@ -510,6 +511,7 @@ const std::map<std::string, Session::Verb>& Session::Verbs() {
         {"wait-runner", {2, 2, &Session::WaitRunner}},
         {"idle-cpu", {1, 1, &Session::IdleCpu}},
         {"measure-switch", {3, 3, &Session::MeasureSwitch}},
+        {"set-value", {3, 3, &Session::SetValue}},
     };
     return verbs;
 }
@@ -1660,6 +1662,15 @@ void Session::Registry(const Arguments&) {
                                 win32::WideFromUtf8(Relative(*text)));
     for (const auto& [name, data] : values)
         record_(Narrow(name) + " = " + Narrow(data));
+}
+
+void Session::SetValue(const Arguments& a) {
+    std::wstring data = Wide(a[2]);
+    constexpr std::wstring_view kInstall = L"<install>\\";
+    for (std::size_t at = data.find(kInstall); at != std::wstring::npos;
+         at = data.find(kInstall, at + install_.Folder.size()))
+        data.replace(at, kInstall.size(), install_.Folder);
+    RegSetText(HKEY_CURRENT_USER, Wide(a[0]), Wide(a[1]), data);
 }
 
 void Session::WaitValue(const Arguments& a) {
