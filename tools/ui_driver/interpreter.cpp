@@ -509,7 +509,7 @@ const std::map<std::string, Session::Verb>& Session::Verbs() {
         {"hotkey", {1, 1, &Session::Hotkey}},
         {"target-keys", {1, 1, &Session::TargetKeys}},
         {"wait-runner", {2, 2, &Session::WaitRunner}},
-        {"idle-cpu", {1, 1, &Session::IdleCpu}},
+        {"idle-cpu", {1, 2, &Session::IdleCpu}},
         {"measure-switch", {3, 3, &Session::MeasureSwitch}},
         {"set-value", {3, 3, &Session::SetValue}},
     };
@@ -1085,6 +1085,8 @@ void Session::StartTarget(const Arguments& a) {
     HWND window = nullptr;
     if (!PumpUntil([&] { return (window = TargetWindowOf(target.Id())) != nullptr; }, kStartMs))
         Fail(a[0] + " shows no target window");
+    // For the keys' reads: they wait until it has taken every key that came.
+    LoadProbe(target.Handle());
     targetKeysShown_[key] = 0;
     // A program started comes to the front.
     if (!BringToFront(window, kAppearMs))
@@ -1113,21 +1115,29 @@ void Session::Hotkey(const Arguments& a) {
     const std::vector<WORD> keys = ChordKeys(a[0]);
     if (keys.empty())
         Fail("unknown key in \"" + a[0] + "\"");
-    // With a target in front, the chord has passed once its keys reached it: all but the
-    // hotkey's own key press, which the system turns into WM_HOTKEY.
+    // With a target in front, the chord has passed once its keys reached it, the first key's
+    // release last: all of them, or all but the hotkey's own key press, which the system turns
+    // into WM_HOTKEY for the program that registered the chord.
     const HWND front = GetForegroundWindow();
     const bool target = IsTargetWindow(front);
     const std::size_t before = target ? TargetKeyLines(front).size() : 0;
+    const std::wstring last = L"up " + std::to_wstring(keys.front()) + L" ";
     PressChord(a[0]);
-    if (target &&
-        !PumpUntil([&] { return TargetKeyLines(front).size() >= before + 2 * keys.size() - 1; },
-                   kAppearMs))
+    const auto passed = [&] {
+        const std::vector<std::wstring> lines = TargetKeyLines(front);
+        return lines.size() >= before + 2 * keys.size() - 1 && lines.back().starts_with(last);
+    };
+    if (target && !PumpUntil(passed, kAppearMs))
         Fail("the keys of " + a[0] + " did not reach " + Narrow(WindowText(front)));
     SettleIfRunning();
 }
 
 void Session::TargetKeys(const Arguments& a) {
     const HWND window = TargetWindow(a[0]);
+    DWORD id = 0;
+    GetWindowThreadProcessId(window, &id);
+    if (!ProgramIdle(id, window, kActionMs))
+        Fail(a[0] + " does not become idle");
     const std::vector<std::wstring> lines = TargetKeyLines(window);
     std::size_t& shown = targetKeysShown_[TargetKey(a[0])];
     shown = std::min(shown, lines.size());
@@ -1154,12 +1164,21 @@ void Session::IdleCpu(const Arguments& a) {
     const int seconds = std::atoi(a[0].c_str());
     if (seconds < 1)
         Fail("the period is a number of seconds");
-    const HWND runner = OnlyRunnerWindow();
-    if (runner == nullptr)
-        Fail("not exactly one runner window");
-    char line[96];
-    std::snprintf(line, sizeof(line), "idle-cpu\t%d s\t%.2f %%", seconds,
-                  IdleCpuPercent(runner, seconds));
+    HWND window = nullptr;
+    if (a.size() == 1) {
+        window = OnlyRunnerWindow();
+        if (window == nullptr)
+            Fail("not exactly one runner window");
+    } else {
+        const std::vector<HWND> windows = WindowsOfProgram(Wide(a[1]));
+        if (windows.empty())
+            Fail("no window of " + a[1] + " shows");
+        window = windows.front();
+    }
+    char line[160];
+    std::snprintf(line, sizeof(line), "idle-cpu\t%s\t%d s\t%.2f %%",
+                  a.size() == 1 ? "corvex.exe" : a[1].c_str(), seconds,
+                  IdleCpuPercent(window, seconds));
     record_(line);
 }
 

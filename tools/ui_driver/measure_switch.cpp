@@ -47,12 +47,12 @@ bool WaitRunnerShows(HWND runnerMain, std::wstring_view entry, bool running, DWO
         timeoutMs);
 }
 
-double IdleCpuPercent(HWND runnerMain, int seconds) {
+double IdleCpuPercent(HWND window, int seconds) {
     DWORD id = 0;
-    GetWindowThreadProcessId(runnerMain, &id);
+    GetWindowThreadProcessId(window, &id);
     const win32::UniqueHandle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, id));
     if (!process)
-        throw std::runtime_error("cannot open the runner's process");
+        throw std::runtime_error("cannot open the window's process");
     const double before = ProcessCpuSeconds(process.Get());
     const std::int64_t from = Now();
     Pump(static_cast<DWORD>(seconds) * 1000);

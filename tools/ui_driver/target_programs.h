@@ -67,8 +67,9 @@ std::string RunnerShowsText(const RunnerShows& shows);
 // Waits until the runner shows `entry` (ignoring case) and runs or not; false after the time.
 bool WaitRunnerShows(HWND runnerMain, std::wstring_view entry, bool running, DWORD timeoutMs);
 
-// The runner's CPU use over `seconds` of the driver doing nothing, in percent of one core.
-double IdleCpuPercent(HWND runnerMain, int seconds);
+// The CPU use of the window's process over `seconds` of the driver doing nothing, in percent
+// of one core.
+double IdleCpuPercent(HWND window, int seconds);
 
 // Target one, then target two, brought to the front `rounds` times, after a first, untimed
 // switch to target two. Each time: from the target's activation to the runner showing the
