@@ -1073,6 +1073,8 @@ std::wstring TargetKey(const std::string& name) {
 void Session::StartTarget(const Arguments& a) {
     const std::wstring name = Wide(a[0]);
     const std::wstring key = TargetKey(a[0]);
+    if (key != L"target-one.exe" && key != L"target-two.exe")
+        Fail("the target programs are target-one.exe and target-two.exe");
     if (targets_.count(key) != 0 && targets_[key].Running())
         Fail(a[0] + " runs already");
     // Beside the programs; the payload's when the installation is an installer's.

@@ -131,7 +131,9 @@ std::vector<std::wstring> TargetKeyLines(HWND target) {
 }
 
 std::int64_t TargetActivatedAt(HWND target) {
-    return static_cast<std::int64_t>(GetWindowLongPtrW(target, kTargetActivatedAt));
+    const auto low = static_cast<std::uint32_t>(GetWindowLongW(target, kTargetActivatedAt));
+    const auto high = static_cast<std::uint32_t>(GetWindowLongW(target, kTargetActivatedAt + 4));
+    return static_cast<std::int64_t>((static_cast<std::uint64_t>(high) << 32) | low);
 }
 
 ForegroundEvents::ForegroundEvents()

@@ -3,13 +3,14 @@
 // tell the two apart by the program in front. The window (class "QmTargetWindow", titled with
 // the file name) keeps the keyboard focus for itself and logs every key message it receives
 // as a line "down VK 0xSC" or "up VK 0xSC" in a read-only text box (control id 100), which the
-// driver reads with WM_GETTEXT. Its first window extra (GetWindowLongPtr 0) holds the
-// QueryPerformanceCounter value of its last activation, so that the driver can time from the
+// driver reads with WM_GETTEXT. Its window extras 0 and 4 hold the QueryPerformanceCounter
+// value of its last activation (low and high half), so that the driver can time from the
 // moment it came to the front. Test equipment: never installed or packaged.
 #include "target_window_ids.h"
 
 #include <windows.h>
 
+#include <cstdint>
 #include <cstdio>
 #include <cwchar>
 #include <string>
@@ -48,7 +49,10 @@ LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lPar
         if (LOWORD(wParam) != WA_INACTIVE) {
             LARGE_INTEGER now{};
             QueryPerformanceCounter(&now);
-            SetWindowLongPtrW(window, kTargetActivatedAt, static_cast<LONG_PTR>(now.QuadPart));
+            // Two 32-bit halves: a window long is 32 bits in 32-bit builds.
+            const auto stamp = static_cast<std::uint64_t>(now.QuadPart);
+            SetWindowLongW(window, kTargetActivatedAt, static_cast<LONG>(stamp & 0xFFFFFFFF));
+            SetWindowLongW(window, kTargetActivatedAt + 4, static_cast<LONG>(stamp >> 32));
         }
         break; // the default gives the window itself the focus
     case WM_KEYDOWN:
@@ -86,7 +90,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
     WNDCLASSEXW windowClass{};
     windowClass.cbSize = sizeof(windowClass);
     windowClass.lpfnWndProc = &Procedure;
-    windowClass.cbWndExtra = sizeof(LONG_PTR);
+    windowClass.cbWndExtra = 8;
     windowClass.hInstance = instance;
     windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
     windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
