@@ -135,7 +135,7 @@ std::vector<WORD> ChordKeys(std::string_view chord) {
     return keys;
 }
 
-bool PressChord(std::string_view chord) {
+bool PressChord(std::string_view chord, const std::function<void()>& taken) {
     const std::vector<WORD> keys = ChordKeys(chord);
     if (keys.empty())
         return false;
@@ -144,7 +144,14 @@ bool PressChord(std::string_view chord) {
         inputs.push_back(KeyInput(vk, false));
     for (auto it = keys.rbegin(); it != keys.rend(); ++it)
         inputs.push_back(KeyInput(*it, true));
-    Send(inputs);
+    if (!taken) {
+        Send(inputs);
+        return true;
+    }
+    for (const INPUT& input : inputs) {
+        Send({input});
+        taken();
+    }
     return true;
 }
 

@@ -291,6 +291,9 @@ public:
           record_(std::move(record)), keepSettings_(keepSettings) {
         std::wstring name = scriptPath.substr(scriptPath.find_last_of(L'\\') + 1);
         name = name.substr(0, name.find_last_of(L'.'));
+        // A script ended from outside (its time ran out) leaves its programs running; the next
+        // one's start would only bring them forward.
+        EndPrograms();
         if (!keepSettings)
             ForgetSettings();
         install_ = Install(L"script-" + name);
@@ -628,15 +631,16 @@ HWND Session::Control(int id, const char* what) const {
 }
 
 void Session::EndPrograms() {
-    // Whatever the programs of the installation left running besides the one the script
-    // started (the runner started by the editor): they end with the script.
+    // Whatever the programs left running besides the one the script started (the runner
+    // started by the editor), and the target programs: they end with the script.
     std::vector<HWND> windows;
     EnumWindows(&CollectTopLevel, reinterpret_cast<LPARAM>(&windows));
     for (const HWND window : windows) {
         const std::wstring name = ClassOf(window);
         DWORD id = 0;
         GetWindowThreadProcessId(window, &id);
-        if ((name != EditorWindows().MainClass && name != RunnerWindows().MainClass) ||
+        if ((name != EditorWindows().MainClass && name != RunnerWindows().MainClass &&
+             !IsTargetWindow(window)) ||
             id == program_.Id())
             continue;
         const win32::UniqueHandle other(OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, id));
@@ -778,7 +782,14 @@ void Session::AnswerDialog(HWND dialog, const Answer& answer) {
         }
         Fail("the box \"" + Narrow(answer.Title) + "\" has no button " + Narrow(answer.Button));
     }
-    const std::wstring ok = Plain(WindowText(GetDlgItem(dialog, IDOK)));
+    // A file dialog may show before it has named its OK button (a busy machine): waited for.
+    std::wstring ok;
+    PumpUntil(
+        [&] {
+            ok = Plain(WindowText(GetDlgItem(dialog, IDOK)));
+            return ok.find(L"save") != std::wstring::npos || ok.find(L"open") != std::wstring::npos;
+        },
+        kAppearMs);
     const bool saving = ok.find(L"save") != std::wstring::npos;
     if (saving != (answer.What == Answer::Kind::SaveDialog))
         Fail(std::string("a ") + (saving ? "save" : "open") + " dialog came: \"" +
@@ -1407,7 +1418,7 @@ void Session::Type(const Arguments& a) {
 
 void Session::Key(const Arguments& a) {
     RequireProgram();
-    if (!PressChord(a[0]))
+    if (!PressChord(a[0], [this] { Idle(kActionMs); }))
         Fail("unknown key in \"" + a[0] + "\"");
     Settle();
 }
