@@ -405,6 +405,7 @@ private:
     void WaitRunner(const Arguments& a);
     void IdleCpu(const Arguments& a);
     void MeasureSwitch(const Arguments& a);
+    void KeysDown(const Arguments& a);
     void SettleIfRunning();
 
     // Runs `send` (which may wait in a box of the program) on a worker thread while boxes are
@@ -515,6 +516,7 @@ const std::map<std::string, Session::Verb>& Session::Verbs() {
         {"idle-cpu", {1, 2, &Session::IdleCpu}},
         {"measure-switch", {3, 3, &Session::MeasureSwitch}},
         {"set-value", {3, 3, &Session::SetValue}},
+        {"keys-down", {0, 0, &Session::KeysDown}},
     };
     return verbs;
 }
@@ -1193,6 +1195,19 @@ void Session::IdleCpu(const Arguments& a) {
                   a.size() == 1 ? "corvex.exe" : a[1].c_str(), seconds,
                   IdleCpuPercent(window, seconds));
     record_(line);
+}
+
+void Session::KeysDown(const Arguments&) {
+    // The system's view: a key some program sent down and never up, whichever window took it.
+    std::string down;
+    for (int vk = 1; vk < 255; ++vk) {
+        if (vk == VK_LBUTTON || vk == VK_RBUTTON || vk == VK_MBUTTON || vk == VK_XBUTTON1 ||
+            vk == VK_XBUTTON2)
+            continue;
+        if ((GetAsyncKeyState(vk) & 0x8000) != 0)
+            down += "\t" + std::to_string(vk);
+    }
+    record_("keys-down" + (down.empty() ? std::string("\tnone") : down));
 }
 
 void Session::MeasureSwitch(const Arguments& a) {
