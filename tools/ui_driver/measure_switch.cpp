@@ -77,12 +77,10 @@ double SwitchTo(HWND runnerMain, HWND target, std::wstring_view entry, DWORD bou
     if (before.Running && SameText(before.Entry, entry))
         throw std::runtime_error("the runner runs \"" + Narrow(entry) + "\" before " + name +
                                  " comes to the front: nothing to time");
-    const std::int64_t earlier = TargetActivatedAt(target);
+    if (GetForegroundWindow() == target)
+        throw std::runtime_error(name + " is in front already: nothing to time");
     if (!BringToFront(target, 10000))
         throw std::runtime_error(name + " did not come to the front");
-    // The system's foreground changes before the target's thread takes its WM_ACTIVATE.
-    if (!PumpUntil([&] { return TargetActivatedAt(target) != earlier; }, 10000))
-        throw std::runtime_error(name + " did not note its activation");
     const std::int64_t activated = TargetActivatedAt(target);
     std::int64_t seen = 0;
     RunnerShows last;

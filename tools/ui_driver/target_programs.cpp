@@ -87,10 +87,16 @@ HWND TargetWindowOf(DWORD process) {
 }
 
 bool BringToFront(HWND window, DWORD timeoutMs) {
-    const auto inFront = [&] { return GetForegroundWindow() == window; };
-    if (inFront())
+    if (GetForegroundWindow() == window)
         return true;
-    if (IsTargetWindow(window)) {
+    // The system's foreground changes before the window's thread takes its WM_ACTIVATE: a
+    // target is in front once it noted its activation.
+    const bool target = IsTargetWindow(window);
+    const std::int64_t earlier = target ? TargetActivatedAt(window) : 0;
+    const auto inFront = [&] {
+        return GetForegroundWindow() == window && (!target || TargetActivatedAt(window) != earlier);
+    };
+    if (target) {
         RECT client{};
         GetClientRect(window, &client);
         POINT band{client.right / 2, kTargetBandHeight / 2};

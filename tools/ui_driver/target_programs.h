@@ -27,8 +27,8 @@ HWND TargetWindowOf(DWORD process);
 // Makes `window` the foreground window and waits until it is, as a user does it: a click on
 // the top band of a target window (when that point shows the window), otherwise
 // SetForegroundWindow with the driver's input attached to the thread in front (Windows lets
-// only the foreground thread give the foreground away). False when it did not come to the
-// front within the time.
+// only the foreground thread give the foreground away); a target once it also noted its
+// activation. False when it did not come to the front within the time.
 bool BringToFront(HWND window, DWORD timeoutMs);
 
 // A target's key log, a line per key message: "down 65 0x1E", "up 65 0x1E".
