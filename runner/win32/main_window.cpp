@@ -110,6 +110,19 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_DROPFILES:
         OnDropFiles(reinterpret_cast<HDROP>(wParam));
         return 0;
+    case WM_COPYDATA:
+        return handedOver_.Receive(window, lParam);
+    case HandedOverPaths::kDueMessage:
+        handedOver_.Deliver(window, [this](const std::string& path) {
+            if (controller_ != nullptr)
+                controller_->RunHandedOver(path);
+        });
+        return 0;
+    case WM_ENABLE:
+        // A box or dialog closed: a path that came meanwhile is due now.
+        if (wParam != FALSE && handedOver_.Waiting())
+            PostMessageW(window, HandedOverPaths::kDueMessage, 0, 0);
+        break;
     case WM_CLOSE:
         OnClose();
         return 0;
