@@ -18,8 +18,9 @@ std::optional<std::u16string> HandedOverPath(std::uintptr_t tag, const void* dat
     path.pop_back();
     if (path.find(u'\0') != std::u16string::npos)
         return std::nullopt;
-    const bool drive = path.size() >= 3 && path[1] == u':' && path[2] == u'\\' &&
-                       ((path[0] >= u'A' && path[0] <= u'Z') || (path[0] >= u'a' && path[0] <= u'z'));
+    const bool drive =
+        path.size() >= 3 && path[1] == u':' && path[2] == u'\\' &&
+        ((path[0] >= u'A' && path[0] <= u'Z') || (path[0] >= u'a' && path[0] <= u'z'));
     const bool share = path.size() >= 3 && path[0] == u'\\' && path[1] == u'\\';
     if (!drive && !share)
         return std::nullopt;

@@ -135,8 +135,9 @@ void RunnerController::RunHandedOver(const std::string& path) noexcept {
     RunTrapped(seams_.Dialogs, "HandOver", [&] {
         if (path.empty())
             return;
-        // As a switch of configurations: the running one stops as Stop stops it first.
-        if (running_)
+        // As a switch of configurations: the running one stops as Stop stops it first; a
+        // missing file is refused before, and what runs goes on.
+        if (running_ && seams_.Files.Exists(path))
             Stop();
         HideToTray(view_);
         LoadConfigurationFile(path);

@@ -64,7 +64,7 @@ public:
                                                      FileSystem& files);
     // A full path handed over by a second start: does what the command line does at start-up
     // (hides the window, loads and runs the file, with the same refusals), after stopping the
-    // configuration that runs.
+    // configuration that runs unless the file is missing.
     void RunHandedOver(const std::string& path) noexcept;
 
     // Commands. Each traps its own errors under the procedure name its error box shows, and

@@ -453,9 +453,9 @@ TEST_F(RunnerWithAFile, AHandedOverFileIsRunAsTheCommandLineRunsItAfterAStop) {
     EXPECT_THAT(priority.sets,
                 ElementsAre(kHighPriorityClass, kNormalPriorityClass, kHighPriorityClass));
     EXPECT_EQ(KnownFiles().size(), 2u);
-    // The command line's refusal: the running one stopped first all the same.
+    // The command line's refusal of a missing file; what runs goes on.
     runner->RunHandedOver("D:\\gone.qmf");
-    EXPECT_FALSE(runner->Running());
+    EXPECT_EQ(std::tuple(runner->Running(), RunningPath()), std::tuple(true, kX));
     EXPECT_THAT(dialogs.shown, ElementsAre(msg::CannotOpenMissingFile()));
 }
 

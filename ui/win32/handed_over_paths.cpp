@@ -23,8 +23,7 @@ LRESULT HandedOverPaths::Receive(HWND window, LPARAM copyData) noexcept {
     return TRUE;
 }
 
-void HandedOverPaths::Deliver(HWND window,
-                              const std::function<void(const std::string&)>& act) {
+void HandedOverPaths::Deliver(HWND window, const std::function<void(const std::string&)>& act) {
     if (acting_)
         return; // the loop below goes on with it
     acting_ = true;

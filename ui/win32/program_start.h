@@ -1,8 +1,9 @@
 #pragma once
 // Both programs' start-up, in this order: the single instance (a second copy of the same
-// version hands its file over to the first and brings it forward), OLE and the common controls, then in the error trap
-// under "Main": the DirectX check, the splash window, the main window created with the boxes
-// owned by it, and what the program runs over it (its controller and the message loop).
+// version hands the file of its command line over to the first and brings it forward), OLE and
+// the common controls, then in the error trap under "Main": the DirectX check, the splash
+// window, the main window created with the boxes owned by it, and what the program runs over it
+// (its controller and the message loop).
 #include "ui/win32/about_box.h"
 #include "ui/win32/win32_dialogs.h"
 
