@@ -86,6 +86,12 @@ bool MainWindow::Create(std::wstring_view caption) {
 
 LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     const HWND window = window_.Get();
+    if (LRESULT result = 0; handedOver_.Handle(window, message, wParam, lParam, result,
+                                               [this](const std::string& path) {
+                                                   if (controller_ != nullptr)
+                                                       controller_->RunHandedOver(path);
+                                               }))
+        return result;
     switch (message) {
     case WM_CREATE:
         return OnCreate();
@@ -110,19 +116,6 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_DROPFILES:
         OnDropFiles(reinterpret_cast<HDROP>(wParam));
         return 0;
-    case WM_COPYDATA:
-        return handedOver_.Receive(window, lParam);
-    case HandedOverPaths::kDueMessage:
-        handedOver_.Deliver(window, [this](const std::string& path) {
-            if (controller_ != nullptr)
-                controller_->RunHandedOver(path);
-        });
-        return 0;
-    case WM_ENABLE:
-        // A box or dialog closed: a path that came meanwhile is due now.
-        if (wParam != FALSE && handedOver_.Waiting())
-            PostMessageW(window, HandedOverPaths::kDueMessage, 0, 0);
-        break;
     case WM_CLOSE:
         OnClose();
         return 0;

@@ -5,6 +5,34 @@
 
 namespace qm::win32 {
 
+bool HandedOverPaths::Handle(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
+                             LRESULT& result, const Act& act) {
+    switch (message) {
+    case WM_COPYDATA:
+        result = Receive(window, lParam);
+        return true;
+    case kDueMessage:
+        Deliver(window, act);
+        result = 0;
+        return true;
+    case WM_TIMER:
+        if (wParam != kDueTimer)
+            return false;
+        KillTimer(window, kDueTimer);
+        Deliver(window, act);
+        result = 0;
+        return true;
+    case WM_ENABLE:
+        // A box or dialog closed: a path that came meanwhile is due once the loop is back.
+        // (Under Wine a message posted here while a dialog closed never reached the window.)
+        if (wParam != FALSE && !paths_.empty())
+            SetTimer(window, kDueTimer, USER_TIMER_MINIMUM, nullptr);
+        return false;
+    default:
+        return false;
+    }
+}
+
 LRESULT HandedOverPaths::Receive(HWND window, LPARAM copyData) noexcept {
     const auto* data = reinterpret_cast<const COPYDATASTRUCT*>(copyData);
     if (data == nullptr || paths_.size() >= kMostKept)
@@ -23,7 +51,7 @@ LRESULT HandedOverPaths::Receive(HWND window, LPARAM copyData) noexcept {
     return TRUE;
 }
 
-void HandedOverPaths::Deliver(HWND window, const std::function<void(const std::string&)>& act) {
+void HandedOverPaths::Deliver(HWND window, const Act& act) {
     if (acting_)
         return; // the loop below goes on with it
     acting_ = true;

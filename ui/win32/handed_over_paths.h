@@ -14,21 +14,26 @@ namespace qm::win32 {
 
 class HandedOverPaths {
 public:
-    // The message the window posts itself when a path is due (the window's own range).
-    static constexpr UINT kDueMessage = WM_APP + 0x48;
+    using Act = std::function<void(const std::string& path)>;
 
-    // WM_COPYDATA: TRUE when it was a well-formed path, now kept; FALSE, and nothing kept,
-    // for anything else.
-    LRESULT Receive(HWND window, LPARAM copyData) noexcept;
-    // kDueMessage, or WM_ENABLE when the window is enabled again: each kept path to `act`, in
-    // the order they came, while the window stays enabled.
-    void Deliver(HWND window, const std::function<void(const std::string&)>& act);
-    // True while a path is kept: WM_ENABLE then posts kDueMessage.
-    bool Waiting() const { return !paths_.empty(); }
+    // The window's messages that concern the handover: WM_COPYDATA, the message and the timer
+    // that make a kept path due, WM_ENABLE. True when the message was WM_COPYDATA or one of
+    // its own (its answer then in `result`); WM_ENABLE goes on to the window as well. Each
+    // kept path goes to `act` in the order they came.
+    bool Handle(HWND window, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result,
+                const Act& act);
 
 private:
+    // The message the window posts itself when a path came (the window's own range) and the
+    // timer that makes a path due after the window was enabled again.
+    static constexpr UINT kDueMessage = WM_APP + 0x48;
+    static constexpr UINT_PTR kDueTimer = 0x48;
     // A flood of messages keeps no more than this many.
     static constexpr std::size_t kMostKept = 16;
+
+    // WM_COPYDATA: TRUE when it was a well-formed path, now kept.
+    LRESULT Receive(HWND window, LPARAM copyData) noexcept;
+    void Deliver(HWND window, const Act& act);
 
     std::deque<std::string> paths_;
     bool acting_ = false;
