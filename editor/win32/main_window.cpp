@@ -7,6 +7,7 @@
 #include "core/text.h"
 #include "core/win32/win32_text.h"
 #include "editor/editor_controller.h"
+#include "editor/win32/editor_commands.h"
 #include "editor/win32/preferences_dialog.h"
 #include "editor/win32/vantrel_ids.h"
 #include "ui/win32/dpi.h"
@@ -391,15 +392,31 @@ void MainWindow::Quit() {
     PostQuitMessage(0);
 }
 
-void MainWindow::PreviewMessage(const MSG& message) {
-    if ((message.message != WM_KEYDOWN && message.message != WM_SYSKEYDOWN) ||
-        controller_ == nullptr || !IsWindowEnabled(window_.Get()))
-        return;
+bool MainWindow::PreviewMessage(const MSG& message) {
+    if (controller_ == nullptr || !IsWindowEnabled(window_.Get()))
+        return false;
+    const bool keyDown = message.message == WM_KEYDOWN || message.message == WM_SYSKEYDOWN;
     const auto held = [](int key) { return GetKeyState(key) < 0; };
     const auto mask = static_cast<std::uint16_t>((held(VK_SHIFT) ? kShiftMask : 0) |
                                                  (held(VK_CONTROL) ? kCtrlMask : 0) |
                                                  (held(VK_MENU) ? kAltMask : 0));
-    controller_->KeyPressed(static_cast<std::uint16_t>(message.wParam), mask);
+    const auto key = static_cast<std::uint16_t>(message.wParam);
+    if (keyDown)
+        controller_->KeyPressed(key, mask);
+    // Shortcuts and access keys are the main window's (the test window logs its keys).
+    const HWND window = window_.Get();
+    if (message.hwnd != window && !IsChild(window, message.hwnd))
+        return false;
+    if (states_.Recording)
+        return (message.message == WM_CHAR || message.message == WM_SYSCHAR) &&
+               message.hwnd != descriptionEditor_;
+    const int command = keyDown ? ShortcutCommand({key, mask}, states_) : 0;
+    if (command == 0)
+        return false;
+    // The text being typed over a Description is kept first, as a click elsewhere keeps it.
+    CommitDescription();
+    SendMessageW(window, WM_COMMAND, MAKEWPARAM(command, 1), 0);
+    return true;
 }
 
 void MainWindow::ShowPreferences() {

@@ -81,8 +81,10 @@ public:
     void SetPollTimer(bool enabled, int periodMs) override;
 
     // Sees every message of the thread before it is dispatched: key presses go to the
-    // controller, which records or logs them while recording or testing. Never consumes one.
-    void PreviewMessage(const MSG& message);
+    // controller, which records or logs them while recording or testing. Takes (true) the key
+    // of a shortcut that runs its command, and while recording the characters that would work
+    // the window's access keys.
+    bool PreviewMessage(const MSG& message);
     void ShowPreferences() override;
 
 private:
