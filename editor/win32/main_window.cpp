@@ -410,6 +410,8 @@ bool MainWindow::PreviewMessage(const MSG& message) {
     if (states_.Recording)
         return (message.message == WM_CHAR || message.message == WM_SYSCHAR) &&
                message.hwnd != descriptionEditor_;
+    if (TabInReadingOrder(message, mask))
+        return true;
     const int command = keyDown ? ShortcutCommand({key, mask}, states_) : 0;
     if (command == 0)
         return false;
