@@ -363,9 +363,12 @@ void MainWindow::ShowDevices(const std::vector<std::string>& names) {
         rows.emplace_back(kNoDevicesRow);
     for (std::size_t i = 0; i < rows.size(); ++i) {
         LVITEMW item{};
-        item.mask = LVIF_TEXT;
+        item.mask = LVIF_TEXT | LVIF_STATE;
         item.iItem = static_cast<int>(i);
         item.pszText = rows[i].data();
+        // Tab into the list shows the focus rectangle on a row; the arrows move it.
+        item.stateMask = LVIS_FOCUSED;
+        item.state = i == 0 ? LVIS_FOCUSED : 0;
         SendMessageW(deviceList_, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item));
     }
     SendMessageW(deviceList_, LVM_SETCOLUMNWIDTH, 0, LVSCW_AUTOSIZE_USEHEADER);
