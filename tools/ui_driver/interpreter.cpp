@@ -290,6 +290,9 @@ public:
           record_(std::move(record)), keepSettings_(keepSettings) {
         std::wstring name = scriptPath.substr(scriptPath.find_last_of(L'\\') + 1);
         name = name.substr(0, name.find_last_of(L'.'));
+        // A script ended from outside (its time ran out) leaves its programs running; the next
+        // one's start would only bring them forward.
+        EndPrograms();
         if (!keepSettings)
             ForgetSettings();
         install_ = Install(L"script-" + name);
@@ -605,8 +608,8 @@ HWND Session::Control(int id, const char* what) const {
 }
 
 void Session::EndPrograms() {
-    // Whatever the programs of the installation left running besides the one the script
-    // started (the runner started by the editor): they end with the script.
+    // Whatever the programs left running besides the one the script started (the runner
+    // started by the editor): they end with the script.
     std::vector<HWND> windows;
     EnumWindows(&CollectTopLevel, reinterpret_cast<LPARAM>(&windows));
     for (const HWND window : windows) {
@@ -755,7 +758,14 @@ void Session::AnswerDialog(HWND dialog, const Answer& answer) {
         }
         Fail("the box \"" + Narrow(answer.Title) + "\" has no button " + Narrow(answer.Button));
     }
-    const std::wstring ok = Plain(WindowText(GetDlgItem(dialog, IDOK)));
+    // A file dialog may show before it has named its OK button (a busy machine): waited for.
+    std::wstring ok;
+    PumpUntil(
+        [&] {
+            ok = Plain(WindowText(GetDlgItem(dialog, IDOK)));
+            return ok.find(L"save") != std::wstring::npos || ok.find(L"open") != std::wstring::npos;
+        },
+        kAppearMs);
     const bool saving = ok.find(L"save") != std::wstring::npos;
     if (saving != (answer.What == Answer::Kind::SaveDialog))
         Fail(std::string("a ") + (saving ? "save" : "open") + " dialog came: \"" +
@@ -1232,7 +1242,7 @@ void Session::Type(const Arguments& a) {
 
 void Session::Key(const Arguments& a) {
     RequireProgram();
-    if (!PressChord(a[0]))
+    if (!PressChord(a[0], [this] { Idle(kActionMs); }))
         Fail("unknown key in \"" + a[0] + "\"");
     Settle();
 }
