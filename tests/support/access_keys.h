@@ -4,32 +4,22 @@
 
 #include <cwctype>
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
 namespace qm::testing {
 
-// The access key of a caption: the letter after a single '&', lower case; 0 for none.
-inline wchar_t AccessKey(const wchar_t* caption) {
-    for (const wchar_t* c = caption; *c != L'\0' && c[1] != L'\0'; ++c) {
-        if (*c == L'&' && c[1] == L'&')
-            ++c;
-        else if (*c == L'&')
-            return static_cast<wchar_t>(std::towlower(c[1]));
-    }
-    return 0;
-}
-
-// Each group's captions have an access key, no two alike; `where` names the group.
-inline void
-ExpectDistinctAccessKeys(const std::map<std::string, std::vector<const wchar_t*>>& groups) {
-    for (const auto& [where, captions] : groups) {
-        std::map<wchar_t, std::wstring> seen;
-        for (const wchar_t* caption : captions) {
-            const wchar_t key = AccessKey(caption);
-            EXPECT_NE(key, 0) << where << ": " << ::testing::PrintToString(std::wstring(caption));
-            const auto [it, added] = seen.emplace(key, caption);
-            EXPECT_TRUE(added || key == 0) << where << ": " << static_cast<char>(key) << " twice";
+// `groups`: the captions of each window or menu, by a name for the failure message. An access
+// key is the letter after '&' (the tables double no '&').
+inline void ExpectDistinctAccessKeys(const std::map<int, std::vector<std::wstring>>& groups) {
+    for (const auto& [group, captions] : groups) {
+        std::set<wint_t> seen;
+        for (const std::wstring& caption : captions) {
+            const auto at = caption.find(L'&');
+            const wint_t key = at < caption.size() - 1 ? std::towlower(caption[at + 1]) : 0;
+            EXPECT_TRUE(key != 0 && seen.insert(key).second)
+                << "group " << group << ": " << ::testing::PrintToString(caption);
         }
     }
 }
