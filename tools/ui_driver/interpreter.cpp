@@ -1682,9 +1682,9 @@ void Session::Focus(const Arguments&) {
     const HWND focus = GetGUIThreadInfo(GetWindowThreadProcessId(main_, nullptr), &info)
                            ? info.hwndFocus
                            : nullptr;
-    record_(focus == nullptr ? std::string("focus\tnone")
-                             : "focus\t" + Narrow(ClassOf(focus)) + "\t" +
-                                   std::to_string(GetDlgCtrlID(focus)));
+    record_(focus == nullptr
+                ? std::string("focus\tnone")
+                : "focus\t" + Narrow(ClassOf(focus)) + "\t" + std::to_string(GetDlgCtrlID(focus)));
 }
 
 void Session::Exists(const Arguments& a) {
