@@ -254,6 +254,14 @@ bool CommandEnabled(const EditorCommand& command, const EditorCommandStates& sta
     }
 }
 
+bool IsShortcut(Shortcut pressed) {
+    return pressed && std::any_of(std::begin(kCommands), std::end(kCommands),
+                                  [&](const EditorCommand& command) {
+                                      return command.Shortcuts[0] == pressed ||
+                                             command.Shortcuts[1] == pressed;
+                                  });
+}
+
 int ShortcutCommand(Shortcut pressed, const EditorCommandStates& states) {
     if (states.Recording || !pressed)
         return 0;

@@ -89,5 +89,7 @@ bool CommandEnabled(const EditorCommand& command, const EditorCommandStates& sta
 // The command a key pressed in the main window runs now: the one whose shortcut it is, when
 // the command states enable its item; 0 for none. Never while recording: every key is recorded.
 int ShortcutCommand(Shortcut pressed, const EditorCommandStates& states);
+// Whether the key is the shortcut of a command, enabled or not.
+bool IsShortcut(Shortcut pressed);
 
 } // namespace qm::win32
