@@ -415,11 +415,14 @@ bool MainWindow::PreviewMessage(const MSG& message) {
                message.hwnd != descriptionEditor_;
     if (TabInReadingOrder(message, mask))
         return true;
-    const int command = keyDown ? ShortcutCommand({key, mask}, states_) : 0;
+    if (!keyDown || !IsShortcut({key, mask}))
+        return false;
+    // The text being typed over a Description is kept first, as a click elsewhere keeps it:
+    // Ctrl+S then finds the configuration changed.
+    CommitDescription();
+    const int command = ShortcutCommand({key, mask}, states_);
     if (command == 0)
         return false;
-    // The text being typed over a Description is kept first, as a click elsewhere keeps it.
-    CommitDescription();
     SendMessageW(window, WM_COMMAND, MAKEWPARAM(command, 1), 0);
     return true;
 }
