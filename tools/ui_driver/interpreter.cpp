@@ -375,6 +375,7 @@ private:
     void Screenshot(const Arguments& a);
     void Controls(const Arguments& a);
     void Locks(const Arguments& a);
+    void Focus(const Arguments& a);
     void PrintControls(HWND window, HANDLE process);
 
     // ---- files
@@ -473,6 +474,7 @@ const std::map<std::string, Session::Verb>& Session::Verbs() {
         {"screenshot", {1, 2, &Session::Screenshot}},
         {"controls", {0, 1, &Session::Controls}},
         {"locks", {0, 0, &Session::Locks}},
+        {"focus", {0, 0, &Session::Focus}},
         {"dump", {1, 1, &Session::Dump}},
         {"file", {1, 1, &Session::File}},
         {"exists", {1, 1, &Session::Exists}},
@@ -1670,6 +1672,19 @@ void Session::Locks(const Arguments&) {
     const auto state = [](int key) { return (GetKeyState(key) & 1) != 0 ? "on" : "off"; };
     record_(std::string("locks\tNum ") + state(VK_NUMLOCK) + "\tCaps " + state(VK_CAPITAL) +
             "\tScroll " + state(VK_SCROLL));
+}
+
+void Session::Focus(const Arguments&) {
+    RequireProgram();
+    Settle();
+    GUITHREADINFO info{};
+    info.cbSize = sizeof(info);
+    const HWND focus = GetGUIThreadInfo(GetWindowThreadProcessId(main_, nullptr), &info)
+                           ? info.hwndFocus
+                           : nullptr;
+    record_(focus == nullptr
+                ? std::string("focus\tnone")
+                : "focus\t" + Narrow(ClassOf(focus)) + "\t" + std::to_string(GetDlgCtrlID(focus)));
 }
 
 void Session::Exists(const Arguments& a) {
