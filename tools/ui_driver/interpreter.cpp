@@ -14,6 +14,7 @@
 #include "ui/win32/shell_handles.h"
 
 #include <commctrl.h>
+#include <tlhelp32.h>
 
 #include <algorithm>
 #include <atomic>
@@ -57,6 +58,18 @@ public:
 
 [[noreturn]] void Fail(const std::string& why) {
     throw ActionFailed(why);
+}
+
+// How many processes of that executable file name run.
+int CopiesRunning(const std::wstring& executable) {
+    const win32::UniqueHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    PROCESSENTRY32W entry{};
+    entry.dwSize = sizeof(entry);
+    int copies = 0;
+    for (BOOL more = snapshot && Process32FirstW(snapshot.Get(), &entry); more;
+         more = Process32NextW(snapshot.Get(), &entry))
+        copies += _wcsicmp(entry.szExeFile, executable.c_str()) == 0 ? 1 : 0;
+    return copies;
 }
 
 std::wstring Wide(std::string_view text) {
@@ -329,6 +342,7 @@ private:
     void Program(const Arguments& a);
     void KeepSettings(const Arguments& a);
     void Start(const Arguments& a);
+    void StartAgain(const Arguments& a);
     void Quit(const Arguments& a);
     void RequireProgram() const;
     HWND Control(int id, const char* what) const;
@@ -377,6 +391,7 @@ private:
     void Screenshot(const Arguments& a);
     void Controls(const Arguments& a);
     void Locks(const Arguments& a);
+    void Focus(const Arguments& a);
     void PrintControls(HWND window, HANDLE process);
 
     // ---- files
@@ -461,6 +476,7 @@ const std::map<std::string, Session::Verb>& Session::Verbs() {
         {"program", {1, 1, &Session::Program}},
         {"keep-settings", {0, 0, &Session::KeepSettings}},
         {"start", {0, 1, &Session::Start}},
+        {"start-again", {0, 1, &Session::StartAgain}},
         {"quit", {0, 0, &Session::Quit}},
         {"menu", {1, 1, &Session::Menu}},
         {"toolbar", {1, 1, &Session::Toolbar}},
@@ -491,6 +507,7 @@ const std::map<std::string, Session::Verb>& Session::Verbs() {
         {"screenshot", {1, 2, &Session::Screenshot}},
         {"controls", {0, 1, &Session::Controls}},
         {"locks", {0, 0, &Session::Locks}},
+        {"focus", {0, 0, &Session::Focus}},
         {"dump", {1, 1, &Session::Dump}},
         {"file", {1, 1, &Session::File}},
         {"exists", {1, 1, &Session::Exists}},
@@ -596,6 +613,21 @@ void Session::Start(const Arguments& a) {
     // Its start-up has run when its message loop takes what is posted to it (or it shows a
     // box): Settle.
     LoadProbe(program_.Handle());
+    Settle();
+}
+
+void Session::StartAgain(const Arguments& a) {
+    RequireProgram();
+    RunnerProcess again;
+    if (!again.Start(install_.Folder + programName_, a.empty() ? L"" : Wide(a[0])))
+        Fail("cannot start " + Narrow(programName_) + ": error " + std::to_string(GetLastError()));
+    // It hands over what it has to the copy that runs, and ends.
+    if (!PumpUntil([&] { return !again.Running(); }, kStartMs))
+        Fail(Narrow(programName_) + " started again runs on");
+    if (const auto exit = again.WaitExit(0); exit != 0u)
+        Fail(Narrow(programName_) + " started again ends with exit code " +
+             std::to_string(exit.value_or(0)));
+    // The copy that runs acts on it from its message loop.
     Settle();
 }
 
@@ -1752,6 +1784,9 @@ void Session::Controls(const Arguments& a) {
         const wchar_t* mainClass =
             (SameText(Wide(a[0]), L"corvex.exe") ? RunnerWindows() : EditorWindows()).MainClass;
         window = nullptr;
+        // A second start of it hands its file over to the first copy and ends.
+        if (!PumpUntil([&] { return CopiesRunning(Wide(a[0])) <= 1; }, kStartMs))
+            Fail(a[0] + " runs in two copies");
         PumpUntil([&] { return (window = FindWindowW(mainClass, nullptr)) != nullptr; }, kAppearMs);
         if (window == nullptr)
             Fail(a[0] + " has no window");
@@ -1872,6 +1907,19 @@ void Session::Locks(const Arguments&) {
     const auto state = [](int key) { return (GetKeyState(key) & 1) != 0 ? "on" : "off"; };
     record_(std::string("locks\tNum ") + state(VK_NUMLOCK) + "\tCaps " + state(VK_CAPITAL) +
             "\tScroll " + state(VK_SCROLL));
+}
+
+void Session::Focus(const Arguments&) {
+    RequireProgram();
+    Settle();
+    GUITHREADINFO info{};
+    info.cbSize = sizeof(info);
+    const HWND focus = GetGUIThreadInfo(GetWindowThreadProcessId(main_, nullptr), &info)
+                           ? info.hwndFocus
+                           : nullptr;
+    record_(focus == nullptr
+                ? std::string("focus\tnone")
+                : "focus\t" + Narrow(ClassOf(focus)) + "\t" + std::to_string(GetDlgCtrlID(focus)));
 }
 
 void Session::Exists(const Arguments& a) {

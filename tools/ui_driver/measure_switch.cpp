@@ -29,7 +29,10 @@ RunnerShows ReadRunnerShows(HWND runnerMain) {
     DWORD_PTR copied = 0;
     SendMessageTimeoutW(GetDlgItem(runnerMain, IDC_RUN_BUTTON), WM_GETTEXT, std::size(button),
                         reinterpret_cast<LPARAM>(button), SMTO_NORMAL, 5000, &copied);
-    shows.Running = std::wstring_view(button) == L"Stop";
+    // The caption with or without its access key ("&Stop").
+    std::wstring caption(button);
+    std::erase(caption, L'&');
+    shows.Running = caption == L"Stop";
     return shows;
 }
 
