@@ -8,6 +8,7 @@
 #include "editor/editor_view.h"
 #include "editor/win32/editor_pictures.h"
 #include "editor/win32/test_window.h"
+#include "ui/win32/handed_over_paths.h"
 #include "ui/win32/poll_timer.h"
 #include "ui/win32/shell_handles.h"
 #include "ui/win32/win32_dialogs.h"
@@ -81,8 +82,10 @@ public:
     void SetPollTimer(bool enabled, int periodMs) override;
 
     // Sees every message of the thread before it is dispatched: key presses go to the
-    // controller, which records or logs them while recording or testing. Never consumes one.
-    void PreviewMessage(const MSG& message);
+    // controller, which records or logs them while recording or testing. Takes (true) the key
+    // of a shortcut that runs its command, and while recording the characters that would work
+    // the window's access keys.
+    bool PreviewMessage(const MSG& message);
     void ShowPreferences() override;
 
 private:
@@ -124,6 +127,12 @@ private:
     bool OnMappingListMouse(UINT message, LPARAM lParam);
     LRESULT OnDescriptionEditorMessage(HWND control, UINT message, WPARAM wParam, LPARAM lParam);
     void CommitDescription();
+    // The list's focus rectangle stays on the selected row, which the row colours show.
+    void FocusSelectedMappingRow();
+    // Tab and Shift+Tab from one of the main controls: the next one in reading order. The tab
+    // strip lies under the mapping list it frames, so the order of the windows cannot give it.
+    // False for another key or another control.
+    bool TabInReadingOrder(const MSG& message, std::uint16_t mask);
 
     void CreateControls();
     // The lists' styles and columns, the status bar's panels, the placeholder tab and list.
@@ -205,6 +214,8 @@ private:
     PollTimer poll_;
     TestWindow testWindow_;
     std::string secondStatusText_;
+    // Paths a second start handed over, until they are loaded.
+    HandedOverPaths handedOver_;
 };
 
 } // namespace qm::win32

@@ -33,7 +33,12 @@ int RunCorvex(HINSTANCE instance, const wchar_t* commandLine) {
         ThisProgram("corvex", CORVEX_VERSION_MAJOR, CORVEX_VERSION_MINOR, CORVEX_VERSION_REVISION);
     const ProgramStart start{WideFromUtf8(RunnerCaption(program)), CorvexCard(),
                              ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES | ICC_BAR_CLASSES |
-                                 ICC_USEREX_CLASSES | ICC_TAB_CLASSES};
+                                 ICC_USEREX_CLASSES | ICC_TAB_CLASSES,
+                             [&] {
+                                 return RunnerController::PathToHandOver(
+                                     Utf8FromWide(commandLine != nullptr ? commandLine : L""),
+                                     SystemFileSystem());
+                             }};
     return RunProgram<MainWindow>(instance, start, [&](MainWindow& window, Win32Dialogs& dialogs) {
         RegistryStore store;
         RunnerProcessPriority priority;
@@ -55,7 +60,9 @@ int RunCorvex(HINSTANCE instance, const wchar_t* commandLine) {
         controller.AttachSwitching(foreground, hotkeys);
         // A failed start-up was reported; the window goes on as far as it got.
         controller.Start(Utf8FromWide(commandLine != nullptr ? commandLine : L""), window.Handle());
-        const int exitCode = RunMessageLoop(window.Timer(), window.Handle(), &OnPollDue, &window);
+        const int exitCode =
+            RunMessageLoop(window.Timer(), window.Handle(), &OnPollDue, &window,
+                           [&](const MSG& message) { return window.PreviewMessage(message); });
         window.Attach(nullptr);
         return exitCode;
     });

@@ -5,6 +5,7 @@
 // nothing itself.
 #include "runner/runner_view.h"
 #include "runner/win32/menu_glyphs.h"
+#include "ui/win32/handed_over_paths.h"
 #include "ui/win32/poll_timer.h"
 #include "ui/win32/shell_handles.h"
 #include "ui/win32/shell_icons.h"
@@ -42,6 +43,9 @@ public:
     PollTimer& Timer() { return poll_; }
     // The poll tick: one engine pass (the engine keeps a pass from re-entering).
     void RunDuePass() noexcept;
+    // Sees every message of the thread before it is dispatched: takes (true) the key of a
+    // shortcut of the main window that runs its command.
+    bool PreviewMessage(const MSG& message);
 
     // StatusSink.
     void SetStatusText(std::string_view text) override;
@@ -128,7 +132,8 @@ private:
     HWND selector_ = nullptr;
     HWND runButton_ = nullptr;
     HWND statusBar_ = nullptr;
-    HMENU fileMenu_ = nullptr; // owned by the menu bar, which the window owns
+    HMENU fileMenu_ = nullptr;  // owned by the menu bar, which the window owns
+    RunnerMenuState menuState_; // as last applied
     // The control that gets the focus when the window is activated again.
     RememberedFocus focus_;
     UINT dpi_ = 96;
@@ -158,6 +163,8 @@ private:
     // While a menu, a message box or a dialog runs its own message loop, this window timer
     // lets the pass run when the poll timer is due (at the window timer's coarser rate).
     WindowTimer modalLoopTimer_;
+    // Paths a second start handed over, until they are run.
+    HandedOverPaths handedOver_;
 };
 
 } // namespace qm::win32
