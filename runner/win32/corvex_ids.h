@@ -61,10 +61,10 @@
    WM_COMMAND(MAKEWPARAM(IDC_RULE_CONFIGURATION, CBN_SELCHANGE)) to the dialog; a hotkey is set
    with HKM_SETHOTKEY on its control, then WM_COMMAND(MAKEWPARAM(id, EN_CHANGE)). */
 #define IDC_FRAME_SWITCHING 1201
-#define IDC_SWITCHING_ON 1211 /* "&Switch configurations with the program in front" */
+#define IDC_SWITCHING_ON 1211 /* "Switc&h configurations with the program in front" */
 #define IDC_SWITCH_RULES 1212 /* list view "Program", "Configuration" (" (missing)") */
 #define IDC_ADD_RULE 1213     /* "A&dd..." */
-#define IDC_REMOVE_RULE 1214  /* "&Remove": the selected rule */
+#define IDC_REMOVE_RULE 1214  /* "Re&move": the selected rule */
 #define IDC_RULE_CONFIGURATION_LABEL 1215
 #define IDC_RULE_CONFIGURATION 1216 /* drop-down: the selected rule's configuration */
 #define IDC_NO_RULE_LABEL 1217      /* "Programs without a rule:" */
@@ -77,7 +77,7 @@
 #define IDC_HOTKEY_PREVIOUS 1224 /* hotkey control "&Previous configuration:" */
 #define IDC_HOTKEY_RUN_STOP_LABEL 1225
 #define IDC_HOTKEY_RUN_STOP 1226 /* hotkey control "R&un/Stop:" */
-#define IDC_NOTIFY_SWITCH 1227   /* "Show a notification after a s&witch" */
+#define IDC_NOTIFY_SWITCH 1227   /* "Show a notificat&ion after a switch" */
 /* The "Add Rule" dialog. */
 #define IDC_ADD_RULE_PROGRAM 1301   /* drop-down: the programs of the windows open now */
 #define IDC_ADD_RULE_BROWSE 1302    /* "&Browse...": an .exe file */
