@@ -70,8 +70,7 @@ Message TestWarning();
 inline constexpr std::string_view kNoInputDevicesTitle = "No Input Devices";
 // The editor's empty area while no configuration is open and no device attached.
 inline constexpr std::string_view kStartHint =
-    "Attach a controller or board and choose Tools > Refresh Device List, or load a "
-    "configuration with File > Load...";
+    "Attach a controller or board and choose Refresh Device List, or Load a configuration.";
 
 // Editor list maintenance: Add Devices, Remove Items and Replace Device (whose box for no
 // device at all is the runner's RunnerNoDevices).
