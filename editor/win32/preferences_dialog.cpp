@@ -17,7 +17,7 @@ public:
 
 private:
     void SetCaptions() override {
-        SetItemText(IDC_ASSOCIATE_FILES, L"Edit *.qmf files in " + WideFromUtf8(kEditorTitle));
+        SetItemText(IDC_ASSOCIATE_FILES, L"&Edit *.qmf files in " + WideFromUtf8(kEditorTitle));
     }
 
     void ShowOwnState() override {
