@@ -17,6 +17,7 @@
 #include "settings/timing_boxes.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -54,6 +55,18 @@ public:
     // Starts the runner on the selected configuration and minimises the editor.
     void RunSelected() noexcept { files_.RunSelected(); }
     void ShowHelp() noexcept;
+    // What a second start hands over to the editor that runs: the full path of the file its
+    // command line names (expanded in the second start's folder), or nothing.
+    static std::optional<std::string> PathToHandOver(std::string_view commandLine,
+                                                     FileSystem& files) {
+        const auto text = FileCommands::FileOnCommandLine(commandLine);
+        return text ? files.FullPath(*text) : std::nullopt;
+    }
+    // A full path handed over by a second start: loaded as the command line loads it.
+    void LoadHandedOver(const std::string& path) noexcept {
+        if (!path.empty())
+            files_.LoadConfigurationFile(path);
+    }
     // Files dropped on the window or one of its lists: the first is loaded.
     void DropFiles(const std::vector<std::string>& paths) noexcept { files_.DropFiles(paths); }
 

@@ -8,6 +8,7 @@
 #include "editor/editor_view.h"
 #include "editor/win32/editor_pictures.h"
 #include "editor/win32/test_window.h"
+#include "ui/win32/handed_over_paths.h"
 #include "ui/win32/poll_timer.h"
 #include "ui/win32/shell_handles.h"
 #include "ui/win32/win32_dialogs.h"
@@ -219,6 +220,8 @@ private:
     PollTimer poll_;
     TestWindow testWindow_;
     std::string secondStatusText_;
+    // Paths a second start handed over, until they are loaded.
+    HandedOverPaths handedOver_;
 };
 
 } // namespace qm::win32

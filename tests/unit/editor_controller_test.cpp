@@ -129,7 +129,7 @@ TEST_F(Editor, WithoutDevicesItSaysSoAndOffersNeitherNewNorRun) {
     EXPECT_EQ(view.startHint, "");
 }
 
-TEST_F(Editor, TheCommandLineLoadsOneFileQuotesRemovedAndRelativePathsExpanded) {
+TEST_F(Editor, TheCommandLineOrASecondStartLoadsOneFileQuotesRemovedRelativePathsExpanded) {
     Start("x");
     EXPECT_TRUE(List().Entries().empty());
     EXPECT_TRUE(dialogs.shown.empty());
@@ -138,6 +138,15 @@ TEST_F(Editor, TheCommandLineLoadsOneFileQuotesRemovedAndRelativePathsExpanded) 
     Start("\"my file.qmf\"");
     EXPECT_EQ(SelectedFile(),
               std::tuple("file1", "my file.qmf", filestate::Saved, "C:\\Users\\me\\my file.qmf"));
+
+    // A second start hands over the full path, expanded where it started.
+    EXPECT_EQ(EditorController::PathToHandOver(" \"y.qmf\"", files), "C:\\Users\\me\\y.qmf");
+    EXPECT_EQ(EditorController::PathToHandOver(" x ", files), std::nullopt);
+    files.files["D:\\y.qmf"] = Qmf();
+    editor->LoadHandedOver("D:\\y.qmf");
+    EXPECT_EQ(SelectedFile(), std::tuple("file2", "y.qmf", filestate::Saved, "D:\\y.qmf"));
+    editor->LoadHandedOver("D:\\gone.qmf");
+    EXPECT_THAT(dialogs.shown, ElementsAre(msg::CannotOpenMissingFile()));
 }
 
 TEST_F(Editor, ARowReadIsMarkedAgainstTheAttachedDevicesAtOnce) {

@@ -13,6 +13,7 @@
 #include "ui/win32/shell_handles.h"
 
 #include <commctrl.h>
+#include <tlhelp32.h>
 
 #include <algorithm>
 #include <atomic>
@@ -56,6 +57,18 @@ public:
 
 [[noreturn]] void Fail(const std::string& why) {
     throw ActionFailed(why);
+}
+
+// How many processes of that executable file name run.
+int CopiesRunning(const std::wstring& executable) {
+    const win32::UniqueHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    PROCESSENTRY32W entry{};
+    entry.dwSize = sizeof(entry);
+    int copies = 0;
+    for (BOOL more = snapshot && Process32FirstW(snapshot.Get(), &entry); more;
+         more = Process32NextW(snapshot.Get(), &entry))
+        copies += _wcsicmp(entry.szExeFile, executable.c_str()) == 0 ? 1 : 0;
+    return copies;
 }
 
 std::wstring Wide(std::string_view text) {
@@ -328,6 +341,7 @@ private:
     void Program(const Arguments& a);
     void KeepSettings(const Arguments& a);
     void Start(const Arguments& a);
+    void StartAgain(const Arguments& a);
     void Quit(const Arguments& a);
     void RequireProgram() const;
     HWND Control(int id, const char* what) const;
@@ -444,6 +458,7 @@ const std::map<std::string, Session::Verb>& Session::Verbs() {
         {"program", {1, 1, &Session::Program}},
         {"keep-settings", {0, 0, &Session::KeepSettings}},
         {"start", {0, 1, &Session::Start}},
+        {"start-again", {0, 1, &Session::StartAgain}},
         {"quit", {0, 0, &Session::Quit}},
         {"menu", {1, 1, &Session::Menu}},
         {"toolbar", {1, 1, &Session::Toolbar}},
@@ -571,6 +586,21 @@ void Session::Start(const Arguments& a) {
     // Its start-up has run when its message loop takes what is posted to it (or it shows a
     // box): Settle.
     LoadProbe(program_.Handle());
+    Settle();
+}
+
+void Session::StartAgain(const Arguments& a) {
+    RequireProgram();
+    RunnerProcess again;
+    if (!again.Start(install_.Folder + programName_, a.empty() ? L"" : Wide(a[0])))
+        Fail("cannot start " + Narrow(programName_) + ": error " + std::to_string(GetLastError()));
+    // It hands over what it has to the copy that runs, and ends.
+    if (!PumpUntil([&] { return !again.Running(); }, kStartMs))
+        Fail(Narrow(programName_) + " started again runs on");
+    if (const auto exit = again.WaitExit(0); exit != 0u)
+        Fail(Narrow(programName_) + " started again ends with exit code " +
+             std::to_string(exit.value_or(0)));
+    // The copy that runs acts on it from its message loop.
     Settle();
 }
 
@@ -1552,6 +1582,9 @@ void Session::Controls(const Arguments& a) {
         const wchar_t* mainClass =
             (SameText(Wide(a[0]), L"corvex.exe") ? RunnerWindows() : EditorWindows()).MainClass;
         window = nullptr;
+        // A second start of it hands its file over to the first copy and ends.
+        if (!PumpUntil([&] { return CopiesRunning(Wide(a[0])) <= 1; }, kStartMs))
+            Fail(a[0] + " runs in two copies");
         PumpUntil([&] { return (window = FindWindowW(mainClass, nullptr)) != nullptr; }, kAppearMs);
         if (window == nullptr)
             Fail(a[0] + " has no window");
