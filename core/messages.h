@@ -70,6 +70,9 @@ Message HelpNotImplemented(std::string_view programTitle);
 Message TestWarning();
 // The title of the editor's box when no input device is found.
 inline constexpr std::string_view kNoInputDevicesTitle = "No Input Devices";
+// The editor's empty area while no configuration is open and no device attached.
+inline constexpr std::string_view kStartHint =
+    "Attach a controller or board and choose Refresh Device List, or Load a configuration.";
 
 // Editor list maintenance: Add Devices, Remove Items and Replace Device (whose box for no
 // device at all is the runner's RunnerNoDevices).

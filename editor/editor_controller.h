@@ -95,6 +95,13 @@ public:
     void DescriptionCommitted(std::string_view text) noexcept {
         listEditing_.DescriptionCommitted(text);
     }
+    // Escape in the Description editor: closed, the text unchanged.
+    void DescriptionCancelled() noexcept { listEditing_.DescriptionCancelled(); }
+    // A key in the mapping list: moves or edits outside recording (`pageRows`: the rows a page
+    // shows).
+    void ListKeyPressed(ListKey key, int pageRows) noexcept {
+        listEditing_.KeyPressed(key, pageRows);
+    }
 
     // Recording key mappings (the record button and the mapping list's "Record Key Mappings" /
     // "Stop Recording"): on, or off again. The keyboard hook is installed exactly while it is on.
@@ -145,6 +152,8 @@ public:
     bool Recording() const { return state_.Recording; }
     // The key column chosen for recording (9 to 40), 0 for none.
     int KeyColumn() const { return state_.KeyColumn; }
+    // The column the mapping list's keys act on (0 to 40), -1 for none.
+    int ListColumn() const { return state_.ListColumn; }
     const std::string& Caption() const { return state_.Caption; }
     // The configuration folder, with its trailing "\".
     const std::string& ConfigurationFolder() const { return state_.Folder; }

@@ -433,6 +433,18 @@ bool MainWindow::PreviewMessage(const MSG& message) {
     return true;
 }
 
+void MainWindow::ShowStartHint(std::string_view text) {
+    if (text == startHintText_)
+        return;
+    startHintText_ = text;
+    SetWindowTextW(startHint_, WideFromUtf8(text).c_str());
+    // The hint stands in for the placeholder tab and list.
+    const bool shown = !text.empty();
+    ShowWindow(startHint_, shown ? SW_SHOWNA : SW_HIDE);
+    ShowWindow(tabs_, shown ? SW_HIDE : SW_SHOWNA);
+    ShowWindow(mappingList_, shown ? SW_HIDE : SW_SHOWNA);
+}
+
 void MainWindow::ShowPreferences() {
     if (controller_ == nullptr)
         return;
