@@ -53,7 +53,7 @@ Message PollFrequencyWarning();
 // Neither the machine's nor the user's Run entry could be written.
 Message StartWithWindowsRefused(std::string_view programTitle);
 
-// Editor commands: the configuration files, Run, Help and quitting.
+// Editor commands: the configuration files, Run and quitting.
 Message FileAlreadyLoaded(std::string_view fileName);
 Message SaveChangesBeforeClosing(std::string_view name);
 Message CannotSaveToFile();
@@ -63,11 +63,16 @@ Message ConfirmFileDelete(std::string_view name);
 Message InvalidIcon();
 Message CouldNotLaunch();
 Message QuitWithoutSaving();
-Message HelpNotImplemented(std::string_view programTitle);
 // Shown before a live test starts.
 Message TestWarning();
 // The title of the editor's box when no input device is found.
 inline constexpr std::string_view kNoInputDevicesTitle = "No Input Devices";
+
+// The user guide (both programs): its page `page` is not in `folder`; the browser did not
+// start on `path`.
+Message GuideMissing(std::string_view programTitle, std::string_view folder,
+                     std::string_view page);
+Message GuideNotShown(std::string_view programTitle, std::string_view path);
 
 // Editor list maintenance: Add Devices, Remove Items and Replace Device (whose box for no
 // device at all is the runner's RunnerNoDevices).

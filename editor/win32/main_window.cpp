@@ -11,6 +11,7 @@
 #include "editor/win32/vantrel_ids.h"
 #include "ui/win32/dpi.h"
 #include "ui/win32/dropped_files.h"
+#include "ui/win32/guide_browser.h"
 #include "ui/win32/shell_icons.h"
 
 #include <windowsx.h>
@@ -79,6 +80,11 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_DROPFILES:
         OnDropFiles(reinterpret_cast<HDROP>(wParam));
         return 0;
+    case WM_HELP:
+        // F1 here, or in a dialog or box it owns: the guide's page about it.
+        if (controller_ != nullptr)
+            controller_->ShowGuide(HelpRequestTopic(lParam));
+        return TRUE;
     case WM_CLOSE:
         OnClose();
         return 0;

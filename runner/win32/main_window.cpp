@@ -9,6 +9,7 @@
 #include "runner/win32/preferences_dialog.h"
 #include "ui/win32/dpi.h"
 #include "ui/win32/dropped_files.h"
+#include "ui/win32/guide_browser.h"
 #include "ui/win32/routed_procedures.h"
 
 #include <commctrl.h>
@@ -110,6 +111,11 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_DROPFILES:
         OnDropFiles(reinterpret_cast<HDROP>(wParam));
         return 0;
+    case WM_HELP:
+        // F1 here, or in a dialog or box it owns: the guide's page about it.
+        if (controller_ != nullptr)
+            controller_->ShowGuide(HelpRequestTopic(lParam));
+        return TRUE;
     case WM_CLOSE:
         OnClose();
         return 0;
@@ -527,7 +533,8 @@ void MainWindow::ShowPreferences() {
 }
 
 void MainWindow::ShowAbout() {
-    ShowAboutBox(instance_, window_.Get(), dialogs_, CorvexCard());
+    ShowAboutBox(instance_, window_.Get(), dialogs_, CorvexCard(),
+                 controller_ != nullptr ? controller_->GuideLocation() : "");
 }
 
 void MainWindow::Quit() {

@@ -21,6 +21,9 @@ void SetPriority(RunnerController& controller, const RunnerCommand& command) {
 void SetPoll(RunnerController& controller, const RunnerCommand& command) {
     controller.SetPoll(command.Id - IDM_POLL_FIRST, true);
 }
+void ShowContents(RunnerController& controller, const RunnerCommand&) {
+    controller.ShowGuide(GuideTopic::Contents);
+}
 
 using C = RunnerController;
 using P = RunnerPlace;
@@ -96,7 +99,7 @@ constexpr RunnerCommand kCommands[] = {
     Item(IDM_POLL_FIRST + 1, P::PollMenu, L" Med (Recommended)", "SetPoll", &SetPoll),
     Item(IDM_POLL_LAST, P::PollMenu, L" Low", "SetPoll", &SetPoll),
 
-    Item(IDM_CONTENTS, P::HelpMenu, L" Contents...", nullptr, nullptr), // no help file
+    Item(IDM_CONTENTS, P::HelpMenu, L" Contents...", "MNcontents_Click", &ShowContents),
     Separator(P::HelpMenu),
     AboutItem(),
 

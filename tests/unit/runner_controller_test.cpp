@@ -24,6 +24,7 @@ namespace {
 
 using ::testing::AllOf;
 using ::testing::ElementsAre;
+using ::testing::HasSubstr;
 using ::testing::Field;
 using testing::File14;
 using ::testing::Pair;
@@ -51,7 +52,8 @@ struct Rig {
     RunnerController& Start(std::string_view commandLine = "") {
         runner = std::make_unique<RunnerController>(
             ProgramInfo{kFolder, "corvex", 1, 4, 9},
-            RunnerSeams{store, files, dialogs, priority, joysticks, boards, keyboard, clock}, view);
+            RunnerSeams{store, files, dialogs, priority, joysticks, boards, keyboard, clock, guide},
+            view);
         runner->Start(commandLine, nullptr);
         return *runner;
     }
@@ -92,6 +94,7 @@ struct Rig {
     testing::MemoryFileSystem files;
     testing::RecordingDialogs dialogs;
     testing::RecordingPriority priority;
+    testing::RecordingGuideBrowser guide;
     ScriptedJoystickApi joysticks;
     ScriptedBoardLibrary boards;
     UsLayoutScanCodes layout;
@@ -515,6 +518,19 @@ TEST(RunnerErrors, EachCommandShowsOneBoxNamingItsOwnProcedure) {
         EXPECT_EQ(rig.dialogs.shown[0].text,
                   " 6  Overflow in sub " + std::string(c.procedure) + ".");
     }
+}
+
+TEST_F(Runner, HelpOpensTheRunnersPagesOfTheGuideOrSaysWhereItIsMissing) {
+    Start();
+    dialogs.shown.clear();
+    runner->ShowGuide(GuideTopic::RunnerPreferences);
+    files.files[kFolder + "\\help\\runner.html"] = "";
+    runner->ShowGuide(GuideTopic::RunnerPreferences);
+    EXPECT_THAT(guide.pages, ElementsAre(kFolder + "\\help\\runner.html#preferences"));
+    ASSERT_EQ(dialogs.shown.size(), 1u);
+    EXPECT_EQ(dialogs.shown[0].title, "Corvex Help");
+    EXPECT_THAT(dialogs.shown[0].text, HasSubstr("runner.html was not found in the folder\r\n" +
+                                                  kFolder + "\\help\\\r\n"));
 }
 
 } // namespace
