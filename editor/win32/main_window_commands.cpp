@@ -4,6 +4,7 @@
 
 #include "core/error_trap.h"
 #include "core/win32/win32_text.h"
+#include "editor/editor_controller.h"
 #include "editor/win32/editor_commands.h"
 #include "editor/win32/vantrel_card.h"
 #include "editor/win32/vantrel_ids.h"

@@ -2,6 +2,7 @@
 
 #include "core/win32/win32_handle.h"
 #include "core/win32/win32_text.h"
+#include "browser_verbs.h"
 #include "dialog_choices.h"
 #include "dialog_fields.h"
 #include "harness.h"
@@ -391,6 +392,10 @@ private:
     void TestLog(const Arguments& a);
     void Priority(const Arguments& a);
 
+    // ---- the user guide in the stand-in browser
+    void HtmlBrowser(const Arguments&) { e2e::UseStandInBrowser(); }
+    void BrowserPages(const Arguments& a);
+
     // Runs `send` (which may wait in a box of the program) on a worker thread while boxes are
     // answered here, then settles.
     void Blocking(const std::function<void()>& send);
@@ -487,6 +492,8 @@ const std::map<std::string, Session::Verb>& Session::Verbs() {
         {"test-button", {1, 1, &Session::TestButton}},
         {"test-log", {0, 0, &Session::TestLog}},
         {"priority", {0, 0, &Session::Priority}},
+        {"html-browser", {0, 0, &Session::HtmlBrowser}},
+        {"browser-pages", {1, 1, &Session::BrowserPages}},
     };
     return verbs;
 }
@@ -1675,6 +1682,16 @@ void Session::MakeReadOnly(const Arguments& a) {
     if (attributes == INVALID_FILE_ATTRIBUTES ||
         !SetFileAttributesW(path.c_str(), attributes | FILE_ATTRIBUTE_READONLY))
         Fail("cannot make " + a[0] + " read-only");
+}
+
+void Session::BrowserPages(const Arguments& a) {
+    const std::size_t count = std::stoul(a[0]);
+    std::vector<std::wstring> pages;
+    if (!PumpUntil([&] { return (pages = e2e::BrowserPages()).size() >= count; }, kActionMs))
+        Fail("the browser was started on " + std::to_string(pages.size()) + " pages, not " + a[0]);
+    record_("browser-pages\t" + std::to_string(pages.size()));
+    for (const auto& page : pages)
+        record_("page\t" + Relative(page));
 }
 
 void Session::Copy(const Arguments& a) {

@@ -25,7 +25,7 @@ std::wstring HtmlBrowser() {
 }
 
 std::wstring FileUrl(const std::wstring& path) {
-    std::wstring url(INTERNET_MAX_URL_LENGTH, L'\0');
+    std::wstring url(4096, L'\0');
     DWORD size = static_cast<DWORD>(url.size());
     if (FAILED(UrlCreateFromPathW(path.c_str(), url.data(), &size, 0)))
         return {};
