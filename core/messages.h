@@ -70,8 +70,7 @@ inline constexpr std::string_view kNoInputDevicesTitle = "No Input Devices";
 
 // The user guide (both programs): its page `page` is not in `folder`; the browser did not
 // start on `path`.
-Message GuideMissing(std::string_view programTitle, std::string_view folder,
-                     std::string_view page);
+Message GuideMissing(std::string_view programTitle, std::string_view folder, std::string_view page);
 Message GuideNotShown(std::string_view programTitle, std::string_view path);
 
 // Editor list maintenance: Add Devices, Remove Items and Replace Device (whose box for no

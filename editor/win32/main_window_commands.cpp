@@ -81,11 +81,10 @@ void MainWindow::OnCommand(int id, int code, HWND source) {
         OnClose();
         break;
     case WindowCommand::About:
-        RunTrapped(dialogs_, action.Procedure,
-                   [&] {
-                       ShowAboutBox(instance_, window_.Get(), dialogs_, VantrelCard(),
-                                    controller_ != nullptr ? controller_->GuideLocation() : "");
-                   });
+        RunTrapped(dialogs_, action.Procedure, [&] {
+            ShowAboutBox(instance_, window_.Get(), dialogs_, VantrelCard(),
+                         controller_ != nullptr ? controller_->GuideLocation() : "");
+        });
         break;
     case WindowCommand::None:
         break;

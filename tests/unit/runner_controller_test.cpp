@@ -24,9 +24,9 @@ namespace {
 
 using ::testing::AllOf;
 using ::testing::ElementsAre;
-using ::testing::HasSubstr;
 using ::testing::Field;
 using testing::File14;
+using ::testing::HasSubstr;
 using ::testing::Pair;
 using testing::Record14;
 using Item = testing::RecordingView::Item;
@@ -530,7 +530,7 @@ TEST_F(Runner, HelpOpensTheRunnersPagesOfTheGuideOrSaysWhereItIsMissing) {
     ASSERT_EQ(dialogs.shown.size(), 1u);
     EXPECT_EQ(dialogs.shown[0].title, "Corvex Help");
     EXPECT_THAT(dialogs.shown[0].text, HasSubstr("runner.html was not found in the folder\r\n" +
-                                                  kFolder + "\\help\\\r\n"));
+                                                 kFolder + "\\help\\\r\n"));
 }
 
 } // namespace

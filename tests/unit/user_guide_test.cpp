@@ -17,15 +17,14 @@ namespace {
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
 
-constexpr GuideTopic kTopics[] = {GuideTopic::Contents,          GuideTopic::Editor,
-                                  GuideTopic::EditorPreferences, GuideTopic::ListMaintenance,
-                                  GuideTopic::Runner,            GuideTopic::RunnerPreferences};
+constexpr GuideTopic kTopics[] = {
+    GuideTopic::Contents,        GuideTopic::Editor, GuideTopic::EditorPreferences,
+    GuideTopic::ListMaintenance, GuideTopic::Runner, GuideTopic::RunnerPreferences};
 
 // The anchors of a guide page's headings, made as scripts/guide-html makes them.
 std::set<std::string> HeadingAnchors(std::string_view page) {
-    const std::string source = page == "index.html"
-                                   ? "README.md"
-                                   : std::string(page.substr(0, page.size() - 5)) + ".md";
+    const std::string source =
+        page == "index.html" ? "README.md" : std::string(page.substr(0, page.size() - 5)) + ".md";
     std::ifstream file(std::string(QM_GUIDE_SOURCE) + "/" + source);
     std::set<std::string> anchors;
     for (std::string line; std::getline(file, line);) {
@@ -63,15 +62,17 @@ TEST(UserGuide, EachTopicOpensASectionOfTheGuideThatExists) {
         EXPECT_EQ(TopicOfHelpContext(HelpContextOf(topic)), topic);
     }
     // A window without a topic of ours asks for the contents.
-    for (const std::uint64_t other : {std::uint64_t{0}, std::uint64_t{HelpContextOf(kTopics[0]) - 1},
-                                      std::uint64_t{HelpContextOf(GuideTopic::RunnerPreferences) + 1}})
+    for (const std::uint64_t other :
+         {std::uint64_t{0}, std::uint64_t{HelpContextOf(kTopics[0]) - 1},
+          std::uint64_t{HelpContextOf(GuideTopic::RunnerPreferences) + 1}})
         EXPECT_EQ(TopicOfHelpContext(other), GuideTopic::Contents) << other;
 }
 
 TEST(UserGuide, IsLookedForInHelpBesideTheProgram) {
     testing::MemoryFileSystem files;
     const ProgramInfo program{"C:\\Program Files\\Vantrel", "vantrel"};
-    EXPECT_EQ(GuideLocationOf(program, files), "C:\\Program Files\\Vantrel\\help\\ (not installed)");
+    EXPECT_EQ(GuideLocationOf(program, files),
+              "C:\\Program Files\\Vantrel\\help\\ (not installed)");
     files.files["C:\\Program Files\\Vantrel\\help\\index.html"] = "";
     EXPECT_EQ(GuideLocationOf(program, files), "C:\\Program Files\\Vantrel\\help\\");
     EXPECT_EQ(GuideFolder({"D:\\", "corvex"}), "D:\\help\\");
@@ -94,10 +95,10 @@ TEST_F(Guide, TheHelpButtonAndF1OpenTheirPagesInTheBrowser) {
 
     shell.guide.browserStarts = false;
     editor->ShowGuide(GuideTopic::Contents);
-    EXPECT_THAT(dialogs.shown,
-                ElementsAre(Message{"The user guide could not be shown: no browser started for\r\n" +
-                                        kHelp + "index.html",
-                                    "Vantrel Help", MessageButtons::Ok, MessageIcon::Exclamation}));
+    EXPECT_THAT(dialogs.shown, ElementsAre(Message{
+                                   "The user guide could not be shown: no browser started for\r\n" +
+                                       kHelp + "index.html",
+                                   "Vantrel Help", MessageButtons::Ok, MessageIcon::Exclamation}));
 }
 
 TEST_F(Guide, AMissingGuideIsSaidWithTheFolderLookedIn) {

@@ -40,7 +40,7 @@ void UseStandInBrowser() {
     const std::wstring classes = L"Software\\Classes\\";
     RegSetText(HKEY_CURRENT_USER, classes + L".html", L"", kPageClass);
     RegSetText(HKEY_CURRENT_USER, classes + kPageClass + L"\\shell\\open\\command", L"",
-                 L"\"" + DriverFolder() + L"payload\\help_browser.exe\" \"%1\"");
+               L"\"" + DriverFolder() + L"payload\\help_browser.exe\" \"%1\"");
 }
 
 std::vector<std::wstring> BrowserPages() {

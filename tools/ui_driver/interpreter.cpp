@@ -1,8 +1,8 @@
 #include "interpreter.h"
 
+#include "browser_verbs.h"
 #include "core/win32/win32_handle.h"
 #include "core/win32/win32_text.h"
-#include "browser_verbs.h"
 #include "dialog_choices.h"
 #include "dialog_fields.h"
 #include "harness.h"
