@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <filesystem>
 #include <fstream>
 
 namespace qm::e2e {
@@ -38,18 +39,28 @@ std::wstring PathOfAddress(std::wstring text) {
 void UseStandInBrowser() {
     DeleteFileW(LogPath().c_str());
     const std::wstring classes = L"Software\\Classes\\";
-    RegSetText(HKEY_CURRENT_USER, classes + L".html", L"", kPageClass);
-    RegSetText(HKEY_CURRENT_USER, classes + kPageClass + L"\\shell\\open\\command", L"",
-               L"\"" + DriverFolder() + L"payload\\help_browser.exe\" \"%1\"");
+    const std::wstring command = L"\"" + DriverFolder() + L"payload\\help_browser.exe\" \"%1\"";
+    // The user's own classes, which Windows puts over the machine's; Wine 8 reads only the
+    // machine's (and lets a test session write them).
+    for (const HKEY root : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE}) {
+        try {
+            RegSetText(root, classes + L".html", L"", kPageClass);
+            RegSetText(root, classes + kPageClass + L"\\shell\\open\\command", L"", command);
+        } catch (const Fatal&) {
+            if (root == HKEY_CURRENT_USER)
+                throw;
+            // Windows without administrator rights: the user's classes do.
+        }
+    }
 }
 
 std::vector<std::wstring> BrowserPages() {
     std::vector<std::wstring> pages;
-    std::ifstream log(LogPath(), std::ios::binary);
+    std::ifstream log(std::filesystem::path(LogPath()), std::ios::binary);
     for (std::string line; std::getline(log, line);) {
         if (!line.empty() && line.back() == '\r')
             line.pop_back();
-        std::wstring page = WideFromUtf8(line);
+        std::wstring page = win32::WideFromUtf8(line);
         // One argument, quoted or not.
         if (page.size() >= 2 && page.front() == L'"' && page.back() == L'"')
             page = page.substr(1, page.size() - 2);

@@ -668,9 +668,10 @@ void Session::NoteBox(HWND box) {
         // Its icon is known once drawn.
         std::string icon;
         PumpUntil([&] { return (icon = IconName(box)) != "?"; }, kAppearMs);
-        messages_.push_back("box\t" + OneLine(WindowText(box)) + "\t" +
-                            OneLine(WindowText(GetDlgItem(box, kBoxTextId))) + "\t" + icon + "\t" +
-                            buttons);
+        // A path under the installation as <install>\....
+        const std::string text = Relative(WindowText(GetDlgItem(box, kBoxTextId)));
+        messages_.push_back("box\t" + OneLine(WindowText(box)) + "\t" + OneLine(Wide(text)) + "\t" +
+                            icon + "\t" + buttons);
         return;
     }
     messages_.push_back("dialog\t" + OneLine(WindowText(box)) + "\t" + buttons);
