@@ -83,6 +83,10 @@ constexpr E Separator(P place, bool L::*shown = nullptr) {
     row.List = shown;
     return row;
 }
+constexpr E Keys(E row, Shortcut first, Shortcut second = {}) {
+    row.Shortcuts = {first, second};
+    return row;
+}
 constexpr E Opener(const wchar_t* caption, P opens) {
     E row;
     row.Caption = caption;
@@ -97,12 +101,14 @@ constexpr EditorCommand kCommands[] = {
     Opener(L"&Help", P::HelpMenu),
 
     Item(IDM_OPEN, P::FileMenu, L" &Open", kOpen, T::Open, &F::Open),
-    Item(IDM_NEW, P::FileMenu, L" &New", kNew, T::New, &F::New),
-    Item(IDM_LOAD, P::FileMenu, L" &Load...", kLoad, T::Load, &F::Load),
-    Item(IDM_CLOSE, P::FileMenu, L" &Close", kClose, T::Close, &F::Close),
+    Keys(Item(IDM_NEW, P::FileMenu, L" &New", kNew, T::New, &F::New), CtrlKey('N')),
+    Keys(Item(IDM_LOAD, P::FileMenu, L" &Load...", kLoad, T::Load, &F::Load), CtrlKey('O')),
+    Keys(Item(IDM_CLOSE, P::FileMenu, L" &Close", kClose, T::Close, &F::Close), CtrlKey('W'),
+         CtrlKey(kVkF4)),
     Separator(P::FileMenu),
-    Item(IDM_SAVE, P::FileMenu, L" &Save", kSave, T::Save, &F::Save),
-    Item(IDM_SAVEAS, P::FileMenu, L" S&ave As...", kSaveAs, T::SaveAs, &F::SaveAs),
+    Keys(Item(IDM_SAVE, P::FileMenu, L" &Save", kSave, T::Save, &F::Save), CtrlKey('S')),
+    Keys(Item(IDM_SAVEAS, P::FileMenu, L" S&ave As...", kSaveAs, T::SaveAs, &F::SaveAs),
+         CtrlShiftKey('S')),
     Separator(P::FileMenu),
     Item(IDM_EXIT, P::FileMenu, L" &Exit", kExit, {}, nullptr),
 
@@ -110,10 +116,12 @@ constexpr EditorCommand kCommands[] = {
     Item(IDM_DELETE, P::ToolsMenu, L" &Delete", kDelete, T::Delete, &F::Delete),
     Separator(P::ToolsMenu),
     Item(IDM_ICON, P::ToolsMenu, L" Change &Icon...", kIcon, T::Icon, &F::Icon),
-    Item(IDM_JOY, P::ToolsMenu, L" Refresh Device &List", kRefresh, T::Joy, &F::Refresh),
+    Keys(Item(IDM_JOY, P::ToolsMenu, L" Refresh Device &List", kRefresh, T::Joy, &F::Refresh),
+         Shortcut{kVkF5}),
     Item(IDM_RUN, P::ToolsMenu, L" &Run", kRun, T::Run, &F::Run),
 
-    Item(IDM_CONTENTS, P::HelpMenu, L" Contents...", kContents, T::Help, &F::Help),
+    Keys(Item(IDM_CONTENTS, P::HelpMenu, L" &Contents...", kContents, T::Help, &F::Help),
+         Shortcut{kVkF1}),
     Separator(P::HelpMenu),
     Item(IDM_ABOUT, P::HelpMenu, L" &About", kAbout, {}, &F::Help),
 
@@ -162,22 +170,38 @@ constexpr EditorCommand kCommands[] = {
     MappingItem(IDP_MAPPING_ADD, P::MappingMenu, L"Add Devices", kAdd, &M::Add),
     MappingItem(IDP_MAPPING_REPLACE, P::MappingMenu, L"Replace Device", kReplace, &M::Replace),
 
-    // In the order of the buttons: two rows of four, Record first and Test fourth.
-    MappingItem(IDC_RECORD, P::MappingButton, L"Record", kRecord, &M::Record),
-    MappingItem(IDC_CLEAR_ROW, P::MappingButton, L"Clear Row", kClearRow, &M::ClearRow),
-    MappingItem(IDC_CLEAR_ITEM, P::MappingButton, L"Clear Item", kClearItem, &M::ClearItem),
-    MappingItem(IDC_TEST, P::MappingButton, L"Test", kTest, &M::Test),
-    MappingItem(IDC_REMOVE, P::MappingButton, L"Remove", kRemove, &M::Remove),
-    MappingItem(IDC_ADD, P::MappingButton, L"Add", kAdd, &M::Add),
-    MappingItem(IDC_REPLACE, P::MappingButton, L"Replace", kReplace, &M::Replace),
+    // In the order of the buttons: two rows of four, Record first and Test fourth. Their
+    // access keys differ from each other and from the menu bar's.
+    MappingItem(IDC_RECORD, P::MappingButton, L"&Record", kRecord, &M::Record),
+    MappingItem(IDC_CLEAR_ROW, P::MappingButton, L"&Clear Row", kClearRow, &M::ClearRow),
+    MappingItem(IDC_CLEAR_ITEM, P::MappingButton, L"Clear &Item", kClearItem, &M::ClearItem),
+    MappingItem(IDC_TEST, P::MappingButton, L"T&est", kTest, &M::Test),
+    MappingItem(IDC_REMOVE, P::MappingButton, L"Re&move", kRemove, &M::Remove),
+    MappingItem(IDC_ADD, P::MappingButton, L"&Add", kAdd, &M::Add),
+    MappingItem(IDC_REPLACE, P::MappingButton, L"Re&place", kReplace, &M::Replace),
 };
 
-// A command the routing finds by its identifier has one row; a row the states enable names
-// the flag of its place (a missing one would be followed as a null member).
+constexpr bool InMainMenu(P place) {
+    return place == P::FileMenu || place == P::ToolsMenu || place == P::HelpMenu;
+}
+
+// A command the routing finds by its identifier has one row, a shortcut one command, shown in
+// its main menu item; a row the states enable names the flag of its place (a missing one would
+// be followed as a null member).
 constexpr bool RowsSound() {
     for (auto a = std::begin(kCommands); a != std::end(kCommands); ++a) {
         if (a->Id != 0 && std::any_of(std::next(a), std::end(kCommands),
                                       [&](const EditorCommand& b) { return b.Id == a->Id; }))
+            return false;
+        for (const Shortcut& key : a->Shortcuts) {
+            if (key && (!InMainMenu(a->Place) || a->Id == 0))
+                return false;
+            if (key && std::any_of(std::next(a), std::end(kCommands), [&](const EditorCommand& b) {
+                    return b.Shortcuts[0] == key || b.Shortcuts[1] == key;
+                }))
+                return false;
+        }
+        if (a->Shortcuts[0] == a->Shortcuts[1] && a->Shortcuts[0])
             return false;
         switch (a->Place) {
         case P::Toolbar:
@@ -231,6 +255,24 @@ bool CommandEnabled(const EditorCommand& command, const EditorCommandStates& sta
     default:
         return states.MenusEnabled && (command.File == nullptr || states.Menu.*command.File);
     }
+}
+
+bool IsShortcut(Shortcut pressed) {
+    return pressed && std::any_of(std::begin(kCommands), std::end(kCommands),
+                                  [&](const EditorCommand& command) {
+                                      return command.Shortcuts[0] == pressed ||
+                                             command.Shortcuts[1] == pressed;
+                                  });
+}
+
+int ShortcutCommand(Shortcut pressed, const EditorCommandStates& states) {
+    if (states.Recording || !pressed)
+        return 0;
+    for (const EditorCommand& command : kCommands)
+        for (const Shortcut& key : command.Shortcuts)
+            if (key == pressed)
+                return CommandEnabled(command, states) ? command.Id : 0;
+    return 0;
 }
 
 } // namespace qm::win32

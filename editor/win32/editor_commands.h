@@ -4,9 +4,11 @@
 // command states that enables or shows it, the procedure its error box names and what it runs.
 // The menus, the toolbar, the pop-up menus, the mapping buttons and the routing of WM_COMMAND
 // are all built from this table. No Win32 types: the rows are plain data.
+#include "core/shortcut.h"
 #include "editor/command_states.h"
 #include "editor/win32/vantrel_ids.h"
 
+#include <array>
 #include <optional>
 #include <span>
 
@@ -73,7 +75,8 @@ struct EditorCommand {
     bool FileCommandFlags::*File = nullptr;
     bool FileListMenuFlags::*List = nullptr;
     bool MappingCommandFlags::*Mapping = nullptr;
-    // Keyboard shortcuts, when they come, are a field of this row.
+    // Its keyboard shortcuts (main menu items only); the menu shows the first after a tab.
+    std::array<Shortcut, 2> Shortcuts{};
     constexpr bool IsSeparator() const { return Caption == nullptr; }
 };
 
@@ -83,5 +86,10 @@ std::span<const EditorCommand> EditorCommands();
 const EditorCommand* FindEditorCommand(int id);
 // Whether the command states enable it (show it, in the configuration list's pop-up).
 bool CommandEnabled(const EditorCommand& command, const EditorCommandStates& states);
+// The command a key pressed in the main window runs now: the one whose shortcut it is, when
+// the command states enable its item; 0 for none. Never while recording: every key is recorded.
+int ShortcutCommand(Shortcut pressed, const EditorCommandStates& states);
+// Whether the key is the shortcut of a command, enabled or not.
+bool IsShortcut(Shortcut pressed);
 
 } // namespace qm::win32

@@ -7,6 +7,7 @@
 #include "core/text.h"
 #include "core/win32/win32_text.h"
 #include "editor/editor_controller.h"
+#include "editor/win32/editor_commands.h"
 #include "editor/win32/preferences_dialog.h"
 #include "editor/win32/vantrel_ids.h"
 #include "ui/win32/dpi.h"
@@ -368,9 +369,12 @@ void MainWindow::ShowDevices(const std::vector<std::string>& names) {
         rows.emplace_back(kNoDevicesRow);
     for (std::size_t i = 0; i < rows.size(); ++i) {
         LVITEMW item{};
-        item.mask = LVIF_TEXT;
+        item.mask = LVIF_TEXT | LVIF_STATE;
         item.iItem = static_cast<int>(i);
         item.pszText = rows[i].data();
+        // Tab into the list shows the focus rectangle on a row; the arrows move it.
+        item.stateMask = LVIS_FOCUSED;
+        item.state = i == 0 ? LVIS_FOCUSED : 0;
         SendMessageW(deviceList_, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item));
     }
     SendMessageW(deviceList_, LVM_SETCOLUMNWIDTH, 0, LVSCW_AUTOSIZE_USEHEADER);
@@ -397,15 +401,36 @@ void MainWindow::Quit() {
     PostQuitMessage(0);
 }
 
-void MainWindow::PreviewMessage(const MSG& message) {
-    if ((message.message != WM_KEYDOWN && message.message != WM_SYSKEYDOWN) ||
-        controller_ == nullptr || !IsWindowEnabled(window_.Get()))
-        return;
+bool MainWindow::PreviewMessage(const MSG& message) {
+    if (controller_ == nullptr || !IsWindowEnabled(window_.Get()))
+        return false;
+    const bool keyDown = message.message == WM_KEYDOWN || message.message == WM_SYSKEYDOWN;
     const auto held = [](int key) { return GetKeyState(key) < 0; };
     const auto mask = static_cast<std::uint16_t>((held(VK_SHIFT) ? kShiftMask : 0) |
                                                  (held(VK_CONTROL) ? kCtrlMask : 0) |
                                                  (held(VK_MENU) ? kAltMask : 0));
-    controller_->KeyPressed(static_cast<std::uint16_t>(message.wParam), mask);
+    const auto key = static_cast<std::uint16_t>(message.wParam);
+    if (keyDown)
+        controller_->KeyPressed(key, mask);
+    // Shortcuts and access keys are the main window's (the test window logs its keys).
+    const HWND window = window_.Get();
+    if (message.hwnd != window && !IsChild(window, message.hwnd))
+        return false;
+    if (states_.Recording)
+        return (message.message == WM_CHAR || message.message == WM_SYSCHAR) &&
+               message.hwnd != descriptionEditor_;
+    if (TabInReadingOrder(message, mask))
+        return true;
+    if (!keyDown || !IsShortcut({key, mask}))
+        return false;
+    // The text being typed over a Description is kept first, as a click elsewhere keeps it:
+    // Ctrl+S then finds the configuration changed.
+    CommitDescription();
+    const int command = ShortcutCommand({key, mask}, states_);
+    if (command == 0)
+        return false;
+    SendMessageW(window, WM_COMMAND, MAKEWPARAM(command, 1), 0);
+    return true;
 }
 
 void MainWindow::ShowPreferences() {

@@ -81,8 +81,10 @@ public:
     void SetPollTimer(bool enabled, int periodMs) override;
 
     // Sees every message of the thread before it is dispatched: key presses go to the
-    // controller, which records or logs them while recording or testing. Never consumes one.
-    void PreviewMessage(const MSG& message);
+    // controller, which records or logs them while recording or testing. Takes (true) the key
+    // of a shortcut that runs its command, and while recording the characters that would work
+    // the window's access keys.
+    bool PreviewMessage(const MSG& message);
     void ShowPreferences() override;
 
 private:
@@ -124,6 +126,12 @@ private:
     bool OnMappingListMouse(UINT message, LPARAM lParam);
     LRESULT OnDescriptionEditorMessage(HWND control, UINT message, WPARAM wParam, LPARAM lParam);
     void CommitDescription();
+    // The list's focus rectangle stays on the selected row, which the row colours show.
+    void FocusSelectedMappingRow();
+    // Tab and Shift+Tab from one of the main controls: the next one in reading order. The tab
+    // strip lies under the mapping list it frames, so the order of the windows cannot give it.
+    // False for another key or another control.
+    bool TabInReadingOrder(const MSG& message, std::uint16_t mask);
 
     void CreateControls();
     // The lists' styles and columns, the status bar's panels, the placeholder tab and list.

@@ -23,7 +23,8 @@ void AppendItem(HMENU menu, const EditorCommand& command, UINT flags = MF_STRING
     if (command.IsSeparator())
         AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
     else
-        AppendMenuW(menu, flags, static_cast<UINT_PTR>(command.Id), command.Caption);
+        AppendMenuW(menu, flags, static_cast<UINT_PTR>(command.Id),
+                    CaptionWithShortcut(command.Caption, command.Shortcuts[0]).c_str());
 }
 
 } // namespace

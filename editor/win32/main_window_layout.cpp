@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <stdexcept>
+#include <vector>
 
 namespace qm::win32 {
 namespace {
@@ -120,7 +121,8 @@ void MainWindow::CreateControls() {
     };
     const auto subclass = [&](HWND control) { RouteControl(control, *this); };
 
-    // Created in the order of the Tab key; the tab strip and the frame then go to the back.
+    // Created in the order of the Tab key; the tab strip and the frame then go to the back
+    // (TabInReadingOrder puts the tab strip back before the mapping list).
     toolbar_ = child(0, TOOLBARCLASSNAMEW, nullptr,
                      WS_VISIBLE | TBSTYLE_FLAT | TBSTYLE_LIST | TBSTYLE_TOOLTIPS | CCS_NODIVIDER |
                          CCS_NOPARENTALIGN | CCS_NORESIZE,
@@ -163,6 +165,30 @@ void MainWindow::CreateControls() {
         DragAcceptFiles(control, TRUE);
     }
     subclass(descriptionEditor_);
+}
+
+bool MainWindow::TabInReadingOrder(const MSG& message, std::uint16_t mask) {
+    if (message.message != WM_KEYDOWN || message.wParam != VK_TAB || (mask & ~kShiftMask) != 0)
+        return false;
+    std::vector<HWND> order{configurationList_, tabs_, mappingList_, deviceList_};
+    order.insert(order.end(), mappingButtons_.begin(), mappingButtons_.end());
+    order.push_back(keyMapping_);
+    const auto at = std::find(order.begin(), order.end(), GetFocus());
+    if (at == order.end())
+        return false; // the Description editor moves on as the dialog manager moves it
+    const std::size_t count = order.size();
+    const auto from = static_cast<std::size_t>(at - order.begin());
+    for (std::size_t step = 1; step < count; ++step) {
+        const HWND next = order[(from + ((mask & kShiftMask) != 0 ? count - step : step)) % count];
+        if (!IsWindowVisible(next) || !IsWindowEnabled(next))
+            continue;
+        SendMessageW(window_.Get(), WM_CHANGEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS), 0);
+        SetFocus(next);
+        if (next == keyMapping_)
+            SendMessageW(next, EM_SETSEL, 0, -1);
+        break;
+    }
+    return true;
 }
 
 void MainWindow::SetUpControls() {

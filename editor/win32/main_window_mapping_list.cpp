@@ -306,6 +306,7 @@ void MainWindow::ShowMappingList(const MappingTable* table) {
     FitMappingColumns();
     shownKey_ = key;
     EnableWindow(mappingList_, table != nullptr);
+    FocusSelectedMappingRow();
     SendMessageW(mappingList_, WM_SETREDRAW, TRUE, 0);
     // Scrolling takes effect only while the list redraws.
     if (!sameList) {
@@ -316,7 +317,24 @@ void MainWindow::ShowMappingList(const MappingTable* table) {
 }
 
 void MainWindow::RedrawMappingRows() {
+    FocusSelectedMappingRow();
     InvalidateRect(mappingList_, nullptr, FALSE);
+}
+
+void MainWindow::FocusSelectedMappingRow() {
+    const MappingTable* table =
+        controller_ != nullptr ? controller_->Configurations().Shown() : nullptr;
+    const int row =
+        table != nullptr && table->SelectedRow() < table->RowCount() ? table->SelectedRow() : -1;
+    const auto focused = static_cast<int>(
+        SendMessageW(mappingList_, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED));
+    if (row == focused)
+        return;
+    LVITEMW item{};
+    item.stateMask = LVIS_FOCUSED;
+    item.state = row >= 0 ? LVIS_FOCUSED : 0;
+    SendMessageW(mappingList_, LVM_SETITEMSTATE, static_cast<WPARAM>(row >= 0 ? row : focused),
+                 reinterpret_cast<LPARAM>(&item));
 }
 
 void MainWindow::FocusMappingList() {

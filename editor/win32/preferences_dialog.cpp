@@ -18,7 +18,7 @@ public:
 private:
     GuideTopic HelpTopic() const override { return GuideTopic::EditorPreferences; }
     void SetCaptions() override {
-        SetItemText(IDC_ASSOCIATE_FILES, L"Edit *.qmf files in " + WideFromUtf8(kEditorTitle));
+        SetItemText(IDC_ASSOCIATE_FILES, L"&Edit *.qmf files in " + WideFromUtf8(kEditorTitle));
     }
 
     void ShowOwnState() override {

@@ -60,7 +60,7 @@ int RunVantrel(HINSTANCE instance, const wchar_t* commandLine, int showCommand) 
         controller.Start(Utf8FromWide(commandLine != nullptr ? commandLine : L""), window.Handle());
         const int exitCode =
             RunMessageLoop(window.Timer(), window.Handle(), &OnPollDue, &controller,
-                           [&](const MSG& message) { window.PreviewMessage(message); });
+                           [&](const MSG& message) { return window.PreviewMessage(message); });
         window.Attach(nullptr);
         return exitCode;
     });

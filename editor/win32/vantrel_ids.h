@@ -52,13 +52,13 @@
 #define IDC_DEVICE_LIST 1005        /* SysListView32, one column "DirectInput Devices" */
 #define IDC_KEY_MAPPING_LABEL 1006  /* "Key Mapping:" */
 #define IDC_KEY_MAPPING 1007        /* Edit, read-only */
-#define IDC_RECORD 1011             /* "Record" */
-#define IDC_CLEAR_ROW 1012          /* "Clear Row" */
-#define IDC_CLEAR_ITEM 1013         /* "Clear Item" */
-#define IDC_TEST 1014               /* "Test" */
-#define IDC_REMOVE 1015             /* "Remove" */
-#define IDC_ADD 1016                /* "Add" */
-#define IDC_REPLACE 1017            /* "Replace" */
+#define IDC_RECORD 1011             /* "&Record" */
+#define IDC_CLEAR_ROW 1012          /* "&Clear Row" */
+#define IDC_CLEAR_ITEM 1013         /* "Clear &Item" */
+#define IDC_TEST 1014               /* "T&est" */
+#define IDC_REMOVE 1015             /* "Re&move" */
+#define IDC_ADD 1016                /* "&Add" */
+#define IDC_REPLACE 1017            /* "Re&place" */
 #define IDC_TOOLBAR 1020            /* ToolbarWindow32 */
 #define IDC_STATUS_BAR 1021         /* msctls_statusbar32, two parts */
 #define IDC_DESCRIPTION_EDITOR 1022 /* Edit over a row's Description, hidden unless editing */
@@ -83,7 +83,7 @@
 #define IDM_JOY 40014      /* Tools: " Refresh Device &List" */
 #define IDM_RUN 40015      /* Tools: " &Run" */
 #define IDM_OPTIONS 40021  /* "&Options" */
-#define IDM_CONTENTS 40031 /* Help: " Contents..." (the user guide) */
+#define IDM_CONTENTS 40031 /* Help: " &Contents..." (the user guide) */
 #define IDM_ABOUT 40032    /* Help: " &About" */
 
 /* Toolbar buttons; each button's text is its tooltip. */

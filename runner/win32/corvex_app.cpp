@@ -49,7 +49,9 @@ int RunCorvex(HINSTANCE instance, const wchar_t* commandLine) {
         window.Attach(&controller);
         // A failed start-up was reported; the window goes on as far as it got.
         controller.Start(Utf8FromWide(commandLine != nullptr ? commandLine : L""), window.Handle());
-        const int exitCode = RunMessageLoop(window.Timer(), window.Handle(), &OnPollDue, &window);
+        const int exitCode =
+            RunMessageLoop(window.Timer(), window.Handle(), &OnPollDue, &window,
+                           [&](const MSG& message) { return window.PreviewMessage(message); });
         window.Attach(nullptr);
         return exitCode;
     });

@@ -29,16 +29,16 @@
 
 /* Menu commands (the File menu is also the notification icon's menu). */
 #define IDM_RUN 40001             /* File: " &Run" (no action of its own) */
-#define IDM_BROWSE 40002          /* File: "Open..." */
+#define IDM_BROWSE 40002          /* File: "&Open..." */
 #define IDM_STOP 40003            /* File: " &Stop" */
 #define IDM_EXIT 40004            /* File: " &Exit" */
-#define IDM_REFRESH_DEVICES 40010 /* Tools: " Refresh Device List" */
-#define IDM_PRIORITY_FIRST 40020  /* Tools > Thread Priority: index 0 (" Realtime") */
+#define IDM_REFRESH_DEVICES 40010 /* Tools: " Refresh Device &List" */
+#define IDM_PRIORITY_FIRST 40020  /* Tools > Thread Priority: index 0 (" &Realtime") */
 #define IDM_PRIORITY_LAST 40025   /* ... index 5 (" Low") */
-#define IDM_POLL_FIRST 40030      /* Tools > Poll Frequency: index 0 (" High") */
+#define IDM_POLL_FIRST 40030      /* Tools > Poll Frequency: index 0 (" &High") */
 #define IDM_POLL_LAST 40032       /* ... index 2 (" Low") */
-#define IDM_PREFERENCES 40040     /* Tools: " Preferences" */
-#define IDM_CONTENTS 40050        /* Help: " Contents..." (the user guide) */
+#define IDM_PREFERENCES 40040     /* Tools: " Pr&eferences" */
+#define IDM_CONTENTS 40050        /* Help: " &Contents..." (the user guide) */
 #define IDM_ABOUT 40051           /* Help: " &About" */
 /* File menu configuration items: the configuration at list position i (0-based, the order
    of the selector) has IDM_CONFIG_FIRST + i. */

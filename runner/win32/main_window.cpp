@@ -271,7 +271,7 @@ void MainWindow::CreateControls() {
     selector_ = child(0, WC_COMBOBOXEXW, L"", WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST,
                       IDC_CONFIGURATION_SELECTOR);
     SendMessageW(selector_, CBEM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(selectorImages_.Get()));
-    runButton_ = child(0, WC_BUTTONW, L"Run", WS_TABSTOP | BS_PUSHBUTTON, IDC_RUN_BUTTON);
+    runButton_ = child(0, WC_BUTTONW, L"&Run", WS_TABSTOP | BS_PUSHBUTTON, IDC_RUN_BUTTON);
     statusBar_ = child(0, STATUSCLASSNAMEW, L"", 0, IDC_STATUS_BAR);
     // One borderless part across the bar: it looks like a simple bar, and its text is the
     // bar's window text (WM_GETTEXT), which a simple bar's is not.
@@ -417,7 +417,7 @@ void MainWindow::RemoveTrayIcon() {
 }
 
 void MainWindow::SetRunning(bool running) {
-    SetWindowTextW(runButton_, running ? L"Stop" : L"Run");
+    SetWindowTextW(runButton_, running ? L"&Stop" : L"&Run");
 }
 
 void MainWindow::FocusRunButton() {

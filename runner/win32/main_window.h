@@ -42,6 +42,9 @@ public:
     PollTimer& Timer() { return poll_; }
     // The poll tick: one engine pass (the engine keeps a pass from re-entering).
     void RunDuePass() noexcept;
+    // Sees every message of the thread before it is dispatched: takes (true) the key of a
+    // shortcut of the main window that runs its command.
+    bool PreviewMessage(const MSG& message);
 
     // StatusSink.
     void SetStatusText(std::string_view text) override;
@@ -124,7 +127,8 @@ private:
     HWND selector_ = nullptr;
     HWND runButton_ = nullptr;
     HWND statusBar_ = nullptr;
-    HMENU fileMenu_ = nullptr; // owned by the menu bar, which the window owns
+    HMENU fileMenu_ = nullptr;  // owned by the menu bar, which the window owns
+    RunnerMenuState menuState_; // as last applied
     // The control that gets the focus when the window is activated again.
     RememberedFocus focus_;
     UINT dpi_ = 96;

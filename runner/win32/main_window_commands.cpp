@@ -71,9 +71,9 @@ void MainWindow::OnCommand(int id, int code) {
         OnSelectorNotification(code);
         return;
     }
-    // Menu items and the button's clicks (BN_CLICKED, which is 0); a command of a disabled
-    // item or button does nothing, whoever sends it.
-    if (code != 0)
+    // Menu items and the button's clicks (BN_CLICKED, which is 0), shortcuts (1); a command
+    // of a disabled item or button does nothing, whoever sends it.
+    if (code != 0 && code != 1)
         return;
     const RunnerCommand* command = FindRunnerCommand(id);
     const bool enabled = command != nullptr && command->Place == RunnerPlace::RunButton
@@ -89,6 +89,24 @@ void MainWindow::OnCommand(int id, int code) {
     } else if (command->AboutBox) {
         RunTrapped(dialogs_, command->Procedure, [&] { ShowAbout(); });
     }
+}
+
+bool MainWindow::PreviewMessage(const MSG& message) {
+    const HWND window = window_.Get();
+    if (controller_ == nullptr || !IsWindowEnabled(window) ||
+        (message.message != WM_KEYDOWN && message.message != WM_SYSKEYDOWN) ||
+        (message.hwnd != window && !IsChild(window, message.hwnd)))
+        return false;
+    const auto held = [](int key) { return GetKeyState(key) < 0; };
+    const auto mask = static_cast<std::uint16_t>((held(VK_SHIFT) ? kShiftMask : 0) |
+                                                 (held(VK_CONTROL) ? kCtrlMask : 0) |
+                                                 (held(VK_MENU) ? kAltMask : 0));
+    const int command =
+        RunnerShortcutCommand({static_cast<std::uint16_t>(message.wParam), mask}, menuState_);
+    if (command == 0)
+        return false;
+    SendMessageW(window, WM_COMMAND, MAKEWPARAM(command, 1), 0);
+    return true;
 }
 
 bool MainWindow::MenuItemEnabled(int id) const {
@@ -145,7 +163,8 @@ void MainWindow::CreateMenus() {
                             command.Caption))
                 opened.Release();
         } else {
-            AppendMenuW(menu, MF_STRING, static_cast<UINT_PTR>(command.Id), command.Caption);
+            AppendMenuW(menu, MF_STRING, static_cast<UINT_PTR>(command.Id),
+                        CaptionWithShortcut(command.Caption, command.Keys).c_str());
         }
     }
     fileMenu_ = menus[static_cast<std::size_t>(RunnerPlace::FileMenu)];
@@ -196,6 +215,7 @@ void MainWindow::ApplyMenuBitmaps() {
 }
 
 void MainWindow::ApplyMenuState(const RunnerMenuState& state) {
+    menuState_ = state;
     const HMENU bar = GetMenu(window_.Get());
     for (const RunnerCommand& command : RunnerCommands()) {
         if (command.State == nullptr)

@@ -20,11 +20,11 @@ private:
     GuideTopic HelpTopic() const override { return GuideTopic::RunnerPreferences; }
     void SetCaptions() override {
         const std::wstring title = WideFromUtf8(kRunnerTitle);
-        SetItemText(IDC_LAUNCH_AT_STARTUP, L"Launch " + title + L" on Windows startup.");
-        SetItemText(IDC_START_HIDDEN, L"Start " + title + L" as an icon in the taskbar.");
-        SetItemText(IDC_ASSOCIATE_FILES, L"Associate *.qmf files with " + title);
+        SetItemText(IDC_LAUNCH_AT_STARTUP, L"&Launch " + title + L" on Windows startup.");
+        SetItemText(IDC_START_HIDDEN, L"&Start " + title + L" as an icon in the taskbar.");
+        SetItemText(IDC_ASSOCIATE_FILES, L"Associate *.&qmf files with " + title);
         SetItemText(IDC_RUN_DEFAULT_AT_STARTUP,
-                    L"Run default configuration file on " + title + L" startup.");
+                    L"&Run default configuration file on " + title + L" startup.");
     }
 
     // The start-up check boxes, the default file and the buttons.

@@ -59,6 +59,10 @@ constexpr R Opener(P place, const wchar_t* caption, P opens,
     row.Glyph = glyph;
     return row;
 }
+constexpr R WithKeys(R row, Shortcut keys) {
+    row.Keys = keys;
+    return row;
+}
 constexpr R AboutItem() {
     R row = Item(IDM_ABOUT, P::HelpMenu, L" &About", "MNabout_Click", nullptr);
     row.AboutBox = true;
@@ -73,46 +77,54 @@ constexpr RunnerCommand kCommands[] = {
     // Run is reached through the button, a configuration item or Open...; separator1 and the
     // configuration items go before " &Stop" as they are added.
     Item(IDM_RUN, P::FileMenu, L" &Run", nullptr, nullptr, G::Run, &S::MenuRun),
-    Item(IDM_BROWSE, P::FileMenu, L"Open...", "load_click", &Call<&C::OpenConfigurationFile>,
-         G::Browse),
+    WithKeys(Item(IDM_BROWSE, P::FileMenu, L"&Open...", "load_click",
+                  &Call<&C::OpenConfigurationFile>, G::Browse),
+             CtrlKey('O')),
     Item(IDM_STOP, P::FileMenu, L" &Stop", "MNstop_Click", &ToggleRun, G::Stop, &S::MenuStop),
     Separator(P::FileMenu),
     Item(IDM_EXIT, P::FileMenu, L" &Exit", "Form_Unload", &Call<&C::Exit>, G::Exit),
 
-    Item(IDM_REFRESH_DEVICES, P::ToolsMenu, L" Refresh Device List", "MNjoy_Click",
+    Item(IDM_REFRESH_DEVICES, P::ToolsMenu, L" Refresh Device &List", "MNjoy_Click",
          &Call<&C::RescanDevices>, G::Devices, &S::MenuRefreshDevices),
-    Opener(P::ToolsMenu, L" Thread Priority", P::PriorityMenu, G::Priority),
-    Opener(P::ToolsMenu, L" Poll Frequency", P::PollMenu, G::Poll),
+    Opener(P::ToolsMenu, L" Thread &Priority", P::PriorityMenu, G::Priority),
+    Opener(P::ToolsMenu, L" Poll &Frequency", P::PollMenu, G::Poll),
     Separator(P::ToolsMenu),
-    Item(IDM_PREFERENCES, P::ToolsMenu, L" Preferences", "MNpreferences_Click",
+    Item(IDM_PREFERENCES, P::ToolsMenu, L" Pr&eferences", "MNpreferences_Click",
          &Call<&C::EditPreferences>, G::Preferences, &S::MenuPreferences),
 
-    Item(IDM_PRIORITY_FIRST, P::PriorityMenu, L" Realtime", "SetPriority", &SetPriority),
-    Item(IDM_PRIORITY_FIRST + 1, P::PriorityMenu, L" High (Recommended)", "SetPriority",
+    Item(IDM_PRIORITY_FIRST, P::PriorityMenu, L" &Realtime", "SetPriority", &SetPriority),
+    Item(IDM_PRIORITY_FIRST + 1, P::PriorityMenu, L" &High (Recommended)", "SetPriority",
          &SetPriority),
-    Item(IDM_PRIORITY_FIRST + 2, P::PriorityMenu, L" AboveNormal", "SetPriority", &SetPriority),
-    Item(IDM_PRIORITY_FIRST + 3, P::PriorityMenu, L" Normal", "SetPriority", &SetPriority),
-    Item(IDM_PRIORITY_FIRST + 4, P::PriorityMenu, L" BelowNormal", "SetPriority", &SetPriority),
-    Item(IDM_PRIORITY_LAST, P::PriorityMenu, L" Low", "SetPriority", &SetPriority),
+    Item(IDM_PRIORITY_FIRST + 2, P::PriorityMenu, L" &AboveNormal", "SetPriority", &SetPriority),
+    Item(IDM_PRIORITY_FIRST + 3, P::PriorityMenu, L" &Normal", "SetPriority", &SetPriority),
+    Item(IDM_PRIORITY_FIRST + 4, P::PriorityMenu, L" &BelowNormal", "SetPriority", &SetPriority),
+    Item(IDM_PRIORITY_LAST, P::PriorityMenu, L" &Low", "SetPriority", &SetPriority),
 
-    Item(IDM_POLL_FIRST, P::PollMenu, L" High", "SetPoll", &SetPoll),
-    Item(IDM_POLL_FIRST + 1, P::PollMenu, L" Med (Recommended)", "SetPoll", &SetPoll),
-    Item(IDM_POLL_LAST, P::PollMenu, L" Low", "SetPoll", &SetPoll),
+    Item(IDM_POLL_FIRST, P::PollMenu, L" &High", "SetPoll", &SetPoll),
+    Item(IDM_POLL_FIRST + 1, P::PollMenu, L" &Med (Recommended)", "SetPoll", &SetPoll),
+    Item(IDM_POLL_LAST, P::PollMenu, L" &Low", "SetPoll", &SetPoll),
 
-    Item(IDM_CONTENTS, P::HelpMenu, L" Contents...", "MNcontents_Click", &ShowContents),
+    WithKeys(Item(IDM_CONTENTS, P::HelpMenu, L" &Contents...", "MNcontents_Click", &ShowContents),
+             Shortcut{kVkF1}),
     Separator(P::HelpMenu),
     AboutItem(),
 
-    Item(IDC_RUN_BUTTON, P::RunButton, L"Run", "ComRun_Click", &ToggleRun, std::nullopt,
+    Item(IDC_RUN_BUTTON, P::RunButton, L"&Run", "ComRun_Click", &ToggleRun, std::nullopt,
          &S::RunButton),
 };
 
-// The routing finds a command by its identifier: each has one row.
+// The routing finds a command by its identifier: each has one row; a shortcut runs one menu
+// item.
 constexpr bool IdsUnique() {
-    for (auto a = std::begin(kCommands); a != std::end(kCommands); ++a)
+    for (auto a = std::begin(kCommands); a != std::end(kCommands); ++a) {
         if (a->Id != 0 && std::any_of(std::next(a), std::end(kCommands),
                                       [&](const RunnerCommand& b) { return b.Id == a->Id; }))
             return false;
+        if (a->Keys && (a->Id == 0 || a->Place == P::RunButton ||
+                        std::any_of(std::next(a), std::end(kCommands),
+                                    [&](const RunnerCommand& b) { return b.Keys == a->Keys; })))
+            return false;
+    }
     return true;
 }
 static_assert(IdsUnique());
@@ -130,6 +142,15 @@ const RunnerCommand* FindRunnerCommand(int id) {
         std::find_if(std::begin(kCommands), std::end(kCommands),
                      [id](const RunnerCommand& command) { return command.Id == id; });
     return found != std::end(kCommands) ? found : nullptr;
+}
+
+int RunnerShortcutCommand(Shortcut pressed, const RunnerMenuState& state) {
+    if (!pressed)
+        return 0;
+    for (const RunnerCommand& command : kCommands)
+        if (command.Keys == pressed)
+            return command.State == nullptr || state.*command.State ? command.Id : 0;
+    return 0;
 }
 
 } // namespace qm::win32

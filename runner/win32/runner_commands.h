@@ -4,6 +4,7 @@
 // the procedure its error box names and what it runs. The menu bar, its menus (the File menu is
 // also the notification icon's menu) and the routing of WM_COMMAND are built from this table.
 // No Win32 types: the rows are plain data.
+#include "core/shortcut.h"
 #include "runner/runner_view.h"
 #include "runner/win32/corvex_ids.h"
 
@@ -49,7 +50,8 @@ struct RunnerCommand {
     std::optional<MenuGlyph> Glyph;
     // The flag of the menu state that enables it; null: always enabled.
     bool RunnerMenuState::*State = nullptr;
-    // Keyboard shortcuts, when they come, are a field of this row.
+    // Its keyboard shortcut (menu items only), shown in the menu after a tab.
+    Shortcut Keys;
     constexpr bool IsSeparator() const { return Caption == nullptr; }
 };
 
@@ -57,5 +59,8 @@ struct RunnerCommand {
 std::span<const RunnerCommand> RunnerCommands();
 // The row of a command identifier; null for none.
 const RunnerCommand* FindRunnerCommand(int id);
+// The command a key pressed in the main window runs now: the one whose shortcut it is, when
+// the menu state enables it; 0 for none.
+int RunnerShortcutCommand(Shortcut pressed, const RunnerMenuState& state);
 
 } // namespace qm::win32

@@ -115,7 +115,7 @@ void TypeText(std::wstring_view text) {
     }
 }
 
-bool PressChord(std::string_view chord) {
+bool PressChord(std::string_view chord, const std::function<void()>& taken) {
     std::vector<WORD> keys;
     std::size_t start = 0;
     while (start <= chord.size()) {
@@ -137,7 +137,14 @@ bool PressChord(std::string_view chord) {
         inputs.push_back(KeyInput(vk, false));
     for (auto it = keys.rbegin(); it != keys.rend(); ++it)
         inputs.push_back(KeyInput(*it, true));
-    Send(inputs);
+    if (!taken) {
+        Send(inputs);
+        return true;
+    }
+    for (const INPUT& input : inputs) {
+        Send({input});
+        taken();
+    }
     return true;
 }
 

@@ -3,6 +3,7 @@
 // system's input stream (they reach whatever window is under the mouse or has the focus).
 #include <windows.h>
 
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -13,6 +14,9 @@ void ClickAt(POINT screen, Click click);
 // Types the text: keys of the keyboard layout where there are, characters otherwise.
 void TypeText(std::wstring_view text);
 // A chord such as "Enter", "Ctrl+S", "Shift+Tab", "F5", "a"; false when a name is unknown.
-bool PressChord(std::string_view chord);
+// With `taken`, each key goes down or up on its own and `taken` runs after each, as when a
+// person presses the keys one after another: one call of SendInput with all of them lets the
+// program see a later key (through a keyboard hook) before an earlier one (in its queue).
+bool PressChord(std::string_view chord, const std::function<void()>& taken = {});
 
 } // namespace qm::e2e

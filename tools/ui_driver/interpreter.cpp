@@ -291,6 +291,9 @@ public:
           record_(std::move(record)), keepSettings_(keepSettings) {
         std::wstring name = scriptPath.substr(scriptPath.find_last_of(L'\\') + 1);
         name = name.substr(0, name.find_last_of(L'.'));
+        // A script ended from outside (its time ran out) leaves its programs running; the next
+        // one's start would only bring them forward.
+        EndPrograms();
         if (!keepSettings)
             ForgetSettings();
         install_ = Install(L"script-" + name);
@@ -373,6 +376,7 @@ private:
     void Screenshot(const Arguments& a);
     void Controls(const Arguments& a);
     void Locks(const Arguments& a);
+    void Focus(const Arguments& a);
     void PrintControls(HWND window, HANDLE process);
 
     // ---- files
@@ -475,6 +479,7 @@ const std::map<std::string, Session::Verb>& Session::Verbs() {
         {"screenshot", {1, 2, &Session::Screenshot}},
         {"controls", {0, 1, &Session::Controls}},
         {"locks", {0, 0, &Session::Locks}},
+        {"focus", {0, 0, &Session::Focus}},
         {"dump", {1, 1, &Session::Dump}},
         {"file", {1, 1, &Session::File}},
         {"exists", {1, 1, &Session::Exists}},
@@ -610,8 +615,8 @@ HWND Session::Control(int id, const char* what) const {
 }
 
 void Session::EndPrograms() {
-    // Whatever the programs of the installation left running besides the one the script
-    // started (the runner started by the editor): they end with the script.
+    // Whatever the programs left running besides the one the script started (the runner
+    // started by the editor): they end with the script.
     std::vector<HWND> windows;
     EnumWindows(&CollectTopLevel, reinterpret_cast<LPARAM>(&windows));
     for (const HWND window : windows) {
@@ -761,7 +766,14 @@ void Session::AnswerDialog(HWND dialog, const Answer& answer) {
         }
         Fail("the box \"" + Narrow(answer.Title) + "\" has no button " + Narrow(answer.Button));
     }
-    const std::wstring ok = Plain(WindowText(GetDlgItem(dialog, IDOK)));
+    // A file dialog may show before it has named its OK button (a busy machine): waited for.
+    std::wstring ok;
+    PumpUntil(
+        [&] {
+            ok = Plain(WindowText(GetDlgItem(dialog, IDOK)));
+            return ok.find(L"save") != std::wstring::npos || ok.find(L"open") != std::wstring::npos;
+        },
+        kAppearMs);
     const bool saving = ok.find(L"save") != std::wstring::npos;
     if (saving != (answer.What == Answer::Kind::SaveDialog))
         Fail(std::string("a ") + (saving ? "save" : "open") + " dialog came: \"" +
@@ -1238,7 +1250,7 @@ void Session::Type(const Arguments& a) {
 
 void Session::Key(const Arguments& a) {
     RequireProgram();
-    if (!PressChord(a[0]))
+    if (!PressChord(a[0], [this] { Idle(kActionMs); }))
         Fail("unknown key in \"" + a[0] + "\"");
     Settle();
 }
@@ -1668,6 +1680,19 @@ void Session::Locks(const Arguments&) {
     const auto state = [](int key) { return (GetKeyState(key) & 1) != 0 ? "on" : "off"; };
     record_(std::string("locks\tNum ") + state(VK_NUMLOCK) + "\tCaps " + state(VK_CAPITAL) +
             "\tScroll " + state(VK_SCROLL));
+}
+
+void Session::Focus(const Arguments&) {
+    RequireProgram();
+    Settle();
+    GUITHREADINFO info{};
+    info.cbSize = sizeof(info);
+    const HWND focus = GetGUIThreadInfo(GetWindowThreadProcessId(main_, nullptr), &info)
+                           ? info.hwndFocus
+                           : nullptr;
+    record_(focus == nullptr
+                ? std::string("focus\tnone")
+                : "focus\t" + Narrow(ClassOf(focus)) + "\t" + std::to_string(GetDlgCtrlID(focus)));
 }
 
 void Session::Exists(const Arguments& a) {

@@ -86,9 +86,8 @@ int RunMessageLoop(PollTimer& timer, HWND dialogHost, void (*onDue)(void* contex
         while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
             if (message.message == WM_QUIT)
                 return static_cast<int>(message.wParam);
-            if (preview)
-                preview(message);
-            Dispatch(message, dialogHost);
+            if (!preview || !preview(message))
+                Dispatch(message, dialogHost);
             // A burst of messages does not hold the pass back.
             if (timer.ConsumeDue())
                 onDue(context);

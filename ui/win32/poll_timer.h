@@ -45,8 +45,9 @@ private:
     int periodMs_ = 0;
 };
 
-// Sees each message before it is dispatched.
-using MessagePreview = std::function<void(const MSG& message)>;
+// Sees each message before it is dispatched; true when it took the message (a shortcut's key),
+// which then is not dispatched.
+using MessagePreview = std::function<bool(const MSG& message)>;
 
 // The program's message loop: dispatches window messages (tab navigation in `dialogHost`'s
 // controls) and calls `onDue(context)` on the user-interface thread whenever the poll timer
