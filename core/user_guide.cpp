@@ -32,9 +32,9 @@ std::uint32_t HelpContextOf(GuideTopic topic) {
     return kHelpContextBase + static_cast<std::uint32_t>(topic);
 }
 
-GuideTopic TopicOfHelpContext(std::uint64_t context) {
+std::optional<GuideTopic> TopicOfHelpContext(std::uint64_t context) {
     if (context < kHelpContextBase || context > HelpContextOf(kLastTopic))
-        return GuideTopic::Contents;
+        return std::nullopt;
     return static_cast<GuideTopic>(context - kHelpContextBase);
 }
 

@@ -7,6 +7,7 @@
 #include "core/program_info.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -30,10 +31,10 @@ struct GuidePage {
 };
 GuidePage PageFor(GuideTopic topic);
 
-// The help context number of a topic, as a window's help request carries it to the main
-// window, and back; any other number is the contents.
+// The help context number of a topic, as a dialog's help request carries it to the main
+// window, and back; nothing for any other number.
 std::uint32_t HelpContextOf(GuideTopic topic);
-GuideTopic TopicOfHelpContext(std::uint64_t context);
+std::optional<GuideTopic> TopicOfHelpContext(std::uint64_t context);
 
 // Where the guide is looked for: help\ in the program's folder, with its trailing "\".
 std::string GuideFolder(const ProgramInfo& program);

@@ -112,9 +112,9 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         OnDropFiles(reinterpret_cast<HDROP>(wParam));
         return 0;
     case WM_HELP:
-        // F1 here, or in a dialog or box it owns: the guide's page about it.
-        if (controller_ != nullptr)
-            controller_->ShowGuide(HelpRequestTopic(lParam));
+        // F1 in a dialog: the guide's page about it.
+        if (const auto topic = HelpRequestTopic(lParam); topic && controller_ != nullptr)
+            controller_->ShowGuide(*topic);
         return TRUE;
     case WM_CLOSE:
         OnClose();

@@ -61,11 +61,11 @@ TEST(UserGuide, EachTopicOpensASectionOfTheGuideThatExists) {
         // A dialog's help request carries its topic to the main window.
         EXPECT_EQ(TopicOfHelpContext(HelpContextOf(topic)), topic);
     }
-    // A window without a topic of ours asks for the contents.
+    // A window without a topic of ours names none.
     for (const std::uint64_t other :
          {std::uint64_t{0}, std::uint64_t{HelpContextOf(kTopics[0]) - 1},
           std::uint64_t{HelpContextOf(GuideTopic::RunnerPreferences) + 1}})
-        EXPECT_EQ(TopicOfHelpContext(other), GuideTopic::Contents) << other;
+        EXPECT_EQ(TopicOfHelpContext(other), std::nullopt) << other;
 }
 
 TEST(UserGuide, IsLookedForInHelpBesideTheProgram) {

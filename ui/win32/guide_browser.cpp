@@ -56,14 +56,14 @@ void ForwardHelpRequest(HWND dialog, GuideTopic topic, LPARAM helpInfo) {
     if (owner == nullptr || helpInfo == 0)
         return;
     HELPINFO info = *reinterpret_cast<const HELPINFO*>(helpInfo);
-    if (TopicOfHelpContext(info.dwContextId) == GuideTopic::Contents)
+    if (!TopicOfHelpContext(info.dwContextId))
         info.dwContextId = HelpContextOf(topic);
     SendMessageW(owner, WM_HELP, 0, reinterpret_cast<LPARAM>(&info));
 }
 
-GuideTopic HelpRequestTopic(LPARAM helpInfo) {
+std::optional<GuideTopic> HelpRequestTopic(LPARAM helpInfo) {
     if (helpInfo == 0)
-        return GuideTopic::Contents;
+        return std::nullopt;
     return TopicOfHelpContext(reinterpret_cast<const HELPINFO*>(helpInfo)->dwContextId);
 }
 

@@ -26,7 +26,8 @@ private:
 // A dialog's WM_HELP: handed to its owner with the dialog's topic, unless a dialog it owns
 // named one already.
 void ForwardHelpRequest(HWND dialog, GuideTopic topic, LPARAM helpInfo);
-// The topic a main window's WM_HELP asks for: a dialog's, else the contents.
-GuideTopic HelpRequestTopic(LPARAM helpInfo);
+// The topic of a dialog's help request that reached a main window; nothing for the window's
+// own (F1 there is a shortcut of its command table, which decides when it fires).
+std::optional<GuideTopic> HelpRequestTopic(LPARAM helpInfo);
 
 } // namespace qm::win32
