@@ -67,6 +67,9 @@ Message QuitWithoutSaving();
 Message TestWarning();
 // The title of the editor's box when no input device is found.
 inline constexpr std::string_view kNoInputDevicesTitle = "No Input Devices";
+// The editor's empty area while no configuration is open and no device attached.
+inline constexpr std::string_view kStartHint =
+    "Attach a controller or board and choose Refresh Device List, or Load a configuration.";
 
 // The user guide (both programs): its page `page` is not in `folder`; the browser did not
 // start on `path`.

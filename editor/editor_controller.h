@@ -18,6 +18,7 @@
 #include "settings/timing_boxes.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -59,6 +60,18 @@ public:
     void ShowHelp() noexcept;
     void ShowGuide(GuideTopic topic) noexcept;
     std::string GuideLocation() const;
+    // What a second start hands over to the editor that runs: the full path of the file its
+    // command line names (expanded in the second start's folder), or nothing.
+    static std::optional<std::string> PathToHandOver(std::string_view commandLine,
+                                                     FileSystem& files) {
+        const auto text = FileCommands::FileOnCommandLine(commandLine);
+        return text ? files.FullPath(*text) : std::nullopt;
+    }
+    // A full path handed over by a second start: loaded as the command line loads it.
+    void LoadHandedOver(const std::string& path) noexcept {
+        if (!path.empty())
+            files_.LoadConfigurationFile(path);
+    }
     // Files dropped on the window or one of its lists: the first is loaded.
     void DropFiles(const std::vector<std::string>& paths) noexcept { files_.DropFiles(paths); }
 
@@ -86,6 +99,13 @@ public:
     // The Description editor closed (Enter or the focus left it) with this text.
     void DescriptionCommitted(std::string_view text) noexcept {
         listEditing_.DescriptionCommitted(text);
+    }
+    // Escape in the Description editor: closed, the text unchanged.
+    void DescriptionCancelled() noexcept { listEditing_.DescriptionCancelled(); }
+    // A key in the mapping list: moves or edits outside recording (`pageRows`: the rows a page
+    // shows).
+    void ListKeyPressed(ListKey key, int pageRows) noexcept {
+        listEditing_.KeyPressed(key, pageRows);
     }
 
     // Recording key mappings (the record button and the mapping list's "Record Key Mappings" /
@@ -137,6 +157,8 @@ public:
     bool Recording() const { return state_.Recording; }
     // The key column chosen for recording (9 to 40), 0 for none.
     int KeyColumn() const { return state_.KeyColumn; }
+    // The column the mapping list's keys act on (0 to 40), -1 for none.
+    int ListColumn() const { return state_.ListColumn; }
     const std::string& Caption() const { return state_.Caption; }
     // The configuration folder, with its trailing "\".
     const std::string& ConfigurationFolder() const { return state_.Folder; }

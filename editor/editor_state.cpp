@@ -32,6 +32,8 @@ void EditorState::UpdateStates() {
     if (!Recording)
         Hook.reset();
     View.ApplyCommandStates(States);
+    // Nothing to show and nothing to build one from: the empty area says what to do.
+    View.ShowStartHint(!input.ConfigurationShown && !input.DevicesAttached ? msg::kStartHint : "");
 }
 
 void EditorState::Refresh() {

@@ -66,6 +66,7 @@ struct EditorState {
     int KeyColumn = 0;   // the key column chosen for recording (9 to 40), 0 for none
     int EditRow = -1;    // the row the Description editor writes to
     int PressedRow = -1; // the row the last press on the mapping list selected
+    int ListColumn = -1; // the column the list's keys act on (0 to 40), -1 for none
     bool Recording = false;
     bool Testing = false;
     InstalledHook Hook; // while recording

@@ -63,6 +63,12 @@ public:
     virtual std::string_view StatusText() const = 0;
     // Row `row` (0-based) of the shown mapping list scrolled into view.
     virtual void ScrollRowIntoView(int row) = 0;
+    // The cell the list's keys act on scrolled into view: its row when there is one (>= 0),
+    // its column when there is one.
+    virtual void ScrollCellIntoView(int row, int column) = 0;
+    // The line that says what to do while nothing can be shown (no configuration, no device)
+    // in place of the empty list; empty: the list.
+    virtual void ShowStartHint(std::string_view text) = 0;
     // The test window, not modal: shown when a test starts, closed when it stops.
     virtual void ShowTestWindow() = 0;
     virtual void CloseTestWindow() = 0;

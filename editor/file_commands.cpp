@@ -57,17 +57,22 @@ void FileCommands::ListKnownFiles() {
     });
 }
 
-void FileCommands::LoadFromCommandLine(std::string_view commandLine) {
+std::optional<std::string> FileCommands::FileOnCommandLine(std::string_view commandLine) {
     std::string_view text = TrimSpaces(commandLine);
     if (text.size() <= 1)
-        return;
+        return std::nullopt;
     if (text.front() == '"') {
         text.remove_prefix(1);
         if (!text.empty() && text.back() == '"')
             text.remove_suffix(1);
     }
-    if (const auto path = state_.Seams.Files.FullPath(std::string(text)))
-        Load(*path);
+    return std::string(text);
+}
+
+void FileCommands::LoadFromCommandLine(std::string_view commandLine) {
+    if (const auto text = FileOnCommandLine(commandLine))
+        if (const auto path = state_.Seams.Files.FullPath(*text))
+            Load(*path);
     state_.Refresh();
 }
 

@@ -22,6 +22,8 @@ public:
     // The command line names one configuration file to load; the shell quotes a path with
     // spaces.
     void LoadFromCommandLine(std::string_view commandLine);
+    // That file as the command line names it (not yet a full path); nothing for none.
+    static std::optional<std::string> FileOnCommandLine(std::string_view commandLine);
 
     void OpenSelected() noexcept;
     void NewConfiguration() noexcept;

@@ -4,6 +4,7 @@
 #include "core/messages.h"
 #include "keyboard/send_keys.h"
 
+#include <algorithm>
 #include <utility>
 
 namespace qm {
@@ -30,6 +31,7 @@ void MappingListEditing::RowPressed(int row, int column, bool rightButton) noexc
                 state_.View.PopUpMappingMenu();
         } else {
             state_.KeyColumn = column >= col::FirstPress ? column : 0;
+            state_.ListColumn = column;
         }
     });
 }
@@ -67,11 +69,14 @@ void MappingListEditing::RowReleased(int row, int column, bool leftButton) noexc
         if (table == nullptr || row < 0 || row >= table->RowCount() || !leftButton)
             return;
         state_.View.MarkKeyColumn(IsKeyColumn(column) ? column : 0, state_.Recording);
-        if (column == col::Description) {
-            state_.EditRow = row;
-            state_.View.OpenDescriptionEditor(row, table->Row(row)[col::Description].Text);
-        }
+        if (column == col::Description)
+            OpenDescriptionEditor(*table, row);
     });
+}
+
+void MappingListEditing::OpenDescriptionEditor(const MappingTable& table, int row) {
+    state_.EditRow = row;
+    state_.View.OpenDescriptionEditor(row, table.Row(row)[col::Description].Text);
 }
 
 void MappingListEditing::CellDoubleClicked(int row, int column) noexcept {
@@ -116,6 +121,85 @@ void MappingListEditing::DescriptionCommitted(std::string_view text) noexcept {
         state_.View.RedrawMappingRows();
         state_.Refresh();
     });
+}
+
+void MappingListEditing::DescriptionCancelled() noexcept {
+    RunTrapped(state_.Seams.Dialogs, "TextEdit_KeyPress", [&] {
+        state_.EditRow = -1;
+        state_.View.CloseDescriptionEditor();
+    });
+}
+
+// ---- keys ----------------------------------------------------------------------------------
+
+void MappingListEditing::KeyPressed(ListKey key, int pageRows) noexcept {
+    RunTrapped(state_.Seams.Dialogs, "ListView3_KeyDown", [&] {
+        const auto* table = state_.List.Shown();
+        // While recording every key is one to record.
+        if (state_.Recording || table == nullptr || table->RowCount() == 0)
+            return;
+        switch (key) {
+        case ListKey::Left:
+        case ListKey::Right:
+            ChooseColumn(*table, key == ListKey::Left ? -1 : 1);
+            break;
+        case ListKey::Space:
+        case ListKey::Enter:
+        case ListKey::F2:
+            EditChosenCell(*table, key);
+            break;
+        default:
+            MoveSelection(*table, key, pageRows);
+            break;
+        }
+    });
+}
+
+void MappingListEditing::MoveSelection(const MappingTable& table, ListKey key, int pageRows) {
+    const int last = table.RowCount() - 1;
+    const int from = table.SelectedRow();
+    // A page key moves by the rows a page shows less one, so that one row stays in sight.
+    const int page = std::max(pageRows - 1, 1);
+    int row = 0;
+    if (from < 0)
+        row = key == ListKey::End ? last : 0;
+    else if (key == ListKey::Up)
+        row = from - 1;
+    else if (key == ListKey::Down)
+        row = from + 1;
+    else if (key == ListKey::PageUp)
+        row = from - page;
+    else if (key == ListKey::PageDown)
+        row = from + page;
+    else if (key == ListKey::End)
+        row = last;
+    // As a click on the row: recoloured, the "Key Mapping:" box emptied.
+    state_.PressedRow = std::clamp(row, 0, last);
+    ListClicked();
+    state_.View.ScrollCellIntoView(table.SelectedRow(), state_.ListColumn);
+}
+
+void MappingListEditing::ChooseColumn(const MappingTable& table, int step) {
+    const int from = state_.ListColumn;
+    state_.ListColumn = from < 0 ? 0 : std::clamp(from + step, 0, kColumnCount - 1);
+    // A key column is where recording writes, as a click on it chooses.
+    state_.KeyColumn = IsKeyColumn(state_.ListColumn) ? state_.ListColumn : 0;
+    state_.View.MarkKeyColumn(state_.KeyColumn, false);
+    state_.View.ScrollCellIntoView(table.SelectedRow(), state_.ListColumn);
+    state_.View.RedrawMappingRows();
+}
+
+void MappingListEditing::EditChosenCell(const MappingTable& table, ListKey key) {
+    const int row = table.SelectedRow();
+    const int column = state_.ListColumn;
+    if (row < 0 || column < 0)
+        return;
+    if (column == col::Description) {
+        if (key != ListKey::Space)
+            OpenDescriptionEditor(table, row);
+    } else if (key != ListKey::F2) {
+        CellDoubleClicked(row, column);
+    }
 }
 
 // ---- maintenance -------------------------------------------------------------------------

@@ -1,6 +1,6 @@
 #pragma once
-// The editor's commands on the shown mapping list: the clicks that select rows and cells and
-// edit them, sorting, the Description editor, and the list's maintenance (rows added for
+// The editor's commands on the shown mapping list: the clicks and keys that select rows and
+// cells and edit them, sorting, the Description editor, and the list's maintenance (rows added for
 // missing buttons, inactive and duplicate rows removed, a device replaced, a row or a key cell
 // cleared). Each traps its own errors under the procedure name its error box shows.
 #include "editor/editor_state.h"
@@ -9,6 +9,9 @@
 #include <string_view>
 
 namespace qm {
+
+// The keys that move and edit in the mapping list.
+enum class ListKey { Up, Down, PageUp, PageDown, Home, End, Left, Right, Space, Enter, F2 };
 
 class MappingListEditing {
 public:
@@ -25,6 +28,13 @@ public:
     void ColumnClicked(int column) noexcept;
     // The Description editor closed (Enter or the focus left it) with this text.
     void DescriptionCommitted(std::string_view text) noexcept;
+    // Escape in the Description editor: closed, the row keeps its text.
+    void DescriptionCancelled() noexcept;
+    // A key pressed in the list, outside recording (while recording it is a key to record):
+    // the navigation keys select another row (`pageRows`: the rows a page shows), Left and
+    // Right choose the column, Space or Enter edit the chosen cell of the selected row as a
+    // double-click does, F2 or Enter on a Description open its editor.
+    void KeyPressed(ListKey key, int pageRows) noexcept;
 
     void AddMissingRows() noexcept;
     void RemoveInactiveAndDuplicateRows() noexcept;
@@ -33,6 +43,10 @@ public:
     void ClearKeyCell() noexcept;
 
 private:
+    void MoveSelection(const MappingTable& table, ListKey key, int pageRows);
+    void ChooseColumn(const MappingTable& table, int step);
+    void EditChosenCell(const MappingTable& table, ListKey key);
+    void OpenDescriptionEditor(const MappingTable& table, int row);
     // While recording, the keyboard's lock keys follow the row's flags.
     void FollowLockFlags(const PackedRow& row);
     ListMaintenance Maintenance();

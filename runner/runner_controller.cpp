@@ -100,21 +100,47 @@ void RunnerController::Start(std::string_view commandLine, WindowHandle mainWind
         else
             view_.ShowWindowAs(RunnerView::WindowState::Normal);
 
-        // The shell quotes a path with spaces; a lone opening quote keeps the last character.
-        std::string_view text = commandLine;
-        if (text.size() > 1 && text.front() == '"') {
-            text.remove_prefix(1);
-            if (!text.empty() && text.back() == '"')
-                text.remove_suffix(1);
-        }
-        text = TrimSpaces(text);
-        if (text.size() <= 1 || EqualsIgnoreCase(text, "/t")) {
+        const auto text = FileOnCommandLine(commandLine);
+        if (!text) {
             RunDefaultConfiguration();
             return;
         }
         HideToTray(view_);
-        if (const auto path = seams_.Files.FullPath(std::string(text)))
+        if (const auto path = seams_.Files.FullPath(*text))
             LoadConfigurationFile(*path);
+    });
+}
+
+std::optional<std::string> RunnerController::FileOnCommandLine(std::string_view commandLine) {
+    // The shell quotes a path with spaces; a lone opening quote keeps the last character.
+    std::string_view text = commandLine;
+    if (text.size() > 1 && text.front() == '"') {
+        text.remove_prefix(1);
+        if (!text.empty() && text.back() == '"')
+            text.remove_suffix(1);
+    }
+    text = TrimSpaces(text);
+    if (text.size() <= 1 || EqualsIgnoreCase(text, "/t"))
+        return std::nullopt;
+    return std::string(text);
+}
+
+std::optional<std::string> RunnerController::PathToHandOver(std::string_view commandLine,
+                                                            FileSystem& files) {
+    const auto text = FileOnCommandLine(commandLine);
+    return text ? files.FullPath(*text) : std::nullopt;
+}
+
+void RunnerController::RunHandedOver(const std::string& path) noexcept {
+    RunTrapped(seams_.Dialogs, "HandOver", [&] {
+        if (path.empty())
+            return;
+        // As a switch of configurations: the running one stops as Stop stops it first; a
+        // missing file is refused before, and what runs goes on.
+        if (running_ && seams_.Files.Exists(path))
+            Stop();
+        HideToTray(view_);
+        LoadConfigurationFile(path);
     });
 }
 

@@ -20,6 +20,7 @@
 #include "settings/settings_store.h"
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -56,6 +57,17 @@ public:
     // poll from the settings, folder synchronisation, menus, "taskbar", then the command line
     // ("" or "/t": the default configuration check; otherwise a file to run).
     void Start(std::string_view commandLine, WindowHandle mainWindow) noexcept;
+
+    // The file a command line names to run (not yet a full path); nothing for "" or "/t".
+    static std::optional<std::string> FileOnCommandLine(std::string_view commandLine);
+    // What a second start hands over to the runner that runs: the full path of the file its
+    // command line names (expanded in the second start's folder), or nothing.
+    static std::optional<std::string> PathToHandOver(std::string_view commandLine,
+                                                     FileSystem& files);
+    // A full path handed over by a second start: does what the command line does at start-up
+    // (hides the window, loads and runs the file, with the same refusals), after stopping the
+    // configuration that runs unless the file is missing.
+    void RunHandedOver(const std::string& path) noexcept;
 
     // Commands. Each traps its own errors under the procedure name its error box shows, and
     // nothing escapes it: the window calls them without a trap of its own.

@@ -54,6 +54,12 @@ MainWindow::~MainWindow() {
 
 LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     const HWND window = window_.Get();
+    if (LRESULT result = 0; handedOver_.Handle(window, message, wParam, lParam, result,
+                                               [this](const std::string& path) {
+                                                   if (controller_ != nullptr)
+                                                       controller_->LoadHandedOver(path);
+                                               }))
+        return result;
     switch (message) {
     case WM_CREATE:
         return OnCreate();
@@ -431,6 +437,18 @@ bool MainWindow::PreviewMessage(const MSG& message) {
         return false;
     SendMessageW(window, WM_COMMAND, MAKEWPARAM(command, 1), 0);
     return true;
+}
+
+void MainWindow::ShowStartHint(std::string_view text) {
+    if (text == startHintText_)
+        return;
+    startHintText_ = text;
+    SetWindowTextW(startHint_, WideFromUtf8(text).c_str());
+    // The hint stands in for the placeholder tab and list.
+    const bool shown = !text.empty();
+    ShowWindow(startHint_, shown ? SW_SHOWNA : SW_HIDE);
+    ShowWindow(tabs_, shown ? SW_HIDE : SW_SHOWNA);
+    ShowWindow(mappingList_, shown ? SW_HIDE : SW_SHOWNA);
 }
 
 void MainWindow::ShowPreferences() {

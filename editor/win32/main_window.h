@@ -8,6 +8,7 @@
 #include "editor/editor_view.h"
 #include "editor/win32/editor_pictures.h"
 #include "editor/win32/test_window.h"
+#include "ui/win32/handed_over_paths.h"
 #include "ui/win32/poll_timer.h"
 #include "ui/win32/shell_handles.h"
 #include "ui/win32/win32_dialogs.h"
@@ -74,6 +75,8 @@ public:
     void SetSecondStatusText(std::string_view text) override;
     std::string_view StatusText() const override { return statusText_; }
     void ScrollRowIntoView(int row) override;
+    void ScrollCellIntoView(int row, int column) override;
+    void ShowStartHint(std::string_view text) override;
     void FocusMappingList() override;
     void ShowTestWindow() override;
     void CloseTestWindow() override;
@@ -126,6 +129,8 @@ private:
     bool OnMappingListMouse(UINT message, LPARAM lParam);
     LRESULT OnDescriptionEditorMessage(HWND control, UINT message, WPARAM wParam, LPARAM lParam);
     void CommitDescription();
+    // The mapping list's cell in the window's coordinates of the list; false when none.
+    bool MappingCellBounds(int row, int column, RECT& bounds) const;
     // The list's focus rectangle stays on the selected row, which the row colours show.
     void FocusSelectedMappingRow();
     // Tab and Shift+Tab from one of the main controls: the next one in reading order. The tab
@@ -178,6 +183,8 @@ private:
     HWND statusBar_ = nullptr;
     HWND descriptionEditor_ = nullptr;
     HWND descriptionShadow_ = nullptr;
+    HWND startHint_ = nullptr;
+    std::string startHintText_;
     // The control that gets the focus when the window is activated again.
     RememberedFocus focus_;
     UINT dpi_ = 96;
@@ -213,6 +220,8 @@ private:
     PollTimer poll_;
     TestWindow testWindow_;
     std::string secondStatusText_;
+    // Paths a second start handed over, until they are loaded.
+    HandedOverPaths handedOver_;
 };
 
 } // namespace qm::win32

@@ -155,6 +155,7 @@ void MainWindow::CreateControls() {
                         WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL | ES_READONLY, IDC_KEY_MAPPING);
     tabs_ = child(0, WC_TABCONTROLW, L"", WS_VISIBLE | WS_TABSTOP | TCS_FOCUSNEVER, IDC_TABS);
     descriptionShadow_ = child(0, WC_STATICW, L"", 0, IDC_DESCRIPTION_SHADOW);
+    startHint_ = child(0, WC_STATICW, L"", SS_CENTER | SS_NOPREFIX, IDC_START_HINT);
     descriptionEditor_ =
         child(0, WC_EDITW, L"", WS_BORDER | ES_AUTOHSCROLL, IDC_DESCRIPTION_EDITOR);
     statusBar_ = child(0, STATUSCLASSNAMEW, L"", WS_VISIBLE, IDC_STATUS_BAR);
@@ -283,8 +284,9 @@ void MainWindow::ApplyFont() {
     UniqueFont font(CreateFontIndirectW(&description));
     if (!font)
         return;
-    for (const HWND control : {configurationList_, tabs_, mappingList_, deviceFrame_, deviceList_,
-                               keyMappingLabel_, keyMapping_, statusBar_, descriptionEditor_}) {
+    for (const HWND control :
+         {configurationList_, tabs_, mappingList_, deviceFrame_, deviceList_, keyMappingLabel_,
+          keyMapping_, statusBar_, descriptionEditor_, startHint_}) {
         if (control != nullptr)
             SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font.Get()), TRUE);
     }
@@ -344,6 +346,10 @@ void MainWindow::Layout() {
     MoveWindow(mappingList_, left + display.left, top + display.top,
                std::max<int>(display.right - display.left, 0),
                std::max<int>(display.bottom - display.top, 0), TRUE);
+    // The start hint across the middle of the same area.
+    const int hintHeight = s(40);
+    MoveWindow(startHint_, left + s(12), top + std::max(tabsBottom - top - hintHeight, 0) / 2,
+               std::max(right - left - s(24), 0), hintHeight, TRUE);
 }
 
 int MainWindow::LayoutDeviceFrame(int left, int right, int bottom) {

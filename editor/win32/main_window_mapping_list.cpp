@@ -1,6 +1,6 @@
 // The main window's mapping list: an owner-data list view of the shown configuration's rows,
-// their colours drawn by custom draw, the key columns' header markers, the mouse on it, each
-// configuration's scroll position, and the Description editor over a row.
+// their colours drawn by custom draw, the key columns' header markers, the mouse and the keys on
+// it, each configuration's scroll position, and the Description editor over a row.
 #include "editor/win32/main_window.h"
 
 #include "core/text.h"
@@ -27,18 +27,64 @@ std::wstring WindowText(HWND window) {
     return text;
 }
 
+// The list's keys that move and edit; none for another key.
+std::optional<ListKey> ListKeyOf(WPARAM virtualKey) {
+    switch (virtualKey) {
+    case VK_UP:
+        return ListKey::Up;
+    case VK_DOWN:
+        return ListKey::Down;
+    case VK_PRIOR:
+        return ListKey::PageUp;
+    case VK_NEXT:
+        return ListKey::PageDown;
+    case VK_HOME:
+        return ListKey::Home;
+    case VK_END:
+        return ListKey::End;
+    case VK_LEFT:
+        return ListKey::Left;
+    case VK_RIGHT:
+        return ListKey::Right;
+    case VK_SPACE:
+        return ListKey::Space;
+    case VK_RETURN:
+        return ListKey::Enter;
+    case VK_F2:
+        return ListKey::F2;
+    default:
+        return std::nullopt;
+    }
+}
+
+bool IsKeyDown(LPARAM message, WPARAM virtualKey) {
+    const auto* msg = reinterpret_cast<const MSG*>(message);
+    return msg != nullptr && msg->message == WM_KEYDOWN && msg->wParam == virtualKey;
+}
+
 } // namespace
 
 std::optional<LRESULT> MainWindow::OnMappingListMessage(UINT message, WPARAM wParam,
                                                         LPARAM lParam) {
     switch (message) {
     case WM_GETDLGCODE:
-        // Arrows and characters stay with the list; Tab still moves on.
-        return DLGC_WANTARROWS | DLGC_WANTCHARS;
+        // Arrows, characters and Enter stay with the list; Tab still moves on.
+        return DLGC_WANTARROWS | DLGC_WANTCHARS |
+               (IsKeyDown(lParam, VK_RETURN) ? DLGC_WANTALLKEYS : 0);
     case WM_KEYDOWN:
-    case WM_CHAR:
-        // Keys never move the selection: the selected row is the one recording writes to.
+        // The controller moves and edits, outside recording; the list's own key handling
+        // never runs, so the selection stays the controller's.
+        if (const auto key = ListKeyOf(wParam); key && controller_ != nullptr)
+            controller_->ListKeyPressed(
+                *key, static_cast<int>(SendMessageW(mappingList_, LVM_GETCOUNTPERPAGE, 0, 0)));
         return 0;
+    case WM_CHAR:
+        return 0;
+    case WM_SETFOCUS:
+    case WM_KILLFOCUS:
+        // The chosen cell is marked while the list has the focus.
+        InvalidateRect(mappingList_, nullptr, FALSE);
+        return std::nullopt;
     case WM_SYSKEYDOWN:
     case WM_SYSKEYUP:
     case WM_SYSCHAR:
@@ -131,9 +177,8 @@ LRESULT MainWindow::OnDescriptionEditorMessage(HWND control, UINT message, WPARA
                                                LPARAM lParam) {
     switch (message) {
     case WM_GETDLGCODE:
-        // Enter commits the text here rather than pressing a default button.
-        if (lParam != 0 && reinterpret_cast<const MSG*>(lParam)->message == WM_KEYDOWN &&
-            reinterpret_cast<const MSG*>(lParam)->wParam == VK_RETURN)
+        // Enter commits the text and Escape cancels it here, rather than pressing a button.
+        if (IsKeyDown(lParam, VK_RETURN) || IsKeyDown(lParam, VK_ESCAPE))
             return DLGC_WANTALLKEYS;
         break;
     case WM_KEYDOWN:
@@ -141,9 +186,16 @@ LRESULT MainWindow::OnDescriptionEditorMessage(HWND control, UINT message, WPARA
             CommitDescription();
             return 0;
         }
+        if (wParam == VK_ESCAPE) {
+            // Closed without a commit: the focus it gives back commits nothing.
+            descriptionOpen_ = false;
+            if (controller_ != nullptr)
+                controller_->DescriptionCancelled();
+            return 0;
+        }
         break;
     case WM_CHAR:
-        if (wParam == L'\r' || wParam == L'\n')
+        if (wParam == L'\r' || wParam == L'\n' || wParam == L'\x1b')
             return 0;
         // A description never holds a double quote: the file format uses it as the delimiter.
         if (wParam == L'"')
@@ -202,6 +254,19 @@ LRESULT MainWindow::OnMappingListDraw(NMLVCUSTOMDRAW& draw) {
             draw.clrTextBk = static_cast<COLORREF>(table->RowColour(row));
             draw.clrText = GetSysColor(COLOR_WINDOWTEXT);
             draw.nmcd.uItemState &= ~static_cast<UINT>(CDIS_SELECTED | CDIS_FOCUS);
+            // The cell the keys act on, in the selected row, gets a focus frame.
+            if (row == table->SelectedRow() && controller_->ListColumn() >= 0 &&
+                GetFocus() == mappingList_)
+                return CDRF_NOTIFYPOSTPAINT;
+        }
+        return CDRF_DODEFAULT;
+    }
+    case CDDS_ITEMPOSTPAINT: {
+        RECT cell{};
+        if (controller_ != nullptr && MappingCellBounds(static_cast<int>(draw.nmcd.dwItemSpec),
+                                                        controller_->ListColumn(), cell)) {
+            InflateRect(&cell, -1, -1);
+            DrawFocusRect(draw.nmcd.hdc, &cell);
         }
         return CDRF_DODEFAULT;
     }
@@ -399,6 +464,41 @@ void MainWindow::CloseDescriptionEditor() {
 
 void MainWindow::ScrollRowIntoView(int row) {
     SendMessageW(mappingList_, LVM_ENSUREVISIBLE, static_cast<WPARAM>(row), FALSE);
+}
+
+bool MainWindow::MappingCellBounds(int row, int column, RECT& bounds) const {
+    if (row < 0 || column < 0 || column >= kColumnCount)
+        return false;
+    bounds = {};
+    bounds.top = column;
+    bounds.left = LVIR_BOUNDS;
+    if (!SendMessageW(mappingList_, LVM_GETSUBITEMRECT, static_cast<WPARAM>(row),
+                      reinterpret_cast<LPARAM>(&bounds)))
+        return false;
+    // The first column's bounds are the whole row's.
+    if (column == 0)
+        bounds.right =
+            bounds.left + static_cast<LONG>(SendMessageW(mappingList_, LVM_GETCOLUMNWIDTH, 0, 0));
+    return true;
+}
+
+void MainWindow::ScrollCellIntoView(int row, int column) {
+    if (row >= 0)
+        ScrollRowIntoView(row);
+    const int anyRow =
+        row >= 0 ? row : static_cast<int>(SendMessageW(mappingList_, LVM_GETTOPINDEX, 0, 0));
+    RECT cell{};
+    RECT client{};
+    if (!MappingCellBounds(anyRow, column, cell) || !GetClientRect(mappingList_, &client))
+        return;
+    // As far as the cell needs, its left edge first when it is wider than the list.
+    int dx = 0;
+    if (cell.right > client.right)
+        dx = std::min(cell.right - client.right, cell.left);
+    if (cell.left + dx < 0)
+        dx = cell.left;
+    if (dx != 0)
+        SendMessageW(mappingList_, LVM_SCROLL, static_cast<WPARAM>(dx), 0);
 }
 
 } // namespace qm::win32

@@ -38,7 +38,12 @@ int RunVantrel(HINSTANCE instance, const wchar_t* commandLine, int showCommand) 
                                             VANTREL_VERSION_REVISION);
     const ProgramStart start{WideFromUtf8(ProgramCaption(kEditorTitle, program)), VantrelCard(),
                              ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES | ICC_BAR_CLASSES |
-                                 ICC_LISTVIEW_CLASSES | ICC_TAB_CLASSES};
+                                 ICC_LISTVIEW_CLASSES | ICC_TAB_CLASSES,
+                             [&] {
+                                 return EditorController::PathToHandOver(
+                                     Utf8FromWide(commandLine != nullptr ? commandLine : L""),
+                                     SystemFileSystem());
+                             }};
     return RunProgram<MainWindow>(instance, start, [&](MainWindow& window, Win32Dialogs& dialogs) {
         RegistryStore store;
         Win32ShellOperations shell(window.Handle());

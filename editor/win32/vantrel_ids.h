@@ -63,6 +63,7 @@
 #define IDC_STATUS_BAR 1021         /* msctls_statusbar32, two parts */
 #define IDC_DESCRIPTION_EDITOR 1022 /* Edit over a row's Description, hidden unless editing */
 #define IDC_DESCRIPTION_SHADOW 1023 /* the editor's shadow */
+#define IDC_START_HINT 1024         /* Static: what to do, while nothing is open or attached */
 
 /* The test window ("Test Output Window", class VANTREL_TEST_WINDOW_CLASS). */
 #define IDC_TEST_LOG 1101   /* Edit, multi-line, read-only: one key a line */

@@ -33,7 +33,12 @@ int RunCorvex(HINSTANCE instance, const wchar_t* commandLine) {
         ThisProgram("corvex", CORVEX_VERSION_MAJOR, CORVEX_VERSION_MINOR, CORVEX_VERSION_REVISION);
     const ProgramStart start{WideFromUtf8(RunnerCaption(program)), CorvexCard(),
                              ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES | ICC_BAR_CLASSES |
-                                 ICC_USEREX_CLASSES | ICC_TAB_CLASSES};
+                                 ICC_USEREX_CLASSES | ICC_TAB_CLASSES,
+                             [&] {
+                                 return RunnerController::PathToHandOver(
+                                     Utf8FromWide(commandLine != nullptr ? commandLine : L""),
+                                     SystemFileSystem());
+                             }};
     return RunProgram<MainWindow>(instance, start, [&](MainWindow& window, Win32Dialogs& dialogs) {
         RegistryStore store;
         RunnerProcessPriority priority;

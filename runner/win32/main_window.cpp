@@ -87,6 +87,12 @@ bool MainWindow::Create(std::wstring_view caption) {
 
 LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     const HWND window = window_.Get();
+    if (LRESULT result = 0; handedOver_.Handle(window, message, wParam, lParam, result,
+                                               [this](const std::string& path) {
+                                                   if (controller_ != nullptr)
+                                                       controller_->RunHandedOver(path);
+                                               }))
+        return result;
     switch (message) {
     case WM_CREATE:
         return OnCreate();

@@ -5,6 +5,7 @@
 // nothing itself.
 #include "runner/runner_view.h"
 #include "runner/win32/menu_glyphs.h"
+#include "ui/win32/handed_over_paths.h"
 #include "ui/win32/poll_timer.h"
 #include "ui/win32/shell_handles.h"
 #include "ui/win32/shell_icons.h"
@@ -155,6 +156,8 @@ private:
     // While a menu, a message box or a dialog runs its own message loop, this window timer
     // lets the pass run when the poll timer is due (at the window timer's coarser rate).
     WindowTimer modalLoopTimer_;
+    // Paths a second start handed over, until they are run.
+    HandedOverPaths handedOver_;
 };
 
 } // namespace qm::win32

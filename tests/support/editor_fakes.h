@@ -8,6 +8,7 @@
 #include <functional>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace qm::testing {
@@ -40,6 +41,8 @@ public:
     void SetSecondStatusText(std::string_view text) override { status2 = text; }
     std::string_view StatusText() const override { return status; }
     void ScrollRowIntoView(int) override {}
+    void ScrollCellIntoView(int row, int column) override { shownCell = {row, column}; }
+    void ShowStartHint(std::string_view text) override { startHint = text; }
     void FocusMappingList() override { ++listFocuses; }
     void ShowTestWindow() override { testWindow = true; }
     void CloseTestWindow() override { testWindow = false; }
@@ -54,7 +57,8 @@ public:
             onPreferences();
     }
 
-    std::string caption, status, status2, keyMapping, editorText;
+    std::string caption, status, status2, keyMapping, editorText, startHint;
+    std::pair<int, int> shownCell{-1, -1}; // the row and column scrolled into view
     const MappingTable* shownTable = nullptr;
     EditorCommandStates states;
     std::vector<std::string> devices, testLog;

@@ -112,14 +112,24 @@ TEST_F(Editor, StartUpListsTheFolderRegistersEditAndScansTheDevices) {
 
 TEST_F(Editor, WithoutDevicesItSaysSoAndOffersNeitherNewNorRun) {
     joysticks = ScriptedJoystickApi();
+    files.files[kConfig + "a.qmf"] = Qmf();
     Start();
     EXPECT_THAT(dialogs.shown, ElementsAre(msg::NoInputDevicesFound("No Input Devices")));
     EXPECT_EQ(view.status, "Input Devices: Not Available");
     EXPECT_TRUE(view.devices.empty());
     EXPECT_FALSE(view.states.Toolbar.New);
+    // The empty area says what to do while there is nothing to show, and only then.
+    EXPECT_EQ(view.startHint, msg::kStartHint);
+    editor->LoadConfigurationFile(kConfig + "a.qmf");
+    EXPECT_EQ(view.startHint, "");
+    editor->CloseSelected();
+    EXPECT_EQ(view.startHint, msg::kStartHint);
+    joysticks.AddController("{00000000-0000-0000-0000-000000000001}", "Pad", 12);
+    editor->RefreshDevices();
+    EXPECT_EQ(view.startHint, "");
 }
 
-TEST_F(Editor, TheCommandLineLoadsOneFileQuotesRemovedAndRelativePathsExpanded) {
+TEST_F(Editor, TheCommandLineOrASecondStartLoadsOneFileQuotesRemovedRelativePathsExpanded) {
     Start("x");
     EXPECT_TRUE(List().Entries().empty());
     EXPECT_TRUE(dialogs.shown.empty());
@@ -128,6 +138,15 @@ TEST_F(Editor, TheCommandLineLoadsOneFileQuotesRemovedAndRelativePathsExpanded) 
     Start("\"my file.qmf\"");
     EXPECT_EQ(SelectedFile(),
               std::tuple("file1", "my file.qmf", filestate::Saved, "C:\\Users\\me\\my file.qmf"));
+
+    // A second start hands over the full path, expanded where it started.
+    EXPECT_EQ(EditorController::PathToHandOver(" \"y.qmf\"", files), "C:\\Users\\me\\y.qmf");
+    EXPECT_EQ(EditorController::PathToHandOver(" x ", files), std::nullopt);
+    files.files["D:\\y.qmf"] = Qmf();
+    editor->LoadHandedOver("D:\\y.qmf");
+    EXPECT_EQ(SelectedFile(), std::tuple("file2", "y.qmf", filestate::Saved, "D:\\y.qmf"));
+    editor->LoadHandedOver("D:\\gone.qmf");
+    EXPECT_THAT(dialogs.shown, ElementsAre(msg::CannotOpenMissingFile()));
 }
 
 TEST_F(Editor, ARowReadIsMarkedAgainstTheAttachedDevicesAtOnce) {
@@ -215,6 +234,118 @@ TEST_F(Editor, PressesChooseTheKeyColumnAndTheDescriptionMarksChangedOnlyWhenItC
     editor->DescriptionCommitted("say \"hi\"");
     EXPECT_EQ(view.shownTable->Row(2)[col::Description].Text, "say 'hi'");
     EXPECT_EQ(Selected().State, filestate::Modified);
+}
+
+TEST_F(Editor, KeysMoveTheSelectedRowAndChooseTheColumnOutsideRecordingOnly) {
+    Start();
+    SavedNew(kConfig + "a.qmf");
+    const MappingTable& table = *view.shownTable;
+    const int last = table.RowCount() - 1;
+    // From no row; a page of 10 rows moves by 9.
+    const std::pair<ListKey, int> moves[] = {{ListKey::Up, 0},          {ListKey::Down, 1},
+                                             {ListKey::Up, 0},          {ListKey::Up, 0},
+                                             {ListKey::PageDown, 9},    {ListKey::End, last},
+                                             {ListKey::Down, last},     {ListKey::PageUp, last - 9},
+                                             {ListKey::PageDown, last}, {ListKey::Home, 0}};
+    for (const auto& [key, row] : moves) {
+        editor->ListKeyPressed(key, 10);
+        EXPECT_EQ(table.SelectedRow(), row) << static_cast<int>(key);
+        EXPECT_EQ(table.RowColour(row), rowcolour::Selected);
+        EXPECT_EQ(view.shownCell.first, row);
+    }
+    // Columns from none to the first, then on to the last; a key column is where recording
+    // writes, as a click chooses it.
+    const struct {
+        ListKey key;
+        int times, column, keyColumn;
+    } choices[] = {{ListKey::Right, 1, 0, 0},
+                   {ListKey::Left, 1, 0, 0},
+                   {ListKey::Right, col::FirstPress, col::FirstPress, col::FirstPress},
+                   {ListKey::Left, 1, col::ScrollLock, 0},
+                   {ListKey::Right, kColumnCount, kColumnCount - 1, kColumnCount - 1}};
+    for (const auto& c : choices) {
+        for (int i = 0; i < c.times; ++i)
+            editor->ListKeyPressed(c.key, 10);
+        EXPECT_EQ(editor->ListColumn(), c.column);
+        EXPECT_EQ(view.shownCell.second, c.column);
+        EXPECT_EQ(editor->KeyColumn(), c.keyColumn);
+        EXPECT_EQ(view.markedColumn, c.keyColumn);
+    }
+    // A press on a cell chooses its column for the keys too.
+    editor->RowPressed(3, col::Repeat, false);
+    editor->ListClicked();
+    EXPECT_EQ(editor->ListColumn(), col::Repeat);
+
+    // While recording every key is recorded: nothing moves, nothing is edited.
+    editor->ToggleRecording();
+    for (const ListKey key : {ListKey::Down, ListKey::Right, ListKey::Space, ListKey::Enter})
+        editor->ListKeyPressed(key, 10);
+    EXPECT_EQ(table.SelectedRow(), 3);
+    EXPECT_EQ(editor->ListColumn(), col::Repeat);
+    EXPECT_EQ(table.Row(3)[col::Repeat].Text, "Off");
+    EXPECT_EQ(view.editorRow, -1);
+    EXPECT_EQ(Selected().State, filestate::Saved);
+}
+
+TEST_F(Editor, SpaceAndEnterEditTheChosenCellAsADoubleClickAndF2OpensTheDescription) {
+    Start();
+    SavedNew(kConfig + "a.qmf");
+    const MappingTable& table = *view.shownTable;
+    editor->ListKeyPressed(ListKey::Down, 10);
+    editor->ListKeyPressed(ListKey::Down, 10);
+    const auto chooseColumn = [&](int column) {
+        for (int i = 0; i < 2 * kColumnCount && editor->ListColumn() != column; ++i)
+            editor->ListKeyPressed(editor->ListColumn() < column ? ListKey::Right : ListKey::Left,
+                                   10);
+    };
+    // Each cell kind, each edit marking the configuration changed; F2 edits none of them.
+    const struct {
+        int column;
+        ListKey key;
+        const char* text;
+    } edits[] = {{col::Repeat, ListKey::Space, "On"},     {col::Rotary, ListKey::Enter, "On"},
+                 {col::Multiplier, ListKey::Space, "2X"}, {col::Multiplier, ListKey::F2, "2X"},
+                 {col::Multiplier, ListKey::Enter, "4X"}, {col::NumLock, ListKey::Space, "On"},
+                 {col::CapsLock, ListKey::Enter, "On"},   {col::ScrollLock, ListKey::Space, "On"},
+                 {col::ScrollLock, ListKey::Enter, "Off"}};
+    for (const auto& e : edits) {
+        editor->Save();
+        chooseColumn(e.column);
+        editor->ListKeyPressed(e.key, 10);
+        EXPECT_EQ(table.Row(1)[e.column].Text, e.text) << e.column;
+        EXPECT_EQ(Selected().State, e.key == ListKey::F2 ? filestate::Saved : filestate::Modified)
+            << e.column;
+    }
+    EXPECT_EQ(table.Row(0)[col::Repeat].Text, "Off");
+
+    // The Description: Space does nothing, F2 and Enter open its editor; Escape keeps the
+    // old text, Enter the new one.
+    editor->Save();
+    chooseColumn(col::Description);
+    editor->ListKeyPressed(ListKey::Space, 10);
+    EXPECT_EQ(view.editorRow, -1);
+    for (const ListKey key : {ListKey::F2, ListKey::Enter}) {
+        editor->ListKeyPressed(key, 10);
+        EXPECT_EQ(std::pair(view.editorRow, view.editorText), std::pair(1, std::string(" ")));
+        editor->DescriptionCancelled();
+        EXPECT_EQ(view.editorRow, -1);
+    }
+    // A commit after a cancel writes nowhere.
+    editor->DescriptionCommitted("lost");
+    EXPECT_EQ(table.Row(1)[col::Description].Text, " ");
+    EXPECT_EQ(Selected().State, filestate::Saved);
+    editor->ListKeyPressed(ListKey::Enter, 10);
+    editor->DescriptionCommitted("fire");
+    EXPECT_EQ(table.Row(1)[col::Description].Text, "fire");
+    EXPECT_EQ(Selected().State, filestate::Modified);
+
+    // While testing a key edits nothing, as a double-click.
+    editor->Save();
+    chooseColumn(col::Repeat);
+    editor->ToggleTest();
+    ASSERT_TRUE(editor->Testing());
+    editor->ListKeyPressed(ListKey::Space, 10);
+    EXPECT_EQ(table.Row(1)[col::Repeat].Text, "On");
 }
 
 TEST_F(Editor, LoadOfNoFileOrAMissingOneListsNothing) {

@@ -440,6 +440,28 @@ TEST_F(RunnerWithAFile, DroppedFileStopsTheRunningOneAndRunsInstead) {
     EXPECT_TRUE(dialogs.shown.empty());
 }
 
+TEST_F(RunnerWithAFile, AHandedOverFileIsRunAsTheCommandLineRunsItAfterAStop) {
+    using Runner = RunnerController;
+    EXPECT_EQ(Runner::PathToHandOver("\"rel.qmf\"", files), "C:\\Users\\me\\rel.qmf");
+    EXPECT_EQ(Runner::PathToHandOver(" /T", files), std::nullopt);
+    EXPECT_EQ(Runner::PathToHandOver("", files), std::nullopt);
+
+    Add({kX});
+    runner->ToggleRun();
+    runner->NotificationIconClicked(TrayEvent::LeftDoubleClick);
+    ASSERT_TRUE(view.visible);
+    runner->RunHandedOver(kX);
+    EXPECT_EQ(std::tuple(runner->Running(), RunningPath(), view.visible),
+              std::tuple(true, kX, false));
+    EXPECT_THAT(priority.sets,
+                ElementsAre(kHighPriorityClass, kNormalPriorityClass, kHighPriorityClass));
+    EXPECT_EQ(KnownFiles().size(), 2u);
+    // The command line's refusal of a missing file; what runs goes on.
+    runner->RunHandedOver("D:\\gone.qmf");
+    EXPECT_EQ(std::tuple(runner->Running(), RunningPath()), std::tuple(true, kX));
+    EXPECT_THAT(dialogs.shown, ElementsAre(msg::CannotOpenMissingFile()));
+}
+
 TEST_F(RunnerWithAFile, NotificationIconCloseBoxAndExit) {
     EXPECT_FALSE(runner->ClosingProceeds(true));
     EXPECT_FALSE(view.visible);

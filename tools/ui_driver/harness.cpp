@@ -177,6 +177,17 @@ void Pump(DWORD ms) {
     PumpUntil([] { return false; }, ms);
 }
 
+double ProcessCpuSeconds(HANDLE process) {
+    FILETIME created, exited, kernel, user;
+    if (!GetProcessTimes(process, &created, &exited, &kernel, &user))
+        return 0;
+    const auto ticks = [](const FILETIME& t) {
+        return static_cast<double>((static_cast<std::uint64_t>(t.dwHighDateTime) << 32) |
+                                   t.dwLowDateTime);
+    };
+    return (ticks(kernel) + ticks(user)) / 1e7;
+}
+
 bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs) {
     const ULONGLONG end = GetTickCount64() + timeoutMs;
     for (;;) {
@@ -462,8 +473,8 @@ Installation Install(const std::wstring& name) {
         throw Fatal("cannot empty " + Narrow(install.Folder) + ": " + error.message());
     MakeFolder(install.Folder + L"config");
     const std::wstring payload = DriverFolder() + L"payload\\";
-    for (const wchar_t* file :
-         {L"corvex.exe", L"default.ico", L"dinput8.dll", L"orvhid.dll", L"qmftool.exe"}) {
+    for (const wchar_t* file : {L"corvex.exe", L"default.ico", L"dinput8.dll", L"orvhid.dll",
+                                L"qmftool.exe", L"target-one.exe", L"target-two.exe"}) {
         if (!CopyFileW((payload + file).c_str(), (install.Folder + file).c_str(), FALSE))
             throw Fatal("cannot copy " + Narrow(payload + file) + " (build the ui_driver target)");
     }

@@ -66,6 +66,9 @@ double Milliseconds(std::int64_t counterTicks);
 // The value below which `share` of the sorted values lie (nearest rank); 0 when none.
 double Percentile(const std::vector<double>& sorted, double share);
 
+// User and kernel time the process has used so far, in seconds.
+double ProcessCpuSeconds(HANDLE process);
+
 // Dispatches this thread's messages for `ms` milliseconds.
 void Pump(DWORD ms);
 // Dispatches this thread's messages until `done` holds or the time is up.

@@ -42,15 +42,15 @@ WORD KeyByName(std::string_view name) {
         WORD Vk;
     };
     static constexpr Named kNames[] = {
-        {"enter", VK_RETURN},     {"return", VK_RETURN},   {"tab", VK_TAB},
-        {"escape", VK_ESCAPE},    {"esc", VK_ESCAPE},      {"space", VK_SPACE},
-        {"delete", VK_DELETE},    {"del", VK_DELETE},      {"backspace", VK_BACK},
-        {"insert", VK_INSERT},    {"home", VK_HOME},       {"end", VK_END},
-        {"pageup", VK_PRIOR},     {"pagedown", VK_NEXT},   {"up", VK_UP},
-        {"down", VK_DOWN},        {"left", VK_LEFT},       {"right", VK_RIGHT},
-        {"ctrl", VK_CONTROL},     {"control", VK_CONTROL}, {"shift", VK_SHIFT},
-        {"alt", VK_MENU},         {"numlock", VK_NUMLOCK}, {"capslock", VK_CAPITAL},
-        {"scrolllock", VK_SCROLL}};
+        {"enter", VK_RETURN},     {"return", VK_RETURN},    {"tab", VK_TAB},
+        {"escape", VK_ESCAPE},    {"esc", VK_ESCAPE},       {"space", VK_SPACE},
+        {"delete", VK_DELETE},    {"del", VK_DELETE},       {"backspace", VK_BACK},
+        {"insert", VK_INSERT},    {"home", VK_HOME},        {"end", VK_END},
+        {"pageup", VK_PRIOR},     {"pagedown", VK_NEXT},    {"up", VK_UP},
+        {"down", VK_DOWN},        {"left", VK_LEFT},        {"right", VK_RIGHT},
+        {"ctrl", VK_CONTROL},     {"control", VK_CONTROL},  {"shift", VK_SHIFT},
+        {"alt", VK_MENU},         {"win", VK_LWIN},         {"numlock", VK_NUMLOCK},
+        {"capslock", VK_CAPITAL}, {"scrolllock", VK_SCROLL}};
     const std::string lower = Lower(name);
     for (const auto& named : kNames)
         if (lower == named.Name)
@@ -115,7 +115,7 @@ void TypeText(std::wstring_view text) {
     }
 }
 
-bool PressChord(std::string_view chord, const std::function<void()>& taken) {
+std::vector<WORD> ChordKeys(std::string_view chord) {
     std::vector<WORD> keys;
     std::size_t start = 0;
     while (start <= chord.size()) {
@@ -126,12 +126,19 @@ bool PressChord(std::string_view chord, const std::function<void()>& taken) {
         const std::string_view name = chord.substr(start, plus - start);
         const WORD vk = name == "+" ? VK_OEM_PLUS : KeyByName(name);
         if (vk == 0)
-            return false;
+            return {};
         keys.push_back(vk);
         if (plus == std::string_view::npos)
             break;
         start = plus + 1;
     }
+    return keys;
+}
+
+bool PressChord(std::string_view chord, const std::function<void()>& taken) {
+    const std::vector<WORD> keys = ChordKeys(chord);
+    if (keys.empty())
+        return false;
     std::vector<INPUT> inputs;
     for (const WORD vk : keys)
         inputs.push_back(KeyInput(vk, false));

@@ -10,10 +10,12 @@
 #include "program_windows.h"
 #include "remote.h"
 #include "script.h"
+#include "target_programs.h"
 #include "testing_verbs.h"
 #include "ui/win32/shell_handles.h"
 
 #include <commctrl.h>
+#include <tlhelp32.h>
 
 #include <algorithm>
 #include <atomic>
@@ -57,6 +59,18 @@ public:
 
 [[noreturn]] void Fail(const std::string& why) {
     throw ActionFailed(why);
+}
+
+// How many processes of that executable file name run.
+int CopiesRunning(const std::wstring& executable) {
+    const win32::UniqueHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    PROCESSENTRY32W entry{};
+    entry.dwSize = sizeof(entry);
+    int copies = 0;
+    for (BOOL more = snapshot && Process32FirstW(snapshot.Get(), &entry); more;
+         more = Process32NextW(snapshot.Get(), &entry))
+        copies += _wcsicmp(entry.szExeFile, executable.c_str()) == 0 ? 1 : 0;
+    return copies;
 }
 
 std::wstring Wide(std::string_view text) {
@@ -329,6 +343,7 @@ private:
     void Program(const Arguments& a);
     void KeepSettings(const Arguments& a);
     void Start(const Arguments& a);
+    void StartAgain(const Arguments& a);
     void Quit(const Arguments& a);
     void RequireProgram() const;
     HWND Control(int id, const char* what) const;
@@ -373,6 +388,7 @@ private:
     void Messages(const Arguments& a);
     void Registry(const Arguments& a);
     void WaitValue(const Arguments& a);
+    void SetValue(const Arguments& a);
     void Screenshot(const Arguments& a);
     void Controls(const Arguments& a);
     void Locks(const Arguments& a);
@@ -395,6 +411,18 @@ private:
     void TestButton(const Arguments& a);
     void TestLog(const Arguments& a);
     void Priority(const Arguments& a);
+
+    // ---- the program in front: target programs, hotkeys, the runner's switching
+    void StartTarget(const Arguments& a);
+    HWND TargetWindow(const std::string& name) const;
+    void Front(const Arguments& a);
+    void Hotkey(const Arguments& a);
+    void TargetKeys(const Arguments& a);
+    void WaitRunner(const Arguments& a);
+    void IdleCpu(const Arguments& a);
+    void MeasureSwitch(const Arguments& a);
+    void KeysDown(const Arguments& a);
+    void SettleIfRunning();
 
     // ---- the user guide in the stand-in browser
     void HtmlBrowser(const Arguments&) { e2e::UseStandInBrowser(); }
@@ -440,6 +468,10 @@ private:
     // The last `hold`: the program's reads of the button, and the test log's lines before it.
     HeldReads held_;
     std::size_t logBeforeHold_ = 0;
+    // The started target programs by file name (lower case), and the key lines of each that
+    // `target-keys` printed.
+    std::map<std::wstring, RunnerProcess> targets_;
+    std::map<std::wstring, std::size_t> targetKeysShown_;
 };
 
 const std::map<std::string, Session::Verb>& Session::Verbs() {
@@ -449,6 +481,7 @@ const std::map<std::string, Session::Verb>& Session::Verbs() {
         {"program", {1, 1, &Session::Program}},
         {"keep-settings", {0, 0, &Session::KeepSettings}},
         {"start", {0, 1, &Session::Start}},
+        {"start-again", {0, 1, &Session::StartAgain}},
         {"quit", {0, 0, &Session::Quit}},
         {"menu", {1, 1, &Session::Menu}},
         {"toolbar", {1, 1, &Session::Toolbar}},
@@ -497,6 +530,15 @@ const std::map<std::string, Session::Verb>& Session::Verbs() {
         {"test-button", {1, 1, &Session::TestButton}},
         {"test-log", {0, 0, &Session::TestLog}},
         {"priority", {0, 0, &Session::Priority}},
+        {"start-target", {1, 1, &Session::StartTarget}},
+        {"front", {1, 1, &Session::Front}},
+        {"hotkey", {1, 1, &Session::Hotkey}},
+        {"target-keys", {1, 1, &Session::TargetKeys}},
+        {"wait-runner", {2, 2, &Session::WaitRunner}},
+        {"idle-cpu", {1, 2, &Session::IdleCpu}},
+        {"measure-switch", {3, 3, &Session::MeasureSwitch}},
+        {"set-value", {3, 3, &Session::SetValue}},
+        {"keys-down", {0, 0, &Session::KeysDown}},
         {"html-browser", {0, 0, &Session::HtmlBrowser}},
         {"browser-pages", {1, 1, &Session::BrowserPages}},
     };
@@ -581,6 +623,21 @@ void Session::Start(const Arguments& a) {
     Settle();
 }
 
+void Session::StartAgain(const Arguments& a) {
+    RequireProgram();
+    RunnerProcess again;
+    if (!again.Start(install_.Folder + programName_, a.empty() ? L"" : Wide(a[0])))
+        Fail("cannot start " + Narrow(programName_) + ": error " + std::to_string(GetLastError()));
+    // It hands over what it has to the copy that runs, and ends.
+    if (!PumpUntil([&] { return !again.Running(); }, kStartMs))
+        Fail(Narrow(programName_) + " started again runs on");
+    if (const auto exit = again.WaitExit(0); exit != 0u)
+        Fail(Narrow(programName_) + " started again ends with exit code " +
+             std::to_string(exit.value_or(0)));
+    // The copy that runs acts on it from its message loop.
+    Settle();
+}
+
 void Session::Quit(const Arguments&) {
     RequireProgram();
     // As the window's close box asks.
@@ -616,14 +673,15 @@ HWND Session::Control(int id, const char* what) const {
 
 void Session::EndPrograms() {
     // Whatever the programs left running besides the one the script started (the runner
-    // started by the editor): they end with the script.
+    // started by the editor), and the target programs: they end with the script.
     std::vector<HWND> windows;
     EnumWindows(&CollectTopLevel, reinterpret_cast<LPARAM>(&windows));
     for (const HWND window : windows) {
         const std::wstring name = ClassOf(window);
         DWORD id = 0;
         GetWindowThreadProcessId(window, &id);
-        if ((name != EditorWindows().MainClass && name != RunnerWindows().MainClass) ||
+        if ((name != EditorWindows().MainClass && name != RunnerWindows().MainClass &&
+             !IsTargetWindow(window)) ||
             id == program_.Id())
             continue;
         const win32::UniqueHandle other(OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, id));
@@ -1048,6 +1106,171 @@ void Session::TestLog(const Arguments&) {
 void Session::Priority(const Arguments&) {
     RequireProgram();
     record_("priority\t" + PriorityClassName(program_.Handle()));
+}
+
+// ---- the program in front ----------------------------------------------------------------
+
+// What the runner does when the program in front changes has run once it is idle again.
+void Session::SettleIfRunning() {
+    if (program_.Running())
+        Settle();
+}
+
+// A target program's file name as the session keeps it.
+std::wstring TargetKey(const std::string& name) {
+    std::wstring key = Wide(name);
+    std::transform(key.begin(), key.end(), key.begin(), [](wchar_t c) { return std::towlower(c); });
+    return key;
+}
+
+void Session::StartTarget(const Arguments& a) {
+    const std::wstring name = Wide(a[0]);
+    const std::wstring key = TargetKey(a[0]);
+    if (key != L"target-one.exe" && key != L"target-two.exe")
+        Fail("the target programs are target-one.exe and target-two.exe");
+    if (targets_.count(key) != 0 && targets_[key].Running())
+        Fail(a[0] + " runs already");
+    // Beside the programs; the payload's when the installation is an installer's.
+    std::wstring path = install_.Folder + name;
+    if (GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES)
+        path = DriverFolder() + L"payload\\" + name;
+    RunnerProcess& target = targets_[key];
+    if (!target.Start(path, L""))
+        Fail("cannot start " + a[0] + ": error " + std::to_string(GetLastError()));
+    HWND window = nullptr;
+    if (!PumpUntil([&] { return (window = TargetWindowOf(target.Id())) != nullptr; }, kStartMs))
+        Fail(a[0] + " shows no target window");
+    // For the keys' reads: they wait until it has taken every key that came.
+    LoadProbe(target.Handle());
+    targetKeysShown_[key] = 0;
+    // A program started comes to the front.
+    if (!BringToFront(window, kAppearMs))
+        Fail(a[0] + " did not come to the front");
+    SettleIfRunning();
+}
+
+HWND Session::TargetWindow(const std::string& name) const {
+    const auto found = targets_.find(TargetKey(name));
+    const HWND window = found == targets_.end() ? nullptr : TargetWindowOf(found->second.Id());
+    if (window == nullptr)
+        Fail(name + " is not a started target program (start-target)");
+    return window;
+}
+
+void Session::Front(const Arguments& a) {
+    const std::vector<HWND> windows = WindowsOfProgram(Wide(a[0]));
+    if (windows.empty())
+        Fail("no window of " + a[0] + " shows");
+    if (!BringToFront(windows.front(), kAppearMs))
+        Fail("a window of " + a[0] + " did not come to the front");
+    SettleIfRunning();
+}
+
+void Session::Hotkey(const Arguments& a) {
+    const std::vector<WORD> keys = ChordKeys(a[0]);
+    if (keys.empty())
+        Fail("unknown key in \"" + a[0] + "\"");
+    // With a target in front, the chord has passed once its keys reached it, the first key's
+    // release last: all of them, or all but the hotkey's own key press, which the system turns
+    // into WM_HOTKEY for the program that registered the chord.
+    const HWND front = GetForegroundWindow();
+    const bool target = IsTargetWindow(front);
+    const std::size_t before = target ? TargetKeyLines(front).size() : 0;
+    const std::wstring last = L"up " + std::to_wstring(keys.front()) + L" ";
+    PressChord(a[0]);
+    const auto passed = [&] {
+        const std::vector<std::wstring> lines = TargetKeyLines(front);
+        return lines.size() >= before + 2 * keys.size() - 1 && lines.back().starts_with(last);
+    };
+    if (target && !PumpUntil(passed, kAppearMs))
+        Fail("the keys of " + a[0] + " did not reach " + Narrow(WindowText(front)));
+    SettleIfRunning();
+}
+
+void Session::TargetKeys(const Arguments& a) {
+    const HWND window = TargetWindow(a[0]);
+    DWORD id = 0;
+    GetWindowThreadProcessId(window, &id);
+    if (!ProgramIdle(id, window, kActionMs))
+        Fail(a[0] + " does not become idle");
+    const std::vector<std::wstring> lines = TargetKeyLines(window);
+    std::size_t& shown = targetKeysShown_[TargetKey(a[0])];
+    shown = std::min(shown, lines.size());
+    record_("target-keys\t" + a[0] + "\t" + std::to_string(lines.size() - shown));
+    for (; shown < lines.size(); ++shown) {
+        std::string line = Narrow(lines[shown]);
+        std::replace(line.begin(), line.end(), ' ', '\t');
+        record_(line);
+    }
+}
+
+void Session::WaitRunner(const Arguments& a) {
+    if (a[1] != "running" && a[1] != "stopped")
+        Fail("the state is running or stopped");
+    const HWND runner = OnlyRunnerWindow();
+    if (runner == nullptr)
+        Fail("not exactly one runner window");
+    if (!WaitRunnerShows(runner, Wide(a[0]), a[1] == "running", kAppearMs))
+        Fail("the runner does not show " + a[0] + " " + a[1] + ": " +
+             RunnerShowsText(ReadRunnerShows(runner)));
+}
+
+void Session::IdleCpu(const Arguments& a) {
+    const int seconds = std::atoi(a[0].c_str());
+    if (seconds < 1)
+        Fail("the period is a number of seconds");
+    HWND window = nullptr;
+    if (a.size() == 1) {
+        window = OnlyRunnerWindow();
+        if (window == nullptr)
+            Fail("not exactly one runner window");
+    } else {
+        const std::vector<HWND> windows = WindowsOfProgram(Wide(a[1]));
+        if (windows.empty())
+            Fail("no window of " + a[1] + " shows");
+        window = windows.front();
+    }
+    char line[160];
+    std::snprintf(line, sizeof(line), "idle-cpu\t%s\t%d s\t%.2f %%",
+                  a.size() == 1 ? "corvex.exe" : a[1].c_str(), seconds,
+                  IdleCpuPercent(window, seconds));
+    record_(line);
+}
+
+void Session::KeysDown(const Arguments&) {
+    // The system's view: a key some program sent down and never up, whichever window took it.
+    std::string down;
+    for (int vk = 1; vk < 255; ++vk) {
+        if (vk == VK_LBUTTON || vk == VK_RBUTTON || vk == VK_MBUTTON || vk == VK_XBUTTON1 ||
+            vk == VK_XBUTTON2)
+            continue;
+        if ((GetAsyncKeyState(vk) & 0x8000) != 0)
+            down += "\t" + std::to_string(vk);
+    }
+    record_("keys-down" + (down.empty() ? std::string("\tnone") : down));
+}
+
+void Session::MeasureSwitch(const Arguments& a) {
+    // How long a switch may take before the measurement fails: far above the goal, far below
+    // the scripts' patience.
+    constexpr DWORD kSwitchBoundMs = 5000;
+    const int rounds = std::atoi(a[0].c_str());
+    if (rounds < 1)
+        Fail("the number of rounds is a positive number");
+    const HWND runner = OnlyRunnerWindow();
+    if (runner == nullptr)
+        Fail("not exactly one runner window");
+    SwitchTimes times =
+        MeasureSwitches(runner, TargetWindow("target-one.exe"), TargetWindow("target-two.exe"),
+                        Wide(a[1]), Wide(a[2]), rounds, kSwitchBoundMs);
+    std::sort(times.Ms.begin(), times.Ms.end());
+    char line[160];
+    std::snprintf(line, sizeof(line), "switch\t%zu switches\tmedian %.1f ms\tmax %.1f ms",
+                  times.Ms.size(), Percentile(times.Ms, 0.5), times.Ms.back());
+    record_(line);
+    record_(times.Hooked ? "foreground-events\t" + std::to_string(times.ForegroundEvents) +
+                               " seen for the targets"
+                         : std::string("foreground-events\tthe hook failed"));
 }
 
 int Session::EntryIndex(const std::string& entry) const {
@@ -1528,6 +1751,15 @@ void Session::Registry(const Arguments&) {
         record_(Narrow(name) + " = " + Narrow(data));
 }
 
+void Session::SetValue(const Arguments& a) {
+    std::wstring data = Wide(a[2]);
+    constexpr std::wstring_view kInstall = L"<install>\\";
+    for (std::size_t at = data.find(kInstall); at != std::wstring::npos;
+         at = data.find(kInstall, at + install_.Folder.size()))
+        data.replace(at, kInstall.size(), install_.Folder);
+    RegSetText(HKEY_CURRENT_USER, Wide(a[0]), Wide(a[1]), data);
+}
+
 void Session::WaitValue(const Arguments& a) {
     RequireProgram();
     const std::wstring key = Wide(a[0]), name = Wide(a[1]);
@@ -1560,6 +1792,9 @@ void Session::Controls(const Arguments& a) {
         const wchar_t* mainClass =
             (SameText(Wide(a[0]), L"corvex.exe") ? RunnerWindows() : EditorWindows()).MainClass;
         window = nullptr;
+        // A second start of it hands its file over to the first copy and ends.
+        if (!PumpUntil([&] { return CopiesRunning(Wide(a[0])) <= 1; }, kStartMs))
+            Fail(a[0] + " runs in two copies");
         PumpUntil([&] { return (window = FindWindowW(mainClass, nullptr)) != nullptr; }, kAppearMs);
         if (window == nullptr)
             Fail(a[0] + " has no window");

@@ -136,17 +136,6 @@ bool ReadProcessEntry(DWORD process, ProcessSample& s) {
     }
 }
 
-double CpuSeconds(HANDLE process) {
-    FILETIME created, exited, kernel, user;
-    if (!GetProcessTimes(process, &created, &exited, &kernel, &user))
-        return 0;
-    const auto ticks = [](const FILETIME& t) {
-        return static_cast<double>((static_cast<std::uint64_t>(t.dwHighDateTime) << 32) |
-                                   t.dwLowDateTime);
-    };
-    return (ticks(kernel) + ticks(user)) / 1e7;
-}
-
 ProcessSample SampleProcess(const RunnerProcess& program, std::int64_t since) {
     ProcessSample s;
     s.Seconds = Milliseconds(Now() - since) / 1000;
@@ -157,7 +146,7 @@ ProcessSample SampleProcess(const RunnerProcess& program, std::int64_t since) {
         s.WorkingSetMb = static_cast<double>(memory.WorkingSetSize) / (1024 * 1024);
     }
     ReadProcessEntry(program.Id(), s);
-    s.CpuSeconds = CpuSeconds(program.Handle());
+    s.CpuSeconds = ProcessCpuSeconds(program.Handle());
     return s;
 }
 
@@ -315,11 +304,11 @@ private:
         keys_.Clear();
 
         const double median = devices_.MedianPeriodMs(200);
-        const double cpuBefore = CpuSeconds(program_.Handle());
+        const double cpuBefore = ProcessCpuSeconds(program_.Handle());
         const std::int64_t idleFrom = Now();
         Pump(kIdleMs);
         const double wall = Milliseconds(Now() - idleFrom) / 1000;
-        const double cpu = (CpuSeconds(program_.Handle()) - cpuBefore) / wall * 100;
+        const double cpu = (ProcessCpuSeconds(program_.Handle()) - cpuBefore) / wall * 100;
         idleCpu_.push_back(cpu);
         samples_.push_back(SampleProcess(program_, start_));
         const ProcessSample& s = samples_.back();

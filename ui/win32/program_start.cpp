@@ -14,6 +14,16 @@ namespace {
 // How long the splash window stays at start-up.
 constexpr int kSplashMilliseconds = 900;
 
+// A second start's file to the first copy; nothing escapes (the error trap comes later).
+void HandOverFile(HWND first, const ProgramStart& start) noexcept {
+    try {
+        if (const auto path = start.PathToHandOver ? start.PathToHandOver() : std::nullopt)
+            HandOverPath(first, *path);
+    } catch (...) {
+        // Out of memory, or a command line too long to convert: only brought forward.
+    }
+}
+
 } // namespace
 
 int StartProgram(HINSTANCE instance, const ProgramStart& start,
@@ -21,8 +31,10 @@ int StartProgram(HINSTANCE instance, const ProgramStart& start,
     // Before anything else.
     const SingleInstance single(start.Caption);
     if (single.AlreadyRunning()) {
-        if (const HWND first = RunningInstanceWindow(start.Caption); first != nullptr)
+        if (const HWND first = RunningInstanceWindow(start.Caption); first != nullptr) {
+            HandOverFile(first, start);
             BringForward(first);
+        }
         return 0;
     }
 

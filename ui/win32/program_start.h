@@ -1,14 +1,16 @@
 #pragma once
 // Both programs' start-up, in this order: the single instance (a second copy of the same
-// version only brings the first forward), OLE and the common controls, then in the error trap
-// under "Main": the DirectX check, the splash window, the main window created with the boxes
-// owned by it, and what the program runs over it (its controller and the message loop).
+// version hands the file of its command line over to the first and brings it forward), OLE and
+// the common controls, then in the error trap under "Main": the DirectX check, the splash
+// window, the main window created with the boxes owned by it, and what the program runs over it
+// (its controller and the message loop).
 #include "ui/win32/about_box.h"
 #include "ui/win32/win32_dialogs.h"
 
 #include <windows.h>
 
 #include <functional>
+#include <optional>
 #include <string>
 
 namespace qm::win32 {
@@ -18,6 +20,9 @@ struct ProgramStart {
     std::wstring Caption; // the main window's caption, also the single-instance key
     ProgramCard Card;     // what the splash shows
     DWORD CommonControls; // the common control classes its windows use (ICC_*)
+    // What a second start hands over to the running copy: the full path its command line
+    // names, or nothing (it then only brings that copy forward).
+    std::function<std::optional<std::string>()> PathToHandOver;
 };
 
 // Runs the start-up up to the main window, then `run(dialogs)`; the program's exit code (0

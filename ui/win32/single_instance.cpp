@@ -1,5 +1,8 @@
 #include "ui/win32/single_instance.h"
 
+#include "core/handed_over_path.h"
+#include "core/win32/win32_text.h"
+
 namespace qm::win32 {
 
 // Per user session ("Local\"); the caption holds no backslash.
@@ -13,6 +16,20 @@ SingleInstance::SingleInstance(const std::wstring& caption) {
 
 HWND RunningInstanceWindow(const std::wstring& caption) {
     return FindWindowW(nullptr, caption.c_str());
+}
+
+bool HandOverPath(HWND window, const std::string& path) {
+    // The longest wait for the running copy to take the path.
+    constexpr UINT kHandOverMs = 5000;
+    const std::wstring wide = WideFromUtf8(path);
+    COPYDATASTRUCT data{};
+    data.dwData = kHandedOverPathTag;
+    data.cbData = static_cast<DWORD>((wide.size() + 1) * sizeof(wchar_t));
+    data.lpData = const_cast<wchar_t*>(wide.c_str());
+    DWORD_PTR taken = FALSE;
+    return SendMessageTimeoutW(window, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data),
+                               SMTO_ABORTIFHUNG, kHandOverMs, &taken) != 0 &&
+           taken != FALSE;
 }
 
 void BringForward(HWND window) {

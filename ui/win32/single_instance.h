@@ -2,7 +2,7 @@
 // One copy of each version of a program per user session. A named mutex, taken before anything
 // else at start-up, decides without a race which start is the first; a later start finds the
 // first copy's main window by its caption (the program's name and version) to bring it
-// forward, and never waits for that copy to answer.
+// forward, and hands it the file of its command line.
 #include "core/win32/win32_handle.h"
 
 #include <windows.h>
@@ -25,6 +25,12 @@ private:
 
 // The running copy's main window; nothing while it has none yet (still starting).
 HWND RunningInstanceWindow(const std::wstring& caption);
+
+// Hands a full path to the running copy's main window (WM_COPYDATA, see
+// core/handed_over_path.h); the copy acts on it later, from its own message loop. False when
+// it did not take it within a few seconds (busy or gone): a hung copy delays a second start
+// that long at most.
+bool HandOverPath(HWND window, const std::string& path);
 
 // Restores the window and brings it to the front without waiting for its thread: a busy first
 // copy shows itself when it gets to its messages.
