@@ -75,6 +75,13 @@ Message NoInputDevicesFound(std::string_view title) {
             std::string(title), MessageButtons::Ok, MessageIcon::Exclamation};
 }
 
+Message HotkeyTaken(std::string_view hotkey, std::string_view command) {
+    return {
+        Cat({"The hotkey ", hotkey, " for \"", command, "\" is already used by another program.",
+             kCrLf, kCrLf, "Choose another one in Preferences."}),
+        "Hotkey Not Available", MessageButtons::Ok, MessageIcon::Exclamation};
+}
+
 Message ListedFileNotFound() {
     return {"File not found.", "File Input Error", MessageButtons::Ok, MessageIcon::None};
 }

@@ -52,6 +52,8 @@ Message PriorityClassWarning();
 Message PollFrequencyWarning();
 // Neither the machine's nor the user's Run entry could be written.
 Message StartWithWindowsRefused(std::string_view programTitle);
+// A global hotkey that another program holds ("CTRL + ALT + N", "Next configuration").
+Message HotkeyTaken(std::string_view hotkey, std::string_view command);
 
 // Editor commands: the configuration files, Run and quitting.
 Message FileAlreadyLoaded(std::string_view fileName);

@@ -95,6 +95,7 @@ void RunnerController::Start(std::string_view commandLine, WindowHandle mainWind
                 false);
         SynchroniseConfigurationFolder();
         UpdateMenus();
+        ApplySwitching();
         if (SettingToBool(ReadSetting(store, Setting::Taskbar, program_.Folder)))
             HideToTray(view_);
         else
@@ -211,6 +212,7 @@ bool RunnerController::StartConfiguration(const std::string& entry) {
         MarkRunning();
         UpdateMenus();
         view_.ShowTrayIcon(true);
+        view_.ShowRunningConfiguration(entry, FileNameOf(path));
         loaded = true;
     });
     return loaded;
@@ -237,6 +239,7 @@ void RunnerController::Stop() noexcept {
         running_ = false;
         view_.SetRunning(false);
         view_.ShowTrayIcon(false);
+        view_.ShowRunningConfiguration({}, {});
         if (!DevicesReady())
             return;
         view_.SetPollTimer(false, pollPeriodMs_);

@@ -15,10 +15,12 @@
 #include "keyboard/keyboard.h"
 #include "runner/runner_preferences.h"
 #include "runner/runner_view.h"
+#include "runner/switching.h"
 #include "settings/known_files.h"
 #include "settings/process_priority.h"
 #include "settings/settings_store.h"
 
+#include <array>
 #include <memory>
 #include <optional>
 #include <string>
@@ -113,6 +115,19 @@ public:
     // The poll timer's tick: one engine pass while running.
     void TimerTick() noexcept;
 
+    // Switching (runner_switching.cpp). The shell's seams, given before Start; without them
+    // nothing switches.
+    void AttachSwitching(ForegroundWatch& watch, HotkeyRegistrar& hotkeys);
+    // Takes the stored switching settings over: the hotkeys are registered again (a hotkey
+    // another program holds is reported), and the foreground is watched while switching is
+    // active. At start-up and after the preferences were applied.
+    void ApplySwitching() noexcept;
+    // Another window came to the front: runs its program's configuration, or does what the
+    // user chose for programs without a rule.
+    void ForegroundChanged(const ForegroundWindow& window) noexcept;
+    void HotkeyPressed(HotkeyAction action) noexcept;
+    const SwitchingSettings& Switching() const { return switching_; }
+
     // State, for the shell and for tests.
     bool Running() const { return running_; }
     bool DevicesReady() const { return devices_->DevicesReady; }
@@ -132,6 +147,13 @@ private:
     void UpdateMenus();
     void ReadRates();
     void MarkRunning();
+    // Runs the entry as choosing it and pressing Run would, the running one stopped first;
+    // nothing when it runs already or the Run button is disabled.
+    void SwitchTo(const std::string& entry);
+    // The entry of the default configuration file when it is listed and exists.
+    std::optional<std::string> DefaultEntry();
+    // After a switch by rule or hotkey: the notification, when the user wants it.
+    void NotifySwitch();
 
     ProgramInfo program_;
     RunnerSeams seams_;
@@ -147,6 +169,20 @@ private:
     // The entries shown in the File menu and the selector.
     std::vector<std::string> listed_;
     bool running_ = false;
+    ForegroundWatch* watch_ = nullptr;
+    HotkeyRegistrar* hotkeys_ = nullptr;
+    SwitchingSettings switching_;
+    // The hotkeys registered now.
+    std::array<Hotkey, kHotkeyActions> registered_{};
+    // What the last foreground change decided: an entry to run, "" to stop, nothing to keep
+    // the running one. The same decision again changes nothing, so a configuration stopped or
+    // switched by hand, or refused, stays so while the user moves between windows of the
+    // same program.
+    struct Decision {
+        std::optional<std::string> Target;
+        bool operator==(const Decision&) const = default;
+    };
+    std::optional<Decision> lastDecision_;
     int pollPeriodMs_ = 10;
     std::uint32_t priorityClass_ = kHighPriorityClass;
 };

@@ -37,6 +37,7 @@ void RunnerPreferences::Load() {
         s.StartupEnabled = s.Launch;
         s.DefaultFileEnabled = s.Launch && s.Startup;
         state_ = std::move(s);
+        LoadSwitchingState();
     });
 }
 
@@ -147,6 +148,9 @@ EngineTimings RunnerPreferences::Apply() {
         WriteSetting(store_, Setting::DefaultConfigFile, state_.DefaultConfigFile);
 
         state_.Timings.Write(store_);
+        // Nothing is written for switching the user never touched.
+        if (state_.Switching != loadedSwitching_)
+            SaveSwitching(store_, loadedSwitching_ = state_.Switching);
         state_.ApplyEnabled = false;
     });
     return timings;

@@ -4,7 +4,9 @@
 // Windows Run entry, the file type).
 #include "core/dialogs.h"
 #include "core/file_system.h"
+#include "runner/switching.h"
 #include "settings/file_association.h"
+#include "settings/known_files.h"
 #include "settings/settings_store.h"
 #include "settings/timing_boxes.h"
 
@@ -20,6 +22,11 @@ struct RunnerPreferencesState {
     std::string ConfigPath;        // configuration folder
     std::string DefaultConfigFile; // default configuration file
     TimingBoxes Timings;
+    SwitchingSettings Switching;
+    // The known configurations a rule can name, in the store's order, and whether each rule's
+    // configuration is gone (shown as such; the rule is skipped).
+    std::vector<KnownFile> Configurations;
+    std::vector<bool> RuleMissing;
 
     // Enabled controls.
     bool StartupEnabled = false;     // the startup check box: only with Launch
@@ -48,6 +55,17 @@ public:
     // Moves a timing box's scroll bar (TimingBoxes::Scroll); false when the value stays.
     bool Scroll(TimingBox box, ScrollAction action, int trackPosition = 0);
 
+    // Switching (switching_preferences.cpp). A rule for a program that has one already
+    // replaces it; the new rule's index is returned. A program path is kept whole when
+    // `byFullPath`, otherwise its file name is.
+    std::size_t AddRule(std::string_view program, bool byFullPath, std::string configuration);
+    void RemoveRule(std::size_t index);
+    void SetRuleConfiguration(std::size_t index, std::string configuration);
+    void SetNoRule(NoRuleChoice choice);
+    void SetSwitchingOn(bool on);
+    void SetNotify(bool on);
+    void SetHotkey(HotkeyAction action, Hotkey hotkey);
+
     // The Browse buttons of the folder and of the default file.
     void BrowseConfigFolder();
     void BrowseDefaultConfigFile();
@@ -56,11 +74,16 @@ public:
     EngineTimings Apply();
 
 private:
+    void LoadSwitchingState();
+    void SwitchingChanged();
+
     SettingsStore& store_;
     FileSystem& files_;
     Dialogs& dialogs_;
     AssociatingProgram program_;
     RunnerPreferencesState state_;
+    // The switching settings as stored.
+    SwitchingSettings loadedSwitching_;
 };
 
 // The command of the Windows Run entry: "\"<folder>\<exe>.exe\" /t".

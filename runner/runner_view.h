@@ -52,6 +52,11 @@ public:
     virtual void PopUpTrayMenu() = 0;
     // The hourglass pointer while a command works.
     virtual void SetBusy(bool busy) = 0;
+    // The configuration that runs (entry and file name; both empty when none): checked in the
+    // notification icon's menu and named in its tip.
+    virtual void ShowRunningConfiguration(std::string_view entry, std::string_view fileName) = 0;
+    // A short notification from the notification icon (its balloon).
+    virtual void Notify(std::string_view text) = 0;
     // Opens the preferences dialog (modal); the dialog works through RunnerPreferences.
     virtual void ShowPreferences() = 0;
     // Ends the program's message loop.

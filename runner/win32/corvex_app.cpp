@@ -10,6 +10,7 @@
 #include "runner/win32/corvex_card.h"
 #include "runner/win32/corvex_version.h"
 #include "runner/win32/main_window.h"
+#include "runner/win32/switching_win32.h"
 #include "settings/win32/process_priority_win32.h"
 #include "settings/win32/registry_store.h"
 #include "ui/win32/guide_browser.h"
@@ -52,6 +53,13 @@ int RunCorvex(HINSTANCE instance, const wchar_t* commandLine) {
                                                 joysticks, boards, keyboard, clock, guide},
                                     window);
         window.Attach(&controller);
+        // Switching acts only while no dialog or box of the program is open.
+        ForegroundHook foreground(dialogs, [&](const ForegroundWindow& front) {
+            if (IsWindowEnabled(window.Handle()))
+                controller.ForegroundChanged(front);
+        });
+        WindowHotkeys hotkeys(window.Handle());
+        controller.AttachSwitching(foreground, hotkeys);
         // A failed start-up was reported; the window goes on as far as it got.
         controller.Start(Utf8FromWide(commandLine != nullptr ? commandLine : L""), window.Handle());
         const int exitCode =

@@ -20,6 +20,7 @@
    "default" (the configuration file icon, also default.ico beside the program). */
 #define IDD_PREFERENCES 100 /* the preferences dialog, caption "Preferences" */
 #define IDD_ABOUT 101       /* the about box, caption "About Corvex" */
+#define IDD_ADD_RULE 102    /* the preferences' "Add Rule" dialog */
 
 /* Main window controls. */
 #define IDC_CONFIGURATION_FRAME 1001    /* group box around the selector and the button */
@@ -53,6 +54,34 @@
 #define IDC_RUN_DEFAULT_AT_STARTUP 1114     /* check box: run the default file on startup */
 #define IDC_DEFAULT_CONFIG_FILE 1122        /* text box: the default configuration file */
 #define IDC_BROWSE_DEFAULT_CONFIG_FILE 1132 /* "&Browse" for the default file */
+/* Switching, in the "Switching" frame. A rule is added with IDC_ADD_RULE (the "Add Rule"
+   dialog: its first drop-down lists the programs of the windows open now by file name; OK
+   adds the chosen one with the first configuration); the selected rule's configuration is
+   chosen with CB_SETCURSEL on IDC_RULE_CONFIGURATION, then
+   WM_COMMAND(MAKEWPARAM(IDC_RULE_CONFIGURATION, CBN_SELCHANGE)) to the dialog; a hotkey is set
+   with HKM_SETHOTKEY on its control, then WM_COMMAND(MAKEWPARAM(id, EN_CHANGE)). */
+#define IDC_FRAME_SWITCHING 1201
+#define IDC_SWITCHING_ON 1211 /* "Switc&h configurations with the program in front" */
+#define IDC_SWITCH_RULES 1212 /* list view "Program", "Configuration" (" (missing)") */
+#define IDC_ADD_RULE 1213     /* "A&dd..." */
+#define IDC_REMOVE_RULE 1214  /* "Re&move": the selected rule */
+#define IDC_RULE_CONFIGURATION_LABEL 1215
+#define IDC_RULE_CONFIGURATION 1216 /* drop-down: the selected rule's configuration */
+#define IDC_NO_RULE_LABEL 1217      /* "Programs without a rule:" */
+#define IDC_NO_RULE_KEEP 1218       /* "&Keep the running configuration" */
+#define IDC_NO_RULE_DEFAULT 1219    /* "Run the default confi&guration" */
+#define IDC_NO_RULE_STOP 1220       /* "S&top" */
+#define IDC_HOTKEY_NEXT_LABEL 1221
+#define IDC_HOTKEY_NEXT 1222 /* hotkey control "&Next configuration:" */
+#define IDC_HOTKEY_PREVIOUS_LABEL 1223
+#define IDC_HOTKEY_PREVIOUS 1224 /* hotkey control "&Previous configuration:" */
+#define IDC_HOTKEY_RUN_STOP_LABEL 1225
+#define IDC_HOTKEY_RUN_STOP 1226 /* hotkey control "R&un/Stop:" */
+#define IDC_NOTIFY_SWITCH 1227   /* "Show a notificat&ion after a switch" */
+/* The "Add Rule" dialog. */
+#define IDC_ADD_RULE_PROGRAM 1301   /* drop-down: the programs of the windows open now */
+#define IDC_ADD_RULE_BROWSE 1302    /* "&Browse...": an .exe file */
+#define IDC_ADD_RULE_FULL_PATH 1303 /* "Match the &full path" */
 
 /* About box controls. */
 #include "ui/win32/about_ids.h"

@@ -7,6 +7,7 @@
 #include "runner/win32/corvex_card.h"
 #include "runner/win32/corvex_ids.h"
 #include "runner/win32/preferences_dialog.h"
+#include "runner/win32/switching_win32.h"
 #include "ui/win32/dpi.h"
 #include "ui/win32/dropped_files.h"
 #include "ui/win32/guide_browser.h"
@@ -114,6 +115,9 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             return 0;
         }
         break;
+    case WM_HOTKEY:
+        OnHotkey(wParam);
+        return 0;
     case WM_DROPFILES:
         OnDropFiles(reinterpret_cast<HDROP>(wParam));
         return 0;
@@ -202,6 +206,12 @@ void MainWindow::OnTrayMessage(UINT mouseMessage) {
     else if (mouseMessage == WM_MOUSEMOVE)
         return; // nothing to forward, and it arrives often
     controller_->NotificationIconClicked(event);
+}
+
+void MainWindow::OnHotkey(WPARAM id) {
+    const int action = WindowHotkeys::ActionOf(id);
+    if (controller_ != nullptr && action >= 0 && IsWindowEnabled(window_.Get()))
+        controller_->HotkeyPressed(static_cast<HotkeyAction>(action));
 }
 
 void MainWindow::OnDropFiles(HDROP drop) {
@@ -396,7 +406,8 @@ bool MainWindow::TrayCall(DWORD action) {
         data.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
         data.uCallbackMessage = CORVEX_TRAY_MESSAGE;
         data.hIcon = trayRunning_ ? runUpSmall_.Get() : runOffSmall_.Get();
-        lstrcpynW(data.szTip, caption_.c_str(), static_cast<int>(std::size(data.szTip)));
+        const std::wstring tip = runningFile_.empty() ? caption_ : caption_ + L"\n" + runningFile_;
+        lstrcpynW(data.szTip, tip.c_str(), static_cast<int>(std::size(data.szTip)));
     }
     return Shell_NotifyIconW(action, &data) != FALSE;
 }
@@ -420,6 +431,33 @@ void MainWindow::RemoveTrayIcon() {
         return;
     TrayCall(NIM_DELETE);
     trayAdded_ = false;
+}
+
+void MainWindow::ShowRunningConfiguration(std::string_view entry, std::string_view fileName) {
+    runningEntry_ = entry;
+    runningFile_ = WideFromUtf8(fileName);
+    for (std::size_t i = 0; i < configurations_.size(); ++i)
+        CheckMenuItem(
+            fileMenu_, static_cast<UINT>(IDM_CONFIG_FIRST + i),
+            MF_BYCOMMAND |
+                (!entry.empty() && configurations_[i].Entry == entry ? MF_CHECKED : MF_UNCHECKED));
+    if (trayAdded_)
+        TrayCall(NIM_MODIFY);
+}
+
+void MainWindow::Notify(std::string_view text) {
+    if (!trayAdded_)
+        return;
+    NOTIFYICONDATAW data{};
+    data.cbSize = sizeof(data);
+    data.hWnd = window_.Get();
+    data.uID = CORVEX_TRAY_ICON_ID;
+    data.uFlags = NIF_INFO;
+    data.dwInfoFlags = NIIF_INFO | NIIF_NOSOUND;
+    lstrcpynW(data.szInfoTitle, WideFromUtf8(kRunnerTitle).c_str(),
+              static_cast<int>(std::size(data.szInfoTitle)));
+    lstrcpynW(data.szInfo, WideFromUtf8(text).c_str(), static_cast<int>(std::size(data.szInfo)));
+    Shell_NotifyIconW(NIM_MODIFY, &data);
 }
 
 void MainWindow::SetRunning(bool running) {
@@ -533,8 +571,10 @@ void MainWindow::ShowPreferences() {
     RunnerController& controller = *controller_;
     ShowPreferencesDialog(instance_, window_.Get(), controller.Preferences(), dialogs_,
                           [this](const EngineTimings& timings) {
-                              if (controller_ != nullptr)
-                                  controller_->TakeOverTimings(timings);
+                              if (controller_ == nullptr)
+                                  return;
+                              controller_->TakeOverTimings(timings);
+                              controller_->ApplySwitching();
                           });
 }
 

@@ -70,6 +70,8 @@ public:
     bool IsVisible() const override;
     void PopUpTrayMenu() override;
     void SetBusy(bool busy) override;
+    void ShowRunningConfiguration(std::string_view entry, std::string_view fileName) override;
+    void Notify(std::string_view text) override;
     void ShowPreferences() override;
     void Quit() override;
 
@@ -99,6 +101,8 @@ private:
     void OnSelectorNotification(int code);
     void RunConfigurationItem(int id);
     void OnTrayMessage(UINT mouseMessage);
+    // A global hotkey: its command runs unless a dialog or a box of the program is open.
+    void OnHotkey(WPARAM id);
     void OnDropFiles(HDROP drop);
     void OnDpiChanged(UINT dpi, const RECT* suggested);
     // Enter, which the dialog-message handling reports as IDOK.
@@ -149,6 +153,9 @@ private:
     std::wstring caption_;
     bool trayAdded_ = false;
     bool trayRunning_ = false;
+    // The running configuration: checked in the File menu, named in the icon's tip.
+    std::string runningEntry_;
+    std::wstring runningFile_;
     UINT taskbarCreated_ = 0;
     bool busy_ = false;
 

@@ -4,6 +4,8 @@
 #include "core/messages.h"
 #include "core/win32/win32_text.h"
 #include "runner/win32/corvex_ids.h"
+#include "runner/win32/switching_controls.h"
+#include "runner/win32/switching_win32.h"
 #include "ui/win32/preferences_dialog_frame.h"
 
 #include <string>
@@ -25,6 +27,7 @@ private:
         SetItemText(IDC_ASSOCIATE_FILES, L"Associate *.&qmf files with " + title);
         SetItemText(IDC_RUN_DEFAULT_AT_STARTUP,
                     L"&Run default configuration file on " + title + L" startup.");
+        switching_.Attach(GetParent(Item(IDC_SWITCH_RULES)));
     }
 
     // The start-up check boxes, the default file and the buttons.
@@ -40,9 +43,81 @@ private:
         EnableWindow(Item(IDOK), state.ButtonsEnabled);
         EnableWindow(Item(IDCANCEL), state.ButtonsEnabled);
         EnableWindow(Item(IDC_APPLY), state.ApplyEnabled);
+        switching_.Show(state);
+    }
+
+    bool OnOwnNotify(const NMHDR& header) override {
+        if (!switching_.SelectionChanged(header))
+            return false;
+        RunTrapped(dialogs_, "ListRules_Click", [&] { ShowState(); });
+        return true;
+    }
+
+    // The switching frame's controls; false for another control.
+    bool OnSwitchingCommand(int id, int code) {
+        for (int a = 0; a < kHotkeyActions; ++a) {
+            const auto action = static_cast<HotkeyAction>(a);
+            if (id != HotkeyControlOf(action))
+                continue;
+            if (code == EN_CHANGE)
+                Edit("Hotkey_Change", [&] {
+                    preferences_.SetHotkey(
+                        action, HotkeyFromControl(SendMessageW(Item(id), HKM_GETHOTKEY, 0, 0)));
+                });
+            return true;
+        }
+        if (id == IDC_RULE_CONFIGURATION) {
+            const auto chosen = SendMessageW(Item(id), CB_GETCURSEL, 0, 0);
+            const auto& known = preferences_.State().Configurations;
+            const auto rule = switching_.SelectedRule();
+            if (code == CBN_SELCHANGE && rule && chosen >= 0 &&
+                static_cast<std::size_t>(chosen) < known.size())
+                Edit("ComboRuleConfiguration_Click", [&] {
+                    preferences_.SetRuleConfiguration(*rule,
+                                                      known[static_cast<std::size_t>(chosen)].Path);
+                });
+            return true;
+        }
+        if (code != BN_CLICKED)
+            return id >= IDC_FRAME_SWITCHING && id <= IDC_NOTIFY_SWITCH;
+        switch (id) {
+        case IDC_SWITCHING_ON:
+            Edit("CheckSwitching_Click", [&] { preferences_.SetSwitchingOn(Checked(id)); });
+            return true;
+        case IDC_NOTIFY_SWITCH:
+            Edit("CheckNotify_Click", [&] { preferences_.SetNotify(Checked(id)); });
+            return true;
+        case IDC_NO_RULE_KEEP:
+        case IDC_NO_RULE_DEFAULT:
+        case IDC_NO_RULE_STOP:
+            Edit("OptionNoRule_Click",
+                 [&] { preferences_.SetNoRule(static_cast<NoRuleChoice>(id - IDC_NO_RULE_KEEP)); });
+            return true;
+        case IDC_ADD_RULE:
+            if (!IsWindowEnabled(Item(id)))
+                return true;
+            if (const auto program = AskForProgram(
+                    reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(Item(id), GWLP_HINSTANCE)),
+                    GetParent(Item(id)), dialogs_))
+                Edit("CmdAddRule_Click", [&] {
+                    // A new rule starts with the first configuration; the drop-down changes it.
+                    switching_.Select(
+                        preferences_.AddRule(program->Path, program->ByFullPath,
+                                             preferences_.State().Configurations.front().Path));
+                });
+            return true;
+        case IDC_REMOVE_RULE:
+            if (const auto rule = switching_.SelectedRule(); rule && IsWindowEnabled(Item(id)))
+                Edit("CmdRemoveRule_Click", [&] { preferences_.RemoveRule(*rule); });
+            return true;
+        default:
+            return id >= IDC_FRAME_SWITCHING && id <= IDC_NOTIFY_SWITCH;
+        }
     }
 
     bool OnOwnCommand(int id, int code) override {
+        if (OnSwitchingCommand(id, code))
+            return true;
         struct CheckBox {
             int Id;
             void (RunnerPreferences::*Set)(bool);
@@ -77,6 +152,8 @@ private:
             return false;
         }
     }
+
+    SwitchingControls switching_;
 };
 
 } // namespace

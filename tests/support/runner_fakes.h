@@ -63,6 +63,10 @@ public:
     bool IsVisible() const override { return visible; }
     void PopUpTrayMenu() override { Fails("PopUpTrayMenu"), ++trayMenus; }
     void SetBusy(bool) override { Fails("SetBusy"); }
+    void ShowRunningConfiguration(std::string_view entry, std::string_view fileName) override {
+        Fails("ShowRunningConfiguration"), checked = entry, tip = fileName;
+    }
+    void Notify(std::string_view text) override { Fails("Notify"), notes.emplace_back(text); }
     void ShowPreferences() override {
         Fails("ShowPreferences"), ++preferencesShown, onPreferences();
     }
@@ -70,8 +74,9 @@ public:
 
     // The call named here meets a run-time error, as a failing window would.
     std::string_view failAt;
-    std::vector<std::string> statusTexts;
-    std::string trayIcon, selected, focusedWith;
+    std::vector<std::string> statusTexts, notes;
+    // The notification icon's menu check mark (an entry) and the file its tip names.
+    std::string trayIcon, selected, focusedWith, checked, tip;
     RunnerMenuState menus;
     int priorityItem = -1, pollItem = -1, trayMenus = 0, preferencesShown = 0;
     bool visible = false, minimized = false;

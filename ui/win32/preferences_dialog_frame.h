@@ -68,6 +68,8 @@ public:
                         ShowState();
                 });
             return TRUE;
+        case WM_NOTIFY:
+            return OnOwnNotify(*reinterpret_cast<const NMHDR*>(lParam)) ? TRUE : FALSE;
         case WM_CLOSE:
             EndDialog(dialog, IDCANCEL);
             return TRUE;
@@ -87,6 +89,8 @@ protected:
     virtual void ShowOwnState() = 0;
     // A command of the program's own controls: false when it is not one.
     virtual bool OnOwnCommand(int id, int code) = 0;
+    // A notification of the program's own controls: false when it is not one.
+    virtual bool OnOwnNotify(const NMHDR& /*header*/) { return false; }
 
     HWND Item(int id) const { return GetDlgItem(dialog_, id); }
     void SetItemText(int id, const std::wstring& text) {

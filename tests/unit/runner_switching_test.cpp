@@ -1,0 +1,269 @@
+// Switching: the stored settings, which rule a program matches and which windows count, the
+// runner following the program in front (and its choice for programs without a rule), a
+// switch while a button is held, and the hotkeys.
+#include "core/key_names.h"
+#include "core/messages.h"
+#include "runner/switching.h"
+#include "support/runner_rig.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <map>
+
+namespace qm {
+namespace {
+
+using namespace testing; // the rig
+using ::testing::ElementsAre;
+using ::testing::IsEmpty;
+
+const std::string kA = kConfig + "a.qmf", kB = kConfig + "b.qmf", kC = kConfig + "c.qmf";
+constexpr Hotkey kCtrlAltN{kCtrlMask | kAltMask, 'N'};
+
+class RecordingWatch final : public ForegroundWatch {
+public:
+    void Watch(bool o) override { on = o; }
+    bool on = false;
+};
+
+class RecordingHotkeys final : public HotkeyRegistrar {
+public:
+    bool Register(HotkeyAction action, Hotkey hotkey) override {
+        if (hotkey == takenByOthers)
+            return false;
+        held[action] = hotkey;
+        return true;
+    }
+    void Unregister(HotkeyAction action) override { held.erase(action); }
+    std::map<HotkeyAction, Hotkey> held;
+    Hotkey takenByOthers{kShiftMask, 'T'};
+};
+
+// A configuration whose button 1 sends `press` down and `release` up.
+std::string PressRelease(const std::string& press, const std::string& release) {
+    return File14({Record14{.Press = {{press, press}}, .Release = {{release, release}}}});
+}
+
+ForegroundWindow Program(const std::string& path) {
+    return {false, "AppWindow", path};
+}
+
+// a.qmf and b.qmf in the folder; fly.exe runs a, taxi.exe runs b; switching on.
+class Switching : public ::testing::Test, public Rig {
+protected:
+    Switching() {
+        watch = &watchSeam;
+        hotkeys = &hotkeySeam;
+        files.files[kA] = PressRelease("A", "X");
+        files.files[kB] = PressRelease("B", "Y");
+        settings.Enabled = true;
+        settings.Rules = {{"fly.exe", kA}, {"taxi.exe", kB}};
+    }
+    void StartWith(const SwitchingSettings& s) {
+        SaveSwitching(memory, s);
+        Start();
+    }
+    void Front(const std::string& path) { runner->ForegroundChanged(Program(path)); }
+    // The running configuration's file, as the check mark and the tip show it.
+    std::string Running() { return runner->Running() ? view.tip : "stopped"; }
+
+    RecordingWatch watchSeam;
+    RecordingHotkeys hotkeySeam;
+    SwitchingSettings settings;
+};
+
+TEST(SwitchingSettingsStore, LayoutRoundTripAndLeftovers) {
+    MemoryStore store;
+    EXPECT_EQ(LoadSwitching(store), SwitchingSettings{}); // off, keep, notify, no hotkeys
+    SwitchingSettings s;
+    s.Enabled = true;
+    s.NoRule = NoRuleChoice::Stop;
+    s.Notify = false;
+    s.HotkeyOf(HotkeyAction::Previous) = kCtrlAltN;
+    s.Rules = {
+        {"fly.exe", "D:\\a.qmf"}, {"C:\\B\\fly.exe", "D:\\b.qmf"}, {"taxi.exe", "D:\\c.qmf"}};
+    SaveSwitching(store, s);
+    const std::string key(kSwitchingKey);
+    const auto value = [&](std::string_view name) { return store.GetString(kUser, key, name); };
+    EXPECT_EQ(key, "Software\\Vantrel\\Runvex\\switch");
+    EXPECT_EQ(std::tuple(value("enabled"), value("no rule"), value("notify"), value("hotkey next"),
+                         value("hotkey previous"), value("hotkey run stop"), value("rule2")),
+              std::tuple("True", "stop", "False", "0", "1614", "0", "C:\\B\\fly.exe|D:\\b.qmf"));
+    EXPECT_EQ(LoadSwitching(store), s);
+
+    // A shorter list leaves no old rule behind; a value without its separator ends the list;
+    // a hotkey that is not a number or out of range is none.
+    s.Rules.resize(1);
+    SaveSwitching(store, s);
+    EXPECT_EQ(value("rule2"), "");
+    store.SaveString(kUser, key, "rule2", "bad");
+    store.SaveString(kUser, key, "rule3", "taxi.exe|D:\\c.qmf");
+    store.SaveString(kUser, key, "hotkey previous", "70000");
+    store.SaveString(kUser, key, "no rule", "DEFAULT");
+    const auto loaded = LoadSwitching(store);
+    EXPECT_EQ(loaded.Rules, s.Rules);
+    EXPECT_FALSE(loaded.HotkeyOf(HotkeyAction::Previous).IsSet());
+    EXPECT_EQ(loaded.NoRule, NoRuleChoice::RunDefault);
+    EXPECT_EQ(HotkeyText(kCtrlAltN), "CTRL + ALT + N");
+}
+
+TEST(SwitchingRules, NameOrFullPathWithoutCaseAndWhichWindowsCount) {
+    const std::vector<SwitchRule> rules = {
+        {"FLY.exe", "a"}, {"c:\\games\\two\\fly.EXE", "b"}, {"D:\\sim\\taxi.exe", "c"}};
+    const auto configurationOf = [&](std::string_view path) {
+        const SwitchRule* rule = FindRule(rules, path);
+        return rule ? rule->Configuration : "none";
+    };
+    EXPECT_EQ(configurationOf("C:\\Games\\One\\fly.exe"), "a");
+    EXPECT_EQ(configurationOf("C:\\Games\\Two\\Fly.exe"), "b"); // the full path wins
+    EXPECT_EQ(configurationOf("C:\\Other\\taxi.exe"), "none");  // a path names one program
+    EXPECT_EQ(configurationOf("C:\\Games\\flyer.exe"), "none");
+
+    EXPECT_TRUE(CountsAsChange({false, "AppWindow", "C:\\fly.exe"}));
+    EXPECT_FALSE(CountsAsChange({true, "AppWindow", "C:\\corvex.exe"}));
+    EXPECT_FALSE(CountsAsChange({false, "", ""})); // no window, or a program unknown
+    for (const char* shell : {"Shell_TrayWnd", "NotifyIconOverflowWindow", "MultitaskingViewFrame",
+                              "XamlExplorerHostIslandWindow", "Progman"})
+        EXPECT_FALSE(CountsAsChange({false, shell, "C:\\Windows\\explorer.exe"})) << shell;
+}
+
+TEST_F(Switching, TheProgramInFrontRunsItsConfigurationOwnAndShellWindowsDoNot) {
+    files.files[kC] = Qmf();
+    settings.Rules.push_back({"gone.exe", kC}); // listed, then its file goes
+    settings.Rules.push_back({"never.exe", "D:\\never.qmf"});
+    StartWith(settings);
+    files.files.erase(kC);
+    EXPECT_TRUE(watchSeam.on);
+    Front("C:\\Sim\\FLY.EXE");
+    EXPECT_EQ(std::tuple(Running(), view.checked, view.selected),
+              std::tuple("a.qmf", "file1", "file1"));
+    Front("C:\\gone.exe");
+    Front("C:\\never.exe");
+    EXPECT_EQ(Running(), "a.qmf");
+    Front("C:\\Sim\\taxi.exe");
+    runner->ForegroundChanged({true, "CorvexForm1", "C:\\Corvex\\corvex.exe"});
+    runner->ForegroundChanged({false, "Shell_TrayWnd", "C:\\Windows\\explorer.exe"});
+    EXPECT_EQ(Running(), "b.qmf");
+    EXPECT_THAT(view.notes, ElementsAre("Running a.qmf", "Running b.qmf"));
+    EXPECT_THAT(dialogs.shown, IsEmpty());
+
+    // Stopped by hand: other windows of the same program leave it stopped.
+    runner->ToggleRun();
+    Front("C:\\Sim\\taxi.exe");
+    EXPECT_EQ(std::tuple(Running(), view.checked), std::tuple("stopped", ""));
+}
+
+TEST_F(Switching, ProgramsWithoutARuleKeepRunTheDefaultOrStop) {
+    memory.SaveString(kUser, kRunnerPrefKey, "DefaultConfigFile", kB);
+    for (const auto& [choice, expected] :
+         {std::pair(NoRuleChoice::Keep, "a.qmf"), std::pair(NoRuleChoice::RunDefault, "b.qmf"),
+          std::pair(NoRuleChoice::Stop, "stopped")}) {
+        settings.NoRule = choice;
+        settings.Rules = {{"fly.exe", kA}};
+        StartWith(settings);
+        Front("C:\\fly.exe");
+        Front("C:\\notepad.exe");
+        EXPECT_EQ(Running(), expected) << static_cast<int>(choice);
+        runner->Exit();
+    }
+}
+
+TEST_F(Switching, OffOrWithoutRulesNothingIsWatchedOrSwitched) {
+    settings.Enabled = false;
+    StartWith(settings);
+    EXPECT_FALSE(watchSeam.on);
+    Front("C:\\fly.exe");
+    settings.Enabled = true;
+    settings.Rules.clear();
+    SaveSwitching(memory, settings);
+    runner->ApplySwitching();
+    EXPECT_FALSE(watchSeam.on);
+    Front("C:\\fly.exe");
+    EXPECT_EQ(Running(), "stopped");
+    EXPECT_THAT(view.notes, IsEmpty());
+}
+
+TEST_F(Switching, ASwitchWhileAButtonIsHeldLeavesNoKeyDown) {
+    StartWith(settings);
+    Front("C:\\fly.exe");
+    joysticks.SetButton(0, 1, true);
+    for (int tick = 0; tick < 3; ++tick)
+        runner->TimerTick();
+    Front("C:\\taxi.exe");
+    for (int tick = 0; tick < 3; ++tick)
+        runner->TimerTick();
+    joysticks.SetButton(0, 1, false);
+    runner->TimerTick();
+    // a's press, then b's press and release: a's release never comes into b's program.
+    std::string downs;
+    std::map<std::uint16_t, int> down;
+    for (const auto& batch : keyboard.Batches)
+        for (const auto& key : batch) {
+            down[key.VirtualKey] += key.KeyUp ? -1 : 1;
+            if (!key.KeyUp)
+                downs += static_cast<char>(key.VirtualKey);
+        }
+    EXPECT_EQ(downs, "ABY");
+    for (const auto& [key, count] : down)
+        EXPECT_EQ(count, 0) << key;
+}
+
+TEST_F(Switching, HotkeysRegisterTakenOnesAreReportedAndTheyStepThroughTheList) {
+    settings.HotkeyOf(HotkeyAction::Next) = kCtrlAltN;
+    settings.HotkeyOf(HotkeyAction::Previous) = hotkeySeam.takenByOthers;
+    settings.HotkeyOf(HotkeyAction::RunStop) = {kAltMask, 'R'};
+    StartWith(settings);
+    ASSERT_THAT(dialogs.shown,
+                ElementsAre(msg::HotkeyTaken("SHIFT + T", "Previous configuration")));
+    EXPECT_EQ(dialogs.shown[0].text, "The hotkey SHIFT + T for \"Previous configuration\" is "
+                                     "already used by another program.\r\n\r\nChoose another "
+                                     "one in Preferences.");
+    EXPECT_EQ(hotkeySeam.held.size(), 2u);
+    EXPECT_EQ(view.menus, RunnerMenuState({true, true, true, false, true, true})); // started
+
+    runner->HotkeyPressed(HotkeyAction::RunStop); // the selected one, a
+    EXPECT_EQ(Running(), "a.qmf");
+    runner->HotkeyPressed(HotkeyAction::Next);
+    EXPECT_EQ(Running(), "b.qmf");
+    runner->HotkeyPressed(HotkeyAction::Next);
+    EXPECT_EQ(Running(), "a.qmf");
+    runner->HotkeyPressed(HotkeyAction::Previous);
+    EXPECT_EQ(Running(), "b.qmf");
+    runner->HotkeyPressed(HotkeyAction::RunStop);
+    EXPECT_EQ(Running(), "stopped");
+    EXPECT_THAT(view.notes, ElementsAre("Running a.qmf", "Running b.qmf", "Running a.qmf",
+                                        "Running b.qmf", "Stopped"));
+
+    // Set again: the one given up is released, the new one held; no message for kept ones.
+    settings.HotkeyOf(HotkeyAction::Previous) = {};
+    settings.HotkeyOf(HotkeyAction::Next) = {kCtrlMask, 'M'};
+    settings.Notify = false;
+    SaveSwitching(memory, settings);
+    runner->ApplySwitching();
+    EXPECT_EQ(dialogs.shown.size(), 1u);
+    EXPECT_EQ(hotkeySeam.held[HotkeyAction::Next], Hotkey({kCtrlMask, 'M'}));
+    runner->HotkeyPressed(HotkeyAction::Next);
+    EXPECT_EQ(view.notes.size(), 5u);
+}
+
+TEST_F(Switching, PreferencesEditRulesAndMarkOnesWhoseConfigurationIsGone) {
+    StartWith(settings);
+    auto& prefs = runner->Preferences();
+    prefs.Load();
+    EXPECT_EQ(prefs.State().Switching, settings);
+    EXPECT_EQ(prefs.AddRule("C:\\Sim\\Taxi.EXE", false, kA), 1u); // taxi.exe's rule, replaced
+    EXPECT_EQ(prefs.AddRule("C:\\Two\\taxi.exe", true, kC), 2u);
+    prefs.RemoveRule(0);
+    prefs.SetNoRule(NoRuleChoice::Stop);
+    prefs.SetHotkey(HotkeyAction::RunStop, kCtrlAltN);
+    EXPECT_THAT(prefs.State().RuleMissing, ElementsAre(false, true));
+    prefs.Apply();
+    const auto stored = LoadSwitching(memory);
+    EXPECT_EQ(stored.Rules, std::vector<SwitchRule>({{"taxi.exe", kA}, {"C:\\Two\\taxi.exe", kC}}));
+    EXPECT_EQ(std::tuple(stored.NoRule, stored.HotkeyOf(HotkeyAction::RunStop)),
+              std::tuple(NoRuleChoice::Stop, kCtrlAltN));
+}
+
+} // namespace
+} // namespace qm
