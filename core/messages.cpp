@@ -158,9 +158,18 @@ Message QuitWithoutSaving() {
             MessageIcon::Exclamation};
 }
 
-Message HelpNotImplemented(std::string_view programTitle) {
-    return {"This feature not yet implemented!", Cat({programTitle, " Help"}), MessageButtons::Ok,
-            MessageIcon::Information};
+Message GuideMissing(std::string_view programTitle, std::string_view folder,
+                     std::string_view page) {
+    return {Cat({"The user guide is not installed: ", page, " was not found in the folder", kCrLf,
+                 folder, kCrLf, kCrLf,
+                 "The installer and the zip package put the guide there, in help\\ beside the "
+                 "programs."}),
+            Cat({programTitle, " Help"}), MessageButtons::Ok, MessageIcon::Exclamation};
+}
+
+Message GuideNotShown(std::string_view programTitle, std::string_view path) {
+    return {Cat({"The user guide could not be shown: no browser started for", kCrLf, path}),
+            Cat({programTitle, " Help"}), MessageButtons::Ok, MessageIcon::Exclamation};
 }
 
 Message NothingToAdd() {

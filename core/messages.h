@@ -55,7 +55,7 @@ Message StartWithWindowsRefused(std::string_view programTitle);
 // A global hotkey that another program holds ("CTRL + ALT + N", "Next configuration").
 Message HotkeyTaken(std::string_view hotkey, std::string_view command);
 
-// Editor commands: the configuration files, Run, Help and quitting.
+// Editor commands: the configuration files, Run and quitting.
 Message FileAlreadyLoaded(std::string_view fileName);
 Message SaveChangesBeforeClosing(std::string_view name);
 Message CannotSaveToFile();
@@ -65,7 +65,6 @@ Message ConfirmFileDelete(std::string_view name);
 Message InvalidIcon();
 Message CouldNotLaunch();
 Message QuitWithoutSaving();
-Message HelpNotImplemented(std::string_view programTitle);
 // Shown before a live test starts.
 Message TestWarning();
 // The title of the editor's box when no input device is found.
@@ -73,6 +72,11 @@ inline constexpr std::string_view kNoInputDevicesTitle = "No Input Devices";
 // The editor's empty area while no configuration is open and no device attached.
 inline constexpr std::string_view kStartHint =
     "Attach a controller or board and choose Refresh Device List, or Load a configuration.";
+
+// The user guide (both programs): its page `page` is not in `folder`; the browser did not
+// start on `path`.
+Message GuideMissing(std::string_view programTitle, std::string_view folder, std::string_view page);
+Message GuideNotShown(std::string_view programTitle, std::string_view path);
 
 // Editor list maintenance: Add Devices, Remove Items and Replace Device (whose box for no
 // device at all is the runner's RunnerNoDevices).

@@ -71,8 +71,22 @@ void EditorController::RefreshDevices() noexcept {
 }
 
 void EditorController::ShowHelp() noexcept {
-    RunTrapped(state_.Seams.Dialogs, "Toolbar1_ButtonClick",
-               [&] { state_.Seams.Dialogs.ShowMessage(msg::HelpNotImplemented(kEditorTitle)); });
+    auto& seams = state_.Seams;
+    RunTrapped(seams.Dialogs, "Toolbar1_ButtonClick", [&] {
+        OpenGuide(GuideTopic::Contents, state_.Program, kEditorTitle,
+                  {seams.Files, seams.Dialogs, seams.Shell});
+    });
+}
+
+void EditorController::ShowGuide(GuideTopic topic) noexcept {
+    auto& seams = state_.Seams;
+    RunTrapped(seams.Dialogs, "MNcontents_Click", [&] {
+        OpenGuide(topic, state_.Program, kEditorTitle, {seams.Files, seams.Dialogs, seams.Shell});
+    });
+}
+
+std::string EditorController::GuideLocation() const {
+    return GuideLocationOf(state_.Program, state_.Seams.Files);
 }
 
 void EditorController::EditPreferences() noexcept {

@@ -5,6 +5,7 @@
 // Start-up, the device refresh, the preferences and quitting it does itself. The Win32 shell
 // forwards its events here and implements EditorView.
 #include "core/program_info.h"
+#include "core/user_guide.h"
 #include "editor/command_states.h"
 #include "editor/configuration_list.h"
 #include "editor/editor_preferences.h"
@@ -54,7 +55,11 @@ public:
     void RefreshDevices() noexcept;
     // Starts the runner on the selected configuration and minimises the editor.
     void RunSelected() noexcept { files_.RunSelected(); }
+    // The user guide: the Help button opens its start page; Help > Contents and F1 (WM_HELP)
+    // open the topic's page. Where the guide is, for the about box.
     void ShowHelp() noexcept;
+    void ShowGuide(GuideTopic topic) noexcept;
+    std::string GuideLocation() const;
     // What a second start hands over to the editor that runs: the full path of the file its
     // command line names (expanded in the second start's folder), or nothing.
     static std::optional<std::string> PathToHandOver(std::string_view commandLine,

@@ -1,11 +1,13 @@
 #pragma once
 // What the editor asks of the Windows shell: starting the runner, moving a file to the recycle
-// bin, and whether a file has an icon to show.
+// bin, whether a file has an icon to show, and a page of the user guide in the browser.
+#include "core/user_guide.h"
+
 #include <string>
 
 namespace qm {
 
-class ShellOperations {
+class ShellOperations : public GuideBrowser {
 public:
     virtual ~ShellOperations() = default;
     // Starts `program` with `parameters` in `folder`; false when it could not be started.

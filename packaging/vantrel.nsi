@@ -3,11 +3,13 @@
 ; them) can be written. Built by scripts/package:
 ;
 ;   makensis -DVERSION=1.4.1 -DFILE_VERSION=1.4.0.1 -DARCH=x64 -DSTAGE=<folder>
-;            -DICON=<vantrel.ico> -DOUTFILE=<setup.exe> vantrel.nsi
+;            -DHELP_LIST=<help.nsh> -DICON=<vantrel.ico> -DOUTFILE=<setup.exe> vantrel.nsi
 ;
 ; VERSION is the version users see (major.minor.revision), FILE_VERSION the four-part one of
 ; the programs' version headers. STAGE holds what is installed: the three programs,
-; default.ico, the text files and config\cockpit.qmf.
+; default.ico, the text files, help\ (the user guide) and config\cockpit.qmf. HELP_LIST
+; defines the macros INSTALL_HELP and REMOVE_HELP, which install and remove the files of
+; help\ by name.
 ;
 ; The installer writes none of the programs' settings and no file type (the programs do that
 ; at their first start), unless asked to start Corvex with Windows: then it writes what
@@ -30,6 +32,7 @@
 !insertmacro REQUIRE FILE_VERSION
 !insertmacro REQUIRE ARCH
 !insertmacro REQUIRE STAGE
+!insertmacro REQUIRE HELP_LIST
 !insertmacro REQUIRE ICON
 !insertmacro REQUIRE OUTFILE
 
@@ -58,6 +61,7 @@ ManifestDPIAware true
 !include FileFunc.nsh
 !include WordFunc.nsh
 !include Sections.nsh
+!include "${HELP_LIST}"
 
 Name "Vantrel and Corvex ${VERSION}"
 OutFile "${OUTFILE}"
@@ -132,6 +136,8 @@ Section "Vantrel and Corvex" SecPrograms
     File "${STAGE}\README.txt"
     File "${STAGE}\LICENSE.txt"
     File "${STAGE}\THIRD-PARTY-NOTICES.txt"
+    !insertmacro INSTALL_HELP
+    SetOutPath "$INSTDIR"
     WriteUninstaller "$INSTDIR\uninstall.exe"
     CreateDirectory "$INSTDIR\config"
 
@@ -308,6 +314,7 @@ Section "un.Vantrel and Corvex" SecUnPrograms
     Delete "$INSTDIR\README.txt"
     Delete "$INSTDIR\LICENSE.txt"
     Delete "$INSTDIR\THIRD-PARTY-NOTICES.txt"
+    !insertmacro REMOVE_HELP
     Delete "$INSTDIR\uninstall.exe"
 SectionEnd
 

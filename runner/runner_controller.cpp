@@ -366,6 +366,12 @@ void RunnerController::EditPreferences() noexcept {
     });
 }
 
+void RunnerController::ShowGuide(GuideTopic topic) noexcept {
+    RunTrapped(seams_.Dialogs, "MNcontents_Click", [&] {
+        OpenGuide(topic, program_, kRunnerTitle, {seams_.Files, seams_.Dialogs, seams_.Guide});
+    });
+}
+
 void RunnerController::TakeOverTimings(const EngineTimings& timings) noexcept {
     engine_->Settings.RepeatRate = timings.RepeatRateMs / 1000.0;
     engine_->Settings.RotaryRate = timings.RotaryRateMs / 1000.0;

@@ -7,6 +7,7 @@
 #include "core/dialogs.h"
 #include "core/file_system.h"
 #include "core/program_info.h"
+#include "core/user_guide.h"
 #include "devices/input_devices.h"
 #include "engine/configuration_loader.h"
 #include "engine/mapping_engine.h"
@@ -44,6 +45,7 @@ struct RunnerSeams {
     BoardLibrary& Boards;
     qm::Keyboard& Keyboard;
     qm::Clock& Clock;
+    GuideBrowser& Guide;
 };
 
 enum class TrayEvent { LeftDoubleClick, RightButtonUp, Other };
@@ -93,6 +95,10 @@ public:
     void SetPoll(int index, bool ask) noexcept;
     // Opens the preferences dialog with the stored values.
     void EditPreferences() noexcept;
+    // The user guide: Help > Contents and F1 (WM_HELP) open the topic's page. Where the guide
+    // is, for the about box.
+    void ShowGuide(GuideTopic topic) noexcept;
+    std::string GuideLocation() const { return GuideLocationOf(program_, seams_.Files); }
     // After the preferences were applied: the engine takes the timings over at once.
     void TakeOverTimings(const EngineTimings& timings) noexcept;
     // Runs the default configuration file when the preferences ask for it.

@@ -20,6 +20,7 @@ public:
     // The dialog procedure, and what reports an error escaping it.
     static constexpr const char* kProcedure = "FormDel";
     Win32Dialogs& Boxes() { return dialogs_; }
+    GuideTopic HelpTopic() const { return GuideTopic::ListMaintenance; }
     DuplicateChoice Choice() const { return choice_; }
 
     INT_PTR Handle(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {

@@ -14,6 +14,9 @@ template <auto Command> void Call(EditorController& controller) noexcept {
 void LoadChosenFile(EditorController& controller) noexcept {
     controller.LoadConfigurationFile({});
 }
+void ShowContents(EditorController& controller) noexcept {
+    controller.ShowGuide(GuideTopic::Contents);
+}
 
 using C = EditorController;
 constexpr CommandAction kOpen{"open_click", &Call<&C::OpenSelected>};
@@ -28,7 +31,7 @@ constexpr CommandAction kIcon{"icon_click", &Call<&C::ChangeIcon>};
 constexpr CommandAction kRefresh{"MNjoy_Click", &Call<&C::RefreshDevices>};
 constexpr CommandAction kRun{"MNrun_Click", &Call<&C::RunSelected>};
 constexpr CommandAction kHelp{"Toolbar1_ButtonClick", &Call<&C::ShowHelp>};
-constexpr CommandAction kContents{}; // no help file is shipped
+constexpr CommandAction kContents{"MNcontents_Click", &ShowContents};
 // As the close box: the quit question first.
 constexpr CommandAction kExit{"Form_QueryUnload", nullptr, WindowCommand::Close};
 constexpr CommandAction kOptions{"MNoptions_Click", &Call<&C::EditPreferences>};

@@ -12,6 +12,7 @@
 #include "editor/win32/vantrel_ids.h"
 #include "ui/win32/dpi.h"
 #include "ui/win32/dropped_files.h"
+#include "ui/win32/guide_browser.h"
 #include "ui/win32/shell_icons.h"
 
 #include <windowsx.h>
@@ -86,6 +87,11 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_DROPFILES:
         OnDropFiles(reinterpret_cast<HDROP>(wParam));
         return 0;
+    case WM_HELP:
+        // F1 in a dialog: the guide's page about it.
+        if (const auto topic = HelpRequestTopic(lParam); topic && controller_ != nullptr)
+            controller_->ShowGuide(*topic);
+        return TRUE;
     case WM_CLOSE:
         OnClose();
         return 0;

@@ -4,6 +4,7 @@
 
 #include "core/error_trap.h"
 #include "core/win32/win32_text.h"
+#include "editor/editor_controller.h"
 #include "editor/win32/editor_commands.h"
 #include "editor/win32/vantrel_card.h"
 #include "editor/win32/vantrel_ids.h"
@@ -81,8 +82,10 @@ void MainWindow::OnCommand(int id, int code, HWND source) {
         OnClose();
         break;
     case WindowCommand::About:
-        RunTrapped(dialogs_, action.Procedure,
-                   [&] { ShowAboutBox(instance_, window_.Get(), dialogs_, VantrelCard()); });
+        RunTrapped(dialogs_, action.Procedure, [&] {
+            ShowAboutBox(instance_, window_.Get(), dialogs_, VantrelCard(),
+                         controller_ != nullptr ? controller_->GuideLocation() : "");
+        });
         break;
     case WindowCommand::None:
         break;

@@ -16,6 +16,7 @@ public:
     using PreferencesDialogFrame::PreferencesDialogFrame;
 
 private:
+    GuideTopic HelpTopic() const override { return GuideTopic::EditorPreferences; }
     void SetCaptions() override {
         SetItemText(IDC_ASSOCIATE_FILES, L"&Edit *.qmf files in " + WideFromUtf8(kEditorTitle));
     }

@@ -15,6 +15,7 @@ public:
     // The dialog procedure, and what reports an error escaping it.
     static constexpr const char* kProcedure = "formReplace";
     Win32Dialogs& Boxes() { return dialogs_; }
+    GuideTopic HelpTopic() const { return GuideTopic::ListMaintenance; }
     std::optional<int> Chosen() const { return chosen_; }
 
     INT_PTR Handle(HWND dialog, UINT message, WPARAM wParam, LPARAM) {

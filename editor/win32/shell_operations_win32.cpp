@@ -1,6 +1,7 @@
 #include "editor/win32/shell_operations_win32.h"
 
 #include "core/win32/win32_text.h"
+#include "ui/win32/guide_browser.h"
 #include "ui/win32/shell_icons.h"
 
 #include <shellapi.h>
@@ -35,6 +36,10 @@ bool Win32ShellOperations::MoveToRecycleBin(const std::string& path) {
 
 bool Win32ShellOperations::HasIcon(const std::string& path) {
     return static_cast<bool>(LargeShellIcon(WideFromUtf8(path)));
+}
+
+bool Win32ShellOperations::ShowPage(const std::string& path, const std::string& anchor) {
+    return ShowGuidePage(owner_, path, anchor);
 }
 
 } // namespace qm::win32

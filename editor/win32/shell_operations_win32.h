@@ -1,6 +1,6 @@
 #pragma once
 // The editor's shell operations over the Windows shell: ShellExecuteW, SHFileOperationW and
-// SHGetFileInfoW.
+// SHGetFileInfoW; the guide's pages as both programs show them.
 #include "editor/shell_operations.h"
 
 #include <windows.h>
@@ -17,6 +17,7 @@ public:
                 const std::string& folder) override;
     bool MoveToRecycleBin(const std::string& path) override;
     bool HasIcon(const std::string& path) override;
+    bool ShowPage(const std::string& path, const std::string& anchor) override;
 
 private:
     HWND owner_;

@@ -11,8 +11,12 @@
 namespace qm::win32 {
 
 inline ProgramCard VantrelCard() {
-    return {WideFromUtf8(kEditorTitle), L"Version " VANTREL_VERSION_SHOWN_TEXT L" (Beta)",
-            VANTREL_PROGRAM_ICON, VANTREL_SPLASH_WINDOW_CLASS, IDD_ABOUT};
+    return {WideFromUtf8(kEditorTitle),
+            L"Version " VANTREL_VERSION_SHOWN_TEXT L" (Beta)",
+            VANTREL_PROGRAM_ICON,
+            VANTREL_SPLASH_WINDOW_CLASS,
+            IDD_ABOUT,
+            GuideTopic::Editor};
 }
 
 } // namespace qm::win32

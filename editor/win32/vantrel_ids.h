@@ -84,7 +84,7 @@
 #define IDM_JOY 40014      /* Tools: " Refresh Device &List" */
 #define IDM_RUN 40015      /* Tools: " &Run" */
 #define IDM_OPTIONS 40021  /* "&Options" */
-#define IDM_CONTENTS 40031 /* Help: " &Contents..." (no action of its own) */
+#define IDM_CONTENTS 40031 /* Help: " &Contents..." (the user guide) */
 #define IDM_ABOUT 40032    /* Help: " &About" */
 
 /* Toolbar buttons; each button's text is its tooltip. */

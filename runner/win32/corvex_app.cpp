@@ -13,6 +13,7 @@
 #include "runner/win32/switching_win32.h"
 #include "settings/win32/process_priority_win32.h"
 #include "settings/win32/registry_store.h"
+#include "ui/win32/guide_browser.h"
 #include "ui/win32/program_start.h"
 #include "ui/win32/this_program.h"
 #include "ui/win32/win32_dialogs.h"
@@ -46,9 +47,10 @@ int RunCorvex(HINSTANCE instance, const wchar_t* commandLine) {
         OrvhidLibrary boards;
         SendInputKeyboard keyboard;
         SteadyClock clock;
+        Win32GuideBrowser guide(window.Handle());
         RunnerController controller(program,
                                     RunnerSeams{store, SystemFileSystem(), dialogs, priority,
-                                                joysticks, boards, keyboard, clock},
+                                                joysticks, boards, keyboard, clock, guide},
                                     window);
         window.Attach(&controller);
         // Switching acts only while no dialog or box of the program is open.

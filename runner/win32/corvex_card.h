@@ -11,8 +11,12 @@
 namespace qm::win32 {
 
 inline ProgramCard CorvexCard() {
-    return {WideFromUtf8(kRunnerTitle), L"Version " CORVEX_VERSION_SHOWN_TEXT L" (Beta)", L"run_up",
-            CORVEX_SPLASH_WINDOW_CLASS, IDD_ABOUT};
+    return {WideFromUtf8(kRunnerTitle),
+            L"Version " CORVEX_VERSION_SHOWN_TEXT L" (Beta)",
+            L"run_up",
+            CORVEX_SPLASH_WINDOW_CLASS,
+            IDD_ABOUT,
+            GuideTopic::Runner};
 }
 
 } // namespace qm::win32

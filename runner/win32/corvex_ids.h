@@ -39,7 +39,7 @@
 #define IDM_POLL_FIRST 40030      /* Tools > Poll Frequency: index 0 (" &High") */
 #define IDM_POLL_LAST 40032       /* ... index 2 (" Low") */
 #define IDM_PREFERENCES 40040     /* Tools: " Pr&eferences" */
-#define IDM_CONTENTS 40050        /* Help: " &Contents..." (no action of its own) */
+#define IDM_CONTENTS 40050        /* Help: " &Contents..." (the user guide) */
 #define IDM_ABOUT 40051           /* Help: " &About" */
 /* File menu configuration items: the configuration at list position i (0-based, the order
    of the selector) has IDM_CONFIG_FIRST + i. */

@@ -10,6 +10,7 @@
 #include "runner/win32/switching_win32.h"
 #include "ui/win32/dpi.h"
 #include "ui/win32/dropped_files.h"
+#include "ui/win32/guide_browser.h"
 #include "ui/win32/routed_procedures.h"
 
 #include <commctrl.h>
@@ -120,6 +121,11 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_DROPFILES:
         OnDropFiles(reinterpret_cast<HDROP>(wParam));
         return 0;
+    case WM_HELP:
+        // F1 in a dialog: the guide's page about it.
+        if (const auto topic = HelpRequestTopic(lParam); topic && controller_ != nullptr)
+            controller_->ShowGuide(*topic);
+        return TRUE;
     case WM_CLOSE:
         OnClose();
         return 0;
@@ -573,7 +579,8 @@ void MainWindow::ShowPreferences() {
 }
 
 void MainWindow::ShowAbout() {
-    ShowAboutBox(instance_, window_.Get(), dialogs_, CorvexCard());
+    ShowAboutBox(instance_, window_.Get(), dialogs_, CorvexCard(),
+                 controller_ != nullptr ? controller_->GuideLocation() : "");
 }
 
 void MainWindow::Quit() {

@@ -19,6 +19,7 @@ public:
     using PreferencesDialogFrame::PreferencesDialogFrame;
 
 private:
+    GuideTopic HelpTopic() const override { return GuideTopic::RunnerPreferences; }
     void SetCaptions() override {
         const std::wstring title = WideFromUtf8(kRunnerTitle);
         SetItemText(IDC_LAUNCH_AT_STARTUP, L"&Launch " + title + L" on Windows startup.");

@@ -21,6 +21,9 @@ void SetPriority(RunnerController& controller, const RunnerCommand& command) {
 void SetPoll(RunnerController& controller, const RunnerCommand& command) {
     controller.SetPoll(command.Id - IDM_POLL_FIRST, true);
 }
+void ShowContents(RunnerController& controller, const RunnerCommand&) {
+    controller.ShowGuide(GuideTopic::Contents);
+}
 
 using C = RunnerController;
 using P = RunnerPlace;
@@ -101,7 +104,7 @@ constexpr RunnerCommand kCommands[] = {
     Item(IDM_POLL_FIRST + 1, P::PollMenu, L" &Med (Recommended)", "SetPoll", &SetPoll),
     Item(IDM_POLL_LAST, P::PollMenu, L" &Low", "SetPoll", &SetPoll),
 
-    WithKeys(Item(IDM_CONTENTS, P::HelpMenu, L" &Contents...", nullptr, nullptr), // no help file
+    WithKeys(Item(IDM_CONTENTS, P::HelpMenu, L" &Contents...", "MNcontents_Click", &ShowContents),
              Shortcut{kVkF1}),
     Separator(P::HelpMenu),
     AboutItem(),

@@ -35,6 +35,8 @@ public:
 
     static constexpr const char* kProcedure = "formAddRule";
     Win32Dialogs& Boxes() { return dialogs_; }
+    // Owned by the preferences: F1 opens their section.
+    GuideTopic HelpTopic() const { return GuideTopic::RunnerPreferences; }
     std::optional<ChosenProgram> chosen;
 
     INT_PTR Handle(HWND dialog, UINT message, WPARAM wParam, LPARAM) {

@@ -3,6 +3,7 @@
 // and a shell whose launches, recycle-bin moves and icons are scripted.
 #include "editor/editor_view.h"
 #include "editor/shell_operations.h"
+#include "support/fakes.h"
 
 #include <functional>
 #include <set>
@@ -71,6 +72,9 @@ public:
 
 class RecordingShell final : public ShellOperations {
 public:
+    bool ShowPage(const std::string& path, const std::string& anchor) override {
+        return guide.ShowPage(path, anchor);
+    }
     bool Launch(const std::string& program, const std::string& parameters,
                 const std::string& folder) override {
         launches.push_back(program + " " + parameters + " in " + folder);
@@ -82,6 +86,7 @@ public:
     }
     bool HasIcon(const std::string& path) override { return iconFiles.contains(path); }
 
+    RecordingGuideBrowser guide;
     std::vector<std::string> launches, recycled;
     std::set<std::string> iconFiles;
     bool launchSucceeds = true, recycleSucceeds = true;

@@ -3,6 +3,7 @@
 #include "core/app_error.h"
 #include "core/file_system.h"
 #include "core/text.h"
+#include "core/user_guide.h"
 #include "editor/editor_dialogs.h"
 
 #include <algorithm>
@@ -84,6 +85,17 @@ public:
 };
 
 // File names compare as on Windows: without regard to case.
+// A browser that notes each page it shows as "PATH#ANCHOR".
+class RecordingGuideBrowser : public GuideBrowser {
+public:
+    bool ShowPage(const std::string& path, const std::string& anchor) override {
+        pages.push_back(path + "#" + anchor);
+        return browserStarts;
+    }
+    std::vector<std::string> pages;
+    bool browserStarts = true;
+};
+
 struct IgnoreCaseLess {
     bool operator()(const std::string& a, const std::string& b) const {
         return std::lexicographical_compare(

@@ -41,7 +41,8 @@ struct Rig {
     RunnerController& Start(std::string_view commandLine = "") {
         runner = std::make_unique<RunnerController>(
             ProgramInfo{kFolder, "corvex", 1, 4, 9},
-            RunnerSeams{store, files, dialogs, priority, joysticks, boards, keyboard, clock}, view);
+            RunnerSeams{store, files, dialogs, priority, joysticks, boards, keyboard, clock, guide},
+            view);
         if (watch != nullptr)
             runner->AttachSwitching(*watch, *hotkeys);
         runner->Start(commandLine, nullptr);
@@ -84,6 +85,7 @@ struct Rig {
     testing::MemoryFileSystem files;
     testing::RecordingDialogs dialogs;
     testing::RecordingPriority priority;
+    testing::RecordingGuideBrowser guide;
     ScriptedJoystickApi joysticks;
     ScriptedBoardLibrary boards;
     UsLayoutScanCodes layout;

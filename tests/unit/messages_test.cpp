@@ -79,8 +79,6 @@ TEST(Messages, TextsTitlesButtonsIconsAndErrorDescriptions) {
         {msg::CouldNotLaunch(), {"Could not launch file.", "Run Error", Ok, Warn}},
         {msg::QuitWithoutSaving(),
          {"Are you sure you want to quit without saving?", "Confirm Close", YesNo, Warn}},
-        {msg::HelpNotImplemented("Vantrel"),
-         {"This feature not yet implemented!", "Vantrel Help", Ok, Info}},
         {msg::NothingToAdd(),
          {"No input devices currently connected or detected.\r\n\r\nNothing to add.", "Add Devices",
           Ok, Info}},

@@ -27,6 +27,7 @@ using ::testing::AllOf;
 using ::testing::ElementsAre;
 using ::testing::Field;
 using testing::File14;
+using ::testing::HasSubstr;
 using ::testing::Pair;
 using testing::Record14;
 using Item = testing::RecordingView::Item;
@@ -460,6 +461,19 @@ TEST(RunnerErrors, EachCommandShowsOneBoxNamingItsOwnProcedure) {
         EXPECT_EQ(rig.dialogs.shown[0].text,
                   " 6  Overflow in sub " + std::string(c.procedure) + ".");
     }
+}
+
+TEST_F(Runner, HelpOpensTheRunnersPagesOfTheGuideOrSaysWhereItIsMissing) {
+    Start();
+    dialogs.shown.clear();
+    runner->ShowGuide(GuideTopic::RunnerPreferences);
+    files.files[kFolder + "\\help\\runner.html"] = "";
+    runner->ShowGuide(GuideTopic::RunnerPreferences);
+    EXPECT_THAT(guide.pages, ElementsAre(kFolder + "\\help\\runner.html#preferences"));
+    ASSERT_EQ(dialogs.shown.size(), 1u);
+    EXPECT_EQ(dialogs.shown[0].title, "Corvex Help");
+    EXPECT_THAT(dialogs.shown[0].text, HasSubstr("runner.html was not found in the folder\r\n" +
+                                                 kFolder + "\\help\\\r\n"));
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 #include "interpreter.h"
 
+#include "browser_verbs.h"
 #include "core/win32/win32_handle.h"
 #include "core/win32/win32_text.h"
 #include "dialog_choices.h"
@@ -423,6 +424,10 @@ private:
     void KeysDown(const Arguments& a);
     void SettleIfRunning();
 
+    // ---- the user guide in the stand-in browser
+    void HtmlBrowser(const Arguments&) { e2e::UseStandInBrowser(); }
+    void BrowserPages(const Arguments& a);
+
     // Runs `send` (which may wait in a box of the program) on a worker thread while boxes are
     // answered here, then settles.
     void Blocking(const std::function<void()>& send);
@@ -534,6 +539,8 @@ const std::map<std::string, Session::Verb>& Session::Verbs() {
         {"measure-switch", {3, 3, &Session::MeasureSwitch}},
         {"set-value", {3, 3, &Session::SetValue}},
         {"keys-down", {0, 0, &Session::KeysDown}},
+        {"html-browser", {0, 0, &Session::HtmlBrowser}},
+        {"browser-pages", {1, 1, &Session::BrowserPages}},
     };
     return verbs;
 }
@@ -724,9 +731,10 @@ void Session::NoteBox(HWND box) {
         // Its icon is known once drawn.
         std::string icon;
         PumpUntil([&] { return (icon = IconName(box)) != "?"; }, kAppearMs);
-        messages_.push_back("box\t" + OneLine(WindowText(box)) + "\t" +
-                            OneLine(WindowText(GetDlgItem(box, kBoxTextId))) + "\t" + icon + "\t" +
-                            buttons);
+        // A path under the installation as <install>\....
+        const std::string text = Relative(WindowText(GetDlgItem(box, kBoxTextId)));
+        messages_.push_back("box\t" + OneLine(WindowText(box)) + "\t" + OneLine(Wide(text)) + "\t" +
+                            icon + "\t" + buttons);
         return;
     }
     messages_.push_back("dialog\t" + OneLine(WindowText(box)) + "\t" + buttons);
@@ -1935,6 +1943,16 @@ void Session::MakeReadOnly(const Arguments& a) {
     if (attributes == INVALID_FILE_ATTRIBUTES ||
         !SetFileAttributesW(path.c_str(), attributes | FILE_ATTRIBUTE_READONLY))
         Fail("cannot make " + a[0] + " read-only");
+}
+
+void Session::BrowserPages(const Arguments& a) {
+    const std::size_t count = std::stoul(a[0]);
+    std::vector<std::wstring> pages;
+    if (!PumpUntil([&] { return (pages = e2e::BrowserPages()).size() >= count; }, kActionMs))
+        Fail("the browser was started on " + std::to_string(pages.size()) + " pages, not " + a[0]);
+    record_("browser-pages\t" + std::to_string(pages.size()));
+    for (const auto& page : pages)
+        record_("page\t" + Relative(page));
 }
 
 void Session::Copy(const Arguments& a) {

@@ -28,11 +28,13 @@ UniqueFont DerivedFont(HFONT base, int numerator, int denominator, LONG weight) 
 
 class AboutBox {
 public:
-    AboutBox(Dialogs& dialogs, const ProgramCard& card) : dialogs_(dialogs), card_(card) {}
+    AboutBox(Dialogs& dialogs, const ProgramCard& card, const std::string& guideLocation)
+        : dialogs_(dialogs), card_(card), guideLocation_(guideLocation) {}
 
     // The dialog procedure, and what reports an error escaping it.
     static constexpr const char* kProcedure = "formAbout";
     Dialogs& Boxes() { return dialogs_; }
+    GuideTopic HelpTopic() const { return card_.Topic; }
 
     INT_PTR Handle(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
         switch (message) {
@@ -41,6 +43,7 @@ public:
                 SetWindowTextW(dialog, (L"About " + card_.Name).c_str());
                 SetDlgItemTextW(dialog, IDC_ABOUT_TITLE, card_.Name.c_str());
                 SetDlgItemTextW(dialog, IDC_ABOUT_VERSION, card_.VersionLine.c_str());
+                SetDlgItemTextW(dialog, IDC_ABOUT_GUIDE, WideFromUtf8(guideLocation_).c_str());
                 const auto font = reinterpret_cast<HFONT>(SendMessageW(dialog, WM_GETFONT, 0, 0));
                 titleFont_ = DerivedFont(font, 3, 2, FW_BOLD);
                 if (titleFont_)
@@ -63,6 +66,7 @@ public:
 private:
     Dialogs& dialogs_;
     const ProgramCard& card_;
+    const std::string& guideLocation_;
     UniqueFont titleFont_;
 };
 
@@ -158,8 +162,9 @@ private:
 
 } // namespace
 
-void ShowAboutBox(HINSTANCE instance, HWND owner, Dialogs& dialogs, const ProgramCard& card) {
-    AboutBox box(dialogs, card);
+void ShowAboutBox(HINSTANCE instance, HWND owner, Dialogs& dialogs, const ProgramCard& card,
+                  const std::string& guideLocation) {
+    AboutBox box(dialogs, card, guideLocation);
     ShowObjectDialog(instance, card.AboutDialog, owner, box);
 }
 

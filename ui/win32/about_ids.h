@@ -5,3 +5,4 @@
 #define IDC_ABOUT_TITLE 1202
 #define IDC_ABOUT_VERSION 1203
 #define IDC_ABOUT_TEXT 1204
+#define IDC_ABOUT_GUIDE 1205 /* the user guide's folder, read-only */

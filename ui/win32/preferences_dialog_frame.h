@@ -40,6 +40,8 @@ public:
     // The dialog procedure, and what reports an error escaping it.
     static constexpr const char* kProcedure = "formOptions";
     Win32Dialogs& Boxes() { return dialogs_; }
+    // The guide's section on the program's preferences.
+    virtual GuideTopic HelpTopic() const = 0;
 
     INT_PTR Handle(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
         switch (message) {

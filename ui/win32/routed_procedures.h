@@ -9,9 +9,11 @@
 // A window's class gives kProcedure, Dialogs& Boxes(), Bind(HWND) (the window is made),
 // Unbind() (it is going) and LRESULT HandleMessage(UINT, WPARAM, LPARAM); a subclassed
 // control's messages go to its LRESULT HandleControlMessage(HWND, UINT, WPARAM, LPARAM). A
-// dialog's class gives kProcedure, Boxes() and INT_PTR Handle(HWND, UINT, WPARAM, LPARAM).
+// dialog's class gives kProcedure, Boxes(), INT_PTR Handle(HWND, UINT, WPARAM, LPARAM) and
+// GuideTopic HelpTopic(), the guide's page about it, which F1 in the dialog opens.
 // Classes that keep these private befriend RoutedProcedures.
 #include "core/error_trap.h"
+#include "ui/win32/guide_browser.h"
 
 #include <windows.h>
 // After windows.h:
@@ -64,8 +66,15 @@ struct RoutedProcedures {
         if (self == nullptr)
             return FALSE;
         INT_PTR result = FALSE;
-        RunTrapped(self->Boxes(), Dialog::kProcedure,
-                   [&] { result = self->Handle(dialog, message, wParam, lParam); });
+        RunTrapped(self->Boxes(), Dialog::kProcedure, [&] {
+            if (message == WM_HELP) {
+                // F1: the main window, which owns the dialogs, opens the dialog's page.
+                ForwardHelpRequest(dialog, self->HelpTopic(), lParam);
+                result = TRUE;
+            } else {
+                result = self->Handle(dialog, message, wParam, lParam);
+            }
+        });
         return result;
     }
 
