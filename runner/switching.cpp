@@ -67,7 +67,8 @@ std::string HotkeyText(Hotkey hotkey) {
 SwitchingSettings LoadSwitching(SettingsStore& store) {
     SwitchingSettings s;
     s.Enabled = SettingToBool(Get(store, kEnabledValue));
-    const auto noRule = TrimSpaces(Get(store, kNoRuleValue));
+    const std::string noRuleText = Get(store, kNoRuleValue); // the view below points into it
+    const std::string_view noRule = TrimSpaces(noRuleText);
     for (const auto choice : {NoRuleChoice::RunDefault, NoRuleChoice::Stop})
         if (EqualsIgnoreCase(noRule, NoRuleText(choice)))
             s.NoRule = choice;
