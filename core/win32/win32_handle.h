@@ -62,6 +62,18 @@ struct HookTraits {
 };
 using UniqueHook = UniqueOf<HHOOK, HookTraits>;
 
+// Event hooks set with SetWinEventHook.
+struct WinEventHookTraits {
+    static void Close(HWINEVENTHOOK hook) { UnhookWinEvent(hook); }
+};
+using UniqueWinEventHook = UniqueOf<HWINEVENTHOOK, WinEventHookTraits>;
+
+// Timers of the calling thread, set with SetTimer and no window.
+struct ThreadTimerTraits {
+    static void Close(UINT_PTR timer) { KillTimer(nullptr, timer); }
+};
+using UniqueThreadTimer = UniqueOf<UINT_PTR, ThreadTimerTraits>;
+
 // The function `name` exported by a module, as the type `Function`; null when not exported.
 template <class Function> Function ExportOf(HMODULE module, const char* name) {
     if (module == nullptr)

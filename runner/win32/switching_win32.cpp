@@ -21,13 +21,12 @@ bool UnderWine() {
 }
 
 std::string ProgramOf(DWORD process) {
-    const HANDLE handle = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, process);
-    if (handle == nullptr)
+    const UniqueHandle handle(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, process));
+    if (!handle)
         return {};
     wchar_t path[MAX_PATH * 4]{};
     DWORD size = static_cast<DWORD>(std::size(path));
-    const bool read = QueryFullProcessImageNameW(handle, 0, path, &size) != FALSE;
-    CloseHandle(handle);
+    const bool read = QueryFullProcessImageNameW(handle.Get(), 0, path, &size) != FALSE;
     return read ? Utf8FromWide(std::wstring_view(path, size)) : std::string();
 }
 
@@ -57,23 +56,21 @@ ForegroundHook::~ForegroundHook() {
 
 void ForegroundHook::Watch(bool on) {
     if (!on) {
-        if (foreground_ != nullptr)
-            UnhookWinEvent(std::exchange(foreground_, nullptr));
-        if (timer_ != 0)
-            KillTimer(nullptr, std::exchange(timer_, 0));
+        foreground_.Reset();
+        timer_.Reset();
         if (watching == this)
             watching = nullptr;
         return;
     }
-    if (foreground_ != nullptr || (watching != nullptr && watching != this))
+    if (foreground_ || (watching != nullptr && watching != this))
         return;
     watching = this;
     last_ = GetForegroundWindow();
     constexpr DWORD kFlags = WINEVENT_OUTOFCONTEXT | WINEVENT_SKIPOWNPROCESS;
-    foreground_ = SetWinEventHook(EVENT_SYSTEM_FOREGROUND, EVENT_SYSTEM_FOREGROUND, nullptr,
-                                  &ForegroundHook::OnEvent, 0, 0, kFlags);
+    foreground_.Reset(SetWinEventHook(EVENT_SYSTEM_FOREGROUND, EVENT_SYSTEM_FOREGROUND, nullptr,
+                                      &ForegroundHook::OnEvent, 0, 0, kFlags));
     if (UnderWine())
-        timer_ = SetTimer(nullptr, 0, kWineCheckMs, &ForegroundHook::OnTimer);
+        timer_.Reset(SetTimer(nullptr, 0, kWineCheckMs, &ForegroundHook::OnTimer));
 }
 
 void CALLBACK ForegroundHook::OnEvent(HWINEVENTHOOK, DWORD, HWND, LONG, LONG, DWORD, DWORD) {

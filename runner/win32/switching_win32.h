@@ -1,6 +1,7 @@
 #pragma once
 // The system's side of switching: being told when a window comes to the front, global
 // hotkeys, and the programs whose windows are open now.
+#include "core/win32/win32_handle.h"
 #include "runner/switching.h"
 #include "ui/win32/win32_dialogs.h"
 
@@ -39,8 +40,8 @@ private:
 
     Win32Dialogs& dialogs_;
     Sink sink_;
-    HWINEVENTHOOK foreground_ = nullptr;
-    UINT_PTR timer_ = 0;
+    UniqueWinEventHook foreground_;
+    UniqueThreadTimer timer_;
     HWND last_ = nullptr;
 };
 
