@@ -124,18 +124,23 @@ int WindowHotkeys::ActionOf(WPARAM id) {
     return id >= 1 && id <= kHotkeyActions ? static_cast<int>(id) - 1 : -1;
 }
 
+namespace {
+
+// The program of each shown, unowned top-level window that counts as a program in front.
+BOOL CALLBACK CollectProgram(HWND window, LPARAM list) {
+    if (!IsWindowVisible(window) || GetWindow(window, GW_OWNER) != nullptr)
+        return TRUE;
+    const ForegroundWindow described = DescribeWindow(window);
+    if (CountsAsChange(described))
+        reinterpret_cast<std::vector<std::string>*>(list)->push_back(described.Executable);
+    return TRUE;
+}
+
+} // namespace
+
 std::vector<std::string> OpenWindowPrograms() {
     std::vector<std::string> programs;
-    EnumWindows(
-        [](HWND window, LPARAM list) -> BOOL {
-            if (!IsWindowVisible(window) || GetWindow(window, GW_OWNER) != nullptr)
-                return TRUE;
-            const ForegroundWindow described = DescribeWindow(window);
-            if (CountsAsChange(described))
-                reinterpret_cast<std::vector<std::string>*>(list)->push_back(described.Executable);
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&programs));
+    EnumWindows(&CollectProgram, reinterpret_cast<LPARAM>(&programs));
     std::sort(programs.begin(), programs.end(), [](const std::string& a, const std::string& b) {
         return UpperCase(FileNameOf(a) + "|" + a) < UpperCase(FileNameOf(b) + "|" + b);
     });
