@@ -127,6 +127,25 @@ cp v13.qmf readonly.qmf && chmod 444 readonly.qmf
 run 2 upgrade cockpit.qmf -o readonly.qmf
 expect "read-only output refused" "$err" "readonly.qmf: Permission denied"
 cmp -s v13.qmf readonly.qmf || fail "a read-only output was replaced"
+# Only a file or a new name is written: a pipe, a link to one and a folder stay as they are.
+# Through a link to a file, the file is replaced and the link stays; "-" is the standard output.
+mkfifo pipe.qmf && ln -s pipe.qmf pipe-link.qmf && mkdir folder.qmf || exit 2
+for target in pipe.qmf pipe-link.qmf; do
+    run 2 upgrade cockpit.qmf -o "$target"
+    said "a pipe is no output file" "qmftool: $target: Not a regular file"
+done
+[ -p pipe.qmf ] && [ -L pipe-link.qmf ] || fail "a pipe or the link to it was replaced"
+run 2 upgrade cockpit.qmf -o folder.qmf
+said "a folder is no output file" "qmftool: folder.qmf: Permission denied"
+[ -d folder.qmf ] || fail "a folder was replaced"
+cp v13.qmf linked.qmf && ln -s linked.qmf link.qmf || exit 2
+run 0 upgrade cockpit.qmf -o link.qmf
+[ -L link.qmf ] || fail "a link to a file was replaced"
+cmp -s cockpit.qmf linked.qmf || fail "the file behind a link was not written"
+run 0 upgrade v13.qmf -o -
+cmp -s stdout.txt inplace.qmf || fail "-o - writes the upgraded file on the standard output"
+[ ! -e - ] || fail "-o - wrote a file named -"
+rm -rf pipe.qmf pipe-link.qmf folder.qmf link.qmf linked.qmf
 run 1 upgrade corrupt.qmf -o never.qmf
 [ ! -e never.qmf ] || fail "a refused upgrade wrote its output"
 ls ./*.saving >/dev/null 2>&1 && fail "a temporary file was left behind"

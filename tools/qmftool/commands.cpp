@@ -58,7 +58,9 @@ const Command kCommands[] = {
      "(Vantrel would save its default in its place), is refused; OUT stays as it was.\n"
      "\n"
      "options:\n"
-     "  -o OUT   the file to write (required)\n",
+     "  -o OUT   the file to write (required): a file, replaced (through a link, the\n"
+     "           file the link leads to), or a new name; - for the standard output.\n"
+     "           A pipe, a device or a folder is left alone (exit 2).\n",
      false},
     {"check", Check, "check FILE --devices DEVICES.json", "load FILE as Corvex would",
      "Loads FILE as Corvex does, with the devices DEVICES.json describes, and prints\n"

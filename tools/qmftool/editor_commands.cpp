@@ -4,6 +4,9 @@
 #include "core/messages.h"
 #include "qmftool.h"
 
+#include <cstdio>
+#include <vector>
+
 namespace qm::tool {
 
 namespace {
@@ -81,6 +84,16 @@ std::string RowJson(const MappingRow& row) {
     return out;
 }
 
+// The file's bytes on stdout, for "-o -"; a failed write raises "device I/O error".
+void WriteToStandardOutput(const std::vector<PackedRow>& rows) {
+    bool written = true;
+    WriteEditorConfiguration(rows, [&](std::string_view piece) {
+        written = written && std::fwrite(piece.data(), 1, piece.size(), stdout) == piece.size();
+    });
+    if (!written || std::fflush(stdout) != 0)
+        throw AppError(err::DeviceIoError);
+}
+
 } // namespace
 
 int Dump(const Arguments& args) {
@@ -135,12 +148,16 @@ int Upgrade(const Arguments& args) {
     ConsoleDialogs dialogs;
     if (!FitsReadLimit(SystemFileSystem(), dialogs, file.Read.Rows))
         return kExitRefused;
+    const bool toStandardOutput = out->second == kStandardOutputName;
     try {
-        SystemFileSystem().WriteAtomically(out->second, [&](const ByteSink& sink) {
-            WriteEditorConfiguration(file.Read.Rows, sink);
-        });
+        if (toStandardOutput)
+            WriteToStandardOutput(file.Read.Rows);
+        else
+            SystemFileSystem().WriteAtomically(out->second, [&](const ByteSink& sink) {
+                WriteEditorConfiguration(file.Read.Rows, sink);
+            });
     } catch (const AppError& e) {
-        PrintRefusal(out->second, msg::FileIoError(e));
+        PrintRefusal(toStandardOutput ? "standard output" : out->second, msg::FileIoError(e));
         return kExitUsage;
     }
     return kExitSuccess;

@@ -15,6 +15,9 @@ inline constexpr int kExitUsage = 2; // bad usage or an unreadable input file
 
 using Arguments = std::vector<std::string>;
 
+// The output file name that means standard output.
+inline constexpr std::string_view kStandardOutputName = "-";
+
 int Dump(const Arguments& args);
 int Upgrade(const Arguments& args);
 int Check(const Arguments& args);
