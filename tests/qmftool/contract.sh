@@ -73,6 +73,17 @@ said "multiplier overflow" "qmftool: multiplier.qmf: a number is out of range (o
 
 run 2 dump missing.qmf
 said "missing file" "qmftool: missing.qmf: File not found"
+# Control characters in what the user typed are printed escaped: a message stays one line, and
+# a file name cannot send the terminal commands.
+run 2 dump $'\e]0;title\a\e[2Jmissing\n.qmf'
+expect "a name with control characters" "$err" 'qmftool: \x1b]0;title\x07\x1b[2Jmissing\x0a.qmf: '
+[ "$(wc -l <stderr.txt)" -eq 1 ] || fail "a name with a line feed is printed on one line: $err"
+run 2 dump --$'\e[31m'
+said "an option with control characters" 'qmftool: unknown option --\x1b[31m'
+if [ "${#tool[@]}" -eq 1 ]; then # the Windows build sees its arguments in the ANSI code page
+    run 2 dump $'\xc2\x9b2Jmissing.qmf'
+    said "a name with a C1 control" 'qmftool: \x9b2Jmissing.qmf: File not found'
+fi
 
 # Files of up to 256 MiB are read. A configuration of exactly that size (the sample with its
 # first description padded) is read by the runner's loader; one byte more is refused. A 1.1
@@ -100,7 +111,7 @@ expect "file over the limit for the editor" "$err" "limit.qmf: File larger than 
 } >limit.qmf
 cp cockpit.qmf copy.qmf
 run 1 upgrade limit.qmf -o copy.qmf
-said "upgrade past the limit" "qmftool: not written: the file would be larger than 256 MB, the largest the programs read"
+said "upgrade past the limit" "qmftool: copy.qmf: not written: the file would be larger than 256 MB, the largest the programs read"
 cmp -s cockpit.qmf copy.qmf || fail "a refused upgrade changed its output"
 ls ./*.saving >/dev/null 2>&1 && fail "a refused upgrade left a temporary file"
 rm -f limit.qmf copy.qmf

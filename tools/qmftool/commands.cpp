@@ -5,6 +5,7 @@
 #include "qmftool.h"
 #include "runner/win32/corvex_version.h"
 
+#include <algorithm>
 #include <cstdio>
 
 namespace qm::tool {
@@ -164,7 +165,12 @@ int Help(const Arguments& args) {
 int UnknownCommand(std::string_view name) {
     if (!name.empty())
         PrintError("qmftool: unknown command " + std::string(name));
-    PrintError(Usage() + "See qmftool --help.");
+    const std::string usage = Usage() + "See qmftool --help.";
+    for (std::size_t from = 0; from < usage.size();) {
+        const auto end = std::min(usage.find('\n', from), usage.size());
+        PrintError(usage.substr(from, end - from));
+        from = end + 1;
+    }
     return kExitUsage;
 }
 

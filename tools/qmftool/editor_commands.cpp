@@ -144,11 +144,12 @@ int Upgrade(const Arguments& args) {
                      "not upgraded, as Vantrel would save its default in its place");
         return kExitRefused;
     }
+    const bool toStandardOutput = out->second == kStandardOutputName;
+    const std::string outName = toStandardOutput ? "standard output" : out->second;
     // What the programs could not read back is not written.
-    ConsoleDialogs dialogs;
+    ConsoleDialogs dialogs(outName);
     if (!FitsReadLimit(SystemFileSystem(), dialogs, file.Read.Rows))
         return kExitRefused;
-    const bool toStandardOutput = out->second == kStandardOutputName;
     try {
         if (toStandardOutput)
             WriteToStandardOutput(file.Read.Rows);
@@ -157,7 +158,7 @@ int Upgrade(const Arguments& args) {
                 WriteEditorConfiguration(file.Read.Rows, sink);
             });
     } catch (const AppError& e) {
-        PrintRefusal(toStandardOutput ? "standard output" : out->second, msg::FileIoError(e));
+        PrintRefusal(outName, msg::FileIoError(e));
         return kExitUsage;
     }
     return kExitSuccess;
