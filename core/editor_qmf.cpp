@@ -283,7 +283,14 @@ EditorLoadOutcome LoadEditorConfiguration(FileSystem& files, Dialogs& dialogs,
     if (read.ValueError)
         dialogs.ShowMessage(msg::ErrorBox(*read.ValueError, "open_click"));
     if (read.Corrupt) {
-        const auto answer = dialogs.ShowMessage(msg::EditorCorruptDeleteQuestion(kEditorTitle));
+        // Only a file named as a configuration is offered for deletion.
+        if (!IsConfigurationPath(path)) {
+            dialogs.ShowMessage(msg::NotAConfiguration(FileNameOf(path)));
+            outcome.Action = EditorLoadAction::RemoveFromList;
+            return outcome;
+        }
+        const auto answer =
+            dialogs.ShowMessage(msg::EditorCorruptDeleteQuestion(kEditorTitle, FileNameOf(path)));
         outcome.Action = answer == MessageAnswer::Yes ? EditorLoadAction::DeleteAndRemove
                                                       : EditorLoadAction::RemoveFromList;
     }

@@ -41,10 +41,16 @@ Message EditorObsoleteData() {
             MessageButtons::Ok, MessageIcon::Exclamation};
 }
 
-Message EditorCorruptDeleteQuestion(std::string_view programTitle) {
-    return {Cat({"This file is either corrupt or not in ", programTitle, " format", kCrLf,
+Message EditorCorruptDeleteQuestion(std::string_view programTitle, std::string_view fileName) {
+    const std::string named = fileName.empty() ? "" : Cat({"\"", fileName, "\"", kCrLf, kCrLf});
+    return {Cat({named, "This file is either corrupt or not in ", programTitle, " format", kCrLf,
                  "and will be removed from the list.", kCrLf, kCrLf, "Delete the file?"}),
             std::string(kFileIoError), MessageButtons::YesNo, MessageIcon::Critical};
+}
+
+Message NotAConfiguration(std::string_view fileName) {
+    return {Cat({"The file \"", fileName, "\" is not a ", kEditorTitle, " configuration."}),
+            "File Error", MessageButtons::Ok, MessageIcon::Exclamation};
 }
 
 Message RunnerNoDevices() {

@@ -52,4 +52,9 @@ std::string SanitizeText(std::string_view s) {
     return out;
 }
 
+std::string FileNameOf(std::string_view path) {
+    const auto cut = path.find_last_of("\\/");
+    return std::string(cut == std::string_view::npos ? path : path.substr(cut + 1));
+}
+
 } // namespace qm

@@ -24,4 +24,7 @@ std::string IdentityKey(std::string_view identity);
 // file or a quoted value.
 std::string SanitizeText(std::string_view s);
 
+// The file name of a path, without its folder.
+std::string FileNameOf(std::string_view path);
+
 } // namespace qm

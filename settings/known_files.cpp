@@ -57,11 +57,6 @@ std::string EntryKey(std::string_view entry) {
     return key;
 }
 
-std::string FileNameOf(std::string_view path) {
-    const auto cut = path.find_last_of("\\/");
-    return std::string(cut == std::string_view::npos ? path : path.substr(cut + 1));
-}
-
 bool SamePath(std::string_view a, std::string_view b) {
     return EqualsIgnoreCase(a, b);
 }

@@ -1,6 +1,7 @@
 #pragma once
 // The known-files list: one subkey "file<n>" per configuration file under the user key.
 #include "core/file_system.h"
+#include "core/text.h"
 #include "settings/settings_store.h"
 
 #include <optional>
@@ -55,8 +56,6 @@ struct KnownFile {
 
 // "Software\Vantrel\user\" + entry: the key of one known file.
 std::string EntryKey(std::string_view entry);
-// The file name of a path, without its folder.
-std::string FileNameOf(std::string_view path);
 // Configuration paths name one file whatever their case.
 bool SamePath(std::string_view a, std::string_view b);
 
