@@ -1,6 +1,7 @@
 #include "core/messages.h"
 
 #include <string>
+#include <utility>
 
 namespace qm::msg {
 
@@ -51,6 +52,17 @@ Message EditorCorruptDeleteQuestion(std::string_view programTitle, std::string_v
 Message NotAConfiguration(std::string_view fileName) {
     return {Cat({"The file \"", fileName, "\" is not a ", kEditorTitle, " configuration."}),
             "File Error", MessageButtons::Ok, MessageIcon::Exclamation};
+}
+
+Message FirstCopyUnreachable(std::string_view programTitle, bool windowFound,
+                             std::string_view fileName) {
+    std::string text = windowFound ? Cat({"The ", programTitle, " that runs did not answer."})
+                                   : Cat({"Another copy of ", programTitle,
+                                          " seems to be running, but its window did not appear."});
+    if (!fileName.empty())
+        text += Cat({kCrLf, kCrLf, "The file \"", fileName, "\" was not opened."});
+    return {std::move(text), std::string(programTitle), MessageButtons::Ok,
+            MessageIcon::Exclamation};
 }
 
 Message RunnerNoDevices() {

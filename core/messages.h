@@ -59,6 +59,11 @@ Message StartWithWindowsRefused(std::string_view programTitle);
 // A global hotkey that another program holds ("CTRL + ALT + N", "Next configuration").
 Message HotkeyTaken(std::string_view hotkey, std::string_view command);
 
+// A second start of either program: the copy that runs showed no main window in time, or did
+// not take the file (`fileName`, or none) handed over to it.
+Message FirstCopyUnreachable(std::string_view programTitle, bool windowFound,
+                             std::string_view fileName);
+
 // Editor commands: the configuration files, Run and quitting.
 Message FileAlreadyLoaded(std::string_view fileName);
 Message SaveChangesBeforeClosing(std::string_view name);
