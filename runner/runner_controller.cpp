@@ -4,6 +4,7 @@
 #include "core/error_trap.h"
 #include "core/messages.h"
 #include "core/paths.h"
+#include "core/qmf_file.h"
 #include "core/text.h"
 #include "core/variant.h"
 #include "settings/file_association.h"
@@ -139,7 +140,7 @@ void RunnerController::RunHandedOver(const std::string& path) noexcept {
             return;
         // As a switch of configurations: the running one stops as Stop stops it first; a
         // missing file is refused before, and what runs goes on.
-        if (running_ && seams_.Files.Exists(path))
+        if (running_ && IsConfigurationPath(path) && seams_.Files.Exists(path))
             Stop();
         HideToTray(view_);
         LoadConfigurationFile(path);
@@ -301,6 +302,11 @@ void RunnerController::LoadConfigurationFile(const std::string& path) noexcept {
         if (!chosen)
             return;
         const std::string& file = *chosen;
+        // A file not named as a configuration is left alone: not read, not listed.
+        if (!IsConfigurationPath(file)) {
+            seams_.Dialogs.ShowMessage(msg::NotAConfiguration(FileNameOf(file)));
+            return;
+        }
         if (!seams_.Files.Exists(file)) {
             seams_.Dialogs.ShowMessage(msg::CannotOpenMissingFile());
             return;
@@ -405,7 +411,7 @@ void RunnerController::DropFiles(const std::vector<std::string>& paths) noexcept
                                         [](const auto& path) { return !path.empty(); });
         if (!DevicesReady() || named == paths.end())
             return;
-        if (running_)
+        if (running_ && IsConfigurationPath(*named))
             Stop();
         LoadConfigurationFile(*named);
     });

@@ -90,8 +90,10 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     const HWND window = window_.Get();
     if (LRESULT result = 0; handedOver_.Handle(window, message, wParam, lParam, result,
                                                [this](const std::string& path) {
-                                                   if (controller_ != nullptr)
-                                                       controller_->RunHandedOver(path);
+                                                   if (controller_ == nullptr)
+                                                       return false;
+                                                   controller_->RunHandedOver(path);
+                                                   return true;
                                                }))
         return result;
     switch (message) {

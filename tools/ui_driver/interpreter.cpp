@@ -5,6 +5,7 @@
 #include "core/win32/win32_text.h"
 #include "dialog_choices.h"
 #include "dialog_fields.h"
+#include "handover_verbs.h"
 #include "harness.h"
 #include "input.h"
 #include "program_windows.h"
@@ -344,6 +345,9 @@ private:
     void KeepSettings(const Arguments& a);
     void Start(const Arguments& a);
     void StartAgain(const Arguments& a);
+    void StartTogether(const Arguments& a);
+    // After a start: waits for the main window, the splash gone, then until the program is idle.
+    void AwaitStartUp();
     void Quit(const Arguments& a);
     void RequireProgram() const;
     HWND Control(int id, const char* what) const;
@@ -393,6 +397,7 @@ private:
     void Controls(const Arguments& a);
     void Locks(const Arguments& a);
     void Focus(const Arguments& a);
+    void Listed(const Arguments& a);
     void PrintControls(HWND window, HANDLE process);
 
     // ---- files
@@ -482,6 +487,8 @@ const std::map<std::string, Session::Verb>& Session::Verbs() {
         {"keep-settings", {0, 0, &Session::KeepSettings}},
         {"start", {0, 1, &Session::Start}},
         {"start-again", {0, 1, &Session::StartAgain}},
+        {"start-together", {2, kAny, &Session::StartTogether}},
+        {"listed", {0, 0, &Session::Listed}},
         {"quit", {0, 0, &Session::Quit}},
         {"menu", {1, 1, &Session::Menu}},
         {"toolbar", {1, 1, &Session::Toolbar}},
@@ -595,6 +602,31 @@ void Session::Start(const Arguments& a) {
         devices_ = std::make_unique<Simulation>(install_.DeviceFile, "");
     if (!program_.Start(install_.Folder + programName_, a.empty() ? L"" : Wide(a[0])))
         Fail("cannot start " + Narrow(programName_) + ": error " + std::to_string(GetLastError()));
+    AwaitStartUp();
+}
+
+void Session::StartTogether(const Arguments& a) {
+    if (program_.Running())
+        Fail("the program runs already");
+    if (!devices_)
+        devices_ = std::make_unique<Simulation>(install_.DeviceFile, "");
+    std::vector<std::wstring> commandLines;
+    for (const auto& path : a)
+        commandLines.push_back(Wide(path));
+    if (std::string why;
+        !e2e::StartTogether(install_.Folder + programName_, commandLines, kActionMs, program_, why))
+        Fail(why);
+    AwaitStartUp();
+}
+
+void Session::Listed(const Arguments&) {
+    RequireProgram();
+    for (const auto& record :
+         e2e::ListedRecords(program_.Handle(), main_, SameText(programName_, L"corvex.exe")))
+        record_(record);
+}
+
+void Session::AwaitStartUp() {
     const ProgramWindows windows =
         SameText(programName_, L"corvex.exe") ? RunnerWindows() : EditorWindows();
     // Boxes of the start-up come before the main window shows.
