@@ -54,6 +54,8 @@ Message PollFrequencyWarning();
 Message StartWithWindowsRefused(std::string_view programTitle);
 // A global hotkey that another program holds ("CTRL + ALT + N", "Next configuration").
 Message HotkeyTaken(std::string_view hotkey, std::string_view command);
+// A hotkey without CTRL, ALT or WIN, refused in the preferences and not registered at start.
+Message HotkeyWithoutModifier(std::string_view hotkey, std::string_view command);
 
 // Editor commands: the configuration files, Run and quitting.
 Message FileAlreadyLoaded(std::string_view fileName);

@@ -64,7 +64,9 @@ public:
     void SetNoRule(NoRuleChoice choice);
     void SetSwitchingOn(bool on);
     void SetNotify(bool on);
-    void SetHotkey(HotkeyAction action, Hotkey hotkey);
+    // A hotkey without CTRL, ALT or WIN is refused with a box: the hotkey stays as it was
+    // (false).
+    bool SetHotkey(HotkeyAction action, Hotkey hotkey);
 
     // The Browse buttons of the folder and of the default file.
     void BrowseConfigFolder();

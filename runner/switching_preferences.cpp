@@ -1,5 +1,6 @@
 // The switching part of the runner's preferences: the rules, the choice for programs without
 // a rule, switching on or off, the hotkeys and the notification option.
+#include "core/messages.h"
 #include "core/text.h"
 #include "runner/runner_preferences.h"
 
@@ -71,9 +72,15 @@ void RunnerPreferences::SetNotify(bool on) {
     SwitchingChanged();
 }
 
-void RunnerPreferences::SetHotkey(HotkeyAction action, Hotkey hotkey) {
+bool RunnerPreferences::SetHotkey(HotkeyAction action, Hotkey hotkey) {
+    if (LacksModifier(hotkey)) {
+        dialogs_.ShowMessage(
+            msg::HotkeyWithoutModifier(HotkeyText(hotkey), HotkeyActionName(action)));
+        return false;
+    }
     state_.Switching.HotkeyOf(action) = hotkey;
     SwitchingChanged();
+    return true;
 }
 
 } // namespace qm
