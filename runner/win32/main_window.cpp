@@ -509,6 +509,10 @@ void MainWindow::AddConfiguration(std::string_view entry, std::string_view fileN
     SendMessageW(selector_, CBEM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item));
 
     AddConfigurationItem(index, fileName);
+    // A file that joins the list as it is loaded was told running before it was listed.
+    if (!runningEntry_.empty() && runningEntry_ == entry)
+        CheckMenuItem(fileMenu_, static_cast<UINT>(IDM_CONFIG_FIRST + index),
+                      MF_BYCOMMAND | MF_CHECKED);
 }
 
 void MainWindow::SelectConfiguration(std::string_view entry) {
