@@ -10,6 +10,7 @@ namespace qm {
 
 void RunnerPreferences::LoadSwitchingState() {
     state_.Switching = loadedSwitching_ = LoadSwitching(store_);
+    beforePressed_ = state_.Switching.Hotkeys;
     state_.Configurations.clear();
     for (auto& known : KnownFiles(store_))
         if (files_.Exists(known.Path))
@@ -73,12 +74,23 @@ void RunnerPreferences::SetNotify(bool on) {
 }
 
 bool RunnerPreferences::SetHotkey(HotkeyAction action, Hotkey hotkey) {
+    Hotkey& current = state_.Switching.HotkeyOf(action);
+    Hotkey& before = beforePressed_[static_cast<std::size_t>(action)];
+    // The box reports its modifiers as they go down, before the key: the combination is
+    // refused whole, and the hotkey goes back to what it was before its first key.
+    const auto pressing = [](Hotkey h) { return !h.IsSet() && h.Modifiers != 0; };
     if (LacksModifier(hotkey)) {
         dialogs_.ShowMessage(
             msg::HotkeyWithoutModifier(HotkeyText(hotkey), HotkeyActionName(action)));
+        if (pressing(current)) {
+            current = before;
+            SwitchingChanged();
+        }
         return false;
     }
-    state_.Switching.HotkeyOf(action) = hotkey;
+    if (pressing(hotkey) && !pressing(current))
+        before = current;
+    current = hotkey;
     SwitchingChanged();
     return true;
 }

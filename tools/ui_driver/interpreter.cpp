@@ -379,6 +379,7 @@ private:
     void DialogClick(const Arguments& a);
     void DialogType(const Arguments& a);
     void DialogScroll(const Arguments& a);
+    void DialogHotkey(const Arguments& a);
     void DialogControls(const Arguments& a);
 
     // ---- outputs
@@ -522,6 +523,7 @@ const std::map<std::string, Session::Verb>& Session::Verbs() {
         {"dialog-click", {1, 1, &Session::DialogClick}},
         {"dialog-type", {2, 2, &Session::DialogType}},
         {"dialog-scroll", {2, 2, &Session::DialogScroll}},
+        {"dialog-hotkey", {2, 2, &Session::DialogHotkey}},
         {"dialog-controls", {0, 0, &Session::DialogControls}},
         {"press", {2, 2, &Session::Press}},
         {"release", {2, 2, &Session::Release}},
@@ -1564,6 +1566,22 @@ void Session::DialogScroll(const Arguments& a) {
     if (a[1] != "up" && a[1] != "down")
         Fail("a scroll bar is clicked \"up\" or \"down\", not \"" + a[1] + "\"");
     ClickAt(ScrollArrowPoint(bar, a[1] == "up"), Click::Left);
+    Settle();
+}
+
+void Session::DialogHotkey(const Arguments& a) {
+    const HWND dialog = KeptDialog();
+    const HWND box = FieldControl(
+        dialog, [&](HWND w) { return Plain(WindowText(w)) == Plain(Wide(a[0])); }, HOTKEY_CLASSW);
+    if (box == nullptr)
+        Fail("no hotkey box after \"" + a[0] + "\"");
+    RECT rect{};
+    GetWindowRect(box, &rect);
+    ClickAt(Center(rect), Click::Left);
+    PumpUntil([&] { return FocusIn(dialog) == box; }, kAppearMs);
+    // One key after another, as a person presses them: the box follows each.
+    if (!PressChord(a[1], [this] { Idle(kActionMs); }))
+        Fail("unknown key in \"" + a[1] + "\"");
     Settle();
 }
 
