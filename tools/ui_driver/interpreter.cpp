@@ -422,6 +422,7 @@ private:
     void WaitRunner(const Arguments& a);
     void IdleCpu(const Arguments& a);
     void MeasureSwitch(const Arguments& a);
+    void MeasureSwitchMemory(const Arguments& a);
     void KeysDown(const Arguments& a);
     void SettleIfRunning();
 
@@ -539,6 +540,7 @@ const std::map<std::string, Session::Verb>& Session::Verbs() {
         {"wait-runner", {2, 2, &Session::WaitRunner}},
         {"idle-cpu", {1, 2, &Session::IdleCpu}},
         {"measure-switch", {3, 3, &Session::MeasureSwitch}},
+        {"measure-switch-memory", {2, 2, &Session::MeasureSwitchMemory}},
         {"set-value", {3, 3, &Session::SetValue}},
         {"keys-down", {0, 0, &Session::KeysDown}},
         {"html-browser", {0, 0, &Session::HtmlBrowser}},
@@ -1273,6 +1275,39 @@ void Session::MeasureSwitch(const Arguments& a) {
     record_(times.Hooked ? "foreground-events\t" + std::to_string(times.ForegroundEvents) +
                                " seen for the targets"
                          : std::string("foreground-events\tthe hook failed"));
+}
+
+void Session::MeasureSwitchMemory(const Arguments& a) {
+    constexpr DWORD kSwitchBoundMs = 5000;
+    constexpr int kSamples = 10;
+    const int switches = std::atoi(a[0].c_str());
+    if (switches < 1)
+        Fail("the number of switches is a positive number");
+    const HWND runner = OnlyRunnerWindow();
+    if (runner == nullptr)
+        Fail("not exactly one runner window");
+    const std::int64_t start = Now();
+    const std::vector<RunnerFootprint> footprints =
+        MeasureHotkeySwitches(runner, a[1], switches, kSamples, kSwitchBoundMs);
+    const auto objects = [](const RunnerFootprint& f) {
+        return f.ObjectsCounted ? "GDI " + std::to_string(f.GdiObjects) + "\tUSER " +
+                                      std::to_string(f.UserObjects)
+                                : std::string("GDI/USER not counted by the system");
+    };
+    char line[200];
+    for (const RunnerFootprint& f : footprints) {
+        std::snprintf(line, sizeof(line),
+                      "switch-memory\t%d switches\tprivate %.2f MB\tworking set %.2f MB\t",
+                      f.Switches, f.PrivateMb, f.WorkingSetMb);
+        record_(line + objects(f));
+    }
+    const RunnerFootprint& first = footprints.front();
+    const RunnerFootprint& last = footprints.back();
+    std::snprintf(line, sizeof(line),
+                  "switch-memory\tgrowth\t%+.0f bytes of private bytes per switch\t%.1f s",
+                  (last.PrivateMb - first.PrivateMb) * 1024 * 1024 / last.Switches,
+                  Milliseconds(Now() - start) / 1000);
+    record_(line);
 }
 
 int Session::EntryIndex(const std::string& entry) const {
