@@ -100,6 +100,15 @@ Message HotkeyTaken(std::string_view hotkey, std::string_view command) {
         "Hotkey Not Available", MessageButtons::Ok, MessageIcon::Exclamation};
 }
 
+Message HotkeyWithoutModifier(std::string_view hotkey, std::string_view command) {
+    return {
+        Cat({"The hotkey ", hotkey, " for \"", command,
+             "\" has no CTRL, ALT or WIN key: it would take that key from every program, "
+             "including the keys your configurations send.",
+             kCrLf, kCrLf, "Choose a hotkey with CTRL, ALT or WIN (SHIFT alone is not enough)."}),
+        "Hotkey Not Allowed", MessageButtons::Ok, MessageIcon::Exclamation};
+}
+
 Message ListedFileNotFound() {
     return {"File not found.", "File Input Error", MessageButtons::Ok, MessageIcon::None};
 }

@@ -58,6 +58,8 @@ Message PollFrequencyWarning();
 Message StartWithWindowsRefused(std::string_view programTitle);
 // A global hotkey that another program holds ("CTRL + ALT + N", "Next configuration").
 Message HotkeyTaken(std::string_view hotkey, std::string_view command);
+// A hotkey without CTRL, ALT or WIN, refused in the preferences and not registered at start.
+Message HotkeyWithoutModifier(std::string_view hotkey, std::string_view command);
 
 // A second start of either program: the copy that runs showed no main window in time, or did
 // not take the file (`fileName`, or none) handed over to it.

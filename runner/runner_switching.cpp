@@ -9,13 +9,6 @@
 
 namespace qm {
 
-namespace {
-
-constexpr std::array<std::string_view, kHotkeyActions> kHotkeyNames = {
-    "Next configuration", "Previous configuration", "Run/Stop"};
-
-} // namespace
-
 void RunnerController::AttachSwitching(ForegroundWatch& watch, HotkeyRegistrar& hotkeys) {
     watch_ = &watch;
     hotkeys_ = &hotkeys;
@@ -39,11 +32,15 @@ void RunnerController::ApplySwitching() noexcept {
             registered = {};
             if (!wanted.IsSet())
                 continue;
-            if (hotkeys_->Register(action, wanted))
+            // Stored by an earlier version, or written by hand: said, and left unregistered.
+            if (LacksModifier(wanted))
+                seams_.Dialogs.ShowMessage(
+                    msg::HotkeyWithoutModifier(HotkeyText(wanted), HotkeyActionName(action)));
+            else if (hotkeys_->Register(action, wanted))
                 registered = wanted;
             else
-                seams_.Dialogs.ShowMessage(msg::HotkeyTaken(
-                    HotkeyText(wanted), kHotkeyNames[static_cast<std::size_t>(a)]));
+                seams_.Dialogs.ShowMessage(
+                    msg::HotkeyTaken(HotkeyText(wanted), HotkeyActionName(action)));
         }
     });
 }

@@ -268,6 +268,9 @@ void MainWindow::LoadPictures() {
     selectorImages_.Reset(
         ImageList_Create(large, GetSystemMetrics(SM_CYICON), ILC_COLOR32 | ILC_MASK, 4, 4));
     selectorImageOf_.clear();
+    // Before any control shows one of them.
+    runButtonPictures_.clear();
+    runButtonImage_ = -1;
     const UniqueIcon defaultIcon = LoadIconResource(instance_, L"default", large, large);
     if (selectorImages_ && defaultIcon)
         ImageList_AddIcon(selectorImages_.Get(), defaultIcon.Get());
@@ -370,10 +373,16 @@ void MainWindow::UpdateRunButtonPicture() {
     int image = 0;
     if (selected != CB_ERR && static_cast<std::size_t>(selected) < configurations_.size())
         image = configurations_[static_cast<std::size_t>(selected)].Image;
-    UniqueIcon picture(ImageList_GetIcon(selectorImages_.Get(), image, ILD_NORMAL));
+    if (image == runButtonImage_)
+        return;
+    const auto index = static_cast<std::size_t>(image);
+    if (runButtonPictures_.size() <= index)
+        runButtonPictures_.resize(index + 1);
+    UniqueIcon& picture = runButtonPictures_[index];
+    if (!picture)
+        picture.Reset(ImageList_GetIcon(selectorImages_.Get(), image, ILD_NORMAL));
     SendMessageW(runButton_, BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(picture.Get()));
-    // The button shows the new picture before the old one goes.
-    runButtonPicture_ = std::move(picture);
+    runButtonImage_ = image;
 }
 
 void MainWindow::RunDuePass() noexcept {
@@ -511,6 +520,10 @@ void MainWindow::AddConfiguration(std::string_view entry, std::string_view fileN
     SendMessageW(selector_, CBEM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item));
 
     AddConfigurationItem(index, fileName);
+    // A file that joins the list as it is loaded was told running before it was listed.
+    if (!runningEntry_.empty() && runningEntry_ == entry)
+        CheckMenuItem(fileMenu_, static_cast<UINT>(IDM_CONFIG_FIRST + index),
+                      MF_BYCOMMAND | MF_CHECKED);
 }
 
 void MainWindow::SelectConfiguration(std::string_view entry) {

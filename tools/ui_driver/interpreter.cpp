@@ -383,6 +383,7 @@ private:
     void DialogClick(const Arguments& a);
     void DialogType(const Arguments& a);
     void DialogScroll(const Arguments& a);
+    void DialogHotkey(const Arguments& a);
     void DialogControls(const Arguments& a);
 
     // ---- outputs
@@ -426,6 +427,7 @@ private:
     void WaitRunner(const Arguments& a);
     void IdleCpu(const Arguments& a);
     void MeasureSwitch(const Arguments& a);
+    void MeasureSwitchMemory(const Arguments& a);
     void KeysDown(const Arguments& a);
     void SettleIfRunning();
 
@@ -529,6 +531,7 @@ const std::map<std::string, Session::Verb>& Session::Verbs() {
         {"dialog-click", {1, 1, &Session::DialogClick}},
         {"dialog-type", {2, 2, &Session::DialogType}},
         {"dialog-scroll", {2, 2, &Session::DialogScroll}},
+        {"dialog-hotkey", {2, 2, &Session::DialogHotkey}},
         {"dialog-controls", {0, 0, &Session::DialogControls}},
         {"press", {2, 2, &Session::Press}},
         {"release", {2, 2, &Session::Release}},
@@ -544,6 +547,7 @@ const std::map<std::string, Session::Verb>& Session::Verbs() {
         {"wait-runner", {2, 2, &Session::WaitRunner}},
         {"idle-cpu", {1, 2, &Session::IdleCpu}},
         {"measure-switch", {3, 3, &Session::MeasureSwitch}},
+        {"measure-switch-memory", {2, 2, &Session::MeasureSwitchMemory}},
         {"set-value", {3, 3, &Session::SetValue}},
         {"keys-down", {0, 0, &Session::KeysDown}},
         {"html-browser", {0, 0, &Session::HtmlBrowser}},
@@ -1305,6 +1309,39 @@ void Session::MeasureSwitch(const Arguments& a) {
                          : std::string("foreground-events\tthe hook failed"));
 }
 
+void Session::MeasureSwitchMemory(const Arguments& a) {
+    constexpr DWORD kSwitchBoundMs = 5000;
+    constexpr int kSamples = 10;
+    const int switches = std::atoi(a[0].c_str());
+    if (switches < 1)
+        Fail("the number of switches is a positive number");
+    const HWND runner = OnlyRunnerWindow();
+    if (runner == nullptr)
+        Fail("not exactly one runner window");
+    const std::int64_t start = Now();
+    const std::vector<RunnerFootprint> footprints =
+        MeasureHotkeySwitches(runner, a[1], switches, kSamples, kSwitchBoundMs);
+    const auto objects = [](const RunnerFootprint& f) {
+        return f.ObjectsCounted ? "GDI " + std::to_string(f.GdiObjects) + "\tUSER " +
+                                      std::to_string(f.UserObjects)
+                                : std::string("GDI/USER not counted by the system");
+    };
+    char line[200];
+    for (const RunnerFootprint& f : footprints) {
+        std::snprintf(line, sizeof(line),
+                      "switch-memory\t%d switches\tprivate %.2f MB\tworking set %.2f MB\t",
+                      f.Switches, f.PrivateMb, f.WorkingSetMb);
+        record_(line + objects(f));
+    }
+    const RunnerFootprint& first = footprints.front();
+    const RunnerFootprint& last = footprints.back();
+    std::snprintf(line, sizeof(line),
+                  "switch-memory\tgrowth\t%+.0f bytes of private bytes per switch\t%.1f s",
+                  (last.PrivateMb - first.PrivateMb) * 1024 * 1024 / last.Switches,
+                  Milliseconds(Now() - start) / 1000);
+    record_(line);
+}
+
 int Session::EntryIndex(const std::string& entry) const {
     const HWND list = Control(kConfigurationListId, "configuration list");
     const int count = ListCount(list);
@@ -1596,6 +1633,22 @@ void Session::DialogScroll(const Arguments& a) {
     if (a[1] != "up" && a[1] != "down")
         Fail("a scroll bar is clicked \"up\" or \"down\", not \"" + a[1] + "\"");
     ClickAt(ScrollArrowPoint(bar, a[1] == "up"), Click::Left);
+    Settle();
+}
+
+void Session::DialogHotkey(const Arguments& a) {
+    const HWND dialog = KeptDialog();
+    const HWND box = FieldControl(
+        dialog, [&](HWND w) { return Plain(WindowText(w)) == Plain(Wide(a[0])); }, HOTKEY_CLASSW);
+    if (box == nullptr)
+        Fail("no hotkey box after \"" + a[0] + "\"");
+    RECT rect{};
+    GetWindowRect(box, &rect);
+    ClickAt(Center(rect), Click::Left);
+    PumpUntil([&] { return FocusIn(dialog) == box; }, kAppearMs);
+    // One key after another, as a person presses them: the box follows each.
+    if (!PressChord(a[1], [this] { Idle(kActionMs); }))
+        Fail("unknown key in \"" + a[1] + "\"");
     Settle();
 }
 
