@@ -115,7 +115,11 @@ public:
             bool keepSettings)
         : scriptFolder_(scriptPath.substr(0, scriptPath.find_last_of(L'\\') + 1)),
           record_(std::move(record)), keepSettings_(keepSettings) {
-        std::wstring name = scriptPath.substr(scriptPath.find_last_of(L'\\') + 1);
+        // The scratch installation is named after the script's folder and file, so that scripts
+        // of one name in two folders (runner\help.txt, editor\help.txt) may run at once.
+        const std::wstring folder = scriptFolder_.substr(0, scriptFolder_.size() - 1);
+        std::wstring name = folder.substr(folder.find_last_of(L'\\') + 1) + L"-" +
+                            scriptPath.substr(scriptPath.find_last_of(L'\\') + 1);
         name = name.substr(0, name.find_last_of(L'.'));
         // A script ended from outside (its time ran out) leaves its programs running; the next
         // one's start would only bring them forward.
