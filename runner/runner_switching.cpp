@@ -1,6 +1,7 @@
 // The runner's switching: configurations that follow the program in front, and the hotkeys.
 #include "core/error_trap.h"
 #include "core/messages.h"
+#include "core/paths.h"
 #include "runner/runner_controller.h"
 #include "settings/settings_table.h"
 

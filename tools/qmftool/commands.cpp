@@ -5,6 +5,7 @@
 #include "qmftool.h"
 #include "runner/win32/corvex_version.h"
 
+#include <algorithm>
 #include <cstdio>
 
 namespace qm::tool {
@@ -21,7 +22,8 @@ static_assert(VANTREL_VERSION_MAJOR == CORVEX_VERSION_MAJOR &&
 constexpr const char* kExitCodes =
     "exit codes:\n"
     "  0  done\n"
-    "  1  the file was refused; why, on one line of the error output\n"
+    "  1  the file was refused, or OUT is no file (a pipe, a device, a folder); why,\n"
+    "     on one line of the error output\n"
     "  2  bad usage, an input file that cannot be read (missing, not a regular file,\n"
     "     larger than 256 MB) or an output file that cannot be written\n";
 
@@ -58,7 +60,9 @@ const Command kCommands[] = {
      "(Vantrel would save its default in its place), is refused; OUT stays as it was.\n"
      "\n"
      "options:\n"
-     "  -o OUT   the file to write (required)\n",
+     "  -o OUT   the file to write (required): a file, replaced (through a link, the\n"
+     "           file the link leads to), or a new name; - for the standard output.\n"
+     "           A pipe, a device or a folder is refused and left alone (exit 1).\n",
      false},
     {"check", Check, "check FILE --devices DEVICES.json", "load FILE as Corvex would",
      "Loads FILE as Corvex does, with the devices DEVICES.json describes, and prints\n"
@@ -162,7 +166,12 @@ int Help(const Arguments& args) {
 int UnknownCommand(std::string_view name) {
     if (!name.empty())
         PrintError("qmftool: unknown command " + std::string(name));
-    PrintError(Usage() + "See qmftool --help.");
+    const std::string usage = Usage() + "See qmftool --help.";
+    for (std::size_t from = 0; from < usage.size();) {
+        const auto end = std::min(usage.find('\n', from), usage.size());
+        PrintError(usage.substr(from, end - from));
+        from = end + 1;
+    }
     return kExitUsage;
 }
 

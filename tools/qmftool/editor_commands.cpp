@@ -4,6 +4,9 @@
 #include "core/messages.h"
 #include "qmftool.h"
 
+#include <cstdio>
+#include <vector>
+
 namespace qm::tool {
 
 namespace {
@@ -81,6 +84,31 @@ std::string RowJson(const MappingRow& row) {
     return out;
 }
 
+// The file's bytes on stdout, for "-o -"; a failed write raises "device I/O error".
+void WriteToStandardOutput(const std::vector<PackedRow>& rows) {
+    bool written = true;
+    WriteEditorConfiguration(rows, [&](std::string_view piece) {
+        written = written && std::fwrite(piece.data(), 1, piece.size(), stdout) == piece.size();
+    });
+    if (!written || std::fflush(stdout) != 0)
+        throw AppError(err::DeviceIoError);
+}
+
+// Whether something other than a regular file is at `path` (a pipe, a device, a folder): an
+// output that is refused as such, where a file that cannot be written is a failed write.
+bool IsNoFile(const std::string& path) {
+    auto& files = SystemFileSystem();
+    if (files.Exists(path))
+        return false;
+    try {
+        files.ReadAll(path);
+    } catch (const AppError& e) {
+        const AppError noFile = NotRegularFileError();
+        return e.number() == noFile.number() && e.description() == noFile.description();
+    }
+    return false;
+}
+
 } // namespace
 
 int Dump(const Arguments& args) {
@@ -131,17 +159,22 @@ int Upgrade(const Arguments& args) {
                      "not upgraded, as Vantrel would save its default in its place");
         return kExitRefused;
     }
+    const bool toStandardOutput = out->second == kStandardOutputName;
+    const std::string outName = toStandardOutput ? "standard output" : out->second;
     // What the programs could not read back is not written.
-    ConsoleDialogs dialogs;
+    ConsoleDialogs dialogs(outName);
     if (!FitsReadLimit(SystemFileSystem(), dialogs, file.Read.Rows))
         return kExitRefused;
     try {
-        SystemFileSystem().WriteAtomically(out->second, [&](const ByteSink& sink) {
-            WriteEditorConfiguration(file.Read.Rows, sink);
-        });
+        if (toStandardOutput)
+            WriteToStandardOutput(file.Read.Rows);
+        else
+            SystemFileSystem().WriteAtomically(out->second, [&](const ByteSink& sink) {
+                WriteEditorConfiguration(file.Read.Rows, sink);
+            });
     } catch (const AppError& e) {
-        PrintRefusal(out->second, msg::FileIoError(e));
-        return kExitUsage;
+        PrintRefusal(outName, msg::FileIoError(e));
+        return !toStandardOutput && IsNoFile(out->second) ? kExitRefused : kExitUsage;
     }
     return kExitSuccess;
 }
