@@ -238,6 +238,11 @@ TEST_F(Editor, PressesChooseTheKeyColumnAndTheDescriptionMarksChangedOnlyWhenItC
 
 TEST_F(Editor, KeysMoveTheSelectedRowAndChooseTheColumnOutsideRecordingOnly) {
     Start();
+    // End from no row: the last row.
+    SavedNew(kConfig + "b.qmf");
+    editor->ListKeyPressed(ListKey::End, 10);
+    EXPECT_EQ(view.shownTable->SelectedRow(), view.shownTable->RowCount() - 1);
+
     SavedNew(kConfig + "a.qmf");
     const MappingTable& table = *view.shownTable;
     const int last = table.RowCount() - 1;

@@ -53,11 +53,20 @@ TEST(Shortcuts, EditorShortcutsRunTheirMenuItemsExactlyWhenEnabled) {
         EXPECT_FALSE(IsShortcut(other) || ShortcutCommand(other, StatesFor(16, true)) != 0)
             << other.Modifiers;
     EXPECT_TRUE(IsShortcut(kKeys[4]));
-    // The menu shows the first shortcut after a tab.
-    const EditorCommand& saveAs = *FindEditorCommand(IDM_SAVEAS);
-    EXPECT_EQ(CaptionWithShortcut(saveAs.Caption, saveAs.Shortcuts[0]),
-              L" S&ave As...\tCtrl+Shift+S");
-    EXPECT_EQ(ShortcutText(CtrlKey(kVkF4)) + ShortcutText(kKeys[6]), L"Ctrl+F4F5");
+}
+
+TEST(Shortcuts, EditorMenusShowTheFirstShortcutAfterATabFunctionKeysByNumber) {
+    const auto menuText = [](int id) {
+        const EditorCommand& row = *FindEditorCommand(id);
+        return CaptionWithShortcut(row.Caption, row.Shortcuts[0]);
+    };
+    EXPECT_EQ(menuText(IDM_SAVEAS), L" S&ave As...\tCtrl+Shift+S");
+    EXPECT_EQ(menuText(IDM_CONTENTS), L" &Contents...\tF1");
+    EXPECT_EQ(menuText(IDM_JOY), L" Refresh Device &List\tF5");
+    EXPECT_EQ(menuText(IDM_ABOUT), L" &About"); // no shortcut: no tab
+    // The first and the last function key, with modifiers.
+    EXPECT_EQ(ShortcutText(CtrlKey(kVkF4)), L"Ctrl+F4");
+    EXPECT_EQ(ShortcutText({kVkF1 + 23, kAltMask | kShiftMask}), L"Alt+Shift+F24");
 }
 
 TEST(Shortcuts, EditorAccessKeysDistinctInEachMenuAndTheWindow) {

@@ -33,7 +33,8 @@ TEST(HandedOverPath, OnlyOneTerminatedFullPathUnderOurTagWithinTheLongestPath) {
     EXPECT_EQ(HandedOverPath(kHandedOverPathTag, nullptr, 0), std::nullopt);
     for (const std::u16string& text :
          {std::u16string(), std::u16string(u"a.qmf"), std::u16string(u"C:a.qmf"),
-          std::u16string(u"1:\\a.qmf"), std::u16string(u"C:\\a\0b.qmf", 10)})
+          std::u16string(u"1:\\a.qmf"), std::u16string(u"\\a\\b.qmf"),
+          std::u16string(u"C:\\a\0b.qmf", 10)})
         EXPECT_EQ(Received(Bytes(text)), std::nullopt) << text.size();
     std::vector<char> bytes = Bytes(path);
     bytes.pop_back(); // an odd size

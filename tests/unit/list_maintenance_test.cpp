@@ -226,6 +226,12 @@ TEST_F(ListMaintenanceCommands, ChangeTheConfigurationOnlyWhenTheListChanged) {
     editor->ClearKeyCell();
     EXPECT_EQ(table.Row(1).PressCell(2), (Cell{"", Variant::Text("")}));
     EXPECT_EQ(table.Row(1).PressCell(1).Text, "A");
+    // A row chosen on a column that holds no key: no cell changes.
+    editor->RowPressed(1, col::Repeat, false);
+    editor->ListClicked();
+    const auto cleared = table.Rows();
+    editor->ClearKeyCell();
+    EXPECT_EQ(table.Rows(), cleared);
 
     // A right click chooses the row the pop-up's Clear Entire Row clears.
     editor->RowPressed(0, col::Device, true);

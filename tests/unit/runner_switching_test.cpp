@@ -107,6 +107,18 @@ TEST(SwitchingSettingsStore, LayoutRoundTripAndLeftovers) {
     EXPECT_FALSE(loaded.HotkeyOf(HotkeyAction::Previous).IsSet());
     EXPECT_EQ(loaded.NoRule, NoRuleChoice::RunDefault);
     EXPECT_EQ(HotkeyText(kCtrlAltN), "CTRL + ALT + N");
+
+    // The Windows key is kept and named; all four modifiers are the most a hotkey holds.
+    const Hotkey winCtrlN{Hotkey::kWinMask | kCtrlMask, 'N'};
+    s.HotkeyOf(HotkeyAction::Next) = winCtrlN;
+    SaveSwitching(store, s);
+    EXPECT_EQ(value("hotkey next"), "2638");
+    EXPECT_EQ(LoadSwitching(store).HotkeyOf(HotkeyAction::Next), winCtrlN);
+    EXPECT_EQ(HotkeyText(winCtrlN), "WIN + CTRL + N");
+    store.SaveString(kUser, key, "hotkey next", std::to_string(15 * 256 + 'N'));
+    EXPECT_EQ(LoadSwitching(store).HotkeyOf(HotkeyAction::Next), Hotkey({15, 'N'}));
+    store.SaveString(kUser, key, "hotkey next", std::to_string(16 * 256 + 'N'));
+    EXPECT_FALSE(LoadSwitching(store).HotkeyOf(HotkeyAction::Next).IsSet());
 }
 
 TEST(SwitchingRules, NameOrFullPathWithoutCaseAndWhichWindowsCount) {
@@ -153,6 +165,10 @@ TEST_F(Switching, TheProgramInFrontRunsItsConfigurationOwnAndShellWindowsDoNot) 
     runner->ToggleRun();
     Front("C:\\Sim\\taxi.exe");
     EXPECT_EQ(std::tuple(Running(), view.checked), std::tuple("stopped", ""));
+    // Settings applied again are decided afresh: the program in front runs its configuration.
+    runner->ApplySwitching();
+    Front("C:\\Sim\\taxi.exe");
+    EXPECT_EQ(Running(), "b.qmf");
 }
 
 TEST_F(Switching, ProgramsWithoutARuleKeepRunTheDefaultOrStop) {
@@ -304,11 +320,30 @@ TEST_F(Switching, PreferencesEditRulesAndMarkOnesWhoseConfigurationIsGone) {
     prefs.SetNoRule(NoRuleChoice::Stop);
     prefs.SetHotkey(HotkeyAction::RunStop, kCtrlAltN);
     EXPECT_THAT(prefs.State().RuleMissing, ElementsAre(false, true));
+    prefs.SetRuleConfiguration(1, kB);
+    prefs.SetRuleConfiguration(2, kC); // no such rule
+    EXPECT_THAT(prefs.State().RuleMissing, ElementsAre(false, false));
     prefs.Apply();
     const auto stored = LoadSwitching(memory);
-    EXPECT_EQ(stored.Rules, std::vector<SwitchRule>({{"taxi.exe", kA}, {"C:\\Two\\taxi.exe", kC}}));
+    EXPECT_EQ(stored.Rules, std::vector<SwitchRule>({{"taxi.exe", kA}, {"C:\\Two\\taxi.exe", kB}}));
     EXPECT_EQ(std::tuple(stored.NoRule, stored.HotkeyOf(HotkeyAction::RunStop)),
               std::tuple(NoRuleChoice::Stop, kCtrlAltN));
+}
+
+TEST_F(Switching, PreferencesWriteSwitchingOnlyWhenItDiffersFromWhatWasLastApplied) {
+    Start();
+    auto& prefs = runner->Preferences();
+    prefs.Load();
+    EXPECT_FALSE(prefs.State().ApplyEnabled);
+    prefs.Apply();
+    EXPECT_FALSE(memory.KeyExists(kUser, kSwitchingKey)); // untouched: nothing written
+    prefs.SetNotify(false);
+    EXPECT_TRUE(prefs.State().ApplyEnabled);
+    prefs.Apply();
+    EXPECT_FALSE(LoadSwitching(memory).Notify);
+    prefs.SetNotify(true); // back to what Load found
+    prefs.Apply();
+    EXPECT_TRUE(LoadSwitching(memory).Notify);
 }
 
 } // namespace

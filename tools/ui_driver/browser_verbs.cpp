@@ -1,5 +1,7 @@
 #include "browser_verbs.h"
 
+#include "session.h"
+
 #include "core/win32/win32_text.h"
 #include "harness.h"
 
@@ -7,6 +9,8 @@
 
 #include <filesystem>
 #include <fstream>
+#include <string>
+#include <vector>
 
 namespace qm::e2e {
 namespace {
@@ -70,3 +74,17 @@ std::vector<std::wstring> BrowserPages() {
 }
 
 } // namespace qm::e2e
+
+namespace qm::e2e::verbs {
+
+void Session::BrowserPages(const Arguments& a) {
+    const std::size_t count = std::stoul(a[0]);
+    std::vector<std::wstring> pages;
+    if (!PumpUntil([&] { return (pages = e2e::BrowserPages()).size() >= count; }, kActionMs))
+        Fail("the browser was started on " + std::to_string(pages.size()) + " pages, not " + a[0]);
+    record_("browser-pages\t" + std::to_string(pages.size()));
+    for (const auto& page : pages)
+        record_("page\t" + Relative(page));
+}
+
+} // namespace qm::e2e::verbs

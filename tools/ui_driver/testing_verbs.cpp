@@ -1,8 +1,15 @@
 #include "testing_verbs.h"
 
+#include "session.h"
+
 #include "editor/win32/vantrel_ids.h"
 
+#include <algorithm>
 #include <charconv>
+#include <cmath>
+#include <cstdlib>
+#include <set>
+#include <string>
 
 namespace qm::e2e {
 namespace {
@@ -82,3 +89,100 @@ std::string PriorityClassName(HANDLE process) {
 }
 
 } // namespace qm::e2e
+
+namespace qm::e2e::verbs {
+
+void Session::SetSimulated(const Arguments& a, bool down) {
+    RequireProgram();
+    const auto device = ParseSimulatedDevice(a[0]);
+    const int button = std::atoi(a[1].c_str());
+    if (!device || button < 1)
+        Fail("no simulated button \"" + a[0] + " " + a[1] + "\"");
+    if (!SetSimulatedButton(*devices_, *device, button, down))
+        Fail("the program does not read " + a[0]);
+    Settle();
+}
+
+void Session::Hold(const Arguments& a) {
+    RequireProgram();
+    const auto device = ParseSimulatedDevice(a[0]);
+    const int button = std::atoi(a[1].c_str());
+    if (!device || device->Board || button < 1)
+        Fail("no simulated controller button \"" + a[0] + " " + a[1] + "\"");
+    const HWND window = FindTestWindow(program_.Id());
+    logBeforeHold_ = window != nullptr ? TestLogLines(window).size() : 0;
+    held_ = devices_->Hold(device->Number, button, std::atof(a[2].c_str()));
+    if (held_.Down.empty())
+        Fail("the program does not read " + a[0]);
+    Settle();
+}
+
+void Session::Repeats(const Arguments& a) {
+    RequireProgram();
+    if (held_.Down.empty())
+        Fail("no button was held (`hold`)");
+    const HWND window = FindTestWindow(program_.Id());
+    if (window == nullptr)
+        Fail("the test window is not open");
+    Settle();
+    const auto lines = TestLogLines(window);
+    const std::wstring text = Wide(a[0]);
+    std::string added;
+    int count = 0;
+    bool others = false;
+    for (std::size_t i = std::min(logBeforeHold_, lines.size()); i < lines.size(); ++i) {
+        added += "\t" + OneLine(lines[i]);
+        ++count;
+        others = others || lines[i] != text;
+    }
+    const std::set<int> counts = RepeatSends(held_, std::atof(a[1].c_str()));
+    if (!others && counts.contains(count)) {
+        record_("repeats\t" + a[0] + "\tas held");
+        return;
+    }
+    const auto heldMs =
+        held_.Down.empty() ? 0 : std::lround(Milliseconds(held_.Down.back() - held_.Down.front()));
+    std::string implied;
+    for (const int c : counts)
+        implied += (implied.empty() ? "" : " or ") + std::to_string(c);
+    record_("repeats\t" + a[0] + "\theld " + std::to_string(heldMs) + " ms: " + implied +
+            " expected, the log gained" + (added.empty() ? " nothing" : added));
+}
+
+void Session::TestButton(const Arguments& a) {
+    RequireProgram();
+    const HWND window = FindTestWindow(program_.Id());
+    if (window == nullptr)
+        Fail("the test window is not open");
+    for (const HWND button : Buttons(window)) {
+        if (Plain(WindowText(button)) != Plain(Wide(a[0])))
+            continue;
+        Blocking([=] {
+            DWORD_PTR result = 0;
+            SendMessageTimeoutW(button, BM_CLICK, 0, 0, SMTO_NORMAL, kActionMs, &result);
+        });
+        return;
+    }
+    Fail("the test window has no button \"" + a[0] + "\"");
+}
+
+void Session::TestLog(const Arguments&) {
+    RequireProgram();
+    Settle();
+    const HWND window = FindTestWindow(program_.Id());
+    if (window == nullptr) {
+        record_("test-log\tclosed");
+        return;
+    }
+    const auto lines = TestLogLines(window);
+    record_("test-log\t" + std::to_string(lines.size()));
+    for (const auto& line : lines)
+        record_(OneLine(line));
+}
+
+void Session::Priority(const Arguments&) {
+    RequireProgram();
+    record_("priority\t" + PriorityClassName(program_.Handle()));
+}
+
+} // namespace qm::e2e::verbs
