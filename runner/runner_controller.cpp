@@ -218,7 +218,15 @@ bool RunnerController::StartConfiguration(const std::string& entry) {
     return loaded;
 }
 
-void RunnerController::ToggleRun(std::string_view procedure) noexcept {
+void RunnerController::ToggleRun() noexcept {
+    ToggleRunAs("ComRun_Click");
+}
+
+void RunnerController::StopFromMenu() noexcept {
+    ToggleRunAs("MNstop_Click");
+}
+
+void RunnerController::ToggleRunAs(std::string_view procedure) {
     RunTrapped(seams_.Dialogs, procedure, [&] {
         BusyPointer busy(view_);
         if (running_) {

@@ -75,9 +75,10 @@ public:
     // nothing escapes it: the window calls them without a trap of its own.
 
     // The Run/Stop button: stops the running configuration, or rescans the devices and runs
-    // the selected one. `procedure` names the user action in an error box (the Stop menu item
-    // runs this command as well).
-    void ToggleRun(std::string_view procedure = "ComRun_Click") noexcept;
+    // the selected one.
+    void ToggleRun() noexcept;
+    // The Stop menu item: the button's command, its error box naming the menu item.
+    void StopFromMenu() noexcept;
     // Stops the engine: icon, timer, process priority and menus back to stopped.
     void Stop() noexcept;
     void RescanDevices() noexcept;
@@ -139,6 +140,7 @@ public:
     RunnerPreferences& Preferences() { return preferences_; }
 
 private:
+    void ToggleRunAs(std::string_view procedure);
     // Lists the configuration folder's new files and the known files that still exist.
     void SynchroniseConfigurationFolder();
     // Loads the entry's file and starts the engine; true when it runs.

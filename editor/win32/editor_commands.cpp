@@ -19,30 +19,30 @@ void ShowContents(EditorController& controller) noexcept {
 }
 
 using C = EditorController;
-constexpr CommandAction kOpen{"open_click", &Call<&C::OpenSelected>};
-constexpr CommandAction kNew{"new_click", &Call<&C::NewConfiguration>};
-constexpr CommandAction kLoad{"load_click", &LoadChosenFile};
-constexpr CommandAction kClose{"close_click", &Call<&C::CloseSelected>};
-constexpr CommandAction kSave{"save_click", &Call<&C::Save>};
-constexpr CommandAction kSaveAs{"save_click", &Call<&C::SaveAs>};
-constexpr CommandAction kClone{"clone_click", &Call<&C::CloneSelected>};
-constexpr CommandAction kDelete{"delete_click", &Call<&C::DeleteSelected>};
-constexpr CommandAction kIcon{"icon_click", &Call<&C::ChangeIcon>};
-constexpr CommandAction kRefresh{"MNjoy_Click", &Call<&C::RefreshDevices>};
-constexpr CommandAction kRun{"MNrun_Click", &Call<&C::RunSelected>};
-constexpr CommandAction kHelp{"Toolbar1_ButtonClick", &Call<&C::ShowHelp>};
-constexpr CommandAction kContents{"MNcontents_Click", &ShowContents};
+constexpr CommandAction kOpen{&Call<&C::OpenSelected>};
+constexpr CommandAction kNew{&Call<&C::NewConfiguration>};
+constexpr CommandAction kLoad{&LoadChosenFile};
+constexpr CommandAction kClose{&Call<&C::CloseSelected>};
+constexpr CommandAction kSave{&Call<&C::Save>};
+constexpr CommandAction kSaveAs{&Call<&C::SaveAs>};
+constexpr CommandAction kClone{&Call<&C::CloneSelected>};
+constexpr CommandAction kDelete{&Call<&C::DeleteSelected>};
+constexpr CommandAction kIcon{&Call<&C::ChangeIcon>};
+constexpr CommandAction kRefresh{&Call<&C::RefreshDevices>};
+constexpr CommandAction kRun{&Call<&C::RunSelected>};
+constexpr CommandAction kHelp{&Call<&C::ShowHelp>};
+constexpr CommandAction kContents{&ShowContents};
 // As the close box: the quit question first.
-constexpr CommandAction kExit{"Form_QueryUnload", nullptr, WindowCommand::Close};
-constexpr CommandAction kOptions{"MNoptions_Click", &Call<&C::EditPreferences>};
-constexpr CommandAction kAbout{"MNabout_Click", nullptr, WindowCommand::About};
-constexpr CommandAction kRecord{"Rec_Mappings", &Call<&C::ToggleRecording>};
-constexpr CommandAction kClearRow{"ComClear_Click", &Call<&C::ClearRow>};
-constexpr CommandAction kClearItem{"ComClearItem_Click", &Call<&C::ClearKeyCell>};
-constexpr CommandAction kTest{"Test_Mappings", &Call<&C::ToggleTest>};
-constexpr CommandAction kRemove{"Del_Devices", &Call<&C::RemoveInactiveAndDuplicateRows>};
-constexpr CommandAction kAdd{"Add_Devices", &Call<&C::AddMissingRows>};
-constexpr CommandAction kReplace{"Swap_Devices", &Call<&C::ReplaceDevice>};
+constexpr CommandAction kExit{nullptr, WindowCommand::Close};
+constexpr CommandAction kOptions{&Call<&C::EditPreferences>};
+constexpr CommandAction kAbout{nullptr, WindowCommand::About, "MNabout_Click"};
+constexpr CommandAction kRecord{&Call<&C::ToggleRecording>};
+constexpr CommandAction kClearRow{&Call<&C::ClearRow>};
+constexpr CommandAction kClearItem{&Call<&C::ClearKeyCell>};
+constexpr CommandAction kTest{&Call<&C::ToggleTest>};
+constexpr CommandAction kRemove{&Call<&C::RemoveInactiveAndDuplicateRows>};
+constexpr CommandAction kAdd{&Call<&C::AddMissingRows>};
+constexpr CommandAction kReplace{&Call<&C::ReplaceDevice>};
 
 using P = CommandPlace;
 using T = ToolPicture;

@@ -1,7 +1,7 @@
 #pragma once
 // The editor's commands as data: one row per command identifier, saying where it appears
 // (menu, toolbar, a pop-up menu, a mapping button), its caption, picture, the flag of the
-// command states that enables or shows it, the procedure its error box names and what it runs.
+// command states that enables or shows it and what it runs.
 // The menus, the toolbar, the pop-up menus, the mapping buttons and the routing of WM_COMMAND
 // are all built from this table. No Win32 types: the rows are plain data.
 #include "core/shortcut.h"
@@ -53,12 +53,12 @@ enum class WindowCommand { None, Close, About };
 
 using EditorCommandRun = void (*)(EditorController&) noexcept;
 
-// What a command does: the procedure its error box names (the controller function traps under
-// it, the window under it for its own), and the controller function or the window's own.
+// What a command does: a controller function, which traps its errors under the procedure name
+// its error box shows, or the window's own command, trapped under `Procedure`.
 struct CommandAction {
-    const char* Procedure = nullptr;
     EditorCommandRun Run = nullptr;
     WindowCommand Window = WindowCommand::None;
+    const char* Procedure = nullptr;
 };
 
 struct EditorCommand {

@@ -1,7 +1,7 @@
 #pragma once
 // The runner's commands as data: one row per menu item and for the Run/Stop button, saying
-// where it appears, its caption, its menu glyph, the flag of the menu state that enables it,
-// the procedure its error box names and what it runs. The menu bar, its menus (the File menu is
+// where it appears, its caption, its menu glyph, the flag of the menu state that enables it
+// and what it runs. The menu bar, its menus (the File menu is
 // also the notification icon's menu) and the routing of WM_COMMAND are built from this table.
 // No Win32 types: the rows are plain data.
 #include "core/shortcut.h"
@@ -41,12 +41,11 @@ struct RunnerCommand {
     const wchar_t* Caption = nullptr;
     // An item that opens a menu of its own.
     std::optional<RunnerPlace> Opens;
-    // The name its error box shows: the controller function traps under it (given it where
-    // it takes one), the window under it for the about box.
-    const char* Procedure = nullptr;
-    // The controller function it runs; null for an item without an action of its own.
+    // The controller function it runs, which traps its errors under the procedure name its
+    // error box shows; null for an item without an action of its own.
     RunnerCommandRun Run = nullptr;
-    bool AboutBox = false; // the window shows its about box
+    bool AboutBox = false; // the window shows its about box, trapped under `Procedure`
+    const char* Procedure = nullptr;
     std::optional<MenuGlyph> Glyph;
     // The flag of the menu state that enables it; null: always enabled.
     bool RunnerMenuState::*State = nullptr;
