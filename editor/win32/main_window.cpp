@@ -432,7 +432,7 @@ bool MainWindow::PreviewMessage(const MSG& message) {
     // The text being typed over a Description is kept first, as a click elsewhere keeps it:
     // Ctrl+S then finds the configuration changed.
     CommitDescription();
-    const int command = ShortcutCommand({key, mask}, states_);
+    const int command = EditorShortcutCommand({key, mask}, states_);
     if (command == 0)
         return false;
     SendMessageW(window, WM_COMMAND, MAKEWPARAM(command, 1), 0);

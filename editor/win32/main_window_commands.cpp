@@ -72,9 +72,9 @@ void MainWindow::OnCommand(int id, int code, HWND source) {
     const EditorCommand* command = FindEditorCommand(id);
     if (command == nullptr || !CommandEnabled(*command, states_))
         return;
-    const CommandAction& action = command->Action;
+    const auto& action = command->Action;
     if (action.Run != nullptr) {
-        action.Run(*controller_);
+        action.Run(*controller_, *command);
         return;
     }
     switch (action.Window) {
@@ -149,10 +149,11 @@ void MainWindow::ApplyCommandStates(const EditorCommandStates& states) {
     for (const EditorCommand& command : EditorCommands()) {
         if (command.Place == CommandPlace::Toolbar && !command.IsSeparator())
             SendMessageW(toolbar_, TB_ENABLEBUTTON, static_cast<WPARAM>(command.Id),
-                         MAKELPARAM(states.Toolbar.*command.File ? TRUE : FALSE, 0));
-        else if (InMainMenu(command.Place) && command.File != nullptr)
+                         MAKELPARAM(states.Toolbar.*command.Enabled.File ? TRUE : FALSE, 0));
+        else if (InMainMenu(command.Place) && command.Enabled.File != nullptr)
             EnableMenuItem(bar, static_cast<UINT>(command.Id),
-                           MF_BYCOMMAND | (states.Menu.*command.File ? MF_ENABLED : MF_GRAYED));
+                           MF_BYCOMMAND |
+                               (states.Menu.*command.Enabled.File ? MF_ENABLED : MF_GRAYED));
     }
     // The four top-level menus (Options is an item of the bar itself).
     for (UINT position = 0; position < 4; ++position)
@@ -161,7 +162,7 @@ void MainWindow::ApplyCommandStates(const EditorCommandStates& states) {
     DrawMenuBar(window_.Get());
     for (const HWND button : mappingButtons_)
         if (const EditorCommand* command = FindEditorCommand(GetDlgCtrlID(button)))
-            EnableWindow(button, states.Buttons.*command->Mapping ? TRUE : FALSE);
+            EnableWindow(button, states.Buttons.*command->Enabled.Mapping ? TRUE : FALSE);
     ApplyButtonPictures();
     ApplyMenuPictures();
 }
@@ -174,7 +175,7 @@ void MainWindow::PopUpFileListMenu() {
         return;
     // Hidden items are left out, not greyed.
     for (const EditorCommand& item : EditorCommands()) {
-        if (item.Place != CommandPlace::FileListMenu || !(states_.FileListMenu.*item.List))
+        if (item.Place != CommandPlace::FileListMenu || !(states_.FileListMenu.*item.Enabled.List))
             continue;
         AppendItem(menu.Get(), item);
         if (item.Picture) {
@@ -197,11 +198,11 @@ void MainWindow::PopUpMappingMenu() {
     for (EditorCommand item : EditorCommands()) {
         if (item.Place != CommandPlace::MappingMenu)
             continue;
-        if (item.Mapping == &MappingCommandFlags::Record)
+        if (item.Enabled.Mapping == &MappingCommandFlags::Record)
             item.Caption = record.c_str();
-        else if (item.Mapping == &MappingCommandFlags::Test)
+        else if (item.Enabled.Mapping == &MappingCommandFlags::Test)
             item.Caption = test.c_str();
-        const bool enabled = item.IsSeparator() || states_.MappingMenu.*item.Mapping;
+        const bool enabled = item.IsSeparator() || states_.MappingMenu.*item.Enabled.Mapping;
         AppendItem(menu.Get(), item, MF_STRING | (enabled ? MF_ENABLED : MF_GRAYED));
     }
     PopUpMenuAtPointer(window_.Get(), menu.Get());

@@ -84,10 +84,10 @@ void MainWindow::OnCommand(int id, int code) {
     // The controller's commands trap their own errors: they are called as they are.
     if (command == nullptr) {
         RunConfigurationItem(id);
-    } else if (command->Run != nullptr) {
-        command->Run(*controller_, *command);
-    } else if (command->AboutBox) {
-        RunTrapped(dialogs_, command->Procedure, [&] { ShowAbout(); });
+    } else if (command->Action.Run != nullptr) {
+        command->Action.Run(*controller_, *command);
+    } else if (command->Action.Window == WindowCommand::About) {
+        RunTrapped(dialogs_, command->Action.Procedure, [&] { ShowAbout(); });
     }
 }
 
@@ -164,7 +164,7 @@ void MainWindow::CreateMenus() {
                 opened.Release();
         } else {
             AppendMenuW(menu, MF_STRING, static_cast<UINT_PTR>(command.Id),
-                        CaptionWithShortcut(command.Caption, command.Keys).c_str());
+                        CaptionWithShortcut(command.Caption, command.Shortcuts[0]).c_str());
         }
     }
     fileMenu_ = menus[static_cast<std::size_t>(RunnerPlace::FileMenu)];
@@ -191,18 +191,18 @@ void MainWindow::ApplyMenuBitmaps() {
     if (bar == nullptr)
         return;
     for (const RunnerCommand& command : RunnerCommands()) {
-        if (!command.Glyph)
+        if (!command.Picture)
             continue;
         // Items by their identifier (configuration items move the File menu's positions),
         // the submenus by their position.
         const HMENU menu = command.Id != 0 ? bar : MenuOf(bar, command.Place);
         const UINT item = command.Id != 0 ? static_cast<UINT>(command.Id) : PositionInMenu(command);
         const UINT flags = command.Id != 0 ? MF_BYCOMMAND : MF_BYPOSITION;
-        auto& bitmap = menuBitmaps_[static_cast<std::size_t>(*command.Glyph)];
+        auto& bitmap = menuBitmaps_[static_cast<std::size_t>(*command.Picture)];
         BITMAP size{};
         if (!bitmap || !GetObjectW(bitmap.Get(), sizeof(size), &size) || size.bmWidth != width ||
             size.bmHeight != height) {
-            UniqueBitmap drawn = DrawMenuGlyph(*command.Glyph, width, height);
+            UniqueBitmap drawn = DrawMenuGlyph(*command.Picture, width, height);
             if (!drawn)
                 continue;
             // The menu lets go of the old bitmap before it is deleted.
@@ -218,9 +218,9 @@ void MainWindow::ApplyMenuState(const RunnerMenuState& state) {
     menuState_ = state;
     const HMENU bar = GetMenu(window_.Get());
     for (const RunnerCommand& command : RunnerCommands()) {
-        if (command.State == nullptr)
+        if (command.Enabled == nullptr)
             continue;
-        const bool enabled = state.*command.State;
+        const bool enabled = state.*command.Enabled;
         if (command.Place == RunnerPlace::RunButton)
             EnableWindow(runButton_, enabled);
         else
