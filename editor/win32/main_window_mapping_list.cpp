@@ -255,7 +255,7 @@ LRESULT MainWindow::OnMappingListDraw(NMLVCUSTOMDRAW& draw) {
             draw.clrText = GetSysColor(COLOR_WINDOWTEXT);
             draw.nmcd.uItemState &= ~static_cast<UINT>(CDIS_SELECTED | CDIS_FOCUS);
             // The cell the keys act on, in the selected row, gets a focus frame.
-            if (row == table->SelectedRow() && controller_->ListColumn() >= 0 &&
+            if (row == table->SelectedRow() && controller_->ListColumn() &&
                 GetFocus() == mappingList_)
                 return CDRF_NOTIFYPOSTPAINT;
         }
@@ -263,8 +263,8 @@ LRESULT MainWindow::OnMappingListDraw(NMLVCUSTOMDRAW& draw) {
     }
     case CDDS_ITEMPOSTPAINT: {
         RECT cell{};
-        if (controller_ != nullptr && MappingCellBounds(static_cast<int>(draw.nmcd.dwItemSpec),
-                                                        controller_->ListColumn(), cell)) {
+        const auto column = controller_ != nullptr ? controller_->ListColumn() : std::nullopt;
+        if (column && MappingCellBounds(static_cast<int>(draw.nmcd.dwItemSpec), *column, cell)) {
             InflateRect(&cell, -1, -1);
             DrawFocusRect(draw.nmcd.hdc, &cell);
         }
