@@ -42,17 +42,17 @@ void SetListItemText(HWND list, int item, int subItem, const std::wstring& text)
 
 } // namespace
 
-MainWindow::MainWindow(HINSTANCE instance, Win32Dialogs& dialogs)
+EditorWindow::EditorWindow(HINSTANCE instance, Win32Dialogs& dialogs)
     : instance_(instance), dialogs_(dialogs), testWindow_(instance, dialogs) {}
 
-MainWindow::~MainWindow() {
+EditorWindow::~EditorWindow() {
     controller_ = nullptr;
     poll_.Stop();
     // The window and its controls go first, then the pictures and fonts they showed.
     window_.Reset();
 }
 
-LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT EditorWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     const HWND window = window_.Get();
     if (LRESULT result = 0; handedOver_.Handle(window, message, wParam, lParam, result,
                                                [this](const std::string& path) {
@@ -124,14 +124,14 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     return DefWindowProcW(window, message, wParam, lParam);
 }
 
-void MainWindow::OnMessageFontChanged() {
+void EditorWindow::OnMessageFontChanged() {
     RunTrapped(dialogs_, "Form_Resize", [&] {
         ApplyFont();
         Layout();
     });
 }
 
-LRESULT MainWindow::OnCreate() {
+LRESULT EditorWindow::OnCreate() {
     bool created = false;
     RunTrapped(dialogs_, "Form_Load", [&] {
         dpi_ = WindowDpi(window_.Get());
@@ -148,12 +148,13 @@ LRESULT MainWindow::OnCreate() {
     return created ? 0 : -1;
 }
 
-void MainWindow::OnEndSession() {
+void EditorWindow::OnEndSession() {
     if (controller_ != nullptr)
         controller_->Shutdown();
 }
 
-LRESULT MainWindow::HandleControlMessage(HWND control, UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT EditorWindow::HandleControlMessage(HWND control, UINT message, WPARAM wParam,
+                                           LPARAM lParam) {
     if (message == WM_DROPFILES) {
         OnDropFiles(reinterpret_cast<HDROP>(wParam));
         return 0;
@@ -172,7 +173,7 @@ LRESULT MainWindow::HandleControlMessage(HWND control, UINT message, WPARAM wPar
     return DefSubclassProc(control, message, wParam, lParam);
 }
 
-bool MainWindow::OnConfigurationListMouse(UINT message, LPARAM lParam) {
+bool EditorWindow::OnConfigurationListMouse(UINT message, LPARAM lParam) {
     if (message != WM_LBUTTONDOWN && message != WM_RBUTTONDOWN && message != WM_LBUTTONDBLCLK &&
         message != WM_RBUTTONDBLCLK)
         return false;
@@ -188,7 +189,7 @@ bool MainWindow::OnConfigurationListMouse(UINT message, LPARAM lParam) {
     return true;
 }
 
-LRESULT MainWindow::OnNotify(NMHDR& header) {
+LRESULT EditorWindow::OnNotify(NMHDR& header) {
     if (header.hwndFrom == mappingList_)
         return OnMappingListNotify(header);
     if (header.hwndFrom == configurationList_ && header.code == NM_CUSTOMDRAW)
@@ -203,7 +204,7 @@ LRESULT MainWindow::OnNotify(NMHDR& header) {
     return 0;
 }
 
-LRESULT MainWindow::OnConfigurationListDraw(NMLVCUSTOMDRAW& draw) {
+LRESULT EditorWindow::OnConfigurationListDraw(NMLVCUSTOMDRAW& draw) {
     switch (draw.nmcd.dwDrawStage) {
     case CDDS_PREPAINT:
         return CDRF_NOTIFYITEMDRAW;
@@ -218,7 +219,7 @@ LRESULT MainWindow::OnConfigurationListDraw(NMLVCUSTOMDRAW& draw) {
     }
 }
 
-void MainWindow::OnClose() {
+void EditorWindow::OnClose() {
     if (controller_ == nullptr) {
         PostQuitMessage(0);
         return;
@@ -228,13 +229,13 @@ void MainWindow::OnClose() {
     controller_->Shutdown();
 }
 
-void MainWindow::OnDropFiles(HDROP drop) {
+void EditorWindow::OnDropFiles(HDROP drop) {
     const std::vector<std::string> paths = TakeDroppedFiles(drop);
     if (controller_ != nullptr && IsWindowEnabled(window_.Get()))
         controller_->DropFiles(paths);
 }
 
-std::string MainWindow::ConfigurationKeyAt(POINT point) const {
+std::string EditorWindow::ConfigurationKeyAt(POINT point) const {
     LVHITTESTINFO hit{};
     hit.pt = point;
     const auto item =
@@ -245,7 +246,7 @@ std::string MainWindow::ConfigurationKeyAt(POINT point) const {
     return entryKeys_[static_cast<std::size_t>(item)];
 }
 
-int MainWindow::EntryImage(const std::string& iconSource) {
+int EditorWindow::EntryImage(const std::string& iconSource) {
     const std::wstring path = WideFromUtf8(iconSource);
     const auto [known, added] = entryImageOf_.try_emplace(ShellIconSource(path), -1);
     if (!added)
@@ -268,11 +269,11 @@ int MainWindow::EntryImage(const std::string& iconSource) {
     return index;
 }
 
-void MainWindow::SetStatusText(std::string_view text) {
+void EditorWindow::SetStatusText(std::string_view text) {
     SetStatusPanel(0, statusText_, text);
 }
 
-void MainWindow::SetStatusPanel(int panel, std::string& shown, std::string_view text) {
+void EditorWindow::SetStatusPanel(int panel, std::string& shown, std::string_view text) {
     if (text == shown)
         return;
     shown.assign(text);
@@ -281,11 +282,11 @@ void MainWindow::SetStatusPanel(int panel, std::string& shown, std::string_view 
                  reinterpret_cast<LPARAM>(wide.c_str()));
 }
 
-void MainWindow::SetCaption(std::string_view caption) {
+void EditorWindow::SetCaption(std::string_view caption) {
     SetWindowTextW(window_.Get(), WideFromUtf8(caption).c_str());
 }
 
-void MainWindow::ShowConfigurations(const ConfigurationList& list) {
+void EditorWindow::ShowConfigurations(const ConfigurationList& list) {
     ShowEntries(list);
     ShowTabs(list);
     // Scroll positions of configurations no longer open are forgotten.
@@ -293,7 +294,7 @@ void MainWindow::ShowConfigurations(const ConfigurationList& list) {
         it = list.IsOpen(it->first) ? std::next(it) : scrollPositions_.erase(it);
 }
 
-void MainWindow::ShowEntries(const ConfigurationList& list) {
+void EditorWindow::ShowEntries(const ConfigurationList& list) {
     // Rebuilt when the keys or their order changed, otherwise updated in place.
     const auto& entries = list.Entries();
     std::vector<std::string> keys;
@@ -328,7 +329,7 @@ void MainWindow::ShowEntries(const ConfigurationList& list) {
     InvalidateRect(configurationList_, nullptr, TRUE);
 }
 
-void MainWindow::ShowTabs(const ConfigurationList& list) {
+void EditorWindow::ShowTabs(const ConfigurationList& list) {
     // The placeholder's text is empty and it has no picture.
     const auto tabRowHeight = [&] {
         RECT tab{};
@@ -360,13 +361,13 @@ void MainWindow::ShowTabs(const ConfigurationList& list) {
         Layout();
 }
 
-void MainWindow::ScrollEntryIntoView(std::string_view key) {
+void EditorWindow::ScrollEntryIntoView(std::string_view key) {
     const int index = IndexOfKey(entryKeys_, key);
     if (index >= 0)
         SendMessageW(configurationList_, LVM_ENSUREVISIBLE, static_cast<WPARAM>(index), FALSE);
 }
 
-void MainWindow::ShowDevices(const std::vector<std::string>& names) {
+void EditorWindow::ShowDevices(const std::vector<std::string>& names) {
     SendMessageW(deviceList_, LVM_DELETEALLITEMS, 0, 0);
     std::vector<std::wstring> rows;
     for (const std::string& name : names)
@@ -386,11 +387,11 @@ void MainWindow::ShowDevices(const std::vector<std::string>& names) {
     SendMessageW(deviceList_, LVM_SETCOLUMNWIDTH, 0, LVSCW_AUTOSIZE_USEHEADER);
 }
 
-void MainWindow::SetKeyMappingText(std::string_view text) {
+void EditorWindow::SetKeyMappingText(std::string_view text) {
     SetWindowTextW(keyMapping_, WideFromUtf8(text).c_str());
 }
 
-void MainWindow::SetBusy(bool busy) {
+void EditorWindow::SetBusy(bool busy) {
     busy_ = busy;
     POINT cursor{};
     GetCursorPos(&cursor);
@@ -399,15 +400,15 @@ void MainWindow::SetBusy(bool busy) {
         SetCursor(LoadCursorW(nullptr, busy ? IDC_WAIT : IDC_ARROW));
 }
 
-void MainWindow::Minimize() {
+void EditorWindow::Minimize() {
     ShowWindow(window_.Get(), SW_MINIMIZE);
 }
 
-void MainWindow::Quit() {
+void EditorWindow::Quit() {
     PostQuitMessage(0);
 }
 
-bool MainWindow::PreviewMessage(const MSG& message) {
+bool EditorWindow::PreviewMessage(const MSG& message) {
     if (controller_ == nullptr || !IsWindowEnabled(window_.Get()))
         return false;
     const bool keyDown = message.message == WM_KEYDOWN || message.message == WM_SYSKEYDOWN;
@@ -439,7 +440,7 @@ bool MainWindow::PreviewMessage(const MSG& message) {
     return true;
 }
 
-void MainWindow::ShowStartHint(std::string_view text) {
+void EditorWindow::ShowStartHint(std::string_view text) {
     if (text == startHintText_)
         return;
     startHintText_ = text;
@@ -451,7 +452,7 @@ void MainWindow::ShowStartHint(std::string_view text) {
     ShowWindow(mappingList_, shown ? SW_HIDE : SW_SHOWNA);
 }
 
-void MainWindow::ShowPreferences() {
+void EditorWindow::ShowPreferences() {
     if (controller_ == nullptr)
         return;
     ShowEditorPreferences(instance_, window_.Get(), controller_->Preferences(), dialogs_,
@@ -461,23 +462,23 @@ void MainWindow::ShowPreferences() {
                           });
 }
 
-void MainWindow::SetSecondStatusText(std::string_view text) {
+void EditorWindow::SetSecondStatusText(std::string_view text) {
     SetStatusPanel(1, secondStatusText_, text);
 }
 
-void MainWindow::ShowTestWindow() {
+void EditorWindow::ShowTestWindow() {
     testWindow_.Show(window_.Get());
 }
 
-void MainWindow::CloseTestWindow() {
+void EditorWindow::CloseTestWindow() {
     testWindow_.Close();
 }
 
-void MainWindow::LogTestKey(std::string_view text) {
+void EditorWindow::LogTestKey(std::string_view text) {
     testWindow_.AppendLine(text);
 }
 
-void MainWindow::SetPollTimer(bool enabled, int periodMs) {
+void EditorWindow::SetPollTimer(bool enabled, int periodMs) {
     if (enabled)
         poll_.Start(periodMs);
     else

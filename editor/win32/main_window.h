@@ -32,12 +32,12 @@ class EditorController;
 
 namespace qm::win32 {
 
-class MainWindow final : public EditorView {
+class EditorWindow final : public EditorView {
 public:
-    MainWindow(HINSTANCE instance, Win32Dialogs& dialogs);
-    ~MainWindow() override;
-    MainWindow(const MainWindow&) = delete;
-    MainWindow& operator=(const MainWindow&) = delete;
+    EditorWindow(HINSTANCE instance, Win32Dialogs& dialogs);
+    ~EditorWindow() override;
+    EditorWindow(const EditorWindow&) = delete;
+    EditorWindow& operator=(const EditorWindow&) = delete;
 
     // Creates the window, hidden, with its controls and menus and the caption given; false
     // when the system refused.

@@ -29,7 +29,7 @@ void AppendItem(HMENU menu, const EditorCommand& command, UINT flags = MF_STRING
 
 } // namespace
 
-void MainWindow::AddToolbarButtons() {
+void EditorWindow::AddToolbarButtons() {
     SendMessageW(toolbar_, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
     SendMessageW(toolbar_, TB_SETEXTENDEDSTYLE, 0, TBSTYLE_EX_MIXEDBUTTONS);
     std::vector<TBBUTTON> buttons;
@@ -54,7 +54,7 @@ void MainWindow::AddToolbarButtons() {
                  reinterpret_cast<LPARAM>(buttons.data()));
 }
 
-void MainWindow::OnCommand(int id, int code, HWND source) {
+void EditorWindow::OnCommand(int id, int code, HWND source) {
     // While a dialog or a box of the program is open the window is disabled, and so are its
     // commands (a command posted from outside).
     if (controller_ == nullptr || !IsWindowEnabled(window_.Get()))
@@ -92,12 +92,12 @@ void MainWindow::OnCommand(int id, int code, HWND source) {
     }
 }
 
-void MainWindow::OnEnter() {
+void EditorWindow::OnEnter() {
     if (const HWND button = FocusedPushButton(window_.Get()))
         OnCommand(GetDlgCtrlID(button), BN_CLICKED, button);
 }
 
-void MainWindow::CreateMenus() {
+void EditorWindow::CreateMenus() {
     UniqueMenu bar(CreateMenu());
     UniqueMenu file(CreatePopupMenu());
     UniqueMenu tools(CreatePopupMenu());
@@ -131,7 +131,7 @@ void MainWindow::CreateMenus() {
     bar.Release(); // the window destroys its menu bar with itself
 }
 
-void MainWindow::ApplyMenuPictures() {
+void EditorWindow::ApplyMenuPictures() {
     const HMENU bar = GetMenu(window_.Get());
     if (bar == nullptr)
         return;
@@ -143,7 +143,7 @@ void MainWindow::ApplyMenuPictures() {
     }
 }
 
-void MainWindow::ApplyCommandStates(const EditorCommandStates& states) {
+void EditorWindow::ApplyCommandStates(const EditorCommandStates& states) {
     states_ = states;
     const HMENU bar = GetMenu(window_.Get());
     for (const EditorCommand& command : EditorCommands()) {
@@ -167,7 +167,7 @@ void MainWindow::ApplyCommandStates(const EditorCommandStates& states) {
     ApplyMenuPictures();
 }
 
-void MainWindow::PopUpFileListMenu() {
+void EditorWindow::PopUpFileListMenu() {
     if (!states_.FileListMenuEnabled)
         return;
     const UniqueMenu menu(CreatePopupMenu());
@@ -187,7 +187,7 @@ void MainWindow::PopUpFileListMenu() {
     PopUpMenuAtPointer(window_.Get(), menu.Get());
 }
 
-void MainWindow::PopUpMappingMenu() {
+void EditorWindow::PopUpMappingMenu() {
     if (!states_.MappingMenuEnabled)
         return;
     const UniqueMenu menu(CreatePopupMenu());

@@ -26,10 +26,10 @@ constexpr int kDesignedHeight = 540;
 
 } // namespace
 
-bool MainWindow::Create(std::wstring_view caption) {
+bool EditorWindow::Create(std::wstring_view caption) {
     WNDCLASSEXW windowClass{};
     windowClass.cbSize = sizeof(windowClass);
-    windowClass.lpfnWndProc = &RoutedProcedures::ForWindow<MainWindow>;
+    windowClass.lpfnWndProc = &RoutedProcedures::ForWindow<EditorWindow>;
     windowClass.hInstance = instance_;
     windowClass.hIcon = static_cast<HICON>(
         LoadImageW(instance_, VANTREL_PROGRAM_ICON, IMAGE_ICON, 0, 0, LR_DEFAULTSIZE | LR_SHARED));
@@ -51,7 +51,7 @@ bool MainWindow::Create(std::wstring_view caption) {
     return true;
 }
 
-void MainWindow::Show(int showCommand) {
+void EditorWindow::Show(int showCommand) {
     const HWND window = window_.Get();
     const SIZE size = DesignedWindowSize();
     MONITORINFO monitor{};
@@ -68,7 +68,7 @@ void MainWindow::Show(int showCommand) {
     UpdateWindow(window);
 }
 
-void MainWindow::OnDpiChanged(UINT dpi, const RECT* suggested) {
+void EditorWindow::OnDpiChanged(UINT dpi, const RECT* suggested) {
     RunTrapped(dialogs_, "Form_Resize", [&] {
         dpi_ = dpi;
         if (!pictures_.Load(instance_, dpi_))
@@ -86,7 +86,7 @@ void MainWindow::OnDpiChanged(UINT dpi, const RECT* suggested) {
     });
 }
 
-void MainWindow::OnMinMaxInfo(MINMAXINFO& info) const {
+void EditorWindow::OnMinMaxInfo(MINMAXINFO& info) const {
     // No smaller than designed, no larger than the screen the window is on.
     const SIZE designed = DesignedWindowSize();
     info.ptMinTrackSize = {designed.cx, designed.cy};
@@ -97,18 +97,18 @@ void MainWindow::OnMinMaxInfo(MINMAXINFO& info) const {
                                monitor.rcMonitor.bottom - monitor.rcMonitor.top};
 }
 
-SIZE MainWindow::DesignedClientSize() const {
+SIZE EditorWindow::DesignedClientSize() const {
     return {Scale(kDesignedWidth, dpi_), Scale(kDesignedHeight, dpi_)};
 }
 
-SIZE MainWindow::DesignedWindowSize() const {
+SIZE EditorWindow::DesignedWindowSize() const {
     const SIZE client = DesignedClientSize();
     RECT bounds{0, 0, client.cx, client.cy};
     AdjustWindowRectForDpi(bounds, kStyle, true, kExStyle, dpi_);
     return {bounds.right - bounds.left, bounds.bottom - bounds.top};
 }
 
-void MainWindow::CreateControls() {
+void EditorWindow::CreateControls() {
     const HWND window = window_.Get();
     const auto child = [&](DWORD exStyle, const wchar_t* windowClass, const wchar_t* text,
                            DWORD style, int id) {
@@ -168,7 +168,7 @@ void MainWindow::CreateControls() {
     subclass(descriptionEditor_);
 }
 
-bool MainWindow::TabInReadingOrder(const MSG& message, std::uint16_t mask) {
+bool EditorWindow::TabInReadingOrder(const MSG& message, std::uint16_t mask) {
     if (message.message != WM_KEYDOWN || message.wParam != VK_TAB || (mask & ~kShiftMask) != 0)
         return false;
     std::vector<HWND> order{configurationList_, tabs_, mappingList_, deviceList_};
@@ -192,7 +192,7 @@ bool MainWindow::TabInReadingOrder(const MSG& message, std::uint16_t mask) {
     return true;
 }
 
-void MainWindow::SetUpControls() {
+void EditorWindow::SetUpControls() {
     SendMessageW(configurationList_, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_DOUBLEBUFFER,
                  LVS_EX_DOUBLEBUFFER);
     SendMessageW(mappingList_, LVM_SETEXTENDEDLISTVIEWSTYLE,
@@ -239,7 +239,7 @@ void MainWindow::SetUpControls() {
     ShowMappingList(nullptr);
 }
 
-void MainWindow::ApplyPictures() {
+void EditorWindow::ApplyPictures() {
     const int large = Scale(32, dpi_);
     const int small = Scale(16, dpi_);
     UniqueImageList entriesLarge(ImageList_Create(large, large, ILC_COLOR32 | ILC_MASK, 8, 8));
@@ -272,14 +272,14 @@ void MainWindow::ApplyPictures() {
         ShowConfigurations(controller_->Configurations());
 }
 
-void MainWindow::ApplyButtonPictures() {
+void EditorWindow::ApplyButtonPictures() {
     SendMessageW(mappingButtons_[0], BM_SETIMAGE, IMAGE_ICON,
                  reinterpret_cast<LPARAM>(pictures_.RecordPicture(states_.Recording)));
     SendMessageW(mappingButtons_[3], BM_SETIMAGE, IMAGE_ICON,
                  reinterpret_cast<LPARAM>(pictures_.TestPicture(states_.Testing)));
 }
 
-void MainWindow::ApplyFont() {
+void EditorWindow::ApplyFont() {
     const LOGFONTW description = MessageFont(dpi_);
     UniqueFont font(CreateFontIndirectW(&description));
     if (!font)
@@ -296,7 +296,7 @@ void MainWindow::ApplyFont() {
     font_ = std::move(font);
 }
 
-void MainWindow::Layout() {
+void EditorWindow::Layout() {
     const HWND window = window_.Get();
     if (window == nullptr || statusBar_ == nullptr || IsIconic(window))
         return;
@@ -352,7 +352,7 @@ void MainWindow::Layout() {
                std::max(right - left - s(24), 0), hintHeight, TRUE);
 }
 
-int MainWindow::LayoutDeviceFrame(int left, int right, int bottom) {
+int EditorWindow::LayoutDeviceFrame(int left, int right, int bottom) {
     const auto s = [&](int length) { return Scale(length, dpi_); };
     const int buttonWidth = s(88);
     const int buttonHeight = s(28);

@@ -24,7 +24,7 @@ namespace qm::win32 {
 namespace {
 
 void OnPollDue(void* context) {
-    static_cast<MainWindow*>(context)->RunDuePass();
+    static_cast<RunnerWindow*>(context)->RunDuePass();
 }
 
 } // namespace
@@ -40,7 +40,7 @@ int RunCorvex(HINSTANCE instance, const wchar_t* commandLine) {
                                      Utf8FromWide(commandLine != nullptr ? commandLine : L""),
                                      SystemFileSystem());
                              }};
-    return RunProgram<MainWindow>(instance, start, [&](MainWindow& window, Win32Dialogs& dialogs) {
+    return RunProgram<RunnerWindow>(instance, start, [&](auto& window, Win32Dialogs& dialogs) {
         RegistryStore store;
         RunnerProcessPriority priority;
         DirectInputJoysticks joysticks;

@@ -27,12 +27,12 @@ class RunnerController;
 
 namespace qm::win32 {
 
-class MainWindow final : public RunnerView {
+class RunnerWindow final : public RunnerView {
 public:
-    MainWindow(HINSTANCE instance, Win32Dialogs& dialogs);
-    ~MainWindow() override;
-    MainWindow(const MainWindow&) = delete;
-    MainWindow& operator=(const MainWindow&) = delete;
+    RunnerWindow(HINSTANCE instance, Win32Dialogs& dialogs);
+    ~RunnerWindow() override;
+    RunnerWindow(const RunnerWindow&) = delete;
+    RunnerWindow& operator=(const RunnerWindow&) = delete;
 
     // Creates the window, hidden, with its controls and menus and the caption given; false
     // when the system refused.
