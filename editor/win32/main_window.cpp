@@ -60,6 +60,9 @@ LRESULT EditorWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) 
                                                        controller_->LoadHandedOver(path);
                                                }))
         return result;
+    if (LRESULT result = 0;
+        HandleMainWindowMessage(*this, waitPointer_, message, wParam, lParam, result))
+        return result;
     switch (message) {
     case WM_CREATE:
         return OnCreate();
@@ -95,29 +98,6 @@ LRESULT EditorWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) 
     case WM_CLOSE:
         OnClose();
         return 0;
-    case WM_QUERYENDSESSION:
-        return controller_ == nullptr || controller_->ClosingProceeds() ? TRUE : FALSE;
-    case WM_ENDSESSION:
-        if (wParam != FALSE)
-            OnEndSession();
-        return 0;
-    case WM_SETCURSOR:
-        if (busy_ && LOWORD(lParam) == HTCLIENT) {
-            SetCursor(LoadCursorW(nullptr, IDC_WAIT));
-            return TRUE;
-        }
-        break;
-    case WM_DPICHANGED:
-        OnDpiChanged(HIWORD(wParam), reinterpret_cast<const RECT*>(lParam));
-        return 0;
-    case WM_SETTINGCHANGE:
-        if (wParam == SPI_SETNONCLIENTMETRICS)
-            OnMessageFontChanged();
-        break;
-    case WM_DESTROY:
-        // A window destroyed from outside ends the program rather than leaving it headless.
-        PostQuitMessage(0);
-        return 0;
     default:
         break;
     }
@@ -146,6 +126,10 @@ LRESULT EditorWindow::OnCreate() {
         created = true;
     });
     return created ? 0 : -1;
+}
+
+bool EditorWindow::SessionMayEnd() {
+    return controller_ == nullptr || controller_->ClosingProceeds();
 }
 
 void EditorWindow::OnEndSession() {
@@ -392,12 +376,7 @@ void EditorWindow::SetKeyMappingText(std::string_view text) {
 }
 
 void EditorWindow::SetBusy(bool busy) {
-    busy_ = busy;
-    POINT cursor{};
-    GetCursorPos(&cursor);
-    const HWND under = WindowFromPoint(cursor);
-    if (under == window_.Get() || IsChild(window_.Get(), under))
-        SetCursor(LoadCursorW(nullptr, busy ? IDC_WAIT : IDC_ARROW));
+    waitPointer_.Set(window_.Get(), busy);
 }
 
 void EditorWindow::Minimize() {

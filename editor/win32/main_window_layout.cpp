@@ -27,19 +27,9 @@ constexpr int kDesignedHeight = 540;
 } // namespace
 
 bool EditorWindow::Create(std::wstring_view caption) {
-    WNDCLASSEXW windowClass{};
-    windowClass.cbSize = sizeof(windowClass);
-    windowClass.lpfnWndProc = &RoutedProcedures::ForWindow<EditorWindow>;
-    windowClass.hInstance = instance_;
-    windowClass.hIcon = static_cast<HICON>(
-        LoadImageW(instance_, VANTREL_PROGRAM_ICON, IMAGE_ICON, 0, 0, LR_DEFAULTSIZE | LR_SHARED));
-    windowClass.hIconSm = static_cast<HICON>(LoadImageW(instance_, VANTREL_PROGRAM_ICON, IMAGE_ICON,
-                                                        GetSystemMetrics(SM_CXSMICON),
-                                                        GetSystemMetrics(SM_CYSMICON), LR_SHARED));
-    windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    windowClass.lpszClassName = VANTREL_MAIN_WINDOW_CLASS;
-    if (!RegisterClassExW(&windowClass) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS)
+    if (!RegisterWindowClass(instance_,
+                             {VANTREL_MAIN_WINDOW_CLASS, &RoutedProcedures::ForWindow<EditorWindow>,
+                              VANTREL_PROGRAM_ICON}))
         return false;
     const std::wstring text(caption);
     const HWND window =
@@ -112,9 +102,8 @@ void EditorWindow::CreateControls() {
     const HWND window = window_.Get();
     const auto child = [&](DWORD exStyle, const wchar_t* windowClass, const wchar_t* text,
                            DWORD style, int id) {
-        const HWND control = CreateWindowExW(
-            exStyle, windowClass, text, WS_CHILD | WS_CLIPSIBLINGS | style, 0, 0, 10, 10, window,
-            reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance_, nullptr);
+        const HWND control = CreateChildControl(window, instance_, exStyle, windowClass, text,
+                                                WS_CLIPSIBLINGS | style, id);
         if (control == nullptr)
             throw std::runtime_error("a control of the main window could not be created");
         return control;

@@ -43,19 +43,8 @@ RunnerWindow::~RunnerWindow() {
 
 bool RunnerWindow::Create(std::wstring_view caption) {
     caption_ = std::wstring(caption);
-    WNDCLASSEXW windowClass{};
-    windowClass.cbSize = sizeof(windowClass);
-    windowClass.lpfnWndProc = &RoutedProcedures::ForWindow<RunnerWindow>;
-    windowClass.hInstance = instance_;
-    windowClass.hIcon = static_cast<HICON>(
-        LoadImageW(instance_, L"corvex", IMAGE_ICON, 0, 0, LR_DEFAULTSIZE | LR_SHARED));
-    windowClass.hIconSm = static_cast<HICON>(LoadImageW(instance_, L"corvex", IMAGE_ICON,
-                                                        GetSystemMetrics(SM_CXSMICON),
-                                                        GetSystemMetrics(SM_CYSMICON), LR_SHARED));
-    windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    windowClass.lpszClassName = CORVEX_MAIN_WINDOW_CLASS;
-    if (!RegisterClassExW(&windowClass) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS)
+    if (!RegisterWindowClass(instance_, {CORVEX_MAIN_WINDOW_CLASS,
+                                         &RoutedProcedures::ForWindow<RunnerWindow>, L"corvex"}))
         return false;
 
     taskbarCreated_ = RegisterWindowMessageW(L"TaskbarCreated");
@@ -94,6 +83,9 @@ LRESULT RunnerWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) 
                                                        controller_->RunHandedOver(path);
                                                }))
         return result;
+    if (LRESULT result = 0;
+        HandleMainWindowMessage(*this, waitPointer_, message, wParam, lParam, result))
+        return result;
     switch (message) {
     case WM_CREATE:
         return OnCreate();
@@ -128,31 +120,6 @@ LRESULT RunnerWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) 
         return TRUE;
     case WM_CLOSE:
         OnClose();
-        return 0;
-    case WM_QUERYENDSESSION:
-        return TRUE;
-    case WM_ENDSESSION:
-        if (wParam != FALSE)
-            OnEndSession();
-        return 0;
-    case WM_SETCURSOR:
-        if (busy_ && LOWORD(lParam) == HTCLIENT) {
-            SetCursor(LoadCursorW(nullptr, IDC_WAIT));
-            return TRUE;
-        }
-        break;
-    case WM_DPICHANGED:
-        OnDpiChanged(HIWORD(wParam), reinterpret_cast<const RECT*>(lParam));
-        return 0;
-    case WM_SETTINGCHANGE:
-        if (wParam == SPI_SETNONCLIENTMETRICS)
-            OnMessageFontChanged();
-        break;
-    case WM_DESTROY:
-        modalLoopTimer_.Stop();
-        RemoveTrayIcon();
-        // A window destroyed from outside ends the program rather than leaving it headless.
-        PostQuitMessage(0);
         return 0;
     default:
         if (message == taskbarCreated_ && taskbarCreated_ != 0) {
@@ -238,6 +205,11 @@ void RunnerWindow::OnEndSession() {
         controller_->Exit();
 }
 
+void RunnerWindow::OnDestroy() {
+    modalLoopTimer_.Stop();
+    RemoveTrayIcon();
+}
+
 void RunnerWindow::OnDpiChanged(UINT dpi, const RECT* suggested) {
     RunTrapped(dialogs_, "Form_Resize", [&] {
         dpi_ = dpi;
@@ -275,9 +247,8 @@ void RunnerWindow::CreateControls() {
     const HWND window = window_.Get();
     const auto child = [&](DWORD exStyle, const wchar_t* windowClass, const wchar_t* text,
                            DWORD style, int id) {
-        const HWND control = CreateWindowExW(
-            exStyle, windowClass, text, WS_CHILD | WS_VISIBLE | style, 0, 0, 10, 10, window,
-            reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance_, nullptr);
+        const HWND control = CreateChildControl(window, instance_, exStyle, windowClass, text,
+                                                WS_VISIBLE | style, id);
         if (control == nullptr)
             throw std::runtime_error("a control of the main window could not be created");
         return control;
@@ -557,12 +528,7 @@ bool RunnerWindow::IsVisible() const {
 }
 
 void RunnerWindow::SetBusy(bool busy) {
-    busy_ = busy;
-    POINT cursor{};
-    GetCursorPos(&cursor);
-    const HWND under = WindowFromPoint(cursor);
-    if (under == window_.Get() || IsChild(window_.Get(), under))
-        SetCursor(LoadCursorW(nullptr, busy ? IDC_WAIT : IDC_ARROW));
+    waitPointer_.Set(window_.Get(), busy);
 }
 
 void RunnerWindow::ShowPreferences() {

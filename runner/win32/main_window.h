@@ -27,7 +27,7 @@ class RunnerController;
 
 namespace qm::win32 {
 
-class RunnerWindow final : public RunnerView {
+class RunnerWindow final : public RunnerView, private MainWindowEvents {
 public:
     RunnerWindow(HINSTANCE instance, Win32Dialogs& dialogs);
     ~RunnerWindow() override;
@@ -90,8 +90,13 @@ private:
     void Unbind() { window_.Release(); }
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT OnCreate();
-    // The system's message font changed: the controls take it and are laid out again.
-    void OnMessageFontChanged();
+    // MainWindowEvents. The system's message font changed: the controls take it and are laid
+    // out again.
+    bool SessionMayEnd() override { return true; }
+    void OnEndSession() override;
+    void OnDpiChanged(UINT dpi, const RECT* suggested) override;
+    void OnMessageFontChanged() override;
+    void OnDestroy() override;
     // The taskbar came back (Explorer restarted).
     void OnTaskbarCreated();
     // A command of the command table or a configuration item, run when its item or button is
@@ -104,11 +109,9 @@ private:
     // A global hotkey: its command runs unless a dialog or a box of the program is open.
     void OnHotkey(WPARAM id);
     void OnDropFiles(HDROP drop);
-    void OnDpiChanged(UINT dpi, const RECT* suggested);
     // Enter, which the dialog-message handling reports as IDOK.
     void OnEnter();
     void OnClose();
-    void OnEndSession();
 
     void CreateControls();
     void CreateMenus();
@@ -157,7 +160,7 @@ private:
     std::string runningEntry_;
     std::wstring runningFile_;
     UINT taskbarCreated_ = 0;
-    bool busy_ = false;
+    WaitPointer waitPointer_;
 
     PollTimer poll_;
     // While a menu, a message box or a dialog runs its own message loop, this window timer
