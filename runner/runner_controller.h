@@ -46,6 +46,9 @@ struct RunnerSeams {
     qm::Keyboard& Keyboard;
     qm::Clock& Clock;
     GuideBrowser& Guide;
+    // Being told of the program in front, and the global hotkeys; none: nothing switches.
+    ForegroundWatch* Foreground = nullptr;
+    HotkeyRegistrar* Hotkeys = nullptr;
 };
 
 enum class TrayEvent { LeftDoubleClick, RightButtonUp, Other };
@@ -116,9 +119,7 @@ public:
     // The poll timer's tick: one engine pass while running.
     void TimerTick() noexcept;
 
-    // Switching (runner_switching.cpp). The shell's seams, given before Start; without them
-    // nothing switches.
-    void AttachSwitching(ForegroundWatch& watch, HotkeyRegistrar& hotkeys);
+    // Switching (runner_switching.cpp), through the Foreground and Hotkeys seams.
     // Takes the stored switching settings over: the hotkeys are registered again (a hotkey
     // another program holds is reported), and the foreground is watched while switching is
     // active. At start-up and after the preferences were applied.
@@ -171,8 +172,6 @@ private:
     // The entries shown in the File menu and the selector.
     std::vector<std::string> listed_;
     bool running_ = false;
-    ForegroundWatch* watch_ = nullptr;
-    HotkeyRegistrar* hotkeys_ = nullptr;
     SwitchingSettings switching_;
     // The hotkeys registered now.
     std::array<Hotkey, kHotkeyActions> registered_{};

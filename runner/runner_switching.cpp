@@ -15,18 +15,13 @@ constexpr std::array<std::string_view, kHotkeyActions> kHotkeyNames = {
 
 } // namespace
 
-void RunnerController::AttachSwitching(ForegroundWatch& watch, HotkeyRegistrar& hotkeys) {
-    watch_ = &watch;
-    hotkeys_ = &hotkeys;
-}
-
 void RunnerController::ApplySwitching() noexcept {
     RunTrapped(seams_.Dialogs, "ApplySwitching", [&] {
-        if (watch_ == nullptr || hotkeys_ == nullptr)
+        if (seams_.Foreground == nullptr || seams_.Hotkeys == nullptr)
             return;
         switching_ = LoadSwitching(seams_.Store);
         lastDecision_.reset();
-        watch_->Watch(switching_.Active());
+        seams_.Foreground->Watch(switching_.Active());
         for (int a = 0; a < kHotkeyActions; ++a) {
             const auto action = static_cast<HotkeyAction>(a);
             const Hotkey wanted = switching_.HotkeyOf(action);
@@ -34,11 +29,11 @@ void RunnerController::ApplySwitching() noexcept {
             if (registered == wanted)
                 continue;
             if (registered.IsSet())
-                hotkeys_->Unregister(action);
+                seams_.Hotkeys->Unregister(action);
             registered = {};
             if (!wanted.IsSet())
                 continue;
-            if (hotkeys_->Register(action, wanted))
+            if (seams_.Hotkeys->Register(action, wanted))
                 registered = wanted;
             else
                 seams_.Dialogs.ShowMessage(msg::HotkeyTaken(

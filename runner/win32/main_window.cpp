@@ -181,6 +181,11 @@ void RunnerWindow::OnHotkey(WPARAM id) {
         controller_->HotkeyPressed(static_cast<HotkeyAction>(action));
 }
 
+void RunnerWindow::ForegroundChanged(const ForegroundWindow& front) {
+    if (controller_ != nullptr && IsWindowEnabled(window_.Get()))
+        controller_->ForegroundChanged(front);
+}
+
 void RunnerWindow::OnDropFiles(HDROP drop) {
     const auto paths = TakeDroppedFiles(drop);
     if (controller_ != nullptr)

@@ -23,7 +23,8 @@
 
 namespace qm {
 class RunnerController;
-}
+struct ForegroundWindow;
+} // namespace qm
 
 namespace qm::win32 {
 
@@ -43,6 +44,9 @@ public:
     PollTimer& Timer() { return poll_; }
     // The poll tick: one engine pass (the engine keeps a pass from re-entering).
     void RunDuePass() noexcept;
+    // Another program came to the front: the controller is told unless a dialog or a box of
+    // the program is open.
+    void ForegroundChanged(const ForegroundWindow& front);
     // Sees every message of the thread before it is dispatched: takes (true) the key of a
     // shortcut of the main window that runs its command.
     bool PreviewMessage(const MSG& message);
