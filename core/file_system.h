@@ -41,8 +41,9 @@ public:
     // Creates a new temporary file beside the target (TemporaryPathFor; never an existing
     // path), writes and flushes it, then replaces the target in one step. The target keeps
     // its permissions; a read-only target is refused with "permission denied". On failure
-    // the target is left as it was and the temporary file is removed. The POSIX file system
-    // writes through a symbolic link: the file it leads to is replaced and the link kept.
+    // the target is left as it was and the temporary file is removed. Only a regular file is
+    // replaced: a device or pipe raises NotRegularFileError, a folder "permission denied". A
+    // symbolic link is written through: the file it leads to is replaced and the link kept.
     // `write` hands the file's bytes to the sink it is given; when it throws, nothing is
     // replaced, the temporary file is removed and the exception passes on.
     virtual void WriteAtomically(const std::string& path,

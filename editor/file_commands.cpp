@@ -3,6 +3,7 @@
 #include "core/editor_qmf.h"
 #include "core/error_trap.h"
 #include "core/messages.h"
+#include "core/paths.h"
 #include "core/text.h"
 #include "editor/editor_preferences.h"
 #include "settings/file_association.h"

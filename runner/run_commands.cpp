@@ -3,6 +3,7 @@
 #include "core/busy_pointer.h"
 #include "core/error_trap.h"
 #include "core/messages.h"
+#include "core/paths.h"
 #include "core/variant.h"
 #include "settings/file_association.h"
 #include "settings/settings_table.h"

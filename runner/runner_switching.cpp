@@ -1,7 +1,9 @@
 // The runner's switching: configurations that follow the program in front, and the hotkeys.
 #include "runner/runner_switching.h"
+
 #include "core/error_trap.h"
 #include "core/messages.h"
+#include "core/paths.h"
 #include "settings/settings_table.h"
 
 #include <algorithm>

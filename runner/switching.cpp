@@ -1,6 +1,7 @@
 #include "runner/switching.h"
 
 #include "core/key_names.h"
+#include "core/paths.h"
 #include "core/text.h"
 #include "settings/known_files.h"
 #include "settings/settings_table.h"

@@ -1,5 +1,6 @@
 // The switching part of the runner's preferences: the rules, the choice for programs without
 // a rule, switching on or off, the hotkeys and the notification option.
+#include "core/paths.h"
 #include "core/text.h"
 #include "runner/runner_preferences.h"
 

@@ -1,5 +1,6 @@
 #include "settings/known_files.h"
 
+#include "core/paths.h"
 #include "core/text.h"
 #include "settings/settings_table.h"
 
@@ -55,15 +56,6 @@ std::string EntryKey(std::string_view entry) {
     key += '\\';
     key += entry;
     return key;
-}
-
-std::string FileNameOf(std::string_view path) {
-    const auto cut = path.find_last_of("\\/");
-    return std::string(cut == std::string_view::npos ? path : path.substr(cut + 1));
-}
-
-bool SamePath(std::string_view a, std::string_view b) {
-    return EqualsIgnoreCase(a, b);
 }
 
 std::vector<KnownFile> KnownFiles(SettingsStore& store) {

@@ -55,10 +55,6 @@ struct KnownFile {
 
 // "Software\Vantrel\user\" + entry: the key of one known file.
 std::string EntryKey(std::string_view entry);
-// The file name of a path, without its folder.
-std::string FileNameOf(std::string_view path);
-// Configuration paths name one file whatever their case.
-bool SamePath(std::string_view a, std::string_view b);
 
 // The known-files list as stored now, in the store's order.
 std::vector<KnownFile> KnownFiles(SettingsStore& store);

@@ -109,6 +109,9 @@ public:
         const bool exists = ::stat(path.c_str(), &target) == 0;
         if (exists && S_ISDIR(target.st_mode))
             throw AppError(err::PermissionDenied);
+        // A pipe or a device is left alone: replacing it would put a plain file in its place.
+        if (exists && !S_ISREG(target.st_mode))
+            throw NotRegularFileError();
         // Decided on the mode bits, not access(): root may write anything.
         if (exists && (target.st_mode & 0222) == 0)
             throw AppError(err::PermissionDenied);

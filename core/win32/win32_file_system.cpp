@@ -81,13 +81,16 @@ void ReplaceWith(const std::wstring& temporary, const std::wstring& target) {
 }
 
 // The file a path leads to through any links, so that a save replaces that file and the links
-// stay; the path itself when nothing is there yet, or the link leads nowhere.
+// stay; the path itself when nothing is there yet, or the link leads nowhere. A device or pipe
+// ("NUL", "CON", "\\.\pipe\...") raises NotRegularFileError: no file is put in its place.
 std::wstring FileBehind(const std::wstring& path) {
     const UniqueHandle file(
         CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                     nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
     if (!file)
         return path;
+    if (GetFileType(file.Get()) != FILE_TYPE_DISK)
+        throw NotRegularFileError();
     std::wstring final(MAX_PATH, L'\0');
     for (;;) {
         const DWORD length =

@@ -6,6 +6,7 @@
 
 #include "core/win32/win32_handle.h"
 
+#include <atomic>
 #include <cstdint>
 #include <mutex>
 #include <thread>
@@ -35,7 +36,8 @@ private:
     win32::UniqueHandle asked_, answered_;
     std::uint16_t key_ = 0;
     std::int16_t answer_ = 0;
-    bool stopping_ = false;
+    // Set under `reading_`, which the thread cannot take (a request holds it while it waits).
+    std::atomic<bool> stopping_ = false;
     std::thread thread_;
 };
 

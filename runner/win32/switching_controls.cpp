@@ -1,6 +1,7 @@
 #include "runner/win32/switching_controls.h"
 
 #include "core/error_trap.h"
+#include "core/paths.h"
 #include "core/text.h"
 #include "core/win32/win32_text.h"
 #include "runner/win32/corvex_ids.h"

@@ -1,9 +1,9 @@
 #include "runner/win32/switching_win32.h"
 
 #include "core/error_trap.h"
+#include "core/paths.h"
 #include "core/text.h"
 #include "core/win32/win32_text.h"
-#include "settings/known_files.h"
 
 #include <commctrl.h>
 

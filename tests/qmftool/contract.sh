@@ -73,6 +73,17 @@ said "multiplier overflow" "qmftool: multiplier.qmf: a number is out of range (o
 
 run 2 dump missing.qmf
 said "missing file" "qmftool: missing.qmf: File not found"
+# Control characters in what the user typed are printed escaped: a message stays one line, and
+# a file name cannot send the terminal commands.
+run 2 dump $'\e]0;title\a\e[2Jmissing\n.qmf'
+expect "a name with control characters" "$err" 'qmftool: \x1b]0;title\x07\x1b[2Jmissing\x0a.qmf: '
+[ "$(wc -l <stderr.txt)" -eq 1 ] || fail "a name with a line feed is printed on one line: $err"
+run 2 dump --$'\e[31m'
+said "an option with control characters" 'qmftool: unknown option --\x1b[31m'
+if [ "${#tool[@]}" -eq 1 ]; then # the Windows build sees its arguments in the ANSI code page
+    run 2 dump $'\xc2\x9b2Jmissing.qmf'
+    said "a name with a C1 control" 'qmftool: \x9b2Jmissing.qmf: File not found'
+fi
 
 # Files of up to 256 MiB are read. A configuration of exactly that size (the sample with its
 # first description padded) is read by the runner's loader; one byte more is refused. A 1.1
@@ -100,7 +111,7 @@ expect "file over the limit for the editor" "$err" "limit.qmf: File larger than 
 } >limit.qmf
 cp cockpit.qmf copy.qmf
 run 1 upgrade limit.qmf -o copy.qmf
-said "upgrade past the limit" "qmftool: not written: the file would be larger than 256 MB, the largest the programs read"
+said "upgrade past the limit" "qmftool: copy.qmf: not written: the file would be larger than 256 MB, the largest the programs read"
 cmp -s cockpit.qmf copy.qmf || fail "a refused upgrade changed its output"
 ls ./*.saving >/dev/null 2>&1 && fail "a refused upgrade left a temporary file"
 rm -f limit.qmf copy.qmf
@@ -127,6 +138,25 @@ cp v13.qmf readonly.qmf && chmod 444 readonly.qmf
 run 2 upgrade cockpit.qmf -o readonly.qmf
 expect "read-only output refused" "$err" "readonly.qmf: Permission denied"
 cmp -s v13.qmf readonly.qmf || fail "a read-only output was replaced"
+# Only a file or a new name is written: a pipe, a link to one and a folder stay as they are.
+# Through a link to a file, the file is replaced and the link stays; "-" is the standard output.
+mkfifo pipe.qmf && ln -s pipe.qmf pipe-link.qmf && mkdir folder.qmf || exit 2
+for target in pipe.qmf pipe-link.qmf; do
+    run 2 upgrade cockpit.qmf -o "$target"
+    said "a pipe is no output file" "qmftool: $target: Not a regular file"
+done
+[ -p pipe.qmf ] && [ -L pipe-link.qmf ] || fail "a pipe or the link to it was replaced"
+run 2 upgrade cockpit.qmf -o folder.qmf
+said "a folder is no output file" "qmftool: folder.qmf: Permission denied"
+[ -d folder.qmf ] || fail "a folder was replaced"
+cp v13.qmf linked.qmf && ln -s linked.qmf link.qmf || exit 2
+run 0 upgrade cockpit.qmf -o link.qmf
+[ -L link.qmf ] || fail "a link to a file was replaced"
+cmp -s cockpit.qmf linked.qmf || fail "the file behind a link was not written"
+run 0 upgrade v13.qmf -o -
+cmp -s stdout.txt inplace.qmf || fail "-o - writes the upgraded file on the standard output"
+[ ! -e - ] || fail "-o - wrote a file named -"
+rm -rf pipe.qmf pipe-link.qmf folder.qmf link.qmf linked.qmf
 run 1 upgrade corrupt.qmf -o never.qmf
 [ ! -e never.qmf ] || fail "a refused upgrade wrote its output"
 ls ./*.saving >/dev/null 2>&1 && fail "a temporary file was left behind"

@@ -309,6 +309,13 @@ TEST_F(FileSystemContractTest, ReadErrors) {
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
     EXPECT_EQ(ErrorOf([&] { fs_.ReadAll(fifo); }).description(), "Not a regular file");
     EXPECT_EQ(ErrorOf([&] { fs_.ReadAll("/dev/zero"); }).description(), "Not a regular file");
+    // Nor is a plain file put in a pipe's place, named directly or through a link.
+    ASSERT_EQ(::symlink("pipe.qmf", Path("pipe link.qmf").c_str()), 0);
+    for (const auto& name : {"pipe.qmf", "pipe link.qmf"})
+        EXPECT_EQ(ErrorOf([&] { fs_.WriteAtomically(Path(name), "x"); }).description(),
+                  "Not a regular file");
+    EXPECT_TRUE(stdfs::is_fifo(folder_ / "pipe.qmf"));
+    EXPECT_TRUE(stdfs::is_symlink(folder_ / "pipe link.qmf"));
 #endif
 }
 
@@ -316,6 +323,8 @@ TEST_F(FileSystemContractTest, ReadErrors) {
 TEST_F(FileSystemContractTest, NamesDevicesAndSharingOnlyWindowsHas) {
     EXPECT_EQ(ErrorOf([&] { fs_.ReadAll(Path("bad|name.qmf")); }).number(), err::BadFileName);
     EXPECT_EQ(ErrorOf([&] { fs_.ReadAll("NUL"); }).number(), err::PathFileAccessError);
+    EXPECT_EQ(ErrorOf([&] { fs_.WriteAtomically("NUL", "x"); }).description(),
+              "Not a regular file");
 
     // Another reader does not stop a read; a writer holding the file denies it.
     const std::string path = Path("open.qmf");

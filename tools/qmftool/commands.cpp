@@ -5,6 +5,7 @@
 #include "qmftool.h"
 #include "runner/win32/corvex_version.h"
 
+#include <algorithm>
 #include <cstdio>
 
 namespace qm::tool {
@@ -58,7 +59,9 @@ const Command kCommands[] = {
      "(Vantrel would save its default in its place), is refused; OUT stays as it was.\n"
      "\n"
      "options:\n"
-     "  -o OUT   the file to write (required)\n",
+     "  -o OUT   the file to write (required): a file, replaced (through a link, the\n"
+     "           file the link leads to), or a new name; - for the standard output.\n"
+     "           A pipe, a device or a folder is left alone (exit 2).\n",
      false},
     {"check", Check, "check FILE --devices DEVICES.json", "load FILE as Corvex would",
      "Loads FILE as Corvex does, with the devices DEVICES.json describes, and prints\n"
@@ -162,7 +165,12 @@ int Help(const Arguments& args) {
 int UnknownCommand(std::string_view name) {
     if (!name.empty())
         PrintError("qmftool: unknown command " + std::string(name));
-    PrintError(Usage() + "See qmftool --help.");
+    const std::string usage = Usage() + "See qmftool --help.";
+    for (std::size_t from = 0; from < usage.size();) {
+        const auto end = std::min(usage.find('\n', from), usage.size());
+        PrintError(usage.substr(from, end - from));
+        from = end + 1;
+    }
     return kExitUsage;
 }
 

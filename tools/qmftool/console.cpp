@@ -14,8 +14,30 @@ void PrintLine(const std::string& line) {
     std::fputc('\n', stdout);
 }
 
+std::string Printable(std::string_view utf8) {
+    constexpr char kHex[] = "0123456789abcdef";
+    std::string out;
+    for (std::size_t i = 0; i < utf8.size(); ++i) {
+        unsigned code = static_cast<unsigned char>(utf8[i]);
+        // U+0080 to U+009F, the C1 controls, are 0xC2 followed by 0x80 to 0x9F.
+        const bool c1 = code == 0xC2 && i + 1 < utf8.size() &&
+                        (static_cast<unsigned char>(utf8[i + 1]) & 0xE0) == 0x80;
+        if (c1)
+            code = static_cast<unsigned char>(utf8[++i]);
+        if (code < 0x20 || code == 0x7F || c1) {
+            out += "\\x";
+            out += kHex[code >> 4];
+            out += kHex[code & 0xF];
+        } else {
+            out += utf8[i];
+        }
+    }
+    return out;
+}
+
 void PrintError(const std::string& text) {
-    std::fwrite(text.data(), 1, text.size(), stderr);
+    const std::string line = Printable(text);
+    std::fwrite(line.data(), 1, line.size(), stderr);
     std::fputc('\n', stderr);
 }
 

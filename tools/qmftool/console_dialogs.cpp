@@ -5,7 +5,7 @@
 namespace qm::tool {
 
 MessageAnswer ConsoleDialogs::ShowMessage(const Message& message) {
-    PrintRefusal({}, message);
+    PrintRefusal(subject_, message);
     switch (message.buttons) {
     case MessageButtons::Ok:
         return MessageAnswer::Ok;

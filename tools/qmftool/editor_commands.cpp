@@ -4,6 +4,9 @@
 #include "core/messages.h"
 #include "qmftool.h"
 
+#include <cstdio>
+#include <vector>
+
 namespace qm::tool {
 
 namespace {
@@ -81,6 +84,16 @@ std::string RowJson(const MappingRow& row) {
     return out;
 }
 
+// The file's bytes on stdout, for "-o -"; a failed write raises "device I/O error".
+void WriteToStandardOutput(const std::vector<PackedRow>& rows) {
+    bool written = true;
+    WriteEditorConfiguration(rows, [&](std::string_view piece) {
+        written = written && std::fwrite(piece.data(), 1, piece.size(), stdout) == piece.size();
+    });
+    if (!written || std::fflush(stdout) != 0)
+        throw AppError(err::DeviceIoError);
+}
+
 } // namespace
 
 int Dump(const Arguments& args) {
@@ -131,16 +144,21 @@ int Upgrade(const Arguments& args) {
                      "not upgraded, as Vantrel would save its default in its place");
         return kExitRefused;
     }
+    const bool toStandardOutput = out->second == kStandardOutputName;
+    const std::string outName = toStandardOutput ? "standard output" : out->second;
     // What the programs could not read back is not written.
-    ConsoleDialogs dialogs;
+    ConsoleDialogs dialogs(outName);
     if (!FitsReadLimit(SystemFileSystem(), dialogs, file.Read.Rows))
         return kExitRefused;
     try {
-        SystemFileSystem().WriteAtomically(out->second, [&](const ByteSink& sink) {
-            WriteEditorConfiguration(file.Read.Rows, sink);
-        });
+        if (toStandardOutput)
+            WriteToStandardOutput(file.Read.Rows);
+        else
+            SystemFileSystem().WriteAtomically(out->second, [&](const ByteSink& sink) {
+                WriteEditorConfiguration(file.Read.Rows, sink);
+            });
     } catch (const AppError& e) {
-        PrintRefusal(out->second, msg::FileIoError(e));
+        PrintRefusal(outName, msg::FileIoError(e));
         return kExitUsage;
     }
     return kExitSuccess;

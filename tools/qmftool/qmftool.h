@@ -15,6 +15,9 @@ inline constexpr int kExitUsage = 2; // bad usage or an unreadable input file
 
 using Arguments = std::vector<std::string>;
 
+// The output file name that means standard output.
+inline constexpr std::string_view kStandardOutputName = "-";
+
 int Dump(const Arguments& args);
 int Upgrade(const Arguments& args);
 int Check(const Arguments& args);
@@ -38,7 +41,12 @@ int Version();
 
 // Output helpers: stdout carries the result, stderr one line for each message.
 void PrintLine(const std::string& line);
+// A message on stderr, as Printable shows it: a file name of the user's cannot break the line
+// nor send the terminal commands.
 void PrintError(const std::string& text);
+// The text with each control character (C0, DEL, C1) written as "\x" and two hex digits of its
+// code: "\x1b" for ESC, "\x0a" for a line feed, "\x9b" for U+009B.
+std::string Printable(std::string_view utf8);
 // A program's message as a command line says it: one line, no question, no error box.
 std::string CommandLineText(const Message& message);
 // "qmftool: SUBJECT: TEXT" on stderr, TEXT the message's command-line wording followed by
