@@ -142,11 +142,11 @@ cmp -s v13.qmf readonly.qmf || fail "a read-only output was replaced"
 # Through a link to a file, the file is replaced and the link stays; "-" is the standard output.
 mkfifo pipe.qmf && ln -s pipe.qmf pipe-link.qmf && mkdir folder.qmf || exit 2
 for target in pipe.qmf pipe-link.qmf; do
-    run 2 upgrade cockpit.qmf -o "$target"
+    run 1 upgrade cockpit.qmf -o "$target"
     said "a pipe is no output file" "qmftool: $target: Not a regular file"
 done
 [ -p pipe.qmf ] && [ -L pipe-link.qmf ] || fail "a pipe or the link to it was replaced"
-run 2 upgrade cockpit.qmf -o folder.qmf
+run 1 upgrade cockpit.qmf -o folder.qmf
 said "a folder is no output file" "qmftool: folder.qmf: Permission denied"
 [ -d folder.qmf ] || fail "a folder was replaced"
 cp v13.qmf linked.qmf && ln -s linked.qmf link.qmf || exit 2

@@ -22,7 +22,8 @@ static_assert(VANTREL_VERSION_MAJOR == CORVEX_VERSION_MAJOR &&
 constexpr const char* kExitCodes =
     "exit codes:\n"
     "  0  done\n"
-    "  1  the file was refused; why, on one line of the error output\n"
+    "  1  the file was refused, or OUT is no file (a pipe, a device, a folder); why,\n"
+    "     on one line of the error output\n"
     "  2  bad usage, an input file that cannot be read (missing, not a regular file,\n"
     "     larger than 256 MB) or an output file that cannot be written\n";
 
@@ -61,7 +62,7 @@ const Command kCommands[] = {
      "options:\n"
      "  -o OUT   the file to write (required): a file, replaced (through a link, the\n"
      "           file the link leads to), or a new name; - for the standard output.\n"
-     "           A pipe, a device or a folder is left alone (exit 2).\n",
+     "           A pipe, a device or a folder is refused and left alone (exit 1).\n",
      false},
     {"check", Check, "check FILE --devices DEVICES.json", "load FILE as Corvex would",
      "Loads FILE as Corvex does, with the devices DEVICES.json describes, and prints\n"

@@ -94,6 +94,21 @@ void WriteToStandardOutput(const std::vector<PackedRow>& rows) {
         throw AppError(err::DeviceIoError);
 }
 
+// Whether something other than a regular file is at `path` (a pipe, a device, a folder): an
+// output that is refused as such, where a file that cannot be written is a failed write.
+bool IsNoFile(const std::string& path) {
+    auto& files = SystemFileSystem();
+    if (files.Exists(path))
+        return false;
+    try {
+        files.ReadAll(path);
+    } catch (const AppError& e) {
+        const AppError noFile = NotRegularFileError();
+        return e.number() == noFile.number() && e.description() == noFile.description();
+    }
+    return false;
+}
+
 } // namespace
 
 int Dump(const Arguments& args) {
@@ -159,7 +174,7 @@ int Upgrade(const Arguments& args) {
             });
     } catch (const AppError& e) {
         PrintRefusal(outName, msg::FileIoError(e));
-        return kExitUsage;
+        return !toStandardOutput && IsNoFile(out->second) ? kExitRefused : kExitUsage;
     }
     return kExitSuccess;
 }
