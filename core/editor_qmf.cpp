@@ -1,6 +1,7 @@
 #include "core/editor_qmf.h"
 
 #include "core/messages.h"
+#include "core/paths.h"
 #include "core/qmf_file.h"
 #include "core/text.h"
 
@@ -283,7 +284,14 @@ EditorLoadOutcome LoadEditorConfiguration(FileSystem& files, Dialogs& dialogs,
     if (read.ValueError)
         dialogs.ShowMessage(msg::ErrorBox(*read.ValueError, "open_click"));
     if (read.Corrupt) {
-        const auto answer = dialogs.ShowMessage(msg::EditorCorruptDeleteQuestion(kEditorTitle));
+        // Only a file named as a configuration is offered for deletion.
+        if (!IsConfigurationPath(path)) {
+            dialogs.ShowMessage(msg::NotAConfiguration(FileNameOf(path)));
+            outcome.Action = EditorLoadAction::RemoveFromList;
+            return outcome;
+        }
+        const auto answer =
+            dialogs.ShowMessage(msg::EditorCorruptDeleteQuestion(kEditorTitle, FileNameOf(path)));
         outcome.Action = answer == MessageAnswer::Yes ? EditorLoadAction::DeleteAndRemove
                                                       : EditorLoadAction::RemoveFromList;
     }

@@ -1,6 +1,7 @@
 #include "core/messages.h"
 
 #include <string>
+#include <utility>
 
 namespace qm::msg {
 
@@ -41,10 +42,27 @@ Message EditorObsoleteData() {
             MessageButtons::Ok, MessageIcon::Exclamation};
 }
 
-Message EditorCorruptDeleteQuestion(std::string_view programTitle) {
-    return {Cat({"This file is either corrupt or not in ", programTitle, " format", kCrLf,
+Message EditorCorruptDeleteQuestion(std::string_view programTitle, std::string_view fileName) {
+    const std::string named = fileName.empty() ? "" : Cat({"\"", fileName, "\"", kCrLf, kCrLf});
+    return {Cat({named, "This file is either corrupt or not in ", programTitle, " format", kCrLf,
                  "and will be removed from the list.", kCrLf, kCrLf, "Delete the file?"}),
             std::string(kFileIoError), MessageButtons::YesNo, MessageIcon::Critical};
+}
+
+Message NotAConfiguration(std::string_view fileName) {
+    return {Cat({"The file \"", fileName, "\" is not a ", kEditorTitle, " configuration."}),
+            "File Error", MessageButtons::Ok, MessageIcon::Exclamation};
+}
+
+Message FirstCopyUnreachable(std::string_view programTitle, bool windowFound,
+                             std::string_view fileName) {
+    std::string text = windowFound ? Cat({"The ", programTitle, " that runs did not answer."})
+                                   : Cat({"Another copy of ", programTitle,
+                                          " seems to be running, but its window did not appear."});
+    if (!fileName.empty())
+        text += Cat({kCrLf, kCrLf, "The file \"", fileName, "\" was not opened."});
+    return {std::move(text), std::string(programTitle), MessageButtons::Ok,
+            MessageIcon::Exclamation};
 }
 
 Message RunnerNoDevices() {
@@ -80,6 +98,15 @@ Message HotkeyTaken(std::string_view hotkey, std::string_view command) {
         Cat({"The hotkey ", hotkey, " for \"", command, "\" is already used by another program.",
              kCrLf, kCrLf, "Choose another one in Preferences."}),
         "Hotkey Not Available", MessageButtons::Ok, MessageIcon::Exclamation};
+}
+
+Message HotkeyWithoutModifier(std::string_view hotkey, std::string_view command) {
+    return {
+        Cat({"The hotkey ", hotkey, " for \"", command,
+             "\" has no CTRL, ALT or WIN key: it would take that key from every program, "
+             "including the keys your configurations send.",
+             kCrLf, kCrLf, "Choose a hotkey with CTRL, ALT or WIN (SHIFT alone is not enough)."}),
+        "Hotkey Not Allowed", MessageButtons::Ok, MessageIcon::Exclamation};
 }
 
 Message ListedFileNotFound() {

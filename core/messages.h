@@ -34,7 +34,11 @@ Message FileAlreadyOpen(const AppError& error);
 
 // Editor reader.
 Message EditorObsoleteData();
-Message EditorCorruptDeleteQuestion(std::string_view programTitle);
+// The file could not be read: remove it from the list, and delete it? Its name (`fileName`,
+// none for qmftool's wording) on a line of its own before the question.
+Message EditorCorruptDeleteQuestion(std::string_view programTitle, std::string_view fileName = {});
+// Both programs: a file whose extension is not ".qmf", refused before it is read.
+Message NotAConfiguration(std::string_view fileName);
 
 // Runner reader.
 Message RunnerNoDevices();
@@ -54,6 +58,13 @@ Message PollFrequencyWarning();
 Message StartWithWindowsRefused(std::string_view programTitle);
 // A global hotkey that another program holds ("CTRL + ALT + N", "Next configuration").
 Message HotkeyTaken(std::string_view hotkey, std::string_view command);
+// A hotkey without CTRL, ALT or WIN, refused in the preferences and not registered at start.
+Message HotkeyWithoutModifier(std::string_view hotkey, std::string_view command);
+
+// A second start of either program: the copy that runs showed no main window in time, or did
+// not take the file (`fileName`, or none) handed over to it.
+Message FirstCopyUnreachable(std::string_view programTitle, bool windowFound,
+                             std::string_view fileName);
 
 // Editor commands: the configuration files, Run and quitting.
 Message FileAlreadyLoaded(std::string_view fileName);

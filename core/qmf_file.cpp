@@ -1,6 +1,8 @@
 #include "core/qmf_file.h"
 
 #include "core/app_error.h"
+#include "core/paths.h"
+#include "core/text.h"
 
 namespace qm {
 
@@ -29,6 +31,14 @@ bool ReadRecord(QmfValueReader& reader, int count, std::vector<Variant>& record)
 bool IsLoadableButton(const Variant& first) {
     const double n = first.ToNumber();
     return n > 0 && n <= kMaxButtonNumber;
+}
+
+bool IsConfigurationPath(std::string_view path) {
+    constexpr std::string_view kExtension = ".qmf";
+    const std::string name = FileNameOf(path);
+    return name.size() > kExtension.size() &&
+           EqualsIgnoreCase(std::string_view(name).substr(name.size() - kExtension.size()),
+                            kExtension);
 }
 
 } // namespace qm

@@ -30,4 +30,8 @@ bool ReadRecordLines(QmfValueReader& reader, int count, std::vector<std::string_
 // Throws AppError(Type mismatch) when it is not a number.
 bool IsLoadableButton(const Variant& first);
 
+// Whether a path names a configuration file: its extension is ".qmf", in any case. Nothing
+// else is read, run or offered for deletion as a configuration.
+bool IsConfigurationPath(std::string_view path);
+
 } // namespace qm

@@ -49,6 +49,27 @@ void EditorController::ScanDevicesAtStart() {
     view.ShowDevices(state_.DeviceNames());
 }
 
+// ---- files handed over ------------------------------------------------------------------
+
+void EditorController::LoadHandedOver(const std::string& path) noexcept {
+    if (path.empty())
+        return;
+    RunTrapped(state_.Seams.Dialogs, "HandOver", [&] { heldOver_.push_back(path); });
+    LoadHeldOver();
+}
+
+void EditorController::LoadHeldOver() noexcept {
+    if (loadingHeldOver_)
+        return; // the loop below goes on with it
+    loadingHeldOver_ = true;
+    while (!heldOver_.empty() && !state_.Testing && !state_.Recording) {
+        const std::string path = std::move(heldOver_.front());
+        heldOver_.pop_front();
+        files_.LoadConfigurationFile(path);
+    }
+    loadingHeldOver_ = false;
+}
+
 // ---- devices, help, preferences ----------------------------------------------------------
 
 void EditorController::RefreshDevices() noexcept {

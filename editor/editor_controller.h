@@ -18,6 +18,7 @@
 #include "settings/timing_boxes.h"
 
 #include <cstdint>
+#include <deque>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -67,11 +68,10 @@ public:
         const auto text = FileCommands::FileOnCommandLine(commandLine);
         return text ? files.FullPath(*text) : std::nullopt;
     }
-    // A full path handed over by a second start: loaded as the command line loads it.
-    void LoadHandedOver(const std::string& path) noexcept {
-        if (!path.empty())
-            files_.LoadConfigurationFile(path);
-    }
+    // A full path handed over by a second start: loaded as the command line loads it. While a
+    // test or recording runs (the file commands wait as well) it is kept, with any that came
+    // after it, until that ends.
+    void LoadHandedOver(const std::string& path) noexcept;
     // Files dropped on the window or one of its lists: the first is loaded.
     void DropFiles(const std::vector<std::string>& paths) noexcept { files_.DropFiles(paths); }
 
@@ -110,7 +110,10 @@ public:
 
     // Recording key mappings (the record button and the mapping list's "Record Key Mappings" /
     // "Stop Recording"): on, or off again. The keyboard hook is installed exactly while it is on.
-    void ToggleRecording() noexcept { recording_.Toggle(); }
+    void ToggleRecording() noexcept {
+        recording_.Toggle();
+        LoadHeldOver();
+    }
     // A key went down in one of the editor's windows, or the hook captured it: while recording
     // it goes into the chosen key cell of the selected row, while testing into the test log.
     void KeyPressed(std::uint16_t virtualKey, std::uint16_t modifierMask) noexcept {
@@ -137,7 +140,10 @@ public:
 
     // The live test (the Test button, the mapping list's "Test Key Mappings"): starts testing
     // the configuration shown, or stops the test.
-    void ToggleTest() noexcept { test_.Toggle(); }
+    void ToggleTest() noexcept {
+        test_.Toggle();
+        LoadHeldOver();
+    }
     // The poll timer's tick: one pass over the devices while testing.
     void TimerTick() noexcept { test_.TimerTick(); }
     bool Testing() const { return state_.Testing; }
@@ -166,6 +172,9 @@ public:
 private:
     // Program start: the devices scanned, "no input devices" said when none is attached.
     void ScanDevicesAtStart();
+    // Loads the handed-over files kept so far, in the order they came, unless a test or
+    // recording runs.
+    void LoadHeldOver() noexcept;
 
     // The state the units share, then the units over it.
     EditorState state_;
@@ -174,6 +183,9 @@ private:
     KeyRecording recording_;
     LiveTestSession test_;
     EditorPreferences preferences_;
+    // Handed-over files not loaded yet; true while they are being loaded.
+    std::deque<std::string> heldOver_;
+    bool loadingHeldOver_ = false;
 };
 
 } // namespace qm

@@ -4,6 +4,7 @@
 #include "core/error_trap.h"
 #include "core/messages.h"
 #include "core/paths.h"
+#include "core/qmf_file.h"
 #include "core/text.h"
 #include "editor/editor_preferences.h"
 #include "settings/file_association.h"
@@ -234,6 +235,12 @@ void FileCommands::LoadConfigurationFile(const std::string& path) noexcept {
 void FileCommands::Load(const std::string& file) {
     auto& seams = state_.Seams;
     auto& list = state_.List;
+    // Whatever brought it (command line, drop, a second start, the file dialog), a file not
+    // named as a configuration is left alone: not read, not listed.
+    if (!IsConfigurationPath(file)) {
+        seams.Dialogs.ShowMessage(msg::NotAConfiguration(FileNameOf(file)));
+        return;
+    }
     if (!seams.Files.Exists(file)) {
         seams.Dialogs.ShowMessage(msg::CannotOpenMissingFile());
         return;

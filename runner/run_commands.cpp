@@ -4,6 +4,7 @@
 #include "core/error_trap.h"
 #include "core/messages.h"
 #include "core/paths.h"
+#include "core/qmf_file.h"
 #include "core/variant.h"
 #include "settings/file_association.h"
 #include "settings/settings_table.h"
@@ -182,6 +183,11 @@ void RunCommands::LoadConfigurationFile(const std::string& path) noexcept {
         if (!chosen)
             return;
         const std::string& file = *chosen;
+        // A file not named as a configuration is left alone: not read, not listed.
+        if (!IsConfigurationPath(file)) {
+            state_.Seams.Dialogs.ShowMessage(msg::NotAConfiguration(FileNameOf(file)));
+            return;
+        }
         if (!state_.Seams.Files.Exists(file)) {
             state_.Seams.Dialogs.ShowMessage(msg::CannotOpenMissingFile());
             return;
@@ -240,7 +246,7 @@ void RunCommands::DropFiles(const std::vector<std::string>& paths) noexcept {
                                         [](const auto& path) { return !path.empty(); });
         if (!state_.DevicesReady() || named == paths.end())
             return;
-        if (state_.Running)
+        if (state_.Running && IsConfigurationPath(*named))
             Stop();
         LoadConfigurationFile(*named);
     });

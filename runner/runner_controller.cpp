@@ -2,6 +2,7 @@
 
 #include "core/error_trap.h"
 #include "core/messages.h"
+#include "core/qmf_file.h"
 #include "core/text.h"
 #include "settings/settings_table.h"
 
@@ -96,7 +97,7 @@ void RunnerController::RunHandedOver(const std::string& path) noexcept {
             return;
         // As a switch of configurations: the running one stops as Stop stops it first; a
         // missing file is refused before, and what runs goes on.
-        if (state_.Running && state_.Seams.Files.Exists(path))
+        if (state_.Running && IsConfigurationPath(path) && state_.Seams.Files.Exists(path))
             run_.Stop();
         state_.HideToTray();
         run_.LoadConfigurationFile(path);

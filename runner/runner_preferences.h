@@ -64,7 +64,9 @@ public:
     void SetNoRule(NoRuleChoice choice);
     void SetSwitchingOn(bool on);
     void SetNotify(bool on);
-    void SetHotkey(HotkeyAction action, Hotkey hotkey);
+    // A hotkey without CTRL, ALT or WIN is refused with a box (false): the hotkey is as it was
+    // before the combination's first key (its modifiers come first, as the box reports them).
+    bool SetHotkey(HotkeyAction action, Hotkey hotkey);
 
     // The Browse buttons of the folder and of the default file.
     void BrowseConfigFolder();
@@ -84,6 +86,8 @@ private:
     RunnerPreferencesState state_;
     // The switching settings as stored.
     SwitchingSettings loadedSwitching_;
+    // Each hotkey as it was before the modifiers now held in its box went down.
+    std::array<Hotkey, kHotkeyActions> beforePressed_{};
 };
 
 // The command of the Windows Run entry: "\"<folder>\<exe>.exe\" /t".

@@ -10,13 +10,6 @@
 
 namespace qm {
 
-namespace {
-
-constexpr std::array<std::string_view, kHotkeyActions> kHotkeyNames = {
-    "Next configuration", "Previous configuration", "Run/Stop"};
-
-} // namespace
-
 void RunnerSwitching::Apply() noexcept {
     RunTrapped(state_.Seams.Dialogs, "ApplySwitching", [&] {
         if (state_.Seams.Foreground == nullptr || state_.Seams.Hotkeys == nullptr)
@@ -35,11 +28,15 @@ void RunnerSwitching::Apply() noexcept {
             registered = {};
             if (!wanted.IsSet())
                 continue;
-            if (state_.Seams.Hotkeys->Register(action, wanted))
+            // Stored by an earlier version, or written by hand: said, and left unregistered.
+            if (LacksModifier(wanted))
+                state_.Seams.Dialogs.ShowMessage(
+                    msg::HotkeyWithoutModifier(HotkeyText(wanted), HotkeyActionName(action)));
+            else if (state_.Seams.Hotkeys->Register(action, wanted))
                 registered = wanted;
             else
-                state_.Seams.Dialogs.ShowMessage(msg::HotkeyTaken(
-                    HotkeyText(wanted), kHotkeyNames[static_cast<std::size_t>(a)]));
+                state_.Seams.Dialogs.ShowMessage(
+                    msg::HotkeyTaken(HotkeyText(wanted), HotkeyActionName(action)));
         }
     });
 }

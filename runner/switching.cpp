@@ -65,6 +65,16 @@ std::string HotkeyText(Hotkey hotkey) {
     return text + decoded.Text;
 }
 
+bool LacksModifier(Hotkey hotkey) {
+    return hotkey.IsSet() && (hotkey.Modifiers & (kCtrlMask | kAltMask | Hotkey::kWinMask)) == 0;
+}
+
+std::string_view HotkeyActionName(HotkeyAction action) {
+    static constexpr std::array<std::string_view, kHotkeyActions> kNames = {
+        "Next configuration", "Previous configuration", "Run/Stop"};
+    return kNames[static_cast<std::size_t>(action)];
+}
+
 SwitchingSettings LoadSwitching(SettingsStore& store) {
     SwitchingSettings s;
     s.Enabled = SettingToBool(Get(store, kEnabledValue));

@@ -45,6 +45,12 @@ struct Hotkey {
 
 // "CTRL + ALT + N", as key cells name keys; "WIN + " in front for the Windows key.
 std::string HotkeyText(Hotkey hotkey);
+// A hotkey that is set without CTRL, ALT or WIN (SHIFT alone is typing): the system would give
+// its key to the runner instead of any program, the runner's own keystrokes included. Such a
+// hotkey is refused in the preferences and never registered.
+bool LacksModifier(Hotkey hotkey);
+// "Next configuration", "Previous configuration", "Run/Stop".
+std::string_view HotkeyActionName(HotkeyAction action);
 
 struct SwitchingSettings {
     bool Enabled = false;

@@ -1,5 +1,6 @@
 // The switching part of the runner's preferences: the rules, the choice for programs without
 // a rule, switching on or off, the hotkeys and the notification option.
+#include "core/messages.h"
 #include "core/paths.h"
 #include "core/text.h"
 #include "runner/runner_preferences.h"
@@ -10,6 +11,7 @@ namespace qm {
 
 void RunnerPreferences::LoadSwitchingState() {
     state_.Switching = loadedSwitching_ = LoadSwitching(store_);
+    beforePressed_ = state_.Switching.Hotkeys;
     state_.Configurations.clear();
     for (auto& known : KnownFiles(store_))
         if (files_.Exists(known.Path))
@@ -72,9 +74,26 @@ void RunnerPreferences::SetNotify(bool on) {
     SwitchingChanged();
 }
 
-void RunnerPreferences::SetHotkey(HotkeyAction action, Hotkey hotkey) {
-    state_.Switching.HotkeyOf(action) = hotkey;
+bool RunnerPreferences::SetHotkey(HotkeyAction action, Hotkey hotkey) {
+    Hotkey& current = state_.Switching.HotkeyOf(action);
+    Hotkey& before = beforePressed_[static_cast<std::size_t>(action)];
+    // The box reports its modifiers as they go down, before the key: the combination is
+    // refused whole, and the hotkey goes back to what it was before its first key.
+    const auto pressing = [](Hotkey h) { return !h.IsSet() && h.Modifiers != 0; };
+    if (LacksModifier(hotkey)) {
+        dialogs_.ShowMessage(
+            msg::HotkeyWithoutModifier(HotkeyText(hotkey), HotkeyActionName(action)));
+        if (pressing(current)) {
+            current = before;
+            SwitchingChanged();
+        }
+        return false;
+    }
+    if (pressing(hotkey) && !pressing(current))
+        before = current;
+    current = hotkey;
     SwitchingChanged();
+    return true;
 }
 
 } // namespace qm

@@ -1,6 +1,7 @@
 #pragma once
 // The known-files list: one subkey "file<n>" per configuration file under the user key.
 #include "core/file_system.h"
+#include "core/text.h"
 #include "settings/settings_store.h"
 
 #include <optional>

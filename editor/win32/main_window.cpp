@@ -56,8 +56,10 @@ LRESULT EditorWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) 
     const HWND window = window_.Get();
     if (LRESULT result = 0; handedOver_.Handle(window, message, wParam, lParam, result,
                                                [this](const std::string& path) {
-                                                   if (controller_ != nullptr)
-                                                       controller_->LoadHandedOver(path);
+                                                   if (controller_ == nullptr)
+                                                       return false;
+                                                   controller_->LoadHandedOver(path);
+                                                   return true;
                                                }))
         return result;
     if (LRESULT result = 0;

@@ -12,6 +12,7 @@
 #include "editor/win32/shell_operations_win32.h"
 #include "editor/win32/vantrel_card.h"
 #include "editor/win32/vantrel_dialogs.h"
+#include "editor/win32/vantrel_ids.h"
 #include "editor/win32/vantrel_version.h"
 #include "keyboard/win32/keyboard_hook.h"
 #include "keyboard/win32/send_input_keyboard.h"
@@ -36,7 +37,8 @@ void OnPollDue(void* context) {
 int RunVantrel(HINSTANCE instance, const wchar_t* commandLine, int showCommand) {
     const ProgramInfo program = ThisProgram("vantrel", VANTREL_VERSION_MAJOR, VANTREL_VERSION_MINOR,
                                             VANTREL_VERSION_REVISION);
-    const ProgramStart start{WideFromUtf8(ProgramCaption(kEditorTitle, program)), VantrelCard(),
+    const ProgramStart start{WideFromUtf8(ProgramCaption(kEditorTitle, program)),
+                             VANTREL_MAIN_WINDOW_CLASS, VantrelCard(),
                              ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES | ICC_BAR_CLASSES |
                                  ICC_LISTVIEW_CLASSES | ICC_TAB_CLASSES,
                              [&] {

@@ -8,6 +8,7 @@
 #include "keyboard/win32/send_input_keyboard.h"
 #include "runner/runner_controller.h"
 #include "runner/win32/corvex_card.h"
+#include "runner/win32/corvex_ids.h"
 #include "runner/win32/corvex_version.h"
 #include "runner/win32/main_window.h"
 #include "runner/win32/switching_win32.h"
@@ -32,14 +33,14 @@ void OnPollDue(void* context) {
 int RunCorvex(HINSTANCE instance, const wchar_t* commandLine) {
     const ProgramInfo program =
         ThisProgram("corvex", CORVEX_VERSION_MAJOR, CORVEX_VERSION_MINOR, CORVEX_VERSION_REVISION);
-    const ProgramStart start{WideFromUtf8(RunnerCaption(program)), CorvexCard(),
-                             ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES | ICC_BAR_CLASSES |
-                                 ICC_USEREX_CLASSES | ICC_TAB_CLASSES,
-                             [&] {
-                                 return RunnerController::PathToHandOver(
-                                     Utf8FromWide(commandLine != nullptr ? commandLine : L""),
-                                     SystemFileSystem());
-                             }};
+    const ProgramStart start{
+        WideFromUtf8(RunnerCaption(program)), CORVEX_MAIN_WINDOW_CLASS, CorvexCard(),
+        ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES | ICC_BAR_CLASSES | ICC_USEREX_CLASSES |
+            ICC_TAB_CLASSES,
+        [&] {
+            return RunnerController::PathToHandOver(
+                Utf8FromWide(commandLine != nullptr ? commandLine : L""), SystemFileSystem());
+        }};
     return RunProgram<RunnerWindow>(instance, start, [&](auto& window, Win32Dialogs& dialogs) {
         RegistryStore store;
         RunnerProcessPriority priority;

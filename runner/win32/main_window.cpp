@@ -79,8 +79,10 @@ LRESULT RunnerWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) 
     const HWND window = window_.Get();
     if (LRESULT result = 0; handedOver_.Handle(window, message, wParam, lParam, result,
                                                [this](const std::string& path) {
-                                                   if (controller_ != nullptr)
-                                                       controller_->RunHandedOver(path);
+                                                   if (controller_ == nullptr)
+                                                       return false;
+                                                   controller_->RunHandedOver(path);
+                                                   return true;
                                                }))
         return result;
     if (LRESULT result = 0;
@@ -243,6 +245,9 @@ void RunnerWindow::LoadPictures() {
     selectorImages_.Reset(
         ImageList_Create(large, GetSystemMetrics(SM_CYICON), ILC_COLOR32 | ILC_MASK, 4, 4));
     selectorImageOf_.clear();
+    // Before any control shows one of them.
+    runButtonPictures_.clear();
+    runButtonImage_ = -1;
     const UniqueIcon defaultIcon = LoadIconResource(instance_, L"default", large, large);
     if (selectorImages_ && defaultIcon)
         ImageList_AddIcon(selectorImages_.Get(), defaultIcon.Get());
@@ -344,10 +349,16 @@ void RunnerWindow::UpdateRunButtonPicture() {
     int image = 0;
     if (selected != CB_ERR && static_cast<std::size_t>(selected) < configurations_.size())
         image = configurations_[static_cast<std::size_t>(selected)].Image;
-    UniqueIcon picture(ImageList_GetIcon(selectorImages_.Get(), image, ILD_NORMAL));
+    if (image == runButtonImage_)
+        return;
+    const auto index = static_cast<std::size_t>(image);
+    if (runButtonPictures_.size() <= index)
+        runButtonPictures_.resize(index + 1);
+    UniqueIcon& picture = runButtonPictures_[index];
+    if (!picture)
+        picture.Reset(ImageList_GetIcon(selectorImages_.Get(), image, ILD_NORMAL));
     SendMessageW(runButton_, BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(picture.Get()));
-    // The button shows the new picture before the old one goes.
-    runButtonPicture_ = std::move(picture);
+    runButtonImage_ = image;
 }
 
 void RunnerWindow::RunDuePass() noexcept {
@@ -485,6 +496,10 @@ void RunnerWindow::AddConfiguration(std::string_view entry, std::string_view fil
     SendMessageW(selector_, CBEM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item));
 
     AddConfigurationItem(index, fileName);
+    // A file that joins the list as it is loaded was told running before it was listed.
+    if (!runningEntry_.empty() && runningEntry_ == entry)
+        CheckMenuItem(fileMenu_, static_cast<UINT>(IDM_CONFIG_FIRST + index),
+                      MF_BYCOMMAND | MF_CHECKED);
 }
 
 void RunnerWindow::SelectConfiguration(std::string_view entry) {

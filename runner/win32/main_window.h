@@ -152,7 +152,10 @@ private:
     UniqueImageList selectorImages_;
     // The selector's picture of each shell icon source (ShellIconSource).
     std::unordered_map<std::wstring, int> selectorImageOf_;
-    UniqueIcon runButtonPicture_;
+    // The Run/Stop button's picture of each selector picture, made when first shown and kept:
+    // a new icon per selection (every switch of configurations) was never given back in full.
+    std::vector<UniqueIcon> runButtonPictures_;
+    int runButtonImage_ = -1; // the selector picture the button shows
     std::array<UniqueBitmap, kMenuGlyphCount> menuBitmaps_;
 
     std::vector<Configuration> configurations_;

@@ -45,7 +45,7 @@ public:
         case WM_INITDIALOG:
             dialog_ = dialog;
             owner_.emplace(dialogs_, dialog);
-            programs_ = OpenWindowPrograms();
+            programs_ = OpenWindowPrograms(dialogs_, "Form_Load");
             FillPrograms(0);
             return TRUE;
         case WM_COMMAND:

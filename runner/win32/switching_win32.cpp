@@ -126,21 +126,40 @@ int WindowHotkeys::ActionOf(WPARAM id) {
 
 namespace {
 
-// The program of each shown, unowned top-level window that counts as a program in front.
-BOOL CALLBACK CollectProgram(HWND window, LPARAM list) {
-    if (!IsWindowVisible(window) || GetWindow(window, GW_OWNER) != nullptr)
-        return TRUE;
-    const ForegroundWindow described = DescribeWindow(window);
-    if (CountsAsChange(described))
-        reinterpret_cast<std::vector<std::string>*>(list)->push_back(described.Executable);
-    return TRUE;
+struct WindowVisit {
+    Dialogs& Boxes;
+    std::string_view Procedure;
+    const std::function<void(HWND)>& Visit;
+};
+
+BOOL CALLBACK VisitWindow(HWND window, LPARAM context) {
+    auto& visit = *reinterpret_cast<WindowVisit*>(context);
+    bool visited = false;
+    RunTrapped(visit.Boxes, visit.Procedure, [&] {
+        visit.Visit(window);
+        visited = true;
+    });
+    return visited ? TRUE : FALSE;
 }
 
 } // namespace
 
-std::vector<std::string> OpenWindowPrograms() {
+void ForEachTopLevelWindow(Dialogs& dialogs, std::string_view procedure,
+                           const std::function<void(HWND)>& visit) {
+    WindowVisit context{dialogs, procedure, visit};
+    EnumWindows(&VisitWindow, reinterpret_cast<LPARAM>(&context));
+}
+
+std::vector<std::string> OpenWindowPrograms(Dialogs& dialogs, std::string_view procedure) {
     std::vector<std::string> programs;
-    EnumWindows(&CollectProgram, reinterpret_cast<LPARAM>(&programs));
+    // The program of each shown, unowned top-level window that counts as a program in front.
+    ForEachTopLevelWindow(dialogs, procedure, [&](HWND window) {
+        if (!IsWindowVisible(window) || GetWindow(window, GW_OWNER) != nullptr)
+            return;
+        const ForegroundWindow described = DescribeWindow(window);
+        if (CountsAsChange(described))
+            programs.push_back(described.Executable);
+    });
     std::sort(programs.begin(), programs.end(), [](const std::string& a, const std::string& b) {
         return UpperCase(FileNameOf(a) + "|" + a) < UpperCase(FileNameOf(b) + "|" + b);
     });

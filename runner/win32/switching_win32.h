@@ -9,6 +9,7 @@
 
 #include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace qm::win32 {
@@ -63,9 +64,16 @@ private:
     bool held_[kHotkeyActions] = {};
 };
 
+// Calls `visit` for each top-level window. Each call runs in the error trap under
+// `procedure`: an error is reported once and ends the enumeration, and never unwinds through
+// the system's code.
+void ForEachTopLevelWindow(Dialogs& dialogs, std::string_view procedure,
+                           const std::function<void(HWND)>& visit);
+
 // The full paths of the programs of the visible top-level windows open now (other than this
-// process's), each once, sorted by file name.
-std::vector<std::string> OpenWindowPrograms();
+// process's), each once, sorted by file name; an error is reported under `procedure` and leaves
+// the programs found before it.
+std::vector<std::string> OpenWindowPrograms(Dialogs& dialogs, std::string_view procedure);
 
 // Between a hotkey control's value (HKM_GETHOTKEY / HKM_SETHOTKEY) and a hotkey.
 Hotkey HotkeyFromControl(LRESULT value);

@@ -526,6 +526,29 @@ int InstancesScenario() {
             checks.Expect(exit == 0u, "a start meanwhile ends by itself with exit code 0",
                           exit ? "" : "still running");
         });
+        checks.Step(Narrow(name) + " held by another", {Narrow(name) + " twice"}, [&] {
+            // Another program holds the instance mutex, and no copy shows a window.
+            const std::wstring caption = WindowText(main);
+            const win32::UniqueHandle held(
+                CreateMutexW(nullptr, FALSE, (L"Local\\" + caption + L" instance").c_str()));
+            checks.Require(held && TerminateProcess(first->Handle(), 9) &&
+                               first->WaitExit(kLong).has_value(),
+                           "the driver holds the mutex, the copy has ended");
+            RunnerProcess later;
+            checks.Require(later.Start(program, L"x.qmf"), "a start with a file");
+            const std::wstring programTitle = name == L"corvex" ? L"Corvex" : L"Vantrel";
+            const HWND box = WaitProcessWindow(later.Id(), L"#32770", programTitle.c_str(), kStart);
+            checks.Require(box != nullptr, "waits for a window, then says it found none",
+                           later.Running() ? "no box" : "ended");
+            checks.Expect(MessageBoxText(box) ==
+                              L"Another copy of " + programTitle +
+                                  L" seems to be running, but its window did not appear.\r\n\r\n"
+                                  L"The file \"x.qmf\" was not opened.",
+                          "the box names the file", Narrow(MessageBoxText(box)));
+            ClickButton(box, IDOK);
+            const auto exit = later.WaitExit(kLong);
+            checks.Expect(exit == 1u, "it ends with exit code 1");
+        });
     }
     return checks.Finish();
 }

@@ -362,6 +362,50 @@ TEST_F(Editor, LoadOfNoFileOrAMissingOneListsNothing) {
     EXPECT_TRUE(List().Entries().empty());
 }
 
+TEST_F(Editor, OnlyAFileNamedAsAConfigurationIsReadAndOnlySuchAFileIsOfferedForDeletion) {
+    const std::string kOldCorrupt = testing::QmfLines({"\"1.3\"", "\"1\"", "\"Pad\""});
+    // Files that read as an old, corrupt configuration, under names of other files.
+    const std::string notConfigurations[] = {"C:\\notes.txt", "C:\\corvex.exe", "C:\\x.qmf.txt",
+                                             "C:\\qmf", "C:\\.qmf"};
+    for (const auto& path : notConfigurations)
+        files.files[path] = kOldCorrupt;
+    Known("file1", "C:\\listed.txt"); // listed by an earlier version
+    files.files["C:\\listed.txt"] = kOldCorrupt;
+    // The command line, a second start, a drop and the file dialog: each refused unread.
+    Start(notConfigurations[0]);
+    editor->LoadHandedOver(notConfigurations[1]);
+    editor->DropFiles({notConfigurations[2]});
+    dialogs.fileAnswers = {notConfigurations[3], notConfigurations[4]};
+    editor->LoadConfigurationFile("");
+    editor->LoadConfigurationFile("");
+    EXPECT_THAT(dialogs.shown,
+                ElementsAre(msg::NotAConfiguration("notes.txt"),
+                            msg::NotAConfiguration("corvex.exe"),
+                            msg::NotAConfiguration("x.qmf.txt"), msg::NotAConfiguration("qmf"),
+                            msg::NotAConfiguration(".qmf")));
+    EXPECT_THAT(Entries(), ElementsAre("file1 listed.txt"));
+    EXPECT_FALSE(store.KeyExists(kUser, kUserKeyText + "\\file2"));
+
+    // A listed one that does not read is only removed from the list, whatever the answer.
+    dialogs.shown.clear();
+    dialogs.answers = {MessageAnswer::Ok, MessageAnswer::Yes, MessageAnswer::Yes};
+    editor->EntryDoubleClicked("file1");
+    EXPECT_EQ(dialogs.shown.back(), msg::NotAConfiguration("listed.txt"));
+    EXPECT_TRUE(List().Entries().empty());
+    EXPECT_TRUE(shell.recycled.empty());
+    for (const auto& path : notConfigurations)
+        EXPECT_TRUE(files.Exists(path)) << path;
+
+    // A configuration's file, in any case, is read; one that does not read is named in the
+    // question that offers its deletion.
+    files.files["C:\\BAD.QMF"] = kOldCorrupt;
+    dialogs.shown.clear();
+    dialogs.answers = {MessageAnswer::Ok, MessageAnswer::Yes};
+    editor->LoadHandedOver("C:\\BAD.QMF");
+    EXPECT_EQ(dialogs.shown.back(), msg::EditorCorruptDeleteQuestion("Vantrel", "BAD.QMF"));
+    EXPECT_THAT(shell.recycled, ElementsAre("C:\\BAD.QMF"));
+}
+
 TEST_F(Editor, DeleteAsksRecyclesKeepsTheEntryWhenTheShellDidNotAndTheNameIssuedThisRun) {
     files.files[kConfig + "a.qmf"] = Qmf();
     files.files[kConfig + "b.qmf"] = Qmf();

@@ -244,8 +244,9 @@ TEST(EditorLoad, ObsoleteWarningThenCorruptQuestion) {
         RecordingDialogs dialogs;
         dialogs.answers = {MessageAnswer::Ok, answer};
         const auto outcome = LoadEditorConfiguration(files, dialogs, "old.qmf");
-        EXPECT_EQ(dialogs.shown, (std::vector{msg::EditorObsoleteData(),
-                                              msg::EditorCorruptDeleteQuestion("Vantrel")}));
+        EXPECT_EQ(dialogs.shown,
+                  (std::vector{msg::EditorObsoleteData(),
+                               msg::EditorCorruptDeleteQuestion("Vantrel", "old.qmf")}));
         EXPECT_EQ(outcome.Action, answer == MessageAnswer::Yes ? EditorLoadAction::DeleteAndRemove
                                                                : EditorLoadAction::RemoveFromList);
     }

@@ -4,6 +4,7 @@
 #include "core/key_names.h"
 #include "core/messages.h"
 #include "support/editor_rig.h"
+#include "support/qmf_builder.h"
 
 #include <gtest/gtest.h>
 
@@ -103,6 +104,35 @@ TEST_F(Recording, AFailedStartLeavesNoHookAndAHookThatFailsLeavesRecordingOn) {
     EXPECT_TRUE(editor->Recording());
     editor->ToggleRecording();
     EXPECT_FALSE(editor->Recording());
+}
+
+TEST_F(Recording, FilesHandedOverWhileRecordingOrTestingAreLoadedInTurnWhenItEnds) {
+    files.files["D:\\b.qmf"] = files.files["D:\\c.qmf"] = testing::File14({{}});
+    const auto& list = editor->Configurations();
+    const std::string recorded = list.CurrentKey();
+    const auto current = [&] { return list.Find(list.CurrentKey())->Text; };
+    Click(2, col::FirstPress);
+    editor->ToggleRecording();
+    editor->LoadHandedOver("D:\\b.qmf");
+    EXPECT_EQ(list.Entries().size(), 1u);
+    editor->KeyPressed(116, kShiftMask | kCtrlMask);
+    editor->ToggleRecording();
+    // The key went into the configuration recorded, which alone is changed; then b came.
+    EXPECT_EQ(list.Table(recorded)->Row(2)[col::FirstPress].Text, "SHIFT + CTRL + F5");
+    EXPECT_EQ(list.Find(recorded)->State, filestate::Modified);
+    EXPECT_EQ(std::pair(current(), list.Find(list.CurrentKey())->State),
+              std::pair(std::string("b.qmf"), filestate::Saved));
+
+    editor->ToggleTest();
+    ASSERT_TRUE(editor->Testing());
+    editor->LoadHandedOver("D:\\c.qmf");
+    editor->LoadHandedOver("D:\\gone.qmf");
+    EXPECT_EQ(std::pair(list.Entries().size(), current()),
+              std::pair(std::size_t{2}, std::string("b.qmf")));
+    dialogs.shown.clear();
+    editor->ToggleTest();
+    EXPECT_EQ(current(), "c.qmf");
+    EXPECT_EQ(dialogs.shown, std::vector{msg::CannotOpenMissingFile()});
 }
 
 } // namespace

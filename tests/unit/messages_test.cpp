@@ -26,10 +26,18 @@ TEST(Messages, TextsTitlesButtonsIconsAndErrorDescriptions) {
           Critical}},
         {msg::EditorObsoleteData(),
          {"Obsolete data found. Please resave this file.", "File Format Error", Ok, Warn}},
-        {msg::EditorCorruptDeleteQuestion("Vantrel"),
-         {"This file is either corrupt or not in Vantrel format\r\nand will be removed from the "
-          "list.\r\n\r\nDelete the file?",
+        {msg::EditorCorruptDeleteQuestion("Vantrel", "a b.qmf"),
+         {"\"a b.qmf\"\r\n\r\nThis file is either corrupt or not in Vantrel format\r\nand will "
+          "be removed from the list.\r\n\r\nDelete the file?",
           "File IO Error", YesNo, Critical}},
+        {msg::FirstCopyUnreachable("Vantrel", false, ""),
+         {"Another copy of Vantrel seems to be running, but its window did not appear.", "Vantrel",
+          Ok, Warn}},
+        {msg::FirstCopyUnreachable("Corvex", true, "b.qmf"),
+         {"The Corvex that runs did not answer.\r\n\r\nThe file \"b.qmf\" was not opened.",
+          "Corvex", Ok, Warn}},
+        {msg::NotAConfiguration("notes.txt"),
+         {"The file \"notes.txt\" is not a Vantrel configuration.", "File Error", Ok, Warn}},
         {msg::RunnerNoDevices(),
          {"No valid input devices were found!\r\n\r\nYour input devices must be properly "
           "connected\r\nand working before proceeding.",

@@ -383,6 +383,29 @@ TEST_F(RunnerWithAFile, AHandedOverFileIsRunAsTheCommandLineRunsItAfterAStop) {
     EXPECT_THAT(dialogs.shown, ElementsAre(msg::CannotOpenMissingFile()));
 }
 
+TEST_F(RunnerWithAFile, AFileNotNamedAsAConfigurationIsRefusedUnreadAndWhatRunsGoesOn) {
+    Add({"D:\\notes.txt", "D:\\corvex.exe", "D:\\x.qmf.txt", "D:\\qmf"});
+    runner->ToggleRun();
+    ASSERT_TRUE(runner->Running());
+    const auto running = RunningPath();
+    const auto known = KnownFiles();
+    runner->RunHandedOver("D:\\notes.txt");
+    runner->DropFiles({"D:\\corvex.exe"});
+    Open("D:\\x.qmf.txt");
+    runner->LoadConfigurationFile("D:\\qmf");
+    EXPECT_THAT(dialogs.shown,
+                ElementsAre(msg::NotAConfiguration("notes.txt"),
+                            msg::NotAConfiguration("corvex.exe"),
+                            msg::NotAConfiguration("x.qmf.txt"), msg::NotAConfiguration("qmf")));
+    EXPECT_EQ(std::tuple(runner->Running(), RunningPath(), KnownFiles()),
+              std::tuple(true, running, known));
+    EXPECT_EQ(view.items.size(), 1u);
+    // Its extension in any case: a configuration.
+    Add({"D:\\Y.QMF"});
+    runner->RunHandedOver("D:\\Y.QMF");
+    EXPECT_EQ(std::tuple(runner->Running(), RunningPath()), std::tuple(true, "D:\\Y.QMF"));
+}
+
 TEST_F(RunnerWithAFile, NotificationIconCloseBoxAndExit) {
     EXPECT_FALSE(runner->ClosingProceeds(true));
     EXPECT_FALSE(view.visible);

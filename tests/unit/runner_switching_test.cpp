@@ -17,6 +17,7 @@ namespace {
 using namespace testing; // the rig
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
+using ::testing::Pair;
 
 const std::string kA = kConfig + "a.qmf", kB = kConfig + "b.qmf", kC = kConfig + "c.qmf";
 constexpr Hotkey kCtrlAltN{kCtrlMask | kAltMask, 'N'};
@@ -37,7 +38,7 @@ public:
     }
     void Unregister(HotkeyAction action) override { held.erase(action); }
     std::map<HotkeyAction, Hotkey> held;
-    Hotkey takenByOthers{kShiftMask, 'T'};
+    Hotkey takenByOthers{kCtrlMask, 'T'};
 };
 
 // A configuration whose button 1 sends `press` down and `release` up.
@@ -214,9 +215,8 @@ TEST_F(Switching, HotkeysRegisterTakenOnesAreReportedAndTheyStepThroughTheList) 
     settings.HotkeyOf(HotkeyAction::Previous) = hotkeySeam.takenByOthers;
     settings.HotkeyOf(HotkeyAction::RunStop) = {kAltMask, 'R'};
     StartWith(settings);
-    ASSERT_THAT(dialogs.shown,
-                ElementsAre(msg::HotkeyTaken("SHIFT + T", "Previous configuration")));
-    EXPECT_EQ(dialogs.shown[0].text, "The hotkey SHIFT + T for \"Previous configuration\" is "
+    ASSERT_THAT(dialogs.shown, ElementsAre(msg::HotkeyTaken("CTRL + T", "Previous configuration")));
+    EXPECT_EQ(dialogs.shown[0].text, "The hotkey CTRL + T for \"Previous configuration\" is "
                                      "already used by another program.\r\n\r\nChoose another "
                                      "one in Preferences.");
     EXPECT_EQ(hotkeySeam.held.size(), 2u);
@@ -245,6 +245,52 @@ TEST_F(Switching, HotkeysRegisterTakenOnesAreReportedAndTheyStepThroughTheList) 
     EXPECT_EQ(hotkeySeam.held[HotkeyAction::Next], Hotkey({kCtrlMask, 'M'}));
     runner->HotkeyPressed(HotkeyAction::Next);
     EXPECT_EQ(view.notes.size(), 5u);
+}
+
+TEST_F(Switching, AHotkeyNeedsCtrlAltOrWinStoredOnesWithoutAreNotRegistered) {
+    // As an earlier version stored them: B and Shift+B are said and not registered.
+    settings.HotkeyOf(HotkeyAction::Next) = {0, 'B'};
+    settings.HotkeyOf(HotkeyAction::Previous) = {kShiftMask, 'B'};
+    settings.HotkeyOf(HotkeyAction::RunStop) = {kShiftMask | Hotkey::kWinMask, 'B'};
+    StartWith(settings);
+    EXPECT_THAT(dialogs.shown,
+                ElementsAre(msg::HotkeyWithoutModifier("B", "Next configuration"),
+                            msg::HotkeyWithoutModifier("SHIFT + B", "Previous configuration")));
+    EXPECT_EQ(dialogs.shown[0].text,
+              "The hotkey B for \"Next configuration\" has no CTRL, ALT or WIN key: it would take "
+              "that key from every program, including the keys your configurations send.\r\n\r\n"
+              "Choose a hotkey with CTRL, ALT or WIN (SHIFT alone is not enough).");
+    EXPECT_EQ(dialogs.shown[0].title, "Hotkey Not Allowed");
+    EXPECT_THAT(hotkeySeam.held,
+                ElementsAre(Pair(HotkeyAction::RunStop, settings.HotkeyOf(HotkeyAction::RunStop))));
+
+    // The preferences refuse them as they are pressed: the hotkey stays as it was.
+    auto& prefs = runner->Preferences();
+    prefs.Load();
+    dialogs.shown.clear();
+    const Hotkey winB = settings.HotkeyOf(HotkeyAction::RunStop);
+    // SHIFT goes down first, then B: the whole combination is refused.
+    EXPECT_TRUE(prefs.SetHotkey(HotkeyAction::RunStop, {kShiftMask, 0}));
+    EXPECT_FALSE(prefs.SetHotkey(HotkeyAction::RunStop, {kShiftMask, 'B'}));
+    EXPECT_EQ(prefs.State().Switching.HotkeyOf(HotkeyAction::RunStop), winB);
+    EXPECT_FALSE(prefs.SetHotkey(HotkeyAction::RunStop, {0, 120}));
+    EXPECT_THAT(dialogs.shown, ElementsAre(msg::HotkeyWithoutModifier("SHIFT + B", "Run/Stop"),
+                                           msg::HotkeyWithoutModifier("F9", "Run/Stop")));
+    EXPECT_EQ(prefs.State().Switching.HotkeyOf(HotkeyAction::RunStop), winB);
+    // CTRL, ALT or WIN, alone or with others, and no key at all (SHIFT held alone) are taken.
+    for (const Hotkey taken :
+         {Hotkey{kCtrlMask, 'B'}, Hotkey{kAltMask, 'B'}, Hotkey{Hotkey::kWinMask, 'B'},
+          Hotkey{kShiftMask | kCtrlMask, 'B'}, Hotkey{kShiftMask, 0}, Hotkey{}}) {
+        EXPECT_TRUE(prefs.SetHotkey(HotkeyAction::Next, taken));
+        EXPECT_EQ(prefs.State().Switching.HotkeyOf(HotkeyAction::Next), taken);
+    }
+    EXPECT_EQ(dialogs.shown.size(), 2u);
+    prefs.SetHotkey(HotkeyAction::Previous, {kAltMask, 'B'});
+    prefs.Apply();
+    runner->ApplySwitching();
+    EXPECT_EQ(dialogs.shown.size(), 2u);
+    EXPECT_THAT(hotkeySeam.held, ElementsAre(Pair(HotkeyAction::Previous, Hotkey{kAltMask, 'B'}),
+                                             Pair(HotkeyAction::RunStop, winB)));
 }
 
 TEST_F(Switching, PreferencesEditRulesAndMarkOnesWhoseConfigurationIsGone) {

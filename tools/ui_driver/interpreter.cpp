@@ -5,6 +5,7 @@
 #include "core/win32/win32_text.h"
 #include "dialog_choices.h"
 #include "dialog_fields.h"
+#include "handover_verbs.h"
 #include "harness.h"
 #include "input.h"
 #include "program_windows.h"
@@ -344,6 +345,9 @@ private:
     void KeepSettings(const Arguments& a);
     void Start(const Arguments& a);
     void StartAgain(const Arguments& a);
+    void StartTogether(const Arguments& a);
+    // After a start: waits for the main window, the splash gone, then until the program is idle.
+    void AwaitStartUp();
     void Quit(const Arguments& a);
     void RequireProgram() const;
     HWND Control(int id, const char* what) const;
@@ -379,6 +383,7 @@ private:
     void DialogClick(const Arguments& a);
     void DialogType(const Arguments& a);
     void DialogScroll(const Arguments& a);
+    void DialogHotkey(const Arguments& a);
     void DialogControls(const Arguments& a);
 
     // ---- outputs
@@ -393,6 +398,7 @@ private:
     void Controls(const Arguments& a);
     void Locks(const Arguments& a);
     void Focus(const Arguments& a);
+    void Listed(const Arguments& a);
     void PrintControls(HWND window, HANDLE process);
 
     // ---- files
@@ -421,6 +427,7 @@ private:
     void WaitRunner(const Arguments& a);
     void IdleCpu(const Arguments& a);
     void MeasureSwitch(const Arguments& a);
+    void MeasureSwitchMemory(const Arguments& a);
     void KeysDown(const Arguments& a);
     void SettleIfRunning();
 
@@ -482,6 +489,8 @@ const std::map<std::string, Session::Verb>& Session::Verbs() {
         {"keep-settings", {0, 0, &Session::KeepSettings}},
         {"start", {0, 1, &Session::Start}},
         {"start-again", {0, 1, &Session::StartAgain}},
+        {"start-together", {2, kAny, &Session::StartTogether}},
+        {"listed", {0, 0, &Session::Listed}},
         {"quit", {0, 0, &Session::Quit}},
         {"menu", {1, 1, &Session::Menu}},
         {"toolbar", {1, 1, &Session::Toolbar}},
@@ -522,6 +531,7 @@ const std::map<std::string, Session::Verb>& Session::Verbs() {
         {"dialog-click", {1, 1, &Session::DialogClick}},
         {"dialog-type", {2, 2, &Session::DialogType}},
         {"dialog-scroll", {2, 2, &Session::DialogScroll}},
+        {"dialog-hotkey", {2, 2, &Session::DialogHotkey}},
         {"dialog-controls", {0, 0, &Session::DialogControls}},
         {"press", {2, 2, &Session::Press}},
         {"release", {2, 2, &Session::Release}},
@@ -537,6 +547,7 @@ const std::map<std::string, Session::Verb>& Session::Verbs() {
         {"wait-runner", {2, 2, &Session::WaitRunner}},
         {"idle-cpu", {1, 2, &Session::IdleCpu}},
         {"measure-switch", {3, 3, &Session::MeasureSwitch}},
+        {"measure-switch-memory", {2, 2, &Session::MeasureSwitchMemory}},
         {"set-value", {3, 3, &Session::SetValue}},
         {"keys-down", {0, 0, &Session::KeysDown}},
         {"html-browser", {0, 0, &Session::HtmlBrowser}},
@@ -595,6 +606,31 @@ void Session::Start(const Arguments& a) {
         devices_ = std::make_unique<Simulation>(install_.DeviceFile, "");
     if (!program_.Start(install_.Folder + programName_, a.empty() ? L"" : Wide(a[0])))
         Fail("cannot start " + Narrow(programName_) + ": error " + std::to_string(GetLastError()));
+    AwaitStartUp();
+}
+
+void Session::StartTogether(const Arguments& a) {
+    if (program_.Running())
+        Fail("the program runs already");
+    if (!devices_)
+        devices_ = std::make_unique<Simulation>(install_.DeviceFile, "");
+    std::vector<std::wstring> commandLines;
+    for (const auto& path : a)
+        commandLines.push_back(Wide(path));
+    if (std::string why;
+        !e2e::StartTogether(install_.Folder + programName_, commandLines, kActionMs, program_, why))
+        Fail(why);
+    AwaitStartUp();
+}
+
+void Session::Listed(const Arguments&) {
+    RequireProgram();
+    for (const auto& record :
+         e2e::ListedRecords(program_.Handle(), main_, SameText(programName_, L"corvex.exe")))
+        record_(record);
+}
+
+void Session::AwaitStartUp() {
     const ProgramWindows windows =
         SameText(programName_, L"corvex.exe") ? RunnerWindows() : EditorWindows();
     // Boxes of the start-up come before the main window shows.
@@ -1273,6 +1309,39 @@ void Session::MeasureSwitch(const Arguments& a) {
                          : std::string("foreground-events\tthe hook failed"));
 }
 
+void Session::MeasureSwitchMemory(const Arguments& a) {
+    constexpr DWORD kSwitchBoundMs = 5000;
+    constexpr int kSamples = 10;
+    const int switches = std::atoi(a[0].c_str());
+    if (switches < 1)
+        Fail("the number of switches is a positive number");
+    const HWND runner = OnlyRunnerWindow();
+    if (runner == nullptr)
+        Fail("not exactly one runner window");
+    const std::int64_t start = Now();
+    const std::vector<RunnerFootprint> footprints =
+        MeasureHotkeySwitches(runner, a[1], switches, kSamples, kSwitchBoundMs);
+    const auto objects = [](const RunnerFootprint& f) {
+        return f.ObjectsCounted ? "GDI " + std::to_string(f.GdiObjects) + "\tUSER " +
+                                      std::to_string(f.UserObjects)
+                                : std::string("GDI/USER not counted by the system");
+    };
+    char line[200];
+    for (const RunnerFootprint& f : footprints) {
+        std::snprintf(line, sizeof(line),
+                      "switch-memory\t%d switches\tprivate %.2f MB\tworking set %.2f MB\t",
+                      f.Switches, f.PrivateMb, f.WorkingSetMb);
+        record_(line + objects(f));
+    }
+    const RunnerFootprint& first = footprints.front();
+    const RunnerFootprint& last = footprints.back();
+    std::snprintf(line, sizeof(line),
+                  "switch-memory\tgrowth\t%+.0f bytes of private bytes per switch\t%.1f s",
+                  (last.PrivateMb - first.PrivateMb) * 1024 * 1024 / last.Switches,
+                  Milliseconds(Now() - start) / 1000);
+    record_(line);
+}
+
 int Session::EntryIndex(const std::string& entry) const {
     const HWND list = Control(kConfigurationListId, "configuration list");
     const int count = ListCount(list);
@@ -1564,6 +1633,22 @@ void Session::DialogScroll(const Arguments& a) {
     if (a[1] != "up" && a[1] != "down")
         Fail("a scroll bar is clicked \"up\" or \"down\", not \"" + a[1] + "\"");
     ClickAt(ScrollArrowPoint(bar, a[1] == "up"), Click::Left);
+    Settle();
+}
+
+void Session::DialogHotkey(const Arguments& a) {
+    const HWND dialog = KeptDialog();
+    const HWND box = FieldControl(
+        dialog, [&](HWND w) { return Plain(WindowText(w)) == Plain(Wide(a[0])); }, HOTKEY_CLASSW);
+    if (box == nullptr)
+        Fail("no hotkey box after \"" + a[0] + "\"");
+    RECT rect{};
+    GetWindowRect(box, &rect);
+    ClickAt(Center(rect), Click::Left);
+    PumpUntil([&] { return FocusIn(dialog) == box; }, kAppearMs);
+    // One key after another, as a person presses them: the box follows each.
+    if (!PressChord(a[1], [this] { Idle(kActionMs); }))
+        Fail("unknown key in \"" + a[1] + "\"");
     Settle();
 }
 

@@ -1,10 +1,14 @@
-// The runner as the program in front changes: what its window shows, its idle CPU, and the time
-// from a target program's activation to the runner showing the rule's configuration running.
+// The runner as the program in front changes: what its window shows, its idle CPU, the time
+// from a target program's activation to the runner showing the rule's configuration running,
+// and what its process holds over many switches by hotkey.
 // Reads the runner's control ids, so it is a file of its own (the editor's ids clash).
 #include "harness.h"
+#include "input.h"
 #include "remote.h"
 #include "runner/win32/corvex_ids.h"
 #include "target_programs.h"
+
+#include <psapi.h>
 
 #include <stdexcept>
 
@@ -119,6 +123,52 @@ SwitchTimes MeasureSwitches(HWND runnerMain, HWND one, HWND two, std::wstring_vi
     Pump(100);
     times.ForegroundEvents = events.Count(one) + events.Count(two);
     return times;
+}
+
+RunnerFootprint ReadFootprint(HWND runnerMain) {
+    DWORD id = 0;
+    GetWindowThreadProcessId(runnerMain, &id);
+    const win32::UniqueHandle process(
+        OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, id));
+    if (!process)
+        throw std::runtime_error("cannot open the runner's process");
+    RunnerFootprint footprint;
+    PROCESS_MEMORY_COUNTERS memory{};
+    if (GetProcessMemoryInfo(process.Get(), &memory, sizeof(memory))) {
+        footprint.PrivateMb = static_cast<double>(memory.PagefileUsage) / (1024 * 1024);
+        footprint.WorkingSetMb = static_cast<double>(memory.WorkingSetSize) / (1024 * 1024);
+    }
+    SetLastError(ERROR_SUCCESS);
+    footprint.GdiObjects = GetGuiResources(process.Get(), GR_GDIOBJECTS);
+    footprint.UserObjects = GetGuiResources(process.Get(), GR_USEROBJECTS);
+    footprint.ObjectsCounted = GetLastError() != ERROR_CALL_NOT_IMPLEMENTED;
+    return footprint;
+}
+
+std::vector<RunnerFootprint> MeasureHotkeySwitches(HWND runnerMain, std::string_view chord,
+                                                   int switches, int samples, DWORD boundMs) {
+    std::vector<RunnerFootprint> footprints{ReadFootprint(runnerMain)};
+    const int every = std::max(switches / std::max(samples, 1), 1);
+    for (int made = 1; made <= switches; ++made) {
+        const RunnerShows before = ReadRunnerShows(runnerMain);
+        if (!PressChord(chord))
+            throw std::runtime_error("unknown key in \"" + std::string(chord) + "\"");
+        RunnerShows last;
+        const bool switched = PumpUntil(
+            [&] {
+                last = ReadRunnerShows(runnerMain);
+                return last.Running && !SameText(last.Entry, before.Entry);
+            },
+            boundMs);
+        if (!switched)
+            throw std::runtime_error("switch " + std::to_string(made) + " did not come within " +
+                                     std::to_string(boundMs) + " ms: " + RunnerShowsText(last));
+        if (made % every == 0 || made == switches) {
+            footprints.push_back(ReadFootprint(runnerMain));
+            footprints.back().Switches = made;
+        }
+    }
+    return footprints;
 }
 
 } // namespace qm::e2e

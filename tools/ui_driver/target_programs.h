@@ -82,4 +82,23 @@ struct SwitchTimes {
 SwitchTimes MeasureSwitches(HWND runnerMain, HWND one, HWND two, std::wstring_view entryOne,
                             std::wstring_view entryTwo, int rounds, DWORD boundMs);
 
+// What the runner's process holds at one moment: the commit charge (the private bytes; Wine
+// leaves PrivateUsage 0), the working set, and its GDI and USER objects where the system counts
+// them (Wine does not).
+struct RunnerFootprint {
+    int Switches = 0; // made before this sample
+    double PrivateMb = 0;
+    double WorkingSetMb = 0;
+    DWORD GdiObjects = 0;
+    DWORD UserObjects = 0;
+    bool ObjectsCounted = false;
+};
+RunnerFootprint ReadFootprint(HWND runnerMain);
+// Presses `chord`, a hotkey of the runner that switches (the next configuration), `switches`
+// times, each time waiting until the runner runs another entry than before; the footprint
+// before the first and after every `switches / samples` switches. Throws when a switch did not
+// come within `boundMs`.
+std::vector<RunnerFootprint> MeasureHotkeySwitches(HWND runnerMain, std::string_view chord,
+                                                   int switches, int samples, DWORD boundMs);
+
 } // namespace qm::e2e

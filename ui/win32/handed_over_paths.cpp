@@ -35,15 +35,19 @@ bool HandedOverPaths::Handle(HWND window, UINT message, WPARAM wParam, LPARAM lP
 
 LRESULT HandedOverPaths::Receive(HWND window, LPARAM copyData) noexcept {
     const auto* data = reinterpret_cast<const COPYDATASTRUCT*>(copyData);
-    if (data == nullptr || paths_.size() >= kMostKept)
+    if (data == nullptr)
         return FALSE;
     try {
         const auto path = HandedOverPath(data->dwData, data->lpData, data->cbData);
         if (!path)
             return FALSE;
         static_assert(sizeof(wchar_t) == sizeof(char16_t));
-        paths_.push_back(Utf8FromWide(
-            std::wstring_view(reinterpret_cast<const wchar_t*>(path->data()), path->size())));
+        std::string text = Utf8FromWide(
+            std::wstring_view(reinterpret_cast<const wchar_t*>(path->data()), path->size()));
+        if (keptBytes_ + text.size() > kMostKeptBytes)
+            return FALSE;
+        paths_.push_back(std::move(text));
+        keptBytes_ += paths_.back().size();
     } catch (...) {
         return FALSE; // out of memory: not taken
     }
@@ -55,10 +59,15 @@ void HandedOverPaths::Deliver(HWND window, const Act& act) {
     if (acting_)
         return; // the loop below goes on with it
     acting_ = true;
+    // Paths that come meanwhile go behind the one acted on, which stays in its place.
     while (!paths_.empty() && IsWindowEnabled(window)) {
-        const std::string path = std::move(paths_.front());
+        if (!act(paths_.front())) {
+            // The program's start-up has not got that far: offered again a moment later.
+            SetTimer(window, kDueTimer, kRetryMs, nullptr);
+            break;
+        }
+        keptBytes_ -= paths_.front().size();
         paths_.pop_front();
-        act(path);
     }
     acting_ = false;
 }

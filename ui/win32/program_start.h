@@ -1,6 +1,7 @@
 #pragma once
 // Both programs' start-up, in this order: the single instance (a second copy of the same
-// version hands the file of its command line over to the first and brings it forward), OLE and
+// version hands the file of its command line over to the first and brings it forward, waiting
+// for the first copy's window while that copy starts; a box says when it cannot), OLE and
 // the common controls, then in the error trap under "Main": the DirectX check, the splash
 // window, the main window created with the boxes owned by it, and what the program runs over it
 // (its controller and the message loop).
@@ -17,16 +18,18 @@ namespace qm::win32 {
 
 // What the start-up needs to know of a program.
 struct ProgramStart {
-    std::wstring Caption; // the main window's caption, also the single-instance key
-    ProgramCard Card;     // what the splash shows
-    DWORD CommonControls; // the common control classes its windows use (ICC_*)
+    std::wstring Caption;       // the main window's caption, also the single-instance key
+    const wchar_t* WindowClass; // the main window's class
+    ProgramCard Card;           // what the splash shows
+    DWORD CommonControls;       // the common control classes its windows use (ICC_*)
     // What a second start hands over to the running copy: the full path its command line
     // names, or nothing (it then only brings that copy forward).
     std::function<std::optional<std::string>()> PathToHandOver;
 };
 
 // Runs the start-up up to the main window, then `run(dialogs)`; the program's exit code (0
-// when another copy runs or DirectX is missing).
+// when another copy runs and took the file, 1 when it could not be reached; 0 when DirectX is
+// missing).
 int StartProgram(HINSTANCE instance, const ProgramStart& start,
                  const std::function<int(Win32Dialogs& dialogs)>& run);
 

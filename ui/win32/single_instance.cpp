@@ -14,21 +14,30 @@ SingleInstance::SingleInstance(const std::wstring& caption) {
     alreadyRunning_ = mutex_ ? error == ERROR_ALREADY_EXISTS : error == ERROR_ACCESS_DENIED;
 }
 
-HWND RunningInstanceWindow(const std::wstring& caption) {
-    return FindWindowW(nullptr, caption.c_str());
+HWND WaitForRunningInstanceWindow(const wchar_t* windowClass, const std::wstring& caption) {
+    // By class as well: a box of that copy's start-up may bear its caption.
+    constexpr DWORD kPollMs = 50;
+    const ULONGLONG end = GetTickCount64() + kRunningWindowWaitMs;
+    for (;;) {
+        if (const HWND window = FindWindowW(windowClass, caption.c_str()); window != nullptr)
+            return window;
+        if (GetTickCount64() >= end)
+            return nullptr;
+        Sleep(kPollMs);
+    }
 }
 
 bool HandOverPath(HWND window, const std::string& path) {
-    // The longest wait for the running copy to take the path.
-    constexpr UINT kHandOverMs = 5000;
     const std::wstring wide = WideFromUtf8(path);
     COPYDATASTRUCT data{};
     data.dwData = kHandedOverPathTag;
     data.cbData = static_cast<DWORD>((wide.size() + 1) * sizeof(wchar_t));
     data.lpData = const_cast<wchar_t*>(wide.c_str());
     DWORD_PTR taken = FALSE;
-    return SendMessageTimeoutW(window, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data),
-                               SMTO_ABORTIFHUNG, kHandOverMs, &taken) != 0 &&
+    // Not SMTO_ABORTIFHUNG: a copy busy loading a file (or still starting) counts as hung to
+    // the system, yet takes the path once it gets to its messages.
+    return SendMessageTimeoutW(window, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data), SMTO_NORMAL,
+                               kHandOverWaitMs, &taken) != 0 &&
            taken != FALSE;
 }
 
