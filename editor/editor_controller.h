@@ -161,10 +161,10 @@ public:
     const DeviceTables& Devices() const { return state_.Devices->Tables(); }
     bool DevicesReady() const { return state_.Devices->DevicesReady; }
     bool Recording() const { return state_.Recording; }
-    // The key column chosen for recording (9 to 40), 0 for none.
-    int KeyColumn() const { return state_.KeyColumn; }
-    // The column the mapping list's keys act on (0 to 40), -1 for none.
-    int ListColumn() const { return state_.ListColumn; }
+    // The key column chosen for recording (9 to 40).
+    std::optional<int> KeyColumn() const { return state_.KeyColumn; }
+    // The column the mapping list's keys act on (0 to 40).
+    std::optional<int> ListColumn() const { return state_.ListColumn; }
     const std::string& Caption() const { return state_.Caption; }
     // The configuration folder, with its trailing "\".
     const std::string& ConfigurationFolder() const { return state_.Folder; }

@@ -18,6 +18,7 @@
 #include "settings/settings_store.h"
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -63,10 +64,10 @@ struct EditorState {
     ConfigurationList List;
     EditorCommandStates States = DesignedCommandStates();
     ReservedEntryNames Reserved;
-    int KeyColumn = 0;   // the key column chosen for recording (9 to 40), 0 for none
-    int EditRow = -1;    // the row the Description editor writes to
-    int PressedRow = -1; // the row the last press on the mapping list selected
-    int ListColumn = -1; // the column the list's keys act on (0 to 40), -1 for none
+    std::optional<int> KeyColumn;  // the key column chosen for recording (9 to 40)
+    std::optional<int> EditRow;    // the row the Description editor writes to
+    std::optional<int> PressedRow; // the row the last press on the mapping list selected
+    std::optional<int> ListColumn; // the column the list's keys act on (0 to 40)
     bool Recording = false;
     bool Testing = false;
     InstalledHook Hook; // while recording

@@ -23,8 +23,8 @@ void KeyRecording::Start() {
     try {
         listEditing_.ListClicked(); // the selected row turns RowRecording, the locks follow it
         state_.View.FocusMappingList();
-        if (state_.KeyColumn >= col::FirstPress)
-            state_.View.MarkKeyColumn(state_.KeyColumn, true);
+        if (state_.KeyColumn)
+            state_.View.MarkKeyColumn(*state_.KeyColumn, true);
         InstalledHook hook;
         if (state_.Seams.Hook != nullptr)
             hook = InstallHook(*state_.Seams.Hook, *this);
@@ -40,7 +40,7 @@ void KeyRecording::Start() {
 void KeyRecording::Stop() {
     state_.Recording = state_.States.Recording = false;
     state_.View.SetKeyMappingText("");
-    state_.KeyColumn = 0;
+    state_.KeyColumn.reset();
     state_.View.MarkKeyColumn(0, false);
     listEditing_.ListClicked(); // the selected row turns RowSelected; the locks stay as they are
     state_.UpdateStates();      // the hook goes with the mode
@@ -62,9 +62,9 @@ void KeyRecording::KeyPressed(std::uint16_t virtualKey, std::uint16_t modifierMa
             return;
         }
         auto& list = state_.List;
-        if (auto* table = list.Shown(); table != nullptr && IsKeyColumn(state_.KeyColumn)) {
-            table->SetKeyCell(table->SelectedRow(), state_.KeyColumn,
-                              {key.Text, Variant::Text(key.Name)});
+        const auto column = state_.KeyColumn;
+        if (auto* table = list.Shown(); table != nullptr && column && IsKeyColumn(*column)) {
+            table->SetKeyCell(table->SelectedRow(), *column, {key.Text, Variant::Text(key.Name)});
             view.RedrawMappingRows();
         }
         // Marked modified even when no key column is chosen.

@@ -30,8 +30,8 @@ void MappingListEditing::RowPressed(int row, int column, bool rightButton) noexc
             if (state_.States.MappingMenuEnabled)
                 state_.View.PopUpMappingMenu();
         } else {
-            state_.KeyColumn = column >= col::FirstPress ? column : 0;
-            state_.ListColumn = column;
+            state_.KeyColumn = column >= col::FirstPress ? std::optional(column) : std::nullopt;
+            state_.ListColumn = column >= 0 ? std::optional(column) : std::nullopt;
         }
     });
 }
@@ -42,8 +42,8 @@ void MappingListEditing::ListClicked() noexcept {
         if (table == nullptr || table->RowCount() == 0)
             return;
         state_.View.SetKeyMappingText("");
-        const int row = state_.PressedRow >= 0 ? state_.PressedRow : table->SelectedRow();
-        state_.PressedRow = -1;
+        const int row =
+            std::exchange(state_.PressedRow, std::nullopt).value_or(table->SelectedRow());
         if (row < 0 || row >= table->RowCount())
             return;
         if (table->Select(row, state_.Recording) && state_.Recording)
@@ -111,12 +111,12 @@ void MappingListEditing::DescriptionCommitted(std::string_view text) noexcept {
     RunTrapped(state_.Seams.Dialogs, "TextEdit_LostFocus", [&] {
         state_.View.CloseDescriptionEditor();
         auto* table = state_.List.Shown();
-        const int row = std::exchange(state_.EditRow, -1);
-        if (table == nullptr || row < 0 || row >= table->RowCount())
+        const auto row = std::exchange(state_.EditRow, std::nullopt);
+        if (table == nullptr || !row || *row < 0 || *row >= table->RowCount())
             return;
-        const auto before = table->Row(row)[col::Description].Text;
-        table->SetDescription(row, text);
-        if (table->Row(row)[col::Description].Text != before)
+        const auto before = table->Row(*row)[col::Description].Text;
+        table->SetDescription(*row, text);
+        if (table->Row(*row)[col::Description].Text != before)
             state_.MarkModified();
         state_.View.RedrawMappingRows();
         state_.Refresh();
@@ -125,7 +125,7 @@ void MappingListEditing::DescriptionCommitted(std::string_view text) noexcept {
 
 void MappingListEditing::DescriptionCancelled() noexcept {
     RunTrapped(state_.Seams.Dialogs, "TextEdit_KeyPress", [&] {
-        state_.EditRow = -1;
+        state_.EditRow.reset();
         state_.View.CloseDescriptionEditor();
     });
 }
@@ -176,24 +176,25 @@ void MappingListEditing::MoveSelection(const MappingTable& table, ListKey key, i
     // As a click on the row: recoloured, the "Key Mapping:" box emptied.
     state_.PressedRow = std::clamp(row, 0, last);
     ListClicked();
-    state_.View.ScrollCellIntoView(table.SelectedRow(), state_.ListColumn);
+    state_.View.ScrollCellIntoView(table.SelectedRow(), state_.ListColumn.value_or(-1));
 }
 
 void MappingListEditing::ChooseColumn(const MappingTable& table, int step) {
-    const int from = state_.ListColumn;
-    state_.ListColumn = from < 0 ? 0 : std::clamp(from + step, 0, kColumnCount - 1);
+    const int column =
+        state_.ListColumn ? std::clamp(*state_.ListColumn + step, 0, kColumnCount - 1) : 0;
+    state_.ListColumn = column;
     // A key column is where recording writes, as a click on it chooses.
-    state_.KeyColumn = IsKeyColumn(state_.ListColumn) ? state_.ListColumn : 0;
-    state_.View.MarkKeyColumn(state_.KeyColumn, false);
-    state_.View.ScrollCellIntoView(table.SelectedRow(), state_.ListColumn);
+    state_.KeyColumn = IsKeyColumn(column) ? std::optional(column) : std::nullopt;
+    state_.View.MarkKeyColumn(state_.KeyColumn.value_or(0), false);
+    state_.View.ScrollCellIntoView(table.SelectedRow(), column);
     state_.View.RedrawMappingRows();
 }
 
 void MappingListEditing::EditChosenCell(const MappingTable& table, ListKey key) {
     const int row = table.SelectedRow();
-    const int column = state_.ListColumn;
-    if (row < 0 || column < 0)
+    if (row < 0 || !state_.ListColumn)
         return;
+    const int column = *state_.ListColumn;
     if (column == col::Description) {
         if (key != ListKey::Space)
             OpenDescriptionEditor(table, row);
@@ -213,8 +214,9 @@ int MappingListEditing::ChosenRow() const {
     const auto* table = state_.List.Shown();
     if (table == nullptr)
         return -1;
-    const int pressed = state_.PressedRow;
-    return pressed >= 0 && pressed < table->RowCount() ? pressed : table->SelectedRow();
+    const auto pressed = state_.PressedRow;
+    return pressed && *pressed >= 0 && *pressed < table->RowCount() ? *pressed
+                                                                    : table->SelectedRow();
 }
 
 void MappingListEditing::AddMissingRows() noexcept {
@@ -231,7 +233,7 @@ void MappingListEditing::MoveRows(std::string_view procedure, bool (ListMaintena
         if ((maintenance.*command)())
             state_.MarkModified();
     });
-    state_.PressedRow = -1; // rows moved
+    state_.PressedRow.reset(); // rows moved
     state_.Refresh();
 }
 
@@ -264,9 +266,9 @@ void MappingListEditing::ClearKeyCell() noexcept {
         const int row = ChosenRow();
         if (table == nullptr || table->RowCount() == 0)
             return;
-        const int column = state_.KeyColumn;
-        if (IsKeyColumn(column) && row >= 0) {
-            table->SetCell(row, column, {"", Variant::Text("")});
+        const auto column = state_.KeyColumn;
+        if (column && IsKeyColumn(*column) && row >= 0) {
+            table->SetCell(row, *column, {"", Variant::Text("")});
             state_.View.RedrawMappingRows();
         }
         state_.View.FocusMappingList();

@@ -2,47 +2,45 @@
 
 #include "editor/editor_controller.h"
 
-#include <algorithm>
-#include <iterator>
-
 namespace qm::win32 {
 namespace {
 
-template <auto Command> void Call(EditorController& controller) noexcept {
+template <auto Command> void Call(EditorController& controller, const EditorCommand&) noexcept {
     (controller.*Command)();
 }
-void LoadChosenFile(EditorController& controller) noexcept {
+void LoadChosenFile(EditorController& controller, const EditorCommand&) noexcept {
     controller.LoadConfigurationFile({});
 }
-void ShowContents(EditorController& controller) noexcept {
+void ShowContents(EditorController& controller, const EditorCommand&) noexcept {
     controller.ShowGuide(GuideTopic::Contents);
 }
 
 using C = EditorController;
-constexpr CommandAction kOpen{"open_click", &Call<&C::OpenSelected>};
-constexpr CommandAction kNew{"new_click", &Call<&C::NewConfiguration>};
-constexpr CommandAction kLoad{"load_click", &LoadChosenFile};
-constexpr CommandAction kClose{"close_click", &Call<&C::CloseSelected>};
-constexpr CommandAction kSave{"save_click", &Call<&C::Save>};
-constexpr CommandAction kSaveAs{"save_click", &Call<&C::SaveAs>};
-constexpr CommandAction kClone{"clone_click", &Call<&C::CloneSelected>};
-constexpr CommandAction kDelete{"delete_click", &Call<&C::DeleteSelected>};
-constexpr CommandAction kIcon{"icon_click", &Call<&C::ChangeIcon>};
-constexpr CommandAction kRefresh{"MNjoy_Click", &Call<&C::RefreshDevices>};
-constexpr CommandAction kRun{"MNrun_Click", &Call<&C::RunSelected>};
-constexpr CommandAction kHelp{"Toolbar1_ButtonClick", &Call<&C::ShowHelp>};
-constexpr CommandAction kContents{"MNcontents_Click", &ShowContents};
+using Action = CommandAction<EditorCommand::RunFunction>;
+constexpr Action kOpen{&Call<&C::OpenSelected>};
+constexpr Action kNew{&Call<&C::NewConfiguration>};
+constexpr Action kLoad{&LoadChosenFile};
+constexpr Action kClose{&Call<&C::CloseSelected>};
+constexpr Action kSave{&Call<&C::Save>};
+constexpr Action kSaveAs{&Call<&C::SaveAs>};
+constexpr Action kClone{&Call<&C::CloneSelected>};
+constexpr Action kDelete{&Call<&C::DeleteSelected>};
+constexpr Action kIcon{&Call<&C::ChangeIcon>};
+constexpr Action kRefresh{&Call<&C::RefreshDevices>};
+constexpr Action kRun{&Call<&C::RunSelected>};
+constexpr Action kHelp{&Call<&C::ShowHelp>};
+constexpr Action kContents{&ShowContents};
 // As the close box: the quit question first.
-constexpr CommandAction kExit{"Form_QueryUnload", nullptr, WindowCommand::Close};
-constexpr CommandAction kOptions{"MNoptions_Click", &Call<&C::EditPreferences>};
-constexpr CommandAction kAbout{"MNabout_Click", nullptr, WindowCommand::About};
-constexpr CommandAction kRecord{"Rec_Mappings", &Call<&C::ToggleRecording>};
-constexpr CommandAction kClearRow{"ComClear_Click", &Call<&C::ClearRow>};
-constexpr CommandAction kClearItem{"ComClearItem_Click", &Call<&C::ClearKeyCell>};
-constexpr CommandAction kTest{"Test_Mappings", &Call<&C::ToggleTest>};
-constexpr CommandAction kRemove{"Del_Devices", &Call<&C::RemoveInactiveAndDuplicateRows>};
-constexpr CommandAction kAdd{"Add_Devices", &Call<&C::AddMissingRows>};
-constexpr CommandAction kReplace{"Swap_Devices", &Call<&C::ReplaceDevice>};
+constexpr Action kExit{nullptr, WindowCommand::Close};
+constexpr Action kOptions{&Call<&C::EditPreferences>};
+constexpr Action kAbout{nullptr, WindowCommand::About, "MNabout_Click"};
+constexpr Action kRecord{&Call<&C::ToggleRecording>};
+constexpr Action kClearRow{&Call<&C::ClearRow>};
+constexpr Action kClearItem{&Call<&C::ClearKeyCell>};
+constexpr Action kTest{&Call<&C::ToggleTest>};
+constexpr Action kRemove{&Call<&C::RemoveInactiveAndDuplicateRows>};
+constexpr Action kAdd{&Call<&C::AddMissingRows>};
+constexpr Action kReplace{&Call<&C::ReplaceDevice>};
 
 using P = CommandPlace;
 using T = ToolPicture;
@@ -54,7 +52,7 @@ using E = EditorCommand;
 // The rows' kinds: an item of a menu or the toolbar, of the configuration list's pop-up, a
 // mapping command, a separator (shown by a flag in the pop-up), an item of the bar that opens
 // a menu.
-constexpr E Item(int id, P place, const wchar_t* caption, CommandAction action,
+constexpr E Item(int id, P place, const wchar_t* caption, Action action,
                  std::optional<ToolPicture> picture, bool F::*flag) {
     E row;
     row.Id = id;
@@ -62,25 +60,24 @@ constexpr E Item(int id, P place, const wchar_t* caption, CommandAction action,
     row.Caption = caption;
     row.Action = action;
     row.Picture = picture;
-    row.File = flag;
+    row.Enabled.File = flag;
     return row;
 }
-constexpr E ListItem(int id, const wchar_t* caption, CommandAction action, ToolPicture picture,
+constexpr E ListItem(int id, const wchar_t* caption, Action action, ToolPicture picture,
                      bool L::*flag) {
     E row = Item(id, P::FileListMenu, caption, action, picture, nullptr);
-    row.List = flag;
+    row.Enabled.List = flag;
     return row;
 }
-constexpr E MappingItem(int id, P place, const wchar_t* caption, CommandAction action,
-                        bool M::*flag) {
+constexpr E MappingItem(int id, P place, const wchar_t* caption, Action action, bool M::*flag) {
     E row = Item(id, place, caption, action, std::nullopt, nullptr);
-    row.Mapping = flag;
+    row.Enabled.Mapping = flag;
     return row;
 }
 constexpr E Separator(P place, bool L::*shown = nullptr) {
     E row;
     row.Place = place;
-    row.List = shown;
+    row.Enabled.List = shown;
     return row;
 }
 constexpr E Keys(E row, Shortcut first, Shortcut second = {}) {
@@ -185,47 +182,35 @@ constexpr bool InMainMenu(P place) {
     return place == P::FileMenu || place == P::ToolsMenu || place == P::HelpMenu;
 }
 
-// A command the routing finds by its identifier has one row, a shortcut one command, shown in
-// its main menu item; a row the states enable names the flag of its place (a missing one would
-// be followed as a null member).
-constexpr bool RowsSound() {
-    for (auto a = std::begin(kCommands); a != std::end(kCommands); ++a) {
-        if (a->Id != 0 && std::any_of(std::next(a), std::end(kCommands),
-                                      [&](const EditorCommand& b) { return b.Id == a->Id; }))
-            return false;
-        for (const Shortcut& key : a->Shortcuts) {
-            if (key && (!InMainMenu(a->Place) || a->Id == 0))
-                return false;
-            if (key && std::any_of(std::next(a), std::end(kCommands), [&](const EditorCommand& b) {
-                    return b.Shortcuts[0] == key || b.Shortcuts[1] == key;
-                }))
-                return false;
-        }
-        if (a->Shortcuts[0] == a->Shortcuts[1] && a->Shortcuts[0])
-            return false;
-        switch (a->Place) {
+// Beside the rows' common soundness: a row the states enable names the flag of its place (a
+// missing one would be followed as a null member).
+constexpr bool FlagsSound() {
+    for (const EditorCommand& row : kCommands) {
+        const EditorCommandFlag& flag = row.Enabled;
+        switch (row.Place) {
         case P::Toolbar:
-            if (!a->IsSeparator() && a->File == nullptr)
+            if (!row.IsSeparator() && flag.File == nullptr)
                 return false;
             break;
         case P::FileListMenu:
-            if (a->List == nullptr)
+            if (flag.List == nullptr)
                 return false;
             break;
         case P::MappingMenu:
         case P::MappingButton:
-            if (!a->IsSeparator() && a->Mapping == nullptr)
+            if (!row.IsSeparator() && flag.Mapping == nullptr)
                 return false;
             break;
         default:
-            if (a->List != nullptr || a->Mapping != nullptr)
+            if (flag.List != nullptr || flag.Mapping != nullptr)
                 return false;
             break;
         }
     }
     return true;
 }
-static_assert(RowsSound());
+static_assert(RowsSound(std::span<const EditorCommand>(kCommands), InMainMenu));
+static_assert(FlagsSound());
 
 } // namespace
 
@@ -234,45 +219,35 @@ std::span<const EditorCommand> EditorCommands() {
 }
 
 const EditorCommand* FindEditorCommand(int id) {
-    if (id == 0)
-        return nullptr;
-    const auto found =
-        std::find_if(std::begin(kCommands), std::end(kCommands),
-                     [id](const EditorCommand& command) { return command.Id == id; });
-    return found != std::end(kCommands) ? found : nullptr;
+    return FindCommand(EditorCommands(), id);
 }
 
 bool CommandEnabled(const EditorCommand& command, const EditorCommandStates& states) {
+    const EditorCommandFlag& flag = command.Enabled;
     switch (command.Place) {
     case P::Toolbar:
-        return states.Toolbar.*command.File;
+        return states.Toolbar.*flag.File;
     case P::FileListMenu:
-        return states.FileListMenuEnabled && states.FileListMenu.*command.List;
+        return states.FileListMenuEnabled && states.FileListMenu.*flag.List;
     case P::MappingMenu:
-        return states.MappingMenuEnabled && states.MappingMenu.*command.Mapping;
+        return states.MappingMenuEnabled && states.MappingMenu.*flag.Mapping;
     case P::MappingButton:
-        return states.Buttons.*command.Mapping;
+        return states.Buttons.*flag.Mapping;
     default:
-        return states.MenusEnabled && (command.File == nullptr || states.Menu.*command.File);
+        return states.MenusEnabled && (flag.File == nullptr || states.Menu.*flag.File);
     }
 }
 
 bool IsShortcut(Shortcut pressed) {
-    return pressed && std::any_of(std::begin(kCommands), std::end(kCommands),
-                                  [&](const EditorCommand& command) {
-                                      return command.Shortcuts[0] == pressed ||
-                                             command.Shortcuts[1] == pressed;
-                                  });
+    return IsShortcutOf(EditorCommands(), pressed);
 }
 
-int ShortcutCommand(Shortcut pressed, const EditorCommandStates& states) {
-    if (states.Recording || !pressed)
+int EditorShortcutCommand(Shortcut pressed, const EditorCommandStates& states) {
+    if (states.Recording)
         return 0;
-    for (const EditorCommand& command : kCommands)
-        for (const Shortcut& key : command.Shortcuts)
-            if (key == pressed)
-                return CommandEnabled(command, states) ? command.Id : 0;
-    return 0;
+    return CommandOfShortcut(EditorCommands(), pressed, [&](const EditorCommand& command) {
+        return CommandEnabled(command, states);
+    });
 }
 
 } // namespace qm::win32

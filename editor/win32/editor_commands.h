@@ -1,15 +1,12 @@
 #pragma once
-// The editor's commands as data: one row per command identifier, saying where it appears
-// (menu, toolbar, a pop-up menu, a mapping button), its caption, picture, the flag of the
-// command states that enables or shows it, the procedure its error box names and what it runs.
-// The menus, the toolbar, the pop-up menus, the mapping buttons and the routing of WM_COMMAND
-// are all built from this table. No Win32 types: the rows are plain data.
+// The editor's commands as data, in the shape both programs' tables share (CommandRow): the
+// menus, the toolbar, the pop-up menus, the mapping buttons and the routing of WM_COMMAND are
+// all built from this table.
 #include "core/shortcut.h"
 #include "editor/command_states.h"
 #include "editor/win32/vantrel_ids.h"
+#include "ui/win32/command_table.h"
 
-#include <array>
-#include <optional>
 #include <span>
 
 namespace qm {
@@ -48,37 +45,16 @@ enum class CommandPlace {
     MappingButton
 };
 
-// What the window does itself rather than the controller.
-enum class WindowCommand { None, Close, About };
-
-using EditorCommandRun = void (*)(EditorController&) noexcept;
-
-// What a command does: the procedure its error box names (the controller function traps under
-// it, the window under it for its own), and the controller function or the window's own.
-struct CommandAction {
-    const char* Procedure = nullptr;
-    EditorCommandRun Run = nullptr;
-    WindowCommand Window = WindowCommand::None;
-};
-
-struct EditorCommand {
-    int Id = 0; // 0 with no caption: a separator (a toolbar group's end)
-    CommandPlace Place = CommandPlace::MenuBar;
-    // The menu item's text, the toolbar button's tooltip or the button's caption.
-    const wchar_t* Caption = nullptr;
-    // An item of the menu bar that opens one of its menus.
-    std::optional<CommandPlace> Opens;
-    CommandAction Action;
-    std::optional<ToolPicture> Picture;
-    // The flag that enables it (shows it, in the configuration list's pop-up); a menu item
-    // without one follows only the menus' own state.
+// The flag of the command states that enables a command (shows it, in the configuration
+// list's pop-up), one member for each kind of place; a menu item without one follows only the
+// menus' own state.
+struct EditorCommandFlag {
     bool FileCommandFlags::*File = nullptr;
     bool FileListMenuFlags::*List = nullptr;
     bool MappingCommandFlags::*Mapping = nullptr;
-    // Its keyboard shortcuts (main menu items only); the menu shows the first after a tab.
-    std::array<Shortcut, 2> Shortcuts{};
-    constexpr bool IsSeparator() const { return Caption == nullptr; }
 };
+
+using EditorCommand = CommandRow<EditorController, CommandPlace, ToolPicture, EditorCommandFlag>;
 
 // Every command, each place's in its order.
 std::span<const EditorCommand> EditorCommands();
@@ -88,7 +64,7 @@ const EditorCommand* FindEditorCommand(int id);
 bool CommandEnabled(const EditorCommand& command, const EditorCommandStates& states);
 // The command a key pressed in the main window runs now: the one whose shortcut it is, when
 // the command states enable its item; 0 for none. Never while recording: every key is recorded.
-int ShortcutCommand(Shortcut pressed, const EditorCommandStates& states);
+int EditorShortcutCommand(Shortcut pressed, const EditorCommandStates& states);
 // Whether the key is the shortcut of a command, enabled or not.
 bool IsShortcut(Shortcut pressed);
 

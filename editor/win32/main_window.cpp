@@ -42,17 +42,17 @@ void SetListItemText(HWND list, int item, int subItem, const std::wstring& text)
 
 } // namespace
 
-MainWindow::MainWindow(HINSTANCE instance, Win32Dialogs& dialogs)
+EditorWindow::EditorWindow(HINSTANCE instance, Win32Dialogs& dialogs)
     : instance_(instance), dialogs_(dialogs), testWindow_(instance, dialogs) {}
 
-MainWindow::~MainWindow() {
+EditorWindow::~EditorWindow() {
     controller_ = nullptr;
     poll_.Stop();
     // The window and its controls go first, then the pictures and fonts they showed.
     window_.Reset();
 }
 
-LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT EditorWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     const HWND window = window_.Get();
     if (LRESULT result = 0; handedOver_.Handle(window, message, wParam, lParam, result,
                                                [this](const std::string& path) {
@@ -61,6 +61,9 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
                                                    controller_->LoadHandedOver(path);
                                                    return true;
                                                }))
+        return result;
+    if (LRESULT result = 0;
+        HandleMainWindowMessage(*this, waitPointer_, message, wParam, lParam, result))
         return result;
     switch (message) {
     case WM_CREATE:
@@ -97,43 +100,20 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_CLOSE:
         OnClose();
         return 0;
-    case WM_QUERYENDSESSION:
-        return controller_ == nullptr || controller_->ClosingProceeds() ? TRUE : FALSE;
-    case WM_ENDSESSION:
-        if (wParam != FALSE)
-            OnEndSession();
-        return 0;
-    case WM_SETCURSOR:
-        if (busy_ && LOWORD(lParam) == HTCLIENT) {
-            SetCursor(LoadCursorW(nullptr, IDC_WAIT));
-            return TRUE;
-        }
-        break;
-    case WM_DPICHANGED:
-        OnDpiChanged(HIWORD(wParam), reinterpret_cast<const RECT*>(lParam));
-        return 0;
-    case WM_SETTINGCHANGE:
-        if (wParam == SPI_SETNONCLIENTMETRICS)
-            OnMessageFontChanged();
-        break;
-    case WM_DESTROY:
-        // A window destroyed from outside ends the program rather than leaving it headless.
-        PostQuitMessage(0);
-        return 0;
     default:
         break;
     }
     return DefWindowProcW(window, message, wParam, lParam);
 }
 
-void MainWindow::OnMessageFontChanged() {
+void EditorWindow::OnMessageFontChanged() {
     RunTrapped(dialogs_, "Form_Resize", [&] {
         ApplyFont();
         Layout();
     });
 }
 
-LRESULT MainWindow::OnCreate() {
+LRESULT EditorWindow::OnCreate() {
     bool created = false;
     RunTrapped(dialogs_, "Form_Load", [&] {
         dpi_ = WindowDpi(window_.Get());
@@ -150,12 +130,17 @@ LRESULT MainWindow::OnCreate() {
     return created ? 0 : -1;
 }
 
-void MainWindow::OnEndSession() {
+bool EditorWindow::SessionMayEnd() {
+    return controller_ == nullptr || controller_->ClosingProceeds();
+}
+
+void EditorWindow::OnEndSession() {
     if (controller_ != nullptr)
         controller_->Shutdown();
 }
 
-LRESULT MainWindow::HandleControlMessage(HWND control, UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT EditorWindow::HandleControlMessage(HWND control, UINT message, WPARAM wParam,
+                                           LPARAM lParam) {
     if (message == WM_DROPFILES) {
         OnDropFiles(reinterpret_cast<HDROP>(wParam));
         return 0;
@@ -174,7 +159,7 @@ LRESULT MainWindow::HandleControlMessage(HWND control, UINT message, WPARAM wPar
     return DefSubclassProc(control, message, wParam, lParam);
 }
 
-bool MainWindow::OnConfigurationListMouse(UINT message, LPARAM lParam) {
+bool EditorWindow::OnConfigurationListMouse(UINT message, LPARAM lParam) {
     if (message != WM_LBUTTONDOWN && message != WM_RBUTTONDOWN && message != WM_LBUTTONDBLCLK &&
         message != WM_RBUTTONDBLCLK)
         return false;
@@ -190,7 +175,7 @@ bool MainWindow::OnConfigurationListMouse(UINT message, LPARAM lParam) {
     return true;
 }
 
-LRESULT MainWindow::OnNotify(NMHDR& header) {
+LRESULT EditorWindow::OnNotify(NMHDR& header) {
     if (header.hwndFrom == mappingList_)
         return OnMappingListNotify(header);
     if (header.hwndFrom == configurationList_ && header.code == NM_CUSTOMDRAW)
@@ -205,7 +190,7 @@ LRESULT MainWindow::OnNotify(NMHDR& header) {
     return 0;
 }
 
-LRESULT MainWindow::OnConfigurationListDraw(NMLVCUSTOMDRAW& draw) {
+LRESULT EditorWindow::OnConfigurationListDraw(NMLVCUSTOMDRAW& draw) {
     switch (draw.nmcd.dwDrawStage) {
     case CDDS_PREPAINT:
         return CDRF_NOTIFYITEMDRAW;
@@ -220,7 +205,7 @@ LRESULT MainWindow::OnConfigurationListDraw(NMLVCUSTOMDRAW& draw) {
     }
 }
 
-void MainWindow::OnClose() {
+void EditorWindow::OnClose() {
     if (controller_ == nullptr) {
         PostQuitMessage(0);
         return;
@@ -230,13 +215,13 @@ void MainWindow::OnClose() {
     controller_->Shutdown();
 }
 
-void MainWindow::OnDropFiles(HDROP drop) {
+void EditorWindow::OnDropFiles(HDROP drop) {
     const std::vector<std::string> paths = TakeDroppedFiles(drop);
     if (controller_ != nullptr && IsWindowEnabled(window_.Get()))
         controller_->DropFiles(paths);
 }
 
-std::string MainWindow::ConfigurationKeyAt(POINT point) const {
+std::string EditorWindow::ConfigurationKeyAt(POINT point) const {
     LVHITTESTINFO hit{};
     hit.pt = point;
     const auto item =
@@ -247,7 +232,7 @@ std::string MainWindow::ConfigurationKeyAt(POINT point) const {
     return entryKeys_[static_cast<std::size_t>(item)];
 }
 
-int MainWindow::EntryImage(const std::string& iconSource) {
+int EditorWindow::EntryImage(const std::string& iconSource) {
     const std::wstring path = WideFromUtf8(iconSource);
     const auto [known, added] = entryImageOf_.try_emplace(ShellIconSource(path), -1);
     if (!added)
@@ -270,11 +255,11 @@ int MainWindow::EntryImage(const std::string& iconSource) {
     return index;
 }
 
-void MainWindow::SetStatusText(std::string_view text) {
+void EditorWindow::SetStatusText(std::string_view text) {
     SetStatusPanel(0, statusText_, text);
 }
 
-void MainWindow::SetStatusPanel(int panel, std::string& shown, std::string_view text) {
+void EditorWindow::SetStatusPanel(int panel, std::string& shown, std::string_view text) {
     if (text == shown)
         return;
     shown.assign(text);
@@ -283,11 +268,11 @@ void MainWindow::SetStatusPanel(int panel, std::string& shown, std::string_view 
                  reinterpret_cast<LPARAM>(wide.c_str()));
 }
 
-void MainWindow::SetCaption(std::string_view caption) {
+void EditorWindow::SetCaption(std::string_view caption) {
     SetWindowTextW(window_.Get(), WideFromUtf8(caption).c_str());
 }
 
-void MainWindow::ShowConfigurations(const ConfigurationList& list) {
+void EditorWindow::ShowConfigurations(const ConfigurationList& list) {
     ShowEntries(list);
     ShowTabs(list);
     // Scroll positions of configurations no longer open are forgotten.
@@ -295,7 +280,7 @@ void MainWindow::ShowConfigurations(const ConfigurationList& list) {
         it = list.IsOpen(it->first) ? std::next(it) : scrollPositions_.erase(it);
 }
 
-void MainWindow::ShowEntries(const ConfigurationList& list) {
+void EditorWindow::ShowEntries(const ConfigurationList& list) {
     // Rebuilt when the keys or their order changed, otherwise updated in place.
     const auto& entries = list.Entries();
     std::vector<std::string> keys;
@@ -330,7 +315,7 @@ void MainWindow::ShowEntries(const ConfigurationList& list) {
     InvalidateRect(configurationList_, nullptr, TRUE);
 }
 
-void MainWindow::ShowTabs(const ConfigurationList& list) {
+void EditorWindow::ShowTabs(const ConfigurationList& list) {
     // The placeholder's text is empty and it has no picture.
     const auto tabRowHeight = [&] {
         RECT tab{};
@@ -362,13 +347,13 @@ void MainWindow::ShowTabs(const ConfigurationList& list) {
         Layout();
 }
 
-void MainWindow::ScrollEntryIntoView(std::string_view key) {
+void EditorWindow::ScrollEntryIntoView(std::string_view key) {
     const int index = IndexOfKey(entryKeys_, key);
     if (index >= 0)
         SendMessageW(configurationList_, LVM_ENSUREVISIBLE, static_cast<WPARAM>(index), FALSE);
 }
 
-void MainWindow::ShowDevices(const std::vector<std::string>& names) {
+void EditorWindow::ShowDevices(const std::vector<std::string>& names) {
     SendMessageW(deviceList_, LVM_DELETEALLITEMS, 0, 0);
     std::vector<std::wstring> rows;
     for (const std::string& name : names)
@@ -388,28 +373,23 @@ void MainWindow::ShowDevices(const std::vector<std::string>& names) {
     SendMessageW(deviceList_, LVM_SETCOLUMNWIDTH, 0, LVSCW_AUTOSIZE_USEHEADER);
 }
 
-void MainWindow::SetKeyMappingText(std::string_view text) {
+void EditorWindow::SetKeyMappingText(std::string_view text) {
     SetWindowTextW(keyMapping_, WideFromUtf8(text).c_str());
 }
 
-void MainWindow::SetBusy(bool busy) {
-    busy_ = busy;
-    POINT cursor{};
-    GetCursorPos(&cursor);
-    const HWND under = WindowFromPoint(cursor);
-    if (under == window_.Get() || IsChild(window_.Get(), under))
-        SetCursor(LoadCursorW(nullptr, busy ? IDC_WAIT : IDC_ARROW));
+void EditorWindow::SetBusy(bool busy) {
+    waitPointer_.Set(window_.Get(), busy);
 }
 
-void MainWindow::Minimize() {
+void EditorWindow::Minimize() {
     ShowWindow(window_.Get(), SW_MINIMIZE);
 }
 
-void MainWindow::Quit() {
+void EditorWindow::Quit() {
     PostQuitMessage(0);
 }
 
-bool MainWindow::PreviewMessage(const MSG& message) {
+bool EditorWindow::PreviewMessage(const MSG& message) {
     if (controller_ == nullptr || !IsWindowEnabled(window_.Get()))
         return false;
     const bool keyDown = message.message == WM_KEYDOWN || message.message == WM_SYSKEYDOWN;
@@ -434,14 +414,14 @@ bool MainWindow::PreviewMessage(const MSG& message) {
     // The text being typed over a Description is kept first, as a click elsewhere keeps it:
     // Ctrl+S then finds the configuration changed.
     CommitDescription();
-    const int command = ShortcutCommand({key, mask}, states_);
+    const int command = EditorShortcutCommand({key, mask}, states_);
     if (command == 0)
         return false;
     SendMessageW(window, WM_COMMAND, MAKEWPARAM(command, 1), 0);
     return true;
 }
 
-void MainWindow::ShowStartHint(std::string_view text) {
+void EditorWindow::ShowStartHint(std::string_view text) {
     if (text == startHintText_)
         return;
     startHintText_ = text;
@@ -453,7 +433,7 @@ void MainWindow::ShowStartHint(std::string_view text) {
     ShowWindow(mappingList_, shown ? SW_HIDE : SW_SHOWNA);
 }
 
-void MainWindow::ShowPreferences() {
+void EditorWindow::ShowPreferences() {
     if (controller_ == nullptr)
         return;
     ShowEditorPreferences(instance_, window_.Get(), controller_->Preferences(), dialogs_,
@@ -463,23 +443,23 @@ void MainWindow::ShowPreferences() {
                           });
 }
 
-void MainWindow::SetSecondStatusText(std::string_view text) {
+void EditorWindow::SetSecondStatusText(std::string_view text) {
     SetStatusPanel(1, secondStatusText_, text);
 }
 
-void MainWindow::ShowTestWindow() {
+void EditorWindow::ShowTestWindow() {
     testWindow_.Show(window_.Get());
 }
 
-void MainWindow::CloseTestWindow() {
+void EditorWindow::CloseTestWindow() {
     testWindow_.Close();
 }
 
-void MainWindow::LogTestKey(std::string_view text) {
+void EditorWindow::LogTestKey(std::string_view text) {
     testWindow_.AppendLine(text);
 }
 
-void MainWindow::SetPollTimer(bool enabled, int periodMs) {
+void EditorWindow::SetPollTimer(bool enabled, int periodMs) {
     if (enabled)
         poll_.Start(periodMs);
     else

@@ -32,12 +32,12 @@ class EditorController;
 
 namespace qm::win32 {
 
-class MainWindow final : public EditorView {
+class EditorWindow final : public EditorView, private MainWindowEvents {
 public:
-    MainWindow(HINSTANCE instance, Win32Dialogs& dialogs);
-    ~MainWindow() override;
-    MainWindow(const MainWindow&) = delete;
-    MainWindow& operator=(const MainWindow&) = delete;
+    EditorWindow(HINSTANCE instance, Win32Dialogs& dialogs);
+    ~EditorWindow() override;
+    EditorWindow(const EditorWindow&) = delete;
+    EditorWindow& operator=(const EditorWindow&) = delete;
 
     // Creates the window, hidden, with its controls and menus and the caption given; false
     // when the system refused.
@@ -107,9 +107,12 @@ private:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT HandleControlMessage(HWND control, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT OnCreate();
-    // The system's message font changed: the controls take it and are laid out again.
-    void OnMessageFontChanged();
-    void OnEndSession();
+    // MainWindowEvents. The system's message font changed: the controls take it and are laid
+    // out again.
+    bool SessionMayEnd() override;
+    void OnEndSession() override;
+    void OnDpiChanged(UINT dpi, const RECT* suggested) override;
+    void OnMessageFontChanged() override;
     LRESULT OnNotify(NMHDR& header);
     // The mapping list's own messages: the result, or none for the control's own handling.
     std::optional<LRESULT> OnMappingListMessage(UINT message, WPARAM wParam, LPARAM lParam);
@@ -120,7 +123,6 @@ private:
     // A command of the command table, run when the command states enable it.
     void OnCommand(int id, int code, HWND source);
     void OnDropFiles(HDROP drop);
-    void OnDpiChanged(UINT dpi, const RECT* suggested);
     void OnMinMaxInfo(MINMAXINFO& info) const;
     void OnEnter();
     void OnClose();
@@ -215,7 +217,7 @@ private:
     bool leftPressed_ = false;
     bool descriptionOpen_ = false;
     std::string statusText_;
-    bool busy_ = false;
+    WaitPointer waitPointer_;
 
     PollTimer poll_;
     TestWindow testWindow_;

@@ -29,7 +29,7 @@ void AppendItem(HMENU menu, const EditorCommand& command, UINT flags = MF_STRING
 
 } // namespace
 
-void MainWindow::AddToolbarButtons() {
+void EditorWindow::AddToolbarButtons() {
     SendMessageW(toolbar_, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
     SendMessageW(toolbar_, TB_SETEXTENDEDSTYLE, 0, TBSTYLE_EX_MIXEDBUTTONS);
     std::vector<TBBUTTON> buttons;
@@ -54,7 +54,7 @@ void MainWindow::AddToolbarButtons() {
                  reinterpret_cast<LPARAM>(buttons.data()));
 }
 
-void MainWindow::OnCommand(int id, int code, HWND source) {
+void EditorWindow::OnCommand(int id, int code, HWND source) {
     // While a dialog or a box of the program is open the window is disabled, and so are its
     // commands (a command posted from outside).
     if (controller_ == nullptr || !IsWindowEnabled(window_.Get()))
@@ -72,9 +72,9 @@ void MainWindow::OnCommand(int id, int code, HWND source) {
     const EditorCommand* command = FindEditorCommand(id);
     if (command == nullptr || !CommandEnabled(*command, states_))
         return;
-    const CommandAction& action = command->Action;
+    const auto& action = command->Action;
     if (action.Run != nullptr) {
-        action.Run(*controller_);
+        action.Run(*controller_, *command);
         return;
     }
     switch (action.Window) {
@@ -92,12 +92,12 @@ void MainWindow::OnCommand(int id, int code, HWND source) {
     }
 }
 
-void MainWindow::OnEnter() {
+void EditorWindow::OnEnter() {
     if (const HWND button = FocusedPushButton(window_.Get()))
         OnCommand(GetDlgCtrlID(button), BN_CLICKED, button);
 }
 
-void MainWindow::CreateMenus() {
+void EditorWindow::CreateMenus() {
     UniqueMenu bar(CreateMenu());
     UniqueMenu file(CreatePopupMenu());
     UniqueMenu tools(CreatePopupMenu());
@@ -131,7 +131,7 @@ void MainWindow::CreateMenus() {
     bar.Release(); // the window destroys its menu bar with itself
 }
 
-void MainWindow::ApplyMenuPictures() {
+void EditorWindow::ApplyMenuPictures() {
     const HMENU bar = GetMenu(window_.Get());
     if (bar == nullptr)
         return;
@@ -143,16 +143,17 @@ void MainWindow::ApplyMenuPictures() {
     }
 }
 
-void MainWindow::ApplyCommandStates(const EditorCommandStates& states) {
+void EditorWindow::ApplyCommandStates(const EditorCommandStates& states) {
     states_ = states;
     const HMENU bar = GetMenu(window_.Get());
     for (const EditorCommand& command : EditorCommands()) {
         if (command.Place == CommandPlace::Toolbar && !command.IsSeparator())
             SendMessageW(toolbar_, TB_ENABLEBUTTON, static_cast<WPARAM>(command.Id),
-                         MAKELPARAM(states.Toolbar.*command.File ? TRUE : FALSE, 0));
-        else if (InMainMenu(command.Place) && command.File != nullptr)
+                         MAKELPARAM(states.Toolbar.*command.Enabled.File ? TRUE : FALSE, 0));
+        else if (InMainMenu(command.Place) && command.Enabled.File != nullptr)
             EnableMenuItem(bar, static_cast<UINT>(command.Id),
-                           MF_BYCOMMAND | (states.Menu.*command.File ? MF_ENABLED : MF_GRAYED));
+                           MF_BYCOMMAND |
+                               (states.Menu.*command.Enabled.File ? MF_ENABLED : MF_GRAYED));
     }
     // The four top-level menus (Options is an item of the bar itself).
     for (UINT position = 0; position < 4; ++position)
@@ -161,12 +162,12 @@ void MainWindow::ApplyCommandStates(const EditorCommandStates& states) {
     DrawMenuBar(window_.Get());
     for (const HWND button : mappingButtons_)
         if (const EditorCommand* command = FindEditorCommand(GetDlgCtrlID(button)))
-            EnableWindow(button, states.Buttons.*command->Mapping ? TRUE : FALSE);
+            EnableWindow(button, states.Buttons.*command->Enabled.Mapping ? TRUE : FALSE);
     ApplyButtonPictures();
     ApplyMenuPictures();
 }
 
-void MainWindow::PopUpFileListMenu() {
+void EditorWindow::PopUpFileListMenu() {
     if (!states_.FileListMenuEnabled)
         return;
     const UniqueMenu menu(CreatePopupMenu());
@@ -174,7 +175,7 @@ void MainWindow::PopUpFileListMenu() {
         return;
     // Hidden items are left out, not greyed.
     for (const EditorCommand& item : EditorCommands()) {
-        if (item.Place != CommandPlace::FileListMenu || !(states_.FileListMenu.*item.List))
+        if (item.Place != CommandPlace::FileListMenu || !(states_.FileListMenu.*item.Enabled.List))
             continue;
         AppendItem(menu.Get(), item);
         if (item.Picture) {
@@ -186,7 +187,7 @@ void MainWindow::PopUpFileListMenu() {
     PopUpMenuAtPointer(window_.Get(), menu.Get());
 }
 
-void MainWindow::PopUpMappingMenu() {
+void EditorWindow::PopUpMappingMenu() {
     if (!states_.MappingMenuEnabled)
         return;
     const UniqueMenu menu(CreatePopupMenu());
@@ -197,11 +198,11 @@ void MainWindow::PopUpMappingMenu() {
     for (EditorCommand item : EditorCommands()) {
         if (item.Place != CommandPlace::MappingMenu)
             continue;
-        if (item.Mapping == &MappingCommandFlags::Record)
+        if (item.Enabled.Mapping == &MappingCommandFlags::Record)
             item.Caption = record.c_str();
-        else if (item.Mapping == &MappingCommandFlags::Test)
+        else if (item.Enabled.Mapping == &MappingCommandFlags::Test)
             item.Caption = test.c_str();
-        const bool enabled = item.IsSeparator() || states_.MappingMenu.*item.Mapping;
+        const bool enabled = item.IsSeparator() || states_.MappingMenu.*item.Enabled.Mapping;
         AppendItem(menu.Get(), item, MF_STRING | (enabled ? MF_ENABLED : MF_GRAYED));
     }
     PopUpMenuAtPointer(window_.Get(), menu.Get());

@@ -26,20 +26,10 @@ constexpr int kDesignedHeight = 540;
 
 } // namespace
 
-bool MainWindow::Create(std::wstring_view caption) {
-    WNDCLASSEXW windowClass{};
-    windowClass.cbSize = sizeof(windowClass);
-    windowClass.lpfnWndProc = &RoutedProcedures::ForWindow<MainWindow>;
-    windowClass.hInstance = instance_;
-    windowClass.hIcon = static_cast<HICON>(
-        LoadImageW(instance_, VANTREL_PROGRAM_ICON, IMAGE_ICON, 0, 0, LR_DEFAULTSIZE | LR_SHARED));
-    windowClass.hIconSm = static_cast<HICON>(LoadImageW(instance_, VANTREL_PROGRAM_ICON, IMAGE_ICON,
-                                                        GetSystemMetrics(SM_CXSMICON),
-                                                        GetSystemMetrics(SM_CYSMICON), LR_SHARED));
-    windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    windowClass.lpszClassName = VANTREL_MAIN_WINDOW_CLASS;
-    if (!RegisterClassExW(&windowClass) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS)
+bool EditorWindow::Create(std::wstring_view caption) {
+    if (!RegisterWindowClass(instance_,
+                             {VANTREL_MAIN_WINDOW_CLASS, &RoutedProcedures::ForWindow<EditorWindow>,
+                              VANTREL_PROGRAM_ICON}))
         return false;
     const std::wstring text(caption);
     const HWND window =
@@ -51,7 +41,7 @@ bool MainWindow::Create(std::wstring_view caption) {
     return true;
 }
 
-void MainWindow::Show(int showCommand) {
+void EditorWindow::Show(int showCommand) {
     const HWND window = window_.Get();
     const SIZE size = DesignedWindowSize();
     MONITORINFO monitor{};
@@ -68,7 +58,7 @@ void MainWindow::Show(int showCommand) {
     UpdateWindow(window);
 }
 
-void MainWindow::OnDpiChanged(UINT dpi, const RECT* suggested) {
+void EditorWindow::OnDpiChanged(UINT dpi, const RECT* suggested) {
     RunTrapped(dialogs_, "Form_Resize", [&] {
         dpi_ = dpi;
         if (!pictures_.Load(instance_, dpi_))
@@ -86,7 +76,7 @@ void MainWindow::OnDpiChanged(UINT dpi, const RECT* suggested) {
     });
 }
 
-void MainWindow::OnMinMaxInfo(MINMAXINFO& info) const {
+void EditorWindow::OnMinMaxInfo(MINMAXINFO& info) const {
     // No smaller than designed, no larger than the screen the window is on.
     const SIZE designed = DesignedWindowSize();
     info.ptMinTrackSize = {designed.cx, designed.cy};
@@ -97,24 +87,23 @@ void MainWindow::OnMinMaxInfo(MINMAXINFO& info) const {
                                monitor.rcMonitor.bottom - monitor.rcMonitor.top};
 }
 
-SIZE MainWindow::DesignedClientSize() const {
+SIZE EditorWindow::DesignedClientSize() const {
     return {Scale(kDesignedWidth, dpi_), Scale(kDesignedHeight, dpi_)};
 }
 
-SIZE MainWindow::DesignedWindowSize() const {
+SIZE EditorWindow::DesignedWindowSize() const {
     const SIZE client = DesignedClientSize();
     RECT bounds{0, 0, client.cx, client.cy};
     AdjustWindowRectForDpi(bounds, kStyle, true, kExStyle, dpi_);
     return {bounds.right - bounds.left, bounds.bottom - bounds.top};
 }
 
-void MainWindow::CreateControls() {
+void EditorWindow::CreateControls() {
     const HWND window = window_.Get();
     const auto child = [&](DWORD exStyle, const wchar_t* windowClass, const wchar_t* text,
                            DWORD style, int id) {
-        const HWND control = CreateWindowExW(
-            exStyle, windowClass, text, WS_CHILD | WS_CLIPSIBLINGS | style, 0, 0, 10, 10, window,
-            reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance_, nullptr);
+        const HWND control = CreateChildControl(window, instance_, exStyle, windowClass, text,
+                                                WS_CLIPSIBLINGS | style, id);
         if (control == nullptr)
             throw std::runtime_error("a control of the main window could not be created");
         return control;
@@ -168,7 +157,7 @@ void MainWindow::CreateControls() {
     subclass(descriptionEditor_);
 }
 
-bool MainWindow::TabInReadingOrder(const MSG& message, std::uint16_t mask) {
+bool EditorWindow::TabInReadingOrder(const MSG& message, std::uint16_t mask) {
     if (message.message != WM_KEYDOWN || message.wParam != VK_TAB || (mask & ~kShiftMask) != 0)
         return false;
     std::vector<HWND> order{configurationList_, tabs_, mappingList_, deviceList_};
@@ -192,7 +181,7 @@ bool MainWindow::TabInReadingOrder(const MSG& message, std::uint16_t mask) {
     return true;
 }
 
-void MainWindow::SetUpControls() {
+void EditorWindow::SetUpControls() {
     SendMessageW(configurationList_, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_DOUBLEBUFFER,
                  LVS_EX_DOUBLEBUFFER);
     SendMessageW(mappingList_, LVM_SETEXTENDEDLISTVIEWSTYLE,
@@ -239,7 +228,7 @@ void MainWindow::SetUpControls() {
     ShowMappingList(nullptr);
 }
 
-void MainWindow::ApplyPictures() {
+void EditorWindow::ApplyPictures() {
     const int large = Scale(32, dpi_);
     const int small = Scale(16, dpi_);
     UniqueImageList entriesLarge(ImageList_Create(large, large, ILC_COLOR32 | ILC_MASK, 8, 8));
@@ -272,14 +261,14 @@ void MainWindow::ApplyPictures() {
         ShowConfigurations(controller_->Configurations());
 }
 
-void MainWindow::ApplyButtonPictures() {
+void EditorWindow::ApplyButtonPictures() {
     SendMessageW(mappingButtons_[0], BM_SETIMAGE, IMAGE_ICON,
                  reinterpret_cast<LPARAM>(pictures_.RecordPicture(states_.Recording)));
     SendMessageW(mappingButtons_[3], BM_SETIMAGE, IMAGE_ICON,
                  reinterpret_cast<LPARAM>(pictures_.TestPicture(states_.Testing)));
 }
 
-void MainWindow::ApplyFont() {
+void EditorWindow::ApplyFont() {
     const LOGFONTW description = MessageFont(dpi_);
     UniqueFont font(CreateFontIndirectW(&description));
     if (!font)
@@ -296,7 +285,7 @@ void MainWindow::ApplyFont() {
     font_ = std::move(font);
 }
 
-void MainWindow::Layout() {
+void EditorWindow::Layout() {
     const HWND window = window_.Get();
     if (window == nullptr || statusBar_ == nullptr || IsIconic(window))
         return;
@@ -352,7 +341,7 @@ void MainWindow::Layout() {
                std::max(right - left - s(24), 0), hintHeight, TRUE);
 }
 
-int MainWindow::LayoutDeviceFrame(int left, int right, int bottom) {
+int EditorWindow::LayoutDeviceFrame(int left, int right, int bottom) {
     const auto s = [&](int length) { return Scale(length, dpi_); };
     const int buttonWidth = s(88);
     const int buttonHeight = s(28);

@@ -64,8 +64,8 @@ bool IsKeyDown(LPARAM message, WPARAM virtualKey) {
 
 } // namespace
 
-std::optional<LRESULT> MainWindow::OnMappingListMessage(UINT message, WPARAM wParam,
-                                                        LPARAM lParam) {
+std::optional<LRESULT> EditorWindow::OnMappingListMessage(UINT message, WPARAM wParam,
+                                                          LPARAM lParam) {
     switch (message) {
     case WM_GETDLGCODE:
         // Arrows, characters and Enter stay with the list; Tab still moves on.
@@ -103,7 +103,7 @@ std::optional<LRESULT> MainWindow::OnMappingListMessage(UINT message, WPARAM wPa
     }
 }
 
-LRESULT MainWindow::OnMappingListNotify(NMHDR& header) {
+LRESULT EditorWindow::OnMappingListNotify(NMHDR& header) {
     switch (header.code) {
     case LVN_GETDISPINFOW:
         OnMappingListText(reinterpret_cast<NMLVDISPINFOW&>(header));
@@ -119,7 +119,7 @@ LRESULT MainWindow::OnMappingListNotify(NMHDR& header) {
     }
 }
 
-bool MainWindow::OnMappingListMouse(UINT message, LPARAM lParam) {
+bool EditorWindow::OnMappingListMouse(UINT message, LPARAM lParam) {
     const POINT point{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
     switch (message) {
     case WM_LBUTTONDOWN:
@@ -173,8 +173,8 @@ bool MainWindow::OnMappingListMouse(UINT message, LPARAM lParam) {
     }
 }
 
-LRESULT MainWindow::OnDescriptionEditorMessage(HWND control, UINT message, WPARAM wParam,
-                                               LPARAM lParam) {
+LRESULT EditorWindow::OnDescriptionEditorMessage(HWND control, UINT message, WPARAM wParam,
+                                                 LPARAM lParam) {
     switch (message) {
     case WM_GETDLGCODE:
         // Enter commits the text and Escape cancels it here, rather than pressing a button.
@@ -212,7 +212,7 @@ LRESULT MainWindow::OnDescriptionEditorMessage(HWND control, UINT message, WPARA
     return DefSubclassProc(control, message, wParam, lParam);
 }
 
-void MainWindow::CommitDescription() {
+void EditorWindow::CommitDescription() {
     if (!descriptionOpen_)
         return;
     descriptionOpen_ = false;
@@ -221,7 +221,7 @@ void MainWindow::CommitDescription() {
         controller_->DescriptionCommitted(text);
 }
 
-void MainWindow::OnMappingListText(NMLVDISPINFOW& info) {
+void EditorWindow::OnMappingListText(NMLVDISPINFOW& info) {
     LVITEMW& item = info.item;
     const MappingTable* table =
         controller_ != nullptr ? controller_->Configurations().Shown() : nullptr;
@@ -241,7 +241,7 @@ void MainWindow::OnMappingListText(NMLVDISPINFOW& info) {
     lstrcpynW(item.pszText, text.c_str(), item.cchTextMax);
 }
 
-LRESULT MainWindow::OnMappingListDraw(NMLVCUSTOMDRAW& draw) {
+LRESULT EditorWindow::OnMappingListDraw(NMLVCUSTOMDRAW& draw) {
     switch (draw.nmcd.dwDrawStage) {
     case CDDS_PREPAINT:
         return CDRF_NOTIFYITEMDRAW;
@@ -255,7 +255,7 @@ LRESULT MainWindow::OnMappingListDraw(NMLVCUSTOMDRAW& draw) {
             draw.clrText = GetSysColor(COLOR_WINDOWTEXT);
             draw.nmcd.uItemState &= ~static_cast<UINT>(CDIS_SELECTED | CDIS_FOCUS);
             // The cell the keys act on, in the selected row, gets a focus frame.
-            if (row == table->SelectedRow() && controller_->ListColumn() >= 0 &&
+            if (row == table->SelectedRow() && controller_->ListColumn() &&
                 GetFocus() == mappingList_)
                 return CDRF_NOTIFYPOSTPAINT;
         }
@@ -263,8 +263,8 @@ LRESULT MainWindow::OnMappingListDraw(NMLVCUSTOMDRAW& draw) {
     }
     case CDDS_ITEMPOSTPAINT: {
         RECT cell{};
-        if (controller_ != nullptr && MappingCellBounds(static_cast<int>(draw.nmcd.dwItemSpec),
-                                                        controller_->ListColumn(), cell)) {
+        const auto column = controller_ != nullptr ? controller_->ListColumn() : std::nullopt;
+        if (column && MappingCellBounds(static_cast<int>(draw.nmcd.dwItemSpec), *column, cell)) {
             InflateRect(&cell, -1, -1);
             DrawFocusRect(draw.nmcd.hdc, &cell);
         }
@@ -275,7 +275,7 @@ LRESULT MainWindow::OnMappingListDraw(NMLVCUSTOMDRAW& draw) {
     }
 }
 
-void MainWindow::CreateMappingColumns() {
+void EditorWindow::CreateMappingColumns() {
     const auto& titles = MappingColumnTitles();
     for (int i = 0; i < static_cast<int>(titles.size()); ++i) {
         const std::wstring title = WideFromUtf8(titles[static_cast<std::size_t>(i)]);
@@ -290,7 +290,7 @@ void MainWindow::CreateMappingColumns() {
     }
 }
 
-void MainWindow::FitMappingColumns() {
+void EditorWindow::FitMappingColumns() {
     const MappingTable* table =
         controller_ != nullptr ? controller_->Configurations().Shown() : nullptr;
     const WindowDc dc(mappingList_);
@@ -327,7 +327,7 @@ void MainWindow::FitMappingColumns() {
     }
 }
 
-MainWindow::Cell MainWindow::MappingCellAt(POINT point) const {
+EditorWindow::Cell EditorWindow::MappingCellAt(POINT point) const {
     LVHITTESTINFO hit{};
     hit.pt = point;
     if (SendMessageW(mappingList_, LVM_SUBITEMHITTEST, 0, reinterpret_cast<LPARAM>(&hit)) < 0 ||
@@ -336,14 +336,14 @@ MainWindow::Cell MainWindow::MappingCellAt(POINT point) const {
     return {hit.iItem, hit.iSubItem};
 }
 
-void MainWindow::SaveScrollPosition() {
+void EditorWindow::SaveScrollPosition() {
     if (shownKey_.empty() || EqualsIgnoreCase(shownKey_, kBlankKey))
         return;
     const auto top = SendMessageW(mappingList_, LVM_GETTOPINDEX, 0, 0);
     scrollPositions_[shownKey_] = {GetScrollPos(mappingList_, SB_HORZ), static_cast<LONG>(top)};
 }
 
-void MainWindow::RestoreScrollPosition(const std::string& key) {
+void EditorWindow::RestoreScrollPosition(const std::string& key) {
     const auto saved = scrollPositions_.find(key);
     if (saved == scrollPositions_.end())
         return;
@@ -355,7 +355,7 @@ void MainWindow::RestoreScrollPosition(const std::string& key) {
                  saved->second.y * (row.bottom - row.top));
 }
 
-void MainWindow::ShowMappingList(const MappingTable* table) {
+void EditorWindow::ShowMappingList(const MappingTable* table) {
     const std::string key = table != nullptr && controller_ != nullptr
                                 ? controller_->Configurations().CurrentKey()
                                 : std::string(kBlankKey);
@@ -381,12 +381,12 @@ void MainWindow::ShowMappingList(const MappingTable* table) {
     InvalidateRect(mappingList_, nullptr, TRUE);
 }
 
-void MainWindow::RedrawMappingRows() {
+void EditorWindow::RedrawMappingRows() {
     FocusSelectedMappingRow();
     InvalidateRect(mappingList_, nullptr, FALSE);
 }
 
-void MainWindow::FocusSelectedMappingRow() {
+void EditorWindow::FocusSelectedMappingRow() {
     const MappingTable* table =
         controller_ != nullptr ? controller_->Configurations().Shown() : nullptr;
     const int row =
@@ -402,11 +402,11 @@ void MainWindow::FocusSelectedMappingRow() {
                  reinterpret_cast<LPARAM>(&item));
 }
 
-void MainWindow::FocusMappingList() {
+void EditorWindow::FocusMappingList() {
     SetFocus(mappingList_);
 }
 
-void MainWindow::MarkKeyColumn(int column, bool recording) {
+void EditorWindow::MarkKeyColumn(int column, bool recording) {
     markedColumn_ = column;
     markedRecording_ = recording;
     const auto header = reinterpret_cast<HWND>(SendMessageW(mappingList_, LVM_GETHEADER, 0, 0));
@@ -426,7 +426,7 @@ void MainWindow::MarkKeyColumn(int column, bool recording) {
     }
 }
 
-void MainWindow::OpenDescriptionEditor(int row, std::string_view text) {
+void EditorWindow::OpenDescriptionEditor(int row, std::string_view text) {
     RECT bounds{};
     bounds.left = LVIR_BOUNDS;
     if (!SendMessageW(mappingList_, LVM_GETITEMRECT, static_cast<WPARAM>(row),
@@ -454,7 +454,7 @@ void MainWindow::OpenDescriptionEditor(int row, std::string_view text) {
     SetFocus(descriptionEditor_);
 }
 
-void MainWindow::CloseDescriptionEditor() {
+void EditorWindow::CloseDescriptionEditor() {
     descriptionOpen_ = false;
     if (GetFocus() == descriptionEditor_)
         SetFocus(mappingList_);
@@ -462,11 +462,11 @@ void MainWindow::CloseDescriptionEditor() {
     ShowWindow(descriptionShadow_, SW_HIDE);
 }
 
-void MainWindow::ScrollRowIntoView(int row) {
+void EditorWindow::ScrollRowIntoView(int row) {
     SendMessageW(mappingList_, LVM_ENSUREVISIBLE, static_cast<WPARAM>(row), FALSE);
 }
 
-bool MainWindow::MappingCellBounds(int row, int column, RECT& bounds) const {
+bool EditorWindow::MappingCellBounds(int row, int column, RECT& bounds) const {
     if (row < 0 || column < 0 || column >= kColumnCount)
         return false;
     bounds = {};
@@ -482,7 +482,7 @@ bool MainWindow::MappingCellBounds(int row, int column, RECT& bounds) const {
     return true;
 }
 
-void MainWindow::ScrollCellIntoView(int row, int column) {
+void EditorWindow::ScrollCellIntoView(int row, int column) {
     if (row >= 0)
         ScrollRowIntoView(row);
     const int anyRow =

@@ -7,6 +7,7 @@
 #include "editor/win32/vantrel_ids.h"
 #include "ui/win32/dpi.h"
 #include "ui/win32/routed_procedures.h"
+#include "ui/win32/window_parts.h"
 
 #include <commctrl.h>
 
@@ -55,16 +56,9 @@ void TestWindow::AppendLine(std::string_view text) {
 }
 
 bool TestWindow::Create(HWND owner) {
-    WNDCLASSEXW windowClass{};
-    windowClass.cbSize = sizeof(windowClass);
-    windowClass.lpfnWndProc = &RoutedProcedures::ForWindow<TestWindow>;
-    windowClass.hInstance = instance_;
-    windowClass.hIcon = static_cast<HICON>(
-        LoadImageW(instance_, VANTREL_PROGRAM_ICON, IMAGE_ICON, 0, 0, LR_DEFAULTSIZE | LR_SHARED));
-    windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    windowClass.lpszClassName = VANTREL_TEST_WINDOW_CLASS;
-    if (!RegisterClassExW(&windowClass) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS)
+    if (!RegisterWindowClass(instance_,
+                             {VANTREL_TEST_WINDOW_CLASS, &RoutedProcedures::ForWindow<TestWindow>,
+                              VANTREL_PROGRAM_ICON}))
         return false;
     // Beside the main window's top right corner, at the main window's DPI.
     dpi_ = WindowDpi(owner);
@@ -101,9 +95,8 @@ LRESULT TestWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_CREATE: {
         const auto child = [&](DWORD exStyle, const wchar_t* windowClass, const wchar_t* text,
                                DWORD style, int id) {
-            const HWND control = CreateWindowExW(
-                exStyle, windowClass, text, WS_CHILD | WS_VISIBLE | style, 0, 0, 10, 10, window,
-                reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance_, nullptr);
+            const HWND control = CreateChildControl(window, instance_, exStyle, windowClass, text,
+                                                    WS_VISIBLE | style, id);
             if (control != nullptr)
                 RouteControl(control, *this);
             return control;

@@ -46,7 +46,7 @@ int RunVantrel(HINSTANCE instance, const wchar_t* commandLine, int showCommand) 
                                      Utf8FromWide(commandLine != nullptr ? commandLine : L""),
                                      SystemFileSystem());
                              }};
-    return RunProgram<MainWindow>(instance, start, [&](MainWindow& window, Win32Dialogs& dialogs) {
+    return RunProgram<EditorWindow>(instance, start, [&](auto& window, Win32Dialogs& dialogs) {
         RegistryStore store;
         Win32ShellOperations shell(window.Handle());
         DirectInputJoysticks joysticks;

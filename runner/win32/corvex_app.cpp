@@ -25,7 +25,7 @@ namespace qm::win32 {
 namespace {
 
 void OnPollDue(void* context) {
-    static_cast<MainWindow*>(context)->RunDuePass();
+    static_cast<RunnerWindow*>(context)->RunDuePass();
 }
 
 } // namespace
@@ -41,7 +41,7 @@ int RunCorvex(HINSTANCE instance, const wchar_t* commandLine) {
             return RunnerController::PathToHandOver(
                 Utf8FromWide(commandLine != nullptr ? commandLine : L""), SystemFileSystem());
         }};
-    return RunProgram<MainWindow>(instance, start, [&](MainWindow& window, Win32Dialogs& dialogs) {
+    return RunProgram<RunnerWindow>(instance, start, [&](auto& window, Win32Dialogs& dialogs) {
         RegistryStore store;
         RunnerProcessPriority priority;
         DirectInputJoysticks joysticks;
@@ -49,18 +49,15 @@ int RunCorvex(HINSTANCE instance, const wchar_t* commandLine) {
         SendInputKeyboard keyboard;
         SteadyClock clock;
         Win32GuideBrowser guide(window.Handle());
+        ForegroundHook foreground(
+            dialogs, [&](const ForegroundWindow& front) { window.ForegroundChanged(front); });
+        WindowHotkeys hotkeys(window.Handle());
         RunnerController controller(program,
                                     RunnerSeams{store, SystemFileSystem(), dialogs, priority,
-                                                joysticks, boards, keyboard, clock, guide},
+                                                joysticks, boards, keyboard, clock, guide,
+                                                &foreground, &hotkeys},
                                     window);
         window.Attach(&controller);
-        // Switching acts only while no dialog or box of the program is open.
-        ForegroundHook foreground(dialogs, [&](const ForegroundWindow& front) {
-            if (IsWindowEnabled(window.Handle()))
-                controller.ForegroundChanged(front);
-        });
-        WindowHotkeys hotkeys(window.Handle());
-        controller.AttachSwitching(foreground, hotkeys);
         // A failed start-up was reported; the window goes on as far as it got.
         controller.Start(Utf8FromWide(commandLine != nullptr ? commandLine : L""), window.Handle());
         const int exitCode =

@@ -29,10 +29,10 @@ constexpr UINT_PTR kModalLoopTimerId = 1;
 
 } // namespace
 
-MainWindow::MainWindow(HINSTANCE instance, Win32Dialogs& dialogs)
+RunnerWindow::RunnerWindow(HINSTANCE instance, Win32Dialogs& dialogs)
     : instance_(instance), dialogs_(dialogs) {}
 
-MainWindow::~MainWindow() {
+RunnerWindow::~RunnerWindow() {
     controller_ = nullptr;
     modalLoopTimer_.Stop();
     poll_.Stop();
@@ -41,21 +41,10 @@ MainWindow::~MainWindow() {
     window_.Reset();
 }
 
-bool MainWindow::Create(std::wstring_view caption) {
+bool RunnerWindow::Create(std::wstring_view caption) {
     caption_ = std::wstring(caption);
-    WNDCLASSEXW windowClass{};
-    windowClass.cbSize = sizeof(windowClass);
-    windowClass.lpfnWndProc = &RoutedProcedures::ForWindow<MainWindow>;
-    windowClass.hInstance = instance_;
-    windowClass.hIcon = static_cast<HICON>(
-        LoadImageW(instance_, L"corvex", IMAGE_ICON, 0, 0, LR_DEFAULTSIZE | LR_SHARED));
-    windowClass.hIconSm = static_cast<HICON>(LoadImageW(instance_, L"corvex", IMAGE_ICON,
-                                                        GetSystemMetrics(SM_CXSMICON),
-                                                        GetSystemMetrics(SM_CYSMICON), LR_SHARED));
-    windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    windowClass.lpszClassName = CORVEX_MAIN_WINDOW_CLASS;
-    if (!RegisterClassExW(&windowClass) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS)
+    if (!RegisterWindowClass(instance_, {CORVEX_MAIN_WINDOW_CLASS,
+                                         &RoutedProcedures::ForWindow<RunnerWindow>, L"corvex"}))
         return false;
 
     taskbarCreated_ = RegisterWindowMessageW(L"TaskbarCreated");
@@ -86,7 +75,7 @@ bool MainWindow::Create(std::wstring_view caption) {
     return true;
 }
 
-LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT RunnerWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     const HWND window = window_.Get();
     if (LRESULT result = 0; handedOver_.Handle(window, message, wParam, lParam, result,
                                                [this](const std::string& path) {
@@ -95,6 +84,9 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
                                                    controller_->RunHandedOver(path);
                                                    return true;
                                                }))
+        return result;
+    if (LRESULT result = 0;
+        HandleMainWindowMessage(*this, waitPointer_, message, wParam, lParam, result))
         return result;
     switch (message) {
     case WM_CREATE:
@@ -131,31 +123,6 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_CLOSE:
         OnClose();
         return 0;
-    case WM_QUERYENDSESSION:
-        return TRUE;
-    case WM_ENDSESSION:
-        if (wParam != FALSE)
-            OnEndSession();
-        return 0;
-    case WM_SETCURSOR:
-        if (busy_ && LOWORD(lParam) == HTCLIENT) {
-            SetCursor(LoadCursorW(nullptr, IDC_WAIT));
-            return TRUE;
-        }
-        break;
-    case WM_DPICHANGED:
-        OnDpiChanged(HIWORD(wParam), reinterpret_cast<const RECT*>(lParam));
-        return 0;
-    case WM_SETTINGCHANGE:
-        if (wParam == SPI_SETNONCLIENTMETRICS)
-            OnMessageFontChanged();
-        break;
-    case WM_DESTROY:
-        modalLoopTimer_.Stop();
-        RemoveTrayIcon();
-        // A window destroyed from outside ends the program rather than leaving it headless.
-        PostQuitMessage(0);
-        return 0;
     default:
         if (message == taskbarCreated_ && taskbarCreated_ != 0) {
             OnTaskbarCreated();
@@ -166,7 +133,7 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     return DefWindowProcW(window, message, wParam, lParam);
 }
 
-void MainWindow::OnTaskbarCreated() {
+void RunnerWindow::OnTaskbarCreated() {
     // A new taskbar knows no icons: the icon comes back if it was there (whether the old one
     // survived or not).
     if (!trayAdded_)
@@ -175,14 +142,14 @@ void MainWindow::OnTaskbarCreated() {
     RunTrapped(dialogs_, "Form_MouseMove", [&] { ShowTrayIcon(trayRunning_); });
 }
 
-void MainWindow::OnMessageFontChanged() {
+void RunnerWindow::OnMessageFontChanged() {
     RunTrapped(dialogs_, "Form_Resize", [&] {
         ApplyFont();
         Layout();
     });
 }
 
-LRESULT MainWindow::OnCreate() {
+LRESULT RunnerWindow::OnCreate() {
     bool created = false;
     RunTrapped(dialogs_, "Form_Initialize", [&] {
         dpi_ = WindowDpi(window_.Get());
@@ -197,7 +164,7 @@ LRESULT MainWindow::OnCreate() {
     return created ? 0 : -1;
 }
 
-void MainWindow::OnTrayMessage(UINT mouseMessage) {
+void RunnerWindow::OnTrayMessage(UINT mouseMessage) {
     if (controller_ == nullptr)
         return;
     TrayEvent event = TrayEvent::Other;
@@ -210,19 +177,24 @@ void MainWindow::OnTrayMessage(UINT mouseMessage) {
     controller_->NotificationIconClicked(event);
 }
 
-void MainWindow::OnHotkey(WPARAM id) {
+void RunnerWindow::OnHotkey(WPARAM id) {
     const int action = WindowHotkeys::ActionOf(id);
     if (controller_ != nullptr && action >= 0 && IsWindowEnabled(window_.Get()))
         controller_->HotkeyPressed(static_cast<HotkeyAction>(action));
 }
 
-void MainWindow::OnDropFiles(HDROP drop) {
+void RunnerWindow::ForegroundChanged(const ForegroundWindow& front) {
+    if (controller_ != nullptr && IsWindowEnabled(window_.Get()))
+        controller_->ForegroundChanged(front);
+}
+
+void RunnerWindow::OnDropFiles(HDROP drop) {
     const auto paths = TakeDroppedFiles(drop);
     if (controller_ != nullptr)
         controller_->DropFiles(paths);
 }
 
-void MainWindow::OnClose() {
+void RunnerWindow::OnClose() {
     if (controller_ == nullptr) {
         ShowWindow(window_.Get(), SW_HIDE);
         return;
@@ -232,7 +204,7 @@ void MainWindow::OnClose() {
         controller_->Exit();
 }
 
-void MainWindow::OnEndSession() {
+void RunnerWindow::OnEndSession() {
     if (controller_ == nullptr)
         return;
     // Windows is ending: the close proceeds (icon removed, stopped, boards closed).
@@ -240,7 +212,12 @@ void MainWindow::OnEndSession() {
         controller_->Exit();
 }
 
-void MainWindow::OnDpiChanged(UINT dpi, const RECT* suggested) {
+void RunnerWindow::OnDestroy() {
+    modalLoopTimer_.Stop();
+    RemoveTrayIcon();
+}
+
+void RunnerWindow::OnDpiChanged(UINT dpi, const RECT* suggested) {
     RunTrapped(dialogs_, "Form_Resize", [&] {
         dpi_ = dpi;
         if (suggested != nullptr)
@@ -256,7 +233,7 @@ void MainWindow::OnDpiChanged(UINT dpi, const RECT* suggested) {
     });
 }
 
-void MainWindow::LoadPictures() {
+void RunnerWindow::LoadPictures() {
     const int small = GetSystemMetrics(SM_CXSMICON);
     const int large = GetSystemMetrics(SM_CXICON);
     runUpSmall_ = LoadIconResource(instance_, L"run_up", small, small);
@@ -276,13 +253,12 @@ void MainWindow::LoadPictures() {
         ImageList_AddIcon(selectorImages_.Get(), defaultIcon.Get());
 }
 
-void MainWindow::CreateControls() {
+void RunnerWindow::CreateControls() {
     const HWND window = window_.Get();
     const auto child = [&](DWORD exStyle, const wchar_t* windowClass, const wchar_t* text,
                            DWORD style, int id) {
-        const HWND control = CreateWindowExW(
-            exStyle, windowClass, text, WS_CHILD | WS_VISIBLE | style, 0, 0, 10, 10, window,
-            reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance_, nullptr);
+        const HWND control = CreateChildControl(window, instance_, exStyle, windowClass, text,
+                                                WS_VISIBLE | style, id);
         if (control == nullptr)
             throw std::runtime_error("a control of the main window could not be created");
         return control;
@@ -303,7 +279,7 @@ void MainWindow::CreateControls() {
     UpdateRunButtonPicture();
 }
 
-void MainWindow::ApplyFont() {
+void RunnerWindow::ApplyFont() {
     const LOGFONTW description = MessageFont(dpi_);
     UniqueFont font(CreateFontIndirectW(&description));
     if (!font)
@@ -316,7 +292,7 @@ void MainWindow::ApplyFont() {
     font_ = std::move(font);
 }
 
-void MainWindow::Layout() {
+void RunnerWindow::Layout() {
     const HWND window = window_.Get();
     if (window == nullptr || selector_ == nullptr)
         return;
@@ -366,7 +342,7 @@ void MainWindow::Layout() {
     SendMessageW(statusBar_, WM_SIZE, 0, 0);
 }
 
-void MainWindow::UpdateRunButtonPicture() {
+void RunnerWindow::UpdateRunButtonPicture() {
     if (runButton_ == nullptr || !selectorImages_)
         return;
     const auto selected = SendMessageW(selector_, CB_GETCURSEL, 0, 0);
@@ -385,12 +361,12 @@ void MainWindow::UpdateRunButtonPicture() {
     runButtonImage_ = image;
 }
 
-void MainWindow::RunDuePass() noexcept {
+void RunnerWindow::RunDuePass() noexcept {
     if (controller_ != nullptr)
         controller_->TimerTick();
 }
 
-void MainWindow::SetStatusText(std::string_view text) {
+void RunnerWindow::SetStatusText(std::string_view text) {
     if (text == statusText_)
         return;
     statusText_.assign(text);
@@ -401,14 +377,14 @@ void MainWindow::SetStatusText(std::string_view text) {
     }
 }
 
-void MainWindow::SetCaption(std::string_view caption) {
+void RunnerWindow::SetCaption(std::string_view caption) {
     caption_ = WideFromUtf8(caption);
     SetWindowTextW(window_.Get(), caption_.c_str());
     if (trayAdded_)
         TrayCall(NIM_MODIFY);
 }
 
-bool MainWindow::TrayCall(DWORD action) {
+bool RunnerWindow::TrayCall(DWORD action) {
     NOTIFYICONDATAW data{};
     data.cbSize = sizeof(data);
     data.hWnd = window_.Get();
@@ -423,7 +399,7 @@ bool MainWindow::TrayCall(DWORD action) {
     return Shell_NotifyIconW(action, &data) != FALSE;
 }
 
-void MainWindow::ShowTrayIcon(bool running) {
+void RunnerWindow::ShowTrayIcon(bool running) {
     trayRunning_ = running;
     const HWND window = window_.Get();
     SendMessageW(window, WM_SETICON, ICON_SMALL,
@@ -437,14 +413,14 @@ void MainWindow::ShowTrayIcon(bool running) {
     trayAdded_ = TrayCall(NIM_ADD) || TrayCall(NIM_MODIFY);
 }
 
-void MainWindow::RemoveTrayIcon() {
+void RunnerWindow::RemoveTrayIcon() {
     if (!trayAdded_)
         return;
     TrayCall(NIM_DELETE);
     trayAdded_ = false;
 }
 
-void MainWindow::ShowRunningConfiguration(std::string_view entry, std::string_view fileName) {
+void RunnerWindow::ShowRunningConfiguration(std::string_view entry, std::string_view fileName) {
     runningEntry_ = entry;
     runningFile_ = WideFromUtf8(fileName);
     for (std::size_t i = 0; i < configurations_.size(); ++i)
@@ -456,7 +432,7 @@ void MainWindow::ShowRunningConfiguration(std::string_view entry, std::string_vi
         TrayCall(NIM_MODIFY);
 }
 
-void MainWindow::Notify(std::string_view text) {
+void RunnerWindow::Notify(std::string_view text) {
     if (!trayAdded_)
         return;
     NOTIFYICONDATAW data{};
@@ -471,11 +447,11 @@ void MainWindow::Notify(std::string_view text) {
     Shell_NotifyIconW(NIM_MODIFY, &data);
 }
 
-void MainWindow::SetRunning(bool running) {
+void RunnerWindow::SetRunning(bool running) {
     SetWindowTextW(runButton_, running ? L"&Stop" : L"&Run");
 }
 
-void MainWindow::FocusRunButton() {
+void RunnerWindow::FocusRunButton() {
     focus_.Remember(runButton_);
     // An inactive window is not brought forward for it.
     if (GetActiveWindow() == window_.Get() && IsWindowEnabled(runButton_) &&
@@ -483,7 +459,7 @@ void MainWindow::FocusRunButton() {
         SetFocus(runButton_);
 }
 
-void MainWindow::SetPollTimer(bool enabled, int periodMs) {
+void RunnerWindow::SetPollTimer(bool enabled, int periodMs) {
     if (!enabled || periodMs <= 0) {
         poll_.Stop();
         modalLoopTimer_.Stop();
@@ -493,8 +469,8 @@ void MainWindow::SetPollTimer(bool enabled, int periodMs) {
     modalLoopTimer_.Start(window_.Get(), kModalLoopTimerId, static_cast<UINT>(periodMs));
 }
 
-void MainWindow::AddConfiguration(std::string_view entry, std::string_view fileName,
-                                  std::string_view iconPath) {
+void RunnerWindow::AddConfiguration(std::string_view entry, std::string_view fileName,
+                                    std::string_view iconPath) {
     int image = 0;
     if (selectorImages_) {
         // The shell is asked once per icon source: a folder of many configurations of one
@@ -526,7 +502,7 @@ void MainWindow::AddConfiguration(std::string_view entry, std::string_view fileN
                       MF_BYCOMMAND | MF_CHECKED);
 }
 
-void MainWindow::SelectConfiguration(std::string_view entry) {
+void RunnerWindow::SelectConfiguration(std::string_view entry) {
     for (std::size_t i = 0; i < configurations_.size(); ++i) {
         if (EqualsIgnoreCase(configurations_[i].Entry, entry)) {
             SendMessageW(selector_, CB_SETCURSEL, i, 0);
@@ -536,18 +512,18 @@ void MainWindow::SelectConfiguration(std::string_view entry) {
     }
 }
 
-std::string MainWindow::SelectedConfiguration() const {
+std::string RunnerWindow::SelectedConfiguration() const {
     const auto selected = SendMessageW(selector_, CB_GETCURSEL, 0, 0);
     if (selected == CB_ERR || static_cast<std::size_t>(selected) >= configurations_.size())
         return {};
     return configurations_[static_cast<std::size_t>(selected)].Entry;
 }
 
-int MainWindow::ConfigurationCount() const {
+int RunnerWindow::ConfigurationCount() const {
     return static_cast<int>(configurations_.size());
 }
 
-void MainWindow::ShowWindowAs(WindowState state) {
+void RunnerWindow::ShowWindowAs(WindowState state) {
     const HWND window = window_.Get();
     switch (state) {
     case WindowState::Normal:
@@ -563,24 +539,19 @@ void MainWindow::ShowWindowAs(WindowState state) {
     }
 }
 
-bool MainWindow::IsMinimized() const {
+bool RunnerWindow::IsMinimized() const {
     return IsIconic(window_.Get()) != FALSE;
 }
 
-bool MainWindow::IsVisible() const {
+bool RunnerWindow::IsVisible() const {
     return IsWindowVisible(window_.Get()) != FALSE;
 }
 
-void MainWindow::SetBusy(bool busy) {
-    busy_ = busy;
-    POINT cursor{};
-    GetCursorPos(&cursor);
-    const HWND under = WindowFromPoint(cursor);
-    if (under == window_.Get() || IsChild(window_.Get(), under))
-        SetCursor(LoadCursorW(nullptr, busy ? IDC_WAIT : IDC_ARROW));
+void RunnerWindow::SetBusy(bool busy) {
+    waitPointer_.Set(window_.Get(), busy);
 }
 
-void MainWindow::ShowPreferences() {
+void RunnerWindow::ShowPreferences() {
     if (controller_ == nullptr)
         return;
     RunnerController& controller = *controller_;
@@ -593,12 +564,12 @@ void MainWindow::ShowPreferences() {
                           });
 }
 
-void MainWindow::ShowAbout() {
+void RunnerWindow::ShowAbout() {
     ShowAboutBox(instance_, window_.Get(), dialogs_, CorvexCard(),
                  controller_ != nullptr ? controller_->GuideLocation() : "");
 }
 
-void MainWindow::Quit() {
+void RunnerWindow::Quit() {
     PostQuitMessage(0);
 }
 

@@ -23,16 +23,17 @@
 
 namespace qm {
 class RunnerController;
-}
+struct ForegroundWindow;
+} // namespace qm
 
 namespace qm::win32 {
 
-class MainWindow final : public RunnerView {
+class RunnerWindow final : public RunnerView, private MainWindowEvents {
 public:
-    MainWindow(HINSTANCE instance, Win32Dialogs& dialogs);
-    ~MainWindow() override;
-    MainWindow(const MainWindow&) = delete;
-    MainWindow& operator=(const MainWindow&) = delete;
+    RunnerWindow(HINSTANCE instance, Win32Dialogs& dialogs);
+    ~RunnerWindow() override;
+    RunnerWindow(const RunnerWindow&) = delete;
+    RunnerWindow& operator=(const RunnerWindow&) = delete;
 
     // Creates the window, hidden, with its controls and menus and the caption given; false
     // when the system refused.
@@ -43,6 +44,9 @@ public:
     PollTimer& Timer() { return poll_; }
     // The poll tick: one engine pass (the engine keeps a pass from re-entering).
     void RunDuePass() noexcept;
+    // Another program came to the front: the controller is told unless a dialog or a box of
+    // the program is open.
+    void ForegroundChanged(const ForegroundWindow& front);
     // Sees every message of the thread before it is dispatched: takes (true) the key of a
     // shortcut of the main window that runs its command.
     bool PreviewMessage(const MSG& message);
@@ -90,8 +94,13 @@ private:
     void Unbind() { window_.Release(); }
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT OnCreate();
-    // The system's message font changed: the controls take it and are laid out again.
-    void OnMessageFontChanged();
+    // MainWindowEvents. The system's message font changed: the controls take it and are laid
+    // out again.
+    bool SessionMayEnd() override { return true; }
+    void OnEndSession() override;
+    void OnDpiChanged(UINT dpi, const RECT* suggested) override;
+    void OnMessageFontChanged() override;
+    void OnDestroy() override;
     // The taskbar came back (Explorer restarted).
     void OnTaskbarCreated();
     // A command of the command table or a configuration item, run when its item or button is
@@ -104,11 +113,9 @@ private:
     // A global hotkey: its command runs unless a dialog or a box of the program is open.
     void OnHotkey(WPARAM id);
     void OnDropFiles(HDROP drop);
-    void OnDpiChanged(UINT dpi, const RECT* suggested);
     // Enter, which the dialog-message handling reports as IDOK.
     void OnEnter();
     void OnClose();
-    void OnEndSession();
 
     void CreateControls();
     void CreateMenus();
@@ -160,7 +167,7 @@ private:
     std::string runningEntry_;
     std::wstring runningFile_;
     UINT taskbarCreated_ = 0;
-    bool busy_ = false;
+    WaitPointer waitPointer_;
 
     PollTimer poll_;
     // While a menu, a message box or a dialog runs its own message loop, this window timer

@@ -58,7 +58,7 @@ HMENU MenuOf(HMENU bar, RunnerPlace place) {
 
 } // namespace
 
-void MainWindow::OnCommand(int id, int code) {
+void RunnerWindow::OnCommand(int id, int code) {
     // While a dialog or a box of the program is open the window is disabled, and so are its
     // commands (a command posted from outside, or picked from the notification icon's menu).
     if (controller_ == nullptr || !IsWindowEnabled(window_.Get()))
@@ -84,14 +84,14 @@ void MainWindow::OnCommand(int id, int code) {
     // The controller's commands trap their own errors: they are called as they are.
     if (command == nullptr) {
         RunConfigurationItem(id);
-    } else if (command->Run != nullptr) {
-        command->Run(*controller_, *command);
-    } else if (command->AboutBox) {
-        RunTrapped(dialogs_, command->Procedure, [&] { ShowAbout(); });
+    } else if (command->Action.Run != nullptr) {
+        command->Action.Run(*controller_, *command);
+    } else if (command->Action.Window == WindowCommand::About) {
+        RunTrapped(dialogs_, command->Action.Procedure, [&] { ShowAbout(); });
     }
 }
 
-bool MainWindow::PreviewMessage(const MSG& message) {
+bool RunnerWindow::PreviewMessage(const MSG& message) {
     const HWND window = window_.Get();
     if (controller_ == nullptr || !IsWindowEnabled(window) ||
         (message.message != WM_KEYDOWN && message.message != WM_SYSKEYDOWN) ||
@@ -109,12 +109,12 @@ bool MainWindow::PreviewMessage(const MSG& message) {
     return true;
 }
 
-bool MainWindow::MenuItemEnabled(int id) const {
+bool RunnerWindow::MenuItemEnabled(int id) const {
     const UINT state = GetMenuState(GetMenu(window_.Get()), static_cast<UINT>(id), MF_BYCOMMAND);
     return state != static_cast<UINT>(-1) && !(state & (MF_GRAYED | MF_DISABLED));
 }
 
-void MainWindow::OnSelectorNotification(int code) {
+void RunnerWindow::OnSelectorNotification(int code) {
     // The button shows the chosen configuration's picture at once; the focus moves to the
     // button once the drop-down list is closed.
     const bool dropped = SendMessageW(selector_, CB_GETDROPPEDSTATE, 0, 0) != FALSE;
@@ -124,7 +124,7 @@ void MainWindow::OnSelectorNotification(int code) {
         controller_->ConfigurationChosen();
 }
 
-void MainWindow::RunConfigurationItem(int id) {
+void RunnerWindow::RunConfigurationItem(int id) {
     if (id < IDM_CONFIG_FIRST || id > IDM_CONFIG_LAST)
         return;
     const auto index = static_cast<std::size_t>(id - IDM_CONFIG_FIRST);
@@ -135,12 +135,12 @@ void MainWindow::RunConfigurationItem(int id) {
     }
 }
 
-void MainWindow::OnEnter() {
+void RunnerWindow::OnEnter() {
     if (const HWND button = FocusedPushButton(window_.Get()))
         OnCommand(GetDlgCtrlID(button), BN_CLICKED);
 }
 
-void MainWindow::CreateMenus() {
+void RunnerWindow::CreateMenus() {
     // Each menu is filled through its handle; its owner lets go once a menu holds it.
     constexpr std::size_t kPlaces = static_cast<std::size_t>(RunnerPlace::RunButton);
     std::array<UniqueMenu, kPlaces> owners;
@@ -164,7 +164,7 @@ void MainWindow::CreateMenus() {
                 opened.Release();
         } else {
             AppendMenuW(menu, MF_STRING, static_cast<UINT_PTR>(command.Id),
-                        CaptionWithShortcut(command.Caption, command.Keys).c_str());
+                        CaptionWithShortcut(command.Caption, command.Shortcuts[0]).c_str());
         }
     }
     fileMenu_ = menus[static_cast<std::size_t>(RunnerPlace::FileMenu)];
@@ -173,7 +173,7 @@ void MainWindow::CreateMenus() {
     owners[0].Release(); // the window destroys its menu bar with itself
 }
 
-void MainWindow::AddConfigurationItem(std::size_t index, std::string_view fileName) {
+void RunnerWindow::AddConfigurationItem(std::size_t index, std::string_view fileName) {
     // The File menu: separator1 appears with the first configuration, the items follow it.
     if (index == 0)
         InsertMenuW(fileMenu_, IDM_STOP, MF_BYCOMMAND | MF_SEPARATOR, 0, nullptr);
@@ -184,25 +184,25 @@ void MainWindow::AddConfigurationItem(std::size_t index, std::string_view fileNa
     }
 }
 
-void MainWindow::ApplyMenuBitmaps() {
+void RunnerWindow::ApplyMenuBitmaps() {
     const int width = SystemMetric(SM_CXMENUCHECK, dpi_);
     const int height = SystemMetric(SM_CYMENUCHECK, dpi_);
     const HMENU bar = GetMenu(window_.Get());
     if (bar == nullptr)
         return;
     for (const RunnerCommand& command : RunnerCommands()) {
-        if (!command.Glyph)
+        if (!command.Picture)
             continue;
         // Items by their identifier (configuration items move the File menu's positions),
         // the submenus by their position.
         const HMENU menu = command.Id != 0 ? bar : MenuOf(bar, command.Place);
         const UINT item = command.Id != 0 ? static_cast<UINT>(command.Id) : PositionInMenu(command);
         const UINT flags = command.Id != 0 ? MF_BYCOMMAND : MF_BYPOSITION;
-        auto& bitmap = menuBitmaps_[static_cast<std::size_t>(*command.Glyph)];
+        auto& bitmap = menuBitmaps_[static_cast<std::size_t>(*command.Picture)];
         BITMAP size{};
         if (!bitmap || !GetObjectW(bitmap.Get(), sizeof(size), &size) || size.bmWidth != width ||
             size.bmHeight != height) {
-            UniqueBitmap drawn = DrawMenuGlyph(*command.Glyph, width, height);
+            UniqueBitmap drawn = DrawMenuGlyph(*command.Picture, width, height);
             if (!drawn)
                 continue;
             // The menu lets go of the old bitmap before it is deleted.
@@ -214,13 +214,13 @@ void MainWindow::ApplyMenuBitmaps() {
     }
 }
 
-void MainWindow::ApplyMenuState(const RunnerMenuState& state) {
+void RunnerWindow::ApplyMenuState(const RunnerMenuState& state) {
     menuState_ = state;
     const HMENU bar = GetMenu(window_.Get());
     for (const RunnerCommand& command : RunnerCommands()) {
-        if (command.State == nullptr)
+        if (command.Enabled == nullptr)
             continue;
-        const bool enabled = state.*command.State;
+        const bool enabled = state.*command.Enabled;
         if (command.Place == RunnerPlace::RunButton)
             EnableWindow(runButton_, enabled);
         else
@@ -236,21 +236,21 @@ void MainWindow::ApplyMenuState(const RunnerMenuState& state) {
     ApplyMenuBitmaps();
 }
 
-void MainWindow::CheckPriorityItem(int index) {
+void RunnerWindow::CheckPriorityItem(int index) {
     const HMENU bar = GetMenu(window_.Get());
     for (int i = 0; i < kPriorityItems; ++i)
         CheckMenuItem(bar, static_cast<UINT>(IDM_PRIORITY_FIRST + i),
                       MF_BYCOMMAND | (i == index ? MF_CHECKED : MF_UNCHECKED));
 }
 
-void MainWindow::CheckPollItem(int index) {
+void RunnerWindow::CheckPollItem(int index) {
     const HMENU bar = GetMenu(window_.Get());
     for (int i = 0; i < kPollItems; ++i)
         CheckMenuItem(bar, static_cast<UINT>(IDM_POLL_FIRST + i),
                       MF_BYCOMMAND | (i == index ? MF_CHECKED : MF_UNCHECKED));
 }
 
-void MainWindow::PopUpTrayMenu() {
+void RunnerWindow::PopUpTrayMenu() {
     const HWND window = window_.Get();
     if (!IsWindowEnabled(window)) {
         // A dialog or a box is open: it comes forward instead of a menu whose commands

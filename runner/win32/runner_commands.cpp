@@ -2,26 +2,19 @@
 
 #include "runner/runner_controller.h"
 
-#include <algorithm>
-#include <iterator>
-
 namespace qm::win32 {
 namespace {
 
-template <auto Command> void Call(RunnerController& controller, const RunnerCommand&) {
+template <auto Command> void Call(RunnerController& controller, const RunnerCommand&) noexcept {
     (controller.*Command)();
 }
-// The Run/Stop button's command, reporting its errors under the item's own name.
-void ToggleRun(RunnerController& controller, const RunnerCommand& command) {
-    controller.ToggleRun(command.Procedure);
-}
-void SetPriority(RunnerController& controller, const RunnerCommand& command) {
+void SetPriority(RunnerController& controller, const RunnerCommand& command) noexcept {
     controller.SetPriority(command.Id - IDM_PRIORITY_FIRST, true);
 }
-void SetPoll(RunnerController& controller, const RunnerCommand& command) {
+void SetPoll(RunnerController& controller, const RunnerCommand& command) noexcept {
     controller.SetPoll(command.Id - IDM_POLL_FIRST, true);
 }
-void ShowContents(RunnerController& controller, const RunnerCommand&) {
+void ShowContents(RunnerController& controller, const RunnerCommand&) noexcept {
     controller.ShowGuide(GuideTopic::Contents);
 }
 
@@ -32,17 +25,15 @@ using S = RunnerMenuState;
 using R = RunnerCommand;
 
 // The rows' kinds: an item that runs a command, a separator, an item that opens a menu.
-constexpr R Item(int id, P place, const wchar_t* caption, const char* procedure,
-                 RunnerCommandRun run, std::optional<G> glyph = std::nullopt,
-                 bool S::*state = nullptr) {
+constexpr R Item(int id, P place, const wchar_t* caption, R::RunFunction run,
+                 std::optional<G> glyph = std::nullopt, RunnerCommandFlag flag = nullptr) {
     R row;
     row.Id = id;
     row.Place = place;
     row.Caption = caption;
-    row.Procedure = procedure;
-    row.Run = run;
-    row.Glyph = glyph;
-    row.State = state;
+    row.Action.Run = run;
+    row.Picture = glyph;
+    row.Enabled = flag;
     return row;
 }
 constexpr R Separator(P place) {
@@ -56,16 +47,16 @@ constexpr R Opener(P place, const wchar_t* caption, P opens,
     row.Place = place;
     row.Caption = caption;
     row.Opens = opens;
-    row.Glyph = glyph;
+    row.Picture = glyph;
     return row;
 }
-constexpr R WithKeys(R row, Shortcut keys) {
-    row.Keys = keys;
+constexpr R Keys(R row, Shortcut first, Shortcut second = {}) {
+    row.Shortcuts = {first, second};
     return row;
 }
 constexpr R AboutItem() {
-    R row = Item(IDM_ABOUT, P::HelpMenu, L" &About", "MNabout_Click", nullptr);
-    row.AboutBox = true;
+    R row = Item(IDM_ABOUT, P::HelpMenu, L" &About", nullptr);
+    row.Action = {nullptr, WindowCommand::About, "MNabout_Click"};
     return row;
 }
 
@@ -76,58 +67,43 @@ constexpr RunnerCommand kCommands[] = {
 
     // Run is reached through the button, a configuration item or Open...; separator1 and the
     // configuration items go before " &Stop" as they are added.
-    Item(IDM_RUN, P::FileMenu, L" &Run", nullptr, nullptr, G::Run, &S::MenuRun),
-    WithKeys(Item(IDM_BROWSE, P::FileMenu, L"&Open...", "load_click",
-                  &Call<&C::OpenConfigurationFile>, G::Browse),
-             CtrlKey('O')),
-    Item(IDM_STOP, P::FileMenu, L" &Stop", "MNstop_Click", &ToggleRun, G::Stop, &S::MenuStop),
+    Item(IDM_RUN, P::FileMenu, L" &Run", nullptr, G::Run, &S::MenuRun),
+    Keys(Item(IDM_BROWSE, P::FileMenu, L"&Open...", &Call<&C::OpenConfigurationFile>, G::Browse),
+         CtrlKey('O')),
+    Item(IDM_STOP, P::FileMenu, L" &Stop", &Call<&C::StopFromMenu>, G::Stop, &S::MenuStop),
     Separator(P::FileMenu),
-    Item(IDM_EXIT, P::FileMenu, L" &Exit", "Form_Unload", &Call<&C::Exit>, G::Exit),
+    Item(IDM_EXIT, P::FileMenu, L" &Exit", &Call<&C::Exit>, G::Exit),
 
-    Item(IDM_REFRESH_DEVICES, P::ToolsMenu, L" Refresh Device &List", "MNjoy_Click",
-         &Call<&C::RescanDevices>, G::Devices, &S::MenuRefreshDevices),
+    Item(IDM_REFRESH_DEVICES, P::ToolsMenu, L" Refresh Device &List", &Call<&C::RescanDevices>,
+         G::Devices, &S::MenuRefreshDevices),
     Opener(P::ToolsMenu, L" Thread &Priority", P::PriorityMenu, G::Priority),
     Opener(P::ToolsMenu, L" Poll &Frequency", P::PollMenu, G::Poll),
     Separator(P::ToolsMenu),
-    Item(IDM_PREFERENCES, P::ToolsMenu, L" Pr&eferences", "MNpreferences_Click",
-         &Call<&C::EditPreferences>, G::Preferences, &S::MenuPreferences),
+    Item(IDM_PREFERENCES, P::ToolsMenu, L" Pr&eferences", &Call<&C::EditPreferences>,
+         G::Preferences, &S::MenuPreferences),
 
-    Item(IDM_PRIORITY_FIRST, P::PriorityMenu, L" &Realtime", "SetPriority", &SetPriority),
-    Item(IDM_PRIORITY_FIRST + 1, P::PriorityMenu, L" &High (Recommended)", "SetPriority",
-         &SetPriority),
-    Item(IDM_PRIORITY_FIRST + 2, P::PriorityMenu, L" &AboveNormal", "SetPriority", &SetPriority),
-    Item(IDM_PRIORITY_FIRST + 3, P::PriorityMenu, L" &Normal", "SetPriority", &SetPriority),
-    Item(IDM_PRIORITY_FIRST + 4, P::PriorityMenu, L" &BelowNormal", "SetPriority", &SetPriority),
-    Item(IDM_PRIORITY_LAST, P::PriorityMenu, L" &Low", "SetPriority", &SetPriority),
+    Item(IDM_PRIORITY_FIRST, P::PriorityMenu, L" &Realtime", &SetPriority),
+    Item(IDM_PRIORITY_FIRST + 1, P::PriorityMenu, L" &High (Recommended)", &SetPriority),
+    Item(IDM_PRIORITY_FIRST + 2, P::PriorityMenu, L" &AboveNormal", &SetPriority),
+    Item(IDM_PRIORITY_FIRST + 3, P::PriorityMenu, L" &Normal", &SetPriority),
+    Item(IDM_PRIORITY_FIRST + 4, P::PriorityMenu, L" &BelowNormal", &SetPriority),
+    Item(IDM_PRIORITY_LAST, P::PriorityMenu, L" &Low", &SetPriority),
 
-    Item(IDM_POLL_FIRST, P::PollMenu, L" &High", "SetPoll", &SetPoll),
-    Item(IDM_POLL_FIRST + 1, P::PollMenu, L" &Med (Recommended)", "SetPoll", &SetPoll),
-    Item(IDM_POLL_LAST, P::PollMenu, L" &Low", "SetPoll", &SetPoll),
+    Item(IDM_POLL_FIRST, P::PollMenu, L" &High", &SetPoll),
+    Item(IDM_POLL_FIRST + 1, P::PollMenu, L" &Med (Recommended)", &SetPoll),
+    Item(IDM_POLL_LAST, P::PollMenu, L" &Low", &SetPoll),
 
-    WithKeys(Item(IDM_CONTENTS, P::HelpMenu, L" &Contents...", "MNcontents_Click", &ShowContents),
-             Shortcut{kVkF1}),
+    Keys(Item(IDM_CONTENTS, P::HelpMenu, L" &Contents...", &ShowContents), Shortcut{kVkF1}),
     Separator(P::HelpMenu),
     AboutItem(),
 
-    Item(IDC_RUN_BUTTON, P::RunButton, L"&Run", "ComRun_Click", &ToggleRun, std::nullopt,
-         &S::RunButton),
+    Item(IDC_RUN_BUTTON, P::RunButton, L"&Run", &Call<&C::ToggleRun>, std::nullopt, &S::RunButton),
 };
 
-// The routing finds a command by its identifier: each has one row; a shortcut runs one menu
-// item.
-constexpr bool IdsUnique() {
-    for (auto a = std::begin(kCommands); a != std::end(kCommands); ++a) {
-        if (a->Id != 0 && std::any_of(std::next(a), std::end(kCommands),
-                                      [&](const RunnerCommand& b) { return b.Id == a->Id; }))
-            return false;
-        if (a->Keys && (a->Id == 0 || a->Place == P::RunButton ||
-                        std::any_of(std::next(a), std::end(kCommands),
-                                    [&](const RunnerCommand& b) { return b.Keys == a->Keys; })))
-            return false;
-    }
-    return true;
+constexpr bool InMenu(P place) {
+    return place != P::RunButton;
 }
-static_assert(IdsUnique());
+static_assert(RowsSound(std::span<const RunnerCommand>(kCommands), InMenu));
 
 } // namespace
 
@@ -136,21 +112,13 @@ std::span<const RunnerCommand> RunnerCommands() {
 }
 
 const RunnerCommand* FindRunnerCommand(int id) {
-    if (id == 0)
-        return nullptr;
-    const auto found =
-        std::find_if(std::begin(kCommands), std::end(kCommands),
-                     [id](const RunnerCommand& command) { return command.Id == id; });
-    return found != std::end(kCommands) ? found : nullptr;
+    return FindCommand(RunnerCommands(), id);
 }
 
 int RunnerShortcutCommand(Shortcut pressed, const RunnerMenuState& state) {
-    if (!pressed)
-        return 0;
-    for (const RunnerCommand& command : kCommands)
-        if (command.Keys == pressed)
-            return command.State == nullptr || state.*command.State ? command.Id : 0;
-    return 0;
+    return CommandOfShortcut(RunnerCommands(), pressed, [&](const RunnerCommand& command) {
+        return command.Enabled == nullptr || state.*command.Enabled;
+    });
 }
 
 } // namespace qm::win32

@@ -1,14 +1,12 @@
 #pragma once
-// The runner's commands as data: one row per menu item and for the Run/Stop button, saying
-// where it appears, its caption, its menu glyph, the flag of the menu state that enables it,
-// the procedure its error box names and what it runs. The menu bar, its menus (the File menu is
-// also the notification icon's menu) and the routing of WM_COMMAND are built from this table.
-// No Win32 types: the rows are plain data.
+// The runner's commands as data, in the shape both programs' tables share (CommandRow): one
+// row per menu item and for the Run/Stop button. The menu bar, its menus (the File menu is also
+// the notification icon's menu) and the routing of WM_COMMAND are built from this table.
 #include "core/shortcut.h"
 #include "runner/runner_view.h"
 #include "runner/win32/corvex_ids.h"
+#include "ui/win32/command_table.h"
 
-#include <optional>
 #include <span>
 
 namespace qm {
@@ -32,28 +30,10 @@ enum class RunnerPlace {
     RunButton
 };
 
-struct RunnerCommand;
-using RunnerCommandRun = void (*)(RunnerController&, const RunnerCommand&);
+// The flag of the menu state that enables a command; null: always enabled.
+using RunnerCommandFlag = bool RunnerMenuState::*;
 
-struct RunnerCommand {
-    int Id = 0; // 0 with no caption: a separator
-    RunnerPlace Place = RunnerPlace::MenuBar;
-    const wchar_t* Caption = nullptr;
-    // An item that opens a menu of its own.
-    std::optional<RunnerPlace> Opens;
-    // The name its error box shows: the controller function traps under it (given it where
-    // it takes one), the window under it for the about box.
-    const char* Procedure = nullptr;
-    // The controller function it runs; null for an item without an action of its own.
-    RunnerCommandRun Run = nullptr;
-    bool AboutBox = false; // the window shows its about box
-    std::optional<MenuGlyph> Glyph;
-    // The flag of the menu state that enables it; null: always enabled.
-    bool RunnerMenuState::*State = nullptr;
-    // Its keyboard shortcut (menu items only), shown in the menu after a tab.
-    Shortcut Keys;
-    constexpr bool IsSeparator() const { return Caption == nullptr; }
-};
+using RunnerCommand = CommandRow<RunnerController, RunnerPlace, MenuGlyph, RunnerCommandFlag>;
 
 // Every command, each menu's in its order.
 std::span<const RunnerCommand> RunnerCommands();

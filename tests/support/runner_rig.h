@@ -39,12 +39,11 @@ struct Rig {
     Rig() { joysticks.AddController(kPad, "Pad", 8); }
 
     RunnerController& Start(std::string_view commandLine = "") {
-        runner = std::make_unique<RunnerController>(
-            ProgramInfo{kFolder, "corvex", 1, 4, 9},
-            RunnerSeams{store, files, dialogs, priority, joysticks, boards, keyboard, clock, guide},
-            view);
-        if (watch != nullptr)
-            runner->AttachSwitching(*watch, *hotkeys);
+        runner = std::make_unique<RunnerController>(ProgramInfo{kFolder, "corvex", 1, 4, 9},
+                                                    RunnerSeams{store, files, dialogs, priority,
+                                                                joysticks, boards, keyboard, clock,
+                                                                guide, watch, hotkeys},
+                                                    view);
         runner->Start(commandLine, nullptr);
         return *runner;
     }

@@ -12,6 +12,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <tuple>
 
 namespace qm {
@@ -209,11 +210,13 @@ TEST_F(Editor, PressesChooseTheKeyColumnAndTheDescriptionMarksChangedOnlyWhenItC
     SavedNew(kConfig + "a.qmf");
     // The key column and the header marker follow a press on a row only.
     const struct {
-        int row, column, key, marked;
-    } presses[] = {{-1, col::FirstPress + 2, 0, -1},
+        int row, column;
+        std::optional<int> key;
+        int marked;
+    } presses[] = {{-1, col::FirstPress + 2, std::nullopt, -1},
                    {1, col::FirstPress + 2, col::FirstPress + 2, col::FirstPress + 2},
                    {1, col::FirstPress, col::FirstPress, col::FirstPress},
-                   {1, col::ScrollLock, 0, 0}};
+                   {1, col::ScrollLock, std::nullopt, 0}};
     for (const auto& p : presses) {
         editor->RowPressed(p.row, p.column, false);
         editor->RowReleased(p.row, p.column, true);
@@ -262,7 +265,7 @@ TEST_F(Editor, KeysMoveTheSelectedRowAndChooseTheColumnOutsideRecordingOnly) {
     // writes, as a click chooses it.
     const struct {
         ListKey key;
-        int times, column, keyColumn;
+        int times, column, keyColumn; // keyColumn 0: none, as the header marks it
     } choices[] = {{ListKey::Right, 1, 0, 0},
                    {ListKey::Left, 1, 0, 0},
                    {ListKey::Right, col::FirstPress, col::FirstPress, col::FirstPress},
@@ -273,7 +276,8 @@ TEST_F(Editor, KeysMoveTheSelectedRowAndChooseTheColumnOutsideRecordingOnly) {
             editor->ListKeyPressed(c.key, 10);
         EXPECT_EQ(editor->ListColumn(), c.column);
         EXPECT_EQ(view.shownCell.second, c.column);
-        EXPECT_EQ(editor->KeyColumn(), c.keyColumn);
+        EXPECT_EQ(editor->KeyColumn(),
+                  c.keyColumn != 0 ? std::optional(c.keyColumn) : std::nullopt);
         EXPECT_EQ(view.markedColumn, c.keyColumn);
     }
     // A press on a cell chooses its column for the keys too.

@@ -26,7 +26,7 @@ EditorCommandStates StatesFor(std::optional<int> selected, bool devices, bool re
 std::vector<int> Fired(const EditorCommandStates& states) {
     std::vector<int> fired;
     for (const Shortcut key : kKeys)
-        fired.push_back(ShortcutCommand(key, states));
+        fired.push_back(EditorShortcutCommand(key, states));
     return fired;
 }
 
@@ -50,7 +50,7 @@ TEST(Shortcuts, EditorShortcutsRunTheirMenuItemsExactlyWhenEnabled) {
     // Only the exact chord: no other modifier, and the letter alone is no shortcut.
     for (const Shortcut other : {Shortcut{'S'}, Shortcut{'S', kShiftMask},
                                  Shortcut{'S', kCtrlMask | kAltMask}, Shortcut{kVkF5, kCtrlMask}})
-        EXPECT_FALSE(IsShortcut(other) || ShortcutCommand(other, StatesFor(16, true)) != 0)
+        EXPECT_FALSE(IsShortcut(other) || EditorShortcutCommand(other, StatesFor(16, true)) != 0)
             << other.Modifiers;
     EXPECT_TRUE(IsShortcut(kKeys[4]));
 }

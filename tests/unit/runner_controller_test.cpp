@@ -456,7 +456,7 @@ TEST(RunnerErrors, EachCommandShowsOneBoxNamingItsOwnProcedure) {
     };
     const Case cases[] = {
         {"ComRun_Click", false, "SetBusy", [](auto& r) { r.ToggleRun(); }},
-        {"MNstop_Click", true, "SetBusy", [](auto& r) { r.ToggleRun("MNstop_Click"); }},
+        {"MNstop_Click", true, "SetBusy", [](auto& r) { r.StopFromMenu(); }},
         {"Stop_Click", true, "SetRunning", [](auto& r) { r.Stop(); }},
         {"MNjoy_Click", false, "SetStatusText", [](auto& r) { r.RescanDevices(); }},
         {"MNcfg_Click", false, "Select", [](auto& r) { r.SelectAndToggleRun("file1"); }},

@@ -16,7 +16,7 @@ TEST(Shortcuts, RunnerShortcutsAlwaysRunAndShowInTheMenu) {
         EXPECT_EQ(RunnerShortcutCommand(CtrlShiftKey('O'), state), 0);
     }
     const RunnerCommand& open = *FindRunnerCommand(IDM_BROWSE);
-    EXPECT_EQ(CaptionWithShortcut(open.Caption, open.Keys), L"&Open...\tCtrl+O");
+    EXPECT_EQ(CaptionWithShortcut(open.Caption, open.Shortcuts[0]), L"&Open...\tCtrl+O");
 }
 
 TEST(Shortcuts, RunnerAccessKeysDistinctInEachMenuAndTheWindow) {

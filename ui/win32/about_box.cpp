@@ -7,6 +7,7 @@
 #include "ui/win32/routed_procedures.h"
 #include "ui/win32/shell_handles.h"
 #include "ui/win32/shell_icons.h"
+#include "ui/win32/window_parts.h"
 
 #include <string>
 
@@ -169,13 +170,8 @@ void ShowAboutBox(HINSTANCE instance, HWND owner, Dialogs& dialogs, const Progra
 }
 
 void ShowSplash(HINSTANCE instance, Dialogs& dialogs, const ProgramCard& card, int milliseconds) {
-    WNDCLASSEXW windowClass{};
-    windowClass.cbSize = sizeof(windowClass);
-    windowClass.lpfnWndProc = &RoutedProcedures::ForWindow<Splash>;
-    windowClass.hInstance = instance;
-    windowClass.hCursor = LoadCursorW(nullptr, IDC_APPSTARTING);
-    windowClass.lpszClassName = card.SplashClass;
-    if (!RegisterClassExW(&windowClass) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS)
+    if (!RegisterWindowClass(instance, {card.SplashClass, &RoutedProcedures::ForWindow<Splash>,
+                                        nullptr, IDC_APPSTARTING, false}))
         return;
 
     SplashState state{dialogs, card, kDefaultDpi, {}, {}, {}};

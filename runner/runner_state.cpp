@@ -1,0 +1,50 @@
+#include "runner/runner_state.h"
+
+#include "core/messages.h"
+
+#include <utility>
+
+namespace qm {
+
+std::string RunnerCaption(const ProgramInfo& program) {
+    return ProgramCaption(kRunnerTitle, program);
+}
+
+RunnerMenuState MenuStateFor(bool devicesReady, bool running, int configurationCount) {
+    RunnerMenuState s;
+    if (!devicesReady) {
+        s.MenuPreferences = true;
+        s.MenuRefreshDevices = true;
+    } else if (running) {
+        s.MenuStop = true;
+        s.RunButton = true;
+    } else {
+        s.MenuRun = true;
+        s.MenuPreferences = true;
+        s.MenuRefreshDevices = true;
+        s.Selector = s.RunButton = configurationCount > 0;
+    }
+    return s;
+}
+
+AssociatingProgram RunnerAssociation(const ProgramInfo& program) {
+    return {std::string(kRunnerTitle), program.Folder, program.Executable, "Run"};
+}
+
+RunnerState::RunnerState(ProgramInfo program, RunnerSeams seams, RunnerView& view)
+    : Program(std::move(program)), Seams(seams), View(view), Caption(RunnerCaption(Program)),
+      Devices(std::make_unique<InputDevices>(seams.Joysticks, seams.Boards, seams.Dialogs, &view)),
+      Policy(std::make_unique<RunnerEnginePolicy>(Tables, view)),
+      Engine(
+          std::make_unique<MappingEngine>(*Devices, seams.Keyboard, seams.Clock, seams.Dialogs)) {}
+
+void RunnerState::UpdateMenus() {
+    View.ApplyMenuState(MenuStateFor(DevicesReady(), Running, View.ConfigurationCount()));
+}
+
+void RunnerState::HideToTray() {
+    View.ShowWindowAs(RunnerView::WindowState::Minimized);
+    View.ShowWindowAs(RunnerView::WindowState::Hidden);
+}
+
+} // namespace qm
