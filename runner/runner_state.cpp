@@ -34,9 +34,8 @@ AssociatingProgram RunnerAssociation(const ProgramInfo& program) {
 RunnerState::RunnerState(ProgramInfo program, RunnerSeams seams, RunnerView& view)
     : Program(std::move(program)), Seams(seams), View(view), Caption(RunnerCaption(Program)),
       Devices(std::make_unique<InputDevices>(seams.Joysticks, seams.Boards, seams.Dialogs, &view)),
-      Policy(std::make_unique<RunnerEnginePolicy>(Tables, view)),
-      Engine(
-          std::make_unique<MappingEngine>(*Devices, seams.Keyboard, seams.Clock, seams.Dialogs)) {}
+      Sent(seams.Keyboard, seams.Clock), Policy(std::make_unique<RunnerEnginePolicy>(Tables, view)),
+      Engine(std::make_unique<MappingEngine>(*Devices, Sent, seams.Clock, seams.Dialogs)) {}
 
 void RunnerState::UpdateMenus() {
     View.ApplyMenuState(MenuStateFor(DevicesReady(), Running, View.ConfigurationCount()));

@@ -13,6 +13,7 @@
 #include "engine/runner_engine_policy.h"
 #include "keyboard/keyboard.h"
 #include "runner/runner_view.h"
+#include "runner/sent_chords.h"
 #include "runner/switching.h"
 #include "settings/file_association.h"
 #include "settings/known_files.h"
@@ -66,6 +67,8 @@ struct RunnerState {
     std::string Caption;
     WindowHandle Window = nullptr;
     std::unique_ptr<InputDevices> Devices;
+    // The keyboard the engine sends through: it notes the chords sent, which trigger no hotkey.
+    SentChords Sent;
     RunnerTables Tables;
     std::unique_ptr<RunnerEnginePolicy> Policy;
     std::unique_ptr<MappingEngine> Engine;

@@ -110,6 +110,11 @@ void RunnerSwitching::NotifySwitch() {
 
 void RunnerSwitching::HotkeyPressed(HotkeyAction action) noexcept {
     RunTrapped(state_.Seams.Dialogs, "HotkeyPressed", [&] {
+        // The runner's own keys pressed it: a configuration that sends the chord does not
+        // switch itself.
+        const Hotkey hotkey = registered_[static_cast<std::size_t>(action)];
+        if (state_.Sent.TakeRecent(hotkey.Modifiers, hotkey.Key))
+            return;
         if (!MenuStateFor(state_.DevicesReady(), state_.Running, state_.View.ConfigurationCount())
                  .RunButton)
             return;

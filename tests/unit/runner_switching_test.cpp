@@ -263,6 +263,44 @@ TEST_F(Switching, HotkeysRegisterTakenOnesAreReportedAndTheyStepThroughTheList) 
     EXPECT_EQ(view.notes.size(), 5u);
 }
 
+TEST_F(Switching, TheRunnersOwnChordTriggersNoHotkeyTheUsersDoes) {
+    // a's button 1 sends exactly the Next hotkey; button 2 the chord with SHIFT more.
+    files.files[kA] = File14(
+        {Record14{.Press = {{"CTRL + ALT + N", "N"}}, .Release = {}},
+         Record14{.Button = "2", .Press = {{"SHIFT + CTRL + ALT + N", "N"}}, .Release = {}}});
+    settings.Enabled = false;
+    settings.HotkeyOf(HotkeyAction::Next) = kCtrlAltN;
+    settings.HotkeyOf(HotkeyAction::RunStop) = {kAltMask, 'R'};
+    StartWith(settings);
+    runner->HotkeyPressed(HotkeyAction::RunStop);
+    ASSERT_EQ(Running(), "a.qmf");
+    const auto press = [&](int button) {
+        joysticks.SetButton(0, button, true);
+        for (int tick = 0; tick < 2; ++tick) // the first pass acquires the pad
+            runner->TimerTick();
+        joysticks.SetButton(0, button, false);
+        runner->TimerTick();
+    };
+    const auto next = [&] {
+        runner->HotkeyPressed(HotkeyAction::Next);
+        return Running();
+    };
+    press(1);
+    EXPECT_EQ(next(), "a.qmf"); // the system's report of a's own keys
+    EXPECT_EQ(next(), "b.qmf"); // one chord explains one hotkey: this one is the user's
+    EXPECT_EQ(next(), "a.qmf");
+    press(2);
+    EXPECT_EQ(next(), "b.qmf");
+    EXPECT_EQ(next(), "a.qmf");
+    // Explained until a second has passed since the key went down.
+    press(1);
+    clock.Advance(0.999);
+    EXPECT_EQ(next(), "a.qmf");
+    press(1);
+    clock.Advance(1.0);
+    EXPECT_EQ(next(), "b.qmf");
+}
+
 TEST_F(Switching, AHotkeyNeedsCtrlAltOrWinStoredOnesWithoutAreNotRegistered) {
     // As an earlier version stored them: B and Shift+B are said and not registered.
     settings.HotkeyOf(HotkeyAction::Next) = {0, 'B'};
