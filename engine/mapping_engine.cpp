@@ -140,7 +140,7 @@ void MappingEngine::Burst(const CompiledKeys& side, const CompiledKeys& locks, i
     for (int r = 0; r < repetitions; ++r)
         for (int k = 1; k <= kStepCount; ++k)
             if (side.Step(k).IsUsed())
-                SendKey(keyboard_, clock_, side, k, Settings.KeyHoldMs);
+                SendKey(keyboard_, clock_, side, k, Settings.KeyHoldMs, Settings.Navigation);
     SetKeyState(keyboard_, kVkNumLock, 0);
     SetKeyState(keyboard_, kVkCapsLock, 0);
     SetKeyState(keyboard_, kVkScrollLock, 0);

@@ -8,6 +8,7 @@
 #include "devices/device_reader.h"
 #include "devices/device_tables.h"
 #include "keyboard/keyboard.h"
+#include "keyboard/send_keys.h"
 
 #include <array>
 #include <span>
@@ -44,6 +45,7 @@ struct EngineSettings {
     double RepeatRate = 0.5;   // seconds
     double RotaryRate = 0.035; // seconds
     int KeyHoldMs = 0;
+    NavigationKeys Navigation = NavigationKeys::AsKeypad;
 };
 
 class MappingEngine {

@@ -12,6 +12,8 @@ struct KeyInput {
     std::uint16_t VirtualKey = 0;
     std::uint16_t ScanCode = 0;
     bool KeyUp = false;
+    // Sent as an extended key (the arrow and navigation block, not the keypad).
+    bool Extended = false;
     bool operator==(const KeyInput&) const = default;
 };
 

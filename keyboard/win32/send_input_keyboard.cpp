@@ -7,7 +7,7 @@
 
 namespace qm {
 
-// Every record names its key by scan code, without the extended flag. The virtual key goes
+// Every record names its key by scan code, flagged as extended when it says so. The virtual key goes
 // along as well: Windows ignores it when the scan-code flag is set, but Wine takes the key from
 // it (without it every key arrives as virtual key 0).
 void SendInputKeyboard::Send(std::span<const KeyInput> records) {
@@ -20,7 +20,8 @@ void SendInputKeyboard::Send(std::span<const KeyInput> records) {
             input.type = INPUT_KEYBOARD;
             input.ki.wVk = records[i].VirtualKey;
             input.ki.wScan = records[i].ScanCode;
-            input.ki.dwFlags = KEYEVENTF_SCANCODE | (records[i].KeyUp ? KEYEVENTF_KEYUP : 0);
+            input.ki.dwFlags = KEYEVENTF_SCANCODE | (records[i].KeyUp ? KEYEVENTF_KEYUP : 0) |
+                               (records[i].Extended ? KEYEVENTF_EXTENDEDKEY : 0);
             input.ki.time = 0;
             input.ki.dwExtraInfo = 0;
         }

@@ -11,6 +11,8 @@
 #include <cmath>
 #include <initializer_list>
 #include <limits>
+#include <optional>
+#include <string>
 #include <tuple>
 #include <vector>
 
@@ -79,6 +81,44 @@ TEST_F(SendKeyTest, SendsOnlyTheSlotsBeforeTheFirstEmptyOne) {
     for (const int step : {0, 17})
         EXPECT_EQ(testing::ErrorOf([&] { SendKey(keyboard, clock, keys, step, 0); }).number(),
                   err::SubscriptOutOfRange);
+}
+
+// Only the ten keys that share their scan codes with the keypad go out as extended, and only
+// when asked; their releases are flagged as their presses were.
+TEST_F(SendKeyTest, NavigationKeysGoOutExtendedOnlyWhenAsked) {
+    const char* const navigation[] = {"UP ARROW", "DOWN ARROW", "LEFT ARROW", "RIGHT ARROW",
+                                      "INSERT",   "DELETE",     "HOME",       "END",
+                                      "PAGE UP",  "PAGE DOWN"};
+    const char* const others[] = {"NUMPAD 8", "NUMPAD 0", "NUMPAD .", "NUMPAD 5",  "SPACEBAR",
+                                  "PRINT SCREEN", "A", "ENTER", "NUMPAD ENTER", "F1"};
+    const auto sent = [&](std::string_view name, std::optional<NavigationKeys> how) {
+        keyboard.Batches.clear();
+        FillKeyStep(keys, "SHIFT + " + std::string(name), name, 1, Vocabulary::Runner, layout);
+        if (how)
+            SendKey(keyboard, clock, keys, 1, 0, *how);
+        else
+            SendKey(keyboard, clock, keys, 1, 0);
+        // SHIFT down, the key down; the key up, SHIFT up.
+        const auto& b = keyboard.Batches;
+        EXPECT_EQ(b.size(), 2u);
+        EXPECT_FALSE(b.at(0).at(0).Extended || b.at(1).at(1).Extended) << name;
+        EXPECT_EQ(b.at(0).at(1).Extended, b.at(1).at(0).Extended) << name;
+        return b.at(0).at(1).Extended;
+    };
+    for (const char* name : navigation) {
+        EXPECT_TRUE(sent(name, NavigationKeys::AsExtended)) << name;
+        EXPECT_FALSE(sent(name, NavigationKeys::AsKeypad)) << name;
+        EXPECT_FALSE(sent(name, std::nullopt)) << name << ": off unless asked";
+    }
+    for (const char* name : others)
+        EXPECT_FALSE(sent(name, NavigationKeys::AsExtended)) << name;
+
+    // The edges of the two ranges, by virtual key: 33 to 40, then 45 and 46.
+    for (std::uint16_t vk = 0; vk < 256; ++vk) {
+        const bool extended = (vk >= 33 && vk <= 40) || vk == 45 || vk == 46;
+        EXPECT_EQ(SendsExtended(vk, NavigationKeys::AsExtended), extended) << vk;
+        EXPECT_FALSE(SendsExtended(vk, NavigationKeys::AsKeypad)) << vk;
+    }
 }
 
 TEST(ClampKeyHoldTest, WholeMillisecondsWithinZeroToSixtySeconds) {
