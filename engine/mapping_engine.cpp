@@ -48,6 +48,7 @@ void MappingEngine::Pass(const ButtonMapTable& buttonMap, std::span<CompiledKeys
 
 void MappingEngine::RunPass(const ButtonMapTable& buttonMap, std::span<CompiledKeys> press,
                             std::span<const CompiledKeys> release, EnginePolicy& policy) {
+    keyboard_.Forget(); // the user may have switched a lock since the last pass
     bool anyDown = false;
     const int mappings = static_cast<int>(std::min(press.size(), release.size()));
     if (anyPressedOn_ && !policy.AnyReleaseDue()) {

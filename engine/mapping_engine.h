@@ -8,6 +8,7 @@
 #include "devices/device_reader.h"
 #include "devices/device_tables.h"
 #include "keyboard/keyboard.h"
+#include "keyboard/lock_keeping_keyboard.h"
 #include "keyboard/send_keys.h"
 
 #include <array>
@@ -75,7 +76,8 @@ private:
     void Burst(const CompiledKeys& side, const CompiledKeys& locks, int repetitions);
 
     DeviceReader& devices_;
-    Keyboard& keyboard_;
+    // The lock states are read once a pass, at its first burst; the bursts then keep them.
+    LockKeepingKeyboard keyboard_;
     Clock& clock_;
     Dialogs& dialogs_;
     bool busy_ = false;

@@ -1,6 +1,7 @@
 #include "core/app_error.h"
 #include "core/key_names.h"
 #include "keyboard/hook_policy.h"
+#include "keyboard/lock_keeping_keyboard.h"
 #include "keyboard/recording_keyboard.h"
 #include "keyboard/send_keys.h"
 #include "support/fakes.h"
@@ -152,6 +153,55 @@ TEST(SetKeyStateTest, TapsTheLockOnlyWhenItsToggleBitDiffers) {
                 << vk << " on " << on << " held " << held << " wanted " << wanted;
         }
     }
+}
+
+// Read once, the locks follow what is sent (a lock forced twice, a lock sent as a key, a lock
+// key held by the user), until forgotten; other keys are asked for every time.
+TEST(LockKeepingKeyboardTest, ReadsTheLocksOnceAndFollowsWhatIsSentUntilForgotten) {
+    const UsLayoutScanCodes layout;
+    RecordingKeyboard system(layout);
+    LockKeepingKeyboard keyboard(system);
+    system.SetToggled(kVkCapsLock, true);
+    const auto on = [&](std::uint16_t vk) { return (keyboard.GetKeyState(vk) & 1) != 0; };
+
+    // A lock the user switched on, forced off twice: one tap, one read.
+    SetKeyState(keyboard, kVkCapsLock, 0);
+    SetKeyState(keyboard, kVkCapsLock, 0);
+    EXPECT_FALSE(system.Toggled(kVkCapsLock));
+    SetKeyState(keyboard, kVkNumLock, 1);
+    SetKeyState(keyboard, kVkNumLock, 0);
+    EXPECT_FALSE(system.Toggled(kVkNumLock));
+    EXPECT_EQ(system.Batches.size(), 3u);
+
+    // Sent as a key: down toggles and holds, up lets go.
+    const std::uint16_t scroll = layout.ScanCodeOf(kVkScrollLock);
+    const KeyInput down{kVkScrollLock, scroll, false}, up{kVkScrollLock, scroll, true};
+    keyboard.Send({&down, 1});
+    EXPECT_EQ(keyboard.GetKeyState(kVkScrollLock), system.GetKeyState(kVkScrollLock));
+    keyboard.Send({&up, 1});
+    EXPECT_TRUE(on(kVkScrollLock));
+    EXPECT_EQ(std::tuple(system.LockReads, system.KeyReads), std::tuple(1, 1));
+
+    // Switched by the user: seen once forgotten.
+    system.SetToggled(kVkScrollLock, false);
+    EXPECT_TRUE(on(kVkScrollLock));
+    keyboard.Forget();
+    EXPECT_FALSE(on(kVkScrollLock));
+    EXPECT_EQ(system.LockReads, 2);
+
+    // A lock key the user holds down does not toggle on a press sent meanwhile (a repeat).
+    system.SetHeld(kVkScrollLock, true);
+    keyboard.Forget();
+    EXPECT_EQ(keyboard.ReadLocks().ScrollLock, static_cast<std::int16_t>(0x8000));
+    keyboard.Send({&down, 1});
+    EXPECT_EQ(keyboard.GetKeyState(kVkScrollLock), static_cast<std::int16_t>(0x8000));
+    keyboard.Send({&up, 1});
+    EXPECT_EQ(keyboard.GetKeyState(kVkScrollLock), 0);
+
+    // Any other key is the system's, every time.
+    system.SetHeld('A', true);
+    EXPECT_LT(keyboard.GetKeyState('A'), 0);
+    EXPECT_EQ(system.KeyReads, 2);
 }
 
 TEST(HookPolicyTest, BlocksTaskSwitchingCapturesNavigationAndPassesTheRest) {
