@@ -7,9 +7,9 @@
 
 namespace qm {
 
-// Every record names its key by scan code, flagged as extended when it says so. The virtual key goes
-// along as well: Windows ignores it when the scan-code flag is set, but Wine takes the key from
-// it (without it every key arrives as virtual key 0).
+// Every record names its key by scan code, flagged as extended when it says so. The virtual key
+// goes along as well: Windows ignores it when the scan-code flag is set, but Wine takes the key
+// from it (without it every key arrives as virtual key 0).
 void SendInputKeyboard::Send(std::span<const KeyInput> records) {
     std::array<INPUT, kMaxRecordsPerCall> inputs{};
     while (!records.empty()) {

@@ -90,8 +90,9 @@ TEST_F(SendKeyTest, NavigationKeysGoOutExtendedOnlyWhenAsked) {
     const char* const navigation[] = {"UP ARROW", "DOWN ARROW", "LEFT ARROW", "RIGHT ARROW",
                                       "INSERT",   "DELETE",     "HOME",       "END",
                                       "PAGE UP",  "PAGE DOWN"};
-    const char* const others[] = {"NUMPAD 8", "NUMPAD 0", "NUMPAD .", "NUMPAD 5",  "SPACEBAR",
-                                  "PRINT SCREEN", "A", "ENTER", "NUMPAD ENTER", "F1"};
+    const char* const others[] = {
+        "NUMPAD 8",     "NUMPAD 0", "NUMPAD .", "NUMPAD 5",     "SPACEBAR",
+        "PRINT SCREEN", "A",        "ENTER",    "NUMPAD ENTER", "F1"};
     const auto sent = [&](std::string_view name, std::optional<NavigationKeys> how) {
         keyboard.Batches.clear();
         FillKeyStep(keys, "SHIFT + " + std::string(name), name, 1, Vocabulary::Runner, layout);

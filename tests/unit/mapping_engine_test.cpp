@@ -229,8 +229,8 @@ TEST_F(EngineTest, APassReadsTheLocksOnceBeforeItsFirstBurst) {
     EXPECT_EQ(std::tuple(keyboard.LockReads, keyboard.KeyReads), std::tuple(1, 0));
     EXPECT_EQ(readsAtSend.front(), 1);
     // Scroll Lock off, Num Lock on, A, Num Lock off; Caps Lock on, C, Caps Lock off.
-    EXPECT_EQ(Pressed(), (std::vector<int>{kVkNumLock, kVkScrollLock, 'A', kVkNumLock,
-                                           kVkCapsLock, 'C', kVkCapsLock}));
+    EXPECT_EQ(Pressed(), (std::vector<int>{kVkNumLock, kVkScrollLock, 'A', kVkNumLock, kVkCapsLock,
+                                           'C', kVkCapsLock}));
     Pass(); // held: nothing sent, nothing read
     EXPECT_EQ(keyboard.LockReads, 1);
 

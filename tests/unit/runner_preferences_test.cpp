@@ -112,14 +112,15 @@ TEST_F(Preferences, ApplyStoresEveryValueWithOneRunEntry) {
         std::vector<std::string> stored = {RunEntry(kMachine), RunEntry(kUser)};
         for (const char* name : {"launch", "taskbar", "associate", "startup", "DefaultConfigFile"})
             stored.push_back(Pref(name));
-        for (const char* name : {"ConfigPath", "KeyHold", "RepeatRate", "RotaryRate", "ExtendedKeys"})
+        for (const char* name :
+             {"ConfigPath", "KeyHold", "RepeatRate", "RotaryRate", "ExtendedKeys"})
             stored.push_back(memory.GetString(kUser, kConfigKey, name));
-        EXPECT_EQ(stored, (on ? std::vector<std::string>{kRunCommand, "-", "True", "False", "True",
-                                                         "True", "D:\\d.qmf", "D:\\Configs\\",
-                                                         "25", "0", "60000", "True"}
-                              : std::vector<std::string>{"-", "-", "False", "True", "False",
-                                                         "False", "", kFolder + "\\config\\",
-                                                         "0", "200", "40", "False"}));
+        EXPECT_EQ(
+            stored,
+            (on ? std::vector<std::string>{kRunCommand, "-", "True", "False", "True", "True",
+                                           "D:\\d.qmf", "D:\\Configs\\", "25", "0", "60000", "True"}
+                : std::vector<std::string>{"-", "-", "False", "True", "False", "False", "",
+                                           kFolder + "\\config\\", "0", "200", "40", "False"}));
         EXPECT_EQ(std::tuple(t.KeyHoldMs, t.RepeatRateMs, t.RotaryRateMs, t.ExtendedKeys),
                   on ? std::tuple(25, 0, 60000, true) : std::tuple(0, 200, 40, false));
         EXPECT_EQ(memory.KeyExists(kFileTypeRoot, FileTypeKeyPath("qmf_file\\Shell\\Run")), on);

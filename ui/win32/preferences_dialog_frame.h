@@ -1,9 +1,10 @@
 #pragma once
 // What both programs' preferences dialogs do alike, over their preferences logic (the runner's
 // and the editor's, which edit alike): boxes owned by the dialog while it is open, the
-// association check box, the folder with its Browse, the timing boxes, the extended keys, Apply handing the
-// timings over, OK (Apply and close) and Cancel, Escape and the close box (close without
-// saving). A program's dialog adds its captions, its own controls and its buttons' enabling.
+// association check box, the folder with its Browse, the timing boxes, the extended keys, Apply
+// handing the timings over, OK (Apply and close) and Cancel, Escape and the close box (close
+// without saving). A program's dialog adds its captions, its own controls and its buttons'
+// enabling.
 #include "core/error_trap.h"
 #include "settings/timing_boxes.h"
 #include "ui/win32/preferences_controls.h"
