@@ -120,6 +120,7 @@ void EditorController::EditPreferences() noexcept {
 void EditorController::TakeOverTimings(const EngineTimings& timings) noexcept {
     // The test reads the two rates again when it starts; the hold time is only set here.
     test_.SetKeyHoldMs(timings.KeyHoldMs);
+    test_.SetNavigation(NavigationKeysOf(timings.ExtendedKeys));
 }
 
 // ---- the mapping list --------------------------------------------------------------------

@@ -22,6 +22,7 @@ void EditorPreferences::Load() {
         // Start-up writes "True" when the value is missing; this window writes its own default.
         s.Associate = SettingToBool(ReadSettingOr(store_, Setting::EditorAssociate, "False"));
         s.Timings.Load(store_, program_.Folder);
+        s.ExtendedKeys = ReadExtendedKeys(store_);
         s.ConfigPath = ReadConfigFolder(store_, program_.Folder);
         state_ = std::move(s);
     });
@@ -40,6 +41,11 @@ void EditorPreferences::SetAssociate(bool checked) {
 
 void EditorPreferences::SetConfigPath(std::string text) {
     state_.ConfigPath = std::move(text);
+    Changed();
+}
+
+void EditorPreferences::SetExtendedKeys(bool checked) {
+    state_.ExtendedKeys = checked;
     Changed();
 }
 
@@ -63,7 +69,8 @@ void EditorPreferences::BrowseConfigFolder() {
 }
 
 EngineTimings EditorPreferences::Apply() {
-    const EngineTimings timings = state_.Timings.Values();
+    EngineTimings timings = state_.Timings.Values();
+    timings.ExtendedKeys = state_.ExtendedKeys;
     RunTrapped(dialogs_, "cmdApply_Click", [&] {
         WriteSetting(store_, Setting::EditorAssociate, BoolSettingText(state_.Associate));
         RegisterFileType(store_, program_, state_.Associate);
@@ -71,6 +78,7 @@ EngineTimings EditorPreferences::Apply() {
         state_.ConfigPath = ConfigFolderOf(std::move(state_.ConfigPath), program_.Folder);
         WriteSetting(store_, Setting::ConfigPath, state_.ConfigPath);
         state_.Timings.Write(store_);
+        WriteSetting(store_, Setting::ExtendedKeys, BoolSettingText(state_.ExtendedKeys));
         state_.ApplyEnabled = false;
         state_.CancelEnabled = false;
     });

@@ -16,6 +16,7 @@ struct EditorPreferencesState {
     bool Associate = false; // edit *.qmf files in the editor
     std::string ConfigPath; // the configuration folder
     TimingBoxes Timings;
+    bool ExtendedKeys = false; // send the arrow and navigation keys as extended keys
 
     // Enabled buttons: after loading only Cancel, after a change all three, after Apply only
     // OK.
@@ -39,14 +40,15 @@ public:
     // Edits: the check box, the folder, the timing boxes' texts and scroll bars.
     void SetAssociate(bool checked);
     void SetConfigPath(std::string text);
+    void SetExtendedKeys(bool checked);
     void SetTiming(TimingBox box, std::string text);
     // Moves a timing box's scroll bar (TimingBoxes::Scroll); false when the value stays.
     bool Scroll(TimingBox box, ScrollAction action, int trackPosition = 0);
     // The folder's Browse button.
     void BrowseConfigFolder();
 
-    // Writes the association (registering or removing the file type), the folder and the
-    // timings; returns the timings the editor takes over at once.
+    // Writes the association (registering or removing the file type), the folder, the
+    // timings and the extended keys; returns what the editor takes over at once.
     EngineTimings Apply();
 
 private:

@@ -55,6 +55,7 @@ void LiveTestSession::Start() {
     settings.RepeatRate = ReadTimingSetting(seams.Store, Setting::RepeatRate, folder) / 1000.0;
     settings.RotaryRate = ReadTimingSetting(seams.Store, Setting::RotaryRate, folder) / 1000.0;
     settings.KeyHoldMs = keyHoldMs_;
+    settings.Navigation = NavigationKeysOf(ReadExtendedKeys(seams.Store));
     view.ShowTestWindow();
     // The devices are read as often as the runner reads them ("PollFrequency").
     view.SetPollTimer(true, ReadPollPeriodMs(seams.Store, folder));

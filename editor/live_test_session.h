@@ -25,6 +25,8 @@ public:
     // How long the test holds each key chord down: 0 until the preferences are applied.
     int KeyHoldMs() const { return keyHoldMs_; }
     void SetKeyHoldMs(int ms) { keyHoldMs_ = ms; }
+    // How the arrow and navigation keys go out; read again when a test starts.
+    void SetNavigation(NavigationKeys navigation) { engine_->Settings.Navigation = navigation; }
 
 private:
     void Start();

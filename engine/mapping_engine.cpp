@@ -48,6 +48,7 @@ void MappingEngine::Pass(const ButtonMapTable& buttonMap, std::span<CompiledKeys
 
 void MappingEngine::RunPass(const ButtonMapTable& buttonMap, std::span<CompiledKeys> press,
                             std::span<const CompiledKeys> release, EnginePolicy& policy) {
+    keyboard_.Forget(); // the user may have switched a lock since the last pass
     bool anyDown = false;
     const int mappings = static_cast<int>(std::min(press.size(), release.size()));
     if (anyPressedOn_ && !policy.AnyReleaseDue()) {
@@ -140,7 +141,7 @@ void MappingEngine::Burst(const CompiledKeys& side, const CompiledKeys& locks, i
     for (int r = 0; r < repetitions; ++r)
         for (int k = 1; k <= kStepCount; ++k)
             if (side.Step(k).IsUsed())
-                SendKey(keyboard_, clock_, side, k, Settings.KeyHoldMs);
+                SendKey(keyboard_, clock_, side, k, Settings.KeyHoldMs, Settings.Navigation);
     SetKeyState(keyboard_, kVkNumLock, 0);
     SetKeyState(keyboard_, kVkCapsLock, 0);
     SetKeyState(keyboard_, kVkScrollLock, 0);

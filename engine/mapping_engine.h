@@ -8,6 +8,8 @@
 #include "devices/device_reader.h"
 #include "devices/device_tables.h"
 #include "keyboard/keyboard.h"
+#include "keyboard/lock_keeping_keyboard.h"
+#include "keyboard/send_keys.h"
 
 #include <array>
 #include <span>
@@ -44,6 +46,7 @@ struct EngineSettings {
     double RepeatRate = 0.5;   // seconds
     double RotaryRate = 0.035; // seconds
     int KeyHoldMs = 0;
+    NavigationKeys Navigation = NavigationKeys::AsKeypad;
 };
 
 class MappingEngine {
@@ -73,7 +76,8 @@ private:
     void Burst(const CompiledKeys& side, const CompiledKeys& locks, int repetitions);
 
     DeviceReader& devices_;
-    Keyboard& keyboard_;
+    // The lock states are read once a pass, at its first burst; the bursts then keep them.
+    LockKeepingKeyboard keyboard_;
     Clock& clock_;
     Dialogs& dialogs_;
     bool busy_ = false;

@@ -12,7 +12,21 @@ struct KeyInput {
     std::uint16_t VirtualKey = 0;
     std::uint16_t ScanCode = 0;
     bool KeyUp = false;
+    // Sent as an extended key (the arrow and navigation block, not the keypad).
+    bool Extended = false;
     bool operator==(const KeyInput&) const = default;
+};
+
+inline constexpr std::uint16_t kVkNumLock = 0x90;
+inline constexpr std::uint16_t kVkCapsLock = 0x14;
+inline constexpr std::uint16_t kVkScrollLock = 0x91;
+
+// The state words of the three lock keys, read together.
+struct LockStates {
+    std::int16_t NumLock = 0;
+    std::int16_t CapsLock = 0;
+    std::int16_t ScrollLock = 0;
+    bool operator==(const LockStates&) const = default;
 };
 
 class Keyboard : public ScanCodeSource {
@@ -22,10 +36,10 @@ public:
     // The key's state word: low bit = toggled on, high bit (0x8000 as a signed 16-bit
     // value, i.e. negative) = held down.
     virtual std::int16_t GetKeyState(std::uint16_t virtualKey) = 0;
+    // The three lock keys' state words at once (the system keyboard asks once for all three).
+    virtual LockStates ReadLocks() {
+        return {GetKeyState(kVkNumLock), GetKeyState(kVkCapsLock), GetKeyState(kVkScrollLock)};
+    }
 };
-
-inline constexpr std::uint16_t kVkNumLock = 0x90;
-inline constexpr std::uint16_t kVkCapsLock = 0x14;
-inline constexpr std::uint16_t kVkScrollLock = 0x91;
 
 } // namespace qm

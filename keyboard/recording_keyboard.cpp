@@ -38,8 +38,17 @@ void RecordingKeyboard::Send(std::span<const KeyInput> records) {
 }
 
 std::int16_t RecordingKeyboard::GetKeyState(std::uint16_t virtualKey) {
+    ++KeyReads;
     const bool held = std::find(held_.begin(), held_.end(), virtualKey) != held_.end();
     return static_cast<std::int16_t>((held ? 0x8000 : 0) | (Toggled(virtualKey) ? 1 : 0));
+}
+
+LockStates RecordingKeyboard::ReadLocks() {
+    ++LockReads;
+    const int keyReads = KeyReads;
+    const LockStates locks = Keyboard::ReadLocks();
+    KeyReads = keyReads;
+    return locks;
 }
 
 void RecordingKeyboard::SetToggled(std::uint16_t virtualKey, bool on) {

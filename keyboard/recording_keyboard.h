@@ -17,6 +17,7 @@ public:
 
     void Send(std::span<const KeyInput> records) override;
     std::int16_t GetKeyState(std::uint16_t virtualKey) override;
+    LockStates ReadLocks() override;
     std::uint16_t ScanCodeOf(std::uint16_t virtualKey) const override {
         return layout_.ScanCodeOf(virtualKey);
     }
@@ -26,6 +27,9 @@ public:
     // A key the user holds down (high bit of its state).
     void SetHeld(std::uint16_t virtualKey, bool held);
 
+    // How often a key's state, and the three locks' states together, were asked for.
+    int KeyReads = 0;
+    int LockReads = 0;
     // Every batch sent, in order, unless recording is switched off.
     std::vector<std::vector<KeyInput>> Batches;
     bool Record = true;

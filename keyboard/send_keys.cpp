@@ -16,10 +16,18 @@ int ClampKeyHold(double milliseconds) {
     return static_cast<int>(std::nearbyint(std::clamp(milliseconds, 0.0, double{kMaxTimingMs})));
 }
 
+bool SendsExtended(std::uint16_t virtualKey, NavigationKeys navigation) {
+    if (navigation != NavigationKeys::AsExtended)
+        return false;
+    // PAGE UP 33, PAGE DOWN 34, END 35, HOME 36, the arrows 37 to 40, INSERT 45, DELETE 46.
+    return (virtualKey >= 33 && virtualKey <= 40) || virtualKey == 45 || virtualKey == 46;
+}
+
 // A step whose slot 0 is empty has nothing to press or release: the wait still happens, but no
 // empty batch goes to the system. Only the slots pressed are released, so a slot after a gap
 // never gets a key-up it had no key-down for.
-void SendKey(Keyboard& keyboard, Clock& clock, const CompiledKeys& keys, int step, int keyHoldMs) {
+void SendKey(Keyboard& keyboard, Clock& clock, const CompiledKeys& keys, int step, int keyHoldMs,
+             NavigationKeys navigation) {
     if (step < 1 || step > kStepCount)
         throw AppError(err::SubscriptOutOfRange);
     const KeyStep& chord = keys.Step(step);
@@ -28,7 +36,8 @@ void SendKey(Keyboard& keyboard, Clock& clock, const CompiledKeys& keys, int ste
     std::size_t pressed = 0;
     while (pressed < chord.Slots.size() && chord.Slots[pressed].VirtualKey != 0) {
         const KeySlot& slot = chord.Slots[pressed];
-        records[pressed] = KeyInput{slot.VirtualKey, slot.ScanCode, false};
+        records[pressed] = KeyInput{slot.VirtualKey, slot.ScanCode, false,
+                                    SendsExtended(slot.VirtualKey, navigation)};
         ++pressed;
     }
     if (pressed > 0)
@@ -36,10 +45,10 @@ void SendKey(Keyboard& keyboard, Clock& clock, const CompiledKeys& keys, int ste
 
     clock.Sleep(std::clamp(keyHoldMs, 0, kMaxTimingMs));
 
-    for (std::size_t i = 0; i < pressed; ++i) {
-        const KeySlot& slot = chord.Slots[pressed - 1 - i];
-        records[i] = KeyInput{slot.VirtualKey, slot.ScanCode, true};
-    }
+    // The releases are the presses in reverse order, each flagged as it was pressed.
+    std::reverse(records.begin(), records.begin() + static_cast<std::ptrdiff_t>(pressed));
+    for (std::size_t i = 0; i < pressed; ++i)
+        records[i].KeyUp = true;
     if (pressed > 0)
         keyboard.Send(std::span(records.data(), pressed));
 }

@@ -60,6 +60,7 @@ void RunCommands::ReadRates() {
         ReadTimingSetting(store, Setting::RepeatRate, state_.Program.Folder) / 1000.0;
     state_.Engine->Settings.RotaryRate =
         ReadTimingSetting(store, Setting::RotaryRate, state_.Program.Folder) / 1000.0;
+    state_.Engine->Settings.Navigation = NavigationKeysOf(ReadExtendedKeys(store));
 }
 
 void RunCommands::MarkRunning() {

@@ -152,6 +152,7 @@ void RunnerController::TakeOverTimings(const EngineTimings& timings) noexcept {
     state_.Engine->Settings.RepeatRate = timings.RepeatRateMs / 1000.0;
     state_.Engine->Settings.RotaryRate = timings.RotaryRateMs / 1000.0;
     state_.Engine->Settings.KeyHoldMs = timings.KeyHoldMs;
+    state_.Engine->Settings.Navigation = NavigationKeysOf(timings.ExtendedKeys);
 }
 
 void RunnerController::NotificationIconClicked(TrayEvent event) noexcept {

@@ -29,6 +29,7 @@ void RunnerPreferences::Load() {
         s.Launch = SettingToBool(ReadSettingOr(store_, Setting::Launch, "False"));
         s.Taskbar = SettingToBool(ReadSettingOr(store_, Setting::Taskbar, "True"));
         s.Associate = SettingToBool(ReadSettingOr(store_, Setting::RunnerAssociate, "False"));
+        s.ExtendedKeys = ReadExtendedKeys(store_);
         const auto& folder = DefinitionOf(Setting::ConfigPath);
         s.ConfigPath = store_.GetString(folder.Root, folder.Key, folder.Value);
         const auto& file = DefinitionOf(Setting::DefaultConfigFile);
@@ -52,6 +53,11 @@ void RunnerPreferences::SetLaunch(bool checked) {
     state_.Launch = checked;
     state_.StartupEnabled = checked;
     state_.DefaultFileEnabled = checked && state_.Startup;
+    Changed(state_);
+}
+
+void RunnerPreferences::SetExtendedKeys(bool checked) {
+    state_.ExtendedKeys = checked;
     Changed(state_);
 }
 
@@ -115,7 +121,8 @@ void RunnerPreferences::BrowseDefaultConfigFile() {
 }
 
 EngineTimings RunnerPreferences::Apply() {
-    const EngineTimings timings = state_.Timings.Values();
+    EngineTimings timings = state_.Timings.Values();
+    timings.ExtendedKeys = state_.ExtendedKeys;
     RunTrapped(dialogs_, "cmdApply_Click", [&] {
         const auto runKey = kWindowsRunKey;
         const auto& name = program_.Title;
@@ -142,6 +149,7 @@ EngineTimings RunnerPreferences::Apply() {
         WriteSetting(store_, Setting::RunnerAssociate, BoolSettingText(state_.Associate));
         RegisterFileType(store_, program_, state_.Associate);
         WriteSetting(store_, Setting::Startup, BoolSettingText(state_.Startup));
+        WriteSetting(store_, Setting::ExtendedKeys, BoolSettingText(state_.ExtendedKeys));
 
         state_.ConfigPath = ConfigFolderOf(std::move(state_.ConfigPath), program_.Folder);
         WriteSetting(store_, Setting::ConfigPath, state_.ConfigPath);

@@ -19,6 +19,7 @@ struct RunnerPreferencesState {
     bool Taskbar = false;          // start as an icon in the notification area
     bool Associate = false;        // associate *.qmf files
     bool Startup = false;          // run the default configuration file on startup
+    bool ExtendedKeys = false;     // send the arrow and navigation keys as extended keys
     std::string ConfigPath;        // configuration folder
     std::string DefaultConfigFile; // default configuration file
     TimingBoxes Timings;
@@ -49,6 +50,7 @@ public:
     void SetTaskbar(bool checked);
     void SetAssociate(bool checked);
     void SetStartup(bool checked);
+    void SetExtendedKeys(bool checked);
     void SetConfigPath(std::string text);
     void SetDefaultConfigFile(std::string text);
     void SetTiming(TimingBox box, std::string text);

@@ -15,7 +15,7 @@ namespace {
 constexpr auto kUser = RegistryRoot::CurrentUser;
 
 // In the order of the Setting enumeration.
-constexpr std::array<SettingDefinition, 13> kDefinitions = {{
+constexpr std::array<SettingDefinition, 14> kDefinitions = {{
     {kUser, kConfigKey, "associate", "True", false},
     {kUser, kConfigKey, "ConfigPath", "\\config\\", true},
     {kUser, kConfigKey, "IconPath", "\\default.ico", true},
@@ -24,6 +24,7 @@ constexpr std::array<SettingDefinition, 13> kDefinitions = {{
     {kUser, kConfigKey, "KeyHold", "0", false},
     {kUser, kConfigKey, "ThreadPriority", "1", false},
     {kUser, kConfigKey, "PollFrequency", "1", false},
+    {kUser, kConfigKey, "ExtendedKeys", "False", false},
     {kUser, kRunnerPrefKey, "associate", "True", false},
     {kUser, kRunnerPrefKey, "taskbar", "False", false},
     {kUser, kRunnerPrefKey, "launch", "False", false},
@@ -109,6 +110,11 @@ bool SettingToBool(std::string_view text) {
         return true;
     double number = 0;
     return ParseNumber(trimmed, number) && number != 0;
+}
+
+bool ReadExtendedKeys(SettingsStore& store) {
+    const auto& definition = DefinitionOf(Setting::ExtendedKeys);
+    return SettingToBool(store.GetString(definition.Root, definition.Key, definition.Value));
 }
 
 int StoredMenuIndex(std::string_view text, int items, int fallback) {

@@ -27,6 +27,7 @@ enum class Setting {
     KeyHold,           // config\KeyHold, "0"
     ThreadPriority,    // config\ThreadPriority, "1"
     PollFrequency,     // config\PollFrequency, "1"
+    ExtendedKeys,      // config\ExtendedKeys, "False"
     RunnerAssociate,   // Runvex\pref\associate, "True"
     Taskbar,           // Runvex\pref\taskbar, "False"
     Launch,            // Runvex\pref\launch, "False"
@@ -75,6 +76,10 @@ inline constexpr int kDefaultPollIndex = 1;
 int PollPeriodForIndex(int index);
 // The poll period the stored "PollFrequency" names (the default written back when empty).
 int ReadPollPeriodMs(SettingsStore& store, std::string_view programFolder);
+
+// Whether both programs send the arrow and navigation keys as extended keys ("ExtendedKeys").
+// Off unless stored as on; reading writes nothing (only the preferences windows store it).
+bool ReadExtendedKeys(SettingsStore& store);
 
 // Booleans are stored as "True"/"False" and compared without regard to case; anything else
 // (numbers included) reads as False unless it is a non-zero number.

@@ -9,11 +9,13 @@
 
 namespace qm {
 
-// The timings a running program takes over when its preferences are applied.
+// What a running program takes over when its preferences are applied: the timings, and
+// whether the arrow and navigation keys go out as extended keys.
 struct EngineTimings {
     int RepeatRateMs = 500;
     int RotaryRateMs = 35;
     int KeyHoldMs = 0;
+    bool ExtendedKeys = false;
 };
 
 enum class TimingBox { KeyHold, RepeatDelay, RotaryThreshold };

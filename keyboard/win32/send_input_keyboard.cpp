@@ -7,9 +7,9 @@
 
 namespace qm {
 
-// Every record names its key by scan code, without the extended flag. The virtual key goes
-// along as well: Windows ignores it when the scan-code flag is set, but Wine takes the key from
-// it (without it every key arrives as virtual key 0).
+// Every record names its key by scan code, flagged as extended when it says so. The virtual key
+// goes along as well: Windows ignores it when the scan-code flag is set, but Wine takes the key
+// from it (without it every key arrives as virtual key 0).
 void SendInputKeyboard::Send(std::span<const KeyInput> records) {
     std::array<INPUT, kMaxRecordsPerCall> inputs{};
     while (!records.empty()) {
@@ -20,7 +20,8 @@ void SendInputKeyboard::Send(std::span<const KeyInput> records) {
             input.type = INPUT_KEYBOARD;
             input.ki.wVk = records[i].VirtualKey;
             input.ki.wScan = records[i].ScanCode;
-            input.ki.dwFlags = KEYEVENTF_SCANCODE | (records[i].KeyUp ? KEYEVENTF_KEYUP : 0);
+            input.ki.dwFlags = KEYEVENTF_SCANCODE | (records[i].KeyUp ? KEYEVENTF_KEYUP : 0) |
+                               (records[i].Extended ? KEYEVENTF_EXTENDEDKEY : 0);
             input.ki.time = 0;
             input.ki.dwExtraInfo = 0;
         }
@@ -49,17 +50,33 @@ KeyStateReader::~KeyStateReader() {
 
 std::int16_t KeyStateReader::Read(std::uint16_t virtualKey) {
     const std::lock_guard one(reading_);
-    if (!asked_ || !answered_) // no events: this thread's own view
-        return static_cast<std::int16_t>(::GetKeyState(virtualKey));
-    key_ = virtualKey;
+    keys_[0] = virtualKey;
+    Ask(1);
+    return answers_[0];
+}
+
+LockStates KeyStateReader::ReadLocks() {
+    const std::lock_guard one(reading_);
+    keys_ = {kVkNumLock, kVkCapsLock, kVkScrollLock};
+    Ask(3);
+    return {answers_[0], answers_[1], answers_[2]};
+}
+
+void KeyStateReader::Ask(std::size_t count) {
+    count_ = count;
+    if (!asked_ || !answered_) { // no events: this thread's own view
+        for (std::size_t i = 0; i < count; ++i)
+            answers_[i] = static_cast<std::int16_t>(::GetKeyState(keys_[i]));
+        return;
+    }
     SetEvent(asked_.Get());
     WaitForSingleObject(answered_.Get(), INFINITE);
-    return answer_;
 }
 
 void KeyStateReader::Serve() {
     while (asked_ && WaitForSingleObject(asked_.Get(), INFINITE) == WAIT_OBJECT_0 && !stopping_) {
-        answer_ = static_cast<std::int16_t>(::GetKeyState(key_));
+        for (std::size_t i = 0; i < count_; ++i)
+            answers_[i] = static_cast<std::int16_t>(::GetKeyState(keys_[i]));
         SetEvent(answered_.Get());
     }
 }

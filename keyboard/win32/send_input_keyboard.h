@@ -6,7 +6,9 @@
 
 #include "core/win32/win32_handle.h"
 
+#include <array>
 #include <atomic>
+#include <cstddef>
 #include <cstdint>
 #include <mutex>
 #include <thread>
@@ -26,16 +28,22 @@ public:
     KeyStateReader& operator=(const KeyStateReader&) = delete;
 
     std::int16_t Read(std::uint16_t virtualKey);
+    // The three lock keys in one request.
+    LockStates ReadLocks();
 
 private:
+    static constexpr std::size_t kMaxKeys = 3;
+    // Asks the thread for the states of `count` keys of `keys_`, into `answers_`.
+    void Ask(std::size_t count);
     void Serve();
 
     std::mutex reading_; // one request at a time
     // Auto-reset events: a request waits, then its answer (the fields between them are the
     // requester's until `asked_`, then the thread's until `answered_`).
     win32::UniqueHandle asked_, answered_;
-    std::uint16_t key_ = 0;
-    std::int16_t answer_ = 0;
+    std::array<std::uint16_t, kMaxKeys> keys_{};
+    std::array<std::int16_t, kMaxKeys> answers_{};
+    std::size_t count_ = 0;
     // Set under `reading_`, which the thread cannot take (a request holds it while it waits).
     std::atomic<bool> stopping_ = false;
     std::thread thread_;
@@ -48,6 +56,7 @@ public:
 
     void Send(std::span<const KeyInput> records) override;
     std::int16_t GetKeyState(std::uint16_t virtualKey) override { return states_.Read(virtualKey); }
+    LockStates ReadLocks() override { return states_.ReadLocks(); }
     std::uint16_t ScanCodeOf(std::uint16_t virtualKey) const override {
         return scanCodes_.ScanCodeOf(virtualKey);
     }

@@ -44,7 +44,7 @@ const std::wstring kPrefKey = L"Software\\Vantrel\\Runvex\\pref";
 // Set-1 scan codes of the keys the scenarios use.
 constexpr unsigned kScanA = 0x1E, kScanB = 0x30, kScanC = 0x2E, kScanD = 0x20, kScanE = 0x12,
                    kScanH = 0x23, kScanR = 0x13, kScanT = 0x14, kScanShift = 0x2A,
-                   kScanNumLock = 0x45, kScanCapsLock = 0x3A;
+                   kScanNumLock = 0x45, kScanCapsLock = 0x3A, kScanUpOrKeypad8 = 0x48;
 
 Record14 Mapping(const std::string& identity, int button, std::vector<testing::KeySpec> press,
                  std::vector<testing::KeySpec> release = {}) {
@@ -158,9 +158,11 @@ int KeysScenario() {
     Record14 locks = Mapping(kPadIdentity, 4, {{"D", "D"}});
     locks.NumLock = "#TRUE#";
     locks.CapsLock = "#TRUE#";
-    WriteFile(configuration,
-              File14({Mapping(kPadIdentity, 1, {{"SHIFT + A", "A"}}, {{"B", "B"}}), repeat, rotary,
-                      locks, Mapping(BoardIdentity(), 3, {{"E", "E"}})}));
+    WriteFile(
+        configuration,
+        File14({Mapping(kPadIdentity, 1, {{"SHIFT + A", "A"}}, {{"B", "B"}}), repeat, rotary, locks,
+                Mapping(BoardIdentity(), 3, {{"E", "E"}}),
+                Mapping(kPadIdentity, 5, {{"UP ARROW", "UP ARROW"}, {"NUMPAD 8", "NUMPAD 8"}})}));
 
     KeyWindow keys(L"Keys received (end-to-end test)", 40, 560, 560, 360);
     RunnerProcess runner;
@@ -283,6 +285,39 @@ int KeysScenario() {
         devices.SetBoardAndWait(1, 3, false);
         got = keys.Collect(0, 0, 100);
         checks.Expect(got.empty(), "its release sends nothing", "got " + Describe(got));
+    });
+
+    keyStep("navigation keys", [&] {
+        // UP ARROW goes out by keypad 8's scan code, as keypad 8 does; with the preference on
+        // (read when the configuration runs again) it is flagged as extended, keypad 8 is not.
+        const auto arrowThenKeypad = [](bool extended) {
+            const auto key = [](bool up, unsigned vk, bool ext) {
+                return KeyEvent{up, vk, kScanUpOrKeypad8, 0, ext};
+            };
+            return std::vector{key(false, VK_UP, extended), key(true, VK_UP, extended),
+                               key(false, VK_NUMPAD8, false), key(true, VK_NUMPAD8, false)};
+        };
+        const auto runAgain = [&](const wchar_t* extended) {
+            RegSetText(HKEY_CURRENT_USER, kConfigKey, L"ExtendedKeys", extended);
+            PostClick(main, IDC_RUN_BUTTON);
+            checks.Require(devices.Quiet(100, kLong), "Stop ends the polling");
+            PostClick(main, IDC_RUN_BUTTON);
+            checks.Require(devices.Polling(3, kStart), "Run runs again", OpenBoxes(runner));
+        };
+        devices.SetAndWait(1, 5, true);
+        got = keys.Collect(4);
+        checks.Expect(got == arrowThenKeypad(false),
+                      "by default UP ARROW and NUMPAD 8 arrive alike, neither extended",
+                      "got " + Describe(got));
+        devices.SetAndWait(1, 5, false);
+        runAgain(L"True");
+        devices.SetAndWait(1, 5, true);
+        got = keys.Collect(4);
+        checks.Expect(got == arrowThenKeypad(true),
+                      "with the preference on UP ARROW arrives extended, NUMPAD 8 does not",
+                      "got " + Describe(got));
+        devices.SetAndWait(1, 5, false);
+        runAgain(L"False");
     });
 
     // A second copy of the same version shows the first and ends.

@@ -187,5 +187,32 @@ TEST_F(LiveTest, TheRepeatRateIsReadAtEveryStart) {
     }
 }
 
+// The live test sends the navigation keys as the stored preference says when it starts, and
+// as the preferences say once applied.
+TEST_F(LiveTest, TheNavigationKeysFollowTheExtendedKeysPreference) {
+    Record14 arrow;
+    arrow.Press = {{"UP ARROW", "UP ARROW"}};
+    files.files["C:\\a.qmf"] = File14({arrow});
+    Start();
+    const auto upExtended = [&] {
+        Pass(1, true);
+        const auto sent = keyboard.Batches;
+        Pass(1, false);
+        EXPECT_EQ(sent.size(), 2u);
+        return !sent.empty() && sent.front().front().Extended;
+    };
+    for (const auto& [stored, extended] : {std::pair("True", true), std::pair("", false)}) {
+        store.SaveString(RegistryRoot::CurrentUser, kConfigKey, "ExtendedKeys", stored);
+        editor->ToggleTest();
+        editor->TimerTick(); // the pass that acquires the pad
+        EXPECT_EQ(upExtended(), extended) << stored;
+        EngineTimings applied;
+        applied.ExtendedKeys = !extended;
+        editor->TakeOverTimings(applied);
+        EXPECT_EQ(upExtended(), !extended) << stored;
+        editor->ToggleTest();
+    }
+}
+
 } // namespace
 } // namespace qm

@@ -27,6 +27,7 @@ TEST_F(EditorPrefs, LoadWritesItsOwnDefaultsAndOffersOnlyCancelApplyStoresEveryV
     store.SaveString(kUser, kConfigKey, "RepeatRate", "99999");
     store.SaveString(kUser, kConfigKey, "RotaryRate", "abc");
     store.SaveString(kUser, kConfigKey, "KeyHold", "40");
+    store.SaveString(kUser, kConfigKey, "ExtendedKeys", "true");
     // What the window shows once it is open.
     view.onPreferences = [&] {
         const auto& s = editor->Preferences().State();
@@ -37,6 +38,7 @@ TEST_F(EditorPrefs, LoadWritesItsOwnDefaultsAndOffersOnlyCancelApplyStoresEveryV
         EXPECT_EQ(s.Timings.Text(TimingBox::KeyHold), "40");
         EXPECT_EQ(s.Timings.ScrollPosition(TimingBox::KeyHold), 460);
         EXPECT_TRUE(!s.OkEnabled && !s.ApplyEnabled && s.CancelEnabled);
+        EXPECT_TRUE(s.ExtendedKeys);
         editor->Preferences().BrowseConfigFolder(); // cancelled
         EXPECT_EQ(dialogs.folderTitles, std::vector{std::string(kConfigurationFolderTitle)});
     };
@@ -56,11 +58,14 @@ TEST_F(EditorPrefs, LoadWritesItsOwnDefaultsAndOffersOnlyCancelApplyStoresEveryV
         prefs.SetTiming(TimingBox::RepeatDelay, on ? "250abc" : "x");
         prefs.SetTiming(TimingBox::RotaryThreshold, on ? "40" : "99999");
         prefs.SetTiming(TimingBox::KeyHold, on ? "10" : "0");
-        editor->TakeOverTimings(prefs.Apply());
+        prefs.SetExtendedKeys(on);
+        const auto taken = prefs.Apply();
+        EXPECT_EQ(taken.ExtendedKeys, on);
+        editor->TakeOverTimings(taken);
         EXPECT_EQ((std::vector{Config("associate"), Config("ConfigPath"), Config("RepeatRate"),
-                               Config("RotaryRate"), Config("KeyHold")}),
-                  (on ? std::vector<std::string>{"True", "D:\\Mine\\", "250", "40", "10"}
-                      : std::vector<std::string>{"False", kConfig, "0", "60000", "0"}));
+                               Config("RotaryRate"), Config("KeyHold"), Config("ExtendedKeys")}),
+                  (on ? std::vector<std::string>{"True", "D:\\Mine\\", "250", "40", "10", "True"}
+                      : std::vector<std::string>{"False", kConfig, "0", "60000", "0", "False"}));
         EXPECT_EQ(store.KeyExists(kFileTypeRoot, FileTypeKeyPath("qmf_file\\Shell\\Edit")), on);
         EXPECT_EQ(editor->KeyHoldMs(), on ? 10 : 0);
         const auto& s = prefs.State();

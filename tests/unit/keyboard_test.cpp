@@ -1,6 +1,7 @@
 #include "core/app_error.h"
 #include "core/key_names.h"
 #include "keyboard/hook_policy.h"
+#include "keyboard/lock_keeping_keyboard.h"
 #include "keyboard/recording_keyboard.h"
 #include "keyboard/send_keys.h"
 #include "support/fakes.h"
@@ -11,6 +12,8 @@
 #include <cmath>
 #include <initializer_list>
 #include <limits>
+#include <optional>
+#include <string>
 #include <tuple>
 #include <vector>
 
@@ -81,6 +84,45 @@ TEST_F(SendKeyTest, SendsOnlyTheSlotsBeforeTheFirstEmptyOne) {
                   err::SubscriptOutOfRange);
 }
 
+// Only the ten keys that share their scan codes with the keypad go out as extended, and only
+// when asked; their releases are flagged as their presses were.
+TEST_F(SendKeyTest, NavigationKeysGoOutExtendedOnlyWhenAsked) {
+    const char* const navigation[] = {"UP ARROW", "DOWN ARROW", "LEFT ARROW", "RIGHT ARROW",
+                                      "INSERT",   "DELETE",     "HOME",       "END",
+                                      "PAGE UP",  "PAGE DOWN"};
+    const char* const others[] = {
+        "NUMPAD 8",     "NUMPAD 0", "NUMPAD .", "NUMPAD 5",     "SPACEBAR",
+        "PRINT SCREEN", "A",        "ENTER",    "NUMPAD ENTER", "F1"};
+    const auto sent = [&](std::string_view name, std::optional<NavigationKeys> how) {
+        keyboard.Batches.clear();
+        FillKeyStep(keys, "SHIFT + " + std::string(name), name, 1, Vocabulary::Runner, layout);
+        if (how)
+            SendKey(keyboard, clock, keys, 1, 0, *how);
+        else
+            SendKey(keyboard, clock, keys, 1, 0);
+        // SHIFT down, the key down; the key up, SHIFT up.
+        const auto& b = keyboard.Batches;
+        EXPECT_EQ(b.size(), 2u);
+        EXPECT_FALSE(b.at(0).at(0).Extended || b.at(1).at(1).Extended) << name;
+        EXPECT_EQ(b.at(0).at(1).Extended, b.at(1).at(0).Extended) << name;
+        return b.at(0).at(1).Extended;
+    };
+    for (const char* name : navigation) {
+        EXPECT_TRUE(sent(name, NavigationKeys::AsExtended)) << name;
+        EXPECT_FALSE(sent(name, NavigationKeys::AsKeypad)) << name;
+        EXPECT_FALSE(sent(name, std::nullopt)) << name << ": off unless asked";
+    }
+    for (const char* name : others)
+        EXPECT_FALSE(sent(name, NavigationKeys::AsExtended)) << name;
+
+    // The edges of the two ranges, by virtual key: 33 to 40, then 45 and 46.
+    for (std::uint16_t vk = 0; vk < 256; ++vk) {
+        const bool extended = (vk >= 33 && vk <= 40) || vk == 45 || vk == 46;
+        EXPECT_EQ(SendsExtended(vk, NavigationKeys::AsExtended), extended) << vk;
+        EXPECT_FALSE(SendsExtended(vk, NavigationKeys::AsKeypad)) << vk;
+    }
+}
+
 TEST(ClampKeyHoldTest, WholeMillisecondsWithinZeroToSixtySeconds) {
     const double nan = std::numeric_limits<double>::quiet_NaN();
     const double inf = std::numeric_limits<double>::infinity();
@@ -112,6 +154,55 @@ TEST(SetKeyStateTest, TapsTheLockOnlyWhenItsToggleBitDiffers) {
                 << vk << " on " << on << " held " << held << " wanted " << wanted;
         }
     }
+}
+
+// Read once, the locks follow what is sent (a lock forced twice, a lock sent as a key, a lock
+// key held by the user), until forgotten; other keys are asked for every time.
+TEST(LockKeepingKeyboardTest, ReadsTheLocksOnceAndFollowsWhatIsSentUntilForgotten) {
+    const UsLayoutScanCodes layout;
+    RecordingKeyboard system(layout);
+    LockKeepingKeyboard keyboard(system);
+    system.SetToggled(kVkCapsLock, true);
+    const auto on = [&](std::uint16_t vk) { return (keyboard.GetKeyState(vk) & 1) != 0; };
+
+    // A lock the user switched on, forced off twice: one tap, one read.
+    SetKeyState(keyboard, kVkCapsLock, 0);
+    SetKeyState(keyboard, kVkCapsLock, 0);
+    EXPECT_FALSE(system.Toggled(kVkCapsLock));
+    SetKeyState(keyboard, kVkNumLock, 1);
+    SetKeyState(keyboard, kVkNumLock, 0);
+    EXPECT_FALSE(system.Toggled(kVkNumLock));
+    EXPECT_EQ(system.Batches.size(), 3u);
+
+    // Sent as a key: down toggles and holds, up lets go.
+    const std::uint16_t scroll = layout.ScanCodeOf(kVkScrollLock);
+    const KeyInput down{kVkScrollLock, scroll, false}, up{kVkScrollLock, scroll, true};
+    keyboard.Send({&down, 1});
+    EXPECT_EQ(keyboard.GetKeyState(kVkScrollLock), system.GetKeyState(kVkScrollLock));
+    keyboard.Send({&up, 1});
+    EXPECT_TRUE(on(kVkScrollLock));
+    EXPECT_EQ(std::tuple(system.LockReads, system.KeyReads), std::tuple(1, 1));
+
+    // Switched by the user: seen once forgotten.
+    system.SetToggled(kVkScrollLock, false);
+    EXPECT_TRUE(on(kVkScrollLock));
+    keyboard.Forget();
+    EXPECT_FALSE(on(kVkScrollLock));
+    EXPECT_EQ(system.LockReads, 2);
+
+    // A lock key the user holds down does not toggle on a press sent meanwhile (a repeat).
+    system.SetHeld(kVkScrollLock, true);
+    keyboard.Forget();
+    EXPECT_EQ(keyboard.ReadLocks().ScrollLock, static_cast<std::int16_t>(0x8000));
+    keyboard.Send({&down, 1});
+    EXPECT_EQ(keyboard.GetKeyState(kVkScrollLock), static_cast<std::int16_t>(0x8000));
+    keyboard.Send({&up, 1});
+    EXPECT_EQ(keyboard.GetKeyState(kVkScrollLock), 0);
+
+    // Any other key is the system's, every time.
+    system.SetHeld('A', true);
+    EXPECT_LT(keyboard.GetKeyState('A'), 0);
+    EXPECT_EQ(system.KeyReads, 2);
 }
 
 TEST(HookPolicyTest, BlocksTaskSwitchingCapturesNavigationAndPassesTheRest) {

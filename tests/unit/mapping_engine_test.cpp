@@ -216,6 +216,32 @@ TEST_F(EngineTest, EveryBurstForcesItsLocksThenLeavesThemAllOff) {
               (std::vector<int>{kVkNumLock, kVkCapsLock, kVkScrollLock, 'A', kVkNumLock}));
 }
 
+// The locks are read once in a pass that sends, before its first key, and kept for the bursts
+// after it; a lock the user switches between two passes is seen by the next.
+TEST_F(EngineTest, APassReadsTheLocksOnceBeforeItsFirstBurst) {
+    Load({{.press = "A", .release = "B", .num = 1}, {.press = "C", .caps = 1}});
+    keyboard.SetToggled(kVkScrollLock, true);
+    std::vector<int> readsAtSend;
+    keyboard.OnSend = [&](std::span<const KeyInput>) { readsAtSend.push_back(keyboard.LockReads); };
+    Hold(1, true);
+    Hold(2, true);
+    Pass();
+    EXPECT_EQ(std::tuple(keyboard.LockReads, keyboard.KeyReads), std::tuple(1, 0));
+    EXPECT_EQ(readsAtSend.front(), 1);
+    // Scroll Lock off, Num Lock on, A, Num Lock off; Caps Lock on, C, Caps Lock off.
+    EXPECT_EQ(Pressed(), (std::vector<int>{kVkNumLock, kVkScrollLock, 'A', kVkNumLock, kVkCapsLock,
+                                           'C', kVkCapsLock}));
+    Pass(); // held: nothing sent, nothing read
+    EXPECT_EQ(keyboard.LockReads, 1);
+
+    keyboard.SetToggled(kVkCapsLock, true); // by the user
+    Hold(1, false);
+    Pass();
+    EXPECT_EQ(keyboard.LockReads, 2);
+    for (auto lock : {kVkNumLock, kVkCapsLock, kVkScrollLock})
+        EXPECT_FALSE(keyboard.Toggled(lock)) << lock;
+}
+
 TEST_F(EngineTest, AQuietDeviceIsExaminedWhileAPressThroughItAwaitsRelease) {
     Load({{.press = "A", .release = "B"}, {.press = "A", .release = "B"}}, 2);
     devices.ButtonMap().Set(1, 2, 0);

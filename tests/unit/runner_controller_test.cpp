@@ -198,8 +198,11 @@ TEST_F(RunnerWithAFile, RunSendsKeysForPressesStopEndsItAndTheNextRunRereadsFile
     // Edited in the meantime: the next Run takes the new file and rate.
     files.files[kConfig + "a.qmf"] = Qmf("B");
     memory.SaveString(kUser, kConfigKey, "RepeatRate", "300");
+    EXPECT_EQ(runner->Engine().Navigation, NavigationKeys::AsKeypad);
+    memory.SaveString(kUser, kConfigKey, "ExtendedKeys", "True");
     runner->ToggleRun();
     EXPECT_DOUBLE_EQ(runner->Engine().RepeatRate, 0.3);
+    EXPECT_EQ(runner->Engine().Navigation, NavigationKeys::AsExtended);
     joysticks.SetButton(0, 1, true);
     runner->TimerTick();
     runner->TimerTick();
@@ -432,11 +435,14 @@ TEST_F(RunnerWithAFile, PreferencesAppliedWhileStoppedTakeEffectAtOnce) {
         auto& prefs = runner->Preferences();
         prefs.SetTiming(TimingBox::KeyHold, "50");
         prefs.SetTiming(TimingBox::RepeatDelay, "200");
+        prefs.SetExtendedKeys(true);
         runner->TakeOverTimings(prefs.Apply());
     };
+    EXPECT_EQ(runner->Engine().Navigation, NavigationKeys::AsKeypad);
     runner->EditPreferences();
     EXPECT_EQ(view.preferencesShown, 1);
     EXPECT_EQ(runner->Engine().KeyHoldMs, 50);
+    EXPECT_EQ(runner->Engine().Navigation, NavigationKeys::AsExtended);
     EXPECT_DOUBLE_EQ(runner->Engine().RepeatRate, 0.2);
 
     runner->ToggleRun();

@@ -16,6 +16,7 @@
 #include <algorithm>
 #include <memory>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -156,6 +157,20 @@ TEST_F(KeyboardTest, ChordsArriveWithTheirKeysScanCodesAndOrder) {
         SendKey(keyboard, clock, keys, 2, 0);
         ASSERT_TRUE(window.WaitFor(Up(vk, 0))) << name;
         EXPECT_EQ(window.keys, (std::vector<SeenKey>{Down(vk, scan), Up(vk, scan)})) << name;
+    }
+
+    // Asked for, the navigation keys arrive flagged as extended; a keypad key never does.
+    for (const auto& [name, scan, extended] :
+         {std::tuple("UP ARROW", 0x48u, true), std::tuple("DELETE", 0x53u, true),
+          std::tuple("NUMPAD 8", 0x48u, false)}) {
+        window.keys.clear();
+        FillKeyStep(keys, "", name, 2, Vocabulary::Runner, keyboard);
+        const unsigned vk = keys.Step(2).Slots[0].VirtualKey;
+        SendKey(keyboard, clock, keys, 2, 0, NavigationKeys::AsExtended);
+        ASSERT_TRUE(window.WaitFor(Up(vk, 0))) << name;
+        EXPECT_EQ(window.keys,
+                  (std::vector<SeenKey>{{false, vk, scan, extended}, {true, vk, scan, extended}}))
+            << name;
     }
 }
 

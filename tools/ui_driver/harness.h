@@ -80,9 +80,10 @@ struct KeyEvent {
     bool Up = false;
     unsigned Vk = 0;
     unsigned Scan = 0;
-    std::int64_t At = 0; // Now() when the window procedure saw it
+    std::int64_t At = 0;   // Now() when the window procedure saw it
+    bool Extended = false; // bit 24 of lParam
     bool operator==(const KeyEvent& other) const {
-        return Up == other.Up && Vk == other.Vk && Scan == other.Scan;
+        return Up == other.Up && Vk == other.Vk && Scan == other.Scan && Extended == other.Extended;
     }
 };
 

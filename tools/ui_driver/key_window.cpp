@@ -48,6 +48,8 @@ std::string Describe(std::span<const KeyEvent> keys) {
         if (!text.empty())
             text += ", ";
         text += (key.Up ? "up " : "down ") + std::to_string(key.Vk) + "/" + Hex(key.Scan);
+        if (key.Extended)
+            text += " extended";
     }
     return text;
 }
@@ -113,9 +115,9 @@ LRESULT CALLBACK KeyWindow::Procedure(HWND window, UINT message, WPARAM wParam, 
     case WM_SYSKEYDOWN:
     case WM_KEYUP:
     case WM_SYSKEYUP: {
-        const KeyEvent key{message == WM_KEYUP || message == WM_SYSKEYUP,
-                           static_cast<unsigned>(wParam),
-                           static_cast<unsigned>((lParam >> 16) & 0xFF), Now()};
+        const KeyEvent key{
+            message == WM_KEYUP || message == WM_SYSKEYUP, static_cast<unsigned>(wParam),
+            static_cast<unsigned>((lParam >> 16) & 0xFF), Now(), ((lParam >> 24) & 1) != 0};
         self->keys_.push_back(key);
         if (self->OnKey)
             self->OnKey(key);

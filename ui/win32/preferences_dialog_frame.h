@@ -1,9 +1,10 @@
 #pragma once
 // What both programs' preferences dialogs do alike, over their preferences logic (the runner's
 // and the editor's, which edit alike): boxes owned by the dialog while it is open, the
-// association check box, the folder with its Browse, the timing boxes, Apply handing the
-// timings over, OK (Apply and close) and Cancel, Escape and the close box (close without
-// saving). A program's dialog adds its captions, its own controls and its buttons' enabling.
+// association check box, the folder with its Browse, the timing boxes, the extended keys, Apply
+// handing the timings over, OK (Apply and close) and Cancel, Escape and the close box (close
+// without saving). A program's dialog adds its captions, its own controls and its buttons'
+// enabling.
 #include "core/error_trap.h"
 #include "settings/timing_boxes.h"
 #include "ui/win32/preferences_controls.h"
@@ -118,6 +119,7 @@ protected:
         SetCheck(IDC_ASSOCIATE_FILES, state.Associate);
         ShowControlText(Item(IDC_CONFIG_FOLDER), state.ConfigPath);
         timingBoxes_.Show(state.Timings);
+        SetCheck(IDC_EXTENDED_KEYS, state.ExtendedKeys);
         ShowOwnState();
         updating_ = false;
         // Keyboard focus never stays on a control that was just disabled.
@@ -135,6 +137,11 @@ private:
             if (code == BN_CLICKED)
                 Edit("Check3_Click",
                      [&] { preferences_.SetAssociate(Checked(IDC_ASSOCIATE_FILES)); });
+            return;
+        case IDC_EXTENDED_KEYS:
+            if (code == BN_CLICKED)
+                Edit("chkExtended_Click",
+                     [&] { preferences_.SetExtendedKeys(Checked(IDC_EXTENDED_KEYS)); });
             return;
         case IDC_CONFIG_FOLDER:
             if (code == EN_CHANGE)
