@@ -24,6 +24,7 @@ public:
     std::int16_t GetKeyState(std::uint16_t virtualKey) override {
         return keyboard_.GetKeyState(virtualKey);
     }
+    LockStates ReadLocks() override { return keyboard_.ReadLocks(); }
     std::uint16_t ScanCodeOf(std::uint16_t virtualKey) const override {
         return keyboard_.ScanCodeOf(virtualKey);
     }
