@@ -28,8 +28,7 @@ void OrderBySequence(std::span<DeviceChange> changes) {
     for (std::size_t i = 1; i < changes.size(); ++i) {
         const auto moving = changes[i];
         std::size_t j = i;
-        for (; j > 0 && SequenceBefore(moving.Change.Sequence, changes[j - 1].Change.Sequence);
-             --j)
+        for (; j > 0 && SequenceBefore(moving.Change.Sequence, changes[j - 1].Change.Sequence); --j)
             changes[j] = changes[j - 1];
         changes[j] = moving;
     }
@@ -39,9 +38,7 @@ double EdgeAgeSeconds(std::uint32_t ageMs) {
     return ageMs > kStampResolutionMs ? (ageMs - kStampResolutionMs) / 1000.0 : 0.0;
 }
 
-namespace {
-
-} // namespace
+namespace {} // namespace
 
 struct InputDevices::Controller {
     std::unique_ptr<JoystickDevice> Device;

@@ -5,8 +5,8 @@
 #include "core/window_handle.h"
 
 #include <array>
-#include <cstdint>
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <span>
 #include <string>

@@ -345,11 +345,9 @@ TEST_F(EventReadingTest, ChangesBecomeEdgesInTheOrderTheyHappened) {
     joysticks.SetButton(0, 5, true);
     joysticks.SetButton(1, 1, false);
     EXPECT_EQ(joysticks.EventsSet(0), 4);
-    EXPECT_EQ(Edges(), (std::vector<Edge>{{1, 3, true},
-                                          {2, 1, true},
-                                          {1, 3, false},
-                                          {1, 5, true},
-                                          {2, 1, false}}));
+    EXPECT_EQ(Edges(),
+              (std::vector<Edge>{
+                  {1, 3, true}, {2, 1, true}, {1, 3, false}, {1, 5, true}, {2, 1, false}}));
     EXPECT_TRUE(Edges().empty());
     // The passes read no state of theirs: the buffered changes keep it.
     Pass();
@@ -446,8 +444,8 @@ TEST_F(EventReadingTest, ControllersThatTakeNoEventAreReadEveryPass) {
 // The wait beside the poll timer takes at most 62 events: exactly that many all get one, one
 // more is read every pass.
 TEST_F(EventReadingTest, AtMostSixtyTwoControllersAreReadOnEvents) {
-    for (const int count : {InputDevices::kMaxEventControllers,
-                            InputDevices::kMaxEventControllers + 1}) {
+    for (const int count :
+         {InputDevices::kMaxEventControllers, InputDevices::kMaxEventControllers + 1}) {
         ScriptedJoystickApi pads;
         InputDevices layer(pads, boards, dialogs, nullptr);
         for (int c = 0; c < count; ++c)

@@ -94,7 +94,9 @@ protected:
         reader.buffered.push_back({device, button, down, age});
         Hold(button, down, device);
     }
-    void Edges() { engine.Edges(devices.ButtonMap(), tables.PressKeys, tables.ReleaseKeys, policy); }
+    void Edges() {
+        engine.Edges(devices.ButtonMap(), tables.PressKeys, tables.ReleaseKeys, policy);
+    }
     // The virtual keys of every record, a release as its negative.
     std::vector<int> Records() const {
         std::vector<int> keys;
@@ -300,8 +302,8 @@ TEST_F(EngineTest, BufferedChangesAreEdgesInTheirOrder) {
     Change(1, true);
     Change(1, false);
     Pass();
-    EXPECT_EQ(Records(), (std::vector<int>{'A', -'A', 'B', -'B', 'C', -'C', 'D', -'D', 'A', -'A',
-                                           'B', -'B'}));
+    EXPECT_EQ(Records(),
+              (std::vector<int>{'A', -'A', 'B', -'B', 'C', -'C', 'D', -'D', 'A', -'A', 'B', -'B'}));
     EXPECT_EQ(status.current, "Input Devices: Available");
     // A button of no mapping sends nothing.
     reader.buffered.push_back({1, 8, true, 0});
