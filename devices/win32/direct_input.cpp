@@ -119,8 +119,9 @@ private:
 static_assert(sizeof(DIJOYSTATE2::rgbButtons) == kMaxJoystickButtons);
 static_assert(DIJOFS_BUTTON(0) == kFirstButtonOffset &&
               offsetof(DIJOYSTATE2, rgbButtons) == kFirstButtonOffset);
-static_assert(DI_BUFFEROVERFLOW == kDiBufferOverflow && DIERR_NOTBUFFERED == kDiErrNotBuffered &&
-              DIERR_ACQUIRED == kDiErrAcquired);
+static_assert(DI_BUFFEROVERFLOW == kDiBufferOverflow &&
+              static_cast<DiResult>(DIERR_NOTBUFFERED) == kDiErrNotBuffered &&
+              static_cast<DiResult>(DIERR_ACQUIRED) == kDiErrAcquired);
 
 struct Enumeration {
     std::vector<JoystickInstance> Found;
