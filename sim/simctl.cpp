@@ -80,8 +80,8 @@ int Status(const SharedState& state) {
 int Run(int argc, char** argv, SharedState& state, ChangeWriter& writer) {
     const std::string command = argv[1];
     const int arguments = argc - 2;
-    const bool controllerCommand = command == "press" || command == "release" ||
-                                   command == "tap" || command == "unplug" || command == "replug";
+    const bool controllerCommand = command == "press" || command == "release" || command == "tap" ||
+                                   command == "unplug" || command == "replug";
     const bool boardCommand =
         command == "board-press" || command == "board-release" || command == "board-result";
     if (!controllerCommand && !boardCommand)

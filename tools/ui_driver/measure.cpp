@@ -131,8 +131,9 @@ int Measure(int passes, int presses) {
     std::mt19937 random(20240601);
     const auto after = [&](std::size_t before, unsigned vk, bool up) -> const KeyEvent* {
         const auto& k = keys.Keys();
-        const auto found = std::find_if(k.begin() + static_cast<std::ptrdiff_t>(before), k.end(),
-                                        [&](const KeyEvent& e) { return e.Up == up && e.Vk == vk; });
+        const auto found =
+            std::find_if(k.begin() + static_cast<std::ptrdiff_t>(before), k.end(),
+                         [&](const KeyEvent& e) { return e.Up == up && e.Vk == vk; });
         return found == k.end() ? nullptr : &*found;
     };
     struct Row {
@@ -215,8 +216,8 @@ int Measure(int passes, int presses) {
         std::printf("| %d ms (%s) | %.2f ms | %.2f ms | %.2f ms | %.2f ms | %.2f / %.2f ms | "
                     "%.2f / %.2f ms | %d | %d of %d | %.2f %% |\n",
                     kPeriods[i], kPollNames[i], r.Latency.P50, r.Latency.P99, r.Latency.Mean,
-                    r.Latency.Max, r.Wait.P50, r.Wait.P99, r.Delivery.P50, r.Delivery.P99,
-                    r.Lost, r.TapsKept, r.Taps, r.IdleCpu);
+                    r.Latency.Max, r.Wait.P50, r.Wait.P99, r.Delivery.P50, r.Delivery.P99, r.Lost,
+                    r.TapsKept, r.Taps, r.IdleCpu);
     }
     std::printf("\nTargets: mean period within 2 %% of the setting; latency p50 <= 1.0 ms and "
                 "p99 <= 2.0 ms at every setting; every tap kept; idle CPU not above the "
