@@ -157,8 +157,9 @@ TEST_F(DirectInputTest, BufferedChangesWakeTheEventInOrder) {
     ASSERT_EQ(WaitForSingleObject(event, 5000), WAIT_OBJECT_0);
     EXPECT_EQ(pad->GetBufferedChanges(changes, count), kDiErrInputLost);
     writer.SetPlugged(1, true);
+    ASSERT_EQ(pad->Acquire(), kDiOk);
     pad->UnsubscribeEvent(); // unacquires first, then gives the event up and closes it
-    EXPECT_EQ(pad->SubscribeEvent() != nullptr, true);
+    EXPECT_NE(pad->SubscribeEvent(), nullptr);
 }
 
 // The wait of a thread's loop: a client's event runs its handling, the timer its pass, and
