@@ -38,8 +38,6 @@ double EdgeAgeSeconds(std::uint32_t ageMs) {
     return ageMs > kStampResolutionMs ? (ageMs - kStampResolutionMs) / 1000.0 : 0.0;
 }
 
-namespace {} // namespace
-
 struct InputDevices::Controller {
     std::unique_ptr<JoystickDevice> Device;
     JoystickButtons State{}; // the last state read
