@@ -6,6 +6,15 @@
 
 namespace qm {
 
+// A button change a device buffered: its own press or release edge.
+struct ButtonEdge {
+    int Device = 0; // 1-based
+    int Button = 0; // 1-based
+    bool Down = false;
+    // How long the change waited before it was read, as far as its time stamp can tell.
+    double AgeSeconds = 0;
+};
+
 class DeviceReader {
 public:
     virtual ~DeviceReader() = default;
@@ -22,6 +31,10 @@ public:
     virtual std::span<const std::uint8_t> ButtonStates(int /*d*/) const { return {}; }
     // Whether the last read of some device failed (its buttons then count as up).
     virtual bool ReadFailing() const { return false; }
+    // The button changes buffered since the last call by the devices read on events, in the
+    // order they happened; the states a pass sees already include them. Valid until the next
+    // call.
+    virtual std::span<const ButtonEdge> TakeEdges() { return {}; }
 };
 
 } // namespace qm

@@ -23,10 +23,30 @@ bool Succeeded(DiResult r) {
 
 } // namespace
 
+void OrderBySequence(std::span<DeviceChange> changes) {
+    // Each device's changes come in order: an insertion sort merges them without allocating.
+    for (std::size_t i = 1; i < changes.size(); ++i) {
+        const auto moving = changes[i];
+        std::size_t j = i;
+        for (; j > 0 && SequenceBefore(moving.Change.Sequence, changes[j - 1].Change.Sequence); --j)
+            changes[j] = changes[j - 1];
+        changes[j] = moving;
+    }
+}
+
+double EdgeAgeSeconds(std::uint32_t ageMs) {
+    return ageMs > kStampResolutionMs ? (ageMs - kStampResolutionMs) / 1000.0 : 0.0;
+}
+
 struct InputDevices::Controller {
     std::unique_ptr<JoystickDevice> Device;
     JoystickButtons State{}; // the last state read
     int ScanButtons = 0;     // the count of the scan
+    // Read on its event: its state follows its buffered changes.
+    bool OnEvent = false;
+    // Its buffer cannot be trusted (just listened to, overflowed, lost): the next pass reads
+    // its whole state.
+    bool ReadWhole = false;
 };
 
 bool CheckDXVersion(DirectXSetup& setup, Dialogs& dialogs) {
@@ -79,7 +99,54 @@ void InputDevices::UnacquireControllers() {
 
 void InputDevices::ReleaseControllers() {
     UnacquireControllers();
+    // The device objects unsubscribe and close their events as they go.
+    eventHandles_.clear();
     controllers_.clear();
+}
+
+void InputDevices::ListenToController(Controller& c) {
+    if (static_cast<int>(eventHandles_.size()) >= kMaxEventControllers || !c.Device)
+        return;
+    // A buffer and an event can only be given while the device is not acquired.
+    c.Device->Unacquire();
+    if (c.Device->IsPolledDevice() || !Succeeded(c.Device->SetBufferSize(kEventBufferSize)))
+        return;
+    const EventHandle event = c.Device->SubscribeEvent();
+    if (event == nullptr) {
+        c.Device->SetBufferSize(0);
+        return;
+    }
+    eventHandles_.push_back(event);
+    c.OnEvent = true;
+    c.ReadWhole = true;
+}
+
+void InputDevices::StopListening(Controller& c) {
+    if (!c.OnEvent)
+        return;
+    c.Device->Unacquire();
+    c.Device->UnsubscribeEvent();
+    c.OnEvent = false;
+    c.ReadWhole = false;
+}
+
+void InputDevices::StartEventReading() {
+    if (onEvents_)
+        return;
+    onEvents_ = true;
+    for (auto& c : controllers_)
+        ListenToController(c);
+    const auto listened = eventHandles_.size();
+    changes_.reserve(listened * kEventBufferSize);
+    edges_.reserve(listened * kEventBufferSize);
+    drained_.resize(kEventBufferSize);
+}
+
+void InputDevices::StopEventReading() {
+    onEvents_ = false;
+    for (auto& c : controllers_)
+        StopListening(c);
+    eventHandles_.clear();
 }
 
 void InputDevices::InitDirectInput(WindowHandle mainWindow) {
@@ -124,6 +191,12 @@ void InputDevices::CreateControllerObjects(WindowHandle mainWindow,
             tables_.AddDevice({true, 0, SanitizeText(instance.InstanceGuid),
                                SanitizeText(instance.ProductName), buttons});
             controllers_.push_back({std::move(device), {}, buttons});
+            if (onEvents_) {
+                ListenToController(controllers_.back());
+                changes_.reserve(eventHandles_.size() * kEventBufferSize);
+                edges_.reserve(eventHandles_.size() * kEventBufferSize);
+                drained_.resize(kEventBufferSize);
+            }
         }
         if (status_)
             status_->SetStatusText(status::kAvailable);
@@ -202,8 +275,19 @@ bool InputDevices::ReadController(int d, int& buttons) {
     if (i >= controllers_.size() || !controllers_[i].Device)
         return false;
     auto& c = controllers_[i];
+    if (c.OnEvent && !c.ReadWhole) {
+        // Its buffered changes keep its states.
+        const int n = c.Device->ButtonCount();
+        buttons = n >= 0 ? n : c.ScanButtons;
+        return true;
+    }
+    // What the buffer held is in the state read next.
+    if (c.OnEvent)
+        c.Device->FlushBuffer();
     JoystickButtons state;
     const DiResult r = c.Device->GetState(state);
+    if (Succeeded(r))
+        c.ReadWhole = false;
     if (r == kDiErrNotAcquired || r == kDiErrInputLost) {
         // Acquired now, read next pass. A controller that cannot be acquired does not hold up
         // the devices after it.
@@ -216,6 +300,46 @@ bool InputDevices::ReadController(int d, int& buttons) {
     buttons = n >= 0 ? n : c.ScanButtons;
     c.Device->Poll();
     return true;
+}
+
+std::span<const ButtonEdge> InputDevices::TakeEdges() {
+    edges_.clear();
+    if (eventHandles_.empty())
+        return edges_;
+    changes_.clear();
+    for (std::size_t i = 0; i < controllers_.size(); ++i) {
+        auto& c = controllers_[i];
+        if (!c.OnEvent || c.ReadWhole)
+            continue;
+        std::size_t count = 0;
+        const DiResult r = c.Device->GetBufferedChanges(drained_, count);
+        if (!Succeeded(r)) {
+            // Lost, or no longer acquired: the next pass acquires it and reads it whole.
+            c.ReadWhole = true;
+            continue;
+        }
+        count = std::min(count, drained_.size());
+        for (std::size_t k = 0; k < count; ++k)
+            changes_.push_back({static_cast<int>(i) + 1, drained_[k]});
+        // The changes kept are the oldest; the state read next pass covers the rest.
+        if (r == kDiBufferOverflow)
+            c.ReadWhole = true;
+    }
+    OrderBySequence(changes_);
+    for (const auto& [d, change] : changes_) {
+        auto& c = controllers_[static_cast<std::size_t>(d - 1)];
+        const auto index = change.Offset - kFirstButtonOffset;
+        if (change.Offset < kFirstButtonOffset ||
+            index >= static_cast<std::uint32_t>(std::min(c.ScanButtons, kMaxJoystickButtons)))
+            continue; // an axis, a hat, or a button without a state byte
+        const bool down = (change.Data & 0x80) != 0;
+        auto& state = c.State[index];
+        if ((state != 0) == down)
+            continue; // already known: read whole after the change
+        state = down ? 0x80 : 0;
+        edges_.push_back({d, static_cast<int>(index) + 1, down, EdgeAgeSeconds(change.AgeMs)});
+    }
+    return edges_;
 }
 
 void InputDevices::ReadFromDevice(int h) {

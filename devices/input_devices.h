@@ -31,6 +31,26 @@ public:
 // CheckDXVersion: true when DirectX 8 or later is there; shows its own messages otherwise.
 bool CheckDXVersion(DirectXSetup& setup, Dialogs& dialogs);
 
+// One buffered change and the device (1-based) it came from.
+struct DeviceChange {
+    int Device = 0;
+    BufferedChange Change;
+};
+
+// Whether sequence number a came before b, across a wrap of the numbers.
+constexpr bool SequenceBefore(std::uint32_t a, std::uint32_t b) {
+    return static_cast<std::int32_t>(a - b) < 0;
+}
+
+// Puts the changes of several devices in the order they happened; each device's own come in
+// order already. Allocates nothing.
+void OrderBySequence(std::span<DeviceChange> changes);
+
+// The stamps count the system tick, which steps by up to 16 ms: a change read within that is
+// taken as read at once, one read later as that much less old than its stamp says.
+inline constexpr std::uint32_t kStampResolutionMs = 16;
+double EdgeAgeSeconds(std::uint32_t ageMs);
+
 class InputDevices final : public DeviceReader {
 public:
     // `status` receives the runner's status texts; the editor passes null.
@@ -55,6 +75,20 @@ public:
     // Unacquires every controller; the next read acquires it again.
     void UnacquireControllers();
 
+    // Controllers read on their events (while the runner runs or the editor tests): each that
+    // takes them, up to kMaxEventControllers, gets a buffer and an event before it is acquired,
+    // now and at every later scan; its states then change by its buffered changes (TakeEdges),
+    // and a pass reads its whole state only after an overflow or a loss. A controller beyond
+    // them, or whose driver refuses a buffer or an event or wants polling, is read by the
+    // passes as before. StopEventReading unacquires, unsubscribes and closes them.
+    static constexpr int kEventBufferSize = 64;
+    static constexpr int kMaxEventControllers = 62;
+    void StartEventReading();
+    void StopEventReading();
+    // The events to wait on while reading on events; empty otherwise. Changed only by the
+    // calls above and by a scan.
+    std::span<const EventHandle> EventHandles() const { return eventHandles_; }
+
     const DeviceTables& Tables() const { return tables_; }
     DeviceTables& Tables() { return tables_; }
 
@@ -65,6 +99,7 @@ public:
     // The last states read: 128 bytes for a controller, 512 for a board.
     std::span<const std::uint8_t> ButtonStates(int d) const override;
     bool ReadFailing() const override { return failingBoards_ > 0; }
+    std::span<const ButtonEdge> TakeEdges() override;
 
 private:
     struct Controller;
@@ -76,6 +111,9 @@ private:
     // Drops the boards from the tables, keeping the controllers before them.
     void RemoveBoardsFromTables();
     bool ReadController(int d, int& buttons);
+    // Gives controller c a buffer and an event when it takes them.
+    void ListenToController(Controller& c);
+    void StopListening(Controller& c);
     // One read of board h into its states.
     void ReadFromDevice(int h);
 
@@ -94,6 +132,13 @@ private:
     // Whether board h's last read failed, and how many boards' last read did.
     std::array<bool, kHidRecordCount> hidFailing_{};
     int failingBoards_ = 0;
+    // Reading on events: wanted, the events, and room for one drain (reserved, so that a pass
+    // allocates nothing).
+    bool onEvents_ = false;
+    std::vector<EventHandle> eventHandles_;
+    std::vector<DeviceChange> changes_;
+    std::vector<BufferedChange> drained_;
+    std::vector<ButtonEdge> edges_;
 };
 
 } // namespace qm

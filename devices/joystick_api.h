@@ -1,11 +1,14 @@
 #pragma once
 // The joystick seam: game controllers as DirectInput 8 offers them (enumeration of attached
-// game controllers, one device object each, immediate state reads).
+// game controllers, one device object each, immediate state reads, buffered changes with an
+// event that says when there are some).
 #include "core/window_handle.h"
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -14,13 +17,34 @@ namespace qm {
 // Result codes, as DirectInput returns them.
 using DiResult = std::int32_t;
 inline constexpr DiResult kDiOk = 0;
+// Success, but the buffer was full: the newest changes were dropped.
+inline constexpr DiResult kDiBufferOverflow = 1;
 inline constexpr DiResult kDiErrNotAcquired = static_cast<DiResult>(0x8007000Cu);
 inline constexpr DiResult kDiErrInputLost = static_cast<DiResult>(0x8007001Eu);
 inline constexpr DiResult kDiErrGeneric = static_cast<DiResult>(0x80004005u);
+inline constexpr DiResult kDiErrAcquired = static_cast<DiResult>(0x800700AAu);
+inline constexpr DiResult kDiErrNotBuffered = static_cast<DiResult>(0x80040207u);
 
 // A DirectInput controller has at most 128 readable buttons.
 inline constexpr int kMaxJoystickButtons = 128;
 using JoystickButtons = std::array<std::uint8_t, kMaxJoystickButtons>;
+
+// A system event object, passed along and waited on, never looked into here.
+using EventHandle = void*;
+
+// Where button 0's byte lies in the extended joystick format: a buffered change of button i
+// names offset kFirstButtonOffset + i.
+inline constexpr std::uint32_t kFirstButtonOffset = 48;
+
+// One buffered change of a device object's data, as the device reported it.
+struct BufferedChange {
+    std::uint32_t Offset = 0; // of the object in the data format
+    std::uint32_t Data = 0;   // for a button, bit 7: down
+    // How long before the read the change was stamped, in milliseconds of the system tick.
+    std::uint32_t AgeMs = 0;
+    // Increases with every change of every device of one DirectInput object; wraps around.
+    std::uint32_t Sequence = 0;
+};
 
 struct JoystickInstance {
     std::string InstanceGuid; // "{XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX}", upper-case hex
@@ -41,6 +65,22 @@ public:
     virtual DiResult Poll() = 0;
     // The immediate state's 128 button bytes (top bit set = down).
     virtual DiResult GetState(JoystickButtons& buttons) = 0;
+
+    // Buffered reading. Each of these but the reads is refused while the device is acquired.
+    // Whether the driver says the device must be polled for its data.
+    virtual bool IsPolledDevice() = 0;
+    // A buffer of `changes` entries; 0 ends buffering.
+    virtual DiResult SetBufferSize(int changes) = 0;
+    // Creates an event that the device sets when its data change (or its acquisition is
+    // lost) and subscribes it; null when refused. The event stays the device object's: it is
+    // unsubscribed before it is closed, by UnsubscribeEvent or at the object's end.
+    virtual EventHandle SubscribeEvent() = 0;
+    virtual void UnsubscribeEvent() = 0;
+    // Takes up to out.size() buffered changes, oldest first; `count` says how many. kDiOk,
+    // kDiBufferOverflow, or a failure (not acquired, input lost).
+    virtual DiResult GetBufferedChanges(std::span<BufferedChange> out, std::size_t& count) = 0;
+    // Drops whatever is buffered.
+    virtual DiResult FlushBuffer() = 0;
 };
 
 class JoystickApi {

@@ -15,15 +15,24 @@ struct ScriptedJoystickApi::Shared {
         JoystickButtons States{};
         bool Unplugged = false;
         bool CreateFails = false;
+        bool Polled = false;
+        bool RefusesBuffer = false;
+        bool RefusesEvent = false;
         int Unplugs = 0; // an object acquired before an unplug has lost its input
+        int EventsSet = 0;
     };
     Controller* Find(int c) {
         return c >= 0 && c < static_cast<int>(Controllers.size())
                    ? &Controllers[static_cast<std::size_t>(c)]
                    : nullptr;
     }
+    const Controller* Find(int c) const { return const_cast<Shared*>(this)->Find(c); }
+    // A change of controller c's data, for the objects that buffer it.
+    void Report(int c, BufferedChange change);
     std::vector<Controller> Controllers;
     Counters Calls;
+    std::uint32_t Sequence = 0;
+    std::vector<Device*> Listeners;
 };
 
 class ScriptedJoystickApi::Device final : public JoystickDevice {
@@ -31,8 +40,14 @@ public:
     Device(std::shared_ptr<Shared> shared, std::size_t controller)
         : shared_(std::move(shared)), controller_(controller) {
         ++shared_->Calls.DevicesCreated;
+        shared_->Listeners.push_back(this);
     }
-    ~Device() override { ++shared_->Calls.DevicesReleased; }
+    ~Device() override {
+        ++shared_->Calls.DevicesReleased;
+        if (subscribed_)
+            --shared_->Calls.Subscribed;
+        std::erase(shared_->Listeners, this);
+    }
     Device(const Device&) = delete;
     Device& operator=(const Device&) = delete;
 
@@ -45,11 +60,66 @@ public:
             return kDiErrGeneric;
         acquired_ = true;
         acquiredAfter_ = Controller().Unplugs;
+        buffer_.clear();
+        overflowed_ = false;
         return kDiOk;
     }
     void Unacquire() override {
         ++shared_->Calls.Unacquires;
         acquired_ = false;
+    }
+    bool IsPolledDevice() override { return Controller().Polled; }
+    DiResult SetBufferSize(int changes) override {
+        if (acquired_)
+            return kDiErrAcquired;
+        if (Controller().RefusesBuffer || changes < 0)
+            return kDiErrGeneric;
+        bufferSize_ = static_cast<std::size_t>(changes);
+        return kDiOk;
+    }
+    EventHandle SubscribeEvent() override {
+        if (acquired_ || subscribed_ || Controller().RefusesEvent)
+            return nullptr;
+        subscribed_ = true;
+        ++shared_->Calls.Subscribed;
+        return &subscribed_;
+    }
+    void UnsubscribeEvent() override {
+        if (subscribed_)
+            --shared_->Calls.Subscribed;
+        subscribed_ = false;
+    }
+    DiResult GetBufferedChanges(std::span<BufferedChange> out, std::size_t& count) override {
+        count = 0;
+        ++shared_->Calls.BufferedReads;
+        if (const DiResult r = Readable(); r != kDiOk)
+            return r;
+        if (bufferSize_ == 0)
+            return kDiErrNotBuffered;
+        count = std::min(out.size(), buffer_.size());
+        std::copy_n(buffer_.begin(), count, out.begin());
+        buffer_.erase(buffer_.begin(), buffer_.begin() + static_cast<std::ptrdiff_t>(count));
+        const bool overflowed = overflowed_;
+        overflowed_ = false;
+        return overflowed ? kDiBufferOverflow : kDiOk;
+    }
+    DiResult FlushBuffer() override {
+        ++shared_->Calls.Flushes;
+        if (const DiResult r = Readable(); r != kDiOk)
+            return r;
+        buffer_.clear();
+        overflowed_ = false;
+        return kDiOk;
+    }
+    void Report(int c, const BufferedChange& change) {
+        if (static_cast<std::size_t>(c) != controller_ || !acquired_ || bufferSize_ == 0)
+            return;
+        if (buffer_.size() >= bufferSize_)
+            overflowed_ = true;
+        else
+            buffer_.push_back(change);
+        if (subscribed_)
+            ++Controller().EventsSet;
     }
     DiResult Poll() override {
         ++shared_->Calls.Polls;
@@ -57,25 +127,39 @@ public:
     }
     DiResult GetState(JoystickButtons& buttons) override {
         ++shared_->Calls.StateReads;
+        if (const DiResult r = Readable(); r != kDiOk)
+            return r;
+        buttons = Controller().States;
+        return kDiOk;
+    }
+
+private:
+    DiResult Readable() {
         const auto& c = Controller();
         if (c.Unplugged || (acquired_ && acquiredAfter_ != c.Unplugs)) {
             acquired_ = false;
             return kDiErrInputLost;
         }
-        if (!acquired_)
-            return kDiErrNotAcquired;
-        buttons = c.States;
-        return kDiOk;
+        return acquired_ ? kDiOk : kDiErrNotAcquired;
     }
 
-private:
     Shared::Controller& Controller() { return shared_->Controllers[controller_]; }
 
     std::shared_ptr<Shared> shared_;
     std::size_t controller_;
     bool acquired_ = false;
     int acquiredAfter_ = 0;
+    std::size_t bufferSize_ = 0;
+    std::vector<BufferedChange> buffer_;
+    bool overflowed_ = false;
+    bool subscribed_ = false;
 };
+
+void ScriptedJoystickApi::Shared::Report(int c, BufferedChange change) {
+    change.Sequence = ++Sequence;
+    for (auto* listener : Listeners)
+        listener->Report(c, change);
+}
 
 ScriptedJoystickApi::ScriptedJoystickApi() : shared_(std::make_shared<Shared>()) {}
 
@@ -84,10 +168,44 @@ int ScriptedJoystickApi::AddController(std::string guid, std::string name, int b
     return static_cast<int>(shared_->Controllers.size()) - 1;
 }
 
-void ScriptedJoystickApi::SetButton(int controller, int button1Based, bool down) {
-    if (auto* c = shared_->Find(controller);
-        c && button1Based >= 1 && button1Based <= kMaxJoystickButtons)
-        c->States[static_cast<std::size_t>(button1Based - 1)] = down ? 0x80 : 0;
+void ScriptedJoystickApi::SetButton(int controller, int button1Based, bool down,
+                                    std::uint32_t ageMs) {
+    auto* c = shared_->Find(controller);
+    if (!c || button1Based < 1 || button1Based > kMaxJoystickButtons)
+        return;
+    auto& state = c->States[static_cast<std::size_t>(button1Based - 1)];
+    const std::uint8_t value = down ? 0x80 : 0;
+    // A driver reports changes only.
+    if (state == value)
+        return;
+    state = value;
+    shared_->Report(controller, {kFirstButtonOffset + static_cast<std::uint32_t>(button1Based - 1),
+                                 value, ageMs, 0});
+}
+
+void ScriptedJoystickApi::ChangeOther(int controller, std::uint32_t offset) {
+    if (shared_->Find(controller))
+        shared_->Report(controller, {offset, 0x80, 0, 0});
+}
+
+void ScriptedJoystickApi::SetPolled(int controller, bool polled) {
+    if (auto* c = shared_->Find(controller))
+        c->Polled = polled;
+}
+
+void ScriptedJoystickApi::SetRefusesBuffer(int controller, bool refuses) {
+    if (auto* c = shared_->Find(controller))
+        c->RefusesBuffer = refuses;
+}
+
+void ScriptedJoystickApi::SetRefusesEvent(int controller, bool refuses) {
+    if (auto* c = shared_->Find(controller))
+        c->RefusesEvent = refuses;
+}
+
+int ScriptedJoystickApi::EventsSet(int controller) const {
+    const auto* c = shared_->Find(controller);
+    return c ? c->EventsSet : 0;
 }
 
 void ScriptedJoystickApi::Unplug(int controller) {

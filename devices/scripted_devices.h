@@ -14,7 +14,10 @@
 namespace qm {
 
 // Game controllers. Every device object starts unacquired (reads give DIERR_NOTACQUIRED until
-// Acquire succeeds); objects created for the same controller share its button states.
+// Acquire succeeds); objects created for the same controller share its button states. An
+// object given a buffer collects, while acquired, every change of its controller's buttons
+// (numbered across all controllers, the newest dropped when full) and sets its event, a
+// counter here, at each.
 class ScriptedJoystickApi final : public JoystickApi {
 public:
     struct Counters {
@@ -25,6 +28,9 @@ public:
         int Unacquires = 0;
         int StateReads = 0;
         int Polls = 0;
+        int Subscribed = 0; // events subscribed now
+        int BufferedReads = 0;
+        int Flushes = 0;
     };
 
     ScriptedJoystickApi();
@@ -33,13 +39,22 @@ public:
     // report, and may exceed the 128 buttons that have a state byte.
     int AddController(std::string guid, std::string name, int buttons);
     // Buttons beyond 128 have no state byte: setting them does nothing.
-    void SetButton(int controller, int button1Based, bool down);
+    // The change is stamped `ageMs` before the objects' next read.
+    void SetButton(int controller, int button1Based, bool down, std::uint32_t ageMs = 0);
     // An unplugged controller is no longer enumerated; its objects lose their input (reads give
     // DIERR_INPUTLOST) and cannot be acquired until it is plugged in again.
     void Unplug(int controller);
     void Replug(int controller);
     // CreateDevice gives no object for this controller.
     void SetCreateDeviceFails(int controller, bool fails);
+    // The controller's driver wants polling, or refuses a buffer, or an event.
+    void SetPolled(int controller, bool polled);
+    void SetRefusesBuffer(int controller, bool refuses);
+    void SetRefusesEvent(int controller, bool refuses);
+    // How often the events of the controller's objects were set; a change of an axis (no
+    // button) at `offset`, as a device reports one.
+    int EventsSet(int controller) const;
+    void ChangeOther(int controller, std::uint32_t offset);
 
     // Create() fails while set.
     bool CreateFails = false;

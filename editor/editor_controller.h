@@ -20,6 +20,7 @@
 #include <cstdint>
 #include <deque>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -146,6 +147,9 @@ public:
     }
     // The poll timer's tick: one pass over the devices while testing.
     void TimerTick() noexcept { test_.TimerTick(); }
+    // The controllers' events while testing, and the handling of what they buffered.
+    std::span<void* const> DeviceEvents() const { return test_.DeviceEvents(); }
+    void HandleDeviceEvents() noexcept { test_.HandleDeviceEvents(); }
     bool Testing() const { return state_.Testing; }
     // The preferences window (Options): loaded from the settings, then shown; the window works
     // through Preferences(), and hands what Apply returned to TakeOverTimings.

@@ -57,6 +57,8 @@ void LiveTestSession::Start() {
     settings.KeyHoldMs = keyHoldMs_;
     settings.Navigation = NavigationKeysOf(ReadExtendedKeys(seams.Store));
     view.ShowTestWindow();
+    // Read as the runner reads them: on their events where they report changes.
+    devices.StartEventReading();
     // The devices are read as often as the runner reads them ("PollFrequency").
     view.SetPollTimer(true, ReadPollPeriodMs(seams.Store, folder));
 }
@@ -68,6 +70,7 @@ void LiveTestSession::Stop() {
     view.SetPollTimer(false, 0);
     view.CloseTestWindow();
     ApplyProcessPriority(state_.Seams.Priority, state_.Window, kNormalPriorityClass);
+    state_.Devices->StopEventReading();
     state_.Devices->UnacquireControllers();
     // Nothing is sent: every row is simply released.
     if (auto* table = state_.List.Table(testedKey_)) {
@@ -81,12 +84,27 @@ void LiveTestSession::Stop() {
     state_.Devices->DevicesReady = false;
 }
 
-void LiveTestSession::TimerTick() noexcept {
+bool LiveTestSession::TestedListShown() const {
     // The tested list is the one the tables were compiled from, shown or not.
-    if (!state_.Testing || !policy_ || state_.List.Table(testedKey_) != testedTable_)
-        return;
-    engine_->Pass(state_.Devices->Tables().ButtonMap(), tables_.PressKeys, tables_.ReleaseKeys,
-                  *policy_);
+    return state_.Testing && policy_ && state_.List.Table(testedKey_) == testedTable_;
+}
+
+void LiveTestSession::TimerTick() noexcept {
+    if (TestedListShown())
+        engine_->Pass(state_.Devices->Tables().ButtonMap(), tables_.PressKeys, tables_.ReleaseKeys,
+                      *policy_);
+}
+
+std::span<void* const> LiveTestSession::DeviceEvents() const {
+    if (!state_.Testing)
+        return {};
+    return state_.Devices->EventHandles();
+}
+
+void LiveTestSession::HandleDeviceEvents() noexcept {
+    if (TestedListShown())
+        engine_->Edges(state_.Devices->Tables().ButtonMap(), tables_.PressKeys, tables_.ReleaseKeys,
+                       *policy_);
 }
 
 } // namespace qm

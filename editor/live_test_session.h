@@ -7,6 +7,7 @@
 #include "engine/mapping_engine.h"
 
 #include <memory>
+#include <span>
 #include <string>
 
 namespace qm {
@@ -22,6 +23,10 @@ public:
     void Toggle() noexcept;
     // The poll timer's tick: one pass over the devices while testing.
     void TimerTick() noexcept;
+    // The controllers' events to wait on beside the timer while testing; none otherwise.
+    std::span<void* const> DeviceEvents() const;
+    // One of them was set: the changes the controllers buffered are handled at once.
+    void HandleDeviceEvents() noexcept;
     // How long the test holds each key chord down: 0 until the preferences are applied.
     int KeyHoldMs() const { return keyHoldMs_; }
     void SetKeyHoldMs(int ms) { keyHoldMs_ = ms; }
@@ -31,6 +36,7 @@ public:
 private:
     void Start();
     void Stop();
+    bool TestedListShown() const;
 
     EditorState& state_;
     std::unique_ptr<MappingEngine> engine_;

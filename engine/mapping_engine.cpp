@@ -46,9 +46,43 @@ void MappingEngine::Pass(const ButtonMapTable& buttonMap, std::span<CompiledKeys
     RunTrapped(dialogs_, "MyDXCallback", [&] { RunPass(buttonMap, press, release, policy); });
 }
 
+void MappingEngine::Edges(const ButtonMapTable& buttonMap, std::span<CompiledKeys> press,
+                          std::span<const CompiledKeys> release, EnginePolicy& policy) noexcept {
+    if (busy_)
+        return;
+    BusyScope busy(busy_);
+    RunTrapped(dialogs_, "MyDXCallback", [&] {
+        keyboard_.Forget(); // the user may have switched a lock since the last pass
+        RunEdges(buttonMap, press, release, policy);
+    });
+}
+
+void MappingEngine::RunEdges(const ButtonMapTable& buttonMap, std::span<CompiledKeys> press,
+                             std::span<const CompiledKeys> release, EnginePolicy& policy) {
+    const int mappings = static_cast<int>(std::min(press.size(), release.size()));
+    for (const ButtonEdge& edge : devices_.TakeEdges()) {
+        const int d = edge.Device;
+        const int b = edge.Button;
+        const int m = buttonMap.At(d, b);
+        if (m == 0)
+            continue;
+        if (m < 0 || m > mappings)
+            throw AppError(err::SubscriptOutOfRange);
+        auto& keys = press[static_cast<std::size_t>(m - 1)];
+        if (edge.Down) {
+            Press(d, b, m, keys, policy, clock_.Now() - edge.AgeSeconds);
+            policy.ButtonHeld(d, b);
+        } else {
+            Release(d, m, keys, release[static_cast<std::size_t>(m - 1)], policy);
+        }
+    }
+}
+
 void MappingEngine::RunPass(const ButtonMapTable& buttonMap, std::span<CompiledKeys> press,
                             std::span<const CompiledKeys> release, EnginePolicy& policy) {
     keyboard_.Forget(); // the user may have switched a lock since the last pass
+    // What the devices read on events buffered comes first, in order.
+    RunEdges(buttonMap, press, release, policy);
     bool anyDown = false;
     const int mappings = static_cast<int>(std::min(press.size(), release.size()));
     if (anyPressedOn_ && !policy.AnyReleaseDue()) {
@@ -80,7 +114,7 @@ void MappingEngine::RunPass(const ButtonMapTable& buttonMap, std::span<CompiledK
                 Release(d, m, keys, release[static_cast<std::size_t>(m - 1)], policy);
                 continue;
             }
-            Press(d, b, m, keys, policy);
+            Press(d, b, m, keys, policy, clock_.Now());
             policy.ButtonHeld(d, b);
             anyDown = true;
         }
@@ -88,7 +122,8 @@ void MappingEngine::RunPass(const ButtonMapTable& buttonMap, std::span<CompiledK
     policy.PassEnd(anyDown, devices_.ReadFailing());
 }
 
-void MappingEngine::Press(int d, int b, int m, CompiledKeys& keys, EnginePolicy& policy) {
+void MappingEngine::Press(int d, int b, int m, CompiledKeys& keys, EnginePolicy& policy,
+                          double pressedAt) {
     if (!policy.Handles(m))
         return;
     // Repeat runs on every pass the button is down, before the edge test; a new press does
@@ -108,9 +143,8 @@ void MappingEngine::Press(int d, int b, int m, CompiledKeys& keys, EnginePolicy&
     if (keys.Rotary != 0) {
         // A press edge soon after the previous one is a fast turn: send Multiplier times.
         keys.CurrentMultiplier = 1;
-        const double now = clock_.Now();
-        const double elapsed = now - keys.LastRotaryTime;
-        keys.LastRotaryTime = now;
+        const double elapsed = pressedAt - keys.LastRotaryTime;
+        keys.LastRotaryTime = pressedAt;
         if (elapsed < Settings.RotaryRate)
             keys.CurrentMultiplier = keys.Multiplier;
         Burst(keys, keys, keys.CurrentMultiplier);

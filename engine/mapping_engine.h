@@ -60,13 +60,23 @@ public:
     // `press`/`release` is mapping m + 1. Allocates nothing. An error ends the pass with the
     // standard error box (" in sub MyDXCallback."). A pass never runs inside another, nor while
     // its error box is open: this is the one guard against a tick re-entering.
+    // The pass first handles the changes the devices read on events buffered (as Edges does).
     void Pass(const ButtonMapTable& buttonMap, std::span<CompiledKeys> press,
               std::span<const CompiledKeys> release, EnginePolicy& policy) noexcept;
+    // A device's event between passes: each button change buffered since, in order, as its own
+    // press or release edge, by the rules of a pass (a Rotary press timed by the change's own
+    // stamp). Repeat, the status and the other devices wait for the next pass. The same guard
+    // and error box as a pass.
+    void Edges(const ButtonMapTable& buttonMap, std::span<CompiledKeys> press,
+               std::span<const CompiledKeys> release, EnginePolicy& policy) noexcept;
 
 private:
     void RunPass(const ButtonMapTable& buttonMap, std::span<CompiledKeys> press,
                  std::span<const CompiledKeys> release, EnginePolicy& policy);
-    void Press(int d, int b, int m, CompiledKeys& keys, EnginePolicy& policy);
+    void RunEdges(const ButtonMapTable& buttonMap, std::span<CompiledKeys> press,
+                  std::span<const CompiledKeys> release, EnginePolicy& policy);
+    // `pressedAt`: when the button went down, on the clock (for Rotary).
+    void Press(int d, int b, int m, CompiledKeys& keys, EnginePolicy& policy, double pressedAt);
     void Release(int d, int m, const CompiledKeys& pressKeys, const CompiledKeys& releaseKeys,
                  EnginePolicy& policy);
     // Whether a mapping pressed through device d may still be due for release.

@@ -82,6 +82,8 @@ bool RunCommands::StartConfiguration(const std::string& entry) {
             return;
         state_.Policy->Recount();
         ApplyProcessPriority(state_.Seams.Priority, state_.Window, state_.PriorityClass);
+        // Controllers that report their changes are read on their events, the rest per tick.
+        state_.Devices->StartEventReading();
         state_.View.SetPollTimer(true, state_.PollPeriodMs);
         state_.View.SetBusy(false);
         MarkRunning();
@@ -123,6 +125,7 @@ void RunCommands::Stop() noexcept {
         state_.View.SetRunning(false);
         state_.View.ShowTrayIcon(false);
         state_.View.ShowRunningConfiguration({}, {});
+        state_.Devices->StopEventReading();
         if (!state_.DevicesReady())
             return;
         state_.View.SetPollTimer(false, state_.PollPeriodMs);

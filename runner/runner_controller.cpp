@@ -204,3 +204,20 @@ void RunnerController::TimerTick() noexcept {
 }
 
 } // namespace qm
+
+namespace qm {
+
+std::span<void* const> RunnerController::DeviceEvents() const {
+    if (!state_.Running)
+        return {};
+    return state_.Devices->EventHandles();
+}
+
+void RunnerController::HandleDeviceEvents() noexcept {
+    // Traps its own errors and keeps out of a pass, as a pass does.
+    if (state_.Running)
+        state_.Engine->Edges(state_.Devices->Tables().ButtonMap(), state_.Tables.PressKeys,
+                             state_.Tables.ReleaseKeys, *state_.Policy);
+}
+
+} // namespace qm

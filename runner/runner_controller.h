@@ -13,6 +13,7 @@
 #include "runner/runner_view.h"
 
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -90,6 +91,10 @@ public:
 
     // The poll timer's tick: one engine pass while running.
     void TimerTick() noexcept;
+    // The controllers' events to wait on beside the timer while running; none otherwise.
+    std::span<void* const> DeviceEvents() const;
+    // One of them was set: the changes the controllers buffered are handled at once.
+    void HandleDeviceEvents() noexcept;
 
     // Switching (RunnerSwitching): the stored settings taken over, at start-up and after the
     // preferences were applied; the program in front changed; a global hotkey.

@@ -1,6 +1,6 @@
 // The simulated dinput8.dll: DirectInput 8 (wide interfaces) offering the game controllers of
-// the device file, their button states read from the shared state block. Test and demo
-// equipment only; see README.md.
+// the device file, their button states read from the shared state block, their buffered data
+// from its log of changes. Test and demo equipment only; see README.md.
 #define DIRECTINPUT_VERSION 0x0800
 #include "sim/sim_config.h"
 #include "sim/sim_shared.h"
@@ -17,17 +17,72 @@
 #include <memory>
 #include <new>
 #include <utility>
+#include <vector>
 
 namespace qm::sim {
 namespace {
 
 constexpr char kWho[] = "simulated dinput8";
 
+class SimDevice;
+
+// The buffered side of the simulation: takes the changes simctl and drivers log, in order, to
+// the device objects that buffer them, from a thread of its own that waits on the change event
+// (started with the first buffering object), and on every read of a buffer. One lock guards
+// the buffers of every object.
+class ChangeFeed {
+public:
+    ChangeFeed(SharedState& state, std::wstring eventName)
+        : state_(state), next_(state.Changes.Count), eventName_(std::move(eventName)) {}
+    ~ChangeFeed() {
+        if (thread_) {
+            SetEvent(stop_.Get());
+            WaitForSingleObject(thread_.Get(), INFINITE);
+        }
+    }
+    ChangeFeed(const ChangeFeed&) = delete;
+    ChangeFeed& operator=(const ChangeFeed&) = delete;
+
+    SRWLOCK& Lock() { return lock_; }
+    // Under the lock.
+    void Add(SimDevice* device);
+    void Remove(SimDevice* device) { std::erase(devices_, device); }
+    // Under the lock: every change logged since the last, to its controller's objects.
+    void CatchUp();
+    std::uint32_t NextSequence() { return ++sequence_; }
+
+private:
+    static DWORD WINAPI Run(void* self);
+
+    SharedState& state_;
+    std::uint32_t next_;
+    std::wstring eventName_;
+    SRWLOCK lock_ = SRWLOCK_INIT;
+    std::vector<SimDevice*> devices_;
+    std::uint32_t sequence_ = 0;
+    win32::UniqueHandle changed_;
+    win32::UniqueHandle stop_;
+    win32::UniqueHandle thread_;
+};
+
+class FeedLock {
+public:
+    explicit FeedLock(ChangeFeed& feed) : lock_(feed.Lock()) { AcquireSRWLockExclusive(&lock_); }
+    ~FeedLock() { ReleaseSRWLockExclusive(&lock_); }
+    FeedLock(const FeedLock&) = delete;
+    FeedLock& operator=(const FeedLock&) = delete;
+
+private:
+    SRWLOCK& lock_;
+};
+
 // What a DirectInput object and the devices it created see: the device file as read when the
-// object was created, and the shared state block (null when no device file is named).
+// object was created, and the shared state block with its feed of changes (null when no device
+// file is named).
 struct Simulation {
     SimConfig Config;
     std::unique_ptr<SharedView> Shared;
+    std::unique_ptr<ChangeFeed> Feed;
 };
 
 // The creating side of a COM object: the object starts with one reference, held by the
@@ -73,6 +128,28 @@ class SimDevice final : public IDirectInputDevice8W {
 public:
     SimDevice(std::shared_ptr<const Simulation> simulation, std::size_t index)
         : simulation_(std::move(simulation)), index_(index) {}
+
+    // Under the feed's lock: a logged change of this object's controller.
+    void Take(const ButtonChange& change) {
+        if (change.Controller != index_ + 1 || !acquired_)
+            return;
+        if (change.Button != kUnplugChange) {
+            if (change.Button >= std::min<std::uint32_t>(Controller().Buttons, 128))
+                return;
+            if (buffer_.size() >= bufferSize_) {
+                overflowed_ = true; // the newest are dropped
+            } else {
+                DIDEVICEOBJECTDATA data{};
+                data.dwOfs = DIJOFS_BUTTON(change.Button);
+                data.dwData = change.Down != 0 ? 0x80 : 0;
+                data.dwTimeStamp = change.TickMs;
+                data.dwSequence = Feed().NextSequence();
+                buffer_.push_back(data);
+            }
+        }
+        if (event_ != nullptr)
+            SetEvent(event_);
+    }
 
     // IUnknown
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** out) override {
@@ -144,13 +221,19 @@ public:
             return DIERR_UNPLUGGED;
         if (acquired_ && acquiredAt_ == slot.UnplugCount)
             return DI_NOEFFECT;
+        // The changes logged before the acquisition are not this object's.
+        const FeedLock lock(Feed());
+        Feed().CatchUp();
         acquired_ = true;
         acquiredAt_ = slot.UnplugCount;
+        buffer_.clear();
+        overflowed_ = false;
         return DI_OK;
     }
     HRESULT STDMETHODCALLTYPE Unacquire() override {
         if (!acquired_)
             return DI_NOEFFECT;
+        const FeedLock lock(Feed());
         acquired_ = false;
         return DI_OK;
     }
@@ -214,8 +297,27 @@ public:
         }
         return DIERR_UNSUPPORTED;
     }
-    HRESULT STDMETHODCALLTYPE SetProperty(REFGUID, LPCDIPROPHEADER) override {
-        return DIERR_UNSUPPORTED;
+    HRESULT STDMETHODCALLTYPE SetProperty(REFGUID property, LPCDIPROPHEADER header) override {
+        if (header == nullptr)
+            return E_POINTER;
+        if (!IsProperty(property, DIPROP_BUFFERSIZE))
+            return DIERR_UNSUPPORTED;
+        if (header->dwSize != sizeof(DIPROPDWORD) || header->dwHeaderSize != sizeof(DIPROPHEADER) ||
+            header->dwHow != DIPH_DEVICE || header->dwObj != 0)
+            return DIERR_INVALIDPARAM;
+        if (acquired_)
+            return DIERR_ACQUIRED;
+        if (!simulation_->Feed)
+            return DIERR_UNSUPPORTED;
+        const FeedLock lock(Feed());
+        bufferSize_ = reinterpret_cast<const DIPROPDWORD*>(header)->dwData;
+        buffer_.clear();
+        buffer_.reserve(std::min<std::size_t>(bufferSize_, 4096));
+        if (bufferSize_ != 0 && !listening_) {
+            Feed().Add(this);
+            listening_ = true;
+        }
+        return DI_OK;
     }
     HRESULT STDMETHODCALLTYPE Initialize(HINSTANCE, DWORD, REFGUID) override { return DI_OK; }
 
@@ -223,10 +325,43 @@ public:
     HRESULT STDMETHODCALLTYPE EnumObjects(LPDIENUMDEVICEOBJECTSCALLBACKW, LPVOID, DWORD) override {
         return E_NOTIMPL;
     }
-    HRESULT STDMETHODCALLTYPE GetDeviceData(DWORD, LPDIDEVICEOBJECTDATA, LPDWORD, DWORD) override {
-        return DIERR_NOTBUFFERED;
+    HRESULT STDMETHODCALLTYPE GetDeviceData(DWORD size, LPDIDEVICEOBJECTDATA data, LPDWORD inOut,
+                                            DWORD flags) override {
+        if (inOut == nullptr)
+            return E_POINTER;
+        if (size != sizeof(DIDEVICEOBJECTDATA) || (flags & ~DWORD{DIGDD_PEEK}) != 0)
+            return DIERR_INVALIDPARAM;
+        if (bufferSize_ == 0)
+            return DIERR_NOTBUFFERED;
+        if (const HRESULT state = Readable(); FAILED(state)) {
+            *inOut = 0;
+            return state;
+        }
+        // A read is logged before it takes the changes: the reads from this number on see them.
+        if (data != nullptr)
+            LogRead(simulation_->Shared->State(), static_cast<std::uint32_t>(index_ + 1));
+        const FeedLock lock(Feed());
+        Feed().CatchUp();
+        const std::size_t count = std::min<std::size_t>(*inOut, buffer_.size());
+        if (data != nullptr)
+            std::copy_n(buffer_.begin(), count, data);
+        const bool overflowed = overflowed_;
+        if ((flags & DIGDD_PEEK) == 0) {
+            buffer_.erase(buffer_.begin(), buffer_.begin() + static_cast<std::ptrdiff_t>(count));
+            overflowed_ = false;
+        }
+        *inOut = static_cast<DWORD>(count);
+        return overflowed ? DI_BUFFEROVERFLOW : DI_OK;
     }
-    HRESULT STDMETHODCALLTYPE SetEventNotification(HANDLE) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE SetEventNotification(HANDLE event) override {
+        if (acquired_)
+            return DIERR_ACQUIRED;
+        if (event != nullptr && event_ != nullptr)
+            return DIERR_HANDLEEXISTS;
+        const FeedLock lock(Feed());
+        event_ = event;
+        return DI_OK;
+    }
     HRESULT STDMETHODCALLTYPE GetObjectInfo(LPDIDEVICEOBJECTINSTANCEW, DWORD, DWORD) override {
         return E_NOTIMPL;
     }
@@ -270,8 +405,14 @@ public:
     }
 
 private:
-    ~SimDevice() = default;
+    ~SimDevice() {
+        if (listening_) {
+            const FeedLock lock(Feed());
+            Feed().Remove(this);
+        }
+    }
 
+    ChangeFeed& Feed() const { return *simulation_->Feed; }
     const SimController& Controller() const { return simulation_->Config.Controllers[index_]; }
     ControllerSlot& Slot() const { return simulation_->Shared->State().Controllers[index_]; }
 
@@ -296,9 +437,57 @@ private:
     std::shared_ptr<const Simulation> simulation_;
     std::size_t index_;
     DWORD formatSize_ = 0;
-    bool acquired_ = false;
+    // Read by the feed's thread as well.
+    std::atomic<bool> acquired_ = false;
     std::uint32_t acquiredAt_ = 0;
+    // Buffered data, guarded by the feed's lock.
+    DWORD bufferSize_ = 0;
+    std::vector<DIDEVICEOBJECTDATA> buffer_;
+    bool overflowed_ = false;
+    bool listening_ = false;
+    HANDLE event_ = nullptr;
 };
+
+void ChangeFeed::Add(SimDevice* device) {
+    devices_.push_back(device);
+    if (thread_)
+        return;
+    // The writers' event, made here: a writer finds it once a program buffers.
+    changed_.Reset(CreateEventW(nullptr, TRUE, FALSE, eventName_.c_str()));
+    stop_.Reset(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    if (changed_ && stop_)
+        thread_.Reset(CreateThread(nullptr, 0, &ChangeFeed::Run, this, 0, nullptr));
+    if (!thread_)
+        ReportProblem(kWho, "cannot start the thread of the buffered data: they come with reads");
+}
+
+void ChangeFeed::CatchUp() {
+    const auto count = *reinterpret_cast<const volatile std::uint32_t*>(&state_.Changes.Count);
+    // A writer that fell a whole ring ahead loses the oldest: the buffers overflow as a
+    // device's would.
+    if (count - next_ > static_cast<std::uint32_t>(kChangeLogEntries))
+        next_ = count - kChangeLogEntries;
+    for (; next_ != count; ++next_) {
+        ButtonChange change{};
+        if (!LoggedChange(state_, next_, change))
+            return; // still being written: its writer signals again
+        for (SimDevice* device : devices_)
+            device->Take(change);
+    }
+}
+
+DWORD WINAPI ChangeFeed::Run(void* self) {
+    auto& feed = *static_cast<ChangeFeed*>(self);
+    const HANDLE handles[] = {feed.stop_.Get(), feed.changed_.Get()};
+    for (;;) {
+        if (WaitForMultipleObjects(2, handles, FALSE, INFINITE) != WAIT_OBJECT_0 + 1)
+            return 0;
+        // Reset before taking: a change logged meanwhile sets it again.
+        ResetEvent(feed.changed_.Get());
+        const FeedLock lock(feed);
+        feed.CatchUp();
+    }
+}
 
 class SimDirectInput final : public IDirectInput8W {
 public:
@@ -432,6 +621,8 @@ HRESULT StartSimulation(std::shared_ptr<const Simulation>& out) {
             return E_FAIL;
         }
         PublishCounts(simulation->Config, simulation->Shared->State());
+        simulation->Feed =
+            std::make_unique<ChangeFeed>(simulation->Shared->State(), ChangeEventName(file));
     } else {
         // No device file: a machine without game controllers.
         simulation->Config = {};

@@ -31,6 +31,72 @@ std::wstring SharedStateName(const std::wstring& devicesFile) {
     return name;
 }
 
+std::wstring ChangeEventName(const std::wstring& devicesFile) {
+    return SharedStateName(devicesFile) + L"-Changed";
+}
+
+bool LoggedChange(const SharedState& state, std::uint32_t number, ButtonChange& out) {
+    const ButtonChange& entry = state.Changes.Entries[number % kChangeLogEntries];
+    const auto* sequence = reinterpret_cast<const volatile LONG*>(&entry.Sequence);
+    if (static_cast<std::uint32_t>(*sequence) != number + 1)
+        return false;
+    MemoryBarrier();
+    out = entry;
+    MemoryBarrier();
+    return static_cast<std::uint32_t>(*sequence) == number + 1;
+}
+
+void ChangeWriter::SetButton(int controller, int button, bool down) {
+    auto* state = reinterpret_cast<volatile std::uint8_t*>(
+        &state_.Controllers[controller - 1].Buttons[button]);
+    const std::uint8_t value = down ? kControllerDown : 0;
+    if (*state == value)
+        return; // a device reports changes only
+    *state = value;
+    MemoryBarrier();
+    Log(controller, static_cast<std::uint8_t>(button), down);
+    Signal();
+}
+
+void ChangeWriter::SetPlugged(int controller, bool plugged) {
+    auto& slot = state_.Controllers[controller - 1];
+    auto* unplugged = reinterpret_cast<volatile std::uint8_t*>(&slot.Unplugged);
+    if (!plugged && *unplugged == 0)
+        InterlockedIncrement(reinterpret_cast<volatile LONG*>(&slot.UnplugCount));
+    const bool lost = !plugged && *unplugged == 0;
+    *unplugged = plugged ? 0 : 1;
+    MemoryBarrier();
+    if (!lost)
+        return;
+    // The device objects acquired lose their input, and are told so by their events.
+    Log(controller, kUnplugChange, false);
+    Signal();
+}
+
+void ChangeWriter::Log(int controller, std::uint8_t button, bool down) {
+    LARGE_INTEGER now{};
+    QueryPerformanceCounter(&now);
+    auto* count = reinterpret_cast<volatile LONG*>(&state_.Changes.Count);
+    const auto number = static_cast<std::uint32_t>(InterlockedIncrement(count)) - 1;
+    ButtonChange& entry = state_.Changes.Entries[number % kChangeLogEntries];
+    auto* sequence = reinterpret_cast<volatile LONG*>(&entry.Sequence);
+    InterlockedExchange(sequence, 0);
+    entry.Counter = now.QuadPart;
+    entry.TickMs = GetTickCount();
+    entry.Controller = static_cast<std::uint16_t>(controller);
+    entry.Button = button;
+    entry.Down = down ? 1 : 0;
+    InterlockedExchange(sequence, static_cast<LONG>(number + 1));
+}
+
+void ChangeWriter::Signal() {
+    // The program creates the event when it starts buffering; until then nobody waits.
+    if (!event_)
+        event_.Reset(OpenEventW(EVENT_MODIFY_STATE, FALSE, eventName_.c_str()));
+    if (event_)
+        SetEvent(event_.Get());
+}
+
 std::wstring DevicesFileFromEnvironment() {
     const DWORD needed = GetEnvironmentVariableW(kDevicesVariable, nullptr, 0);
     if (needed == 0)

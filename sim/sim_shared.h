@@ -22,9 +22,16 @@
 //   BoardSlot        512 state bytes (buttons 1..512, non-zero down), ReadInputData's result,
 //                    the configured button count (as written in the record, possibly hostile).
 //   ReadLog          the count of device reads so far and a ring of the last kReadLogEntries: the
-//                    QueryPerformanceCounter value of each successful GetDeviceState and of each
-//                    ReadInputData call, and who was read. Test drivers use it to know that a
-//                    program has seen a new button state, and to measure its poll period.
+//                    QueryPerformanceCounter value of each successful GetDeviceState, of each
+//                    GetDeviceData that takes data, and of each ReadInputData call, and who was
+//                    read. Test drivers use it to know that a program has seen a new button
+//                    state, and to measure its poll period.
+//   ChangeLog        every change of a controller's button or plug, numbered, in a ring of the
+//                    last kChangeLogEntries, written by simctl and test drivers together with the
+//                    state bytes: the buffered data of the simulated DirectInput. A writer then
+//                    sets the named event of ChangeEventName, on which the simulation in each
+//                    program waits in a thread of its own and fills the buffers of its device
+//                    objects (each read of a buffer also takes what is logged by then).
 // Controller c (1-based) is slot c-1 and board h (1-based) slot h-1, in the device file's order.
 #include "core/win32/win32_handle.h"
 
@@ -41,7 +48,7 @@ namespace qm::sim {
 inline constexpr wchar_t kDevicesVariable[] = L"QM_SIM_DEVICES";
 
 inline constexpr std::uint32_t kSharedMagic = 0x4D53'4D51; // "QMSM"
-inline constexpr std::uint32_t kSharedVersion = 3;
+inline constexpr std::uint32_t kSharedVersion = 4;
 inline constexpr int kMaxControllers = 300;
 inline constexpr int kMaxBoards = 129;
 inline constexpr int kControllerStateBytes = 128;
@@ -52,6 +59,9 @@ inline constexpr std::int32_t kDefaultBoardResult = 2;
 inline constexpr int kReadLogEntries = 8192;
 // The source of a logged read: controller c is c, board h is kBoardReadSource + h.
 inline constexpr std::uint32_t kBoardReadSource = 1000;
+inline constexpr int kChangeLogEntries = 4096;
+// The Button of a change that unplugs the controller (its buffered readers lose their input).
+inline constexpr std::uint8_t kUnplugChange = 0xFF;
 
 struct ControllerSlot {
     std::uint8_t Buttons[kControllerStateBytes];
@@ -85,6 +95,23 @@ struct ReadLog {
     ReadStamp Entries[kReadLogEntries];
 };
 
+struct ButtonChange {
+    std::int64_t Counter;     // QueryPerformanceCounter at the change
+    std::uint32_t TickMs;     // GetTickCount at the change: the buffered data's time stamp
+    std::uint16_t Controller; // from 1
+    std::uint8_t Button;      // from 0, or kUnplugChange
+    std::uint8_t Down;
+    std::uint32_t Sequence; // the change's number + 1, written last (see ReadStamp)
+    std::uint32_t Reserved;
+};
+static_assert(sizeof(ButtonChange) == 24);
+
+struct ChangeLog {
+    std::uint32_t Count; // changes so far; change i is Entries[i % kChangeLogEntries]
+    std::uint32_t Reserved;
+    ButtonChange Entries[kChangeLogEntries];
+};
+
 struct SharedState {
     std::uint32_t Magic;
     std::uint32_t Version;
@@ -93,6 +120,7 @@ struct SharedState {
     ControllerSlot Controllers[kMaxControllers];
     BoardSlot Boards[kMaxBoards];
     ReadLog Reads;
+    ChangeLog Changes;
 };
 static_assert(offsetof(SharedState, Controllers) == 16);
 static_assert(offsetof(SharedState, Reads) % 8 == 0);
@@ -105,6 +133,29 @@ bool LoggedRead(const SharedState& state, std::uint32_t number, ReadStamp& out);
 
 // The mapping name of a device file (see above).
 std::wstring SharedStateName(const std::wstring& devicesFile);
+// The name of the manual-reset event a writer sets after logging changes.
+std::wstring ChangeEventName(const std::wstring& devicesFile);
+
+// Copies change `number` of the log; false when it is not (or no longer) in the ring.
+bool LoggedChange(const SharedState& state, std::uint32_t number, ButtonChange& out);
+
+// The writing side: sets controller c's (from 1) button b (from 0) or plug, logs the change
+// (nothing when the state is already so) and sets the change event, when a program made it.
+class ChangeWriter {
+public:
+    ChangeWriter(SharedState& state, const std::wstring& devicesFile)
+        : state_(state), eventName_(ChangeEventName(devicesFile)) {}
+    void SetButton(int controller, int button, bool down);
+    void SetPlugged(int controller, bool plugged);
+
+private:
+    void Log(int controller, std::uint8_t button, bool down);
+    void Signal();
+
+    SharedState& state_;
+    std::wstring eventName_;
+    win32::UniqueHandle event_;
+};
 
 // The device file named by QM_SIM_DEVICES; empty when the variable is not set.
 std::wstring DevicesFileFromEnvironment();

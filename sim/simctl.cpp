@@ -22,6 +22,8 @@ const char kUsageText[] =
     "usage: simctl COMMAND [ARGS]\n"
     "  press C B          press button B of simulated controller C (both from 1)\n"
     "  release C B        release it\n"
+    "  tap C B            press and release it at once (both reach a program reading its\n"
+    "                     buffered data)\n"
     "  unplug C           unplug controller C\n"
     "  replug C           plug it in again\n"
     "  board-press H B    press button B of simulated board H (both from 1)\n"
@@ -75,11 +77,11 @@ int Status(const SharedState& state) {
     return 0;
 }
 
-int Run(int argc, char** argv, SharedState& state) {
+int Run(int argc, char** argv, SharedState& state, ChangeWriter& writer) {
     const std::string command = argv[1];
     const int arguments = argc - 2;
-    const bool controllerCommand =
-        command == "press" || command == "release" || command == "unplug" || command == "replug";
+    const bool controllerCommand = command == "press" || command == "release" || command == "tap" ||
+                                   command == "unplug" || command == "replug";
     const bool boardCommand =
         command == "board-press" || command == "board-release" || command == "board-result";
     if (!controllerCommand && !boardCommand)
@@ -100,13 +102,8 @@ int Run(int argc, char** argv, SharedState& state) {
 
     if (controllerCommand) {
         ControllerSlot& slot = state.Controllers[device - 1];
-        if (command == "unplug") {
-            slot.Unplugged = 1;
-            InterlockedIncrement(reinterpret_cast<volatile LONG*>(&slot.UnplugCount));
-            return 0;
-        }
-        if (command == "replug") {
-            slot.Unplugged = 0;
+        if (command == "unplug" || command == "replug") {
+            writer.SetPlugged(static_cast<int>(device), command == "replug");
             return 0;
         }
         const long long buttons = std::min<long long>(slot.ButtonCount, kControllerStateBytes);
@@ -118,7 +115,14 @@ int Run(int argc, char** argv, SharedState& state) {
                          argv[3], buttons, device, slot.ButtonCount);
             return kUsage;
         }
-        slot.Buttons[button - 1] = command == "press" ? kControllerDown : 0;
+        const int c = static_cast<int>(device);
+        const int b = static_cast<int>(button - 1);
+        if (command == "tap") {
+            writer.SetButton(c, b, true);
+            writer.SetButton(c, b, false);
+        } else {
+            writer.SetButton(c, b, command == "press");
+        }
         return 0;
     }
 
@@ -168,5 +172,6 @@ int main(int argc, char** argv) {
     }
     if (std::strcmp(argv[1], "status") == 0)
         return argc == 2 ? Status(view->State()) : Usage("status takes no arguments");
-    return Run(argc, argv, view->State());
+    ChangeWriter writer(view->State(), file);
+    return Run(argc, argv, view->State(), writer);
 }

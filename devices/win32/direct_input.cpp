@@ -1,12 +1,15 @@
 #define DIRECTINPUT_VERSION 0x0800
 #include "devices/win32/direct_input.h"
 
+#include "core/win32/win32_handle.h"
 #include "core/win32/win32_text.h"
 
 #include <dinput.h>
 
 #include <algorithm>
+#include <cstddef>
 #include <exception>
+#include <vector>
 
 namespace qm::win32 {
 namespace {
@@ -18,6 +21,10 @@ DiResult Result(HRESULT hr) {
 class DirectInputDevice final : public JoystickDevice {
 public:
     explicit DirectInputDevice(ComPtr<IDirectInputDevice8W> device) : device_(std::move(device)) {}
+    // The event is unsubscribed before it closes, and the object released before that.
+    ~DirectInputDevice() override { UnsubscribeEvent(); }
+    DirectInputDevice(const DirectInputDevice&) = delete;
+    DirectInputDevice& operator=(const DirectInputDevice&) = delete;
 
     DiResult SetDataFormat() override { return Result(device_->SetDataFormat(&c_dfDIJoystick2)); }
     DiResult SetCooperativeLevel(WindowHandle window) override {
@@ -42,10 +49,79 @@ public:
         return Result(hr);
     }
 
+    bool IsPolledDevice() override {
+        DIDEVCAPS caps{};
+        caps.dwSize = sizeof caps;
+        return SUCCEEDED(device_->GetCapabilities(&caps)) && (caps.dwFlags & DIDC_POLLEDDEVICE);
+    }
+    DiResult SetBufferSize(int changes) override {
+        DIPROPDWORD size{};
+        size.diph.dwSize = sizeof size;
+        size.diph.dwHeaderSize = sizeof size.diph;
+        size.diph.dwHow = DIPH_DEVICE;
+        size.dwData = static_cast<DWORD>(std::max(changes, 0));
+        const HRESULT hr = device_->SetProperty(DIPROP_BUFFERSIZE, &size.diph);
+        if (SUCCEEDED(hr))
+            records_.resize(size.dwData);
+        return Result(hr);
+    }
+    EventHandle SubscribeEvent() override {
+        if (event_)
+            return nullptr;
+        // Auto-reset: the wait that sees it takes it.
+        UniqueHandle event(CreateEventW(nullptr, FALSE, FALSE, nullptr));
+        if (!event)
+            return nullptr;
+        const HRESULT hr = device_->SetEventNotification(event.Get());
+        if (hr == DI_POLLEDDEVICE)
+            device_->SetEventNotification(nullptr);
+        if (hr != DI_OK)
+            return nullptr;
+        event_ = std::move(event);
+        return event_.Get();
+    }
+    void UnsubscribeEvent() override {
+        if (!event_)
+            return;
+        // Refused while acquired; a handle still subscribed is never closed.
+        device_->Unacquire();
+        if (SUCCEEDED(device_->SetEventNotification(nullptr)))
+            event_.Reset();
+    }
+    DiResult GetBufferedChanges(std::span<BufferedChange> out, std::size_t& count) override {
+        count = 0;
+        DWORD taken = static_cast<DWORD>(std::min(out.size(), records_.size()));
+        const HRESULT hr =
+            device_->GetDeviceData(sizeof(DIDEVICEOBJECTDATA), records_.data(), &taken, 0);
+        if (FAILED(hr))
+            return Result(hr);
+        const DWORD now = GetTickCount();
+        count = std::min<std::size_t>(taken, out.size());
+        for (std::size_t i = 0; i < count; ++i) {
+            const DIDEVICEOBJECTDATA& r = records_[i];
+            // A stamp ahead of the tick count read after it is as old as none.
+            const DWORD age = now - r.dwTimeStamp;
+            out[i] = {r.dwOfs, r.dwData, age <= 0x7FFFFFFFu ? age : 0, r.dwSequence};
+        }
+        return Result(hr);
+    }
+    DiResult FlushBuffer() override {
+        DWORD all = INFINITE;
+        return Result(device_->GetDeviceData(sizeof(DIDEVICEOBJECTDATA), nullptr, &all, 0));
+    }
+
 private:
+    // Declared first: closed after the device object that may set it is released.
+    UniqueHandle event_;
     ComPtr<IDirectInputDevice8W> device_;
+    std::vector<DIDEVICEOBJECTDATA> records_;
 };
 static_assert(sizeof(DIJOYSTATE2::rgbButtons) == kMaxJoystickButtons);
+static_assert(DIJOFS_BUTTON(0) == kFirstButtonOffset &&
+              offsetof(DIJOYSTATE2, rgbButtons) == kFirstButtonOffset);
+static_assert(DI_BUFFEROVERFLOW == kDiBufferOverflow &&
+              static_cast<DiResult>(DIERR_NOTBUFFERED) == kDiErrNotBuffered &&
+              static_cast<DiResult>(DIERR_ACQUIRED) == kDiErrAcquired);
 
 struct Enumeration {
     std::vector<JoystickInstance> Found;

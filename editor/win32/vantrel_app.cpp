@@ -27,10 +27,17 @@
 namespace qm::win32 {
 namespace {
 
-// The poll timer runs while a test reads the devices.
-void OnPollDue(void* context) {
-    static_cast<EditorController*>(context)->TimerTick();
-}
+// The poll timer and the controllers' events serve a test that reads the devices.
+class TestPolling final : public PollClient {
+public:
+    explicit TestPolling(EditorController& controller) : controller_(controller) {}
+    std::span<void* const> PollEvents() const override { return controller_.DeviceEvents(); }
+    void OnTick() noexcept override { controller_.TimerTick(); }
+    void OnEvents() noexcept override { controller_.HandleDeviceEvents(); }
+
+private:
+    EditorController& controller_;
+};
 
 } // namespace
 
@@ -65,8 +72,9 @@ int RunVantrel(HINSTANCE instance, const wchar_t* commandLine, int showCommand) 
         // The start-up's boxes show over the window.
         window.Show(showCommand);
         controller.Start(Utf8FromWide(commandLine != nullptr ? commandLine : L""), window.Handle());
+        TestPolling polling(controller);
         const int exitCode =
-            RunMessageLoop(window.Timer(), window.Handle(), &OnPollDue, &controller,
+            RunMessageLoop(window.Timer(), window.Handle(), polling,
                            [&](const MSG& message) { return window.PreviewMessage(message); });
         window.Attach(nullptr);
         return exitCode;

@@ -22,13 +22,6 @@
 #include <commctrl.h>
 
 namespace qm::win32 {
-namespace {
-
-void OnPollDue(void* context) {
-    static_cast<RunnerWindow*>(context)->RunDuePass();
-}
-
-} // namespace
 
 int RunCorvex(HINSTANCE instance, const wchar_t* commandLine) {
     const ProgramInfo program =
@@ -61,7 +54,7 @@ int RunCorvex(HINSTANCE instance, const wchar_t* commandLine) {
         // A failed start-up was reported; the window goes on as far as it got.
         controller.Start(Utf8FromWide(commandLine != nullptr ? commandLine : L""), window.Handle());
         const int exitCode =
-            RunMessageLoop(window.Timer(), window.Handle(), &OnPollDue, &window,
+            RunMessageLoop(window.Timer(), window.Handle(), window,
                            [&](const MSG& message) { return window.PreviewMessage(message); });
         window.Attach(nullptr);
         return exitCode;

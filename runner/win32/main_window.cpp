@@ -366,6 +366,15 @@ void RunnerWindow::RunDuePass() noexcept {
         controller_->TimerTick();
 }
 
+std::span<void* const> RunnerWindow::PollEvents() const {
+    return controller_ != nullptr ? controller_->DeviceEvents() : std::span<void* const>();
+}
+
+void RunnerWindow::OnEvents() noexcept {
+    if (controller_ != nullptr)
+        controller_->HandleDeviceEvents();
+}
+
 void RunnerWindow::SetStatusText(std::string_view text) {
     if (text == statusText_)
         return;

@@ -28,7 +28,7 @@ struct ForegroundWindow;
 
 namespace qm::win32 {
 
-class RunnerWindow final : public RunnerView, private MainWindowEvents {
+class RunnerWindow final : public RunnerView, public PollClient, private MainWindowEvents {
 public:
     RunnerWindow(HINSTANCE instance, Win32Dialogs& dialogs);
     ~RunnerWindow() override;
@@ -44,6 +44,10 @@ public:
     PollTimer& Timer() { return poll_; }
     // The poll tick: one engine pass (the engine keeps a pass from re-entering).
     void RunDuePass() noexcept;
+    // PollClient: the pass at each tick, the controllers' events while running.
+    std::span<void* const> PollEvents() const override;
+    void OnTick() noexcept override { RunDuePass(); }
+    void OnEvents() noexcept override;
     // Another program came to the front: the controller is told unless a dialog or a box of
     // the program is open.
     void ForegroundChanged(const ForegroundWindow& front);

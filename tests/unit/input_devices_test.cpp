@@ -299,3 +299,190 @@ TEST(CheckDXVersion, AFailingSetupIsNotDetectedButAnAllocationFailureGoesOn) {
 
 } // namespace
 } // namespace qm
+
+namespace qm {
+namespace {
+
+// Controllers read on their events: buffered changes become edges in the order they happened,
+// across controllers; an overflow or a loss falls back to reading the whole state.
+class EventReadingTest : public InputDevicesTest {
+protected:
+    void Start(int controllers, int buttons = 12) {
+        for (int c = 0; c < controllers; ++c)
+            joysticks.AddController(Guid(c), "Pad", buttons);
+        devices.Scan(kWindow);
+        devices.StartEventReading();
+        // A pass ends at each controller it acquires; then each is read whole once.
+        Settle();
+    }
+    void Settle() {
+        for (int i = 0; i <= devices.DeviceCount() && Pass() != 0; ++i) {
+        }
+    }
+    static std::string Guid(int c) {
+        char text[40];
+        std::snprintf(text, sizeof text, "{6F1D2B60-D5A0-11CF-BFC7-%012X}", c);
+        return text;
+    }
+    using Edge = std::tuple<int, int, bool>;
+    std::vector<Edge> Edges() {
+        std::vector<Edge> out;
+        for (const auto& e : devices.TakeEdges())
+            out.emplace_back(e.Device, e.Button, e.Down);
+        return out;
+    }
+};
+
+TEST_F(EventReadingTest, ChangesBecomeEdgesInTheOrderTheyHappened) {
+    Start(2);
+    EXPECT_EQ(devices.EventHandles().size(), 2u);
+    const int readsBefore = joysticks.Calls().StateReads;
+    // A tap, a press on the other pad, the first pad's button again, an axis between.
+    joysticks.SetButton(0, 3, true);
+    joysticks.SetButton(1, 1, true);
+    joysticks.ChangeOther(0, 0);
+    joysticks.SetButton(0, 3, false);
+    joysticks.SetButton(0, 5, true);
+    joysticks.SetButton(1, 1, false);
+    EXPECT_EQ(joysticks.EventsSet(0), 4);
+    EXPECT_EQ(Edges(),
+              (std::vector<Edge>{
+                  {1, 3, true}, {2, 1, true}, {1, 3, false}, {1, 5, true}, {2, 1, false}}));
+    EXPECT_TRUE(Edges().empty());
+    // The passes read no state of theirs: the buffered changes keep it.
+    Pass();
+    EXPECT_EQ(joysticks.Calls().StateReads, readsBefore);
+    EXPECT_TRUE(devices.ButtonDown(1, 5));
+    EXPECT_FALSE(devices.ButtonDown(1, 3));
+    // A button beyond the controller's count has no state byte and no edge.
+    joysticks.SetButton(0, 13, true);
+    EXPECT_TRUE(Edges().empty());
+}
+
+TEST_F(EventReadingTest, SequenceNumbersOrderAcrossTheirWrap) {
+    EXPECT_TRUE(SequenceBefore(0xFFFFFFFFu, 0));
+    EXPECT_FALSE(SequenceBefore(0, 0xFFFFFFFFu));
+    EXPECT_TRUE(SequenceBefore(5, 5 + 0x7FFFFFFFu));
+    std::vector<DeviceChange> changes{{1, {48, 0x80, 0, 2}},
+                                      {1, {49, 0x80, 0, 3}},
+                                      {2, {50, 0x80, 0, 0xFFFFFFFEu}},
+                                      {2, {51, 0x80, 0, 0}}};
+    OrderBySequence(changes);
+    std::vector<std::uint32_t> order;
+    for (const auto& c : changes)
+        order.push_back(c.Change.Offset);
+    EXPECT_EQ(order, (std::vector<std::uint32_t>{50, 51, 48, 49}));
+    // Up to the stamp's resolution a change counts as read at once.
+    EXPECT_EQ(EdgeAgeSeconds(kStampResolutionMs), 0.0);
+    EXPECT_DOUBLE_EQ(EdgeAgeSeconds(kStampResolutionMs + 1), 0.001);
+}
+
+TEST_F(EventReadingTest, AnOverflowKeepsTheOldestThenReadsTheWholeState) {
+    Start(1);
+    // 64 changes fill the buffer; the 65th and later are dropped.
+    for (int i = 0; i < 32; ++i) {
+        joysticks.SetButton(0, 1, true);
+        joysticks.SetButton(0, 1, false);
+    }
+    joysticks.SetButton(0, 2, true);
+    joysticks.SetButton(0, 3, true);
+    const auto kept = Edges();
+    ASSERT_EQ(kept.size(), 64u);
+    EXPECT_EQ(kept.back(), (Edge{1, 1, false}));
+    EXPECT_FALSE(devices.ButtonDown(1, 2));
+    // The next pass reads the state whole: buttons 2 and 3 are down, as a polled read finds
+    // them, and no edge is made up for them; what happened before that read (a tap of button
+    // 4) is in it and does not come again.
+    joysticks.SetButton(0, 4, true);
+    joysticks.SetButton(0, 4, false);
+    Pass();
+    EXPECT_TRUE(devices.ButtonDown(1, 2) && devices.ButtonDown(1, 3));
+    EXPECT_TRUE(Edges().empty());
+    // Then the buffer is trusted again.
+    joysticks.SetButton(0, 2, false);
+    EXPECT_EQ(Edges(), (std::vector<Edge>{{1, 2, false}}));
+}
+
+TEST_F(EventReadingTest, ALostControllerIsReadWholeOnceAcquiredAgain) {
+    Start(2);
+    joysticks.SetButton(0, 1, true);
+    joysticks.Unplug(0);
+    // Lost: the change before the loss is gone with its buffer; the other pad goes on.
+    joysticks.SetButton(1, 4, true);
+    EXPECT_EQ(Edges(), (std::vector<Edge>{{2, 4, true}}));
+    EXPECT_EQ(Pass(), 0); // cannot be acquired: the pass goes on with the next device
+    joysticks.Replug(0);
+    EXPECT_EQ(Pass(), 1); // acquired: the pass ends there
+    Pass();
+    EXPECT_TRUE(devices.ButtonDown(1, 1));
+    joysticks.SetButton(0, 1, false);
+    EXPECT_EQ(Edges(), (std::vector<Edge>{{1, 1, false}}));
+}
+
+TEST_F(EventReadingTest, ControllersThatTakeNoEventAreReadEveryPass) {
+    for (int c = 0; c < 4; ++c)
+        joysticks.AddController(Guid(c), "Pad", 12);
+    joysticks.SetPolled(0, true);
+    joysticks.SetRefusesBuffer(1, true);
+    joysticks.SetRefusesEvent(2, true);
+    devices.Scan(kWindow);
+    Settle(); // acquired and read before: listening unacquires first
+    devices.StartEventReading();
+    EXPECT_EQ(devices.EventHandles().size(), 1u);
+    Settle();
+    joysticks.SetButton(0, 1, true);
+    joysticks.SetButton(1, 1, true);
+    joysticks.SetButton(2, 1, true);
+    joysticks.SetButton(3, 1, true);
+    EXPECT_EQ(Edges(), (std::vector<Edge>{{4, 1, true}}));
+    const int reads = joysticks.Calls().StateReads;
+    Pass();
+    EXPECT_EQ(joysticks.Calls().StateReads, reads + 3);
+    EXPECT_TRUE(devices.ButtonDown(1, 1) && devices.ButtonDown(2, 1) && devices.ButtonDown(3, 1));
+}
+
+// The wait beside the poll timer takes at most 62 events: exactly that many all get one, one
+// more is read every pass.
+TEST_F(EventReadingTest, AtMostSixtyTwoControllersAreReadOnEvents) {
+    for (const int count :
+         {InputDevices::kMaxEventControllers, InputDevices::kMaxEventControllers + 1}) {
+        ScriptedJoystickApi pads;
+        InputDevices layer(pads, boards, dialogs, nullptr);
+        for (int c = 0; c < count; ++c)
+            pads.AddController(Guid(c), "Pad", 4);
+        layer.Scan(kWindow);
+        layer.StartEventReading();
+        EXPECT_EQ(layer.EventHandles().size(), 62u);
+        EXPECT_EQ(pads.Calls().Subscribed, 62);
+    }
+}
+
+// Stop, a rescan and the end leave no event subscribed and nothing acquired.
+TEST_F(EventReadingTest, StopRescanAndEndUnsubscribeEveryEvent) {
+    Start(3);
+    devices.StopEventReading();
+    EXPECT_EQ(joysticks.Calls().Subscribed, 0);
+    EXPECT_TRUE(devices.EventHandles().empty());
+    // Read every pass again.
+    joysticks.SetButton(0, 1, true);
+    EXPECT_TRUE(Edges().empty());
+    Settle();
+    EXPECT_TRUE(devices.ButtonDown(1, 1));
+    // A rescan while reading on events listens to the new objects only.
+    devices.StartEventReading();
+    EXPECT_EQ(joysticks.Calls().Subscribed, 3);
+    joysticks.Unplug(2);
+    devices.Scan(kWindow);
+    EXPECT_EQ(joysticks.Calls().Subscribed, 2);
+    EXPECT_EQ(devices.EventHandles().size(), 2u);
+    {
+        InputDevices layer(joysticks, boards, dialogs, nullptr);
+        layer.Scan(kWindow);
+        layer.StartEventReading();
+        EXPECT_EQ(joysticks.Calls().Subscribed, 4);
+    }
+    EXPECT_EQ(joysticks.Calls().Subscribed, 2);
+}
+
+} // namespace
+} // namespace qm

@@ -15,6 +15,8 @@ public:
     std::vector<std::vector<std::uint8_t>> states; // per device, byte b-1
     int endPassAt = 0;                             // device whose read ends the pass
     int reads = 0;
+    std::vector<ButtonEdge> buffered; // taken (and forgotten) by the next drain
+    std::vector<ButtonEdge> taken;
 
     int DeviceCount() const override { return static_cast<int>(states.size()); }
     bool ReadDevice(int d, int& buttons) override {
@@ -24,6 +26,11 @@ public:
     }
     bool ButtonDown(int d, int b) const override { return ButtonStates(d)[b - 1u] != 0; }
     std::span<const std::uint8_t> ButtonStates(int d) const override { return states[d - 1u]; }
+    std::span<const ButtonEdge> TakeEdges() override {
+        taken = std::move(buffered);
+        buffered.clear();
+        return taken;
+    }
 };
 
 class StatusLog final : public StatusSink {
@@ -82,6 +89,22 @@ protected:
         }
     }
     void Pass() { engine.Pass(devices.ButtonMap(), tables.PressKeys, tables.ReleaseKeys, policy); }
+    // A button change a device buffered, `age` seconds before the drain; its state follows.
+    void Change(int button, bool down, double age = 0, int device = 1) {
+        reader.buffered.push_back({device, button, down, age});
+        Hold(button, down, device);
+    }
+    void Edges() {
+        engine.Edges(devices.ButtonMap(), tables.PressKeys, tables.ReleaseKeys, policy);
+    }
+    // The virtual keys of every record, a release as its negative.
+    std::vector<int> Records() const {
+        std::vector<int> keys;
+        for (const auto& batch : keyboard.Batches)
+            for (const auto& r : batch)
+                keys.push_back(r.KeyUp ? -r.VirtualKey : r.VirtualKey);
+        return keys;
+    }
 
     // The virtual keys pressed, one entry per press record.
     std::vector<int> Pressed() const {
@@ -279,6 +302,59 @@ TEST_F(EngineTest, AnErrorEndsThePassWithOneBoxAndNoPassRunsWhileItIsOpen) {
     EXPECT_EQ(dialogs.shown,
               std::vector{msg::ErrorBox(AppError(err::SubscriptOutOfRange), "MyDXCallback")});
     EXPECT_EQ(nestedReads, 0);
+}
+
+} // namespace
+} // namespace qm
+
+namespace qm {
+namespace {
+
+// Changes buffered between passes, drained on the device's event: a tap shorter than a poll
+// gives its press and its release, each change in order, through the pass's own rules.
+TEST_F(EngineTest, BufferedChangesAreEdgesInTheirOrder) {
+    Load({{.press = "A", .release = "B"}, {.press = "C", .release = "D"}});
+    // Button 1 tapped, then button 2 pressed, all before the drain.
+    Change(1, true);
+    Change(1, false);
+    Change(2, true);
+    Edges();
+    EXPECT_EQ(Records(), (std::vector<int>{'A', -'A', 'B', -'B', 'C', -'C'}));
+    // The pass that follows finds button 2 held and pressed already: nothing more.
+    Pass();
+    EXPECT_EQ(keyboard.Batches.size(), 6u);
+    // A pass drains first: a tap buffered since is not lost to the state it looks at.
+    Change(2, false);
+    Change(1, true);
+    Change(1, false);
+    Pass();
+    EXPECT_EQ(Records(),
+              (std::vector<int>{'A', -'A', 'B', -'B', 'C', -'C', 'D', -'D', 'A', -'A', 'B', -'B'}));
+    EXPECT_EQ(status.current, "Input Devices: Available");
+    // A button of no mapping sends nothing.
+    reader.buffered.push_back({1, 8, true, 0});
+    Edges();
+    EXPECT_EQ(keyboard.Batches.size(), 12u);
+}
+
+// Rotary times a buffered press by its own stamp: detents drained together after a wait are
+// as fast as they were turned, not as close as they were read.
+TEST_F(EngineTest, RotaryTimesABufferedPressByItsStamp) {
+    Load({{.press = "R", .rotary = true, .multiplier = 4}});
+    engine.Settings.RotaryRate = 0.25;
+    for (const auto& [first, second, sends] :
+         {std::tuple{0.5, 0.25, 1u}, std::tuple{0.5, 0.2578125, 4u}, std::tuple{0.5, 0.0, 1u},
+          std::tuple{0.125, 0.0, 4u}}) {
+        clock.Advance(1.0);
+        keyboard.Batches.clear();
+        Change(1, true, first);
+        Change(1, false, first);
+        Change(1, true, second);
+        Change(1, false, second);
+        Edges();
+        // The second detent: exactly the rate after the first is slow, less is fast.
+        EXPECT_EQ(Count('R'), 1u + sends) << first << " " << second;
+    }
 }
 
 } // namespace

@@ -191,9 +191,13 @@ TEST_F(RunnerWithAFile, RunSendsKeysForPressesStopEndsItAndTheNextRunRereadsFile
     runner->TimerTick();
     EXPECT_EQ(view.statusTexts.back(), "Input Devices: Available");
 
+    EXPECT_EQ(runner->DeviceEvents().size(), 1u);
     runner->ToggleRun();
     EXPECT_EQ(view.trayIcon, "run_off");
     EXPECT_EQ(view.menus, kStopped);
+    // Stopped: no event is waited on or subscribed any more.
+    EXPECT_TRUE(runner->DeviceEvents().empty());
+    EXPECT_EQ(joysticks.Calls().Subscribed, 0);
 
     // Edited in the meantime: the next Run takes the new file and rate.
     files.files[kConfig + "a.qmf"] = Qmf("B");
@@ -207,6 +211,16 @@ TEST_F(RunnerWithAFile, RunSendsKeysForPressesStopEndsItAndTheNextRunRereadsFile
     runner->TimerTick();
     runner->TimerTick();
     EXPECT_EQ(keyboard.Batches.back().front().VirtualKey, 'B');
+    // Read on its event: a tap between two ticks gives its keys at once.
+    joysticks.SetButton(0, 1, false);
+    runner->HandleDeviceEvents();
+    keyboard.Batches.clear();
+    joysticks.SetButton(0, 1, true);
+    joysticks.SetButton(0, 1, false);
+    runner->HandleDeviceEvents();
+    ASSERT_EQ(keyboard.Batches.size(), 2u);
+    EXPECT_EQ(std::tuple(keyboard.Batches[0].front().KeyUp, keyboard.Batches[1].front().KeyUp),
+              std::tuple(false, true));
     EXPECT_TRUE(dialogs.shown.empty());
 }
 

@@ -10,11 +10,18 @@
 #include "sim_support.h"
 #include "support/fakes.h"
 
+#include "ui/win32/poll_timer.h"
+
 #include <gtest/gtest.h>
 
 #include <windows.h>
 
 #include <dinput.h>
+
+#include <array>
+#include <span>
+#include <tuple>
+#include <vector>
 
 namespace qm {
 namespace {
@@ -101,6 +108,84 @@ TEST_F(DirectInputTest, SharedBackgroundAccessAllButtonsAndNoStateFromAFailedRea
     ASSERT_EQ(wheel->GetState(buttons), kDiOk);
     EXPECT_EQ(buttons[0], 0);
     EXPECT_EQ(buttons[127], 0x80);
+}
+
+// Buffered data with an event, through the adapter over the simulated DirectInput: a tap written
+// by another party wakes the event and gives both changes in order; a full buffer says so; an
+// unplug sets the event and the read says the input is lost.
+TEST_F(DirectInputTest, BufferedChangesWakeTheEventInOrder) {
+    ASSERT_TRUE(api_.Create());
+    auto pad = api_.CreateDevice(kPadA);
+    ASSERT_NE(pad, nullptr);
+    ASSERT_EQ(pad->SetDataFormat(), kDiOk);
+    ASSERT_EQ(pad->SetCooperativeLevel(window_.Get()), kDiOk);
+    EXPECT_FALSE(pad->IsPolledDevice());
+    ASSERT_EQ(pad->Acquire(), kDiOk);
+    EXPECT_EQ(pad->SetBufferSize(4), kDiErrAcquired); // only before the acquisition
+    EXPECT_EQ(pad->SubscribeEvent(), nullptr);
+    pad->Unacquire();
+    ASSERT_EQ(pad->SetBufferSize(4), kDiOk);
+    const auto event = static_cast<HANDLE>(pad->SubscribeEvent());
+    ASSERT_NE(event, nullptr);
+    ASSERT_EQ(pad->Acquire(), kDiOk);
+
+    sim::ChangeWriter writer(devices_.State(), devices_.File());
+    writer.SetButton(1, 2, true);
+    writer.SetButton(1, 2, false);
+    ASSERT_EQ(WaitForSingleObject(event, 5000), WAIT_OBJECT_0);
+    std::array<BufferedChange, 8> changes{};
+    std::size_t count = 0;
+    ASSERT_EQ(pad->GetBufferedChanges(changes, count), kDiOk);
+    ASSERT_EQ(count, 2u);
+    EXPECT_EQ(std::tuple(changes[0].Offset, changes[0].Data & 0x80, changes[1].Data & 0x80),
+              std::tuple(kFirstButtonOffset + 2, 0x80u, 0u));
+    EXPECT_TRUE(SequenceBefore(changes[0].Sequence, changes[1].Sequence));
+
+    // Four fit; the fifth and sixth are dropped, and the read says so once.
+    for (int i = 0; i < 3; ++i)
+        writer.SetButton(1, i, true);
+    writer.SetButton(1, 0, false);
+    writer.SetButton(1, 1, false);
+    writer.SetButton(1, 2, false);
+    ASSERT_EQ(pad->GetBufferedChanges(changes, count), kDiBufferOverflow);
+    EXPECT_EQ(count, 4u);
+    EXPECT_EQ(pad->GetBufferedChanges(changes, count), kDiOk);
+    EXPECT_EQ(count, 0u);
+
+    ResetEvent(event);
+    writer.SetPlugged(1, false);
+    ASSERT_EQ(WaitForSingleObject(event, 5000), WAIT_OBJECT_0);
+    EXPECT_EQ(pad->GetBufferedChanges(changes, count), kDiErrInputLost);
+    writer.SetPlugged(1, true);
+    ASSERT_EQ(pad->Acquire(), kDiOk);
+    pad->UnsubscribeEvent(); // unacquires first, then gives the event up and closes it
+    EXPECT_NE(pad->SubscribeEvent(), nullptr);
+}
+
+// The wait of a thread's loop: a client's event runs its handling, the timer its pass, and
+// nothing is waited on that the client no longer gives.
+TEST(PollWaitTest, EventsAndTicksReachTheirHandlers) {
+    struct Client final : win32::PollClient {
+        std::vector<void*> events;
+        int ticks = 0, handled = 0;
+        std::span<void* const> PollEvents() const override { return events; }
+        void OnTick() noexcept override { ++ticks; }
+        void OnEvents() noexcept override { ++handled; }
+    } client;
+    win32::PollTimer timer;
+    win32::UniqueHandle event(CreateEventW(nullptr, FALSE, FALSE, nullptr));
+    client.events.push_back(event.Get());
+    EXPECT_EQ(win32::WaitAndPoll(timer, client, 0, 0), win32::PollWake::TimedOut);
+    SetEvent(event.Get());
+    EXPECT_EQ(win32::WaitAndPoll(timer, client, 5000, 0), win32::PollWake::Events);
+    EXPECT_EQ(client.handled, 1);
+    timer.Start(5);
+    EXPECT_EQ(win32::WaitAndPoll(timer, client, 5000, 0), win32::PollWake::Tick);
+    EXPECT_EQ(client.ticks, 1);
+    timer.Stop();
+    client.events.clear();
+    SetEvent(event.Get());
+    EXPECT_EQ(win32::WaitAndPoll(timer, client, 0, 0), win32::PollWake::TimedOut);
 }
 
 } // namespace

@@ -97,6 +97,7 @@ public:
         return state_->State();
     }
     sim::ControllerSlot& Controller(int c) { return State().Controllers[c - 1]; }
+    std::wstring File() const { return folder_.File(L"devices.txt"); }
     sim::BoardSlot& Board(int h) { return State().Boards[h - 1]; }
 
 private:

@@ -201,6 +201,9 @@ public:
     Simulation& operator=(const Simulation&) = delete;
 
     void SetButton(int controller, int button, bool down);
+    // Presses and releases at once, between two reads of a program that polls: only a program
+    // reading the buffered data sees it. Then waits until the program has read twice.
+    bool TapAndWait(int controller, int button, DWORD timeoutMs = 5000);
     void SetBoardButton(int board, int button, bool down);
     void ReleaseAll();
     // Unplugs or plugs controller `controller` back in (its reads fail while unplugged, and an
@@ -232,6 +235,7 @@ public:
 private:
     sim::SharedState& State() const { return view_->State(); }
     std::unique_ptr<sim::SharedView> view_;
+    std::unique_ptr<sim::ChangeWriter> writer_;
 };
 
 // ---- the runner --------------------------------------------------------------------------

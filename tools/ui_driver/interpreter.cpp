@@ -64,6 +64,7 @@ const std::map<std::string, Session::Verb>& Session::Verbs() {
         {"dialog-controls", {0, 0, &Session::DialogControls}},
         {"press", {2, 2, &Session::Press}},
         {"release", {2, 2, &Session::Release}},
+        {"tap", {2, 2, &Session::Tap}},
         {"hold", {3, 3, &Session::Hold}},
         {"repeats", {2, 2, &Session::Repeats}},
         {"test-button", {1, 1, &Session::TestButton}},

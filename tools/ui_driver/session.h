@@ -223,6 +223,7 @@ private:
     // ---- the editor's live test (testing_verbs.cpp)
     void Press(const Arguments& a) { SetSimulated(a, true); }
     void Release(const Arguments& a) { SetSimulated(a, false); }
+    void Tap(const Arguments& a);
     void SetSimulated(const Arguments& a, bool down);
     void Hold(const Arguments& a);
     void Repeats(const Arguments& a);

@@ -16,6 +16,7 @@ Simulation::Simulation(const std::wstring& deviceFile, std::string_view lines) {
     view_ = sim::SharedView::Open(deviceFile, true, error);
     if (!view_)
         throw Fatal("cannot open the simulation's shared state, error " + std::to_string(error));
+    writer_ = std::make_unique<sim::ChangeWriter>(view_->State(), deviceFile);
 }
 
 Simulation::~Simulation() {
@@ -23,10 +24,14 @@ Simulation::~Simulation() {
 }
 
 void Simulation::SetButton(int controller, int button, bool down) {
-    auto* state = reinterpret_cast<volatile std::uint8_t*>(
-        &State().Controllers[controller - 1].Buttons[button - 1]);
-    *state = down ? sim::kControllerDown : 0;
-    MemoryBarrier();
+    writer_->SetButton(controller, button - 1, down);
+}
+
+bool Simulation::TapAndWait(int controller, int button, DWORD timeoutMs) {
+    const std::uint32_t before = ReadCount();
+    writer_->SetButton(controller, button - 1, true);
+    writer_->SetButton(controller, button - 1, false);
+    return WaitReads(before, static_cast<std::uint32_t>(controller), 2, timeoutMs);
 }
 
 void Simulation::SetBoardButton(int board, int button, bool down) {
@@ -37,19 +42,16 @@ void Simulation::SetBoardButton(int board, int button, bool down) {
 }
 
 void Simulation::ReleaseAll() {
-    for (auto& controller : State().Controllers)
-        std::fill(std::begin(controller.Buttons), std::end(controller.Buttons), 0);
+    for (int c = 1; c <= sim::kMaxControllers; ++c)
+        for (int b = 0; b < sim::kControllerStateBytes; ++b)
+            writer_->SetButton(c, b, false);
     for (auto& board : State().Boards)
         std::fill(std::begin(board.Buttons), std::end(board.Buttons), 0);
     MemoryBarrier();
 }
 
 void Simulation::SetPlugged(int controller, bool plugged) {
-    auto& slot = State().Controllers[controller - 1];
-    if (!plugged && slot.Unplugged == 0)
-        InterlockedIncrement(reinterpret_cast<volatile LONG*>(&slot.UnplugCount));
-    *reinterpret_cast<volatile std::uint8_t*>(&slot.Unplugged) = plugged ? 0 : 1;
-    MemoryBarrier();
+    writer_->SetPlugged(controller, plugged);
 }
 
 void Simulation::SetBoardResult(int board, std::int32_t result) {

@@ -103,6 +103,17 @@ void Session::SetSimulated(const Arguments& a, bool down) {
     Settle();
 }
 
+void Session::Tap(const Arguments& a) {
+    RequireProgram();
+    const auto device = ParseSimulatedDevice(a[0]);
+    const int button = std::atoi(a[1].c_str());
+    if (!device || device->Board || button < 1)
+        Fail("no simulated controller button \"" + a[0] + " " + a[1] + "\"");
+    if (!devices_->TapAndWait(device->Number, button))
+        Fail("the program does not read " + a[0]);
+    Settle();
+}
+
 void Session::Hold(const Arguments& a) {
     RequireProgram();
     const auto device = ParseSimulatedDevice(a[0]);

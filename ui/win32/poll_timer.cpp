@@ -2,6 +2,8 @@
 
 #include <mmsystem.h>
 
+#include <array>
+
 #ifndef CREATE_WAITABLE_TIMER_HIGH_RESOLUTION
 #define CREATE_WAITABLE_TIMER_HIGH_RESOLUTION 0x00000002
 #endif
@@ -67,18 +69,46 @@ void Dispatch(MSG& message, HWND dialogHost) {
 
 } // namespace
 
-int RunMessageLoop(PollTimer& timer, HWND dialogHost, void (*onDue)(void* context), void* context,
+PollWake WaitAndPoll(PollTimer& timer, PollClient& client, DWORD timeoutMs, DWORD wakeMask) {
+    std::array<HANDLE, kMaxPollEvents + 1> handles{};
+    DWORD count = 0;
+    const HANDLE tick = timer.WaitHandle();
+    if (tick != nullptr)
+        handles[count++] = tick;
+    for (void* event : client.PollEvents()) {
+        if (count == handles.size())
+            break;
+        handles[count++] = event;
+    }
+    const HANDLE* waited = count != 0 ? handles.data() : nullptr;
+    DWORD result = WAIT_TIMEOUT;
+    if (wakeMask != 0)
+        result =
+            MsgWaitForMultipleObjectsEx(count, waited, timeoutMs, wakeMask, MWMO_INPUTAVAILABLE);
+    else if (count != 0)
+        result = WaitForMultipleObjects(count, waited, FALSE, timeoutMs);
+    else if (timeoutMs != 0)
+        Sleep(timeoutMs);
+    if (result < WAIT_OBJECT_0 + count) {
+        if (handles[result - WAIT_OBJECT_0] == tick) {
+            client.OnTick();
+            return PollWake::Tick;
+        }
+        client.OnEvents();
+        return PollWake::Events;
+    }
+    if (wakeMask != 0 && result == WAIT_OBJECT_0 + count)
+        return PollWake::Messages;
+    return result == WAIT_TIMEOUT ? PollWake::TimedOut : PollWake::Failed;
+}
+
+int RunMessageLoop(PollTimer& timer, HWND dialogHost, PollClient& client,
                    const MessagePreview& preview) {
     for (;;) {
-        HANDLE handle = timer.WaitHandle();
-        const DWORD count = handle != nullptr ? 1 : 0;
-        const DWORD result = MsgWaitForMultipleObjectsEx(
-            count, count != 0 ? &handle : nullptr, INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
-        if (count != 0 && result == WAIT_OBJECT_0) {
-            onDue(context);
+        const PollWake woke = WaitAndPoll(timer, client, INFINITE, QS_ALLINPUT);
+        if (woke == PollWake::Tick || woke == PollWake::Events)
             continue;
-        }
-        if (result == WAIT_FAILED) {
+        if (woke == PollWake::Failed) {
             // Should not happen; wait for a message the ordinary way rather than spin.
             WaitMessage();
         }
@@ -88,9 +118,8 @@ int RunMessageLoop(PollTimer& timer, HWND dialogHost, void (*onDue)(void* contex
                 return static_cast<int>(message.wParam);
             if (!preview || !preview(message))
                 Dispatch(message, dialogHost);
-            // A burst of messages does not hold the pass back.
-            if (timer.ConsumeDue())
-                onDue(context);
+            // A burst of messages holds back neither the pass nor the events.
+            WaitAndPoll(timer, client, 0, 0);
         }
     }
 }

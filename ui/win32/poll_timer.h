@@ -9,7 +9,9 @@
 
 #include <windows.h>
 
+#include <cstddef>
 #include <functional>
+#include <span>
 
 namespace qm::win32 {
 
@@ -45,14 +47,36 @@ private:
     int periodMs_ = 0;
 };
 
+// What a thread's loop serves beside its messages: the pass at each tick of the poll timer, and
+// the controllers' events, whose buffered changes are handled as soon as one is set.
+class PollClient {
+public:
+    virtual ~PollClient() = default;
+    // The events to wait on now (those beyond kMaxPollEvents are not waited on).
+    virtual std::span<void* const> PollEvents() const = 0;
+    virtual void OnTick() noexcept = 0;
+    virtual void OnEvents() noexcept = 0;
+};
+
+// A wait takes MAXIMUM_WAIT_OBJECTS - 1 handles beside the message queue: the timer and 62
+// events.
+inline constexpr std::size_t kMaxPollEvents = MAXIMUM_WAIT_OBJECTS - 2;
+
+enum class PollWake { Tick, Events, Messages, TimedOut, Failed };
+
+// One wait of a thread's loop: until the poll timer is due, one of the client's events is set,
+// input of `wakeMask` (0: none) waits in the thread's queue, or `timeoutMs` passed. Runs the
+// pass of a tick or the handling of the events before it returns. The handles are the
+// client's of this moment: none of them can be closed while the thread waits on them.
+PollWake WaitAndPoll(PollTimer& timer, PollClient& client, DWORD timeoutMs, DWORD wakeMask);
+
 // Sees each message before it is dispatched; true when it took the message (a shortcut's key),
 // which then is not dispatched.
 using MessagePreview = std::function<bool(const MSG& message)>;
 
 // The program's message loop: dispatches window messages (tab navigation in `dialogHost`'s
-// controls) and calls `onDue(context)` on the user-interface thread whenever the poll timer
-// is due. Returns WM_QUIT's exit code.
-int RunMessageLoop(PollTimer& timer, HWND dialogHost, void (*onDue)(void* context), void* context,
+// controls) and serves `client` on the user-interface thread. Returns WM_QUIT's exit code.
+int RunMessageLoop(PollTimer& timer, HWND dialogHost, PollClient& client,
                    const MessagePreview& preview = {});
 
 // Enter in the dialog host reaches it as IDOK: the focused push button among its controls acts
