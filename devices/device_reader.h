@@ -3,6 +3,7 @@
 // read each device once, then look at its buttons.
 #include <cstdint>
 #include <span>
+#include <string_view>
 
 namespace qm {
 
@@ -22,6 +23,11 @@ public:
     virtual std::span<const std::uint8_t> ButtonStates(int /*d*/) const { return {}; }
     // Whether the last read of some device failed (its buttons then count as up).
     virtual bool ReadFailing() const { return false; }
+    // Whether device d was unplugged and is not back: its buttons are up and it is not read.
+    virtual bool Lost(int /*d*/) const { return false; }
+    // What happened to the devices last ("Input Devices: NAME disconnected"), shown while no
+    // button is held; empty when nothing happened since the scan.
+    virtual std::string_view Notice() const { return {}; }
 };
 
 } // namespace qm

@@ -12,6 +12,8 @@
 #include <cstdint>
 #include <memory>
 #include <span>
+#include <string>
+#include <string_view>
 #include <vector>
 
 namespace qm {
@@ -54,6 +56,14 @@ public:
     void CloseBoards();
     // Unacquires every controller; the next read acquires it again.
     void UnacquireControllers();
+    // A rescan limited to what changed, once the system said devices came or went. A device
+    // of the scan that is no longer attached is lost: its buttons count as up and it is not
+    // read. A lost one that is attached again is set up anew in its old place in the tables,
+    // matched by its identity, with the buttons it has now; the other devices are left as
+    // they are (boards can only be detected all together: those still there keep their
+    // states). Devices the scan did not find are left to the next scan. True when a device
+    // was lost or found again.
+    bool RescanChanged(WindowHandle mainWindow);
 
     const DeviceTables& Tables() const { return tables_; }
     DeviceTables& Tables() { return tables_; }
@@ -65,9 +75,24 @@ public:
     // The last states read: 128 bytes for a controller, 512 for a board.
     std::span<const std::uint8_t> ButtonStates(int d) const override;
     bool ReadFailing() const override { return failingBoards_ > 0; }
+    bool Lost(int d) const override;
+    std::string_view Notice() const override { return notice_; }
 
 private:
     struct Controller;
+    // Whether each device of the tables (d at d - 1) is lost, and the buttons a board has now.
+    struct Presence {
+        bool Lost = false;
+        int BoardButtons = 0;
+    };
+    // Every device of the tables present, as after a scan; no notice.
+    void ResetPresence();
+    void MarkLost(int d);
+    void MarkFound(int d);
+    // A new device object for the lost controller of device d; false when it cannot be set up.
+    bool ReconnectController(int d, WindowHandle mainWindow);
+    // Detects the boards again and matches them to the boards of the tables by identity.
+    void RedetectBoards(bool& changed);
     // Creates and configures one device object per controller and adds them to the tables.
     void CreateControllerObjects(WindowHandle mainWindow,
                                  const std::vector<JoystickInstance>& attached);
@@ -94,6 +119,8 @@ private:
     // Whether board h's last read failed, and how many boards' last read did.
     std::array<bool, kHidRecordCount> hidFailing_{};
     int failingBoards_ = 0;
+    std::vector<Presence> presence_;
+    std::string notice_;
 };
 
 } // namespace qm

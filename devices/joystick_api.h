@@ -17,6 +17,8 @@ inline constexpr DiResult kDiOk = 0;
 inline constexpr DiResult kDiErrNotAcquired = static_cast<DiResult>(0x8007000Cu);
 inline constexpr DiResult kDiErrInputLost = static_cast<DiResult>(0x8007001Eu);
 inline constexpr DiResult kDiErrGeneric = static_cast<DiResult>(0x80004005u);
+// The device is not attached: its object cannot be acquired (again).
+inline constexpr DiResult kDiErrUnplugged = static_cast<DiResult>(0x80040209u);
 
 // A DirectInput controller has at most 128 readable buttons.
 inline constexpr int kMaxJoystickButtons = 128;

@@ -35,11 +35,14 @@ public:
     // Buttons beyond 128 have no state byte: setting them does nothing.
     void SetButton(int controller, int button1Based, bool down);
     // An unplugged controller is no longer enumerated; its objects lose their input (reads give
-    // DIERR_INPUTLOST) and cannot be acquired until it is plugged in again.
+    // DIERR_INPUTLOST) and cannot be acquired (DIERR_UNPLUGGED), not even once it is plugged
+    // in again: only an object made after that reads it.
     void Unplug(int controller);
     void Replug(int controller);
     // CreateDevice gives no object for this controller.
     void SetCreateDeviceFails(int controller, bool fails);
+    // The count the capabilities of objects made from now on report.
+    void SetButtonCount(int controller, int buttons);
 
     // Create() fails while set.
     bool CreateFails = false;
@@ -71,6 +74,8 @@ public:
     // Boards beyond the 129 records of a table are never reported.
     int AddBoard(std::string path, std::string product, int buttons);
     void SetButton(int board, int button1Based, bool down);
+    // An unplugged board is not detected and its reads fail (result 4).
+    void SetPlugged(int board, bool plugged);
     // What ReadInputData returns for the board.
     void SetResult(int board, std::int32_t result);
     // The record detection reports for the board; write hostile bytes into it at will.
@@ -93,12 +98,14 @@ private:
         HidDeviceRecord Record;
         std::array<std::uint8_t, kMaxBoardButtons> States{};
         std::int32_t Result = kHidNewData;
+        bool Unplugged = false;
     };
     Board& At(int board);
 
     std::vector<Board> boards_;
     const HidDeviceRecord* table_ = nullptr; // the table of the open detection
-    int open_ = 0;                           // boards open since the last detection
+    // The board of each record of the open detection.
+    std::vector<std::size_t> open_;
     Counters calls_;
 };
 

@@ -146,6 +146,8 @@ public:
     }
     // The poll timer's tick: one pass over the devices while testing.
     void TimerTick() noexcept { test_.TimerTick(); }
+    // The system said devices came or went: noted while testing.
+    void DevicesChanged() noexcept { test_.DevicesChanged(); }
     bool Testing() const { return state_.Testing; }
     // The preferences window (Options): loaded from the settings, then shown; the window works
     // through Preferences(), and hands what Apply returned to TakeOverTimings.

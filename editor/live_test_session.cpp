@@ -40,6 +40,7 @@ void LiveTestSession::Start() {
     state_.Testing = true;
     view.FocusMappingList();
 
+    deviceChanges_.Clear();
     const std::string shownBefore(view.StatusText());
     view.SetStatusText("Compiling Key Mappings...");
     CompileTestTables(*table, devices.Tables(), seams.Keyboard, tables_);
@@ -80,10 +81,18 @@ void LiveTestSession::Stop() {
     state_.Devices->DevicesReady = false;
 }
 
+void LiveTestSession::DevicesChanged() noexcept {
+    if (state_.Testing)
+        deviceChanges_.Notice(state_.Seams.Clock.Now());
+}
+
 void LiveTestSession::TimerTick() noexcept {
     // The tested list is the one the tables were compiled from, shown or not.
     if (!state_.Testing || !policy_ || state_.List.Table(testedKey_) != testedTable_)
         return;
+    if (deviceChanges_.Pending() && deviceChanges_.Due(state_.Seams.Clock.Now()))
+        RunTrapped(state_.Seams.Dialogs, "DeviceChange",
+                   [&] { state_.Devices->RescanChanged(state_.Window); });
     engine_->Pass(state_.Devices->Tables().ButtonMap(), tables_.PressKeys, tables_.ReleaseKeys,
                   *policy_);
 }

@@ -50,6 +50,14 @@ void Simulation::SetPlugged(int controller, bool plugged) {
         InterlockedIncrement(reinterpret_cast<volatile LONG*>(&slot.UnplugCount));
     *reinterpret_cast<volatile std::uint8_t*>(&slot.Unplugged) = plugged ? 0 : 1;
     MemoryBarrier();
+    sim::BroadcastDevicesChanged();
+}
+
+void Simulation::SetBoardPlugged(int board, bool plugged) {
+    *reinterpret_cast<volatile std::uint8_t*>(&State().Boards[board - 1].Unplugged) =
+        plugged ? 0 : 1;
+    MemoryBarrier();
+    sim::BroadcastDevicesChanged();
 }
 
 void Simulation::SetBoardResult(int board, std::int32_t result) {
