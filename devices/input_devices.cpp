@@ -384,7 +384,8 @@ bool InputDevices::ButtonDown(int d, int b) const {
 }
 
 std::span<const std::uint8_t> InputDevices::ButtonStates(int d) const {
-    if (d < 1 || d > tables_.DeviceCount())
+    // A lost board's record may belong to another board now.
+    if (d < 1 || d > tables_.DeviceCount() || Lost(d))
         return {};
     const auto& device = tables_.Device(d);
     if (device.IsDirectInput) {
