@@ -41,6 +41,13 @@ void LiveTestSession::Start() {
     view.FocusMappingList();
 
     deviceChanges_.Clear();
+    // A device lost during an earlier test may be back: no notice says so any more.
+    for (int d = 1; d <= devices.DeviceCount(); ++d) {
+        if (devices.Lost(d)) {
+            devices.RescanChanged(state_.Window);
+            break;
+        }
+    }
     const std::string shownBefore(view.StatusText());
     view.SetStatusText("Compiling Key Mappings...");
     CompileTestTables(*table, devices.Tables(), seams.Keyboard, tables_);

@@ -215,6 +215,15 @@ TEST_F(LiveTest, APadUnpluggedDuringATestIsReleasedAndTestedAgainWhenBack) {
     EXPECT_EQ(Pass(1, true), "A");
     EXPECT_EQ(Pass(1, false), "B");
     EXPECT_EQ(view.status, "Input Devices: Pad reconnected");
+
+    // Lost during a test and back after it: the next test finds it without a notice.
+    joysticks.Unplug(pad);
+    EXPECT_EQ(Pass(1, false), "");
+    editor->ToggleTest();
+    joysticks.Replug(pad);
+    editor->ToggleTest();
+    editor->TimerTick(); // acquired
+    EXPECT_EQ(Pass(1, true), "A");
 }
 
 } // namespace
