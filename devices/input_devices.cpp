@@ -87,7 +87,8 @@ void InputDevices::InitDirectInput(WindowHandle mainWindow) {
         // The previous scan's objects go first; the tables start from empty.
         ReleaseControllers();
         tables_.Clear();
-        ResetPresence();
+        presence_.clear();
+        notice_.clear();
         if (!joysticks_.Create()) {
             dialogs_.ShowMessage(msg::DirectInputError(kDiErrGeneric, "InitDirectInput"));
             return;
@@ -151,7 +152,8 @@ void InputDevices::DetectDevices() {
             states.fill(0);
         hidFailing_.fill(false);
         failingBoards_ = 0;
-        ResetPresence();
+        // The controllers' entries stay, as the controllers do.
+        presence_.resize(controllers_.size());
         const auto found = boards_.DetectHID(hidDeviceCount_, hidDevices_.data(), kDetectMode);
         // The table holds 129 records: a larger count would reach past it.
         hidDeviceCount_ = std::clamp<std::int16_t>(hidDeviceCount_, 0, kHidRecordCount);
@@ -168,13 +170,6 @@ void InputDevices::DetectDevices() {
     });
 }
 
-void InputDevices::ResetPresence() {
-    // The controllers are those of the tables, before the boards.
-    presence_.assign(
-        static_cast<std::size_t>(std::min<std::size_t>(controllers_.size(), presence_.size())),
-        Presence{});
-    notice_.clear();
-}
 
 bool InputDevices::Lost(int d) const {
     return d >= 1 && d <= static_cast<int>(presence_.size()) &&

@@ -85,8 +85,6 @@ private:
         bool Lost = false;
         int BoardButtons = 0;
     };
-    // Every device of the tables present, as after a scan; no notice.
-    void ResetPresence();
     void MarkLost(int d);
     void MarkFound(int d);
     // A new device object for the lost controller of device d; false when it cannot be set up.
