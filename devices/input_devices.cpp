@@ -170,7 +170,6 @@ void InputDevices::DetectDevices() {
     });
 }
 
-
 bool InputDevices::Lost(int d) const {
     return d >= 1 && d <= static_cast<int>(presence_.size()) &&
            presence_[static_cast<std::size_t>(d - 1)].Lost;
