@@ -22,6 +22,10 @@ inline constexpr std::string_view kReadFailure = "Input Devices: Device Read Fai
 // "Input Devices: Button " + " 5" + " pressed": the number with its leading space.
 inline constexpr std::string_view kButtonPressedPrefix = "Input Devices: Button ";
 inline constexpr std::string_view kButtonPressedSuffix = " pressed";
+// "Input Devices: " + the device's name + " disconnected" (or " reconnected").
+inline constexpr std::string_view kDevicePrefix = "Input Devices: ";
+inline constexpr std::string_view kDisconnectedSuffix = " disconnected";
+inline constexpr std::string_view kReconnectedSuffix = " reconnected";
 } // namespace status
 
 } // namespace qm

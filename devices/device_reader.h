@@ -3,6 +3,7 @@
 // read each device once, then look at its buttons.
 #include <cstdint>
 #include <span>
+#include <string_view>
 
 namespace qm {
 
@@ -35,6 +36,11 @@ public:
     // order they happened; the states a pass sees already include them. Valid until the next
     // call.
     virtual std::span<const ButtonEdge> TakeEdges() { return {}; }
+    // Whether device d was unplugged and is not back: its buttons are up and it is not read.
+    virtual bool Lost(int /*d*/) const { return false; }
+    // What happened to the devices last ("Input Devices: NAME disconnected"), shown while no
+    // button is held; empty when nothing happened since the scan.
+    virtual std::string_view Notice() const { return {}; }
 };
 
 } // namespace qm

@@ -66,6 +66,10 @@ public:
     // Device d, 1-based.
     const DeviceEntry& Device(int d) const { return devices_[static_cast<std::size_t>(d - 1)]; }
     const std::vector<DeviceEntry>& Devices() const { return devices_; }
+    // A board of device d found again under another record of the board table.
+    void SetHidIndex(int d, std::int32_t hidIndex) {
+        devices_[static_cast<std::size_t>(d - 1)].HidIndex = hidIndex;
+    }
 
     int ButtonTotal() const { return static_cast<int>(buttons_.size()); }
     int MaxButtons() const { return maxButtons_; }

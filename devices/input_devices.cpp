@@ -47,6 +47,8 @@ struct InputDevices::Controller {
     // Its buffer cannot be trusted (just listened to, overflowed, lost): the next pass reads
     // its whole state.
     bool ReadWhole = false;
+    // Its event while it is read on it.
+    EventHandle Event = nullptr;
 };
 
 bool CheckDXVersion(DirectXSetup& setup, Dialogs& dialogs) {
@@ -117,6 +119,7 @@ void InputDevices::ListenToController(Controller& c) {
         return;
     }
     eventHandles_.push_back(event);
+    c.Event = event;
     c.OnEvent = true;
     c.ReadWhole = true;
 }
@@ -126,6 +129,9 @@ void InputDevices::StopListening(Controller& c) {
         return;
     c.Device->Unacquire();
     c.Device->UnsubscribeEvent();
+    // The wait must not hold the closed event.
+    std::erase(eventHandles_, c.Event);
+    c.Event = nullptr;
     c.OnEvent = false;
     c.ReadWhole = false;
 }
@@ -154,6 +160,8 @@ void InputDevices::InitDirectInput(WindowHandle mainWindow) {
         // The previous scan's objects go first; the tables start from empty.
         ReleaseControllers();
         tables_.Clear();
+        presence_.clear();
+        notice_.clear();
         if (!joysticks_.Create()) {
             dialogs_.ShowMessage(msg::DirectInputError(kDiErrGeneric, "InitDirectInput"));
             return;
@@ -197,6 +205,7 @@ void InputDevices::CreateControllerObjects(WindowHandle mainWindow,
                 edges_.reserve(eventHandles_.size() * kEventBufferSize);
                 drained_.resize(kEventBufferSize);
             }
+            presence_.emplace_back();
         }
         if (status_)
             status_->SetStatusText(status::kAvailable);
@@ -222,6 +231,8 @@ void InputDevices::DetectDevices() {
             states.fill(0);
         hidFailing_.fill(false);
         failingBoards_ = 0;
+        // The controllers' entries stay, as the controllers do.
+        presence_.resize(controllers_.size());
         const auto found = boards_.DetectHID(hidDeviceCount_, hidDevices_.data(), kDetectMode);
         // The table holds 129 records: a larger count would reach past it.
         hidDeviceCount_ = std::clamp<std::int16_t>(hidDeviceCount_, 0, kHidRecordCount);
@@ -231,10 +242,135 @@ void InputDevices::DetectDevices() {
             auto board = ReadHidRecord(hidDevices_[static_cast<std::size_t>(h)]);
             if (board.Buttons <= 0)
                 continue;
+            presence_.push_back({false, board.Buttons});
             tables_.AddDevice(
                 {false, h, std::move(board.Identity), std::move(board.Product), board.Buttons});
         }
     });
+}
+
+bool InputDevices::Lost(int d) const {
+    return d >= 1 && d <= static_cast<int>(presence_.size()) &&
+           presence_[static_cast<std::size_t>(d - 1)].Lost;
+}
+
+void InputDevices::MarkLost(int d) {
+    const auto& device = tables_.Device(d);
+    presence_[static_cast<std::size_t>(d - 1)].Lost = true;
+    if (device.IsDirectInput) {
+        auto& c = controllers_[static_cast<std::size_t>(d - 1)];
+        StopListening(c);
+        if (c.Device)
+            c.Device->Unacquire();
+        c.Device.reset();
+        c.State.fill(0);
+    } else if (device.HidIndex >= 0 && device.HidIndex < kHidRecordCount) {
+        hidButtons_[static_cast<std::size_t>(device.HidIndex)].fill(0);
+    }
+    notice_.assign(status::kDevicePrefix);
+    notice_.append(device.Name).append(status::kDisconnectedSuffix);
+}
+
+void InputDevices::MarkFound(int d) {
+    presence_[static_cast<std::size_t>(d - 1)].Lost = false;
+    notice_.assign(status::kDevicePrefix);
+    notice_.append(tables_.Device(d).Name).append(status::kReconnectedSuffix);
+}
+
+bool InputDevices::RescanChanged(WindowHandle mainWindow) {
+    bool changed = false;
+    const auto attached = controllers_.empty() ? std::vector<JoystickInstance>{}
+                                               : joysticks_.EnumerateGameControllers();
+    for (std::size_t i = 0; i < controllers_.size(); ++i) {
+        const int d = static_cast<int>(i) + 1;
+        const auto& identity = tables_.Device(d).Identity;
+        const bool isAttached =
+            std::any_of(attached.begin(), attached.end(), [&](const JoystickInstance& a) {
+                return EqualsIgnoreCase(SanitizeText(a.InstanceGuid), identity);
+            });
+        auto& c = controllers_[i];
+        // Unplugged and plugged back between two looks: the old object stays unplugged.
+        const bool objectDead = c.Device && c.Device->Acquire() == kDiErrUnplugged;
+        if (!presence_[i].Lost && (!isAttached || objectDead)) {
+            MarkLost(d);
+            changed = true;
+        }
+        if (presence_[i].Lost && isAttached && ReconnectController(d, mainWindow)) {
+            MarkFound(d);
+            changed = true;
+        }
+    }
+    // Boards of the scan only: one plugged in since is left to the next scan.
+    if (presence_.size() > controllers_.size())
+        RedetectBoards(changed);
+    return changed;
+}
+
+bool InputDevices::ReconnectController(int d, WindowHandle mainWindow) {
+    auto device = joysticks_.CreateDevice(tables_.Device(d).Identity);
+    if (!device || !Succeeded(device->SetDataFormat()) ||
+        !Succeeded(device->SetCooperativeLevel(mainWindow)))
+        return false;
+    const int n = device->ButtonCount();
+    if (n < 0)
+        return false;
+    auto& c = controllers_[static_cast<std::size_t>(d - 1)];
+    c.Device = std::move(device);
+    c.State.fill(0);
+    c.ScanButtons = std::min(n, kMaxNumberedButtons);
+    if (onEvents_) {
+        ListenToController(c);
+        changes_.reserve(eventHandles_.size() * kEventBufferSize);
+        edges_.reserve(eventHandles_.size() * kEventBufferSize);
+    }
+    return true;
+}
+
+void InputDevices::RedetectBoards(bool& changed) {
+    // Where each board of the tables was, and its states there.
+    const int firstBoard = static_cast<int>(controllers_.size()) + 1;
+    const auto previous = hidButtons_;
+    CloseBoards();
+    for (auto& states : hidButtons_)
+        states.fill(0);
+    hidFailing_.fill(false);
+    failingBoards_ = 0;
+    const auto found = boards_.DetectHID(hidDeviceCount_, hidDevices_.data(), kDetectMode);
+    hidDeviceCount_ =
+        std::clamp<std::int16_t>(found == 0 ? 0 : hidDeviceCount_, 0, kHidRecordCount);
+    std::vector<HidRecordFields> detected;
+    for (int h = 0; h < hidDeviceCount_; ++h)
+        detected.push_back(ReadHidRecord(hidDevices_[static_cast<std::size_t>(h)]));
+    std::vector<bool> taken(detected.size(), false);
+    for (int d = firstBoard; d <= tables_.DeviceCount(); ++d) {
+        const auto& device = tables_.Device(d);
+        const auto key = IdentityKey(device.Identity);
+        int h = 0;
+        while (h < hidDeviceCount_ &&
+               (taken[static_cast<std::size_t>(h)] ||
+                detected[static_cast<std::size_t>(h)].Buttons <= 0 ||
+                IdentityKey(detected[static_cast<std::size_t>(h)].Identity) != key))
+            ++h;
+        auto& presence = presence_[static_cast<std::size_t>(d - 1)];
+        if (h == hidDeviceCount_) {
+            if (!presence.Lost) {
+                MarkLost(d);
+                changed = true;
+            }
+            continue;
+        }
+        taken[static_cast<std::size_t>(h)] = true;
+        const int was = device.HidIndex;
+        tables_.SetHidIndex(d, h);
+        presence.BoardButtons = detected[static_cast<std::size_t>(h)].Buttons;
+        if (presence.Lost) {
+            MarkFound(d);
+            changed = true;
+        } else if (was >= 0 && was < kHidRecordCount) {
+            // Still there: a held button stays held.
+            hidButtons_[static_cast<std::size_t>(h)] = previous[static_cast<std::size_t>(was)];
+        }
+    }
 }
 
 void InputDevices::Scan(WindowHandle mainWindow) {
@@ -262,16 +398,20 @@ bool InputDevices::ReadDevice(int d, int& buttons) {
         return true;
     }
     const int h = device.HidIndex;
-    if (h < 0 || h >= hidDeviceCount_)
-        return true; // closed: nothing to read
+    if (h < 0 || h >= hidDeviceCount_ || Lost(d))
+        return true; // closed or lost: nothing to read
     // A board's read traps its own errors; the pass goes on with the last states read.
     RunTrapped(dialogs_, "ReadFromDevice", [&] { ReadFromDevice(h); });
-    buttons = std::min({device.ButtonCount, kMaxBoardButtons, bound});
+    const auto p = static_cast<std::size_t>(d - 1);
+    const int now = p < presence_.size() ? presence_[p].BoardButtons : device.ButtonCount;
+    buttons = std::min({now, kMaxBoardButtons, bound});
     return true;
 }
 
 bool InputDevices::ReadController(int d, int& buttons) {
     const auto i = static_cast<std::size_t>(d - 1);
+    if (Lost(d))
+        return true; // not read until it is back
     if (i >= controllers_.size() || !controllers_[i].Device)
         return false;
     auto& c = controllers_[i];
@@ -290,8 +430,11 @@ bool InputDevices::ReadController(int d, int& buttons) {
         c.ReadWhole = false;
     if (r == kDiErrNotAcquired || r == kDiErrInputLost) {
         // Acquired now, read next pass. A controller that cannot be acquired does not hold up
-        // the devices after it.
-        return !Succeeded(c.Device->Acquire());
+        // the devices after it; one that is unplugged is lost until it is found again.
+        const DiResult acquired = c.Device->Acquire();
+        if (acquired == kDiErrUnplugged)
+            MarkLost(d);
+        return !Succeeded(acquired);
     }
     if (Succeeded(r))
         c.State = state;
@@ -371,7 +514,8 @@ bool InputDevices::ButtonDown(int d, int b) const {
 }
 
 std::span<const std::uint8_t> InputDevices::ButtonStates(int d) const {
-    if (d < 1 || d > tables_.DeviceCount())
+    // A lost board's record may belong to another board now.
+    if (d < 1 || d > tables_.DeviceCount() || Lost(d))
         return {};
     const auto& device = tables_.Device(d);
     if (device.IsDirectInput) {

@@ -12,6 +12,8 @@
 #include <cstdint>
 #include <memory>
 #include <span>
+#include <string>
+#include <string_view>
 #include <vector>
 
 namespace qm {
@@ -74,6 +76,14 @@ public:
     void CloseBoards();
     // Unacquires every controller; the next read acquires it again.
     void UnacquireControllers();
+    // A rescan limited to what changed, once the system said devices came or went. A device
+    // of the scan that is no longer attached is lost: its buttons count as up and it is not
+    // read. A lost one that is attached again is set up anew in its old place in the tables,
+    // matched by its identity, with the buttons it has now; the other devices are left as
+    // they are (boards can only be detected all together: those still there keep their
+    // states). Devices the scan did not find are left to the next scan. True when a device
+    // was lost or found again.
+    bool RescanChanged(WindowHandle mainWindow);
 
     // Controllers read on their events (while the runner runs or the editor tests): each that
     // takes them, up to kMaxEventControllers, gets a buffer and an event before it is acquired,
@@ -100,9 +110,22 @@ public:
     std::span<const std::uint8_t> ButtonStates(int d) const override;
     bool ReadFailing() const override { return failingBoards_ > 0; }
     std::span<const ButtonEdge> TakeEdges() override;
+    bool Lost(int d) const override;
+    std::string_view Notice() const override { return notice_; }
 
 private:
     struct Controller;
+    // Whether each device of the tables (d at d - 1) is lost, and the buttons a board has now.
+    struct Presence {
+        bool Lost = false;
+        int BoardButtons = 0;
+    };
+    void MarkLost(int d);
+    void MarkFound(int d);
+    // A new device object for the lost controller of device d; false when it cannot be set up.
+    bool ReconnectController(int d, WindowHandle mainWindow);
+    // Detects the boards again and matches them to the boards of the tables by identity.
+    void RedetectBoards(bool& changed);
     // Creates and configures one device object per controller and adds them to the tables.
     void CreateControllerObjects(WindowHandle mainWindow,
                                  const std::vector<JoystickInstance>& attached);
@@ -139,6 +162,8 @@ private:
     std::vector<DeviceChange> changes_;
     std::vector<BufferedChange> drained_;
     std::vector<ButtonEdge> edges_;
+    std::vector<Presence> presence_;
+    std::string notice_;
 };
 
 } // namespace qm

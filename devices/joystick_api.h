@@ -24,6 +24,8 @@ inline constexpr DiResult kDiErrInputLost = static_cast<DiResult>(0x8007001Eu);
 inline constexpr DiResult kDiErrGeneric = static_cast<DiResult>(0x80004005u);
 inline constexpr DiResult kDiErrAcquired = static_cast<DiResult>(0x800700AAu);
 inline constexpr DiResult kDiErrNotBuffered = static_cast<DiResult>(0x80040207u);
+// The device is not attached: its object cannot be acquired (again).
+inline constexpr DiResult kDiErrUnplugged = static_cast<DiResult>(0x80040209u);
 
 // A DirectInput controller has at most 128 readable buttons.
 inline constexpr int kMaxJoystickButtons = 128;

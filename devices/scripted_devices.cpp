@@ -38,7 +38,8 @@ struct ScriptedJoystickApi::Shared {
 class ScriptedJoystickApi::Device final : public JoystickDevice {
 public:
     Device(std::shared_ptr<Shared> shared, std::size_t controller)
-        : shared_(std::move(shared)), controller_(controller) {
+        : shared_(std::move(shared)), controller_(controller), buttons_(Controller().Buttons),
+          madeAfter_(Controller().Unplugs) {
         ++shared_->Calls.DevicesCreated;
         shared_->Listeners.push_back(this);
     }
@@ -53,11 +54,11 @@ public:
 
     DiResult SetDataFormat() override { return kDiOk; }
     DiResult SetCooperativeLevel(WindowHandle) override { return kDiOk; }
-    int ButtonCount() override { return Controller().Buttons; }
+    int ButtonCount() override { return buttons_; }
     DiResult Acquire() override {
         ++shared_->Calls.Acquires;
-        if (Controller().Unplugged)
-            return kDiErrGeneric;
+        if (Controller().Unplugged || Controller().Unplugs != madeAfter_)
+            return kDiErrUnplugged;
         acquired_ = true;
         acquiredAfter_ = Controller().Unplugs;
         buffer_.clear();
@@ -147,6 +148,8 @@ private:
 
     std::shared_ptr<Shared> shared_;
     std::size_t controller_;
+    int buttons_;
+    int madeAfter_; // the controller's unplugs when the object was made
     bool acquired_ = false;
     int acquiredAfter_ = 0;
     std::size_t bufferSize_ = 0;
@@ -220,6 +223,11 @@ void ScriptedJoystickApi::Replug(int controller) {
         c->Unplugged = false;
 }
 
+void ScriptedJoystickApi::SetButtonCount(int controller, int buttons) {
+    if (auto* c = shared_->Find(controller))
+        c->Buttons = std::max(buttons, 0);
+}
+
 void ScriptedJoystickApi::SetCreateDeviceFails(int controller, bool fails) {
     if (auto* c = shared_->Find(controller))
         c->CreateFails = fails;
@@ -267,6 +275,10 @@ void ScriptedBoardLibrary::SetButton(int board, int button1Based, bool down) {
         At(board).States[static_cast<std::size_t>(button1Based - 1)] = down ? 1 : 0;
 }
 
+void ScriptedBoardLibrary::SetPlugged(int board, bool plugged) {
+    At(board).Unplugged = !plugged;
+}
+
 void ScriptedBoardLibrary::SetResult(int board, std::int32_t result) {
     At(board).Result = result;
 }
@@ -280,12 +292,15 @@ std::int16_t ScriptedBoardLibrary::DetectHID(std::int16_t& count, HidDeviceRecor
     ++calls_.Detects;
     if (!Present)
         return 0;
-    const int found = std::min(static_cast<int>(boards_.size()), kHidRecordCount);
-    for (int i = 0; i < found; ++i)
-        table[i] = boards_[static_cast<std::size_t>(i)].Record;
-    count = CountOverride.value_or(static_cast<std::int16_t>(found));
+    open_.clear();
+    for (std::size_t i = 0; i < boards_.size() && open_.size() < kHidRecordCount; ++i) {
+        if (boards_[i].Unplugged)
+            continue;
+        table[open_.size()] = boards_[i].Record;
+        open_.push_back(i);
+    }
+    count = CountOverride.value_or(static_cast<std::int16_t>(open_.size()));
     table_ = table;
-    open_ = found;
     return count != 0 ? 1 : 0;
 }
 
@@ -298,9 +313,11 @@ std::int32_t ScriptedBoardLibrary::ReadInputData(HidDeviceRecord& record, HidRea
     if (!table_ || at < base || (at - base) % sizeof(HidDeviceRecord) != 0)
         return 0;
     const auto h = (at - base) / sizeof(HidDeviceRecord);
-    if (h >= static_cast<std::size_t>(open_))
+    if (h >= open_.size())
         return 0;
-    const auto& b = boards_[h];
+    const auto& b = boards_[open_[h]];
+    if (b.Unplugged)
+        return kHidReadFailure;
     if (b.Result == kHidNewData)
         std::copy(b.States.begin(), b.States.end(), buffer.begin());
     return b.Result;
@@ -310,7 +327,7 @@ void ScriptedBoardLibrary::CloseDevices(std::int16_t count, HidDeviceRecord*) {
     ++calls_.Closes;
     calls_.LastCloseCount = count;
     table_ = nullptr;
-    open_ = 0;
+    open_.clear();
 }
 
 } // namespace qm

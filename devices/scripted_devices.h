@@ -42,7 +42,8 @@ public:
     // The change is stamped `ageMs` before the objects' next read.
     void SetButton(int controller, int button1Based, bool down, std::uint32_t ageMs = 0);
     // An unplugged controller is no longer enumerated; its objects lose their input (reads give
-    // DIERR_INPUTLOST) and cannot be acquired until it is plugged in again.
+    // DIERR_INPUTLOST) and cannot be acquired (DIERR_UNPLUGGED), not even once it is plugged
+    // in again: only an object made after that reads it.
     void Unplug(int controller);
     void Replug(int controller);
     // CreateDevice gives no object for this controller.
@@ -55,6 +56,8 @@ public:
     // button) at `offset`, as a device reports one.
     int EventsSet(int controller) const;
     void ChangeOther(int controller, std::uint32_t offset);
+    // The count the capabilities of objects made from now on report.
+    void SetButtonCount(int controller, int buttons);
 
     // Create() fails while set.
     bool CreateFails = false;
@@ -86,6 +89,8 @@ public:
     // Boards beyond the 129 records of a table are never reported.
     int AddBoard(std::string path, std::string product, int buttons);
     void SetButton(int board, int button1Based, bool down);
+    // An unplugged board is not detected and its reads fail (result 4).
+    void SetPlugged(int board, bool plugged);
     // What ReadInputData returns for the board.
     void SetResult(int board, std::int32_t result);
     // The record detection reports for the board; write hostile bytes into it at will.
@@ -108,12 +113,14 @@ private:
         HidDeviceRecord Record;
         std::array<std::uint8_t, kMaxBoardButtons> States{};
         std::int32_t Result = kHidNewData;
+        bool Unplugged = false;
     };
     Board& At(int board);
 
     std::vector<Board> boards_;
     const HidDeviceRecord* table_ = nullptr; // the table of the open detection
-    int open_ = 0;                           // boards open since the last detection
+    // The board of each record of the open detection.
+    std::vector<std::size_t> open_;
     Counters calls_;
 };
 

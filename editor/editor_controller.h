@@ -150,6 +150,8 @@ public:
     // The controllers' events while testing, and the handling of what they buffered.
     std::span<void* const> DeviceEvents() const { return test_.DeviceEvents(); }
     void HandleDeviceEvents() noexcept { test_.HandleDeviceEvents(); }
+    // The system said devices came or went: noted while testing.
+    void DevicesChanged() noexcept { test_.DevicesChanged(); }
     bool Testing() const { return state_.Testing; }
     // The preferences window (Options): loaded from the settings, then shown; the window works
     // through Preferences(), and hands what Apply returned to TakeOverTimings.

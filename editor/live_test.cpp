@@ -139,7 +139,7 @@ void TestEnginePolicy::PressEdge(int d, int /*b*/, int m) {
     view_.ScrollRowIntoView(RowOf(m));
 }
 
-void TestEnginePolicy::PassEnd(bool anyDown, bool /*readFailing*/) {
+void TestEnginePolicy::PassEnd(bool anyDown, bool /*readFailing*/, std::string_view deviceNotice) {
     if (rowsChanged_) {
         view_.RedrawMappingRows();
         rowsChanged_ = false;
@@ -148,7 +148,7 @@ void TestEnginePolicy::PassEnd(bool anyDown, bool /*readFailing*/) {
         return;
     view_.SetSecondStatusText(kNothingHeld);
     if (view_.StatusText() != status::kReadFailure)
-        view_.SetStatusText(status::kAvailable);
+        view_.SetStatusText(deviceNotice.empty() ? status::kAvailable : deviceNotice);
 }
 
 } // namespace qm

@@ -45,7 +45,7 @@ public:
     bool ReleaseDueWithoutPress() const override { return true; }
     void ButtonHeld(int d, int b) override;
     void PressEdge(int d, int b, int m) override;
-    void PassEnd(bool anyDown, bool readFailing) override;
+    void PassEnd(bool anyDown, bool readFailing, std::string_view deviceNotice) override;
 
 private:
     // The 0-based row of mapping m; a mapping beyond the list is an error of the pass.

@@ -40,6 +40,14 @@ void LiveTestSession::Start() {
     state_.Testing = true;
     view.FocusMappingList();
 
+    deviceChanges_.Clear();
+    // A device lost during an earlier test may be back: no notice says so any more.
+    for (int d = 1; d <= devices.DeviceCount(); ++d) {
+        if (devices.Lost(d)) {
+            devices.RescanChanged(state_.Window);
+            break;
+        }
+    }
     const std::string shownBefore(view.StatusText());
     view.SetStatusText("Compiling Key Mappings...");
     CompileTestTables(*table, devices.Tables(), seams.Keyboard, tables_);
@@ -89,10 +97,19 @@ bool LiveTestSession::TestedListShown() const {
     return state_.Testing && policy_ && state_.List.Table(testedKey_) == testedTable_;
 }
 
+void LiveTestSession::DevicesChanged() noexcept {
+    if (state_.Testing)
+        deviceChanges_.Notice(state_.Seams.Clock.Now());
+}
+
 void LiveTestSession::TimerTick() noexcept {
-    if (TestedListShown())
-        engine_->Pass(state_.Devices->Tables().ButtonMap(), tables_.PressKeys, tables_.ReleaseKeys,
-                      *policy_);
+    if (!TestedListShown())
+        return;
+    if (deviceChanges_.Pending() && deviceChanges_.Due(state_.Seams.Clock.Now()))
+        RunTrapped(state_.Seams.Dialogs, "DeviceChange",
+                   [&] { state_.Devices->RescanChanged(state_.Window); });
+    engine_->Pass(state_.Devices->Tables().ButtonMap(), tables_.PressKeys, tables_.ReleaseKeys,
+                  *policy_);
 }
 
 std::span<void* const> LiveTestSession::DeviceEvents() const {

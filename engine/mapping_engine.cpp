@@ -95,6 +95,11 @@ void MappingEngine::RunPass(const ButtonMapTable& buttonMap, std::span<CompiledK
         int buttons = 0;
         if (!devices_.ReadDevice(d, buttons))
             return; // a controller was just acquired: its state comes next pass
+        if (devices_.Lost(d)) {
+            if (mayReleaseUnpressed || MayHoldPress(d))
+                ReleaseDevice(d, buttonMap, press, release, policy);
+            continue;
+        }
         buttons = std::min(buttons, buttonMap.ButtonBound());
         const auto states = devices_.ButtonStates(d);
         const bool bulk = states.size() >= static_cast<std::size_t>(std::max(buttons, 0));
@@ -119,7 +124,22 @@ void MappingEngine::RunPass(const ButtonMapTable& buttonMap, std::span<CompiledK
             anyDown = true;
         }
     }
-    policy.PassEnd(anyDown, devices_.ReadFailing());
+    policy.PassEnd(anyDown, devices_.ReadFailing(), devices_.Notice());
+}
+
+void MappingEngine::ReleaseDevice(int d, const ButtonMapTable& buttonMap,
+                                  std::span<CompiledKeys> press,
+                                  std::span<const CompiledKeys> release, EnginePolicy& policy) {
+    const int mappings = static_cast<int>(std::min(press.size(), release.size()));
+    for (int b = 1; b <= buttonMap.ButtonBound(); ++b) {
+        const int m = buttonMap.At(d, b);
+        if (m == 0)
+            continue;
+        if (m < 0 || m > mappings)
+            throw AppError(err::SubscriptOutOfRange);
+        Release(d, m, press[static_cast<std::size_t>(m - 1)],
+                release[static_cast<std::size_t>(m - 1)], policy);
+    }
 }
 
 void MappingEngine::Press(int d, int b, int m, CompiledKeys& keys, EnginePolicy& policy,

@@ -13,6 +13,7 @@
 
 #include <array>
 #include <span>
+#include <string_view>
 
 namespace qm {
 
@@ -33,8 +34,9 @@ public:
     virtual bool AnyReleaseDue() const = 0;
     // After the press edge of button b of device d (mapping m) was handled.
     virtual void PressEdge(int d, int b, int m) = 0;
-    // At the end of a pass that read every device; readFailing when a device's read failed.
-    virtual void PassEnd(bool anyDown, bool readFailing) = 0;
+    // At the end of a pass that read every device; readFailing when a device's read failed;
+    // deviceNotice what happened to the devices last (empty: nothing since the scan).
+    virtual void PassEnd(bool anyDown, bool readFailing, std::string_view deviceNotice) = 0;
     // Whether a mapping may be due for release without a press edge of this engine (a row
     // recoloured by a click): then no quiet device is skipped.
     virtual bool ReleaseDueWithoutPress() const { return false; }
@@ -79,6 +81,10 @@ private:
     void Press(int d, int b, int m, CompiledKeys& keys, EnginePolicy& policy, double pressedAt);
     void Release(int d, int m, const CompiledKeys& pressKeys, const CompiledKeys& releaseKeys,
                  EnginePolicy& policy);
+    // Device d was lost: every mapping held through it is released as if its button went up,
+    // with every key it holds.
+    void ReleaseDevice(int d, const ButtonMapTable& buttonMap, std::span<CompiledKeys> press,
+                       std::span<const CompiledKeys> release, EnginePolicy& policy);
     // Whether a mapping pressed through device d may still be due for release.
     bool MayHoldPress(int d) const;
     // The locks forced from `locks`, every used step of `side` `repetitions` times, then

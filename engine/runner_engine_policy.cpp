@@ -42,10 +42,11 @@ void RunnerEnginePolicy::PressEdge(int /*d*/, int b, int /*m*/) {
     status_.SetStatusText(std::string_view(text.data(), static_cast<std::size_t>(p - text.data())));
 }
 
-void RunnerEnginePolicy::PassEnd(bool anyDown, bool readFailing) {
-    // A board that keeps failing keeps its message readable.
+void RunnerEnginePolicy::PassEnd(bool anyDown, bool readFailing, std::string_view deviceNotice) {
+    // A board that keeps failing keeps its message readable; a device lost or found again is
+    // named until the next scan.
     if (!anyDown && !readFailing)
-        status_.SetStatusText(status::kAvailable);
+        status_.SetStatusText(deviceNotice.empty() ? status::kAvailable : deviceNotice);
 }
 
 } // namespace qm

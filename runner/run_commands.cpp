@@ -137,6 +137,7 @@ void RunCommands::Stop() noexcept {
 
 void RunCommands::RescanDevices() noexcept {
     RunTrapped(state_.Seams.Dialogs, "MNjoy_Click", [&] {
+        state_.DeviceChanges.Clear();
         state_.Devices->DevicesReady = true;
         state_.View.SetStatusText(status::kDirectInputQuerying);
         state_.Devices->InitDirectInput(state_.Window);
@@ -150,6 +151,13 @@ void RunCommands::RescanDevices() noexcept {
             state_.View.SetStatusText(status::kAvailable);
         }
         state_.UpdateMenus();
+    });
+}
+
+void RunCommands::RescanChangedDevices() noexcept {
+    RunTrapped(state_.Seams.Dialogs, "DeviceChange", [&] {
+        if (state_.Running)
+            state_.Devices->RescanChanged(state_.Window);
     });
 }
 

@@ -24,6 +24,9 @@ public:
     // Stops the engine: icon, timer, process priority and menus back to stopped.
     void Stop() noexcept;
     void RescanDevices() noexcept;
+    // While running, the rescan limited to the devices that came or went (their notices have
+    // settled): a device lost lets its buttons go, one found again works again.
+    void RescanChangedDevices() noexcept;
     // A configuration item of the File menu: selects that entry, then runs it or stops the
     // running one.
     void SelectAndToggleRun(const std::string& entry) noexcept;

@@ -196,11 +196,19 @@ void RunnerController::Exit() {
     state_.View.Quit();
 }
 
-void RunnerController::TimerTick() noexcept {
-    // The pass traps its own errors and keeps a tick from re-entering it.
+void RunnerController::DevicesChanged() noexcept {
     if (state_.Running)
-        state_.Engine->Pass(state_.Devices->Tables().ButtonMap(), state_.Tables.PressKeys,
-                            state_.Tables.ReleaseKeys, *state_.Policy);
+        state_.DeviceChanges.Notice(state_.Seams.Clock.Now());
+}
+
+void RunnerController::TimerTick() noexcept {
+    if (!state_.Running)
+        return;
+    if (state_.DeviceChanges.Pending() && state_.DeviceChanges.Due(state_.Seams.Clock.Now()))
+        run_.RescanChangedDevices();
+    // The pass traps its own errors and keeps a tick from re-entering it.
+    state_.Engine->Pass(state_.Devices->Tables().ButtonMap(), state_.Tables.PressKeys,
+                        state_.Tables.ReleaseKeys, *state_.Policy);
 }
 
 } // namespace qm

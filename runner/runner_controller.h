@@ -89,12 +89,15 @@ public:
     // ends whatever happened (the view's Quit is the one call outside the trap).
     void Exit();
 
-    // The poll timer's tick: one engine pass while running.
+    // The poll timer's tick: one engine pass while running, after the limited rescan once
+    // the notices of devices that came or went have settled.
     void TimerTick() noexcept;
     // The controllers' events to wait on beside the timer while running; none otherwise.
     std::span<void* const> DeviceEvents() const;
     // One of them was set: the changes the controllers buffered are handled at once.
     void HandleDeviceEvents() noexcept;
+    // The system said devices came or went: noted while running (a Run scans them all).
+    void DevicesChanged() noexcept;
 
     // Switching (RunnerSwitching): the stored settings taken over, at start-up and after the
     // preferences were applied; the program in front changed; a global hotkey.

@@ -7,6 +7,7 @@
 #include "core/file_system.h"
 #include "core/program_info.h"
 #include "core/user_guide.h"
+#include "devices/device_change_watch.h"
 #include "devices/input_devices.h"
 #include "engine/configuration_loader.h"
 #include "engine/mapping_engine.h"
@@ -76,6 +77,8 @@ struct RunnerState {
     // The entries shown in the File menu and the selector.
     std::vector<std::string> Listed;
     bool Running = false;
+    // The system's notices that devices came or went, until their limited rescan.
+    DeviceChangeWatch DeviceChanges;
     int PollPeriodMs = 10;
     std::uint32_t PriorityClass = kHighPriorityClass;
 };

@@ -127,7 +127,7 @@ void FillInstance(const SimController& controller, std::size_t index, DIDEVICEIN
 class SimDevice final : public IDirectInputDevice8W {
 public:
     SimDevice(std::shared_ptr<const Simulation> simulation, std::size_t index)
-        : simulation_(std::move(simulation)), index_(index) {}
+        : simulation_(std::move(simulation)), index_(index), createdAt_(Slot().UnplugCount) {}
 
     // Under the feed's lock: a logged change of this object's controller.
     void Take(const ButtonChange& change) {
@@ -217,7 +217,8 @@ public:
         if (formatSize_ == 0)
             return DIERR_INVALIDPARAM;
         const ControllerSlot& slot = Slot();
-        if (slot.Unplugged != 0)
+        // An object made before an unplug stays unplugged: the controller needs a new one.
+        if (slot.Unplugged != 0 || slot.UnplugCount != createdAt_)
             return DIERR_UNPLUGGED;
         if (acquired_ && acquiredAt_ == slot.UnplugCount)
             return DI_NOEFFECT;
@@ -416,11 +417,11 @@ private:
     const SimController& Controller() const { return simulation_->Config.Controllers[index_]; }
     ControllerSlot& Slot() const { return simulation_->Shared->State().Controllers[index_]; }
 
-    // Whether the state can be read now: unplugged devices report lost input, and an
-    // acquisition made before an unplug is gone even when the controller is back.
+    // Whether the state can be read now: unplugged devices report lost input, and so does an
+    // object made before an unplug even when the controller is back.
     HRESULT Readable() {
         const ControllerSlot& slot = Slot();
-        if (slot.Unplugged != 0) {
+        if (slot.Unplugged != 0 || slot.UnplugCount != createdAt_) {
             acquired_ = false;
             return DIERR_INPUTLOST;
         }
@@ -436,6 +437,7 @@ private:
     std::atomic<ULONG> references_{1};
     std::shared_ptr<const Simulation> simulation_;
     std::size_t index_;
+    std::uint32_t createdAt_; // the controller's unplug count when this object was made
     DWORD formatSize_ = 0;
     // Read by the feed's thread as well.
     std::atomic<bool> acquired_ = false;

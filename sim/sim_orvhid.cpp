@@ -35,6 +35,7 @@ constexpr int kRecordCount = 129;
 
 // Results for calls this library cannot serve (not one of 2, 3 and 4).
 constexpr std::int32_t kNotOpen = 0;
+constexpr std::int32_t kReadFails = 4;
 
 struct Detection {
     SimConfig Config;
@@ -96,10 +97,13 @@ std::int16_t Detect(std::int16_t* count, void* table, std::int32_t mode) {
     found.Number = ++detections & 0xFFFFFF;
     const std::size_t boards = std::min<std::size_t>(found.Config.Boards.size(), kRecordCount);
     auto* records = static_cast<std::uint8_t*>(table);
+    // Unplugged boards are not found; the others fill the records from the first.
+    std::size_t filled = 0;
     for (std::size_t i = 0; i < boards; ++i)
-        FillRecord(found.Config.Boards[i], found.Number, i, records + i * kRecordSize);
+        if (found.Shared->State().Boards[i].Unplugged == 0)
+            FillRecord(found.Config.Boards[i], found.Number, i, records + filled++ * kRecordSize);
     const std::int32_t reported =
-        found.Config.BoardsReported.value_or(static_cast<std::int32_t>(boards));
+        found.Config.BoardsReported.value_or(static_cast<std::int32_t>(filled));
     *count = static_cast<std::int16_t>(reported);
     detection = std::move(found);
     return reported != 0 ? 1 : 0;
@@ -118,7 +122,8 @@ std::int32_t Read(void* record, void* buffer, std::int32_t mode) {
         return kNotOpen;
     LogRead(detection->Shared->State(), kBoardReadSource + static_cast<std::uint32_t>(index + 1));
     const BoardSlot& slot = detection->Shared->State().Boards[index];
-    const std::int32_t result = slot.Result;
+    // A board unplugged since the detection fails to read.
+    const std::int32_t result = slot.Unplugged != 0 ? kReadFails : slot.Result;
     if (result == 2) {
         auto* out = static_cast<std::uint8_t*>(buffer);
         std::memcpy(out, slot.Buttons, kBoardStateBytes);

@@ -1,5 +1,7 @@
 #include "sim/sim_shared.h"
 
+#include <dbt.h>
+
 #include <cwchar>
 #include <vector>
 
@@ -179,6 +181,12 @@ bool LoggedRead(const SharedState& state, std::uint32_t number, ReadStamp& out) 
     MemoryBarrier();
     out.Sequence = static_cast<std::uint32_t>(*sequence);
     return out.Sequence == number + 1;
+}
+
+void BroadcastDevicesChanged() {
+    DWORD_PTR result = 0;
+    SendMessageTimeoutW(HWND_BROADCAST, WM_DEVICECHANGE, DBT_DEVNODES_CHANGED, 0, SMTO_ABORTIFHUNG,
+                        5000, &result);
 }
 
 SharedView::~SharedView() {

@@ -20,7 +20,8 @@
 //                    the unplugged flag, the count of unplug events, the configured button count,
 //                    the flags of the last SetCooperativeLevel on any of its device objects.
 //   BoardSlot        512 state bytes (buttons 1..512, non-zero down), ReadInputData's result,
-//                    the configured button count (as written in the record, possibly hostile).
+//                    the configured button count (as written in the record, possibly hostile),
+//                    the unplugged flag (an unplugged board is not detected and its reads fail).
 //   ReadLog          the count of device reads so far and a ring of the last kReadLogEntries: the
 //                    QueryPerformanceCounter value of each successful GetDeviceState, of each
 //                    GetDeviceData that takes data, and of each ReadInputData call, and who was
@@ -48,7 +49,7 @@ namespace qm::sim {
 inline constexpr wchar_t kDevicesVariable[] = L"QM_SIM_DEVICES";
 
 inline constexpr std::uint32_t kSharedMagic = 0x4D53'4D51; // "QMSM"
-inline constexpr std::uint32_t kSharedVersion = 4;
+inline constexpr std::uint32_t kSharedVersion = 5;
 inline constexpr int kMaxControllers = 300;
 inline constexpr int kMaxBoards = 129;
 inline constexpr int kControllerStateBytes = 128;
@@ -78,8 +79,10 @@ struct BoardSlot {
     std::uint8_t Buttons[kBoardStateBytes];
     std::int32_t Result;
     std::int32_t ButtonCount;
+    std::uint8_t Unplugged;
+    std::uint8_t Reserved[7];
 };
-static_assert(sizeof(BoardSlot) == 520);
+static_assert(sizeof(BoardSlot) == 528);
 
 struct ReadStamp {
     std::int64_t Counter;   // QueryPerformanceCounter at the read
@@ -130,6 +133,11 @@ void LogRead(SharedState& state, std::uint32_t source);
 
 // Copies read `number` of the log; false when it is not (or no longer) in the ring.
 bool LoggedRead(const SharedState& state, std::uint32_t number, ReadStamp& out);
+
+// Tells every top-level window that devices came or went, as the system does when a device is
+// plugged in or out (WM_DEVICECHANGE with DBT_DEVNODES_CHANGED): the system knows nothing of
+// simulated devices.
+void BroadcastDevicesChanged();
 
 // The mapping name of a device file (see above).
 std::wstring SharedStateName(const std::wstring& devicesFile);

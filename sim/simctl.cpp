@@ -29,9 +29,12 @@ const char kUsageText[] =
     "  board-press H B    press button B of simulated board H (both from 1)\n"
     "  board-release H B  release it\n"
     "  board-result H R   make board H's reads return R (2 new data, 3 none, 4 failure)\n"
+    "  board-unplug H     unplug board H (not detected, its reads fail)\n"
+    "  board-replug H     plug it in again\n"
     "  status             list the simulated devices and their pressed buttons\n"
     "The simulation is the one of the device file named by QM_SIM_DEVICES; a program using\n"
-    "the simulated devices must be running.\n";
+    "the simulated devices must be running. An unplug or a plug is told to every top-level\n"
+    "window as the system tells it (WM_DEVICECHANGE, DBT_DEVNODES_CHANGED).\n";
 
 int Usage(const char* problem) {
     if (problem != nullptr)
@@ -71,7 +74,8 @@ int Status(const SharedState& state) {
     }
     for (std::uint32_t h = 0; h < boards; ++h) {
         const BoardSlot& slot = state.Boards[h];
-        std::printf("board %u: %d buttons, result %d", h + 1, slot.ButtonCount, slot.Result);
+        std::printf("board %u: %d buttons, %s, result %d", h + 1, slot.ButtonCount,
+                    slot.Unplugged != 0 ? "unplugged" : "plugged in", slot.Result);
         PrintDown(slot.Buttons, std::clamp(slot.ButtonCount, 0, kBoardStateBytes));
     }
     return 0;
@@ -82,11 +86,14 @@ int Run(int argc, char** argv, SharedState& state, ChangeWriter& writer) {
     const int arguments = argc - 2;
     const bool controllerCommand = command == "press" || command == "release" || command == "tap" ||
                                    command == "unplug" || command == "replug";
-    const bool boardCommand =
-        command == "board-press" || command == "board-release" || command == "board-result";
+    const bool boardCommand = command == "board-press" || command == "board-release" ||
+                              command == "board-result" || command == "board-unplug" ||
+                              command == "board-replug";
     if (!controllerCommand && !boardCommand)
         return Usage(("unknown command \"" + command + "\"").c_str());
-    const int wanted = command == "unplug" || command == "replug" ? 1 : 2;
+    const bool plugCommand = command == "unplug" || command == "replug" ||
+                             command == "board-unplug" || command == "board-replug";
+    const int wanted = plugCommand ? 1 : 2;
     if (arguments != wanted)
         return Usage((command + " takes " + std::to_string(wanted) + " argument(s)").c_str());
 
@@ -104,6 +111,7 @@ int Run(int argc, char** argv, SharedState& state, ChangeWriter& writer) {
         ControllerSlot& slot = state.Controllers[device - 1];
         if (command == "unplug" || command == "replug") {
             writer.SetPlugged(static_cast<int>(device), command == "replug");
+            BroadcastDevicesChanged();
             return 0;
         }
         const long long buttons = std::min<long long>(slot.ButtonCount, kControllerStateBytes);
@@ -127,6 +135,11 @@ int Run(int argc, char** argv, SharedState& state, ChangeWriter& writer) {
     }
 
     BoardSlot& slot = state.Boards[device - 1];
+    if (plugCommand) {
+        slot.Unplugged = command == "board-unplug" ? 1 : 0;
+        BroadcastDevicesChanged();
+        return 0;
+    }
     if (command == "board-result") {
         long long result = 0;
         if (!Number(argv[3], INT32_MIN, INT32_MAX, result)) {

@@ -68,6 +68,12 @@ struct WinEventHookTraits {
 };
 using UniqueWinEventHook = UniqueOf<HWINEVENTHOOK, WinEventHookTraits>;
 
+// Registrations for device notifications (RegisterDeviceNotification).
+struct DeviceNotificationTraits {
+    static void Close(HDEVNOTIFY notification) { UnregisterDeviceNotification(notification); }
+};
+using UniqueDeviceNotification = UniqueOf<HDEVNOTIFY, DeviceNotificationTraits>;
+
 // Timers of the calling thread, set with SetTimer and no window.
 struct ThreadTimerTraits {
     static void Close(UINT_PTR timer) { KillTimer(nullptr, timer); }

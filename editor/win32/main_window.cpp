@@ -10,6 +10,7 @@
 #include "editor/win32/editor_commands.h"
 #include "editor/win32/preferences_dialog.h"
 #include "editor/win32/vantrel_ids.h"
+#include "ui/win32/device_notifications.h"
 #include "ui/win32/dpi.h"
 #include "ui/win32/dropped_files.h"
 #include "ui/win32/guide_browser.h"
@@ -97,6 +98,10 @@ LRESULT EditorWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) 
         if (const auto topic = HelpRequestTopic(lParam); topic && controller_ != nullptr)
             controller_->ShowGuide(*topic);
         return TRUE;
+    case WM_DEVICECHANGE:
+        if (SaysDevicesChanged(wParam) && controller_ != nullptr)
+            controller_->DevicesChanged();
+        return TRUE;
     case WM_CLOSE:
         OnClose();
         return 0;
@@ -125,6 +130,8 @@ LRESULT EditorWindow::OnCreate() {
         ApplyPictures();
         ApplyFont();
         Layout();
+        // Boards and most controllers are HID devices: their comings and goings are heard.
+        hidNotifications_ = RegisterHidNotifications(window_.Get());
         created = true;
     });
     return created ? 0 : -1;

@@ -173,6 +173,8 @@ private:
     Win32Dialogs& dialogs_;
     EditorController* controller_ = nullptr;
     UniqueWindow window_;
+    // The window hears HID devices arrive and go.
+    UniqueDeviceNotification hidNotifications_;
     HWND toolbar_ = nullptr;
     HWND configurationList_ = nullptr;
     HWND tabs_ = nullptr;

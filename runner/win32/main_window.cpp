@@ -8,6 +8,7 @@
 #include "runner/win32/corvex_ids.h"
 #include "runner/win32/preferences_dialog.h"
 #include "runner/win32/switching_win32.h"
+#include "ui/win32/device_notifications.h"
 #include "ui/win32/dpi.h"
 #include "ui/win32/dropped_files.h"
 #include "ui/win32/guide_browser.h"
@@ -120,6 +121,10 @@ LRESULT RunnerWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) 
         if (const auto topic = HelpRequestTopic(lParam); topic && controller_ != nullptr)
             controller_->ShowGuide(*topic);
         return TRUE;
+    case WM_DEVICECHANGE:
+        if (SaysDevicesChanged(wParam) && controller_ != nullptr)
+            controller_->DevicesChanged();
+        return TRUE;
     case WM_CLOSE:
         OnClose();
         return 0;
@@ -159,6 +164,8 @@ LRESULT RunnerWindow::OnCreate() {
         ApplyFont();
         ApplyMenuBitmaps();
         Layout();
+        // Boards and most controllers are HID devices: their comings and goings are heard.
+        hidNotifications_ = RegisterHidNotifications(window_.Get());
         created = true;
     });
     return created ? 0 : -1;

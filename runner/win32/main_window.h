@@ -139,6 +139,8 @@ private:
     Win32Dialogs& dialogs_;
     RunnerController* controller_ = nullptr;
     UniqueWindow window_;
+    // The window hears HID devices arrive and go.
+    UniqueDeviceNotification hidNotifications_;
     HWND frame_ = nullptr;
     HWND selector_ = nullptr;
     HWND runButton_ = nullptr;

@@ -219,3 +219,42 @@ TEST_F(LiveTest, TheNavigationKeysFollowTheExtendedKeysPreference) {
 
 } // namespace
 } // namespace qm
+
+namespace qm {
+namespace {
+
+// Unplugged during a test, the pad lets its held button go (its release keys sent, its row
+// back to Active) and is named; plugged back, it is tested again once the notices settle.
+TEST_F(LiveTest, APadUnpluggedDuringATestIsReleasedAndTestedAgainWhenBack) {
+    Start();
+    editor->ToggleTest();
+    editor->TimerTick(); // acquired
+    ASSERT_EQ(Pass(1, true), "A");
+    ASSERT_EQ(view.shownTable->RowColour(0), rowcolour::Pressed);
+
+    joysticks.Unplug(pad);
+    EXPECT_EQ(Pass(1, true), "B");
+    EXPECT_EQ(view.shownTable->RowColour(0), rowcolour::Active);
+    EXPECT_EQ(view.status, "Input Devices: Pad disconnected");
+    joysticks.Replug(pad);
+    editor->DevicesChanged();
+    clock.Advance(0.125);
+    EXPECT_EQ(Pass(1, true), "");
+    clock.Advance(0.125);
+    EXPECT_EQ(Pass(1, true), ""); // found again, then acquired
+    EXPECT_EQ(Pass(1, true), "A");
+    EXPECT_EQ(Pass(1, false), "B");
+    EXPECT_EQ(view.status, "Input Devices: Pad reconnected");
+
+    // Lost during a test and back after it: the next test finds it without a notice.
+    joysticks.Unplug(pad);
+    EXPECT_EQ(Pass(1, false), "");
+    editor->ToggleTest();
+    joysticks.Replug(pad);
+    editor->ToggleTest();
+    editor->TimerTick(); // acquired
+    EXPECT_EQ(Pass(1, true), "A");
+}
+
+} // namespace
+} // namespace qm

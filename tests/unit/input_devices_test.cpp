@@ -127,9 +127,111 @@ TEST_F(InputDevicesTest, ControllersAreAcquiredOnePerPassAndReadFromTheNext) {
     EXPECT_EQ(Pass(), 0);
     EXPECT_EQ(buttons, (std::map<int, int>{{1, 0}, {2, 4}, {3, 4}}));
     EXPECT_TRUE(devices.ButtonDown(2, 2));
-    joysticks.Replug(0);
-    EXPECT_EQ(Pass(), 1); // acquired again
+}
+
+// Unplugged, a controller is lost: its buttons up, no longer read or acquired, named in the
+// notice. Plugged back, only the limited rescan finds it, in its old place with a new object.
+TEST_F(InputDevicesTest, AnUnpluggedControllerIsLostUntilARescanFindsItAgain) {
+    joysticks.AddController(kGuidA, "Pad A", 4);
+    joysticks.AddController(kGuidB, "Pad B", 4);
+    devices.Scan(kWindow);
+    joysticks.SetButton(0, 2, true);
+    Pass(), Pass();
+    ASSERT_EQ(Pass(), 0);
+    ASSERT_TRUE(devices.ButtonDown(1, 2));
+    EXPECT_EQ(devices.Notice(), "");
+
+    joysticks.Unplug(0);
     EXPECT_EQ(Pass(), 0);
+    EXPECT_TRUE(devices.Lost(1));
+    EXPECT_FALSE(devices.Lost(2));
+    EXPECT_FALSE(devices.ButtonDown(1, 2));
+    EXPECT_EQ(devices.Notice(), "Input Devices: Pad A disconnected");
+    joysticks.Replug(0);
+    const auto before = joysticks.Calls();
+    EXPECT_EQ(Pass(), 0);
+    EXPECT_EQ(buttons, (std::map<int, int>{{1, 0}, {2, 4}}));
+    EXPECT_EQ(joysticks.Calls().Acquires, before.Acquires); // not even tried
+    EXPECT_EQ(before.DevicesReleased, 1);                   // the dead object went
+
+    EXPECT_TRUE(devices.RescanChanged(kWindow));
+    EXPECT_FALSE(devices.Lost(1));
+    EXPECT_EQ(devices.Notice(), "Input Devices: Pad A reconnected");
+    EXPECT_EQ(joysticks.Calls().DevicesCreated, before.DevicesCreated + 1);
+    EXPECT_EQ(Pass(), 1); // acquired, as after a scan
+    EXPECT_EQ(Pass(), 0);
+    EXPECT_EQ(buttons, (std::map<int, int>{{1, 4}, {2, 4}}));
+    EXPECT_TRUE(devices.ButtonDown(1, 2));
+    EXPECT_EQ(devices.Tables().DeviceCount(), 2);
+
+    // Nothing changed: nothing is made anew.
+    EXPECT_FALSE(devices.RescanChanged(kWindow));
+    EXPECT_EQ(joysticks.Calls().DevicesCreated, before.DevicesCreated + 1);
+    // Gone and back between two looks, never read meanwhile: its old object is dead.
+    joysticks.Unplug(1);
+    joysticks.Replug(1);
+    EXPECT_TRUE(devices.RescanChanged(kWindow));
+    EXPECT_EQ(joysticks.Calls().DevicesCreated, before.DevicesCreated + 2);
+    EXPECT_EQ(devices.Notice(), "Input Devices: Pad B reconnected");
+    Pass();
+    EXPECT_EQ(Pass(), 0);
+    EXPECT_EQ(buttons, (std::map<int, int>{{1, 4}, {2, 4}}));
+    // A full scan forgets what happened.
+    devices.Scan(kWindow);
+    EXPECT_EQ(devices.Notice(), "");
+}
+
+// Back with fewer buttons, only those are read; with more, no more than the table binds.
+TEST_F(InputDevicesTest, AControllerBackWithAnotherButtonCountIsReadForTheButtonsItHas) {
+    joysticks.AddController(kGuidA, "Pad", 8);
+    devices.Scan(kWindow);
+    ASSERT_EQ(devices.Tables().ButtonMap().ButtonBound(), 8);
+    for (const auto& [now, read] : {std::pair{7, 7}, std::pair{8, 8}, std::pair{9, 8}}) {
+        joysticks.Unplug(0);
+        ASSERT_TRUE(devices.RescanChanged(kWindow));
+        joysticks.SetButtonCount(0, now);
+        joysticks.Replug(0);
+        ASSERT_TRUE(devices.RescanChanged(kWindow));
+        Pass();
+        EXPECT_EQ(Pass(), 0);
+        EXPECT_EQ(buttons[1], read) << now;
+    }
+}
+
+// Boards are detected again all together: one gone is lost, the one still there keeps a
+// button held, and the one back is found by its identity under its new record.
+TEST_F(InputDevicesTest, ABoardGoneIsLostAndFoundAgainByItsIdentityTheOthersUntouched) {
+    // Paths that differ before their last 5 characters: two identities.
+    boards.AddBoard("\\\\?\\hid#vid_1234&pid_0001#P&0&0000", "Panel P", 8);
+    boards.AddBoard("\\\\?\\hid#vid_1234&pid_0001#Q&0&0000", "Panel Q", 16);
+    devices.Scan(kWindow);
+    boards.SetButton(1, 3, true);
+    Pass();
+    ASSERT_TRUE(devices.ButtonDown(2, 3));
+
+    boards.SetPlugged(0, false);
+    EXPECT_TRUE(devices.RescanChanged(kWindow));
+    EXPECT_EQ(std::tuple(devices.Lost(1), devices.Lost(2)), std::tuple(true, false));
+    EXPECT_EQ(devices.Tables().Device(2).HidIndex, 0);
+    EXPECT_TRUE(devices.ButtonDown(2, 3)); // held through the detection
+    EXPECT_EQ(devices.Notice(), "Input Devices: Panel P disconnected");
+    const int reads = boards.Calls().Reads;
+    Pass();
+    EXPECT_EQ(boards.Calls().Reads, reads + 1);
+    EXPECT_EQ(buttons, (std::map<int, int>{{1, 0}, {2, 16}}));
+    EXPECT_FALSE(devices.ReadFailing());
+
+    SetHidInt16(boards.Record(0), hid_record::ButtonCount, 4);
+    boards.SetPlugged(0, true);
+    EXPECT_TRUE(devices.RescanChanged(kWindow));
+    EXPECT_FALSE(devices.Lost(1));
+    EXPECT_EQ(std::tuple(devices.Tables().Device(1).HidIndex, devices.Tables().Device(2).HidIndex),
+              std::tuple(0, 1));
+    EXPECT_EQ(devices.Notice(), "Input Devices: Panel P reconnected");
+    Pass();
+    EXPECT_EQ(buttons, (std::map<int, int>{{1, 4}, {2, 16}}));
+    EXPECT_TRUE(devices.ButtonDown(2, 3));
+    EXPECT_FALSE(devices.RescanChanged(kWindow));
 }
 
 TEST_F(InputDevicesTest, ControllerLimits) {
@@ -411,10 +513,14 @@ TEST_F(EventReadingTest, ALostControllerIsReadWholeOnceAcquiredAgain) {
     joysticks.SetButton(1, 4, true);
     EXPECT_EQ(Edges(), (std::vector<Edge>{{2, 4, true}}));
     EXPECT_EQ(Pass(), 0); // cannot be acquired: the pass goes on with the next device
+    EXPECT_EQ(devices.EventHandles().size(), 1u); // its event closed and no longer waited on
     joysticks.Replug(0);
-    EXPECT_EQ(Pass(), 1); // acquired: the pass ends there
+    // Found again by the rescan the system's notice brings: a new object, listened to.
+    ASSERT_TRUE(devices.RescanChanged(kWindow));
+    EXPECT_EQ(devices.EventHandles().size(), 2u);
     Pass();
-    EXPECT_TRUE(devices.ButtonDown(1, 1));
+    Pass();
+    EXPECT_TRUE(devices.ButtonDown(1, 1)); // read whole: held through the loss
     joysticks.SetButton(0, 1, false);
     EXPECT_EQ(Edges(), (std::vector<Edge>{{1, 1, false}}));
 }

@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <set>
+
 namespace qm {
 namespace {
 
@@ -31,6 +33,10 @@ public:
         buffered.clear();
         return taken;
     }
+    bool Lost(int d) const override { return lost.contains(d); }
+    std::string_view Notice() const override { return notice; }
+    std::set<int> lost;
+    std::string notice;
 };
 
 class StatusLog final : public StatusSink {
@@ -143,6 +149,36 @@ TEST_F(EngineTest, PlainMappingSendsEachChordAsOneBatch) {
     // Each chord is one batch down and one batch up.
     ASSERT_EQ(keyboard.Batches.size(), 4u);
     EXPECT_EQ(keyboard.Batches[1], (std::vector<KeyInput>{{'A', 0x1E, true}}));
+}
+
+// A device lost while a button is held: the mapping is released once, as if the button went up,
+// whatever states the device last showed; then the device is quiet until it is back.
+TEST_F(EngineTest, ALostDeviceReleasesWhatItHoldsOnceAndStaysQuietUntilItIsBack) {
+    Load({{.press = "A", .release = "B"}, {.press = "C", .release = "D"}}, 2);
+    devices.ButtonMap().Set(1, 2, 0);
+    devices.ButtonMap().Set(2, 1, 2);
+    Hold(1, true);
+    Hold(1, true, 2);
+    Pass();
+    ASSERT_EQ(std::tuple(Count('A'), Count('C')), std::tuple(1u, 1u));
+    keyboard.Batches.clear();
+
+    reader.lost = {1};
+    reader.notice = "Input Devices: Pad disconnected";
+    Pass();
+    Pass();
+    EXPECT_EQ(std::tuple(Count('A'), Count('B'), Count('C'), Count('D')),
+              std::tuple(0u, 1u, 0u, 0u));
+    EXPECT_EQ(tables.Press(1).Pressed, 0);
+    EXPECT_EQ(status.current, "Input Devices: Button  1 pressed"); // device 2 still held
+    Hold(1, false, 2);
+    Pass();
+    EXPECT_EQ(status.current, "Input Devices: Pad disconnected");
+
+    // Back with its button still down: a new press.
+    reader.lost.clear();
+    Pass();
+    EXPECT_EQ(Count('A'), 1u);
 }
 
 TEST_F(EngineTest, RotaryMultipliesFastTurnsOnly) {

@@ -521,3 +521,52 @@ TEST_F(Runner, HelpOpensTheRunnersPagesOfTheGuideOrSaysWhereItIsMissing) {
 
 } // namespace
 } // namespace qm
+
+namespace qm {
+namespace {
+
+using namespace testing;
+
+// Unplugged while running: named in the status bar; plugged back, a burst of notices gives
+// one rescan once they have settled, and the pad works again without Run.
+TEST_F(RunnerWithAFile, APadUnpluggedWhileRunningWorksAgainWhenBackWithoutRun) {
+    runner->DevicesChanged(); // stopped: Run scans everything anyway
+    runner->ToggleRun();
+    ASSERT_TRUE(runner->Running());
+    const auto tick = [&](double seconds) {
+        clock.Advance(seconds);
+        runner->TimerTick();
+    };
+    joysticks.SetButton(0, 1, true);
+    tick(0.01), tick(0.01);
+    ASSERT_EQ(keyboard.Batches.size(), 2u);
+
+    joysticks.Unplug(0);
+    tick(0.01);
+    EXPECT_EQ(view.statusTexts.back(), "Input Devices: Pad disconnected");
+    joysticks.Replug(0);
+    const auto made = joysticks.Calls().DevicesCreated;
+    const auto detections = boards.Calls().Detects;
+    for (int notice = 0; notice < 3; ++notice) {
+        runner->DevicesChanged();
+        tick(0.125);
+    }
+    // 0.125 s after the last notice: not settled yet.
+    EXPECT_EQ(joysticks.Calls().DevicesCreated, made);
+    tick(0.125);
+    EXPECT_EQ(joysticks.Calls().DevicesCreated, made + 1);
+    EXPECT_EQ(boards.Calls().Detects, detections); // no board to find again
+    tick(0.01);                                    // acquired
+    tick(0.01);
+    EXPECT_EQ(keyboard.Batches.size(), 4u); // the held button pressed again
+    joysticks.SetButton(0, 1, false);
+    tick(0.01);
+    EXPECT_EQ(view.statusTexts.back(), "Input Devices: Pad reconnected");
+    tick(1.0);
+    EXPECT_EQ(joysticks.Calls().DevicesCreated, made + 1);
+    EXPECT_TRUE(runner->Running());
+    EXPECT_EQ(dialogs.shown.size(), 0u);
+}
+
+} // namespace
+} // namespace qm

@@ -206,9 +206,12 @@ public:
     bool TapAndWait(int controller, int button, DWORD timeoutMs = 5000);
     void SetBoardButton(int board, int button, bool down);
     void ReleaseAll();
-    // Unplugs or plugs controller `controller` back in (its reads fail while unplugged, and an
-    // acquisition made before the unplug is lost).
+    // Unplugs or plugs controller `controller` back in (its reads fail while unplugged, and a
+    // device object made before the unplug stays unplugged), and tells every top-level window
+    // as the system would.
     void SetPlugged(int controller, bool plugged);
+    // The same for board `board` (an unplugged board is not detected and its reads fail).
+    void SetBoardPlugged(int board, bool plugged);
     // What board `board`'s reads return: 2 new data (the default), 3 none, 4 failure.
     void SetBoardResult(int board, std::int32_t result);
 

@@ -226,6 +226,10 @@ private:
     void Tap(const Arguments& a);
     void SetSimulated(const Arguments& a, bool down);
     void Hold(const Arguments& a);
+    void Unplug(const Arguments& a) { SetPlugged(a, false); }
+    void Replug(const Arguments& a) { SetPlugged(a, true); }
+    void SetPlugged(const Arguments& a, bool plugged);
+    void WaitStatus(const Arguments& a);
     void Repeats(const Arguments& a);
     void TestButton(const Arguments& a);
     void TestLog(const Arguments& a);

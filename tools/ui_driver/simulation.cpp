@@ -52,6 +52,14 @@ void Simulation::ReleaseAll() {
 
 void Simulation::SetPlugged(int controller, bool plugged) {
     writer_->SetPlugged(controller, plugged);
+    sim::BroadcastDevicesChanged();
+}
+
+void Simulation::SetBoardPlugged(int board, bool plugged) {
+    *reinterpret_cast<volatile std::uint8_t*>(&State().Boards[board - 1].Unplugged) =
+        plugged ? 0 : 1;
+    MemoryBarrier();
+    sim::BroadcastDevicesChanged();
 }
 
 void Simulation::SetBoardResult(int board, std::int32_t result) {

@@ -128,6 +128,38 @@ void Session::Hold(const Arguments& a) {
     Settle();
 }
 
+void Session::SetPlugged(const Arguments& a, bool plugged) {
+    RequireProgram();
+    const auto device = ParseSimulatedDevice(a[0]);
+    if (!device || device->Number > (device->Board ? sim::kMaxBoards : sim::kMaxControllers))
+        Fail("no simulated device \"" + a[0] + "\"");
+    if (device->Board)
+        devices_->SetBoardPlugged(device->Number, plugged);
+    else
+        devices_->SetPlugged(device->Number, plugged);
+    // Plugged back in: the program reads it again once it has found it.
+    const auto source =
+        static_cast<std::uint32_t>(device->Number) + (device->Board ? sim::kBoardReadSource : 0u);
+    if (plugged && !devices_->WaitReads(devices_->ReadCount(), source, 2, 10000))
+        Fail("the program does not read " + a[0] + " again");
+    Settle();
+}
+
+void Session::WaitStatus(const Arguments& a) {
+    RequireProgram();
+    HWND bar = nullptr;
+    for (const HWND child : Children(main_))
+        if (GetParent(child) == main_ && ClassOf(child) == L"msctls_statusbar32")
+            bar = child;
+    if (bar == nullptr)
+        Fail("the main window has no status bar");
+    const std::wstring wanted = Wide(a[0]);
+    std::wstring shown;
+    if (!PumpUntil([&] { return (shown = WindowText(bar)) == wanted; }, 10000))
+        Fail("the status bar shows \"" + Narrow(shown) + "\"");
+    Settle();
+}
+
 void Session::Repeats(const Arguments& a) {
     RequireProgram();
     if (held_.Down.empty())
