@@ -143,6 +143,10 @@ EditorReadResult ReadEditorConfiguration(std::string_view fileBytes) {
         return result;
     }
     const std::string version = record[0].ToText();
+    if (IsNewerFileVersion(version)) {
+        result.NewerVersion = version;
+        return result;
+    }
     if (version != kFileVersion) {
         result.Obsolete = true;
         result.Version = (version == "1.3" || version == "1.2") ? version : "1.1";
@@ -279,6 +283,13 @@ EditorLoadOutcome LoadEditorConfiguration(FileSystem& files, Dialogs& dialogs,
         return outcome;
     }
     const auto& read = outcome.Read;
+    if (!read.NewerVersion.empty()) {
+        // Nothing is offered: neither a resave, which would lose what this version cannot
+        // read, nor a deletion.
+        dialogs.ShowMessage(msg::NewerFileVersion(read.NewerVersion));
+        outcome.Action = EditorLoadAction::LeaveListed;
+        return outcome;
+    }
     if (read.Obsolete)
         dialogs.ShowMessage(msg::EditorObsoleteData());
     if (read.ValueError)

@@ -19,6 +19,8 @@ struct EditorReadResult {
     bool Obsolete = false;       // the file's version line was not "1.4"
     std::vector<PackedRow> Rows;
     bool Corrupt = false; // the file ended inside a record (or before its version line)
+    // The version line of a file from a newer version, which is not read (no rows); else empty.
+    std::string NewerVersion;
     // The first value that did not convert; its field got the new-row default.
     std::optional<AppError> ValueError;
     int ValueErrorCount = 0;
@@ -41,6 +43,7 @@ enum class EditorLoadAction {
     RemoveFromList,     // the file is missing or its name is bad; nothing deleted
     DeleteAndRemove,    // corrupt, and the user chose to delete the file
     CloseConfiguration, // the file could not be read
+    LeaveListed,        // made by a newer version: listed, not opened, the file untouched
 };
 
 struct EditorLoadOutcome {

@@ -1,5 +1,7 @@
 #include "core/messages.h"
 
+#include "core/qmf_file.h"
+
 #include <string>
 #include <utility>
 
@@ -47,6 +49,17 @@ Message EditorCorruptDeleteQuestion(std::string_view programTitle, std::string_v
     return {Cat({named, "This file is either corrupt or not in ", programTitle, " format", kCrLf,
                  "and will be removed from the list.", kCrLf, kCrLf, "Delete the file?"}),
             std::string(kFileIoError), MessageButtons::YesNo, MessageIcon::Critical};
+}
+
+Message NewerFileVersion(std::string_view fileVersion) {
+    // A version line is shown whole up to a length any real version has.
+    constexpr std::size_t kShownLength = 24;
+    const std::string shown = fileVersion.size() <= kShownLength
+                                  ? std::string(fileVersion)
+                                  : Cat({fileVersion.substr(0, kShownLength), "..."});
+    return {Cat({"This configuration was made by a newer version of ", kEditorTitle,
+                 " (file version ", shown, "); this version reads up to ", kFileVersion, "."}),
+            std::string(kFileFormatError), MessageButtons::Ok, MessageIcon::Exclamation};
 }
 
 Message NotAConfiguration(std::string_view fileName) {

@@ -37,6 +37,8 @@ Message EditorObsoleteData();
 // The file could not be read: remove it from the list, and delete it? Its name (`fileName`,
 // none for qmftool's wording) on a line of its own before the question.
 Message EditorCorruptDeleteQuestion(std::string_view programTitle, std::string_view fileName = {});
+// Both programs: a file whose version line (`fileVersion`) names a newer version than they read.
+Message NewerFileVersion(std::string_view fileVersion);
 // Both programs: a file whose extension is not ".qmf", refused before it is read.
 Message NotAConfiguration(std::string_view fileName);
 

@@ -165,6 +165,12 @@ void FileCommands::Open() {
         MakeCurrent(key);
         state_.View.ScrollEntryIntoView(key);
         return;
+    case EditorLoadAction::LeaveListed:
+        // A file of a newer version stays known and listed, closed: one that was open (and
+        // saved) closes, so that nothing this version made of it can be saved over it.
+        if (wasOpen)
+            CloseListed(key);
+        return;
     case EditorLoadAction::DeleteAndRemove:
         // The file goes to the recycle bin with its entry.
         entry->State = filestate::Saved;
@@ -296,6 +302,10 @@ void FileCommands::Close() {
         Delete(false);
         return;
     }
+    CloseListed(key);
+}
+
+void FileCommands::CloseListed(const std::string& key) {
     auto* closing = state_.List.Find(key);
     closing->Ghosted = true;
     closing->TextColour = entrycolour::Ghosted;

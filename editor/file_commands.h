@@ -63,6 +63,8 @@ private:
     void Create(const MappingTable* source);
     void Load(const std::string& file);
     void Close();
+    // The open configuration of `key` closed, without a question: listed, greyed, no tab.
+    void CloseListed(const std::string& key);
     void Delete(bool ask);
 
     // Save of the selected configuration to its file; the entry name on success.

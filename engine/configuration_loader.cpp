@@ -105,13 +105,18 @@ ButtonMapTable ButtonMapOf(const DeviceTables& devices, const ConnectedIdentitie
     return map;
 }
 
-// The file's first record: Corrupt when it cannot be read, Obsolete when it names another
-// version, else Loaded.
-RunnerLoadStatus VersionStatus(QmfValueReader& reader) {
+// The file's first record: Corrupt when it cannot be read, NewerVersion when it names a newer
+// version (kept in `version`), Obsolete when it names another version, else Loaded.
+RunnerLoadStatus VersionStatus(QmfValueReader& reader, std::string& version) {
     std::vector<Variant> record;
     if (!ReadRecord(reader, 1, record))
         return RunnerLoadStatus::Corrupt;
-    if (record[0].ToText() != kFileVersion)
+    const std::string text = record[0].ToText();
+    if (IsNewerFileVersion(text)) {
+        version = text;
+        return RunnerLoadStatus::NewerVersion;
+    }
+    if (text != kFileVersion)
         return RunnerLoadStatus::Obsolete;
     return RunnerLoadStatus::Loaded;
 }
@@ -148,7 +153,7 @@ RunnerLoadResult CompileRunnerConfiguration(std::string_view fileBytes, DeviceTa
     if (result.Status != RunnerLoadStatus::Loaded)
         return result;
     QmfValueReader reader(fileBytes);
-    result.Status = VersionStatus(reader);
+    result.Status = VersionStatus(reader, result.FileVersion);
     if (result.Status != RunnerLoadStatus::Loaded)
         return result;
 
@@ -203,8 +208,8 @@ RunnerLoadResult CompileRunnerConfiguration(std::string_view fileBytes, DeviceTa
     return result;
 }
 
-std::optional<Message> RefusalMessage(RunnerLoadStatus status) {
-    switch (status) {
+std::optional<Message> RefusalMessage(const RunnerLoadResult& result) {
+    switch (result.Status) {
     case RunnerLoadStatus::NoDevices:
         return msg::RunnerNoDevices();
     case RunnerLoadStatus::NoButtons:
@@ -213,10 +218,18 @@ std::optional<Message> RefusalMessage(RunnerLoadStatus status) {
         return msg::RunnerObsoleteData();
     case RunnerLoadStatus::Corrupt:
         return msg::RunnerCorrupt(kRunnerTitle);
+    case RunnerLoadStatus::NewerVersion:
+        return msg::NewerFileVersion(result.FileVersion);
     case RunnerLoadStatus::Loaded:
         break;
     }
     return std::nullopt;
+}
+
+std::optional<Message> RefusalMessage(RunnerLoadStatus status) {
+    RunnerLoadResult result;
+    result.Status = status;
+    return RefusalMessage(result);
 }
 
 bool LoadRunnerConfiguration(FileSystem& files, Dialogs& dialogs, const std::string& path,
@@ -239,7 +252,7 @@ bool LoadRunnerConfiguration(FileSystem& files, Dialogs& dialogs, const std::str
         dialogs.ShowMessage(msg::FileIoError(AppError(err::OutOfMemory)));
         return false;
     }
-    if (const auto refusal = RefusalMessage(result.Status)) {
+    if (const auto refusal = RefusalMessage(result)) {
         dialogs.ShowMessage(*refusal);
         return false;
     }

@@ -34,10 +34,11 @@ struct RunnerTables {
     int ValidCount() const;
 };
 
-enum class RunnerLoadStatus { Loaded, NoDevices, NoButtons, Obsolete, Corrupt };
+enum class RunnerLoadStatus { Loaded, NoDevices, NoButtons, Obsolete, NewerVersion, Corrupt };
 
 struct RunnerLoadResult {
     RunnerLoadStatus Status = RunnerLoadStatus::Loaded;
+    std::string FileVersion; // the version line, for NewerVersion
     // The first value that did not convert; its field got the default of a new row.
     std::optional<AppError> ValueError;
 };
@@ -54,7 +55,9 @@ void CompileBehaviour(const MappingEntry& entry, CompiledKeys& press);
 // NoDevices or NoButtons when the runner refuses to load for want of devices; else Loaded.
 RunnerLoadStatus DeviceRefusal(const DeviceTables& devices);
 
-// The message the runner shows when it refuses a configuration; none for Loaded.
+// The message the runner shows when it refuses a configuration; none for Loaded. The status
+// alone serves the refusals for want of devices.
+std::optional<Message> RefusalMessage(const RunnerLoadResult& result);
 std::optional<Message> RefusalMessage(RunnerLoadStatus status);
 
 // The runner's load of a configuration file: shows the message of every refusal and failure

@@ -49,6 +49,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     static qm::DeviceTables devices = MakeDevices();
     qm::RunnerTables tables;
     const auto result = qm::CompileRunnerConfiguration(bytes, devices, scanCodes, tables);
+    // Both readers refuse the files of a newer version, and only those, reading nothing of them.
+    Require((result.Status == qm::RunnerLoadStatus::NewerVersion) == !read.NewerVersion.empty());
+    Require(read.NewerVersion.empty() || read.Rows.empty());
     if (result.Status == qm::RunnerLoadStatus::Loaded) {
         Require(tables.MappingCount == static_cast<int>(tables.Mappings.size()));
         const auto& map = devices.ButtonMap();

@@ -205,6 +205,32 @@ run 2 simulate cockpit.qmf --devices devices.json --events badevent.txt
 expect "bad event" "$err" "line 1"
 run 2 simulate cockpit.qmf --devices devices.json --events events.txt --poll 0
 run 1 simulate v13.qmf --devices devices.json --events events.txt
+# A file of a newer version: every command refuses it as both programs do, leaving it as it
+# was; 1.4 is read, and "1.40", not a newer version, is read as 1.1 as any other version line.
+sed '1s/.*/"1.5"\r/' cockpit.qmf >newer.qmf
+cp newer.qmf newer-before.qmf
+newer="qmftool: newer.qmf: This configuration was made by a newer version of Vantrel (file version 1.5); this version reads up to 1.4."
+run 1 dump newer.qmf
+[ "$out" = '{"error":"newer_version","version":"1.5"}' ] || fail "dump of a newer version: $out"
+said "newer version for the editor" "$newer"
+run 1 upgrade newer.qmf -o newer.qmf
+said "newer version not upgraded" "$newer"
+run 1 check newer.qmf --devices devices.json
+said "newer version for the runner" "$newer"
+run 1 simulate newer.qmf --devices devices.json --events events.txt
+said "newer version simulated" "$newer"
+[ -z "$out" ] || fail "nothing simulated of a newer version: $out"
+cmp -s newer.qmf newer-before.qmf || fail "a file of a newer version was changed"
+sed '1s/.*/"2.0"\r/' cockpit.qmf >newer.qmf
+run 1 check newer.qmf --devices devices.json
+expect "2.0 for the runner" "$err" "(file version 2.0)"
+sed '1s/.*/"1.40"\r/' cockpit.qmf >newer.qmf
+# Its 74-line records read as 1.1 records of six lines end inside one: corrupt, as before.
+run 1 dump newer.qmf
+said "1.40 read as 1.1" "qmftool: newer.qmf: $corrupt"
+run 1 check newer.qmf --devices devices.json
+said "1.40 for the runner" "qmftool: newer.qmf: written by an older version; resave it in Vantrel"
+run 0 check cockpit.qmf --devices devices.json
 # Times and periods are bounded so that the virtual clock stays exact and every run ends.
 printf '1000000000000 1 1 down\n' >late.txt
 run 0 simulate cockpit.qmf --devices devices.json --events late.txt --poll 10000000 --until 1000000000000

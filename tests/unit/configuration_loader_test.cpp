@@ -129,7 +129,10 @@ TEST_F(RunnerLoad, RefusalsKeepThePreviousTablesAnEmptyFileReplacesThem) {
     for (const auto& [bytes, message] :
          {std::pair<std::string, Message>{truncated, corrupt},
           {"", corrupt},
-          {testing::QmfLines({Quoted("1.3")}), msg::RunnerObsoleteData()}}) {
+          {testing::QmfLines({Quoted("1.3")}), msg::RunnerObsoleteData()},
+          {testing::QmfLines({Quoted("1.40")}), msg::RunnerObsoleteData()},
+          {testing::QmfLines({Quoted("1.5")}), msg::NewerFileVersion("1.5")},
+          {File14({Entry(kPad, "2")}).replace(1, 3, "2.0"), msg::NewerFileVersion("2.0")}}) {
         dialogs.shown.clear();
         EXPECT_FALSE(Load(bytes));
         EXPECT_EQ(dialogs.shown, std::vector{message});

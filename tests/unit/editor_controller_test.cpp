@@ -411,6 +411,46 @@ TEST_F(Editor, OnlyAFileNamedAsAConfigurationIsReadAndOnlySuchAFileIsOfferedForD
     EXPECT_THAT(shell.recycled, ElementsAre("C:\\BAD.QMF"));
 }
 
+TEST_F(Editor, AFileOfANewerVersionStaysListedUnopenedAndUntouched) {
+    const std::string newer = testing::QmfLines({"\"1.5\"", "\"1\"", "\"Pad\""});
+    files.files[kConfig + "new.qmf"] = newer;
+    files.files["C:\\elsewhere\\new2.qmf"] = newer;
+    Start();
+    // Whatever is answered, nothing is offered: one box, the entry listed and greyed, no tab.
+    const auto refused = [&](const std::string& key) {
+        EXPECT_THAT(dialogs.shown, ElementsAre(msg::NewerFileVersion("1.5")));
+        dialogs.shown.clear();
+        const auto& entry = Entry(key);
+        EXPECT_TRUE(entry.State == filestate::Listed && entry.Ghosted) << key;
+        EXPECT_FALSE(List().IsOpen(key) || List().HasTab(key)) << key;
+        EXPECT_FALSE(PathOf(key).empty()) << key;
+    };
+    dialogs.answers = {MessageAnswer::Yes, MessageAnswer::Yes};
+    editor->EntryDoubleClicked("file1");
+    refused("file1");
+    // A file from elsewhere becomes known, as any loaded file does.
+    dialogs.answers = {MessageAnswer::Yes, MessageAnswer::Yes};
+    editor->LoadConfigurationFile("C:\\elsewhere\\new2.qmf");
+    refused("file2");
+    EXPECT_THAT(Entries(), ElementsAre("file1 new.qmf", "file2 new2.qmf"));
+
+    // An open, saved configuration whose file a newer version replaced closes when opened again.
+    files.files[kConfig + "mine.qmf"] = Qmf();
+    editor->LoadConfigurationFile(kConfig + "mine.qmf");
+    ASSERT_TRUE(List().IsOpen("file3"));
+    files.files[kConfig + "mine.qmf"] = newer;
+    dialogs.answers = {MessageAnswer::Yes, MessageAnswer::Yes};
+    editor->OpenSelected();
+    refused("file3");
+    EXPECT_EQ(view.shownTable, nullptr);
+    EXPECT_THAT(List().Tabs(), ElementsAre("BLANK"));
+
+    for (const auto& path :
+         {kConfig + "new.qmf", std::string("C:\\elsewhere\\new2.qmf"), kConfig + "mine.qmf"})
+        EXPECT_EQ(files.files[path], newer) << path;
+    EXPECT_TRUE(shell.recycled.empty());
+}
+
 TEST_F(Editor, DeleteAsksRecyclesKeepsTheEntryWhenTheShellDidNotAndTheNameIssuedThisRun) {
     files.files[kConfig + "a.qmf"] = Qmf();
     files.files[kConfig + "b.qmf"] = Qmf();

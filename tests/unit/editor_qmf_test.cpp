@@ -2,6 +2,7 @@
 // and save commands with their messages.
 #include "core/editor_qmf.h"
 #include "core/messages.h"
+#include "core/qmf_file.h"
 #include "support/fakes.h"
 #include "support/qmf_builder.h"
 
@@ -128,6 +129,57 @@ TEST(EditorReader, UpgradesVersions12And11) {
         EXPECT_THAT(Texts(v11.Rows[0], {col::FirstPress, col::Repeat, col::Description}),
                     ElementsAre("F1", "Off", "Help"));
     }
+}
+
+TEST(FileVersion, OnlyDigitsDotDigitsBeyond14AreNewer) {
+    for (const char* newer : {"1.5", "2.0", "1.41", "01.5", "10.0", "1.4000000000000000000000001",
+                              "123456789012345678901234567890.0"})
+        EXPECT_TRUE(IsNewerFileVersion(newer)) << newer;
+    for (const char* known : {"1.4", "1.40", "1.39", "1.3", "0.9", "001.400", "1.", ".5", "1.5 ",
+                              " 1.5", "1,5", "1.5.1", "+1.5", "1e1", "v2.0", "", "garbage"})
+        EXPECT_FALSE(IsNewerFileVersion(known)) << known;
+}
+
+TEST(EditorReader, AFileOfANewerVersionIsNotReadOthersReadAsBefore) {
+    // A record of the newer version's own shape: nothing of it is read.
+    const std::vector<std::string> record = {Quoted("7"),  Quoted("Pad"), Quoted("{G}"),
+                                             Quoted("F1"), Quoted("F1"),  Quoted("Help")};
+    const auto withVersion = [&](const std::string& line) {
+        std::vector<std::string> lines = {line};
+        lines.insert(lines.end(), record.begin(), record.end());
+        return QmfLines(lines);
+    };
+    // Quoted or a number, as values are read.
+    for (const auto& [line, version] :
+         {std::pair{"\"1.5\"", "1.5"}, {"\"2.0\"", "2.0"}, {"1.5", "1.5"}, {" \"1.5\"", "1.5"}}) {
+        const auto read = ReadEditorConfiguration(withVersion(line));
+        EXPECT_EQ(read.NewerVersion, version) << line;
+        EXPECT_TRUE(read.Rows.empty() && !read.Obsolete && !read.Corrupt) << line;
+    }
+    // The edge and what is not of the form: "1.40" and any other text read as 1.1, as before.
+    EXPECT_TRUE(ReadEditorConfiguration(File14({Record14{}})).NewerVersion.empty());
+    for (const char* line : {"\"1.40\"", "\"1.5 beta\"", "\"garbage\"", "#TRUE#"}) {
+        const auto read = ReadEditorConfiguration(withVersion(line));
+        EXPECT_TRUE(read.NewerVersion.empty()) << line;
+        EXPECT_EQ(std::pair(read.Version, read.Rows.size()),
+                  std::pair(std::string("1.1"), std::size_t{1}))
+            << line;
+    }
+}
+
+TEST(EditorLoad, AFileOfANewerVersionStaysListedWithOneMessageAndNoOffer) {
+    MemoryFileSystem files;
+    files.files["new.qmf"] = QmfLines({Quoted("2.0"), Quoted("1"), Quoted("Pad")});
+    RecordingDialogs dialogs;
+    dialogs.answers = {MessageAnswer::Yes, MessageAnswer::Yes};
+    const auto outcome = LoadEditorConfiguration(files, dialogs, "new.qmf");
+    EXPECT_EQ(outcome.Action, EditorLoadAction::LeaveListed);
+    EXPECT_THAT(dialogs.shown, ElementsAre(msg::NewerFileVersion("2.0")));
+    EXPECT_EQ(msg::NewerFileVersion("2.0").text,
+              "This configuration was made by a newer version of Vantrel (file version 2.0); "
+              "this version reads up to 1.4.");
+    // A version line of any length is shown shortened.
+    EXPECT_LT(msg::NewerFileVersion(std::string(100000, '9') + ".0").text.size(), 200u);
 }
 
 TEST(EditorReader, SkipsRecordsOutsideButtons1To512) {

@@ -37,6 +37,15 @@ int RefuseCorrupt(const std::string& path, const EditorReadResult& read, bool pr
     return kExitRefused;
 }
 
+// A file of a newer version: the editor leaves it listed and unopened. Prints why, and for dump
+// the version line.
+int RefuseNewerVersion(const std::string& path, const EditorReadResult& read, bool printJson) {
+    if (printJson)
+        PrintLine("{\"error\":\"newer_version\",\"version\":" + JsonQuote(read.NewerVersion) + "}");
+    PrintRefusal(path, msg::NewerFileVersion(read.NewerVersion));
+    return kExitRefused;
+}
+
 void AppendBool(std::string& out, const char* name, const Cell& cell) {
     out += ",\"";
     out += name;
@@ -122,6 +131,8 @@ int Dump(const Arguments& args) {
     if (file.Exit != kExitSuccess)
         return file.Exit;
     const auto& read = file.Read;
+    if (!read.NewerVersion.empty())
+        return RefuseNewerVersion(path, read, true);
     if (read.Corrupt)
         return RefuseCorrupt(path, read, true);
     // The editor keeps such a file after its error box, the value replaced by its default.
@@ -151,6 +162,8 @@ int Upgrade(const Arguments& args) {
     const auto file = ReadForEditor(path);
     if (file.Exit != kExitSuccess)
         return file.Exit;
+    if (!file.Read.NewerVersion.empty())
+        return RefuseNewerVersion(path, file.Read, false);
     if (file.Read.Corrupt)
         return RefuseCorrupt(path, file.Read, false);
     // A value that did not convert would be saved as its default: refuse instead of losing it.

@@ -26,7 +26,7 @@ int PrepareRunner(const std::string& file, const std::string& devicesPath, Runne
     const UsLayoutScanCodes scanCodes;
     const auto result =
         CompileRunnerConfiguration(bytes, run.Devices->Tables(), scanCodes, run.Tables);
-    if (const auto refusal = RefusalMessage(result.Status)) {
+    if (const auto refusal = RefusalMessage(result)) {
         PrintRefusal(file, *refusal);
         return kExitRefused;
     }
