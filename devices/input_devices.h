@@ -54,6 +54,12 @@ public:
     void CloseBoards();
     // Unacquires every controller; the next read acquires it again.
     void UnacquireControllers();
+    // Where the reads' boxes and status texts go from now on (the passes of the editor's live
+    // test run on a thread of their own and report through it).
+    void ReportTo(Dialogs& dialogs, StatusSink* status) {
+        dialogs_ = &dialogs;
+        status_ = status;
+    }
 
     const DeviceTables& Tables() const { return tables_; }
     DeviceTables& Tables() { return tables_; }
@@ -81,7 +87,7 @@ private:
 
     JoystickApi& joysticks_;
     BoardLibrary& boards_;
-    Dialogs& dialogs_;
+    Dialogs* dialogs_;
     StatusSink* status_;
     DeviceTables tables_;
     // Controller i belongs to device index i + 1: controllers come first in the tables.

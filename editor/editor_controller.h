@@ -91,11 +91,17 @@ public:
         listEditing_.RowReleased(row, column, leftButton);
     }
     // A click on the list, after the press selected a row: the rows are recoloured.
-    void ListClicked() noexcept { listEditing_.ListClicked(); }
+    void ListClicked() noexcept {
+        listEditing_.ListClicked();
+        test_.ListRecoloured();
+    }
     void CellDoubleClicked(int row, int column) noexcept {
         listEditing_.CellDoubleClicked(row, column);
     }
-    void ColumnClicked(int column) noexcept { listEditing_.ColumnClicked(column); }
+    void ColumnClicked(int column) noexcept {
+        listEditing_.ColumnClicked(column);
+        test_.ListRecoloured();
+    }
     // The Description editor closed (Enter or the focus left it) with this text.
     void DescriptionCommitted(std::string_view text) noexcept {
         listEditing_.DescriptionCommitted(text);
@@ -144,8 +150,11 @@ public:
         test_.Toggle();
         LoadHeldOver();
     }
-    // The poll timer's tick: one pass over the devices while testing.
-    void TimerTick() noexcept { test_.TimerTick(); }
+    // One pass over the devices while testing, on the passes' own thread.
+    void TestPass() noexcept { test_.Pass(); }
+    // The window's thread, woken by the passes (EditorView::WakeForTestPasses): shows what they
+    // changed.
+    void ShowTestPasses() noexcept { test_.ShowPasses(); }
     bool Testing() const { return state_.Testing; }
     // The preferences window (Options): loaded from the settings, then shown; the window works
     // through Preferences(), and hands what Apply returned to TakeOverTimings.

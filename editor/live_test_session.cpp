@@ -8,11 +8,15 @@
 namespace qm {
 
 LiveTestSession::LiveTestSession(EditorState& state)
-    : state_(state),
-      engine_(std::make_unique<MappingEngine>(*state.Devices, state.Seams.Keyboard,
-                                              state.Seams.Clock, state.Seams.Dialogs)) {}
+    : state_(state), engine_(std::make_unique<MappingEngine>(*state.Devices, state.Seams.Keyboard,
+                                                             state.Seams.Clock, display_)) {}
 
-LiveTestSession::~LiveTestSession() = default;
+LiveTestSession::~LiveTestSession() {
+    // The passes end before what they use goes.
+    display_.End();
+    if (state_.Testing)
+        state_.View.SetPollTimer(false, 0);
+}
 
 void LiveTestSession::Toggle() noexcept {
     RunTrapped(state_.Seams.Dialogs, "Test_Mappings", [&] {
@@ -46,7 +50,9 @@ void LiveTestSession::Start() {
     view.SetStatusText(shownBefore);
     testedKey_ = state_.List.CurrentKey();
     testedTable_ = table;
-    policy_ = std::make_unique<TestEnginePolicy>(*table, devices.Tables(), view);
+    policy_ = std::make_unique<TestEnginePolicy>(display_, devices.Tables());
+    display_.Begin(*table, view.StatusText(), [&view] { view.WakeForTestPasses(); });
+    devices.ReportTo(display_, &display_);
 
     ApplyProcessPriority(seams.Priority, state_.Window, kHighPriorityClass);
     devices.DevicesReady = true;
@@ -64,7 +70,10 @@ void LiveTestSession::Stop() {
     auto& view = state_.View;
     const BusyPointer busy(view);
     view.SetSecondStatusText(" ");
+    // A box a pass waits on is answered, so that the passes end.
+    display_.End();
     view.SetPollTimer(false, 0);
+    state_.Devices->ReportTo(state_.Seams.Dialogs, &view);
     view.CloseTestWindow();
     ApplyProcessPriority(state_.Seams.Priority, state_.Window, kNormalPriorityClass);
     state_.Devices->UnacquireControllers();
@@ -80,12 +89,27 @@ void LiveTestSession::Stop() {
     state_.Devices->DevicesReady = false;
 }
 
-void LiveTestSession::TimerTick() noexcept {
-    // The tested list is the one the tables were compiled from, shown or not.
-    if (!state_.Testing || !policy_ || state_.List.Table(testedKey_) != testedTable_)
-        return;
-    engine_->Pass(state_.Devices->Tables().ButtonMap(), tables_.PressKeys, tables_.ReleaseKeys,
-                  *policy_);
+void LiveTestSession::Pass() noexcept {
+    // Set before the passes start and reset after they stopped: read here without a lock.
+    if (policy_)
+        engine_->Pass(state_.Devices->Tables().ButtonMap(), tables_.PressKeys, tables_.ReleaseKeys,
+                      *policy_);
+}
+
+void LiveTestSession::ShowPasses() noexcept {
+    RunTrapped(state_.Seams.Dialogs, "MyDXCallback", [&] {
+        if (!state_.Testing)
+            return;
+        // The tested list is the one the tables were compiled from, shown or not; once closed,
+        // only the texts are shown.
+        MappingTable* table = state_.List.Table(testedKey_);
+        display_.Show(state_.View, state_.Seams.Dialogs, table == testedTable_ ? table : nullptr);
+    });
+}
+
+void LiveTestSession::ListRecoloured() {
+    if (state_.Testing && state_.List.Table(testedKey_) == testedTable_ && testedTable_ != nullptr)
+        display_.TakeColours(*testedTable_);
 }
 
 } // namespace qm

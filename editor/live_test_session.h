@@ -20,8 +20,14 @@ public:
 
     // Starts testing the configuration shown, or stops the test.
     void Toggle() noexcept;
-    // The poll timer's tick: one pass over the devices while testing.
-    void TimerTick() noexcept;
+    // One pass over the devices, on the passes' own thread: it touches only the engine, its
+    // tables, the devices and the display, which hands what it shows to the window's thread.
+    void Pass() noexcept;
+    // The window's thread, when the passes woke it: shows what they changed.
+    void ShowPasses() noexcept;
+    // The window's thread: a click or a sort recoloured the shown list; a tested one's passes
+    // go on from its colours.
+    void ListRecoloured();
     // How long the test holds each key chord down: 0 until the preferences are applied.
     int KeyHoldMs() const { return keyHoldMs_; }
     void SetKeyHoldMs(int ms) { keyHoldMs_ = ms; }
@@ -31,6 +37,8 @@ private:
     void Stop();
 
     EditorState& state_;
+    // Declared before the engine, which reports a pass's error through it.
+    LiveTestDisplay display_;
     std::unique_ptr<MappingEngine> engine_;
     // The tables compiled from the tested configuration and the engine's rules for it.
     TestTables tables_;

@@ -98,11 +98,16 @@ struct LiveTest : ::testing::Test, testing::EditorSeamsRig {
         EditorSeamsRig::Start("C:\\a.qmf");
         dialogs.shown.clear();
     }
+    // One pass on the passes' thread, then what it changed shown on the window's.
+    void Tick() {
+        editor->TestPass();
+        editor->ShowTestPasses();
+    }
     // Sets the button, runs one pass and gives the keys pressed in it.
     std::string Pass(int button, bool down) {
         joysticks.SetButton(pad, button, down);
         keyboard.Batches.clear();
-        editor->TimerTick();
+        Tick();
         std::string keys;
         for (const auto& batch : keyboard.Batches)
             for (const auto& k : batch)
@@ -154,7 +159,7 @@ TEST_F(LiveTest, StartAndStopAndKeysLoggedWhileTesting) {
     EXPECT_THAT(view.testLog, ElementsAre("SHIFT + A", "CTRL + ALT + F1"));
     EXPECT_EQ(editor->Configurations().Shown()->Rows(), rows);
 
-    editor->TimerTick();
+    Tick();
     EXPECT_EQ(Pass(1, true), "A");
     const int unacquires = joysticks.Calls().Unacquires;
     keyboard.Batches.clear();
@@ -174,7 +179,7 @@ TEST_F(LiveTest, TheRepeatRateIsReadAtEveryStart) {
     for (const auto& [stored, rate] : {std::pair("250", 0.25), std::pair("500", 0.5)}) {
         WriteSetting(store, Setting::RepeatRate, stored);
         editor->ToggleTest();
-        editor->TimerTick(); // the pass that acquires the pad
+        Tick(); // the pass that acquires the pad
         clock.Set(clock.Now() + 4);
         const double pressed = clock.Now();
         EXPECT_EQ(Pass(2, true), "C");

@@ -2,6 +2,8 @@
 
 #include <mmsystem.h>
 
+#include <system_error>
+
 #ifndef CREATE_WAITABLE_TIMER_HIGH_RESOLUTION
 #define CREATE_WAITABLE_TIMER_HIGH_RESOLUTION 0x00000002
 #endif
@@ -93,6 +95,56 @@ int RunMessageLoop(PollTimer& timer, HWND dialogHost, void (*onDue)(void* contex
                 onDue(context);
         }
     }
+}
+
+void RunPollPasses(PollTimer& timer, HANDLE stop, std::span<const HANDLE> events,
+                   void (*onDue)(void* context), void* context) {
+    HANDLE handles[MAXIMUM_WAIT_OBJECTS];
+    DWORD count = 0;
+    handles[count++] = stop;
+    if (HANDLE tick = timer.WaitHandle())
+        handles[count++] = tick;
+    for (const HANDLE event : events)
+        if (count < MAXIMUM_WAIT_OBJECTS)
+            handles[count++] = event;
+    for (;;) {
+        const DWORD result = WaitForMultipleObjects(count, handles, FALSE, INFINITE);
+        if (result == WAIT_OBJECT_0 || result >= WAIT_OBJECT_0 + count)
+            return; // stopped, or the wait failed
+
+        onDue(context);
+    }
+}
+
+bool PollThread::Start(int periodMs, void (*onDue)(void* context), void* context) {
+    Stop();
+    stop_.Reset(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    if (!stop_)
+        return false;
+    try {
+        thread_ = std::thread([periodMs, onDue, context, stop = stop_.Get()]() noexcept {
+            try {
+                PollTimer timer;
+                timer.Start(periodMs);
+                if (timer.Enabled())
+                    RunPollPasses(timer, stop, {}, onDue, context);
+            } catch (...) {
+                // Nothing escapes the thread: the passes end, the window goes on.
+            }
+        });
+    } catch (const std::system_error&) {
+        stop_.Reset();
+        return false;
+    }
+    return true;
+}
+
+void PollThread::Stop() {
+    if (thread_.joinable()) {
+        SetEvent(stop_.Get());
+        thread_.join();
+    }
+    stop_.Reset();
 }
 
 HWND FocusedPushButton(HWND dialogHost) {

@@ -10,6 +10,8 @@
 #include <windows.h>
 
 #include <functional>
+#include <span>
+#include <thread>
 
 namespace qm::win32 {
 
@@ -54,6 +56,32 @@ using MessagePreview = std::function<bool(const MSG& message)>;
 // is due. Returns WM_QUIT's exit code.
 int RunMessageLoop(PollTimer& timer, HWND dialogHost, void (*onDue)(void* context), void* context,
                    const MessagePreview& preview = {});
+
+// A thread's own poll loop, without window messages: waits on `stop`, the timer and `events`
+// (each a device's own signal) and calls `onDue(context)` at each tick or event, until `stop`
+// is signalled. At most MAXIMUM_WAIT_OBJECTS - 2 events are waited on.
+void RunPollPasses(PollTimer& timer, HANDLE stop, std::span<const HANDLE> events,
+                   void (*onDue)(void* context), void* context);
+
+// Calls `onDue(context)` every period on a thread of its own, with a poll timer of its own
+// (RunPollPasses), between Start and Stop. `onDue` must throw nothing.
+class PollThread {
+public:
+    PollThread() = default;
+    ~PollThread() { Stop(); }
+    PollThread(const PollThread&) = delete;
+    PollThread& operator=(const PollThread&) = delete;
+
+    // Starts the passes (after stopping any that run); false when the system refused.
+    bool Start(int periodMs, void (*onDue)(void* context), void* context);
+    // Returns once the last pass has ended.
+    void Stop();
+    bool Running() const { return thread_.joinable(); }
+
+private:
+    UniqueHandle stop_;
+    std::thread thread_;
+};
 
 // Enter in the dialog host reaches it as IDOK: the focused push button among its controls acts
 // on it as on Space. That button, or null when the focus is elsewhere.
