@@ -174,6 +174,23 @@ TEST_F(LiveTest, StartAndStopAndKeysLoggedWhileTesting) {
     EXPECT_EQ(Pass(1, false), "");         // nor does a pass after it
 }
 
+TEST_F(LiveTest, AClickDuringATestReachesThePassesAndARescanEndsTheTest) {
+    Start();
+    editor->ToggleTest();
+    Tick(); // the pass that acquires the pad
+    EXPECT_EQ(Pass(1, false), "");
+    // A click recolours the list: the row of a button that is up gets its release steps once.
+    editor->RowPressed(0, 0, false);
+    editor->ListClicked();
+    EXPECT_EQ(Pass(1, false), "B");
+    EXPECT_EQ(Pass(1, false), "");
+    EXPECT_EQ(Pass(1, true), "A");
+    EXPECT_EQ(editor->Configurations().Shown()->RowColour(0), rowcolour::Pressed);
+    // The devices change under the test: it ends before they are scanned again.
+    editor->RefreshDevices();
+    EXPECT_FALSE(editor->Testing() || view.pollEnabled);
+}
+
 TEST_F(LiveTest, TheRepeatRateIsReadAtEveryStart) {
     Start();
     for (const auto& [stored, rate] : {std::pair("250", 0.25), std::pair("500", 0.5)}) {
