@@ -23,7 +23,7 @@ struct Passes {
     }
 };
 
-TEST(PollThread, PassesRunOnTheirOwnThreadUntilStopReturns) {
+TEST(PollThread, PassesRunOnTheirOwnThreadAndStopWaitsForTheLastOne) {
     Passes passes;
     win32::PollThread thread;
     ASSERT_TRUE(thread.Start(5, &Passes::Due, &passes));
@@ -32,14 +32,25 @@ TEST(PollThread, PassesRunOnTheirOwnThreadUntilStopReturns) {
     EXPECT_NE(passes.thread, GetCurrentThreadId());
     thread.Stop();
     EXPECT_FALSE(thread.Running());
-    const int stopped = passes.count;
-    // Started again with another period, then stopped by its end.
-    ASSERT_TRUE(thread.Start(10, &Passes::Due, &passes));
-    while (passes.count < stopped + 2)
+
+    // Started again: Stop returns only once the pass under way has ended.
+    struct Held {
+        win32::UniqueHandle release{CreateEventW(nullptr, TRUE, FALSE, nullptr)};
+        std::atomic<bool> inPass = false, ended = false;
+        static void Due(void* context) {
+            auto& held = *static_cast<Held*>(context);
+            held.inPass = true;
+            WaitForSingleObject(held.release.Get(), INFINITE);
+            Sleep(20); // a pass that takes its time: Stop waits for it all the same
+            held.ended = true;
+        }
+    } held;
+    ASSERT_TRUE(thread.Start(10, &Held::Due, &held));
+    while (!held.inPass)
         std::this_thread::yield();
-    // Ended by its destructor too; here by Stop, which joins the thread.
+    SetEvent(held.release.Get());
     thread.Stop();
-    EXPECT_FALSE(thread.Running());
+    EXPECT_TRUE(held.ended);
 }
 
 TEST(PollThread, TheLoopWakesOnADeviceEventAndEndsOnItsStop) {
