@@ -85,7 +85,7 @@ bool CheckDXVersion(DirectXSetup& setup, Dialogs& dialogs) {
 
 InputDevices::InputDevices(JoystickApi& joysticks, BoardLibrary& boards, Dialogs& dialogs,
                            StatusSink* status)
-    : joysticks_(joysticks), boards_(boards), dialogs_(dialogs), status_(status),
+    : joysticks_(joysticks), boards_(boards), dialogs_(&dialogs), status_(status),
       hidDevices_(kHidRecordCount), hidButtons_(kHidRecordCount) {}
 
 InputDevices::~InputDevices() {
@@ -156,14 +156,14 @@ void InputDevices::StopEventReading() {
 }
 
 void InputDevices::InitDirectInput(WindowHandle mainWindow) {
-    RunTrapped(dialogs_, "InitDirectInput", [&] {
+    RunTrapped(*dialogs_, "InitDirectInput", [&] {
         // The previous scan's objects go first; the tables start from empty.
         ReleaseControllers();
         tables_.Clear();
         presence_.clear();
         notice_.clear();
         if (!joysticks_.Create()) {
-            dialogs_.ShowMessage(msg::DirectInputError(kDiErrGeneric, "InitDirectInput"));
+            dialogs_->ShowMessage(msg::DirectInputError(kDiErrGeneric, "InitDirectInput"));
             return;
         }
         auto attached = joysticks_.EnumerateGameControllers();
@@ -178,12 +178,12 @@ void InputDevices::CreateControllerObjects(WindowHandle mainWindow,
                                            const std::vector<JoystickInstance>& attached) {
     if (!DevicesReady)
         return;
-    RunTrapped(dialogs_, "Poll_Devices", [&] {
+    RunTrapped(*dialogs_, "Poll_Devices", [&] {
         controllers_.reserve(attached.size());
         for (const auto& instance : attached) {
             // A controller that cannot be set up ends the scan; those before it stay usable.
             auto fail = [&](DiResult r) {
-                dialogs_.ShowMessage(msg::DirectInputError(r, "Poll_Devices"));
+                dialogs_->ShowMessage(msg::DirectInputError(r, "Poll_Devices"));
             };
             auto device = joysticks_.CreateDevice(instance.InstanceGuid);
             if (!device)
@@ -223,7 +223,7 @@ void InputDevices::RemoveBoardsFromTables() {
 }
 
 void InputDevices::DetectDevices() {
-    RunTrapped(dialogs_, "DetectDevices", [&] {
+    RunTrapped(*dialogs_, "DetectDevices", [&] {
         // The previous detection's boards leave the tables and are closed first.
         RemoveBoardsFromTables();
         CloseBoards();
@@ -401,7 +401,7 @@ bool InputDevices::ReadDevice(int d, int& buttons) {
     if (h < 0 || h >= hidDeviceCount_ || Lost(d))
         return true; // closed or lost: nothing to read
     // A board's read traps its own errors; the pass goes on with the last states read.
-    RunTrapped(dialogs_, "ReadFromDevice", [&] { ReadFromDevice(h); });
+    RunTrapped(*dialogs_, "ReadFromDevice", [&] { ReadFromDevice(h); });
     const auto p = static_cast<std::size_t>(d - 1);
     const int now = p < presence_.size() ? presence_[p].BoardButtons : device.ButtonCount;
     buttons = std::min({now, kMaxBoardButtons, bound});

@@ -98,6 +98,12 @@ public:
     // The events to wait on while reading on events; empty otherwise. Changed only by the
     // calls above and by a scan.
     std::span<const EventHandle> EventHandles() const { return eventHandles_; }
+    // Where the reads' boxes and status texts go from now on (the passes of the editor's live
+    // test run on a thread of their own and report through it).
+    void ReportTo(Dialogs& dialogs, StatusSink* status) {
+        dialogs_ = &dialogs;
+        status_ = status;
+    }
 
     const DeviceTables& Tables() const { return tables_; }
     DeviceTables& Tables() { return tables_; }
@@ -142,7 +148,7 @@ private:
 
     JoystickApi& joysticks_;
     BoardLibrary& boards_;
-    Dialogs& dialogs_;
+    Dialogs* dialogs_;
     StatusSink* status_;
     DeviceTables tables_;
     // Controller i belongs to device index i + 1: controllers come first in the tables.

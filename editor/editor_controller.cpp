@@ -73,6 +73,9 @@ void EditorController::LoadHeldOver() noexcept {
 // ---- devices, help, preferences ----------------------------------------------------------
 
 void EditorController::RefreshDevices() noexcept {
+    // The devices change under the test's tables: the test ends first.
+    if (state_.Testing)
+        test_.Toggle();
     RunTrapped(state_.Seams.Dialogs, "MNjoy_Click", [&] {
         {
             auto& view = state_.View;

@@ -92,11 +92,17 @@ public:
         listEditing_.RowReleased(row, column, leftButton);
     }
     // A click on the list, after the press selected a row: the rows are recoloured.
-    void ListClicked() noexcept { listEditing_.ListClicked(); }
+    void ListClicked() noexcept {
+        listEditing_.ListClicked();
+        test_.ListRecoloured();
+    }
     void CellDoubleClicked(int row, int column) noexcept {
         listEditing_.CellDoubleClicked(row, column);
     }
-    void ColumnClicked(int column) noexcept { listEditing_.ColumnClicked(column); }
+    void ColumnClicked(int column) noexcept {
+        listEditing_.ColumnClicked(column);
+        test_.ListRecoloured();
+    }
     // The Description editor closed (Enter or the focus left it) with this text.
     void DescriptionCommitted(std::string_view text) noexcept {
         listEditing_.DescriptionCommitted(text);
@@ -145,12 +151,16 @@ public:
         test_.Toggle();
         LoadHeldOver();
     }
-    // The poll timer's tick: one pass over the devices while testing.
-    void TimerTick() noexcept { test_.TimerTick(); }
-    // The controllers' events while testing, and the handling of what they buffered.
+    // The live test's passes, on their own thread (EditorView::SetPollTimer): one pass over the
+    // devices at each tick, and the controllers' events to wait on beside it with the handling
+    // of what they buffered.
+    void TestPass() noexcept { test_.TimerTick(); }
     std::span<void* const> DeviceEvents() const { return test_.DeviceEvents(); }
     void HandleDeviceEvents() noexcept { test_.HandleDeviceEvents(); }
-    // The system said devices came or went: noted while testing.
+    // The window's thread, woken by the passes (EditorView::WakeForTestPasses): shows what they
+    // changed.
+    void ShowTestPasses() noexcept { test_.ShowPasses(); }
+    // The window's thread: the system said devices came or went; noted while testing.
     void DevicesChanged() noexcept { test_.DevicesChanged(); }
     bool Testing() const { return state_.Testing; }
     // The preferences window (Options): loaded from the settings, then shown; the window works

@@ -56,6 +56,9 @@ public:
     virtual void FocusMappingList() = 0;
     // A key decoded while testing: its text for the test window's log.
     virtual void LogTestKey(std::string_view text) = 0;
+    // The one member called from another thread, the live test's passes: asks the window's
+    // thread to show what they changed (EditorController::ShowTestPasses), without waiting.
+    virtual void WakeForTestPasses() = 0;
     // Opens the preferences window (modal); it works through the controller's preferences.
     virtual void ShowPreferences() = 0;
     // The live test. The status bar's second panel, and the first panel's text as shown.
@@ -72,7 +75,8 @@ public:
     // The test window, not modal: shown when a test starts, closed when it stops.
     virtual void ShowTestWindow() = 0;
     virtual void CloseTestWindow() = 0;
-    // The poll timer: the device pass every `periodMs` while enabled.
+    // The live test's passes (EditorController::TestPass) every `periodMs` on a thread of their
+    // own while enabled; disabling returns once the last pass has ended.
     virtual void SetPollTimer(bool enabled, int periodMs) = 0;
 };
 

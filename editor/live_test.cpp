@@ -107,48 +107,43 @@ void CompileTestTables(const MappingTable& table, DeviceTables& devices,
 }
 
 int TestEnginePolicy::RowOf(int m) const {
-    if (m < 1 || m > table_.RowCount())
+    if (m < 1 || m > display_.RowCount())
         throw AppError(err::SubscriptOutOfRange);
     return m - 1;
 }
 
 bool TestEnginePolicy::Pressed(int m) const {
-    return table_.RowColour(RowOf(m)) == rowcolour::Pressed;
+    return display_.RowColour(RowOf(m)) == rowcolour::Pressed;
 }
 
 bool TestEnginePolicy::ReleaseDue(int m) const {
-    return table_.RowColour(RowOf(m)) != rowcolour::Active;
+    return display_.RowColour(RowOf(m)) != rowcolour::Active;
 }
 
 void TestEnginePolicy::SetPressed(int m, bool pressed) {
-    table_.SetRowColour(RowOf(m), pressed ? rowcolour::Pressed : rowcolour::Active);
-    rowsChanged_ = true;
+    display_.SetRowColour(RowOf(m), pressed ? rowcolour::Pressed : rowcolour::Active);
 }
 
 void TestEnginePolicy::ButtonHeld(int /*d*/, int b) {
     char* p = std::copy(kHeldPrefix.begin(), kHeldPrefix.end(), held_.data());
     p = std::to_chars(p, held_.data() + 24, b).ptr;
     p = std::copy(kHeldSuffix.begin(), kHeldSuffix.end(), p);
-    view_.SetSecondStatusText(
+    display_.SetSecondStatusText(
         std::string_view(held_.data(), static_cast<std::size_t>(p - held_.data())));
 }
 
 void TestEnginePolicy::PressEdge(int d, int /*b*/, int m) {
-    view_.SetStatusText(std::string(kDevicePrefix) + devices_.Device(d).Name);
-    view_.SetKeyMappingText("");
-    view_.ScrollRowIntoView(RowOf(m));
+    display_.SetStatusText(std::string(kDevicePrefix) + devices_.Device(d).Name);
+    display_.ClearKeyMappingText();
+    display_.ScrollRowIntoView(RowOf(m));
 }
 
 void TestEnginePolicy::PassEnd(bool anyDown, bool /*readFailing*/, std::string_view deviceNotice) {
-    if (rowsChanged_) {
-        view_.RedrawMappingRows();
-        rowsChanged_ = false;
-    }
     if (anyDown)
         return;
-    view_.SetSecondStatusText(kNothingHeld);
-    if (view_.StatusText() != status::kReadFailure)
-        view_.SetStatusText(deviceNotice.empty() ? status::kAvailable : deviceNotice);
+    display_.SetSecondStatusText(kNothingHeld);
+    if (!display_.StatusIs(status::kReadFailure))
+        display_.SetStatusText(deviceNotice.empty() ? status::kAvailable : deviceNotice);
 }
 
 } // namespace qm

@@ -5,7 +5,7 @@
 #include "core/compiled_keys.h"
 #include "core/scan_codes.h"
 #include "devices/device_tables.h"
-#include "editor/editor_view.h"
+#include "editor/live_test_display.h"
 #include "editor/mapping_table.h"
 #include "engine/mapping_engine.h"
 
@@ -31,11 +31,12 @@ void CompileTestTables(const MappingTable& table, DeviceTables& devices,
 // The engine's rules during a test: every mapped button is handled; a row coloured Pressed is
 // pressed; a row coloured anything but Active is due for release, so a row recoloured by a
 // click while its button is up gets its release steps once. The status bar names the button
-// held and the device of the last press.
+// held and the device of the last press. The passes run on a thread of their own: the colours
+// and the texts go through `display` to the window's thread.
 class TestEnginePolicy final : public EnginePolicy {
 public:
-    TestEnginePolicy(MappingTable& table, const DeviceTables& devices, EditorView& view)
-        : table_(table), devices_(devices), view_(view) {}
+    TestEnginePolicy(LiveTestDisplay& display, const DeviceTables& devices)
+        : display_(display), devices_(devices) {}
 
     bool Handles(int /*m*/) const override { return true; }
     bool Pressed(int m) const override;
@@ -51,10 +52,8 @@ private:
     // The 0-based row of mapping m; a mapping beyond the list is an error of the pass.
     int RowOf(int m) const;
 
-    MappingTable& table_;
+    LiveTestDisplay& display_;
     const DeviceTables& devices_;
-    EditorView& view_;
-    bool rowsChanged_ = false;
     std::array<char, 48> held_{}; // "Button 12: Pressed", built without allocating
 };
 

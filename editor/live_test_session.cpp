@@ -8,11 +8,15 @@
 namespace qm {
 
 LiveTestSession::LiveTestSession(EditorState& state)
-    : state_(state),
-      engine_(std::make_unique<MappingEngine>(*state.Devices, state.Seams.Keyboard,
-                                              state.Seams.Clock, state.Seams.Dialogs)) {}
+    : state_(state), engine_(std::make_unique<MappingEngine>(*state.Devices, state.Seams.Keyboard,
+                                                             state.Seams.Clock, display_)) {}
 
-LiveTestSession::~LiveTestSession() = default;
+LiveTestSession::~LiveTestSession() {
+    // The passes end before what they use goes.
+    display_.End();
+    if (state_.Testing)
+        state_.View.SetPollTimer(false, 0);
+}
 
 void LiveTestSession::Toggle() noexcept {
     RunTrapped(state_.Seams.Dialogs, "Test_Mappings", [&] {
@@ -54,7 +58,9 @@ void LiveTestSession::Start() {
     view.SetStatusText(shownBefore);
     testedKey_ = state_.List.CurrentKey();
     testedTable_ = table;
-    policy_ = std::make_unique<TestEnginePolicy>(*table, devices.Tables(), view);
+    policy_ = std::make_unique<TestEnginePolicy>(display_, devices.Tables());
+    display_.Begin(*table, view.StatusText(), [&view] { view.WakeForTestPasses(); });
+    devices.ReportTo(display_, &display_);
 
     ApplyProcessPriority(seams.Priority, state_.Window, kHighPriorityClass);
     devices.DevicesReady = true;
@@ -75,7 +81,10 @@ void LiveTestSession::Stop() {
     auto& view = state_.View;
     const BusyPointer busy(view);
     view.SetSecondStatusText(" ");
+    // A box a pass waits on is answered, so that the passes end.
+    display_.End();
     view.SetPollTimer(false, 0);
+    state_.Devices->ReportTo(state_.Seams.Dialogs, &view);
     view.CloseTestWindow();
     ApplyProcessPriority(state_.Seams.Priority, state_.Window, kNormalPriorityClass);
     state_.Devices->StopEventReading();
@@ -92,34 +101,56 @@ void LiveTestSession::Stop() {
     state_.Devices->DevicesReady = false;
 }
 
-bool LiveTestSession::TestedListShown() const {
-    // The tested list is the one the tables were compiled from, shown or not.
-    return state_.Testing && policy_ && state_.List.Table(testedKey_) == testedTable_;
-}
-
 void LiveTestSession::DevicesChanged() noexcept {
-    if (state_.Testing)
-        deviceChanges_.Notice(state_.Seams.Clock.Now());
+    if (!state_.Testing)
+        return;
+    const std::lock_guard lock(deviceChangesMutex_);
+    deviceChanges_.Notice(state_.Seams.Clock.Now());
 }
 
+bool LiveTestSession::RescanDue() {
+    const std::lock_guard lock(deviceChangesMutex_);
+    return deviceChanges_.Pending() && deviceChanges_.Due(state_.Seams.Clock.Now());
+}
+
+// policy_ is set before the passes start and reset after they stopped: read on their thread
+// without a lock.
 void LiveTestSession::TimerTick() noexcept {
-    if (!TestedListShown())
+    if (!policy_)
         return;
-    if (deviceChanges_.Pending() && deviceChanges_.Due(state_.Seams.Clock.Now()))
-        RunTrapped(state_.Seams.Dialogs, "DeviceChange",
-                   [&] { state_.Devices->RescanChanged(state_.Window); });
+    // The rescan's boxes and status texts go through the display (InputDevices::ReportTo).
+    if (RescanDue())
+        RunTrapped(display_, "DeviceChange", [&] { state_.Devices->RescanChanged(state_.Window); });
     engine_->Pass(state_.Devices->Tables().ButtonMap(), tables_.PressKeys, tables_.ReleaseKeys,
                   *policy_);
 }
 
+void LiveTestSession::ShowPasses() noexcept {
+    RunTrapped(state_.Seams.Dialogs, "MyDXCallback", [&] {
+        if (!state_.Testing)
+            return;
+        // The tested list is the one the tables were compiled from, shown or not; once closed,
+        // only the texts are shown.
+        MappingTable* table = state_.List.Table(testedKey_);
+        display_.Show(state_.View, state_.Seams.Dialogs, table == testedTable_ ? table : nullptr);
+    });
+}
+
+void LiveTestSession::ListRecoloured() {
+    if (state_.Testing && state_.List.Table(testedKey_) == testedTable_ && testedTable_ != nullptr)
+        display_.TakeColours(*testedTable_);
+}
+
+// The devices' events change only at the test's start and stop (the passes stopped) and by a
+// rescan, which runs on the passes' thread too.
 std::span<void* const> LiveTestSession::DeviceEvents() const {
-    if (!state_.Testing)
+    if (!policy_)
         return {};
     return state_.Devices->EventHandles();
 }
 
 void LiveTestSession::HandleDeviceEvents() noexcept {
-    if (TestedListShown())
+    if (policy_)
         engine_->Edges(state_.Devices->Tables().ButtonMap(), tables_.PressKeys, tables_.ReleaseKeys,
                        *policy_);
 }

@@ -8,6 +8,7 @@
 #include "engine/mapping_engine.h"
 
 #include <memory>
+#include <mutex>
 #include <span>
 #include <string>
 
@@ -22,15 +23,22 @@ public:
 
     // Starts testing the configuration shown, or stops the test.
     void Toggle() noexcept;
-    // The poll timer's tick: one pass over the devices while testing, after the rescan
-    // limited to the devices that came or went once their notices have settled.
+    // The passes' own thread. One pass over the devices while testing, after the rescan
+    // limited to the devices that came or went once their notices have settled: it touches
+    // only the engine, its tables, the devices and the display, which hands what it shows to
+    // the window's thread.
     void TimerTick() noexcept;
     // The controllers' events to wait on beside the timer while testing; none otherwise.
     std::span<void* const> DeviceEvents() const;
     // One of them was set: the changes the controllers buffered are handled at once.
     void HandleDeviceEvents() noexcept;
-    // The system said devices came or went: noted while testing.
+    // The window's thread: the system said devices came or went; noted while testing.
     void DevicesChanged() noexcept;
+    // The window's thread, when the passes woke it: shows what they changed.
+    void ShowPasses() noexcept;
+    // The window's thread: a click or a sort recoloured the shown list; a tested one's passes
+    // go on from its colours.
+    void ListRecoloured();
     // How long the test holds each key chord down: 0 until the preferences are applied.
     int KeyHoldMs() const { return keyHoldMs_; }
     void SetKeyHoldMs(int ms) { keyHoldMs_ = ms; }
@@ -40,9 +48,12 @@ public:
 private:
     void Start();
     void Stop();
-    bool TestedListShown() const;
+    // The passes' thread: a rescan is due, the notices having settled.
+    bool RescanDue();
 
     EditorState& state_;
+    // Declared before the engine, which reports a pass's error through it.
+    LiveTestDisplay display_;
     std::unique_ptr<MappingEngine> engine_;
     // The tables compiled from the tested configuration and the engine's rules for it.
     TestTables tables_;
@@ -50,6 +61,8 @@ private:
     std::string testedKey_;
     const MappingTable* testedTable_ = nullptr;
     int keyHoldMs_ = 0;
+    // Noted on the window's thread, read on the passes'.
+    std::mutex deviceChangesMutex_;
     DeviceChangeWatch deviceChanges_;
 };
 

@@ -43,10 +43,14 @@ void SetListItemText(HWND list, int item, int subItem, const std::wstring& text)
 
 } // namespace
 
+// Posted by the live test's passes: what they changed is to be shown.
+constexpr UINT kTestPassesMessage = WM_APP + 0x51;
+
 EditorWindow::EditorWindow(HINSTANCE instance, Win32Dialogs& dialogs)
     : instance_(instance), dialogs_(dialogs), testWindow_(instance, dialogs) {}
 
 EditorWindow::~EditorWindow() {
+    testPasses_.Stop();
     controller_ = nullptr;
     poll_.Stop();
     // The window and its controls go first, then the pictures and fonts they showed.
@@ -104,6 +108,10 @@ LRESULT EditorWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) 
         return TRUE;
     case WM_CLOSE:
         OnClose();
+        return 0;
+    case kTestPassesMessage:
+        if (controller_ != nullptr)
+            controller_->ShowTestPasses();
         return 0;
     default:
         break;
@@ -467,10 +475,27 @@ void EditorWindow::LogTestKey(std::string_view text) {
 }
 
 void EditorWindow::SetPollTimer(bool enabled, int periodMs) {
-    if (enabled)
-        poll_.Start(periodMs);
-    else
-        poll_.Stop();
+    testPasses_.Stop();
+    if (enabled && controller_ != nullptr) {
+        testPolling_.Controller = controller_;
+        testPasses_.Start(periodMs, testPolling_);
+    }
+}
+
+std::span<void* const> EditorWindow::TestPolling::PollEvents() const {
+    return Controller->DeviceEvents();
+}
+
+void EditorWindow::TestPolling::OnTick() noexcept {
+    Controller->TestPass();
+}
+
+void EditorWindow::TestPolling::OnEvents() noexcept {
+    Controller->HandleDeviceEvents();
+}
+
+void EditorWindow::WakeForTestPasses() {
+    PostMessageW(window_.Get(), kTestPassesMessage, 0, 0);
 }
 
 } // namespace qm::win32

@@ -47,6 +47,8 @@ public:
     HWND Handle() const { return window_.Get(); }
     // Events go to the controller from now on (null: nowhere, while the program ends).
     void Attach(EditorController* controller) {
+        // The passes end before the controller they call goes.
+        testPasses_.Stop();
         controller_ = controller;
         testWindow_.Attach(controller);
     }
@@ -82,6 +84,7 @@ public:
     void CloseTestWindow() override;
     void LogTestKey(std::string_view text) override;
     void SetPollTimer(bool enabled, int periodMs) override;
+    void WakeForTestPasses() override;
 
     // Sees every message of the thread before it is dispatched: key presses go to the
     // controller, which records or logs them while recording or testing. Takes (true) the key
@@ -222,6 +225,16 @@ private:
     WaitPointer waitPointer_;
 
     PollTimer poll_;
+    // The live test's passes and its controllers' events, on a thread of their own.
+    class TestPolling final : public PollClient {
+    public:
+        EditorController* Controller = nullptr;
+        std::span<void* const> PollEvents() const override;
+        void OnTick() noexcept override;
+        void OnEvents() noexcept override;
+    };
+    TestPolling testPolling_;
+    PollThread testPasses_;
     TestWindow testWindow_;
     std::string secondStatusText_;
     // Paths a second start handed over, until they are loaded.

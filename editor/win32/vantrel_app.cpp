@@ -27,16 +27,13 @@
 namespace qm::win32 {
 namespace {
 
-// The poll timer and the controllers' events serve a test that reads the devices.
-class TestPolling final : public PollClient {
+// The live test's passes and its controllers' events are served on a thread of their own
+// (EditorWindow::SetPollTimer): the window's thread serves its messages alone.
+class NoPolling final : public PollClient {
 public:
-    explicit TestPolling(EditorController& controller) : controller_(controller) {}
-    std::span<void* const> PollEvents() const override { return controller_.DeviceEvents(); }
-    void OnTick() noexcept override { controller_.TimerTick(); }
-    void OnEvents() noexcept override { controller_.HandleDeviceEvents(); }
-
-private:
-    EditorController& controller_;
+    std::span<void* const> PollEvents() const override { return {}; }
+    void OnTick() noexcept override {}
+    void OnEvents() noexcept override {}
 };
 
 } // namespace
@@ -72,7 +69,7 @@ int RunVantrel(HINSTANCE instance, const wchar_t* commandLine, int showCommand) 
         // The start-up's boxes show over the window.
         window.Show(showCommand);
         controller.Start(Utf8FromWide(commandLine != nullptr ? commandLine : L""), window.Handle());
-        TestPolling polling(controller);
+        NoPolling polling;
         const int exitCode =
             RunMessageLoop(window.Timer(), window.Handle(), polling,
                            [&](const MSG& message) { return window.PreviewMessage(message); });

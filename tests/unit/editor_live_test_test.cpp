@@ -98,11 +98,16 @@ struct LiveTest : ::testing::Test, testing::EditorSeamsRig {
         EditorSeamsRig::Start("C:\\a.qmf");
         dialogs.shown.clear();
     }
+    // One pass on the passes' thread, then what it changed shown on the window's.
+    void Tick() {
+        editor->TestPass();
+        editor->ShowTestPasses();
+    }
     // Sets the button, runs one pass and gives the keys pressed in it.
     std::string Pass(int button, bool down) {
         joysticks.SetButton(pad, button, down);
         keyboard.Batches.clear();
-        editor->TimerTick();
+        Tick();
         std::string keys;
         for (const auto& batch : keyboard.Batches)
             for (const auto& k : batch)
@@ -155,7 +160,7 @@ TEST_F(LiveTest, StartAndStopAndKeysLoggedWhileTesting) {
     EXPECT_THAT(view.testLog, ElementsAre("SHIFT + A", "CTRL + ALT + F1"));
     EXPECT_EQ(editor->Configurations().Shown()->Rows(), rows);
 
-    editor->TimerTick();
+    Tick();
     EXPECT_EQ(Pass(1, true), "A");
     const int unacquires = joysticks.Calls().Unacquires;
     keyboard.Batches.clear();
@@ -172,12 +177,29 @@ TEST_F(LiveTest, StartAndStopAndKeysLoggedWhileTesting) {
     EXPECT_EQ(Pass(1, false), "");         // nor does a pass after it
 }
 
+TEST_F(LiveTest, AClickDuringATestReachesThePassesAndARescanEndsTheTest) {
+    Start();
+    editor->ToggleTest();
+    Tick(); // the pass that acquires the pad
+    EXPECT_EQ(Pass(1, false), "");
+    // A click recolours the list: the row of a button that is up gets its release steps once.
+    editor->RowPressed(0, 0, false);
+    editor->ListClicked();
+    EXPECT_EQ(Pass(1, false), "B");
+    EXPECT_EQ(Pass(1, false), "");
+    EXPECT_EQ(Pass(1, true), "A");
+    EXPECT_EQ(editor->Configurations().Shown()->RowColour(0), rowcolour::Pressed);
+    // The devices change under the test: it ends before they are scanned again.
+    editor->RefreshDevices();
+    EXPECT_FALSE(editor->Testing() || view.pollEnabled);
+}
+
 TEST_F(LiveTest, TheRepeatRateIsReadAtEveryStart) {
     Start();
     for (const auto& [stored, rate] : {std::pair("250", 0.25), std::pair("500", 0.5)}) {
         WriteSetting(store, Setting::RepeatRate, stored);
         editor->ToggleTest();
-        editor->TimerTick(); // the pass that acquires the pad
+        Tick(); // the pass that acquires the pad
         clock.Set(clock.Now() + 4);
         const double pressed = clock.Now();
         EXPECT_EQ(Pass(2, true), "C");
@@ -207,7 +229,7 @@ TEST_F(LiveTest, TheNavigationKeysFollowTheExtendedKeysPreference) {
     for (const auto& [stored, extended] : {std::pair("True", true), std::pair("", false)}) {
         store.SaveString(RegistryRoot::CurrentUser, kConfigKey, "ExtendedKeys", stored);
         editor->ToggleTest();
-        editor->TimerTick(); // the pass that acquires the pad
+        Tick(); // the pass that acquires the pad
         EXPECT_EQ(upExtended(), extended) << stored;
         EngineTimings applied;
         applied.ExtendedKeys = !extended;
@@ -228,7 +250,7 @@ namespace {
 TEST_F(LiveTest, APadUnpluggedDuringATestIsReleasedAndTestedAgainWhenBack) {
     Start();
     editor->ToggleTest();
-    editor->TimerTick(); // acquired
+    Tick(); // acquired
     ASSERT_EQ(Pass(1, true), "A");
     ASSERT_EQ(view.shownTable->RowColour(0), rowcolour::Pressed);
 
@@ -252,7 +274,7 @@ TEST_F(LiveTest, APadUnpluggedDuringATestIsReleasedAndTestedAgainWhenBack) {
     editor->ToggleTest();
     joysticks.Replug(pad);
     editor->ToggleTest();
-    editor->TimerTick(); // acquired
+    Tick(); // acquired
     EXPECT_EQ(Pass(1, true), "A");
 }
 

@@ -2,7 +2,9 @@
 
 #include <mmsystem.h>
 
+#include <algorithm>
 #include <array>
+#include <system_error>
 
 #ifndef CREATE_WAITABLE_TIMER_HIGH_RESOLUTION
 #define CREATE_WAITABLE_TIMER_HIGH_RESOLUTION 0x00000002
@@ -69,14 +71,21 @@ void Dispatch(MSG& message, HWND dialogHost) {
 
 } // namespace
 
-PollWake WaitAndPoll(PollTimer& timer, PollClient& client, DWORD timeoutMs, DWORD wakeMask) {
-    std::array<HANDLE, kMaxPollEvents + 1> handles{};
+PollWake WaitAndPoll(PollTimer& timer, PollClient& client, DWORD timeoutMs, DWORD wakeMask,
+                     HANDLE stop) {
+    std::array<HANDLE, MAXIMUM_WAIT_OBJECTS> handles{};
     DWORD count = 0;
+    if (stop != nullptr)
+        handles[count++] = stop;
     const HANDLE tick = timer.WaitHandle();
     if (tick != nullptr)
         handles[count++] = tick;
+    // Read afresh at every wait: a scan or a lost controller changes them.
+    // A wait on the message queue too takes one handle fewer.
+    const std::size_t limit = std::min<std::size_t>(
+        count + kMaxPollEvents, wakeMask != 0 ? MAXIMUM_WAIT_OBJECTS - 1 : MAXIMUM_WAIT_OBJECTS);
     for (void* event : client.PollEvents()) {
-        if (count == handles.size())
+        if (count == limit)
             break;
         handles[count++] = event;
     }
@@ -90,7 +99,10 @@ PollWake WaitAndPoll(PollTimer& timer, PollClient& client, DWORD timeoutMs, DWOR
     else if (timeoutMs != 0)
         Sleep(timeoutMs);
     if (result < WAIT_OBJECT_0 + count) {
-        if (handles[result - WAIT_OBJECT_0] == tick) {
+        const HANDLE woke = handles[result - WAIT_OBJECT_0];
+        if (woke == stop)
+            return PollWake::Stopped;
+        if (woke == tick) {
             client.OnTick();
             return PollWake::Tick;
         }
@@ -122,6 +134,45 @@ int RunMessageLoop(PollTimer& timer, HWND dialogHost, PollClient& client,
             WaitAndPoll(timer, client, 0, 0);
         }
     }
+}
+
+void RunPollPasses(PollTimer& timer, HANDLE stop, PollClient& client) {
+    for (;;) {
+        const PollWake woke = WaitAndPoll(timer, client, INFINITE, 0, stop);
+        if (woke == PollWake::Stopped || woke == PollWake::Failed)
+            return; // stopped, or the wait failed
+    }
+}
+
+bool PollThread::Start(int periodMs, PollClient& client) {
+    Stop();
+    stop_.Reset(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    if (!stop_)
+        return false;
+    try {
+        thread_ = std::thread([periodMs, &client, stop = stop_.Get()]() noexcept {
+            try {
+                PollTimer timer;
+                timer.Start(periodMs);
+                if (timer.Enabled())
+                    RunPollPasses(timer, stop, client);
+            } catch (...) {
+                // Nothing escapes the thread: the passes end, the window goes on.
+            }
+        });
+    } catch (const std::system_error&) {
+        stop_.Reset();
+        return false;
+    }
+    return true;
+}
+
+void PollThread::Stop() {
+    if (thread_.joinable()) {
+        SetEvent(stop_.Get());
+        thread_.join();
+    }
+    stop_.Reset();
 }
 
 HWND FocusedPushButton(HWND dialogHost) {

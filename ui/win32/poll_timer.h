@@ -12,6 +12,7 @@
 #include <cstddef>
 #include <functional>
 #include <span>
+#include <thread>
 
 namespace qm::win32 {
 
@@ -62,13 +63,15 @@ public:
 // events.
 inline constexpr std::size_t kMaxPollEvents = MAXIMUM_WAIT_OBJECTS - 2;
 
-enum class PollWake { Tick, Events, Messages, TimedOut, Failed };
+enum class PollWake { Tick, Events, Messages, TimedOut, Stopped, Failed };
 
-// One wait of a thread's loop: until the poll timer is due, one of the client's events is set,
-// input of `wakeMask` (0: none) waits in the thread's queue, or `timeoutMs` passed. Runs the
-// pass of a tick or the handling of the events before it returns. The handles are the
-// client's of this moment: none of them can be closed while the thread waits on them.
-PollWake WaitAndPoll(PollTimer& timer, PollClient& client, DWORD timeoutMs, DWORD wakeMask);
+// One wait of a thread's loop: until `stop` (null: none) is signalled, the poll timer is due,
+// one of the client's events is set, input of `wakeMask` (0: none) waits in the thread's
+// queue, or `timeoutMs` passed. Runs the pass of a tick or the handling of the events before
+// it returns. The handles are the client's of this moment: none of them can be closed while
+// the thread waits on them.
+PollWake WaitAndPoll(PollTimer& timer, PollClient& client, DWORD timeoutMs, DWORD wakeMask,
+                     HANDLE stop = nullptr);
 
 // Sees each message before it is dispatched; true when it took the message (a shortcut's key),
 // which then is not dispatched.
@@ -78,6 +81,30 @@ using MessagePreview = std::function<bool(const MSG& message)>;
 // controls) and serves `client` on the user-interface thread. Returns WM_QUIT's exit code.
 int RunMessageLoop(PollTimer& timer, HWND dialogHost, PollClient& client,
                    const MessagePreview& preview = {});
+
+// A thread's own poll loop, without window messages: WaitAndPoll again and again, serving
+// `client`, until `stop` is signalled.
+void RunPollPasses(PollTimer& timer, HANDLE stop, PollClient& client);
+
+// Serves `client` (its passes every period, its events) on a thread of its own, with a poll
+// timer of its own (RunPollPasses), between Start and Stop.
+class PollThread {
+public:
+    PollThread() = default;
+    ~PollThread() { Stop(); }
+    PollThread(const PollThread&) = delete;
+    PollThread& operator=(const PollThread&) = delete;
+
+    // Starts the passes (after stopping any that run); false when the system refused.
+    bool Start(int periodMs, PollClient& client);
+    // Returns once the last pass has ended.
+    void Stop();
+    bool Running() const { return thread_.joinable(); }
+
+private:
+    UniqueHandle stop_;
+    std::thread thread_;
+};
 
 // Enter in the dialog host reaches it as IDOK: the focused push button among its controls acts
 // on it as on Space. That button, or null when the focus is elsewhere.
