@@ -10,6 +10,14 @@ namespace qm {
 
 namespace {
 
+// The mapping of button b of device d, 0 for none; an entry past the tables is an error.
+int MappingOf(const ButtonMapTable& buttonMap, int d, int b, int mappings) {
+    const int m = buttonMap.At(d, b);
+    if (m < 0 || m > mappings)
+        throw AppError(err::SubscriptOutOfRange);
+    return m;
+}
+
 // Clears a flag when it goes out of scope, whatever happens.
 class BusyScope {
 public:
@@ -63,11 +71,9 @@ void MappingEngine::RunEdges(const ButtonMapTable& buttonMap, std::span<Compiled
     for (const ButtonEdge& edge : devices_.TakeEdges()) {
         const int d = edge.Device;
         const int b = edge.Button;
-        const int m = buttonMap.At(d, b);
+        const int m = MappingOf(buttonMap, d, b, mappings);
         if (m == 0)
             continue;
-        if (m < 0 || m > mappings)
-            throw AppError(err::SubscriptOutOfRange);
         auto& keys = press[static_cast<std::size_t>(m - 1)];
         if (edge.Down) {
             Press(d, b, m, keys, policy, clock_.Now() - edge.AgeSeconds);
@@ -107,11 +113,9 @@ void MappingEngine::RunPass(const ButtonMapTable& buttonMap, std::span<CompiledK
             AllUp(states.first(static_cast<std::size_t>(std::max(buttons, 0)))))
             continue;
         for (int b = 1; b <= buttons; ++b) {
-            const int m = buttonMap.At(d, b);
+            const int m = MappingOf(buttonMap, d, b, mappings);
             if (m == 0)
                 continue;
-            if (m < 0 || m > mappings)
-                throw AppError(err::SubscriptOutOfRange);
             auto& keys = press[static_cast<std::size_t>(m - 1)];
             const bool down =
                 bulk ? states[static_cast<std::size_t>(b - 1)] != 0 : devices_.ButtonDown(d, b);
