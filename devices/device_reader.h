@@ -1,11 +1,32 @@
 #pragma once
 // One pass's view of the devices, as the mapping engine and the editor's test mode use it:
 // read each device once, then look at its buttons.
+#include <array>
 #include <cstdint>
 #include <span>
 #include <string_view>
 
 namespace qm {
+
+// A controller's axes and hats, as one read gives them with its buttons.
+inline constexpr int kAxisCount = 8; // X, Y, Z, X rotation, Y rotation, Z rotation, 2 sliders
+inline constexpr int kHatCount = 4;
+// Every axis is read on this range, whatever the device's own, so that a percentage of it
+// means the same on every device.
+inline constexpr std::int32_t kAxisMin = 0;
+inline constexpr std::int32_t kAxisMax = 65535;
+// A hat's position in hundredths of a degree clockwise from up (0 to 35999); centred when its
+// low word is 0xFFFF.
+inline constexpr std::uint32_t kHatCentred = 0xFFFFFFFFu;
+inline bool HatCentred(std::uint32_t value) {
+    return (value & 0xFFFFu) == 0xFFFFu;
+}
+
+struct ControlStates {
+    std::array<std::int32_t, kAxisCount> Axes{}; // axis a (1-based) at Axes[a - 1]
+    std::array<std::uint32_t, kHatCount> Hats{kHatCentred, kHatCentred, kHatCentred,
+                                              kHatCentred};
+};
 
 // A button change a device buffered: its own press or release edge.
 struct ButtonEdge {
@@ -30,6 +51,9 @@ public:
     // The state bytes of device d for this pass, byte b-1 for button b (0 = up), when the
     // reader keeps them in one block; empty otherwise. Lets a pass skip a quiet device at once.
     virtual std::span<const std::uint8_t> ButtonStates(int /*d*/) const { return {}; }
+    // The axes and hats of device d as its last ReadDevice read them; null for a device
+    // without any (a board). Only the axes and hats the device has are meaningful.
+    virtual const ControlStates* Controls(int /*d*/) const { return nullptr; }
     // Whether the last read of some device failed (its buttons then count as up).
     virtual bool ReadFailing() const { return false; }
     // The button changes buffered since the last call by the devices read on events, in the

@@ -13,6 +13,10 @@ struct DeviceEntry {
     std::string Identity;      // DeviceIdentity: instance GUID string or board path less 5
     std::string Name;          // display name
     int ButtonCount = 0;       // as the scan found it
+    // The axes the device has: bit a - 1 for axis a (1 X ... 8 Slider 2); none for a board.
+    std::uint8_t AxisMask = 0;
+    int HatCount = 0; // 0 to 4
+    bool HasAxis(int a) const { return a >= 1 && a <= 8 && (AxisMask >> (a - 1)) & 1u; }
 };
 
 struct ButtonListEntry {
