@@ -1,5 +1,6 @@
 #include "core/editor_qmf.h"
 
+#include "core/control_cells.h"
 #include "core/messages.h"
 #include "core/paths.h"
 #include "core/qmf_file.h"
@@ -64,13 +65,13 @@ void StartRow(MappingRow& row, std::vector<Variant>& v, int descriptionIndex) {
 
 // Upgraded rows hold the empty string in every key cell they do not fill.
 void ClearKeyCells(MappingRow& row) {
-    for (int c = col::FirstPress; c < kColumnCount; ++c)
+    for (int c = col::FirstPress; c < col::KeyEnd; ++c)
         row[c] = {"", Variant::Text("")};
 }
 
-// The row starts empty: a 1.4 record fills every cell, a 1.3 record all but the locks. The
-// values before the key cells are in `v`; the key cells are parsed from their lines straight
-// into the row.
+// The row starts as a new row: a 1.4 record fills every cell but those of 1.5, a 1.3 record
+// all but the locks too. The values before the key cells are in `v`; the key cells are parsed
+// from their lines straight into the row.
 void Row14or13(MappingRow& row, std::vector<Variant>& v, const std::vector<std::string_view>& lines,
                bool hasLocks, RowBuilder& b) {
     StartRow(row, v, 6);
@@ -87,7 +88,7 @@ void Row14or13(MappingRow& row, std::vector<Variant>& v, const std::vector<std::
         for (int c : {col::NumLock, col::CapsLock, col::ScrollLock})
             row[c] = {OnOffText(false), Variant::Bool(false)};
     }
-    for (int c = col::FirstPress; c < kColumnCount; ++c, k += 2) {
+    for (int c = col::FirstPress; c < col::KeyEnd; ++c, k += 2) {
         ParseQmfTextInto(lines[k], row[c].Text);
         ParseQmfValueInto(lines[k + 1], row[c].Tag);
     }
@@ -111,6 +112,8 @@ void Row11(MappingRow& row, std::vector<Variant>& v) {
 }
 
 int RecordValues(std::string_view version) {
+    if (version == kNewestFileVersion)
+        return kRecordValues15;
     if (version == "1.4")
         return kRecordValues14;
     if (version == "1.3")
@@ -131,6 +134,25 @@ void WriteTag(QmfValueWriter& w, const Variant& tag) {
         w.WriteValue(tag);
 }
 
+void WriteNumberOrEmpty(QmfValueWriter& w, int value) {
+    if (value == 0)
+        w.WriteString("");
+    else
+        w.WriteValue(Variant::Number(value));
+}
+
+// The lines a 1.5 record adds; the points only on an axis row.
+void WriteControlFields(QmfValueWriter& w, const ControlFields& f) {
+    w.WriteString(ControlCode(f.Which));
+    const bool axis = f.Which.Kind == ControlKind::Axis;
+    w.WriteString(axis ? PointText(f.Points.Press, f.Which.IsBand()) : "");
+    w.WriteString(axis ? PointText(f.Points.Release, f.Which.IsBand()) : "");
+    w.WriteValue(Variant::Bool(f.Hold));
+    w.WriteValue(Variant::Number(f.Layer));
+    WriteNumberOrEmpty(w, f.PointerSpeed);
+    WriteNumberOrEmpty(w, f.PointerCurve);
+}
+
 } // namespace
 
 EditorReadResult ReadEditorConfiguration(std::string_view fileBytes) {
@@ -147,7 +169,9 @@ EditorReadResult ReadEditorConfiguration(std::string_view fileBytes) {
         result.NewerVersion = version;
         return result;
     }
-    if (version != kFileVersion) {
+    if (version == kNewestFileVersion) {
+        result.Version = version;
+    } else if (version != kFileVersion) {
         result.Obsolete = true;
         result.Version = (version == "1.3" || version == "1.2") ? version : "1.1";
     }
@@ -155,11 +179,12 @@ EditorReadResult ReadEditorConfiguration(std::string_view fileBytes) {
     // Room for every record up front.
     const auto lineCount = std::count(fileBytes.begin(), fileBytes.end(), '\n');
     result.Rows.reserve(static_cast<std::size_t>(lineCount / count + 1));
-    const bool keyLines = count == kRecordValues14 || count == kRecordValues13;
+    const bool hasControls = count == kRecordValues15;
+    const bool hasLocks = hasControls || count == kRecordValues14;
+    const bool keyLines = hasLocks || count == kRecordValues13;
     // Values before the key cells, which are parsed from their lines into the row.
-    const std::size_t head = count == kRecordValues14 ? 10
-                             : keyLines               ? 7
-                                                      : static_cast<std::size_t>(count);
+    const std::size_t head = hasLocks ? 10 : keyLines ? 7 : static_cast<std::size_t>(count);
+    const auto note = [&](const AppError& e) { builder.Note(e); };
     std::vector<std::string_view> lines;
     while (!reader.AtEnd()) {
         if (!ReadRecordLines(reader, count, lines)) {
@@ -170,21 +195,34 @@ EditorReadResult ReadEditorConfiguration(std::string_view fileBytes) {
         record.resize(head);
         for (std::size_t i = 0; i < head; ++i)
             record[i] = ParseQmfValue(lines[i]);
+        std::optional<ControlFields> fields;
+        if (hasControls) {
+            fields = ParseControlFields(
+                std::span(lines).subspan(kRecordValues14, kControlFieldLines), note);
+            if (!fields)
+                continue;
+        }
+        int number = 0;
         try {
             if (!IsLoadableButton(record[0]))
                 continue;
+            number = record[0].ToInteger();
         } catch (const AppError& e) {
             builder.Note(e);
             continue;
         }
+        if (fields && !IsControlNumber(fields->Which, number))
+            continue;
         // Each row is built whole, then kept packed.
-        MappingRow row = keyLines ? MappingRow{} : NewMappingRow();
+        MappingRow row = NewMappingRow();
         if (keyLines)
-            Row14or13(row, record, lines, count == kRecordValues14, builder);
+            Row14or13(row, record, lines, hasLocks, builder);
         else if (count == kRecordValues12)
             Row12(row, record, builder);
         else
             Row11(row, record);
+        if (fields)
+            SetControlCells(row, number, *fields);
         result.Rows.emplace_back(row);
     }
     return result;
@@ -194,7 +232,9 @@ void WriteEditorConfiguration(const std::vector<PackedRow>& rows, const ByteSink
     // Pieces of about this size go to the sink.
     constexpr std::size_t kPiece = 1 << 16;
     QmfValueWriter w;
-    w.WriteString(kFileVersion);
+    // A configuration that needs nothing of 1.5 is written exactly as version 1.4.
+    const bool newest = std::any_of(rows.begin(), rows.end(), NeedsNewestVersion);
+    w.WriteString(newest ? kNewestFileVersion : kFileVersion);
     for (const auto& packed : rows) {
         if (w.bytes().size() >= kPiece) {
             sink(w.bytes());
@@ -211,10 +251,12 @@ void WriteEditorConfiguration(const std::vector<PackedRow>& rows, const ByteSink
         WriteTag(w, row[col::NumLock].Tag);
         WriteTag(w, row[col::CapsLock].Tag);
         WriteTag(w, row[col::ScrollLock].Tag);
-        for (int c = col::FirstPress; c < kColumnCount; ++c) {
+        for (int c = col::FirstPress; c < col::KeyEnd; ++c) {
             WriteText(w, row[c].Text);
             WriteTag(w, row[c].Tag);
         }
+        if (newest)
+            WriteControlFields(w, ControlFieldsOf(row));
     }
     sink(w.bytes());
 }

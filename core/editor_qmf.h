@@ -1,6 +1,7 @@
 #pragma once
-// The editor's side of .qmf files: reading versions 1.1 to 1.4 into mapping rows (upgrading
-// older records), writing version 1.4, and the load and save commands with their messages.
+// The editor's side of .qmf files: reading versions 1.1 to 1.5 into mapping rows (upgrading
+// older records), writing version 1.4 (or 1.5 when a row needs it), and the load and save
+// commands with their messages.
 #include "core/app_error.h"
 #include "core/dialogs.h"
 #include "core/file_system.h"
@@ -16,7 +17,7 @@ namespace qm {
 
 struct EditorReadResult {
     std::string Version = "1.4"; // the version the records were read as
-    bool Obsolete = false;       // the file's version line was not "1.4"
+    bool Obsolete = false;       // the file's version line was neither "1.4" nor "1.5"
     std::vector<PackedRow> Rows;
     bool Corrupt = false; // the file ended inside a record (or before its version line)
     // The version line of a file from a newer version, which is not read (no rows); else empty.

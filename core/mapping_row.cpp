@@ -170,11 +170,12 @@ void PackedRow::Set(int column, const Cell& cell) {
 
 MappingRow NewMappingRow() {
     MappingRow row;
-    for (int c : {col::Repeat, col::Rotary, col::NumLock, col::CapsLock, col::ScrollLock})
+    for (int c : {col::Repeat, col::Rotary, col::NumLock, col::CapsLock, col::ScrollLock,
+                  col::Hold})
         row[c] = {OnOffText(false), Variant::Bool(false)};
     row[col::Multiplier] = {"1X", Variant::Number(1)};
     row[col::Description] = {" ", Variant()};
-    for (int c = col::FirstPress; c < kColumnCount; ++c)
+    for (int c = col::FirstPress; c < col::KeyEnd; ++c)
         row[c] = {" ", Variant::Text(" ")};
     return row;
 }

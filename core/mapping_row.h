@@ -1,6 +1,7 @@
 #pragma once
-// One row of the editor's mapping list: 41 cells, each a text (what the user sees) and a tag
-// (what the program uses and the file stores).
+// One row of the editor's mapping list: 48 cells, each a text (what the user sees) and a tag
+// (what the program uses and the file stores). The cells after the key cells hold what a row
+// of version 1.5 adds: which control it reads, its points, Hold, its layer and pointer motion.
 #include "core/variant.h"
 
 #include <array>
@@ -9,7 +10,7 @@
 
 namespace qm {
 
-inline constexpr int kColumnCount = 41;
+inline constexpr int kColumnCount = 48;
 inline constexpr int kKeyCellsPerSide = 16;
 
 namespace col {
@@ -24,6 +25,14 @@ inline constexpr int CapsLock = 7;
 inline constexpr int ScrollLock = 8;
 inline constexpr int FirstPress = 9;    // "On Press 1" .. "On Press 16": 9..24
 inline constexpr int FirstRelease = 25; // "On Release 1" .. "On Release 16": 25..40
+inline constexpr int KeyEnd = 41;       // one past the key cells
+inline constexpr int Control = 41;      // text: the control's name ("" for a button); tag: code
+inline constexpr int PressPoint = 42;   // text: "50 %" or "40-60 %" on axis rows; tag: "50"
+inline constexpr int ReleasePoint = 43; // as PressPoint
+inline constexpr int Hold = 44;         // "On"/"Off"; Boolean tag
+inline constexpr int Layer = 45;        // tag: 1 to 7, or empty for the base layer
+inline constexpr int PointerSpeed = 46; // tag: pixels a second at full deflection, or empty
+inline constexpr int PointerCurve = 47; // tag: 1 linear, 2 steeper, or empty
 } // namespace col
 
 struct Cell {

@@ -58,7 +58,7 @@ Message NewerFileVersion(std::string_view fileVersion) {
                                   ? std::string(fileVersion)
                                   : Cat({fileVersion.substr(0, kShownLength), "..."});
     return {Cat({"This configuration was made by a newer version of ", kEditorTitle,
-                 " (file version ", shown, "); this version reads up to ", kFileVersion, "."}),
+                 " (file version ", shown, "); this version reads up to ", kNewestFileVersion, "."}),
             std::string(kFileFormatError), MessageButtons::Ok, MessageIcon::Exclamation};
 }
 

@@ -40,7 +40,7 @@ std::optional<DecimalDigits> DecimalOf(std::string_view text) {
 
 bool IsNewerFileVersion(std::string_view version) {
     const auto file = DecimalOf(version);
-    const auto known = DecimalOf(kFileVersion);
+    const auto known = DecimalOf(kNewestFileVersion);
     if (!file || !known)
         return false;
     // Digit strings of any length compare without overflow: by length, then digit by digit.

@@ -7,15 +7,18 @@
 
 namespace qm {
 
-// The version this program writes and the runner accepts: the newest the readers know.
+// The version a configuration is written in unless it uses a control or a behaviour that
+// version cannot carry; then it is written in kNewestFileVersion. The runner reads both.
 inline constexpr std::string_view kFileVersion = "1.4";
+inline constexpr std::string_view kNewestFileVersion = "1.5";
 
-// Whether a version line's text names a version newer than kFileVersion: digits, a dot and
+// Whether a version line's text names a version newer than kNewestFileVersion: digits, a dot and
 // digits, compared as decimal numbers ("2.0" and "1.5" are newer, "1.40" is 1.4). A file of a
 // newer version is refused, never read as an older one. Text of any other form is not newer.
 bool IsNewerFileVersion(std::string_view version);
 
 // Values per record of each version.
+inline constexpr int kRecordValues15 = 81;
 inline constexpr int kRecordValues14 = 74;
 inline constexpr int kRecordValues13 = 71;
 inline constexpr int kRecordValues12 = 9;

@@ -24,8 +24,7 @@ inline bool HatCentred(std::uint32_t value) {
 
 struct ControlStates {
     std::array<std::int32_t, kAxisCount> Axes{}; // axis a (1-based) at Axes[a - 1]
-    std::array<std::uint32_t, kHatCount> Hats{kHatCentred, kHatCentred, kHatCentred,
-                                              kHatCentred};
+    std::array<std::uint32_t, kHatCount> Hats{kHatCentred, kHatCentred, kHatCentred, kHatCentred};
 };
 
 // A button change a device buffered: its own press or release edge.

@@ -326,7 +326,7 @@ void ClearRowCells(MappingTable& table, int row) {
          {col::Repeat, col::Rotary, col::Multiplier, col::NumLock, col::CapsLock, col::ScrollLock})
         table.SetCell(row, c, fresh[c]);
     table.SetCell(row, col::Description, {"", table.Row(row).Tag(col::Description)});
-    for (int c = col::FirstPress; c < kColumnCount; ++c)
+    for (int c = col::FirstPress; c < col::KeyEnd; ++c)
         table.SetCell(row, c, {"", Variant::Text("")});
 }
 

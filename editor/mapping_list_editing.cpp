@@ -181,7 +181,7 @@ void MappingListEditing::MoveSelection(const MappingTable& table, ListKey key, i
 
 void MappingListEditing::ChooseColumn(const MappingTable& table, int step) {
     const int column =
-        state_.ListColumn ? std::clamp(*state_.ListColumn + step, 0, kColumnCount - 1) : 0;
+        state_.ListColumn ? std::clamp(*state_.ListColumn + step, 0, col::KeyEnd - 1) : 0;
     state_.ListColumn = column;
     // A key column is where recording writes, as a click on it chooses.
     state_.KeyColumn = IsKeyColumn(column) ? std::optional(column) : std::nullopt;

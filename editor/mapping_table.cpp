@@ -52,13 +52,17 @@ const std::vector<std::string>& MappingColumnTitles() {
             t.push_back("On Press " + std::to_string(s));
         for (int s = 1; s <= kKeyCellsPerSide; ++s)
             t.push_back("On Release " + std::to_string(s));
+        for (const char* title : {"Control", "Press At", "Release At", "Hold", "Layer",
+                                  "Pointer Speed", "Pointer Curve"})
+            t.push_back(title);
         return t;
     }();
     return titles;
 }
 
 bool IsCentredColumn(int column) {
-    return column >= col::Repeat && column < kColumnCount && column != col::Description;
+    return column >= col::Repeat && column < kColumnCount && column != col::Description &&
+           column != col::Control;
 }
 
 MappingRow ButtonRow(int button, const std::string& deviceName, const std::string& identity) {

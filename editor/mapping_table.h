@@ -32,7 +32,7 @@ const std::vector<std::string>& MappingColumnTitles();
 bool IsCentredColumn(int column);
 // Whether the column is a key cell (On Press 1 .. On Release 16).
 inline bool IsKeyColumn(int column) {
-    return column >= col::FirstPress && column < kColumnCount;
+    return column >= col::FirstPress && column < col::KeyEnd;
 }
 
 // What a double-click on a cell did.

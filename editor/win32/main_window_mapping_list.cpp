@@ -412,7 +412,7 @@ void EditorWindow::MarkKeyColumn(int column, bool recording) {
     const auto header = reinterpret_cast<HWND>(SendMessageW(mappingList_, LVM_GETHEADER, 0, 0));
     if (header == nullptr)
         return;
-    for (int c = col::FirstPress; c < kColumnCount; ++c) {
+    for (int c = col::FirstPress; c < col::KeyEnd; ++c) {
         KeyColumnMarker marker = KeyColumnMarker::None;
         if (c == column)
             marker = recording ? KeyColumnMarker::Record : KeyColumnMarker::Chosen;

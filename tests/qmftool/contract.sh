@@ -207,11 +207,11 @@ run 2 simulate cockpit.qmf --devices devices.json --events events.txt --poll 0
 run 1 simulate v13.qmf --devices devices.json --events events.txt
 # A file of a newer version: every command refuses it as both programs do, leaving it as it
 # was; 1.4 is read, and "1.40", not a newer version, is read as 1.1 as any other version line.
-sed '1s/.*/"1.5"\r/' cockpit.qmf >newer.qmf
+sed '1s/.*/"1.6"\r/' cockpit.qmf >newer.qmf
 cp newer.qmf newer-before.qmf
-newer="qmftool: newer.qmf: This configuration was made by a newer version of Vantrel (file version 1.5); this version reads up to 1.4."
+newer="qmftool: newer.qmf: This configuration was made by a newer version of Vantrel (file version 1.6); this version reads up to 1.5."
 run 1 dump newer.qmf
-[ "$out" = '{"error":"newer_version","version":"1.5"}' ] || fail "dump of a newer version: $out"
+[ "$out" = '{"error":"newer_version","version":"1.6"}' ] || fail "dump of a newer version: $out"
 said "newer version for the editor" "$newer"
 run 1 upgrade newer.qmf -o newer.qmf
 said "newer version not upgraded" "$newer"

@@ -131,7 +131,7 @@ TEST_F(RunnerLoad, RefusalsKeepThePreviousTablesAnEmptyFileReplacesThem) {
           {"", corrupt},
           {testing::QmfLines({Quoted("1.3")}), msg::RunnerObsoleteData()},
           {testing::QmfLines({Quoted("1.40")}), msg::RunnerObsoleteData()},
-          {testing::QmfLines({Quoted("1.5")}), msg::NewerFileVersion("1.5")},
+          {testing::QmfLines({Quoted("1.6")}), msg::NewerFileVersion("1.6")},
           {File14({Entry(kPad, "2")}).replace(1, 3, "2.0"), msg::NewerFileVersion("2.0")}}) {
         dialogs.shown.clear();
         EXPECT_FALSE(Load(bytes));

@@ -270,7 +270,7 @@ TEST_F(Editor, KeysMoveTheSelectedRowAndChooseTheColumnOutsideRecordingOnly) {
                    {ListKey::Left, 1, 0, 0},
                    {ListKey::Right, col::FirstPress, col::FirstPress, col::FirstPress},
                    {ListKey::Left, 1, col::ScrollLock, 0},
-                   {ListKey::Right, kColumnCount, kColumnCount - 1, kColumnCount - 1}};
+                   {ListKey::Right, kColumnCount, col::KeyEnd - 1, col::KeyEnd - 1}};
     for (const auto& c : choices) {
         for (int i = 0; i < c.times; ++i)
             editor->ListKeyPressed(c.key, 10);
@@ -412,13 +412,13 @@ TEST_F(Editor, OnlyAFileNamedAsAConfigurationIsReadAndOnlySuchAFileIsOfferedForD
 }
 
 TEST_F(Editor, AFileOfANewerVersionStaysListedUnopenedAndUntouched) {
-    const std::string newer = testing::QmfLines({"\"1.5\"", "\"1\"", "\"Pad\""});
+    const std::string newer = testing::QmfLines({"\"1.6\"", "\"1\"", "\"Pad\""});
     files.files[kConfig + "new.qmf"] = newer;
     files.files["C:\\elsewhere\\new2.qmf"] = newer;
     Start();
     // Whatever is answered, nothing is offered: one box, the entry listed and greyed, no tab.
     const auto refused = [&](const std::string& key) {
-        EXPECT_THAT(dialogs.shown, ElementsAre(msg::NewerFileVersion("1.5")));
+        EXPECT_THAT(dialogs.shown, ElementsAre(msg::NewerFileVersion("1.6")));
         dialogs.shown.clear();
         const auto& entry = Entry(key);
         EXPECT_TRUE(entry.State == filestate::Listed && entry.Ghosted) << key;

@@ -131,12 +131,12 @@ TEST(EditorReader, UpgradesVersions12And11) {
     }
 }
 
-TEST(FileVersion, OnlyDigitsDotDigitsBeyond14AreNewer) {
-    for (const char* newer : {"1.5", "2.0", "1.41", "01.5", "10.0", "1.4000000000000000000000001",
+TEST(FileVersion, OnlyDigitsDotDigitsBeyond15AreNewer) {
+    for (const char* newer : {"1.6", "2.0", "1.51", "01.6", "10.0", "1.5000000000000000000000001",
                               "123456789012345678901234567890.0"})
         EXPECT_TRUE(IsNewerFileVersion(newer)) << newer;
-    for (const char* known : {"1.4", "1.40", "1.39", "1.3", "0.9", "001.400", "1.", ".5", "1.5 ",
-                              " 1.5", "1,5", "1.5.1", "+1.5", "1e1", "v2.0", "", "garbage"})
+    for (const char* known : {"1.5", "1.50", "1.4", "1.49", "1.3", "0.9", "001.500", "1.", ".6",
+                              "1.6 ", " 1.6", "1,6", "1.6.1", "+1.6", "1e1", "v2.0", "", "garbage"})
         EXPECT_FALSE(IsNewerFileVersion(known)) << known;
 }
 
@@ -151,14 +151,14 @@ TEST(EditorReader, AFileOfANewerVersionIsNotReadOthersReadAsBefore) {
     };
     // Quoted or a number, as values are read.
     for (const auto& [line, version] :
-         {std::pair{"\"1.5\"", "1.5"}, {"\"2.0\"", "2.0"}, {"1.5", "1.5"}, {" \"1.5\"", "1.5"}}) {
+         {std::pair{"\"1.6\"", "1.6"}, {"\"2.0\"", "2.0"}, {"1.6", "1.6"}, {" \"1.6\"", "1.6"}}) {
         const auto read = ReadEditorConfiguration(withVersion(line));
         EXPECT_EQ(read.NewerVersion, version) << line;
         EXPECT_TRUE(read.Rows.empty() && !read.Obsolete && !read.Corrupt) << line;
     }
     // The edge and what is not of the form: "1.40" and any other text read as 1.1, as before.
     EXPECT_TRUE(ReadEditorConfiguration(File14({Record14{}})).NewerVersion.empty());
-    for (const char* line : {"\"1.40\"", "\"1.5 beta\"", "\"garbage\"", "#TRUE#"}) {
+    for (const char* line : {"\"1.40\"", "\"1.50\"", "\"1.6 beta\"", "\"garbage\"", "#TRUE#"}) {
         const auto read = ReadEditorConfiguration(withVersion(line));
         EXPECT_TRUE(read.NewerVersion.empty()) << line;
         EXPECT_EQ(std::pair(read.Version, read.Rows.size()),
@@ -177,7 +177,7 @@ TEST(EditorLoad, AFileOfANewerVersionStaysListedWithOneMessageAndNoOffer) {
     EXPECT_THAT(dialogs.shown, ElementsAre(msg::NewerFileVersion("2.0")));
     EXPECT_EQ(msg::NewerFileVersion("2.0").text,
               "This configuration was made by a newer version of Vantrel (file version 2.0); "
-              "this version reads up to 1.4.");
+              "this version reads up to 1.5.");
     // A version line of any length is shown shortened.
     EXPECT_LT(msg::NewerFileVersion(std::string(100000, '9') + ".0").text.size(), 200u);
 }
@@ -251,7 +251,7 @@ TEST(EditorWriter, TheLargestListTheDevicesGiveFitsTheReadLimit) {
         row[col::Button].Text = "512";
         row[col::Device] = {std::string(name, 'n'), Variant::Text(std::string(identity, 'i'))};
         row[col::Description] = {"", Variant::Bool(true)};
-        for (int c = col::FirstPress; c < kColumnCount; ++c)
+        for (int c = col::FirstPress; c < col::KeyEnd; ++c)
             row[c] = {"SHIFT + CTRL + ALT + PRINT SCREEN", Variant::Text("PRINT SCREEN")};
         return EditorConfigurationSize({PackedRow(row)}, kMaxReadBytes) - File14({}).size();
     };

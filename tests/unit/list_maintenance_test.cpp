@@ -126,7 +126,7 @@ TEST(ListMaintenance, AClearedRowKeepsItsButtonDeviceAndActiveFlag) {
     m.table.SetCell(0, col::Multiplier, {"8X", Variant::Number(8)});
     m.table.SetCell(0, col::FirstRelease, {"A", Variant::Text("A")});
     expected[col::Description].Text = "";
-    for (int c = col::FirstPress; c < kColumnCount; ++c)
+    for (int c = col::FirstPress; c < col::KeyEnd; ++c)
         expected[c] = {"", Variant::Text("")};
     ClearRowCells(m.table, 0);
     EXPECT_EQ(m.table.Row(0).Unpack(), expected);
