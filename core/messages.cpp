@@ -57,9 +57,10 @@ Message NewerFileVersion(std::string_view fileVersion) {
     const std::string shown = fileVersion.size() <= kShownLength
                                   ? std::string(fileVersion)
                                   : Cat({fileVersion.substr(0, kShownLength), "..."});
-    return {Cat({"This configuration was made by a newer version of ", kEditorTitle,
-                 " (file version ", shown, "); this version reads up to ", kNewestFileVersion, "."}),
-            std::string(kFileFormatError), MessageButtons::Ok, MessageIcon::Exclamation};
+    return {
+        Cat({"This configuration was made by a newer version of ", kEditorTitle, " (file version ",
+             shown, "); this version reads up to ", kNewestFileVersion, "."}),
+        std::string(kFileFormatError), MessageButtons::Ok, MessageIcon::Exclamation};
 }
 
 Message NotAConfiguration(std::string_view fileName) {
