@@ -170,8 +170,8 @@ void PackedRow::Set(int column, const Cell& cell) {
 
 MappingRow NewMappingRow() {
     MappingRow row;
-    for (int c : {col::Repeat, col::Rotary, col::NumLock, col::CapsLock, col::ScrollLock,
-                  col::Hold})
+    for (int c :
+         {col::Repeat, col::Rotary, col::NumLock, col::CapsLock, col::ScrollLock, col::Hold})
         row[c] = {OnOffText(false), Variant::Bool(false)};
     row[col::Multiplier] = {"1X", Variant::Number(1)};
     row[col::Description] = {" ", Variant()};
