@@ -26,9 +26,11 @@ struct CompiledKeys {
     std::array<KeyStep, kStepCount> Steps{};
     // Run-time state of the mapping engine; 0 after a load.
     std::int16_t Pressed = 0;
-    // Press side only: -1 or 0.
+    // Press side only: -1 or 0. Hold keeps the steps' keys down while the control is held; a
+    // row with Hold neither repeats nor turns.
     std::int16_t Repeat = 0;
     std::int16_t Rotary = 0;
+    std::int16_t Hold = 0;
     // Press side only: 1 forces the lock on during a burst, 0 forces it off.
     std::int16_t NumLock = 0;
     std::int16_t CapsLock = 0;
@@ -39,6 +41,8 @@ struct CompiledKeys {
     // Monotonic clock seconds of the last rotary press edge and the last repeat send.
     double LastRotaryTime = 0;
     double LastRepeatTime = 0;
+    // While Hold holds the keys: the held-keys record's ticket; 0 otherwise.
+    std::uint32_t HeldTicket = 0;
 
     KeyStep& Step(int step) { return Steps[static_cast<std::size_t>(step - 1)]; }
     const KeyStep& Step(int step) const { return Steps[static_cast<std::size_t>(step - 1)]; }

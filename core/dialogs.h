@@ -1,6 +1,7 @@
 #pragma once
 // The user-dialogs seam: every message the programs show goes through it, and the file and
 // folder dialogs both programs use.
+#include <functional>
 #include <optional>
 #include <string>
 #include <utility>
@@ -45,6 +46,30 @@ public:
     virtual std::optional<std::string> BrowseFolder(const std::string& /*title*/) {
         return std::nullopt;
     }
+};
+
+// Dialogs shown only after `before` ran, for every message and every file or folder dialog:
+// what lets the keys held down go up before the user is asked anything.
+class DialogsAfter final : public Dialogs {
+public:
+    DialogsAfter(Dialogs& dialogs, std::function<void()> before)
+        : dialogs_(dialogs), before_(std::move(before)) {}
+    MessageAnswer ShowMessage(const Message& message) override {
+        before_();
+        return dialogs_.ShowMessage(message);
+    }
+    std::optional<std::string> OpenFile(const FileDialogRequest& request) override {
+        before_();
+        return dialogs_.OpenFile(request);
+    }
+    std::optional<std::string> BrowseFolder(const std::string& title) override {
+        before_();
+        return dialogs_.BrowseFolder(title);
+    }
+
+private:
+    Dialogs& dialogs_;
+    std::function<void()> before_;
 };
 
 // `path`, or when it is empty the file the user chooses in the "Load Configuration File"

@@ -3,13 +3,17 @@
 // million of them: an entry keeps only what the runner consults after the load; the key cells
 // are compiled straight from the file's lines.
 
+#include <cstdint>
+
 namespace qm {
 
 struct MappingEntry {
-    int ButtonNo = 0; // 0: a skipped record, never matched
+    int ButtonNo = 0; // its button, hat or axis number; 0: a skipped record, never matched
     bool Repeat = false;
     bool Rotary = false;
-    int Multiplier = 0; // as read; compiled to 1, 2, 4 or 8
+    bool Hold = false;
+    bool IsControl = false;      // a hat or axis row, which never turns
+    std::int16_t Multiplier = 0; // as read, within -1 to 9; compiled to 1, 2, 4 or 8
     bool NumLock = false;
     bool CapsLock = false;
     bool ScrollLock = false;

@@ -11,14 +11,28 @@ void ButtonMapTable::Dimension(int deviceCount, int maxButtons) {
     buttons_ = std::max(maxButtons, 0);
     cells_.assign(static_cast<std::size_t>(devices_ + 1) * static_cast<std::size_t>(buttons_ + 1),
                   0);
+    controls_.clear();
 }
 
 void ButtonMapTable::Clear() {
     std::fill(cells_.begin(), cells_.end(), 0);
+    controls_.clear();
 }
 
 int ButtonMapTable::BoundCount() const {
-    return static_cast<int>(std::count_if(cells_.begin(), cells_.end(), [](auto c) { return c; }));
+    int count =
+        static_cast<int>(std::count_if(cells_.begin(), cells_.end(), [](auto c) { return c; }));
+    for (const auto& bindings : controls_)
+        count += static_cast<int>(bindings.size());
+    return count;
+}
+
+void ButtonMapTable::AddControl(int device, const ControlBinding& binding) {
+    if (device < 1 || device > devices_)
+        return;
+    if (controls_.size() <= static_cast<std::size_t>(device))
+        controls_.resize(static_cast<std::size_t>(devices_) + 1);
+    controls_[static_cast<std::size_t>(device)].push_back(binding);
 }
 
 void DeviceTables::Clear() {

@@ -1,8 +1,13 @@
 #pragma once
 // The shared device tables: the usable devices in scan order (game controllers first, then the
 // maker's boards), the flat list of all their buttons, and the button -> mapping table.
+#include "core/control.h"
+
+#include <array>
 #include <cstdint>
+#include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace qm {
@@ -26,6 +31,22 @@ struct ButtonListEntry {
     bool operator==(const ButtonListEntry&) const = default;
 };
 
+// A hat direction or an axis row bound to a device: which value of its read it looks at and
+// when that value presses and releases it.
+struct ControlBinding {
+    std::int32_t Mapping = 0;
+    ControlKind Kind = ControlKind::Hat;
+    std::uint8_t Index = 0; // 0-based axis or hat
+    // Hats: bit s set when the row is down with the hat in sector s (45 degrees each, 0 up).
+    std::uint8_t HatSectors = 0;
+    // Axes, on kAxisMin..kAxisMax: down from a value within Press until one outside Release.
+    std::int32_t PressLow = 0, PressHigh = 0, ReleaseLow = 0, ReleaseHigh = 0;
+    // The control's name for the status, without allocating ("Hat 1 Up Left").
+    std::array<char, 24> NameText{};
+    std::uint8_t NameLength = 0;
+    std::string_view Name() const { return {NameText.data(), NameLength}; }
+};
+
 // Index of the mapping bound to each device button, 0 for none. Subscripted by device index
 // (1 to DeviceCount) and button number (1 to MaxButtons); reads outside the table give 0.
 class ButtonMapTable {
@@ -41,8 +62,16 @@ public:
             cells_[Index(device, button)] = mapping;
     }
     void Clear();
-    // Number of non-zero cells.
+    // Number of non-zero cells and bound controls.
     int BoundCount() const;
+
+    // The hat and axis rows bound to device d (1-based), in binding order; none past the table.
+    std::span<const ControlBinding> Controls(int device) const {
+        return device >= 1 && static_cast<std::size_t>(device) < controls_.size()
+                   ? std::span<const ControlBinding>(controls_[static_cast<std::size_t>(device)])
+                   : std::span<const ControlBinding>();
+    }
+    void AddControl(int device, const ControlBinding& binding);
 
 private:
     bool InRange(int d, int b) const { return d >= 0 && d <= devices_ && b >= 0 && b <= buttons_; }
@@ -53,6 +82,7 @@ private:
     int devices_ = 0;
     int buttons_ = 0;
     std::vector<std::int32_t> cells_ = std::vector<std::int32_t>(1, 0);
+    std::vector<std::vector<ControlBinding>> controls_;
 };
 
 class DeviceTables {

@@ -1,11 +1,13 @@
 #include "editor/live_test.h"
 
 #include "core/app_error.h"
+#include "core/control_cells.h"
 #include "core/key_names.h"
 #include "core/mapping_entry.h"
 #include "core/status.h"
 #include "core/text.h"
 #include "engine/configuration_loader.h"
+#include "engine/control_binding.h"
 
 #include <algorithm>
 #include <charconv>
@@ -40,8 +42,8 @@ std::string_view NameOf(const Cell& cell, std::string& scratch) {
     return scratch;
 }
 
-void CompileRow(const MappingRow& row, const ScanCodeSource& scanCodes, CompiledKeys& press,
-                CompiledKeys& release) {
+void CompileRow(const MappingRow& row, const ControlFields& fields, const ScanCodeSource& scanCodes,
+                CompiledKeys& press, CompiledKeys& release) {
     const auto flag = [&](int column) {
         return ConvertedOr(row[column].Tag, &Variant::ToBool, false);
     };
@@ -49,7 +51,9 @@ void CompileRow(const MappingRow& row, const ScanCodeSource& scanCodes, Compiled
     entry.Repeat = flag(col::Repeat);
     entry.Rotary = flag(col::Rotary);
     const double multiplier = ConvertedOr(row[col::Multiplier].Tag, &Variant::ToNumber, 1.0);
-    entry.Multiplier = static_cast<int>(std::clamp(multiplier, -1.0, 9.0));
+    entry.Multiplier = static_cast<std::int16_t>(std::clamp(multiplier, -1.0, 9.0));
+    entry.Hold = fields.Hold;
+    entry.IsControl = fields.Which.Kind != ControlKind::Button;
     entry.NumLock = flag(col::NumLock);
     entry.CapsLock = flag(col::CapsLock);
     entry.ScrollLock = flag(col::ScrollLock);
@@ -84,16 +88,38 @@ void CompileTestTables(const MappingTable& table, DeviceTables& devices,
         if (first.size() < buttons + 1)
             first.resize(buttons + 1, 0);
     }
+    ControlRows controlRows;
     for (std::size_t r = 0; r < rows; ++r) {
         const PackedRow& row = table.Row(static_cast<int>(r));
         const auto b = static_cast<std::size_t>(ButtonOfText(row.Text(col::Button)));
         if (b == 0)
             continue;
         const auto it = firstRow.find(IdentityKey(row.Tag(col::Device).ToText()));
-        if (it == firstRow.end() || b >= it->second.size() || it->second[b] != 0)
+        if (it == firstRow.end())
             continue;
-        it->second[b] = static_cast<std::int32_t>(r + 1);
-        CompileRow(row.Unpack(), scanCodes, tables.PressKeys[r], tables.ReleaseKeys[r]);
+        const auto mapping = static_cast<std::int32_t>(r + 1);
+        if (NeedsNewestVersion(row)) {
+            const MappingRow unpacked = row.Unpack();
+            const ControlFields fields = ControlFieldsOf(unpacked);
+            // Rows of the shift layers wait for layers.
+            if (fields.Layer != 0 || !IsControlNumber(fields.Which, static_cast<int>(b)))
+                continue;
+            bool bound = false;
+            if (fields.Which.Kind != ControlKind::Button) {
+                bound = controlRows.Offer(it->first, static_cast<int>(b), fields, mapping);
+            } else if (b < it->second.size() && it->second[b] == 0) {
+                it->second[b] = mapping;
+                bound = true;
+            }
+            if (bound)
+                CompileRow(unpacked, fields, scanCodes, tables.PressKeys[r], tables.ReleaseKeys[r]);
+            continue;
+        }
+        if (b >= it->second.size() || it->second[b] != 0)
+            continue;
+        it->second[b] = mapping;
+        CompileRow(row.Unpack(), ControlFields{}, scanCodes, tables.PressKeys[r],
+                   tables.ReleaseKeys[r]);
     }
 
     ButtonMapTable& map = devices.ButtonMap();
@@ -104,6 +130,7 @@ void CompileTestTables(const MappingTable& table, DeviceTables& devices,
         for (int b = 1; b <= device.ButtonCount; ++b)
             map.Set(d, b, first[static_cast<std::size_t>(b)]);
     }
+    controlRows.Bind(devices, map);
 }
 
 int TestEnginePolicy::RowOf(int m) const {
@@ -127,6 +154,14 @@ void TestEnginePolicy::SetPressed(int m, bool pressed) {
 void TestEnginePolicy::ButtonHeld(int /*d*/, int b) {
     char* p = std::copy(kHeldPrefix.begin(), kHeldPrefix.end(), held_.data());
     p = std::to_chars(p, held_.data() + 24, b).ptr;
+    p = std::copy(kHeldSuffix.begin(), kHeldSuffix.end(), p);
+    display_.SetSecondStatusText(
+        std::string_view(held_.data(), static_cast<std::size_t>(p - held_.data())));
+}
+
+void TestEnginePolicy::ControlHeld(int /*d*/, std::string_view name) {
+    name = name.substr(0, held_.size() - kHeldSuffix.size());
+    char* p = std::copy(name.begin(), name.end(), held_.data());
     p = std::copy(kHeldSuffix.begin(), kHeldSuffix.end(), p);
     display_.SetSecondStatusText(
         std::string_view(held_.data(), static_cast<std::size_t>(p - held_.data())));

@@ -46,6 +46,7 @@ public:
     bool ReleaseDueWithoutPress() const override { return true; }
     void ButtonHeld(int d, int b) override;
     void PressEdge(int d, int b, int m) override;
+    void ControlHeld(int d, std::string_view name) override;
     void PassEnd(bool anyDown, bool readFailing, std::string_view deviceNotice) override;
 
 private:

@@ -1,9 +1,11 @@
 #include "engine/configuration_loader.h"
 
+#include "core/control.h"
 #include "core/key_names.h"
 #include "core/messages.h"
 #include "core/qmf_file.h"
 #include "core/text.h"
+#include "engine/control_binding.h"
 
 #include <algorithm>
 #include <new>
@@ -41,7 +43,8 @@ void FillEntry(MappingEntry& e, const Variant& button, const std::vector<std::st
     e.ButtonNo = convert.Integer(button, 0);
     e.Repeat = convert.Flag(ParseQmfValue(v[3]));
     e.Rotary = convert.Flag(ParseQmfValue(v[4]));
-    e.Multiplier = convert.Integer(ParseQmfValue(v[5]), 1);
+    e.Multiplier =
+        static_cast<std::int16_t>(std::clamp(convert.Integer(ParseQmfValue(v[5]), 1), -1, 9));
     e.NumLock = convert.Flag(ParseQmfValue(v[7]));
     e.CapsLock = convert.Flag(ParseQmfValue(v[8]));
     e.ScrollLock = convert.Flag(ParseQmfValue(v[9]));
@@ -69,7 +72,8 @@ void Compile(const MappingEntry& e, const std::vector<std::string_view>& v, Comp
 
 // What the loader keeps of one connected identity.
 struct ConnectedIdentity {
-    int ValidButtons = 0;  // the button count of the last device of that identity
+    const DeviceEntry* Last = nullptr; // the last device of that identity
+    int ValidButtons = 0;              // the button count of the last device of that identity
     int MappedButtons = 0; // the most buttons ButtonMap takes from a device of that identity
     // Per button number, the first entry of that button (0: none yet).
     std::vector<std::int32_t> FirstEntry;
@@ -81,6 +85,7 @@ ConnectedIdentities ConnectedIdentitiesOf(const DeviceTables& devices) {
     ConnectedIdentities connected;
     for (const auto& d : devices.Devices()) {
         auto& identity = connected[IdentityKey(d.Identity)];
+        identity.Last = &d;
         identity.ValidButtons = d.ButtonCount;
         identity.MappedButtons =
             std::max(identity.MappedButtons, std::min(d.ButtonCount, kMaxButtonNumber));
@@ -116,16 +121,19 @@ RunnerLoadStatus VersionStatus(QmfValueReader& reader, std::string& version) {
         version = text;
         return RunnerLoadStatus::NewerVersion;
     }
-    if (text != kFileVersion)
+    if (text != kFileVersion && text != kNewestFileVersion)
         return RunnerLoadStatus::Obsolete;
+    version = text;
     return RunnerLoadStatus::Loaded;
 }
 
 } // namespace
 
 void CompileBehaviour(const MappingEntry& entry, CompiledKeys& press) {
-    press.Repeat = entry.Repeat ? -1 : 0;
-    press.Rotary = entry.Rotary ? -1 : 0;
+    // Hold excludes the other behaviours; a hat or an axis never turns.
+    press.Hold = entry.Hold ? -1 : 0;
+    press.Repeat = entry.Repeat && !entry.Hold ? -1 : 0;
+    press.Rotary = entry.Rotary && !entry.Hold && !entry.IsControl ? -1 : 0;
     press.NumLock = entry.NumLock ? 1 : 0;
     press.CapsLock = entry.CapsLock ? 1 : 0;
     press.ScrollLock = entry.ScrollLock ? 1 : 0;
@@ -153,22 +161,28 @@ RunnerLoadResult CompileRunnerConfiguration(std::string_view fileBytes, DeviceTa
     if (result.Status != RunnerLoadStatus::Loaded)
         return result;
     QmfValueReader reader(fileBytes);
-    result.Status = VersionStatus(reader, result.FileVersion);
-    if (result.Status != RunnerLoadStatus::Loaded)
+    std::string version;
+    result.Status = VersionStatus(reader, version);
+    if (result.Status != RunnerLoadStatus::Loaded) {
+        result.FileVersion = version;
         return result;
+    }
+    const bool hasControls = version == kNewestFileVersion;
+    const int recordValues = hasControls ? kRecordValues15 : kRecordValues14;
+    ControlRows controlRows;
 
     ConnectedIdentities connected = ConnectedIdentitiesOf(devices);
     RunnerTables loaded;
     // The tables are large: size them once from the number of lines.
     const auto lineCount = std::count(fileBytes.begin(), fileBytes.end(), '\n');
-    const auto expected = static_cast<std::size_t>(lineCount / kRecordValues14 + 1);
+    const auto expected = static_cast<std::size_t>(lineCount / recordValues + 1);
     loaded.Mappings.reserve(expected);
     loaded.PressKeys.reserve(expected);
     loaded.ReleaseKeys.reserve(expected);
     ValueConverter convert(result.ValueError);
     std::vector<std::string_view> lines;
     while (!reader.AtEnd()) {
-        if (!ReadRecordLines(reader, kRecordValues14, lines)) {
+        if (!ReadRecordLines(reader, recordValues, lines)) {
             result.Status = RunnerLoadStatus::Corrupt;
             return result;
         }
@@ -177,6 +191,15 @@ RunnerLoadResult CompileRunnerConfiguration(std::string_view fileBytes, DeviceTa
         auto& release = loaded.ReleaseKeys.emplace_back();
         const auto index = static_cast<std::int32_t>(loaded.Mappings.size());
         const auto button = ParseQmfValue(lines[0]);
+        ControlFields fields;
+        if (hasControls) {
+            const auto parsed =
+                ParseControlFields(std::span(lines).subspan(kRecordValues14, kControlFieldLines),
+                                   [&](const AppError& e) { convert.Note(e); });
+            if (!parsed)
+                continue;
+            fields = *parsed;
+        }
         try {
             if (!IsLoadableButton(button))
                 continue;
@@ -185,10 +208,23 @@ RunnerLoadResult CompileRunnerConfiguration(std::string_view fileBytes, DeviceTa
             continue;
         }
         FillEntry(entry, button, lines, convert);
+        entry.Hold = fields.Hold;
+        entry.IsControl = fields.Which.Kind != ControlKind::Button;
+        // Rows of the shift layers wait for layers to be read; no other control takes them.
+        if (!IsControlNumber(fields.Which, entry.ButtonNo) || fields.Layer != 0) {
+            entry.ButtonNo = 0;
+            continue;
+        }
         const auto it = connected.find(IdentityKey(ParseQmfValue(lines[2]).ToText()));
         if (it == connected.end())
             continue;
         auto& identity = it->second;
+        if (entry.IsControl) {
+            entry.Valid = DeviceHasControl(*identity.Last, fields.Which, entry.ButtonNo);
+            if (controlRows.Offer(it->first, entry.ButtonNo, fields, index))
+                Compile(entry, lines, press, release, scanCodes);
+            continue;
+        }
         entry.Valid = entry.ButtonNo <= identity.ValidButtons;
         // The first entry of a button some device of its identity has goes into ButtonMap:
         // compiled now, while its lines are at hand.
@@ -203,6 +239,7 @@ RunnerLoadResult CompileRunnerConfiguration(std::string_view fileBytes, DeviceTa
     loaded.MappingCount = static_cast<int>(loaded.Mappings.size());
 
     ButtonMapTable map = ButtonMapOf(devices, connected);
+    controlRows.Bind(devices, map);
     tables = std::move(loaded);
     devices.ButtonMap() = std::move(map);
     return result;

@@ -2,9 +2,11 @@
 
 #include "core/app_error.h"
 #include "core/error_trap.h"
+#include "engine/control_binding.h"
 #include "keyboard/send_keys.h"
 
 #include <cstring>
+#include <utility>
 
 namespace qm {
 
@@ -44,7 +46,27 @@ bool AllUp(std::span<const std::uint8_t> states) {
     return any == 0;
 }
 
+// The mapping of a bound row, checked against the tables.
+int CheckedMapping(int m, int mappings) {
+    if (m < 1 || m > mappings)
+        throw AppError(err::SubscriptOutOfRange);
+    return m;
+}
+
 } // namespace
+
+MappingEngine::~MappingEngine() {
+    ReleaseHeld();
+}
+
+void MappingEngine::ReleaseHeld() noexcept {
+    try {
+        keyboard_.Forget(); // the user may have switched a lock meanwhile
+        held_.ReleaseAll();
+    } catch (...) {
+        // Nothing more can be done for keys the system refuses to take.
+    }
+}
 
 void MappingEngine::Pass(const ButtonMapTable& buttonMap, std::span<CompiledKeys> press,
                          std::span<const CompiledKeys> release, EnginePolicy& policy) noexcept {
@@ -106,6 +128,8 @@ void MappingEngine::RunPass(const ButtonMapTable& buttonMap, std::span<CompiledK
                 ReleaseDevice(d, buttonMap, press, release, policy);
             continue;
         }
+        if (const auto controls = buttonMap.Controls(d); !controls.empty())
+            anyDown |= RunControls(d, controls, press, release, policy);
         buttons = std::min(buttons, buttonMap.ButtonBound());
         const auto states = devices_.ButtonStates(d);
         const bool bulk = states.size() >= static_cast<std::size_t>(std::max(buttons, 0));
@@ -131,6 +155,27 @@ void MappingEngine::RunPass(const ButtonMapTable& buttonMap, std::span<CompiledK
     policy.PassEnd(anyDown, devices_.ReadFailing(), devices_.Notice());
 }
 
+bool MappingEngine::RunControls(int d, std::span<const ControlBinding> controls,
+                                std::span<CompiledKeys> press,
+                                std::span<const CompiledKeys> release, EnginePolicy& policy) {
+    const int mappings = static_cast<int>(std::min(press.size(), release.size()));
+    // A device without a read of its controls has them all at rest.
+    const ControlStates* states = devices_.Controls(d);
+    bool anyDown = false;
+    for (const ControlBinding& control : controls) {
+        const int m = CheckedMapping(control.Mapping, mappings);
+        auto& keys = press[static_cast<std::size_t>(m - 1)];
+        if (states == nullptr || !ControlDown(control, *states, policy.Pressed(m))) {
+            Release(d, m, keys, release[static_cast<std::size_t>(m - 1)], policy);
+            continue;
+        }
+        Press(d, 0, m, keys, policy, clock_.Now(), &control);
+        policy.ControlHeld(d, control.Name());
+        anyDown = true;
+    }
+    return anyDown;
+}
+
 void MappingEngine::ReleaseDevice(int d, const ButtonMapTable& buttonMap,
                                   std::span<CompiledKeys> press,
                                   std::span<const CompiledKeys> release, EnginePolicy& policy) {
@@ -144,10 +189,15 @@ void MappingEngine::ReleaseDevice(int d, const ButtonMapTable& buttonMap,
         Release(d, m, press[static_cast<std::size_t>(m - 1)],
                 release[static_cast<std::size_t>(m - 1)], policy);
     }
+    for (const ControlBinding& control : buttonMap.Controls(d)) {
+        const int m = CheckedMapping(control.Mapping, mappings);
+        Release(d, m, press[static_cast<std::size_t>(m - 1)],
+                release[static_cast<std::size_t>(m - 1)], policy);
+    }
 }
 
 void MappingEngine::Press(int d, int b, int m, CompiledKeys& keys, EnginePolicy& policy,
-                          double pressedAt) {
+                          double pressedAt, const ControlBinding* control) {
     if (!policy.Handles(m))
         return;
     // Repeat runs on every pass the button is down, before the edge test; a new press does
@@ -164,7 +214,12 @@ void MappingEngine::Press(int d, int b, int m, CompiledKeys& keys, EnginePolicy&
         ++pressedOn_[static_cast<std::size_t>(d)];
         anyPressedOn_ = true;
     }
-    if (keys.Rotary != 0) {
+    if (keys.Hold != 0) {
+        // The keys go down now and stay down until the release; the row's locks stay forced.
+        ForceLocks(keys);
+        keys.HeldTicket = held_.Hold(keys, Settings.Navigation);
+        EndLocks();
+    } else if (keys.Rotary != 0) {
         // A press edge soon after the previous one is a fast turn: send Multiplier times.
         keys.CurrentMultiplier = 1;
         const double elapsed = pressedAt - keys.LastRotaryTime;
@@ -175,16 +230,21 @@ void MappingEngine::Press(int d, int b, int m, CompiledKeys& keys, EnginePolicy&
     } else if (keys.Repeat == 0) {
         Burst(keys, keys, 1);
     }
-    policy.PressEdge(d, b, m);
+    if (control != nullptr)
+        policy.ControlPressEdge(d, control->Name(), m);
+    else
+        policy.PressEdge(d, b, m);
 }
 
-void MappingEngine::Release(int d, int m, const CompiledKeys& pressKeys,
-                            const CompiledKeys& releaseKeys, EnginePolicy& policy) {
+void MappingEngine::Release(int d, int m, CompiledKeys& pressKeys, const CompiledKeys& releaseKeys,
+                            EnginePolicy& policy) {
     if (!policy.ReleaseDue(m))
         return;
     policy.SetPressed(m, false);
     if (d <= kCountedDevices && pressedOn_[static_cast<std::size_t>(d)] > 0)
         --pressedOn_[static_cast<std::size_t>(d)];
+    if (pressKeys.HeldTicket != 0)
+        held_.LetGo(pressKeys, std::exchange(pressKeys.HeldTicket, 0));
     Burst(releaseKeys, pressKeys, pressKeys.Rotary != 0 ? pressKeys.CurrentMultiplier : 1);
 }
 
@@ -192,17 +252,25 @@ bool MappingEngine::MayHoldPress(int d) const {
     return anyPressedOn_ && (d > kCountedDevices || pressedOn_[static_cast<std::size_t>(d)] > 0);
 }
 
+void MappingEngine::ForceLocks(const CompiledKeys& locks) {
+    SetKeyState(held_, kVkNumLock, locks.NumLock);
+    SetKeyState(held_, kVkCapsLock, locks.CapsLock);
+    SetKeyState(held_, kVkScrollLock, locks.ScrollLock);
+}
+
+void MappingEngine::EndLocks() {
+    // Off, unless a row held down forces a lock on.
+    for (const std::uint16_t lock : {kVkNumLock, kVkCapsLock, kVkScrollLock})
+        SetKeyState(held_, lock, held_.LockWanted(lock));
+}
+
 void MappingEngine::Burst(const CompiledKeys& side, const CompiledKeys& locks, int repetitions) {
-    SetKeyState(keyboard_, kVkNumLock, locks.NumLock);
-    SetKeyState(keyboard_, kVkCapsLock, locks.CapsLock);
-    SetKeyState(keyboard_, kVkScrollLock, locks.ScrollLock);
+    ForceLocks(locks);
     for (int r = 0; r < repetitions; ++r)
         for (int k = 1; k <= kStepCount; ++k)
             if (side.Step(k).IsUsed())
-                SendKey(keyboard_, clock_, side, k, Settings.KeyHoldMs, Settings.Navigation);
-    SetKeyState(keyboard_, kVkNumLock, 0);
-    SetKeyState(keyboard_, kVkCapsLock, 0);
-    SetKeyState(keyboard_, kVkScrollLock, 0);
+                SendKey(held_, clock_, side, k, Settings.KeyHoldMs, Settings.Navigation);
+    EndLocks();
 }
 
 } // namespace qm

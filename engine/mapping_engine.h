@@ -7,6 +7,7 @@
 #include "core/dialogs.h"
 #include "devices/device_reader.h"
 #include "devices/device_tables.h"
+#include "keyboard/held_keys.h"
 #include "keyboard/keyboard.h"
 #include "keyboard/lock_keeping_keyboard.h"
 #include "keyboard/send_keys.h"
@@ -42,6 +43,9 @@ public:
     virtual bool ReleaseDueWithoutPress() const { return false; }
     // On every pass that finds button b of device d held and mapped.
     virtual void ButtonHeld(int /*d*/, int /*b*/) {}
+    // The same for a hat or axis row, named as the list names it ("Hat 1 Up").
+    virtual void ControlPressEdge(int d, std::string_view /*name*/, int m) { PressEdge(d, 0, m); }
+    virtual void ControlHeld(int /*d*/, std::string_view /*name*/) {}
 };
 
 struct EngineSettings {
@@ -54,7 +58,12 @@ struct EngineSettings {
 class MappingEngine {
 public:
     MappingEngine(DeviceReader& devices, Keyboard& keyboard, Clock& clock, Dialogs& dialogs)
-        : devices_(devices), keyboard_(keyboard), clock_(clock), dialogs_(dialogs) {}
+        : devices_(devices), keyboard_(keyboard), clock_(clock),
+          dialogs_(dialogs, [this] { ReleaseHeld(); }) {}
+    // Whatever Hold holds goes up.
+    ~MappingEngine();
+    MappingEngine(const MappingEngine&) = delete;
+    MappingEngine& operator=(const MappingEngine&) = delete;
 
     EngineSettings Settings;
 
@@ -72,30 +81,49 @@ public:
     void Edges(const ButtonMapTable& buttonMap, std::span<CompiledKeys> press,
                std::span<const CompiledKeys> release, EnginePolicy& policy) noexcept;
 
+    // Every key a row with Hold holds goes up, and the lock keys such rows forced on are
+    // forced off: at Stop, at a switch of configuration, before any box or dialog (the engine's
+    // own error box included), at the end of the session and at exit. The rows stay pressed
+    // until their controls are released, which then sends only their release keys.
+    void ReleaseHeld() noexcept;
+    // Whether some key is held for a row with Hold.
+    bool HoldsKeys() const { return !held_.Empty(); }
+
 private:
     void RunPass(const ButtonMapTable& buttonMap, std::span<CompiledKeys> press,
                  std::span<const CompiledKeys> release, EnginePolicy& policy);
     void RunEdges(const ButtonMapTable& buttonMap, std::span<CompiledKeys> press,
                   std::span<const CompiledKeys> release, EnginePolicy& policy);
-    // `pressedAt`: when the button went down, on the clock (for Rotary).
-    void Press(int d, int b, int m, CompiledKeys& keys, EnginePolicy& policy, double pressedAt);
-    void Release(int d, int m, const CompiledKeys& pressKeys, const CompiledKeys& releaseKeys,
+    // `pressedAt`: when the button went down, on the clock (for Rotary). `control`: the hat or
+    // axis row pressed, null for a button.
+    void Press(int d, int b, int m, CompiledKeys& keys, EnginePolicy& policy, double pressedAt,
+               const ControlBinding* control = nullptr);
+    void Release(int d, int m, CompiledKeys& pressKeys, const CompiledKeys& releaseKeys,
                  EnginePolicy& policy);
+    // The hat and axis rows of device d, from its read; whether one is down.
+    bool RunControls(int d, std::span<const ControlBinding> controls, std::span<CompiledKeys> press,
+                     std::span<const CompiledKeys> release, EnginePolicy& policy);
     // Device d was lost: every mapping held through it is released as if its button went up,
     // with every key it holds.
     void ReleaseDevice(int d, const ButtonMapTable& buttonMap, std::span<CompiledKeys> press,
                        std::span<const CompiledKeys> release, EnginePolicy& policy);
     // Whether a mapping pressed through device d may still be due for release.
     bool MayHoldPress(int d) const;
+    // The locks forced as `locks` says; then forced off, unless a row held forces one on.
+    void ForceLocks(const CompiledKeys& locks);
+    void EndLocks();
     // The locks forced from `locks`, every used step of `side` `repetitions` times, then
-    // every lock forced off.
+    // every lock forced off (but those held rows force on).
     void Burst(const CompiledKeys& side, const CompiledKeys& locks, int repetitions);
 
     DeviceReader& devices_;
     // The lock states are read once a pass, at its first burst; the bursts then keep them.
     LockKeepingKeyboard keyboard_;
+    // Every key goes out through the record of the keys held.
+    HeldKeys held_{keyboard_};
     Clock& clock_;
-    Dialogs& dialogs_;
+    // Boxes come after the held keys went up.
+    DialogsAfter dialogs_;
     bool busy_ = false;
     // Mappings pressed through each device, so that while one button is held the quiet
     // devices are still skipped. An upper bound: a device past the table is always examined.

@@ -42,6 +42,18 @@ void RunnerEnginePolicy::PressEdge(int /*d*/, int b, int /*m*/) {
     status_.SetStatusText(std::string_view(text.data(), static_cast<std::size_t>(p - text.data())));
 }
 
+void RunnerEnginePolicy::ControlPressEdge(int /*d*/, std::string_view name, int /*m*/) {
+    // "Input Devices: " + "Hat 1 Up" + " pressed", built without allocating.
+    std::array<char, 64> text{};
+    const std::string_view prefix = "Input Devices: ";
+    const auto suffix = status::kButtonPressedSuffix;
+    name = name.substr(0, text.size() - prefix.size() - suffix.size());
+    char* p = std::copy(prefix.begin(), prefix.end(), text.data());
+    p = std::copy(name.begin(), name.end(), p);
+    p = std::copy(suffix.begin(), suffix.end(), p);
+    status_.SetStatusText(std::string_view(text.data(), static_cast<std::size_t>(p - text.data())));
+}
+
 void RunnerEnginePolicy::PassEnd(bool anyDown, bool readFailing, std::string_view deviceNotice) {
     // A board that keeps failing keeps its message readable; a device lost or found again is
     // named until the next scan.

@@ -21,6 +21,7 @@ public:
     void SetPressed(int m, bool pressed) override;
     bool AnyReleaseDue() const override { return pressedCount_ > 0; }
     void PressEdge(int d, int b, int m) override;
+    void ControlPressEdge(int d, std::string_view name, int m) override;
     void PassEnd(bool anyDown, bool readFailing, std::string_view deviceNotice) override;
 
 private:
