@@ -1,6 +1,7 @@
 // The mapping engine on a manual clock: edges, Repeat, Rotary, lock bursts, status texts.
 #include "core/key_names.h"
 #include "core/messages.h"
+#include "engine/control_binding.h"
 #include "engine/runner_engine_policy.h"
 #include "keyboard/recording_keyboard.h"
 #include "support/fakes.h"
@@ -35,6 +36,10 @@ public:
     }
     bool Lost(int d) const override { return lost.contains(d); }
     std::string_view Notice() const override { return notice; }
+    const ControlStates* Controls(int d) const override {
+        return d <= static_cast<int>(controls.size()) ? &controls[d - 1u] : nullptr;
+    }
+    std::vector<ControlStates> controls; // per device; none past its end
     std::set<int> lost;
     std::string notice;
 };
@@ -54,6 +59,11 @@ struct Mapping {
     std::string press = {}, release = {}; // one key (a letter) per step
     bool repeat = false, rotary = false, valid = true;
     std::int16_t multiplier = 1, num = 0, caps = 0, scroll = 0;
+    bool hold = false;
+    // A hat or axis row ("HAT UP", "AXIS +") of that number, bound instead of a button.
+    std::string control = {};
+    int number = 1;
+    std::string pressPoint = {}, releasePoint = {};
 };
 
 // Devices of 8 buttons; button b of device 1 is bound to mapping b.
@@ -70,22 +80,48 @@ protected:
                 FillKeyStep(keys, letters.substr(s, 1), letters.substr(s, 1),
                             static_cast<int>(s + 1), Vocabulary::Runner, layout);
         };
+        bool eightWay = false;
+        for (const auto& m : mappings)
+            eightWay |= m.control.starts_with("HAT") && ParseControlCode(m.control)->Direction % 2;
         for (const auto& m : mappings) {
             tables.Mappings.push_back({.Valid = m.valid});
             CompiledKeys& press = tables.PressKeys.emplace_back();
-            std::tie(press.Repeat, press.Rotary, press.Multiplier, press.NumLock, press.CapsLock,
-                     press.ScrollLock) = std::tuple(m.repeat ? -1 : 0, m.rotary ? -1 : 0,
-                                                    m.multiplier, m.num, m.caps, m.scroll);
+            CompileBehaviour({.Repeat = m.repeat,
+                              .Rotary = m.rotary,
+                              .Hold = m.hold,
+                              .IsControl = !m.control.empty(),
+                              .Multiplier = m.multiplier,
+                              .NumLock = m.num != 0,
+                              .CapsLock = m.caps != 0,
+                              .ScrollLock = m.scroll != 0},
+                             press);
             compile(press, m.press);
             compile(tables.ReleaseKeys.emplace_back(), m.release);
             ++tables.MappingCount;
-            devices.ButtonMap().Set(1, tables.MappingCount, tables.MappingCount);
+            if (m.control.empty()) {
+                devices.ButtonMap().Set(1, tables.MappingCount, tables.MappingCount);
+                continue;
+            }
+            ControlFields fields;
+            fields.Which = *ParseControlCode(m.control);
+            fields.Points = PointsOf(fields.Which, m.pressPoint, m.releasePoint);
+            devices.ButtonMap().AddControl(
+                1, BindControl(fields, m.number, tables.MappingCount, eightWay));
         }
+        reader.controls.assign(static_cast<std::size_t>(deviceCount), ControlStates{});
+        for (auto& c : reader.controls)
+            c.Axes.fill(32767);
         policy.Recount();
     }
 
     void Hold(int button, bool down, int device = 1) {
         reader.states[device - 1u][button - 1u] = down;
+    }
+    void Axis(int axis, std::int32_t value, int device = 1) {
+        reader.controls[device - 1u].Axes[axis - 1u] = value;
+    }
+    void Hat(int hat, std::uint32_t value, int device = 1) {
+        reader.controls[device - 1u].Hats[hat - 1u] = value;
     }
     // Passes every 10 ms for `seconds`.
     void Run(double seconds) {
@@ -122,6 +158,18 @@ protected:
         return keys;
     }
     std::size_t Count(int key) const { return std::ranges::count(Pressed(), key); }
+    // The keys down after every record so far.
+    std::set<int> Down() const {
+        std::set<int> down;
+        for (int key : Records())
+            key > 0 ? (void)down.insert(key) : (void)down.erase(-key);
+        return down;
+    }
+    // Step 1 of mapping m's press side becomes a chord such as "SHIFT + W".
+    void Chord(int m, const std::string& text, const std::string& name) {
+        tables.Press(m).Step(1) = {};
+        FillKeyStep(tables.Press(m), text, name, 1, Vocabulary::Runner, layout);
+    }
 
     UsLayoutScanCodes layout;
     DeviceTables devices;
@@ -391,6 +439,170 @@ TEST_F(EngineTest, RotaryTimesABufferedPressByItsStamp) {
         // The second detent: exactly the rate after the first is slow, less is fast.
         EXPECT_EQ(Count('R'), 1u + sends) << first << " " << second;
     }
+}
+
+} // namespace
+} // namespace qm
+
+namespace qm {
+namespace {
+
+constexpr int kShift = 0x10;
+
+// An axis direction presses at exactly its press point and releases only below its release
+// point; a band presses within itself and releases only outside its release band.
+TEST_F(EngineTest, AxisRowsPressAtTheirPointAndReleaseOnlyPastTheirReleasePoint) {
+    Load({{.press = "A", .release = "B", .control = "AXIS +", .number = 1},
+          {.press = "C", .control = "AXIS -", .number = 1},
+          {.press = "D",
+           .release = "E",
+           .control = "AXIS BAND",
+           .number = 7,
+           .pressPoint = "40-60",
+           .releasePoint = "35-65"}});
+    Axis(7, 0);
+    // X axis + at 50 %, released below 30 %: 49152 is the first value 50 % from the centre.
+    for (const auto& [value, down] : {std::pair{49151, false},
+                                      {49152, true},
+                                      {42598, true},
+                                      {60000, true},
+                                      {42597, false},
+                                      {49151, false}}) {
+        Axis(1, value);
+        Pass();
+        EXPECT_EQ(Down().contains('A') || policy.Pressed(1), down) << value;
+    }
+    EXPECT_EQ(Records(), (std::vector<int>{'A', -'A', 'B', -'B'}));
+    // The - side: 16383 is the first value 50 % below the centre.
+    keyboard.Batches.clear();
+    for (int value : {16384, 16383})
+        Axis(1, value), Pass();
+    EXPECT_EQ(Records(), (std::vector<int>{'C', -'C'}));
+    Axis(1, 32767), Pass();
+    // The band: 26214 is 40 % of the range, 39321 is 60 %; held until below 35 % (22938).
+    for (const auto& [value, pressed] : {std::pair{26213, false},
+                                         {26214, true},
+                                         {39322, true},
+                                         {22938, true},
+                                         {22937, false},
+                                         {39321, true},
+                                         {42597, true},
+                                         {42598, false}}) {
+        Axis(7, value);
+        Pass();
+        EXPECT_EQ(policy.Pressed(3), pressed) << value;
+    }
+}
+
+// A four-way hat presses both directions beside a diagonal; once a hat has a diagonal row, its
+// rows are eight-way and each takes its own 45 degrees. Centred (low word 0xFFFF) releases.
+TEST_F(EngineTest, HatRowsTakeTheirSectorsAndACentredHatReleases) {
+    Load({{.press = "U", .control = "HAT UP"}, {.press = "R", .control = "HAT RIGHT"}});
+    for (const auto& [value, up, right] : {std::tuple{0u, true, false},
+                                           {2249u, true, false},
+                                           {2250u, true, true},
+                                           {6749u, true, true},
+                                           {6750u, false, true},
+                                           {0x1234FFFFu, false, false},
+                                           {33750u, true, false},
+                                           {36000u, false, false},
+                                           {0xFFFFu, false, false}}) {
+        Hat(1, value);
+        Pass();
+        EXPECT_EQ(std::pair(policy.Pressed(1), policy.Pressed(2)), std::pair(up, right)) << value;
+    }
+    Load({{.press = "U", .control = "HAT UP"},
+          {.press = "R", .control = "HAT RIGHT"},
+          {.press = "Q", .control = "HAT UP RIGHT"}});
+    keyboard.Batches.clear();
+    Hat(1, 4500);
+    Pass();
+    EXPECT_EQ(Records(), (std::vector<int>{'Q', -'Q'}));
+    EXPECT_EQ(status.current, "Input Devices: Hat 1 Up Right pressed");
+}
+
+// Hold: the press keys go down at the press, in order, and stay down (no Repeat, no Rotary)
+// until the release, which lifts them in reverse order before the release keys.
+TEST_F(EngineTest, HoldKeepsTheKeysDownUntilTheControlIsReleased) {
+    Load({{.press = "WX", .release = "B", .repeat = true, .rotary = true, .hold = true}});
+    Hold(1, true);
+    Run(2.0);
+    EXPECT_EQ(Records(), (std::vector<int>{'W', 'X'}));
+    Hold(1, false);
+    Pass();
+    EXPECT_EQ(Records(), (std::vector<int>{'W', 'X', -'X', -'W', 'B', -'B'}));
+    EXPECT_FALSE(engine.HoldsKeys());
+}
+
+// One record of held keys: a key two rows hold goes up with the last of them, and a chord sent
+// meanwhile that contains it leaves it down.
+TEST_F(EngineTest, AKeyHeldForTwoRowsGoesUpWithTheLastAndChordsLeaveItDown) {
+    Load({{.press = "W", .hold = true}, {.press = "S", .hold = true}, {.press = "A"}});
+    Chord(1, "SHIFT + W", "W");
+    Chord(2, "SHIFT + S", "S");
+    Chord(3, "SHIFT + A", "A");
+    for (int b : {1, 2, 3})
+        Hold(b, true), Pass();
+    EXPECT_EQ(Records(), (std::vector<int>{kShift, 'W', 'S', kShift, 'A', -'A'}));
+    Hold(1, false), Pass();
+    EXPECT_EQ(Down(), (std::set<int>{kShift, 'S'}));
+    Hold(2, false), Pass();
+    EXPECT_EQ(Down(), std::set<int>{});
+}
+
+// Every path empties the record: ReleaseHeld (Stop, a switch, the end), a box (the error
+// box too), a lost device, and the engine's end. A row released later sends its release keys
+// only.
+TEST_F(EngineTest, EveryPathLetsTheHeldKeysGo) {
+    Load({{.press = "W", .release = "B", .hold = true}, {.press = "A"}});
+    Hold(1, true), Pass();
+    engine.ReleaseHeld();
+    EXPECT_EQ(Down(), std::set<int>{});
+    Hold(1, false), Pass();
+    EXPECT_EQ(Records(), (std::vector<int>{'W', -'W', 'B', -'B'}));
+
+    keyboard.Batches.clear();
+    Hold(1, true), Pass();
+    devices.ButtonMap().Set(1, 3, 9); // no mapping 9: the pass fails
+    Hold(3, true);
+    std::set<int> downAtBox = {0};
+    dialogs.onShow = [&] { downAtBox = Down(); };
+    Pass();
+    EXPECT_EQ(downAtBox, std::set<int>{});
+    devices.ButtonMap().Set(1, 3, 0);
+    Hold(1, false), Pass();
+
+    keyboard.Batches.clear();
+    Hold(1, true), Pass();
+    reader.lost.insert(1);
+    Pass();
+    EXPECT_EQ(Records(), (std::vector<int>{'W', -'W', 'B', -'B'}));
+    reader.lost.clear();
+    Hold(1, false), Pass();
+
+    keyboard.Batches.clear();
+    {
+        MappingEngine ending{reader, keyboard, clock, dialogs};
+        Hold(1, true);
+        ending.Pass(devices.ButtonMap(), tables.PressKeys, tables.ReleaseKeys, policy);
+        EXPECT_EQ(Down(), std::set<int>{'W'});
+    }
+    EXPECT_EQ(Down(), std::set<int>{});
+}
+
+// A held row's lock stays forced while it is held, across other rows' bursts, and ends at its
+// release.
+TEST_F(EngineTest, AHeldRowsLockStaysForcedUntilItsRelease) {
+    Load({{.press = "W", .num = 1, .hold = true}, {.press = "A"}});
+    Hold(1, true), Pass();
+    EXPECT_TRUE(keyboard.Toggled(kVkNumLock));
+    Hold(2, true), Pass();
+    EXPECT_TRUE(keyboard.Toggled(kVkNumLock));
+    Hold(1, false), Pass();
+    EXPECT_FALSE(keyboard.Toggled(kVkNumLock));
+    Hold(1, true), Pass();
+    engine.ReleaseHeld();
+    EXPECT_FALSE(keyboard.Toggled(kVkNumLock));
 }
 
 } // namespace
