@@ -116,6 +116,12 @@ AxisPoints PointsOf(Control control, std::string_view press, std::string_view re
         if (points.Release.From > points.Release.To)
             std::swap(points.Release.From, points.Release.To);
     }
+    if (!band) {
+        // A direction at rest (the centre) is never down: its points are at least 1 %.
+        points.Press.From = std::max(points.Press.From, 1);
+        points.Release.From = std::max(points.Release.From, 1);
+        points.Press.To = points.Release.To = 100;
+    }
     points.Release.From = std::min(points.Release.From, points.Press.From);
     points.Release.To = std::max(points.Release.To, points.Press.To);
     return points;

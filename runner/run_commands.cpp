@@ -76,6 +76,8 @@ bool RunCommands::StartConfiguration(const std::string& entry) {
         const auto path = state_.Seams.Store.GetString(kUser, EntryKey(entry), kEntryPathValue);
         // Every way of loading takes the rates over, not only the Run button.
         ReadRates();
+        // The keys held for the configuration that ran go up before another replaces it.
+        state_.Engine->ReleaseHeld();
         if (!LoadRunnerConfiguration(state_.Seams.Files, state_.Seams.Dialogs, path,
                                      state_.Devices->Tables(), state_.Seams.Keyboard,
                                      state_.Tables))
@@ -120,6 +122,7 @@ void RunCommands::ToggleRunAs(std::string_view procedure) {
 }
 
 void RunCommands::Stop() noexcept {
+    state_.Engine->ReleaseHeld();
     RunTrapped(state_.Seams.Dialogs, "Stop_Click", [&] {
         state_.Running = false;
         state_.View.SetRunning(false);

@@ -185,6 +185,7 @@ bool RunnerController::ClosingProceeds(bool fromCloseBox) noexcept {
 }
 
 void RunnerController::Exit() {
+    state_.Engine->ReleaseHeld();
     RunTrapped(state_.Seams.Dialogs, "Form_Unload", [&] {
         // Stopped before the icon goes: Stop shows the icon, which would add it again.
         if (state_.DevicesReady())

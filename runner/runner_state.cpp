@@ -31,11 +31,26 @@ AssociatingProgram RunnerAssociation(const ProgramInfo& program) {
     return {std::string(kRunnerTitle), program.Folder, program.Executable, "Run"};
 }
 
+namespace {
+
+RunnerSeams WithDialogs(const RunnerSeams& s, Dialogs& dialogs) {
+    return {s.Store,    s.Files, dialogs, s.Priority,   s.Joysticks, s.Boards,
+            s.Keyboard, s.Clock, s.Guide, s.Foreground, s.Hotkeys};
+}
+
+} // namespace
+
 RunnerState::RunnerState(ProgramInfo program, RunnerSeams seams, RunnerView& view)
-    : Program(std::move(program)), Seams(seams), View(view), Caption(RunnerCaption(Program)),
-      Devices(std::make_unique<InputDevices>(seams.Joysticks, seams.Boards, seams.Dialogs, &view)),
+    : HeldKeysReleased(seams.Dialogs,
+                       [this] {
+                           if (Engine)
+                               Engine->ReleaseHeld();
+                       }),
+      Program(std::move(program)), Seams(WithDialogs(seams, HeldKeysReleased)), View(view),
+      Caption(RunnerCaption(Program)),
+      Devices(std::make_unique<InputDevices>(seams.Joysticks, seams.Boards, Seams.Dialogs, &view)),
       Sent(seams.Keyboard, seams.Clock), Policy(std::make_unique<RunnerEnginePolicy>(Tables, view)),
-      Engine(std::make_unique<MappingEngine>(*Devices, Sent, seams.Clock, seams.Dialogs)) {}
+      Engine(std::make_unique<MappingEngine>(*Devices, Sent, seams.Clock, Seams.Dialogs)) {}
 
 void RunnerState::UpdateMenus() {
     View.ApplyMenuState(MenuStateFor(DevicesReady(), Running, View.ConfigurationCount()));

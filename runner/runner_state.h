@@ -55,6 +55,8 @@ struct RunnerSeams {
 
 struct RunnerState {
     RunnerState(ProgramInfo program, RunnerSeams seams, RunnerView& view);
+    RunnerState(const RunnerState&) = delete;
+    RunnerState& operator=(const RunnerState&) = delete;
 
     bool DevicesReady() const { return Devices->DevicesReady; }
     // The menu state from the runner's state, applied to the window.
@@ -62,8 +64,10 @@ struct RunnerState {
     // Minimised, then hidden: the runner goes on in the notification area.
     void HideToTray();
 
+    // Every box and dialog of the runner comes after the keys held for rows with Hold went up.
+    DialogsAfter HeldKeysReleased;
     ProgramInfo Program;
-    RunnerSeams Seams;
+    RunnerSeams Seams; // with HeldKeysReleased as its dialogs
     RunnerView& View;
     std::string Caption;
     WindowHandle Window = nullptr;

@@ -29,4 +29,19 @@ std::string File14(const std::vector<Record14>& records) {
     return QmfLines(lines);
 }
 
+std::vector<std::string> Record15::Lines() const {
+    std::vector<std::string> l = Base.Lines();
+    l.insert(l.end(), {Quoted(Control), Quoted(PressPoint), Quoted(ReleasePoint), Hold, Layer,
+                       PointerSpeed, PointerCurve});
+    return l;
+}
+
+std::string File15(const std::vector<Record15>& records) {
+    std::vector<std::string> lines = {"\"1.5\""};
+    for (const auto& r : records)
+        for (auto& line : r.Lines())
+            lines.push_back(line);
+    return QmfLines(lines);
+}
+
 } // namespace qm::testing

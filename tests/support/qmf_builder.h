@@ -40,4 +40,17 @@ struct Record14 {
 // A version 1.4 file of the given records.
 std::string File14(const std::vector<Record14>& records);
 
+// A version 1.5 record: the lines of 1.4, then the control code, the points, Hold, the layer
+// and the pointer's speed and curve, as Vantrel writes them.
+struct Record15 {
+    Record14 Base;
+    std::string Control = "";
+    std::string PressPoint = "", ReleasePoint = "";
+    std::string Hold = "#FALSE#";
+    std::string Layer = "0";
+    std::string PointerSpeed = "\"\"", PointerCurve = "\"\"";
+    std::vector<std::string> Lines() const;
+};
+std::string File15(const std::vector<Record15>& records);
+
 } // namespace qm::testing

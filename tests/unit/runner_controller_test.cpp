@@ -570,3 +570,58 @@ TEST_F(RunnerWithAFile, APadUnpluggedWhileRunningWorksAgainWhenBackWithoutRun) {
 
 } // namespace
 } // namespace qm
+
+namespace qm::testing {
+namespace {
+
+// The keys of a row with Hold go up at Stop, before any box or dialog, at a switch of
+// configuration and at exit; none is left down in the program in front.
+TEST_F(Runner, KeysHeldByHoldGoUpAtStopBeforeABoxAtASwitchAndAtExit) {
+    files.files[kConfig + "a.qmf"] = File15(
+        {Record15{.Base = {.Press = {{"W", "W"}}, .Release = {{"B", "B"}}}, .Hold = "#TRUE#"}});
+    files.files[kX] = Qmf("C");
+    Start();
+    std::set<int> down;
+    keyboard.OnSend = [&](std::span<const KeyInput> records) {
+        for (const auto& r : records)
+            r.KeyUp ? (void)down.erase(r.VirtualKey) : (void)down.insert(r.VirtualKey);
+    };
+    const auto holdW = [&] {
+        runner->ToggleRun();
+        ASSERT_TRUE(runner->Running());
+        joysticks.SetButton(0, 1, true);
+        for (int tick = 0; tick < 3; ++tick)
+            runner->TimerTick();
+        ASSERT_EQ(down, std::set<int>{'W'});
+    };
+    holdW();
+    runner->ToggleRun(); // Stop
+    EXPECT_EQ(down, std::set<int>{});
+    joysticks.SetButton(0, 1, false);
+
+    holdW();
+    std::set<int> downAtBox = {0};
+    dialogs.onFileDialog = [&] { downAtBox = down; };
+    dialogs.fileAnswers = {std::nullopt};
+    runner->OpenConfigurationFile(); // the file dialog, cancelled
+    EXPECT_EQ(downAtBox, std::set<int>{});
+    runner->ToggleRun();
+    joysticks.SetButton(0, 1, false);
+
+    holdW();
+    runner->LoadConfigurationFile(kX); // a switch
+    EXPECT_EQ(down, std::set<int>{});
+    ASSERT_TRUE(runner->Running());
+    joysticks.SetButton(0, 1, false);
+    runner->TimerTick();
+
+    runner->LoadConfigurationFile(kConfig + "a.qmf");
+    joysticks.SetButton(0, 1, true);
+    runner->TimerTick();
+    ASSERT_EQ(down, std::set<int>{'W'});
+    runner->Exit();
+    EXPECT_EQ(down, std::set<int>{});
+}
+
+} // namespace
+} // namespace qm::testing
