@@ -21,11 +21,21 @@ inline constexpr std::uint32_t kHatCentred = 0xFFFFFFFFu;
 inline bool HatCentred(std::uint32_t value) {
     return (value & 0xFFFFu) == 0xFFFFu;
 }
+// The middle of the range.
+inline constexpr std::int32_t kAxisCentre = (kAxisMin + kAxisMax + 1) / 2;
 
 struct ControlStates {
     std::array<std::int32_t, kAxisCount> Axes{}; // axis a (1-based) at Axes[a - 1]
     std::array<std::uint32_t, kHatCount> Hats{kHatCentred, kHatCentred, kHatCentred, kHatCentred};
 };
+
+// At rest: every axis in the middle of the range, every hat centred. A lost controller, one
+// whose read failed, and the axes and hats a controller does not have read so.
+inline ControlStates ControlsAtRest() {
+    ControlStates rest;
+    rest.Axes.fill(kAxisCentre);
+    return rest;
+}
 
 // A button change a device buffered: its own press or release edge.
 struct ButtonEdge {
@@ -50,8 +60,10 @@ public:
     // The state bytes of device d for this pass, byte b-1 for button b (0 = up), when the
     // reader keeps them in one block; empty otherwise. Lets a pass skip a quiet device at once.
     virtual std::span<const std::uint8_t> ButtonStates(int /*d*/) const { return {}; }
-    // The axes and hats of device d as its last ReadDevice read them; null for a device
-    // without any (a board). Only the axes and hats the device has are meaningful.
+    // The axes and hats of device d as its last ReadDevice read them (and, for a device read on
+    // events, as its buffered changes since moved them); null for a device without any (a
+    // board) and for a lost one. Only the axes and hats the device has are meaningful; the
+    // others read at rest.
     virtual const ControlStates* Controls(int /*d*/) const { return nullptr; }
     // Whether the last read of some device failed (its buttons then count as up).
     virtual bool ReadFailing() const { return false; }

@@ -34,6 +34,21 @@ void OrderBySequence(std::span<DeviceChange> changes) {
     }
 }
 
+std::int32_t ScaleAxis(std::int32_t value, std::int32_t min, std::int32_t max) {
+    std::int64_t scaled = value;
+    if (min < max && (min != kAxisMin || max != kAxisMax)) {
+        const std::int64_t span = std::int64_t{max} - min;
+        const std::int64_t ours = std::int64_t{kAxisMax} - kAxisMin;
+        const std::int64_t offset = std::clamp<std::int64_t>(std::int64_t{value} - min, 0, span);
+        scaled = kAxisMin + (offset * ours + span / 2) / span;
+    }
+    return static_cast<std::int32_t>(std::clamp<std::int64_t>(scaled, kAxisMin, kAxisMax));
+}
+
+std::uint32_t HatPosition(std::uint32_t value) {
+    return !HatCentred(value) && value < 36000 ? value : kHatCentred;
+}
+
 double EdgeAgeSeconds(std::uint32_t ageMs) {
     return ageMs > kStampResolutionMs ? (ageMs - kStampResolutionMs) / 1000.0 : 0.0;
 }
@@ -49,7 +64,62 @@ struct InputDevices::Controller {
     bool ReadWhole = false;
     // Its event while it is read on it.
     EventHandle Event = nullptr;
+    // Its axes and hats as last read (at rest until then), the axes it has (bit a - 1), its
+    // hat count (0 to kHatCount), and the range each axis reports on.
+    ControlStates Controls = ControlsAtRest();
+    std::uint8_t AxisMask = 0;
+    int Hats = 0;
+    struct Range {
+        std::int32_t Min = kAxisMin;
+        std::int32_t Max = kAxisMax;
+    };
+    std::array<Range, kAxisCount> Ranges{};
 };
+
+void InputDevices::SetUpControls(Controller& c) {
+    auto& device = *c.Device;
+    c.AxisMask = device.AxisMask();
+    c.Hats = std::clamp(device.HatCount(), 0, kHatCount);
+    c.Controls = ControlsAtRest();
+    c.Ranges.fill({});
+    if (c.AxisMask == 0)
+        return;
+    // A device that refuses keeps its own ranges, read back below: its values are scaled.
+    device.SetAxisRange(kAxisMin, kAxisMax);
+    for (int a = 1; a <= kAxisCount; ++a) {
+        auto& range = c.Ranges[static_cast<std::size_t>(a - 1)];
+        if ((c.AxisMask >> (a - 1) & 1u) == 0 || !device.AxisRange(a, range.Min, range.Max))
+            range = {};
+    }
+}
+
+void InputDevices::KeepControls(Controller& c, const ControlStates& read) {
+    for (int a = 1; a <= kAxisCount; ++a) {
+        const auto i = static_cast<std::size_t>(a - 1);
+        c.Controls.Axes[i] = (c.AxisMask >> (a - 1) & 1u) != 0
+                                 ? ScaleAxis(read.Axes[i], c.Ranges[i].Min, c.Ranges[i].Max)
+                                 : kAxisCentre;
+    }
+    for (int h = 0; h < kHatCount; ++h) {
+        const auto i = static_cast<std::size_t>(h);
+        c.Controls.Hats[i] = h < c.Hats ? HatPosition(read.Hats[i]) : kHatCentred;
+    }
+}
+
+void InputDevices::KeepChange(Controller& c, const BufferedChange& change) {
+    if (change.Offset % 4 != 0)
+        return;
+    if (change.Offset < kFirstHatOffset) {
+        const auto i = change.Offset / 4;
+        if ((c.AxisMask >> i & 1u) != 0)
+            c.Controls.Axes[i] =
+                ScaleAxis(static_cast<std::int32_t>(change.Data), c.Ranges[i].Min, c.Ranges[i].Max);
+        return;
+    }
+    const auto h = (change.Offset - kFirstHatOffset) / 4;
+    if (h < static_cast<std::uint32_t>(c.Hats))
+        c.Controls.Hats[h] = HatPosition(change.Data);
+}
 
 bool CheckDXVersion(DirectXSetup& setup, Dialogs& dialogs) {
     try {
@@ -196,9 +266,11 @@ void InputDevices::CreateControllerObjects(WindowHandle mainWindow,
             if (n < 0)
                 return fail(kDiErrGeneric);
             const int buttons = std::min(n, kMaxNumberedButtons);
+            Controller c{std::move(device), {}, buttons};
+            SetUpControls(c);
             tables_.AddDevice({true, 0, SanitizeText(instance.InstanceGuid),
-                               SanitizeText(instance.ProductName), buttons});
-            controllers_.push_back({std::move(device), {}, buttons});
+                               SanitizeText(instance.ProductName), buttons, c.AxisMask, c.Hats});
+            controllers_.push_back(std::move(c));
             if (onEvents_) {
                 ListenToController(controllers_.back());
                 changes_.reserve(eventHandles_.size() * kEventBufferSize);
@@ -264,6 +336,7 @@ void InputDevices::MarkLost(int d) {
             c.Device->Unacquire();
         c.Device.reset();
         c.State.fill(0);
+        c.Controls = ControlsAtRest();
     } else if (device.HidIndex >= 0 && device.HidIndex < kHidRecordCount) {
         hidButtons_[static_cast<std::size_t>(device.HidIndex)].fill(0);
     }
@@ -318,6 +391,8 @@ bool InputDevices::ReconnectController(int d, WindowHandle mainWindow) {
     c.Device = std::move(device);
     c.State.fill(0);
     c.ScanButtons = std::min(n, kMaxNumberedButtons);
+    // The tables keep the axes and hats of the scan; the object reads those it has now.
+    SetUpControls(c);
     if (onEvents_) {
         ListenToController(c);
         changes_.reserve(eventHandles_.size() * kEventBufferSize);
@@ -424,10 +499,16 @@ bool InputDevices::ReadController(int d, int& buttons) {
     // What the buffer held is in the state read next.
     if (c.OnEvent)
         c.Device->FlushBuffer();
-    JoystickButtons state;
+    JoystickState state;
     const DiResult r = c.Device->GetState(state);
-    if (Succeeded(r))
+    if (Succeeded(r)) {
         c.ReadWhole = false;
+        c.State = state.Buttons;
+        KeepControls(c, state.Controls);
+    } else {
+        // No axis or hat may stay pressed on a read that failed.
+        c.Controls = ControlsAtRest();
+    }
     if (r == kDiErrNotAcquired || r == kDiErrInputLost) {
         // Acquired now, read next pass. A controller that cannot be acquired does not hold up
         // the devices after it; one that is unplugged is lost until it is found again.
@@ -436,9 +517,7 @@ bool InputDevices::ReadController(int d, int& buttons) {
             MarkLost(d);
         return !Succeeded(acquired);
     }
-    if (Succeeded(r))
-        c.State = state;
-    // Any other failure leaves the last states read.
+    // Any other failure leaves the last button states read.
     const int n = c.Device->ButtonCount();
     buttons = n >= 0 ? n : c.ScanButtons;
     c.Device->Poll();
@@ -471,10 +550,13 @@ std::span<const ButtonEdge> InputDevices::TakeEdges() {
     OrderBySequence(changes_);
     for (const auto& [d, change] : changes_) {
         auto& c = controllers_[static_cast<std::size_t>(d - 1)];
+        if (change.Offset < kFirstButtonOffset) {
+            KeepChange(c, change);
+            continue;
+        }
         const auto index = change.Offset - kFirstButtonOffset;
-        if (change.Offset < kFirstButtonOffset ||
-            index >= static_cast<std::uint32_t>(std::min(c.ScanButtons, kMaxJoystickButtons)))
-            continue; // an axis, a hat, or a button without a state byte
+        if (index >= static_cast<std::uint32_t>(std::min(c.ScanButtons, kMaxJoystickButtons)))
+            continue; // a button without a state byte
         const bool down = (change.Data & 0x80) != 0;
         auto& state = c.State[index];
         if ((state != 0) == down)
@@ -505,6 +587,15 @@ void InputDevices::ReadFromDevice(int h) {
         failing = failed;
         failingBoards_ += failed ? 1 : -1;
     }
+}
+
+const ControlStates* InputDevices::Controls(int d) const {
+    if (d < 1 || d > tables_.DeviceCount() || Lost(d) || !tables_.Device(d).IsDirectInput)
+        return nullptr;
+    const auto i = static_cast<std::size_t>(d - 1);
+    if (i >= controllers_.size() || (controllers_[i].AxisMask == 0 && controllers_[i].Hats == 0))
+        return nullptr;
+    return &controllers_[i].Controls;
 }
 
 bool InputDevices::ButtonDown(int d, int b) const {

@@ -53,6 +53,14 @@ void OrderBySequence(std::span<DeviceChange> changes);
 inline constexpr std::uint32_t kStampResolutionMs = 16;
 double EdgeAgeSeconds(std::uint32_t ageMs);
 
+// A value of an axis that reports on min..max, put on kAxisMin..kAxisMax: linearly, rounded
+// to the nearest, clamped to the range. An empty or reversed range leaves the value as it is,
+// clamped.
+std::int32_t ScaleAxis(std::int32_t value, std::int32_t min, std::int32_t max);
+// A hat's position as the tables keep it: 0 to 35999, or kHatCentred for centred and for
+// anything that is no direction.
+std::uint32_t HatPosition(std::uint32_t value);
+
 class InputDevices final : public DeviceReader {
 public:
     // `status` receives the runner's status texts; the editor passes null.
@@ -85,6 +93,16 @@ public:
     // was lost or found again.
     bool RescanChanged(WindowHandle mainWindow);
 
+    // Axes and hats. Before a controller is first acquired, its axes are asked to report on
+    // kAxisMin..kAxisMax; the range each then reports on is read back, and an axis whose device
+    // refused keeps its own range, its values scaled onto ours (ScaleAxis); one whose range the
+    // device does not say is taken as ours. Each read of a controller keeps its axes and hats,
+    // and a failed read puts them at rest (its buttons keep their last states). Read on
+    // events, its buffered axis and hat changes move them too but make no edges: a noisy axis
+    // costs a wake of the waiting thread, a drain of the buffers and a store per change, no
+    // keystroke work (and fills the buffer sooner: an overflow makes the next pass read it
+    // whole).
+
     // Controllers read on their events (while the runner runs or the editor tests): each that
     // takes them, up to kMaxEventControllers, gets a buffer and an event before it is acquired,
     // now and at every later scan; its states then change by its buffered changes (TakeEdges),
@@ -114,6 +132,7 @@ public:
     bool ButtonDown(int d, int b) const override;
     // The last states read: 128 bytes for a controller, 512 for a board.
     std::span<const std::uint8_t> ButtonStates(int d) const override;
+    const ControlStates* Controls(int d) const override;
     bool ReadFailing() const override { return failingBoards_ > 0; }
     std::span<const ButtonEdge> TakeEdges() override;
     bool Lost(int d) const override;
@@ -140,6 +159,13 @@ private:
     // Drops the boards from the tables, keeping the controllers before them.
     void RemoveBoardsFromTables();
     bool ReadController(int d, int& buttons);
+    // Learns the axes and hats of controller c's new object and sets their range; before it is
+    // acquired.
+    static void SetUpControls(Controller& c);
+    // A read's axes and hats put on the tables' terms.
+    static void KeepControls(Controller& c, const ControlStates& read);
+    // A buffered change of an axis or a hat of controller c; anything else there is ignored.
+    static void KeepChange(Controller& c, const BufferedChange& change);
     // Gives controller c a buffer and an event when it takes them.
     void ListenToController(Controller& c);
     void StopListening(Controller& c);

@@ -1,8 +1,9 @@
 #pragma once
 // The joystick seam: game controllers as DirectInput 8 offers them (enumeration of attached
-// game controllers, one device object each, immediate state reads, buffered changes with an
-// event that says when there are some).
+// game controllers, one device object each, immediate state reads of buttons, axes and POV
+// hats, buffered changes with an event that says when there are some).
 #include "core/window_handle.h"
+#include "devices/device_reader.h"
 
 #include <array>
 #include <cstddef>
@@ -37,11 +38,29 @@ using EventHandle = void*;
 // Where button 0's byte lies in the extended joystick format: a buffered change of button i
 // names offset kFirstButtonOffset + i.
 inline constexpr std::uint32_t kFirstButtonOffset = 48;
+// Axis a (1-based, kAxisCount of them in DIJOYSTATE2's order) lies at 4 * (a - 1), hat h
+// (1-based) at kFirstHatOffset + 4 * (h - 1), both 32-bit.
+inline constexpr std::uint32_t kFirstHatOffset = 32;
+constexpr std::uint32_t AxisOffset(int a) {
+    return 4u * static_cast<std::uint32_t>(a - 1);
+}
+constexpr std::uint32_t HatOffset(int h) {
+    return kFirstHatOffset + 4u * static_cast<std::uint32_t>(h - 1);
+}
+
+// One immediate read of a controller: its 128 button bytes (top bit set = down), its axes on
+// the range each reports on (see SetAxisRange) and its hats as the device gives them. An axis
+// or hat the device does not have reads 0 or centred.
+struct JoystickState {
+    JoystickButtons Buttons{};
+    ControlStates Controls;
+};
 
 // One buffered change of a device object's data, as the device reported it.
 struct BufferedChange {
     std::uint32_t Offset = 0; // of the object in the data format
-    std::uint32_t Data = 0;   // for a button, bit 7: down
+    // For a button, bit 7: down; for an axis, its value on its range; for a hat, its position.
+    std::uint32_t Data = 0;
     // How long before the read the change was stamped, in milliseconds of the system tick.
     std::uint32_t AgeMs = 0;
     // Increases with every change of every device of one DirectInput object; wraps around.
@@ -62,11 +81,22 @@ public:
     virtual DiResult SetCooperativeLevel(WindowHandle window) = 0;
     // The button count of the device's capabilities; negative on failure.
     virtual int ButtonCount() = 0;
+    // The axes the device has in the extended format: bit a - 1 for axis a. Once the format
+    // is set.
+    virtual std::uint8_t AxisMask() = 0;
+    // The POV hat count of the device's capabilities (it may exceed kHatCount); negative on
+    // failure.
+    virtual int HatCount() = 0;
+    // Asks every axis to report on min..max. Refused while acquired, and by some devices,
+    // whose axes then keep their own range.
+    virtual DiResult SetAxisRange(std::int32_t min, std::int32_t max) = 0;
+    // The range axis a (1-based) reports on now; false when the device does not say.
+    virtual bool AxisRange(int a, std::int32_t& min, std::int32_t& max) = 0;
     virtual DiResult Acquire() = 0;
     virtual void Unacquire() = 0;
     virtual DiResult Poll() = 0;
-    // The immediate state's 128 button bytes (top bit set = down).
-    virtual DiResult GetState(JoystickButtons& buttons) = 0;
+    // The immediate state, read in one call; `state` is untouched on failure.
+    virtual DiResult GetState(JoystickState& state) = 0;
 
     // Buffered reading. Each of these but the reads is refused while the device is acquired.
     // Whether the driver says the device must be polled for its data.

@@ -20,6 +20,14 @@ struct ScriptedJoystickApi::Shared {
         bool RefusesEvent = false;
         int Unplugs = 0; // an object acquired before an unplug has lost its input
         int EventsSet = 0;
+        std::uint8_t AxisMask = 0;
+        int Hats = 0;
+        std::int32_t OwnMin = kAxisMin;
+        std::int32_t OwnMax = kAxisMax;
+        bool FixedRange = false;
+        bool RangeUnknown = false;
+        bool ReadFails = false;
+        ControlStates Controls = ControlsAtRest(); // axes on the own range
     };
     Controller* Find(int c) {
         return c >= 0 && c < static_cast<int>(Controllers.size())
@@ -55,6 +63,27 @@ public:
     DiResult SetDataFormat() override { return kDiOk; }
     DiResult SetCooperativeLevel(WindowHandle) override { return kDiOk; }
     int ButtonCount() override { return buttons_; }
+    std::uint8_t AxisMask() override { return Controller().AxisMask; }
+    int HatCount() override { return Controller().Hats; }
+    DiResult SetAxisRange(std::int32_t min, std::int32_t max) override {
+        if (acquired_)
+            return kDiErrAcquired;
+        if (Controller().FixedRange || min >= max)
+            return kDiErrGeneric;
+        rangeMin_ = min;
+        rangeMax_ = max;
+        rangeSet_ = true;
+        ++shared_->Calls.RangesSet;
+        return kDiOk;
+    }
+    bool AxisRange(int a, std::int32_t& min, std::int32_t& max) override {
+        const auto& c = Controller();
+        if (a < 1 || a > kAxisCount || (c.AxisMask >> (a - 1) & 1u) == 0 || c.RangeUnknown)
+            return false;
+        min = rangeSet_ ? rangeMin_ : c.OwnMin;
+        max = rangeSet_ ? rangeMax_ : c.OwnMax;
+        return true;
+    }
     DiResult Acquire() override {
         ++shared_->Calls.Acquires;
         if (Controller().Unplugged || Controller().Unplugs != madeAfter_)
@@ -112,9 +141,12 @@ public:
         overflowed_ = false;
         return kDiOk;
     }
-    void Report(int c, const BufferedChange& change) {
+    void Report(int c, BufferedChange change) {
         if (static_cast<std::size_t>(c) != controller_ || !acquired_ || bufferSize_ == 0)
             return;
+        if (change.Offset < kFirstHatOffset)
+            change.Data =
+                static_cast<std::uint32_t>(OnOurRange(static_cast<std::int32_t>(change.Data)));
         if (buffer_.size() >= bufferSize_)
             overflowed_ = true;
         else
@@ -126,11 +158,23 @@ public:
         ++shared_->Calls.Polls;
         return acquired_ ? kDiOk : kDiErrNotAcquired;
     }
-    DiResult GetState(JoystickButtons& buttons) override {
+    DiResult GetState(JoystickState& state) override {
         ++shared_->Calls.StateReads;
         if (const DiResult r = Readable(); r != kDiOk)
             return r;
-        buttons = Controller().States;
+        const auto& c = Controller();
+        if (c.ReadFails)
+            return kDiErrGeneric;
+        state.Buttons = c.States;
+        for (int a = 1; a <= kAxisCount; ++a) {
+            const auto i = static_cast<std::size_t>(a - 1);
+            state.Controls.Axes[i] =
+                (c.AxisMask >> i & 1u) != 0 ? OnOurRange(c.Controls.Axes[i]) : 0;
+        }
+        for (int h = 0; h < kHatCount; ++h) {
+            const auto i = static_cast<std::size_t>(h);
+            state.Controls.Hats[i] = h < c.Hats ? c.Controls.Hats[i] : kHatCentred;
+        }
         return kDiOk;
     }
 
@@ -145,6 +189,16 @@ private:
     }
 
     Shared::Controller& Controller() { return shared_->Controllers[controller_]; }
+    // A value on the controller's own range, on the range this object set.
+    std::int32_t OnOurRange(std::int32_t value) {
+        const auto& c = Controller();
+        if (!rangeSet_ || c.OwnMin >= c.OwnMax)
+            return value;
+        const std::int64_t offset = std::int64_t{value} - c.OwnMin;
+        return static_cast<std::int32_t>(rangeMin_ + offset *
+                                                         (std::int64_t{rangeMax_} - rangeMin_) /
+                                                         (std::int64_t{c.OwnMax} - c.OwnMin));
+    }
 
     std::shared_ptr<Shared> shared_;
     std::size_t controller_;
@@ -156,6 +210,9 @@ private:
     std::vector<BufferedChange> buffer_;
     bool overflowed_ = false;
     bool subscribed_ = false;
+    bool rangeSet_ = false;
+    std::int32_t rangeMin_ = kAxisMin;
+    std::int32_t rangeMax_ = kAxisMax;
 };
 
 void ScriptedJoystickApi::Shared::Report(int c, BufferedChange change) {
@@ -226,6 +283,55 @@ void ScriptedJoystickApi::Replug(int controller) {
 void ScriptedJoystickApi::SetButtonCount(int controller, int buttons) {
     if (auto* c = shared_->Find(controller))
         c->Buttons = std::max(buttons, 0);
+}
+
+void ScriptedJoystickApi::SetControls(int controller, std::uint8_t axisMask, int hats) {
+    if (auto* c = shared_->Find(controller)) {
+        c->AxisMask = axisMask;
+        c->Hats = std::max(hats, 0);
+    }
+}
+
+void ScriptedJoystickApi::SetOwnRange(int controller, std::int32_t min, std::int32_t max,
+                                      bool fixed) {
+    if (auto* c = shared_->Find(controller)) {
+        c->OwnMin = min;
+        c->OwnMax = max;
+        c->FixedRange = fixed;
+    }
+}
+
+void ScriptedJoystickApi::SetRangeUnknown(int controller, bool unknown) {
+    if (auto* c = shared_->Find(controller))
+        c->RangeUnknown = unknown;
+}
+
+void ScriptedJoystickApi::SetReadFails(int controller, bool fails) {
+    if (auto* c = shared_->Find(controller))
+        c->ReadFails = fails;
+}
+
+void ScriptedJoystickApi::SetAxis(int controller, int axis, std::int32_t value,
+                                  std::uint32_t ageMs) {
+    auto* c = shared_->Find(controller);
+    if (!c || axis < 1 || axis > kAxisCount)
+        return;
+    auto& state = c->Controls.Axes[static_cast<std::size_t>(axis - 1)];
+    if (state == value || (c->AxisMask >> (axis - 1) & 1u) == 0)
+        return;
+    state = value;
+    shared_->Report(controller, {AxisOffset(axis), static_cast<std::uint32_t>(value), ageMs, 0});
+}
+
+void ScriptedJoystickApi::SetHat(int controller, int hat, std::uint32_t position) {
+    auto* c = shared_->Find(controller);
+    if (!c || hat < 1 || hat > std::min(c->Hats, kHatCount))
+        return;
+    auto& state = c->Controls.Hats[static_cast<std::size_t>(hat - 1)];
+    if (state == position)
+        return;
+    state = position;
+    shared_->Report(controller, {HatOffset(hat), position, 0, 0});
 }
 
 void ScriptedJoystickApi::SetCreateDeviceFails(int controller, bool fails) {

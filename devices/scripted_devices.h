@@ -14,10 +14,11 @@
 namespace qm {
 
 // Game controllers. Every device object starts unacquired (reads give DIERR_NOTACQUIRED until
-// Acquire succeeds); objects created for the same controller share its button states. An
-// object given a buffer collects, while acquired, every change of its controller's buttons
-// (numbered across all controllers, the newest dropped when full) and sets its event, a
-// counter here, at each.
+// Acquire succeeds); objects created for the same controller share its button, axis and hat
+// states. An object given a buffer collects, while acquired, every change of its controller's
+// buttons, axes and hats (numbered across all controllers, the newest dropped when full) and
+// sets its event, a counter here, at each. A controller's axes report on its own range until
+// an object sets another (not while acquired; not at all when the controller refuses).
 class ScriptedJoystickApi final : public JoystickApi {
 public:
     struct Counters {
@@ -31,6 +32,7 @@ public:
         int Subscribed = 0; // events subscribed now
         int BufferedReads = 0;
         int Flushes = 0;
+        int RangesSet = 0; // axis ranges set (taken) on an object not acquired
     };
 
     ScriptedJoystickApi();
@@ -58,6 +60,19 @@ public:
     void ChangeOther(int controller, std::uint32_t offset);
     // The count the capabilities of objects made from now on report.
     void SetButtonCount(int controller, int buttons);
+    // The axes (bit a - 1 for axis a) and hats (any count; a state has 4) the controller has.
+    void SetControls(int controller, std::uint8_t axisMask, int hats);
+    // The range its axes report on until an object sets another; `fixed`: it refuses to.
+    void SetOwnRange(int controller, std::int32_t min, std::int32_t max, bool fixed);
+    // Moves axis a (1-based) to `value` on the controller's own range; each object reports it
+    // on its own. Stamped `ageMs` before the objects' next read.
+    void SetAxis(int controller, int axis, std::int32_t value, std::uint32_t ageMs = 0);
+    // Moves hat h (1-based) to `position` (hundredths of a degree, or kHatCentred).
+    void SetHat(int controller, int hat, std::uint32_t position);
+    // AxisRange fails: the driver does not say.
+    void SetRangeUnknown(int controller, bool unknown);
+    // The objects' state reads fail with a generic error while set.
+    void SetReadFails(int controller, bool fails);
 
     // Create() fails while set.
     bool CreateFails = false;

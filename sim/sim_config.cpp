@@ -2,6 +2,7 @@
 
 #include "core/win32/guid_text.h"
 #include "core/win32/win32_handle.h"
+#include "sim/sim_controls.h"
 #include "sim/sim_shared.h"
 
 #include <algorithm>
@@ -88,12 +89,60 @@ bool ParseOption(std::string_view field, SimBoard& board) {
     return true;
 }
 
+// "MIN..MAX" with MIN < MAX.
+bool ParseRange(std::string_view text, std::int32_t& min, std::int32_t& max) {
+    const auto dots = text.find("..");
+    return dots != std::string_view::npos &&
+           ParseInt<std::int32_t>(Trim(text.substr(0, dots)), INT32_MIN, INT32_MAX, min) &&
+           ParseInt<std::int32_t>(Trim(text.substr(dots + 2)), INT32_MIN, INT32_MAX, max) &&
+           min < max;
+}
+
+bool ParseOption(std::string_view field, SimController& controller, std::string& error) {
+    const auto equals = field.find('=');
+    const std::string_view key = Trim(field.substr(0, equals));
+    const std::string_view value =
+        equals == std::string_view::npos ? std::string_view() : Trim(field.substr(equals + 1));
+    if (equals == std::string_view::npos)
+        return Fail(error, "unknown option \"" + std::string(field) + "\"");
+    if (key == "axes") {
+        controller.AxisMask = 0;
+        for (std::string_view rest = value;;) {
+            const auto comma = rest.find(',');
+            const std::string_view name = Trim(rest.substr(0, comma));
+            const int a = AxisNumber(name);
+            if (a == 0)
+                return Fail(error, "unknown axis \"" + std::string(name) +
+                                       "\" (x, y, z, rx, ry, rz, slider1, slider2 or 1 to 8)");
+            const auto bit = static_cast<std::uint8_t>(1u << (a - 1));
+            if ((controller.AxisMask & bit) != 0)
+                return Fail(error, "axis \"" + std::string(name) + "\" is listed twice");
+            controller.AxisMask = static_cast<std::uint8_t>(controller.AxisMask | bit);
+            if (comma == std::string_view::npos)
+                return true;
+            rest.remove_prefix(comma + 1);
+        }
+    }
+    if (key == "hats") {
+        if (!ParseInt<int>(value, 0, kSimHats, controller.Hats))
+            return Fail(error, "hats takes a number from 0 to 4");
+        return true;
+    }
+    if (key == "range" || key == "fixed_range") {
+        if (!ParseRange(value, controller.RangeMin, controller.RangeMax))
+            return Fail(error, std::string(key) + " takes MIN..MAX, 32-bit numbers, MIN < MAX");
+        controller.FixedRange = key == "fixed_range";
+        return true;
+    }
+    return Fail(error, "unknown option \"" + std::string(field) + "\"");
+}
+
 bool ParseLine(std::string_view line, SimConfig& config, std::string& error) {
     const auto fields = SplitFields(line);
     const std::string_view kind = fields[0];
     if (kind == "controller") {
         SimController controller;
-        if (fields.size() != 4)
+        if (fields.size() < 4)
             return Fail(error, "a controller has a name, a GUID and a button count");
         if (const auto guid = win32::ParseInstanceGuid(fields[2]))
             controller.Instance = *guid;
@@ -101,6 +150,9 @@ bool ParseLine(std::string_view line, SimConfig& config, std::string& error) {
             return Fail(error, "the GUID is not {XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX}");
         if (!ParseInt<std::uint32_t>(fields[3], 0, 100000, controller.Buttons))
             return Fail(error, "the button count is not a number from 0 to 100000");
+        for (std::size_t i = 4; i < fields.size(); ++i)
+            if (!ParseOption(fields[i], controller, error))
+                return false;
         if (config.Controllers.size() == kMaxControllers)
             return Fail(error, "more than " + std::to_string(kMaxControllers) + " controllers");
         controller.Name = Wide(CP_UTF8, fields[1]);
@@ -173,8 +225,22 @@ bool LoadConfig(const std::wstring& file, SimConfig& config, std::string& error)
 
 void PublishCounts(const SimConfig& config, SharedState& state) {
     state.ControllerCount = static_cast<std::uint32_t>(config.Controllers.size());
-    for (std::size_t i = 0; i < config.Controllers.size(); ++i)
-        state.Controllers[i].ButtonCount = config.Controllers[i].Buttons;
+    for (std::size_t i = 0; i < config.Controllers.size(); ++i) {
+        const SimController& c = config.Controllers[i];
+        ControllerSlot& slot = state.Controllers[i];
+        slot.ButtonCount = c.Buttons;
+        slot.AxisMask = c.AxisMask;
+        slot.HatCount = static_cast<std::uint8_t>(c.Hats);
+        slot.FixedRange = c.FixedRange ? 1 : 0;
+        // A range published anew (the first time, or another device file's) centres the axes.
+        if (slot.RangeMin != c.RangeMin || slot.RangeMax != c.RangeMax) {
+            slot.RangeMin = c.RangeMin;
+            slot.RangeMax = c.RangeMax;
+            const auto centre = static_cast<std::int32_t>(
+                c.RangeMin + (std::int64_t{c.RangeMax} - c.RangeMin + 1) / 2);
+            std::fill(std::begin(slot.Axes), std::end(slot.Axes), centre);
+        }
+    }
     state.BoardCount = static_cast<std::uint32_t>(config.Boards.size());
     for (std::size_t i = 0; i < config.Boards.size(); ++i)
         state.Boards[i].ButtonCount = config.Boards[i].Buttons;

@@ -4,16 +4,21 @@
 // One entry per line, fields separated by '|', spaces around fields ignored; empty lines and
 // lines starting with '#' are skipped. UTF-8.
 //
-//   controller | NAME | {GUID} | BUTTONS
+//   controller | NAME | {GUID} | BUTTONS [| axes=AXIS,...] [| hats=N] [| range=MIN..MAX]
+//              [| fixed_range=MIN..MAX]
 //   board | PRODUCT | PATH | BUTTONS [| path_length=N] [| product_length=N]
 //   boards_reported | N
 //
 // A controller's BUTTONS is its capabilities' count (0 to 100000; only the first 128 have state
-// bytes). A board's PRODUCT and PATH become ANSI bytes (the system code page), at most 256 of
-// each reach the record; BUTTONS goes into the record as given (-32768 to 32767), and so do
-// path_length and product_length when present (default: the number of bytes stored).
-// boards_reported replaces the count DetectHID reports (records are still filled only for the
-// boards listed). At most kMaxControllers controllers and kMaxBoards boards.
+// bytes). It has the axes listed (names or numbers of sim_controls.h, each at most once; none
+// when not given) and N POV hats (0 to 4; none when not given). Its axes report on its own
+// range (MIN < MAX, 32-bit; 0..65535 when not given) until a program sets another with
+// DIPROP_RANGE; with fixed_range instead of range it refuses to, as some devices do. A board's
+// PRODUCT and PATH become ANSI bytes (the system code page), at most 256 of each reach the record;
+// BUTTONS goes into the record as given (-32768 to 32767), and so do path_length and product_length
+// when present (default: the number of bytes stored). boards_reported replaces the count DetectHID
+// reports (records are still filled only for the boards listed). At most kMaxControllers
+// controllers and kMaxBoards boards.
 #include <windows.h>
 
 #include <cstdint>
@@ -27,6 +32,11 @@ struct SimController {
     std::wstring Name;
     GUID Instance{};
     std::uint32_t Buttons = 0;
+    std::uint8_t AxisMask = 0; // bit a - 1 for axis a
+    int Hats = 0;
+    std::int32_t RangeMin = 0;
+    std::int32_t RangeMax = 65535;
+    bool FixedRange = false;
 };
 
 struct SimBoard {

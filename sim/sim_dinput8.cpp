@@ -10,12 +10,15 @@
 #include <dinput.h>
 
 #include <algorithm>
+#include <array>
 #include <atomic>
+#include <bit>
 #include <cstddef>
 #include <cstring>
 #include <cwchar>
 #include <memory>
 #include <new>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -127,21 +130,25 @@ void FillInstance(const SimController& controller, std::size_t index, DIDEVICEIN
 class SimDevice final : public IDirectInputDevice8W {
 public:
     SimDevice(std::shared_ptr<const Simulation> simulation, std::size_t index)
-        : simulation_(std::move(simulation)), index_(index), createdAt_(Slot().UnplugCount) {}
+        : simulation_(std::move(simulation)), index_(index), createdAt_(Slot().UnplugCount) {
+        ranges_.fill({Controller().RangeMin, Controller().RangeMax});
+    }
 
     // Under the feed's lock: a logged change of this object's controller.
     void Take(const ButtonChange& change) {
         if (change.Controller != index_ + 1 || !acquired_)
             return;
         if (change.Button != kUnplugChange) {
-            if (change.Button >= std::min<std::uint32_t>(Controller().Buttons, 128))
+            DWORD offset = 0;
+            DWORD value = 0;
+            if (!Buffered(change, offset, value))
                 return;
             if (buffer_.size() >= bufferSize_) {
                 overflowed_ = true; // the newest are dropped
             } else {
                 DIDEVICEOBJECTDATA data{};
-                data.dwOfs = DIJOFS_BUTTON(change.Button);
-                data.dwData = change.Down != 0 ? 0x80 : 0;
+                data.dwOfs = offset;
+                data.dwData = value;
                 data.dwTimeStamp = change.TickMs;
                 data.dwSequence = Feed().NextSequence();
                 buffer_.push_back(data);
@@ -182,9 +189,9 @@ public:
         caps->dwSize = size;
         caps->dwFlags = Slot().Unplugged != 0 ? 0 : DIDC_ATTACHED;
         caps->dwDevType = DeviceType();
-        caps->dwAxes = 2;
+        caps->dwAxes = static_cast<DWORD>(std::popcount(Controller().AxisMask));
         caps->dwButtons = Controller().Buttons;
-        caps->dwPOVs = 0;
+        caps->dwPOVs = static_cast<DWORD>(Controller().Hats);
         return DI_OK;
     }
     HRESULT STDMETHODCALLTYPE SetDataFormat(LPCDIDATAFORMAT format) override {
@@ -254,17 +261,13 @@ public:
         const ControllerSlot& slot = Slot();
         const std::size_t readable =
             std::min<std::size_t>(Controller().Buttons, kControllerStateBytes);
-        if (size == sizeof(DIJOYSTATE2)) {
-            DIJOYSTATE2 state{};
-            std::fill(std::begin(state.rgdwPOV), std::end(state.rgdwPOV), 0xFFFFFFFFu);
-            std::copy_n(slot.Buttons, std::min<std::size_t>(readable, 128), state.rgbButtons);
-            std::memcpy(data, &state, sizeof state);
-        } else {
-            DIJOYSTATE state{};
-            std::fill(std::begin(state.rgdwPOV), std::end(state.rgdwPOV), 0xFFFFFFFFu);
-            std::copy_n(slot.Buttons, std::min<std::size_t>(readable, 32), state.rgbButtons);
-            std::memcpy(data, &state, sizeof state);
-        }
+        // DIJOYSTATE is DIJOYSTATE2 up to its 32nd button.
+        static_assert(offsetof(DIJOYSTATE2, rgbButtons) == offsetof(DIJOYSTATE, rgbButtons) &&
+                      sizeof(DIJOYSTATE) == offsetof(DIJOYSTATE2, rgbButtons) + 32);
+        DIJOYSTATE2 state{};
+        FillControls(state);
+        std::copy_n(slot.Buttons, std::min<std::size_t>(readable, 128), state.rgbButtons);
+        std::memcpy(data, &state, size);
         return DI_OK;
     }
     HRESULT STDMETHODCALLTYPE GetDeviceInfo(LPDIDEVICEINSTANCEW info) override {
@@ -278,6 +281,19 @@ public:
     HRESULT STDMETHODCALLTYPE GetProperty(REFGUID property, LPDIPROPHEADER header) override {
         if (header == nullptr)
             return E_POINTER;
+        if (IsProperty(property, DIPROP_RANGE)) {
+            if (header->dwSize != sizeof(DIPROPRANGE) ||
+                header->dwHeaderSize != sizeof(DIPROPHEADER))
+                return DIERR_INVALIDPARAM;
+            // A range belongs to an axis: the device as a whole has none.
+            const int a = AxisOf(header->dwObj, header->dwHow);
+            if (a < 0)
+                return header->dwHow == DIPH_DEVICE ? DIERR_INVALIDPARAM : DIERR_OBJECTNOTFOUND;
+            auto* range = reinterpret_cast<DIPROPRANGE*>(header);
+            range->lMin = ranges_[static_cast<std::size_t>(a)].Min;
+            range->lMax = ranges_[static_cast<std::size_t>(a)].Max;
+            return DI_OK;
+        }
         if (header->dwHeaderSize != sizeof(DIPROPHEADER) || header->dwHow != DIPH_DEVICE)
             return DIERR_INVALIDPARAM;
         if (IsProperty(property, DIPROP_PRODUCTNAME) || IsProperty(property, DIPROP_INSTANCENAME)) {
@@ -301,6 +317,8 @@ public:
     HRESULT STDMETHODCALLTYPE SetProperty(REFGUID property, LPCDIPROPHEADER header) override {
         if (header == nullptr)
             return E_POINTER;
+        if (IsProperty(property, DIPROP_RANGE))
+            return SetRange(*header);
         if (!IsProperty(property, DIPROP_BUFFERSIZE))
             return DIERR_UNSUPPORTED;
         if (header->dwSize != sizeof(DIPROPDWORD) || header->dwHeaderSize != sizeof(DIPROPHEADER) ||
@@ -322,9 +340,18 @@ public:
     }
     HRESULT STDMETHODCALLTYPE Initialize(HINSTANCE, DWORD, REFGUID) override { return DI_OK; }
 
-    // Not simulated.
-    HRESULT STDMETHODCALLTYPE EnumObjects(LPDIENUMDEVICEOBJECTSCALLBACKW, LPVOID, DWORD) override {
-        return E_NOTIMPL;
+    HRESULT STDMETHODCALLTYPE EnumObjects(LPDIENUMDEVICEOBJECTSCALLBACKW callback, LPVOID reference,
+                                          DWORD flags) override {
+        if (callback == nullptr)
+            return DIERR_INVALIDPARAM;
+        const DWORD kinds = DIDFT_GETTYPE(flags);
+        for (const DIDEVICEOBJECTINSTANCEW& object : Objects()) {
+            if (kinds != DIDFT_ALL && (DIDFT_GETTYPE(object.dwType) & kinds) == 0)
+                continue;
+            if (callback(&object, reference) == DIENUM_STOP)
+                break;
+        }
+        return DI_OK;
     }
     HRESULT STDMETHODCALLTYPE GetDeviceData(DWORD size, LPDIDEVICEOBJECTDATA data, LPDWORD inOut,
                                             DWORD flags) override {
@@ -363,8 +390,27 @@ public:
         event_ = event;
         return DI_OK;
     }
-    HRESULT STDMETHODCALLTYPE GetObjectInfo(LPDIDEVICEOBJECTINSTANCEW, DWORD, DWORD) override {
-        return E_NOTIMPL;
+    HRESULT STDMETHODCALLTYPE GetObjectInfo(LPDIDEVICEOBJECTINSTANCEW info, DWORD object,
+                                            DWORD how) override {
+        if (info == nullptr)
+            return E_POINTER;
+        if (info->dwSize != sizeof(DIDEVICEOBJECTINSTANCEW) &&
+            info->dwSize != sizeof(DIDEVICEOBJECTINSTANCE_DX3W))
+            return DIERR_INVALIDPARAM;
+        if (how != DIPH_BYOFFSET && how != DIPH_BYID)
+            return DIERR_INVALIDPARAM;
+        // Offsets are those of the data format set.
+        if (how == DIPH_BYOFFSET && formatSize_ == 0)
+            return DIERR_NOTINITIALIZED;
+        for (const DIDEVICEOBJECTINSTANCEW& found : Objects()) {
+            if ((how == DIPH_BYOFFSET ? found.dwOfs : found.dwType) != object)
+                continue;
+            const DWORD size = info->dwSize;
+            std::memcpy(info, &found, size);
+            info->dwSize = size;
+            return DI_OK;
+        }
+        return DIERR_OBJECTNOTFOUND;
     }
     HRESULT STDMETHODCALLTYPE RunControlPanel(HWND, DWORD) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE CreateEffect(REFGUID, LPCDIEFFECT, LPDIRECTINPUTEFFECT*,
@@ -413,6 +459,135 @@ private:
         }
     }
 
+    struct AxisRange {
+        LONG Min;
+        LONG Max;
+    };
+
+    bool HasAxis(int a) const { return (Controller().AxisMask >> a & 1u) != 0; }
+    // The axis (from 0) an object of a range property names; -1 for none.
+    int AxisOf(DWORD object, DWORD how) const {
+        for (int a = 0; a < kControllerAxes; ++a) {
+            if (!HasAxis(a))
+                continue;
+            if ((how == DIPH_BYOFFSET && object == AxisOffset(a)) ||
+                (how == DIPH_BYID && object == AxisType(a)))
+                return a;
+        }
+        return -1;
+    }
+    static DWORD AxisOffset(int a) { return static_cast<DWORD>(4 * a); }
+    static DWORD AxisType(int a) { return DIDFT_ABSAXIS | DIDFT_MAKEINSTANCE(a); }
+
+    HRESULT SetRange(const DIPROPHEADER& header) {
+        if (header.dwSize != sizeof(DIPROPRANGE) || header.dwHeaderSize != sizeof(DIPROPHEADER))
+            return DIERR_INVALIDPARAM;
+        const auto& range = reinterpret_cast<const DIPROPRANGE&>(header);
+        if (range.lMin >= range.lMax)
+            return DIERR_INVALIDPARAM;
+        int only = -1;
+        if (header.dwHow == DIPH_DEVICE) {
+            if (header.dwObj != 0)
+                return DIERR_INVALIDPARAM;
+        } else if ((only = AxisOf(header.dwObj, header.dwHow)) < 0) {
+            return DIERR_OBJECTNOTFOUND;
+        }
+        if (acquired_)
+            return DIERR_ACQUIRED;
+        if (Controller().FixedRange)
+            return DIERR_UNSUPPORTED;
+        for (int a = 0; a < kControllerAxes; ++a)
+            if (only < 0 || a == only)
+                ranges_[static_cast<std::size_t>(a)] = {range.lMin, range.lMax};
+        return DI_OK;
+    }
+
+    // Axis a's position (on the controller's own range) on the range this object reports on.
+    LONG OnRange(int a, std::int32_t position) const {
+        const auto& own = Controller();
+        const AxisRange& to = ranges_[static_cast<std::size_t>(a)];
+        if (to.Min == own.RangeMin && to.Max == own.RangeMax)
+            return position;
+        const std::int64_t from = std::int64_t{own.RangeMax} - own.RangeMin;
+        const std::int64_t span = std::int64_t{to.Max} - to.Min;
+        const std::int64_t offset =
+            std::clamp<std::int64_t>(position - std::int64_t{own.RangeMin}, 0, from);
+        return static_cast<LONG>(to.Min + (offset * span + from / 2) / from);
+    }
+
+    // The axes and hats of a joystick state, from the shared block.
+    void FillControls(DIJOYSTATE2& state) const {
+        const ControllerSlot& slot = Slot();
+        LONG* const axes[kControllerAxes] = {&state.lX,           &state.lY,          &state.lZ,
+                                             &state.lRx,          &state.lRy,         &state.lRz,
+                                             &state.rglSlider[0], &state.rglSlider[1]};
+        for (int a = 0; a < kControllerAxes; ++a) {
+            const auto position = *reinterpret_cast<const volatile std::int32_t*>(&slot.Axes[a]);
+            *axes[a] = HasAxis(a) ? OnRange(a, position) : 0;
+        }
+        for (int h = 0; h < kControllerHats; ++h)
+            state.rgdwPOV[h] = h < Controller().Hats
+                                   ? *reinterpret_cast<const volatile std::uint32_t*>(&slot.Hats[h])
+                                   : 0xFFFFFFFFu;
+    }
+
+    // Where a logged change goes in the buffer, and its data; false when it is not an object of
+    // this controller.
+    bool Buffered(const ButtonChange& change, DWORD& offset, DWORD& value) const {
+        if (change.Button >= kFirstHatChange && change.Button < kFirstHatChange + kControllerHats) {
+            const int h = change.Button - kFirstHatChange;
+            offset = DIJOFS_POV(h);
+            value = change.Value;
+            return h < Controller().Hats;
+        }
+        if (change.Button >= kFirstAxisChange &&
+            change.Button < kFirstAxisChange + kControllerAxes) {
+            const int a = change.Button - kFirstAxisChange;
+            offset = AxisOffset(a);
+            value = static_cast<DWORD>(OnRange(a, static_cast<std::int32_t>(change.Value)));
+            return HasAxis(a);
+        }
+        offset = DIJOFS_BUTTON(change.Button);
+        value = change.Down != 0 ? 0x80 : 0;
+        return change.Button < std::min<std::uint32_t>(Controller().Buttons, 128);
+    }
+
+    // The device's objects in the joystick formats' order: its axes, hats and buttons (the first
+    // 128, those with a place in the format), each at its format offset.
+    std::vector<DIDEVICEOBJECTINSTANCEW> Objects() const {
+        static const GUID* const kAxisGuids[kControllerAxes] = {
+            &GUID_XAxis,  &GUID_YAxis,  &GUID_ZAxis,  &GUID_RxAxis,
+            &GUID_RyAxis, &GUID_RzAxis, &GUID_Slider, &GUID_Slider};
+        static const wchar_t* const kAxisNames[kControllerAxes] = {
+            L"X Axis",     L"Y Axis",     L"Z Axis", L"X Rotation",
+            L"Y Rotation", L"Z Rotation", L"Slider", L"Slider"};
+        std::vector<DIDEVICEOBJECTINSTANCEW> objects;
+        const auto add = [&](const GUID& type, DWORD offset, DWORD id, DWORD flags,
+                             const std::wstring& name) {
+            DIDEVICEOBJECTINSTANCEW object{};
+            object.dwSize = sizeof object;
+            object.guidType = type;
+            object.dwOfs = offset;
+            object.dwType = id;
+            object.dwFlags = flags;
+            const std::size_t length = std::min<std::size_t>(name.size(), MAX_PATH - 1);
+            std::wmemcpy(object.tszName, name.data(), length);
+            objects.push_back(object);
+        };
+        for (int a = 0; a < kControllerAxes; ++a)
+            if (HasAxis(a))
+                add(*kAxisGuids[a], AxisOffset(a), AxisType(a), DIDOI_ASPECTPOSITION,
+                    kAxisNames[a]);
+        for (int h = 0; h < Controller().Hats; ++h)
+            add(GUID_POV, DIJOFS_POV(h), DIDFT_POV | DIDFT_MAKEINSTANCE(h), 0,
+                L"Hat Switch " + std::to_wstring(h + 1));
+        const auto buttons = std::min<std::uint32_t>(Controller().Buttons, 128);
+        for (std::uint32_t b = 0; b < buttons; ++b)
+            add(GUID_Button, DIJOFS_BUTTON(b), DIDFT_PSHBUTTON | DIDFT_MAKEINSTANCE(b), 0,
+                L"Button " + std::to_wstring(b + 1));
+        return objects;
+    }
+
     ChangeFeed& Feed() const { return *simulation_->Feed; }
     const SimController& Controller() const { return simulation_->Config.Controllers[index_]; }
     ControllerSlot& Slot() const { return simulation_->Shared->State().Controllers[index_]; }
@@ -448,6 +623,8 @@ private:
     bool overflowed_ = false;
     bool listening_ = false;
     HANDLE event_ = nullptr;
+    // The range each axis reports on: the controller's own until DIPROP_RANGE sets another.
+    std::array<AxisRange, kControllerAxes> ranges_{};
 };
 
 void ChangeFeed::Add(SimDevice* device) {

@@ -2,6 +2,7 @@
 
 #include <dbt.h>
 
+#include <algorithm>
 #include <cwchar>
 #include <vector>
 
@@ -60,6 +61,29 @@ void ChangeWriter::SetButton(int controller, int button, bool down) {
     Signal();
 }
 
+void ChangeWriter::SetAxis(int controller, int axis, std::int32_t position) {
+    auto* state =
+        reinterpret_cast<volatile std::int32_t*>(&state_.Controllers[controller - 1].Axes[axis]);
+    if (*state == position)
+        return;
+    *state = position;
+    MemoryBarrier();
+    Log(controller, static_cast<std::uint8_t>(kFirstAxisChange + axis), false,
+        static_cast<std::uint32_t>(position));
+    Signal();
+}
+
+void ChangeWriter::SetHat(int controller, int hat, std::uint32_t position) {
+    auto* state =
+        reinterpret_cast<volatile std::uint32_t*>(&state_.Controllers[controller - 1].Hats[hat]);
+    if (*state == position)
+        return;
+    *state = position;
+    MemoryBarrier();
+    Log(controller, static_cast<std::uint8_t>(kFirstHatChange + hat), false, position);
+    Signal();
+}
+
 void ChangeWriter::SetPlugged(int controller, bool plugged) {
     auto& slot = state_.Controllers[controller - 1];
     auto* unplugged = reinterpret_cast<volatile std::uint8_t*>(&slot.Unplugged);
@@ -75,7 +99,7 @@ void ChangeWriter::SetPlugged(int controller, bool plugged) {
     Signal();
 }
 
-void ChangeWriter::Log(int controller, std::uint8_t button, bool down) {
+void ChangeWriter::Log(int controller, std::uint8_t button, bool down, std::uint32_t value) {
     LARGE_INTEGER now{};
     QueryPerformanceCounter(&now);
     auto* count = reinterpret_cast<volatile LONG*>(&state_.Changes.Count);
@@ -88,6 +112,7 @@ void ChangeWriter::Log(int controller, std::uint8_t button, bool down) {
     entry.Controller = static_cast<std::uint16_t>(controller);
     entry.Button = button;
     entry.Down = down ? 1 : 0;
+    entry.Value = value;
     InterlockedExchange(sequence, static_cast<LONG>(number + 1));
 }
 
@@ -142,6 +167,8 @@ std::unique_ptr<SharedView> SharedView::Open(const std::wstring& devicesFile, bo
         state->Version = kSharedVersion;
         for (BoardSlot& board : state->Boards)
             board.Result = kDefaultBoardResult;
+        for (ControllerSlot& controller : state->Controllers)
+            std::fill(std::begin(controller.Hats), std::end(controller.Hats), 0xFFFFFFFFu);
         InterlockedExchange(magic, static_cast<LONG>(kSharedMagic));
     } else {
         // The creator may still be initialising it.

@@ -18,7 +18,10 @@
 //                 the read log.
 //   ControllerSlot   128 state bytes (buttons 1..128, as GetDeviceState reports them: 0x80 down),
 //                    the unplugged flag, the count of unplug events, the configured button count,
-//                    the flags of the last SetCooperativeLevel on any of its device objects.
+//                    the flags of the last SetCooperativeLevel on any of its device objects; the
+//                    configured axes (bit a-1 for axis a), hat count, whether the range is fixed
+//                    and the controller's own range; the 8 axis positions on that range and the
+//                    4 hat positions (hundredths of a degree, 0xFFFFFFFF centred).
 //   BoardSlot        512 state bytes (buttons 1..512, non-zero down), ReadInputData's result,
 //                    the configured button count (as written in the record, possibly hostile),
 //                    the unplugged flag (an unplugged board is not detected and its reads fail).
@@ -27,7 +30,8 @@
 //                    GetDeviceData that takes data, and of each ReadInputData call, and who was
 //                    read. Test drivers use it to know that a program has seen a new button
 //                    state, and to measure its poll period.
-//   ChangeLog        every change of a controller's button or plug, numbered, in a ring of the
+//   ChangeLog        every change of a controller's button, axis, hat or plug, numbered, in a ring
+//   of the
 //                    last kChangeLogEntries, written by simctl and test drivers together with the
 //                    state bytes: the buffered data of the simulated DirectInput. A writer then
 //                    sets the named event of ChangeEventName, on which the simulation in each
@@ -49,7 +53,7 @@ namespace qm::sim {
 inline constexpr wchar_t kDevicesVariable[] = L"QM_SIM_DEVICES";
 
 inline constexpr std::uint32_t kSharedMagic = 0x4D53'4D51; // "QMSM"
-inline constexpr std::uint32_t kSharedVersion = 5;
+inline constexpr std::uint32_t kSharedVersion = 6;
 inline constexpr int kMaxControllers = 300;
 inline constexpr int kMaxBoards = 129;
 inline constexpr int kControllerStateBytes = 128;
@@ -61,8 +65,13 @@ inline constexpr int kReadLogEntries = 8192;
 // The source of a logged read: controller c is c, board h is kBoardReadSource + h.
 inline constexpr std::uint32_t kBoardReadSource = 1000;
 inline constexpr int kChangeLogEntries = 4096;
-// The Button of a change that unplugs the controller (its buffered readers lose their input).
+// The Button of a change that unplugs the controller (its buffered readers lose their input),
+// and those of a change of axis a (from 0) and hat h (from 0), with their Value.
 inline constexpr std::uint8_t kUnplugChange = 0xFF;
+inline constexpr std::uint8_t kFirstAxisChange = 0x80;
+inline constexpr std::uint8_t kFirstHatChange = 0x88;
+inline constexpr int kControllerAxes = 8;
+inline constexpr int kControllerHats = 4;
 
 struct ControllerSlot {
     std::uint8_t Buttons[kControllerStateBytes];
@@ -72,8 +81,16 @@ struct ControllerSlot {
     std::uint32_t UnplugCount;
     std::uint32_t ButtonCount;
     std::uint32_t CooperativeLevel;
+    std::uint8_t AxisMask;
+    std::uint8_t HatCount;
+    std::uint8_t FixedRange; // DIPROP_RANGE is refused
+    std::uint8_t Reserved2;
+    std::int32_t RangeMin; // the controller's own range; the positions are on it
+    std::int32_t RangeMax;
+    std::int32_t Axes[kControllerAxes];
+    std::uint32_t Hats[kControllerHats];
 };
-static_assert(sizeof(ControllerSlot) == 144);
+static_assert(sizeof(ControllerSlot) == 204);
 
 struct BoardSlot {
     std::uint8_t Buttons[kBoardStateBytes];
@@ -105,7 +122,7 @@ struct ButtonChange {
     std::uint8_t Button;      // from 0, or kUnplugChange
     std::uint8_t Down;
     std::uint32_t Sequence; // the change's number + 1, written last (see ReadStamp)
-    std::uint32_t Reserved;
+    std::uint32_t Value;    // an axis's position, a hat's
 };
 static_assert(sizeof(ButtonChange) == 24);
 
@@ -147,17 +164,20 @@ std::wstring ChangeEventName(const std::wstring& devicesFile);
 // Copies change `number` of the log; false when it is not (or no longer) in the ring.
 bool LoggedChange(const SharedState& state, std::uint32_t number, ButtonChange& out);
 
-// The writing side: sets controller c's (from 1) button b (from 0) or plug, logs the change
-// (nothing when the state is already so) and sets the change event, when a program made it.
+// The writing side: sets controller c's (from 1) button b (from 0), axis a (from 0; its
+// position on the controller's own range), hat h (from 0) or plug, logs the change (nothing
+// when the state is already so) and sets the change event, when a program made it.
 class ChangeWriter {
 public:
     ChangeWriter(SharedState& state, const std::wstring& devicesFile)
         : state_(state), eventName_(ChangeEventName(devicesFile)) {}
     void SetButton(int controller, int button, bool down);
+    void SetAxis(int controller, int axis, std::int32_t position);
+    void SetHat(int controller, int hat, std::uint32_t position);
     void SetPlugged(int controller, bool plugged);
 
 private:
-    void Log(int controller, std::uint8_t button, bool down);
+    void Log(int controller, std::uint8_t button, bool down, std::uint32_t value = 0);
     void Signal();
 
     SharedState& state_;

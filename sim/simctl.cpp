@@ -1,5 +1,7 @@
-// simctl: sets the buttons, plugs and read results of the simulated devices from scripts.
+// simctl: sets the buttons, axes, hats, plugs and read results of the simulated devices from
+// scripts.
 // It finds the simulation through QM_SIM_DEVICES, as the programs do; see README.md.
+#include "sim/sim_controls.h"
 #include "sim/sim_shared.h"
 
 #include <windows.h>
@@ -24,6 +26,12 @@ const char kUsageText[] =
     "  release C B        release it\n"
     "  tap C B            press and release it at once (both reach a program reading its\n"
     "                     buffered data)\n"
+    "  axis C A V         move axis A of controller C (x, y, z, rx, ry, rz, slider1,\n"
+    "                     slider2, or 1 to 8) to V: a value on the controller's own range,\n"
+    "                     or P% of it\n"
+    "  hat C H P          turn hat H of controller C (from 1) to P: up, up-right, right,\n"
+    "                     down-right, down, down-left, left, up-left, centre, or hundredths\n"
+    "                     of a degree clockwise from up (0 to 35999)\n"
     "  unplug C           unplug controller C\n"
     "  replug C           plug it in again\n"
     "  board-press H B    press button B of simulated board H (both from 1)\n"
@@ -71,6 +79,20 @@ int Status(const SharedState& state) {
                     slot.Unplugged != 0 ? "unplugged" : "plugged in");
         PrintDown(slot.Buttons, static_cast<int>(std::min<std::uint32_t>(slot.ButtonCount,
                                                                          kControllerStateBytes)));
+        if (slot.AxisMask == 0 && slot.HatCount == 0)
+            continue;
+        std::printf("  range %d..%d%s", slot.RangeMin, slot.RangeMax,
+                    slot.FixedRange != 0 ? " (fixed)" : "");
+        for (int a = 0; a < kControllerAxes; ++a)
+            if ((slot.AxisMask >> a & 1u) != 0)
+                std::printf(", %s %d", AxisName(a + 1), slot.Axes[a]);
+        for (int h = 0; h < std::min<int>(slot.HatCount, kControllerHats); ++h) {
+            if (slot.Hats[h] == kSimHatCentred)
+                std::printf(", hat %d centre", h + 1);
+            else
+                std::printf(", hat %d %u", h + 1, slot.Hats[h]);
+        }
+        std::printf("\n");
     }
     for (std::uint32_t h = 0; h < boards; ++h) {
         const BoardSlot& slot = state.Boards[h];
@@ -81,11 +103,50 @@ int Status(const SharedState& state) {
     return 0;
 }
 
+// axis C A V, hat C H P.
+int SetControl(const std::string& command, char** argv, int c, const ControllerSlot& slot,
+               ChangeWriter& writer) {
+    if (command == "axis") {
+        const int a = AxisNumber(argv[3]);
+        if (a == 0 || (slot.AxisMask >> (a - 1) & 1u) == 0) {
+            std::fprintf(stderr, "simctl: controller %d has no axis \"%s\"\n", c, argv[3]);
+            return kUsage;
+        }
+        std::int32_t value = 0;
+        if (!ParseAxisValue(argv[4], slot.RangeMin, slot.RangeMax, value)) {
+            std::fprintf(stderr,
+                         "simctl: \"%s\" is neither a value from %d to %d nor a percentage "
+                         "from 0%% to 100%%\n",
+                         argv[4], slot.RangeMin, slot.RangeMax);
+            return kUsage;
+        }
+        writer.SetAxis(c, a - 1, value);
+        return 0;
+    }
+    long long hat = 0;
+    if (!Number(argv[3], 1, std::min<int>(slot.HatCount, kControllerHats), hat)) {
+        std::fprintf(stderr, "simctl: controller %d has no hat \"%s\" (it has %d)\n", c, argv[3],
+                     slot.HatCount);
+        return kUsage;
+    }
+    std::uint32_t position = 0;
+    if (!ParseHatPosition(argv[4], position)) {
+        std::fprintf(stderr,
+                     "simctl: \"%s\" is no hat position (up, up-right, ... up-left, centre, or "
+                     "0 to 35999)\n",
+                     argv[4]);
+        return kUsage;
+    }
+    writer.SetHat(c, static_cast<int>(hat - 1), position);
+    return 0;
+}
+
 int Run(int argc, char** argv, SharedState& state, ChangeWriter& writer) {
     const std::string command = argv[1];
     const int arguments = argc - 2;
+    const bool controlCommand = command == "axis" || command == "hat";
     const bool controllerCommand = command == "press" || command == "release" || command == "tap" ||
-                                   command == "unplug" || command == "replug";
+                                   command == "unplug" || command == "replug" || controlCommand;
     const bool boardCommand = command == "board-press" || command == "board-release" ||
                               command == "board-result" || command == "board-unplug" ||
                               command == "board-replug";
@@ -93,7 +154,7 @@ int Run(int argc, char** argv, SharedState& state, ChangeWriter& writer) {
         return Usage(("unknown command \"" + command + "\"").c_str());
     const bool plugCommand = command == "unplug" || command == "replug" ||
                              command == "board-unplug" || command == "board-replug";
-    const int wanted = plugCommand ? 1 : 2;
+    const int wanted = plugCommand ? 1 : controlCommand ? 3 : 2;
     if (arguments != wanted)
         return Usage((command + " takes " + std::to_string(wanted) + " argument(s)").c_str());
 
@@ -114,6 +175,8 @@ int Run(int argc, char** argv, SharedState& state, ChangeWriter& writer) {
             BroadcastDevicesChanged();
             return 0;
         }
+        if (controlCommand)
+            return SetControl(command, argv, static_cast<int>(device), slot, writer);
         const long long buttons = std::min<long long>(slot.ButtonCount, kControllerStateBytes);
         long long button = 0;
         if (!Number(argv[3], 1, buttons, button)) {

@@ -38,14 +38,59 @@ public:
             return -1;
         return static_cast<int>(std::min<DWORD>(caps.dwButtons, 0x7FFFFFFF));
     }
+    std::uint8_t AxisMask() override {
+        std::uint8_t mask = 0;
+        for (int a = 1; a <= kAxisCount; ++a) {
+            DIDEVICEOBJECTINSTANCEW object{};
+            object.dwSize = sizeof object;
+            // Offsets of the format set: an axis the device lacks is not found there.
+            if (SUCCEEDED(device_->GetObjectInfo(&object, AxisOffset(a), DIPH_BYOFFSET)))
+                mask = static_cast<std::uint8_t>(mask | (1u << (a - 1)));
+        }
+        return mask;
+    }
+    int HatCount() override {
+        DIDEVCAPS caps{};
+        caps.dwSize = sizeof caps;
+        if (FAILED(device_->GetCapabilities(&caps)))
+            return -1;
+        return static_cast<int>(std::min<DWORD>(caps.dwPOVs, 0x7FFFFFFF));
+    }
+    DiResult SetAxisRange(std::int32_t min, std::int32_t max) override {
+        DIPROPRANGE range{};
+        range.diph.dwSize = sizeof range;
+        range.diph.dwHeaderSize = sizeof range.diph;
+        range.diph.dwHow = DIPH_DEVICE;
+        range.lMin = min;
+        range.lMax = max;
+        return Result(device_->SetProperty(DIPROP_RANGE, &range.diph));
+    }
+    bool AxisRange(int a, std::int32_t& min, std::int32_t& max) override {
+        if (a < 1 || a > kAxisCount)
+            return false;
+        DIPROPRANGE range{};
+        range.diph.dwSize = sizeof range;
+        range.diph.dwHeaderSize = sizeof range.diph;
+        range.diph.dwObj = AxisOffset(a);
+        range.diph.dwHow = DIPH_BYOFFSET;
+        if (FAILED(device_->GetProperty(DIPROP_RANGE, &range.diph)))
+            return false;
+        min = range.lMin;
+        max = range.lMax;
+        return true;
+    }
     DiResult Acquire() override { return Result(device_->Acquire()); }
     void Unacquire() override { device_->Unacquire(); }
     DiResult Poll() override { return Result(device_->Poll()); }
-    DiResult GetState(JoystickButtons& buttons) override {
+    DiResult GetState(JoystickState& out) override {
         DIJOYSTATE2 state{};
         const HRESULT hr = device_->GetDeviceState(sizeof state, &state);
-        if (SUCCEEDED(hr))
-            std::copy(std::begin(state.rgbButtons), std::end(state.rgbButtons), buttons.begin());
+        if (FAILED(hr))
+            return Result(hr);
+        std::copy(std::begin(state.rgbButtons), std::end(state.rgbButtons), out.Buttons.begin());
+        out.Controls.Axes = {state.lX,  state.lY,  state.lZ,           state.lRx,
+                             state.lRy, state.lRz, state.rglSlider[0], state.rglSlider[1]};
+        std::copy(std::begin(state.rgdwPOV), std::end(state.rgdwPOV), out.Controls.Hats.begin());
         return Result(hr);
     }
 
@@ -119,6 +164,10 @@ private:
 static_assert(sizeof(DIJOYSTATE2::rgbButtons) == kMaxJoystickButtons);
 static_assert(DIJOFS_BUTTON(0) == kFirstButtonOffset &&
               offsetof(DIJOYSTATE2, rgbButtons) == kFirstButtonOffset);
+static_assert(DIJOFS_X == AxisOffset(1) && DIJOFS_RZ == AxisOffset(6) &&
+              DIJOFS_SLIDER(0) == AxisOffset(7) && DIJOFS_SLIDER(1) == AxisOffset(8) &&
+              DIJOFS_POV(0) == HatOffset(1) && DIJOFS_POV(3) == HatOffset(kHatCount));
+static_assert(sizeof(DIJOYSTATE2::rgdwPOV) / sizeof(DWORD) == kHatCount);
 static_assert(DI_BUFFEROVERFLOW == kDiBufferOverflow &&
               static_cast<DiResult>(DIERR_NOTBUFFERED) == kDiErrNotBuffered &&
               static_cast<DiResult>(DIERR_ACQUIRED) == kDiErrAcquired);

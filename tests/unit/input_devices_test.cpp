@@ -592,3 +592,202 @@ TEST_F(EventReadingTest, StopRescanAndEndUnsubscribeEveryEvent) {
 
 } // namespace
 } // namespace qm
+
+namespace qm {
+namespace {
+
+// Axes and hats: what the scan finds, what each read keeps, on one range whatever the device's.
+class ControlsTest : public InputDevicesTest {
+protected:
+    static constexpr std::uint8_t kXYRzSlider2 = 0b1010'0011;
+    // Scans, then passes until every controller was acquired and read.
+    void ScanAndRead() {
+        devices.Scan(kWindow);
+        Settle();
+    }
+    void Settle() {
+        for (int i = 0; i <= devices.DeviceCount() && Pass() != 0; ++i) {
+        }
+    }
+    const ControlStates& Read(int d) {
+        Pass();
+        const auto* controls = devices.Controls(d);
+        if (controls == nullptr)
+            throw std::logic_error("no axes or hats");
+        return *controls;
+    }
+};
+
+TEST_F(ControlsTest, TheScanCountsAxesAndHatsAndReadsKeepThem) {
+    joysticks.AddController(kGuidA, "Stick", 4);
+    joysticks.SetControls(0, kXYRzSlider2, 2);
+    joysticks.AddController(kGuidB, "Hats", 4);
+    joysticks.SetControls(1, 0, 6);
+    joysticks.AddController(kGuidC, "Plain", 4);
+    boards.AddBoard(kPath, "Panel", 8);
+    devices.Scan(kWindow);
+    const auto& t = devices.Tables();
+    EXPECT_EQ(std::tuple(t.Device(1).AxisMask, t.Device(1).HatCount, t.Device(2).AxisMask,
+                         t.Device(2).HatCount, t.Device(3).HatCount, t.Device(4).AxisMask),
+              std::tuple(kXYRzSlider2, 2, std::uint8_t{0}, 4, 0, std::uint8_t{0}));
+    EXPECT_TRUE(t.Device(1).HasAxis(8) && !t.Device(1).HasAxis(3));
+    // The range is asked of the controller with axes, before anything is acquired.
+    EXPECT_EQ(std::tuple(joysticks.Calls().RangesSet, joysticks.Calls().Acquires),
+              std::tuple(1, 0));
+    // Before the first read: at rest. A device without axes or hats has no controls.
+    ASSERT_NE(devices.Controls(1), nullptr);
+    EXPECT_EQ(devices.Controls(1)->Axes, ControlsAtRest().Axes);
+    EXPECT_EQ(std::tuple(devices.Controls(3), devices.Controls(4), devices.Controls(5)),
+              std::tuple(nullptr, nullptr, nullptr));
+
+    ScanAndRead();
+    joysticks.SetAxis(0, 1, kAxisMin);
+    joysticks.SetAxis(0, 2, kAxisMax);
+    joysticks.SetAxis(0, 6, 1);
+    joysticks.SetAxis(0, 3, 0); // an axis it does not have
+    joysticks.SetHat(0, 1, 35999);
+    joysticks.SetHat(1, 4, 9000);
+    const auto& stick = Read(1);
+    EXPECT_EQ(stick.Axes,
+              (std::array<std::int32_t, kAxisCount>{kAxisMin, kAxisMax, kAxisCentre, kAxisCentre,
+                                                    kAxisCentre, 1, kAxisCentre, kAxisCentre}));
+    EXPECT_EQ(std::tuple(stick.Hats[0], stick.Hats[1], stick.Hats[2]),
+              std::tuple(35999u, kHatCentred, kHatCentred));
+    EXPECT_EQ(devices.Controls(2)->Hats[3], 9000u);
+    // Positions that are no direction read centred.
+    for (const std::uint32_t odd : {36000u, 0x0001FFFFu, 0x7FFFFFFFu}) {
+        joysticks.SetHat(0, 1, odd);
+        EXPECT_EQ(Read(1).Hats[0], kHatCentred) << odd;
+    }
+    joysticks.SetHat(0, 1, 0);
+    EXPECT_EQ(Read(1).Hats[0], 0u);
+}
+
+// A range refused, or asked while acquired, is the device's own: its values are scaled onto
+// ours; a range the device does not say is taken as ours.
+TEST_F(ControlsTest, ARefusedRangeIsScaledOntoOurs) {
+    EXPECT_EQ(ScaleAxis(-1000, -1000, 1000), kAxisMin);
+    EXPECT_EQ(ScaleAxis(-1001, -1000, 1000), kAxisMin);
+    EXPECT_EQ(ScaleAxis(1000, -1000, 1000), kAxisMax);
+    EXPECT_EQ(ScaleAxis(1001, -1000, 1000), kAxisMax);
+    EXPECT_EQ(ScaleAxis(0, -1000, 1000), kAxisCentre);
+    EXPECT_EQ(ScaleAxis(254, 0, 255), 65278);
+    EXPECT_EQ(ScaleAxis(INT32_MAX, INT32_MIN, INT32_MAX), kAxisMax);
+    EXPECT_EQ(ScaleAxis(INT32_MIN, INT32_MIN, INT32_MAX), kAxisMin);
+    // An empty or reversed range: as it is, clamped.
+    EXPECT_EQ(ScaleAxis(700, 5, 5), 700);
+    EXPECT_EQ(ScaleAxis(70000, 10, -10), kAxisMax);
+    EXPECT_EQ(ScaleAxis(-1, kAxisMin, kAxisMax), kAxisMin);
+    EXPECT_EQ(ScaleAxis(kAxisMax + 1, kAxisMin, kAxisMax), kAxisMax);
+
+    joysticks.AddController(kGuidA, "Fixed", 4);
+    joysticks.SetControls(0, 0b11, 0);
+    joysticks.SetOwnRange(0, -1000, 1000, true);
+    joysticks.AddController(kGuidB, "Willing", 4);
+    joysticks.SetControls(1, 0b11, 0);
+    joysticks.SetOwnRange(1, -1000, 1000, false);
+    joysticks.AddController(kGuidC, "Silent", 4);
+    joysticks.SetControls(2, 0b11, 0);
+    joysticks.SetOwnRange(2, 0, 255, true);
+    joysticks.SetRangeUnknown(2, true);
+    ScanAndRead();
+    EXPECT_EQ(joysticks.Calls().RangesSet, 1);
+    for (const int c : {0, 1}) {
+        joysticks.SetAxis(c, 1, -1000);
+        joysticks.SetAxis(c, 2, 1000);
+    }
+    joysticks.SetAxis(2, 1, 255);
+    joysticks.SetAxis(2, 2, -3);
+    Pass();
+    for (const int d : {1, 2})
+        EXPECT_EQ(std::pair(devices.Controls(d)->Axes[0], devices.Controls(d)->Axes[1]),
+                  std::pair(kAxisMin, kAxisMax))
+            << d;
+    EXPECT_EQ(std::pair(devices.Controls(3)->Axes[0], devices.Controls(3)->Axes[1]),
+              std::pair(255, kAxisMin));
+    joysticks.SetAxis(0, 1, 0);
+    joysticks.SetAxis(1, 1, 0);
+    Pass();
+    EXPECT_EQ(devices.Controls(1)->Axes[0], kAxisCentre);
+    EXPECT_EQ(devices.Controls(2)->Axes[0], 32767); // the device's own rounding down
+}
+
+// Lost, or its read failing, a controller's axes and hats are at rest; its buttons keep what
+// a failed read leaves them. Found again, its new object's range is set before it is acquired.
+TEST_F(ControlsTest, ALostOrFailingControllerReadsAtRest) {
+    joysticks.AddController(kGuidA, "Stick", 4);
+    joysticks.SetControls(0, 0b1, 1);
+    ScanAndRead();
+    joysticks.SetAxis(0, 1, kAxisMax);
+    joysticks.SetHat(0, 1, 0);
+    joysticks.SetButton(0, 2, true);
+    EXPECT_EQ(Read(1).Axes[0], kAxisMax);
+
+    joysticks.SetReadFails(0, true);
+    const auto& failing = Read(1);
+    EXPECT_EQ(std::tuple(failing.Axes, failing.Hats[0], devices.ButtonDown(1, 2)),
+              std::tuple(ControlsAtRest().Axes, kHatCentred, true));
+    joysticks.SetReadFails(0, false);
+    EXPECT_EQ(Read(1).Hats[0], 0u);
+
+    joysticks.Unplug(0);
+    Pass();
+    ASSERT_TRUE(devices.Lost(1));
+    EXPECT_EQ(devices.Controls(1), nullptr);
+    joysticks.Replug(0);
+    const int acquires = joysticks.Calls().Acquires;
+    ASSERT_TRUE(devices.RescanChanged(kWindow));
+    EXPECT_EQ(std::tuple(joysticks.Calls().RangesSet, joysticks.Calls().Acquires),
+              std::tuple(2, acquires));
+    EXPECT_EQ(devices.Controls(1)->Axes[0], kAxisCentre); // not read yet
+    Pass();
+    EXPECT_EQ(std::tuple(Read(1).Axes[0], Read(1).Hats[0]), std::tuple(kAxisMax, 0u));
+}
+
+// Read on events, buffered axis and hat changes move the states a pass sees, scaled as reads
+// are, and make no edges; the button edges among them are as before.
+TEST_F(ControlsTest, BufferedAxisAndHatChangesReachTheStatesWithoutEdges) {
+    joysticks.AddController(kGuidA, "Stick", 4);
+    joysticks.SetControls(0, kXYRzSlider2, 1);
+    joysticks.SetOwnRange(0, 0, 1023, true);
+    devices.Scan(kWindow);
+    devices.StartEventReading();
+    Settle();
+    ASSERT_EQ(devices.EventHandles().size(), 1u);
+    const int reads = joysticks.Calls().StateReads;
+    joysticks.SetAxis(0, 1, 1023);
+    joysticks.SetButton(0, 1, true);
+    joysticks.SetHat(0, 1, 27000);
+    joysticks.SetAxis(0, 8, 0);
+    joysticks.ChangeOther(0, AxisOffset(3)); // an axis it does not have
+    joysticks.ChangeOther(0, HatOffset(2));  // nor this hat
+    joysticks.ChangeOther(0, 2);             // inside an axis
+    const auto edges = devices.TakeEdges();
+    ASSERT_EQ(edges.size(), 1u);
+    EXPECT_EQ(std::tuple(edges[0].Device, edges[0].Button, edges[0].Down), std::tuple(1, 1, true));
+    Pass();
+    EXPECT_EQ(joysticks.Calls().StateReads, reads); // the buffer keeps them
+    const auto* controls = devices.Controls(1);
+    EXPECT_EQ(std::tuple(controls->Axes[0], controls->Axes[7], controls->Axes[2], controls->Hats[0],
+                         controls->Hats[1]),
+              std::tuple(kAxisMax, kAxisMin, kAxisCentre, 27000u, kHatCentred));
+
+    // A jittering axis fills the buffer: the oldest 64 changes are taken, the rest and the
+    // button pressed among them come with the whole state read next pass, without an edge.
+    for (int i = 0; i < 64; ++i)
+        joysticks.SetAxis(0, 2, i % 2 == 0 ? 1 : 2);
+    joysticks.SetButton(0, 3, true);
+    joysticks.SetAxis(0, 2, 1023);
+    EXPECT_TRUE(devices.TakeEdges().empty());
+    EXPECT_EQ(devices.Controls(1)->Axes[1], ScaleAxis(2, 0, 1023));
+    Pass();
+    EXPECT_EQ(std::tuple(devices.Controls(1)->Axes[1], devices.ButtonDown(1, 3)),
+              std::tuple(kAxisMax, true));
+    EXPECT_TRUE(devices.TakeEdges().empty());
+    joysticks.SetHat(0, 1, kHatCentred);
+    EXPECT_TRUE(devices.TakeEdges().empty());
+    EXPECT_EQ(devices.Controls(1)->Hats[0], kHatCentred);
+}
+
+} // namespace
+} // namespace qm

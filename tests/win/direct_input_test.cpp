@@ -1,12 +1,13 @@
 // What the DirectInput 8 adapter decides itself, against the simulated dinput8.dll (loaded
 // instead of the system's with WINEDLLOVERRIDES=dinput8=n,b; see tests/CMakeLists.txt): GUID
-// text, attached controllers only, the flags and format it asks for, a failed read, and the
-// DirectX check without the setup library.
+// text, attached controllers only, the flags and format it asks for, a failed read, axes on the
+// range it sets and hats, and the DirectX check without the setup library.
 #define DIRECTINPUT_VERSION 0x0800
 #include "devices/input_devices.h"
 #include "devices/win32/direct_input.h"
 #include "devices/win32/directx_setup.h"
 
+#include "sim/sim_controls.h"
 #include "sim_support.h"
 #include "support/fakes.h"
 
@@ -99,15 +100,15 @@ TEST_F(DirectInputTest, SharedBackgroundAccessAllButtonsAndNoStateFromAFailedRea
               static_cast<std::uint32_t>(DISCL_NONEXCLUSIVE | DISCL_BACKGROUND));
     EXPECT_EQ(wheel->ButtonCount(), 200); // the capabilities' count, beyond the 128 states
 
-    JoystickButtons buttons{};
-    buttons.fill(0x55);
-    EXPECT_EQ(wheel->GetState(buttons), kDiErrNotAcquired);
-    EXPECT_EQ(buttons[0], 0x55); // untouched by a failed read
+    JoystickState state;
+    state.Buttons.fill(0x55);
+    EXPECT_EQ(wheel->GetState(state), kDiErrNotAcquired);
+    EXPECT_EQ(state.Buttons[0], 0x55); // untouched by a failed read
     devices_.Controller(3).Buttons[127] = 0x80;
     ASSERT_EQ(wheel->Acquire(), kDiOk);
-    ASSERT_EQ(wheel->GetState(buttons), kDiOk);
-    EXPECT_EQ(buttons[0], 0);
-    EXPECT_EQ(buttons[127], 0x80);
+    ASSERT_EQ(wheel->GetState(state), kDiOk);
+    EXPECT_EQ(state.Buttons[0], 0);
+    EXPECT_EQ(state.Buttons[127], 0x80);
 }
 
 // Buffered data with an event, through the adapter over the simulated DirectInput: a tap written
@@ -161,6 +162,111 @@ TEST_F(DirectInputTest, BufferedChangesWakeTheEventInOrder) {
     EXPECT_EQ(pad->Acquire(), kDiErrUnplugged);
     pad->UnsubscribeEvent(); // unacquires first, then gives the event up and closes it
     EXPECT_NE(pad->SubscribeEvent(), nullptr);
+}
+
+// Axes and hats: the ones the device has, our range set before the acquisition (or refused
+// by a device that keeps its own), states and buffered changes of both.
+class DirectInputControlsTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(testing::SimulatedDirectInputLoaded()) << testing::kNotSimulated;
+        ASSERT_TRUE(api_.Create());
+    }
+    std::unique_ptr<JoystickDevice> Open(const char* guid) {
+        auto device = api_.CreateDevice(guid);
+        if (device && (device->SetDataFormat() != kDiOk ||
+                       device->SetCooperativeLevel(window_.Get()) != kDiOk))
+            return nullptr;
+        return device;
+    }
+
+    testing::SimDevices devices_{
+        "controller | Stick | {6A1F0C10-2B3C-4D5E-8F90-A1B2C3D4E501} | 4 | axes=x,Y,rz,slider2 "
+        "| hats=2 | range=-1000..1000\n"
+        "controller | Wheel | {6A1F0C10-2B3C-4D5E-8F90-A1B2C3D4E502} | 4 | axes=1,7 | "
+        "fixed_range=0..1023\n"
+        "controller | Pad | {6A1F0C10-2B3C-4D5E-8F90-A1B2C3D4E503} | 4\n"};
+    testing::TestWindow window_;
+    win32::DirectInputJoysticks api_;
+};
+
+TEST_F(DirectInputControlsTest, AxesOnOurRangeAndHatsInStatesAndBufferedChanges) {
+    auto stick = Open(kPadA);
+    ASSERT_NE(stick, nullptr);
+    EXPECT_EQ(std::tuple(stick->AxisMask(), stick->HatCount()),
+              std::tuple(std::uint8_t{0b1010'0011}, 2));
+    std::int32_t min = 0;
+    std::int32_t max = 0;
+    ASSERT_TRUE(stick->AxisRange(2, min, max));
+    EXPECT_EQ(std::pair(min, max), std::pair(-1000, 1000)); // its own, until set
+    EXPECT_FALSE(stick->AxisRange(3, min, max));            // no such axis
+    ASSERT_EQ(stick->SetAxisRange(kAxisMin, kAxisMax), kDiOk);
+    ASSERT_TRUE(stick->AxisRange(8, min, max));
+    EXPECT_EQ(std::pair(min, max), std::pair(kAxisMin, kAxisMax));
+    ASSERT_EQ(stick->SetBufferSize(8), kDiOk);
+    const auto event = static_cast<HANDLE>(stick->SubscribeEvent());
+    ASSERT_NE(event, nullptr);
+    ASSERT_EQ(stick->Acquire(), kDiOk);
+    EXPECT_EQ(stick->SetAxisRange(0, 255), kDiErrAcquired);
+
+    // The positions are the controller's own, reported on ours: its limits are ours, its
+    // quarter is ours.
+    sim::ChangeWriter writer(devices_.State(), devices_.File());
+    writer.SetAxis(1, 0, -1000);
+    writer.SetAxis(1, 1, 1000);
+    writer.SetAxis(1, 5, -500);
+    writer.SetHat(1, 1, 22500);
+    JoystickState state;
+    state.Controls.Axes.fill(-7);
+    ASSERT_EQ(stick->GetState(state), kDiOk);
+    EXPECT_EQ(state.Controls.Axes, (std::array<std::int32_t, kAxisCount>{
+                                       kAxisMin, kAxisMax, 0, 0, 0, 16384, 0, kAxisCentre}));
+    EXPECT_EQ(std::tuple(state.Controls.Hats[0], state.Controls.Hats[1], state.Controls.Hats[2]),
+              std::tuple(kHatCentred, 22500u, kHatCentred));
+
+    ASSERT_EQ(WaitForSingleObject(event, 5000), WAIT_OBJECT_0);
+    std::array<BufferedChange, 8> changes{};
+    std::size_t count = 0;
+    ASSERT_EQ(stick->GetBufferedChanges(changes, count), kDiOk);
+    ASSERT_EQ(count, 4u);
+    std::vector<std::pair<std::uint32_t, std::uint32_t>> got;
+    for (std::size_t i = 0; i < count; ++i)
+        got.emplace_back(changes[i].Offset, changes[i].Data);
+    EXPECT_EQ(got, (std::vector<std::pair<std::uint32_t, std::uint32_t>>{
+                       {AxisOffset(1), static_cast<std::uint32_t>(kAxisMin)},
+                       {AxisOffset(2), static_cast<std::uint32_t>(kAxisMax)},
+                       {AxisOffset(6), 16384u},
+                       {HatOffset(2), 22500u}}));
+    // Axes and hats it does not have change nothing; a hat back in the centre does.
+    writer.SetAxis(1, 2, 500);
+    writer.SetHat(1, 2, 9000);
+    writer.SetHat(1, 1, sim::kSimHatCentred);
+    ASSERT_EQ(stick->GetBufferedChanges(changes, count), kDiOk);
+    ASSERT_EQ(count, 1u);
+    EXPECT_EQ(std::pair(changes[0].Offset, changes[0].Data), std::pair(HatOffset(2), kHatCentred));
+}
+
+TEST_F(DirectInputControlsTest, AFixedRangeIsRefusedAndKeptAndADeviceWithoutAxesHasNone) {
+    auto wheel = Open("{6A1F0C10-2B3C-4D5E-8F90-A1B2C3D4E502}");
+    ASSERT_NE(wheel, nullptr);
+    EXPECT_EQ(std::tuple(wheel->AxisMask(), wheel->HatCount()),
+              std::tuple(std::uint8_t{0b0100'0001}, 0));
+    EXPECT_LT(wheel->SetAxisRange(kAxisMin, kAxisMax), 0);
+    std::int32_t min = 0;
+    std::int32_t max = 0;
+    ASSERT_TRUE(wheel->AxisRange(7, min, max));
+    EXPECT_EQ(std::pair(min, max), std::pair(0, 1023));
+    ASSERT_EQ(wheel->Acquire(), kDiOk);
+    sim::ChangeWriter writer(devices_.State(), devices_.File());
+    writer.SetAxis(2, 6, 1023);
+    JoystickState state;
+    ASSERT_EQ(wheel->GetState(state), kDiOk);
+    EXPECT_EQ(std::pair(state.Controls.Axes[0], state.Controls.Axes[6]), std::pair(512, 1023));
+
+    auto pad = Open("{6A1F0C10-2B3C-4D5E-8F90-A1B2C3D4E503}");
+    ASSERT_NE(pad, nullptr);
+    EXPECT_EQ(std::tuple(pad->AxisMask(), pad->HatCount()), std::tuple(std::uint8_t{0}, 0));
+    EXPECT_FALSE(pad->AxisRange(1, min, max));
 }
 
 // The wait of a thread's loop: a client's event runs its handling, the timer its pass, and

@@ -222,6 +222,14 @@ public:
     // Presses or releases, then waits until the program has read the new state twice.
     bool SetAndWait(int controller, int button, bool down, DWORD timeoutMs = 5000);
     bool SetBoardAndWait(int board, int button, bool down, DWORD timeoutMs = 5000);
+    // Moves axis `axis` (1 to 8) of the controller to `text` (a value on its own range, or
+    // P%), or turns hat `hat` (from 1) to `text` (a direction or hundredths of a degree; see
+    // sim/sim_controls.h), then waits until the program has read it twice. The result says
+    // what went wrong, empty when nothing did.
+    std::string SetAxisAndWait(int controller, int axis, std::string_view text,
+                               DWORD timeoutMs = 5000);
+    std::string SetHatAndWait(int controller, int hat, std::string_view text,
+                              DWORD timeoutMs = 5000);
     // Holds the controller's button down until the program's reads of it down span `ms`, then
     // releases it and waits until the program has read it up twice; empty on time-out.
     HeldReads Hold(int controller, int button, double ms, DWORD timeoutMs = 30000);

@@ -65,6 +65,8 @@ const std::map<std::string, Session::Verb>& Session::Verbs() {
         {"press", {2, 2, &Session::Press}},
         {"release", {2, 2, &Session::Release}},
         {"tap", {2, 2, &Session::Tap}},
+        {"axis", {3, 3, &Session::Axis}},
+        {"hat", {3, 3, &Session::Hat}},
         {"hold", {3, 3, &Session::Hold}},
         {"unplug", {1, 1, &Session::Unplug}},
         {"replug", {1, 1, &Session::Replug}},

@@ -224,6 +224,8 @@ private:
     void Press(const Arguments& a) { SetSimulated(a, true); }
     void Release(const Arguments& a) { SetSimulated(a, false); }
     void Tap(const Arguments& a);
+    void Axis(const Arguments& a);
+    void Hat(const Arguments& a);
     void SetSimulated(const Arguments& a, bool down);
     void Hold(const Arguments& a);
     void Unplug(const Arguments& a) { SetPlugged(a, false); }

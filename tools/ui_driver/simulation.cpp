@@ -2,6 +2,8 @@
 // program's reads of them waited for.
 #include "harness.h"
 
+#include "sim/sim_controls.h"
+
 #include <set>
 #include <string>
 #include <string_view>
@@ -45,6 +47,18 @@ void Simulation::ReleaseAll() {
     for (int c = 1; c <= sim::kMaxControllers; ++c)
         for (int b = 0; b < sim::kControllerStateBytes; ++b)
             writer_->SetButton(c, b, false);
+    // Axes back in the middle of their range, hats centred.
+    const auto controllers = std::min<std::uint32_t>(State().ControllerCount, sim::kMaxControllers);
+    for (std::uint32_t c = 0; c < controllers; ++c) {
+        const sim::ControllerSlot& slot = State().Controllers[c];
+        const auto centre = static_cast<std::int32_t>(
+            slot.RangeMin + (std::int64_t{slot.RangeMax} - slot.RangeMin + 1) / 2);
+        for (int a = 0; a < sim::kControllerAxes; ++a)
+            if ((slot.AxisMask >> a & 1u) != 0)
+                writer_->SetAxis(static_cast<int>(c + 1), a, centre);
+        for (int h = 0; h < sim::kControllerHats; ++h)
+            writer_->SetHat(static_cast<int>(c + 1), h, sim::kSimHatCentred);
+    }
     for (auto& board : State().Boards)
         std::fill(std::begin(board.Buttons), std::end(board.Buttons), 0);
     MemoryBarrier();
@@ -96,6 +110,44 @@ bool Simulation::SetBoardAndWait(int board, int button, bool down, DWORD timeout
     SetBoardButton(board, button, down);
     return WaitReads(ReadCount(), sim::kBoardReadSource + static_cast<std::uint32_t>(board), 2,
                      timeoutMs);
+}
+
+std::string Simulation::SetAxisAndWait(int controller, int axis, std::string_view text,
+                                       DWORD timeoutMs) {
+    if (controller < 1 || controller > static_cast<int>(std::min<std::uint32_t>(
+                                           State().ControllerCount, sim::kMaxControllers)))
+        return "no simulated controller " + std::to_string(controller);
+    const sim::ControllerSlot& slot = State().Controllers[controller - 1];
+    if (axis < 1 || axis > sim::kControllerAxes || (slot.AxisMask >> (axis - 1) & 1u) == 0)
+        return "controller " + std::to_string(controller) + " has no axis " + sim::AxisName(axis);
+    std::int32_t value = 0;
+    if (!sim::ParseAxisValue(text, slot.RangeMin, slot.RangeMax, value))
+        return "\"" + std::string(text) + "\" is neither a value from " +
+               std::to_string(slot.RangeMin) + " to " + std::to_string(slot.RangeMax) +
+               " nor a percentage";
+    const std::uint32_t before = ReadCount();
+    writer_->SetAxis(controller, axis - 1, value);
+    if (!WaitReads(before, static_cast<std::uint32_t>(controller), 2, timeoutMs))
+        return "the program does not read controller" + std::to_string(controller);
+    return {};
+}
+
+std::string Simulation::SetHatAndWait(int controller, int hat, std::string_view text,
+                                      DWORD timeoutMs) {
+    if (controller < 1 || controller > static_cast<int>(std::min<std::uint32_t>(
+                                           State().ControllerCount, sim::kMaxControllers)))
+        return "no simulated controller " + std::to_string(controller);
+    const sim::ControllerSlot& slot = State().Controllers[controller - 1];
+    if (hat < 1 || hat > std::min<int>(slot.HatCount, sim::kControllerHats))
+        return "controller " + std::to_string(controller) + " has no hat " + std::to_string(hat);
+    std::uint32_t position = 0;
+    if (!sim::ParseHatPosition(text, position))
+        return "\"" + std::string(text) + "\" is no hat position";
+    const std::uint32_t before = ReadCount();
+    writer_->SetHat(controller, hat - 1, position);
+    if (!WaitReads(before, static_cast<std::uint32_t>(controller), 2, timeoutMs))
+        return "the program does not read controller" + std::to_string(controller);
+    return {};
 }
 
 HeldReads Simulation::Hold(int controller, int button, double ms, DWORD timeoutMs) {

@@ -3,6 +3,7 @@
 #include "session.h"
 
 #include "editor/win32/vantrel_ids.h"
+#include "sim/sim_controls.h"
 
 #include <algorithm>
 #include <charconv>
@@ -111,6 +112,28 @@ void Session::Tap(const Arguments& a) {
         Fail("no simulated controller button \"" + a[0] + " " + a[1] + "\"");
     if (!devices_->TapAndWait(device->Number, button))
         Fail("the program does not read " + a[0]);
+    Settle();
+}
+
+void Session::Axis(const Arguments& a) {
+    RequireProgram();
+    const auto device = ParseSimulatedDevice(a[0]);
+    const int axis = sim::AxisNumber(a[1]);
+    if (!device || device->Board || axis == 0)
+        Fail("no simulated controller axis \"" + a[0] + " " + a[1] + "\"");
+    if (const auto problem = devices_->SetAxisAndWait(device->Number, axis, a[2]); !problem.empty())
+        Fail(problem);
+    Settle();
+}
+
+void Session::Hat(const Arguments& a) {
+    RequireProgram();
+    const auto device = ParseSimulatedDevice(a[0]);
+    const int hat = std::atoi(a[1].c_str());
+    if (!device || device->Board || hat < 1)
+        Fail("no simulated controller hat \"" + a[0] + " " + a[1] + "\"");
+    if (const auto problem = devices_->SetHatAndWait(device->Number, hat, a[2]); !problem.empty())
+        Fail(problem);
     Settle();
 }
 
