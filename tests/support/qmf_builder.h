@@ -32,8 +32,8 @@ struct Record14 {
     std::string NumLock = "#FALSE#";
     std::string CapsLock = "#FALSE#";
     std::string ScrollLock = "#FALSE#";
-    std::vector<KeySpec> Press;   // cells 1.. (fewer than 16: the rest empty)
-    std::vector<KeySpec> Release; // likewise
+    std::vector<KeySpec> Press = {};   // cells 1.. (fewer than 16: the rest empty)
+    std::vector<KeySpec> Release = {}; // likewise
     std::vector<std::string> Lines() const;
 };
 
@@ -43,7 +43,7 @@ std::string File14(const std::vector<Record14>& records);
 // A version 1.5 record: the lines of 1.4, then the control code, the points, Hold, the layer
 // and the pointer's speed and curve, as Vantrel writes them.
 struct Record15 {
-    Record14 Base;
+    Record14 Base = {};
     std::string Control = "";
     std::string PressPoint = "", ReleasePoint = "";
     std::string Hold = "#FALSE#";
