@@ -1,5 +1,6 @@
 // One pass of the mapping engine over 3,072 mapped buttons (8 controllers x 128 + 4 boards
-// x 512) with no output, and the heap allocations it makes.
+// x 512) with no output, and the heap allocations it makes; and the same with every direction
+// of the controllers' 4 hats and 8 axes mapped too (384 rows more).
 #include "engine/runner_engine_policy.h"
 #include "generated_configuration.h"
 #include "keyboard/recording_keyboard.h"
@@ -12,8 +13,16 @@ namespace {
 class QuietDevices final : public qm::DeviceReader {
 public:
     explicit QuietDevices(const qm::DeviceTables& tables) {
-        for (const auto& d : tables.Devices())
+        for (const auto& d : tables.Devices()) {
             states_.emplace_back(static_cast<std::size_t>(d.ButtonCount), 0);
+            controls_.push_back(qm::ControlsAtRest());
+        }
+    }
+    const qm::ControlStates* Controls(int d) const override {
+        return &controls_[static_cast<std::size_t>(d - 1)];
+    }
+    void Deflect(int d, int axis) {
+        controls_[static_cast<std::size_t>(d - 1)].Axes[axis - 1u] = 0;
     }
     int DeviceCount() const override { return static_cast<int>(states_.size()); }
     bool ReadDevice(int d, int& buttons) override {
@@ -32,6 +41,7 @@ public:
 
 private:
     std::vector<std::vector<std::uint8_t>> states_;
+    std::vector<qm::ControlStates> controls_;
 };
 
 class QuietStatus final : public qm::StatusSink {
@@ -44,14 +54,17 @@ public:
     qm::MessageAnswer ShowMessage(const qm::Message&) override { return qm::MessageAnswer::Ok; }
 };
 
-// `held`: the last device's last button is held down, its mapping pressed.
-void RunPasses(benchmark::State& state, bool held) {
-    auto setup = qm::bench::GenerateSetup(8, 128, 4, 512);
+// `held`: the last device's last button is held down, its mapping pressed; with `controls`, the
+// last controller's X axis at its low end instead.
+void RunPasses(benchmark::State& state, bool held, bool controls = false) {
+    auto setup = qm::bench::GenerateSetup(8, 128, 4, 512, controls);
     const qm::UsLayoutScanCodes scanCodes;
     qm::RunnerTables tables;
     qm::CompileRunnerConfiguration(setup.FileBytes, setup.Devices, scanCodes, tables);
     QuietDevices devices(setup.Devices);
-    if (held) {
+    if (held && controls)
+        devices.Deflect(8, 1);
+    else if (held) {
         const int d = setup.Devices.DeviceCount();
         devices.Hold(d, setup.Devices.Device(d).ButtonCount);
     }
@@ -77,7 +90,15 @@ void BM_EnginePassIdle(benchmark::State& state) {
 void BM_EnginePassOneHeld(benchmark::State& state) {
     RunPasses(state, true);
 }
+void BM_EnginePassControlsIdle(benchmark::State& state) {
+    RunPasses(state, false, true);
+}
+void BM_EnginePassControlsOneHeld(benchmark::State& state) {
+    RunPasses(state, true, true);
+}
 BENCHMARK(BM_EnginePassIdle)->Unit(benchmark::kNanosecond);
 BENCHMARK(BM_EnginePassOneHeld)->Unit(benchmark::kNanosecond);
+BENCHMARK(BM_EnginePassControlsIdle)->Unit(benchmark::kNanosecond);
+BENCHMARK(BM_EnginePassControlsOneHeld)->Unit(benchmark::kNanosecond);
 
 } // namespace

@@ -1,5 +1,7 @@
 #include "generated_configuration.h"
 
+#include "core/control_cells.h"
+
 #include <cstdio>
 
 namespace qm::bench {
@@ -40,14 +42,39 @@ void AddRows(std::vector<PackedRow>& rows, const std::string& name, const std::s
         rows.emplace_back(Row(name, identity, b));
 }
 
+// Every direction of 4 hats and 8 axes, with the default points.
+void AddControlRows(std::vector<PackedRow>& rows, const std::string& name,
+                    const std::string& identity) {
+    const auto add = [&](int number, Control which) {
+        MappingRow row = Row(name, identity, number);
+        ControlFields fields;
+        fields.Which = which;
+        fields.Points = DefaultPoints(which);
+        SetControlCells(row, number, fields);
+        rows.emplace_back(row);
+    };
+    for (int hat = 1; hat <= kMaxHatNumber; ++hat)
+        for (int direction = 0; direction < kHatDirectionCount; ++direction)
+            add(hat, {ControlKind::Hat, direction});
+    for (int axis = 1; axis <= kMaxAxisNumber; ++axis)
+        for (const AxisSide side : {AxisSide::Minus, AxisSide::Plus})
+            add(axis, {ControlKind::Axis, static_cast<int>(side)});
+}
+
 } // namespace
 
-GeneratedSetup GenerateSetup(int joysticks, int joystickButtons, int boards, int boardButtons) {
+GeneratedSetup GenerateSetup(int joysticks, int joystickButtons, int boards, int boardButtons,
+                             bool controls) {
     GeneratedSetup setup;
     for (int j = 0; j < joysticks; ++j) {
         DeviceEntry d{true, 0, JoystickGuid(j), "Joystick " + std::to_string(j + 1),
                       joystickButtons};
         AddRows(setup.Rows, d.Name, d.Identity, joystickButtons);
+        if (controls) {
+            d.AxisMask = 0xFF;
+            d.HatCount = kMaxHatNumber;
+            AddControlRows(setup.Rows, d.Name, d.Identity);
+        }
         setup.Devices.AddDevice(std::move(d));
     }
     for (int h = 0; h < boards; ++h) {

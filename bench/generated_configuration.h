@@ -15,8 +15,11 @@ struct GeneratedSetup {
 };
 
 // `joysticks` controllers of `joystickButtons` buttons, then `boards` boards of `boardButtons`
-// buttons, one mapping per button with a few key steps each.
-GeneratedSetup GenerateSetup(int joysticks, int joystickButtons, int boards, int boardButtons);
+// buttons, one mapping per button with a few key steps each. With `controls`, each controller
+// also has 8 axes and 4 hats, with a row for every direction of each (the eight of a hat, two
+// of an axis: 48 rows), written as version 1.5.
+GeneratedSetup GenerateSetup(int joysticks, int joystickButtons, int boards, int boardButtons,
+                             bool controls = false);
 
 // One controller of 128 buttons and `records` mappings of its buttons in turn, each of the
 // controller's identity or, with `unknownIdentities`, each of an identity of its own that

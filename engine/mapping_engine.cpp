@@ -129,7 +129,8 @@ void MappingEngine::RunPass(const ButtonMapTable& buttonMap, std::span<CompiledK
             continue;
         }
         if (const auto controls = buttonMap.Controls(d); !controls.empty())
-            anyDown |= RunControls(d, controls, press, release, policy);
+            anyDown |= RunControls(d, controls, press, release, policy,
+                                   mayReleaseUnpressed || MayHoldPress(d));
         buttons = std::min(buttons, buttonMap.ButtonBound());
         const auto states = devices_.ButtonStates(d);
         const bool bulk = states.size() >= static_cast<std::size_t>(std::max(buttons, 0));
@@ -157,12 +158,17 @@ void MappingEngine::RunPass(const ButtonMapTable& buttonMap, std::span<CompiledK
 
 bool MappingEngine::RunControls(int d, std::span<const ControlBinding> controls,
                                 std::span<CompiledKeys> press,
-                                std::span<const CompiledKeys> release, EnginePolicy& policy) {
+                                std::span<const CompiledKeys> release, EnginePolicy& policy,
+                                bool mayHold) {
     const int mappings = static_cast<int>(std::min(press.size(), release.size()));
     // A device without a read of its controls has them all at rest.
     const ControlStates* states = devices_.Controls(d);
     bool anyDown = false;
     for (const ControlBinding& control : controls) {
+        // Nothing pressed through the device: a control outside its press range has nothing
+        // to do, and is passed over without asking the policy.
+        if (!mayHold && (states == nullptr || !ControlDown(control, *states, false)))
+            continue;
         const int m = CheckedMapping(control.Mapping, mappings);
         auto& keys = press[static_cast<std::size_t>(m - 1)];
         if (states == nullptr || !ControlDown(control, *states, policy.Pressed(m))) {

@@ -100,9 +100,10 @@ private:
                const ControlBinding* control = nullptr);
     void Release(int d, int m, CompiledKeys& pressKeys, const CompiledKeys& releaseKeys,
                  EnginePolicy& policy);
-    // The hat and axis rows of device d, from its read; whether one is down.
+    // The hat and axis rows of device d, from its read; whether one is down. `mayHold`: a
+    // mapping pressed through d may be due for release.
     bool RunControls(int d, std::span<const ControlBinding> controls, std::span<CompiledKeys> press,
-                     std::span<const CompiledKeys> release, EnginePolicy& policy);
+                     std::span<const CompiledKeys> release, EnginePolicy& policy, bool mayHold);
     // Device d was lost: every mapping held through it is released as if its button went up,
     // with every key it holds.
     void ReleaseDevice(int d, const ButtonMapTable& buttonMap, std::span<CompiledKeys> press,
