@@ -34,6 +34,10 @@ int HatCount(const DeviceEntry& device) {
 } // namespace
 
 Control RowControl(const PackedRow& row) {
+    // A hat or axis row's cell names it (SetControlCells); a button row's is empty, which is
+    // read without decoding the tag.
+    if (row.Text(col::Control).empty())
+        return {};
     return ControlOfTag(row.Tag(col::Control));
 }
 
