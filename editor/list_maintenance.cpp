@@ -144,7 +144,7 @@ bool InsertMissingButtons(const DeviceEntry& device, int identity, int count,
 }
 
 // Rows for the missing buttons of the devices the list has, then rows for the devices it lacks
-// altogether; one button is not a device worth adding.
+// altogether; one button (and no hat or axis) is not a device worth adding.
 MissingRows PlanMissingRows(const MappingTable& table, const std::vector<DeviceEntry>& devices) {
     std::unordered_map<std::string, int> identities;
     std::vector<int> identityOf; // per device
@@ -169,7 +169,7 @@ MissingRows PlanMissingRows(const MappingTable& table, const std::vector<DeviceE
         seen[d] = InsertMissingButtons(devices[d], identityOf[d], count, facts, plan);
     for (std::size_t d = 0; d < devices.size(); ++d) {
         const DeviceEntry& device = devices[d];
-        if (device.ButtonCount <= 1 || seen[d])
+        if (StandardSlotCount(device) <= 1 || seen[d])
             continue;
         ++plan.NewDevices;
         for (int slot = 0; slot < StandardSlotCount(device); ++slot) {

@@ -204,14 +204,15 @@ TEST(ControlRows, AddAndRemoveKnowHatAndAxisRows) {
             keep.push_back(r);
     table.Rearrange(keep, {});
     devices.AddDevice(Stick("Pad", 2, kY, 0));
+    devices.AddDevice(Stick("Lever", 0, kSlider2, 0)); // no button, an axis: worth adding
     ListMaintenance maintenance(&table, devices, dialogs, view, "Vantrel");
     dialogs.answers = {MessageAnswer::Yes};
     EXPECT_TRUE(maintenance.AddMissingRows());
-    EXPECT_EQ(dialogs.shown.back(), msg::ListUpdated(3, 1));
+    EXPECT_EQ(dialogs.shown.back(), msg::ListUpdated(3, 2));
     EXPECT_EQ(Names(table), "1, Hat 1 Up, Hat 1 Right, Hat 1 Down, Hat 1 Left, Hat 1 Up Right, "
                             "Hat 1 Down Right, Hat 1 Down Left, Hat 1 Up Left, X axis -, "
                             "X axis +, Y axis -, X axis 40-60 %, X axis 40-60 %, Y axis +, "
-                            "1, 2, Y axis -, Y axis +");
+                            "1, 2, Y axis -, Y axis +, Slider 2 -, Slider 2 +");
     // Nothing missing now.
     dialogs.answers = {MessageAnswer::Yes};
     EXPECT_FALSE(maintenance.AddMissingRows());
@@ -224,7 +225,7 @@ TEST(ControlRows, AddAndRemoveKnowHatAndAxisRows) {
     ASSERT_EQ(dialogs.duplicateGroups.size(), 1u);
     EXPECT_EQ(dialogs.duplicateGroups[0].size(), 2u);
     EXPECT_EQ(RowNamed(table, "X axis 40-60 %"), 12);
-    EXPECT_EQ(table.RowCount(), 18);
+    EXPECT_EQ(table.RowCount(), 20);
 }
 
 // Diagonals are added once, those missing only, after the hat's last row, keeping the device;
