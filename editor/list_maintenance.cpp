@@ -78,7 +78,7 @@ MappingRow SlotRow(const DeviceEntry& device, int slot) {
 // count - 1), then the rows added.
 struct MissingRows {
     std::vector<int> Order;
-    std::vector<MappingRow> Added;
+    std::vector<PackedRow> Added; // packed: a list at the device limits adds many
     int MissingItems = 0;
     int NewDevices = 0;
 };
@@ -135,7 +135,7 @@ bool InsertMissingButtons(const DeviceEntry& device, int identity, int count,
         inserts.emplace_back(insertionPoint, count + static_cast<int>(plan.Added.size()));
         const auto [control, number] = SlotControl(device, slot);
         facts.push_back({true, identity, number, control});
-        plan.Added.push_back(SlotRow(device, slot));
+        plan.Added.emplace_back(SlotRow(device, slot));
         ++plan.MissingItems;
     }
     if (!inserts.empty())
@@ -174,7 +174,7 @@ MissingRows PlanMissingRows(const MappingTable& table, const std::vector<DeviceE
         ++plan.NewDevices;
         for (int slot = 0; slot < StandardSlotCount(device); ++slot) {
             plan.Order.push_back(count + static_cast<int>(plan.Added.size()));
-            plan.Added.push_back(SlotRow(device, slot));
+            plan.Added.emplace_back(SlotRow(device, slot));
         }
     }
     return plan;
@@ -388,7 +388,7 @@ void InsertAfterControl(MappingTable& table, int r, ControlKind kind,
             for (std::size_t k = 0; k < added.size(); ++k)
                 order.push_back(table.RowCount() + static_cast<int>(k));
     }
-    table.Rearrange(order, std::move(added));
+    table.Rearrange(order, std::vector<PackedRow>(added.begin(), added.end()));
 }
 
 } // namespace

@@ -280,7 +280,7 @@ bool MappingTable::SetPoint(int r, int column, std::string_view text) {
     return true;
 }
 
-void MappingTable::Rearrange(const std::vector<int>& order, std::vector<MappingRow> added) {
+void MappingTable::Rearrange(const std::vector<int>& order, std::vector<PackedRow> added) {
     const int count = RowCount();
     std::vector<PackedRow> rows;
     std::vector<std::uint32_t> colours;
@@ -295,7 +295,7 @@ void MappingTable::Rearrange(const std::vector<int>& order, std::vector<MappingR
             rows.push_back(std::move(rows_[f]));
             colours.push_back(colours_[f]);
         } else {
-            PackedRow row(added[static_cast<std::size_t>(from - count)]);
+            PackedRow row = std::move(added[static_cast<std::size_t>(from - count)]);
             colours.push_back(FlagColour(ActiveFlag(row)));
             rows.push_back(std::move(row));
         }

@@ -111,7 +111,7 @@ public:
     // order[i] of the list now or, from RowCount() on, added[order[i] - RowCount()], coloured
     // from its active flag. Rows not in `order` go; none may appear twice. The selection stays
     // with its row, and is none once that row went.
-    void Rearrange(const std::vector<int>& order, std::vector<MappingRow> added);
+    void Rearrange(const std::vector<int>& order, std::vector<PackedRow> added);
     // A cell replaced.
     void SetCell(int r, int column, const Cell& cell);
 
