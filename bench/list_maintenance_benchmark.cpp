@@ -1,6 +1,7 @@
 // List maintenance on the device limits: 255 controllers of 128 buttons (argument 0), 129
 // boards of 512 buttons (1), and both together (2), every device attached. Each command is
 // answered Yes; the duplicate dialog keeps the second row of each pair.
+#include "editor/control_rows.h"
 #include "editor/list_maintenance.h"
 #include "generated_configuration.h"
 #include "support/editor_fakes.h"
@@ -21,10 +22,29 @@ struct AnsweringDialogs final : qm::EditorDialogs {
     std::optional<int> ChooseDevice(const std::vector<std::string>&) override { return 1; }
 };
 
-// The devices of the layout of argument 0, a row for each of their buttons.
+// The devices of the layout of argument 0, every controller with 8 axes and 4 hats, a row for
+// each of their buttons and, after a controller's buttons, the rows New gives its hats and axes
+// (32 more a controller).
 qm::bench::GeneratedSetup Limits(const benchmark::State& state) {
     const auto layout = state.range(0);
-    return qm::bench::GenerateSetup(layout != 1 ? 255 : 0, 128, layout != 0 ? 129 : 0, 512);
+    auto setup = qm::bench::GenerateSetup(layout != 1 ? 255 : 0, 128, layout != 0 ? 129 : 0, 512);
+    qm::DeviceTables devices;
+    std::vector<qm::PackedRow> rows;
+    auto next = setup.Rows.begin();
+    for (qm::DeviceEntry device : setup.Devices.Devices()) {
+        rows.insert(rows.end(), next, next + device.ButtonCount);
+        next += device.ButtonCount;
+        if (device.IsDirectInput) {
+            device.AxisMask = 0xFF;
+            device.HatCount = qm::kMaxHatNumber;
+            for (const auto& row : qm::DeviceControlRows(device))
+                rows.emplace_back(row);
+        }
+        devices.AddDevice(std::move(device));
+    }
+    setup.Devices = std::move(devices);
+    setup.Rows = std::move(rows);
+    return setup;
 }
 
 // Runs `command` on a fresh copy of `rows` in every iteration; the copy is not timed.
@@ -54,7 +74,7 @@ void BM_AddNothingMissing(benchmark::State& state) {
              [](qm::ListMaintenance& m) { return m.AddMissingRows(); });
 }
 
-// Every even button's row missing: half the rows inserted where they belong.
+// Every even button's, hat's and axis's rows missing: half the rows inserted where they belong.
 void BM_AddHalfMissing(benchmark::State& state) {
     auto setup = Limits(state);
     std::erase_if(setup.Rows, [](const qm::PackedRow& row) {
@@ -87,11 +107,24 @@ void BM_ReplaceDevice(benchmark::State& state) {
              [](qm::ListMaintenance& m) { return m.ReplaceDevice(0); });
 }
 
+// New: a list of every button, hat and axis of the devices.
+void BM_NewList(benchmark::State& state) {
+    const auto setup = Limits(state);
+    int rows = 0;
+    for (auto _ : state) {
+        const auto table = qm::MappingTable::FromButtons(setup.Devices);
+        rows = table.RowCount();
+        benchmark::DoNotOptimize(rows);
+    }
+    state.counters["rows"] = rows;
+}
+
 #define LIMITS(bm) BENCHMARK(bm)->DenseRange(0, 2)->Unit(benchmark::kMillisecond)
 LIMITS(BM_AddNothingMissing);
 LIMITS(BM_AddHalfMissing);
 LIMITS(BM_RemoveNothing);
 LIMITS(BM_RemoveDuplicates);
 LIMITS(BM_ReplaceDevice);
+LIMITS(BM_NewList);
 
 } // namespace

@@ -251,6 +251,12 @@ Message NoButtonsToReplace() {
             std::string(kNoInputDevicesFound), MessageButtons::Ok, MessageIcon::Exclamation};
 }
 
+Message InvalidPoint(bool band) {
+    return {band ? "A band is two whole percentages from 0 to 100, such as 40-60."
+                 : "A point is a whole percentage from 0 to 100, such as 50.",
+            "Invalid Point", MessageButtons::Ok, MessageIcon::Exclamation};
+}
+
 Message NothingToReplace() {
     return {"No items to replace.", "Replace Error", MessageButtons::Ok, MessageIcon::Exclamation};
 }

@@ -102,6 +102,8 @@ Message NoButtonsToReplace();
 Message NothingToReplace();
 Message ConfirmReplaceDevice();
 Message DevicesReplaced(int items);
+// A press or release point typed that is no whole percentage (a band's: no range of two).
+Message InvalidPoint(bool band);
 
 // DirectX check.
 Message DirectXDetectionError();

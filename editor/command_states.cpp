@@ -95,7 +95,7 @@ EditorCommandStates DesignedCommandStates() {
     s.Toolbar = s.Menu = kAllFileCommands;
     s.FileListMenu = {true, true, true, true, true, true, true, true, true, true, true, true, true};
     // The mapping buttons wait for a configuration: the placeholder list offers nothing.
-    s.MappingMenu = {true, true, true, true, true, true, true};
+    s.MappingMenu = {true, true, true, true, true, true, true, false, false};
     return s;
 }
 
@@ -113,14 +113,15 @@ EditorCommandStates NextCommandStates(const EditorCommandStates& before,
         s.Recording = true;
         for (MappingCommandFlags* m : {&s.Buttons, &s.MappingMenu}) {
             m->ClearRow = m->ClearItem = true;
-            m->Test = m->Remove = m->Add = m->Replace = false;
+            m->Test = m->Remove = m->Add = m->Replace = m->AddDiagonals = m->AddBand = false;
         }
         LockFileCommands(s);
         return s;
     } else if (input.Testing) {
         s.Testing = true;
         for (MappingCommandFlags* m : {&s.Buttons, &s.MappingMenu})
-            m->Record = m->ClearRow = m->ClearItem = m->Remove = m->Add = m->Replace = false;
+            m->Record = m->ClearRow = m->ClearItem = m->Remove = m->Add = m->Replace =
+                m->AddDiagonals = m->AddBand = false;
         LockFileCommands(s);
         return s;
     } else {
@@ -128,6 +129,10 @@ EditorCommandStates NextCommandStates(const EditorCommandStates& before,
         s.Testing = false;
         constexpr MappingCommandFlags all{true, true, true, true, true, true, true};
         s.Buttons = s.MappingMenu = all;
+        for (MappingCommandFlags* m : {&s.Buttons, &s.MappingMenu}) {
+            m->AddDiagonals = input.HatRowMissingDiagonals;
+            m->AddBand = input.AxisRow;
+        }
         s.MappingMenuEnabled = s.MenusEnabled = s.FileListMenuEnabled = true;
     }
 

@@ -25,6 +25,8 @@ struct FileListMenuFlags {
 struct MappingCommandFlags {
     bool Record = false, ClearRow = false, ClearItem = false, Test = false, Remove = false,
          Add = false, Replace = false;
+    // Rows for the diagonals of the chosen row's hat (some missing), a band of its axis.
+    bool AddDiagonals = false, AddBand = false;
     bool operator==(const MappingCommandFlags&) const = default;
 };
 
@@ -52,6 +54,9 @@ struct EditorCommandInput {
     bool Recording = false;
     bool Testing = false;
     bool DevicesAttached = false; // at least one input device
+    // The chosen row (pressed, else selected) reads a hat with a diagonal missing; an axis.
+    bool HatRowMissingDiagonals = false;
+    bool AxisRow = false;
 };
 
 // The states the window is designed with: every file command available, the mapping buttons

@@ -139,6 +139,8 @@ public:
     void ReplaceDevice() noexcept { listEditing_.ReplaceDevice(); }
     void ClearRow() noexcept { listEditing_.ClearRow(); }
     void ClearKeyCell() noexcept { listEditing_.ClearKeyCell(); }
+    void AddHatDiagonals() noexcept { listEditing_.AddHatDiagonals(); }
+    void AddAxisBand() noexcept { listEditing_.AddAxisBand(); }
 
     // A request to close the main window: false when the user chose to stay.
     bool ClosingProceeds() noexcept;

@@ -1,6 +1,8 @@
 #include "editor/editor_state.h"
 
 #include "core/messages.h"
+#include "editor/control_rows.h"
+#include "editor/list_maintenance.h"
 
 #include <utility>
 
@@ -21,6 +23,15 @@ void EditorState::UpdateStates() {
     input.Recording = Recording;
     input.Testing = Testing;
     input.DevicesAttached = Devices->DeviceCount() > 0;
+    if (const MappingTable* table = List.Shown()) {
+        const int row = PressedRow && *PressedRow >= 0 && *PressedRow < table->RowCount()
+                            ? *PressedRow
+                            : table->SelectedRow();
+        if (row >= 0 && row < table->RowCount()) {
+            input.HatRowMissingDiagonals = MissingDiagonals(*table, row) > 0;
+            input.AxisRow = RowControl(table->Row(row)).Kind == ControlKind::Axis;
+        }
+    }
     States = NextCommandStates(States, input);
     if (Recording != States.Recording || Testing != States.Testing) {
         Recording = States.Recording;

@@ -65,9 +65,10 @@ struct EditorState {
     EditorCommandStates States = DesignedCommandStates();
     ReservedEntryNames Reserved;
     std::optional<int> KeyColumn;  // the key column chosen for recording (9 to 40)
-    std::optional<int> EditRow;    // the row the Description editor writes to
+    std::optional<int> EditRow;    // the row the cell editor writes to
+    int EditColumn = 0;            // the column it writes to: Description or a point
     std::optional<int> PressedRow; // the row the last press on the mapping list selected
-    std::optional<int> ListColumn; // the column the list's keys act on (0 to 40)
+    std::optional<int> ListColumn; // the column the list's keys act on (a shown one)
     bool Recording = false;
     bool Testing = false;
     InstalledHook Hook; // while recording

@@ -63,6 +63,8 @@ public:
     virtual void ShowPreferences() = 0;
     // The live test. The status bar's second panel, and the first panel's text as shown.
     virtual void SetSecondStatusText(std::string_view text) = 0;
+    // The third panel: the axis moved last while testing ("" when none).
+    virtual void SetAxisStatusText(std::string_view text) = 0;
     virtual std::string_view StatusText() const = 0;
     // Row `row` (0-based) of the shown mapping list scrolled into view.
     virtual void ScrollRowIntoView(int row) = 0;

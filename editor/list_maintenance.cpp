@@ -1,10 +1,13 @@
 #include "editor/list_maintenance.h"
 
+#include "core/control_cells.h"
 #include "core/messages.h"
 #include "core/qmf_file.h"
 #include "core/text.h"
+#include "editor/control_rows.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <numeric>
 #include <string>
@@ -26,10 +29,18 @@ std::string IdentityOf(const PackedRow& row) {
 }
 
 // Rows that map the same button of the same device share this: the same button text, the
-// same identity trimmed and without regard to case.
+// same control (a band's the same band), the same identity trimmed and without regard to case.
 std::string DuplicateKey(const PackedRow& row) {
     const std::string_view button = row.Text(col::Button);
-    return std::to_string(button.size()) + ':' + std::string(button) + IdentityKey(IdentityOf(row));
+    const Control control = RowControl(row);
+    std::string key = std::to_string(button.size()) + ':' + std::string(button);
+    if (control.Kind != ControlKind::Button) {
+        key += '#' + std::string(ControlCode(control));
+        if (control.IsBand())
+            key += ' ' + std::string(row.Text(col::PressPoint));
+        key += '#';
+    }
+    return key + IdentityKey(IdentityOf(row));
 }
 
 DuplicateRow Listed(const PackedRow& row) {
@@ -51,14 +62,23 @@ int WholeButton(const PackedRow& row) {
 struct RowFacts {
     bool Active;
     int Identity;
-    int Button;
+    int Button; // or hat or axis number
+    Control Which;
 };
+
+// The new row of a device's slot (StandardSlot).
+MappingRow SlotRow(const DeviceEntry& device, int slot) {
+    const auto [control, number] = SlotControl(device, slot);
+    if (control.Kind == ControlKind::Button)
+        return ButtonRow(number, device.Name, device.Identity);
+    return ControlRow(control, number, device.Name, device.Identity);
+}
 
 // The rows AddMissingRows adds, and the list as an order of rows: the rows now (0 to
 // count - 1), then the rows added.
 struct MissingRows {
     std::vector<int> Order;
-    std::vector<MappingRow> Added;
+    std::vector<PackedRow> Added; // packed: a list at the device limits adds many
     int MissingItems = 0;
     int NewDevices = 0;
 };
@@ -81,39 +101,41 @@ std::vector<int> MergedOrder(const std::vector<int>& order,
     return merged;
 }
 
-// The missing buttons of `device` (`identity`: its index among the attached identities): each
-// after the row of the button before it (or after the row added for that one), or at the very
-// top when no such row comes first. `facts` has an entry for every row of the plan, the rows
-// added included. False when no active row maps the device.
+// The missing buttons, hat directions and axis directions of `device` (`identity`: its index
+// among the attached identities): each after the row of the one before it in the order a new
+// list gives them (or after the row added for that one), or at the very top when no such row
+// comes first. `facts` has an entry for every row of the plan, the rows added included. False
+// when no active row maps the device.
 bool InsertMissingButtons(const DeviceEntry& device, int identity, int count,
                           std::vector<RowFacts>& facts, MissingRows& plan) {
-    const int buttons = device.ButtonCount;
-    if (buttons < 1)
+    const int slots = StandardSlotCount(device);
+    if (slots < 1)
         return false;
-    // Where the first active row of each button of the device stands.
+    // Where the first active row of each slot of the device stands.
     bool seen = false;
-    std::vector<int> first(static_cast<std::size_t>(buttons) + 1, -1);
+    std::vector<int> first(static_cast<std::size_t>(slots), -1);
     for (std::size_t p = 0; p < plan.Order.size(); ++p) {
         const RowFacts& row = facts[static_cast<std::size_t>(plan.Order[p])];
         if (!row.Active || row.Identity != identity)
             continue;
         seen = true;
-        if (row.Button >= 1 && row.Button <= buttons &&
-            first[static_cast<std::size_t>(row.Button)] < 0)
-            first[static_cast<std::size_t>(row.Button)] = static_cast<int>(p);
+        if (const auto slot = StandardSlot(device, row.Which, row.Button);
+            slot && first[static_cast<std::size_t>(*slot)] < 0)
+            first[static_cast<std::size_t>(*slot)] = static_cast<int>(p);
     }
     if (!seen)
         return false;
     std::vector<std::pair<int, int>> inserts;
     int insertionPoint = 0;
-    for (int b = 1; b <= buttons; ++b) {
-        if (const int at = first[static_cast<std::size_t>(b)]; at >= 0) {
+    for (int slot = 0; slot < slots; ++slot) {
+        if (const int at = first[static_cast<std::size_t>(slot)]; at >= 0) {
             insertionPoint = at + 1;
             continue;
         }
         inserts.emplace_back(insertionPoint, count + static_cast<int>(plan.Added.size()));
-        facts.push_back({true, identity, b});
-        plan.Added.push_back(ButtonRow(b, device.Name, device.Identity));
+        const auto [control, number] = SlotControl(device, slot);
+        facts.push_back({true, identity, number, control});
+        plan.Added.emplace_back(SlotRow(device, slot));
         ++plan.MissingItems;
     }
     if (!inserts.empty())
@@ -122,7 +144,7 @@ bool InsertMissingButtons(const DeviceEntry& device, int identity, int count,
 }
 
 // Rows for the missing buttons of the devices the list has, then rows for the devices it lacks
-// altogether; one button is not a device worth adding.
+// altogether; one button (and no hat or axis) is not a device worth adding.
 MissingRows PlanMissingRows(const MappingTable& table, const std::vector<DeviceEntry>& devices) {
     std::unordered_map<std::string, int> identities;
     std::vector<int> identityOf; // per device
@@ -135,8 +157,8 @@ MissingRows PlanMissingRows(const MappingTable& table, const std::vector<DeviceE
     std::vector<RowFacts> facts;
     for (const PackedRow& row : table.Rows()) {
         const auto found = identities.find(IdentityKey(IdentityOf(row)));
-        facts.push_back(
-            {IsActive(row), found == identities.end() ? -1 : found->second, WholeButton(row)});
+        facts.push_back({IsActive(row), found == identities.end() ? -1 : found->second,
+                         WholeButton(row), RowControl(row)});
     }
     MissingRows plan;
     plan.Order.resize(static_cast<std::size_t>(count));
@@ -147,12 +169,12 @@ MissingRows PlanMissingRows(const MappingTable& table, const std::vector<DeviceE
         seen[d] = InsertMissingButtons(devices[d], identityOf[d], count, facts, plan);
     for (std::size_t d = 0; d < devices.size(); ++d) {
         const DeviceEntry& device = devices[d];
-        if (device.ButtonCount <= 1 || seen[d])
+        if (StandardSlotCount(device) <= 1 || seen[d])
             continue;
         ++plan.NewDevices;
-        for (int b = 1; b <= device.ButtonCount; ++b) {
+        for (int slot = 0; slot < StandardSlotCount(device); ++slot) {
             plan.Order.push_back(count + static_cast<int>(plan.Added.size()));
-            plan.Added.push_back(ButtonRow(b, device.Name, device.Identity));
+            plan.Added.emplace_back(SlotRow(device, slot));
         }
     }
     return plan;
@@ -328,6 +350,96 @@ void ClearRowCells(MappingTable& table, int row) {
     table.SetCell(row, col::Description, {"", table.Row(row).Tag(col::Description)});
     for (int c = col::FirstPress; c < col::KeyEnd; ++c)
         table.SetCell(row, c, {"", Variant::Text("")});
+    // Hold off and the points at their defaults; the control stays, a band keeps its band.
+    MappingRow cells = table.Row(row).Unpack();
+    ControlFields fields = ControlFieldsOf(cells);
+    if (fields.Which.Kind == ControlKind::Button && !fields.Hold)
+        return; // a button row without Hold keeps its cells empty (written as before)
+    fields.Hold = false;
+    fields.Points = DefaultPoints(
+        fields.Which, fields.Which.IsBand() ? std::optional(fields.Points.Press) : std::nullopt);
+    const auto number = ButtonNumber(table.Row(row));
+    SetControlCells(cells, number ? static_cast<int>(*number) : 0, fields);
+    for (int c = col::Control; c < kColumnCount; ++c)
+        table.SetCell(row, c, cells[c]);
+}
+
+namespace {
+
+// The rows of one hat or axis of one device, by the identity stored exactly.
+bool SameControl(const PackedRow& row, const PackedRow& of, ControlKind kind) {
+    return RowControl(row).Kind == kind && row.Text(col::Button) == of.Text(col::Button) &&
+           IdentityOf(row) == IdentityOf(of);
+}
+
+// Rows added after the last row of the hat or axis that row `r` reads.
+void InsertAfterControl(MappingTable& table, int r, ControlKind kind,
+                        std::vector<MappingRow> added) {
+    const PackedRow of = table.Row(r);
+    int last = r;
+    for (int i = 0; i < table.RowCount(); ++i)
+        if (SameControl(table.Row(i), of, kind))
+            last = i;
+    std::vector<int> order;
+    order.reserve(static_cast<std::size_t>(table.RowCount()) + added.size());
+    for (int i = 0; i < table.RowCount(); ++i) {
+        order.push_back(i);
+        if (i == last)
+            for (std::size_t k = 0; k < added.size(); ++k)
+                order.push_back(table.RowCount() + static_cast<int>(k));
+    }
+    table.Rearrange(order, std::vector<PackedRow>(added.begin(), added.end()));
+}
+
+} // namespace
+
+int MissingDiagonals(const MappingTable& table, int r) {
+    if (r < 0 || r >= table.RowCount() || RowControl(table.Row(r)).Kind != ControlKind::Hat)
+        return 0;
+    std::array<bool, kHatDirectionCount> present{};
+    for (const PackedRow& row : table.Rows())
+        if (SameControl(row, table.Row(r), ControlKind::Hat))
+            present[static_cast<std::size_t>(RowControl(row).Direction)] = true;
+    int missing = 0;
+    for (int d = 1; d < kHatDirectionCount; d += 2)
+        missing += present[static_cast<std::size_t>(d)] ? 0 : 1;
+    return missing;
+}
+
+bool AddHatDiagonals(MappingTable& table, int r) {
+    if (MissingDiagonals(table, r) == 0)
+        return false;
+    const PackedRow of = table.Row(r);
+    std::array<bool, kHatDirectionCount> present{};
+    for (const PackedRow& row : table.Rows())
+        if (SameControl(row, of, ControlKind::Hat))
+            present[static_cast<std::size_t>(RowControl(row).Direction)] = true;
+    std::vector<MappingRow> added;
+    const int number = static_cast<int>(ButtonNumber(of).value_or(0));
+    for (int d = 1; d < kHatDirectionCount; d += 2) {
+        if (present[static_cast<std::size_t>(d)])
+            continue;
+        MappingRow row = ControlRow(Control{ControlKind::Hat, d}, number,
+                                    std::string(of.Text(col::Device)), IdentityOf(of));
+        row[col::Device] = of[col::Device];
+        row[col::Description].Tag = of.Tag(col::Description);
+        added.push_back(std::move(row));
+    }
+    InsertAfterControl(table, r, ControlKind::Hat, std::move(added));
+    return true;
+}
+
+bool AddAxisBand(MappingTable& table, int r) {
+    if (r < 0 || r >= table.RowCount() || RowControl(table.Row(r)).Kind != ControlKind::Axis)
+        return false;
+    const PackedRow of = table.Row(r);
+    const int number = static_cast<int>(ButtonNumber(of).value_or(0));
+    MappingRow row = ControlRow(Control{ControlKind::Axis, static_cast<int>(AxisSide::Band)},
+                                number, std::string(of.Text(col::Device)), IdentityOf(of));
+    row[col::Device] = of[col::Device];
+    row[col::Description].Tag = of.Tag(col::Description);
+    InsertAfterControl(table, r, ControlKind::Axis, {std::move(row)});
+    return true;
 }
 
 } // namespace qm

@@ -41,8 +41,19 @@ private:
     std::string_view programTitle_;
 };
 
-// A row back to the new-row settings: behaviour, locks and multiplier off, the description and
-// every key cell empty. Its button, device and active flag stay.
+// A row back to the new-row settings: behaviour, locks and multiplier off, Hold off, the
+// description and every key cell empty, the points at their defaults. Its button, control (a
+// band's band), device and active flag stay.
 void ClearRowCells(MappingTable& table, int row);
+
+// How many of the four diagonals of the hat that row `r` reads have no row of its device; 0
+// when the row reads no hat.
+int MissingDiagonals(const MappingTable& table, int r);
+// Rows for the diagonals of that hat that have none, after the hat's last row. False when
+// none was missing or the row reads no hat.
+bool AddHatDiagonals(MappingTable& table, int r);
+// A band row (40-60 %) of the axis that row `r` reads, after the axis's last row. False when
+// the row reads no axis.
+bool AddAxisBand(MappingTable& table, int r);
 
 } // namespace qm

@@ -9,14 +9,15 @@ namespace qm {
 void LiveTestDisplay::Begin(const MappingTable& table, std::string_view status, Wake wake) {
     const std::lock_guard lock(mutex_);
     wake_ = std::move(wake);
-    woken_ = coloursChanged_ = statusChanged_ = secondChanged_ = clearKeyMapping_ = boxShown_ =
-        false;
+    woken_ = coloursChanged_ = statusChanged_ = secondChanged_ = axisChanged_ = clearKeyMapping_ =
+        boxShown_ = false;
     ended_ = false;
     colours_.resize(static_cast<std::size_t>(table.RowCount()));
     for (int r = 0; r < table.RowCount(); ++r)
         colours_[static_cast<std::size_t>(r)] = table.RowColour(r);
     status_ = std::string(status);
     second_.clear();
+    axis_.clear();
     scroll_.reset();
     box_.reset();
     answer_.reset();
@@ -76,6 +77,15 @@ void LiveTestDisplay::SetSecondStatusText(std::string_view text) {
     Pending();
 }
 
+void LiveTestDisplay::SetAxisStatusText(std::string_view text) {
+    const std::lock_guard lock(mutex_);
+    if (axis_ == text)
+        return;
+    axis_ = std::string(text);
+    axisChanged_ = true;
+    Pending();
+}
+
 bool LiveTestDisplay::StatusIs(std::string_view text) const {
     const std::lock_guard lock(mutex_);
     return status_ == text;
@@ -123,6 +133,8 @@ void LiveTestDisplay::Show(EditorView& view, Dialogs& dialogs, MappingTable* tab
         std::exchange(statusChanged_, false) ? std::optional(status_) : std::nullopt;
     const std::optional<std::string> second =
         std::exchange(secondChanged_, false) ? std::optional(second_) : std::nullopt;
+    const std::optional<std::string> axis =
+        std::exchange(axisChanged_, false) ? std::optional(axis_) : std::nullopt;
     const bool clearKeyMapping = std::exchange(clearKeyMapping_, false);
     const auto scroll = std::exchange(scroll_, std::nullopt);
     // A box is shown once, by the first Show that finds it; the passes wait for its answer.
@@ -137,6 +149,8 @@ void LiveTestDisplay::Show(EditorView& view, Dialogs& dialogs, MappingTable* tab
         view.SetStatusText(*status);
     if (second)
         view.SetSecondStatusText(*second);
+    if (axis)
+        view.SetAxisStatusText(*axis);
     if (clearKeyMapping)
         view.SetKeyMappingText("");
     if (scroll && table != nullptr)

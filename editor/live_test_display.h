@@ -42,6 +42,8 @@ public:
     void SetRowColour(int row, std::uint32_t colour);
     void SetStatusText(std::string_view text) override;
     void SetSecondStatusText(std::string_view text);
+    // The axis moved last (AxisWatch), the status bar's third panel.
+    void SetAxisStatusText(std::string_view text);
     bool StatusIs(std::string_view text) const;
     void ClearKeyMappingText();
     void ScrollRowIntoView(int row);
@@ -67,6 +69,8 @@ private:
     bool statusChanged_ = false;
     std::string second_;
     bool secondChanged_ = false;
+    std::string axis_;
+    bool axisChanged_ = false;
     bool clearKeyMapping_ = false;
     std::optional<int> scroll_;
     std::optional<Message> box_;

@@ -60,6 +60,7 @@ void LiveTestSession::Start() {
     testedTable_ = table;
     policy_ = std::make_unique<TestEnginePolicy>(display_, devices.Tables());
     display_.Begin(*table, view.StatusText(), [&view] { view.WakeForTestPasses(); });
+    axes_.Reset();
     devices.ReportTo(display_, &display_);
 
     ApplyProcessPriority(seams.Priority, state_.Window, kHighPriorityClass);
@@ -81,6 +82,7 @@ void LiveTestSession::Stop() {
     auto& view = state_.View;
     const BusyPointer busy(view);
     view.SetSecondStatusText(" ");
+    view.SetAxisStatusText("");
     // A box a pass waits on is answered, so that the passes end.
     display_.End();
     view.SetPollTimer(false, 0);
@@ -119,10 +121,14 @@ void LiveTestSession::TimerTick() noexcept {
     if (!policy_)
         return;
     // The rescan's boxes and status texts go through the display (InputDevices::ReportTo).
-    if (RescanDue())
+    if (RescanDue()) {
         RunTrapped(display_, "DeviceChange", [&] { state_.Devices->RescanChanged(state_.Window); });
+        axes_.Reset();
+    }
     engine_->Pass(state_.Devices->Tables().ButtonMap(), tables_.PressKeys, tables_.ReleaseKeys,
                   *policy_);
+    if (const auto moved = axes_.Update(*state_.Devices, state_.Devices->Tables()))
+        display_.SetAxisStatusText(*moved);
 }
 
 void LiveTestSession::ShowPasses() noexcept {

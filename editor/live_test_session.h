@@ -3,6 +3,7 @@
 // Mappings"): its start, which compiles the list and starts the poll timer, the passes over the
 // devices while it runs, and its stop.
 #include "devices/device_change_watch.h"
+#include "editor/axis_watch.h"
 #include "editor/editor_state.h"
 #include "editor/live_test.h"
 #include "engine/mapping_engine.h"
@@ -61,6 +62,8 @@ private:
     std::string testedKey_;
     const MappingTable* testedTable_ = nullptr;
     int keyHoldMs_ = 0;
+    // The passes' thread: the axis moved last.
+    AxisWatch axes_;
     // Noted on the window's thread, read on the passes'.
     std::mutex deviceChangesMutex_;
     DeviceChangeWatch deviceChanges_;

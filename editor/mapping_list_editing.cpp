@@ -2,6 +2,7 @@
 
 #include "core/error_trap.h"
 #include "core/messages.h"
+#include "editor/control_rows.h"
 #include "keyboard/send_keys.h"
 
 #include <algorithm>
@@ -16,6 +17,12 @@ constexpr std::uint16_t kNumLockKey = 144;
 constexpr std::uint16_t kCapsLockKey = 20;
 constexpr std::uint16_t kScrollLockKey = 145;
 
+// Whether the cell is a point of an axis row, which the cell editor edits.
+bool IsPointCell(const PackedRow& row, int column) {
+    return (column == col::PressPoint || column == col::ReleasePoint) &&
+           RowControl(row).Kind == ControlKind::Axis;
+}
+
 } // namespace
 
 // ---- selecting and editing ---------------------------------------------------------------
@@ -27,10 +34,12 @@ void MappingListEditing::RowPressed(int row, int column, bool rightButton) noexc
             return;
         state_.PressedRow = row;
         if (rightButton) {
+            // The menu's commands that depend on the row follow the row pressed.
+            state_.UpdateStates();
             if (state_.States.MappingMenuEnabled)
                 state_.View.PopUpMappingMenu();
         } else {
-            state_.KeyColumn = column >= col::FirstPress ? std::optional(column) : std::nullopt;
+            state_.KeyColumn = IsKeyColumn(column) ? std::optional(column) : std::nullopt;
             state_.ListColumn = column >= 0 ? std::optional(column) : std::nullopt;
         }
     });
@@ -49,6 +58,8 @@ void MappingListEditing::ListClicked() noexcept {
         if (table->Select(row, state_.Recording) && state_.Recording)
             FollowLockFlags(table->Row(row));
         state_.View.RedrawMappingRows();
+        // The commands that depend on the selected row follow it.
+        state_.UpdateStates();
     });
 }
 
@@ -75,8 +86,20 @@ void MappingListEditing::RowReleased(int row, int column, bool leftButton) noexc
 }
 
 void MappingListEditing::OpenDescriptionEditor(const MappingTable& table, int row) {
+    OpenCellEditor(table, row, col::Description);
+}
+
+void MappingListEditing::OpenCellEditor(const MappingTable& table, int row, int column) {
     state_.EditRow = row;
-    state_.View.OpenDescriptionEditor(row, table.Row(row)[col::Description].Text);
+    state_.EditColumn = column;
+    std::string text(table.Row(row).Text(column));
+    // A point is edited as its number or range, without " %".
+    if (column != col::Description) {
+        const Variant tag = table.Row(row).Tag(column);
+        if (const std::string* point = tag.AsString())
+            text = *point;
+    }
+    state_.View.OpenDescriptionEditor(row, text);
 }
 
 void MappingListEditing::CellDoubleClicked(int row, int column) noexcept {
@@ -85,6 +108,11 @@ void MappingListEditing::CellDoubleClicked(int row, int column) noexcept {
         if (state_.Testing || table == nullptr || row < 0 || row >= table->RowCount())
             return;
         table->Select(row, state_.Recording);
+        if (IsPointCell(table->Row(row), column)) {
+            state_.View.RedrawMappingRows();
+            OpenCellEditor(*table, row, column);
+            return;
+        }
         if (table->Edit(row, column) != CellEdit::None) {
             state_.MarkModified();
             if (state_.Recording)
@@ -114,6 +142,10 @@ void MappingListEditing::DescriptionCommitted(std::string_view text) noexcept {
         const auto row = std::exchange(state_.EditRow, std::nullopt);
         if (table == nullptr || !row || *row < 0 || *row >= table->RowCount())
             return;
+        if (state_.EditColumn != col::Description) {
+            CommitPoint(*table, *row, state_.EditColumn, text);
+            return;
+        }
         const auto before = table->Row(*row)[col::Description].Text;
         table->SetDescription(*row, text);
         if (table->Row(*row)[col::Description].Text != before)
@@ -121,6 +153,20 @@ void MappingListEditing::DescriptionCommitted(std::string_view text) noexcept {
         state_.View.RedrawMappingRows();
         state_.Refresh();
     });
+}
+
+void MappingListEditing::CommitPoint(MappingTable& table, int row, int column,
+                                     std::string_view text) {
+    const PackedRow before = table.Row(row);
+    if (!table.SetPoint(row, column, text)) {
+        if (IsPointCell(before, column))
+            state_.Seams.Dialogs.ShowMessage(msg::InvalidPoint(RowControl(before).IsBand()));
+        return;
+    }
+    if (!(table.Row(row) == before))
+        state_.MarkModified();
+    state_.View.RedrawMappingRows();
+    state_.Refresh();
 }
 
 void MappingListEditing::DescriptionCancelled() noexcept {
@@ -180,8 +226,11 @@ void MappingListEditing::MoveSelection(const MappingTable& table, ListKey key, i
 }
 
 void MappingListEditing::ChooseColumn(const MappingTable& table, int step) {
+    // The keys step through the shown columns, the hidden cells left out.
     const int column =
-        state_.ListColumn ? std::clamp(*state_.ListColumn + step, 0, col::KeyEnd - 1) : 0;
+        state_.ListColumn ? ColumnAtPosition(std::clamp(PositionOfColumn(*state_.ListColumn) + step,
+                                                        0, kShownColumnCount - 1))
+                          : 0;
     state_.ListColumn = column;
     // A key column is where recording writes, as a click on it chooses.
     state_.KeyColumn = IsKeyColumn(column) ? std::optional(column) : std::nullopt;
@@ -195,9 +244,9 @@ void MappingListEditing::EditChosenCell(const MappingTable& table, ListKey key) 
     if (row < 0 || !state_.ListColumn)
         return;
     const int column = *state_.ListColumn;
-    if (column == col::Description) {
+    if (column == col::Description || IsPointCell(table.Row(row), column)) {
         if (key != ListKey::Space)
-            OpenDescriptionEditor(table, row);
+            OpenCellEditor(table, row, column);
     } else if (key != ListKey::F2) {
         CellDoubleClicked(row, column);
     }
@@ -258,6 +307,30 @@ void MappingListEditing::ClearRow() noexcept {
         state_.MarkModified();
         state_.Refresh();
     });
+}
+
+void MappingListEditing::AddHatDiagonals() noexcept {
+    AddControlRows("ComDiagonals_Click", &qm::AddHatDiagonals);
+}
+
+void MappingListEditing::AddAxisBand() noexcept {
+    AddControlRows("ComBand_Click", &qm::AddAxisBand);
+}
+
+void MappingListEditing::AddControlRows(std::string_view procedure,
+                                        bool (*add)(MappingTable&, int)) {
+    RunTrapped(state_.Seams.Dialogs, procedure, [&] {
+        auto* table = state_.List.Shown();
+        const int row = ChosenRow();
+        if (state_.Recording || state_.Testing || table == nullptr || row < 0)
+            return;
+        if (!add(*table, row))
+            return;
+        state_.MarkModified();
+        state_.View.ShowMappingList(table);
+    });
+    state_.PressedRow.reset(); // rows moved
+    state_.Refresh();
 }
 
 void MappingListEditing::ClearKeyCell() noexcept {

@@ -18,7 +18,7 @@ public:
     explicit MappingListEditing(EditorState& state) : state_(state) {}
 
     // `row` is 0-based, -1 when no row is under the pointer; `column` is the cell's column
-    // (0 to 40), -1 when none.
+    // (a row's column, 0 to 47), -1 when none.
     void RowPressed(int row, int column, bool rightButton) noexcept;
     void RowReleased(int row, int column, bool leftButton) noexcept;
     // A click on the list, after the press selected a row: the rows are recoloured, and while
@@ -33,7 +33,7 @@ public:
     // A key pressed in the list, outside recording (while recording it is a key to record):
     // the navigation keys select another row (`pageRows`: the rows a page shows), Left and
     // Right choose the column, Space or Enter edit the chosen cell of the selected row as a
-    // double-click does, F2 or Enter on a Description open its editor.
+    // double-click does, F2 or Enter on a Description or an axis row's point open its editor.
     void KeyPressed(ListKey key, int pageRows) noexcept;
 
     void AddMissingRows() noexcept;
@@ -41,12 +41,20 @@ public:
     void ReplaceDevice() noexcept;
     void ClearRow() noexcept;
     void ClearKeyCell() noexcept;
+    // Rows for the missing diagonals of the chosen row's hat; a band row of its axis.
+    void AddHatDiagonals() noexcept;
+    void AddAxisBand() noexcept;
 
 private:
     void MoveSelection(const MappingTable& table, ListKey key, int pageRows);
     void ChooseColumn(const MappingTable& table, int step);
     void EditChosenCell(const MappingTable& table, ListKey key);
     void OpenDescriptionEditor(const MappingTable& table, int row);
+    // The cell editor over a row's Description or point cell.
+    void OpenCellEditor(const MappingTable& table, int row, int column);
+    // A point typed in the cell editor: set, or refused with a message.
+    void CommitPoint(MappingTable& table, int row, int column, std::string_view text);
+    void AddControlRows(std::string_view procedure, bool (*add)(MappingTable&, int));
     // While recording, the keyboard's lock keys follow the row's flags.
     void FollowLockFlags(const PackedRow& row);
     ListMaintenance Maintenance();

@@ -1,7 +1,9 @@
 #include "editor/mapping_table.h"
 
 #include "core/app_error.h"
+#include "core/control_cells.h"
 #include "core/text.h"
+#include "editor/control_rows.h"
 
 #include <algorithm>
 #include <cmath>
@@ -75,13 +77,23 @@ MappingRow ButtonRow(int button, const std::string& deviceName, const std::strin
 
 MappingTable MappingTable::FromButtons(const DeviceTables& devices) {
     MappingTable table;
-    table.rows_.reserve(devices.ButtonList().size());
-    table.colours_.reserve(devices.ButtonList().size());
-    for (const ButtonListEntry& button : devices.ButtonList()) {
-        table.rows_.emplace_back(
-            ButtonRow(button.ButtonNumber, button.ButtonDeviceName, button.ButtonDeviceIdentity));
-        table.colours_.push_back(rowcolour::Active);
+    std::size_t count = 0;
+    for (const DeviceEntry& device : devices.Devices())
+        count += static_cast<std::size_t>(StandardSlotCount(device));
+    table.rows_.reserve(count);
+    // Each device's buttons in the order of the button list, then its hats and axes.
+    const auto& buttons = devices.ButtonList();
+    std::size_t next = 0;
+    for (const DeviceEntry& device : devices.Devices()) {
+        for (int b = 0; b < device.ButtonCount && next < buttons.size(); ++b, ++next) {
+            const ButtonListEntry& button = buttons[next];
+            table.rows_.emplace_back(ButtonRow(button.ButtonNumber, button.ButtonDeviceName,
+                                               button.ButtonDeviceIdentity));
+        }
+        for (const MappingRow& row : DeviceControlRows(device))
+            table.rows_.emplace_back(row);
     }
+    table.colours_.assign(table.rows_.size(), rowcolour::Active);
     return table;
 }
 
@@ -142,6 +154,19 @@ CellEdit MappingTable::Edit(int r, int column) {
     switch (column) {
     case col::Repeat:
     case col::Rotary:
+    case col::Hold: {
+        // Rotary does not apply to a hat or an axis.
+        if (column == col::Rotary && RowControl(row).Kind != ControlKind::Button)
+            return CellEdit::None;
+        const bool on = !ConvertedOr(row.Tag(column), &Variant::ToBool, false);
+        row.Set(column, {OnOffText(on), Variant::Bool(on)});
+        // A row repeats, turns or holds: switching one on switches the others off.
+        if (on)
+            for (const int other : {col::Repeat, col::Rotary, col::Hold})
+                if (other != column && ConvertedOr(row.Tag(other), &Variant::ToBool, false))
+                    row.Set(other, {OnOffText(false), Variant::Bool(false)});
+        return CellEdit::Toggled;
+    }
     case col::NumLock:
     case col::CapsLock:
     case col::ScrollLock: {
@@ -180,10 +205,10 @@ bool MappingTable::SortByColumn(int column) {
     std::vector<std::size_t> order(rows_.size());
     std::iota(order.begin(), order.end(), std::size_t{0});
     if (column == col::Button) {
-        std::vector<std::optional<double>> keys;
+        std::vector<ControlSortKey> keys;
         keys.reserve(rows_.size());
         for (const PackedRow& row : rows_)
-            keys.push_back(ButtonNumber(row));
+            keys.push_back(SortKeyOf(row));
         // A text that is not a number is an empty key, before every number.
         std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
             return descending_ ? keys[b] < keys[a] : keys[a] < keys[b];
@@ -216,21 +241,46 @@ bool MappingTable::SortByColumn(int column) {
 }
 
 void MappingTable::MarkActive(const DeviceTables& devices) {
-    // The button count of each attached identity, looked up once per row.
-    std::unordered_map<std::string, int> buttonCounts;
+    // Each attached identity's device, looked up once per row.
+    std::unordered_map<std::string, const DeviceEntry*> attached;
     for (const DeviceEntry& device : devices.Devices())
-        buttonCounts[IdentityKey(device.Identity)] = device.ButtonCount;
+        attached[IdentityKey(device.Identity)] = &device;
     for (std::size_t i = 0; i < rows_.size(); ++i) {
         PackedRow& row = rows_[i];
-        const auto device = buttonCounts.find(IdentityKey(row.Tag(col::Device).ToText()));
-        const auto button = ButtonNumber(row);
-        const bool active = device != buttonCounts.end() && button && *button <= device->second;
+        const auto device = attached.find(IdentityKey(row.Tag(col::Device).ToText()));
+        const auto number = ButtonNumber(row);
+        const bool active = device != attached.end() && number &&
+                            DeviceHasControl(*device->second, RowControl(row), *number);
         SetTag(row, col::Description, Variant::Bool(active));
         colours_[i] = FlagColour(active);
     }
 }
 
-void MappingTable::Rearrange(const std::vector<int>& order, std::vector<MappingRow> added) {
+bool MappingTable::SetPoint(int r, int column, std::string_view text) {
+    if (r < 0 || r >= RowCount() || (column != col::PressPoint && column != col::ReleasePoint))
+        return false;
+    PackedRow& row = rows_[static_cast<std::size_t>(r)];
+    const Control control = RowControl(row);
+    if (control.Kind != ControlKind::Axis || !ParsePoint(text, control.IsBand()))
+        return false;
+    MappingRow cells = row.Unpack();
+    const auto tagText = [&](int c) {
+        const Variant tag = cells[c].Tag;
+        return tag.AsString() != nullptr ? *tag.AsString() : std::string();
+    };
+    std::string press = tagText(col::PressPoint);
+    std::string release = tagText(col::ReleasePoint);
+    (column == col::PressPoint ? press : release) = std::string(text);
+    ControlFields fields = ControlFieldsOf(cells);
+    fields.Points = PointsOf(control, press, release);
+    const double number = ButtonNumber(row).value_or(0);
+    SetControlCells(cells, static_cast<int>(number), fields);
+    for (const int c : {col::Control, col::PressPoint, col::ReleasePoint})
+        row.Set(c, cells[c]);
+    return true;
+}
+
+void MappingTable::Rearrange(const std::vector<int>& order, std::vector<PackedRow> added) {
     const int count = RowCount();
     std::vector<PackedRow> rows;
     std::vector<std::uint32_t> colours;
@@ -245,7 +295,7 @@ void MappingTable::Rearrange(const std::vector<int>& order, std::vector<MappingR
             rows.push_back(std::move(rows_[f]));
             colours.push_back(colours_[f]);
         } else {
-            PackedRow row(added[static_cast<std::size_t>(from - count)]);
+            PackedRow row = std::move(added[static_cast<std::size_t>(from - count)]);
             colours.push_back(FlagColour(ActiveFlag(row)));
             rows.push_back(std::move(row));
         }

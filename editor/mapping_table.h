@@ -52,7 +52,8 @@ class MappingTable {
 public:
     MappingTable() = default;
     // A new list: one row per device button, in the order of the device layer's button list,
-    // with the new-row defaults; every row active.
+    // each device's buttons followed by its hat and axis rows (DeviceControlRows), with the
+    // new-row defaults; every row active.
     static MappingTable FromButtons(const DeviceTables& devices);
     // A copy of another list's rows (texts, tags and colours); every Description tag True.
     static MappingTable CopyOf(const MappingTable& source);
@@ -79,31 +80,38 @@ public:
 
     // A double-click on a cell selects its row (without recolouring) and edits the cell: flags
     // toggle; the multiplier m becomes Abs(Int(m)) * 2, or 1 when that is not 1 to 8, so it
-    // steps 1, 2, 4, 8, 1.
+    // steps 1, 2, 4, 8, 1. Repeat, Rotary and Hold exclude each other: one switched on
+    // switches the others off. Rotary does not apply to a hat or axis row and stays off.
     CellEdit Edit(int r, int column);
     // The Description of a row; a double quote becomes an apostrophe, control characters
     // spaces.
     void SetDescription(int r, std::string_view text);
+    // The press or release point of an axis row from a user's text ("50", "40-60", "%"
+    // allowed): the points made sound (PointsOf: the release range widened to contain the
+    // press range) and a band row renamed after its band. False, nothing changed, for a text
+    // that is no point, another row or another column.
+    bool SetPoint(int r, int column, std::string_view text);
     // A key cell (On Press 1 .. On Release 16) of a row, replaced; nothing for another column.
     void SetKeyCell(int r, int column, const Cell& cell);
 
     // A click on "Button No." sorts the rows by button number in the current order (rows whose
-    // number does not convert first), then does what a click on "Device ID" does: toggles the
-    // order and sorts by the device text in the new order. Both sorts are stable, so the rows
-    // end grouped by device with each device's buttons in number order. Other columns sort
+    // number does not convert first; buttons, then hats, then axis directions, then bands, each
+    // by number, direction and band: SortKeyOf), then does what a click on "Device ID" does:
+    // toggles the order and sorts by the device text in the new order. Both sorts are stable, so
+    // the rows end grouped by device with each device's buttons in number order. Other columns sort
     // nothing and give false.
     bool SortByColumn(int column);
 
     // Marks each row active when its device is attached (identity compared trimmed and without
-    // regard to case; of two devices of one identity, the later counts) and has the button,
-    // else inactive.
+    // regard to case; of two devices of one identity, the later counts) and has the button, hat
+    // or axis the row reads, else inactive.
     void MarkActive(const DeviceTables& devices);
 
     // List maintenance, in one step however many rows move: row i of the new list is row
     // order[i] of the list now or, from RowCount() on, added[order[i] - RowCount()], coloured
     // from its active flag. Rows not in `order` go; none may appear twice. The selection stays
     // with its row, and is none once that row went.
-    void Rearrange(const std::vector<int>& order, std::vector<MappingRow> added);
+    void Rearrange(const std::vector<int>& order, std::vector<PackedRow> added);
     // A cell replaced.
     void SetCell(int r, int column, const Cell& cell);
 

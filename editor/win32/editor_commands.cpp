@@ -41,6 +41,8 @@ constexpr Action kTest{&Call<&C::ToggleTest>};
 constexpr Action kRemove{&Call<&C::RemoveInactiveAndDuplicateRows>};
 constexpr Action kAdd{&Call<&C::AddMissingRows>};
 constexpr Action kReplace{&Call<&C::ReplaceDevice>};
+constexpr Action kDiagonals{&Call<&C::AddHatDiagonals>};
+constexpr Action kBand{&Call<&C::AddAxisBand>};
 
 using P = CommandPlace;
 using T = ToolPicture;
@@ -166,6 +168,11 @@ constexpr EditorCommand kCommands[] = {
     MappingItem(IDP_MAPPING_REMOVE, P::MappingMenu, L"Remove Items", kRemove, &M::Remove),
     MappingItem(IDP_MAPPING_ADD, P::MappingMenu, L"Add Devices", kAdd, &M::Add),
     MappingItem(IDP_MAPPING_REPLACE, P::MappingMenu, L"Replace Device", kReplace, &M::Replace),
+    // Rows a hat or an axis may have beside those a new list gives it.
+    Separator(P::MappingMenu),
+    MappingItem(IDP_MAPPING_DIAGONALS, P::MappingMenu, L"Add Hat Diagonals", kDiagonals,
+                &M::AddDiagonals),
+    MappingItem(IDP_MAPPING_BAND, P::MappingMenu, L"Add Axis Band", kBand, &M::AddBand),
 
     // In the order of the buttons: two rows of four, Record first and Test fourth. Their
     // access keys differ from each other and from the menu bar's.

@@ -462,6 +462,10 @@ void EditorWindow::SetSecondStatusText(std::string_view text) {
     SetStatusPanel(1, secondStatusText_, text);
 }
 
+void EditorWindow::SetAxisStatusText(std::string_view text) {
+    SetStatusPanel(2, axisStatusText_, text);
+}
+
 void EditorWindow::ShowTestWindow() {
     testWindow_.Show(window_.Get());
 }

@@ -75,6 +75,7 @@ public:
     void Minimize() override;
     void Quit() override;
     void SetSecondStatusText(std::string_view text) override;
+    void SetAxisStatusText(std::string_view text) override;
     std::string_view StatusText() const override { return statusText_; }
     void ScrollRowIntoView(int row) override;
     void ScrollCellIntoView(int row, int column) override;
@@ -237,6 +238,7 @@ private:
     PollThread testPasses_;
     TestWindow testWindow_;
     std::string secondStatusText_;
+    std::string axisStatusText_;
     // Paths a second start handed over, until they are loaded.
     HandedOverPaths handedOver_;
 };

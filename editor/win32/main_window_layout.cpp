@@ -210,9 +210,9 @@ void EditorWindow::SetUpControls() {
     ShowDevices({});
     CreateMappingColumns();
 
-    // Two panels: the status text (three quarters), then the rest.
-    const int parts[] = {300, -1};
-    SendMessageW(statusBar_, SB_SETPARTS, 2, reinterpret_cast<LPARAM>(parts));
+    // Three panels: the status text (half), the button held, the axis moved last.
+    const int parts[] = {300, 450, -1};
+    SendMessageW(statusBar_, SB_SETPARTS, 3, reinterpret_cast<LPARAM>(parts));
 
     // The lists lie on the tab strip, the devices list and the buttons in their frame.
     SetWindowPos(deviceFrame_, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
@@ -304,8 +304,8 @@ void EditorWindow::Layout() {
     RECT status{};
     GetWindowRect(statusBar_, &status);
     const int statusHeight = status.bottom - status.top;
-    const int parts[] = {width * 3 / 4, -1};
-    SendMessageW(statusBar_, SB_SETPARTS, 2, reinterpret_cast<LPARAM>(parts));
+    const int parts[] = {width / 2, width * 3 / 4, -1};
+    SendMessageW(statusBar_, SB_SETPARTS, 3, reinterpret_cast<LPARAM>(parts));
 
     const int margin = s(6);
     const int top = s(2) + toolbarHeight + s(4);

@@ -5,6 +5,7 @@
 
 #include "core/text.h"
 #include "core/win32/win32_text.h"
+#include "editor/control_rows.h"
 #include "editor/editor_controller.h"
 #include "editor/mapping_table.h"
 #include "ui/win32/dpi.h"
@@ -112,7 +113,8 @@ LRESULT EditorWindow::OnMappingListNotify(NMHDR& header) {
         return OnMappingListDraw(reinterpret_cast<NMLVCUSTOMDRAW&>(header));
     case LVN_COLUMNCLICK:
         if (controller_ != nullptr)
-            controller_->ColumnClicked(reinterpret_cast<const NMLISTVIEW&>(header).iSubItem);
+            controller_->ColumnClicked(
+                ColumnAtPosition(reinterpret_cast<const NMLISTVIEW&>(header).iSubItem));
         return 0;
     default:
         return 0;
@@ -235,9 +237,10 @@ void EditorWindow::OnMappingListText(NMLVDISPINFOW& info) {
         return;
     item.pszText[0] = L'\0';
     if (table == nullptr || item.iItem < 0 || item.iItem >= table->RowCount() ||
-        item.iSubItem < 0 || item.iSubItem >= kColumnCount)
+        ColumnAtPosition(item.iSubItem) < 0)
         return;
-    const std::wstring text = WideFromUtf8(table->Row(item.iItem)[item.iSubItem].Text);
+    const std::wstring text =
+        WideFromUtf8(ShownCellText(table->Row(item.iItem), ColumnAtPosition(item.iSubItem)));
     lstrcpynW(item.pszText, text.c_str(), item.cchTextMax);
 }
 
@@ -277,11 +280,13 @@ LRESULT EditorWindow::OnMappingListDraw(NMLVCUSTOMDRAW& draw) {
 
 void EditorWindow::CreateMappingColumns() {
     const auto& titles = MappingColumnTitles();
-    for (int i = 0; i < static_cast<int>(titles.size()); ++i) {
-        const std::wstring title = WideFromUtf8(titles[static_cast<std::size_t>(i)]);
+    // The list's columns are the shown ones (ColumnAtPosition), each at its position.
+    for (int i = 0; i < kShownColumnCount; ++i) {
+        const int c = ColumnAtPosition(i);
+        const std::wstring title = WideFromUtf8(titles[static_cast<std::size_t>(c)]);
         LVCOLUMNW column{};
         column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_FMT | LVCF_SUBITEM;
-        column.fmt = IsCentredColumn(i) ? LVCFMT_CENTER : LVCFMT_LEFT;
+        column.fmt = IsCentredColumn(c) ? LVCFMT_CENTER : LVCFMT_LEFT;
         column.pszText = const_cast<wchar_t*>(title.c_str());
         column.cx = 80;
         column.iSubItem = i;
@@ -311,19 +316,20 @@ void EditorWindow::FitMappingColumns() {
     const int headerPadding = Scale(20, dpi_);
     const int keyColumnMax = MulDiv(kKeyColumnMaxTwips, static_cast<int>(dpi_), kTwipsPerInch);
     const auto& titles = MappingColumnTitles();
-    for (int c = 0; c < kColumnCount; ++c) {
+    for (int position = 0; position < kShownColumnCount; ++position) {
+        const int c = ColumnAtPosition(position);
         int title = textWidth(titles[static_cast<std::size_t>(c)]) + padding;
         if (IsKeyColumn(c))
             title += picture + headerPadding;
         int width = title;
         if (table != nullptr)
             for (const PackedRow& row : table->Rows())
-                width = std::max(width, textWidth(std::string(row.Text(c))) + padding +
+                width = std::max(width, textWidth(std::string(ShownCellText(row, c))) + padding +
                                             (c == 0 ? picture : 0));
         // Long key texts are cut at the key columns' width, the titles never.
         if (IsKeyColumn(c))
             width = std::min(width, std::max(keyColumnMax, title));
-        SendMessageW(mappingList_, LVM_SETCOLUMNWIDTH, static_cast<WPARAM>(c), width);
+        SendMessageW(mappingList_, LVM_SETCOLUMNWIDTH, static_cast<WPARAM>(position), width);
     }
 }
 
@@ -333,7 +339,7 @@ EditorWindow::Cell EditorWindow::MappingCellAt(POINT point) const {
     if (SendMessageW(mappingList_, LVM_SUBITEMHITTEST, 0, reinterpret_cast<LPARAM>(&hit)) < 0 ||
         hit.iItem < 0 || (hit.flags & LVHT_ONITEM) == 0)
         return {};
-    return {hit.iItem, hit.iSubItem};
+    return {hit.iItem, ColumnAtPosition(hit.iSubItem)};
 }
 
 void EditorWindow::SaveScrollPosition() {
@@ -467,10 +473,11 @@ void EditorWindow::ScrollRowIntoView(int row) {
 }
 
 bool EditorWindow::MappingCellBounds(int row, int column, RECT& bounds) const {
-    if (row < 0 || column < 0 || column >= kColumnCount)
+    const int position = PositionOfColumn(column);
+    if (row < 0 || position < 0)
         return false;
     bounds = {};
-    bounds.top = column;
+    bounds.top = position;
     bounds.left = LVIR_BOUNDS;
     if (!SendMessageW(mappingList_, LVM_GETSUBITEMRECT, static_cast<WPARAM>(row),
                       reinterpret_cast<LPARAM>(&bounds)))

@@ -120,6 +120,8 @@
 #define IDP_MAPPING_REMOVE 40305     /* "Remove Items" */
 #define IDP_MAPPING_ADD 40306        /* "Add Devices" */
 #define IDP_MAPPING_REPLACE 40307    /* "Replace Device" */
+#define IDP_MAPPING_DIAGONALS 40308  /* "Add Hat Diagonals" */
+#define IDP_MAPPING_BAND 40309       /* "Add Axis Band" */
 
 /* The duplicate dialog, caption "Select Item": a group of rows that map the same button.
    Clicking a row (or selecting it) checks it and enables OK; OK keeps it, Skip and Skip All

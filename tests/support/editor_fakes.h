@@ -40,6 +40,7 @@ public:
     void Minimize() override { minimized = true; }
     void Quit() override {}
     void SetSecondStatusText(std::string_view text) override { status2 = text; }
+    void SetAxisStatusText(std::string_view text) override { status3 = text; }
     std::string_view StatusText() const override { return status; }
     void ScrollRowIntoView(int) override {}
     void ScrollCellIntoView(int row, int column) override { shownCell = {row, column}; }
@@ -59,7 +60,7 @@ public:
             onPreferences();
     }
 
-    std::string caption, status, status2, keyMapping, editorText, startHint;
+    std::string caption, status, status2, status3, keyMapping, editorText, startHint;
     std::pair<int, int> shownCell{-1, -1}; // the row and column scrolled into view
     const MappingTable* shownTable = nullptr;
     EditorCommandStates states;

@@ -63,16 +63,20 @@ TEST(CommandStates, ModesSetTheMappingCommandsAndLockTheRestWhileRecordingOrTest
     struct Case {
         const char* Mode;
         bool Shown, Recording, Testing;
-        const char* Buttons;     // Record, ClearRow, ClearItem, Test, Remove, Add, Replace
+        bool HatRow, AxisRow; // the chosen row reads a hat missing a diagonal; an axis
+        // Record, ClearRow, ClearItem, Test, Remove, Add, Replace, AddDiagonals, AddBand
+        const char* Buttons;
         const char* MappingMenu; // the mapping list's context menu items
         const char* Flags; // Enabled of menus, file list menu, mapping menu; Recording, Testing
         bool Locked;       // toolbar off, menu entries kept, step 3 skipped
     };
     const Case cases[] = {
-        {"none shown", false, true, true, "0000000", "-------", "---00", false},
-        {"recording", true, true, false, "-110000", "-110000", "00-1-", true},
-        {"testing", true, false, true, "000-000", "000-000", "00--1", true},
-        {"neither", true, false, false, "1111111", "1111111", "11100", false},
+        {"none shown", false, true, true, true, true, "000000000", "---------", "---00", false},
+        {"recording", true, true, false, true, true, "-11000000", "-11000000", "00-1-", true},
+        {"testing", true, false, true, true, true, "000-00000", "000-00000", "00--1", true},
+        {"neither", true, false, false, false, false, "111111100", "111111100", "11100", false},
+        {"hat row", true, false, false, true, false, "111111110", "111111110", "11100", false},
+        {"axis row", true, false, false, false, true, "111111101", "111111101", "11100", false},
     };
     for (const Case& c : cases)
         for (bool before : {false, true}) {
@@ -82,7 +86,9 @@ TEST(CommandStates, ModesSetTheMappingCommandsAndLockTheRestWhileRecordingOrTest
                                                  .ConfigurationShown = c.Shown,
                                                  .Recording = c.Recording,
                                                  .Testing = c.Testing,
-                                                 .DevicesAttached = true});
+                                                 .DevicesAttached = true,
+                                                 .HatRowMissingDiagonals = c.HatRow,
+                                                 .AxisRow = c.AxisRow});
             SCOPED_TRACE(std::string(c.Mode) + (before ? " from all on" : " from all off"));
             EXPECT_EQ(Bits(s.Buttons), Resolve(c.Buttons, false, before));
             EXPECT_EQ(Bits(s.MappingMenu), Resolve(c.MappingMenu, false, before));

@@ -266,11 +266,16 @@ TEST_F(Editor, KeysMoveTheSelectedRowAndChooseTheColumnOutsideRecordingOnly) {
     const struct {
         ListKey key;
         int times, column, keyColumn; // keyColumn 0: none, as the header marks it
-    } choices[] = {{ListKey::Right, 1, 0, 0},
-                   {ListKey::Left, 1, 0, 0},
-                   {ListKey::Right, col::FirstPress, col::FirstPress, col::FirstPress},
-                   {ListKey::Left, 1, col::ScrollLock, 0},
-                   {ListKey::Right, kColumnCount, col::KeyEnd - 1, col::KeyEnd - 1}};
+    } choices[] = {
+        {ListKey::Right, 1, 0, 0},
+        {ListKey::Left, 1, 0, 0},
+        {ListKey::Right, col::FirstPress, col::FirstPress, col::FirstPress},
+        {ListKey::Left, 1, col::ScrollLock, 0},
+        {ListKey::Right, col::KeyEnd - 1 - col::ScrollLock, col::KeyEnd - 1, col::KeyEnd - 1},
+        // Past the key cells: the points and Hold, the hidden control cell skipped.
+        {ListKey::Right, 1, col::PressPoint, 0},
+        {ListKey::Right, kColumnCount, col::Hold, 0},
+        {ListKey::Left, 3, col::KeyEnd - 1, col::KeyEnd - 1}};
     for (const auto& c : choices) {
         for (int i = 0; i < c.times; ++i)
             editor->ListKeyPressed(c.key, 10);
@@ -313,10 +318,10 @@ TEST_F(Editor, SpaceAndEnterEditTheChosenCellAsADoubleClickAndF2OpensTheDescript
         ListKey key;
         const char* text;
     } edits[] = {{col::Repeat, ListKey::Space, "On"},     {col::Rotary, ListKey::Enter, "On"},
-                 {col::Multiplier, ListKey::Space, "2X"}, {col::Multiplier, ListKey::F2, "2X"},
-                 {col::Multiplier, ListKey::Enter, "4X"}, {col::NumLock, ListKey::Space, "On"},
-                 {col::CapsLock, ListKey::Enter, "On"},   {col::ScrollLock, ListKey::Space, "On"},
-                 {col::ScrollLock, ListKey::Enter, "Off"}};
+                 {col::Hold, ListKey::Space, "On"},       {col::Multiplier, ListKey::Space, "2X"},
+                 {col::Multiplier, ListKey::F2, "2X"},    {col::Multiplier, ListKey::Enter, "4X"},
+                 {col::NumLock, ListKey::Space, "On"},    {col::CapsLock, ListKey::Enter, "On"},
+                 {col::ScrollLock, ListKey::Space, "On"}, {col::ScrollLock, ListKey::Enter, "Off"}};
     for (const auto& e : edits) {
         editor->Save();
         chooseColumn(e.column);
@@ -326,6 +331,9 @@ TEST_F(Editor, SpaceAndEnterEditTheChosenCellAsADoubleClickAndF2OpensTheDescript
             << e.column;
     }
     EXPECT_EQ(table.Row(0)[col::Repeat].Text, "Off");
+    // Each of Repeat, Rotary and Hold switched the one before off.
+    EXPECT_EQ(table.Row(1)[col::Repeat].Text, "Off");
+    EXPECT_EQ(table.Row(1)[col::Rotary].Text, "Off");
 
     // The Description: Space does nothing, F2 and Enter open its editor; Escape keeps the
     // old text, Enter the new one.
@@ -354,7 +362,7 @@ TEST_F(Editor, SpaceAndEnterEditTheChosenCellAsADoubleClickAndF2OpensTheDescript
     editor->ToggleTest();
     ASSERT_TRUE(editor->Testing());
     editor->ListKeyPressed(ListKey::Space, 10);
-    EXPECT_EQ(table.Row(1)[col::Repeat].Text, "On");
+    EXPECT_EQ(table.Row(1)[col::Repeat].Text, "Off");
 }
 
 TEST_F(Editor, LoadOfNoFileOrAMissingOneListsNothing) {

@@ -32,6 +32,7 @@ TEST_F(Display, ThePassesChangesReachTheListOnlyWhenShownWithOneWakeUntilThen) {
         display.SetRowColour(1, rowcolour::Pressed);
         display.SetStatusText("Input Devices: Pad");
         display.SetSecondStatusText("Button 2: Pressed");
+        display.SetAxisStatusText("Pad: X axis 0 (0 %)");
         display.ScrollRowIntoView(1);
     });
     passes.join();
@@ -41,10 +42,12 @@ TEST_F(Display, ThePassesChangesReachTheListOnlyWhenShownWithOneWakeUntilThen) {
     EXPECT_EQ(table.RowColour(1), rowcolour::Pressed);
     EXPECT_EQ(view.status, "Input Devices: Pad");
     EXPECT_EQ(view.status2, "Button 2: Pressed");
+    EXPECT_EQ(view.status3, "Pad: X axis 0 (0 %)");
 
     // What every pass sets again unchanged wakes nobody: no message per pass.
     display.SetStatusText("Input Devices: Pad");
     display.SetSecondStatusText("Button 2: Pressed");
+    display.SetAxisStatusText("Pad: X axis 0 (0 %)");
     display.SetRowColour(1, rowcolour::Pressed);
     EXPECT_EQ(wakes, 1);
     display.SetStatusText("Input Devices: Available");
