@@ -139,7 +139,7 @@ TEST(ControlRows, PointsTypedAreCheckedAndMadeSound) {
     EXPECT_TRUE(table.SetPoint(minus, col::PressPoint, " 20 %"));
     EXPECT_EQ(texts(minus), "20 % / 20 %"); // the release point follows below it
     EXPECT_TRUE(table.SetPoint(minus, col::ReleasePoint, "0"));
-    EXPECT_EQ(texts(minus), "20 % / 0 %");
+    EXPECT_EQ(texts(minus), "20 % / 1 %"); // at rest is never down
     EXPECT_TRUE(table.SetPoint(minus, col::ReleasePoint, "60"));
     EXPECT_EQ(texts(minus), "20 % / 20 %"); // not above the press point
     for (const char* bad : {"101", "-1", "", "50-60", "x", "2.5"})
