@@ -260,6 +260,11 @@ run 0 dump v15.qmf
 before=$out
 run 0 dump v15-upgraded.qmf
 [ "$out" = "$before" ] || fail "upgrade keeps a 1.5 file's rows: $out"
+# A 1.5 file of plain button rows needs nothing of 1.5: written as 1.4, as Vantrel saves it.
+head -n 82 v15.qmf >buttons15.qmf
+run 0 upgrade buttons15.qmf -o -
+[ "$(head -n 1 stdout.txt | tr -d '\r')" = '"1.4"' ] || fail "plain rows of a 1.5 file are written as 1.4"
+[ "$(wc -l <stdout.txt)" -eq 75 ] || fail "one 1.4 record of 74 lines: $(wc -l <stdout.txt)"
 # Hats and axes in DEVICES.json: a joystick without them has none (the button row alone binds);
 # with hat 1 and axes y and slider1, the four rows bind.
 stick='"kind":"joystick","name":"Stick","identity":"{6A1F0C10-2B3C-4D5E-8F90-A1B2C3D4E5F8}","buttons":8'
