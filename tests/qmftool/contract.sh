@@ -244,6 +244,76 @@ run 2 simulate cockpit.qmf --devices devices.json --events events.txt --poll 461
 run 2 simulate cockpit.qmf --devices devices.json --events events.txt --poll 1 --until 100000000
 expect "too many passes" "$err" "more than 100000000 passes"
 
+# Version 1.5: each row's control, points, Hold and layer; older files print as before.
+run 0 dump v15.qmf
+expect "1.5 version" "$out" '{"version":"1.5","obsolete":false,"rows":[{"button":"1"'
+expect "1.5 button row" "$out" '"control":"","press_point":"","release_point":"","hold":false,"layer":0}'
+expect "1.5 hat row" "$out" '"control":"HAT UP","press_point":"","release_point":"","hold":false,"layer":0}'
+expect "1.5 axis row with Hold" "$out" '"control":"AXIS -","press_point":"50","release_point":"30","hold":true,"layer":0}'
+expect "1.5 band" "$out" '"control":"AXIS BAND","press_point":"40-60","release_point":"35-65","hold":false,"layer":0}'
+run 0 dump v14.qmf
+grep -qF '"control"' stdout.txt && fail "a 1.4 file's dump has no control: $out"
+[[ "$out" == *'"release":[{"text":'*'}]}]}' ]] || fail "a 1.4 row ends with its release keys: $out"
+run 0 upgrade v15.qmf -o v15-upgraded.qmf
+[ "$(head -1 v15-upgraded.qmf | tr -d '\r')" = '"1.5"' ] || fail "a 1.5 file with hat and axis rows stays 1.5"
+run 0 dump v15.qmf
+before=$out
+run 0 dump v15-upgraded.qmf
+[ "$out" = "$before" ] || fail "upgrade keeps a 1.5 file's rows: $out"
+# A 1.5 file of plain button rows needs nothing of 1.5: written as 1.4, as Vantrel saves it.
+head -n 82 v15.qmf >buttons15.qmf
+run 0 upgrade buttons15.qmf -o -
+[ "$(head -n 1 stdout.txt | tr -d '\r')" = '"1.4"' ] || fail "plain rows of a 1.5 file are written as 1.4"
+[ "$(wc -l <stdout.txt)" -eq 75 ] || fail "one 1.4 record of 74 lines: $(wc -l <stdout.txt)"
+# Hats and axes in DEVICES.json: a joystick without them has none (the button row alone binds);
+# with hat 1 and axes y and slider1, the four rows bind.
+stick='"kind":"joystick","name":"Stick","identity":"{6A1F0C10-2B3C-4D5E-8F90-A1B2C3D4E5F8}","buttons":8'
+printf '[{%s}]' "$stick" >plain-stick.json
+printf '[{%s,"axes":["x","y","slider1"],"hats":1}]' "$stick" >stick.json
+printf '[{%s,"axes":["x",7],"hats":0}]' "$stick" >slider-stick.json
+run 0 check v15.qmf --devices plain-stick.json
+[ "$out" = '{"mapping_count":4,"valid":1,"bound":1}' ] || fail "no hats or axes described: $out"
+run 0 check v15.qmf --devices stick.json
+[ "$out" = '{"mapping_count":4,"valid":4,"bound":4}' ] || fail "hats and axes described: $out"
+run 0 check v15.qmf --devices slider-stick.json
+[ "$out" = '{"mapping_count":4,"valid":2,"bound":2}' ] || fail "slider 1 by number, no hat: $out"
+for bad in '"axes":["w"]' '"axes":["x","X"]' '"axes":[9]' '"axes":[0]' '"axes":"x"' '"hats":5' '"hats":-1' '"hats":1.5'; do
+    printf '[{%s,%s}]' "$stick" "$bad" >bad-stick.json
+    run 2 check v15.qmf --devices bad-stick.json
+    expect "devices with $bad" "$err" "device 1: "
+done
+printf '[{%s,"hats":4}]' "$stick" >bad-stick.json
+run 0 check v15.qmf --devices bad-stick.json
+# simulate moves axes and hats: Y axis - presses at 16383 (50 % from the centre), not 16384,
+# and with Hold keeps W down until the stick is past 22937 (30 %); the throttle band presses
+# at 26214 (40 %), not 26213; hat 1 up presses Q. Axes start at the centre: the throttle, in
+# its band there, presses M on the first read and lets go (N) at 0.
+cat >moves.txt <<'EOF2'
+50 1 axis slider1 0
+100 1 axis y 16384
+200 1 axis 2 16383
+300 1 axis y 22937
+400 1 axis y 22938
+500 1 axis slider1 26213
+600 1 axis slider1 40%
+700 1 axis slider1 0
+800 1 hat 1 up-left
+900 1 hat 1 centre
+1000 1 hat 1 18000
+EOF2
+run 0 simulate v15.qmf --devices stick.json --events moves.txt --until 1100
+keys=$(grep -o '"t":[0-9]*,"event":"key","vk":[0-9]*,"scan":[0-9]*,"up":[a-z]*' stdout.txt |
+    sed 's/"event":"key",//; s/"scan":[0-9]*,//' | paste -sd' ')
+[ "$keys" = '"t":10,"vk":77,"up":false "t":10,"vk":77,"up":true "t":50,"vk":78,"up":false "t":50,"vk":78,"up":true "t":200,"vk":87,"up":false "t":400,"vk":87,"up":true "t":600,"vk":77,"up":false "t":600,"vk":77,"up":true "t":700,"vk":78,"up":false "t":700,"vk":78,"up":true "t":800,"vk":81,"up":false "t":800,"vk":81,"up":true' ] ||
+    fail "axis points, Hold, band and hat in a simulation: $keys"
+for bad in '100 1 axis rz 0' '100 1 axis w 0' '100 1 axis y 65536' '100 1 axis y -1' '100 1 axis y 101%' \
+    '100 1 hat 2 up' '100 1 hat 0 up' '100 1 hat 1 north' '100 1 hat 1 36000' '100 1 axis y' \
+    '100 1 axis y 0 0' '100 1 hat 1 up extra'; do
+    printf '%s\n' "$bad" >badmove.txt
+    run 2 simulate v15.qmf --devices stick.json --events badmove.txt
+    expect "bad move [$bad]" "$err" "line 1"
+done
+
 # Help on stdout, exit 0: every command with its options, the exit codes, the devices format.
 run 0 --help
 for line in 'usage: qmftool dump FILE' 'qmftool upgrade FILE -o OUT' '--devices DEVICES.json' \

@@ -37,11 +37,14 @@ constexpr const char* kDevicesFormat =
     "  \"buttons\" is a whole number from 0 to 32767. A joystick (a game controller)\n"
     "  is known by its \"identity\" and offers at most 128 buttons; a board by its\n"
     "  \"path\" less its last 5 characters, and a board of 0 buttons is left out.\n"
+    "  A joystick may list its \"axes\" (\"x\", \"y\", \"z\", \"rx\", \"ry\", \"rz\",\n"
+    "  \"slider1\", \"slider2\" or 1 to 8) and its number of \"hats\" (0 to 4):\n"
+    "  \"axes\":[\"x\",\"y\"],\"hats\":1; without them it has none.\n"
     "  [] is a machine with no device.\n";
 
 const Command kCommands[] = {
     {"dump", Dump, "dump FILE", "print FILE as JSON, read as Vantrel reads it",
-     "Reads FILE as Vantrel does (versions 1.1 to 1.4) and prints one JSON object on\n"
+     "Reads FILE as Vantrel does (versions 1.1 to 1.5) and prints one JSON object on\n"
      "one line:\n"
      "  {\"version\":\"1.4\",\"obsolete\":false,\"rows\":[ROW,...]}\n"
      "\"version\" is the version the records were read as, \"obsolete\" true when\n"
@@ -49,12 +52,17 @@ const Command kCommands[] = {
      "list: \"button\", \"device_name\", \"identity\", \"repeat\", \"rotary\", \"multiplier\",\n"
      "\"description\", \"num_lock\", \"caps_lock\", \"scroll_lock\", and \"press\" and\n"
      "\"release\", the 16 key cells of each side, each {\"text\":...,\"name\":...}.\n"
+     "A file of version 1.5 adds to every ROW \"control\" (\"\" a button, \"HAT UP\",\n"
+     "..., \"AXIS -\", \"AXIS +\", \"AXIS BAND\"), \"press_point\" and \"release_point\"\n"
+     "(\"50\", \"40-60\"; \"\" but on axis rows), \"hold\" and \"layer\".\n"
      "A value that does not convert is read as its default, as Vantrel reads it,\n"
      "and said on the error output. A file that ends inside a record exits 1 and\n"
      "prints {\"error\":\"corrupt\",\"rows\":N}, N being the rows read before the fault.\n",
      false},
-    {"upgrade", Upgrade, "upgrade FILE -o OUT", "rewrite FILE as version 1.4, as Vantrel saves it",
-     "Reads FILE as Vantrel does and writes OUT as Vantrel's Save writes version\n"
+    {"upgrade", Upgrade, "upgrade FILE -o OUT",
+     "rewrite FILE as version 1.4 or 1.5, as Vantrel saves it",
+     "Reads FILE as Vantrel does and writes OUT as Vantrel's Save does: version 1.5\n"
+     "when a row reads a hat or an axis, holds its keys or has a layer, otherwise\n"
      "1.4. OUT may be FILE itself: it is replaced in one step, so a failed write\n"
      "leaves it as it was. A corrupt file, or one with a value that does not convert\n"
      "(Vantrel would save its default in its place), is refused; OUT stays as it was.\n"
@@ -68,7 +76,8 @@ const Command kCommands[] = {
      "Loads FILE as Corvex does, with the devices DEVICES.json describes, and prints\n"
      "  {\"mapping_count\":N,\"valid\":V,\"bound\":B}\n"
      "N counts the records of the file, V those whose device is attached and has\n"
-     "the button, B the buttons that will send keys. A value that does not convert\n"
+     "the button, B the buttons, hat directions and axis rows that will send keys.\n"
+     "A value that does not convert\n"
      "is loaded as its default, as Corvex loads it, and said on the error output.\n"
      "A file Corvex would refuse (no device, no buttons, an older version, a corrupt\n"
      "file) exits 1.\n"
@@ -80,7 +89,7 @@ const Command kCommands[] = {
      "simulate FILE --devices DEVICES.json --events EVENTS\n"
      "                        [--poll P] [--repeat-rate R] [--rotary-rate T]\n"
      "                        [--key-hold H] [--until U] [--locks NCS]",
-     "print the keys Corvex would send for button changes",
+     "print the keys Corvex would send for button, axis and hat changes",
      "Loads FILE as check does, then runs Corvex's engine pass by pass on a virtual\n"
      "clock with the described devices and a simulated keyboard, and prints one JSON\n"
      "line per key record sent and per change of Corvex's status text, at the\n"
@@ -89,11 +98,15 @@ const Command kCommands[] = {
      "  {\"t\":10,\"event\":\"status\",\"text\":\"Input Devices: Button  1 pressed\"}\n"
      "EVENTS is a text file of button changes, one a line: TIME DEVICE BUTTON\n"
      "down|up (TIME in ms, DEVICE the position in DEVICES.json from 1, BUTTON from\n"
-     "1). Blank lines and lines starting with # are skipped.\n"
+     "1), TIME DEVICE axis AXIS VALUE (AXIS x, y, z, rx, ry, rz, slider1, slider2\n"
+     "or 1 to 8; VALUE 0 to 65535, or a percentage such as 25%) or TIME DEVICE hat\n"
+     "HAT POSITION (HAT from 1; POSITION up, up-right, ..., up-left, centre, or\n"
+     "hundredths of a degree 0 to 35999). Blank lines and lines starting with # are\n"
+     "skipped.\n"
      "\n"
      "options (whole milliseconds from 0 to 1000000000000; at most 100000000 passes):\n"
      "  --devices DEVICES.json   the attached devices (required; format below)\n"
-     "  --events EVENTS          the button changes (required)\n"
+     "  --events EVENTS          the changes (required)\n"
      "  --poll P                 the poll period, at least 1 (default 10)\n"
      "  --repeat-rate R          the repeat key macro delay (default 500)\n"
      "  --rotary-rate T          the rotary input rate threshold (default 35)\n"

@@ -1,7 +1,9 @@
 // dump and upgrade: the editor's reader and writer.
 #include "console_dialogs.h"
+#include "core/control_cells.h"
 #include "core/editor_qmf.h"
 #include "core/messages.h"
+#include "core/qmf_file.h"
 #include "qmftool.h"
 
 #include <cstdio>
@@ -76,7 +78,22 @@ std::string MultiplierJson(const Variant& tag) {
     }
 }
 
-std::string RowJson(const MappingRow& row) {
+// What a version 1.5 record adds: the control code, the points (axis rows; "" otherwise, as the
+// file has them), Hold and the layer.
+void AppendControl(std::string& out, const MappingRow& row) {
+    const ControlFields f = ControlFieldsOf(row);
+    const bool axis = f.Which.Kind == ControlKind::Axis;
+    out += ",\"control\":" + JsonQuote(std::string(ControlCode(f.Which)));
+    out += ",\"press_point\":" +
+           JsonQuote(axis ? PointText(f.Points.Press, f.Which.IsBand()) : std::string());
+    out += ",\"release_point\":" +
+           JsonQuote(axis ? PointText(f.Points.Release, f.Which.IsBand()) : std::string());
+    out += ",\"hold\":";
+    out += f.Hold ? "true" : "false";
+    out += ",\"layer\":" + std::to_string(f.Layer);
+}
+
+std::string RowJson(const MappingRow& row, bool withControl) {
     std::string out = "{\"button\":" + JsonQuote(row[col::Button].Text);
     out += ",\"device_name\":" + JsonQuote(row[col::Device].Text);
     out += ",\"identity\":" + JsonQuote(row[col::Device].Tag.ToText());
@@ -89,6 +106,8 @@ std::string RowJson(const MappingRow& row) {
     AppendBool(out, "scroll_lock", row[col::ScrollLock]);
     AppendKeys(out, "press", row, col::FirstPress);
     AppendKeys(out, "release", row, col::FirstRelease);
+    if (withControl)
+        AppendControl(out, row);
     out += '}';
     return out;
 }
@@ -139,12 +158,14 @@ int Dump(const Arguments& args) {
     if (read.ValueError)
         PrintRefusal(path, msg::ErrorBox(*read.ValueError, "open_click"),
                      "read with its default in its place, as Vantrel reads it");
+    // A file of version 1.5 says each row's control; older files print as they always did.
+    const bool withControl = read.Version == kNewestFileVersion;
     std::string out = "{\"version\":" + JsonQuote(read.Version) +
                       ",\"obsolete\":" + (read.Obsolete ? "true" : "false") + ",\"rows\":[";
     for (std::size_t i = 0; i < read.Rows.size(); ++i) {
         if (i > 0)
             out += ',';
-        out += RowJson(read.Rows[i].Unpack());
+        out += RowJson(read.Rows[i].Unpack(), withControl);
     }
     out += "]}";
     PrintLine(out);

@@ -6,6 +6,7 @@
 #include "keyboard/send_keys.h"
 #include "qmftool.h"
 #include "runner_dry_run.h"
+#include "sim/sim_controls.h"
 
 #include <algorithm>
 #include <charconv>
@@ -18,10 +19,13 @@ namespace qm::tool {
 namespace {
 
 struct Event {
+    enum class Kind : std::uint8_t { Button, Axis, Hat };
     long long Time = 0; // ms
     int Element = 0;    // 1-based index into DEVICES.json
-    int Button = 0;
+    Kind What = Kind::Button;
+    int Number = 0; // the button, axis (1 to 8) or hat
     bool Down = false;
+    std::uint32_t Value = 0; // an axis's value (0 to 65535) or a hat's position
 };
 
 // Bounds that keep the virtual clock's arithmetic exact and a run finite: times and periods up
@@ -38,35 +42,95 @@ std::optional<long long> WholeMs(const std::string& text) {
     return value;
 }
 
+// One line of EVENTS, split in words: `TIME DEVICE BUTTON down|up`, `TIME DEVICE axis AXIS
+// VALUE` (VALUE 0 to 65535, or P% of that) or `TIME DEVICE hat HAT POSITION` (a direction such
+// as up-left, centre, or hundredths of a degree); a message when it is none of them.
+std::string ReadEvent(const std::vector<std::string>& w, const DescribedDevices& devices,
+                      Event& event) {
+    const std::string usage = "expected TIME DEVICE BUTTON down|up, TIME DEVICE axis AXIS VALUE "
+                              "or TIME DEVICE hat HAT POSITION (TIME at most " +
+                              std::to_string(kMaxMs) + ")";
+    const bool control = w.size() == 5 && (w[2] == "axis" || w[2] == "hat");
+    if (w.size() != 4 && !control)
+        return usage;
+    const auto t = WholeMs(w[0]);
+    const auto e = WholeMs(w[1]);
+    if (!t || !e || *e < 1 || static_cast<std::size_t>(*e) > devices.Elements.size())
+        return usage;
+    event.Time = *t;
+    event.Element = static_cast<int>(*e);
+    const auto& described = devices.Elements[static_cast<std::size_t>(*e - 1)];
+    if (!control) {
+        const auto b = WholeMs(w[2]);
+        if (!b || *b < 1 || *b > 32767 || (w[3] != "down" && w[3] != "up"))
+            return usage;
+        event.Number = static_cast<int>(*b);
+        event.Down = w[3] == "down";
+        return {};
+    }
+    if (w[2] == "axis") {
+        event.What = Event::Kind::Axis;
+        event.Number = sim::AxisNumber(w[3]);
+        if (event.Number == 0)
+            return "no axis \"" + w[3] + "\" (x, y, z, rx, ry, rz, slider1, slider2 or 1 to 8)";
+        if ((described.AxisMask >> (event.Number - 1) & 1u) == 0)
+            return "device " + w[1] + " has no axis " + sim::AxisName(event.Number);
+        std::int32_t value = 0;
+        if (!sim::ParseAxisValue(w[4], kAxisMin, kAxisMax, value))
+            return "\"" + w[4] + "\" is neither a value from 0 to 65535 nor a percentage";
+        event.Value = static_cast<std::uint32_t>(value);
+        return {};
+    }
+    event.What = Event::Kind::Hat;
+    const auto h = WholeMs(w[3]);
+    if (!h || *h < 1 || *h > described.Hats)
+        return "device " + w[1] + " has no hat " + w[3];
+    event.Number = static_cast<int>(*h);
+    if (!sim::ParseHatPosition(w[4], event.Value))
+        return "\"" + w[4] + "\" is no hat position (up, up-right, ..., centre, or 0 to 35999)";
+    return {};
+}
+
 // Reads EVENTS; false with a message naming the line when it is malformed.
-bool ReadEvents(const std::string& text, std::size_t elements, std::vector<Event>& events,
-                std::string& error) {
+bool ReadEvents(const std::string& text, const DescribedDevices& devices,
+                std::vector<Event>& events, std::string& error) {
     std::istringstream lines(text);
     std::string line;
     for (int number = 1; std::getline(lines, line); ++number) {
         if (!line.empty() && line.back() == '\r')
             line.pop_back();
-        std::istringstream words(line);
-        std::string time, element, button, action, extra;
-        if (!(words >> time) || time[0] == '#')
+        std::istringstream split(line);
+        std::vector<std::string> words;
+        for (std::string word; words.size() < 6 && split >> word;)
+            words.push_back(word);
+        if (words.empty() || words[0][0] == '#')
             continue;
-        words >> element >> button >> action;
-        const auto t = WholeMs(time);
-        const auto e = WholeMs(element);
-        const auto b = WholeMs(button);
-        if (!t || !e || !b || *e < 1 || static_cast<std::size_t>(*e) > elements || *b < 1 ||
-            *b > 32767 || (action != "down" && action != "up") || (words >> extra)) {
-            error = "line " + std::to_string(number) +
-                    ": expected TIME DEVICE BUTTON down|up (TIME at most " +
-                    std::to_string(kMaxMs) + ")";
+        Event event;
+        if (const auto why = ReadEvent(words, devices, event); !why.empty()) {
+            error = "line " + std::to_string(number) + ": " + why;
             return false;
         }
-        events.push_back({*t, static_cast<int>(*e), static_cast<int>(*b), action == "down"});
+        events.push_back(event);
     }
     // Events of the same time keep their order in the file.
     std::stable_sort(events.begin(), events.end(),
                      [](const Event& a, const Event& b) { return a.Time < b.Time; });
     return true;
+}
+
+// Makes an event's change on the described devices.
+void Apply(const Event& e, DescribedDevices& devices) {
+    switch (e.What) {
+    case Event::Kind::Button:
+        devices.SetButton(e.Element, e.Number, e.Down);
+        break;
+    case Event::Kind::Axis:
+        devices.SetAxis(e.Element, e.Number, static_cast<std::int32_t>(e.Value));
+        break;
+    case Event::Kind::Hat:
+        devices.SetHat(e.Element, e.Number, e.Value);
+        break;
+    }
 }
 
 long long Milliseconds(Clock& clock) {
@@ -134,7 +198,7 @@ int Simulate(const Arguments& args) {
         return kExitUsage;
     std::vector<Event> events;
     std::string error;
-    if (!ReadEvents(eventsText, run.Described.Elements.size(), events, error))
+    if (!ReadEvents(eventsText, run.Described, events, error))
         return UsageError(*option("--events") + ": " + error);
     const auto until = number("--until", events.empty() ? 1000 : events.back().Time + 1000);
     if (!until)
@@ -167,7 +231,7 @@ int Simulate(const Arguments& args) {
     for (long long start = 0; start <= *until;) {
         clock.Set(static_cast<double>(start) / 1000);
         for (; next < events.size() && events[next].Time <= start; ++next)
-            run.Described.SetButton(events[next].Element, events[next].Button, events[next].Down);
+            Apply(events[next], run.Described);
         engine.Pass(run.Devices->Tables().ButtonMap(), run.Tables.PressKeys, run.Tables.ReleaseKeys,
                     policy);
         // A pass that overran its period is followed at once by the next one.

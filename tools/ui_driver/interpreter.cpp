@@ -21,6 +21,7 @@ const std::map<std::string, Session::Verb>& Session::Verbs() {
         {"start-together", {2, kAny, &Session::StartTogether}},
         {"listed", {0, 0, &Session::Listed}},
         {"quit", {0, 0, &Session::Quit}},
+        {"wait-ended", {0, 0, &Session::WaitEnded}},
         {"menu", {1, 1, &Session::Menu}},
         {"toolbar", {1, 1, &Session::Toolbar}},
         {"button", {1, 1, &Session::Button}},

@@ -121,4 +121,16 @@ void Session::Quit(const Arguments&) {
         Fail(Narrow(programName_) + " did not end");
 }
 
+void Session::WaitEnded(const Arguments&) {
+    // An action may have waited for the end already (a command sent while the program ends).
+    if (main_ == nullptr)
+        Fail("no program was started");
+    const ULONGLONG end = GetTickCount64() + kActionMs;
+    while (program_.Running() && GetTickCount64() < end)
+        if (!HandleDialogs())
+            Pump(20);
+    if (program_.Running())
+        Fail(Narrow(programName_) + " did not end");
+}
+
 } // namespace qm::e2e::verbs

@@ -164,6 +164,7 @@ private:
     // After a start: waits for the main window, the splash gone, then until the program is idle.
     void AwaitStartUp();
     void Quit(const Arguments& a);
+    void WaitEnded(const Arguments& a);
 
     // ---- actions (action_verbs.cpp; the answers and a dialog left open: dialog_verbs.cpp)
     void Menu(const Arguments& a);
