@@ -24,11 +24,11 @@ void HeldKeys::Send(std::span<const KeyInput> records) {
         if (!records[i].KeyUp || Find(records[i].VirtualKey) == nullptr)
             continue;
         if (i > start)
-            keyboard_.Send(records.subspan(start, i - start));
+            Inner().Send(records.subspan(start, i - start));
         start = i + 1;
     }
     if (start < records.size())
-        keyboard_.Send(records.subspan(start));
+        Inner().Send(records.subspan(start));
 }
 
 std::uint32_t HeldKeys::Hold(const CompiledKeys& keys, NavigationKeys navigation) {
@@ -55,7 +55,7 @@ std::uint32_t HeldKeys::Hold(const CompiledKeys& keys, NavigationKeys navigation
     }
     CountLocks(keys, 1);
     if (n > 0)
-        keyboard_.Send(std::span(downs.data(), n));
+        Inner().Send(std::span(downs.data(), n));
     return ticket_;
 }
 
@@ -82,7 +82,7 @@ void HeldKeys::LetGo(const CompiledKeys& keys, std::uint32_t ticket) {
     }
     CountLocks(keys, -1);
     if (n > 0)
-        keyboard_.Send(std::span(ups.data(), n));
+        Inner().Send(std::span(ups.data(), n));
 }
 
 void HeldKeys::ReleaseAll() {
@@ -97,10 +97,10 @@ void HeldKeys::ReleaseAll() {
     const auto forced = locksOn_;
     locksOn_ = {};
     if (n > 0)
-        keyboard_.Send(std::span(ups.data(), n));
+        Inner().Send(std::span(ups.data(), n));
     for (std::size_t i = 0; i < kLocks.size(); ++i)
         if (forced[i] > 0)
-            SetKeyState(keyboard_, kLocks[i], 0);
+            SetKeyState(Inner(), kLocks[i], 0);
 }
 
 std::int16_t HeldKeys::LockWanted(std::uint16_t virtualKey) const {

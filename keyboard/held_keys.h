@@ -12,19 +12,12 @@
 
 namespace qm {
 
-class HeldKeys final : public Keyboard {
+class HeldKeys final : public ForwardingKeyboard {
 public:
-    explicit HeldKeys(Keyboard& keyboard) : keyboard_(keyboard) {}
+    explicit HeldKeys(Keyboard& keyboard) : ForwardingKeyboard(keyboard) {}
 
     // Sends the records, but a key-up of a key the record holds is left out.
     void Send(std::span<const KeyInput> records) override;
-    std::int16_t GetKeyState(std::uint16_t virtualKey) override {
-        return keyboard_.GetKeyState(virtualKey);
-    }
-    LockStates ReadLocks() override { return keyboard_.ReadLocks(); }
-    std::uint16_t ScanCodeOf(std::uint16_t virtualKey) const override {
-        return keyboard_.ScanCodeOf(virtualKey);
-    }
 
     // Presses every key of every used step of `keys`, in order, and keeps them down, with the
     // lock keys `keys` forces on counted as wanted on. Returns the ticket LetGo needs.
@@ -51,7 +44,6 @@ private:
     Held* Find(std::uint16_t virtualKey);
     void CountLocks(const CompiledKeys& keys, int by);
 
-    Keyboard& keyboard_;
     std::array<Held, kMaxHeld> held_{};
     std::size_t count_ = 0;
     std::uint32_t ticket_ = 1;

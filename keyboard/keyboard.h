@@ -42,4 +42,25 @@ public:
     }
 };
 
+// A keyboard that passes everything to another: the base of the keyboards that watch or change
+// what goes through, which override only that.
+class ForwardingKeyboard : public Keyboard {
+public:
+    explicit ForwardingKeyboard(Keyboard& keyboard) : keyboard_(keyboard) {}
+    void Send(std::span<const KeyInput> records) override { keyboard_.Send(records); }
+    std::int16_t GetKeyState(std::uint16_t virtualKey) override {
+        return keyboard_.GetKeyState(virtualKey);
+    }
+    LockStates ReadLocks() override { return keyboard_.ReadLocks(); }
+    std::uint16_t ScanCodeOf(std::uint16_t virtualKey) const override {
+        return keyboard_.ScanCodeOf(virtualKey);
+    }
+
+protected:
+    Keyboard& Inner() const { return keyboard_; }
+
+private:
+    Keyboard& keyboard_;
+};
+
 } // namespace qm

@@ -22,7 +22,7 @@ constexpr std::uint16_t kHeld = 0x8000;
 } // namespace
 
 void LockKeepingKeyboard::Send(std::span<const KeyInput> records) {
-    keyboard_.Send(records);
+    Inner().Send(records);
     if (!kept_)
         return;
     for (const KeyInput& record : records) {
@@ -41,14 +41,14 @@ void LockKeepingKeyboard::Send(std::span<const KeyInput> records) {
 std::int16_t LockKeepingKeyboard::GetKeyState(std::uint16_t virtualKey) {
     LockStates locks;
     if (!StateOf(locks, virtualKey))
-        return keyboard_.GetKeyState(virtualKey);
+        return Inner().GetKeyState(virtualKey);
     locks = ReadLocks();
     return *StateOf(locks, virtualKey);
 }
 
 LockStates LockKeepingKeyboard::ReadLocks() {
     if (!kept_)
-        kept_ = keyboard_.ReadLocks();
+        kept_ = Inner().ReadLocks();
     return *kept_;
 }
 

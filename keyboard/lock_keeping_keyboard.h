@@ -9,9 +9,9 @@
 
 namespace qm {
 
-class LockKeepingKeyboard final : public Keyboard {
+class LockKeepingKeyboard final : public ForwardingKeyboard {
 public:
-    explicit LockKeepingKeyboard(Keyboard& keyboard) : keyboard_(keyboard) {}
+    explicit LockKeepingKeyboard(Keyboard& keyboard) : ForwardingKeyboard(keyboard) {}
 
     // Sends through the keyboard; a press of a lock key that is not held toggles it, a press
     // holds it and a release lets it go.
@@ -20,15 +20,11 @@ public:
     // as the keyboard has it.
     std::int16_t GetKeyState(std::uint16_t virtualKey) override;
     LockStates ReadLocks() override;
-    std::uint16_t ScanCodeOf(std::uint16_t virtualKey) const override {
-        return keyboard_.ScanCodeOf(virtualKey);
-    }
 
     // The kept states are dropped: the next question reads them again.
     void Forget() { kept_.reset(); }
 
 private:
-    Keyboard& keyboard_;
     std::optional<LockStates> kept_;
 };
 

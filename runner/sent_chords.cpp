@@ -51,7 +51,7 @@ void SentChords::Send(std::span<const KeyInput> records) {
         chords_[next_] = {mask, record.VirtualKey, now, false};
         next_ = (next_ + 1) % chords_.size();
     }
-    keyboard_.Send(records);
+    Inner().Send(records);
 }
 
 bool SentChords::TakeRecent(std::uint16_t modifiers, std::uint16_t key) {

@@ -12,22 +12,15 @@ namespace qm {
 
 // A keyboard that passes everything to another and notes each key it pressed down with the
 // modifiers its own records held at that moment.
-class SentChords final : public Keyboard {
+class SentChords final : public ForwardingKeyboard {
 public:
     // How long after its key went down a chord can still explain a hotkey: the system reports
     // the hotkey within a millisecond, later only when the program is busy.
     static constexpr double kExplainsFor = 1.0; // seconds
 
-    SentChords(Keyboard& keyboard, Clock& clock) : keyboard_(keyboard), clock_(clock) {}
+    SentChords(Keyboard& keyboard, Clock& clock) : ForwardingKeyboard(keyboard), clock_(clock) {}
 
     void Send(std::span<const KeyInput> records) override;
-    std::int16_t GetKeyState(std::uint16_t virtualKey) override {
-        return keyboard_.GetKeyState(virtualKey);
-    }
-    LockStates ReadLocks() override { return keyboard_.ReadLocks(); }
-    std::uint16_t ScanCodeOf(std::uint16_t virtualKey) const override {
-        return keyboard_.ScanCodeOf(virtualKey);
-    }
 
     // Whether this program's own output pressed `key` with exactly `modifiers` (the key-name
     // mask bits, 8 for WIN) less than kExplainsFor ago. The chord found is used up: one press
@@ -42,7 +35,6 @@ private:
         bool Taken = true;
     };
 
-    Keyboard& keyboard_;
     Clock& clock_;
     // How many of each modifier (SHIFT, CTRL, ALT, WIN) this program's records hold down.
     std::array<int, 4> held_{};
