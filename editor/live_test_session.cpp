@@ -86,12 +86,14 @@ void LiveTestSession::Stop() {
     // A box a pass waits on is answered, so that the passes end.
     display_.End();
     view.SetPollTimer(false, 0);
+    // The passes have ended: what rows with Hold hold goes up.
+    engine_->ReleaseHeld();
     state_.Devices->ReportTo(state_.Seams.Dialogs, &view);
     view.CloseTestWindow();
     ApplyProcessPriority(state_.Seams.Priority, state_.Window, kNormalPriorityClass);
     state_.Devices->StopEventReading();
     state_.Devices->UnacquireControllers();
-    // Nothing is sent: every row is simply released.
+    // Nothing else is sent: every row is simply released.
     if (auto* table = state_.List.Table(testedKey_)) {
         for (int r = 0; r < table->RowCount(); ++r)
             table->SetRowColour(r, rowcolour::Active);

@@ -280,3 +280,23 @@ TEST_F(LiveTest, APadUnpluggedDuringATestIsReleasedAndTestedAgainWhenBack) {
 
 } // namespace
 } // namespace qm
+
+namespace qm {
+namespace {
+
+// Keys a row with Hold holds go up when the test stops, and only those.
+TEST_F(LiveTest, TheKeysHoldHoldsGoUpWhenTheTestStops) {
+    testing::Record15 held{.Base = {.Button = "1", .Press = {{"W", "W"}}}, .Hold = "#TRUE#"};
+    files.files["C:\\a.qmf"] = testing::File15({held});
+    Start();
+    editor->ToggleTest();
+    Tick();
+    EXPECT_EQ(Pass(1, true), "W");
+    keyboard.Batches.clear();
+    editor->ToggleTest();
+    ASSERT_EQ(keyboard.Batches.size(), 1u);
+    EXPECT_EQ(keyboard.Batches[0], (std::vector{KeyInput{'W', 0x11, true}}));
+}
+
+} // namespace
+} // namespace qm
