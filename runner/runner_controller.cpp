@@ -135,6 +135,7 @@ void RunnerController::SetPoll(int index, bool ask) noexcept {
 }
 
 void RunnerController::EditPreferences() noexcept {
+    state_.Engine->ReleaseHeld(); // before the dialog, as before a box
     RunTrapped(state_.Seams.Dialogs, "MNpreferences_Click", [&] {
         preferences_.Load();
         state_.View.ShowPreferences();
