@@ -21,6 +21,9 @@ struct KeyStep {
 
 inline constexpr int kStepCount = 16;
 
+// Where an axis row moves the pointer.
+enum class PointerDirection : std::int8_t { None, Up, Down, Left, Right };
+
 struct CompiledKeys {
     // Steps 1 to 16 are Steps[0] to Steps[15].
     std::array<KeyStep, kStepCount> Steps{};
@@ -38,6 +41,14 @@ struct CompiledKeys {
     // Press side only: 1, 2, 4 or 8.
     std::int16_t Multiplier = 0;
     std::int16_t CurrentMultiplier = 0;
+    // Press side only: the shift layer (1 to 7) the row selects while its control is held, 0
+    // for none.
+    std::int16_t SelectsLayer = 0;
+    // Press side only: where the row moves the pointer, how fast at full deflection (pixels a
+    // second) and along which curve (1 linear, 2 steeper).
+    PointerDirection Pointer = PointerDirection::None;
+    std::int16_t PointerCurve = 1;
+    std::int32_t PointerSpeed = 0;
     // Monotonic clock seconds of the last rotary press edge and the last repeat send.
     double LastRotaryTime = 0;
     double LastRepeatTime = 0;

@@ -33,6 +33,17 @@ constexpr NamedKey kWordKeys[] = {
     {"NUMPAD -", 109}, {"NUMPAD .", 110},   {"NUMPAD /", 111},
 };
 
+// The mouse's names, which exist in version 1.5 files and the editor only.
+constexpr NamedKey kMouseKeys[] = {
+    {"MOUSE LEFT", kVkMouseLeft},  {"MOUSE RIGHT", kVkMouseRight}, {"MOUSE MIDDLE", kVkMouseMiddle},
+    {"MOUSE X1", kVkMouseX1},      {"MOUSE X2", kVkMouseX2},       {"WHEEL UP", kVkWheelUp},
+    {"WHEEL DOWN", kVkWheelDown},  {"WHEEL LEFT", kVkWheelLeft},   {"WHEEL RIGHT", kVkWheelRight},
+};
+
+constexpr std::string_view kPointerNames[] = {"POINTER UP", "POINTER DOWN", "POINTER LEFT",
+                                              "POINTER RIGHT"};
+constexpr std::string_view kLayerPrefix = "LAYER ";
+
 constexpr bool IsRunnerOnly(std::uint16_t code) {
     return code == kVkCapsLock || code == kVkNumLock;
 }
@@ -75,6 +86,16 @@ constexpr auto kNameOfCode = [] {
     return names;
 }();
 
+// kNameOfCode with the runner's lock keys and the mouse.
+constexpr auto kNameOfAnyCode = [] {
+    auto names = kNameOfCode;
+    for (const auto& key : kWordKeys)
+        names[key.Code] = key.Name;
+    for (const auto& key : kMouseKeys)
+        names[key.Code] = key.Name;
+    return names;
+}();
+
 std::optional<std::uint16_t> CodeOfCharacter(char c) {
     if ((c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z'))
         return static_cast<std::uint16_t>(c);
@@ -89,14 +110,42 @@ std::optional<std::uint16_t> CodeOfCharacter(char c) {
 std::optional<std::uint16_t> KeyCodeOfName(std::string_view name, Vocabulary vocabulary) {
     if (name.size() == 1)
         return CodeOfCharacter(name[0]);
+    if (vocabulary != Vocabulary::Runner14)
+        for (const auto& key : kMouseKeys)
+            if (key.Name == name)
+                return key.Code;
     const auto it = std::lower_bound(
         kWordKeysByName.begin(), kWordKeysByName.end(), name,
         [](const NamedKey& key, std::string_view wanted) { return key.Name < wanted; });
     if (it == kWordKeysByName.end() || it->Name != name)
         return std::nullopt;
-    if (IsRunnerOnly(it->Code) && vocabulary != Vocabulary::Runner)
+    if (IsRunnerOnly(it->Code) && vocabulary == Vocabulary::Editor)
         return std::nullopt;
     return it->Code;
+}
+
+PointerDirection PointerDirectionOfName(std::string_view name) {
+    for (std::size_t i = 0; i < std::size(kPointerNames); ++i)
+        if (kPointerNames[i] == name)
+            return static_cast<PointerDirection>(i + 1);
+    return PointerDirection::None;
+}
+
+int LayerOfName(std::string_view name) {
+    if (name.size() != kLayerPrefix.size() + 1 || !name.starts_with(kLayerPrefix))
+        return 0;
+    const char digit = name.back();
+    return digit >= '1' && digit <= '7' ? digit - '0' : 0;
+}
+
+bool IsNewestName(std::string_view name) {
+    return PointerDirectionOfName(name) != PointerDirection::None || LayerOfName(name) != 0 ||
+           std::any_of(std::begin(kMouseKeys), std::end(kMouseKeys),
+                       [&](const NamedKey& key) { return key.Name == name; });
+}
+
+std::string_view NameOfCode(std::uint16_t code) {
+    return code < kNameOfAnyCode.size() ? kNameOfAnyCode[code] : std::string_view();
 }
 
 std::string_view ModifierPrefix(std::uint16_t mask) {
@@ -139,9 +188,21 @@ void FillKeyStep(CompiledKeys& keys, std::string_view keyText, std::string_view 
         throw AppError(err::SubscriptOutOfRange);
     KeyStep& target = keys.Step(step);
     target = KeyStep{};
+    if (vocabulary != Vocabulary::Runner14) {
+        // A layer or a pointer direction is no chord: the row carries it.
+        if (const int layer = LayerOfName(keyName)) {
+            keys.SelectsLayer = static_cast<std::int16_t>(layer);
+            return;
+        }
+        if (const auto pointer = PointerDirectionOfName(keyName); pointer != PointerDirection::None) {
+            keys.Pointer = pointer;
+            return;
+        }
+    }
     std::size_t n = 0;
     const auto put = [&](std::uint16_t code) {
-        target.Slots[n++] = KeySlot{code, scanCodes.ScanCodeOf(code)};
+        target.Slots[n++] =
+            KeySlot{code, IsMouseCode(code) ? kMouseScanCode : scanCodes.ScanCodeOf(code)};
     };
     // Modifiers always in the order SHIFT, CTRL, ALT, whatever the order in the text.
     if (keyText.find("SHIFT") != std::string_view::npos)

@@ -7,6 +7,7 @@
 #include "core/dialogs.h"
 #include "devices/device_reader.h"
 #include "devices/device_tables.h"
+#include "engine/layer_stack.h"
 #include "keyboard/held_keys.h"
 #include "keyboard/keyboard.h"
 #include "keyboard/lock_keeping_keyboard.h"
@@ -88,6 +89,9 @@ public:
     void ReleaseHeld() noexcept;
     // Whether some key is held for a row with Hold.
     bool HoldsKeys() const { return !held_.Empty(); }
+    // The shift layer in use: that of the last pressed of the controls held that select one,
+    // 0 (the base) when none is held.
+    int ActiveLayer() const { return layers_.Active(); }
 
 private:
     void RunPass(const ButtonMapTable& buttonMap, std::span<CompiledKeys> press,
@@ -126,6 +130,7 @@ private:
     // Boxes come after the held keys went up.
     DialogsAfter dialogs_;
     bool busy_ = false;
+    LayerStack layers_;
     // Mappings pressed through each device, so that while one button is held the quiet
     // devices are still skipped. An upper bound: a device past the table is always examined.
     static constexpr int kCountedDevices = 512;

@@ -1,6 +1,7 @@
 #pragma once
-// The keyboard seam: batches of key records injected by scan code, the toggle and hold state
-// of keys, and the layout's scan codes.
+// The keyboard seam: batches of key records injected by scan code (the mouse's buttons and wheel
+// among them, by their codes of key_names.h), pointer moves, the toggle and hold state of keys,
+// and the layout's scan codes.
 #include "core/scan_codes.h"
 
 #include <cstdint>
@@ -31,8 +32,11 @@ struct LockStates {
 
 class Keyboard : public ScanCodeSource {
 public:
-    // Injects the records in one call, in order.
+    // Injects the records in one call, in order. A mouse button's record presses or releases
+    // it; a wheel's key-down turns the wheel one notch and its key-up does nothing.
     virtual void Send(std::span<const KeyInput> records) = 0;
+    // Moves the pointer by whole pixels, right and down positive.
+    virtual void MovePointer(int dx, int dy) = 0;
     // The key's state word: low bit = toggled on, high bit (0x8000 as a signed 16-bit
     // value, i.e. negative) = held down.
     virtual std::int16_t GetKeyState(std::uint16_t virtualKey) = 0;
@@ -48,6 +52,7 @@ class ForwardingKeyboard : public Keyboard {
 public:
     explicit ForwardingKeyboard(Keyboard& keyboard) : keyboard_(keyboard) {}
     void Send(std::span<const KeyInput> records) override { keyboard_.Send(records); }
+    void MovePointer(int dx, int dy) override { keyboard_.MovePointer(dx, dy); }
     std::int16_t GetKeyState(std::uint16_t virtualKey) override {
         return keyboard_.GetKeyState(virtualKey);
     }

@@ -37,6 +37,14 @@ void RecordingKeyboard::Send(std::span<const KeyInput> records) {
         OnSend(records);
 }
 
+void RecordingKeyboard::MovePointer(int dx, int dy) {
+    PointerX += dx;
+    PointerY += dy;
+    ++PointerMoves;
+    if (OnMove)
+        OnMove(dx, dy);
+}
+
 std::int16_t RecordingKeyboard::GetKeyState(std::uint16_t virtualKey) {
     ++KeyReads;
     const bool held = std::find(held_.begin(), held_.end(), virtualKey) != held_.end();

@@ -16,6 +16,7 @@ public:
     explicit RecordingKeyboard(const ScanCodeSource& layout) : layout_(layout) {}
 
     void Send(std::span<const KeyInput> records) override;
+    void MovePointer(int dx, int dy) override;
     std::int16_t GetKeyState(std::uint16_t virtualKey) override;
     LockStates ReadLocks() override;
     std::uint16_t ScanCodeOf(std::uint16_t virtualKey) const override {
@@ -35,6 +36,12 @@ public:
     bool Record = true;
     // Called with every batch (after the lock toggles it causes), when set.
     std::function<void(std::span<const KeyInput>)> OnSend;
+    // Where the pointer is: the sum of every move since the start.
+    int PointerX = 0;
+    int PointerY = 0;
+    int PointerMoves = 0;
+    // Called with every move, when set.
+    std::function<void(int dx, int dy)> OnMove;
 
 private:
     const ScanCodeSource& layout_;

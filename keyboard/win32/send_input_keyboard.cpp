@@ -7,6 +7,15 @@
 
 namespace qm {
 
+void SendInputKeyboard::MovePointer(int dx, int dy) {
+    INPUT input{};
+    input.type = INPUT_MOUSE;
+    input.mi.dx = dx;
+    input.mi.dy = dy;
+    input.mi.dwFlags = MOUSEEVENTF_MOVE;
+    SendInput(1, &input, sizeof(INPUT));
+}
+
 // Every record names its key by scan code, flagged as extended when it says so. The virtual key
 // goes along as well: Windows ignores it when the scan-code flag is set, but Wine takes the key
 // from it (without it every key arrives as virtual key 0).

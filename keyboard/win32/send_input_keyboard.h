@@ -55,6 +55,7 @@ public:
     static constexpr std::size_t kMaxRecordsPerCall = 8;
 
     void Send(std::span<const KeyInput> records) override;
+    void MovePointer(int dx, int dy) override;
     std::int16_t GetKeyState(std::uint16_t virtualKey) override { return states_.Read(virtualKey); }
     LockStates ReadLocks() override { return states_.ReadLocks(); }
     std::uint16_t ScanCodeOf(std::uint16_t virtualKey) const override {
