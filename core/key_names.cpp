@@ -35,9 +35,9 @@ constexpr NamedKey kWordKeys[] = {
 
 // The mouse's names, which exist in version 1.5 files and the editor only.
 constexpr NamedKey kMouseKeys[] = {
-    {"MOUSE LEFT", kVkMouseLeft},  {"MOUSE RIGHT", kVkMouseRight}, {"MOUSE MIDDLE", kVkMouseMiddle},
-    {"MOUSE X1", kVkMouseX1},      {"MOUSE X2", kVkMouseX2},       {"WHEEL UP", kVkWheelUp},
-    {"WHEEL DOWN", kVkWheelDown},  {"WHEEL LEFT", kVkWheelLeft},   {"WHEEL RIGHT", kVkWheelRight},
+    {"MOUSE LEFT", kVkMouseLeft}, {"MOUSE RIGHT", kVkMouseRight}, {"MOUSE MIDDLE", kVkMouseMiddle},
+    {"MOUSE X1", kVkMouseX1},     {"MOUSE X2", kVkMouseX2},       {"WHEEL UP", kVkWheelUp},
+    {"WHEEL DOWN", kVkWheelDown}, {"WHEEL LEFT", kVkWheelLeft},   {"WHEEL RIGHT", kVkWheelRight},
 };
 
 constexpr std::string_view kPointerNames[] = {"POINTER UP", "POINTER DOWN", "POINTER LEFT",
@@ -194,7 +194,8 @@ void FillKeyStep(CompiledKeys& keys, std::string_view keyText, std::string_view 
             keys.SelectsLayer = static_cast<std::int16_t>(layer);
             return;
         }
-        if (const auto pointer = PointerDirectionOfName(keyName); pointer != PointerDirection::None) {
+        if (const auto pointer = PointerDirectionOfName(keyName);
+            pointer != PointerDirection::None) {
             keys.Pointer = pointer;
             return;
         }
