@@ -63,9 +63,10 @@ void Compile(const MappingEntry& e, const ControlFields& fields,
         int step = 0;
         for (std::size_t s = 0; s < std::size_t{kStepCount}; ++s) {
             const auto text = TrimmedTextOf(v[firstLine + 2 * s], textScratch);
-            if (!text.empty())
+            if (!text.empty() &&
                 FillKeyStep(keys, text, TrimmedTextOf(v[firstLine + 2 * s + 1], nameScratch),
-                            ++step, vocabulary, scanCodes);
+                            step + 1, vocabulary, scanCodes))
+                ++step;
         }
     };
     side(press, 10);
