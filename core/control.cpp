@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <array>
 #include <charconv>
+#include <cmath>
 
 namespace qm {
 
@@ -151,6 +152,13 @@ std::string_view AxisName(int number) {
     return kAxisNames[static_cast<std::size_t>(number - 1)];
 }
 
+int WholeNumberOf(double value) {
+    constexpr double kLimit = 1e9;
+    if (!(value == value)) // NaN
+        return 0;
+    return static_cast<int>(std::nearbyint(std::clamp(value, -kLimit, kLimit)));
+}
+
 std::optional<ControlFields> ParseControlFields(std::span<const std::string_view> lines,
                                                 const std::function<void(const AppError&)>& note) {
     std::string scratch;
@@ -167,10 +175,11 @@ std::optional<ControlFields> ParseControlFields(std::span<const std::string_view
         const Variant value = ParseQmfValue(line);
         if (value.kind() == Variant::Kind::String && TrimSpaces(*value.AsString()).empty())
             return 0; // "": not set
-        return ConvertedOr(value, &Variant::ToInteger, 0, [&](const AppError& e) {
+        // A pointer speed may pass 32767: the line is read as a number, not as an Integer.
+        return WholeNumberOf(ConvertedOr(value, &Variant::ToNumber, 0.0, [&](const AppError& e) {
             note(e);
             converted = false;
-        });
+        }));
     };
     if (fields.Which.Kind == ControlKind::Axis) {
         std::string release;

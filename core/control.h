@@ -100,6 +100,9 @@ struct ControlFields {
     bool operator==(const ControlFields&) const = default;
 };
 
+// A number of a 1.5 record's field as a whole number: rounded, kept within +-1,000,000,000.
+int WholeNumberOf(double value);
+
 // Reads the lines a 1.5 record adds. Nothing when the record is not to be loaded: its control
 // code is unknown or its layer is not 0 to 7 (a value that does not convert is noted first).
 // A Hold or a pointer value that does not convert is noted and takes its default.

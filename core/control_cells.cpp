@@ -19,8 +19,9 @@ Cell PointCell(PointRange point, bool band) {
     return {text + " %", Variant::Text(text)};
 }
 
+// A whole number of a cell; a pointer speed may pass 32767, so it is not read as an Integer.
 int NumberOf(const Cell& cell) {
-    return ConvertedOr(cell.Tag, &Variant::ToInteger, 0);
+    return WholeNumberOf(ConvertedOr(cell.Tag, &Variant::ToNumber, 0.0));
 }
 
 std::string TextOf(const Variant& tag) {
@@ -73,7 +74,7 @@ bool NeedsNewestVersion(const PackedRow& row) {
         return true;
     if (ConvertedOr(row.Tag(col::Layer), &Variant::ToInteger, 0) != 0)
         return true;
-    if (ConvertedOr(row.Tag(col::PointerSpeed), &Variant::ToInteger, 0) != 0 ||
+    if (ConvertedOr(row.Tag(col::PointerSpeed), &Variant::ToNumber, 0.0) != 0 ||
         ConvertedOr(row.Tag(col::PointerCurve), &Variant::ToInteger, 0) != 0)
         return true;
     return NamesNewestAction(row);

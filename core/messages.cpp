@@ -257,6 +257,17 @@ Message InvalidPoint(bool band) {
             "Invalid Point", MessageButtons::Ok, MessageIcon::Exclamation};
 }
 
+Message InvalidLayer() {
+    return {"A layer is a whole number from 0 (the base layer) to 7.", "Invalid Layer",
+            MessageButtons::Ok, MessageIcon::Exclamation};
+}
+
+Message InvalidPointerSpeed() {
+    return {"A pointer speed is a whole number of pixels a second from 1 to 100000, or nothing "
+            "for the default of 800.",
+            "Invalid Pointer Speed", MessageButtons::Ok, MessageIcon::Exclamation};
+}
+
 Message NothingToReplace() {
     return {"No items to replace.", "Replace Error", MessageButtons::Ok, MessageIcon::Exclamation};
 }

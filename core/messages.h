@@ -104,6 +104,9 @@ Message ConfirmReplaceDevice();
 Message DevicesReplaced(int items);
 // A press or release point typed that is no whole percentage (a band's: no range of two).
 Message InvalidPoint(bool band);
+// A Layer or a Pointer Speed typed into its cell that is none.
+Message InvalidLayer();
+Message InvalidPointerSpeed();
 
 // DirectX check.
 Message DirectXDetectionError();

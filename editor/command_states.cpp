@@ -109,19 +109,24 @@ EditorCommandStates NextCommandStates(const EditorCommandStates& before,
         s.Recording = false;
         s.Testing = false;
         s.Buttons = MappingCommandFlags{};
+        s.CopyLayers = {};
     } else if (input.Recording) {
         s.Recording = true;
         for (MappingCommandFlags* m : {&s.Buttons, &s.MappingMenu}) {
             m->ClearRow = m->ClearItem = true;
-            m->Test = m->Remove = m->Add = m->Replace = m->AddDiagonals = m->AddBand = false;
+            m->Test = m->Remove = m->Add = m->Replace = m->AddDiagonals = m->AddBand =
+                m->CopyToLayer = false;
+            m->SetKeyCell = input.RowChosen && input.KeyColumnChosen;
         }
+        s.CopyLayers = {};
         LockFileCommands(s);
         return s;
     } else if (input.Testing) {
         s.Testing = true;
         for (MappingCommandFlags* m : {&s.Buttons, &s.MappingMenu})
             m->Record = m->ClearRow = m->ClearItem = m->Remove = m->Add = m->Replace =
-                m->AddDiagonals = m->AddBand = false;
+                m->AddDiagonals = m->AddBand = m->CopyToLayer = m->SetKeyCell = false;
+        s.CopyLayers = {};
         LockFileCommands(s);
         return s;
     } else {
@@ -132,7 +137,12 @@ EditorCommandStates NextCommandStates(const EditorCommandStates& before,
         for (MappingCommandFlags* m : {&s.Buttons, &s.MappingMenu}) {
             m->AddDiagonals = input.HatRowMissingDiagonals;
             m->AddBand = input.AxisRow;
+            m->CopyToLayer = input.CopyLayers != 0;
+            m->SetKeyCell = input.RowChosen && input.KeyColumnChosen;
         }
+        s.CopyLayers = {};
+        for (std::size_t layer = 1; layer < s.CopyLayers.size(); ++layer)
+            s.CopyLayers[layer] = (input.CopyLayers & (1u << layer)) != 0;
         s.MappingMenuEnabled = s.MenusEnabled = s.FileListMenuEnabled = true;
     }
 

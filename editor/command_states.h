@@ -2,6 +2,7 @@
 // Which of the editor's commands are available: the toolbar, the main menu, the file list's
 // context menu, the seven mapping buttons and the mapping list's context menu, computed from
 // the editor's state after every command. The window only applies the result.
+#include <array>
 #include <optional>
 
 namespace qm {
@@ -27,6 +28,9 @@ struct MappingCommandFlags {
          Add = false, Replace = false;
     // Rows for the diagonals of the chosen row's hat (some missing), a band of its axis.
     bool AddDiagonals = false, AddBand = false;
+    // The chosen row copied into a layer (CopyLayers says which); a layer or pointer name put
+    // into the chosen key cell.
+    bool CopyToLayer = false, SetKeyCell = false;
     bool operator==(const MappingCommandFlags&) const = default;
 };
 
@@ -39,6 +43,8 @@ struct EditorCommandStates {
     MappingCommandFlags Buttons;     // enabled
     MappingCommandFlags MappingMenu; // enabled
     bool MappingMenuEnabled = true;
+    // The chosen row can be copied into layer n (1 to 7; 0 is never set).
+    std::array<bool, 8> CopyLayers{};
     // The recording and testing flags: the buttons' pictures ("rec_on"/"rec_off",
     // "test_on"/"test_off") and the captions of the context menu's first and fourth items.
     bool Recording = false;
@@ -57,6 +63,11 @@ struct EditorCommandInput {
     // The chosen row (pressed, else selected) reads a hat with a diagonal missing; an axis.
     bool HatRowMissingDiagonals = false;
     bool AxisRow = false;
+    // A row is chosen; bit n: it can be copied into layer n.
+    bool RowChosen = false;
+    unsigned CopyLayers = 0;
+    // A key column is chosen.
+    bool KeyColumnChosen = false;
 };
 
 // The states the window is designed with: every file command available, the mapping buttons

@@ -3,6 +3,7 @@
 #include "core/control_cells.h"
 #include "core/qmf_file.h"
 #include "core/text.h"
+#include "editor/layer_rows.h"
 #include "editor/mapping_table.h"
 
 #include <algorithm>
@@ -154,6 +155,23 @@ std::string_view ShownCellText(const PackedRow& row, int column) {
         if (const std::string_view name = row.Text(col::Control); !name.empty())
             return column == col::Button ? name : kNotApplicable;
     }
+    switch (column) {
+    case col::Layer:
+        return RowLayer(row) == 0 ? kBaseLayerText : row.Text(column);
+    case col::PointerSpeed:
+        // An axis row moving the pointer without a speed set moves at the default.
+        if (RowControl(row).Kind != ControlKind::Axis)
+            return kNotApplicable;
+        if (ConvertedOr(row.Tag(column), &Variant::ToNumber, 0.0) > 0)
+            return row.Text(column);
+        return MovesPointer(row) ? kDefaultPointerSpeedText : std::string_view();
+    case col::PointerCurve:
+        if (RowControl(row).Kind != ControlKind::Axis)
+            return kNotApplicable;
+        return PointerCurveText(row);
+    default:
+        break;
+    }
     // A row that never had Hold switched on keeps its cell empty (a button row written as
     // version 1.4): it is off.
     if (column == col::Hold && row.Text(column).empty())
@@ -170,7 +188,7 @@ int ColumnAtPosition(int shown) {
 int PositionOfColumn(int column) {
     if (column >= 0 && column < col::KeyEnd)
         return column;
-    if (column >= col::PressPoint && column <= col::Hold)
+    if (column >= col::PressPoint && column <= col::PointerCurve)
         return column - 1;
     return -1;
 }

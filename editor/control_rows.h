@@ -51,15 +51,17 @@ struct ControlSortKey {
 ControlSortKey SortKeyOf(const PackedRow& row);
 
 // What the list shows in a cell: a hat or axis row's name in "Button No.", "n/a" for Rotary
-// on a hat or axis row (it does not apply there), "Off" for a Hold never set; the cell's text
-// otherwise.
+// on a hat or axis row (it does not apply there), "Off" for a Hold never set, "Base" for the
+// base layer, the pointer speed and curve of an axis row (the defaults when it moves the pointer
+// without them: PointerSpeedText, PointerCurveText) and "n/a" for them on other rows; the cell's
+// text otherwise.
 std::string_view ShownCellText(const PackedRow& row, int column);
 inline constexpr std::string_view kNotApplicable = "n/a";
 
 // The columns the list shows, left to right: the 41 of a button row, then "Press At",
-// "Release At" and "Hold". The control cell (its name is shown in "Button No.") and the
-// layer and pointer cells stay hidden.
-inline constexpr int kShownColumnCount = col::KeyEnd + 3;
+// "Release At", "Hold", "Layer", "Pointer Speed" and "Pointer Curve". The control cell (its
+// name is shown in "Button No.") stays hidden.
+inline constexpr int kShownColumnCount = col::KeyEnd + 6;
 // The row's column shown at position `shown` (0 to kShownColumnCount - 1), and back: -1 for a
 // hidden column or a position out of range.
 int ColumnAtPosition(int shown);

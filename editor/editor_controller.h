@@ -126,6 +126,12 @@ public:
     void KeyPressed(std::uint16_t virtualKey, std::uint16_t modifierMask) noexcept {
         recording_.KeyPressed(virtualKey, modifierMask);
     }
+    // A mouse button or wheel notch on the mapping list: recorded when it is on the recording
+    // cell while recording (true), else the list's own click.
+    bool MouseClicked(int row, int column, std::uint16_t mouseCode,
+                      std::uint16_t modifierMask) noexcept {
+        return recording_.MouseClicked(row, column, mouseCode, modifierMask);
+    }
     // The Delete key came up in the mapping list: it removes items, unless it was recorded.
     void DeleteKeyReleased() noexcept;
     // List maintenance of the shown list (the mapping buttons and the mapping list's pop-up):
@@ -141,6 +147,11 @@ public:
     void ClearKeyCell() noexcept { listEditing_.ClearKeyCell(); }
     void AddHatDiagonals() noexcept { listEditing_.AddHatDiagonals(); }
     void AddAxisBand() noexcept { listEditing_.AddAxisBand(); }
+    // Shift layers: the layer the list shows (none: all), the chosen row copied into a layer,
+    // a layer or pointer name put into the chosen key cell.
+    void ShowLayer(std::optional<int> layer) noexcept { listEditing_.ShowLayer(layer); }
+    void CopyToLayer(int layer) noexcept { listEditing_.CopyToLayer(layer); }
+    void SetKeyCellName(std::string_view name) noexcept { listEditing_.SetKeyCellName(name); }
 
     // A request to close the main window: false when the user chose to stay.
     bool ClosingProceeds() noexcept;

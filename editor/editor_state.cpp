@@ -2,6 +2,7 @@
 
 #include "core/messages.h"
 #include "editor/control_rows.h"
+#include "editor/layer_rows.h"
 #include "editor/list_maintenance.h"
 
 #include <utility>
@@ -30,7 +31,10 @@ void EditorState::UpdateStates() {
         if (row >= 0 && row < table->RowCount()) {
             input.HatRowMissingDiagonals = MissingDiagonals(*table, row) > 0;
             input.AxisRow = RowControl(table->Row(row)).Kind == ControlKind::Axis;
+            input.RowChosen = true;
+            input.CopyLayers = CopyableLayers(*table, row);
         }
+        input.KeyColumnChosen = KeyColumn && IsKeyColumn(*KeyColumn);
     }
     States = NextCommandStates(States, input);
     if (Recording != States.Recording || Testing != States.Testing) {

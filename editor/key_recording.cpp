@@ -49,10 +49,14 @@ void KeyRecording::Stop() {
 void KeyRecording::KeyPressed(std::uint16_t virtualKey, std::uint16_t modifierMask) noexcept {
     if (!state_.Recording && !state_.Testing)
         return;
+    Record([&] { return DecodeKeyEvent(virtualKey, modifierMask); });
+}
+
+void KeyRecording::Record(const std::function<DecodedKeyEvent()>& decode) noexcept {
     RunTrapped(state_.Seams.Dialogs, "KB_Decode", [&] {
         auto& view = state_.View;
         view.SetKeyMappingText("");
-        const DecodedKeyEvent key = DecodeKeyEvent(virtualKey, modifierMask);
+        const DecodedKeyEvent key = decode();
         if (key.Name.empty())
             return;
         view.SetKeyMappingText(key.Text);
@@ -74,6 +78,23 @@ void KeyRecording::KeyPressed(std::uint16_t virtualKey, std::uint16_t modifierMa
         if (entry != nullptr && entry->State != before)
             state_.Refresh();
     });
+}
+
+bool KeyRecording::MouseClicked(int row, int column, std::uint16_t mouseCode,
+                                std::uint16_t modifierMask) noexcept {
+    const auto* table = state_.List.Shown();
+    if (!state_.Recording || state_.Testing || !IsMouseCode(mouseCode) || table == nullptr ||
+        row < 0 || row != table->SelectedRow() || !state_.KeyColumn || column != *state_.KeyColumn)
+        return false;
+    // Named as a cell names it: the keys' own names know no mouse.
+    Record([&] {
+        DecodedKeyEvent mouse;
+        mouse.Name = NameOfCode(mouseCode);
+        mouse.Text = std::string(ModifierPrefix(modifierMask)) + mouse.Name;
+        mouse.KeyCode = mouseCode;
+        return mouse;
+    });
+    return true;
 }
 
 void KeyRecording::DecodeKey(std::uint16_t virtualKey, std::uint16_t modifierMask) {

@@ -1,5 +1,7 @@
 #include "editor/list_maintenance.h"
 
+#include "editor/layer_rows.h"
+
 #include "core/control_cells.h"
 #include "core/messages.h"
 #include "core/qmf_file.h"
@@ -28,19 +30,10 @@ std::string IdentityOf(const PackedRow& row) {
     return row.Tag(col::Device).ToText();
 }
 
-// Rows that map the same button of the same device share this: the same button text, the
-// same control (a band's the same band), the same identity trimmed and without regard to case.
+// Rows that map the same button of the same device in the same layer share this: the same
+// control (ControlKey), the same layer. A layer's row is no duplicate of its base row.
 std::string DuplicateKey(const PackedRow& row) {
-    const std::string_view button = row.Text(col::Button);
-    const Control control = RowControl(row);
-    std::string key = std::to_string(button.size()) + ':' + std::string(button);
-    if (control.Kind != ControlKind::Button) {
-        key += '#' + std::string(ControlCode(control));
-        if (control.IsBand())
-            key += ' ' + std::string(row.Text(col::PressPoint));
-        key += '#';
-    }
-    return key + IdentityKey(IdentityOf(row));
+    return ControlKey(row) + '@' + std::to_string(RowLayer(row));
 }
 
 DuplicateRow Listed(const PackedRow& row) {
@@ -157,8 +150,10 @@ MissingRows PlanMissingRows(const MappingTable& table, const std::vector<DeviceE
     std::vector<RowFacts> facts;
     for (const PackedRow& row : table.Rows()) {
         const auto found = identities.find(IdentityKey(IdentityOf(row)));
-        facts.push_back({IsActive(row), found == identities.end() ? -1 : found->second,
-                         WholeButton(row), RowControl(row)});
+        // A layer's row stands in for no base row: only base rows count as present.
+        facts.push_back({IsActive(row) && RowLayer(row) == 0,
+                         found == identities.end() ? -1 : found->second, WholeButton(row),
+                         RowControl(row)});
     }
     MissingRows plan;
     plan.Order.resize(static_cast<std::size_t>(count));
@@ -355,7 +350,9 @@ void ClearRowCells(MappingTable& table, int row) {
     ControlFields fields = ControlFieldsOf(cells);
     if (fields.Which.Kind == ControlKind::Button && !fields.Hold)
         return; // a button row without Hold keeps its cells empty (written as before)
+    // The row keeps its layer; Hold and pointer motion go.
     fields.Hold = false;
+    fields.PointerSpeed = fields.PointerCurve = 0;
     fields.Points = DefaultPoints(
         fields.Which, fields.Which.IsBand() ? std::optional(fields.Points.Press) : std::nullopt);
     const auto number = ButtonNumber(table.Row(row));

@@ -1,10 +1,20 @@
 #include "editor/live_test_display.h"
 
 #include "editor/editor_view.h"
+#include "editor/layer_rows.h"
 
 #include <utility>
 
 namespace qm {
+
+std::string AxisPanelText(int layer, std::string_view axis) {
+    if (layer == 0)
+        return std::string(axis);
+    std::string text = LayerName(layer);
+    if (!axis.empty())
+        text.append("   ").append(axis);
+    return text;
+}
 
 void LiveTestDisplay::Begin(const MappingTable& table, std::string_view status, Wake wake) {
     const std::lock_guard lock(mutex_);
@@ -18,6 +28,7 @@ void LiveTestDisplay::Begin(const MappingTable& table, std::string_view status, 
     status_ = std::string(status);
     second_.clear();
     axis_.clear();
+    layer_ = 0;
     scroll_.reset();
     box_.reset();
     answer_.reset();
@@ -86,6 +97,15 @@ void LiveTestDisplay::SetAxisStatusText(std::string_view text) {
     Pending();
 }
 
+void LiveTestDisplay::SetLayer(int layer) {
+    const std::lock_guard lock(mutex_);
+    if (layer_ == layer)
+        return;
+    layer_ = layer;
+    axisChanged_ = true;
+    Pending();
+}
+
 bool LiveTestDisplay::StatusIs(std::string_view text) const {
     const std::lock_guard lock(mutex_);
     return status_ == text;
@@ -133,8 +153,9 @@ void LiveTestDisplay::Show(EditorView& view, Dialogs& dialogs, MappingTable* tab
         std::exchange(statusChanged_, false) ? std::optional(status_) : std::nullopt;
     const std::optional<std::string> second =
         std::exchange(secondChanged_, false) ? std::optional(second_) : std::nullopt;
-    const std::optional<std::string> axis =
-        std::exchange(axisChanged_, false) ? std::optional(axis_) : std::nullopt;
+    const std::optional<std::string> axis = std::exchange(axisChanged_, false)
+                                                ? std::optional(AxisPanelText(layer_, axis_))
+                                                : std::nullopt;
     const bool clearKeyMapping = std::exchange(clearKeyMapping_, false);
     const auto scroll = std::exchange(scroll_, std::nullopt);
     // A box is shown once, by the first Show that finds it; the passes wait for its answer.

@@ -21,6 +21,10 @@ namespace qm {
 
 class EditorView;
 
+// The status bar's third panel while testing: the shift layer held ("Layer 2"; nothing for the
+// base layer), then the axis moved last.
+std::string AxisPanelText(int layer, std::string_view axis);
+
 class LiveTestDisplay final : public StatusSink, public Dialogs {
 public:
     // Asks the window's thread to call Show soon; never waits for it.
@@ -44,6 +48,8 @@ public:
     void SetSecondStatusText(std::string_view text);
     // The axis moved last (AxisWatch), the status bar's third panel.
     void SetAxisStatusText(std::string_view text);
+    // The shift layer the engine uses now (0 the base), shown before the axis.
+    void SetLayer(int layer);
     bool StatusIs(std::string_view text) const;
     void ClearKeyMappingText();
     void ScrollRowIntoView(int row);
@@ -70,7 +76,8 @@ private:
     std::string second_;
     bool secondChanged_ = false;
     std::string axis_;
-    bool axisChanged_ = false;
+    int layer_ = 0;
+    bool axisChanged_ = false; // the axis or the layer
     bool clearKeyMapping_ = false;
     std::optional<int> scroll_;
     std::optional<Message> box_;

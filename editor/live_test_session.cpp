@@ -131,6 +131,7 @@ void LiveTestSession::TimerTick() noexcept {
                   *policy_);
     if (const auto moved = axes_.Update(*state_.Devices, state_.Devices->Tables()))
         display_.SetAxisStatusText(*moved);
+    display_.SetLayer(engine_->ActiveLayer());
 }
 
 void LiveTestSession::ShowPasses() noexcept {

@@ -3,6 +3,7 @@
 #include "core/error_trap.h"
 #include "core/messages.h"
 #include "editor/control_rows.h"
+#include "editor/layer_rows.h"
 #include "keyboard/send_keys.h"
 
 #include <algorithm>
@@ -17,10 +18,40 @@ constexpr std::uint16_t kNumLockKey = 144;
 constexpr std::uint16_t kCapsLockKey = 20;
 constexpr std::uint16_t kScrollLockKey = 145;
 
-// Whether the cell is a point of an axis row, which the cell editor edits.
-bool IsPointCell(const PackedRow& row, int column) {
-    return (column == col::PressPoint || column == col::ReleasePoint) &&
-           RowControl(row).Kind == ControlKind::Axis;
+// Whether the cell is one the cell editor edits beside the Description: a point or the pointer
+// speed of an axis row, the layer of any row.
+bool IsTypedCell(const PackedRow& row, int column) {
+    switch (column) {
+    case col::PressPoint:
+    case col::ReleasePoint:
+    case col::PointerSpeed:
+        return RowControl(row).Kind == ControlKind::Axis;
+    case col::Layer:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// The text the cell editor opens with: a point as its number or range without " %", the layer
+// as its number, the pointer speed as its number or nothing.
+std::string EditedText(const PackedRow& row, int column) {
+    switch (column) {
+    case col::Layer:
+        return std::to_string(RowLayer(row));
+    case col::PointerSpeed: {
+        const int speed = WholeNumberOf(ConvertedOr(row.Tag(column), &Variant::ToNumber, 0.0));
+        return speed > 0 ? std::to_string(speed) : std::string();
+    }
+    case col::PressPoint:
+    case col::ReleasePoint:
+        if (const Variant tag = row.Tag(column); tag.AsString() != nullptr)
+            return *tag.AsString();
+        break;
+    default:
+        break;
+    }
+    return std::string(row.Text(column));
 }
 
 } // namespace
@@ -92,14 +123,7 @@ void MappingListEditing::OpenDescriptionEditor(const MappingTable& table, int ro
 void MappingListEditing::OpenCellEditor(const MappingTable& table, int row, int column) {
     state_.EditRow = row;
     state_.EditColumn = column;
-    std::string text(table.Row(row).Text(column));
-    // A point is edited as its number or range, without " %".
-    if (column != col::Description) {
-        const Variant tag = table.Row(row).Tag(column);
-        if (const std::string* point = tag.AsString())
-            text = *point;
-    }
-    state_.View.OpenDescriptionEditor(row, text);
+    state_.View.OpenDescriptionEditor(row, EditedText(table.Row(row), column));
 }
 
 void MappingListEditing::CellDoubleClicked(int row, int column) noexcept {
@@ -108,12 +132,13 @@ void MappingListEditing::CellDoubleClicked(int row, int column) noexcept {
         if (state_.Testing || table == nullptr || row < 0 || row >= table->RowCount())
             return;
         table->Select(row, state_.Recording);
-        if (IsPointCell(table->Row(row), column)) {
+        if (IsTypedCell(table->Row(row), column)) {
             state_.View.RedrawMappingRows();
             OpenCellEditor(*table, row, column);
             return;
         }
-        if (table->Edit(row, column) != CellEdit::None) {
+        if ((column == col::PointerCurve && StepPointerCurve(*table, row)) ||
+            table->Edit(row, column) != CellEdit::None) {
             state_.MarkModified();
             if (state_.Recording)
                 FollowLockFlags(table->Row(row));
@@ -143,7 +168,7 @@ void MappingListEditing::DescriptionCommitted(std::string_view text) noexcept {
         if (table == nullptr || !row || *row < 0 || *row >= table->RowCount())
             return;
         if (state_.EditColumn != col::Description) {
-            CommitPoint(*table, *row, state_.EditColumn, text);
+            CommitTypedCell(*table, *row, state_.EditColumn, text);
             return;
         }
         const auto before = table->Row(*row)[col::Description].Text;
@@ -155,17 +180,30 @@ void MappingListEditing::DescriptionCommitted(std::string_view text) noexcept {
     });
 }
 
-void MappingListEditing::CommitPoint(MappingTable& table, int row, int column,
-                                     std::string_view text) {
+void MappingListEditing::CommitTypedCell(MappingTable& table, int row, int column,
+                                         std::string_view text) {
     const PackedRow before = table.Row(row);
-    if (!table.SetPoint(row, column, text)) {
-        if (IsPointCell(before, column))
-            state_.Seams.Dialogs.ShowMessage(msg::InvalidPoint(RowControl(before).IsBand()));
+    const bool point = column == col::PressPoint || column == col::ReleasePoint;
+    const bool set =
+        point ? table.SetPoint(row, column, text) : SetLayerOrSpeed(table, row, column, text);
+    if (!set) {
+        if (!IsTypedCell(before, column))
+            return;
+        state_.Seams.Dialogs.ShowMessage(point ? msg::InvalidPoint(RowControl(before).IsBand())
+                                         : column == col::Layer ? msg::InvalidLayer()
+                                                                : msg::InvalidPointerSpeed());
         return;
     }
     if (!(table.Row(row) == before))
         state_.MarkModified();
-    state_.View.RedrawMappingRows();
+    // A row moved to a layer the list does not show leaves the view, and the selection.
+    if (!InLayerView(table.Row(row), table.ShownLayer())) {
+        table.Deselect();
+        state_.ListColumn.reset();
+        state_.View.ShowMappingList(&table);
+    } else {
+        state_.View.RedrawMappingRows();
+    }
     state_.Refresh();
 }
 
@@ -202,8 +240,21 @@ void MappingListEditing::KeyPressed(ListKey key, int pageRows) noexcept {
 }
 
 void MappingListEditing::MoveSelection(const MappingTable& table, ListKey key, int pageRows) {
-    const int last = table.RowCount() - 1;
-    const int from = table.SelectedRow();
+    // The keys move among the rows the list shows: positions in the layer's view.
+    const auto layer = table.ShownLayer();
+    const std::vector<int> shown = layer ? RowsInLayerView(table, layer) : std::vector<int>();
+    const int count = layer ? static_cast<int>(shown.size()) : table.RowCount();
+    if (count == 0)
+        return;
+    const auto rowAt = [&](int position) {
+        return layer ? shown[static_cast<std::size_t>(position)] : position;
+    };
+    const int last = count - 1;
+    int from = table.SelectedRow();
+    if (layer) {
+        const auto at = std::find(shown.begin(), shown.end(), from);
+        from = at != shown.end() ? static_cast<int>(at - shown.begin()) : -1;
+    }
     // A page key moves by the rows a page shows less one, so that one row stays in sight.
     const int page = std::max(pageRows - 1, 1);
     int row = 0;
@@ -220,7 +271,7 @@ void MappingListEditing::MoveSelection(const MappingTable& table, ListKey key, i
     else if (key == ListKey::End)
         row = last;
     // As a click on the row: recoloured, the "Key Mapping:" box emptied.
-    state_.PressedRow = std::clamp(row, 0, last);
+    state_.PressedRow = rowAt(std::clamp(row, 0, last));
     ListClicked();
     state_.View.ScrollCellIntoView(table.SelectedRow(), state_.ListColumn.value_or(-1));
 }
@@ -244,7 +295,7 @@ void MappingListEditing::EditChosenCell(const MappingTable& table, ListKey key) 
     if (row < 0 || !state_.ListColumn)
         return;
     const int column = *state_.ListColumn;
-    if (column == col::Description || IsPointCell(table.Row(row), column)) {
+    if (column == col::Description || IsTypedCell(table.Row(row), column)) {
         if (key != ListKey::Space)
             OpenCellEditor(table, row, column);
     } else if (key != ListKey::F2) {
@@ -330,6 +381,52 @@ void MappingListEditing::AddControlRows(std::string_view procedure,
         state_.View.ShowMappingList(table);
     });
     state_.PressedRow.reset(); // rows moved
+    state_.Refresh();
+}
+
+// ---- layers --------------------------------------------------------------------------------
+
+void MappingListEditing::ShowLayer(std::optional<int> layer) noexcept {
+    RunTrapped(state_.Seams.Dialogs, "MNlayer_Click", [&] {
+        auto* table = state_.List.Shown();
+        if (table == nullptr || state_.Recording || state_.Testing)
+            return;
+        table->SetShownLayer(layer);
+        const int selected = table->SelectedRow();
+        if (selected >= 0 && !InLayerView(table->Row(selected), layer))
+            table->Deselect();
+        state_.PressedRow.reset();
+        state_.View.ShowMappingList(table);
+    });
+    state_.Refresh();
+}
+
+void MappingListEditing::CopyToLayer(int layer) noexcept {
+    RunTrapped(state_.Seams.Dialogs, "ComCopyLayer_Click", [&] {
+        auto* table = state_.List.Shown();
+        const int row = ChosenRow();
+        if (state_.Recording || state_.Testing || table == nullptr || row < 0)
+            return;
+        if (CopyRowsToLayer(*table, std::span(&row, 1), layer) == 0)
+            return;
+        state_.MarkModified();
+        state_.View.ShowMappingList(table);
+    });
+    state_.PressedRow.reset(); // rows moved
+    state_.Refresh();
+}
+
+void MappingListEditing::SetKeyCellName(std::string_view name) noexcept {
+    RunTrapped(state_.Seams.Dialogs, "ComSetCell_Click", [&] {
+        auto* table = state_.List.Shown();
+        const int row = ChosenRow();
+        const auto column = state_.KeyColumn;
+        if (state_.Testing || table == nullptr || row < 0 || !column || !IsKeyColumn(*column))
+            return;
+        table->SetKeyCell(row, *column, {std::string(name), Variant::Text(std::string(name))});
+        state_.View.RedrawMappingRows();
+        state_.MarkModified();
+    });
     state_.Refresh();
 }
 

@@ -44,6 +44,15 @@ public:
     // Rows for the missing diagonals of the chosen row's hat; a band row of its axis.
     void AddHatDiagonals() noexcept;
     void AddAxisBand() noexcept;
+    // The list shows the rows of one shift layer (0 the base), or of all (none). A selected row
+    // the view hides is no longer selected.
+    void ShowLayer(std::optional<int> layer) noexcept;
+    // The chosen row copied into `layer` (1 to 7) with its keys, unless its control has a row
+    // there already.
+    void CopyToLayer(int layer) noexcept;
+    // A name no key gives ("LAYER 1", "POINTER UP", ...) put into the chosen key cell of the
+    // chosen row.
+    void SetKeyCellName(std::string_view name) noexcept;
 
 private:
     void MoveSelection(const MappingTable& table, ListKey key, int pageRows);
@@ -52,8 +61,8 @@ private:
     void OpenDescriptionEditor(const MappingTable& table, int row);
     // The cell editor over a row's Description or point cell.
     void OpenCellEditor(const MappingTable& table, int row, int column);
-    // A point typed in the cell editor: set, or refused with a message.
-    void CommitPoint(MappingTable& table, int row, int column, std::string_view text);
+    // A point, layer or pointer speed typed in the cell editor: set, or refused with a message.
+    void CommitTypedCell(MappingTable& table, int row, int column, std::string_view text);
     void AddControlRows(std::string_view procedure, bool (*add)(MappingTable&, int));
     // While recording, the keyboard's lock keys follow the row's flags.
     void FollowLockFlags(const PackedRow& row);

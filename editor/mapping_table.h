@@ -68,6 +68,12 @@ public:
 
     // The selected row (0-based), -1 when none.
     int SelectedRow() const { return selected_; }
+    // No row selected (the selected one was hidden).
+    void Deselect() { selected_ = -1; }
+
+    // The shift layer the list shows (none: every layer); the rows of others stay, hidden.
+    std::optional<int> ShownLayer() const { return shownLayer_; }
+    void SetShownLayer(std::optional<int> layer) { shownLayer_ = layer; }
 
     // Selecting a row (a click): recolours every row from its active flag, then the selected
     // row Selected, or Recording while recording. Returns false and recolours nothing when the
@@ -120,6 +126,7 @@ private:
     std::vector<std::uint32_t> colours_;
     int selected_ = -1;
     bool descending_ = false; // the current sort order
+    std::optional<int> shownLayer_;
 };
 
 } // namespace qm

@@ -1,6 +1,9 @@
 #include "editor/win32/editor_commands.h"
 
+#include "core/control.h"
 #include "editor/editor_controller.h"
+
+#include <string>
 
 namespace qm::win32 {
 namespace {
@@ -44,6 +47,24 @@ constexpr Action kReplace{&Call<&C::ReplaceDevice>};
 constexpr Action kDiagonals{&Call<&C::AddHatDiagonals>};
 constexpr Action kBand{&Call<&C::AddAxisBand>};
 
+void ShowLayerOfItem(EditorController& controller, const EditorCommand& row) noexcept {
+    controller.ShowLayer(LayerOfViewItem(row.Id));
+}
+void CopyToLayerOfItem(EditorController& controller, const EditorCommand& row) noexcept {
+    controller.CopyToLayer(LayerOfCopyItem(row.Id));
+}
+// A "Set Key Cell" item's caption is the name it puts in the cell.
+void SetKeyCellOfItem(EditorController& controller, const EditorCommand& row) noexcept {
+    std::string name;
+    for (const wchar_t* c = row.Caption; *c != L'\0'; ++c)
+        if (*c != L'&')
+            name.push_back(static_cast<char>(*c));
+    controller.SetKeyCellName(name);
+}
+constexpr Action kShowLayer{&ShowLayerOfItem};
+constexpr Action kCopyToLayer{&CopyToLayerOfItem};
+constexpr Action kSetKeyCell{&SetKeyCellOfItem};
+
 using P = CommandPlace;
 using T = ToolPicture;
 using F = FileCommandFlags;
@@ -86,16 +107,19 @@ constexpr E Keys(E row, Shortcut first, Shortcut second = {}) {
     row.Shortcuts = {first, second};
     return row;
 }
-constexpr E Opener(const wchar_t* caption, P opens) {
+constexpr E Opener(const wchar_t* caption, P opens, P place = P::MenuBar, bool M::*flag = nullptr) {
     E row;
     row.Caption = caption;
     row.Opens = opens;
+    row.Place = place;
+    row.Enabled.Mapping = flag;
     return row;
 }
 
 constexpr EditorCommand kCommands[] = {
     Opener(L"&File", P::FileMenu),
     Opener(L"&Tools", P::ToolsMenu),
+    Opener(L"&View", P::ViewMenu),
     Item(IDM_OPTIONS, P::MenuBar, L"&Options", kOptions, {}, nullptr),
     Opener(L"&Help", P::HelpMenu),
 
@@ -118,6 +142,18 @@ constexpr EditorCommand kCommands[] = {
     Keys(Item(IDM_JOY, P::ToolsMenu, L" Refresh Device &List", kRefresh, T::Joy, &F::Refresh),
          Shortcut{kVkF5}),
     Item(IDM_RUN, P::ToolsMenu, L" &Run", kRun, T::Run, &F::Run),
+
+    // One of them is checked: the layer the mapping list shows.
+    Item(IDM_VIEW_ALL_LAYERS, P::ViewMenu, L" &All Layers", kShowLayer, {}, nullptr),
+    Separator(P::ViewMenu),
+    Item(IDM_VIEW_LAYER_BASE, P::ViewMenu, L" &Base Layer", kShowLayer, {}, nullptr),
+    Item(IDM_VIEW_LAYER_BASE + 1, P::ViewMenu, L" Layer &1", kShowLayer, {}, nullptr),
+    Item(IDM_VIEW_LAYER_BASE + 2, P::ViewMenu, L" Layer &2", kShowLayer, {}, nullptr),
+    Item(IDM_VIEW_LAYER_BASE + 3, P::ViewMenu, L" Layer &3", kShowLayer, {}, nullptr),
+    Item(IDM_VIEW_LAYER_BASE + 4, P::ViewMenu, L" Layer &4", kShowLayer, {}, nullptr),
+    Item(IDM_VIEW_LAYER_BASE + 5, P::ViewMenu, L" Layer &5", kShowLayer, {}, nullptr),
+    Item(IDM_VIEW_LAYER_BASE + 6, P::ViewMenu, L" Layer &6", kShowLayer, {}, nullptr),
+    Item(IDM_VIEW_LAYER_BASE + 7, P::ViewMenu, L" Layer &7", kShowLayer, {}, nullptr),
 
     Keys(Item(IDM_CONTENTS, P::HelpMenu, L" &Contents...", kContents, T::Help, &F::Help),
          Shortcut{kVkF1}),
@@ -173,6 +209,41 @@ constexpr EditorCommand kCommands[] = {
     MappingItem(IDP_MAPPING_DIAGONALS, P::MappingMenu, L"Add Hat Diagonals", kDiagonals,
                 &M::AddDiagonals),
     MappingItem(IDP_MAPPING_BAND, P::MappingMenu, L"Add Axis Band", kBand, &M::AddBand),
+    // Shift layers: the chosen row copied into a layer (an item greyed where its control has a
+    // row already: CopyLayers), a layer or pointer name put into the chosen key cell.
+    Separator(P::MappingMenu),
+    Opener(L"Copy to Layer", P::CopyLayerMenu, P::MappingMenu, &M::CopyToLayer),
+    Opener(L"Set Key Cell", P::KeyCellMenu, P::MappingMenu, &M::SetKeyCell),
+    MappingItem(IDP_MAPPING_COPY_LAYER + 1, P::CopyLayerMenu, L"Layer 1", kCopyToLayer,
+                &M::CopyToLayer),
+    MappingItem(IDP_MAPPING_COPY_LAYER + 2, P::CopyLayerMenu, L"Layer 2", kCopyToLayer,
+                &M::CopyToLayer),
+    MappingItem(IDP_MAPPING_COPY_LAYER + 3, P::CopyLayerMenu, L"Layer 3", kCopyToLayer,
+                &M::CopyToLayer),
+    MappingItem(IDP_MAPPING_COPY_LAYER + 4, P::CopyLayerMenu, L"Layer 4", kCopyToLayer,
+                &M::CopyToLayer),
+    MappingItem(IDP_MAPPING_COPY_LAYER + 5, P::CopyLayerMenu, L"Layer 5", kCopyToLayer,
+                &M::CopyToLayer),
+    MappingItem(IDP_MAPPING_COPY_LAYER + 6, P::CopyLayerMenu, L"Layer 6", kCopyToLayer,
+                &M::CopyToLayer),
+    MappingItem(IDP_MAPPING_COPY_LAYER + 7, P::CopyLayerMenu, L"Layer 7", kCopyToLayer,
+                &M::CopyToLayer),
+    MappingItem(IDP_MAPPING_SET_LAYER + 1, P::KeyCellMenu, L"LAYER 1", kSetKeyCell, &M::SetKeyCell),
+    MappingItem(IDP_MAPPING_SET_LAYER + 2, P::KeyCellMenu, L"LAYER 2", kSetKeyCell, &M::SetKeyCell),
+    MappingItem(IDP_MAPPING_SET_LAYER + 3, P::KeyCellMenu, L"LAYER 3", kSetKeyCell, &M::SetKeyCell),
+    MappingItem(IDP_MAPPING_SET_LAYER + 4, P::KeyCellMenu, L"LAYER 4", kSetKeyCell, &M::SetKeyCell),
+    MappingItem(IDP_MAPPING_SET_LAYER + 5, P::KeyCellMenu, L"LAYER 5", kSetKeyCell, &M::SetKeyCell),
+    MappingItem(IDP_MAPPING_SET_LAYER + 6, P::KeyCellMenu, L"LAYER 6", kSetKeyCell, &M::SetKeyCell),
+    MappingItem(IDP_MAPPING_SET_LAYER + 7, P::KeyCellMenu, L"LAYER 7", kSetKeyCell, &M::SetKeyCell),
+    Separator(P::KeyCellMenu),
+    MappingItem(IDP_MAPPING_SET_POINTER, P::KeyCellMenu, L"POINTER UP", kSetKeyCell,
+                &M::SetKeyCell),
+    MappingItem(IDP_MAPPING_SET_POINTER + 1, P::KeyCellMenu, L"POINTER DOWN", kSetKeyCell,
+                &M::SetKeyCell),
+    MappingItem(IDP_MAPPING_SET_POINTER + 2, P::KeyCellMenu, L"POINTER LEFT", kSetKeyCell,
+                &M::SetKeyCell),
+    MappingItem(IDP_MAPPING_SET_POINTER + 3, P::KeyCellMenu, L"POINTER RIGHT", kSetKeyCell,
+                &M::SetKeyCell),
 
     // In the order of the buttons: two rows of four, Record first and Test fourth. Their
     // access keys differ from each other and from the menu bar's.
@@ -185,8 +256,10 @@ constexpr EditorCommand kCommands[] = {
     MappingItem(IDC_REPLACE, P::MappingButton, L"Re&place", kReplace, &M::Replace),
 };
 
-constexpr bool InMainMenu(P place) {
-    return place == P::FileMenu || place == P::ToolsMenu || place == P::HelpMenu;
+// The menus whose items show their shortcut.
+constexpr bool ShowsShortcuts(P place) {
+    return place == P::FileMenu || place == P::ToolsMenu || place == P::ViewMenu ||
+           place == P::HelpMenu;
 }
 
 // Beside the rows' common soundness: a row the states enable names the flag of its place (a
@@ -205,6 +278,8 @@ constexpr bool FlagsSound() {
             break;
         case P::MappingMenu:
         case P::MappingButton:
+        case P::CopyLayerMenu:
+        case P::KeyCellMenu:
             if (!row.IsSeparator() && flag.Mapping == nullptr)
                 return false;
             break;
@@ -216,7 +291,7 @@ constexpr bool FlagsSound() {
     }
     return true;
 }
-static_assert(RowsSound(std::span<const EditorCommand>(kCommands), InMainMenu));
+static_assert(RowsSound(std::span<const EditorCommand>(kCommands), ShowsShortcuts));
 static_assert(FlagsSound());
 
 } // namespace
@@ -237,12 +312,30 @@ bool CommandEnabled(const EditorCommand& command, const EditorCommandStates& sta
     case P::FileListMenu:
         return states.FileListMenuEnabled && states.FileListMenu.*flag.List;
     case P::MappingMenu:
+    case P::KeyCellMenu:
         return states.MappingMenuEnabled && states.MappingMenu.*flag.Mapping;
+    case P::CopyLayerMenu:
+        return states.MappingMenuEnabled && states.MappingMenu.*flag.Mapping &&
+               states.CopyLayers[static_cast<std::size_t>(LayerOfCopyItem(command.Id))];
     case P::MappingButton:
         return states.Buttons.*flag.Mapping;
     default:
         return states.MenusEnabled && (flag.File == nullptr || states.Menu.*flag.File);
     }
+}
+
+std::optional<int> LayerOfViewItem(int id) {
+    if (id > IDM_VIEW_LAYER_BASE && id <= IDM_VIEW_LAYER_BASE + kMaxLayer)
+        return id - IDM_VIEW_LAYER_BASE;
+    return id == IDM_VIEW_LAYER_BASE ? std::optional(0) : std::nullopt;
+}
+
+int LayerOfCopyItem(int id) {
+    return id - IDP_MAPPING_COPY_LAYER;
+}
+
+int ViewItemOfLayer(std::optional<int> layer) {
+    return layer ? IDM_VIEW_LAYER_BASE + *layer : IDM_VIEW_ALL_LAYERS;
 }
 
 bool IsShortcut(Shortcut pressed) {

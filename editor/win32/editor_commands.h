@@ -7,6 +7,7 @@
 #include "editor/win32/vantrel_ids.h"
 #include "ui/win32/command_table.h"
 
+#include <optional>
 #include <span>
 
 namespace qm {
@@ -33,16 +34,21 @@ enum class ToolPicture {
 inline constexpr std::size_t kToolPictureCount = 12;
 
 // Where a command appears: a menu of the menu bar (or the bar itself), the toolbar, the
-// configuration list's pop-up, the mapping list's pop-up or the mapping buttons.
+// configuration list's pop-up, the mapping list's pop-up (and its menus) or the mapping
+// buttons.
 enum class CommandPlace {
     MenuBar,
     FileMenu,
     ToolsMenu,
+    ViewMenu,
     HelpMenu,
     Toolbar,
     FileListMenu,
     MappingMenu,
-    MappingButton
+    MappingButton,
+    // The mapping list's pop-up's own menus: "Copy to Layer", "Set Key Cell".
+    CopyLayerMenu,
+    KeyCellMenu
 };
 
 // The flag of the command states that enables a command (shows it, in the configuration
@@ -67,5 +73,21 @@ bool CommandEnabled(const EditorCommand& command, const EditorCommandStates& sta
 int EditorShortcutCommand(Shortcut pressed, const EditorCommandStates& states);
 // Whether the key is the shortcut of a command, enabled or not.
 bool IsShortcut(Shortcut pressed);
+// The layer a View menu item shows (none: all layers) and the layer a "Copy to Layer" item
+// copies into; the View item that shows a layer.
+std::optional<int> LayerOfViewItem(int id);
+int LayerOfCopyItem(int id);
+int ViewItemOfLayer(std::optional<int> layer);
+// Whether a command is in the main menu (the bar or one of its menus).
+constexpr bool InMainMenu(CommandPlace place) {
+    return place == CommandPlace::MenuBar || place == CommandPlace::FileMenu ||
+           place == CommandPlace::ToolsMenu || place == CommandPlace::ViewMenu ||
+           place == CommandPlace::HelpMenu;
+}
+// Whether a command is in the mapping list's pop-up or one of its menus.
+constexpr bool InMappingMenu(CommandPlace place) {
+    return place == CommandPlace::MappingMenu || place == CommandPlace::CopyLayerMenu ||
+           place == CommandPlace::KeyCellMenu;
+}
 
 } // namespace qm::win32

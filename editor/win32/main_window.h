@@ -132,11 +132,11 @@ private:
     void OnClose();
     // Mouse events of the lists: true when the control's own handling is to be skipped.
     bool OnConfigurationListMouse(UINT message, LPARAM lParam);
-    bool OnMappingListMouse(UINT message, LPARAM lParam);
+    bool OnMappingListMouse(UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT OnDescriptionEditorMessage(HWND control, UINT message, WPARAM wParam, LPARAM lParam);
     void CommitDescription();
-    // The mapping list's cell in the window's coordinates of the list; false when none.
-    bool MappingCellBounds(int row, int column, RECT& bounds) const;
+    // The cell of the list's item in the window's coordinates of the list; false when none.
+    bool MappingCellBounds(int item, int column, RECT& bounds) const;
     // The list's focus rectangle stays on the selected row, which the row colours show.
     void FocusSelectedMappingRow();
     // Tab and Shift+Tab from one of the main controls: the next one in reading order. The tab
@@ -163,6 +163,13 @@ private:
     SIZE DesignedClientSize() const;
     SIZE DesignedWindowSize() const;
     Cell MappingCellAt(POINT point) const;
+    // The list's items are the rows of the shift layer the table shows: the row of an item and
+    // the item of a row (-1 for a row the view hides).
+    int RowOfItem(int item) const;
+    int ItemOfRow(int row) const;
+    // A mouse button or wheel notch on the list while recording: recorded when it is on the
+    // recording cell (true), else left to the list.
+    bool RecordMouse(std::uint16_t code, POINT point);
     std::string ConfigurationKeyAt(POINT point) const;
     void ShowEntries(const ConfigurationList& list);
     void ShowTabs(const ConfigurationList& list);
@@ -212,6 +219,9 @@ private:
     std::vector<std::string> tabKeys_;
     const MappingTable* shownTable_ = nullptr;
     std::string shownKey_;
+    // The rows the list shows when it shows one layer; every row when `layerView_` is false.
+    std::vector<int> shownRows_;
+    bool layerView_ = false;
     // Each open configuration's first visible row and horizontal scroll position.
     std::map<std::string, POINT, KeyLess> scrollPositions_;
     int markedColumn_ = 0;
@@ -221,6 +231,8 @@ private:
     // the left button went down on it.
     POINT lastRelease_{-1, -1};
     bool leftPressed_ = false;
+    // A right button press was recorded: its release opens no menu.
+    bool rightRecorded_ = false;
     bool descriptionOpen_ = false;
     std::string statusText_;
     WaitPointer waitPointer_;

@@ -2,6 +2,7 @@
 // the two pop-up menus, which of them are enabled, and where each goes.
 #include "editor/win32/main_window.h"
 
+#include "core/control.h"
 #include "core/error_trap.h"
 #include "core/win32/win32_text.h"
 #include "editor/editor_controller.h"
@@ -13,11 +14,6 @@
 
 namespace qm::win32 {
 namespace {
-
-bool InMainMenu(CommandPlace place) {
-    return place == CommandPlace::MenuBar || place == CommandPlace::FileMenu ||
-           place == CommandPlace::ToolsMenu || place == CommandPlace::HelpMenu;
-}
 
 void AppendItem(HMENU menu, const EditorCommand& command, UINT flags = MF_STRING) {
     if (command.IsSeparator())
@@ -101,12 +97,14 @@ void EditorWindow::CreateMenus() {
     UniqueMenu bar(CreateMenu());
     UniqueMenu file(CreatePopupMenu());
     UniqueMenu tools(CreatePopupMenu());
+    UniqueMenu view(CreatePopupMenu());
     UniqueMenu help(CreatePopupMenu());
-    if (!bar || !file || !tools || !help)
+    if (!bar || !file || !tools || !view || !help)
         throw std::runtime_error("the menus could not be created");
     const auto menuOf = [&](CommandPlace place) -> UniqueMenu& {
         return place == CommandPlace::FileMenu    ? file
                : place == CommandPlace::ToolsMenu ? tools
+               : place == CommandPlace::ViewMenu  ? view
                : place == CommandPlace::HelpMenu  ? help
                                                   : bar;
     };
@@ -155,8 +153,15 @@ void EditorWindow::ApplyCommandStates(const EditorCommandStates& states) {
                            MF_BYCOMMAND |
                                (states.Menu.*command.Enabled.File ? MF_ENABLED : MF_GRAYED));
     }
-    // The four top-level menus (Options is an item of the bar itself).
-    for (UINT position = 0; position < 4; ++position)
+    // The shift layer the list shows.
+    const MappingTable* shown =
+        controller_ != nullptr ? controller_->Configurations().Shown() : nullptr;
+    CheckMenuRadioItem(
+        bar, IDM_VIEW_ALL_LAYERS, IDM_VIEW_LAYER_BASE + kMaxLayer,
+        static_cast<UINT>(ViewItemOfLayer(shown != nullptr ? shown->ShownLayer() : std::nullopt)),
+        MF_BYCOMMAND);
+    // The five top-level menus (Options is an item of the bar itself).
+    for (UINT position = 0; position < 5; ++position)
         EnableMenuItem(bar, position,
                        MF_BYPOSITION | (states.MenusEnabled ? MF_ENABLED : MF_GRAYED));
     DrawMenuBar(window_.Get());
@@ -195,6 +200,18 @@ void EditorWindow::PopUpMappingMenu() {
         return;
     const std::wstring record = WideFromUtf8(RecordItemCaption(states_.Recording));
     const std::wstring test = WideFromUtf8(TestItemCaption(states_.Testing));
+    // The menus the pop-up opens are filled first; each goes to its item, which owns it then.
+    UniqueMenu copyLayer(CreatePopupMenu());
+    UniqueMenu keyCell(CreatePopupMenu());
+    if (!copyLayer || !keyCell)
+        return;
+    for (const EditorCommand& item : EditorCommands()) {
+        if (item.Place != CommandPlace::CopyLayerMenu && item.Place != CommandPlace::KeyCellMenu)
+            continue;
+        const bool enabled = item.IsSeparator() || CommandEnabled(item, states_);
+        AppendItem((item.Place == CommandPlace::CopyLayerMenu ? copyLayer : keyCell).Get(), item,
+                   MF_STRING | (enabled ? MF_ENABLED : MF_GRAYED));
+    }
     for (EditorCommand item : EditorCommands()) {
         if (item.Place != CommandPlace::MappingMenu)
             continue;
@@ -203,6 +220,13 @@ void EditorWindow::PopUpMappingMenu() {
         else if (item.Enabled.Mapping == &MappingCommandFlags::Test)
             item.Caption = test.c_str();
         const bool enabled = item.IsSeparator() || states_.MappingMenu.*item.Enabled.Mapping;
+        if (item.Opens) {
+            UniqueMenu& opened = *item.Opens == CommandPlace::CopyLayerMenu ? copyLayer : keyCell;
+            if (AppendMenuW(menu.Get(), MF_POPUP | (enabled ? MF_ENABLED : MF_GRAYED),
+                            reinterpret_cast<UINT_PTR>(opened.Get()), item.Caption))
+                opened.Release();
+            continue;
+        }
         AppendItem(menu.Get(), item, MF_STRING | (enabled ? MF_ENABLED : MF_GRAYED));
     }
     PopUpMenuAtPointer(window_.Get(), menu.Get());

@@ -3,16 +3,19 @@
 // it, each configuration's scroll position, and the Description editor over a row.
 #include "editor/win32/main_window.h"
 
+#include "core/key_names.h"
 #include "core/text.h"
 #include "core/win32/win32_text.h"
 #include "editor/control_rows.h"
 #include "editor/editor_controller.h"
+#include "editor/layer_rows.h"
 #include "editor/mapping_table.h"
 #include "ui/win32/dpi.h"
 
 #include <windowsx.h>
 
 #include <algorithm>
+#include <utility>
 
 namespace qm::win32 {
 namespace {
@@ -97,11 +100,52 @@ std::optional<LRESULT> EditorWindow::OnMappingListMessage(UINT message, WPARAM w
         if (wParam == VK_DELETE && controller_ != nullptr)
             controller_->DeleteKeyReleased();
         return std::nullopt;
-    default:
-        if (OnMappingListMouse(message, lParam))
+    case WM_MOUSEWHEEL:
+    case WM_MOUSEHWHEEL: {
+        // While recording, a notch on the recording cell is recorded, not scrolled.
+        if (!states_.Recording)
+            return std::nullopt;
+        const int delta = GET_WHEEL_DELTA_WPARAM(wParam);
+        const bool vertical = message == WM_MOUSEWHEEL;
+        const std::uint16_t code = vertical ? (delta > 0 ? kVkWheelUp : kVkWheelDown)
+                                            : (delta > 0 ? kVkWheelRight : kVkWheelLeft);
+        POINT point{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+        ScreenToClient(mappingList_, &point);
+        if (delta != 0 && RecordMouse(code, point))
             return 0;
         return std::nullopt;
     }
+    default:
+        if (OnMappingListMouse(message, wParam, lParam))
+            return 0;
+        return std::nullopt;
+    }
+}
+
+bool EditorWindow::RecordMouse(std::uint16_t code, POINT point) {
+    if (!states_.Recording || controller_ == nullptr)
+        return false;
+    const auto held = [](int key) { return GetKeyState(key) < 0; };
+    const auto mask = static_cast<std::uint16_t>((held(VK_SHIFT) ? kShiftMask : 0) |
+                                                 (held(VK_CONTROL) ? kCtrlMask : 0) |
+                                                 (held(VK_MENU) ? kAltMask : 0));
+    const Cell cell = MappingCellAt(point);
+    return controller_->MouseClicked(cell.Row, cell.Column, code, mask);
+}
+
+int EditorWindow::RowOfItem(int item) const {
+    if (!layerView_)
+        return item;
+    return item >= 0 && item < static_cast<int>(shownRows_.size())
+               ? shownRows_[static_cast<std::size_t>(item)]
+               : -1;
+}
+
+int EditorWindow::ItemOfRow(int row) const {
+    if (!layerView_)
+        return row;
+    const auto at = std::lower_bound(shownRows_.begin(), shownRows_.end(), row);
+    return at != shownRows_.end() && *at == row ? static_cast<int>(at - shownRows_.begin()) : -1;
 }
 
 LRESULT EditorWindow::OnMappingListNotify(NMHDR& header) {
@@ -121,8 +165,42 @@ LRESULT EditorWindow::OnMappingListNotify(NMHDR& header) {
     }
 }
 
-bool EditorWindow::OnMappingListMouse(UINT message, LPARAM lParam) {
+bool EditorWindow::OnMappingListMouse(UINT message, WPARAM wParam, LPARAM lParam) {
     const POINT point{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+    // While recording, a button pressed on the recording cell is recorded; a release, and a
+    // press anywhere else, is the list's usual mouse.
+    if (states_.Recording) {
+        std::uint16_t code = 0;
+        switch (message) {
+        case WM_LBUTTONDOWN:
+        case WM_LBUTTONDBLCLK:
+            code = kVkMouseLeft;
+            break;
+        case WM_RBUTTONDOWN:
+        case WM_RBUTTONDBLCLK:
+            code = kVkMouseRight;
+            break;
+        case WM_MBUTTONDOWN:
+        case WM_MBUTTONDBLCLK:
+            code = kVkMouseMiddle;
+            break;
+        case WM_XBUTTONDOWN:
+        case WM_XBUTTONDBLCLK:
+            code = GET_XBUTTON_WPARAM(wParam) == XBUTTON2 ? kVkMouseX2 : kVkMouseX1;
+            break;
+        default:
+            break;
+        }
+        if (code != 0 && RecordMouse(code, point)) {
+            SetFocus(mappingList_);
+            // The release that follows is no click on the list.
+            leftPressed_ = false;
+            rightRecorded_ = rightRecorded_ || code == kVkMouseRight;
+            return true;
+        }
+        if (message == WM_RBUTTONUP && std::exchange(rightRecorded_, false))
+            return true;
+    }
     switch (message) {
     case WM_LBUTTONDOWN:
     case WM_RBUTTONDOWN:
@@ -229,18 +307,20 @@ void EditorWindow::OnMappingListText(NMLVDISPINFOW& info) {
         controller_ != nullptr ? controller_->Configurations().Shown() : nullptr;
     if ((item.mask & LVIF_IMAGE) != 0) {
         // A row whose button is held while testing shows the held key-cap.
-        const bool held = table != nullptr && item.iItem >= 0 && item.iItem < table->RowCount() &&
-                          table->RowColour(item.iItem) == rowcolour::Pressed;
+        const int row = RowOfItem(item.iItem);
+        const bool held = table != nullptr && row >= 0 && row < table->RowCount() &&
+                          table->RowColour(row) == rowcolour::Pressed;
         item.iImage = held ? 1 : 0;
     }
     if ((item.mask & LVIF_TEXT) == 0 || item.pszText == nullptr || item.cchTextMax <= 0)
         return;
     item.pszText[0] = L'\0';
-    if (table == nullptr || item.iItem < 0 || item.iItem >= table->RowCount() ||
+    const int row = RowOfItem(item.iItem);
+    if (table == nullptr || row < 0 || row >= table->RowCount() ||
         ColumnAtPosition(item.iSubItem) < 0)
         return;
     const std::wstring text =
-        WideFromUtf8(ShownCellText(table->Row(item.iItem), ColumnAtPosition(item.iSubItem)));
+        WideFromUtf8(ShownCellText(table->Row(row), ColumnAtPosition(item.iSubItem)));
     lstrcpynW(item.pszText, text.c_str(), item.cchTextMax);
 }
 
@@ -251,7 +331,7 @@ LRESULT EditorWindow::OnMappingListDraw(NMLVCUSTOMDRAW& draw) {
     case CDDS_ITEMPREPAINT: {
         const MappingTable* table =
             controller_ != nullptr ? controller_->Configurations().Shown() : nullptr;
-        const auto row = static_cast<int>(draw.nmcd.dwItemSpec);
+        const int row = RowOfItem(static_cast<int>(draw.nmcd.dwItemSpec));
         if (table != nullptr && row >= 0 && row < table->RowCount()) {
             // The row's state is its background; the system's selection look is not used.
             draw.clrTextBk = static_cast<COLORREF>(table->RowColour(row));
@@ -339,7 +419,7 @@ EditorWindow::Cell EditorWindow::MappingCellAt(POINT point) const {
     if (SendMessageW(mappingList_, LVM_SUBITEMHITTEST, 0, reinterpret_cast<LPARAM>(&hit)) < 0 ||
         hit.iItem < 0 || (hit.flags & LVHT_ONITEM) == 0)
         return {};
-    return {hit.iItem, ColumnAtPosition(hit.iSubItem)};
+    return {RowOfItem(hit.iItem), ColumnAtPosition(hit.iSubItem)};
 }
 
 void EditorWindow::SaveScrollPosition() {
@@ -368,7 +448,12 @@ void EditorWindow::ShowMappingList(const MappingTable* table) {
     const bool sameList = EqualsIgnoreCase(key, shownKey_);
     if (!sameList)
         SaveScrollPosition();
-    const int rows = table != nullptr ? table->RowCount() : 0;
+    // A view of one layer lists its rows alone.
+    layerView_ = table != nullptr && table->ShownLayer().has_value();
+    shownRows_ = layerView_ ? RowsInLayerView(*table, table->ShownLayer()) : std::vector<int>();
+    const int rows = table == nullptr ? 0
+                     : layerView_     ? static_cast<int>(shownRows_.size())
+                                      : table->RowCount();
     SendMessageW(mappingList_, WM_SETREDRAW, FALSE, 0);
     SendMessageW(mappingList_, LVM_SETBKCOLOR, 0,
                  static_cast<LPARAM>(table != nullptr ? kListBackColour : kPlaceholderBackColour));
@@ -395,8 +480,9 @@ void EditorWindow::RedrawMappingRows() {
 void EditorWindow::FocusSelectedMappingRow() {
     const MappingTable* table =
         controller_ != nullptr ? controller_->Configurations().Shown() : nullptr;
-    const int row =
-        table != nullptr && table->SelectedRow() < table->RowCount() ? table->SelectedRow() : -1;
+    const int row = table != nullptr && table->SelectedRow() < table->RowCount()
+                        ? ItemOfRow(table->SelectedRow())
+                        : -1;
     const auto focused = static_cast<int>(
         SendMessageW(mappingList_, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED));
     if (row == focused)
@@ -435,8 +521,9 @@ void EditorWindow::MarkKeyColumn(int column, bool recording) {
 void EditorWindow::OpenDescriptionEditor(int row, std::string_view text) {
     RECT bounds{};
     bounds.left = LVIR_BOUNDS;
-    if (!SendMessageW(mappingList_, LVM_GETITEMRECT, static_cast<WPARAM>(row),
-                      reinterpret_cast<LPARAM>(&bounds)))
+    const int item = ItemOfRow(row);
+    if (item < 0 || !SendMessageW(mappingList_, LVM_GETITEMRECT, static_cast<WPARAM>(item),
+                                  reinterpret_cast<LPARAM>(&bounds)))
         return;
     RECT list{};
     GetWindowRect(mappingList_, &list);
@@ -469,17 +556,18 @@ void EditorWindow::CloseDescriptionEditor() {
 }
 
 void EditorWindow::ScrollRowIntoView(int row) {
-    SendMessageW(mappingList_, LVM_ENSUREVISIBLE, static_cast<WPARAM>(row), FALSE);
+    if (const int item = ItemOfRow(row); item >= 0)
+        SendMessageW(mappingList_, LVM_ENSUREVISIBLE, static_cast<WPARAM>(item), FALSE);
 }
 
-bool EditorWindow::MappingCellBounds(int row, int column, RECT& bounds) const {
+bool EditorWindow::MappingCellBounds(int item, int column, RECT& bounds) const {
     const int position = PositionOfColumn(column);
-    if (row < 0 || position < 0)
+    if (item < 0 || position < 0)
         return false;
     bounds = {};
     bounds.top = position;
     bounds.left = LVIR_BOUNDS;
-    if (!SendMessageW(mappingList_, LVM_GETSUBITEMRECT, static_cast<WPARAM>(row),
+    if (!SendMessageW(mappingList_, LVM_GETSUBITEMRECT, static_cast<WPARAM>(item),
                       reinterpret_cast<LPARAM>(&bounds)))
         return false;
     // The first column's bounds are the whole row's.
@@ -492,11 +580,12 @@ bool EditorWindow::MappingCellBounds(int row, int column, RECT& bounds) const {
 void EditorWindow::ScrollCellIntoView(int row, int column) {
     if (row >= 0)
         ScrollRowIntoView(row);
-    const int anyRow =
-        row >= 0 ? row : static_cast<int>(SendMessageW(mappingList_, LVM_GETTOPINDEX, 0, 0));
+    const int item = row >= 0 ? ItemOfRow(row) : -1;
+    const int anyItem =
+        item >= 0 ? item : static_cast<int>(SendMessageW(mappingList_, LVM_GETTOPINDEX, 0, 0));
     RECT cell{};
     RECT client{};
-    if (!MappingCellBounds(anyRow, column, cell) || !GetClientRect(mappingList_, &client))
+    if (!MappingCellBounds(anyItem, column, cell) || !GetClientRect(mappingList_, &client))
         return;
     // As far as the cell needs, its left edge first when it is wider than the list.
     int dx = 0;

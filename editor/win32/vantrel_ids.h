@@ -70,20 +70,24 @@
 #define IDC_TEST_CLEAR 1102 /* "Clear" */
 #define IDC_TEST_CLOSE 1103 /* "Close" */
 
-/* Main menu: File, Tools, Options (a command of its own), Help. */
-#define IDM_OPEN 40001     /* File: " &Open" */
-#define IDM_NEW 40002      /* File: " &New" */
-#define IDM_LOAD 40003     /* File: " &Load..." */
-#define IDM_CLOSE 40004    /* File: " &Close" */
-#define IDM_SAVE 40005     /* File: " &Save" */
-#define IDM_SAVEAS 40006   /* File: " S&ave As..." */
-#define IDM_EXIT 40007     /* File: " &Exit" */
-#define IDM_CLONE 40011    /* Tools: " &Clone" */
-#define IDM_DELETE 40012   /* Tools: " &Delete" */
-#define IDM_ICON 40013     /* Tools: " Change &Icon..." */
-#define IDM_JOY 40014      /* Tools: " Refresh Device &List" */
-#define IDM_RUN 40015      /* Tools: " &Run" */
-#define IDM_OPTIONS 40021  /* "&Options" */
+/* Main menu: File, Tools, View, Options (a command of its own), Help. */
+#define IDM_OPEN 40001    /* File: " &Open" */
+#define IDM_NEW 40002     /* File: " &New" */
+#define IDM_LOAD 40003    /* File: " &Load..." */
+#define IDM_CLOSE 40004   /* File: " &Close" */
+#define IDM_SAVE 40005    /* File: " &Save" */
+#define IDM_SAVEAS 40006  /* File: " S&ave As..." */
+#define IDM_EXIT 40007    /* File: " &Exit" */
+#define IDM_CLONE 40011   /* Tools: " &Clone" */
+#define IDM_DELETE 40012  /* Tools: " &Delete" */
+#define IDM_ICON 40013    /* Tools: " Change &Icon..." */
+#define IDM_JOY 40014     /* Tools: " Refresh Device &List" */
+#define IDM_RUN 40015     /* Tools: " &Run" */
+#define IDM_OPTIONS 40021 /* "&Options" */
+/* View: the shift layer the mapping list shows, one checked: " &All Layers", " &Base Layer",
+   " Layer &1" ... " Layer &7" (IDM_VIEW_LAYER_BASE + n). */
+#define IDM_VIEW_ALL_LAYERS 40041
+#define IDM_VIEW_LAYER_BASE 40042
 #define IDM_CONTENTS 40031 /* Help: " &Contents..." (the user guide) */
 #define IDM_ABOUT 40032    /* Help: " &About" */
 
@@ -122,6 +126,12 @@
 #define IDP_MAPPING_REPLACE 40307    /* "Replace Device" */
 #define IDP_MAPPING_DIAGONALS 40308  /* "Add Hat Diagonals" */
 #define IDP_MAPPING_BAND 40309       /* "Add Axis Band" */
+/* "Copy to Layer" > "Layer 1" ... "Layer 7": IDP_MAPPING_COPY_LAYER + n (1 to 7). */
+#define IDP_MAPPING_COPY_LAYER 40310
+/* "Set Key Cell" > "LAYER 1" ... "LAYER 7" (IDP_MAPPING_SET_LAYER + n), "POINTER UP", "POINTER
+   DOWN", "POINTER LEFT", "POINTER RIGHT" (IDP_MAPPING_SET_POINTER + 0 to 3). */
+#define IDP_MAPPING_SET_LAYER 40320
+#define IDP_MAPPING_SET_POINTER 40330
 
 /* The duplicate dialog, caption "Select Item": a group of rows that map the same button.
    Clicking a row (or selecting it) checks it and enables OK; OK keeps it, Skip and Skip All

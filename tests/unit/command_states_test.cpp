@@ -64,19 +64,33 @@ TEST(CommandStates, ModesSetTheMappingCommandsAndLockTheRestWhileRecordingOrTest
         const char* Mode;
         bool Shown, Recording, Testing;
         bool HatRow, AxisRow; // the chosen row reads a hat missing a diagonal; an axis
-        // Record, ClearRow, ClearItem, Test, Remove, Add, Replace, AddDiagonals, AddBand
+        unsigned CopyLayers;  // the layers the chosen row can be copied into
+        bool KeyCell;         // a row and a key column are chosen
+        // Record, ClearRow, ClearItem, Test, Remove, Add, Replace, AddDiagonals, AddBand,
+        // CopyToLayer, SetKeyCell
         const char* Buttons;
         const char* MappingMenu; // the mapping list's context menu items
         const char* Flags; // Enabled of menus, file list menu, mapping menu; Recording, Testing
         bool Locked;       // toolbar off, menu entries kept, step 3 skipped
+        const char* Copy;  // CopyLayers, layer 0 first
     };
     const Case cases[] = {
-        {"none shown", false, true, true, true, true, "000000000", "---------", "---00", false},
-        {"recording", true, true, false, true, true, "-11000000", "-11000000", "00-1-", true},
-        {"testing", true, false, true, true, true, "000-00000", "000-00000", "00--1", true},
-        {"neither", true, false, false, false, false, "111111100", "111111100", "11100", false},
-        {"hat row", true, false, false, true, false, "111111110", "111111110", "11100", false},
-        {"axis row", true, false, false, false, true, "111111101", "111111101", "11100", false},
+        {"none shown", false, true, true, true, true, 0xFE, true, "00000000000", "-----------",
+         "---00", false, "00000000"},
+        {"recording", true, true, false, true, true, 0xFE, true, "-1100000001", "-1100000001",
+         "00-1-", true, "00000000"},
+        {"recording, no key cell", true, true, false, false, false, 0, false, "-1100000000",
+         "-1100000000", "00-1-", true, "00000000"},
+        {"testing", true, false, true, true, true, 0xFE, true, "000-0000000", "000-0000000",
+         "00--1", true, "00000000"},
+        {"neither", true, false, false, false, false, 0, false, "11111110000", "11111110000",
+         "11100", false, "00000000"},
+        {"hat row", true, false, false, true, false, 0, false, "11111111000", "11111111000",
+         "11100", false, "00000000"},
+        {"axis row", true, false, false, false, true, 0, false, "11111110100", "11111110100",
+         "11100", false, "00000000"},
+        {"layers 2 and 7 free", true, false, false, false, false, 0x84, true, "11111110011",
+         "11111110011", "11100", false, "00100001"},
     };
     for (const Case& c : cases)
         for (bool before : {false, true}) {
@@ -88,10 +102,14 @@ TEST(CommandStates, ModesSetTheMappingCommandsAndLockTheRestWhileRecordingOrTest
                                                  .Testing = c.Testing,
                                                  .DevicesAttached = true,
                                                  .HatRowMissingDiagonals = c.HatRow,
-                                                 .AxisRow = c.AxisRow});
+                                                 .AxisRow = c.AxisRow,
+                                                 .RowChosen = c.KeyCell || c.CopyLayers != 0,
+                                                 .CopyLayers = c.CopyLayers,
+                                                 .KeyColumnChosen = c.KeyCell});
             SCOPED_TRACE(std::string(c.Mode) + (before ? " from all on" : " from all off"));
             EXPECT_EQ(Bits(s.Buttons), Resolve(c.Buttons, false, before));
             EXPECT_EQ(Bits(s.MappingMenu), Resolve(c.MappingMenu, false, before));
+            EXPECT_EQ(Bits(s.CopyLayers), c.Copy);
             EXPECT_EQ(Bits(std::array{s.MenusEnabled, s.FileListMenuEnabled, s.MappingMenuEnabled,
                                       s.Recording, s.Testing}),
                       Resolve(c.Flags, false, before));

@@ -320,17 +320,17 @@ TEST(ControlRows, HoldSwitchedOnAndOffAgainSavesVersion14) {
     EXPECT_EQ(ShownCellText(read.Rows[0], col::Hold), "On");
 }
 
-// The shown columns: the 41 of a button row, then Press At, Release At and Hold; the hidden
-// cells have no position.
+// The shown columns: the 41 of a button row, then Press At, Release At, Hold, Layer, Pointer
+// Speed and Pointer Curve; the hidden control cell has no position.
 TEST(ControlRows, ShownColumnsSkipTheHiddenCells) {
     EXPECT_EQ(ColumnAtPosition(col::KeyEnd - 1), col::KeyEnd - 1);
     EXPECT_EQ(ColumnAtPosition(col::KeyEnd), col::PressPoint);
-    EXPECT_EQ(ColumnAtPosition(kShownColumnCount - 1), col::Hold);
+    EXPECT_EQ(ColumnAtPosition(kShownColumnCount - 1), col::PointerCurve);
     EXPECT_EQ(ColumnAtPosition(kShownColumnCount), -1);
     EXPECT_EQ(ColumnAtPosition(-1), -1);
     for (int p = 0; p < kShownColumnCount; ++p)
         EXPECT_EQ(PositionOfColumn(ColumnAtPosition(p)), p);
-    for (int c : {col::Control, col::Layer, col::PointerSpeed, col::PointerCurve, kColumnCount})
+    for (int c : {col::Control, kColumnCount, -1})
         EXPECT_EQ(PositionOfColumn(c), -1) << c;
 }
 

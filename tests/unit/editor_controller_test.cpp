@@ -272,10 +272,11 @@ TEST_F(Editor, KeysMoveTheSelectedRowAndChooseTheColumnOutsideRecordingOnly) {
         {ListKey::Right, col::FirstPress, col::FirstPress, col::FirstPress},
         {ListKey::Left, 1, col::ScrollLock, 0},
         {ListKey::Right, col::KeyEnd - 1 - col::ScrollLock, col::KeyEnd - 1, col::KeyEnd - 1},
-        // Past the key cells: the points and Hold, the hidden control cell skipped.
+        // Past the key cells: the points, Hold, the layer and the pointer's, the hidden control
+        // cell skipped.
         {ListKey::Right, 1, col::PressPoint, 0},
-        {ListKey::Right, kColumnCount, col::Hold, 0},
-        {ListKey::Left, 3, col::KeyEnd - 1, col::KeyEnd - 1}};
+        {ListKey::Right, kColumnCount, col::PointerCurve, 0},
+        {ListKey::Left, 6, col::KeyEnd - 1, col::KeyEnd - 1}};
     for (const auto& c : choices) {
         for (int i = 0; i < c.times; ++i)
             editor->ListKeyPressed(c.key, 10);
