@@ -178,11 +178,10 @@ TEST(FileVersions, TheRunnerBindsHatAndAxisRowsToDevicesThatHaveThem) {
     for (const auto& control : devices.ButtonMap().Controls(1))
         bound.emplace_back(control.Mapping, std::string(control.Name()), control.Layer,
                            control.GroupSize);
-    EXPECT_THAT(bound, ::testing::ElementsAre(std::tuple(6, "X axis +", 0, 2),
-                                              std::tuple(1, "X axis +", 2, 1),
-                                              std::tuple(2, "Hat 1 Up", 0, 1),
-                                              std::tuple(7, "Slider 1 0-20 %", 0, 1),
-                                              std::tuple(8, "Slider 1 20-40 %", 0, 1)));
+    EXPECT_THAT(bound, ::testing::ElementsAre(
+                           std::tuple(6, "X axis +", 0, 2), std::tuple(1, "X axis +", 2, 1),
+                           std::tuple(2, "Hat 1 Up", 0, 1), std::tuple(7, "Slider 1 0-20 %", 0, 1),
+                           std::tuple(8, "Slider 1 20-40 %", 0, 1)));
     EXPECT_EQ(devices.ButtonMap().At(1, 3), 10);
     // Hold excludes Rotary; a hat or axis never turns; a button row keeps Rotary.
     EXPECT_EQ(std::tuple(tables.Press(2).Hold, tables.Press(2).Rotary, tables.Press(6).Rotary,
