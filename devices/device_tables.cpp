@@ -56,7 +56,8 @@ int ButtonMapTable::BoundCount() const {
     for (const auto& bindings : controls_)
         count += static_cast<int>(bindings.size());
     for (const auto& cells : layerCells_)
-        count += static_cast<int>(std::count_if(cells.begin(), cells.end(), [](auto c) { return c; }));
+        count +=
+            static_cast<int>(std::count_if(cells.begin(), cells.end(), [](auto c) { return c; }));
     return count;
 }
 

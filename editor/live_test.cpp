@@ -64,9 +64,8 @@ void CompileRow(const MappingRow& row, const ControlFields& fields, const ScanCo
         int step = 0;
         for (int s = 0; s < kKeyCellsPerSide; ++s) {
             const Cell& cell = row[firstColumn + s];
-            if (cell.Text != kSkippedCell &&
-                FillKeyStep(keys, cell.Text, NameOf(cell, scratch), step + 1, Vocabulary::Editor,
-                            scanCodes))
+            if (cell.Text != kSkippedCell && FillKeyStep(keys, cell.Text, NameOf(cell, scratch),
+                                                         step + 1, Vocabulary::Editor, scanCodes))
                 ++step;
         }
     };

@@ -162,8 +162,8 @@ void ControlRows::Bind(const DeviceTables& devices, ButtonMapTable& map) const {
         for (const Row& row : identity.Rows) {
             if (!DeviceHasControl(device, row.Fields.Which, row.Number))
                 continue;
-            const auto [at, added] = groupOf.try_emplace(ControlKey(row.Number, row.Fields),
-                                                         groups.size());
+            const auto [at, added] =
+                groupOf.try_emplace(ControlKey(row.Number, row.Fields), groups.size());
             if (added)
                 groups.emplace_back();
             groups[at->second].push_back(&row);
@@ -177,8 +177,8 @@ void ControlRows::Bind(const DeviceTables& devices, ButtonMapTable& map) const {
                     identity.DiagonalHats[static_cast<std::size_t>(row->Fields.Layer & kMaxLayer)];
                 ControlBinding binding = BindControl(row->Fields, row->Number, row->Mapping,
                                                      (diagonals >> (row->Number - 1) & 1u) != 0);
-                binding.GroupSize = static_cast<std::uint8_t>(row == group.front() ? group.size()
-                                                                                   : 1);
+                binding.GroupSize =
+                    static_cast<std::uint8_t>(row == group.front() ? group.size() : 1);
                 map.AddControl(d, binding);
             }
         }
@@ -249,8 +249,8 @@ void FinishBindings(ButtonMapTable& map, std::span<const CompiledKeys> press) {
             if (c.SelectsLayer)
                 map.AddSelector({d, 0, static_cast<int>(i)});
             const int partner = c.MovesPointer ? PartnerOf(c.Index) : -1;
-            c.PartnerAxis =
-                static_cast<std::int8_t>(partner >= 0 && (pointerAxes >> partner & 1u) ? partner : -1);
+            c.PartnerAxis = static_cast<std::int8_t>(
+                partner >= 0 && (pointerAxes >> partner & 1u) ? partner : -1);
         }
     }
 }

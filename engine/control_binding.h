@@ -31,8 +31,9 @@ struct PointerPush {
 };
 PointerPush PushOf(const ControlBinding& binding, const ControlStates& states);
 
-// Whether the control is down in `states` (a pointer row: pushed past its dead zone). `held`: its row is pressed, so an axis stays down
-// until it leaves the release range rather than the press range.
+// Whether the control is down in `states` (a pointer row: pushed past its dead zone). `held`: its
+// row is pressed, so an axis stays down until it leaves the release range rather than the press
+// range.
 bool ControlDown(const ControlBinding& binding, const ControlStates& states, bool held);
 
 // Collects the hat and axis rows of a configuration, then binds the first row of each control

@@ -218,8 +218,8 @@ int MappingEngine::ButtonRow(const ButtonMapTable& buttonMap, int d, int b, std:
     return base;
 }
 
-const ControlBinding* MappingEngine::ControlRow(std::span<const ControlBinding> group,
-                                                int mappings, EnginePolicy& policy) const {
+const ControlBinding* MappingEngine::ControlRow(std::span<const ControlBinding> group, int mappings,
+                                                EnginePolicy& policy) const {
     if (group.size() == 1 && group.front().Layer == 0)
         return &group.front();
     const ControlBinding* base = nullptr;
@@ -243,9 +243,9 @@ bool MappingEngine::RunControls(int d, std::span<const ControlBinding> controls,
     const ControlStates* states = devices_.Controls(d);
     bool anyDown = false;
     for (std::size_t i = 0; i < controls.size();) {
-        const auto group =
-            controls.subspan(i, std::min<std::size_t>(std::max<std::uint8_t>(controls[i].GroupSize, 1),
-                                                       controls.size() - i));
+        const auto group = controls.subspan(
+            i, std::min<std::size_t>(std::max<std::uint8_t>(controls[i].GroupSize, 1),
+                                     controls.size() - i));
         i += group.size();
         if (!group.front().SelectsLayer) // those ran first
             anyDown |= RunControl(d, group, states, press, release, policy, mayHold);
@@ -317,8 +317,10 @@ void MappingEngine::MovePointer() {
     remainderX_ += speedX_ * step;
     remainderY_ += speedY_ * step;
     speedX_ = speedY_ = 0;
-    const double dx = std::trunc(remainderX_);
-    const double dy = std::trunc(remainderY_);
+    // To the nearest pixel: the pointer is never more than half a pixel from where the speeds
+    // put it, whatever the rounding of the clock's steps.
+    const double dx = std::round(remainderX_);
+    const double dy = std::round(remainderY_);
     remainderX_ -= dx;
     remainderY_ -= dy;
     if (dx != 0 || dy != 0)

@@ -1,7 +1,8 @@
 #pragma once
 // The mapping engine: one pass reads every device once, finds each mapped button's press and
 // release edges and sends the bound keys (plain, Repeat, Rotary, Hold), with the lock keys forced
-// for each burst; it keeps the shift layers held and moves the pointer for axis rows. The runner and the editor's test mode differ only in an EnginePolicy.
+// for each burst; it keeps the shift layers held and moves the pointer for axis rows. The runner
+// and the editor's test mode differ only in an EnginePolicy.
 #include "core/clock.h"
 #include "core/compiled_keys.h"
 #include "core/dialogs.h"

@@ -112,6 +112,19 @@ TEST(FileVersions, ControlsAndHoldRoundTripAsVersion15) {
     EXPECT_EQ(WriteEditorConfiguration({PackedRow(button)}).substr(0, 5), "\"1.5\"");
     button[col::Hold] = {"Off", Variant::Bool(false)};
     EXPECT_EQ(WriteEditorConfiguration({PackedRow(button)}), plainBytes);
+
+    // A mouse action, a pointer direction or a layer named in any key cell makes it 1.5 too
+    // (older readers would send nothing for it); a description that mentions one does not.
+    button[col::Description] = {"MOUSE LEFT and LAYER 2", Variant::Text("MOUSE LEFT")};
+    EXPECT_EQ(WriteEditorConfiguration({PackedRow(button)}).substr(0, 5), "\"1.4\"");
+    for (const char* name : {"CTRL + MOUSE X2", "WHEEL LEFT", "POINTER UP", "LAYER 7"}) {
+        MappingRow named = button;
+        named[col::FirstRelease + 15] = {name, Variant::Text(std::string(name).substr(
+                                                   name[0] == 'C' ? 7 : 0))};
+        EXPECT_EQ(WriteEditorConfiguration({PackedRow(named)}).substr(0, 5), "\"1.5\"") << name;
+    }
+    button[col::FirstPress] = {"LAYER 8", Variant::Text("LAYER 8")};
+    EXPECT_EQ(WriteEditorConfiguration({PackedRow(button)}).substr(0, 5), "\"1.4\"");
 }
 
 // A record naming an unknown control is skipped with a type mismatch; a hat or axis number no
@@ -178,11 +191,10 @@ TEST(FileVersions, TheRunnerBindsHatAndAxisRowsToDevicesThatHaveThem) {
     for (const auto& control : devices.ButtonMap().Controls(1))
         bound.emplace_back(control.Mapping, std::string(control.Name()), control.Layer,
                            control.GroupSize);
-    EXPECT_THAT(bound, ::testing::ElementsAre(std::tuple(6, "X axis +", 0, 2),
-                                              std::tuple(1, "X axis +", 2, 1),
-                                              std::tuple(2, "Hat 1 Up", 0, 1),
-                                              std::tuple(7, "Slider 1 0-20 %", 0, 1),
-                                              std::tuple(8, "Slider 1 20-40 %", 0, 1)));
+    EXPECT_THAT(bound, ::testing::ElementsAre(
+                           std::tuple(6, "X axis +", 0, 2), std::tuple(1, "X axis +", 2, 1),
+                           std::tuple(2, "Hat 1 Up", 0, 1), std::tuple(7, "Slider 1 0-20 %", 0, 1),
+                           std::tuple(8, "Slider 1 20-40 %", 0, 1)));
     EXPECT_EQ(devices.ButtonMap().At(1, 3), 10);
     // Hold excludes Rotary; a hat or axis never turns; a button row keeps Rotary.
     EXPECT_EQ(std::tuple(tables.Press(2).Hold, tables.Press(2).Rotary, tables.Press(6).Rotary,
