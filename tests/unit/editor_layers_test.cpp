@@ -175,6 +175,11 @@ TEST(Layers, LayerRowsBesideMaintenanceAndTheFile) {
              {col::Button, col::Layer, col::PointerSpeed, col::PointerCurve, col::FirstPress})
             EXPECT_EQ(ShownCellText(read.Rows[r], c), ShownCellText(table.Row(int(r)), c))
                 << r << " " << c;
+    // A speed past 32767 (an Integer's end) kept, the curve after it too.
+    EXPECT_EQ(ShownCellText(read.Rows[static_cast<std::size_t>(axis)], col::PointerSpeed),
+              "100000");
+    EXPECT_EQ(ShownCellText(read.Rows[static_cast<std::size_t>(axis)], col::PointerCurve),
+              "Steeper");
 
     ListMaintenance maintenance(&table, devices, dialogs, view, "Vantrel");
     dialogs.answers = {MessageAnswer::Yes};
