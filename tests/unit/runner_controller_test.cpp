@@ -204,9 +204,12 @@ TEST_F(RunnerWithAFile, RunSendsKeysForPressesStopEndsItAndTheNextRunRereadsFile
     memory.SaveString(kUser, kConfigKey, "RepeatRate", "300");
     EXPECT_EQ(runner->Engine().Navigation, NavigationKeys::AsKeypad);
     memory.SaveString(kUser, kConfigKey, "ExtendedKeys", "True");
+    EXPECT_FALSE(keyboard.ExactPointer);
+    memory.SaveString(kUser, kConfigKey, "ExactPointer", "True");
     runner->ToggleRun();
     EXPECT_DOUBLE_EQ(runner->Engine().RepeatRate, 0.3);
     EXPECT_EQ(runner->Engine().Navigation, NavigationKeys::AsExtended);
+    EXPECT_TRUE(keyboard.ExactPointer);
     joysticks.SetButton(0, 1, true);
     runner->TimerTick();
     runner->TimerTick();
@@ -450,13 +453,16 @@ TEST_F(RunnerWithAFile, PreferencesAppliedWhileStoppedTakeEffectAtOnce) {
         prefs.SetTiming(TimingBox::KeyHold, "50");
         prefs.SetTiming(TimingBox::RepeatDelay, "200");
         prefs.SetExtendedKeys(true);
+        prefs.SetExactPointer(true);
         runner->TakeOverTimings(prefs.Apply());
     };
     EXPECT_EQ(runner->Engine().Navigation, NavigationKeys::AsKeypad);
+    EXPECT_FALSE(keyboard.ExactPointer);
     runner->EditPreferences();
     EXPECT_EQ(view.preferencesShown, 1);
     EXPECT_EQ(runner->Engine().KeyHoldMs, 50);
     EXPECT_EQ(runner->Engine().Navigation, NavigationKeys::AsExtended);
+    EXPECT_TRUE(keyboard.ExactPointer);
     EXPECT_DOUBLE_EQ(runner->Engine().RepeatRate, 0.2);
 
     runner->ToggleRun();
