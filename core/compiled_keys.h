@@ -55,6 +55,11 @@ struct CompiledKeys {
     // While Hold holds the keys: the held-keys record's ticket; 0 otherwise.
     std::uint32_t HeldTicket = 0;
 
+    // Whether the side does anything: sends a chord, selects a layer or moves the pointer.
+    bool Acts() const {
+        return Steps[0].IsUsed() || SelectsLayer != 0 || Pointer != PointerDirection::None;
+    }
+
     KeyStep& Step(int step) { return Steps[static_cast<std::size_t>(step - 1)]; }
     const KeyStep& Step(int step) const { return Steps[static_cast<std::size_t>(step - 1)]; }
 };

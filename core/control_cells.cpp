@@ -1,5 +1,7 @@
 #include "core/control_cells.h"
 
+#include "core/key_names.h"
+
 #include <string>
 
 namespace qm {
@@ -69,7 +71,24 @@ bool NeedsNewestVersion(const PackedRow& row) {
         return true;
     if (ConvertedOr(row.Tag(col::Hold), &Variant::ToBool, false))
         return true;
-    return ConvertedOr(row.Tag(col::Layer), &Variant::ToInteger, 0) != 0;
+    if (ConvertedOr(row.Tag(col::Layer), &Variant::ToInteger, 0) != 0)
+        return true;
+    if (ConvertedOr(row.Tag(col::PointerSpeed), &Variant::ToInteger, 0) != 0 ||
+        ConvertedOr(row.Tag(col::PointerCurve), &Variant::ToInteger, 0) != 0)
+        return true;
+    return NamesNewestAction(row);
+}
+
+bool NamesNewestAction(const PackedRow& row) {
+    if (!row.Mentions("MOUSE ") && !row.Mentions("WHEEL ") && !row.Mentions("POINTER ") &&
+        !row.Mentions("LAYER "))
+        return false;
+    for (int c = col::FirstPress; c < col::KeyEnd; ++c) {
+        const Variant name = row.Tag(c);
+        if (const std::string* text = name.AsString(); text != nullptr && IsNewestName(*text))
+            return true;
+    }
+    return false;
 }
 
 } // namespace qm

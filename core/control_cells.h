@@ -15,8 +15,11 @@ void SetControlCells(MappingRow& row, int number, const ControlFields& fields);
 // The fields the cells hold; a cell that holds nothing valid gives the field's default.
 ControlFields ControlFieldsOf(const MappingRow& row);
 
-// Whether a row needs version 1.5: it reads a hat or an axis, holds its keys, or belongs to a
-// layer.
+// Whether a row needs version 1.5: it reads a hat or an axis, holds its keys, belongs to a
+// layer, has a pointer speed or curve, or names a mouse action, a pointer direction or a layer
+// in a key cell (which older versions would read as nothing).
 bool NeedsNewestVersion(const PackedRow& row);
+// The last of those alone.
+bool NamesNewestAction(const PackedRow& row);
 
 } // namespace qm

@@ -182,7 +182,7 @@ DecodedKeyEvent DecodeKeyEvent(std::uint16_t keyCode, std::uint16_t mask) {
     return event;
 }
 
-void FillKeyStep(CompiledKeys& keys, std::string_view keyText, std::string_view keyName, int step,
+bool FillKeyStep(CompiledKeys& keys, std::string_view keyText, std::string_view keyName, int step,
                  Vocabulary vocabulary, const ScanCodeSource& scanCodes) {
     if (step < 1 || step > kStepCount)
         throw AppError(err::SubscriptOutOfRange);
@@ -192,12 +192,12 @@ void FillKeyStep(CompiledKeys& keys, std::string_view keyText, std::string_view 
         // A layer or a pointer direction is no chord: the row carries it.
         if (const int layer = LayerOfName(keyName)) {
             keys.SelectsLayer = static_cast<std::int16_t>(layer);
-            return;
+            return false;
         }
         if (const auto pointer = PointerDirectionOfName(keyName);
             pointer != PointerDirection::None) {
             keys.Pointer = pointer;
-            return;
+            return false;
         }
     }
     std::size_t n = 0;
@@ -215,6 +215,7 @@ void FillKeyStep(CompiledKeys& keys, std::string_view keyText, std::string_view 
     // An unknown or empty name leaves the main slot empty.
     if (const auto code = KeyCodeOfName(keyName, vocabulary))
         put(*code);
+    return true;
 }
 
 } // namespace qm

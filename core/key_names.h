@@ -79,9 +79,10 @@ DecodedKeyEvent DecodeKeyEvent(std::uint16_t keyCode, std::uint16_t mask);
 
 // Fills one step (1 to 16) from a key cell's text and name. Modifiers are taken from the text
 // (exact-case "SHIFT", "CTRL", "ALT" anywhere in it), the main key from the name. A layer or
-// pointer name leaves the step empty and sets the row's SelectsLayer or Pointer instead. A step
-// outside 1 to 16 throws AppError(Subscript out of range) and changes nothing.
-void FillKeyStep(CompiledKeys& keys, std::string_view keyText, std::string_view keyName, int step,
+// pointer name leaves the step empty and sets the row's SelectsLayer or Pointer instead; then
+// false is returned, and the next cell takes the same step. A step outside 1 to 16 throws
+// AppError(Subscript out of range) and changes nothing.
+bool FillKeyStep(CompiledKeys& keys, std::string_view keyText, std::string_view keyName, int step,
                  Vocabulary vocabulary, const ScanCodeSource& scanCodes);
 
 } // namespace qm

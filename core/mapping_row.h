@@ -72,6 +72,8 @@ public:
     std::string_view Text(int column) const;
     Variant Tag(int column) const;
     void Set(int column, const Cell& cell);
+    // Whether some cell's text or tag contains `text`: a quick test before a closer look.
+    bool Mentions(std::string_view text) const { return bytes_.find(text) != std::string::npos; }
 
     bool operator==(const PackedRow&) const = default;
 

@@ -12,11 +12,42 @@ void ButtonMapTable::Dimension(int deviceCount, int maxButtons) {
     cells_.assign(static_cast<std::size_t>(devices_ + 1) * static_cast<std::size_t>(buttons_ + 1),
                   0);
     controls_.clear();
+    layerBits_.clear();
+    for (auto& cells : layerCells_)
+        cells.clear();
+    selectors_.clear();
 }
 
 void ButtonMapTable::Clear() {
     std::fill(cells_.begin(), cells_.end(), 0);
     controls_.clear();
+    layerBits_.clear();
+    for (auto& cells : layerCells_)
+        cells.clear();
+    selectors_.clear();
+}
+
+std::uint8_t& ButtonMapTable::BitsAt(int device, int button) {
+    if (layerBits_.empty())
+        layerBits_.assign(cells_.size(), 0);
+    return layerBits_[Index(device, button)];
+}
+
+void ButtonMapTable::SetLayered(int device, int button, int layer, std::int32_t mapping) {
+    if (!InRange(device, button) || layer < 1 || layer > kMaxLayer || mapping == 0)
+        return;
+    auto& cells = layerCells_[static_cast<std::size_t>(layer)];
+    if (cells.empty())
+        cells.assign(cells_.size(), 0);
+    cells[Index(device, button)] = mapping;
+    BitsAt(device, button) |= static_cast<std::uint8_t>(1u << layer);
+}
+
+void ButtonMapTable::SetSelectsLayer(int device, int button) {
+    if (!InRange(device, button))
+        return;
+    BitsAt(device, button) |= kSelectsLayer;
+    selectors_.push_back({device, button, 0});
 }
 
 int ButtonMapTable::BoundCount() const {
@@ -24,6 +55,9 @@ int ButtonMapTable::BoundCount() const {
         static_cast<int>(std::count_if(cells_.begin(), cells_.end(), [](auto c) { return c; }));
     for (const auto& bindings : controls_)
         count += static_cast<int>(bindings.size());
+    for (const auto& cells : layerCells_)
+        count +=
+            static_cast<int>(std::count_if(cells.begin(), cells.end(), [](auto c) { return c; }));
     return count;
 }
 

@@ -44,6 +44,19 @@ struct ControlBinding {
     // The control's name for the status, without allocating ("Hat 1 Up Left").
     std::array<char, 24> NameText{};
     std::uint8_t NameLength = 0;
+    // The row's shift layer (0 the base). The rows of one control in several layers are bound
+    // one after the other, the first carrying how many they are.
+    std::uint8_t Layer = 0;
+    std::uint8_t GroupSize = 1;
+    // Whether the row selects a layer while held (such rows are handled first in a pass).
+    bool SelectsLayer = false;
+    // Pointer rows (axis directions only): the side of the centre the row moves on (+1, -1),
+    // its dead zone (the press point, percent) and, when the stick's other axis moves the
+    // pointer too, that axis (0-based) for a round dead zone; -1 otherwise.
+    bool MovesPointer = false;
+    std::int8_t Side = 0;
+    std::uint8_t DeadZone = 0;
+    std::int8_t PartnerAxis = -1;
     std::string_view Name() const { return {NameText.data(), NameLength}; }
 };
 
@@ -72,6 +85,36 @@ public:
                    : std::span<const ControlBinding>();
     }
     void AddControl(int device, const ControlBinding& binding);
+    std::span<ControlBinding> MutableControls(int device) {
+        return device >= 1 && static_cast<std::size_t>(device) < controls_.size()
+                   ? std::span<ControlBinding>(controls_[static_cast<std::size_t>(device)])
+                   : std::span<ControlBinding>();
+    }
+
+    // Rows of the shift layers 1 to 7 bound to device buttons, beside the base rows At gives.
+    void SetLayered(int device, int button, int layer, std::int32_t mapping);
+    std::int32_t LayeredAt(int device, int button, int layer) const {
+        const auto& cells = layerCells_[static_cast<std::size_t>(layer & kMaxLayer)];
+        return InRange(device, button) && !cells.empty() ? cells[Index(device, button)] : 0;
+    }
+    // Bit L (1 to 7) set when layer L has a row for the button; bit 0 (kSelectsLayer) when the
+    // button's base row selects a layer. 0 for every button of a configuration without either.
+    static constexpr std::uint8_t kSelectsLayer = 1;
+    std::uint8_t LayerBits(int device, int button) const {
+        return InRange(device, button) && !layerBits_.empty() ? layerBits_[Index(device, button)]
+                                                              : 0;
+    }
+    bool HasLayerBits() const { return !layerBits_.empty(); }
+    // Marks the button's base row as one that selects a layer.
+    void SetSelectsLayer(int device, int button);
+    // The buttons and controls whose rows select a layer, in device order.
+    struct Selector {
+        int Device = 0;
+        int Button = 0;  // 0 for a control
+        int Control = 0; // the index in Controls(Device), for a control
+    };
+    std::span<const Selector> Selectors() const { return selectors_; }
+    void AddSelector(const Selector& selector) { selectors_.push_back(selector); }
 
 private:
     bool InRange(int d, int b) const { return d >= 0 && d <= devices_ && b >= 0 && b <= buttons_; }
@@ -83,6 +126,10 @@ private:
     int buttons_ = 0;
     std::vector<std::int32_t> cells_ = std::vector<std::int32_t>(1, 0);
     std::vector<std::vector<ControlBinding>> controls_;
+    std::vector<std::uint8_t> layerBits_;
+    std::array<std::vector<std::int32_t>, kMaxLayer + 1> layerCells_; // [0] stays empty
+    std::vector<Selector> selectors_;
+    std::uint8_t& BitsAt(int device, int button);
 };
 
 class DeviceTables {

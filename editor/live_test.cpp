@@ -58,14 +58,15 @@ void CompileRow(const MappingRow& row, const ControlFields& fields, const ScanCo
     entry.CapsLock = flag(col::CapsLock);
     entry.ScrollLock = flag(col::ScrollLock);
     CompileBehaviour(entry, press);
+    CompilePointer(fields, press);
     std::string scratch;
     const auto side = [&](CompiledKeys& keys, int firstColumn) {
         int step = 0;
         for (int s = 0; s < kKeyCellsPerSide; ++s) {
             const Cell& cell = row[firstColumn + s];
-            if (cell.Text != kSkippedCell)
-                FillKeyStep(keys, cell.Text, NameOf(cell, scratch), ++step, Vocabulary::Editor,
-                            scanCodes);
+            if (cell.Text != kSkippedCell && FillKeyStep(keys, cell.Text, NameOf(cell, scratch),
+                                                         step + 1, Vocabulary::Editor, scanCodes))
+                ++step;
         }
     };
     side(press, col::FirstPress);
@@ -80,57 +81,42 @@ void CompileTestTables(const MappingTable& table, DeviceTables& devices,
     tables.PressKeys.assign(rows, CompiledKeys{});
     tables.ReleaseKeys.assign(rows, CompiledKeys{});
 
-    // Per attached identity, the first row of each button number (0: none).
-    std::unordered_map<std::string, std::vector<std::int32_t>> firstRow;
+    // Per attached identity, the first row of each button number in each layer.
+    std::unordered_map<std::string, FirstButtonRows> firstRows;
     for (const auto& device : devices.Devices()) {
-        auto& first = firstRow[IdentityKey(device.Identity)];
-        const auto buttons = static_cast<std::size_t>(std::max(device.ButtonCount, 0));
-        if (first.size() < buttons + 1)
-            first.resize(buttons + 1, 0);
+        auto& first = firstRows[IdentityKey(device.Identity)];
+        if (first.Buttons() < device.ButtonCount)
+            first = FirstButtonRows(device.ButtonCount);
     }
     ControlRows controlRows;
     for (std::size_t r = 0; r < rows; ++r) {
         const PackedRow& row = table.Row(static_cast<int>(r));
-        const auto b = static_cast<std::size_t>(ButtonOfText(row.Text(col::Button)));
+        const int b = ButtonOfText(row.Text(col::Button));
         if (b == 0)
             continue;
-        const auto it = firstRow.find(IdentityKey(row.Tag(col::Device).ToText()));
-        if (it == firstRow.end())
+        const auto it = firstRows.find(IdentityKey(row.Tag(col::Device).ToText()));
+        if (it == firstRows.end())
             continue;
         const auto mapping = static_cast<std::int32_t>(r + 1);
-        if (NeedsNewestVersion(row)) {
-            const MappingRow unpacked = row.Unpack();
-            const ControlFields fields = ControlFieldsOf(unpacked);
-            // Rows of the shift layers wait for layers.
-            if (fields.Layer != 0 || !IsControlNumber(fields.Which, static_cast<int>(b)))
-                continue;
-            bool bound = false;
-            if (fields.Which.Kind != ControlKind::Button) {
-                bound = controlRows.Offer(it->first, static_cast<int>(b), fields, mapping);
-            } else if (b < it->second.size() && it->second[b] == 0) {
-                it->second[b] = mapping;
-                bound = true;
-            }
-            if (bound)
-                CompileRow(unpacked, fields, scanCodes, tables.PressKeys[r], tables.ReleaseKeys[r]);
+        const ControlFields fields =
+            NeedsNewestVersion(row) ? ControlFieldsOf(row.Unpack()) : ControlFields{};
+        if (!IsControlNumber(fields.Which, b))
             continue;
-        }
-        if (b >= it->second.size() || it->second[b] != 0)
-            continue;
-        it->second[b] = mapping;
-        CompileRow(row.Unpack(), ControlFields{}, scanCodes, tables.PressKeys[r],
-                   tables.ReleaseKeys[r]);
+        const bool bound = fields.Which.Kind != ControlKind::Button
+                               ? controlRows.Offer(it->first, b, fields, mapping)
+                               : it->second.Offer(b, fields.Layer, mapping);
+        if (bound)
+            CompileRow(row.Unpack(), fields, scanCodes, tables.PressKeys[r], tables.ReleaseKeys[r]);
     }
 
     ButtonMapTable& map = devices.ButtonMap();
     map.Dimension(devices.DeviceCount(), devices.MaxButtons());
     for (int d = 1; d <= devices.DeviceCount(); ++d) {
         const auto& device = devices.Device(d);
-        const auto& first = firstRow.at(IdentityKey(device.Identity));
-        for (int b = 1; b <= device.ButtonCount; ++b)
-            map.Set(d, b, first[static_cast<std::size_t>(b)]);
+        firstRows.at(IdentityKey(device.Identity)).Bind(d, device.ButtonCount, map);
     }
     controlRows.Bind(devices, map);
+    FinishBindings(map, tables.PressKeys);
 }
 
 int TestEnginePolicy::RowOf(int m) const {

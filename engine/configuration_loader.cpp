@@ -51,9 +51,11 @@ void FillEntry(MappingEntry& e, const Variant& button, const std::vector<std::st
 }
 
 // Compiles an entry straight from the key cells of its record's lines, trimmed.
-void Compile(const MappingEntry& e, const std::vector<std::string_view>& v, CompiledKeys& press,
-             CompiledKeys& release, const ScanCodeSource& scanCodes) {
+void Compile(const MappingEntry& e, const ControlFields& fields,
+             const std::vector<std::string_view>& v, CompiledKeys& press, CompiledKeys& release,
+             Vocabulary vocabulary, const ScanCodeSource& scanCodes) {
     CompileBehaviour(e, press);
+    CompilePointer(fields, press);
     std::string textScratch;
     std::string nameScratch;
     // Filled cells become steps 1, 2, 3 ... in cell order, without gaps.
@@ -61,9 +63,10 @@ void Compile(const MappingEntry& e, const std::vector<std::string_view>& v, Comp
         int step = 0;
         for (std::size_t s = 0; s < std::size_t{kStepCount}; ++s) {
             const auto text = TrimmedTextOf(v[firstLine + 2 * s], textScratch);
-            if (!text.empty())
+            if (!text.empty() &&
                 FillKeyStep(keys, text, TrimmedTextOf(v[firstLine + 2 * s + 1], nameScratch),
-                            ++step, Vocabulary::Runner, scanCodes);
+                            step + 1, vocabulary, scanCodes))
+                ++step;
         }
     };
     side(press, 10);
@@ -75,8 +78,8 @@ struct ConnectedIdentity {
     const DeviceEntry* Last = nullptr; // the last device of that identity
     int ValidButtons = 0;              // the button count of the last device of that identity
     int MappedButtons = 0; // the most buttons ButtonMap takes from a device of that identity
-    // Per button number, the first entry of that button (0: none yet).
-    std::vector<std::int32_t> FirstEntry;
+    // Per layer and button number, the first entry of that button.
+    FirstButtonRows FirstEntries;
 };
 using ConnectedIdentities = std::unordered_map<std::string, ConnectedIdentity>;
 
@@ -91,7 +94,7 @@ ConnectedIdentities ConnectedIdentitiesOf(const DeviceTables& devices) {
             std::max(identity.MappedButtons, std::min(d.ButtonCount, kMaxButtonNumber));
     }
     for (auto& [key, identity] : connected)
-        identity.FirstEntry.assign(static_cast<std::size_t>(identity.MappedButtons) + 1, 0);
+        identity.FirstEntries = FirstButtonRows(identity.MappedButtons);
     return connected;
 }
 
@@ -101,11 +104,8 @@ ButtonMapTable ButtonMapOf(const DeviceTables& devices, const ConnectedIdentitie
     map.Dimension(devices.DeviceCount(), devices.MaxButtons());
     for (int d = 1; d <= devices.DeviceCount(); ++d) {
         const auto& device = devices.Device(d);
-        const auto& first = connected.at(IdentityKey(device.Identity)).FirstEntry;
-        const int last = std::min(device.ButtonCount, kMaxButtonNumber);
-        for (int b = 1; b <= last; ++b)
-            if (const auto i = first[static_cast<std::size_t>(b)]; i != 0)
-                map.Set(d, b, i);
+        connected.at(IdentityKey(device.Identity))
+            .FirstEntries.Bind(d, std::min(device.ButtonCount, kMaxButtonNumber), map);
     }
     return map;
 }
@@ -168,6 +168,7 @@ RunnerLoadResult CompileRunnerConfiguration(std::string_view fileBytes, DeviceTa
         return result;
     }
     const bool hasControls = version == kNewestFileVersion;
+    const Vocabulary vocabulary = hasControls ? Vocabulary::Runner : Vocabulary::Runner14;
     const int recordValues = hasControls ? kRecordValues15 : kRecordValues14;
     ControlRows controlRows;
 
@@ -210,8 +211,7 @@ RunnerLoadResult CompileRunnerConfiguration(std::string_view fileBytes, DeviceTa
         FillEntry(entry, button, lines, convert);
         entry.Hold = fields.Hold;
         entry.IsControl = fields.Which.Kind != ControlKind::Button;
-        // Rows of the shift layers wait for layers to be read; no other control takes them.
-        if (!IsControlNumber(fields.Which, entry.ButtonNo) || fields.Layer != 0) {
+        if (!IsControlNumber(fields.Which, entry.ButtonNo)) {
             entry.ButtonNo = 0;
             continue;
         }
@@ -222,24 +222,20 @@ RunnerLoadResult CompileRunnerConfiguration(std::string_view fileBytes, DeviceTa
         if (entry.IsControl) {
             entry.Valid = DeviceHasControl(*identity.Last, fields.Which, entry.ButtonNo);
             if (controlRows.Offer(it->first, entry.ButtonNo, fields, index))
-                Compile(entry, lines, press, release, scanCodes);
+                Compile(entry, fields, lines, press, release, vocabulary, scanCodes);
             continue;
         }
         entry.Valid = entry.ButtonNo <= identity.ValidButtons;
-        // The first entry of a button some device of its identity has goes into ButtonMap:
-        // compiled now, while its lines are at hand.
-        if (entry.ButtonNo >= 1 && entry.ButtonNo <= identity.MappedButtons) {
-            auto& first = identity.FirstEntry[static_cast<std::size_t>(entry.ButtonNo)];
-            if (first == 0) {
-                first = index;
-                Compile(entry, lines, press, release, scanCodes);
-            }
-        }
+        // The first entry of a button in its layer some device of its identity has goes into
+        // ButtonMap: compiled now, while its lines are at hand.
+        if (identity.FirstEntries.Offer(entry.ButtonNo, fields.Layer, index))
+            Compile(entry, fields, lines, press, release, vocabulary, scanCodes);
     }
     loaded.MappingCount = static_cast<int>(loaded.Mappings.size());
 
     ButtonMapTable map = ButtonMapOf(devices, connected);
     controlRows.Bind(devices, map);
+    FinishBindings(map, loaded.PressKeys);
     tables = std::move(loaded);
     devices.ButtonMap() = std::move(map);
     return result;

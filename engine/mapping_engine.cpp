@@ -5,6 +5,8 @@
 #include "engine/control_binding.h"
 #include "keyboard/send_keys.h"
 
+#include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <utility>
 
@@ -93,7 +95,7 @@ void MappingEngine::RunEdges(const ButtonMapTable& buttonMap, std::span<Compiled
     for (const ButtonEdge& edge : devices_.TakeEdges()) {
         const int d = edge.Device;
         const int b = edge.Button;
-        const int m = MappingOf(buttonMap, d, b, mappings);
+        const int m = ButtonRow(buttonMap, d, b, buttonMap.LayerBits(d, b), mappings, policy);
         if (m == 0)
             continue;
         auto& keys = press[static_cast<std::size_t>(m - 1)];
@@ -111,18 +113,24 @@ void MappingEngine::RunPass(const ButtonMapTable& buttonMap, std::span<CompiledK
     keyboard_.Forget(); // the user may have switched a lock since the last pass
     // What the devices read on events buffered comes first, in order.
     RunEdges(buttonMap, press, release, policy);
-    bool anyDown = false;
     const int mappings = static_cast<int>(std::min(press.size(), release.size()));
     if (anyPressedOn_ && !policy.AnyReleaseDue()) {
         // Nothing is pressed any more (released, or the tables were loaded again).
         pressedOn_.fill(0);
         anyPressedOn_ = false;
+        layers_.Clear();
     }
-    const bool mayReleaseUnpressed = policy.ReleaseDueWithoutPress();
-    for (int d = 1; d <= devices_.DeviceCount(); ++d) {
-        int buttons = 0;
-        if (!devices_.ReadDevice(d, buttons))
+    // Every device is read before any row is run, so that the layer controls come first.
+    const auto count = static_cast<std::size_t>(std::max(devices_.DeviceCount(), 0));
+    if (readButtons_.size() < count + 1)
+        readButtons_.resize(count + 1);
+    for (int d = 1; d <= devices_.DeviceCount(); ++d)
+        if (!devices_.ReadDevice(d, readButtons_[static_cast<std::size_t>(d)]))
             return; // a controller was just acquired: its state comes next pass
+    bool anyDown = RunSelectors(buttonMap, press, release, policy);
+    const bool mayReleaseUnpressed = policy.ReleaseDueWithoutPress();
+    const bool layered = buttonMap.HasLayerBits();
+    for (int d = 1; d <= devices_.DeviceCount(); ++d) {
         if (devices_.Lost(d)) {
             if (mayReleaseUnpressed || MayHoldPress(d))
                 ReleaseDevice(d, buttonMap, press, release, policy);
@@ -131,75 +139,215 @@ void MappingEngine::RunPass(const ButtonMapTable& buttonMap, std::span<CompiledK
         if (const auto controls = buttonMap.Controls(d); !controls.empty())
             anyDown |= RunControls(d, controls, press, release, policy,
                                    mayReleaseUnpressed || MayHoldPress(d));
-        buttons = std::min(buttons, buttonMap.ButtonBound());
+        const int buttons =
+            std::min(readButtons_[static_cast<std::size_t>(d)], buttonMap.ButtonBound());
         const auto states = devices_.ButtonStates(d);
         const bool bulk = states.size() >= static_cast<std::size_t>(std::max(buttons, 0));
         if (bulk && !mayReleaseUnpressed && !MayHoldPress(d) &&
             AllUp(states.first(static_cast<std::size_t>(std::max(buttons, 0)))))
             continue;
         for (int b = 1; b <= buttons; ++b) {
-            const int m = MappingOf(buttonMap, d, b, mappings);
+            const std::uint8_t bits = layered ? buttonMap.LayerBits(d, b) : 0;
+            if ((bits & ButtonMapTable::kSelectsLayer) != 0)
+                continue; // run first
+            const int m = ButtonRow(buttonMap, d, b, bits, mappings, policy);
             if (m == 0)
                 continue;
-            auto& keys = press[static_cast<std::size_t>(m - 1)];
             const bool down =
                 bulk ? states[static_cast<std::size_t>(b - 1)] != 0 : devices_.ButtonDown(d, b);
-            if (!down) {
-                Release(d, m, keys, release[static_cast<std::size_t>(m - 1)], policy);
-                continue;
-            }
-            Press(d, b, m, keys, policy, clock_.Now());
-            policy.ButtonHeld(d, b);
-            anyDown = true;
+            anyDown |= RunButton(d, b, m, down, press, release, policy);
         }
     }
+    MovePointer();
     policy.PassEnd(anyDown, devices_.ReadFailing(), devices_.Notice());
+}
+
+bool MappingEngine::RunButton(int d, int b, int m, bool down, std::span<CompiledKeys> press,
+                              std::span<const CompiledKeys> release, EnginePolicy& policy) {
+    auto& keys = press[static_cast<std::size_t>(m - 1)];
+    if (!down) {
+        Release(d, m, keys, release[static_cast<std::size_t>(m - 1)], policy);
+        return false;
+    }
+    Press(d, b, m, keys, policy, clock_.Now());
+    policy.ButtonHeld(d, b);
+    return true;
+}
+
+bool MappingEngine::RunSelectors(const ButtonMapTable& buttonMap, std::span<CompiledKeys> press,
+                                 std::span<const CompiledKeys> release, EnginePolicy& policy) {
+    const int mappings = static_cast<int>(std::min(press.size(), release.size()));
+    const bool mayReleaseUnpressed = policy.ReleaseDueWithoutPress();
+    bool anyDown = false;
+    for (const auto& selector : buttonMap.Selectors()) {
+        const int d = selector.Device;
+        if (d > devices_.DeviceCount() || devices_.Lost(d))
+            continue; // a lost device's rows are released with the others
+        if (selector.Button == 0) {
+            const auto controls = buttonMap.Controls(d);
+            const auto at = static_cast<std::size_t>(selector.Control);
+            if (at < controls.size())
+                anyDown |= RunControl(d, controls.subspan(at, 1), devices_.Controls(d), press,
+                                      release, policy, mayReleaseUnpressed || MayHoldPress(d));
+            continue;
+        }
+        const int b = selector.Button;
+        if (b > readButtons_[static_cast<std::size_t>(d)])
+            continue;
+        if (const int m = MappingOf(buttonMap, d, b, mappings))
+            anyDown |= RunButton(d, b, m, devices_.ButtonDown(d, b), press, release, policy);
+    }
+    return anyDown;
+}
+
+int MappingEngine::ButtonRow(const ButtonMapTable& buttonMap, int d, int b, std::uint8_t bits,
+                             int mappings, EnginePolicy& policy) const {
+    const int base = MappingOf(buttonMap, d, b, mappings);
+    if (bits <= ButtonMapTable::kSelectsLayer)
+        return base;
+    if (base != 0 && policy.Pressed(base))
+        return base;
+    for (int layer = 1; layer <= kMaxLayer; ++layer)
+        if ((bits >> layer & 1u) != 0)
+            if (const int m = CheckedMapping(buttonMap.LayeredAt(d, b, layer), mappings);
+                policy.Pressed(m))
+                return m;
+    const int active = layers_.Active();
+    if (active != 0 && (bits >> active & 1u) != 0)
+        return CheckedMapping(buttonMap.LayeredAt(d, b, active), mappings);
+    return base;
+}
+
+const ControlBinding* MappingEngine::ControlRow(std::span<const ControlBinding> group, int mappings,
+                                                EnginePolicy& policy) const {
+    if (group.size() == 1 && group.front().Layer == 0)
+        return &group.front();
+    const ControlBinding* base = nullptr;
+    const ControlBinding* active = nullptr;
+    for (const ControlBinding& row : group) {
+        if (policy.Pressed(CheckedMapping(row.Mapping, mappings)))
+            return &row;
+        if (row.Layer == 0)
+            base = &row;
+        else if (row.Layer == layers_.Active())
+            active = &row;
+    }
+    return active != nullptr ? active : base;
 }
 
 bool MappingEngine::RunControls(int d, std::span<const ControlBinding> controls,
                                 std::span<CompiledKeys> press,
                                 std::span<const CompiledKeys> release, EnginePolicy& policy,
                                 bool mayHold) {
-    const int mappings = static_cast<int>(std::min(press.size(), release.size()));
     // A device without a read of its controls has them all at rest.
     const ControlStates* states = devices_.Controls(d);
     bool anyDown = false;
-    for (const ControlBinding& control : controls) {
-        // Nothing pressed through the device: a control outside its press range has nothing
-        // to do, and is passed over without asking the policy.
-        if (!mayHold && (states == nullptr || !ControlDown(control, *states, false)))
-            continue;
-        const int m = CheckedMapping(control.Mapping, mappings);
-        auto& keys = press[static_cast<std::size_t>(m - 1)];
-        if (states == nullptr || !ControlDown(control, *states, policy.Pressed(m))) {
-            Release(d, m, keys, release[static_cast<std::size_t>(m - 1)], policy);
-            continue;
-        }
-        Press(d, 0, m, keys, policy, clock_.Now(), &control);
-        policy.ControlHeld(d, control.Name());
-        anyDown = true;
+    for (std::size_t i = 0; i < controls.size();) {
+        const auto group = controls.subspan(
+            i, std::min<std::size_t>(std::max<std::uint8_t>(controls[i].GroupSize, 1),
+                                     controls.size() - i));
+        i += group.size();
+        if (!group.front().SelectsLayer) // those ran first
+            anyDown |= RunControl(d, group, states, press, release, policy, mayHold);
     }
     return anyDown;
+}
+
+bool MappingEngine::RunControl(int d, std::span<const ControlBinding> group,
+                               const ControlStates* states, std::span<CompiledKeys> press,
+                               std::span<const CompiledKeys> release, EnginePolicy& policy,
+                               bool mayHold) {
+    const int mappings = static_cast<int>(std::min(press.size(), release.size()));
+    // Nothing pressed through the device: a control outside its press range has nothing to
+    // do, and is passed over without asking the policy.
+    if (!mayHold && (states == nullptr ||
+                     std::none_of(group.begin(), group.end(), [&](const ControlBinding& row) {
+                         return ControlDown(row, *states, false);
+                     })))
+        return false;
+    const ControlBinding* control = ControlRow(group, mappings, policy);
+    if (control == nullptr)
+        return false;
+    const int m = CheckedMapping(control->Mapping, mappings);
+    auto& keys = press[static_cast<std::size_t>(m - 1)];
+    if (states == nullptr || !ControlDown(*control, *states, policy.Pressed(m))) {
+        Release(d, m, keys, release[static_cast<std::size_t>(m - 1)], policy);
+        return false;
+    }
+    Press(d, 0, m, keys, policy, clock_.Now(), control);
+    policy.ControlHeld(d, control->Name());
+    if (control->MovesPointer && policy.Pressed(m))
+        AddPointerSpeed(*control, keys, *states);
+    return true;
+}
+
+void MappingEngine::AddPointerSpeed(const ControlBinding& control, const CompiledKeys& keys,
+                                    const ControlStates& states) {
+    const PointerPush push = PushOf(control, states);
+    const double curved = keys.PointerCurve == 2 ? push.Magnitude * push.Magnitude : push.Magnitude;
+    const double speed = keys.PointerSpeed * curved * push.Share;
+    switch (keys.Pointer) {
+    case PointerDirection::Up:
+        speedY_ -= speed;
+        break;
+    case PointerDirection::Down:
+        speedY_ += speed;
+        break;
+    case PointerDirection::Left:
+        speedX_ -= speed;
+        break;
+    case PointerDirection::Right:
+        speedX_ += speed;
+        break;
+    case PointerDirection::None:
+        break;
+    }
+}
+
+void MappingEngine::MovePointer() {
+    // A pass late by more than this (a box was open, the runner was stopped) moves no further.
+    constexpr double kLongestStep = 0.05;
+    const double now = clock_.Now();
+    const double step = lastPassTime_ < 0 ? 0 : std::clamp(now - lastPassTime_, 0.0, kLongestStep);
+    lastPassTime_ = now;
+    if (speedX_ == 0 && speedY_ == 0) {
+        remainderX_ = remainderY_ = 0;
+        return;
+    }
+    remainderX_ += speedX_ * step;
+    remainderY_ += speedY_ * step;
+    speedX_ = speedY_ = 0;
+    // To the nearest pixel: the pointer is never more than half a pixel from where the speeds
+    // put it, whatever the rounding of the clock's steps.
+    const double dx = std::round(remainderX_);
+    const double dy = std::round(remainderY_);
+    remainderX_ -= dx;
+    remainderY_ -= dy;
+    if (dx != 0 || dy != 0)
+        held_.MovePointer(static_cast<int>(dx), static_cast<int>(dy));
 }
 
 void MappingEngine::ReleaseDevice(int d, const ButtonMapTable& buttonMap,
                                   std::span<CompiledKeys> press,
                                   std::span<const CompiledKeys> release, EnginePolicy& policy) {
     const int mappings = static_cast<int>(std::min(press.size(), release.size()));
-    for (int b = 1; b <= buttonMap.ButtonBound(); ++b) {
-        const int m = buttonMap.At(d, b);
+    const auto releaseRow = [&](int m) {
         if (m == 0)
-            continue;
+            return;
         if (m < 0 || m > mappings)
             throw AppError(err::SubscriptOutOfRange);
         Release(d, m, press[static_cast<std::size_t>(m - 1)],
                 release[static_cast<std::size_t>(m - 1)], policy);
+    };
+    for (int b = 1; b <= buttonMap.ButtonBound(); ++b) {
+        releaseRow(buttonMap.At(d, b));
+        const std::uint8_t bits = buttonMap.LayerBits(d, b);
+        for (int layer = 1; layer <= kMaxLayer; ++layer)
+            if ((bits >> layer & 1u) != 0)
+                releaseRow(buttonMap.LayeredAt(d, b, layer));
     }
-    for (const ControlBinding& control : buttonMap.Controls(d)) {
-        const int m = CheckedMapping(control.Mapping, mappings);
-        Release(d, m, press[static_cast<std::size_t>(m - 1)],
-                release[static_cast<std::size_t>(m - 1)], policy);
-    }
+    for (const ControlBinding& control : buttonMap.Controls(d))
+        releaseRow(CheckedMapping(control.Mapping, mappings));
 }
 
 void MappingEngine::Press(int d, int b, int m, CompiledKeys& keys, EnginePolicy& policy,
@@ -220,6 +368,8 @@ void MappingEngine::Press(int d, int b, int m, CompiledKeys& keys, EnginePolicy&
         ++pressedOn_[static_cast<std::size_t>(d)];
         anyPressedOn_ = true;
     }
+    if (keys.SelectsLayer != 0)
+        layers_.Push(m, keys.SelectsLayer);
     if (keys.Hold != 0) {
         // The keys go down now and stay down until the release; the row's locks stay forced.
         ForceLocks(keys);
@@ -249,6 +399,8 @@ void MappingEngine::Release(int d, int m, CompiledKeys& pressKeys, const Compile
     policy.SetPressed(m, false);
     if (d <= kCountedDevices && pressedOn_[static_cast<std::size_t>(d)] > 0)
         --pressedOn_[static_cast<std::size_t>(d)];
+    if (pressKeys.SelectsLayer != 0)
+        layers_.Remove(m);
     if (pressKeys.HeldTicket != 0)
         held_.LetGo(pressKeys, std::exchange(pressKeys.HeldTicket, 0));
     Burst(releaseKeys, pressKeys, pressKeys.Rotary != 0 ? pressKeys.CurrentMultiplier : 1);

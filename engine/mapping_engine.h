@@ -1,7 +1,8 @@
 #pragma once
 // The mapping engine: one pass reads every device once, finds each mapped button's press and
-// release edges and sends the bound keys (plain, Repeat, Rotary), with the lock keys forced
-// for each burst. The runner and the editor's test mode differ only in an EnginePolicy.
+// release edges and sends the bound keys (plain, Repeat, Rotary, Hold), with the lock keys forced
+// for each burst; it keeps the shift layers held and moves the pointer for axis rows. The runner
+// and the editor's test mode differ only in an EnginePolicy.
 #include "core/clock.h"
 #include "core/compiled_keys.h"
 #include "core/dialogs.h"
@@ -16,6 +17,7 @@
 #include <array>
 #include <span>
 #include <string_view>
+#include <vector>
 
 namespace qm {
 
@@ -98,6 +100,29 @@ private:
                  std::span<const CompiledKeys> release, EnginePolicy& policy);
     void RunEdges(const ButtonMapTable& buttonMap, std::span<CompiledKeys> press,
                   std::span<const CompiledKeys> release, EnginePolicy& policy);
+    // The row of button b of device d (LayerBits `bits`): while one of its rows is pressed,
+    // that one (a control keeps the row its press chose); else the row of the layer in use,
+    // else the base row.
+    int ButtonRow(const ButtonMapTable& buttonMap, int d, int b, std::uint8_t bits, int mappings,
+                  EnginePolicy& policy) const;
+    // The same for the rows of one control (a group of ControlRows::Bind); null for none.
+    const ControlBinding* ControlRow(std::span<const ControlBinding> group, int mappings,
+                                     EnginePolicy& policy) const;
+    // Button b of device d (mapping m) is down or up this pass; whether it is down.
+    bool RunButton(int d, int b, int m, bool down, std::span<CompiledKeys> press,
+                   std::span<const CompiledKeys> release, EnginePolicy& policy);
+    // The rows that select a layer, before every other row of the pass.
+    bool RunSelectors(const ButtonMapTable& buttonMap, std::span<CompiledKeys> press,
+                      std::span<const CompiledKeys> release, EnginePolicy& policy);
+    // One control's rows (a group); whether its row is down. `mayHold`: as RunControls.
+    bool RunControl(int d, std::span<const ControlBinding> group, const ControlStates* states,
+                    std::span<CompiledKeys> press, std::span<const CompiledKeys> release,
+                    EnginePolicy& policy, bool mayHold);
+    // Adds a pressed pointer row's speed to the pass's, and at the pass's end moves the pointer
+    // by what the time since the last pass makes of it, keeping the fraction of a pixel.
+    void AddPointerSpeed(const ControlBinding& control, const CompiledKeys& keys,
+                         const ControlStates& states);
+    void MovePointer();
     // `pressedAt`: when the button went down, on the clock (for Rotary). `control`: the hat or
     // axis row pressed, null for a button.
     void Press(int d, int b, int m, CompiledKeys& keys, EnginePolicy& policy, double pressedAt,
@@ -131,6 +156,12 @@ private:
     DialogsAfter dialogs_;
     bool busy_ = false;
     LayerStack layers_;
+    // The buttons each device's read of this pass gave (element d).
+    std::vector<int> readButtons_;
+    // Pixels a second the pointer rows ask for this pass; the fraction of a pixel not yet sent.
+    double speedX_ = 0, speedY_ = 0;
+    double remainderX_ = 0, remainderY_ = 0;
+    double lastPassTime_ = -1;
     // Mappings pressed through each device, so that while one button is held the quiet
     // devices are still skipped. An upper bound: a device past the table is always examined.
     static constexpr int kCountedDevices = 512;

@@ -19,7 +19,7 @@ void RunnerEnginePolicy::Recount() {
 }
 
 bool RunnerEnginePolicy::Handles(int m) const {
-    return tables_.Mapping(m).Valid && tables_.Press(m).Step(1).IsUsed();
+    return tables_.Mapping(m).Valid && tables_.Press(m).Acts();
 }
 
 void RunnerEnginePolicy::SetPressed(int m, bool pressed) {

@@ -148,8 +148,9 @@ TEST(FileVersions, HostileRecordsCostOnlyThemselves) {
 
 constexpr const char* kStick = "{6F1D2B60-D5A0-11CF-BFC7-444553540000}";
 
-// The runner binds the first row of each control of an identity to each device of it that has
-// the control; each band is a control of its own; a row of a shift layer is not bound yet.
+// The runner binds the first row of each control of an identity in each layer to each device of
+// it that has the control; each band is a control of its own; a control's rows of the layers
+// follow its base row.
 TEST(FileVersions, TheRunnerBindsHatAndAxisRowsToDevicesThatHaveThem) {
     DeviceTables devices;
     devices.AddDevice({true, 0, kStick, "Stick", 4, 0b0100'0001, 1}); // X, Slider 1, one hat
@@ -173,12 +174,14 @@ TEST(FileVersions, TheRunnerBindsHatAndAxisRowsToDevicesThatHaveThem) {
     RunnerTables tables;
     const auto result = CompileRunnerConfiguration(bytes, devices, scanCodes, tables);
     ASSERT_EQ(result.Status, RunnerLoadStatus::Loaded);
-    std::vector<std::pair<std::int32_t, std::string>> bound;
+    std::vector<std::tuple<std::int32_t, std::string, int, int>> bound;
     for (const auto& control : devices.ButtonMap().Controls(1))
-        bound.emplace_back(control.Mapping, std::string(control.Name()));
-    EXPECT_THAT(bound, ::testing::ElementsAre(std::pair(2, "Hat 1 Up"), std::pair(6, "X axis +"),
-                                              std::pair(7, "Slider 1 0-20 %"),
-                                              std::pair(8, "Slider 1 20-40 %")));
+        bound.emplace_back(control.Mapping, std::string(control.Name()), control.Layer,
+                           control.GroupSize);
+    EXPECT_THAT(bound, ::testing::ElementsAre(
+                           std::tuple(6, "X axis +", 0, 2), std::tuple(1, "X axis +", 2, 1),
+                           std::tuple(2, "Hat 1 Up", 0, 1), std::tuple(7, "Slider 1 0-20 %", 0, 1),
+                           std::tuple(8, "Slider 1 20-40 %", 0, 1)));
     EXPECT_EQ(devices.ButtonMap().At(1, 3), 10);
     // Hold excludes Rotary; a hat or axis never turns; a button row keeps Rotary.
     EXPECT_EQ(std::tuple(tables.Press(2).Hold, tables.Press(2).Rotary, tables.Press(6).Rotary,
