@@ -4,8 +4,9 @@
 // the file name) keeps the keyboard focus for itself and logs every key message it receives
 // as a line "down VK 0xSC" or "up VK 0xSC", and every mouse button and wheel message as a line
 // "button down left X Y FLAGS", "wheel DELTA X Y FLAGS" or "hwheel DELTA X Y FLAGS" (client
-// coordinates; FLAGS the MK_ flags held, such as "LBUTTON+CONTROL", or "-"), in a read-only
-// text box (control id 100), which the driver reads with WM_GETTEXT. Its window extras 0 and 4 hold
+// coordinates; FLAGS the MK_ flags held, such as "LBUTTON+CONTROL", or "-"; not the buttons of
+// its top band, where the driver clicks to bring it to the front), in a read-only text box
+// (control id 100), which the driver reads with WM_GETTEXT. Its window extras 0 and 4 hold
 // the QueryPerformanceCounter value of its last activation (low and high half), so that the driver
 // can time from the moment it came to the front. Test equipment: never installed or packaged.
 #include "target_window_ids.h"
@@ -87,6 +88,8 @@ bool LogMouse(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
         return false;
     }
     POINT at{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)}; // a button's: in the client area
+    if (button != nullptr && at.y < kTargetBandHeight)
+        return true; // the driver's clicks that bring the window to the front
     wchar_t line[96];
     if (button != nullptr) {
         std::swprintf(line, std::size(line), L"button %ls %ls %ld %ld %ls\r\n",
