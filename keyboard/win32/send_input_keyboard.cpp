@@ -100,13 +100,15 @@ void SendInputKeyboard::MovePointer(int dx, int dy) {
     input.mi.dx = dx;
     input.mi.dy = dy;
     input.mi.dwFlags = MOUSEEVENTF_MOVE;
-    POINT from{};
-    const RECT screen{GetSystemMetrics(SM_XVIRTUALSCREEN), GetSystemMetrics(SM_YVIRTUALSCREEN),
-                      GetSystemMetrics(SM_XVIRTUALSCREEN) + GetSystemMetrics(SM_CXVIRTUALSCREEN),
-                      GetSystemMetrics(SM_YVIRTUALSCREEN) + GetSystemMetrics(SM_CYVIRTUALSCREEN)};
-    if (exactPointer_ && screen.right > screen.left && screen.bottom > screen.top &&
-        GetCursorPos(&from))
-        input = ExactMoveInput(from, dx, dy, screen);
+    if (exactPointer_) {
+        const int left = GetSystemMetrics(SM_XVIRTUALSCREEN);
+        const int top = GetSystemMetrics(SM_YVIRTUALSCREEN);
+        const RECT screen{left, top, left + GetSystemMetrics(SM_CXVIRTUALSCREEN),
+                          top + GetSystemMetrics(SM_CYVIRTUALSCREEN)};
+        POINT from{};
+        if (screen.right > screen.left && screen.bottom > screen.top && GetCursorPos(&from))
+            input = ExactMoveInput(from, dx, dy, screen);
+    }
     SendInput(1, &input, sizeof(INPUT));
 }
 
