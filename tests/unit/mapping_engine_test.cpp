@@ -554,42 +554,48 @@ TEST_F(EngineTest, AKeyHeldForTwoRowsGoesUpWithTheLastAndChordsLeaveItDown) {
 
 // Every path empties the record: ReleaseHeld (Stop, a switch, the end), a box (the error
 // box too), a lost device, and the engine's end. A row released later sends its release keys
-// only.
+// only. A mouse button held (a drag) is in the same record.
 TEST_F(EngineTest, EveryPathLetsTheHeldKeysGo) {
-    Load({{.press = "W", .release = "B", .hold = true}, {.press = "A"}});
-    Hold(1, true), Pass();
-    engine.ReleaseHeld();
-    EXPECT_EQ(Down(), std::set<int>{});
-    Hold(1, false), Pass();
-    EXPECT_EQ(Records(), (std::vector<int>{'W', -'W', 'B', -'B'}));
+    for (const int held : {int{'W'}, int{kVkMouseLeft}}) {
+        Load({{.press = "W", .release = "B", .hold = true}, {.press = "A"}});
+        if (held == kVkMouseLeft)
+            Chord(1, "MOUSE LEFT", "MOUSE LEFT");
+        Hold(1, true), Pass();
+        engine.ReleaseHeld();
+        EXPECT_EQ(Down(), std::set<int>{});
+        Hold(1, false), Pass();
+        EXPECT_EQ(Records(), (std::vector<int>{held, -held, 'B', -'B'}));
 
-    keyboard.Batches.clear();
-    Hold(1, true), Pass();
-    devices.ButtonMap().Set(1, 3, 9); // no mapping 9: the pass fails
-    Hold(3, true);
-    std::set<int> downAtBox = {0};
-    dialogs.onShow = [&] { downAtBox = Down(); };
-    Pass();
-    EXPECT_EQ(downAtBox, std::set<int>{});
-    devices.ButtonMap().Set(1, 3, 0);
-    Hold(1, false), Pass();
+        keyboard.Batches.clear();
+        Hold(1, true), Pass();
+        devices.ButtonMap().Set(1, 3, 9); // no mapping 9: the pass fails
+        Hold(3, true);
+        std::set<int> downAtBox = {0};
+        dialogs.onShow = [&] { downAtBox = Down(); };
+        Pass();
+        EXPECT_EQ(downAtBox, std::set<int>{});
+        devices.ButtonMap().Set(1, 3, 0);
+        Hold(3, false), Hold(1, false), Pass();
 
-    keyboard.Batches.clear();
-    Hold(1, true), Pass();
-    reader.lost.insert(1);
-    Pass();
-    EXPECT_EQ(Records(), (std::vector<int>{'W', -'W', 'B', -'B'}));
-    reader.lost.clear();
-    Hold(1, false), Pass();
+        keyboard.Batches.clear();
+        Hold(1, true), Pass();
+        reader.lost.insert(1);
+        Pass();
+        EXPECT_EQ(Records(), (std::vector<int>{held, -held, 'B', -'B'}));
+        reader.lost.clear();
+        Hold(1, false), Pass();
 
-    keyboard.Batches.clear();
-    {
-        MappingEngine ending{reader, keyboard, clock, dialogs};
-        Hold(1, true);
-        ending.Pass(devices.ButtonMap(), tables.PressKeys, tables.ReleaseKeys, policy);
-        EXPECT_EQ(Down(), std::set<int>{'W'});
+        keyboard.Batches.clear();
+        {
+            MappingEngine ending{reader, keyboard, clock, dialogs};
+            Hold(1, true);
+            ending.Pass(devices.ButtonMap(), tables.PressKeys, tables.ReleaseKeys, policy);
+            EXPECT_EQ(Down(), std::set<int>{held});
+        }
+        EXPECT_EQ(Down(), std::set<int>{});
+        Hold(1, false);
+        keyboard.Batches.clear();
     }
-    EXPECT_EQ(Down(), std::set<int>{});
 }
 
 // A held row's lock stays forced while it is held, across other rows' bursts, and ends at its
