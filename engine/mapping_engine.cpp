@@ -217,7 +217,8 @@ bool MappingEngine::RunSelectors(const ButtonMapTable& buttonMap, std::span<Comp
 MappingEngine::ButtonChoice MappingEngine::ButtonRow(const ButtonMapTable& buttonMap, int d, int b,
                                                      std::uint8_t bits, int mappings) {
     const int base = MappingOf(buttonMap, d, b, mappings);
-    if (bits <= ButtonMapTable::kSelectsLayer)
+    // A button whose base row selects a layer always does.
+    if (bits == 0 || (bits & ButtonMapTable::kSelectsLayer) != 0)
         return {base, 0};
     int layer = Latch(buttonMap, d, b) - 1;
     if (layer < 0) {

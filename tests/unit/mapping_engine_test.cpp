@@ -708,14 +708,18 @@ TEST_F(LoadedEngineTest, TheLastPressedLayerControlWins) {
 
 // The layer controls of a pass count before its other rows, whatever their numbers: a shift
 // and a button read down together give the layer's row, a shift let go as a button goes down
-// gives the base row.
+// gives the base row. A layer control's rows in the layers are not used.
 TEST_F(LoadedEngineTest, ALayerChangeCountsForTheWholePassItIsReadIn) {
     Load15({Row(8, "LAYER 3"), Row(2, "A"), Row(2, "B", "", 3), Row(1, "H", "AXIS +"),
-            Row(1, "J", "AXIS +", 3)});
+            Row(1, "J", "AXIS +", 3), Row(8, "Z", "", 3), Row(7, "LAYER 3")});
     Hold(8, true), Hold(2, true), Axis(1, kAxisMax), Pass();
     Hold(8, false), Hold(2, false), Axis(1, kAxisCentre), Pass();
     Hold(2, true), Pass();
     EXPECT_EQ(Records(), (std::vector<int>{'J', -'J', 'B', -'B', 'A', -'A'}));
+    // The layer control's own row of its layer is never used, read on events either.
+    Hold(7, true), Pass();
+    Change(8, true), Edges(), Change(8, false), Edges(), Change(8, true), Pass();
+    EXPECT_EQ(Count('Z'), 0u);
 }
 
 // Mouse buttons go out in their chord like keys (Ctrl+click), stay down with Hold until the
