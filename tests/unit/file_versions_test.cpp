@@ -112,6 +112,19 @@ TEST(FileVersions, ControlsAndHoldRoundTripAsVersion15) {
     EXPECT_EQ(WriteEditorConfiguration({PackedRow(button)}).substr(0, 5), "\"1.5\"");
     button[col::Hold] = {"Off", Variant::Bool(false)};
     EXPECT_EQ(WriteEditorConfiguration({PackedRow(button)}), plainBytes);
+
+    // A mouse action, a pointer direction or a layer named in any key cell makes it 1.5 too
+    // (older readers would send nothing for it); a description that mentions one does not.
+    button[col::Description] = {"MOUSE LEFT and LAYER 2", Variant::Text("MOUSE LEFT")};
+    EXPECT_EQ(WriteEditorConfiguration({PackedRow(button)}).substr(0, 5), "\"1.4\"");
+    for (const char* name : {"CTRL + MOUSE X2", "WHEEL LEFT", "POINTER UP", "LAYER 7"}) {
+        MappingRow named = button;
+        named[col::FirstRelease + 15] = {
+            name, Variant::Text(std::string(name).substr(name[0] == 'C' ? 7 : 0))};
+        EXPECT_EQ(WriteEditorConfiguration({PackedRow(named)}).substr(0, 5), "\"1.5\"") << name;
+    }
+    button[col::FirstPress] = {"LAYER 8", Variant::Text("LAYER 8")};
+    EXPECT_EQ(WriteEditorConfiguration({PackedRow(button)}).substr(0, 5), "\"1.4\"");
 }
 
 // A record naming an unknown control is skipped with a type mismatch; a hat or axis number no

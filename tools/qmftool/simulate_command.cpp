@@ -1,5 +1,6 @@
 // simulate: the runner's mapping engine, pass by pass on a virtual clock, with the described
 // devices and a simulated keyboard; prints every injected record and status change.
+#include "core/key_names.h"
 #include "core/scan_codes.h"
 #include "engine/runner_engine_policy.h"
 #include "keyboard/recording_keyboard.h"
@@ -214,10 +215,25 @@ int Simulate(const Arguments& args) {
     keyboard.SetToggled(kVkCapsLock, locks.find('C') != std::string::npos);
     keyboard.SetToggled(kVkScrollLock, locks.find('S') != std::string::npos);
     keyboard.OnSend = [&](std::span<const KeyInput> records) {
-        for (const auto& r : records)
-            PrintLine("{\"t\":" + std::to_string(Milliseconds(clock)) +
-                      ",\"event\":\"key\",\"vk\":" + std::to_string(r.VirtualKey) + ",\"scan\":" +
-                      std::to_string(r.ScanCode) + ",\"up\":" + (r.KeyUp ? "true" : "false") + "}");
+        for (const auto& r : records) {
+            const std::string up = r.KeyUp ? "true" : "false";
+            const std::string t = "{\"t\":" + std::to_string(Milliseconds(clock));
+            if (IsMouseCode(r.VirtualKey)) {
+                // A wheel's key-up moves nothing.
+                if (!IsWheelCode(r.VirtualKey) || !r.KeyUp)
+                    PrintLine(t + ",\"event\":\"mouse\",\"action\":\"" +
+                              std::string(NameOfCode(r.VirtualKey)) + "\"" +
+                              (IsWheelCode(r.VirtualKey) ? "" : ",\"up\":" + up) + "}");
+                continue;
+            }
+            PrintLine(t + ",\"event\":\"key\",\"vk\":" + std::to_string(r.VirtualKey) +
+                      ",\"scan\":" + std::to_string(r.ScanCode) + ",\"up\":" + up + "}");
+        }
+    };
+    keyboard.OnMove = [&](int dx, int dy) {
+        PrintLine("{\"t\":" + std::to_string(Milliseconds(clock)) +
+                  ",\"event\":\"pointer\",\"dx\":" + std::to_string(dx) +
+                  ",\"dy\":" + std::to_string(dy) + "}");
     };
 
     MappingEngine engine(*run.Devices, keyboard, clock, run.Dialogs);
