@@ -525,14 +525,6 @@ TEST_F(Runner, HelpOpensTheRunnersPagesOfTheGuideOrSaysWhereItIsMissing) {
                                                  kFolder + "\\help\\\r\n"));
 }
 
-} // namespace
-} // namespace qm
-
-namespace qm {
-namespace {
-
-using namespace testing;
-
 // Unplugged while running: named in the status bar; plugged back, a burst of notices gives
 // one rescan once they have settled, and the pad works again without Run.
 TEST_F(RunnerWithAFile, APadUnpluggedWhileRunningWorksAgainWhenBackWithoutRun) {
@@ -573,12 +565,6 @@ TEST_F(RunnerWithAFile, APadUnpluggedWhileRunningWorksAgainWhenBackWithoutRun) {
     EXPECT_TRUE(runner->Running());
     EXPECT_EQ(dialogs.shown.size(), 0u);
 }
-
-} // namespace
-} // namespace qm
-
-namespace qm::testing {
-namespace {
 
 // The keys of a row with Hold go up at Stop, before any box or dialog, at a switch of
 // configuration and at exit; none is left down in the program in front.
@@ -630,4 +616,4 @@ TEST_F(Runner, KeysHeldByHoldGoUpAtStopBeforeABoxAtASwitchAndAtExit) {
 }
 
 } // namespace
-} // namespace qm::testing
+} // namespace qm
