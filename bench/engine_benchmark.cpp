@@ -1,6 +1,7 @@
 // One pass of the mapping engine over 3,072 mapped buttons (8 controllers x 128 + 4 boards
-// x 512) with no output, and the heap allocations it makes; and the same with every direction
-// of the controllers' 4 hats and 8 axes mapped too (384 rows more).
+// x 512) with no output, and the heap allocations it makes; the same with every direction of
+// the controllers' 4 hats and 8 axes mapped too (384 rows more); and with every button mapped
+// in each of 8 layers (21,504 rows more), a layer held.
 #include "engine/runner_engine_policy.h"
 #include "generated_configuration.h"
 #include "keyboard/recording_keyboard.h"
@@ -55,13 +56,16 @@ public:
 };
 
 // `held`: the last device's last button is held down, its mapping pressed; with `controls`, the
-// last controller's X axis at its low end instead.
-void RunPasses(benchmark::State& state, bool held, bool controls = false) {
-    auto setup = qm::bench::GenerateSetup(8, 128, 4, 512, controls);
+// last controller's X axis at its low end instead. With `layers`, every row has a copy in each
+// of the 7 shift layers, and the button that selects the last of them is held too.
+void RunPasses(benchmark::State& state, bool held, bool controls = false, bool layers = false) {
+    auto setup = qm::bench::GenerateSetup(8, 128, 4, 512, controls, layers ? 7 : 0);
     const qm::UsLayoutScanCodes scanCodes;
     qm::RunnerTables tables;
     qm::CompileRunnerConfiguration(setup.FileBytes, setup.Devices, scanCodes, tables);
     QuietDevices devices(setup.Devices);
+    if (layers)
+        devices.Hold(1, 128);
     if (held && controls)
         devices.Deflect(8, 1);
     else if (held) {
@@ -74,6 +78,8 @@ void RunPasses(benchmark::State& state, bool held, bool controls = false) {
     QuietStatus status;
     qm::RunnerEnginePolicy policy(tables, status);
     qm::MappingEngine engine(devices, keyboard, clock, dialogs);
+    // The first pass makes room for the devices' and the table's state.
+    engine.Pass(setup.Devices.ButtonMap(), tables.PressKeys, tables.ReleaseKeys, policy);
     const qm::testing::AllocationScope heap;
     for (auto _ : state) {
         engine.Pass(setup.Devices.ButtonMap(), tables.PressKeys, tables.ReleaseKeys, policy);
@@ -82,6 +88,7 @@ void RunPasses(benchmark::State& state, bool held, bool controls = false) {
         static_cast<double>(heap.Counts().Allocations), benchmark::Counter::kAvgIterations);
     state.counters["mapped_buttons"] = setup.Devices.ButtonMap().BoundCount();
     state.counters["keys_sent"] = static_cast<double>(keyboard.Batches.size());
+    state.counters["layer"] = engine.ActiveLayer();
 }
 
 void BM_EnginePassIdle(benchmark::State& state) {
@@ -96,9 +103,13 @@ void BM_EnginePassControlsIdle(benchmark::State& state) {
 void BM_EnginePassControlsOneHeld(benchmark::State& state) {
     RunPasses(state, true, true);
 }
+void BM_EnginePassEightLayersOneHeld(benchmark::State& state) {
+    RunPasses(state, true, false, true);
+}
 BENCHMARK(BM_EnginePassIdle)->Unit(benchmark::kNanosecond);
 BENCHMARK(BM_EnginePassOneHeld)->Unit(benchmark::kNanosecond);
 BENCHMARK(BM_EnginePassControlsIdle)->Unit(benchmark::kNanosecond);
 BENCHMARK(BM_EnginePassControlsOneHeld)->Unit(benchmark::kNanosecond);
+BENCHMARK(BM_EnginePassEightLayersOneHeld)->Unit(benchmark::kNanosecond);
 
 } // namespace

@@ -61,10 +61,31 @@ void AddControlRows(std::vector<PackedRow>& rows, const std::string& name,
             add(axis, {ControlKind::Axis, static_cast<int>(side)});
 }
 
+// Copies of every row in the layers 1 to `layers`; the first controller's last buttons select
+// them.
+void AddLayers(std::vector<PackedRow>& rows, int layers, int selectorsFrom) {
+    const std::size_t base = rows.size();
+    for (int layer = 1; layer <= layers; ++layer)
+        for (std::size_t r = 0; r < base; ++r) {
+            MappingRow row = rows[r].Unpack();
+            ControlFields fields = ControlFieldsOf(row);
+            fields.Layer = layer;
+            const int number = std::stoi(row[col::Button].Text);
+            SetControlCells(row, number, fields);
+            rows.emplace_back(row);
+        }
+    for (int layer = 1; layer <= layers; ++layer) {
+        MappingRow row = rows[static_cast<std::size_t>(selectorsFrom + layer - 2)].Unpack();
+        const std::string name = "LAYER " + std::to_string(layer);
+        row.PressCell(1) = {name, Variant::Text(name)};
+        rows[static_cast<std::size_t>(selectorsFrom + layer - 2)] = PackedRow(row);
+    }
+}
+
 } // namespace
 
 GeneratedSetup GenerateSetup(int joysticks, int joystickButtons, int boards, int boardButtons,
-                             bool controls) {
+                             bool controls, int layers) {
     GeneratedSetup setup;
     for (int j = 0; j < joysticks; ++j) {
         DeviceEntry d{true, 0, JoystickGuid(j), "Joystick " + std::to_string(j + 1),
@@ -82,6 +103,8 @@ GeneratedSetup GenerateSetup(int joysticks, int joystickButtons, int boards, int
         AddRows(setup.Rows, d.Name, d.Identity, boardButtons);
         setup.Devices.AddDevice(std::move(d));
     }
+    if (layers > 0)
+        AddLayers(setup.Rows, layers, joystickButtons - layers + 1);
     setup.FileBytes = WriteEditorConfiguration(setup.Rows);
     return setup;
 }

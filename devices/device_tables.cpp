@@ -3,8 +3,18 @@
 #include "core/qmf_file.h"
 
 #include <algorithm>
+#include <atomic>
 
 namespace qm {
+
+namespace {
+
+std::uint64_t NextGeneration() {
+    static std::atomic<std::uint64_t> last{0};
+    return ++last;
+}
+
+} // namespace
 
 void ButtonMapTable::Dimension(int deviceCount, int maxButtons) {
     devices_ = std::max(deviceCount, 0);
@@ -16,6 +26,7 @@ void ButtonMapTable::Dimension(int deviceCount, int maxButtons) {
     for (auto& cells : layerCells_)
         cells.clear();
     selectors_.clear();
+    generation_ = NextGeneration();
 }
 
 void ButtonMapTable::Clear() {
@@ -25,6 +36,7 @@ void ButtonMapTable::Clear() {
     for (auto& cells : layerCells_)
         cells.clear();
     selectors_.clear();
+    generation_ = NextGeneration();
 }
 
 std::uint8_t& ButtonMapTable::BitsAt(int device, int button) {

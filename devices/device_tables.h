@@ -105,6 +105,12 @@ public:
                                                               : 0;
     }
     bool HasLayerBits() const { return !layerBits_.empty(); }
+    // Each cell's place in one array (d, b within the table), for state kept per button beside
+    // the table, and the table's identity: it changes whenever the table is dimensioned or
+    // cleared, so that such state is known to be stale.
+    std::size_t CellIndex(int device, int button) const { return Index(device, button); }
+    std::size_t CellCount() const { return cells_.size(); }
+    std::uint64_t Generation() const { return generation_; }
     // Marks the button's base row as one that selects a layer.
     void SetSelectsLayer(int device, int button);
     // The buttons and controls whose rows select a layer, in device order.
@@ -129,6 +135,7 @@ private:
     std::vector<std::uint8_t> layerBits_;
     std::array<std::vector<std::int32_t>, kMaxLayer + 1> layerCells_; // [0] stays empty
     std::vector<Selector> selectors_;
+    std::uint64_t generation_ = 0;
     std::uint8_t& BitsAt(int device, int button);
 };
 

@@ -124,6 +124,7 @@ void EditorController::TakeOverTimings(const EngineTimings& timings) noexcept {
     // The test reads the two rates again when it starts; the hold time is only set here.
     test_.SetKeyHoldMs(timings.KeyHoldMs);
     test_.SetNavigation(NavigationKeysOf(timings.ExtendedKeys));
+    state_.Seams.Keyboard.SetExactPointer(timings.ExactPointer);
 }
 
 // ---- the mapping list --------------------------------------------------------------------

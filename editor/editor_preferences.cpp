@@ -23,6 +23,7 @@ void EditorPreferences::Load() {
         s.Associate = SettingToBool(ReadSettingOr(store_, Setting::EditorAssociate, "False"));
         s.Timings.Load(store_, program_.Folder);
         s.ExtendedKeys = ReadExtendedKeys(store_);
+        s.ExactPointer = ReadExactPointer(store_);
         s.ConfigPath = ReadConfigFolder(store_, program_.Folder);
         state_ = std::move(s);
     });
@@ -49,6 +50,11 @@ void EditorPreferences::SetExtendedKeys(bool checked) {
     Changed();
 }
 
+void EditorPreferences::SetExactPointer(bool checked) {
+    state_.ExactPointer = checked;
+    Changed();
+}
+
 void EditorPreferences::SetTiming(TimingBox box, std::string text) {
     state_.Timings.SetText(box, std::move(text));
     Changed();
@@ -71,6 +77,7 @@ void EditorPreferences::BrowseConfigFolder() {
 EngineTimings EditorPreferences::Apply() {
     EngineTimings timings = state_.Timings.Values();
     timings.ExtendedKeys = state_.ExtendedKeys;
+    timings.ExactPointer = state_.ExactPointer;
     RunTrapped(dialogs_, "cmdApply_Click", [&] {
         WriteSetting(store_, Setting::EditorAssociate, BoolSettingText(state_.Associate));
         RegisterFileType(store_, program_, state_.Associate);
@@ -79,6 +86,7 @@ EngineTimings EditorPreferences::Apply() {
         WriteSetting(store_, Setting::ConfigPath, state_.ConfigPath);
         state_.Timings.Write(store_);
         WriteSetting(store_, Setting::ExtendedKeys, BoolSettingText(state_.ExtendedKeys));
+        WriteSetting(store_, Setting::ExactPointer, BoolSettingText(state_.ExactPointer));
         state_.ApplyEnabled = false;
         state_.CancelEnabled = false;
     });

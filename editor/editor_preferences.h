@@ -17,6 +17,7 @@ struct EditorPreferencesState {
     std::string ConfigPath; // the configuration folder
     TimingBoxes Timings;
     bool ExtendedKeys = false; // send the arrow and navigation keys as extended keys
+    bool ExactPointer = false; // move the pointer by exact pixels
 
     // Enabled buttons: after loading only Cancel, after a change all three, after Apply only
     // OK.
@@ -41,6 +42,7 @@ public:
     void SetAssociate(bool checked);
     void SetConfigPath(std::string text);
     void SetExtendedKeys(bool checked);
+    void SetExactPointer(bool checked);
     void SetTiming(TimingBox box, std::string text);
     // Moves a timing box's scroll bar (TimingBoxes::Scroll); false when the value stays.
     bool Scroll(TimingBox box, ScrollAction action, int trackPosition = 0);
@@ -48,7 +50,8 @@ public:
     void BrowseConfigFolder();
 
     // Writes the association (registering or removing the file type), the folder, the
-    // timings and the extended keys; returns what the editor takes over at once.
+    // timings, the extended keys and the exact pointer; returns what the editor takes over at
+    // once.
     EngineTimings Apply();
 
 private:

@@ -71,6 +71,7 @@ void LiveTestSession::Start() {
     settings.RotaryRate = ReadTimingSetting(seams.Store, Setting::RotaryRate, folder) / 1000.0;
     settings.KeyHoldMs = keyHoldMs_;
     settings.Navigation = NavigationKeysOf(ReadExtendedKeys(seams.Store));
+    seams.Keyboard.SetExactPointer(ReadExactPointer(seams.Store));
     view.ShowTestWindow();
     // Read as the runner reads them: on their events where they report changes.
     devices.StartEventReading();

@@ -95,16 +95,10 @@ void MappingEngine::RunEdges(const ButtonMapTable& buttonMap, std::span<Compiled
     for (const ButtonEdge& edge : devices_.TakeEdges()) {
         const int d = edge.Device;
         const int b = edge.Button;
-        const int m = ButtonRow(buttonMap, d, b, buttonMap.LayerBits(d, b), mappings, policy);
-        if (m == 0)
-            continue;
-        auto& keys = press[static_cast<std::size_t>(m - 1)];
-        if (edge.Down) {
-            Press(d, b, m, keys, policy, clock_.Now() - edge.AgeSeconds);
-            policy.ButtonHeld(d, b);
-        } else {
-            Release(d, m, keys, release[static_cast<std::size_t>(m - 1)], policy);
-        }
+        const auto choice = ButtonRow(buttonMap, d, b, buttonMap.LayerBits(d, b), mappings);
+        if (choice.Mapping != 0)
+            RunButton(buttonMap, d, b, choice, edge.Down, clock_.Now() - edge.AgeSeconds, press,
+                      release, policy);
     }
 }
 
@@ -150,28 +144,47 @@ void MappingEngine::RunPass(const ButtonMapTable& buttonMap, std::span<CompiledK
             const std::uint8_t bits = layered ? buttonMap.LayerBits(d, b) : 0;
             if ((bits & ButtonMapTable::kSelectsLayer) != 0)
                 continue; // run first
-            const int m = ButtonRow(buttonMap, d, b, bits, mappings, policy);
-            if (m == 0)
-                continue;
             const bool down =
                 bulk ? states[static_cast<std::size_t>(b - 1)] != 0 : devices_.ButtonDown(d, b);
-            anyDown |= RunButton(d, b, m, down, press, release, policy);
+            // A button of the layers that is up and has no row pressed has nothing to do.
+            if (!down && bits > ButtonMapTable::kSelectsLayer && !mayReleaseUnpressed &&
+                Latch(buttonMap, d, b) == 0)
+                continue;
+            const auto choice = ButtonRow(buttonMap, d, b, bits, mappings);
+            if (choice.Mapping != 0)
+                anyDown |=
+                    RunButton(buttonMap, d, b, choice, down, clock_.Now(), press, release, policy);
         }
     }
     MovePointer();
     policy.PassEnd(anyDown, devices_.ReadFailing(), devices_.Notice());
 }
 
-bool MappingEngine::RunButton(int d, int b, int m, bool down, std::span<CompiledKeys> press,
+bool MappingEngine::RunButton(const ButtonMapTable& buttonMap, int d, int b, ButtonChoice choice,
+                              bool down, double pressedAt, std::span<CompiledKeys> press,
                               std::span<const CompiledKeys> release, EnginePolicy& policy) {
+    const int m = choice.Mapping;
     auto& keys = press[static_cast<std::size_t>(m - 1)];
+    const bool layered = buttonMap.LayerBits(d, b) > ButtonMapTable::kSelectsLayer;
     if (!down) {
         Release(d, m, keys, release[static_cast<std::size_t>(m - 1)], policy);
+        if (layered && !policy.Pressed(m))
+            Latch(buttonMap, d, b) = 0;
         return false;
     }
-    Press(d, b, m, keys, policy, clock_.Now());
+    Press(d, b, m, keys, policy, pressedAt);
+    if (layered && policy.Pressed(m))
+        Latch(buttonMap, d, b) = static_cast<std::uint8_t>(choice.Layer + 1);
     policy.ButtonHeld(d, b);
     return true;
+}
+
+std::uint8_t& MappingEngine::Latch(const ButtonMapTable& buttonMap, int d, int b) {
+    if (latchesFor_ != buttonMap.Generation() || latches_.size() != buttonMap.CellCount()) {
+        latches_.assign(buttonMap.CellCount(), 0);
+        latchesFor_ = buttonMap.Generation();
+    }
+    return latches_[buttonMap.CellIndex(d, b)];
 }
 
 bool MappingEngine::RunSelectors(const ButtonMapTable& buttonMap, std::span<CompiledKeys> press,
@@ -195,27 +208,24 @@ bool MappingEngine::RunSelectors(const ButtonMapTable& buttonMap, std::span<Comp
         if (b > readButtons_[static_cast<std::size_t>(d)])
             continue;
         if (const int m = MappingOf(buttonMap, d, b, mappings))
-            anyDown |= RunButton(d, b, m, devices_.ButtonDown(d, b), press, release, policy);
+            anyDown |= RunButton(buttonMap, d, b, {m, 0}, devices_.ButtonDown(d, b), clock_.Now(),
+                                 press, release, policy);
     }
     return anyDown;
 }
 
-int MappingEngine::ButtonRow(const ButtonMapTable& buttonMap, int d, int b, std::uint8_t bits,
-                             int mappings, EnginePolicy& policy) const {
+MappingEngine::ButtonChoice MappingEngine::ButtonRow(const ButtonMapTable& buttonMap, int d, int b,
+                                                     std::uint8_t bits, int mappings) {
     const int base = MappingOf(buttonMap, d, b, mappings);
-    if (bits <= ButtonMapTable::kSelectsLayer)
-        return base;
-    if (base != 0 && policy.Pressed(base))
-        return base;
-    for (int layer = 1; layer <= kMaxLayer; ++layer)
-        if ((bits >> layer & 1u) != 0)
-            if (const int m = CheckedMapping(buttonMap.LayeredAt(d, b, layer), mappings);
-                policy.Pressed(m))
-                return m;
-    const int active = layers_.Active();
-    if (active != 0 && (bits >> active & 1u) != 0)
-        return CheckedMapping(buttonMap.LayeredAt(d, b, active), mappings);
-    return base;
+    // A button whose base row selects a layer always does.
+    if (bits == 0 || (bits & ButtonMapTable::kSelectsLayer) != 0)
+        return {base, 0};
+    int layer = Latch(buttonMap, d, b) - 1;
+    if (layer < 0) {
+        const int active = layers_.Active();
+        layer = active != 0 && (bits >> active & 1u) != 0 ? active : 0;
+    }
+    return {layer == 0 ? base : CheckedMapping(buttonMap.LayeredAt(d, b, layer), mappings), layer};
 }
 
 const ControlBinding* MappingEngine::ControlRow(std::span<const ControlBinding> group, int mappings,
@@ -342,9 +352,12 @@ void MappingEngine::ReleaseDevice(int d, const ButtonMapTable& buttonMap,
     for (int b = 1; b <= buttonMap.ButtonBound(); ++b) {
         releaseRow(buttonMap.At(d, b));
         const std::uint8_t bits = buttonMap.LayerBits(d, b);
+        if (bits <= ButtonMapTable::kSelectsLayer)
+            continue;
         for (int layer = 1; layer <= kMaxLayer; ++layer)
             if ((bits >> layer & 1u) != 0)
                 releaseRow(buttonMap.LayeredAt(d, b, layer));
+        Latch(buttonMap, d, b) = 0;
     }
     for (const ControlBinding& control : buttonMap.Controls(d))
         releaseRow(CheckedMapping(control.Mapping, mappings));

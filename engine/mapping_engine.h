@@ -71,10 +71,11 @@ public:
     EngineSettings Settings;
 
     // One pass: one timer tick of the runner or of the editor's test mode. Element m of
-    // `press`/`release` is mapping m + 1. Allocates nothing. An error ends the pass with the
-    // standard error box (" in sub MyDXCallback."). A pass never runs inside another, nor while
-    // its error box is open: this is the one guard against a tick re-entering.
-    // The pass first handles the changes the devices read on events buffered (as Edges does).
+    // `press`/`release` is mapping m + 1. Allocates nothing once a pass has
+    // seen the devices and the table (the first makes room for their state). An error ends the pass
+    // with the standard error box (" in sub MyDXCallback."). A pass never runs inside another, nor
+    // while its error box is open: this is the one guard against a tick re-entering. The pass first
+    // handles the changes the devices read on events buffered (as Edges does).
     void Pass(const ButtonMapTable& buttonMap, std::span<CompiledKeys> press,
               std::span<const CompiledKeys> release, EnginePolicy& policy) noexcept;
     // A device's event between passes: each button change buffered since, in order, as its own
@@ -100,16 +101,25 @@ private:
                  std::span<const CompiledKeys> release, EnginePolicy& policy);
     void RunEdges(const ButtonMapTable& buttonMap, std::span<CompiledKeys> press,
                   std::span<const CompiledKeys> release, EnginePolicy& policy);
-    // The row of button b of device d (LayerBits `bits`): while one of its rows is pressed,
-    // that one (a control keeps the row its press chose); else the row of the layer in use,
-    // else the base row.
-    int ButtonRow(const ButtonMapTable& buttonMap, int d, int b, std::uint8_t bits, int mappings,
-                  EnginePolicy& policy) const;
+    // The row of button b of device d (LayerBits `bits`) and its layer: while one of its rows
+    // is pressed, that one (a control keeps the row its press chose); else the row of the layer
+    // in use, else the base row.
+    struct ButtonChoice {
+        int Mapping = 0;
+        int Layer = 0;
+    };
+    ButtonChoice ButtonRow(const ButtonMapTable& buttonMap, int d, int b, std::uint8_t bits,
+                           int mappings);
+    // 1 + the layer of the row pressed of each button with rows in the layers, 0 for none, by
+    // ButtonMapTable::CellIndex; made again for each new table.
+    std::uint8_t& Latch(const ButtonMapTable& buttonMap, int d, int b);
     // The same for the rows of one control (a group of ControlRows::Bind); null for none.
     const ControlBinding* ControlRow(std::span<const ControlBinding> group, int mappings,
                                      EnginePolicy& policy) const;
-    // Button b of device d (mapping m) is down or up this pass; whether it is down.
-    bool RunButton(int d, int b, int m, bool down, std::span<CompiledKeys> press,
+    // Button b of device d (the row `choice`) is down or up; whether it is down. `pressedAt`:
+    // when it went down (for Rotary).
+    bool RunButton(const ButtonMapTable& buttonMap, int d, int b, ButtonChoice choice, bool down,
+                   double pressedAt, std::span<CompiledKeys> press,
                    std::span<const CompiledKeys> release, EnginePolicy& policy);
     // The rows that select a layer, before every other row of the pass.
     bool RunSelectors(const ButtonMapTable& buttonMap, std::span<CompiledKeys> press,
@@ -158,6 +168,8 @@ private:
     LayerStack layers_;
     // The buttons each device's read of this pass gave (element d).
     std::vector<int> readButtons_;
+    std::vector<std::uint8_t> latches_;
+    std::uint64_t latchesFor_ = 0;
     // Pixels a second the pointer rows ask for this pass; the fraction of a pixel not yet sent.
     double speedX_ = 0, speedY_ = 0;
     double remainderX_ = 0, remainderY_ = 0;

@@ -37,6 +37,9 @@ public:
     virtual void Send(std::span<const KeyInput> records) = 0;
     // Moves the pointer by whole pixels, right and down positive.
     virtual void MovePointer(int dx, int dy) = 0;
+    // Whether MovePointer moves by exactly those pixels, whatever the system's pointer speed
+    // and acceleration, or as a mouse moved that far would (the default).
+    virtual void SetExactPointer(bool /*exact*/) {}
     // The key's state word: low bit = toggled on, high bit (0x8000 as a signed 16-bit
     // value, i.e. negative) = held down.
     virtual std::int16_t GetKeyState(std::uint16_t virtualKey) = 0;
@@ -53,6 +56,7 @@ public:
     explicit ForwardingKeyboard(Keyboard& keyboard) : keyboard_(keyboard) {}
     void Send(std::span<const KeyInput> records) override { keyboard_.Send(records); }
     void MovePointer(int dx, int dy) override { keyboard_.MovePointer(dx, dy); }
+    void SetExactPointer(bool exact) override { keyboard_.SetExactPointer(exact); }
     std::int16_t GetKeyState(std::uint16_t virtualKey) override {
         return keyboard_.GetKeyState(virtualKey);
     }

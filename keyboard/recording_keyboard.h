@@ -17,6 +17,7 @@ public:
 
     void Send(std::span<const KeyInput> records) override;
     void MovePointer(int dx, int dy) override;
+    void SetExactPointer(bool exact) override { ExactPointer = exact; }
     std::int16_t GetKeyState(std::uint16_t virtualKey) override;
     LockStates ReadLocks() override;
     std::uint16_t ScanCodeOf(std::uint16_t virtualKey) const override {
@@ -40,6 +41,8 @@ public:
     int PointerX = 0;
     int PointerY = 0;
     int PointerMoves = 0;
+    // How moves are to go: by exact pixels or as the system's pointer settings scale them.
+    bool ExactPointer = false;
     // Called with every move, when set.
     std::function<void(int dx, int dy)> OnMove;
 

@@ -61,6 +61,7 @@ void RunCommands::ReadRates() {
     state_.Engine->Settings.RotaryRate =
         ReadTimingSetting(store, Setting::RotaryRate, state_.Program.Folder) / 1000.0;
     state_.Engine->Settings.Navigation = NavigationKeysOf(ReadExtendedKeys(store));
+    state_.Seams.Keyboard.SetExactPointer(ReadExactPointer(store));
 }
 
 void RunCommands::MarkRunning() {

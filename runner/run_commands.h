@@ -44,7 +44,7 @@ private:
     // Loads the entry's file and starts the engine; true when it runs.
     bool StartConfiguration(const std::string& entry);
     void AddToList(const std::string& entry, const std::string& path, const std::string& icon);
-    // The rates and the extended keys, as the preferences stored them.
+    // The rates, the extended keys and the exact pointer, as the preferences stored them.
     void ReadRates();
     void MarkRunning();
 

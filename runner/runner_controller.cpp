@@ -154,6 +154,7 @@ void RunnerController::TakeOverTimings(const EngineTimings& timings) noexcept {
     state_.Engine->Settings.RotaryRate = timings.RotaryRateMs / 1000.0;
     state_.Engine->Settings.KeyHoldMs = timings.KeyHoldMs;
     state_.Engine->Settings.Navigation = NavigationKeysOf(timings.ExtendedKeys);
+    state_.Seams.Keyboard.SetExactPointer(timings.ExactPointer);
 }
 
 void RunnerController::NotificationIconClicked(TrayEvent event) noexcept {

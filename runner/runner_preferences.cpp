@@ -30,6 +30,7 @@ void RunnerPreferences::Load() {
         s.Taskbar = SettingToBool(ReadSettingOr(store_, Setting::Taskbar, "True"));
         s.Associate = SettingToBool(ReadSettingOr(store_, Setting::RunnerAssociate, "False"));
         s.ExtendedKeys = ReadExtendedKeys(store_);
+        s.ExactPointer = ReadExactPointer(store_);
         const auto& folder = DefinitionOf(Setting::ConfigPath);
         s.ConfigPath = store_.GetString(folder.Root, folder.Key, folder.Value);
         const auto& file = DefinitionOf(Setting::DefaultConfigFile);
@@ -58,6 +59,11 @@ void RunnerPreferences::SetLaunch(bool checked) {
 
 void RunnerPreferences::SetExtendedKeys(bool checked) {
     state_.ExtendedKeys = checked;
+    Changed(state_);
+}
+
+void RunnerPreferences::SetExactPointer(bool checked) {
+    state_.ExactPointer = checked;
     Changed(state_);
 }
 
@@ -123,6 +129,7 @@ void RunnerPreferences::BrowseDefaultConfigFile() {
 EngineTimings RunnerPreferences::Apply() {
     EngineTimings timings = state_.Timings.Values();
     timings.ExtendedKeys = state_.ExtendedKeys;
+    timings.ExactPointer = state_.ExactPointer;
     RunTrapped(dialogs_, "cmdApply_Click", [&] {
         const auto runKey = kWindowsRunKey;
         const auto& name = program_.Title;
@@ -150,6 +157,7 @@ EngineTimings RunnerPreferences::Apply() {
         RegisterFileType(store_, program_, state_.Associate);
         WriteSetting(store_, Setting::Startup, BoolSettingText(state_.Startup));
         WriteSetting(store_, Setting::ExtendedKeys, BoolSettingText(state_.ExtendedKeys));
+        WriteSetting(store_, Setting::ExactPointer, BoolSettingText(state_.ExactPointer));
 
         state_.ConfigPath = ConfigFolderOf(std::move(state_.ConfigPath), program_.Folder);
         WriteSetting(store_, Setting::ConfigPath, state_.ConfigPath);

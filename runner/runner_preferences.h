@@ -20,6 +20,7 @@ struct RunnerPreferencesState {
     bool Associate = false;        // associate *.qmf files
     bool Startup = false;          // run the default configuration file on startup
     bool ExtendedKeys = false;     // send the arrow and navigation keys as extended keys
+    bool ExactPointer = false;     // move the pointer by exact pixels
     std::string ConfigPath;        // configuration folder
     std::string DefaultConfigFile; // default configuration file
     TimingBoxes Timings;
@@ -51,6 +52,7 @@ public:
     void SetAssociate(bool checked);
     void SetStartup(bool checked);
     void SetExtendedKeys(bool checked);
+    void SetExactPointer(bool checked);
     void SetConfigPath(std::string text);
     void SetDefaultConfigFile(std::string text);
     void SetTiming(TimingBox box, std::string text);

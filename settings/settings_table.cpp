@@ -15,7 +15,7 @@ namespace {
 constexpr auto kUser = RegistryRoot::CurrentUser;
 
 // In the order of the Setting enumeration.
-constexpr std::array<SettingDefinition, 14> kDefinitions = {{
+constexpr std::array<SettingDefinition, 15> kDefinitions = {{
     {kUser, kConfigKey, "associate", "True", false},
     {kUser, kConfigKey, "ConfigPath", "\\config\\", true},
     {kUser, kConfigKey, "IconPath", "\\default.ico", true},
@@ -25,6 +25,7 @@ constexpr std::array<SettingDefinition, 14> kDefinitions = {{
     {kUser, kConfigKey, "ThreadPriority", "1", false},
     {kUser, kConfigKey, "PollFrequency", "1", false},
     {kUser, kConfigKey, "ExtendedKeys", "False", false},
+    {kUser, kConfigKey, "ExactPointer", "False", false},
     {kUser, kRunnerPrefKey, "associate", "True", false},
     {kUser, kRunnerPrefKey, "taskbar", "False", false},
     {kUser, kRunnerPrefKey, "launch", "False", false},
@@ -112,9 +113,20 @@ bool SettingToBool(std::string_view text) {
     return ParseNumber(trimmed, number) && number != 0;
 }
 
-bool ReadExtendedKeys(SettingsStore& store) {
-    const auto& definition = DefinitionOf(Setting::ExtendedKeys);
+namespace {
+// A switch only the preferences windows store: off unless stored as on.
+bool ReadSwitch(SettingsStore& store, Setting setting) {
+    const auto& definition = DefinitionOf(setting);
     return SettingToBool(store.GetString(definition.Root, definition.Key, definition.Value));
+}
+} // namespace
+
+bool ReadExtendedKeys(SettingsStore& store) {
+    return ReadSwitch(store, Setting::ExtendedKeys);
+}
+
+bool ReadExactPointer(SettingsStore& store) {
+    return ReadSwitch(store, Setting::ExactPointer);
 }
 
 int StoredMenuIndex(std::string_view text, int items, int fallback) {

@@ -28,6 +28,7 @@ enum class Setting {
     ThreadPriority,    // config\ThreadPriority, "1"
     PollFrequency,     // config\PollFrequency, "1"
     ExtendedKeys,      // config\ExtendedKeys, "False"
+    ExactPointer,      // config\ExactPointer, "False"
     RunnerAssociate,   // Runvex\pref\associate, "True"
     Taskbar,           // Runvex\pref\taskbar, "False"
     Launch,            // Runvex\pref\launch, "False"
@@ -80,6 +81,9 @@ int ReadPollPeriodMs(SettingsStore& store, std::string_view programFolder);
 // Whether both programs send the arrow and navigation keys as extended keys ("ExtendedKeys").
 // Off unless stored as on; reading writes nothing (only the preferences windows store it).
 bool ReadExtendedKeys(SettingsStore& store);
+// Whether both programs move the pointer by exact pixels, whatever the system's pointer speed
+// and acceleration ("ExactPointer"). Likewise off unless stored as on; reading writes nothing.
+bool ReadExactPointer(SettingsStore& store);
 
 // Booleans are stored as "True"/"False" and compared without regard to case; anything else
 // (numbers included) reads as False unless it is a non-zero number.

@@ -9,13 +9,15 @@
 
 namespace qm {
 
-// What a running program takes over when its preferences are applied: the timings, and
-// whether the arrow and navigation keys go out as extended keys.
+// What a running program takes over when its preferences are applied: the timings, whether
+// the arrow and navigation keys go out as extended keys, and whether the pointer moves by
+// exact pixels.
 struct EngineTimings {
     int RepeatRateMs = 500;
     int RotaryRateMs = 35;
     int KeyHoldMs = 0;
     bool ExtendedKeys = false;
+    bool ExactPointer = false;
 };
 
 enum class TimingBox { KeyHold, RepeatDelay, RotaryThreshold };

@@ -1,19 +1,32 @@
 #pragma once
-// The system keyboard: records injected with SendInput by scan code, key states as the system
-// has them, scan codes from the layout in use.
+// The system keyboard: records injected with SendInput by scan code (the mouse's buttons and
+// wheel as mouse records), pointer moves, key states as the system has them, scan codes from
+// the layout in use.
 #include "keyboard/keyboard.h"
 #include "keyboard/win32/system_scan_codes.h"
 
 #include "core/win32/win32_handle.h"
+
+#include <windows.h>
 
 #include <array>
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <mutex>
+#include <optional>
 #include <thread>
 
 namespace qm {
+
+// The system's input record of one key record: a key by its scan code; a mouse button's press
+// or release; a wheel's key-down one notch (up and right positive). A wheel's key-up has none.
+std::optional<INPUT> InputOf(const KeyInput& record);
+
+// The move that puts the pointer at `from` plus the offset, kept on the virtual screen
+// `screen`, by absolute position: normalised coordinates over the virtual screen (0 to 65535
+// across it), aimed at the middle of the target pixel so that the system's rounding lands on it.
+INPUT ExactMoveInput(POINT from, int dx, int dy, const RECT& screen);
 
 // Reads key states on a thread of its own. GetKeyState answers from the calling thread's input
 // state, which moves on only as that thread removes keyboard messages from its queue: while
@@ -56,6 +69,7 @@ public:
 
     void Send(std::span<const KeyInput> records) override;
     void MovePointer(int dx, int dy) override;
+    void SetExactPointer(bool exact) override { exactPointer_ = exact; }
     std::int16_t GetKeyState(std::uint16_t virtualKey) override { return states_.Read(virtualKey); }
     LockStates ReadLocks() override { return states_.ReadLocks(); }
     std::uint16_t ScanCodeOf(std::uint16_t virtualKey) const override {
@@ -65,6 +79,8 @@ public:
 private:
     SystemScanCodes scanCodes_;
     KeyStateReader states_;
+    // Set by the program's window while a live test's thread may be moving the pointer.
+    std::atomic<bool> exactPointer_ = false;
 };
 
 } // namespace qm

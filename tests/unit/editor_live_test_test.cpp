@@ -212,9 +212,9 @@ TEST_F(LiveTest, TheRepeatRateIsReadAtEveryStart) {
     }
 }
 
-// The live test sends the navigation keys as the stored preference says when it starts, and
-// as the preferences say once applied.
-TEST_F(LiveTest, TheNavigationKeysFollowTheExtendedKeysPreference) {
+// The live test sends the navigation keys and moves the pointer as the stored preferences say
+// when it starts, and as the preferences say once applied.
+TEST_F(LiveTest, TheNavigationKeysAndThePointerFollowThePreferences) {
     Record14 arrow;
     arrow.Press = {{"UP ARROW", "UP ARROW"}};
     files.files["C:\\a.qmf"] = File14({arrow});
@@ -228,13 +228,18 @@ TEST_F(LiveTest, TheNavigationKeysFollowTheExtendedKeysPreference) {
     };
     for (const auto& [stored, extended] : {std::pair("True", true), std::pair("", false)}) {
         store.SaveString(RegistryRoot::CurrentUser, kConfigKey, "ExtendedKeys", stored);
+        store.SaveString(RegistryRoot::CurrentUser, kConfigKey, "ExactPointer", stored);
+        keyboard.ExactPointer = !extended;
         editor->ToggleTest();
         Tick(); // the pass that acquires the pad
         EXPECT_EQ(upExtended(), extended) << stored;
+        EXPECT_EQ(keyboard.ExactPointer, extended) << stored;
         EngineTimings applied;
         applied.ExtendedKeys = !extended;
+        applied.ExactPointer = !extended;
         editor->TakeOverTimings(applied);
         EXPECT_EQ(upExtended(), !extended) << stored;
+        EXPECT_EQ(keyboard.ExactPointer, !extended) << stored;
         editor->ToggleTest();
     }
 }

@@ -28,6 +28,7 @@ TEST_F(EditorPrefs, LoadWritesItsOwnDefaultsAndOffersOnlyCancelApplyStoresEveryV
     store.SaveString(kUser, kConfigKey, "RotaryRate", "abc");
     store.SaveString(kUser, kConfigKey, "KeyHold", "40");
     store.SaveString(kUser, kConfigKey, "ExtendedKeys", "true");
+    store.SaveString(kUser, kConfigKey, "ExactPointer", " 1 ");
     // What the window shows once it is open.
     view.onPreferences = [&] {
         const auto& s = editor->Preferences().State();
@@ -39,6 +40,7 @@ TEST_F(EditorPrefs, LoadWritesItsOwnDefaultsAndOffersOnlyCancelApplyStoresEveryV
         EXPECT_EQ(s.Timings.ScrollPosition(TimingBox::KeyHold), 460);
         EXPECT_TRUE(!s.OkEnabled && !s.ApplyEnabled && s.CancelEnabled);
         EXPECT_TRUE(s.ExtendedKeys);
+        EXPECT_TRUE(s.ExactPointer);
         editor->Preferences().BrowseConfigFolder(); // cancelled
         EXPECT_EQ(dialogs.folderTitles, std::vector{std::string(kConfigurationFolderTitle)});
     };
@@ -59,13 +61,18 @@ TEST_F(EditorPrefs, LoadWritesItsOwnDefaultsAndOffersOnlyCancelApplyStoresEveryV
         prefs.SetTiming(TimingBox::RotaryThreshold, on ? "40" : "99999");
         prefs.SetTiming(TimingBox::KeyHold, on ? "10" : "0");
         prefs.SetExtendedKeys(on);
+        prefs.SetExactPointer(!on);
         const auto taken = prefs.Apply();
         EXPECT_EQ(taken.ExtendedKeys, on);
+        EXPECT_EQ(taken.ExactPointer, !on);
         editor->TakeOverTimings(taken);
-        EXPECT_EQ((std::vector{Config("associate"), Config("ConfigPath"), Config("RepeatRate"),
-                               Config("RotaryRate"), Config("KeyHold"), Config("ExtendedKeys")}),
-                  (on ? std::vector<std::string>{"True", "D:\\Mine\\", "250", "40", "10", "True"}
-                      : std::vector<std::string>{"False", kConfig, "0", "60000", "0", "False"}));
+        EXPECT_EQ(keyboard.ExactPointer, !on);
+        EXPECT_EQ(
+            (std::vector{Config("associate"), Config("ConfigPath"), Config("RepeatRate"),
+                         Config("RotaryRate"), Config("KeyHold"), Config("ExtendedKeys"),
+                         Config("ExactPointer")}),
+            (on ? std::vector<std::string>{"True", "D:\\Mine\\", "250", "40", "10", "True", "False"}
+                : std::vector<std::string>{"False", kConfig, "0", "60000", "0", "False", "True"}));
         EXPECT_EQ(store.KeyExists(kFileTypeRoot, FileTypeKeyPath("qmf_file\\Shell\\Edit")), on);
         EXPECT_EQ(editor->KeyHoldMs(), on ? 10 : 0);
         const auto& s = prefs.State();

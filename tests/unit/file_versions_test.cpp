@@ -119,8 +119,8 @@ TEST(FileVersions, ControlsAndHoldRoundTripAsVersion15) {
     EXPECT_EQ(WriteEditorConfiguration({PackedRow(button)}).substr(0, 5), "\"1.4\"");
     for (const char* name : {"CTRL + MOUSE X2", "WHEEL LEFT", "POINTER UP", "LAYER 7"}) {
         MappingRow named = button;
-        named[col::FirstRelease + 15] = {name, Variant::Text(std::string(name).substr(
-                                                   name[0] == 'C' ? 7 : 0))};
+        named[col::FirstRelease + 15] = {
+            name, Variant::Text(std::string(name).substr(name[0] == 'C' ? 7 : 0))};
         EXPECT_EQ(WriteEditorConfiguration({PackedRow(named)}).substr(0, 5), "\"1.5\"") << name;
     }
     button[col::FirstPress] = {"LAYER 8", Variant::Text("LAYER 8")};

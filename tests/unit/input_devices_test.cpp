@@ -41,6 +41,11 @@ protected:
                 return d;
         return 0;
     }
+    // Passes until every controller was acquired and read.
+    void Settle() {
+        for (int i = 0; i <= devices.DeviceCount() && Pass() != 0; ++i) {
+        }
+    }
 
     ScriptedJoystickApi joysticks;
     ScriptedBoardLibrary boards;
@@ -120,13 +125,6 @@ TEST_F(InputDevicesTest, ControllersAreAcquiredOnePerPassAndReadFromTheNext) {
         (std::vector{devices.ButtonDown(3, 3), devices.ButtonDown(3, 2), devices.ButtonDown(1, 3)}),
         (std::vector{true, false, false}));
     EXPECT_EQ(joysticks.Calls().Polls, 6);
-
-    // An unplugged controller fails to be acquired and holds up none of the others.
-    joysticks.Unplug(0);
-    joysticks.SetButton(1, 2, true);
-    EXPECT_EQ(Pass(), 0);
-    EXPECT_EQ(buttons, (std::map<int, int>{{1, 0}, {2, 4}, {3, 4}}));
-    EXPECT_TRUE(devices.ButtonDown(2, 2));
 }
 
 // Unplugged, a controller is lost: its buttons up, no longer read or acquired, named in the
@@ -399,12 +397,6 @@ TEST(CheckDXVersion, AFailingSetupIsNotDetectedButAnAllocationFailureGoesOn) {
     EXPECT_EQ(dialogs.shown.size(), 1u);
 }
 
-} // namespace
-} // namespace qm
-
-namespace qm {
-namespace {
-
 // Controllers read on their events: buffered changes become edges in the order they happened,
 // across controllers; an overflow or a loss falls back to reading the whole state.
 class EventReadingTest : public InputDevicesTest {
@@ -416,10 +408,6 @@ protected:
         devices.StartEventReading();
         // A pass ends at each controller it acquires; then each is read whole once.
         Settle();
-    }
-    void Settle() {
-        for (int i = 0; i <= devices.DeviceCount() && Pass() != 0; ++i) {
-        }
     }
     static std::string Guid(int c) {
         char text[40];
@@ -590,24 +578,13 @@ TEST_F(EventReadingTest, StopRescanAndEndUnsubscribeEveryEvent) {
     EXPECT_EQ(joysticks.Calls().Subscribed, 2);
 }
 
-} // namespace
-} // namespace qm
-
-namespace qm {
-namespace {
-
 // Axes and hats: what the scan finds, what each read keeps, on one range whatever the device's.
 class ControlsTest : public InputDevicesTest {
 protected:
     static constexpr std::uint8_t kXYRzSlider2 = 0b1010'0011;
-    // Scans, then passes until every controller was acquired and read.
     void ScanAndRead() {
         devices.Scan(kWindow);
         Settle();
-    }
-    void Settle() {
-        for (int i = 0; i <= devices.DeviceCount() && Pass() != 0; ++i) {
-        }
     }
     const ControlStates& Read(int d) {
         Pass();

@@ -87,12 +87,9 @@ TEST_F(SendKeyTest, SendsOnlyTheSlotsBeforeTheFirstEmptyOne) {
 // Only the ten keys that share their scan codes with the keypad go out as extended, and only
 // when asked; their releases are flagged as their presses were.
 TEST_F(SendKeyTest, NavigationKeysGoOutExtendedOnlyWhenAsked) {
-    const char* const navigation[] = {"UP ARROW", "DOWN ARROW", "LEFT ARROW", "RIGHT ARROW",
-                                      "INSERT",   "DELETE",     "HOME",       "END",
-                                      "PAGE UP",  "PAGE DOWN"};
-    const char* const others[] = {
-        "NUMPAD 8",     "NUMPAD 0", "NUMPAD .", "NUMPAD 5",     "SPACEBAR",
-        "PRINT SCREEN", "A",        "ENTER",    "NUMPAD ENTER", "F1"};
+    // The named keys at the edges of the ranges; the sweep below checks every code.
+    const char* const navigation[] = {"PAGE UP", "DOWN ARROW", "INSERT", "DELETE"};
+    const char* const others[] = {"NUMPAD 8", "SPACEBAR", "PRINT SCREEN", "NUMPAD ENTER"};
     const auto sent = [&](std::string_view name, std::optional<NavigationKeys> how) {
         keyboard.Batches.clear();
         FillKeyStep(keys, "SHIFT + " + std::string(name), name, 1, Vocabulary::Runner, layout);

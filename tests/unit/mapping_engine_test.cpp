@@ -554,42 +554,48 @@ TEST_F(EngineTest, AKeyHeldForTwoRowsGoesUpWithTheLastAndChordsLeaveItDown) {
 
 // Every path empties the record: ReleaseHeld (Stop, a switch, the end), a box (the error
 // box too), a lost device, and the engine's end. A row released later sends its release keys
-// only.
+// only. A mouse button held (a drag) is in the same record.
 TEST_F(EngineTest, EveryPathLetsTheHeldKeysGo) {
-    Load({{.press = "W", .release = "B", .hold = true}, {.press = "A"}});
-    Hold(1, true), Pass();
-    engine.ReleaseHeld();
-    EXPECT_EQ(Down(), std::set<int>{});
-    Hold(1, false), Pass();
-    EXPECT_EQ(Records(), (std::vector<int>{'W', -'W', 'B', -'B'}));
+    for (const int held : {int{'W'}, int{kVkMouseLeft}}) {
+        Load({{.press = "W", .release = "B", .hold = true}, {.press = "A"}});
+        if (held == kVkMouseLeft)
+            Chord(1, "MOUSE LEFT", "MOUSE LEFT");
+        Hold(1, true), Pass();
+        engine.ReleaseHeld();
+        EXPECT_EQ(Down(), std::set<int>{});
+        Hold(1, false), Pass();
+        EXPECT_EQ(Records(), (std::vector<int>{held, -held, 'B', -'B'}));
 
-    keyboard.Batches.clear();
-    Hold(1, true), Pass();
-    devices.ButtonMap().Set(1, 3, 9); // no mapping 9: the pass fails
-    Hold(3, true);
-    std::set<int> downAtBox = {0};
-    dialogs.onShow = [&] { downAtBox = Down(); };
-    Pass();
-    EXPECT_EQ(downAtBox, std::set<int>{});
-    devices.ButtonMap().Set(1, 3, 0);
-    Hold(1, false), Pass();
+        keyboard.Batches.clear();
+        Hold(1, true), Pass();
+        devices.ButtonMap().Set(1, 3, 9); // no mapping 9: the pass fails
+        Hold(3, true);
+        std::set<int> downAtBox = {0};
+        dialogs.onShow = [&] { downAtBox = Down(); };
+        Pass();
+        EXPECT_EQ(downAtBox, std::set<int>{});
+        devices.ButtonMap().Set(1, 3, 0);
+        Hold(3, false), Hold(1, false), Pass();
 
-    keyboard.Batches.clear();
-    Hold(1, true), Pass();
-    reader.lost.insert(1);
-    Pass();
-    EXPECT_EQ(Records(), (std::vector<int>{'W', -'W', 'B', -'B'}));
-    reader.lost.clear();
-    Hold(1, false), Pass();
+        keyboard.Batches.clear();
+        Hold(1, true), Pass();
+        reader.lost.insert(1);
+        Pass();
+        EXPECT_EQ(Records(), (std::vector<int>{held, -held, 'B', -'B'}));
+        reader.lost.clear();
+        Hold(1, false), Pass();
 
-    keyboard.Batches.clear();
-    {
-        MappingEngine ending{reader, keyboard, clock, dialogs};
-        Hold(1, true);
-        ending.Pass(devices.ButtonMap(), tables.PressKeys, tables.ReleaseKeys, policy);
-        EXPECT_EQ(Down(), std::set<int>{'W'});
+        keyboard.Batches.clear();
+        {
+            MappingEngine ending{reader, keyboard, clock, dialogs};
+            Hold(1, true);
+            ending.Pass(devices.ButtonMap(), tables.PressKeys, tables.ReleaseKeys, policy);
+            EXPECT_EQ(Down(), std::set<int>{held});
+        }
+        EXPECT_EQ(Down(), std::set<int>{});
+        Hold(1, false);
+        keyboard.Batches.clear();
     }
-    EXPECT_EQ(Down(), std::set<int>{});
 }
 
 // A held row's lock stays forced while it is held, across other rows' bursts, and ends at its
@@ -702,14 +708,18 @@ TEST_F(LoadedEngineTest, TheLastPressedLayerControlWins) {
 
 // The layer controls of a pass count before its other rows, whatever their numbers: a shift
 // and a button read down together give the layer's row, a shift let go as a button goes down
-// gives the base row.
+// gives the base row. A layer control's rows in the layers are not used.
 TEST_F(LoadedEngineTest, ALayerChangeCountsForTheWholePassItIsReadIn) {
     Load15({Row(8, "LAYER 3"), Row(2, "A"), Row(2, "B", "", 3), Row(1, "H", "AXIS +"),
-            Row(1, "J", "AXIS +", 3)});
+            Row(1, "J", "AXIS +", 3), Row(8, "Z", "", 3), Row(7, "LAYER 3")});
     Hold(8, true), Hold(2, true), Axis(1, kAxisMax), Pass();
     Hold(8, false), Hold(2, false), Axis(1, kAxisCentre), Pass();
     Hold(2, true), Pass();
     EXPECT_EQ(Records(), (std::vector<int>{'J', -'J', 'B', -'B', 'A', -'A'}));
+    // The layer control's own row of its layer is never used, read on events either.
+    Hold(7, true), Pass();
+    Change(8, true), Edges(), Change(8, false), Edges(), Change(8, true), Pass();
+    EXPECT_EQ(Count('Z'), 0u);
 }
 
 // Mouse buttons go out in their chord like keys (Ctrl+click), stay down with Hold until the

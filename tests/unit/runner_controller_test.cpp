@@ -204,9 +204,12 @@ TEST_F(RunnerWithAFile, RunSendsKeysForPressesStopEndsItAndTheNextRunRereadsFile
     memory.SaveString(kUser, kConfigKey, "RepeatRate", "300");
     EXPECT_EQ(runner->Engine().Navigation, NavigationKeys::AsKeypad);
     memory.SaveString(kUser, kConfigKey, "ExtendedKeys", "True");
+    EXPECT_FALSE(keyboard.ExactPointer);
+    memory.SaveString(kUser, kConfigKey, "ExactPointer", "True");
     runner->ToggleRun();
     EXPECT_DOUBLE_EQ(runner->Engine().RepeatRate, 0.3);
     EXPECT_EQ(runner->Engine().Navigation, NavigationKeys::AsExtended);
+    EXPECT_TRUE(keyboard.ExactPointer);
     joysticks.SetButton(0, 1, true);
     runner->TimerTick();
     runner->TimerTick();
@@ -450,13 +453,16 @@ TEST_F(RunnerWithAFile, PreferencesAppliedWhileStoppedTakeEffectAtOnce) {
         prefs.SetTiming(TimingBox::KeyHold, "50");
         prefs.SetTiming(TimingBox::RepeatDelay, "200");
         prefs.SetExtendedKeys(true);
+        prefs.SetExactPointer(true);
         runner->TakeOverTimings(prefs.Apply());
     };
     EXPECT_EQ(runner->Engine().Navigation, NavigationKeys::AsKeypad);
+    EXPECT_FALSE(keyboard.ExactPointer);
     runner->EditPreferences();
     EXPECT_EQ(view.preferencesShown, 1);
     EXPECT_EQ(runner->Engine().KeyHoldMs, 50);
     EXPECT_EQ(runner->Engine().Navigation, NavigationKeys::AsExtended);
+    EXPECT_TRUE(keyboard.ExactPointer);
     EXPECT_DOUBLE_EQ(runner->Engine().RepeatRate, 0.2);
 
     runner->ToggleRun();
@@ -519,14 +525,6 @@ TEST_F(Runner, HelpOpensTheRunnersPagesOfTheGuideOrSaysWhereItIsMissing) {
                                                  kFolder + "\\help\\\r\n"));
 }
 
-} // namespace
-} // namespace qm
-
-namespace qm {
-namespace {
-
-using namespace testing;
-
 // Unplugged while running: named in the status bar; plugged back, a burst of notices gives
 // one rescan once they have settled, and the pad works again without Run.
 TEST_F(RunnerWithAFile, APadUnpluggedWhileRunningWorksAgainWhenBackWithoutRun) {
@@ -567,12 +565,6 @@ TEST_F(RunnerWithAFile, APadUnpluggedWhileRunningWorksAgainWhenBackWithoutRun) {
     EXPECT_TRUE(runner->Running());
     EXPECT_EQ(dialogs.shown.size(), 0u);
 }
-
-} // namespace
-} // namespace qm
-
-namespace qm::testing {
-namespace {
 
 // The keys of a row with Hold go up at Stop, before any box or dialog, at a switch of
 // configuration and at exit; none is left down in the program in front.
@@ -624,4 +616,4 @@ TEST_F(Runner, KeysHeldByHoldGoUpAtStopBeforeABoxAtASwitchAndAtExit) {
 }
 
 } // namespace
-} // namespace qm::testing
+} // namespace qm

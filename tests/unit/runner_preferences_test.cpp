@@ -97,12 +97,16 @@ TEST_F(Preferences, ApplyStoresEveryValueWithOneRunEntry) {
     memory.SaveString(kUser, kWindowsRunKey, "Corvex", "stale");
     prefs.Load();
     EXPECT_EQ(Ticks(), "01000000"); // starting with Windows only when ticked
-    // The extended keys are off until stored as on; opening the window writes nothing.
+    // The extended keys and the exact pointer are off until stored as on; opening the window
+    // writes nothing.
     EXPECT_FALSE(prefs.State().ExtendedKeys);
+    EXPECT_FALSE(prefs.State().ExactPointer);
     EXPECT_EQ(memory.GetString(kUser, kConfigKey, "ExtendedKeys"), "");
+    EXPECT_EQ(memory.GetString(kUser, kConfigKey, "ExactPointer"), "");
     for (bool on : {true, false}) {
         prefs.SetLaunch(on), prefs.SetTaskbar(!on), prefs.SetAssociate(on), prefs.SetStartup(on);
         prefs.SetExtendedKeys(on);
+        prefs.SetExactPointer(!on);
         prefs.SetConfigPath(on ? "D:\\Configs" : "");
         prefs.SetDefaultConfigFile(on ? "D:\\d.qmf" : "");
         prefs.SetTiming(TimingBox::KeyHold, on ? "25 ms" : "0");
@@ -113,16 +117,17 @@ TEST_F(Preferences, ApplyStoresEveryValueWithOneRunEntry) {
         for (const char* name : {"launch", "taskbar", "associate", "startup", "DefaultConfigFile"})
             stored.push_back(Pref(name));
         for (const char* name :
-             {"ConfigPath", "KeyHold", "RepeatRate", "RotaryRate", "ExtendedKeys"})
+             {"ConfigPath", "KeyHold", "RepeatRate", "RotaryRate", "ExtendedKeys", "ExactPointer"})
             stored.push_back(memory.GetString(kUser, kConfigKey, name));
+        EXPECT_EQ(stored, (on ? std::vector<std::string>{kRunCommand, "-", "True", "False", "True",
+                                                         "True", "D:\\d.qmf", "D:\\Configs\\", "25",
+                                                         "0", "60000", "True", "False"}
+                              : std::vector<std::string>{"-", "-", "False", "True", "False",
+                                                         "False", "", kFolder + "\\config\\", "0",
+                                                         "200", "40", "False", "True"}));
         EXPECT_EQ(
-            stored,
-            (on ? std::vector<std::string>{kRunCommand, "-", "True", "False", "True", "True",
-                                           "D:\\d.qmf", "D:\\Configs\\", "25", "0", "60000", "True"}
-                : std::vector<std::string>{"-", "-", "False", "True", "False", "False", "",
-                                           kFolder + "\\config\\", "0", "200", "40", "False"}));
-        EXPECT_EQ(std::tuple(t.KeyHoldMs, t.RepeatRateMs, t.RotaryRateMs, t.ExtendedKeys),
-                  on ? std::tuple(25, 0, 60000, true) : std::tuple(0, 200, 40, false));
+            std::tuple(t.KeyHoldMs, t.RepeatRateMs, t.RotaryRateMs, t.ExtendedKeys, t.ExactPointer),
+            on ? std::tuple(25, 0, 60000, true, false) : std::tuple(0, 200, 40, false, true));
         EXPECT_EQ(memory.KeyExists(kFileTypeRoot, FileTypeKeyPath("qmf_file\\Shell\\Run")), on);
         EXPECT_EQ(prefs.State().Timings.Text(TimingBox::RepeatDelay), on ? "0" : "200");
         EXPECT_FALSE(prefs.State().ApplyEnabled);

@@ -5,6 +5,7 @@
 #include "remote.h"
 #include "session.h"
 #include "target_programs.h"
+#include "testing_verbs.h"
 #include "ui/win32/shell_handles.h"
 
 #include <algorithm>
@@ -114,6 +115,19 @@ void Session::TargetKeys(const Arguments& a) {
     }
 }
 
+void Session::WaitTarget(const Arguments& a) {
+    const HWND window = TargetWindow(a[0]);
+    char* end = nullptr;
+    const long count = std::strtol(a[1].c_str(), &end, 10);
+    if (*end != '\0' || count < 1)
+        Fail("the number of messages is a positive number");
+    const std::size_t shown = targetKeysShown_[TargetKey(a[0])];
+    std::size_t lines = 0;
+    if (!PumpUntil([&] { return (lines = TargetKeyLines(window).size()) >= shown + count; },
+                   kAppearMs))
+        Fail(a[0] + " received " + std::to_string(lines - std::min(lines, shown)) + " messages");
+}
+
 void Session::WaitRunner(const Arguments& a) {
     if (a[1] != "running" && a[1] != "stopped")
         Fail("the state is running or stopped");
@@ -148,16 +162,60 @@ void Session::IdleCpu(const Arguments& a) {
 }
 
 void Session::KeysDown(const Arguments&) {
-    // The system's view: a key some program sent down and never up, whichever window took it.
+    // The system's view: a key or mouse button some program sent down and never up, whichever
+    // window took it.
     std::string down;
-    for (int vk = 1; vk < 255; ++vk) {
-        if (vk == VK_LBUTTON || vk == VK_RBUTTON || vk == VK_MBUTTON || vk == VK_XBUTTON1 ||
-            vk == VK_XBUTTON2)
-            continue;
+    for (int vk = 1; vk < 255; ++vk)
         if ((GetAsyncKeyState(vk) & 0x8000) != 0)
             down += "\t" + std::to_string(vk);
-    }
     record_("keys-down" + (down.empty() ? std::string("\tnone") : down));
+}
+
+void Session::Pointer(const Arguments& a) {
+    GetCursorPos(&pointerNoted_);
+    POINT at = pointerNoted_;
+    if (!a.empty())
+        ScreenToClient(TargetWindow(a[0]), &at); // in the target's client area
+    record_("pointer\t" + std::to_string(at.x) + "\t" + std::to_string(at.y));
+}
+
+void Session::PointerTo(const Arguments& a) {
+    const bool inTarget = a.size() == 3;
+    char* end = nullptr;
+    POINT to{std::strtol(a[inTarget].c_str(), &end, 10), 0};
+    const bool xNumber = *end == '\0' && !a[inTarget].empty();
+    to.y = std::strtol(a[inTarget + 1].c_str(), &end, 10);
+    if (!xNumber || *end != '\0' || a[inTarget + 1].empty())
+        Fail("the position is two whole numbers");
+    if (inTarget)
+        ClientToScreen(TargetWindow(a[0]), &to);
+    SetCursorPos(to.x, to.y);
+    POINT at{};
+    if (!PumpUntil([&] { return GetCursorPos(&at) && at.x == to.x && at.y == to.y; }, kAppearMs))
+        Fail("the pointer stays at " + std::to_string(at.x) + "," + std::to_string(at.y));
+    pointerNoted_ = at;
+    SettleIfRunning();
+}
+
+void Session::PointerMoved(const Arguments& a) {
+    if (!a.empty()) {
+        RequireProgram();
+        const auto device = ParseSimulatedDevice(a[0]);
+        if (!device || device->Board)
+            Fail("no simulated controller \"" + a[0] + "\"");
+        if (!devices_->WaitReads(devices_->ReadCount(), static_cast<std::uint32_t>(device->Number),
+                                 2, kActionMs))
+            Fail("the program does not read " + a[0]);
+        Settle();
+    }
+    POINT at{};
+    GetCursorPos(&at);
+    std::string direction = at.y < pointerNoted_.y ? "up" : at.y > pointerNoted_.y ? "down" : "";
+    if (at.x != pointerNoted_.x)
+        direction +=
+            (direction.empty() ? "" : "-") + std::string(at.x < pointerNoted_.x ? "left" : "right");
+    pointerNoted_ = at;
+    record_("pointer-moved\t" + (direction.empty() ? std::string("none") : direction));
 }
 
 void Session::MeasureSwitch(const Arguments& a) {

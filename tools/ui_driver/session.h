@@ -245,11 +245,15 @@ private:
     void Front(const Arguments& a);
     void Hotkey(const Arguments& a);
     void TargetKeys(const Arguments& a);
+    void WaitTarget(const Arguments& a);
     void WaitRunner(const Arguments& a);
     void IdleCpu(const Arguments& a);
     void MeasureSwitch(const Arguments& a);
     void MeasureSwitchMemory(const Arguments& a);
     void KeysDown(const Arguments& a);
+    void Pointer(const Arguments& a);
+    void PointerTo(const Arguments& a);
+    void PointerMoved(const Arguments& a);
     void SettleIfRunning();
 
     // ---- the user guide in the stand-in browser (browser_verbs.cpp)
@@ -305,6 +309,8 @@ private:
     // `target-keys` printed.
     std::map<std::wstring, RunnerProcess> targets_;
     std::map<std::wstring, std::size_t> targetKeysShown_;
+    // Where `pointer`, `pointer-to` or `pointer-moved` last saw the pointer (screen).
+    POINT pointerNoted_{};
 };
 
 } // namespace qm::e2e::verbs

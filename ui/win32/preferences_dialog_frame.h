@@ -1,7 +1,8 @@
 #pragma once
 // What both programs' preferences dialogs do alike, over their preferences logic (the runner's
 // and the editor's, which edit alike): boxes owned by the dialog while it is open, the
-// association check box, the folder with its Browse, the timing boxes, the extended keys, Apply
+// association check box, the folder with its Browse, the timing boxes, the extended keys and
+// the exact pointer, Apply
 // handing the timings over, OK (Apply and close) and Cancel, Escape and the close box (close
 // without saving). A program's dialog adds its captions, its own controls and its buttons'
 // enabling.
@@ -120,6 +121,7 @@ protected:
         ShowControlText(Item(IDC_CONFIG_FOLDER), state.ConfigPath);
         timingBoxes_.Show(state.Timings);
         SetCheck(IDC_EXTENDED_KEYS, state.ExtendedKeys);
+        SetCheck(IDC_EXACT_POINTER, state.ExactPointer);
         ShowOwnState();
         updating_ = false;
         // Keyboard focus never stays on a control that was just disabled.
@@ -142,6 +144,11 @@ private:
             if (code == BN_CLICKED)
                 Edit("chkExtended_Click",
                      [&] { preferences_.SetExtendedKeys(Checked(IDC_EXTENDED_KEYS)); });
+            return;
+        case IDC_EXACT_POINTER:
+            if (code == BN_CLICKED)
+                Edit("chkExactPointer_Click",
+                     [&] { preferences_.SetExactPointer(Checked(IDC_EXACT_POINTER)); });
             return;
         case IDC_CONFIG_FOLDER:
             if (code == EN_CHANGE)

@@ -5,6 +5,7 @@
 #define IDC_FRAME_OPTIONS 1103        /* "Options" */
 #define IDC_ASSOCIATE_FILES 1113      /* check box: the program's association of *.qmf files */
 #define IDC_EXTENDED_KEYS 1115        /* check box: the navigation keys sent as extended keys */
+#define IDC_EXACT_POINTER 1116        /* check box: the pointer moved by exact pixels */
 #define IDC_CONFIG_FOLDER 1121        /* text box: the configuration folder */
 #define IDC_BROWSE_CONFIG_FOLDER 1131 /* "&Browse" for the folder */
 /* The timing boxes: text box, scroll bar and label of each. */

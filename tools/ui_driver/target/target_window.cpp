@@ -2,34 +2,116 @@
 // Built twice under two file names (target-one.exe, target-two.exe), so that the runner can
 // tell the two apart by the program in front. The window (class "QmTargetWindow", titled with
 // the file name) keeps the keyboard focus for itself and logs every key message it receives
-// as a line "down VK 0xSC" or "up VK 0xSC" in a read-only text box (control id 100), which the
-// driver reads with WM_GETTEXT. Its window extras 0 and 4 hold the QueryPerformanceCounter
-// value of its last activation (low and high half), so that the driver can time from the
-// moment it came to the front. Test equipment: never installed or packaged.
+// as a line "down VK 0xSC" or "up VK 0xSC", and every mouse button and wheel message as a line
+// "button down left X Y FLAGS", "wheel DELTA X Y FLAGS" or "hwheel DELTA X Y FLAGS" (client
+// coordinates; FLAGS the MK_ flags held, such as "LBUTTON+CONTROL", or "-"; not the buttons of
+// its top band, where the driver clicks to bring it to the front), in a read-only text box
+// (control id 100), which the driver reads with WM_GETTEXT. Its window extras 0 and 4 hold
+// the QueryPerformanceCounter value of its last activation (low and high half), so that the driver
+// can time from the moment it came to the front. Test equipment: never installed or packaged.
 #include "target_window_ids.h"
 
 #include <windows.h>
+#include <windowsx.h>
 
 #include <cstdint>
 #include <cstdio>
 #include <cwchar>
 #include <string>
+#include <utility>
 
 namespace {
 
 HWND g_log = nullptr;
 std::wstring g_title;
 
-void Log(bool up, WPARAM vk, LPARAM lParam) {
-    wchar_t line[48];
-    std::swprintf(line, std::size(line), L"%ls %u 0x%02X\r\n", up ? L"up" : L"down",
-                  static_cast<unsigned>(vk), static_cast<unsigned>((lParam >> 16) & 0xFF));
+void Append(const wchar_t* line) {
     const int end = GetWindowTextLengthW(g_log);
     SendMessageW(g_log, EM_SETSEL, end, end);
     SendMessageW(g_log, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(line));
 }
 
+void Log(bool up, WPARAM vk, LPARAM lParam) {
+    wchar_t line[48];
+    std::swprintf(line, std::size(line), L"%ls %u 0x%02X\r\n", up ? L"up" : L"down",
+                  static_cast<unsigned>(vk), static_cast<unsigned>((lParam >> 16) & 0xFF));
+    Append(line);
+}
+
+// The MK_ flags of a mouse message, by name in the order of their bits, or "-".
+std::wstring MouseFlags(WPARAM wParam) {
+    static constexpr std::pair<unsigned, const wchar_t*> kFlags[] = {
+        {MK_LBUTTON, L"LBUTTON"},   {MK_RBUTTON, L"RBUTTON"}, {MK_SHIFT, L"SHIFT"},
+        {MK_CONTROL, L"CONTROL"},   {MK_MBUTTON, L"MBUTTON"}, {MK_XBUTTON1, L"XBUTTON1"},
+        {MK_XBUTTON2, L"XBUTTON2"},
+    };
+    std::wstring names;
+    for (const auto& [flag, name] : kFlags)
+        if ((GET_KEYSTATE_WPARAM(wParam) & flag) != 0)
+            names += (names.empty() ? L"" : L"+") + std::wstring(name);
+    return names.empty() ? L"-" : names;
+}
+
+// A mouse button or wheel message as a log line; false for another message.
+bool LogMouse(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    const wchar_t* button = nullptr;
+    bool up = false;
+    switch (message) {
+    case WM_LBUTTONUP:
+        up = true;
+        [[fallthrough]];
+    case WM_LBUTTONDOWN:
+        button = L"left";
+        break;
+    case WM_RBUTTONUP:
+        up = true;
+        [[fallthrough]];
+    case WM_RBUTTONDOWN:
+        button = L"right";
+        break;
+    case WM_MBUTTONUP:
+        up = true;
+        [[fallthrough]];
+    case WM_MBUTTONDOWN:
+        button = L"middle";
+        break;
+    case WM_XBUTTONUP:
+        up = true;
+        [[fallthrough]];
+    case WM_XBUTTONDOWN:
+        button = GET_XBUTTON_WPARAM(wParam) == XBUTTON1 ? L"x1" : L"x2";
+        break;
+    case WM_MOUSEWHEEL:
+    case WM_MOUSEHWHEEL:
+        break;
+    default:
+        return false;
+    }
+    POINT at{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)}; // a button's: in the client area
+    if (button != nullptr && at.y < kTargetBandHeight)
+        return true; // the driver's clicks that bring the window to the front
+    wchar_t line[96];
+    if (button != nullptr) {
+        std::swprintf(line, std::size(line), L"button %ls %ls %ld %ld %ls\r\n",
+                      up ? L"up" : L"down", button, at.x, at.y, MouseFlags(wParam).c_str());
+    } else {
+        // Where the pointer was when the message came: a wheel message's own position is on the
+        // screen, and Wine 8 gives WM_MOUSEHWHEEL's in client coordinates instead.
+        const DWORD position = GetMessagePos();
+        at = {GET_X_LPARAM(position), GET_Y_LPARAM(position)};
+        ScreenToClient(window, &at);
+        std::swprintf(line, std::size(line), L"%ls %d %ld %ld %ls\r\n",
+                      message == WM_MOUSEWHEEL ? L"wheel" : L"hwheel",
+                      static_cast<int>(GET_WHEEL_DELTA_WPARAM(wParam)), at.x, at.y,
+                      MouseFlags(wParam).c_str());
+    }
+    Append(line);
+    return true;
+}
+
 LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (LogMouse(window, message, wParam, lParam))
+        return message == WM_XBUTTONDOWN || message == WM_XBUTTONUP ? TRUE : 0;
     switch (message) {
     case WM_CREATE:
         g_log = CreateWindowExW(WS_EX_CLIENTEDGE, L"EDIT", L"",
