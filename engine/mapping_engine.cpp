@@ -124,6 +124,8 @@ void MappingEngine::RunPass(const ButtonMapTable& buttonMap, std::span<CompiledK
     bool anyDown = RunSelectors(buttonMap, press, release, policy);
     const bool mayReleaseUnpressed = policy.ReleaseDueWithoutPress();
     const bool layered = buttonMap.HasLayerBits();
+    if (layered)
+        Latch(buttonMap, 0, 0); // made for this table, so that the loop may read it at once
     for (int d = 1; d <= devices_.DeviceCount(); ++d) {
         if (devices_.Lost(d)) {
             if (mayReleaseUnpressed || MayHoldPress(d))
@@ -146,14 +148,28 @@ void MappingEngine::RunPass(const ButtonMapTable& buttonMap, std::span<CompiledK
                 continue; // run first
             const bool down =
                 bulk ? states[static_cast<std::size_t>(b - 1)] != 0 : devices_.ButtonDown(d, b);
+            if (bits == 0) {
+                // The common case, kept free of the layers' bookkeeping.
+                const int m = MappingOf(buttonMap, d, b, mappings);
+                if (m == 0)
+                    continue;
+                auto& keys = press[static_cast<std::size_t>(m - 1)];
+                if (!down) {
+                    Release(d, m, keys, release[static_cast<std::size_t>(m - 1)], policy);
+                    continue;
+                }
+                Press(d, b, m, keys, policy, clock_.Now());
+                policy.ButtonHeld(d, b);
+                anyDown = true;
+                continue;
+            }
             // A button of the layers that is up and has no row pressed has nothing to do.
-            if (!down && bits > ButtonMapTable::kSelectsLayer && !mayReleaseUnpressed &&
-                Latch(buttonMap, d, b) == 0)
+            if (!down && !mayReleaseUnpressed && latches_[buttonMap.CellIndex(d, b)] == 0)
                 continue;
             const auto choice = ButtonRow(buttonMap, d, b, bits, mappings);
             if (choice.Mapping != 0)
                 anyDown |=
-                    RunButton(buttonMap, d, b, choice, down, clock_.Now(), press, release, policy);
+                    RunButton(buttonMap, d, b, choice, down, kPressedNow, press, release, policy);
         }
     }
     MovePointer();
@@ -165,15 +181,14 @@ bool MappingEngine::RunButton(const ButtonMapTable& buttonMap, int d, int b, But
                               std::span<const CompiledKeys> release, EnginePolicy& policy) {
     const int m = choice.Mapping;
     auto& keys = press[static_cast<std::size_t>(m - 1)];
-    const bool layered = buttonMap.LayerBits(d, b) > ButtonMapTable::kSelectsLayer;
     if (!down) {
         Release(d, m, keys, release[static_cast<std::size_t>(m - 1)], policy);
-        if (layered && !policy.Pressed(m))
+        if (choice.Layered && !policy.Pressed(m))
             Latch(buttonMap, d, b) = 0;
         return false;
     }
-    Press(d, b, m, keys, policy, pressedAt);
-    if (layered && policy.Pressed(m))
+    Press(d, b, m, keys, policy, std::isnan(pressedAt) ? clock_.Now() : pressedAt);
+    if (choice.Layered && policy.Pressed(m))
         Latch(buttonMap, d, b) = static_cast<std::uint8_t>(choice.Layer + 1);
     policy.ButtonHeld(d, b);
     return true;
@@ -208,8 +223,8 @@ bool MappingEngine::RunSelectors(const ButtonMapTable& buttonMap, std::span<Comp
         if (b > readButtons_[static_cast<std::size_t>(d)])
             continue;
         if (const int m = MappingOf(buttonMap, d, b, mappings))
-            anyDown |= RunButton(buttonMap, d, b, {m, 0}, devices_.ButtonDown(d, b), clock_.Now(),
-                                 press, release, policy);
+            anyDown |= RunButton(buttonMap, d, b, {m, 0, false}, devices_.ButtonDown(d, b),
+                                 kPressedNow, press, release, policy);
     }
     return anyDown;
 }
@@ -219,13 +234,14 @@ MappingEngine::ButtonChoice MappingEngine::ButtonRow(const ButtonMapTable& butto
     const int base = MappingOf(buttonMap, d, b, mappings);
     // A button whose base row selects a layer always does.
     if (bits == 0 || (bits & ButtonMapTable::kSelectsLayer) != 0)
-        return {base, 0};
+        return {base, 0, bits > ButtonMapTable::kSelectsLayer};
     int layer = Latch(buttonMap, d, b) - 1;
     if (layer < 0) {
         const int active = layers_.Active();
         layer = active != 0 && (bits >> active & 1u) != 0 ? active : 0;
     }
-    return {layer == 0 ? base : CheckedMapping(buttonMap.LayeredAt(d, b, layer), mappings), layer};
+    return {layer == 0 ? base : CheckedMapping(buttonMap.LayeredAt(d, b, layer), mappings), layer,
+            true};
 }
 
 const ControlBinding* MappingEngine::ControlRow(std::span<const ControlBinding> group, int mappings,
@@ -252,11 +268,17 @@ bool MappingEngine::RunControls(int d, std::span<const ControlBinding> controls,
     // A device without a read of its controls has them all at rest.
     const ControlStates* states = devices_.Controls(d);
     bool anyDown = false;
-    for (std::size_t i = 0; i < controls.size();) {
-        const auto group = controls.subspan(
-            i, std::min<std::size_t>(std::max<std::uint8_t>(controls[i].GroupSize, 1),
-                                     controls.size() - i));
-        i += group.size();
+    for (std::size_t i = 0; i < controls.size(); ++i) {
+        // Most controls have one row: the next control follows without waiting for a read.
+        std::size_t rows = 1;
+        if (controls[i].GroupSize > 1)
+            rows = std::min<std::size_t>(controls[i].GroupSize, controls.size() - i);
+        const auto group = controls.subspan(i, rows);
+        i += rows - 1;
+        // Nothing pressed through the device and the control at rest: nothing to do.
+        if (!mayHold && rows == 1 &&
+            (states == nullptr || !ControlDown(group.front(), *states, false)))
+            continue;
         if (!group.front().SelectsLayer) // those ran first
             anyDown |= RunControl(d, group, states, press, release, policy, mayHold);
     }

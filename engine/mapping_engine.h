@@ -15,6 +15,7 @@
 #include "keyboard/send_keys.h"
 
 #include <array>
+#include <limits>
 #include <span>
 #include <string_view>
 #include <vector>
@@ -107,6 +108,7 @@ private:
     struct ButtonChoice {
         int Mapping = 0;
         int Layer = 0;
+        bool Layered = false; // the button has rows in the layers
     };
     ButtonChoice ButtonRow(const ButtonMapTable& buttonMap, int d, int b, std::uint8_t bits,
                            int mappings);
@@ -117,7 +119,8 @@ private:
     const ControlBinding* ControlRow(std::span<const ControlBinding> group, int mappings,
                                      EnginePolicy& policy) const;
     // Button b of device d (the row `choice`) is down or up; whether it is down. `pressedAt`:
-    // when it went down (for Rotary).
+    // when it went down (for Rotary), kPressedNow for the time of the pass.
+    static constexpr double kPressedNow = std::numeric_limits<double>::quiet_NaN();
     bool RunButton(const ButtonMapTable& buttonMap, int d, int b, ButtonChoice choice, bool down,
                    double pressedAt, std::span<CompiledKeys> press,
                    std::span<const CompiledKeys> release, EnginePolicy& policy);
