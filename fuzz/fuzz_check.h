@@ -16,7 +16,7 @@ inline void Require(bool condition) {
 
 // A compiled step as a key cell may give: slots filled from the first with no gap, the
 // modifiers first (SHIFT, CTRL, ALT, each at most once, in that order), then at most one main
-// key that has a name; each scan code is the layout's.
+// key or mouse action that has a name; each key's scan code is the layout's.
 inline void RequireWellFormedStep(const KeyStep& step, const ScanCodeSource& scanCodes) {
     int lastModifier = 0;
     bool mainSeen = false;
@@ -28,15 +28,20 @@ inline void RequireWellFormedStep(const KeyStep& step, const ScanCodeSource& sca
             continue;
         }
         Require(!emptySeen && !mainSeen);
-        Require(slot.ScanCode == scanCodes.ScanCodeOf(slot.VirtualKey));
+        // A mouse action carries a scan code of its own, which counts the step as used.
+        Require(slot.ScanCode == (IsMouseCode(slot.VirtualKey)
+                                      ? kMouseScanCode
+                                      : scanCodes.ScanCodeOf(slot.VirtualKey)));
         if (slot.VirtualKey >= kVkShift && slot.VirtualKey <= kVkMenu) {
             Require(slot.VirtualKey > lastModifier);
             lastModifier = slot.VirtualKey;
         } else {
-            // Every main key is one of the names: the editor's, or the runner's lock keys.
+            // Every main key is one of the names: the editor's, the runner's lock keys, or the
+            // mouse's.
             Require(slot.VirtualKey < 256);
             Require(!DecodeKeyEvent(slot.VirtualKey, 0).Name.empty() ||
-                    slot.VirtualKey == kVkCapsLock || slot.VirtualKey == kVkNumLock);
+                    slot.VirtualKey == kVkCapsLock || slot.VirtualKey == kVkNumLock ||
+                    IsMouseCode(slot.VirtualKey));
             mainSeen = true;
         }
     }

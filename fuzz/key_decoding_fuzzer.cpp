@@ -52,10 +52,16 @@ void CheckName(const std::string& name, qm::Vocabulary vocabulary) {
     if (!code)
         return;
     Require(*code > 0 && *code < 256);
+    Require(qm::NameOfCode(*code) == name);
+    if (qm::IsMouseCode(*code)) {
+        // The mouse's names exist in the editor and in version 1.5 files, not in older ones.
+        Require(!qm::KeyCodeOfName(name, qm::Vocabulary::Runner14));
+        return;
+    }
     const auto event = qm::DecodeKeyEvent(*code, 0);
     if (event.Name.empty()) {
         // Only the runner knows the lock keys; the editor never records them.
-        Require(vocabulary == qm::Vocabulary::Runner &&
+        Require(vocabulary != qm::Vocabulary::Editor &&
                 (*code == qm::kVkCapsLock || *code == qm::kVkNumLock));
         Require(!qm::KeyCodeOfName(name, qm::Vocabulary::Editor));
     } else {
@@ -102,7 +108,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FuzzedDataProvider input(data, size);
     CheckRecordedKey(input.ConsumeIntegral<std::uint16_t>(),
                      input.ConsumeIntegral<std::uint16_t>());
-    const auto vocabulary = input.ConsumeBool() ? qm::Vocabulary::Runner : qm::Vocabulary::Editor;
+    const auto vocabulary = static_cast<qm::Vocabulary>(input.ConsumeIntegralInRange(0, 2));
     const int step = input.ConsumeIntegralInRange(-2, qm::kStepCount + 2);
     const auto filler = input.ConsumeIntegral<std::uint16_t>();
     const auto text = input.ConsumeRandomLengthString(64);
