@@ -135,17 +135,17 @@ void SendInputKeyboard::Send(std::span<const KeyInput> records) {
 
 // The first read gives the thread its input state, which from then on follows the keyboard's
 // changes (under Wine it starts with every lock off).
-KeyStateReader::KeyStateReader()
-    : asked_(CreateEventW(nullptr, FALSE, FALSE, nullptr)),
-      answered_(CreateEventW(nullptr, FALSE, FALSE, nullptr)), thread_([this] { Serve(); }) {
+KeyStateReader::KeyStateReader() : thread_([this] { Serve(); }) {
     Read(0);
 }
 
 KeyStateReader::~KeyStateReader() {
     {
         const std::lock_guard one(reading_);
-        stopping_ = true;
-        SetEvent(asked_.Get());
+        AcquireSRWLockExclusive(&guard_);
+        request_ = Request::Stop;
+        ReleaseSRWLockExclusive(&guard_);
+        WakeAllConditionVariable(&changed_);
     }
     thread_.join();
 }
@@ -165,22 +165,45 @@ LockStates KeyStateReader::ReadLocks() {
 }
 
 void KeyStateReader::Ask(std::size_t count) {
+    AcquireSRWLockExclusive(&guard_);
     count_ = count;
-    if (!asked_ || !answered_) { // no events: this thread's own view
-        for (std::size_t i = 0; i < count; ++i)
+    request_ = Request::Asked;
+    WakeAllConditionVariable(&changed_);
+    while (request_ != Request::Answered)
+        SleepConditionVariableSRW(&changed_, &guard_, INFINITE, 0);
+    request_ = Request::None;
+    ReleaseSRWLockExclusive(&guard_);
+}
+
+// The first key by itself, which brings the thread's input state up to date; the others from
+// the whole keyboard's state, read in the same request to the system.
+void KeyStateReader::ReadStates() {
+    answers_[0] = static_cast<std::int16_t>(::GetKeyState(keys_[0]));
+    if (count_ < 2)
+        return;
+    std::array<BYTE, 256> keyboard{};
+    if (!GetKeyboardState(keyboard.data())) {
+        for (std::size_t i = 1; i < count_; ++i)
             answers_[i] = static_cast<std::int16_t>(::GetKeyState(keys_[i]));
         return;
     }
-    SetEvent(asked_.Get());
-    WaitForSingleObject(answered_.Get(), INFINITE);
+    // As GetKeyState answers: down is negative, toggled is the lowest bit.
+    for (std::size_t i = 1; i < count_; ++i)
+        answers_[i] = static_cast<signed char>(keyboard[keys_[i] & 0xFF] & 0x81);
 }
 
 void KeyStateReader::Serve() {
-    while (asked_ && WaitForSingleObject(asked_.Get(), INFINITE) == WAIT_OBJECT_0 && !stopping_) {
-        for (std::size_t i = 0; i < count_; ++i)
-            answers_[i] = static_cast<std::int16_t>(::GetKeyState(keys_[i]));
-        SetEvent(answered_.Get());
+    AcquireSRWLockExclusive(&guard_);
+    for (;;) {
+        while (request_ != Request::Asked && request_ != Request::Stop)
+            SleepConditionVariableSRW(&changed_, &guard_, INFINITE, 0);
+        if (request_ == Request::Stop)
+            break;
+        ReadStates();
+        request_ = Request::Answered;
+        WakeAllConditionVariable(&changed_);
     }
+    ReleaseSRWLockExclusive(&guard_);
 }
 
 } // namespace qm

@@ -5,8 +5,6 @@
 #include "keyboard/keyboard.h"
 #include "keyboard/win32/system_scan_codes.h"
 
-#include "core/win32/win32_handle.h"
-
 #include <windows.h>
 
 #include <array>
@@ -46,19 +44,22 @@ public:
 
 private:
     static constexpr std::size_t kMaxKeys = 3;
-    // Asks the thread for the states of `count` keys of `keys_`, into `answers_`.
+    enum class Request { None, Asked, Answered, Stop };
+    // Asks the thread for the states of `count` keys of `keys_`, into `answers_`, and waits.
     void Ask(std::size_t count);
     void Serve();
+    void ReadStates();
 
     std::mutex reading_; // one request at a time
-    // Auto-reset events: a request waits, then its answer (the fields between them are the
-    // requester's until `asked_`, then the thread's until `answered_`).
-    win32::UniqueHandle asked_, answered_;
+    // The request and its fields are the guard's. A slim lock and a condition variable rather
+    // than events: a burst waits for the answer before its first key, and these hand over
+    // within the process, without a round trip through the system for each side.
+    SRWLOCK guard_ = SRWLOCK_INIT;
+    CONDITION_VARIABLE changed_ = CONDITION_VARIABLE_INIT;
+    Request request_ = Request::None;
     std::array<std::uint16_t, kMaxKeys> keys_{};
     std::array<std::int16_t, kMaxKeys> answers_{};
     std::size_t count_ = 0;
-    // Set under `reading_`, which the thread cannot take (a request holds it while it waits).
-    std::atomic<bool> stopping_ = false;
     std::thread thread_;
 };
 

@@ -244,12 +244,14 @@ TEST_F(KeyboardTest, LockStatesFollowTheKeyboardWhileSentKeysWait) {
     };
 
     userSets(true);
+    EXPECT_EQ(keyboard.ReadLocks().CapsLock & 1, 1) << "read with the other locks";
     SetKeyState(keyboard, VK_CAPITAL, 0);
     SetKeyState(keyboard, VK_CAPITAL, 0);
     Settle();
     EXPECT_FALSE(capsOn()) << "the user's lock survives the burst";
 
     userSets(false);
+    EXPECT_EQ(keyboard.ReadLocks().CapsLock & 1, 0);
     SetKeyState(keyboard, VK_CAPITAL, 1);
     SetKeyState(keyboard, VK_CAPITAL, 0);
     Settle();
