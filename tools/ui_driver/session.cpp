@@ -42,6 +42,27 @@ BOOL CALLBACK CollectTopLevel(HWND window, LPARAM found) {
     return TRUE;
 }
 
+// The processes whose program file is named `executable`.
+std::vector<DWORD> ProcessesOf(const std::wstring& executable) {
+    const win32::UniqueHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    PROCESSENTRY32W entry{};
+    entry.dwSize = sizeof(entry);
+    std::vector<DWORD> found;
+    for (BOOL more = snapshot && Process32FirstW(snapshot.Get(), &entry); more;
+         more = Process32NextW(snapshot.Get(), &entry))
+        if (_wcsicmp(entry.szExeFile, executable.c_str()) == 0)
+            found.push_back(entry.th32ProcessID);
+    return found;
+}
+
+void EndProcess(DWORD id) {
+    const win32::UniqueHandle other(OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, id));
+    if (other) {
+        TerminateProcess(other.Get(), 99);
+        WaitForSingleObject(other.Get(), 5000);
+    }
+}
+
 } // namespace
 
 [[noreturn]] void Fail(const std::string& why) {
@@ -49,14 +70,7 @@ BOOL CALLBACK CollectTopLevel(HWND window, LPARAM found) {
 }
 
 int CopiesRunning(const std::wstring& executable) {
-    const win32::UniqueHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
-    PROCESSENTRY32W entry{};
-    entry.dwSize = sizeof(entry);
-    int copies = 0;
-    for (BOOL more = snapshot && Process32FirstW(snapshot.Get(), &entry); more;
-         more = Process32NextW(snapshot.Get(), &entry))
-        copies += _wcsicmp(entry.szExeFile, executable.c_str()) == 0 ? 1 : 0;
-    return copies;
+    return static_cast<int>(ProcessesOf(executable).size());
 }
 
 std::wstring Wide(std::string_view text) {
@@ -292,12 +306,14 @@ void Session::EndPrograms() {
              !IsTargetWindow(window)) ||
             id == program_.Id())
             continue;
-        const win32::UniqueHandle other(OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, id));
-        if (other) {
-            TerminateProcess(other.Get(), 99);
-            WaitForSingleObject(other.Get(), 5000);
-        }
+        EndProcess(id);
     }
+    // A copy that has no main window yet, or no longer, holds its instance all the same: the
+    // next script's start would hand its file over to it and end.
+    for (const wchar_t* program : {L"corvex.exe", L"vantrel.exe"})
+        for (const DWORD id : ProcessesOf(program))
+            if (id != program_.Id())
+                EndProcess(id);
 }
 
 bool Session::Idle(DWORD timeoutMs) const {
