@@ -286,40 +286,6 @@ TEST(ControlRows, ClearRowResetsHoldAndPointsKeepsTheControl) {
     EXPECT_FALSE(NeedsNewestVersion(table.Row(0)));
 }
 
-// A list of button rows is saved as version 1.4 after Hold was switched on and off again; with
-// Hold on, or a hat row, as 1.5, and read back the same.
-TEST(ControlRows, HoldSwitchedOnAndOffAgainSavesVersion14) {
-    DeviceTables devices;
-    devices.AddDevice(Stick("Pad", 3, 0, 0));
-    MappingTable table = MappingTable::FromButtons(devices);
-    const std::string before = WriteEditorConfiguration(table.Rows());
-    ASSERT_NE(before.find("1.4"), std::string::npos);
-    table.Edit(1, col::Hold);
-    const std::string held = WriteEditorConfiguration(table.Rows());
-    EXPECT_NE(held, before);
-    table.Edit(1, col::Hold);
-    EXPECT_EQ(WriteEditorConfiguration(table.Rows()), before);
-
-    DeviceTables sticks;
-    sticks.AddDevice(Stick("Stick", 1, kX, 1));
-    MappingTable withControls = MappingTable::FromButtons(sticks);
-    ASSERT_TRUE(AddAxisBand(withControls, RowNamed(withControls, "X axis -")));
-    ASSERT_TRUE(withControls.SetPoint(RowNamed(withControls, "X axis 40-60 %"), col::ReleasePoint,
-                                      "10-90"));
-    withControls.Edit(0, col::Hold);
-    const std::string saved = WriteEditorConfiguration(withControls.Rows());
-    const auto read = ReadEditorConfiguration(saved);
-    ASSERT_EQ(read.Rows.size(), withControls.Rows().size());
-    EXPECT_EQ(read.Version, "1.5");
-    for (std::size_t r = 0; r < read.Rows.size(); ++r) {
-        const PackedRow& row = withControls.Row(static_cast<int>(r));
-        EXPECT_EQ(ControlFieldsOf(read.Rows[r].Unpack()), ControlFieldsOf(row.Unpack())) << r;
-        for (const int c : {col::Button, col::Control, col::PressPoint, col::ReleasePoint})
-            EXPECT_EQ(read.Rows[r][c], row[c]) << r << " " << c;
-    }
-    EXPECT_EQ(ShownCellText(read.Rows[0], col::Hold), "On");
-}
-
 // The shown columns: the 41 of a button row, then Press At, Release At, Hold, Layer, Pointer
 // Speed and Pointer Curve; the hidden control cell has no position.
 TEST(ControlRows, ShownColumnsSkipTheHiddenCells) {

@@ -1,7 +1,7 @@
 // Shift layers and pointer motion in the editor: the Layer, Pointer Speed and Pointer Curve
 // cells as shown and typed, rows copied into a layer, a layer's rows beside list maintenance
-// and the file, one layer shown at a time, the layer and pointer names put in a key cell, a
-// mouse click or wheel notch recorded, and the layer the live test shows.
+// and the file, one layer shown at a time, the layer and pointer names put in a key cell, and
+// a mouse click or wheel notch recorded.
 #include "core/control_cells.h"
 #include "core/editor_qmf.h"
 #include "core/key_names.h"
@@ -9,7 +9,6 @@
 #include "editor/control_rows.h"
 #include "editor/layer_rows.h"
 #include "editor/list_maintenance.h"
-#include "editor/live_test_display.h"
 #include "support/editor_rig.h"
 
 #include <gtest/gtest.h>
@@ -327,28 +326,6 @@ TEST_F(LayerView, AMouseClickOrWheelNotchOnTheRecordingCellIsRecorded) {
     EXPECT_EQ(Table().Row(3)[col::FirstPress + 1].Text, "WHEEL RIGHT");
     editor->ToggleRecording();
     EXPECT_FALSE(editor->MouseClicked(3, col::FirstPress + 1, kVkMouseLeft, 0));
-}
-
-// While testing, the third panel shows the shift layer held before the axis moved last.
-TEST(Layers, TheLiveTestShowsTheLayerHeld) {
-    EXPECT_EQ(AxisPanelText(0, "Pad: X axis"), "Pad: X axis");
-    EXPECT_EQ(AxisPanelText(2, "Pad: X axis"), "Layer 2   Pad: X axis");
-    EXPECT_EQ(AxisPanelText(7, ""), "Layer 7");
-    const MappingTable table = MappingTable::FromRows(std::vector<MappingRow>(1, NewMappingRow()));
-    LiveTestDisplay display;
-    int wakes = 0;
-    display.Begin(table, "", [&] { ++wakes; });
-    RecordingEditorView view;
-    RecordingDialogs dialogs;
-    display.SetAxisStatusText("Pad: X axis");
-    display.SetLayer(3);
-    display.Show(view, dialogs, nullptr);
-    EXPECT_EQ(view.status3, "Layer 3   Pad: X axis");
-    display.SetLayer(3); // unchanged: nobody woken
-    EXPECT_EQ(wakes, 1);
-    display.SetLayer(0);
-    display.Show(view, dialogs, nullptr);
-    EXPECT_EQ(view.status3, "Pad: X axis");
 }
 
 } // namespace

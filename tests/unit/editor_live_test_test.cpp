@@ -244,12 +244,6 @@ TEST_F(LiveTest, TheNavigationKeysAndThePointerFollowThePreferences) {
     }
 }
 
-} // namespace
-} // namespace qm
-
-namespace qm {
-namespace {
-
 // Unplugged during a test, the pad lets its held button go (its release keys sent, its row
 // back to Active) and is named; plugged back, it is tested again once the notices settle.
 TEST_F(LiveTest, APadUnpluggedDuringATestIsReleasedAndTestedAgainWhenBack) {
@@ -282,12 +276,6 @@ TEST_F(LiveTest, APadUnpluggedDuringATestIsReleasedAndTestedAgainWhenBack) {
     Tick(); // acquired
     EXPECT_EQ(Pass(1, true), "A");
 }
-
-} // namespace
-} // namespace qm
-
-namespace qm {
-namespace {
 
 // Keys a row with Hold holds go up when the test stops, and only those.
 TEST_F(LiveTest, TheKeysHoldHoldsGoUpWhenTheTestStops) {

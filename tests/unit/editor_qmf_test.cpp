@@ -167,18 +167,6 @@ TEST(EditorReader, AFileOfANewerVersionIsNotReadOthersReadAsBefore) {
     }
 }
 
-TEST(EditorLoad, AFileOfANewerVersionStaysListedWithOneMessageAndNoOffer) {
-    MemoryFileSystem files;
-    files.files["new.qmf"] = QmfLines({Quoted("2.0"), Quoted("1"), Quoted("Pad")});
-    RecordingDialogs dialogs;
-    dialogs.answers = {MessageAnswer::Yes, MessageAnswer::Yes};
-    const auto outcome = LoadEditorConfiguration(files, dialogs, "new.qmf");
-    EXPECT_EQ(outcome.Action, EditorLoadAction::LeaveListed);
-    EXPECT_THAT(dialogs.shown, ElementsAre(msg::NewerFileVersion("2.0")));
-    // A version line of any length is shown shortened.
-    EXPECT_LT(msg::NewerFileVersion(std::string(100000, '9') + ".0").text.size(), 200u);
-}
-
 TEST(EditorReader, SkipsRecordsOutsideButtons1To512) {
     std::vector<Record14> records;
     for (const char* button : {"0", "513", "-1", "512", "1", "0.5"})

@@ -1,6 +1,6 @@
 // What the live test's passes show, handed from their own thread to the window's: colours and
 // texts shown once woken, a click's colours taken over, a pass's error box waited for, and the
-// end of a test never left waiting on a box.
+// end of a test never left waiting on a box; the layer held beside the axis moved last.
 #include "core/messages.h"
 #include "editor/live_test_display.h"
 #include "support/editor_fakes.h"
@@ -92,6 +92,22 @@ TEST_F(Display, APassWaitsForItsErrorBoxAndTheEndOfTheTestReleasesIt) {
     EXPECT_EQ(pending.get(), MessageAnswer::Ok);
     EXPECT_EQ(display.ShowMessage(box), MessageAnswer::Ok);
     EXPECT_EQ(dialogs.shown.size(), 1u);
+}
+
+// The third panel shows the shift layer held before the axis moved last.
+TEST_F(Display, TheThirdPanelShowsTheLayerHeld) {
+    EXPECT_EQ(AxisPanelText(0, "Pad: X axis"), "Pad: X axis");
+    EXPECT_EQ(AxisPanelText(2, "Pad: X axis"), "Layer 2   Pad: X axis");
+    EXPECT_EQ(AxisPanelText(7, ""), "Layer 7");
+    display.SetAxisStatusText("Pad: X axis");
+    display.SetLayer(3);
+    display.Show(view, dialogs, nullptr);
+    EXPECT_EQ(view.status3, "Layer 3   Pad: X axis");
+    display.SetLayer(3); // unchanged: nobody woken
+    EXPECT_EQ(wakes, 1);
+    display.SetLayer(0);
+    display.Show(view, dialogs, nullptr);
+    EXPECT_EQ(view.status3, "Pad: X axis");
 }
 
 } // namespace

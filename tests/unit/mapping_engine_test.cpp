@@ -125,23 +125,6 @@ TEST_F(EngineTest, ReleaseIsNeverSentForAPressFromBeforeAReload) {
     EXPECT_EQ(Pressed(), (std::vector<int>{'A'}));
 }
 
-TEST_F(EngineTest, EveryBurstForcesItsLocksThenLeavesThemAllOff) {
-    Load({{.press = "A", .release = "B", .num = 1}, {.press = "C", .caps = 1, .scroll = 1}});
-    keyboard.SetToggled(kVkCapsLock, true);
-    keyboard.SetToggled(kVkScrollLock, true);
-    // Num Lock on for the burst, Caps Lock and Scroll Lock forced off, then Num Lock off; Caps
-    // Lock and Scroll Lock forced on for a burst go off after it too.
-    for (int button : {1, 2}) {
-        Hold(button, true);
-        Pass();
-        for (auto lock : {kVkNumLock, kVkCapsLock, kVkScrollLock})
-            EXPECT_FALSE(keyboard.Toggled(lock)) << button << " " << lock;
-    }
-    const auto pressed = Pressed();
-    EXPECT_EQ(std::vector(pressed.begin(), pressed.begin() + 5),
-              (std::vector<int>{kVkNumLock, kVkCapsLock, kVkScrollLock, 'A', kVkNumLock}));
-}
-
 // The locks are read once in a pass that sends, before its first key, and kept for the bursts
 // after it; a lock the user switches between two passes is seen by the next.
 TEST_F(EngineTest, APassReadsTheLocksOnceBeforeItsFirstBurst) {
@@ -207,12 +190,6 @@ TEST_F(EngineTest, AnErrorEndsThePassWithOneBoxAndNoPassRunsWhileItIsOpen) {
     EXPECT_EQ(nestedReads, 0);
 }
 
-} // namespace
-} // namespace qm
-
-namespace qm {
-namespace {
-
 // Changes buffered between passes, drained on the device's event: a tap shorter than a poll
 // gives its press and its release, each change in order, through the pass's own rules.
 TEST_F(EngineTest, BufferedChangesAreEdgesInTheirOrder) {
@@ -259,12 +236,6 @@ TEST_F(EngineTest, RotaryTimesABufferedPressByItsStamp) {
         EXPECT_EQ(Count('R'), 1u + sends) << first << " " << second;
     }
 }
-
-} // namespace
-} // namespace qm
-
-namespace qm {
-namespace {
 
 constexpr int kShift = 0x10;
 

@@ -92,12 +92,5 @@ TEST(MappingTable, MarkActiveMatchesIdentityTrimmedWithoutCaseAndUpToTheButtonCo
     }
 }
 
-TEST(MappingTable, ColumnAlignment) {
-    std::string centred;
-    for (int c = 0; c <= kColumnCount; ++c)
-        centred += IsCentredColumn(c) ? 'c' : 'l';
-    EXPECT_EQ(centred, "llccclccc" + std::string(32, 'c') + "lccccccl");
-}
-
 } // namespace
 } // namespace qm

@@ -53,6 +53,8 @@ TEST(Messages, TextsMadeFromNumbersProceduresCountsAndSizes) {
 
     EXPECT_EQ(ErrorDescription(err::PathFileAccessError), "Path/File access error");
     EXPECT_EQ(ErrorDescription(1234), "Application-defined or object-defined error");
+    // A version line of any length is shown shortened.
+    EXPECT_LT(msg::NewerFileVersion(std::string(100000, '9') + ".0").text.size(), 200u);
 }
 
 } // namespace
