@@ -91,14 +91,23 @@ Capture Middle(const Capture& picture) {
 }
 
 // The middle of the one notification icon once `wanted` holds for it, or as it shows when the
-// time is up (empty when there is not exactly one icon).
+// time is up (empty when there is not exactly one icon). The tray is asked to paint the icon
+// again now and then: what is checked is the icon it holds, and Wine's tray, busy, may leave
+// a change it took unpainted.
 Capture TrayIcon(const std::function<bool(const Capture&)>& wanted, DWORD timeoutMs = kLong) {
     Capture shown;
+    ULONGLONG repainted = GetTickCount64();
     PumpUntil(
         [&] {
             const auto icons = TrayIconWindows();
             shown = icons.size() == 1 ? Middle(CaptureWindow(icons.front())) : Capture{};
-            return !shown.Pixels.empty() && wanted(shown);
+            if (!shown.Pixels.empty() && wanted(shown))
+                return true;
+            if (icons.size() == 1 && GetTickCount64() - repainted >= 500) {
+                InvalidateRect(icons.front(), nullptr, TRUE);
+                repainted = GetTickCount64();
+            }
+            return false;
         },
         timeoutMs);
     return shown;
