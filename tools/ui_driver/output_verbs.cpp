@@ -102,12 +102,18 @@ void Session::List(const Arguments& a) {
     const int top = static_cast<int>(SendTo(list, LVM_GETTOPINDEX));
     for (int row = from - 1; row < std::min(to, count); ++row) {
         std::string line = std::to_string(row + 1);
-        for (int c = 0; c < columns; ++c)
-            line += "\t" + OneLine(ListText(process, list, row, c));
-        // The row's colour: a pixel of the first cell, right of its text.
-        SendTo(list, LVM_ENSUREVISIBLE, static_cast<WPARAM>(row), FALSE);
-        UpdateWindow(list);
-        Idle(kActionMs);
+        for (const std::wstring& text : ListRowTexts(program_.Id(), list, row, columns))
+            line += "\t" + OneLine(text);
+        // The row's colour: a pixel of the first cell, right of its text, once it is in view
+        // and painted (the rows in view are painted once).
+        const int first = static_cast<int>(SendTo(list, LVM_GETTOPINDEX));
+        const bool inView =
+            row >= first && row < first + static_cast<int>(SendTo(list, LVM_GETCOUNTPERPAGE));
+        if (!inView || row == from - 1) {
+            SendTo(list, LVM_ENSUREVISIBLE, static_cast<WPARAM>(row), FALSE);
+            UpdateWindow(list);
+            Idle(kActionMs);
+        }
         const RECT cell = ListCellRect(process, list, row, 0);
         const POINT at = ToScreen(list, POINT{cell.right - 3, (cell.top + cell.bottom) / 2});
         const win32::WindowDc screen(nullptr);

@@ -63,13 +63,21 @@ void Session::AwaitStartUp() {
     // Boxes of the start-up come before the main window shows.
     main_ = nullptr;
     const ULONGLONG end = GetTickCount64() + kStartMs;
-    // The start-up is over when the main window exists and the splash window has gone.
+    // The start-up is over when the main window exists and the splash window has gone. The
+    // splash is clicked away, as a user may, instead of waiting the second it stays by itself
+    // (the scenarios' starts wait for it).
+    HWND clicked = nullptr;
     for (;;) {
         bool splash = false;
         for (const HWND window : TopLevelWindows(program_.Id())) {
             if (ClassOf(window) == windows.MainClass)
                 main_ = window;
-            splash = splash || (IsWindowVisible(window) && ClassOf(window) == windows.SplashClass);
+            if (IsWindowVisible(window) && ClassOf(window) == windows.SplashClass) {
+                splash = true;
+                if (window != clicked)
+                    PostMessageW(window, WM_LBUTTONDOWN, MK_LBUTTON, 0);
+                clicked = window;
+            }
         }
         if (main_ != nullptr && !splash)
             break;

@@ -299,6 +299,19 @@ bool ProgramIdle(DWORD process, HWND window, DWORD timeoutMs) {
     }
 }
 
+std::vector<std::wstring> ListRowTexts(DWORD process, HWND list, int row, int columns) {
+    const std::string answer =
+        Ask(process, "texts " + WindowNumber(list) + " " + std::to_string(row) + " " +
+                         std::to_string(columns));
+    std::vector<std::wstring> texts;
+    for (std::size_t start = 0, end; (end = answer.find('\0', start)) != std::string::npos;
+         start = end + 1)
+        texts.push_back(win32::WideFromUtf8(answer.substr(start, end - start)));
+    if (texts.size() != static_cast<std::size_t>(columns))
+        throw Fatal("the program's probe did not give the row's texts");
+    return texts;
+}
+
 void DropFiles(DWORD process, HWND window, POINT at, const std::vector<std::wstring>& paths) {
     std::string request =
         "drop " + WindowNumber(window) + " " + std::to_string(at.x) + " " + std::to_string(at.y);

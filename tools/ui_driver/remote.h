@@ -39,6 +39,8 @@ int ListCount(HWND list);
 int ListColumnCount(HWND list);
 std::wstring ListColumnTitle(HANDLE process, HWND list, int column);
 std::wstring ListText(HANDLE process, HWND list, int row, int column);
+// The texts of a row's first `columns` cells, read by the program's probe in one request.
+std::vector<std::wstring> ListRowTexts(DWORD process, HWND list, int row, int columns);
 UINT ListState(HWND list, int row, UINT mask);
 // The cell's rectangle in the list's client area (column 0: the label of the item).
 RECT ListCellRect(HANDLE process, HWND list, int row, int column);

@@ -8,6 +8,8 @@
 //   popup             the pop-up menu shown now (none: no lines), with each item's rectangle
 //   drop HWND X Y     then one path per line: WM_DROPFILES to the window at (X, Y) in its
 //                     client area, as the shell sends it
+//   texts HWND ROW N  the texts of the list view's row in its first N columns, each ended by
+//                     a NUL (read across processes, each would cost five server requests)
 //   idle HWND MS      "idle" once the window's thread has taken a message posted now from its
 //                     message loop with no input or posted message left behind it, "busy"
 //                     when that did not happen within MS milliseconds
@@ -19,6 +21,7 @@
 
 #include <windows.h>
 // After windows.h:
+#include <commctrl.h>
 #include <shlobj.h>
 
 #include <algorithm>
@@ -135,6 +138,26 @@ std::string Drop(const std::vector<std::string>& lines) {
     return {};
 }
 
+std::string RowTexts(const std::string& line) {
+    char list[32] = {};
+    int row = 0, columns = 0;
+    if (std::sscanf(line.c_str(), "texts %31s %d %d", list, &row, &columns) != 3)
+        return "error bad texts request\n";
+    std::string out;
+    for (int column = 0; column < columns; ++column) {
+        wchar_t text[1024] = {};
+        LVITEMW item{};
+        item.iSubItem = column;
+        item.pszText = text;
+        item.cchTextMax = static_cast<int>(std::size(text));
+        const auto length = SendMessageW(ParseWindow(list), LVM_GETITEMTEXTW,
+                                         static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+        out += Utf8(std::wstring(text, static_cast<std::size_t>(std::max<LRESULT>(length, 0))));
+        out += '\0';
+    }
+    return out;
+}
+
 // ---- idle: a message posted to the window's thread, seen when its loop takes it. A thread
 // that only waits for the answer of a message it sent (to another process, say) takes sent
 // messages but no posted ones, so a reply to a sent message does not prove it idle.
@@ -214,6 +237,8 @@ std::string Answer(const std::string& request) {
         }
     } else if (lines[0].rfind("drop ", 0) == 0) {
         out = Drop(lines);
+    } else if (lines[0].rfind("texts ", 0) == 0) {
+        out = RowTexts(lines[0]);
     } else if (lines[0].rfind("idle ", 0) == 0) {
         out = Idle(lines[0]);
     } else {
