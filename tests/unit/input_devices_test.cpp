@@ -141,9 +141,8 @@ TEST_F(InputDevicesTest, AnUnpluggedControllerIsLostUntilARescanFindsItAgain) {
 
     joysticks.Unplug(0);
     EXPECT_EQ(Pass(), 0);
-    EXPECT_TRUE(devices.Lost(1));
-    EXPECT_FALSE(devices.Lost(2));
-    EXPECT_FALSE(devices.ButtonDown(1, 2));
+    EXPECT_EQ(std::tuple(devices.Lost(1), devices.Lost(2), devices.ButtonDown(1, 2)),
+              std::tuple(true, false, false));
     EXPECT_EQ(devices.Notice(), "Input Devices: Pad A disconnected");
     joysticks.Replug(0);
     const auto before = joysticks.Calls();
@@ -160,7 +159,6 @@ TEST_F(InputDevicesTest, AnUnpluggedControllerIsLostUntilARescanFindsItAgain) {
     EXPECT_EQ(Pass(), 0);
     EXPECT_EQ(buttons, (std::map<int, int>{{1, 4}, {2, 4}}));
     EXPECT_TRUE(devices.ButtonDown(1, 2));
-    EXPECT_EQ(devices.Tables().DeviceCount(), 2);
 
     // Nothing changed: nothing is made anew.
     EXPECT_FALSE(devices.RescanChanged(kWindow));
@@ -350,11 +348,14 @@ struct FakeDirectXSetup final : DirectXSetup {
     explicit FakeDirectXSetup(DirectXState state) : s(state) {}
     bool HasSetupLibrary() override { return s.library; }
     int GetVersion(std::uint32_t& version, std::uint32_t& revision) override {
+        if (thrown)
+            std::rethrow_exception(thrown);
         std::tie(version, revision) = std::pair(s.version, s.revision);
         return s.result;
     }
     bool CanCreateDirectInput() override { return s.directInput; }
     DirectXState s;
+    std::exception_ptr thrown; // what reading the version throws
 };
 
 TEST(CheckDXVersion, PassesForDirectX8AndExplainsOtherwise) {
@@ -381,14 +382,8 @@ TEST(CheckDXVersion, PassesForDirectX8AndExplainsOtherwise) {
 // A setup library that fails counts as DirectX not detected; running out of memory is no such
 // failure and goes on to the caller's trap.
 TEST(CheckDXVersion, AFailingSetupIsNotDetectedButAnAllocationFailureGoesOn) {
-    struct FailingSetup final : DirectXSetup {
-        bool HasSetupLibrary() override { return true; }
-        int GetVersion(std::uint32_t&, std::uint32_t&) override { std::rethrow_exception(thrown); }
-        bool CanCreateDirectInput() override { return true; }
-        std::exception_ptr thrown;
-    };
     RecordingDialogs dialogs;
-    FailingSetup setup;
+    FakeDirectXSetup setup({true, 1, 0x00040009, 0, true});
     setup.thrown = std::make_exception_ptr(std::runtime_error("setup"));
     EXPECT_FALSE(CheckDXVersion(setup, dialogs));
     EXPECT_EQ(dialogs.shown, std::vector{msg::DirectXDetectionError()});
@@ -524,10 +519,8 @@ TEST_F(EventReadingTest, ControllersThatTakeNoEventAreReadEveryPass) {
     devices.StartEventReading();
     EXPECT_EQ(devices.EventHandles().size(), 1u);
     Settle();
-    joysticks.SetButton(0, 1, true);
-    joysticks.SetButton(1, 1, true);
-    joysticks.SetButton(2, 1, true);
-    joysticks.SetButton(3, 1, true);
+    for (int c = 0; c < 4; ++c)
+        joysticks.SetButton(c, 1, true);
     EXPECT_EQ(Edges(), (std::vector<Edge>{{4, 1, true}}));
     const int reads = joysticks.Calls().StateReads;
     Pass();
@@ -748,19 +741,6 @@ TEST_F(ControlsTest, BufferedAxisAndHatChangesReachTheStatesWithoutEdges) {
     EXPECT_EQ(std::tuple(controls->Axes[0], controls->Axes[7], controls->Axes[2], controls->Hats[0],
                          controls->Hats[1]),
               std::tuple(kAxisMax, kAxisMin, kAxisCentre, 27000u, kHatCentred));
-
-    // A jittering axis fills the buffer: the oldest 64 changes are taken, the rest and the
-    // button pressed among them come with the whole state read next pass, without an edge.
-    for (int i = 0; i < 64; ++i)
-        joysticks.SetAxis(0, 2, i % 2 == 0 ? 1 : 2);
-    joysticks.SetButton(0, 3, true);
-    joysticks.SetAxis(0, 2, 1023);
-    EXPECT_TRUE(devices.TakeEdges().empty());
-    EXPECT_EQ(devices.Controls(1)->Axes[1], ScaleAxis(2, 0, 1023));
-    Pass();
-    EXPECT_EQ(std::tuple(devices.Controls(1)->Axes[1], devices.ButtonDown(1, 3)),
-              std::tuple(kAxisMax, true));
-    EXPECT_TRUE(devices.TakeEdges().empty());
     joysticks.SetHat(0, 1, kHatCentred);
     EXPECT_TRUE(devices.TakeEdges().empty());
     EXPECT_EQ(devices.Controls(1)->Hats[0], kHatCentred);
