@@ -253,30 +253,18 @@ TEST_F(Runner, AFailingBoardKeepsItsMessageAndHoldsNoRepeatButton) {
     EXPECT_EQ(view.statusTexts.back(), "Input Devices: Available");
 }
 
+// A file that does not load leaves no entry behind: the newer-version script.
 TEST_F(Runner, LoadCommandFromTheDialog) {
     Add({kConfig + "a.qmf", kConfig + "b.qmf", kX});
     Start();
     runner->OpenConfigurationFile(); // cancelled
     EXPECT_TRUE(dialogs.shown.empty());
-    EXPECT_EQ(dialogs.fileRequests.front().title, "Load Configuration File");
     Open("D:\\nope.qmf");
     EXPECT_EQ(dialogs.shown, std::vector{msg::CannotOpenMissingFile()});
     EXPECT_FALSE(runner->Running());
-
-    // A listed file, named in another case: its entry runs, with the rates read anew.
-    memory.SaveString(kUser, kConfigKey, "RepeatRate", "100");
+    // A listed file, named in another case: its entry runs.
     Open(kConfig + "B.QMF");
     EXPECT_EQ(std::tuple(runner->Running(), view.selected), std::tuple(true, "file2"));
-    EXPECT_EQ(std::tuple(KnownFiles().size(), view.items.size()), std::tuple(2u, 2u));
-    EXPECT_DOUBLE_EQ(runner->Engine().RepeatRate, 0.1);
-
-    // A file that does not load leaves no entry behind (one from elsewhere that loads gets its
-    // own: the menus script).
-    runner->Stop();
-    files.files["D:\\old.qmf"] = "\"1.3\"\r\n";
-    runner->LoadConfigurationFile("D:\\old.qmf");
-    EXPECT_EQ(dialogs.shown,
-              (std::vector{msg::CannotOpenMissingFile(), msg::RunnerObsoleteData()}));
     EXPECT_EQ(std::tuple(KnownFiles().size(), view.items.size()), std::tuple(2u, 2u));
 }
 
@@ -469,42 +457,6 @@ TEST(RunnerErrors, EachCommandShowsOneBoxNamingItsOwnProcedure) {
         EXPECT_EQ(rig.dialogs.shown[0].text,
                   " 6  Overflow in sub " + std::string(c.procedure) + ".");
     }
-}
-
-// Unplugged while running: named in the status bar; plugged back, a burst of notices gives
-// one rescan once they have settled, and the pad works again without Run.
-TEST_F(RunnerWithAFile, APadUnpluggedWhileRunningWorksAgainWhenBackWithoutRun) {
-    runner->DevicesChanged(); // stopped: Run scans everything anyway
-    runner->ToggleRun();
-    ASSERT_TRUE(runner->Running());
-    const auto tick = [&](double seconds) {
-        clock.Advance(seconds);
-        runner->TimerTick();
-    };
-    joysticks.SetButton(0, 1, true);
-    tick(0.01), tick(0.01);
-    ASSERT_EQ(keyboard.Batches.size(), 2u);
-
-    joysticks.Unplug(0);
-    tick(0.01);
-    EXPECT_EQ(view.statusTexts.back(), "Input Devices: Pad disconnected");
-    joysticks.Replug(0);
-    const auto made = joysticks.Calls().DevicesCreated;
-    const auto detections = boards.Calls().Detects;
-    runner->DevicesChanged();
-    tick(0.125);
-    EXPECT_EQ(joysticks.Calls().DevicesCreated, made); // not settled yet
-    tick(0.125);
-    EXPECT_EQ(joysticks.Calls().DevicesCreated, made + 1);
-    EXPECT_EQ(boards.Calls().Detects, detections); // no board to find again
-    tick(0.01);                                    // acquired
-    tick(0.01);
-    EXPECT_EQ(keyboard.Batches.size(), 4u); // the held button pressed again
-    joysticks.SetButton(0, 1, false);
-    tick(0.01);
-    EXPECT_EQ(view.statusTexts.back(), "Input Devices: Pad reconnected");
-    EXPECT_TRUE(runner->Running());
-    EXPECT_EQ(dialogs.shown.size(), 0u);
 }
 
 } // namespace
