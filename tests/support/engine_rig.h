@@ -60,7 +60,7 @@ public:
 struct Mapping {
     std::string press = {}, release = {}; // one key (a letter) per step
     bool repeat = false, rotary = false, valid = true;
-    std::int16_t multiplier = 1, num = 0, caps = 0, scroll = 0;
+    std::int16_t multiplier = 1, num = 0, caps = 0;
     bool hold = false;
     // A hat or axis row ("HAT UP", "AXIS +") of that number, bound instead of a button.
     std::string control = {};
@@ -94,8 +94,7 @@ protected:
                               .IsControl = !m.control.empty(),
                               .Multiplier = m.multiplier,
                               .NumLock = m.num != 0,
-                              .CapsLock = m.caps != 0,
-                              .ScrollLock = m.scroll != 0},
+                              .CapsLock = m.caps != 0},
                              press);
             compile(press, m.press);
             compile(tables.ReleaseKeys.emplace_back(), m.release);
@@ -152,11 +151,8 @@ protected:
 
     // The virtual keys pressed, one entry per press record.
     std::vector<int> Pressed() const {
-        std::vector<int> keys;
-        for (const auto& batch : keyboard.Batches)
-            for (const auto& r : batch)
-                if (!r.KeyUp)
-                    keys.push_back(r.VirtualKey);
+        auto keys = Records();
+        std::erase_if(keys, [](int key) { return key < 0; });
         return keys;
     }
     std::size_t Count(int key) const { return std::ranges::count(Pressed(), key); }

@@ -405,11 +405,7 @@ protected:
         // A pass ends at each controller it acquires; then each is read whole once.
         Settle();
     }
-    static std::string Guid(int c) {
-        char text[40];
-        std::snprintf(text, sizeof text, "{6F1D2B60-D5A0-11CF-BFC7-%012X}", c);
-        return text;
-    }
+    static std::string Guid(int c) { return "{" + std::to_string(c) + "}"; }
     using Edge = std::tuple<int, int, bool>;
     std::vector<Edge> Edges() {
         std::vector<Edge> out;
