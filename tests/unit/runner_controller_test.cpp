@@ -121,10 +121,10 @@ TEST(RunnerCommandLine, DefaultCheckOrAFileToRunHidden) {
         rig.memory.SaveString(kUser, kRunnerPrefKey, "DefaultConfigFile", c.defaultFile);
         rig.Add({d, "D:\\My Files\\x.qmf", "C:\\Users\\me\\rel.qmf"});
         rig.Start(c.commandLine);
-        const auto label = std::string(c.commandLine) + c.startup + c.launch + c.defaultFile;
-        EXPECT_EQ(rig.dialogs.shown, c.shown) << label;
-        EXPECT_EQ(rig.runner->Running() ? rig.RunningPath() : "", c.runs) << label;
-        EXPECT_EQ(rig.view.visible, c.visible) << label;
+        EXPECT_EQ(std::tuple(rig.dialogs.shown, rig.runner->Running() ? rig.RunningPath() : "",
+                             rig.view.visible),
+                  std::tuple(c.shown, c.runs, c.visible))
+            << c.commandLine << c.startup << c.launch << c.defaultFile;
     }
 }
 
@@ -241,16 +241,11 @@ TEST_F(Runner, AFailingBoardKeepsItsMessageAndHoldsNoRepeatButton) {
     tick();
     const auto sent = keyboard.Batches.size();
     ASSERT_GT(sent, 0u);
-    EXPECT_EQ(view.statusTexts.back(), "Input Devices: Button  1 pressed");
     boards.SetResult(0, kHidReadFailure);
     tick();
     tick();
     EXPECT_EQ(keyboard.Batches.size(), sent); // the held button counts as up
     EXPECT_EQ(view.statusTexts.back(), "Input Devices: Device Read Failure!");
-    boards.SetResult(0, kHidNewData);
-    boards.SetButton(0, 1, false);
-    tick();
-    EXPECT_EQ(view.statusTexts.back(), "Input Devices: Available");
 }
 
 // A file that does not load leaves no entry behind: the newer-version script.

@@ -162,7 +162,7 @@ TEST_F(Switching, TheProgramInFrontRunsItsConfigurationOwnAndShellWindowsDoNot) 
     EXPECT_EQ(Running(), "b.qmf");
 }
 
-TEST_F(Switching, ProgramsWithoutARuleKeepRunTheDefaultOrStop) {
+TEST_F(Switching, ProgramsWithoutARuleKeepRunTheDefaultOrStopAndOffNothingSwitches) {
     memory.SaveString(kUser, kRunnerPrefKey, "DefaultConfigFile", kB);
     for (const auto& [choice, expected] :
          {std::pair(NoRuleChoice::Keep, "a.qmf"), std::pair(NoRuleChoice::RunDefault, "b.qmf"),
@@ -175,21 +175,19 @@ TEST_F(Switching, ProgramsWithoutARuleKeepRunTheDefaultOrStop) {
         EXPECT_EQ(Running(), expected) << static_cast<int>(choice);
         runner->Exit();
     }
-}
-
-TEST_F(Switching, OffOrWithoutRulesNothingIsWatchedOrSwitched) {
+    // Off, or on without rules: nothing is watched or switched.
+    view.notes.clear();
     settings.Enabled = false;
     StartWith(settings);
-    EXPECT_FALSE(watchSeam.on);
     Front("C:\\fly.exe");
+    EXPECT_FALSE(watchSeam.on);
     settings.Enabled = true;
     settings.Rules.clear();
     SaveSwitching(memory, settings);
     runner->ApplySwitching();
-    EXPECT_FALSE(watchSeam.on);
     Front("C:\\fly.exe");
-    EXPECT_EQ(Running(), "stopped");
-    EXPECT_THAT(view.notes, IsEmpty());
+    EXPECT_EQ(std::tuple(watchSeam.on, Running(), view.notes.size()),
+              std::tuple(false, "stopped", 0u));
 }
 
 TEST_F(Switching, HotkeysRegisterTakenOnesAreReportedAndTheyStepThroughTheList) {
