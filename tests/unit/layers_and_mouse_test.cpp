@@ -1,5 +1,5 @@
-// Shift layers, mouse actions and pointer rows through the engine, with configurations read by
-// the runner's own loader.
+// Hat rows, shift layers, mouse actions and pointer rows through the engine, with configurations
+// read by the runner's own loader.
 #include "support/engine_rig.h"
 #include "support/qmf_builder.h"
 
@@ -40,6 +40,30 @@ protected:
     void Press(int button, int device = 1) { Hold(button, true, device), Pass(); }
     void Let(int button, int device = 1) { Hold(button, false, device), Pass(); }
 };
+
+// A four-way hat presses both directions beside a diagonal; once a hat has a diagonal row, its
+// rows are eight-way and each takes its own 45 degrees. Centred (low word 0xFFFF) releases.
+TEST_F(LoadedEngineTest, HatRowsTakeTheirSectorsAndACentredHatReleases) {
+    Load15({Row(1, "U", "HAT UP"), Row(1, "R", "HAT RIGHT")});
+    for (const auto& [value, up, right] : {std::tuple{0u, true, false},
+                                           {2249u, true, false},
+                                           {2250u, true, true},
+                                           {6749u, true, true},
+                                           {6750u, false, true},
+                                           {0x1234FFFFu, false, false},
+                                           {33750u, true, false},
+                                           {36000u, false, false},
+                                           {0xFFFFu, false, false}}) {
+        Hat(1, value);
+        Pass();
+        EXPECT_EQ(std::pair(policy.Pressed(1), policy.Pressed(2)), std::pair(up, right)) << value;
+    }
+    Load15({Row(1, "U", "HAT UP"), Row(1, "R", "HAT RIGHT"), Row(1, "Q", "HAT UP RIGHT")});
+    Hat(1, 4500);
+    Pass();
+    EXPECT_EQ(Records(), (std::vector<int>{'Q', -'Q'}));
+    EXPECT_EQ(status.current, "Input Devices: Hat 1 Up Right pressed");
+}
 
 // While a layer control is held, a button uses its row of that layer, or its base row when it
 // has none there; released, the base rows are back. Layers are the configuration's: a

@@ -239,33 +239,6 @@ TEST_F(EngineTest, RotaryTimesABufferedPressByItsStamp) {
 
 constexpr int kShift = 0x10;
 
-// A four-way hat presses both directions beside a diagonal; once a hat has a diagonal row, its
-// rows are eight-way and each takes its own 45 degrees. Centred (low word 0xFFFF) releases.
-TEST_F(EngineTest, HatRowsTakeTheirSectorsAndACentredHatReleases) {
-    Load({{.press = "U", .control = "HAT UP"}, {.press = "R", .control = "HAT RIGHT"}});
-    for (const auto& [value, up, right] : {std::tuple{0u, true, false},
-                                           {2249u, true, false},
-                                           {2250u, true, true},
-                                           {6749u, true, true},
-                                           {6750u, false, true},
-                                           {0x1234FFFFu, false, false},
-                                           {33750u, true, false},
-                                           {36000u, false, false},
-                                           {0xFFFFu, false, false}}) {
-        Hat(1, value);
-        Pass();
-        EXPECT_EQ(std::pair(policy.Pressed(1), policy.Pressed(2)), std::pair(up, right)) << value;
-    }
-    Load({{.press = "U", .control = "HAT UP"},
-          {.press = "R", .control = "HAT RIGHT"},
-          {.press = "Q", .control = "HAT UP RIGHT"}});
-    keyboard.Batches.clear();
-    Hat(1, 4500);
-    Pass();
-    EXPECT_EQ(Records(), (std::vector<int>{'Q', -'Q'}));
-    EXPECT_EQ(status.current, "Input Devices: Hat 1 Up Right pressed");
-}
-
 // Hold: the press keys go down at the press, in order, and stay down (no Repeat, no Rotary)
 // until the release, which lifts them in reverse order before the release keys.
 TEST_F(EngineTest, HoldKeepsTheKeysDownUntilTheControlIsReleased) {
