@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <utility>
 
 namespace qm {
 namespace {
@@ -278,31 +279,22 @@ TEST_F(Runner, ConfigurationMenuItemRunsOrStopsOrReportsAMissingFile) {
     EXPECT_EQ(dialogs.shown.size(), 1u);
 }
 
-TEST(RunnerFocus, EveryWayOfChoosingAConfigurationFocusesTheRunButton) {
-    struct Case {
-        const char* way;
-        std::function<void(Rig&)> choose;
-        const char* focusedWith;
-    };
-    const Case cases[] = {
-        {"selector",
-         [](Rig& r) {
-             r.view.SelectConfiguration("file2");
-             r.runner->ConfigurationChosen();
-         },
-         "file2"},
-        {"menu item", [](Rig& r) { r.runner->SelectAndToggleRun("file2"); }, "file2"},
-        {"Open...", [](Rig& r) { r.Open(kX); }, "file3"},
-        {"Open... a listed file", [](Rig& r) { r.Open(kConfig + "b.qmf"); }, "file2"},
-    };
-    for (const auto& c : cases) {
-        Rig rig;
-        rig.Add({kConfig + "a.qmf", kConfig + "b.qmf", kX});
-        rig.Start();
-        c.choose(rig);
-        EXPECT_EQ(rig.view.focusedWith, c.focusedWith) << c.way;
-        EXPECT_TRUE(rig.dialogs.shown.empty()) << c.way;
-    }
+TEST_F(Runner, EveryWayOfChoosingAConfigurationFocusesTheRunButton) {
+    Add({kConfig + "a.qmf", kConfig + "b.qmf", kX});
+    Start();
+    std::vector<std::string> focused;
+    const auto chosen = [&] { focused.push_back(std::exchange(view.focusedWith, "")); };
+    view.SelectConfiguration("file2"); // the selector
+    runner->ConfigurationChosen();
+    chosen();
+    runner->SelectAndToggleRun("file1"); // the menu item
+    chosen();
+    Open(kX); // Open..., a file not listed
+    chosen();
+    Open(kConfig + "b.qmf"); // and a listed one
+    chosen();
+    EXPECT_THAT(focused, ElementsAre("file2", "file1", "file3", "file2"));
+    EXPECT_TRUE(dialogs.shown.empty());
 }
 
 TEST_F(RunnerWithAFile, TuningMenusWarnFirstAndWaitForTheNextRunWhileStopped) {
@@ -320,22 +312,6 @@ TEST_F(RunnerWithAFile, TuningMenusWarnFirstAndWaitForTheNextRunWhileStopped) {
     EXPECT_TRUE(priority.sets.empty()); // stopped: taken at the next Run
 }
 
-TEST_F(RunnerWithAFile, DroppedFileStopsTheRunningOneAndRunsInstead) {
-    Add({"D:\\drop.qmf"});
-    runner->ToggleRun();
-    // Names the shell could not give: nothing stops, no file dialog opens.
-    runner->DropFiles({"", ""});
-    EXPECT_TRUE(runner->Running());
-    EXPECT_TRUE(dialogs.fileRequests.empty());
-    runner->DropFiles({"", "D:\\drop.qmf", "D:\\ignored.qmf"});
-    EXPECT_TRUE(runner->Running());
-    EXPECT_EQ(RunningPath(), "D:\\drop.qmf");
-    // Stopped in between: back to Normal before the new run's class.
-    EXPECT_THAT(priority.sets,
-                ElementsAre(kHighPriorityClass, kNormalPriorityClass, kHighPriorityClass));
-    EXPECT_TRUE(dialogs.shown.empty());
-}
-
 // What the handed-over file then does (runs hidden after a Stop, a missing one refused): the
 // handover script.
 TEST(RunnerHandOver, APathIsHandedOverFullAndTheTrayOptionIsNoPath) {
@@ -345,12 +321,16 @@ TEST(RunnerHandOver, APathIsHandedOverFullAndTheTrayOptionIsNoPath) {
     EXPECT_EQ(RunnerController::PathToHandOver("", files), std::nullopt);
 }
 
-TEST_F(RunnerWithAFile, AFileNotNamedAsAConfigurationIsRefusedUnreadAndWhatRunsGoesOn) {
-    Add({"D:\\notes.txt", "D:\\corvex.exe", "D:\\x.qmf.txt", "D:\\qmf"});
+// Given to a running runner, names the shell could not give and files not named as a
+// configuration are refused unread and what runs goes on; a configuration dropped or handed
+// over (its extension in any case) runs instead, after a Stop.
+TEST_F(RunnerWithAFile, AFileGivenWhileRunningRunsInsteadUnlessItIsNoConfiguration) {
+    Add({"D:\\drop.qmf", "D:\\notes.txt", "D:\\corvex.exe", "D:\\x.qmf.txt", "D:\\qmf",
+         "D:\\Y.QMF"});
     runner->ToggleRun();
-    ASSERT_TRUE(runner->Running());
     const auto running = RunningPath();
     const auto known = KnownFiles();
+    runner->DropFiles({"", ""}); // no file dialog opens
     runner->RunHandedOver("D:\\notes.txt");
     runner->DropFiles({"D:\\corvex.exe"});
     Open("D:\\x.qmf.txt");
@@ -359,11 +339,14 @@ TEST_F(RunnerWithAFile, AFileNotNamedAsAConfigurationIsRefusedUnreadAndWhatRunsG
                 ElementsAre(msg::NotAConfiguration("notes.txt"),
                             msg::NotAConfiguration("corvex.exe"),
                             msg::NotAConfiguration("x.qmf.txt"), msg::NotAConfiguration("qmf")));
-    EXPECT_EQ(std::tuple(runner->Running(), RunningPath(), KnownFiles()),
-              std::tuple(true, running, known));
-    EXPECT_EQ(view.items.size(), 1u);
-    // Its extension in any case: a configuration.
-    Add({"D:\\Y.QMF"});
+    EXPECT_EQ(std::tuple(runner->Running(), RunningPath(), KnownFiles(), view.items.size(),
+                         dialogs.fileRequests.size()),
+              std::tuple(true, running, known, 1u, 1u));
+    runner->DropFiles({"", "D:\\drop.qmf", "D:\\ignored.qmf"});
+    EXPECT_EQ(std::tuple(runner->Running(), RunningPath()), std::tuple(true, "D:\\drop.qmf"));
+    // Stopped in between: back to Normal before the new run's class.
+    EXPECT_THAT(priority.sets,
+                ElementsAre(kHighPriorityClass, kNormalPriorityClass, kHighPriorityClass));
     runner->RunHandedOver("D:\\Y.QMF");
     EXPECT_EQ(std::tuple(runner->Running(), RunningPath()), std::tuple(true, "D:\\Y.QMF"));
 }
