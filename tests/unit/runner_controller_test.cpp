@@ -27,18 +27,6 @@ constexpr RunnerMenuState kStopped{true, true, true, false, true, true};
 constexpr RunnerMenuState kNothingToRun{false, false, true, false, true, true};
 constexpr RunnerMenuState kRunning{true, false, false, true, false, false};
 
-TEST_F(Runner, StoredMenuIndexesAreUsedAndUnknownOnesFallBack) {
-    memory.SaveString(kUser, kConfigKey, "ThreadPriority", "2");
-    memory.SaveString(kUser, kConfigKey, "PollFrequency", "7");
-    memory.SaveString(kUser, kRunnerPrefKey, "taskbar", "True");
-    Start();
-    EXPECT_EQ(Tuning(), std::tuple(1, 10, " 1", 2, kAboveNormalPriorityClass, "2"));
-    EXPECT_EQ(std::tuple(view.visible, view.trayIcon), std::tuple(false, "run_off"));
-    EXPECT_TRUE(priority.sets.empty()); // applied at Run only
-    EXPECT_TRUE(dialogs.shown.empty());
-    EXPECT_EQ(view.menus, kNothingToRun);
-}
-
 TEST_F(Runner, StartUpSynchronisesTheFolderWithTheKnownFiles) {
     memory.SaveString(kUser, kConfigKey, "ConfigPath", kFolder + "\\config");
     Add({kConfig + "a.qmf", kConfig + "new.qmf", "D:\\Other\\b.qmf"});
@@ -297,14 +285,23 @@ TEST_F(Runner, EveryWayOfChoosingAConfigurationFocusesTheRunButton) {
     EXPECT_TRUE(dialogs.shown.empty());
 }
 
-TEST_F(RunnerWithAFile, TuningMenusWarnFirstAndWaitForTheNextRunWhileStopped) {
+// The tuning menus: their stored items used, an unknown one falling back; a choice warned of
+// first, and taken at the next Run while stopped.
+TEST_F(Runner, TuningMenusUseTheStoredItemsWarnFirstAndWaitForTheNextRun) {
+    memory.SaveString(kUser, kConfigKey, "ThreadPriority", "2");
+    memory.SaveString(kUser, kConfigKey, "PollFrequency", "7");
+    memory.SaveString(kUser, kRunnerPrefKey, "taskbar", "True");
+    Start();
+    EXPECT_EQ(Tuning(), std::tuple(1, 10, " 1", 2, kAboveNormalPriorityClass, "2"));
+    EXPECT_EQ(std::tuple(view.visible, view.trayIcon), std::tuple(false, "run_off"));
+    EXPECT_EQ(view.menus, kNothingToRun);
+
     dialogs.answers = {MessageAnswer::No, MessageAnswer::No};
     runner->SetPoll(2, true);
     runner->SetPriority(5, true);
     EXPECT_EQ(dialogs.shown,
               (std::vector{msg::PollFrequencyWarning(), msg::PriorityClassWarning()}));
-    EXPECT_EQ(Tuning(), std::tuple(1, 10, " 1", 1, kHighPriorityClass, "1"));
-
+    EXPECT_EQ(Tuning(), std::tuple(1, 10, " 1", 2, kAboveNormalPriorityClass, "2"));
     dialogs.answers = {MessageAnswer::Yes, MessageAnswer::Yes};
     runner->SetPoll(0, true);
     runner->SetPriority(5, true);
