@@ -237,34 +237,29 @@ TEST_F(Runner, AFailingBoardKeepsItsMessageAndHoldsNoRepeatButton) {
     EXPECT_EQ(view.statusTexts.back(), "Input Devices: Device Read Failure!");
 }
 
-// A file that does not load leaves no entry behind: the newer-version script.
-TEST_F(Runner, LoadCommandFromTheDialog) {
-    Add({kConfig + "a.qmf", kConfig + "b.qmf", kX});
-    Start();
-    runner->OpenConfigurationFile(); // cancelled
-    EXPECT_TRUE(dialogs.shown.empty());
-    Open("D:\\nope.qmf");
-    EXPECT_EQ(dialogs.shown, std::vector{msg::CannotOpenMissingFile()});
-    EXPECT_FALSE(runner->Running());
-    // A listed file, named in another case: its entry runs.
-    Open(kConfig + "B.QMF");
-    EXPECT_EQ(std::tuple(runner->Running(), view.selected), std::tuple(true, "file2"));
-    EXPECT_EQ(std::tuple(KnownFiles().size(), view.items.size()), std::tuple(2u, 2u));
-}
-
-TEST_F(Runner, ConfigurationMenuItemRunsOrStopsOrReportsAMissingFile) {
-    Add({kConfig + "a.qmf", "D:\\vanished.qmf"});
+// A file chosen with the dialog or a configuration's menu item. (A file that does not load
+// leaves no entry behind: the newer-version script.)
+TEST_F(Runner, AFileChosenWithTheDialogOrTheMenuRunsOrIsReportedMissing) {
+    Add({kConfig + "a.qmf", kConfig + "b.qmf", "D:\\vanished.qmf"});
     Known("file9", "D:\\vanished.qmf");
     Start();
     files.files.erase("D:\\vanished.qmf");
+    runner->OpenConfigurationFile(); // cancelled
+    Open("D:\\nope.qmf");
     runner->SelectAndToggleRun("file9");
-    EXPECT_EQ(dialogs.shown, std::vector{msg::ListedFileNotFound()});
     runner->SelectAndToggleRun("");
+    EXPECT_EQ(dialogs.shown,
+              (std::vector{msg::CannotOpenMissingFile(), msg::ListedFileNotFound()}));
+    EXPECT_FALSE(runner->Running());
+    // A listed file, named in another case: its entry runs; its menu item stops it.
+    Open(kConfig + "B.QMF");
+    EXPECT_EQ(std::tuple(runner->Running(), view.selected, KnownFiles().size(), view.items.size()),
+              std::tuple(true, "file2", 3u, 3u));
+    runner->SelectAndToggleRun("file2");
+    EXPECT_FALSE(runner->Running());
     runner->SelectAndToggleRun("file1");
     EXPECT_EQ(std::tuple(runner->Running(), view.selected), std::tuple(true, "file1"));
-    runner->SelectAndToggleRun("file1");
-    EXPECT_FALSE(runner->Running());
-    EXPECT_EQ(dialogs.shown.size(), 1u);
+    EXPECT_EQ(dialogs.shown.size(), 2u);
 }
 
 TEST_F(Runner, EveryWayOfChoosingAConfigurationFocusesTheRunButton) {
