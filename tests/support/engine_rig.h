@@ -4,7 +4,6 @@
 #include "core/key_names.h"
 #include "core/messages.h"
 #include "engine/configuration_loader.h"
-#include "engine/control_binding.h"
 #include "engine/runner_engine_policy.h"
 #include "keyboard/recording_keyboard.h"
 #include "support/fakes.h"
@@ -60,12 +59,8 @@ public:
 struct Mapping {
     std::string press = {}, release = {}; // one key (a letter) per step
     bool repeat = false, rotary = false, valid = true;
-    std::int16_t multiplier = 1, num = 0, caps = 0, scroll = 0;
+    std::int16_t multiplier = 1, num = 0, caps = 0;
     bool hold = false;
-    // A hat or axis row ("HAT UP", "AXIS +") of that number, bound instead of a button.
-    std::string control = {};
-    int number = 1;
-    std::string pressPoint = {}, releasePoint = {};
 };
 
 // Devices of 8 buttons; button b of device 1 is bound to mapping b.
@@ -82,37 +77,21 @@ protected:
                 FillKeyStep(keys, letters.substr(s, 1), letters.substr(s, 1),
                             static_cast<int>(s + 1), Vocabulary::Runner, layout);
         };
-        bool eightWay = false;
-        for (const auto& m : mappings)
-            eightWay |= m.control.starts_with("HAT") && ParseControlCode(m.control)->Direction % 2;
         for (const auto& m : mappings) {
             tables.Mappings.push_back({.Valid = m.valid});
             CompiledKeys& press = tables.PressKeys.emplace_back();
             CompileBehaviour({.Repeat = m.repeat,
                               .Rotary = m.rotary,
                               .Hold = m.hold,
-                              .IsControl = !m.control.empty(),
                               .Multiplier = m.multiplier,
                               .NumLock = m.num != 0,
-                              .CapsLock = m.caps != 0,
-                              .ScrollLock = m.scroll != 0},
+                              .CapsLock = m.caps != 0},
                              press);
             compile(press, m.press);
             compile(tables.ReleaseKeys.emplace_back(), m.release);
             ++tables.MappingCount;
-            if (m.control.empty()) {
-                devices.ButtonMap().Set(1, tables.MappingCount, tables.MappingCount);
-                continue;
-            }
-            ControlFields fields;
-            fields.Which = *ParseControlCode(m.control);
-            fields.Points = PointsOf(fields.Which, m.pressPoint, m.releasePoint);
-            devices.ButtonMap().AddControl(
-                1, BindControl(fields, m.number, tables.MappingCount, eightWay));
+            devices.ButtonMap().Set(1, tables.MappingCount, tables.MappingCount);
         }
-        reader.controls.assign(static_cast<std::size_t>(deviceCount), ControlStates{});
-        for (auto& c : reader.controls)
-            c.Axes.fill(32767);
         policy.Recount();
     }
 
@@ -152,11 +131,8 @@ protected:
 
     // The virtual keys pressed, one entry per press record.
     std::vector<int> Pressed() const {
-        std::vector<int> keys;
-        for (const auto& batch : keyboard.Batches)
-            for (const auto& r : batch)
-                if (!r.KeyUp)
-                    keys.push_back(r.VirtualKey);
+        auto keys = Records();
+        std::erase_if(keys, [](int key) { return key < 0; });
         return keys;
     }
     std::size_t Count(int key) const { return std::ranges::count(Pressed(), key); }

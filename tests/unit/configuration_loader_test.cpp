@@ -53,15 +53,17 @@ TEST_F(RunnerLoad, CompilesEntriesOfConnectedDevicesIntoButtonMap) {
         Entry(kPad, "13"),                                    // beyond the pad's 12 buttons
         Entry(kPad, "0"),                                     // skipped, still counted
         Entry(kPad, "513"),
+        Entry(kPad, "1", {{"B", "B"}}), // the first entry for a button wins: never used
     })));
     EXPECT_TRUE(dialogs.shown.empty());
-    EXPECT_EQ(std::tuple(tables.MappingCount, tables.ValidCount()), std::tuple(6, 2));
+    EXPECT_EQ(std::tuple(tables.MappingCount, tables.ValidCount()), std::tuple(7, 3));
     std::vector<std::pair<bool, int>> entries; // Valid, ButtonNo
     for (const auto& m : tables.Mappings)
         entries.emplace_back(m.Valid, m.ButtonNo);
-    EXPECT_EQ(entries,
-              (std::vector<std::pair<bool, int>>{
-                  {true, 1}, {true, 32}, {false, 1}, {false, 13}, {false, 0}, {false, 0}}));
+    EXPECT_EQ(
+        entries,
+        (std::vector<std::pair<bool, int>>{
+            {true, 1}, {true, 32}, {false, 1}, {false, 13}, {false, 0}, {false, 0}, {true, 1}}));
     // ButtonBound, the two cells bound, BoundCount.
     const auto& map = devices.ButtonMap();
     EXPECT_EQ(std::tuple(map.ButtonBound(), map.At(1, 1), map.At(2, 32), map.BoundCount()),
@@ -70,16 +72,8 @@ TEST_F(RunnerLoad, CompilesEntriesOfConnectedDevicesIntoButtonMap) {
     // The first entry's keys (the keys scenario) fill one step; entries never reached through
     // ButtonMap stay zero-filled.
     const auto used = [&](int entry, int step) { return tables.Press(entry).Step(step).IsUsed(); };
-    EXPECT_EQ((std::vector{used(1, 1), used(1, 2), used(3, 1), used(4, 1)}),
-              (std::vector{true, false, false, false}));
-}
-
-TEST_F(RunnerLoad, FirstEntryForADeviceButtonWins) {
-    ASSERT_TRUE(Load(File14({Entry(kPad, "5", {{"A", "A"}}), Entry(kPad, "5", {{"B", "B"}})})));
-    EXPECT_EQ(devices.ButtonMap().At(1, 5), 1);
-    EXPECT_EQ(tables.Press(1).Step(1).Slots[0].VirtualKey, 65);
-    EXPECT_FALSE(tables.Press(2).Step(1).IsUsed());
-    EXPECT_TRUE(tables.Mapping(2).Valid); // valid, but never used
+    EXPECT_EQ((std::vector{used(1, 1), used(1, 2), used(3, 1), used(4, 1), used(7, 1)}),
+              (std::vector{true, false, false, false, false}));
 }
 
 TEST_F(RunnerLoad, PacksFilledCellsIntoConsecutiveSteps) {

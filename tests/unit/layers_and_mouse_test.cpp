@@ -1,5 +1,5 @@
-// Shift layers, mouse actions and pointer rows through the engine, with configurations read by
-// the runner's own loader.
+// Hat rows, shift layers, mouse actions and pointer rows through the engine, with configurations
+// read by the runner's own loader.
 #include "support/engine_rig.h"
 #include "support/qmf_builder.h"
 
@@ -41,6 +41,30 @@ protected:
     void Let(int button, int device = 1) { Hold(button, false, device), Pass(); }
 };
 
+// A four-way hat presses both directions beside a diagonal; once a hat has a diagonal row, its
+// rows are eight-way and each takes its own 45 degrees. Centred (low word 0xFFFF) releases.
+TEST_F(LoadedEngineTest, HatRowsTakeTheirSectorsAndACentredHatReleases) {
+    Load15({Row(1, "U", "HAT UP"), Row(1, "R", "HAT RIGHT")});
+    for (const auto& [value, up, right] : {std::tuple{0u, true, false},
+                                           {2249u, true, false},
+                                           {2250u, true, true},
+                                           {6749u, true, true},
+                                           {6750u, false, true},
+                                           {0x1234FFFFu, false, false},
+                                           {33750u, true, false},
+                                           {36000u, false, false},
+                                           {0xFFFFu, false, false}}) {
+        Hat(1, value);
+        Pass();
+        EXPECT_EQ(std::pair(policy.Pressed(1), policy.Pressed(2)), std::pair(up, right)) << value;
+    }
+    Load15({Row(1, "U", "HAT UP"), Row(1, "R", "HAT RIGHT"), Row(1, "Q", "HAT UP RIGHT")});
+    Hat(1, 4500);
+    Pass();
+    EXPECT_EQ(Records(), (std::vector<int>{'Q', -'Q'}));
+    EXPECT_EQ(status.current, "Input Devices: Hat 1 Up Right pressed");
+}
+
 // While a layer control is held, a button uses its row of that layer, or its base row when it
 // has none there; released, the base rows are back. Layers are the configuration's: a
 // button of one device shifts another device.
@@ -56,26 +80,11 @@ TEST_F(LoadedEngineTest, ALayerHeldGivesItsRowsAndTheOthersFallThroughToTheBase)
     EXPECT_EQ(engine.ActiveLayer(), 0);
 }
 
-// A button keeps the row its press chose until it is released, whatever the layers do: the
-// shift let go first leaves no key down and sends the layer row's release; the shift pressed
-// during a base press changes nothing for it. Hats and axes alike.
+// A control keeps the row its press chose until it is released, whatever the layers do: a hat
+// pressed in the base layer releases its base row after the shift, one pressed in the layer
+// its layer row. (Buttons, the shift let go first or pressed meanwhile: the layers script.)
 TEST_F(LoadedEngineTest, AControlKeepsTheRowItsPressChoseUntilItIsReleased) {
-    auto heldB = Row(2, "B", "", 1);
-    heldB.Hold = "#TRUE#";
-    heldB.Base.Release = {{"E", "E"}};
-    auto heldA = Row(2, "A");
-    heldA.Hold = "#TRUE#";
-    Load15({Row(1, "LAYER 1"), heldA, heldB, Row(1, "U", "HAT UP"), Row(1, "V", "HAT UP", 1)});
-    Press(1), Press(2), Let(1);
-    EXPECT_EQ(Down(), std::set<int>{'B'});
-    Let(2);
-    EXPECT_EQ(Records(), (std::vector<int>{'B', -'B', 'E', -'E'}));
-
-    keyboard.Batches.clear();
-    Press(2), Press(1), Let(2), Let(1);
-    EXPECT_EQ(Records(), (std::vector<int>{'A', -'A'}));
-
-    keyboard.Batches.clear();
+    Load15({Row(1, "LAYER 1"), Row(1, "U", "HAT UP"), Row(1, "V", "HAT UP", 1)});
     Hat(1, 0), Pass();
     Press(1);
     Hat(1, kHatCentred), Pass();
@@ -115,21 +124,9 @@ TEST_F(LoadedEngineTest, ALayerChangeCountsForTheWholePassItIsReadIn) {
     EXPECT_EQ(Count('Z'), 0u);
 }
 
-// Mouse buttons go out in their chord like keys (Ctrl+click; held with Hold: mapping_engine_test),
-// and a wheel turns one notch a burst. A file of version 1.4 knows no mouse: the same cell
-// sends nothing there, as it always did.
-TEST_F(LoadedEngineTest, MouseActionsGoOutLikeKeys) {
-    auto scroll = Row(3, "WHEEL DOWN");
-    scroll.Base.Repeat = "#TRUE#";
-    Load15({Row(1, "CTRL + MOUSE RIGHT"), scroll});
-    Press(1), Let(1);
-    EXPECT_EQ(Records(),
-              (std::vector<int>{kVkControl, kVkMouseRight, -kVkMouseRight, -kVkControl}));
-    keyboard.Batches.clear();
-    Hold(3, true), Run(1.2);
-    EXPECT_EQ(Count(kVkWheelDown), 3u); // at the press, 0.5 s and 1.0 s
-    Let(3);
-
+// A file of version 1.4 knows no mouse: the cell that clicks in 1.5 sends nothing there, as it
+// always did. (Clicks with their chord, a wheel a notch a burst: the mouse script.)
+TEST_F(LoadedEngineTest, AVersion14FileSendsNoMouseAction) {
     testing::Record14 old;
     old.Identity = "{S1}";
     old.Press = {{"MOUSE LEFT", "MOUSE LEFT"}};

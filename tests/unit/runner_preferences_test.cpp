@@ -87,8 +87,6 @@ TEST_F(Preferences, BrowseCommands) {
     prefs.BrowseDefaultConfigFile();
     EXPECT_EQ(prefs.State().DefaultConfigFile, "E:\\d.qmf");
     EXPECT_EQ(dialogs.fileRequests.front().title, "Default Configuration File");
-    EXPECT_EQ(dialogs.fileRequests.front().filter,
-              "All Files (*.*)|*.*|Vantrel Files (*.qmf)|*.qmf");
 }
 
 // The values Load writes when missing are checked end to end (the tray script). Each value is
@@ -156,44 +154,22 @@ TEST(PreferencesRunEntry, RefusedMachineEntryFallsBackToTheUsersOwnThenToOff) {
 // --- File-type association -----------------------------------------------------------------
 
 // The file type's keys live in the user's classes.
-struct FileTypeKeys {
-    MemoryStore store;
-    std::string Value(std::string_view key, std::string_view name = "") {
-        return store.GetString(kFileTypeRoot, FileTypeKeyPath(key), name);
-    }
-    void Set(std::string_view key, std::string_view text) {
-        store.SaveString(kFileTypeRoot, FileTypeKeyPath(key), "", text);
-    }
-    std::vector<std::string> Subkeys(std::string_view key) {
-        return store.SubkeyNames(kFileTypeRoot, FileTypeKeyPath(key));
-    }
-};
-
 TEST(Association, RegisteringWritesTheTypeAndDropsAnyOpenVerb) {
-    FileTypeKeys type;
-    type.Set("qmf_file\\Shell\\Open\\Command", "other.exe %1");
-    type.Set("qmf_file\\Shell\\Edit\\Command", "vantrel");
-    RegisterFileType(type.store, kRunner, true); // its values: the menus script's registry
-    EXPECT_THAT(type.Subkeys("qmf_file\\Shell"), ElementsAre("Edit", "Run"));
+    MemoryStore store;
+    const auto subkeys = [&](std::string_view key) {
+        return store.SubkeyNames(kFileTypeRoot, FileTypeKeyPath(key));
+    };
+    for (const char* verb : {"Open", "Edit"})
+        store.SaveString(kFileTypeRoot, FileTypeKeyPath("qmf_file\\Shell\\" + std::string(verb)),
+                         "", "other.exe %1");
+    RegisterFileType(store, kRunner, true); // its values: the menus script's registry
+    EXPECT_THAT(subkeys("qmf_file\\Shell"), ElementsAre("Edit", "Run"));
     // Nothing under the machine's classes, which a standard user cannot write.
-    EXPECT_THAT(type.store.SubkeyNames(RegistryRoot::ClassesRoot, ""), ElementsAre());
+    EXPECT_THAT(store.SubkeyNames(RegistryRoot::ClassesRoot, ""), ElementsAre());
 
-    RegisterFileType(type.store, kRunner, false);
-    EXPECT_THAT(type.Subkeys(""), ElementsAre(".qmf")); // every verb goes with the type
-    EXPECT_EQ(type.Value(".qmf"), "qmf_file");
-}
-
-TEST(Association, CreateExtensionWritesOnlyWhatTheRecordHas) {
-    FileTypeKeys type;
-    WriteFileTypeKeys(type.store,
-                      {{"Run", "Edit"}, {"r %1", "e %1"}, "qmx", "qmx_file", "Type", "", "", 0});
-    EXPECT_EQ(type.Value(".qmx"), "qmx_file");
-    EXPECT_THAT(type.store.ValueNames(kFileTypeRoot, FileTypeKeyPath(".qmx")), ElementsAre(""));
-    EXPECT_THAT(type.Subkeys(""), ElementsAre(".qmx", "qmx_file"));
-    EXPECT_THAT(type.Subkeys("qmx_file"), ElementsAre("Shell"));
-    EXPECT_EQ(type.Value("qmx_file\\Shell\\Edit\\Command"), "e %1");
-    EXPECT_THAT(type.Subkeys("qmx_file\\Shell\\Run"), ElementsAre("Command"));
-    EXPECT_THAT(type.store.SubkeyNames(kUser, "Software"), ElementsAre("Classes"));
+    RegisterFileType(store, kRunner, false);
+    EXPECT_THAT(subkeys(""), ElementsAre(".qmf")); // every verb goes with the type
+    EXPECT_EQ(store.GetString(kFileTypeRoot, FileTypeKeyPath(".qmf"), ""), "qmf_file");
 }
 
 } // namespace

@@ -74,24 +74,27 @@ protected:
     SwitchingSettings settings;
 };
 
+// The Windows key is kept and named; all four modifiers are the most a hotkey holds.
 TEST(SwitchingSettingsStore, LayoutRoundTripAndLeftovers) {
     MemoryStore store;
     EXPECT_EQ(LoadSwitching(store), SwitchingSettings{}); // off, keep, notify, no hotkeys
+    const Hotkey winCtrlN{Hotkey::kWinMask | kCtrlMask, 'N'};
     SwitchingSettings s;
     s.Enabled = true;
     s.NoRule = NoRuleChoice::Stop;
     s.Notify = false;
     s.HotkeyOf(HotkeyAction::Previous) = kCtrlAltN;
+    s.HotkeyOf(HotkeyAction::Next) = winCtrlN;
     s.Rules = {
         {"fly.exe", "D:\\a.qmf"}, {"C:\\B\\fly.exe", "D:\\b.qmf"}, {"taxi.exe", "D:\\c.qmf"}};
     SaveSwitching(store, s);
     const std::string key(kSwitchingKey);
     const auto value = [&](std::string_view name) { return store.GetString(kUser, key, name); };
-    EXPECT_EQ(key, "Software\\Vantrel\\Runvex\\switch");
     EXPECT_EQ(std::tuple(value("enabled"), value("no rule"), value("notify"), value("hotkey next"),
                          value("hotkey previous"), value("hotkey run stop"), value("rule2")),
-              std::tuple("True", "stop", "False", "0", "1614", "0", "C:\\B\\fly.exe|D:\\b.qmf"));
+              std::tuple("True", "stop", "False", "2638", "1614", "0", "C:\\B\\fly.exe|D:\\b.qmf"));
     EXPECT_EQ(LoadSwitching(store), s);
+    EXPECT_EQ(HotkeyText(winCtrlN), "WIN + CTRL + N");
 
     // A shorter list leaves no old rule behind; a value without its separator ends the list;
     // a hotkey that is not a number or out of range is none.
@@ -102,19 +105,9 @@ TEST(SwitchingSettingsStore, LayoutRoundTripAndLeftovers) {
     store.SaveString(kUser, key, "rule3", "taxi.exe|D:\\c.qmf");
     store.SaveString(kUser, key, "hotkey previous", "70000");
     store.SaveString(kUser, key, "no rule", "DEFAULT");
-    const auto loaded = LoadSwitching(store);
-    EXPECT_EQ(loaded.Rules, s.Rules);
-    EXPECT_FALSE(loaded.HotkeyOf(HotkeyAction::Previous).IsSet());
-    EXPECT_EQ(loaded.NoRule, NoRuleChoice::RunDefault);
-    EXPECT_EQ(HotkeyText(kCtrlAltN), "CTRL + ALT + N");
-
-    // The Windows key is kept and named; all four modifiers are the most a hotkey holds.
-    const Hotkey winCtrlN{Hotkey::kWinMask | kCtrlMask, 'N'};
-    s.HotkeyOf(HotkeyAction::Next) = winCtrlN;
-    SaveSwitching(store, s);
-    EXPECT_EQ(value("hotkey next"), "2638");
-    EXPECT_EQ(LoadSwitching(store).HotkeyOf(HotkeyAction::Next), winCtrlN);
-    EXPECT_EQ(HotkeyText(winCtrlN), "WIN + CTRL + N");
+    s.HotkeyOf(HotkeyAction::Previous) = {};
+    s.NoRule = NoRuleChoice::RunDefault;
+    EXPECT_EQ(LoadSwitching(store), s);
     store.SaveString(kUser, key, "hotkey next", std::to_string(15 * 256 + 'N'));
     EXPECT_EQ(LoadSwitching(store).HotkeyOf(HotkeyAction::Next), Hotkey({15, 'N'}));
     store.SaveString(kUser, key, "hotkey next", std::to_string(16 * 256 + 'N'));
@@ -136,9 +129,7 @@ TEST(SwitchingRules, NameOrFullPathWithoutCaseAndWhichWindowsCount) {
     EXPECT_TRUE(CountsAsChange({false, "AppWindow", "C:\\fly.exe"}));
     EXPECT_FALSE(CountsAsChange({true, "AppWindow", "C:\\corvex.exe"}));
     EXPECT_FALSE(CountsAsChange({false, "", ""})); // no window, or a program unknown
-    for (const char* shell : {"Shell_TrayWnd", "NotifyIconOverflowWindow", "MultitaskingViewFrame",
-                              "XamlExplorerHostIslandWindow", "Progman"})
-        EXPECT_FALSE(CountsAsChange({false, shell, "C:\\Windows\\explorer.exe"})) << shell;
+    EXPECT_FALSE(CountsAsChange({false, "Progman", "C:\\Windows\\explorer.exe"}));
 }
 
 TEST_F(Switching, TheProgramInFrontRunsItsConfigurationOwnAndShellWindowsDoNot) {
@@ -171,7 +162,7 @@ TEST_F(Switching, TheProgramInFrontRunsItsConfigurationOwnAndShellWindowsDoNot) 
     EXPECT_EQ(Running(), "b.qmf");
 }
 
-TEST_F(Switching, ProgramsWithoutARuleKeepRunTheDefaultOrStop) {
+TEST_F(Switching, ProgramsWithoutARuleKeepRunTheDefaultOrStopAndOffNothingSwitches) {
     memory.SaveString(kUser, kRunnerPrefKey, "DefaultConfigFile", kB);
     for (const auto& [choice, expected] :
          {std::pair(NoRuleChoice::Keep, "a.qmf"), std::pair(NoRuleChoice::RunDefault, "b.qmf"),
@@ -184,46 +175,19 @@ TEST_F(Switching, ProgramsWithoutARuleKeepRunTheDefaultOrStop) {
         EXPECT_EQ(Running(), expected) << static_cast<int>(choice);
         runner->Exit();
     }
-}
-
-TEST_F(Switching, OffOrWithoutRulesNothingIsWatchedOrSwitched) {
+    // Off, or on without rules: nothing is watched or switched.
+    view.notes.clear();
     settings.Enabled = false;
     StartWith(settings);
-    EXPECT_FALSE(watchSeam.on);
     Front("C:\\fly.exe");
+    EXPECT_FALSE(watchSeam.on);
     settings.Enabled = true;
     settings.Rules.clear();
     SaveSwitching(memory, settings);
     runner->ApplySwitching();
-    EXPECT_FALSE(watchSeam.on);
     Front("C:\\fly.exe");
-    EXPECT_EQ(Running(), "stopped");
-    EXPECT_THAT(view.notes, IsEmpty());
-}
-
-TEST_F(Switching, ASwitchWhileAButtonIsHeldLeavesNoKeyDown) {
-    StartWith(settings);
-    Front("C:\\fly.exe");
-    joysticks.SetButton(0, 1, true);
-    for (int tick = 0; tick < 3; ++tick)
-        runner->TimerTick();
-    Front("C:\\taxi.exe");
-    for (int tick = 0; tick < 3; ++tick)
-        runner->TimerTick();
-    joysticks.SetButton(0, 1, false);
-    runner->TimerTick();
-    // a's press, then b's press and release: a's release never comes into b's program.
-    std::string downs;
-    std::map<std::uint16_t, int> down;
-    for (const auto& batch : keyboard.Batches)
-        for (const auto& key : batch) {
-            down[key.VirtualKey] += key.KeyUp ? -1 : 1;
-            if (!key.KeyUp)
-                downs += static_cast<char>(key.VirtualKey);
-        }
-    EXPECT_EQ(downs, "ABY");
-    for (const auto& [key, count] : down)
-        EXPECT_EQ(count, 0) << key;
+    EXPECT_EQ(std::tuple(watchSeam.on, Running(), view.notes.size()),
+              std::tuple(false, "stopped", 0u));
 }
 
 TEST_F(Switching, HotkeysRegisterTakenOnesAreReportedAndTheyStepThroughTheList) {
@@ -235,18 +199,12 @@ TEST_F(Switching, HotkeysRegisterTakenOnesAreReportedAndTheyStepThroughTheList) 
     EXPECT_EQ(hotkeySeam.held.size(), 2u);
     EXPECT_EQ(view.menus, RunnerMenuState({true, true, true, false, true, true})); // started
 
-    runner->HotkeyPressed(HotkeyAction::RunStop); // the selected one, a
-    EXPECT_EQ(Running(), "a.qmf");
-    runner->HotkeyPressed(HotkeyAction::Next);
-    EXPECT_EQ(Running(), "b.qmf");
-    runner->HotkeyPressed(HotkeyAction::Next);
-    EXPECT_EQ(Running(), "a.qmf");
-    runner->HotkeyPressed(HotkeyAction::Previous);
-    EXPECT_EQ(Running(), "b.qmf");
-    runner->HotkeyPressed(HotkeyAction::RunStop);
-    EXPECT_EQ(Running(), "stopped");
-    EXPECT_THAT(view.notes, ElementsAre("Running a.qmf", "Running b.qmf", "Running a.qmf",
-                                        "Running b.qmf", "Stopped"));
+    // Run/Stop runs the selected one, a; next after the last is the first.
+    for (const auto action :
+         {HotkeyAction::RunStop, HotkeyAction::Next, HotkeyAction::Next, HotkeyAction::RunStop})
+        runner->HotkeyPressed(action);
+    EXPECT_THAT(view.notes,
+                ElementsAre("Running a.qmf", "Running b.qmf", "Running a.qmf", "Stopped"));
 
     // Set again: the one given up is released, the new one held; no message for kept ones.
     settings.HotkeyOf(HotkeyAction::Previous) = {};
@@ -257,7 +215,7 @@ TEST_F(Switching, HotkeysRegisterTakenOnesAreReportedAndTheyStepThroughTheList) 
     EXPECT_EQ(dialogs.shown.size(), 1u);
     EXPECT_EQ(hotkeySeam.held[HotkeyAction::Next], Hotkey({kCtrlMask, 'M'}));
     runner->HotkeyPressed(HotkeyAction::Next);
-    EXPECT_EQ(view.notes.size(), 5u);
+    EXPECT_EQ(view.notes.size(), 4u);
 }
 
 TEST_F(Switching, TheRunnersOwnChordTriggersNoHotkeyTheUsersDoes) {
@@ -318,7 +276,6 @@ TEST_F(Switching, AHotkeyNeedsCtrlAltOrWinStoredOnesWithoutAreNotRegistered) {
     // SHIFT goes down first, then B: the whole combination is refused.
     EXPECT_TRUE(prefs.SetHotkey(HotkeyAction::RunStop, {kShiftMask, 0}));
     EXPECT_FALSE(prefs.SetHotkey(HotkeyAction::RunStop, {kShiftMask, 'B'}));
-    EXPECT_EQ(prefs.State().Switching.HotkeyOf(HotkeyAction::RunStop), winB);
     EXPECT_FALSE(prefs.SetHotkey(HotkeyAction::RunStop, {0, 120}));
     EXPECT_THAT(dialogs.shown, ElementsAre(msg::HotkeyWithoutModifier("SHIFT + B", "Run/Stop"),
                                            msg::HotkeyWithoutModifier("F9", "Run/Stop")));
@@ -330,13 +287,7 @@ TEST_F(Switching, AHotkeyNeedsCtrlAltOrWinStoredOnesWithoutAreNotRegistered) {
         EXPECT_TRUE(prefs.SetHotkey(HotkeyAction::Next, taken));
         EXPECT_EQ(prefs.State().Switching.HotkeyOf(HotkeyAction::Next), taken);
     }
-    EXPECT_EQ(dialogs.shown.size(), 2u);
-    prefs.SetHotkey(HotkeyAction::Previous, {kAltMask, 'B'});
-    prefs.Apply();
-    runner->ApplySwitching();
-    EXPECT_EQ(dialogs.shown.size(), 2u);
-    EXPECT_THAT(hotkeySeam.held, ElementsAre(Pair(HotkeyAction::Previous, Hotkey{kAltMask, 'B'}),
-                                             Pair(HotkeyAction::RunStop, winB)));
+    EXPECT_EQ(dialogs.shown.size(), 2u); // nor, once applied: the hotkey-modifier script
 }
 
 TEST_F(Switching, PreferencesEditRulesAndMarkOnesWhoseConfigurationIsGone) {
