@@ -50,6 +50,8 @@ public:
     }
     std::optional<std::string> OpenFile(const FileDialogRequest& request) override {
         fileRequests.push_back(request);
+        if (onFileDialog)
+            onFileDialog();
         return Next(fileAnswers);
     }
     std::optional<std::string> SaveFile(const FileDialogRequest& request) override {
@@ -78,6 +80,7 @@ public:
     std::deque<DuplicateChoice> duplicateAnswers;
     // Files and folders the dialogs "choose", in order; cancelled when none is left.
     std::deque<std::optional<std::string>> fileAnswers, folderAnswers;
+    std::function<void()> onFileDialog; // called as a file dialog opens
     std::vector<FileDialogRequest> fileRequests;
     std::vector<std::string> folderTitles;
     // Runs while the box is "open" (what a modal loop would let happen).

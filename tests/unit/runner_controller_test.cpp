@@ -304,8 +304,6 @@ TEST_F(Runner, TuningMenusUseTheStoredItemsWarnFirstAndWaitForTheNextRun) {
     EXPECT_TRUE(priority.sets.empty()); // stopped: taken at the next Run
 }
 
-// What the handed-over file then does (runs hidden after a Stop, a missing one refused): the
-// handover script.
 TEST(RunnerHandOver, APathIsHandedOverFullAndTheTrayOptionIsNoPath) {
     MemoryFileSystem files;
     EXPECT_EQ(RunnerController::PathToHandOver("\"rel.qmf\"", files), "C:\\Users\\me\\rel.qmf");
@@ -427,6 +425,113 @@ TEST(RunnerErrors, EachCommandShowsOneBoxNamingItsOwnProcedure) {
         EXPECT_EQ(rig.dialogs.shown[0].text,
                   " 6  Overflow in sub " + std::string(c.procedure) + ".");
     }
+}
+
+TEST_F(RunnerWithAFile, AHandedOverFileRunsHiddenAfterAStopAndAMissingOneIsRefused) {
+    Add({kX});
+    runner->ToggleRun();
+    runner->NotificationIconClicked(TrayEvent::LeftDoubleClick);
+    ASSERT_TRUE(view.visible);
+    runner->RunHandedOver(kX);
+    EXPECT_EQ(std::tuple(runner->Running(), RunningPath(), view.visible),
+              std::tuple(true, kX, false));
+    EXPECT_THAT(priority.sets,
+                ElementsAre(kHighPriorityClass, kNormalPriorityClass, kHighPriorityClass));
+    EXPECT_EQ(KnownFiles().size(), 2u);
+    // The command line's refusal of a missing file; what runs goes on.
+    runner->RunHandedOver("D:\\gone.qmf");
+    EXPECT_EQ(std::tuple(runner->Running(), RunningPath()), std::tuple(true, kX));
+    EXPECT_THAT(dialogs.shown, ElementsAre(msg::CannotOpenMissingFile()));
+}
+
+// Unplugged while running: named in the status bar; plugged back, a burst of notices gives
+// one rescan once they have settled, and the pad works again without Run.
+TEST_F(RunnerWithAFile, APadUnpluggedWhileRunningWorksAgainWhenBackWithoutRun) {
+    runner->DevicesChanged(); // stopped: Run scans everything anyway
+    runner->ToggleRun();
+    ASSERT_TRUE(runner->Running());
+    const auto tick = [&](double seconds) {
+        clock.Advance(seconds);
+        runner->TimerTick();
+    };
+    joysticks.SetButton(0, 1, true);
+    tick(0.01), tick(0.01);
+    ASSERT_EQ(keyboard.Batches.size(), 2u);
+
+    joysticks.Unplug(0);
+    tick(0.01);
+    EXPECT_EQ(view.statusTexts.back(), "Input Devices: Pad disconnected");
+    joysticks.Replug(0);
+    const auto made = joysticks.Calls().DevicesCreated;
+    const auto detections = boards.Calls().Detects;
+    for (int notice = 0; notice < 3; ++notice) {
+        runner->DevicesChanged();
+        tick(0.125);
+    }
+    // 0.125 s after the last notice: not settled yet.
+    EXPECT_EQ(joysticks.Calls().DevicesCreated, made);
+    tick(0.125);
+    EXPECT_EQ(joysticks.Calls().DevicesCreated, made + 1);
+    EXPECT_EQ(boards.Calls().Detects, detections); // no board to find again
+    tick(0.01);                                    // acquired
+    tick(0.01);
+    EXPECT_EQ(keyboard.Batches.size(), 4u); // the held button pressed again
+    joysticks.SetButton(0, 1, false);
+    tick(0.01);
+    EXPECT_EQ(view.statusTexts.back(), "Input Devices: Pad reconnected");
+    tick(1.0);
+    EXPECT_EQ(joysticks.Calls().DevicesCreated, made + 1);
+    EXPECT_TRUE(runner->Running());
+    EXPECT_EQ(dialogs.shown.size(), 0u);
+}
+
+// The keys of a row with Hold go up at Stop, before any box or dialog, at a switch of
+// configuration and at exit; none is left down in the program in front.
+TEST_F(Runner, KeysHeldByHoldGoUpAtStopBeforeABoxAtASwitchAndAtExit) {
+    files.files[kConfig + "a.qmf"] = File15(
+        {Record15{.Base = {.Press = {{"W", "W"}}, .Release = {{"B", "B"}}}, .Hold = "#TRUE#"}});
+    files.files[kX] = Qmf("C");
+    Start();
+    std::set<int> down;
+    keyboard.OnSend = [&](std::span<const KeyInput> records) {
+        for (const auto& r : records)
+            r.KeyUp ? (void)down.erase(r.VirtualKey) : (void)down.insert(r.VirtualKey);
+    };
+    const auto holdW = [&] {
+        runner->ToggleRun();
+        ASSERT_TRUE(runner->Running());
+        joysticks.SetButton(0, 1, true);
+        for (int tick = 0; tick < 3; ++tick)
+            runner->TimerTick();
+        ASSERT_EQ(down, std::set<int>{'W'});
+    };
+    holdW();
+    runner->ToggleRun(); // Stop
+    EXPECT_EQ(down, std::set<int>{});
+    joysticks.SetButton(0, 1, false);
+
+    holdW();
+    std::set<int> downAtBox = {0};
+    dialogs.onFileDialog = [&] { downAtBox = down; };
+    dialogs.fileAnswers = {std::nullopt};
+    runner->OpenConfigurationFile(); // the file dialog, cancelled
+    EXPECT_EQ(downAtBox, std::set<int>{});
+    runner->ToggleRun();
+    joysticks.SetButton(0, 1, false);
+
+    holdW();
+    runner->LoadConfigurationFile(kX); // a switch
+    EXPECT_EQ(down, std::set<int>{});
+    ASSERT_TRUE(runner->Running());
+    joysticks.SetButton(0, 1, false);
+    runner->TimerTick();
+
+    runner->LoadConfigurationFile(kConfig + "a.qmf");
+    joysticks.SetButton(0, 1, true);
+    runner->TimerTick();
+    ASSERT_EQ(down, std::set<int>{'W'});
+    runner->Exit();
+    EXPECT_EQ(down, std::set<int>{});
 }
 
 } // namespace

@@ -190,6 +190,31 @@ TEST_F(Switching, ProgramsWithoutARuleKeepRunTheDefaultOrStopAndOffNothingSwitch
               std::tuple(false, "stopped", 0u));
 }
 
+TEST_F(Switching, ASwitchWhileAButtonIsHeldLeavesNoKeyDown) {
+    StartWith(settings);
+    Front("C:\\fly.exe");
+    joysticks.SetButton(0, 1, true);
+    for (int tick = 0; tick < 3; ++tick)
+        runner->TimerTick();
+    Front("C:\\taxi.exe");
+    for (int tick = 0; tick < 3; ++tick)
+        runner->TimerTick();
+    joysticks.SetButton(0, 1, false);
+    runner->TimerTick();
+    // a's press, then b's press and release: a's release never comes into b's program.
+    std::string downs;
+    std::map<std::uint16_t, int> down;
+    for (const auto& batch : keyboard.Batches)
+        for (const auto& key : batch) {
+            down[key.VirtualKey] += key.KeyUp ? -1 : 1;
+            if (!key.KeyUp)
+                downs += static_cast<char>(key.VirtualKey);
+        }
+    EXPECT_EQ(downs, "ABY");
+    for (const auto& [key, count] : down)
+        EXPECT_EQ(count, 0) << key;
+}
+
 TEST_F(Switching, HotkeysRegisterTakenOnesAreReportedAndTheyStepThroughTheList) {
     settings.HotkeyOf(HotkeyAction::Next) = kCtrlAltN;
     settings.HotkeyOf(HotkeyAction::Previous) = hotkeySeam.takenByOthers;
