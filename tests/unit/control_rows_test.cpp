@@ -19,35 +19,17 @@
 namespace qm {
 namespace {
 
+using testing::Names;
 using testing::RecordingDialogs;
 using testing::RecordingEditorView;
+using testing::RowNamed;
+using testing::Stick;
 
 constexpr std::uint8_t kX = 1, kY = 2, kZ = 4, kSlider2 = 128;
 
-DeviceEntry Stick(std::string name, int buttons, std::uint8_t axes, int hats) {
-    DeviceEntry device{true, 0, "{" + name + "}", name, buttons};
-    device.AxisMask = axes;
-    device.HatCount = hats;
-    return device;
-}
-
-// What "Button No." shows, row by row.
-std::string Names(const MappingTable& table) {
-    std::string names;
-    for (const PackedRow& row : table.Rows())
-        names += (names.empty() ? "" : ", ") + std::string(ShownCellText(row, col::Button));
-    return names;
-}
-
-int RowNamed(const MappingTable& table, std::string_view name) {
-    for (int r = 0; r < table.RowCount(); ++r)
-        if (ShownCellText(table.Row(r), col::Button) == name)
-            return r;
-    return -1;
-}
-
 // New: each device's buttons, then per hat its four directions, per axis its two, in axis
-// order; a board gets its buttons alone. The rows' slots run in that order and back.
+// order; a board gets its buttons alone. (The slots of that order place the rows Add puts
+// back: AddAndRemoveKnowHatAndAxisRows.)
 TEST(ControlRows, NewGivesEachDeviceItsHatAndAxisRowsAfterItsButtons) {
     DeviceTables devices;
     devices.AddDevice(Stick("Stick", 2, kX | kZ | kSlider2, 1));
@@ -62,17 +44,6 @@ TEST(ControlRows, NewGivesEachDeviceItsHatAndAxisRowsAfterItsButtons) {
     EXPECT_EQ(table.Row(2)[col::PressPoint].Text, ""); // a hat has no points
     EXPECT_TRUE(NeedsNewestVersion(table.Row(2)));
     EXPECT_FALSE(NeedsNewestVersion(table.Row(0)));
-    const DeviceEntry& stick = devices.Device(1);
-    ASSERT_EQ(StandardSlotCount(stick), 12);
-    for (int slot = 0; slot < 12; ++slot) {
-        const auto [control, number] = SlotControl(stick, slot);
-        EXPECT_EQ(StandardSlot(stick, control, number), slot) << slot;
-    }
-    EXPECT_EQ(StandardSlot(stick, Control{ControlKind::Hat, 1}, 1), std::nullopt); // diagonal
-    EXPECT_EQ(StandardSlot(stick, Control{ControlKind::Hat, 0}, 2), std::nullopt);
-    EXPECT_EQ(StandardSlot(stick, Control{ControlKind::Axis, 0}, 2), std::nullopt); // no Y
-    EXPECT_EQ(StandardSlot(stick, Control{ControlKind::Axis, 2}, 1), std::nullopt); // band
-    EXPECT_EQ(StandardSlot(stick, Control{}, 3), std::nullopt);
 }
 
 // A row is active while its device has its button, hat or axis: the same row goes grey when
@@ -286,17 +257,12 @@ TEST(ControlRows, ClearRowResetsHoldAndPointsKeepsTheControl) {
     EXPECT_FALSE(NeedsNewestVersion(table.Row(0)));
 }
 
-// The shown columns: the 41 of a button row, then Press At, Release At, Hold, Layer, Pointer
-// Speed and Pointer Curve; the hidden control cell has no position.
-TEST(ControlRows, ShownColumnsSkipTheHiddenCells) {
-    EXPECT_EQ(ColumnAtPosition(col::KeyEnd - 1), col::KeyEnd - 1);
-    EXPECT_EQ(ColumnAtPosition(col::KeyEnd), col::PressPoint);
-    EXPECT_EQ(ColumnAtPosition(kShownColumnCount - 1), col::PointerCurve);
-    EXPECT_EQ(ColumnAtPosition(kShownColumnCount), -1);
-    EXPECT_EQ(ColumnAtPosition(-1), -1);
-    for (int p = 0; p < kShownColumnCount; ++p)
-        EXPECT_EQ(PositionOfColumn(ColumnAtPosition(p)), p);
-    for (int c : {col::Control, kColumnCount, -1})
+// No column lies outside the shown positions, and the hidden control cell has none (the keys'
+// walk over the shown columns, past it: editor_controller_test).
+TEST(ControlRows, NoColumnOutsideTheShownPositions) {
+    for (const int p : {-1, kShownColumnCount})
+        EXPECT_EQ(ColumnAtPosition(p), -1) << p;
+    for (const int c : {col::Control, kColumnCount, -1})
         EXPECT_EQ(PositionOfColumn(c), -1) << c;
 }
 
