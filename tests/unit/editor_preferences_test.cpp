@@ -32,15 +32,14 @@ TEST_F(EditorPrefs, LoadWritesItsOwnDefaultsAndOffersOnlyCancelApplyStoresEveryV
     // What the window shows once it is open.
     view.onPreferences = [&] {
         const auto& s = editor->Preferences().State();
-        EXPECT_FALSE(s.Associate);
-        EXPECT_EQ(s.ConfigPath, "D:\\Cfg\\");
-        EXPECT_EQ(s.Timings.Text(TimingBox::RepeatDelay), "60000");
-        EXPECT_EQ(s.Timings.Text(TimingBox::RotaryThreshold), "35");
-        EXPECT_EQ(s.Timings.Text(TimingBox::KeyHold), "40");
-        EXPECT_EQ(s.Timings.ScrollPosition(TimingBox::KeyHold), 460);
+        EXPECT_EQ(std::tuple(s.Associate, s.ConfigPath, s.ExtendedKeys, s.ExactPointer),
+                  std::tuple(false, "D:\\Cfg\\", true, true));
+        EXPECT_EQ(std::tuple(s.Timings.Text(TimingBox::RepeatDelay),
+                             s.Timings.Text(TimingBox::RotaryThreshold),
+                             s.Timings.Text(TimingBox::KeyHold),
+                             s.Timings.ScrollPosition(TimingBox::KeyHold)),
+                  std::tuple("60000", "35", "40", 460));
         EXPECT_TRUE(!s.OkEnabled && !s.ApplyEnabled && s.CancelEnabled);
-        EXPECT_TRUE(s.ExtendedKeys);
-        EXPECT_TRUE(s.ExactPointer);
         editor->Preferences().BrowseConfigFolder(); // cancelled
         EXPECT_EQ(dialogs.folderTitles, std::vector{std::string(kConfigurationFolderTitle)});
     };
@@ -63,8 +62,7 @@ TEST_F(EditorPrefs, LoadWritesItsOwnDefaultsAndOffersOnlyCancelApplyStoresEveryV
         prefs.SetExtendedKeys(on);
         prefs.SetExactPointer(!on);
         const auto taken = prefs.Apply();
-        EXPECT_EQ(taken.ExtendedKeys, on);
-        EXPECT_EQ(taken.ExactPointer, !on);
+        EXPECT_EQ(std::pair(taken.ExtendedKeys, taken.ExactPointer), std::pair(on, !on));
         editor->TakeOverTimings(taken);
         EXPECT_EQ(keyboard.ExactPointer, !on);
         EXPECT_EQ(
