@@ -56,6 +56,12 @@ struct EditorSeamsRig {
             ProgramInfo{"C:\\Program Files\\Vantrel", "vantrel", 1, 4, 2}, Seams(hook), view);
         editor->Start(commandLine, nullptr);
     }
+    // New, then Save As to `path`: a saved configuration, shown.
+    void SavedNew(const std::string& path) {
+        editor->NewConfiguration();
+        dialogs.fileAnswers.push_back(path);
+        editor->SaveAs();
+    }
     // A left click on a cell: the row selected, the column chosen.
     void Click(int row, int column) {
         editor->RowPressed(row, column, false);

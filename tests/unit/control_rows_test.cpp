@@ -109,10 +109,8 @@ TEST(ControlRows, PointsTypedAreCheckedAndMadeSound) {
     EXPECT_EQ(texts(minus), "100 % / 30 %");
     EXPECT_TRUE(table.SetPoint(minus, col::PressPoint, " 20 %"));
     EXPECT_EQ(texts(minus), "20 % / 20 %"); // the release point follows below it
-    EXPECT_TRUE(table.SetPoint(minus, col::ReleasePoint, "0"));
-    EXPECT_EQ(texts(minus), "20 % / 1 %"); // at rest is never down
-    EXPECT_TRUE(table.SetPoint(minus, col::ReleasePoint, "60"));
-    EXPECT_EQ(texts(minus), "20 % / 20 %"); // not above the press point
+    // Made sound as the reader makes them (0, a release point past the press point):
+    // file_versions_test.
     for (const char* bad : {"101", "-1", "", "50-60", "x", "2.5"})
         EXPECT_FALSE(table.SetPoint(minus, col::PressPoint, bad)) << bad;
     EXPECT_EQ(texts(minus), "20 % / 20 %");

@@ -22,11 +22,9 @@ struct Rig : testing::EditorSeamsRig {
     }
     // file1 new (2), saved to a.qmf (0), or saved and then changed (16).
     void Open(int state) {
-        editor->NewConfiguration();
         if (state == filestate::New)
-            return;
-        dialogs.fileAnswers.push_back(kFile);
-        editor->SaveAs();
+            return editor->NewConfiguration();
+        SavedNew(kFile);
         if (state == filestate::Modified)
             editor->CellDoubleClicked(0, col::Repeat);
     }

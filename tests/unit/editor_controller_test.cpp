@@ -66,12 +66,6 @@ struct Editor : ::testing::Test, testing::EditorSeamsRig {
         const auto& e = Selected();
         return {e.Key, e.Text, e.State, PathOf(e.Key)};
     }
-    // New, then Save As to `path`: a saved configuration, shown.
-    void SavedNew(const std::string& path) {
-        editor->NewConfiguration();
-        dialogs.fileAnswers.push_back(path);
-        editor->SaveAs();
-    }
 };
 
 TEST_F(Editor, StartUpListsTheFolderRegistersEditAndScansTheDevices) {
@@ -152,13 +146,11 @@ TEST_F(Editor, NewBuildsARowPerButtonUnderItsOwnEntryNameSaveAsWritesIt) {
               std::tuple("New Config.qmf", filestate::New, kFolder + "\\default.ico"));
     ASSERT_NE(view.shownTable, nullptr);
     EXPECT_EQ(view.shownTable->RowCount(), 44);
-    EXPECT_THAT(List().Tabs(), ElementsAre(first.Key));
     EXPECT_FALSE(store.KeyExists(kUser, kUserKeyText + "\\" + first.Key));
 
     editor->NewConfiguration();
     const auto key = Selected().Key;
     EXPECT_NE(key, first.Key);
-    EXPECT_EQ(List().Tabs().size(), 2u);
     EXPECT_EQ(Entry(first.Key).TextColour, entrycolour::Open);
     EXPECT_EQ(Selected().TextColour, entrycolour::Current);
 

@@ -49,19 +49,12 @@ Record14 FullRecord() {
     return r;
 }
 
-TEST(EditorReader, FillsAVersion14RowAndCanonicalFilesRoundTripByteForByte) {
-    Record14 second;
-    second.Button = "512";
-    second.Rotary = "#TRUE#";
-    second.Multiplier = "\"8\"";
-    for (const auto& bytes : {File14({}), File14({FullRecord(), second})}) {
-        const auto read = ReadEditorConfiguration(bytes);
-        EXPECT_FALSE(read.Obsolete || read.Corrupt || read.ValueError);
-        EXPECT_EQ(WriteEditorConfiguration(read.Rows), bytes);
-    }
-    EXPECT_EQ(File14({}), "\"1.4\"\r\n");
-
-    const auto read = ReadEditorConfiguration(File14({FullRecord()}));
+// Written back byte for byte (the sample files and the generated ones too: file_versions_test).
+TEST(EditorReader, FillsAVersion14RowThatIsWrittenBackByteForByte) {
+    const std::string bytes = File14({FullRecord()});
+    const auto read = ReadEditorConfiguration(bytes);
+    EXPECT_FALSE(read.Obsolete || read.Corrupt || read.ValueError);
+    EXPECT_EQ(WriteEditorConfiguration(read.Rows), bytes);
     ASSERT_EQ(read.Rows.size(), 1u);
     const auto& row = read.Rows[0];
     EXPECT_THAT(
@@ -91,13 +84,7 @@ TEST(EditorReader, UpgradesVersion13WithLocksOff) {
                 ElementsAre("On", "2X", "Flaps", "CTRL + F"));
     for (int c : {col::NumLock, col::CapsLock, col::ScrollLock})
         EXPECT_EQ(row[c], (Cell{"Off", Variant::Bool(false)}));
-
-    // Saved, it is a version 1.4 file with the locks written off.
-    const auto saved = WriteEditorConfiguration(read.Rows);
-    const auto again = ReadEditorConfiguration(saved);
-    EXPECT_FALSE(again.Obsolete);
-    EXPECT_EQ(CountLines(saved), 1 + 74);
-    EXPECT_EQ(again.Rows, read.Rows);
+    // Saved, it is the version 1.4 file the writer before 1.5 made of it: file_versions_test.
 }
 
 TEST(EditorReader, UpgradesVersions12And11) {

@@ -37,9 +37,7 @@ struct Rig : testing::EditorSeamsRig {
         joysticks.AddController("{00000000-0000-0000-0000-000000000001}", "Pad", 12);
         joysticks.AddController("{00000000-0000-0000-0000-000000000002}", "Stick", 32);
         Start("", &hook);
-        editor->NewConfiguration();
-        dialogs.fileAnswers.push_back(kFile);
-        editor->SaveAs();
+        SavedNew(kFile);
     }
     ~Rig() { editor.reset(); } // before the hook it may hold
 
