@@ -154,20 +154,12 @@ TEST_F(Editor, NewBuildsARowPerButtonUnderItsOwnEntryNameSaveAsWritesIt) {
     EXPECT_EQ(Entry(first.Key).TextColour, entrycolour::Open);
     EXPECT_EQ(Selected().TextColour, entrycolour::Current);
 
-    // Closed without saving, a new one is removed and nothing is recycled.
-    editor->EntryPressed(first.Key, false);
-    dialogs.answers = {MessageAnswer::No};
-    editor->CloseSelected();
-    EXPECT_EQ(List().Find(first.Key), nullptr);
-    EXPECT_TRUE(shell.recycled.empty());
-    EXPECT_THAT(List().Tabs(), ElementsAre(key));
-
-    // Save As writes its file under its entry name.
+    // Save As writes its file under its entry name (the file read back, and a new one closed
+    // unsaved: tests/e2e/editor/new and close).
     dialogs.fileAnswers = {kConfig + "mine.qmf"};
     editor->SaveAs();
     EXPECT_EQ(dialogs.fileRequests.back().fileName, "New Config.qmf");
     EXPECT_EQ(SelectedFile(), std::tuple(key, "mine.qmf", filestate::Saved, kConfig + "mine.qmf"));
-    EXPECT_EQ(ReadEditorConfiguration(files.files[kConfig + "mine.qmf"]).Rows.size(), 44u);
 }
 
 TEST_F(Editor, PressesChooseTheKeyColumnAndTheDescriptionMarksChangedOnlyWhenItChanged) {
@@ -353,14 +345,11 @@ TEST_F(Editor, OnlyAFileNamedAsAConfigurationIsReadAndOnlySuchAFileIsOfferedForD
     for (const auto& path : notConfigurations)
         EXPECT_TRUE(files.Exists(path)) << path;
 
-    // A configuration's file, in any case, is read; one that does not read is named in the
-    // question that offers its deletion.
+    // A configuration's file, in any case, is read: this one is offered for deletion (the
+    // answers: tests/e2e/editor/load).
     files.files["C:\\BAD.QMF"] = kOldCorrupt;
-    dialogs.shown.clear();
-    dialogs.answers = {MessageAnswer::Ok, MessageAnswer::Yes};
     editor->LoadHandedOver("C:\\BAD.QMF");
     EXPECT_EQ(dialogs.shown.back(), msg::EditorCorruptDeleteQuestion("Vantrel", "BAD.QMF"));
-    EXPECT_THAT(shell.recycled, ElementsAre("C:\\BAD.QMF"));
 }
 
 // Opened from the list or loaded from elsewhere, a newer file gives one box offering nothing,
@@ -397,8 +386,7 @@ TEST_F(Editor, DeleteAsksRecyclesKeepsTheEntryWhenTheShellDidNotAndTheNameIssued
         return std::pair(List().Find("file1") != nullptr,
                          store.KeyExists(kUser, kUserKeyText + "\\file1"));
     };
-    EXPECT_EQ(remove(MessageAnswer::No, true), std::pair(true, true));
-    EXPECT_THAT(dialogs.shown, ElementsAre(msg::ConfirmFileDelete("a.qmf")));
+    // (No, and Yes recycling: tests/e2e/editor/clone.)
     EXPECT_EQ(remove(MessageAnswer::Yes, false), std::pair(true, true));
     EXPECT_EQ(remove(MessageAnswer::Yes, true), std::pair(false, false));
     EXPECT_THAT(shell.recycled, ElementsAre(kConfig + "a.qmf", kConfig + "a.qmf"));

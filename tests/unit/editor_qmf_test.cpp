@@ -1,5 +1,6 @@
 // The editor's reader (every version, upgrade, skip and corrupt rules), its writer and the load
-// and save commands with their messages.
+// and save commands with their messages. An obsolete file's warning before the corrupt file's
+// question, each answer: tests/e2e/editor/load.
 #include "core/editor_qmf.h"
 #include "core/messages.h"
 #include "core/qmf_file.h"
@@ -252,21 +253,6 @@ TEST(EditorLoad, ReportsEachFailureWithItsMessageAndAction) {
         RecordingDialogs dialogs;
         EXPECT_EQ(LoadEditorConfiguration(files, dialogs, "x.qmf").Action, action) << error;
         EXPECT_THAT(dialogs.shown, ElementsAre(msg::FileIoError(AppError(error))));
-    }
-}
-
-TEST(EditorLoad, ObsoleteWarningThenCorruptQuestion) {
-    MemoryFileSystem files;
-    files.files["old.qmf"] = QmfLines({Quoted("1.3"), Quoted("1"), Quoted("Pad")});
-    for (auto answer : {MessageAnswer::Yes, MessageAnswer::No}) {
-        RecordingDialogs dialogs;
-        dialogs.answers = {MessageAnswer::Ok, answer};
-        const auto outcome = LoadEditorConfiguration(files, dialogs, "old.qmf");
-        EXPECT_EQ(dialogs.shown,
-                  (std::vector{msg::EditorObsoleteData(),
-                               msg::EditorCorruptDeleteQuestion("Vantrel", "old.qmf")}));
-        EXPECT_EQ(outcome.Action, answer == MessageAnswer::Yes ? EditorLoadAction::DeleteAndRemove
-                                                               : EditorLoadAction::RemoveFromList);
     }
 }
 

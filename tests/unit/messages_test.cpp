@@ -1,6 +1,7 @@
 // The message boxes whose texts are made from values by a rule of their own: an error number's
-// sign place, a file name on its own line, counts, a size in MB, a long version shortened.
-// Other tests compare with the msg:: functions instead of repeating texts.
+// sign place, a size in MB, a long version shortened. (A file name on its own line and the
+// removal counts: tests/e2e/editor/load and maintenance.) Other tests compare with the msg::
+// functions instead of repeating texts.
 #include "core/messages.h"
 
 #include <gtest/gtest.h>
@@ -19,18 +20,10 @@ TEST(Messages, TextsMadeFromNumbersProceduresCountsAndSizes) {
         {msg::ErrorBox(AppError(-5, "Odd"), "GetString", ProcedureKind::Function),
          {"-5  Odd in function GetString.", "ERROR", Ok, Critical}},
         {msg::ErrorBox(AppError(0, "Zero"), "x"), {" 0  Zero in sub x.", "ERROR", Ok, Critical}},
-        // A file's name on a line of its own before the question.
-        {msg::EditorCorruptDeleteQuestion("Vantrel", "a b.qmf"),
-         {"\"a b.qmf\"\r\n\r\nThis file is either corrupt or not in Vantrel format\r\nand will "
-          "be removed from the list.\r\n\r\nDelete the file?",
-          "File IO Error", YesNo, Critical}},
         {msg::ConfigurationTooLargeToSave(256u << 20),
          {"Cannot save to file!\r\n\r\nThe file would be larger than 256 MB, the largest file "
           "Vantrel and Corvex can read. Shorten some descriptions or remove rows, then save again.",
           "Save Error", Ok, Exclamation}},
-        {msg::ItemsRemoved(12, 2),
-         {"12 inactive item(s) removed.\r\n2 duplicate item(s) removed.", "Items Removed", Ok,
-          Information}},
     };
     for (const auto& [shown, expected] : table)
         EXPECT_EQ(shown, expected) << expected.text;
