@@ -25,13 +25,10 @@ struct Record14 {
     std::string Button = "1";
     std::string DeviceName = "Pad";
     std::string Identity = "{00000000-0000-0000-0000-000000000001}";
-    std::string Repeat = "#FALSE#";
-    std::string Rotary = "#FALSE#";
+    std::string Repeat = "#FALSE#", Rotary = "#FALSE#";
     std::string Multiplier = "\"1\"";
     std::string Description = "";
-    std::string NumLock = "#FALSE#";
-    std::string CapsLock = "#FALSE#";
-    std::string ScrollLock = "#FALSE#";
+    std::string NumLock = "#FALSE#", CapsLock = "#FALSE#", ScrollLock = "#FALSE#";
     std::vector<KeySpec> Press = {};   // cells 1.. (fewer than 16: the rest empty)
     std::vector<KeySpec> Release = {}; // likewise
     std::vector<std::string> Lines() const;

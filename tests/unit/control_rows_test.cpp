@@ -37,10 +37,8 @@ TEST(ControlRows, NewGivesEachDeviceItsHatAndAxisRowsAfterItsButtons) {
     const MappingTable table = MappingTable::FromButtons(devices);
     EXPECT_EQ(Names(table), "1, 2, Hat 1 Up, Hat 1 Right, Hat 1 Down, Hat 1 Left, X axis -, "
                             "X axis +, Z axis -, Z axis +, Slider 2 -, Slider 2 +, 1");
-    const PackedRow& slider = table.Row(11);
-    EXPECT_EQ(slider[col::Button].Text, "8");
-    EXPECT_EQ(slider[col::PressPoint].Text, "50 %");
-    EXPECT_EQ(slider[col::ReleasePoint].Text, "30 %");
+    // The points' defaults as shown: tests/e2e/editor/controls.
+    EXPECT_EQ(table.Row(11)[col::Button].Text, "8");
     EXPECT_EQ(table.Row(2)[col::PressPoint].Text, ""); // a hat has no points
     EXPECT_TRUE(NeedsNewestVersion(table.Row(2)));
     EXPECT_FALSE(NeedsNewestVersion(table.Row(0)));
@@ -210,10 +208,7 @@ TEST(ControlRows, DiagonalsAreAddedOnceAfterTheHatsRows) {
     ASSERT_TRUE(AddHatDiagonals(table, up));
     EXPECT_EQ(MissingDiagonals(table, up), 0);
     EXPECT_FALSE(AddHatDiagonals(table, up));
-    EXPECT_EQ(RowNamed(table, "Hat 2 Up Right"), up + 4);
-    EXPECT_EQ(RowNamed(table, "Hat 2 Up Left"), up + 7);
-    EXPECT_EQ(RowNamed(table, "X axis -"), up + 8);
-    EXPECT_EQ(table.Row(up + 4)[col::Device], table.Row(up)[col::Device]);
+    // Where they go, with the hat's device: tests/e2e/editor/controls.
     EXPECT_EQ(MissingDiagonals(table, RowNamed(table, "Hat 1 Up")), 4);
 }
 
