@@ -88,34 +88,27 @@ TEST(EditorReader, UpgradesVersion13WithLocksOff) {
     // Saved, it is the version 1.4 file the writer before 1.5 made of it: file_versions_test.
 }
 
+// The cells of versions 1.2 and 1.1 as the writer before 1.5 resaved them: file_versions_test.
+// Here, a 1.2 release name stored as True read as none, and a version line of an older or
+// unknown form read as 1.1 (one past 1.5: AFileOfANewerVersionIsNotReadOthersReadAsBefore).
 TEST(EditorReader, UpgradesVersions12And11) {
     const auto v12 = ReadEditorConfiguration(QmfLines(
         {Quoted("1.2"), Quoted("2"), Quoted("Pad"), Quoted("{G}"), Quoted("SHIFT + X"), Quoted("X"),
          Quoted("Y"), Flag(true), Flag(true), Quoted("Old one"), // release name stored as True
          Quoted("3"), Quoted("Pad"), Quoted("{G}"), Quoted("A"), Quoted("A"), Quoted("B"),
          Quoted("B"), Flag(false), Quoted("")}));
-    EXPECT_EQ(v12.Version, "1.2");
+    EXPECT_EQ(std::tuple(v12.Version, v12.Obsolete, v12.Rows.size()),
+              std::tuple(std::string("1.2"), true, std::size_t{2}));
     ASSERT_EQ(v12.Rows.size(), 2u);
-    const auto& a = v12.Rows[0];
-    EXPECT_EQ(a.PressCell(1), (Cell{"SHIFT + X", Variant::Text("X")}));
-    EXPECT_EQ(a.ReleaseCell(1), (Cell{"Y", Variant::Text("")}));
-    EXPECT_THAT(Texts(a, {col::Repeat, col::Rotary, col::Description}),
-                ElementsAre("On", "Off", "Old one"));
-    EXPECT_EQ(a[col::Multiplier], (Cell{"1X", Variant::Number(1)}));
-    EXPECT_EQ(a.PressCell(2), (Cell{"", Variant::Text("")}));
-    EXPECT_EQ(a.ReleaseCell(16), (Cell{"", Variant::Text("")}));
+    EXPECT_EQ(v12.Rows[0].ReleaseCell(1), (Cell{"Y", Variant::Text("")}));
     EXPECT_EQ(v12.Rows[1].ReleaseCell(1), (Cell{"B", Variant::Text("B")}));
-
-    // Any other version line is read as 1.1: six values a record.
-    for (const char* version : {"1.1", "0.9", "garbage"}) {
+    for (const char* version : {"1.1", "0.9"}) {
         const auto v11 = ReadEditorConfiguration(
             QmfLines({Quoted(version), Quoted("7"), Quoted("Pad"), Quoted("{G}"), Quoted("F1"),
                       Quoted("F1"), Quoted("Help")}));
-        EXPECT_EQ(v11.Version, "1.1");
-        EXPECT_TRUE(v11.Obsolete);
-        ASSERT_EQ(v11.Rows.size(), 1u) << version;
-        EXPECT_THAT(Texts(v11.Rows[0], {col::FirstPress, col::Repeat, col::Description}),
-                    ElementsAre("F1", "Off", "Help"));
+        EXPECT_EQ(std::tuple(v11.Version, v11.Obsolete, v11.Rows.size()),
+                  std::tuple(std::string("1.1"), true, std::size_t{1}))
+            << version;
     }
 }
 
