@@ -40,9 +40,8 @@ TEST_F(Display, ThePassesChangesReachTheListOnlyWhenShownWithOneWakeUntilThen) {
     EXPECT_EQ(table.RowColour(1), before); // the window's list is the window's thread's
     display.Show(view, dialogs, &table);
     EXPECT_EQ(table.RowColour(1), rowcolour::Pressed);
-    EXPECT_EQ(view.status, "Input Devices: Pad");
-    EXPECT_EQ(view.status2, "Button 2: Pressed");
-    EXPECT_EQ(view.status3, "Pad: X axis 0 (0 %)");
+    EXPECT_EQ(std::tuple(view.status, view.status2, view.status3),
+              std::tuple("Input Devices: Pad", "Button 2: Pressed", "Pad: X axis 0 (0 %)"));
 
     // What every pass sets again unchanged wakes nobody: no message per pass.
     display.SetStatusText("Input Devices: Pad");
