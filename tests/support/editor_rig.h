@@ -11,6 +11,7 @@
 #include "support/memory_store.h"
 #include "support/runner_fakes.h"
 
+#include <initializer_list>
 #include <memory>
 #include <string>
 
@@ -23,6 +24,14 @@ inline DeviceEntry Stick(std::string name, int buttons, std::uint8_t axes, int h
     device.AxisMask = axes;
     device.HatCount = hats;
     return device;
+}
+
+// New's rows for these devices.
+inline MappingTable TableOf(std::initializer_list<DeviceEntry> entries) {
+    DeviceTables devices;
+    for (const DeviceEntry& device : entries)
+        devices.AddDevice(device);
+    return MappingTable::FromButtons(devices);
 }
 
 // What "Button No." shows, row by row, a layer's row with its layer: "1, 1@2, 2, ...".

@@ -24,6 +24,7 @@ using testing::RecordingDialogs;
 using testing::RecordingEditorView;
 using testing::RowNamed;
 using testing::Stick;
+using testing::TableOf;
 
 constexpr std::uint8_t kX = 1, kY = 2, kZ = 4, kSlider2 = 128;
 
@@ -31,10 +32,8 @@ constexpr std::uint8_t kX = 1, kY = 2, kZ = 4, kSlider2 = 128;
 // order; a board gets its buttons alone. (The slots of that order place the rows Add puts
 // back: AddAndRemoveKnowHatAndAxisRows.)
 TEST(ControlRows, NewGivesEachDeviceItsHatAndAxisRowsAfterItsButtons) {
-    DeviceTables devices;
-    devices.AddDevice(Stick("Stick", 2, kX | kZ | kSlider2, 1));
-    devices.AddDevice(DeviceEntry{false, 0, "board", "Board", 1});
-    const MappingTable table = MappingTable::FromButtons(devices);
+    const MappingTable table = TableOf(
+        {Stick("Stick", 2, kX | kZ | kSlider2, 1), DeviceEntry{false, 0, "board", "Board", 1}});
     EXPECT_EQ(Names(table), "1, 2, Hat 1 Up, Hat 1 Right, Hat 1 Down, Hat 1 Left, X axis -, "
                             "X axis +, Z axis -, Z axis +, Slider 2 -, Slider 2 +, 1");
     // The points' defaults as shown: tests/e2e/editor/controls.
@@ -68,9 +67,7 @@ TEST(ControlRows, RowsAreActiveWhereTheDeviceHasTheirHatOrAxis) {
 // Repeat, Rotary and Hold exclude each other; Rotary does not apply to a hat or an axis, shows
 // "n/a" there and stays off. Hold on a button row is shown "Off" before it was ever set.
 TEST(ControlRows, HoldRepeatAndRotaryExcludeEachOtherRotaryNotOnHatsOrAxes) {
-    DeviceTables devices;
-    devices.AddDevice(Stick("Stick", 1, kX, 1));
-    MappingTable table = MappingTable::FromButtons(devices);
+    MappingTable table = TableOf({Stick("Stick", 1, kX, 1)});
     const auto on = [&](int r, int c) { return table.Row(r).Tag(c) == Variant::Bool(true); };
     EXPECT_EQ(ShownCellText(table.Row(0), col::Hold), "Off");
     EXPECT_EQ(table.Edit(0, col::Repeat), CellEdit::Toggled);
@@ -93,9 +90,7 @@ TEST(ControlRows, HoldRepeatAndRotaryExcludeEachOtherRotaryNotOnHatsOrAxes) {
 // Points typed are checked (0 to 100, a band two of them) and made sound: the release range
 // always contains the press range; a band row is renamed after its band.
 TEST(ControlRows, PointsTypedAreCheckedAndMadeSound) {
-    DeviceTables devices;
-    devices.AddDevice(Stick("Stick", 1, kZ, 1));
-    MappingTable table = MappingTable::FromButtons(devices);
+    MappingTable table = TableOf({Stick("Stick", 1, kZ, 1)});
     const int minus = RowNamed(table, "Z axis -");
     const auto texts = [&](int r) {
         return table.Row(r)[col::PressPoint].Text + " / " + table.Row(r)[col::ReleasePoint].Text;
@@ -129,9 +124,7 @@ TEST(ControlRows, PointsTypedAreCheckedAndMadeSound) {
 // "Button No." sorts buttons by number, then hats, then axis directions, then bands, each by
 // number, direction and band, grouped by device.
 TEST(ControlRows, SortingOrdersButtonsHatsAxesThenBands) {
-    DeviceTables devices;
-    devices.AddDevice(Stick("Stick", 2, kX | kY, 2));
-    MappingTable table = MappingTable::FromButtons(devices);
+    MappingTable table = TableOf({Stick("Stick", 2, kX | kY, 2)});
     ASSERT_TRUE(AddAxisBand(table, RowNamed(table, "X axis +")));
     ASSERT_TRUE(table.SetPoint(RowNamed(table, "X axis 40-60 %"), col::PressPoint, "0-10"));
     ASSERT_TRUE(AddAxisBand(table, RowNamed(table, "X axis +")));
@@ -195,9 +188,7 @@ TEST(ControlRows, AddAndRemoveKnowHatAndAxisRows) {
 // Diagonals are added once, those missing only, after the hat's last row, keeping the device;
 // a button or axis row gets none.
 TEST(ControlRows, DiagonalsAreAddedOnceAfterTheHatsRows) {
-    DeviceTables devices;
-    devices.AddDevice(Stick("Stick", 1, kX, 2));
-    MappingTable table = MappingTable::FromButtons(devices);
+    MappingTable table = TableOf({Stick("Stick", 1, kX, 2)});
     const int up = RowNamed(table, "Hat 2 Up");
     EXPECT_EQ(MissingDiagonals(table, up), 4);
     EXPECT_EQ(MissingDiagonals(table, 0), 0);
@@ -216,9 +207,7 @@ TEST(ControlRows, DiagonalsAreAddedOnceAfterTheHatsRows) {
 // stays, a band keeps its band, a layer its layer. A button row without Hold stays as New
 // made it.
 TEST(ControlRows, ClearRowResetsHoldAndPointsKeepsTheControl) {
-    DeviceTables devices;
-    devices.AddDevice(Stick("Stick", 1, kX, 0));
-    MappingTable table = MappingTable::FromButtons(devices);
+    MappingTable table = TableOf({Stick("Stick", 1, kX, 0)});
     const MappingTable fresh = table;
     const int plus = RowNamed(table, "X axis +");
     ASSERT_TRUE(table.SetPoint(plus, col::PressPoint, "80"));

@@ -26,13 +26,6 @@ using testing::RowNamed;
 
 constexpr std::uint8_t kX = 1;
 
-// A stick of 2 buttons, the X axis and one hat.
-MappingTable StickTable() {
-    DeviceTables devices;
-    devices.AddDevice(testing::Stick("Stick", 2, kX, 1));
-    return MappingTable::FromButtons(devices);
-}
-
 void PutKey(MappingTable& table, int r, int column, const std::string& name) {
     table.SetKeyCell(r, column, {name, Variant::Text(name)});
 }
@@ -41,7 +34,7 @@ void PutKey(MappingTable& table, int r, int column, const std::string& name) {
 // Pointer Curve apply to axis rows only, show the defaults on a row moving the pointer without
 // them, and take 1 to 100000 (nothing: the default) and linear or steeper.
 TEST(Layers, LayerAndPointerCellsShowAndTakeTheirValuesAtTheirLimits) {
-    MappingTable table = StickTable();
+    MappingTable table = testing::TableOf({testing::Stick("Stick", 2, kX, 1)});
     const int button = 0;
     const int hat = RowNamed(table, "Hat 1 Up");
     const int axis = RowNamed(table, "X axis +");
@@ -94,7 +87,7 @@ TEST(Layers, LayerAndPointerCellsShowAndTakeTheirValuesAtTheirLimits) {
 // control's last row; a control with a row in that layer already, and a row of that layer,
 // are skipped, so a second copy adds nothing. CopyableLayers says where a copy would go.
 TEST(Layers, RowsCopiedIntoALayerOnceEachAfterTheirControlsRows) {
-    MappingTable table = StickTable();
+    MappingTable table = testing::TableOf({testing::Stick("Stick", 2, kX, 1)});
     PutKey(table, 0, col::FirstPress, "F");
     const int axis = RowNamed(table, "X axis -");
     PutKey(table, axis, col::FirstPress, "POINTER LEFT");
@@ -174,8 +167,8 @@ TEST(Layers, LayerRowsBesideMaintenanceAndTheFile) {
 
 // A pad of 4 buttons with a row of button 2 copied into layer 1 and one of button 4 into
 // layer 3, shown.
-struct Rig : testing::EditorSeamsRig {
-    Rig() {
+struct LayerView : ::testing::Test, testing::EditorSeamsRig {
+    LayerView() {
         joysticks.AddController("{00000000-0000-0000-0000-000000000001}", "Pad", 4);
         Start();
         editor->NewConfiguration();
@@ -185,8 +178,6 @@ struct Rig : testing::EditorSeamsRig {
         editor->CopyToLayer(3);
     }
 };
-
-class LayerView : public ::testing::Test, public Rig {};
 
 TEST_F(LayerView, OneLayerShownTheKeysMoveAmongItsRowsAndNothingIsLost) {
     ASSERT_EQ(Names(Table()), "1, 2, 2@1, 3, 4, 4@3");
