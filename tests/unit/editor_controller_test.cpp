@@ -390,40 +390,38 @@ TEST_F(Editor, DeleteAsksRecyclesKeepsTheEntryWhenTheShellDidNotAndTheNameIssued
     EXPECT_EQ(view.states.Buttons, MappingCommandFlags{});
 }
 
-TEST_F(Editor, SaveAsOfASavedConfigurationToANewPathOpensTheCopyAndKeepsTheOriginal) {
+// Save As of a changed configuration: to a new path it opens the copy and keeps the original
+// as it was; to another entry's file, named in any case, it writes through that entry; a new
+// configuration saved there takes that entry's place.
+TEST_F(Editor, SaveAsOpensACopyOrWritesThroughTheEntryOfItsFile) {
+    files.files[kConfig + "b.qmf"] = Qmf("old");
     Start();
     SavedNew(kConfig + "a.qmf");
     const auto original = Selected().Key;
     editor->CellDoubleClicked(0, col::Repeat);
-    dialogs.fileAnswers.push_back(kConfig + "b.qmf");
+    dialogs.fileAnswers.push_back(kConfig + "c.qmf");
     editor->SaveAs();
-    EXPECT_EQ(SelectedFile(), std::tuple("file2", "b.qmf", filestate::Saved, kConfig + "b.qmf"));
-    EXPECT_EQ(Entry(original).State, filestate::Modified);
-    EXPECT_EQ(PathOf(original), kConfig + "a.qmf");
-    EXPECT_EQ(SavedText(kConfig + "b.qmf", 0, col::Repeat), "On");
-    EXPECT_EQ(SavedText(kConfig + "a.qmf", 0, col::Repeat), "Off");
-}
+    EXPECT_EQ(SelectedFile(), std::tuple("file3", "c.qmf", filestate::Saved, kConfig + "c.qmf"));
+    EXPECT_EQ(std::tuple(Entry(original).State, PathOf(original)),
+              std::tuple(filestate::Modified, kConfig + "a.qmf"));
+    EXPECT_EQ(std::pair(SavedText(kConfig + "c.qmf", 0, col::Repeat),
+                        SavedText(kConfig + "a.qmf", 0, col::Repeat)),
+              std::pair(std::string("On"), std::string("Off")));
 
-TEST_F(Editor, SaveAsToAnotherEntrysFileWritesThroughThatEntryOrTakesItsPlace) {
-    files.files[kConfig + "b.qmf"] = Qmf("old");
-    Start();
-    SavedNew(kConfig + "a.qmf");
-    editor->CellDoubleClicked(0, col::Repeat);
     dialogs.fileAnswers.push_back(kConfig + "B.qmf");
     editor->SaveAs();
     const auto file1 = std::tuple("file1", "b.qmf", filestate::Saved, kConfig + "b.qmf");
     EXPECT_EQ(SelectedFile(), file1);
-    EXPECT_EQ(List().Entries().size(), 2u);
-    EXPECT_EQ(SavedText(kConfig + "b.qmf", 43, col::Repeat), "Off");
-    EXPECT_EQ(SavedText(kConfig + "b.qmf", 0, col::Repeat), "On");
+    EXPECT_EQ(List().Entries().size(), 3u);
+    EXPECT_EQ(std::pair(SavedText(kConfig + "b.qmf", 0, col::Repeat),
+                        SavedText(kConfig + "b.qmf", 43, col::Repeat)),
+              std::pair(std::string("On"), std::string("Off")));
 
-    // A new configuration saved there takes that entry's place.
     editor->NewConfiguration();
     dialogs.fileAnswers.push_back(kConfig + "b.qmf");
     editor->SaveAs();
     EXPECT_EQ(SelectedFile(), file1);
-    EXPECT_THAT(Entries(), UnorderedElementsAre("file1 b.qmf", "file2 a.qmf"));
-    EXPECT_EQ(List().Tabs().size(), 2u);
+    EXPECT_THAT(Entries(), UnorderedElementsAre("file1 b.qmf", "file2 a.qmf", "file3 c.qmf"));
     EXPECT_EQ(view.shownTable, List().Table("file1"));
     EXPECT_EQ(SavedText(kConfig + "b.qmf", 0, col::Repeat), "Off");
 }
