@@ -34,7 +34,7 @@ public:
     }
     void CloseDescriptionEditor() override { editorRow = -1; }
     void PopUpFileListMenu() override {}
-    void PopUpMappingMenu() override { ++mappingMenus; }
+    void PopUpMappingMenu() override {}
     void SetBusy(bool) override {}
     void Minimize() override { minimized = true; }
     void Quit() override {}
@@ -65,7 +65,7 @@ public:
     EditorCommandStates states;
     std::vector<std::string> devices, testLog;
     std::vector<int> entryStates; // the file states the configuration list shows
-    int markedColumn = -1, editorRow = -1, mappingMenus = 0, listFocuses = 0, preferencesShown = 0;
+    int markedColumn = -1, editorRow = -1, listFocuses = 0, preferencesShown = 0;
     int pollPeriodMs = 0;
     bool minimized = false, testWindow = false, pollEnabled = false;
     // What the user does while the preferences window is open.

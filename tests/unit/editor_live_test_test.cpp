@@ -223,14 +223,14 @@ TEST_F(LiveTest, TheNavigationKeysAndThePointerFollowThePreferences) {
         keyboard.ExactPointer = !extended;
         editor->ToggleTest();
         Tick(); // the pass that acquires the pad
-        EXPECT_EQ(upExtended(), extended) << stored;
-        EXPECT_EQ(keyboard.ExactPointer, extended) << stored;
+        EXPECT_EQ(std::pair(upExtended(), keyboard.ExactPointer), std::pair(extended, extended))
+            << stored;
         EngineTimings applied;
         applied.ExtendedKeys = !extended;
         applied.ExactPointer = !extended;
         editor->TakeOverTimings(applied);
-        EXPECT_EQ(upExtended(), !extended) << stored;
-        EXPECT_EQ(keyboard.ExactPointer, !extended) << stored;
+        EXPECT_EQ(std::pair(upExtended(), keyboard.ExactPointer), std::pair(!extended, !extended))
+            << stored;
         editor->ToggleTest();
     }
 }
