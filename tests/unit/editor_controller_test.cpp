@@ -355,17 +355,17 @@ TEST_F(Editor, DeleteAsksRecyclesKeepsTheEntryWhenTheShellDidNotAndTheNameIssued
     files.files[kConfig + "b.qmf"] = Qmf();
     Start();
     editor->EntryPressed("file1", false);
-    // Whether file1 is still listed and known after a Delete so answered, the shell so failing.
-    const auto remove = [&](MessageAnswer answer, bool recycles) {
-        dialogs.answers = {answer};
+    // Whether file1 is still listed and known after a Delete answered Yes, the shell so failing
+    // (No, and Yes recycling: tests/e2e/editor/clone).
+    const auto remove = [&](bool recycles) {
+        dialogs.answers = {MessageAnswer::Yes};
         shell.recycleSucceeds = recycles;
         editor->DeleteSelected();
         return std::pair(List().Find("file1") != nullptr,
                          store.KeyExists(kUser, kUserKeyText + "\\file1"));
     };
-    // (No, and Yes recycling: tests/e2e/editor/clone.)
-    EXPECT_EQ(remove(MessageAnswer::Yes, false), std::pair(true, true));
-    EXPECT_EQ(remove(MessageAnswer::Yes, true), std::pair(false, false));
+    EXPECT_EQ(remove(false), std::pair(true, true));
+    EXPECT_EQ(remove(true), std::pair(false, false));
     EXPECT_THAT(shell.recycled, ElementsAre(kConfig + "a.qmf", kConfig + "a.qmf"));
     EXPECT_EQ(List().SelectedKey(), "file2"); // the next entry offers its commands
 
