@@ -53,18 +53,18 @@ TEST(CommandStates, AStatesColumnFollowsTheDevicesAndKeepsItsUnchangedCells) {
 
 TEST(CommandStates, ModesSetTheMappingCommandsAndLockTheRestWhileRecordingOrTesting) {
     struct Case {
+        // HatRow: the chosen row reads a hat missing a diagonal; AxisRow: an axis; CopyLayers:
+        // the layers the chosen row can be copied into; KeyCell: a row and a key column chosen.
         const char* Mode;
-        bool Shown, Recording, Testing;
-        bool HatRow, AxisRow; // the chosen row reads a hat missing a diagonal; an axis
-        unsigned CopyLayers;  // the layers the chosen row can be copied into
-        bool KeyCell;         // a row and a key column are chosen
-        // Record, ClearRow, ClearItem, Test, Remove, Add, Replace, AddDiagonals, AddBand,
-        // CopyToLayer, SetKeyCell
-        const char* Buttons;
-        const char* MappingMenu; // the mapping list's context menu items
-        const char* Flags; // Enabled of menus, file list menu, mapping menu; Recording, Testing
-        bool Locked;       // toolbar off, menu entries kept, step 3 skipped
-        const char* Copy;  // CopyLayers, layer 0 first
+        bool Shown, Recording, Testing, HatRow, AxisRow;
+        unsigned CopyLayers;
+        bool KeyCell;
+        // Buttons: Record, ClearRow, ClearItem, Test, Remove, Add, Replace, AddDiagonals,
+        // AddBand, CopyToLayer, SetKeyCell; MappingMenu: the mapping list's context menu items;
+        // Flags: Enabled of menus, file list menu, mapping menu, then Recording, Testing.
+        const char *Buttons, *MappingMenu, *Flags;
+        bool Locked;      // toolbar off, menu entries kept, step 3 skipped
+        const char* Copy; // CopyLayers, layer 0 first
     };
     // Recording with a key cell chosen, as the window shows it: tests/e2e/editor/recording.
     const Case cases[] = {

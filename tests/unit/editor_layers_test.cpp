@@ -221,16 +221,14 @@ TEST_F(LayerView, OneLayerShownTheKeysMoveAmongItsRowsAndNothingIsLost) {
 TEST_F(LayerView, ALayerTypedMovesTheRowOutOfAViewOfAnotherLayer) {
     editor->ShowLayer(0);
     editor->CellDoubleClicked(0, col::Layer);
-    EXPECT_EQ(view.editorRow, 0);
-    EXPECT_EQ(view.editorText, "0");
+    EXPECT_EQ(std::pair(view.editorRow, view.editorText), std::pair(0, std::string("0")));
     editor->DescriptionCommitted("8");
     EXPECT_EQ(dialogs.shown.back(), msg::InvalidLayer());
     EXPECT_EQ(RowLayer(Table().Row(0)), 0);
     editor->CellDoubleClicked(0, col::Layer);
     editor->DescriptionCommitted("6");
-    EXPECT_EQ(RowLayer(Table().Row(0)), 6);
-    EXPECT_EQ(Table().SelectedRow(), -1);
-    EXPECT_EQ(editor->ListColumn(), std::nullopt);
+    EXPECT_EQ(std::tuple(RowLayer(Table().Row(0)), Table().SelectedRow(), editor->ListColumn()),
+              std::tuple(6, -1, std::optional<int>()));
     // Speed on a button row: no cell editor opens for it.
     view.editorRow = -1;
     editor->CellDoubleClicked(1, col::PointerSpeed);

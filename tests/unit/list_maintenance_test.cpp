@@ -181,10 +181,9 @@ TEST(ListMaintenance, RefusalsShowTheirMessageAndChangeNothing) {
     }
     // The placeholder: nothing asked, nothing shown.
     Maintained m("P:1", "");
-    EXPECT_FALSE(m.Maintenance(true).AddMissingRows());
-    EXPECT_FALSE(m.Maintenance(true).RemoveInactiveAndDuplicateRows());
-    EXPECT_FALSE(m.Maintenance(true).ReplaceDevice(0));
-    EXPECT_TRUE(m.dialogs.shown.empty());
+    EXPECT_FALSE(m.Maintenance(true).AddMissingRows() ||
+                 m.Maintenance(true).RemoveInactiveAndDuplicateRows() ||
+                 m.Maintenance(true).ReplaceDevice(0) || !m.dialogs.shown.empty());
 }
 
 // The controller: the configuration is changed only by a command that changed its list; the
