@@ -451,10 +451,9 @@ TEST_F(Editor, SavesWriteNoFileLargerThanTheProgramsRead) {
     editor->SaveAs();
     const auto refused = msg::ConfigurationTooLargeToSave(files.readLimit);
     EXPECT_THAT(dialogs.shown, ElementsAre(refused, refused));
-    EXPECT_EQ(files.files[path], atLimit);
-    EXPECT_FALSE(files.Exists(kConfig + "b.qmf"));
-    EXPECT_EQ(Selected().State, filestate::Modified);
-    EXPECT_EQ(List().Shown()->Row(0).Text(col::Description), "0123456789A");
+    EXPECT_EQ(std::tuple(files.files[path] == atLimit, files.Exists(kConfig + "b.qmf"),
+                         Selected().State, List().Shown()->Row(0).Text(col::Description)),
+              std::tuple(true, false, filestate::Modified, "0123456789A"));
 }
 
 TEST_F(Editor, ChangeIconRefusesAFileWithoutOneAndRunStartsTheRunner) {

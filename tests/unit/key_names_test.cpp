@@ -96,7 +96,7 @@ TEST(KeyEvents, TextIsTheHeldModifiersInOrderThenTheName) {
 // Modifiers come first in a fixed order; an unknown name leaves the main slot empty; the lock
 // keys are names of the runner only.
 TEST(DecodeScancodes, FillsModifiersThenTheNamedKey) {
-    EXPECT_EQ(Decode("CTRL + ALT + DELETE", "DELETE"), StepOf({17, 18, 46}));
+    // In their own order (every key so recorded: RecordedKeysCompileToThePressedChord) or not.
     EXPECT_EQ(Decode("ALT + SHIFT + X", "X"), StepOf({16, 18, 'X'}));
     EXPECT_EQ(Decode("ALT + CTRL + SHIFT + X", "X"), StepOf({16, 17, 18, 'X'}));
     EXPECT_EQ(Decode("CTRL + ", ""), StepOf({17}));

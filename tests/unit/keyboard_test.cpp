@@ -129,10 +129,9 @@ TEST(LockKeepingKeyboardTest, ReadsTheLocksOnceAndFollowsWhatIsSentUntilForgotte
     // A lock the user switched on, forced off twice: one tap, one read.
     SetKeyState(keyboard, kVkCapsLock, 0);
     SetKeyState(keyboard, kVkCapsLock, 0);
-    EXPECT_FALSE(system.Toggled(kVkCapsLock));
     SetKeyState(keyboard, kVkNumLock, 1);
     SetKeyState(keyboard, kVkNumLock, 0);
-    EXPECT_FALSE(system.Toggled(kVkNumLock));
+    EXPECT_FALSE(system.Toggled(kVkCapsLock) || system.Toggled(kVkNumLock));
     EXPECT_EQ(system.Batches.size(), 3u);
 
     // Sent as a key: down toggles and holds, up lets go.
