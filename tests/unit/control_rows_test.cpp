@@ -228,7 +228,9 @@ TEST(ControlRows, ClearRowResetsHoldAndPointsKeepsTheControl) {
     EXPECT_EQ(table.Row(band)[col::PressPoint].Text, "10-20 %");
     EXPECT_EQ(table.Row(band)[col::ReleasePoint].Text, "5-25 %");
 
+    table.MarkActive(DeviceTables{}); // the row stays inactive
     ClearRowCells(table, 0);
+    EXPECT_EQ(table.Row(0).Tag(col::Description), Variant::Bool(false));
     EXPECT_EQ(table.Row(0)[col::Hold], fresh.Row(0)[col::Hold]);
     table.Edit(0, col::Hold);
     ClearRowCells(table, 0);

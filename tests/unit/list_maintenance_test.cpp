@@ -210,7 +210,7 @@ TEST_F(ListMaintenanceCommands, ChangeTheConfigurationOnlyWhenTheListChanged) {
 
     // A right click chooses the row the pop-up's Clear Entire Row clears: its flags, multiplier,
     // description and keys, nothing of the next row. (The row's button, device and colour kept:
-    // tests/e2e/editor/maintenance.)
+    // tests/e2e/editor/maintenance; an inactive row's flag: control_rows_test.)
     editor->RowPressed(0, col::Device, true);
     editor->ClearRow();
     EXPECT_EQ(table.Row(0).ReleaseCell(1), (Cell{"", Variant::Text("")}));
