@@ -164,8 +164,7 @@ TEST(EditorReader, EndOfFileInsideARecordIsCorrupt) {
     auto bytes = File14({Record14{}, Record14{}});
     bytes.resize(bytes.size() - 20); // cut into the last record
     const auto read = ReadEditorConfiguration(bytes);
-    EXPECT_TRUE(read.Corrupt);
-    EXPECT_EQ(read.Rows.size(), 1u);
+    EXPECT_EQ(std::pair(read.Corrupt, read.Rows.size()), std::pair(true, std::size_t{1}));
     EXPECT_TRUE(ReadEditorConfiguration("").Corrupt);
 }
 

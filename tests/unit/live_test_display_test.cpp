@@ -36,8 +36,8 @@ TEST_F(Display, ThePassesChangesReachTheListOnlyWhenShownWithOneWakeUntilThen) {
         display.ScrollRowIntoView(1);
     });
     passes.join();
-    EXPECT_EQ(wakes, 1);
-    EXPECT_EQ(table.RowColour(1), before); // the window's list is the window's thread's
+    // The window's list is the window's thread's.
+    EXPECT_EQ(std::pair(wakes.load(), table.RowColour(1)), std::pair(1, before));
     display.Show(view, dialogs, &table);
     EXPECT_EQ(table.RowColour(1), rowcolour::Pressed);
     EXPECT_EQ(std::tuple(view.status, view.status2, view.status3),
@@ -50,8 +50,7 @@ TEST_F(Display, ThePassesChangesReachTheListOnlyWhenShownWithOneWakeUntilThen) {
     display.SetRowColour(1, rowcolour::Pressed);
     EXPECT_EQ(wakes, 1);
     display.SetStatusText("Input Devices: Available");
-    EXPECT_EQ(wakes, 2);
-    EXPECT_FALSE(display.StatusIs("Input Devices: Pad"));
+    EXPECT_TRUE(wakes == 2 && !display.StatusIs("Input Devices: Pad"));
 
     // A list closed meanwhile gets nothing; the texts still go.
     display.SetRowColour(2, rowcolour::Pressed);
