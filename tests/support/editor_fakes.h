@@ -5,7 +5,6 @@
 #include "editor/shell_operations.h"
 #include "support/fakes.h"
 
-#include <atomic>
 #include <functional>
 #include <set>
 #include <string>
@@ -35,7 +34,7 @@ public:
     }
     void CloseDescriptionEditor() override { editorRow = -1; }
     void PopUpFileListMenu() override {}
-    void PopUpMappingMenu() override { ++mappingMenus; }
+    void PopUpMappingMenu() override {}
     void SetBusy(bool) override {}
     void Minimize() override { minimized = true; }
     void Quit() override {}
@@ -49,7 +48,7 @@ public:
     void ShowTestWindow() override { testWindow = true; }
     void CloseTestWindow() override { testWindow = false; }
     void LogTestKey(std::string_view text) override { testLog.emplace_back(text); }
-    void WakeForTestPasses() override { ++wakes; }
+    void WakeForTestPasses() override {}
     void SetPollTimer(bool enabled, int periodMs) override {
         pollEnabled = enabled, pollPeriodMs = periodMs;
     }
@@ -66,9 +65,8 @@ public:
     EditorCommandStates states;
     std::vector<std::string> devices, testLog;
     std::vector<int> entryStates; // the file states the configuration list shows
-    int markedColumn = -1, editorRow = -1, mappingMenus = 0, listFocuses = 0, preferencesShown = 0;
+    int markedColumn = -1, editorRow = -1, listFocuses = 0, preferencesShown = 0;
     int pollPeriodMs = 0;
-    std::atomic<int> wakes = 0; // asked from the passes' thread
     bool minimized = false, testWindow = false, pollEnabled = false;
     // What the user does while the preferences window is open.
     std::function<void()> onPreferences;

@@ -22,16 +22,11 @@ struct KeySpec {
 
 // The 74 lines of one version 1.4 record, empty cells as " " / " ".
 struct Record14 {
-    std::string Button = "1";
-    std::string DeviceName = "Pad";
+    std::string Button = "1", DeviceName = "Pad";
     std::string Identity = "{00000000-0000-0000-0000-000000000001}";
-    std::string Repeat = "#FALSE#";
-    std::string Rotary = "#FALSE#";
-    std::string Multiplier = "\"1\"";
-    std::string Description = "";
-    std::string NumLock = "#FALSE#";
-    std::string CapsLock = "#FALSE#";
-    std::string ScrollLock = "#FALSE#";
+    std::string Repeat = "#FALSE#", Rotary = "#FALSE#";
+    std::string Multiplier = "\"1\"", Description = "";
+    std::string NumLock = "#FALSE#", CapsLock = "#FALSE#", ScrollLock = "#FALSE#";
     std::vector<KeySpec> Press = {};   // cells 1.. (fewer than 16: the rest empty)
     std::vector<KeySpec> Release = {}; // likewise
     std::vector<std::string> Lines() const;
@@ -44,10 +39,8 @@ std::string File14(const std::vector<Record14>& records);
 // and the pointer's speed and curve, as Vantrel writes them.
 struct Record15 {
     Record14 Base = {};
-    std::string Control = "";
-    std::string PressPoint = "", ReleasePoint = "";
-    std::string Hold = "#FALSE#";
-    std::string Layer = "0";
+    std::string Control = "", PressPoint = "", ReleasePoint = "";
+    std::string Hold = "#FALSE#", Layer = "0";
     std::string PointerSpeed = "\"\"", PointerCurve = "\"\"";
     std::vector<std::string> Lines() const;
 };

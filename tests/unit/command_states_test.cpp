@@ -1,4 +1,4 @@
-// The editor's command states: the file command table state by state, the modes, and what
+// The editor's command states: how the file command table is applied, the modes, and what
 // each step leaves as it was.
 #include "editor/command_states.h"
 
@@ -27,58 +27,49 @@ template <class Flags> std::string Bits(const Flags& flags) {
     return s;
 }
 
-// Expected flags: '1' true, '0' false, 'D' whether devices are attached, '-' as before.
-std::string Resolve(std::string values, bool devices, bool before) {
+// Expected flags: '1' true, '0' false, '-' as before.
+std::string Resolve(std::string values, bool before) {
     for (char& c : values)
-        c = c == '1' || (c == 'D' && devices) || (c == '-' && before) ? '1' : '0';
+        c = c == '1' || (c == '-' && before) ? '1' : '0';
     return values;
 }
 
-TEST(CommandStates, FileCommandTableByStateWithAndWithoutDevices) {
-    const struct {
-        std::optional<int> state; // none: no entries
-        const char *toolbar, *menu, *fileListMenu;
-    } columns[] = {
-        {std::nullopt, "0D1000000101", "0D1000000101", "00DD110000000"},
-        {1, "1D10000111D1", "1D10000111D1", "101D110000101"},
-        {2, "0D1101000101", "0D1001000101", "01DD110100000"},
-        {0, "0D11011111D1", "0D11011111D1", "01DD110111111"},
-        {16, "0D1111111101", "0D1111111101", "01DD1111-1111"},
-    };
-    for (const auto& c : columns)
-        for (bool devices : {false, true})
-            for (bool before : {false, true}) {
-                const auto s = NextCommandStates(AllFlags(before), {.EntryCount = c.state ? 2 : 0,
-                                                                    .SelectedState = c.state,
-                                                                    .ConfigurationShown = true,
-                                                                    .DevicesAttached = devices});
-                SCOPED_TRACE(::testing::Message() << c.state.value_or(-1) << devices << before);
-                EXPECT_EQ(Bits(s.Toolbar), Resolve(c.toolbar, devices, before));
-                EXPECT_EQ(Bits(s.Menu), Resolve(c.menu, devices, before));
-                EXPECT_EQ(Bits(s.FileListMenu), Resolve(c.fileListMenu, devices, before));
-            }
+// The file command table's values are the product's own table (seen in the e2e scripts' states
+// and in editor_shortcuts_test); here how a state's column is applied: 'D' follows the devices,
+// '-' keeps what was, '0' and '1' set.
+TEST(CommandStates, AStatesColumnFollowsTheDevicesAndKeepsItsUnchangedCells) {
+    for (bool devices : {false, true})
+        for (bool before : {false, true}) {
+            const auto s = NextCommandStates(AllFlags(before), {.EntryCount = 2,
+                                                                .SelectedState = 16,
+                                                                .ConfigurationShown = true,
+                                                                .DevicesAttached = devices});
+            SCOPED_TRACE(::testing::Message() << devices << before);
+            EXPECT_EQ(
+                std::tuple(s.Toolbar.New, s.FileListMenu.Separator3, s.Menu.Open, s.Menu.Save),
+                std::tuple(devices, before, false, true));
+        }
 }
 
 TEST(CommandStates, ModesSetTheMappingCommandsAndLockTheRestWhileRecordingOrTesting) {
     struct Case {
+        // HatRow: the chosen row reads a hat missing a diagonal; AxisRow: an axis; CopyLayers:
+        // the layers the chosen row can be copied into; KeyCell: a row and a key column chosen.
         const char* Mode;
-        bool Shown, Recording, Testing;
-        bool HatRow, AxisRow; // the chosen row reads a hat missing a diagonal; an axis
-        unsigned CopyLayers;  // the layers the chosen row can be copied into
-        bool KeyCell;         // a row and a key column are chosen
-        // Record, ClearRow, ClearItem, Test, Remove, Add, Replace, AddDiagonals, AddBand,
-        // CopyToLayer, SetKeyCell
-        const char* Buttons;
-        const char* MappingMenu; // the mapping list's context menu items
-        const char* Flags; // Enabled of menus, file list menu, mapping menu; Recording, Testing
-        bool Locked;       // toolbar off, menu entries kept, step 3 skipped
-        const char* Copy;  // CopyLayers, layer 0 first
+        bool Shown, Recording, Testing, HatRow, AxisRow;
+        unsigned CopyLayers;
+        bool KeyCell;
+        // Buttons: Record, ClearRow, ClearItem, Test, Remove, Add, Replace, AddDiagonals,
+        // AddBand, CopyToLayer, SetKeyCell; MappingMenu: the mapping list's context menu items;
+        // Flags: Enabled of menus, file list menu, mapping menu, then Recording, Testing.
+        const char *Buttons, *MappingMenu, *Flags;
+        bool Locked;      // toolbar off, menu entries kept, step 3 skipped
+        const char* Copy; // CopyLayers, layer 0 first
     };
+    // Recording with a key cell chosen, as the window shows it: tests/e2e/editor/recording.
     const Case cases[] = {
         {"none shown", false, true, true, true, true, 0xFE, true, "00000000000", "-----------",
          "---00", false, "00000000"},
-        {"recording", true, true, false, true, true, 0xFE, true, "-1100000001", "-1100000001",
-         "00-1-", true, "00000000"},
         {"recording, no key cell", true, true, false, false, false, 0, false, "-1100000000",
          "-1100000000", "00-1-", true, "00000000"},
         {"testing", true, false, true, true, true, 0xFE, true, "000-0000000", "000-0000000",
@@ -107,12 +98,12 @@ TEST(CommandStates, ModesSetTheMappingCommandsAndLockTheRestWhileRecordingOrTest
                                                  .CopyLayers = c.CopyLayers,
                                                  .KeyColumnChosen = c.KeyCell});
             SCOPED_TRACE(std::string(c.Mode) + (before ? " from all on" : " from all off"));
-            EXPECT_EQ(Bits(s.Buttons), Resolve(c.Buttons, false, before));
-            EXPECT_EQ(Bits(s.MappingMenu), Resolve(c.MappingMenu, false, before));
+            EXPECT_EQ(Bits(s.Buttons), Resolve(c.Buttons, before));
+            EXPECT_EQ(Bits(s.MappingMenu), Resolve(c.MappingMenu, before));
             EXPECT_EQ(Bits(s.CopyLayers), c.Copy);
             EXPECT_EQ(Bits(std::array{s.MenusEnabled, s.FileListMenuEnabled, s.MappingMenuEnabled,
                                       s.Recording, s.Testing}),
-                      Resolve(c.Flags, false, before));
+                      Resolve(c.Flags, before));
             if (c.Locked)
                 EXPECT_EQ(std::tie(s.Toolbar, s.Menu.Open, s.FileListMenu),
                           std::tuple(FileCommandFlags{}, b.Menu.Open, b.FileListMenu));
@@ -121,23 +112,18 @@ TEST(CommandStates, ModesSetTheMappingCommandsAndLockTheRestWhileRecordingOrTest
         }
 }
 
-TEST(CommandStates, UnknownStatesLeaveTheFileCommandsAndAnEmptyListNoMappingCommand) {
-    for (bool before : {false, true}) {
-        const auto b = AllFlags(before);
-        EditorCommandInput in{.EntryCount = 1, .SelectedState = {}, .ConfigurationShown = true};
-        for (std::optional<int> state :
-             {std::optional<int>(), std::optional<int>(8), std::optional<int>(4)}) {
-            in.SelectedState = state;
-            const auto s = NextCommandStates(b, in);
+// A state the editor never produces leaves the file commands as they were. An empty list
+// leaves no mapping command: editor_controller_test's Delete case.
+TEST(CommandStates, UnknownStatesLeaveTheFileCommands) {
+    for (bool before : {false, true})
+        for (const std::optional<int> state :
+             {std::optional<int>(), std::optional(8), std::optional(4)}) {
+            const auto b = AllFlags(before);
+            const auto s = NextCommandStates(
+                b, {.EntryCount = 1, .SelectedState = state, .ConfigurationShown = true});
             EXPECT_EQ(std::tie(s.Toolbar, s.FileListMenu, s.Menu.Save),
                       std::tie(b.Toolbar, b.FileListMenu, b.Menu.Save));
         }
-        in.EntryCount = 0;
-        in.ConfigurationShown = false;
-        const auto s = NextCommandStates(b, in);
-        EXPECT_EQ(std::tie(s.Buttons, s.MappingMenu, s.MenusEnabled, s.Recording),
-                  std::tuple(MappingCommandFlags{}, b.MappingMenu, b.MenusEnabled, false));
-    }
 }
 
 } // namespace

@@ -1,19 +1,16 @@
 // The editor's commands through its controller: Close in every file state with every answer,
-// the quit question, sorting both ways, every double-click edit, and list maintenance on
-// devices of one and two buttons.
+// the quit question, sorting both ways and every double-click edit. List maintenance through
+// the controller: list_maintenance_test and tests/e2e/editor/maintenance.
 #include "core/editor_qmf.h"
 #include "core/messages.h"
 #include "support/editor_rig.h"
 #include "support/qmf_builder.h"
 
-#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 namespace qm {
 namespace {
 
-using ::testing::ElementsAre;
-using A = MessageAnswer;
 const std::string kFile = "C:\\Program Files\\Vantrel\\config\\a.qmf";
 
 // The editor started over a pad of 2 buttons and a stick of 10.
@@ -25,15 +22,12 @@ struct Rig : testing::EditorSeamsRig {
     }
     // file1 new (2), saved to a.qmf (0), or saved and then changed (16).
     void Open(int state) {
-        editor->NewConfiguration();
         if (state == filestate::New)
-            return;
-        dialogs.fileAnswers.push_back(kFile);
-        editor->SaveAs();
+            return editor->NewConfiguration();
+        SavedNew(kFile);
         if (state == filestate::Modified)
             editor->CellDoubleClicked(0, col::Repeat);
     }
-    const MappingTable& Table() { return *editor->Configurations().Shown(); }
     // The rows as "P1 P2 S1 ...": the device's initial and the button.
     std::string Order() {
         std::string order;
@@ -150,34 +144,6 @@ TEST(EditorCells, DoubleClicksToggleFlagsStepTheMultiplierAndOnlyTheseChangeTheF
         steps += r.Table().Row(row)[col::Multiplier].Text;
     }
     EXPECT_EQ(steps, "6X4X1X");
-}
-
-TEST_F(Commands, MaintenanceAddsATwoButtonDeviceNotAOneButtonOneAndRemovesWhatIsGone) {
-    Open(filestate::Saved);
-    joysticks.AddController("{00000000-0000-0000-0000-000000000003}", "One", 1);
-    joysticks.AddController("{00000000-0000-0000-0000-000000000004}", "Two", 2);
-    joysticks.Unplug(1);
-    editor->RefreshDevices();
-    // Replace moves the rows of row 3's device, Two, to One (the second device listed).
-    dialogs.deviceAnswers = {1};
-    const std::pair<void (EditorController::*)() noexcept, const char*> steps[] = {
-        {&EditorController::AddMissingRows, "P1 P2 S1 S2 S3 S4 S5 S6 S7 S8 S9 S10 T1 T2"},
-        {&EditorController::RemoveInactiveAndDuplicateRows, "P1 P2 T1 T2"},
-        {&EditorController::ReplaceDevice, "P1 P2 O1 O2"},
-        {&EditorController::RemoveInactiveAndDuplicateRows, "P1 P2 O1"},
-    };
-    for (const auto& [command, order] : steps) {
-        editor->RowPressed(2, col::Device, false);
-        dialogs.answers = {A::Yes};
-        (*editor.*command)();
-        EXPECT_EQ(Order(), order);
-    }
-    EXPECT_THAT(dialogs.shown,
-                ElementsAre(msg::ConfirmAddDevices("Vantrel"), msg::ListUpdated(0, 1),
-                            msg::ConfirmRemoveItems("Vantrel"), msg::ItemsRemoved(10, 0),
-                            msg::ConfirmReplaceDevice(), msg::DevicesReplaced(2),
-                            msg::ConfirmRemoveItems("Vantrel"), msg::ItemsRemoved(1, 0)));
-    EXPECT_EQ(Selected().State, filestate::Modified);
 }
 
 } // namespace

@@ -32,15 +32,11 @@ TEST_F(EditorPrefs, LoadWritesItsOwnDefaultsAndOffersOnlyCancelApplyStoresEveryV
     // What the window shows once it is open.
     view.onPreferences = [&] {
         const auto& s = editor->Preferences().State();
-        EXPECT_FALSE(s.Associate);
-        EXPECT_EQ(s.ConfigPath, "D:\\Cfg\\");
+        EXPECT_EQ(std::tuple(s.Associate, s.ConfigPath, s.ExtendedKeys, s.ExactPointer),
+                  std::tuple(false, "D:\\Cfg\\", true, true));
+        // The timings as stored, each read as its box reads a text (timing_boxes_test); the
+        // buttons at the start: tests/e2e/editor/preferences.
         EXPECT_EQ(s.Timings.Text(TimingBox::RepeatDelay), "60000");
-        EXPECT_EQ(s.Timings.Text(TimingBox::RotaryThreshold), "35");
-        EXPECT_EQ(s.Timings.Text(TimingBox::KeyHold), "40");
-        EXPECT_EQ(s.Timings.ScrollPosition(TimingBox::KeyHold), 460);
-        EXPECT_TRUE(!s.OkEnabled && !s.ApplyEnabled && s.CancelEnabled);
-        EXPECT_TRUE(s.ExtendedKeys);
-        EXPECT_TRUE(s.ExactPointer);
         editor->Preferences().BrowseConfigFolder(); // cancelled
         EXPECT_EQ(dialogs.folderTitles, std::vector{std::string(kConfigurationFolderTitle)});
     };
@@ -52,32 +48,28 @@ TEST_F(EditorPrefs, LoadWritesItsOwnDefaultsAndOffersOnlyCancelApplyStoresEveryV
     EXPECT_EQ(editor->KeyHoldMs(), 0);
     EXPECT_TRUE(dialogs.shown.empty());
 
-    // Apply stores every value, each one way and then the other; the list keeps its folder.
+    // Apply stores every value (a folder without its backslash, letters after a number, the
+    // association and both keys' options off: tests/e2e/editor/preferences); an empty folder
+    // is the default one, the list keeps its own; the hold time and the pointer are taken over.
     auto& prefs = editor->Preferences();
-    for (bool on : {true, false}) {
-        prefs.SetAssociate(on);
-        prefs.SetConfigPath(on ? "D:\\Mine" : "");
-        prefs.SetTiming(TimingBox::RepeatDelay, on ? "250abc" : "x");
-        prefs.SetTiming(TimingBox::RotaryThreshold, on ? "40" : "99999");
-        prefs.SetTiming(TimingBox::KeyHold, on ? "10" : "0");
-        prefs.SetExtendedKeys(on);
-        prefs.SetExactPointer(!on);
-        const auto taken = prefs.Apply();
-        EXPECT_EQ(taken.ExtendedKeys, on);
-        EXPECT_EQ(taken.ExactPointer, !on);
-        editor->TakeOverTimings(taken);
-        EXPECT_EQ(keyboard.ExactPointer, !on);
-        EXPECT_EQ(
-            (std::vector{Config("associate"), Config("ConfigPath"), Config("RepeatRate"),
-                         Config("RotaryRate"), Config("KeyHold"), Config("ExtendedKeys"),
-                         Config("ExactPointer")}),
-            (on ? std::vector<std::string>{"True", "D:\\Mine\\", "250", "40", "10", "True", "False"}
-                : std::vector<std::string>{"False", kConfig, "0", "60000", "0", "False", "True"}));
-        EXPECT_EQ(store.KeyExists(kFileTypeRoot, FileTypeKeyPath("qmf_file\\Shell\\Edit")), on);
-        EXPECT_EQ(editor->KeyHoldMs(), on ? 10 : 0);
-        const auto& s = prefs.State();
-        EXPECT_TRUE(s.OkEnabled && !s.ApplyEnabled && !s.CancelEnabled);
-    }
+    prefs.SetAssociate(false);
+    prefs.SetConfigPath("");
+    prefs.SetTiming(TimingBox::RepeatDelay, "x");
+    prefs.SetTiming(TimingBox::RotaryThreshold, "99999");
+    prefs.SetTiming(TimingBox::KeyHold, "20");
+    prefs.SetExtendedKeys(true);
+    prefs.SetExactPointer(true);
+    const auto taken = prefs.Apply();
+    editor->TakeOverTimings(taken);
+    EXPECT_TRUE(taken.ExtendedKeys && taken.ExactPointer && keyboard.ExactPointer);
+    EXPECT_EQ((std::vector{Config("associate"), Config("ConfigPath"), Config("RepeatRate"),
+                           Config("RotaryRate"), Config("KeyHold"), Config("ExtendedKeys"),
+                           Config("ExactPointer")}),
+              (std::vector<std::string>{"False", kConfig, "0", "60000", "20", "True", "True"}));
+    EXPECT_FALSE(store.KeyExists(kFileTypeRoot, FileTypeKeyPath("qmf_file\\Shell\\Edit")));
+    EXPECT_EQ(editor->KeyHoldMs(), 20);
+    const auto& s = prefs.State();
+    EXPECT_TRUE(s.OkEnabled && !s.ApplyEnabled && !s.CancelEnabled);
     EXPECT_EQ(editor->ConfigurationFolder(), kConfig);
 }
 

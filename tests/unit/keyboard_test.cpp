@@ -12,7 +12,6 @@
 #include <cmath>
 #include <initializer_list>
 #include <limits>
-#include <optional>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -22,8 +21,6 @@ namespace {
 
 using ::testing::DoubleEq;
 using ::testing::ElementsAre;
-
-constexpr std::uint16_t kVkDelete = 46;
 
 KeyStep StepOf(std::initializer_list<KeySlot> slots) {
     KeyStep step;
@@ -46,15 +43,8 @@ protected:
     CompiledKeys keys;
 };
 
-TEST_F(SendKeyTest, PressesInSlotOrderInOneCallAndReleasesInReverseInAnother) {
-    keys.Step(16) =
-        StepOf({{kVkShift, 0x2A}, {kVkControl, 0x1D}, {kVkMenu, 0x38}, {kVkDelete, 0x53}});
-    SendKey(keyboard, clock, keys, 16, 0);
-    EXPECT_EQ(keyboard.Batches,
-              (Batches{{Down(16, 0x2A), Down(17, 0x1D), Down(18, 0x38), Down(46, 0x53)},
-                       {Up(46, 0x53), Up(18, 0x38), Up(17, 0x1D), Up(16, 0x2A)}}));
-}
-
+// A chord's order, its scan codes and the navigation keys flagged as extended when asked, as the
+// system receives them: tests/win/keyboard_test.
 TEST_F(SendKeyTest, HoldsTheChordForTheClampedKeyHoldOnTheClock) {
     keys.Step(1) = StepOf({{'A', 0x1E}});
     std::vector<double> sentAt;
@@ -85,34 +75,8 @@ TEST_F(SendKeyTest, SendsOnlyTheSlotsBeforeTheFirstEmptyOne) {
 }
 
 // Only the ten keys that share their scan codes with the keypad go out as extended, and only
-// when asked; their releases are flagged as their presses were.
-TEST_F(SendKeyTest, NavigationKeysGoOutExtendedOnlyWhenAsked) {
-    // The named keys at the edges of the ranges; the sweep below checks every code.
-    const char* const navigation[] = {"PAGE UP", "DOWN ARROW", "INSERT", "DELETE"};
-    const char* const others[] = {"NUMPAD 8", "SPACEBAR", "PRINT SCREEN", "NUMPAD ENTER"};
-    const auto sent = [&](std::string_view name, std::optional<NavigationKeys> how) {
-        keyboard.Batches.clear();
-        FillKeyStep(keys, "SHIFT + " + std::string(name), name, 1, Vocabulary::Runner, layout);
-        if (how)
-            SendKey(keyboard, clock, keys, 1, 0, *how);
-        else
-            SendKey(keyboard, clock, keys, 1, 0);
-        // SHIFT down, the key down; the key up, SHIFT up.
-        const auto& b = keyboard.Batches;
-        EXPECT_EQ(b.size(), 2u);
-        EXPECT_FALSE(b.at(0).at(0).Extended || b.at(1).at(1).Extended) << name;
-        EXPECT_EQ(b.at(0).at(1).Extended, b.at(1).at(0).Extended) << name;
-        return b.at(0).at(1).Extended;
-    };
-    for (const char* name : navigation) {
-        EXPECT_TRUE(sent(name, NavigationKeys::AsExtended)) << name;
-        EXPECT_FALSE(sent(name, NavigationKeys::AsKeypad)) << name;
-        EXPECT_FALSE(sent(name, std::nullopt)) << name << ": off unless asked";
-    }
-    for (const char* name : others)
-        EXPECT_FALSE(sent(name, NavigationKeys::AsExtended)) << name;
-
-    // The edges of the two ranges, by virtual key: 33 to 40, then 45 and 46.
+// when asked: the edges of the two ranges, by virtual key, 33 to 40, then 45 and 46.
+TEST(SendsExtendedTest, OnlyTheNavigationKeysAndOnlyWhenAsked) {
     for (std::uint16_t vk = 0; vk < 256; ++vk) {
         const bool extended = (vk >= 33 && vk <= 40) || vk == 45 || vk == 46;
         EXPECT_EQ(SendsExtended(vk, NavigationKeys::AsExtended), extended) << vk;
@@ -165,10 +129,9 @@ TEST(LockKeepingKeyboardTest, ReadsTheLocksOnceAndFollowsWhatIsSentUntilForgotte
     // A lock the user switched on, forced off twice: one tap, one read.
     SetKeyState(keyboard, kVkCapsLock, 0);
     SetKeyState(keyboard, kVkCapsLock, 0);
-    EXPECT_FALSE(system.Toggled(kVkCapsLock));
     SetKeyState(keyboard, kVkNumLock, 1);
     SetKeyState(keyboard, kVkNumLock, 0);
-    EXPECT_FALSE(system.Toggled(kVkNumLock));
+    EXPECT_FALSE(system.Toggled(kVkCapsLock) || system.Toggled(kVkNumLock));
     EXPECT_EQ(system.Batches.size(), 3u);
 
     // Sent as a key: down toggles and holds, up lets go.
@@ -202,6 +165,8 @@ TEST(LockKeepingKeyboardTest, ReadsTheLocksOnceAndFollowsWhatIsSentUntilForgotte
     EXPECT_EQ(system.KeyReads, 2);
 }
 
+// The plain chords blocked and captured through the system's hook: tests/win/keyboard_test. Here,
+// which wins when more is held, and the ALT flag and the ALT key apart.
 TEST(HookPolicyTest, BlocksTaskSwitchingCapturesNavigationAndPassesTheRest) {
     constexpr std::uint16_t kTab = 9, kEsc = 27, kPageDown = 34, kHome = 36;
     constexpr auto Pass = HookDecision{};
@@ -211,17 +176,12 @@ TEST(HookPolicyTest, BlocksTaskSwitchingCapturesNavigationAndPassesTheRest) {
     };
     // event: key, ALT flag of the event, SHIFT, CTRL, ALT held
     const std::pair<HookKeyEvent, HookDecision> cases[] = {
-        {{kEsc, false, false, true, false}, Block("CTRL + ESC blocked")},
         {{kEsc, true, false, true, true}, Block("CTRL + ESC blocked")},
-        {{kTab, true, false, false, true}, Block("ALT + TAB blocked")},
         {{kTab, true, true, true, true}, Block("ALT + TAB blocked")},
-        {{kEsc, true, false, false, true}, Block("ALT + ESC blocked")},
         {{kEsc, false, false, false, true}, Block("ALT + ESC blocked")}, // not flagged
         {{kTab, false, false, false, true}, Block("ALT + TAB blocked")}, // not flagged
         {{kTab, true, false, false, false}, Block("ALT + TAB blocked")}, // flagged, not held
         {{kEsc, false, true, false, false}, Pass},
-        {{kTab, false, true, false, false}, Capture(kShiftMask)},
-        {{kTab, false, true, true, false}, Capture(kShiftMask | kCtrlMask)},
         {{kHome, false, true, true, false}, Capture(kShiftMask | kCtrlMask)},
         {{kPageDown, true, true, true, true}, Capture(kShiftMask | kCtrlMask | kAltMask)},
         {{kPageDown, true, false, false, false}, Capture(0)}, // the mask is the held keys

@@ -1,5 +1,6 @@
 // The user guide from both programs: which page each window's help opens, where the guide is
 // looked for, and the boxes when it is missing or no browser starts.
+#include "core/messages.h"
 #include "core/user_guide.h"
 #include "support/editor_rig.h"
 
@@ -7,19 +8,12 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
-#include <regex>
 #include <set>
-#include <sstream>
 
 namespace qm {
 namespace {
 
 using ::testing::ElementsAre;
-using ::testing::IsEmpty;
-
-constexpr GuideTopic kTopics[] = {
-    GuideTopic::Contents,        GuideTopic::Editor, GuideTopic::EditorPreferences,
-    GuideTopic::ListMaintenance, GuideTopic::Runner, GuideTopic::RunnerPreferences};
 
 // The anchors of a guide page's headings, made as scripts/guide-html makes them.
 std::set<std::string> HeadingAnchors(std::string_view page) {
@@ -63,7 +57,7 @@ TEST(UserGuide, EachTopicOpensASectionOfTheGuideThatExists) {
     }
     // A window without a topic of ours names none.
     for (const std::uint64_t other :
-         {std::uint64_t{0}, std::uint64_t{HelpContextOf(kTopics[0]) - 1},
+         {std::uint64_t{0}, std::uint64_t{HelpContextOf(GuideTopic::Contents) - 1},
           std::uint64_t{HelpContextOf(GuideTopic::RunnerPreferences) + 1}})
         EXPECT_EQ(TopicOfHelpContext(other), std::nullopt) << other;
 }
@@ -71,52 +65,28 @@ TEST(UserGuide, EachTopicOpensASectionOfTheGuideThatExists) {
 TEST(UserGuide, IsLookedForInHelpBesideTheProgram) {
     testing::MemoryFileSystem files;
     const ProgramInfo program{"C:\\Program Files\\Vantrel", "vantrel"};
+    // Installed, the about box shows the folder alone: tests/e2e/editor/help.
     EXPECT_EQ(GuideLocationOf(program, files),
               "C:\\Program Files\\Vantrel\\help\\ (not installed)");
-    files.files["C:\\Program Files\\Vantrel\\help\\index.html"] = "";
-    EXPECT_EQ(GuideLocationOf(program, files), "C:\\Program Files\\Vantrel\\help\\");
     EXPECT_EQ(GuideFolder({"D:\\", "corvex"}), "D:\\help\\");
 }
 
 struct Guide : ::testing::Test, testing::EditorSeamsRig {
     const std::string kHelp = "C:\\Program Files\\Vantrel\\help\\";
-    std::vector<std::string>& Pages() { return shell.guide.pages; }
 };
 
-TEST_F(Guide, TheHelpButtonAndF1OpenTheirPagesInTheBrowser) {
+// The pages the Help button, F1 and a dialog's F1 open, and the guide missing altogether:
+// tests/e2e/editor/help. Here, a guide without the editor's page and a browser that fails.
+TEST_F(Guide, AMissingPageAndABrowserThatDoesNotStartAreSaid) {
     files.files[kHelp + "index.html"] = "";
-    files.files[kHelp + "editor.html"] = "";
-    Start();
-    dialogs.shown.clear();
-    editor->ShowHelp();
-    editor->ShowGuide(GuideTopic::EditorPreferences);
-    EXPECT_THAT(Pages(), ElementsAre(kHelp + "index.html#", kHelp + "editor.html#preferences"));
-    EXPECT_THAT(dialogs.shown, IsEmpty());
-
-    shell.guide.browserStarts = false;
-    editor->ShowGuide(GuideTopic::Contents);
-    EXPECT_THAT(dialogs.shown, ElementsAre(Message{
-                                   "The user guide could not be shown: no browser started for\r\n" +
-                                       kHelp + "index.html",
-                                   "Vantrel Help", MessageButtons::Ok, MessageIcon::Exclamation}));
-}
-
-TEST_F(Guide, AMissingGuideIsSaidWithTheFolderLookedIn) {
-    files.files[kHelp + "index.html"] = ""; // a guide without the editor's page
     Start();
     dialogs.shown.clear();
     editor->ShowGuide(GuideTopic::ListMaintenance);
-    files.files.clear();
+    shell.guide.browserStarts = false;
     editor->ShowHelp();
-    EXPECT_THAT(Pages(), IsEmpty());
-    const auto missing = [&](const char* page) {
-        return Message{std::string("The user guide is not installed: ") + page +
-                           " was not found in the folder\r\n" + kHelp +
-                           "\r\n\r\nThe installer and the zip package put the guide there, in "
-                           "help\\ beside the programs.",
-                       "Vantrel Help", MessageButtons::Ok, MessageIcon::Exclamation};
-    };
-    EXPECT_THAT(dialogs.shown, ElementsAre(missing("editor.html"), missing("index.html")));
+    EXPECT_THAT(shell.guide.pages, ElementsAre(kHelp + "index.html#"));
+    EXPECT_THAT(dialogs.shown, ElementsAre(msg::GuideMissing("Vantrel", kHelp, "editor.html"),
+                                           msg::GuideNotShown("Vantrel", kHelp + "index.html")));
 }
 
 } // namespace
