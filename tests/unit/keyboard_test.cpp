@@ -45,6 +45,15 @@ protected:
 
 // A chord's order, its scan codes and the navigation keys flagged as extended when asked, as the
 // system receives them: tests/win/keyboard_test.
+TEST_F(SendKeyTest, PressesInSlotOrderInOneCallAndReleasesInReverseInAnother) {
+    keys.Step(16) =
+        StepOf({{kVkShift, 0x2A}, {kVkControl, 0x1D}, {kVkMenu, 0x38}, {46, 0x53}}); // Delete
+    SendKey(keyboard, clock, keys, 16, 0);
+    EXPECT_EQ(keyboard.Batches,
+              (Batches{{Down(16, 0x2A), Down(17, 0x1D), Down(18, 0x38), Down(46, 0x53)},
+                       {Up(46, 0x53), Up(18, 0x38), Up(17, 0x1D), Up(16, 0x2A)}}));
+}
+
 TEST_F(SendKeyTest, HoldsTheChordForTheClampedKeyHoldOnTheClock) {
     keys.Step(1) = StepOf({{'A', 0x1E}});
     std::vector<double> sentAt;
