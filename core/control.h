@@ -99,6 +99,8 @@ struct ControlFields {
     int PointerCurve = 0; // 0: not set
     bool operator==(const ControlFields&) const = default;
 };
+// The pointer speed of a row that sets none, pixels a second at full deflection.
+inline constexpr int kDefaultPointerSpeed = 800;
 
 // A number of a 1.5 record's field as a whole number: rounded, kept within +-1,000,000,000.
 int WholeNumberOf(double value);

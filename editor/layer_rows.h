@@ -21,8 +21,7 @@ inline constexpr std::string_view kBaseLayerText = "Base";
 // A layer's name in menus and the live test: "Base Layer", "Layer 1" ... "Layer 7".
 std::string LayerName(int layer);
 
-// The pointer speed a row's pointer cells move at, pixels a second at full deflection.
-inline constexpr int kDefaultPointerSpeed = 800;
+// The highest pointer speed a row's pointer cells take, pixels a second at full deflection.
 inline constexpr int kMaxPointerSpeed = 100000;
 inline constexpr std::string_view kDefaultPointerSpeedText = "800";
 // Whether a key cell of the row names a pointer direction ("POINTER UP" ...).

@@ -81,8 +81,6 @@ private:
     std::array<std::vector<std::int32_t>, kMaxLayer + 1> first_;
 };
 
-// A pointer row's speed at full deflection when none is set, in pixels a second.
-inline constexpr int kDefaultPointerSpeed = 800;
 // The pointer speed and curve of a row into its press side: the default speed when none is
 // set, the linear curve unless the steeper one is asked for.
 void CompilePointer(const ControlFields& fields, CompiledKeys& press);
