@@ -1,39 +1,9 @@
 #!/usr/bin/env bash
 # qmftool from outside, as a user runs it: exit codes, stdout and stderr of each command.
 # Usage: contract.sh DATA_DIR WORK_DIR QMFTOOL [prefix command, e.g. the Wine runner...]
-set -u
-data=$1 work=$2
-shift 2
-tool=("$@")
-# The Windows build runs through a launcher: the program is the last word given.
-if [ "${#tool[@]}" -gt 1 ]; then tool=("${tool[@]:1}" "${tool[0]}"); fi
-
-# A folder of this run's own, removed when it ends: two runs at once (two test runs of one
-# build) would otherwise delete each other's files, and a command whose output file cannot be
-# made "exits 1" without running.
-mkdir -p "$work" && work=$(mktemp -d "$work/run-XXXXXX") && cd "$work" || exit 2
-trap 'rm -rf "$work"' EXIT
-cp "$data"/*.qmf "$data"/../../samples/cockpit.qmf "$data"/../../samples/devices.json . || exit 2
-failures=0
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
-
-run() { # run EXPECTED_EXIT ARGS...: sets $out and $err
-    local expected=$1
-    shift
-    timeout 60 "${tool[@]}" "$@" >stdout.txt 2>stderr.txt
-    local code=$?
-    out=$(tr -d '\r' <stdout.txt)
-    err=$(tr -d '\r' <stderr.txt)
-    [ "$code" = "$expected" ] || fail "qmftool $* exited $code, expected $expected
-  stdout: $out
-  stderr: $err"
-}
-expect() { # expect DESCRIPTION TEXT PATTERN
-    grep -qF -- "$3" <<<"$2" || fail "$1: expected to find [$3] in [$2]"
-}
-said() { # said DESCRIPTION LINE: stderr is exactly that one line
-    [ "$err" = "$2" ] || fail "$1: expected stderr [$2], got [$err]"
-}
+# (The size limit's checks, which read and write files of 256 MiB: limits.sh.)
+# shellcheck source=tests/qmftool/lib.sh
+source "$(dirname "$0")/lib.sh"
 
 run 0 dump v13.qmf
 expect "dump of a 1.3 file" "$out" '{"version":"1.3","obsolete":true,"rows":[{"button":"1","device_name":"Gamepad"'
@@ -85,36 +55,6 @@ if [ "${#tool[@]}" -eq 1 ]; then # the Windows build sees its arguments in the A
     said "a name with a C1 control" 'qmftool: \x9b2Jmissing.qmf: File not found'
 fi
 
-# Files of up to 256 MiB are read. A configuration of exactly that size (the sample with its
-# first description padded) is read by the runner's loader; one byte more is refused. A 1.1
-# file whose 1.4 form would be larger is not upgraded.
-limit=$((256 * 1024 * 1024))
-padded() { # padded SIZE: the sample, SIZE bytes long
-    head -n 7 cockpit.qmf
-    printf '"'
-    head -c $(($1 - $(stat -c %s cockpit.qmf))) /dev/zero | tr '\0' x
-    sed -n 8p cockpit.qmf | cut -c 2-
-    tail -n +9 cockpit.qmf
-}
-padded $limit >limit.qmf
-run 0 check limit.qmf --devices devices.json
-expect "check at the limit" "$out" '{"mapping_count":8,"valid":8,"bound":8}'
-padded $((limit + 1)) >limit.qmf
-run 2 check limit.qmf --devices devices.json
-expect "file over the limit" "$err" "limit.qmf: File larger than 256 MB"
-run 2 dump limit.qmf
-expect "file over the limit for the editor" "$err" "limit.qmf: File larger than 256 MB"
-{
-    printf '"1.1"\r\n"1"\r\n"Pad"\r\n"{G}"\r\n"A"\r\n"A"\r\n"'
-    head -c $((limit - 100)) /dev/zero | tr '\0' x
-    printf '"\r\n'
-} >limit.qmf
-cp cockpit.qmf copy.qmf
-run 1 upgrade limit.qmf -o copy.qmf
-said "upgrade past the limit" "qmftool: copy.qmf: not written: the file would be larger than 256 MB, the largest the programs read"
-cmp -s cockpit.qmf copy.qmf || fail "a refused upgrade changed its output"
-ls ./*.saving >/dev/null 2>&1 && fail "a refused upgrade left a temporary file"
-rm -f limit.qmf copy.qmf
 zero=/dev/zero
 [ "${#tool[@]}" -gt 1 ] && zero=Z:/dev/zero # the Windows build sees the host's root as Z:
 run 2 dump "$zero"
@@ -366,5 +306,4 @@ run 2 upgrade cockpit.qmf
 run 2 check cockpit.qmf --devices
 run 2 dump --verbose cockpit.qmf
 
-[ "$failures" -eq 0 ] || { echo "$failures qmftool contract check(s) failed"; exit 1; }
-echo "qmftool contract: all checks passed"
+finish "qmftool contract"
