@@ -184,13 +184,13 @@ run 2 simulate cockpit.qmf --devices devices.json --events events.txt --poll 461
 run 2 simulate cockpit.qmf --devices devices.json --events events.txt --poll 1 --until 100000000
 expect "too many passes" "$err" "more than 100000000 passes"
 
-# Version 1.5: each row's control, points, Hold and layer; older files print as before.
+# Version 1.5: each row's control, points, Hold, layer and pointer; older files print as before.
 run 0 dump v15.qmf
 expect "1.5 version" "$out" '{"version":"1.5","obsolete":false,"rows":[{"button":"1"'
-expect "1.5 button row" "$out" '"control":"","press_point":"","release_point":"","hold":false,"layer":0}'
-expect "1.5 hat row" "$out" '"control":"HAT UP","press_point":"","release_point":"","hold":false,"layer":0}'
-expect "1.5 axis row with Hold" "$out" '"control":"AXIS -","press_point":"50","release_point":"30","hold":true,"layer":0}'
-expect "1.5 band" "$out" '"control":"AXIS BAND","press_point":"40-60","release_point":"35-65","hold":false,"layer":0}'
+expect "1.5 button row" "$out" '"control":"","press_point":"","release_point":"","hold":false,"layer":0,"pointer_speed":"","pointer_curve":""}'
+expect "1.5 hat row" "$out" '"control":"HAT UP","press_point":"","release_point":"","hold":false,"layer":0,"pointer_speed":"","pointer_curve":""}'
+expect "1.5 axis row with Hold" "$out" '"control":"AXIS -","press_point":"50","release_point":"30","hold":true,"layer":0,"pointer_speed":"","pointer_curve":""}'
+expect "1.5 band" "$out" '"control":"AXIS BAND","press_point":"40-60","release_point":"35-65","hold":false,"layer":0,"pointer_speed":"","pointer_curve":""}'
 run 0 dump v14.qmf
 grep -qF '"control"' stdout.txt && fail "a 1.4 file's dump has no control: $out"
 [[ "$out" == *'"release":[{"text":'*'}]}]}' ]] || fail "a 1.4 row ends with its release keys: $out"
@@ -257,22 +257,24 @@ done
 # Mouse actions and the pointer: button 1 clicks with CTRL held, button 2 turns the wheel, the
 # X axis + moves the pointer right at 1000 px/s past its 10 % dead zone: 10 px a pass of 10 ms,
 # from the first pass that reads it pushed to the last before it is back.
-record15() { # BUTTON TEXT NAME CONTROL PRESS_POINT SPEED
+record15() { # BUTTON TEXT NAME CONTROL PRESS_POINT SPEED CURVE
     printf '"%s"\r\n"Stick"\r\n"{6A1F0C10-2B3C-4D5E-8F90-A1B2C3D4E5F8}"\r\n#FALSE#\r\n#FALSE#\r\n"1"\r\n""\r\n#FALSE#\r\n#FALSE#\r\n#FALSE#\r\n"%s"\r\n"%s"\r\n' "$1" "$2" "$3"
     for _ in $(seq 31); do printf '" "\r\n" "\r\n'; done
-    printf '"%s"\r\n"%s"\r\n""\r\n#FALSE#\r\n0\r\n%s\r\n""\r\n' "$4" "$5" "$6"
+    printf '"%s"\r\n"%s"\r\n""\r\n#FALSE#\r\n0\r\n%s\r\n%s\r\n' "$4" "$5" "$6" "$7"
 }
 {
     printf '"1.5"\r\n'
-    record15 1 "CTRL + MOUSE LEFT" "MOUSE LEFT" "" "" '""'
-    record15 2 "WHEEL DOWN" "WHEEL DOWN" "" "" '""'
-    record15 1 "POINTER RIGHT" "POINTER RIGHT" "AXIS +" 10 1000
+    record15 1 "CTRL + MOUSE LEFT" "MOUSE LEFT" "" "" '""' '""'
+    record15 2 "WHEEL DOWN" "WHEEL DOWN" "" "" '""' '""'
+    record15 1 "POINTER RIGHT" "POINTER RIGHT" "AXIS +" 10 1000 2
 } >mouse.qmf
 printf '100 1 1 down\n150 1 1 up\n200 1 2 down\n250 1 2 up\n300 1 axis x 65535\n330 1 axis x 32768\n' >mouse.txt
 run 0 simulate mouse.qmf --devices stick.json --events mouse.txt --until 400
 mouse=$(grep -v '"status"' stdout.txt | tr -d '\r' | paste -sd' ')
 [ "$mouse" = '{"t":100,"event":"key","vk":17,"scan":29,"up":false} {"t":100,"event":"mouse","action":"MOUSE LEFT","up":false} {"t":100,"event":"mouse","action":"MOUSE LEFT","up":true} {"t":100,"event":"key","vk":17,"scan":29,"up":true} {"t":200,"event":"mouse","action":"WHEEL DOWN"} {"t":300,"event":"pointer","dx":10,"dy":0} {"t":310,"event":"pointer","dx":10,"dy":0} {"t":320,"event":"pointer","dx":10,"dy":0}' ] ||
     fail "mouse actions and pointer moves in a simulation: $mouse"
+run 0 dump mouse.qmf
+expect "a pointer row's speed and curve" "$out" '"control":"AXIS +","press_point":"10","release_point":"1","hold":false,"layer":0,"pointer_speed":"1000","pointer_curve":"2"}'
 
 # Help on stdout, exit 0: every command with its options, the exit codes, the devices format.
 run 0 --help

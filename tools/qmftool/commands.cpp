@@ -54,7 +54,8 @@ const Command kCommands[] = {
      "\"release\", the 16 key cells of each side, each {\"text\":...,\"name\":...}.\n"
      "A file of version 1.5 adds to every ROW \"control\" (\"\" a button, \"HAT UP\",\n"
      "..., \"AXIS -\", \"AXIS +\", \"AXIS BAND\"), \"press_point\" and \"release_point\"\n"
-     "(\"50\", \"40-60\"; \"\" but on axis rows), \"hold\" and \"layer\".\n"
+     "(\"50\", \"40-60\"; \"\" but on axis rows), \"hold\", \"layer\",\n"
+     "\"pointer_speed\" and \"pointer_curve\" (\"1\" linear, \"2\" steeper; \"\" not set).\n"
      "A value that does not convert is read as its default, as Vantrel reads it,\n"
      "and said on the error output. A file that ends inside a record exits 1 and\n"
      "prints {\"error\":\"corrupt\",\"rows\":N}, N being the rows read before the fault.\n",

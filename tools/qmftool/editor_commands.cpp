@@ -79,8 +79,11 @@ std::string MultiplierJson(const Variant& tag) {
 }
 
 // What a version 1.5 record adds: the control code, the points (axis rows; "" otherwise, as the
-// file has them), Hold and the layer.
+// file has them), Hold, the layer and the pointer's speed and curve ("" when not set).
 void AppendControl(std::string& out, const MappingRow& row) {
+    const auto setOrEmpty = [](int value) {
+        return JsonQuote(value != 0 ? std::to_string(value) : std::string());
+    };
     const ControlFields f = ControlFieldsOf(row);
     const bool axis = f.Which.Kind == ControlKind::Axis;
     out += ",\"control\":" + JsonQuote(std::string(ControlCode(f.Which)));
@@ -91,6 +94,8 @@ void AppendControl(std::string& out, const MappingRow& row) {
     out += ",\"hold\":";
     out += f.Hold ? "true" : "false";
     out += ",\"layer\":" + std::to_string(f.Layer);
+    out += ",\"pointer_speed\":" + setOrEmpty(f.PointerSpeed);
+    out += ",\"pointer_curve\":" + setOrEmpty(f.PointerCurve);
 }
 
 std::string RowJson(const MappingRow& row, bool withControl) {
