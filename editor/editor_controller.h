@@ -124,6 +124,7 @@ public:
     // A key went down in one of the editor's windows, or the hook captured it: while recording
     // it goes into the chosen key cell of the selected row, while testing into the test log.
     void KeyPressed(std::uint16_t virtualKey, std::uint16_t modifierMask) noexcept {
+        test_.KeyArrived();
         recording_.KeyPressed(virtualKey, modifierMask);
     }
     // A mouse button or wheel notch on the mapping list: recorded when it is on the recording

@@ -117,6 +117,11 @@ void LiveTestDisplay::ClearKeyMappingText() {
     Pending();
 }
 
+void LiveTestDisplay::KeyArrived() {
+    const std::lock_guard lock(mutex_);
+    clearKeyMapping_ = false;
+}
+
 void LiveTestDisplay::ScrollRowIntoView(int row) {
     const std::lock_guard lock(mutex_);
     scroll_ = row;

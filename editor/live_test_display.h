@@ -51,7 +51,11 @@ public:
     // The shift layer the engine uses now (0 the base), shown before the axis.
     void SetLayer(int layer);
     bool StatusIs(std::string_view text) const;
+    // A press asks for the Key Mapping text to be cleared before its keys go out.
     void ClearKeyMappingText();
+    // The window's thread: a key arrived and shows in the Key Mapping text. A clear still
+    // pending was asked for before it and is done with: shown later, it would wipe the key.
+    void KeyArrived();
     void ScrollRowIntoView(int row);
     // Waits until the window's thread has shown the box and it was answered (or the test ended).
     MessageAnswer ShowMessage(const Message& message) override;

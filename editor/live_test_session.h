@@ -37,6 +37,8 @@ public:
     void DevicesChanged() noexcept;
     // The window's thread, when the passes woke it: shows what they changed.
     void ShowPasses() noexcept;
+    // The window's thread: a key arrived, to show in the Key Mapping text.
+    void KeyArrived() { display_.KeyArrived(); }
     // The window's thread: a click or a sort recoloured the shown list; a tested one's passes
     // go on from its colours.
     void ListRecoloured();

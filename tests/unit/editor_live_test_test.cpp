@@ -167,6 +167,29 @@ TEST_F(LiveTest, StartAndStopSetAndReleaseWhatATestUses) {
     EXPECT_EQ(Pass(1, false), "");         // nor does a pass after it
 }
 
+// A press clears the Key Mapping text and its keys arrive in the window, which shows them
+// there: in whichever order the window's thread sees the two, the key stays; a press without
+// keys leaves the text empty.
+TEST_F(LiveTest, TheKeyMappingTextShowsThePressedKeysWhicheverComesFirst) {
+    Start();
+    editor->ToggleTest();
+    Tick();
+    for (const bool keyFirst : {true, false}) {
+        view.keyMapping = "earlier";
+        joysticks.SetButton(pad, 1, true);
+        editor->TestPass();
+        if (!keyFirst)
+            editor->ShowTestPasses();
+        editor->KeyPressed('A', 0);
+        editor->ShowTestPasses();
+        EXPECT_EQ(view.keyMapping, "A") << (keyFirst ? "the key first" : "the clear first");
+        EXPECT_EQ(Pass(1, false), "B");
+    }
+    view.keyMapping = "earlier";
+    EXPECT_EQ(Pass(3, true), "");
+    EXPECT_EQ(view.keyMapping, "");
+}
+
 TEST_F(LiveTest, AClickDuringATestReachesThePassesAndARescanEndsTheTest) {
     Start();
     editor->ToggleTest();
